@@ -1,0 +1,8 @@
+# Shared by the start and test scripts.
+BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+  qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev fonts-dejavu-core)
+# The Multimedia backend and what it needs to make sound at run time.
+RUNTIME_PACKAGES=(libqt6multimedia6 qt6-multimedia-dev gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good)
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)

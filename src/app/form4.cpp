@@ -1,0 +1,7 @@
+#include "app/form4.h"
+
+namespace tamo::app {
+
+void startProgram() {}
+
+} // namespace tamo::app

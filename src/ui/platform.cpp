@@ -1,0 +1,150 @@
+#include "ui/platform.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace tamo::ui {
+
+QStringList FileDialogResult::paths() const
+{
+    if (cancelled || fileName.isEmpty())
+        return {};
+    const QStringList parts = fileName.split(QChar(u'\0'));
+    if (parts.size() == 1)
+        return parts;
+    QStringList result;
+    const QDir folder(parts.first());
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        result << folder.filePath(parts.at(i));
+    return result;
+}
+
+namespace {
+
+// "Wav Files (*.WAV)|*.WAV" -> "Wav Files (*.WAV *.wav)": the pattern decides what is
+// listed; case-insensitive so "*.WAV" also lists piano.wav on Linux.
+QString qtFilter(const QString &filter, QString *selected)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString &pattern : parts.at(i + 1).split(u';', Qt::SkipEmptyParts)) {
+            patterns << pattern;
+            if (pattern.toLower() != pattern)
+                patterns << pattern.toLower();
+        }
+        QString description = parts.at(i);
+        const qsizetype paren = description.indexOf(u'(');
+        if (paren >= 0)
+            description = description.left(paren).trimmed();
+        filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+    }
+    if (!filters.isEmpty() && selected)
+        *selected = filters.first();
+    return filters.join(QStringLiteral(";;"));
+}
+
+class RealPlatform final : public Platform {
+public:
+    Answer showMessage(const MessageBox &box, QWidget *parent) override
+    {
+        QMessageBox mb(parent);
+        mb.setWindowTitle(box.title);
+        mb.setText(box.text);
+        switch (box.icon) {
+        case Icon::None: mb.setIcon(QMessageBox::NoIcon); break;
+        case Icon::Exclamation: mb.setIcon(QMessageBox::Warning); break;
+        case Icon::Question: mb.setIcon(QMessageBox::Question); break;
+        case Icon::Information: mb.setIcon(QMessageBox::Information); break;
+        }
+        if (box.buttons == Buttons::YesNo) {
+            mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            mb.setDefaultButton(QMessageBox::Yes);
+            return mb.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+        }
+        mb.setStandardButtons(QMessageBox::Ok);
+        mb.exec();
+        return Answer::Ok;
+    }
+
+    FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) override
+    {
+        QFileDialog dialog(parent, request.title, request.initialFolder);
+        QString selected;
+        dialog.setNameFilter(qtFilter(request.filter, &selected));
+        if (!selected.isEmpty())
+            dialog.selectNameFilter(selected);
+        if (request.mode == FileDialogRequest::Mode::Save) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        } else {
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles
+                                                   : QFileDialog::ExistingFile);
+        }
+        if (!request.fileName.isEmpty())
+            dialog.selectFile(request.fileName);
+        FileDialogResult result;
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return result;
+        const QStringList files = dialog.selectedFiles();
+        if (files.size() == 1) {
+            result.fileName = QDir::toNativeSeparators(files.first());
+            result.fileTitle = QFileInfo(files.first()).fileName();
+        } else {
+            QString joined = QDir::toNativeSeparators(QFileInfo(files.first()).absolutePath());
+            for (const QString &file : files)
+                joined += QChar(u'\0') + QFileInfo(file).fileName();
+            result.fileName = joined;
+        }
+        if (result.fileName.size() > request.maxLength)
+            return {};
+        result.cancelled = false;
+        return result;
+    }
+
+    void setBusy(bool busy) override
+    {
+        if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+            return;
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+};
+
+Platform *g_override = nullptr;
+
+} // namespace
+
+Platform &platform()
+{
+    static RealPlatform real;
+    return g_override ? *g_override : real;
+}
+
+void setPlatform(Platform *p) { g_override = p; }
+
+Answer message(const QString &text, Buttons buttons, Icon icon, const QString &title, QWidget *parent)
+{
+    return platform().showMessage({text, buttons, icon, title}, parent);
+}
+
+FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
+{
+    return platform().showFileDialog(request, parent);
+}
+
+QString programFolder()
+{
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+}
+
+} // namespace tamo::ui

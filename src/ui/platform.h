@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace tamo::ui {
+
+// The program's own name, the title of every message box given none.
+inline const QString kProgramTitle = QStringLiteral("TAMO");
+
+enum class Buttons { Ok, YesNo };
+enum class Icon { None, Exclamation, Question, Information };
+enum class Answer { Ok, Yes, No };
+
+struct MessageBox {
+    QString text;
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    QString title = kProgramTitle;
+
+    bool operator==(const MessageBox &) const = default;
+};
+
+struct FileDialogRequest {
+    enum class Mode { Open, Save };
+    Mode mode = Mode::Open;
+    QString initialFolder;
+    QString title;
+    // "description|pattern" pairs joined by "|", e.g. "Wav Files (*.WAV)|*.WAV".
+    QString filter;
+    // Preset file name shown in the name field.
+    QString fileName;
+    bool multiSelect = false;
+    // Room for the returned names, in characters; longer answers are an error.
+    int maxLength = 260;
+};
+
+struct FileDialogResult {
+    bool cancelled = true;
+    // One file: its full path. Several: the folder, then "\0" + name for each file.
+    QString fileName;
+    // The name part of the single file chosen (empty for several).
+    QString fileTitle;
+
+    // The full paths named by fileName, whatever its form.
+    QStringList paths() const;
+};
+
+// The one door to the platform's message boxes, file dialogs and busy pointer.
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual Answer showMessage(const MessageBox &box, QWidget *parent) = 0;
+    virtual FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) = 0;
+    virtual void setBusy(bool busy) = 0;
+};
+
+// The platform in use: the real one unless a test has installed another.
+Platform &platform();
+// Installs p (not owned) for every later call; nullptr returns to the real platform.
+void setPlatform(Platform *p);
+
+// Shorthands over platform().
+Answer message(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
+               const QString &title = kProgramTitle, QWidget *parent = nullptr);
+FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
+
+// Shows the busy pointer for its lifetime.
+class BusyPointer {
+public:
+    BusyPointer() { platform().setBusy(true); }
+    ~BusyPointer() { platform().setBusy(false); }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
+
+// The folder of the running program, where file dialogs start.
+QString programFolder();
+
+} // namespace tamo::ui

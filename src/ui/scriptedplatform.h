@@ -1,0 +1,56 @@
+#pragma once
+
+#include "ui/platform.h"
+
+#include <QQueue>
+
+#include <functional>
+
+namespace tamo::ui {
+
+// A platform for tests: the user's answers are queued beforehand, and every box
+// and dialog shown is recorded in order. Installs itself for its lifetime.
+// An unexpected prompt is answered No / OK / cancel and counted in unexpected().
+class ScriptedPlatform final : public Platform {
+public:
+    ScriptedPlatform();
+    ~ScriptedPlatform() override;
+    ScriptedPlatform(const ScriptedPlatform &) = delete;
+    ScriptedPlatform &operator=(const ScriptedPlatform &) = delete;
+
+    // Answers for the next message boxes with Yes/No buttons.
+    void queueAnswer(Answer answer);
+    // Answers for the next file dialogs.
+    void queueFile(const QString &path);
+    void queueFiles(const QString &folder, const QStringList &names); // several files
+    void queueCancel();
+
+    const QList<MessageBox> &messages() const { return m_messages; }
+    const QList<FileDialogRequest> &dialogs() const { return m_dialogs; }
+    // Texts of the boxes shown, in order.
+    QStringList messageTexts() const;
+    bool busy() const { return m_busyDepth > 0; }
+    int busyDepth() const { return m_busyDepth; }
+    // Prompts shown without a queued answer, plus answers never used (see pending()).
+    int unexpected() const { return m_unexpected; }
+    // Answers still queued.
+    int pending() const { return int(m_answers.size() + m_files.size()); }
+    void clear();
+
+    // Called back with each box as it is shown, e.g. to inspect the windows meanwhile.
+    std::function<void(const MessageBox &)> onMessage;
+
+    Answer showMessage(const MessageBox &box, QWidget *parent) override;
+    FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) override;
+    void setBusy(bool busy) override;
+
+private:
+    QList<MessageBox> m_messages;
+    QList<FileDialogRequest> m_dialogs;
+    QQueue<Answer> m_answers;
+    QQueue<FileDialogResult> m_files;
+    int m_busyDepth = 0;
+    int m_unexpected = 0;
+};
+
+} // namespace tamo::ui

@@ -1,0 +1,87 @@
+#include "util/atomicfile.h"
+
+#include <QFileInfo>
+
+namespace tamo {
+
+AtomicFileWriter::AtomicFileWriter(const QString &path) : m_file(path) {}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    if (m_open)
+        m_file.cancelWriting();
+}
+
+void AtomicFileWriter::fail(const QString &reason)
+{
+    if (m_error.isEmpty())
+        m_error = reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
+    if (m_open)
+        m_file.cancelWriting();
+}
+
+bool AtomicFileWriter::open()
+{
+    if (QFileInfo(m_file.fileName()).isDir()) {
+        fail(QStringLiteral("Is a directory"));
+        return false;
+    }
+    if (!m_file.open(QIODevice::WriteOnly)) {
+        fail(m_file.errorString());
+        return false;
+    }
+    m_open = true;
+    return true;
+}
+
+bool AtomicFileWriter::write(QByteArrayView bytes)
+{
+    if (!m_open || failed())
+        return false;
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = m_file.write(bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            fail(m_file.errorString());
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (!m_open || failed())
+        return false;
+    // Qt 6.4's commit() can report success after a failed final flush, so flush
+    // here, where a failure is still seen, and only then let it sync and rename.
+    if (!m_file.flush() || m_file.error() != QFileDevice::NoError) {
+        fail(m_file.errorString());
+        return false;
+    }
+    m_open = false;
+    if (!m_file.commit()) {
+        fail(m_file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void AtomicFileWriter::cancel()
+{
+    if (m_open) {
+        m_file.cancelWriting();
+        m_open = false;
+    }
+}
+
+SaveResult saveFileAtomically(const QString &path, QByteArrayView bytes)
+{
+    AtomicFileWriter writer(path);
+    if (writer.open() && writer.write(bytes) && writer.commit())
+        return {true, {}};
+    return {false, writer.errorString()};
+}
+
+} // namespace tamo

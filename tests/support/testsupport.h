@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace tamo::test {
+
+QByteArray readAll(const QString &path);
+bool writeAll(const QString &path, const QByteArray &bytes);
+
+// Lists the files of a folder, so a test can check that no temporary was left.
+QStringList filesIn(const QString &folder);
+
+// While alive, any write by this process past `bytes` in any file fails with EFBIG
+// (SIGXFSZ ignored), as on a disk that fills up; the old limit returns afterwards.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    unsigned long long m_oldSoft = 0;
+    void *m_oldHandler = nullptr;
+};
+
+// Runs fn in a forked child under a file-size limit; returns fn's result, or false
+// if the child did not end normally.
+bool runInChildWithFileSizeLimit(qint64 bytes, const std::function<bool()> &fn);
+
+} // namespace tamo::test
