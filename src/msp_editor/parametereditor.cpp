@@ -1,0 +1,10 @@
+#include "msp_editor/parametereditor.h"
+
+#include "msp_editor/form1.h"
+
+namespace tamo::msp_editor {
+
+ParameterEditor::ParameterEditor(Form1 &form) : QObject(), m_form(form) {}
+ParameterEditor::~ParameterEditor() = default;
+
+} // namespace tamo::msp_editor
