@@ -1,6 +1,5 @@
 #include "msp_editor/parametereditor.h"
 
-#include "msp_editor/form1.h"
 
 namespace tamo::msp_editor {
 
