@@ -13,6 +13,9 @@ function(tamo_set_options target)
                            -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(TAMO_FUZZ)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()
 
 # tamo_library(name SOURCES ... LIBS ...): a static library of one source folder.
