@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+
+class QScrollBar;
+class QWidget;
+
+namespace tamo::msp_editor {
+
+class KeyboardCanvas;
+
+// The key picker: a borderless modal pop-up with a scrollable keyboard of 129
+// semitones. It shows NoteValue (shared.h) in blue; pressing any mouse button on
+// a key puts that key's note into NoteValue, sets MspModified and closes the
+// window (exec() then returns Accepted). Closed any other way it changes neither.
+class Form2 : public QDialog {
+    Q_OBJECT
+public:
+    explicit Form2(QWidget *parent = nullptr);
+    ~Form2() override;
+
+    // The window's size in pixels, fixed by its twip design.
+    static QSize windowSize();
+
+    // What a double-click on the window's bare strip runs: ends the program at
+    // once, like the editor's Quit. Replaceable so that tests can watch it.
+    static std::function<void()> quitProgram;
+
+    // A key was picked during this showing.
+    bool picked() const { return m_picked; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    friend class KeyboardCanvas;
+    void load();
+    void pick(QPointF pixelPos);
+    void scrollTo(int value);
+
+    QWidget *m_viewport;       // Picture1
+    KeyboardCanvas *m_canvas;  // Picture2
+    QScrollBar *m_scroll;      // HScroll1
+    bool m_picked = false;
+};
+
+} // namespace tamo::msp_editor
