@@ -1,0 +1,64 @@
+#pragma once
+
+#include "usd/usdfile.h"
+
+namespace tamo::usv {
+
+using usd::ReadOutcome;
+
+// Voice entry: name (12 bytes), then 36 bytes of voice data.
+constexpr qsizetype kVoiceDataOffset = usd::kNameOffset + usd::kNameSize;
+constexpr qsizetype kVoiceDataSize = 36;
+constexpr qsizetype kVoiceSize = 48;
+static_assert(kVoiceDataOffset + kVoiceDataSize == kVoiceSize);
+using UsvVoice = usd::FixedEntry<kVoiceSize>;
+
+// Entry after the section tag: name (12 bytes), then 20 bytes of data.
+constexpr qsizetype kEntryDataOffset = usd::kNameOffset + usd::kNameSize;
+constexpr qsizetype kEntryDataSize = 20;
+constexpr qsizetype kTaggedEntrySize = 32;
+static_assert(kEntryDataOffset + kEntryDataSize == kTaggedEntrySize);
+using UsvTaggedEntry = usd::FixedEntry<kTaggedEntrySize>;
+
+// The section tag between the two runs: "KORG1" and two bytes, written as spaces.
+constexpr qsizetype kTagSize = 7;
+inline const QByteArray kTagMark = QByteArrayLiteral("KORG1");
+inline const QByteArray kWrittenTag = QByteArrayLiteral("KORG1  ");
+static_assert(sizeof("KORG1  ") - 1 == kTagSize);
+
+constexpr char kUsvVersion = 0;
+
+// A user-voice bank as read: header fields and tag as found, voices, tagged entries.
+struct UsvFile {
+    QByteArray Magic;
+    quint8 Version = 0;
+    quint8 CheckHigh = 0;
+    quint8 CheckLow = 0;
+    QList<UsvVoice> Voices;
+    QByteArray SectionTag;
+    QList<UsvTaggedEntry> TaggedEntries;
+
+    QList<QByteArray> voiceNames() const;
+    QList<QByteArray> taggedNames() const;
+    bool operator==(const UsvFile &) const = default;
+};
+
+using UsvReadResult = usd::ReadResult<UsvFile>;
+
+inline const QString kUsvHeaderMessage =
+    QStringLiteral("This is not a valid Ketron SD1 Header (KUSV0) !");
+inline const QString kUsvFormatMessage = QStringLiteral("Bad USV Format !");
+
+// Reads a whole bank from memory. The tag is the first "KORG1" at offset 7 or later;
+// the tagged-entry count is rounded to nearest (ties to even), and an entry reaching
+// past the end of the data is completed with zero bytes.
+UsvReadResult readUsv(QByteArrayView bytes);
+// Reads the bank at path; a file that cannot be read fails without a message.
+UsvReadResult OpenUSVFile(const QString &path);
+
+// The file image of doc, checksum included, with the tag written as "KORG1" + 2 spaces.
+QByteArray usvBytes(const UsvFile &doc);
+// Writes doc to path atomically: on failure the old file stays as it was.
+SaveResult SaveUSVFile(const QString &path, const UsvFile &doc);
+
+} // namespace tamo::usv
