@@ -13,6 +13,8 @@ bool LoadMspFile(const QString &path, MspRecord &record, QString *error)
         return false;
     };
 
+    if (path.isEmpty())
+        return fail(QStringLiteral("No file name specified"));
     // QFile opens a folder on some systems and then reads nothing; refuse it first.
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("Is a directory"));
