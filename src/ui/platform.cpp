@@ -124,6 +124,10 @@ Platform *g_override = nullptr;
 
 } // namespace
 
+// exit() rather than quit(): quit() first sends every window a close event, which
+// would ask about unsaved changes; ending at once means asking nothing.
+void Platform::quitProgram() { QCoreApplication::exit(0); }
+
 Platform &platform()
 {
     static RealPlatform real;
@@ -141,6 +145,8 @@ FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
 {
     return platform().showFileDialog(request, parent);
 }
+
+void quitProgram() { platform().quitProgram(); }
 
 QString programFolder()
 {

@@ -56,6 +56,8 @@ public:
     virtual Answer showMessage(const MessageBox &box, QWidget *parent) = 0;
     virtual FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) = 0;
     virtual void setBusy(bool busy) = 0;
+    // Ends the whole program at once: no window is asked whether it may close.
+    virtual void quitProgram();
 };
 
 // The platform in use: the real one unless a test has installed another.
@@ -67,6 +69,7 @@ void setPlatform(Platform *p);
 Answer message(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
                const QString &title = kProgramTitle, QWidget *parent = nullptr);
 FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
+void quitProgram();
 
 // Shows the busy pointer for its lifetime.
 class BusyPointer {

@@ -50,6 +50,7 @@ void ScriptedPlatform::clear()
     m_answers.clear();
     m_files.clear();
     m_unexpected = 0;
+    m_quitRequests = 0;
 }
 
 Answer ScriptedPlatform::showMessage(const MessageBox &box, QWidget *)
@@ -80,5 +81,7 @@ FileDialogResult ScriptedPlatform::showFileDialog(const FileDialogRequest &reque
 }
 
 void ScriptedPlatform::setBusy(bool busy) { m_busyDepth += busy ? 1 : -1; }
+
+void ScriptedPlatform::quitProgram() { ++m_quitRequests; }
 
 } // namespace tamo::ui

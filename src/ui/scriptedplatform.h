@@ -35,6 +35,8 @@ public:
     int unexpected() const { return m_unexpected; }
     // Answers still queued.
     int pending() const { return int(m_answers.size() + m_files.size()); }
+    // How often the program was asked to end; a scripted platform never ends it.
+    int quitRequests() const { return m_quitRequests; }
     void clear();
 
     // Called back with each box as it is shown, e.g. to inspect the windows meanwhile.
@@ -43,6 +45,7 @@ public:
     Answer showMessage(const MessageBox &box, QWidget *parent) override;
     FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) override;
     void setBusy(bool busy) override;
+    void quitProgram() override;
 
 private:
     QList<MessageBox> m_messages;
@@ -51,6 +54,7 @@ private:
     QQueue<FileDialogResult> m_files;
     int m_busyDepth = 0;
     int m_unexpected = 0;
+    int m_quitRequests = 0;
 };
 
 } // namespace tamo::ui
