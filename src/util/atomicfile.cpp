@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
+
 namespace tamo {
 
 AtomicFileWriter::AtomicFileWriter(const QString &path) : m_file(path) {}
@@ -56,8 +58,11 @@ bool AtomicFileWriter::commit()
         return false;
     // Qt 6.4's commit() can report success after a failed final flush, so flush
     // here, where a failure is still seen, and only then let it sync and rename.
+    errno = 0;
     if (!m_file.flush() || m_file.error() != QFileDevice::NoError) {
-        fail(m_file.errorString());
+        // Qt 6.4 leaves "Unknown error" after a failed flush; the system knows why.
+        const int reason = errno;
+        fail(reason ? qt_error_string(reason) : m_file.errorString());
         return false;
     }
     m_open = false;
