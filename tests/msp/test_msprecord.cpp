@@ -1,7 +1,7 @@
 #include "msp/mspfile.h"
 #include "msp/msprecord.h"
 
-#include "../support/testsupport.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <set>
 
 using namespace tamo::msp;
@@ -80,8 +79,6 @@ private Q_SLOTS:
     void loadFailureKeepsRecord();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
-    void saveToBadPath_data();
-    void saveToBadPath();
 };
 
 void TestMspRecord::newDocumentOnDisk()
@@ -425,30 +422,6 @@ void TestMspRecord::failedSaveKeepsOldFile()
     QVERIFY2(childSaw, "the save did not report what happened");
     QCOMPARE(readAll(path), fits ? next.bytes() : old);
     QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("OLD.MSP")});
-}
-
-void TestMspRecord::saveToBadPath_data()
-{
-    QTest::addColumn<QString>("what");
-    QTest::newRow("folder") << QStringLiteral("folder");
-    QTest::newRow("missing folder") << QStringLiteral("missing folder");
-}
-
-void TestMspRecord::saveToBadPath()
-{
-    QFETCH(QString, what);
-
-    QTemporaryDir dir;
-    QString path = dir.filePath(QStringLiteral("B.MSP"));
-    if (what == QLatin1String("folder"))
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("B.MSP")));
-    else
-        path = dir.filePath(QStringLiteral("nowhere/B.MSP"));
-
-    const tamo::SaveResult result = SaveMspFile(path, MspRecord::newDocument());
-    QVERIFY(!result.ok);
-    QVERIFY(!result.error.isEmpty());
-    QVERIFY(!QFileInfo(path).isFile());
 }
 
 QTEST_GUILESS_MAIN(TestMspRecord)
