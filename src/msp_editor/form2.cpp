@@ -1,9 +1,9 @@
 #include "msp_editor/form2.h"
 
 #include "msp_editor/shared.h"
+#include "ui/platform.h"
 #include "ui/twips.h"
 
-#include <QCoreApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
@@ -140,15 +140,6 @@ private:
     QImage m_image;
 };
 
-static void quitProgramNow()
-{
-    // Leave every event loop, the main one included, without closing any window
-    // first: nothing asks about unsaved changes.
-    QCoreApplication::exit(0);
-}
-
-std::function<void()> Form2::quitProgram = quitProgramNow;
-
 Form2::Form2(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("Form2"));
@@ -227,8 +218,7 @@ void Form2::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    if (quitProgram)
-        quitProgram();
+    ui::quitProgram();
     reject();
 }
 

@@ -2,8 +2,6 @@
 
 #include <QDialog>
 
-#include <functional>
-
 class QScrollBar;
 class QWidget;
 
@@ -15,6 +13,8 @@ class KeyboardCanvas;
 // semitones. It shows NoteValue (shared.h) in blue; pressing any mouse button on
 // a key puts that key's note into NoteValue, sets MspModified and closes the
 // window (exec() then returns Accepted). Closed any other way it changes neither.
+// A double-click on the bare strip right of the keyboard ends the program at once,
+// like the editor's Quit.
 class Form2 : public QDialog {
     Q_OBJECT
 public:
@@ -23,10 +23,6 @@ public:
 
     // The window's size in pixels, fixed by its twip design.
     static QSize windowSize();
-
-    // What a double-click on the window's bare strip runs: ends the program at
-    // once, like the editor's Quit. Replaceable so that tests can watch it.
-    static std::function<void()> quitProgram;
 
     // A key was picked during this showing.
     bool picked() const { return m_picked; }
