@@ -1,0 +1,97 @@
+#include "msp/wavwaveform.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tamo::msp {
+
+namespace {
+
+// Serves samples from a cached block when they lie close together, and by one
+// small positional read each when they are far apart (a block would mostly be
+// read for nothing then).
+class SampleReader {
+public:
+    SampleReader(ByteSource &source, qint64 step)
+        : m_source(source), m_blockSize(step < kDirectStep ? kBlock : 0)
+    {
+        if (m_blockSize)
+            m_block.resize(m_blockSize);
+    }
+
+    qint16 at(qint64 pos)
+    {
+        if (!m_blockSize || pos < 0)
+            return m_source.int16At(pos);
+        if (pos < m_blockStart || pos + 2 > m_blockStart + m_blockFill) {
+            m_blockStart = pos;
+            m_blockFill = 0;
+            if (pos < m_source.size()) {
+                const qint64 got = m_source.readAt(pos, m_block.data(), m_blockSize);
+                m_blockFill = std::max<qint64>(got, 0);
+            }
+            if (m_blockFill < 2)
+                return m_source.int16At(pos); // the end of the source
+        }
+        return qFromLittleEndian<qint16>(m_block.constData() + (pos - m_blockStart));
+    }
+
+private:
+    static constexpr qint64 kDirectStep = 4096;
+    static constexpr qsizetype kBlock = 64 * 1024;
+    ByteSource &m_source;
+    qsizetype m_blockSize;
+    QByteArray m_block;
+    qint64 m_blockStart = 0;
+    qint64 m_blockFill = 0;
+};
+
+} // namespace
+
+WaveformPlot computeWaveform(ByteSource &source, double width, double height, double drawLength)
+{
+    WaveformPlot plot;
+    const qint64 length = source.size();
+    qint64 d = findDataTag(source);
+    if (d < 0)
+        d = length;
+    plot.dataOffset = d;
+    if (d == 0 || length == 0)
+        return plot;
+    plot.drawn = true;
+
+    const qint32 S = source.int32At(d + 4);
+    plot.dataSize = S;
+    // No payload to spread over the width: x = W * o / S means nothing.
+    if (S <= 0 || width <= 0)
+        return plot;
+
+    double R = double(S) / width;
+    if (R <= 1)
+        R = 1;
+    const qint64 step = 2 * qint64(std::floor(R));
+    plot.step = step;
+    const qint64 q = d + 8;
+    auto y = [height](qint16 sample) { return height * (32768.0 - sample) / 65536.0; };
+
+    SampleReader reader(source, step);
+    plot.points.append(QPointF(0, y(reader.at(q))));
+    // Points right of the canvas cannot be seen: stop one step past its edge, so
+    // a size typed larger than the data still reads no more than the width allows.
+    const double last = std::min(drawLength - 2, double(S) + double(step));
+    if (last >= 2)
+        plot.points.reserve(qsizetype((last - 2) / double(step)) + 2);
+    for (qint64 o = 2; double(o) <= last; o += step)
+        plot.points.append(QPointF(width * double(o) / double(S), y(reader.at(q + o))));
+    return plot;
+}
+
+WaveformPlot computeWaveform(QByteArrayView bytes, double width, double height, double drawLength)
+{
+    MemorySource source(bytes);
+    return computeWaveform(source, width, height, drawLength);
+}
+
+} // namespace tamo::msp
