@@ -77,6 +77,9 @@ private Q_SLOTS:
         m_rightImage = kitImage({"R1", "R2", "R3", "R4", "R5", "R6"}, 20);
         m_left = m_dir.filePath(QStringLiteral("Rock.usd"));
         m_right = m_dir.filePath(QStringLiteral("Jazz.USD"));
+    }
+    void init()
+    {
         QVERIFY(test::writeAll(m_left, m_leftImage));
         QVERIFY(test::writeAll(m_right, m_rightImage));
     }
@@ -238,7 +241,6 @@ private Q_SLOTS:
         click(form, "Command1");
         QCOMPARE(test::readAll(chosen), content);
         QCOMPARE(readUsd(test::readAll(m_left)).document->Entries, edited.Entries);
-        QVERIFY(test::writeAll(m_left, m_leftImage));
     }
 
     void cancelChangesNothing()
