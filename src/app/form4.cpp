@@ -1,7 +1,103 @@
 #include "app/form4.h"
 
+#include "msp_editor/form1.h"
+#include "ui/twips.h"
+#include "usd/form3.h"
+#include "usv/formusv.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+
 namespace tamo::app {
 
-void startProgram() {}
+namespace {
+
+QPushButton *addButton(QWidget *parent, const QString &name, const QString &caption, int top)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    // Enter clicks the button that has the focus, as in a dialog.
+    button->setAutoDefault(true);
+    ui::place(button, 480, top, 2415, 855);
+    return button;
+}
+
+} // namespace
+
+Form4::Form4(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form4"));
+    // Unloading the launcher destroys it.
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Menu"));
+    // Fixed tool window: narrow title bar, close box only, not resizable.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // Qt lets tool windows outlive the program's end; this one is a main window, so
+    // closing it as the last window ends the program.
+    setAttribute(Qt::WA_QuitOnClose, true);
+    setFixedSize(ui::twips(3360), ui::twips(3510));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(8.25);
+    setFont(font);
+
+    auto *shape = new QFrame(this);
+    shape->setObjectName(QStringLiteral("Shape1"));
+    shape->setFrameShape(QFrame::Box);
+    shape->setFrameShadow(QFrame::Plain);
+    QPalette palette = shape->palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 255));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    shape->setPalette(palette);
+    shape->setAutoFillBackground(true);
+    ui::place(shape, 360, 240, 2655, 3015);
+
+    auto *label = new QLabel(QStringLiteral("Version 1.04"), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    ui::place(label, 360, 0, 1935, 255);
+
+    // Made in tab order, after the shape so that they lie above it.
+    Command1 = addButton(this, QStringLiteral("Command1"), QStringLiteral("Sampler MSP Editor"), 360);
+    Command2 = addButton(this, QStringLiteral("Command2"), QStringLiteral("DrumKits USD Editor"), 1320);
+    Command3 = addButton(this, QStringLiteral("Command3"), QStringLiteral("UserVoices USV Editor"),
+                         2280);
+    Command1->setFocus();
+
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { openEditor(new msp_editor::Form1()); });
+    connect(Command2, &QPushButton::clicked, this, [this] { openEditor(new usd::Form3()); });
+    connect(Command3, &QPushButton::clicked, this, [this] { openEditor(new usv::FormUSV()); });
+}
+
+void Form4::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    Command1->setFocus();
+}
+
+void Form4::openEditor(QWidget *editor)
+{
+    // The editor is a top-level window of its own, destroyed when it is closed; the
+    // program ends with it once the launcher is gone.
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->show();
+    close();
+}
+
+void startProgram()
+{
+    (new Form4())->show();
+}
 
 } // namespace tamo::app

@@ -1,6 +1,31 @@
 #pragma once
 
+#include <QWidget>
+
+class QPushButton;
+
 namespace tamo::app {
+
+// The launcher: three buttons, each opening one editor and closing the launcher
+// for good, so a run works with one editor.
+class Form4 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form4(QWidget *parent = nullptr);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // Shows the editor as an ordinary window of its own, then unloads the launcher.
+    void openEditor(QWidget *editor);
+
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    bool m_placed = false;
+};
 
 // Shows the first window of the program.
 void startProgram();
