@@ -25,37 +25,14 @@ QStringList FileDialogResult::paths() const
 
 namespace {
 
-// "Wav Files (*.WAV)|*.WAV" -> "Wav Files (*.WAV *.wav)": the pattern decides what is
-// listed; case-insensitive so "*.WAV" also lists piano.wav on Linux.
-QString qtFilter(const QString &filter, QString *selected)
-{
-    const QStringList parts = filter.split(u'|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QStringList patterns;
-        for (const QString &pattern : parts.at(i + 1).split(u';', Qt::SkipEmptyParts)) {
-            patterns << pattern;
-            if (pattern.toLower() != pattern)
-                patterns << pattern.toLower();
-        }
-        QString description = parts.at(i);
-        const qsizetype paren = description.indexOf(u'(');
-        if (paren >= 0)
-            description = description.left(paren).trimmed();
-        filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
-    }
-    if (!filters.isEmpty() && selected)
-        *selected = filters.first();
-    return filters.join(QStringLiteral(";;"));
-}
-
 class RealPlatform final : public Platform {
 public:
     Answer showMessage(const MessageBox &box, QWidget *parent) override
     {
         QMessageBox mb(parent);
         mb.setWindowTitle(box.title);
-        mb.setText(box.text);
+        // The texts separate lines with CR LF; a label wants LF alone.
+        mb.setText(QString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         switch (box.icon) {
         case Icon::None: mb.setIcon(QMessageBox::NoIcon); break;
         case Icon::Exclamation: mb.setIcon(QMessageBox::Warning); break;
@@ -75,10 +52,10 @@ public:
     FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) override
     {
         QFileDialog dialog(parent, request.title, request.initialFolder);
-        QString selected;
-        dialog.setNameFilter(qtFilter(request.filter, &selected));
-        if (!selected.isEmpty())
-            dialog.selectNameFilter(selected);
+        const QString filter = qtNameFilter(request.filter);
+        dialog.setNameFilter(filter);
+        if (!filter.isEmpty())
+            dialog.selectNameFilter(filter.section(QStringLiteral(";;"), 0, 0));
         if (request.mode == FileDialogRequest::Mode::Save) {
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setFileMode(QFileDialog::AnyFile);
@@ -147,6 +124,27 @@ FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
 }
 
 void quitProgram() { platform().quitProgram(); }
+
+QString qtNameFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString &pattern : parts.at(i + 1).split(u';', Qt::SkipEmptyParts)) {
+            patterns << pattern;
+            if (pattern.toLower() != pattern)
+                patterns << pattern.toLower();
+        }
+        // Qt reads the patterns from the parentheses, so the description keeps none of its own.
+        QString description = parts.at(i);
+        const qsizetype paren = description.indexOf(u'(');
+        if (paren >= 0)
+            description = description.left(paren).trimmed();
+        filters << QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+    }
+    return filters.join(QStringLiteral(";;"));
+}
 
 QString programFolder()
 {

@@ -80,6 +80,10 @@ public:
     BusyPointer &operator=(const BusyPointer &) = delete;
 };
 
+// "Wav Files (*.WAV)|*.WAV" as a Qt name filter, "Wav Files (*.WAV *.wav)": each
+// pattern also in lower case, since the file system may tell case apart.
+QString qtNameFilter(const QString &filter);
+
 // The folder of the running program, where file dialogs start.
 QString programFolder();
 
