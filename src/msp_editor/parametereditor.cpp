@@ -1,9 +1,397 @@
 #include "msp_editor/parametereditor.h"
 
+#include "msp_editor/form1.h"
+#include "msp_editor/form2.h"
+#include "msp_editor/frmslider.h"
+#include "msp_editor/shared.h"
+#include "ui/twips.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSignalBlocker>
 
 namespace tamo::msp_editor {
 
-ParameterEditor::ParameterEditor(Form1 &form) : QObject(), m_form(form) {}
+using msp::GlobalField;
+using msp::SampleField;
+using msp::ValueFormat;
+
+namespace {
+
+const QColor kLightGrey(224, 224, 224);
+
+// The OCTAVE chooser's entries, leading spaces included, and the byte each stores.
+struct OctaveEntry {
+    const char16_t *text;
+    quint8 byte;
+};
+constexpr OctaveEntry kOctaveEntries[] = {
+    {u"       -2", 254}, {u"       -1", 255}, {u"        0", 0}, {u"      +1", 1}, {u"      +2", 2},
+};
+
+// The EFFECTS chooser: an entry's index is the effect type it stores.
+constexpr const char16_t *kEffectEntries[] = {
+    u"OFF",
+    u"OVERDRIVE",
+    u"DISTORTION",
+    u"CHORUS",
+    u"DELAY",
+    u"DELAY + CHORUS",
+    u"DIST + CHORUS",
+    u"DIST + DELAY",
+    u"DIST + DELAY + CHORUS",
+    u"OVERDRIVE + CHORUS",
+};
+static_assert(std::size(kEffectEntries) == msp::kEffectTypeCount);
+
+constexpr quint8 kRotorBit = 0x80;
+
+QFont tahomaBold(double points)
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+QListWidget *makeChooser(QWidget *parent, const QString &name, double points)
+{
+    auto *list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setFont(tahomaBold(points));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    QPalette pal = list->palette();
+    pal.setColor(QPalette::Base, kLightGrey);
+    list->setPalette(pal);
+    list->hide();
+    return list;
+}
+
+QStringList entryTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+// The row selected in a chooser, or -1.
+int selectedRow(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+} // namespace
+
+ParameterEditor::ParameterEditor(Form1 &form) : QObject(), m_form(form)
+{
+    for (int number = 15; number <= 37; ++number) {
+        if (auto *field = m_form.findChild<QWidget *>(QStringLiteral("Text%1").arg(number)))
+            field->installEventFilter(this);
+    }
+    m_label33 = m_form.findChild<QWidget *>(QStringLiteral("Label33"));
+    if (m_label33)
+        m_label33->installEventFilter(this);
+    m_list1 = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
+
+    QWidget *client = m_form.clientArea();
+    m_list2 = makeChooser(client, QStringLiteral("List2"), 12);
+    for (const OctaveEntry &entry : kOctaveEntries)
+        m_list2->addItem(QString::fromUtf16(entry.text));
+    ui::place(m_list2, 6360, 5040, 1455, 1455);
+    connect(m_list2, &QListWidget::itemClicked, this, &ParameterEditor::octaveChosen);
+
+    m_list3 = makeChooser(client, QStringLiteral("List3"), 11.25);
+    for (const char16_t *entry : kEffectEntries)
+        m_list3->addItem(QString::fromUtf16(entry));
+    ui::place(m_list3, 8640, 5160, 3015, 2730);
+    connect(m_list3, &QListWidget::itemClicked, this, &ParameterEditor::effectChosen);
+}
+
 ParameterEditor::~ParameterEditor() = default;
+
+bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click is a left button released over the field it was pressed on.
+    if (event->type() == QEvent::MouseButtonRelease) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        auto *widget = qobject_cast<QWidget *>(watched);
+        // A hidden field (an effect amount the effect does not use) takes no click.
+        if (widget && !widget->isHidden() && me->button() == Qt::LeftButton
+            && widget->rect().contains(me->position().toPoint())) {
+            fieldClicked(watched);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void ParameterEditor::fieldClicked(QObject *object)
+{
+    auto *field = qobject_cast<QWidget *>(object);
+    if (!field)
+        return;
+    if (field == m_label33) {
+        openEffects();
+        return;
+    }
+    bool isNumber = false;
+    const int number = field->objectName().mid(4).toInt(&isNumber);
+    if (!isNumber)
+        return;
+
+    const auto sample = [](SampleField f) { return Target{true, f, GlobalField::HeaderReserved}; };
+    const auto global = [](GlobalField f) { return Target{false, SampleField::StartKey, f}; };
+    switch (number) {
+    case 15: editKey(field, SampleField::StartKey); break;
+    case 16: editKey(field, SampleField::EndKey); break;
+    case 17: editWithSlider(field, sample(SampleField::Volume), ValueFormat::Plain, 0, 127, 570); break;
+    case 18: togglePitch(); break;
+    case 19: editKey(field, SampleField::Key); break;
+    case 20: editWithSlider(field, sample(SampleField::Fine), ValueFormat::Fine, 0, 99, 570); break;
+    case 21: editWithSlider(field, global(GlobalField::Reverb), ValueFormat::Half, 0, 63, 570); break;
+    case 22: editWithSlider(field, global(GlobalField::Level), ValueFormat::Half, 0, 63, 570); break;
+    case 23: openOctave(); break;
+    case 24: toggleRotor(); break;
+    case 25: editWithSlider(field, global(GlobalField::Overdrive), ValueFormat::Half, 0, 63, 570); break;
+    case 26: editWithSlider(field, global(GlobalField::Delay), ValueFormat::Half, 0, 63, 570); break;
+    case 27: editWithSlider(field, global(GlobalField::Chorus), ValueFormat::Half, 0, 63, 570); break;
+    case 28: editWithSlider(field, sample(SampleField::Attack), ValueFormat::Reverse127, 0, 127, 570); break;
+    case 29: editWithSlider(field, sample(SampleField::Decay), ValueFormat::Reverse99, 0, 99, 570); break;
+    case 30: editWithSlider(field, sample(SampleField::Sustain), ValueFormat::Plain, 0, 127, 570); break;
+    case 31: editWithSlider(field, sample(SampleField::Release), ValueFormat::Reverse96, 0, 64, -300); break;
+    case 32: editWithSlider(field, sample(SampleField::CutOff), ValueFormat::Plain, 3, 127, 570); break;
+    case 33: editWithSlider(field, sample(SampleField::Dca), ValueFormat::HighNibble, 0, 7, 570); break;
+    case 34: editWithSlider(field, sample(SampleField::Dca), ValueFormat::LowNibble, 1, 7, 570); break;
+    case 35: editWithSlider(field, sample(SampleField::Dcf), ValueFormat::LowNibble, 1, 7, -1000); break;
+    case 36: editWithSlider(field, sample(SampleField::Dcf), ValueFormat::HighNibble, 0, 7, -300); break;
+    case 37: editWithSlider(field, global(GlobalField::FineTune), ValueFormat::SignedOffset64, -64, 64, 570); break;
+    default: break;
+    }
+}
+
+bool ParameterEditor::guardPasses(bool perSample) const
+{
+    // Global fields need a sample in the list; per-sample fields a selected one.
+    if (!m_list1 || m_list1->count() == 0)
+        return false;
+    return !perSample || m_form.selectedSlot() > 0;
+}
+
+std::optional<quint8> ParameterEditor::read(const Target &target) const
+{
+    if (!target.perSample)
+        return m_form.record().global(target.global);
+    const int slot = m_form.selectedSlot();
+    if (slot == 0)
+        return std::nullopt;
+    return m_form.record().sample(target.sample, slot);
+}
+
+void ParameterEditor::write(const Target &target, quint8 value)
+{
+    if (!target.perSample) {
+        m_form.record().setGlobal(target.global, value);
+        return;
+    }
+    // The slot is read again from List1 at the moment of storing.
+    const int slot = m_form.selectedSlot();
+    if (slot > 0)
+        m_form.record().setSample(target.sample, slot, value);
+}
+
+void ParameterEditor::editWithSlider(QWidget *field, const Target &target, ValueFormat format,
+                                     qint16 min, qint16 max, int offset)
+{
+    if (!guardPasses(target.perSample))
+        return;
+    const std::optional<quint8> before = read(target);
+    if (!before)
+        return;
+    const int picked = ShowValueSlider(field, msp::sliderStartValue(format, *before), min, max, offset);
+    // A start value outside the range comes back unchanged when the slider is
+    // closed at once; if its stored form does not fit, the byte stays as it is.
+    if (const std::optional<quint8> old = read(target)) {
+        if (const std::optional<quint8> stored = msp::storedValue(format, picked, *old))
+            write(target, *stored);
+    }
+    RefreshAfterEdit();
+}
+
+void ParameterEditor::editKey(QWidget *field, SampleField key)
+{
+    if (!guardPasses(true))
+        return;
+    const Target target{true, key, GlobalField::HeaderReserved};
+    const std::optional<quint8> before = read(target);
+    if (!before)
+        return;
+    const bool start = key == SampleField::StartKey;
+    const std::optional<int> picked = ShowKeyPicker(field, start ? *before + 1 : *before);
+    if (!picked)
+        return; // closed without a pick: nothing changes
+    std::optional<quint8> stored;
+    if (start)
+        stored = msp::storedStartNote(*picked);
+    else if (*picked >= 0 && *picked <= 255)
+        stored = quint8(*picked);
+    if (stored)
+        write(target, *stored);
+    RefreshAfterEdit();
+}
+
+void ParameterEditor::togglePitch()
+{
+    if (!guardPasses(true))
+        return;
+    const Target target{true, SampleField::PitchMode, GlobalField::HeaderReserved};
+    if (const std::optional<quint8> mode = read(target)) {
+        if (*mode == 0)
+            write(target, 1);
+        else if (*mode == 1)
+            write(target, 0);
+    }
+    RefreshAfterEdit();
+    MspModified = true;
+}
+
+void ParameterEditor::toggleRotor()
+{
+    if (!guardPasses(false))
+        return;
+    msp::MspRecord &record = m_form.record();
+    record.setGlobal(GlobalField::Effect, quint8(record.global(GlobalField::Effect) ^ kRotorBit));
+    RefreshAfterEdit();
+    MspModified = true;
+}
+
+void ParameterEditor::placeBelow(QListWidget *list, QWidget *field)
+{
+    const QPoint bottomLeft = field->mapTo(m_form.clientArea(), QPoint(0, field->height()));
+    list->move(bottomLeft);
+}
+
+void ParameterEditor::openOctave()
+{
+    if (!guardPasses(false))
+        return;
+    QWidget *field = m_form.findChild<QWidget *>(QStringLiteral("Text23"));
+    if (!field)
+        return;
+    placeBelow(m_list2, field);
+    const QString current = msp::OctaveText(m_form.record().global(GlobalField::Octave));
+    {
+        // Marking the current entry is no choice: nothing is stored yet.
+        const QSignalBlocker blocker(m_list2);
+        m_list2->setCurrentRow(msp::FindListItem(entryTexts(m_list2), current),
+                               QItemSelectionModel::ClearAndSelect);
+    }
+    m_list2->show();
+    m_list2->raise();
+}
+
+void ParameterEditor::openEffects()
+{
+    if (!guardPasses(false))
+        return;
+    placeBelow(m_list3, m_label33);
+    const quint8 effect = m_form.record().global(GlobalField::Effect);
+    showEffectAmounts(effect);
+    const QString name = msp::EffectName(effect).name;
+    {
+        const QSignalBlocker blocker(m_list3);
+        m_list3->setCurrentRow(msp::FindListItem(entryTexts(m_list3), name),
+                               QItemSelectionModel::ClearAndSelect);
+    }
+    m_list3->show();
+    m_list3->raise();
+}
+
+void ParameterEditor::showEffectAmounts(quint8 effect)
+{
+    const msp::EffectView view = msp::EffectName(effect);
+    for (int i = 0; i < 3; ++i) {
+        const auto &amount = view.amount[std::size_t(i)];
+        auto *field = m_form.findChild<QWidget *>(QStringLiteral("Text%1").arg(25 + i));
+        auto *label = m_form.findChild<QLabel *>(QStringLiteral("Label%1").arg(30 + i));
+        if (label && amount.shown)
+            label->setText(amount.caption);
+        if (field)
+            field->setVisible(amount.shown);
+        if (label)
+            label->setVisible(amount.shown);
+    }
+}
+
+void ParameterEditor::octaveChosen()
+{
+    m_list2->hide();
+    const int row = selectedRow(m_list2);
+    if (row >= 0 && row < int(std::size(kOctaveEntries)))
+        m_form.record().setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
+    RefreshAfterEdit();
+    MspModified = true;
+}
+
+void ParameterEditor::effectChosen()
+{
+    m_list3->hide();
+    msp::MspRecord &record = m_form.record();
+    const bool rotor = record.global(GlobalField::Effect) & kRotorBit;
+    const int row = selectedRow(m_list3);
+    if (row >= 0 && row < msp::kEffectTypeCount)
+        record.setGlobal(GlobalField::Effect, quint8(row + (rotor ? kRotorBit : 0)));
+    RefreshAfterEdit();
+    MspModified = true;
+}
+
+int ParameterEditor::ShowValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset)
+{
+    SliderValue = qint16(start);
+    FrmSlider slider(&m_form);
+    slider.MinValue = min;
+    slider.MaxValue = max;
+    // The slider's middle lies `offset` twips below the field's top edge.
+    const QPoint fieldTopLeft = field->mapToGlobal(QPoint(0, 0));
+    placePopup(&slider, field,
+               QPoint(fieldTopLeft.x() + field->width(),
+                      fieldTopLeft.y() + ui::twips(offset) - FrmSlider::windowSize().height() / 2));
+    slider.exec();
+    return SliderValue;
+}
+
+std::optional<int> ParameterEditor::ShowKeyPicker(QWidget *field, int note)
+{
+    NoteValue = qint16(note);
+    Form2 picker(&m_form);
+    const QPoint fieldTopLeft = field->mapToGlobal(QPoint(0, 0));
+    placePopup(&picker, field, QPoint(fieldTopLeft.x() + field->width(), fieldTopLeft.y()));
+    picker.exec();
+    if (!picker.picked())
+        return std::nullopt;
+    return NoteValue;
+}
+
+void ParameterEditor::placePopup(QDialog *popup, QWidget *field, QPoint topLeft)
+{
+    QPoint at = topLeft;
+    if (QScreen *screen = field->screen()) {
+        const QRect free = screen->availableGeometry();
+        const QSize size = popup->size();
+        at.setX(qMax(free.left(), qMin(at.x(), free.right() + 1 - size.width())));
+        at.setY(qMax(free.top(), qMin(at.y(), free.bottom() + 1 - size.height())));
+    }
+    popup->move(at);
+}
+
+void ParameterEditor::RefreshAfterEdit()
+{
+    const int slot = m_form.selectedSlot();
+    m_form.RefreshMspView();
+    m_form.selectSlot(slot);
+}
 
 } // namespace tamo::msp_editor

@@ -1,21 +1,78 @@
 #pragma once
 
+#include "msp/msprecord.h"
+#include "msp/valueformats.h"
+
 #include <QObject>
+#include <QPointer>
+
+#include <optional>
+
+class QDialog;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QWidget;
 
 namespace tamo::msp_editor {
 
 class Form1;
 
 // Edits the parameter fields of Form1 with the value slider, the key picker, the
-// two chooser lists and the two toggles.
+// two chooser lists and the two toggles. A left click on a field runs its command;
+// every edit stores the new byte, refreshes the view with the same sample still
+// selected, and marks the document modified.
 class ParameterEditor : public QObject {
     Q_OBJECT
 public:
     explicit ParameterEditor(Form1 &form);
     ~ParameterEditor() override;
 
+    // The slider beside field with the given start value, range and vertical offset
+    // (twips); returns the value picked.
+    int ShowValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset);
+    // The key picker beside field, starting at note; the note picked, or nothing
+    // when the picker was closed without a pick.
+    std::optional<int> ShowKeyPicker(QWidget *field, int note);
+    // Redraws the view after a change, keeping the selected sample selected.
+    void RefreshAfterEdit();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Where a field's byte lives: a per-sample byte of the selected slot, or a
+    // global one.
+    struct Target {
+        bool perSample;
+        msp::SampleField sample;
+        msp::GlobalField global;
+    };
+
+    void fieldClicked(QObject *field);
+    bool guardPasses(bool perSample) const;
+    std::optional<quint8> read(const Target &target) const;
+    void write(const Target &target, quint8 value);
+
+    void editWithSlider(QWidget *field, const Target &target, msp::ValueFormat format, qint16 min,
+                        qint16 max, int offset);
+    void editKey(QWidget *field, msp::SampleField key);
+    void togglePitch();
+    void toggleRotor();
+    void openOctave();
+    void openEffects();
+    void octaveChosen();
+    void effectChosen();
+    void showEffectAmounts(quint8 effect);
+    void placeBelow(QListWidget *list, QWidget *field);
+    // Moves a pop-up beside field on screen, kept inside the screen's free area.
+    static void placePopup(QDialog *popup, QWidget *field, QPoint topLeft);
+
     Form1 &m_form;
+    QPointer<QWidget> m_label33;
+    QPointer<QListWidget> m_list1;
+    QPointer<QListWidget> m_list2; // OCTAVE chooser
+    QPointer<QListWidget> m_list3; // EFFECTS chooser
 };
 
 } // namespace tamo::msp_editor
