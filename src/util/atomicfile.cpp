@@ -6,6 +6,18 @@
 
 namespace tamo {
 
+namespace {
+
+// Qt 6.4 also says "Unknown error" after a failed buffered write and when the
+// temporary file cannot be created, so errno, cleared before each call, is read
+// right after the call that failed.
+QString reasonFor(const QFileDevice &file, int savedErrno)
+{
+    return savedErrno ? qt_error_string(savedErrno) : file.errorString();
+}
+
+} // namespace
+
 AtomicFileWriter::AtomicFileWriter(const QString &path) : m_file(path) {}
 
 AtomicFileWriter::~AtomicFileWriter()
@@ -28,8 +40,9 @@ bool AtomicFileWriter::open()
         fail(QStringLiteral("Is a directory"));
         return false;
     }
+    errno = 0;
     if (!m_file.open(QIODevice::WriteOnly)) {
-        fail(m_file.errorString());
+        fail(reasonFor(m_file, errno));
         return false;
     }
     m_open = true;
@@ -42,9 +55,10 @@ bool AtomicFileWriter::write(QByteArrayView bytes)
         return false;
     qint64 done = 0;
     while (done < bytes.size()) {
+        errno = 0;
         const qint64 n = m_file.write(bytes.data() + done, bytes.size() - done);
         if (n <= 0) {
-            fail(m_file.errorString());
+            fail(reasonFor(m_file, errno));
             return false;
         }
         done += n;
@@ -66,8 +80,9 @@ bool AtomicFileWriter::commit()
         return false;
     }
     m_open = false;
+    errno = 0;
     if (!m_file.commit()) {
-        fail(m_file.errorString());
+        fail(reasonFor(m_file, errno));
         return false;
     }
     return true;
