@@ -243,21 +243,6 @@ private Q_SLOTS:
         QCOMPARE(readUsd(test::readAll(m_left)).document->Entries, edited.Entries);
     }
 
-    void cancelChangesNothing()
-    {
-        ui::ScriptedPlatform platform;
-        Form3 form;
-        form.show();
-        open(form, platform, 2, m_right);
-        platform.queueCancel();
-        click(form, "Command5");
-        QCOMPARE(form.kitPath(2), m_right);
-        QCOMPARE(child<QLabel>(form, "Label3")->text(), QStringLiteral("JAZZ.USD"));
-        QCOMPARE(child<QListWidget>(form, "List2")->count(), 6);
-        QCOMPARE(platform.busyDepth(), 0);
-        QCOMPARE(platform.unexpected(), 0);
-    }
-
     void saveWritesAndReadsBack()
     {
         QTemporaryDir dir;

@@ -136,22 +136,6 @@ private Q_SLOTS:
             QCOMPARE(result.document->Entries.size(), kits);
     }
 
-    void readsFieldsAndEntries()
-    {
-        QByteArray image = test::usdImage(3, false);
-        const UsdReadResult result = readUsd(image);
-        QVERIFY(result.document);
-        const UsdFile &doc = *result.document;
-        QCOMPARE(doc.Magic, QByteArray("KUSD"));
-        QCOMPARE(doc.Version, quint8(3));
-        QCOMPARE(doc.CheckHigh, quint8(image[5]));
-        QCOMPARE(doc.CheckLow, quint8(image[6]));
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(doc.Entries[i].bytes(), image.mid(7 + 460 * i, 460));
-            QCOMPARE(doc.Entries[i].name(), image.mid(7 + 460 * i, 12));
-        }
-    }
-
     void roundTrip_data()
     {
         QTest::addColumn<QByteArray>("name");

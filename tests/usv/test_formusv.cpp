@@ -248,18 +248,6 @@ private Q_SLOTS:
         QCOMPARE(selection(list(form, 1)), QList<int>{1});
     }
 
-    void saveWithoutDocumentDoesNothing()
-    {
-        ui::ScriptedPlatform platform;
-        FormUSV form;
-        form.show();
-        open(form, platform, 1, m_left);
-        click(form, "Command6");
-        QCOMPARE(platform.messages().size(), 0);
-        QVERIFY(!form.usv(2));
-        QCOMPARE(test::readAll(m_left), m_leftImage);
-    }
-
     void failedSaveIsReported()
     {
         QTemporaryDir dir;

@@ -114,21 +114,6 @@ private Q_SLOTS:
         QCOMPARE(doc.TaggedEntries[3].bytes(), image.mid(7 + 48 + 7 + 96, 16) + QByteArray(16, '\0'));
     }
 
-    void readsFields()
-    {
-        const QByteArray image = test::usvImage(2, 3, "KORG1xy", false);
-        const UsvReadResult result = readUsv(image);
-        QVERIFY(result.document);
-        const UsvFile &doc = *result.document;
-        QCOMPARE(doc.Magic, QByteArray("KUSV"));
-        QCOMPARE(doc.Version, quint8(0));
-        QCOMPARE(doc.CheckHigh, quint8(image[5]));
-        QCOMPARE(doc.CheckLow, quint8(image[6]));
-        QCOMPARE(doc.Voices[1].bytes(), image.mid(7 + 48, 48));
-        QCOMPARE(doc.SectionTag, QByteArray("KORG1xy"));
-        QCOMPARE(doc.TaggedEntries[2].name(), image.mid(7 + 96 + 7 + 64, 12));
-    }
-
     void roundTrip()
     {
         QTemporaryDir dir;
@@ -201,14 +186,6 @@ private Q_SLOTS:
         QVERIFY(!result.error.isEmpty());
         QCOMPARE(test::readAll(path), old);
         QCOMPARE(test::filesIn(dir.path()), QStringList{QStringLiteral("KEEP.USV")});
-    }
-
-    void unreadableFileFailsSilently()
-    {
-        QTemporaryDir dir;
-        const UsvReadResult result = OpenUSVFile(dir.filePath(QStringLiteral("NONE.USV")));
-        QCOMPARE(result.outcome, ReadOutcome::Failed);
-        QVERIFY(result.messages.isEmpty());
     }
 };
 
