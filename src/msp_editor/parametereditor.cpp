@@ -115,16 +115,32 @@ ParameterEditor::~ParameterEditor() = default;
 
 bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
 {
-    // A click is a left button released over the field it was pressed on.
-    if (event->type() == QEvent::MouseButtonRelease) {
+    // A click is a left button pressed and released over the same field. The
+    // second press of a double-click is no new click, so a toggle switches once.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::LeftButton)
+            m_pressed = event->type() == QEvent::MouseButtonPress ? watched : nullptr;
+        break;
+    }
+    case QEvent::MouseButtonRelease: {
         auto *me = static_cast<QMouseEvent *>(event);
         auto *widget = qobject_cast<QWidget *>(watched);
+        if (me->button() != Qt::LeftButton)
+            break;
+        const bool click = m_pressed == watched;
+        m_pressed = nullptr;
         // A hidden field (an effect amount the effect does not use) takes no click.
-        if (widget && !widget->isHidden() && me->button() == Qt::LeftButton
-            && widget->rect().contains(me->position().toPoint())) {
+        if (click && widget && !widget->isHidden() && widget->rect().contains(me->position().toPoint())) {
             fieldClicked(watched);
             return true;
         }
+        break;
+    }
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -73,6 +73,7 @@ private:
     QPointer<QListWidget> m_list1;
     QPointer<QListWidget> m_list2; // OCTAVE chooser
     QPointer<QListWidget> m_list3; // EFFECTS chooser
+    QObject *m_pressed = nullptr;  // the field the left button went down on
 };
 
 } // namespace tamo::msp_editor

@@ -3,9 +3,7 @@
 #include "msp_editor/frmslider.h"
 #include "msp_editor/shared.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -45,14 +43,6 @@ struct Opened {
     QPoint at(double yTwips) const { return {track->width() / 2, qRound(yTwips / kTwip)}; }
 };
 
-// A move with a sub-pixel position, for values that whole pixels cannot reach.
-void moveTo(QWidget *w, QPointF pos, Qt::MouseButtons buttons)
-{
-    QMouseEvent me(QEvent::MouseMove, pos, w->mapToGlobal(pos), Qt::NoButton, buttons,
-                   Qt::NoModifier);
-    QApplication::sendEvent(w, &me);
-}
-
 } // namespace
 
 class TestFrmSlider : public QObject {
@@ -62,8 +52,6 @@ private Q_SLOTS:
     void scaleReadsTopToBottom();
     void leftDragShowsTruncatedValue_data();
     void leftDragShowsTruncatedValue();
-    void subPixelTruncatesTowardZero_data();
-    void subPixelTruncatesTowardZero();
     void otherButtonsChangeNothing_data();
     void otherButtonsChangeNothing();
     void leavingTheTrackFreezesTheValue();
@@ -83,7 +71,6 @@ void TestFrmSlider::scaleReadsTopToBottom_data()
     QTest::newRow("-64..64") << -64 << 64 << QStringList{u"64"_s, u"0"_s, u"-64"_s};
     QTest::newRow("3..127") << 3 << 127 << QStringList{u"127"_s, u"65"_s, u"3"_s};
     QTest::newRow("1..7") << 1 << 7 << QStringList{u"7"_s, u"4"_s, u"1"_s};
-    QTest::newRow("-7..0") << -7 << 0 << QStringList{u"0"_s, u"-3"_s, u"-7"_s};
 }
 
 void TestFrmSlider::scaleReadsTopToBottom()
@@ -137,30 +124,6 @@ void TestFrmSlider::leftDragShowsTruncatedValue()
     QCOMPARE(o.shown(), expected);
     // The knob's centre follows the pointer.
     QVERIFY(qAbs(o.knobCentre() - (kTrackTopTwips + yTwips)) <= 2 * kTwip);
-}
-
-void TestFrmSlider::subPixelTruncatesTowardZero_data()
-{
-    QTest::addColumn<int>("min");
-    QTest::addColumn<int>("max");
-    QTest::addColumn<double>("exact");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("exact middle 63.5") << 0 << 127 << 63.5 << 63;
-    QTest::newRow("-3.7") << -64 << 64 << -3.7 << -3;
-    QTest::newRow("3.7") << -64 << 64 << 3.7 << 3;
-}
-
-void TestFrmSlider::subPixelTruncatesTowardZero()
-{
-    QFETCH(int, min);
-    QFETCH(int, max);
-    QFETCH(double, exact);
-    QFETCH(int, expected);
-    Opened o(min, min, max);
-    // Where the track's value is exactly `exact`.
-    const double y = (max - exact) * kTrackHeightTwips / (max - min);
-    moveTo(o.track, QPointF(5, y / kTwip), Qt::LeftButton);
-    QCOMPARE(o.shown(), expected);
 }
 
 void TestFrmSlider::otherButtonsChangeNothing_data()

@@ -175,6 +175,7 @@ private Q_SLOTS:
     void keyPickerClosedWithoutAPickChangesNothing();
     void toggles_data();
     void toggles();
+    void doubleClickTogglesOnce();
     void choosers_data();
     void choosers();
     void openingAChooserStoresNothing();
@@ -342,6 +343,19 @@ void TestParameterEditor::toggles()
     QCOMPARE(form.selectedSlot(), kSlot);
     QVERIFY(MspModified);
     QCOMPARE(saved(form), expectedWith({{offset, quint8(after)}}));
+}
+
+void TestParameterEditor::doubleClickTogglesOnce()
+{
+    Form1 form;
+    open(form, 3, {{at(msp::GlobalField::Effect), 3}});
+    QWidget *rotor = form.findChild<QWidget *>(u"Text24"_s);
+    QTest::mousePress(rotor, Qt::LeftButton);
+    QTest::mouseRelease(rotor, Qt::LeftButton);
+    QTest::mouseDClick(rotor, Qt::LeftButton);
+    QTest::mouseRelease(rotor, Qt::LeftButton);
+    QCOMPARE(shown(form, u"Text24"_s), u"ON"_s);
+    QCOMPARE(saved(form), expectedWith({{at(msp::GlobalField::Effect), 131}}));
 }
 
 void TestParameterEditor::choosers_data()
