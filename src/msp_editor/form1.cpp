@@ -5,6 +5,7 @@
 #include "msp_editor/parametereditor.h"
 #include "msp_editor/shared.h"
 #include "msp_editor/wavpanel.h"
+#include "ui/fonts.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
 #include "util/paths.h"
@@ -79,11 +80,7 @@ constexpr int kFirstAmountLabel = 30;
 
 QFont tahoma(double points, bool underline = false)
 {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    font.setUnderline(underline);
-    return font;
+    return ui::designFont(QStringLiteral("Tahoma"), points, true, underline);
 }
 
 // Sample names are bytes of the Windows code page.
@@ -169,6 +166,7 @@ Form1::Form1(QWidget *parent) : QMainWindow(parent)
     palette.setColor(QPalette::Window, kLightBlue);
     m_client->setPalette(palette);
     m_client->setAutoFillBackground(true);
+    m_client->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 8.25));
     setCentralWidget(m_client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -227,7 +225,7 @@ void Form1::buildControls()
     auto *list = new SampleList(m_client);
     list->setObjectName(QStringLiteral("List1"));
     list->setAccessibleName(QStringLiteral("Samples"));
-    list->setFont(QFont(QStringLiteral("Verdana"), 9));
+    list->setFont(ui::designFont(QStringLiteral("Verdana"), 8.25));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSortingEnabled(false);
     list->onMouseUp = [this] { List1_MouseUp(); };
@@ -247,7 +245,9 @@ void Form1::buildControls()
 
     m_check1 = new QCheckBox(QStringLiteral("Auto Play"), m_client);
     m_check1->setObjectName(QStringLiteral("Check1"));
-    m_check1->setAutoFillBackground(true); // light blue, from the client area's palette
+    // Light blue like the window; buttons fill with their own role by default.
+    m_check1->setBackgroundRole(QPalette::Window);
+    m_check1->setAutoFillBackground(true);
     ui::place(m_check1, 1920, 1200, 1695, 255);
 
     QLabel *heading = label(QStringLiteral("Label46"), QStringLiteral("Global MSP settings"));
