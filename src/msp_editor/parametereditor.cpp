@@ -62,6 +62,8 @@ QListWidget *makeChooser(QWidget *parent, const QString &name, double points)
     list->setObjectName(name);
     list->setFont(tahomaBold(points));
     list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The entries are sized for the list; a scroll bar would only hide the last ones.
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette pal = list->palette();
     pal.setColor(QPalette::Base, kLightGrey);
     list->setPalette(pal);
