@@ -9,43 +9,41 @@ namespace tamo::msp {
 
 namespace {
 
-// Serves samples from a cached block when they lie close together, and by one
-// small positional read each when they are far apart (a block would mostly be
-// read for nothing then).
+// Gets the samples by the cheaper way for their spacing: far apart, one small
+// positional read each; closer together, through blocks read in turn into one
+// buffer (copying a stretch of the file then costs less than a call per sample).
 class SampleReader {
 public:
-    SampleReader(ByteSource &source, qint64 step)
-        : m_source(source), m_blockSize(step < kDirectStep ? kBlock : 0)
+    SampleReader(ByteSource &source, qint64 step) : m_source(source), m_direct(step >= kDirectStep)
     {
-        if (m_blockSize)
-            m_block.resize(m_blockSize);
+        if (!m_direct)
+            m_block.resize(kBlock);
     }
 
     qint16 at(qint64 pos)
     {
-        if (!m_blockSize || pos < 0)
+        if (m_direct || pos < 0)
             return m_source.int16At(pos);
-        if (pos < m_blockStart || pos + 2 > m_blockStart + m_blockFill) {
-            m_blockStart = pos;
-            m_blockFill = 0;
-            if (pos < m_source.size()) {
-                const qint64 got = m_source.readAt(pos, m_block.data(), m_blockSize);
-                m_blockFill = std::max<qint64>(got, 0);
-            }
-            if (m_blockFill < 2)
+        if (pos < m_start || pos + 2 > m_start + m_fill) {
+            m_start = pos;
+            m_fill = 0;
+            const qint64 left = m_source.size() - pos;
+            if (left >= 2)
+                m_fill = std::max<qint64>(m_source.readAt(pos, m_block.data(), std::min<qint64>(kBlock, left)), 0);
+            if (m_fill < 2)
                 return m_source.int16At(pos); // the end of the source
         }
-        return qFromLittleEndian<qint16>(m_block.constData() + (pos - m_blockStart));
+        return qFromLittleEndian<qint16>(m_block.constData() + (pos - m_start));
     }
 
 private:
-    static constexpr qint64 kDirectStep = 4096;
-    static constexpr qsizetype kBlock = 64 * 1024;
+    static constexpr qint64 kDirectStep = 16 * 1024;
+    static constexpr qsizetype kBlock = 256 * 1024;
     ByteSource &m_source;
-    qsizetype m_blockSize;
+    const bool m_direct;
     QByteArray m_block;
-    qint64 m_blockStart = 0;
-    qint64 m_blockFill = 0;
+    qint64 m_start = 0;
+    qint64 m_fill = 0;
 };
 
 } // namespace
@@ -76,11 +74,11 @@ WaveformPlot computeWaveform(ByteSource &source, double width, double height, do
     const qint64 q = d + 8;
     auto y = [height](qint16 sample) { return height * (32768.0 - sample) / 65536.0; };
 
-    SampleReader reader(source, step);
-    plot.points.append(QPointF(0, y(reader.at(q))));
     // Points right of the canvas cannot be seen: stop one step past its edge, so
     // a size typed larger than the data still reads no more than the width allows.
     const double last = std::min(drawLength - 2, double(S) + double(step));
+    SampleReader reader(source, step);
+    plot.points.append(QPointF(0, y(reader.at(q))));
     if (last >= 2)
         plot.points.reserve(qsizetype((last - 2) / double(step)) + 2);
     for (qint64 o = 2; double(o) <= last; o += step)

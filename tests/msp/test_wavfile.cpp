@@ -205,7 +205,8 @@ void TestWavFile::dataTagAcrossBlocks_data()
 {
     QTest::addColumn<qint64>("at");
     QTest::addColumn<qint64>("length");
-    for (qint64 at : {0LL, 1LL, 262141LL, 262142LL, 262143LL, 262144LL, 524287LL, 700000LL - 4})
+    for (qint64 at : {0LL, 1LL, 13LL, 29LL, 31LL, 32LL, 262141LL, 262142LL, 262143LL, 262144LL, 524287LL,
+                      700000LL - 36, 700000LL - 4})
         QTest::addRow("at %lld", at) << at << 700000LL;
     QTest::newRow("cut at the end") << 700000LL - 3 << 700000LL;
     QTest::newRow("tiny") << -1LL << 3LL;
@@ -216,8 +217,8 @@ void TestWavFile::dataTagAcrossBlocks()
     QFETCH(qint64, at);
     QFETCH(qint64, length);
     QByteArray bytes(length, 'a');
-    for (qint64 i = 0; i < length; i += 97)
-        bytes[i] = 'd'; // near misses everywhere
+    for (qint64 i = 0; i + 4 <= length; i += 97)
+        bytes.replace(i, 4, "dXta"); // near misses everywhere
     if (at >= 0)
         bytes.replace(at, std::min<qint64>(4, length - at), QByteArray("data").left(length - at));
     QCOMPARE(findDataTag(bytes), qint64(bytes.indexOf("data")));

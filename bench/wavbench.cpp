@@ -1,0 +1,277 @@
+// Times the WAV tools on large files it generates, each against a reference
+// command run in the same session on the same file, and reports the peak memory
+// of every measured operation (each runs in a fresh child process).
+
+#include "msp/wavinfo.h"
+#include "msp/wavtools.h"
+#include "msp/wavwaveform.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tamo::msp;
+
+namespace {
+
+struct Run {
+    double seconds = 0; // wall time; for our own operations, as measured inside the child
+    double peakMiB = 0;
+    bool ok = false;
+};
+
+// Runs argv in a fresh process; its standard output, if it prints a number,
+// replaces the measured wall time (our operations time themselves, without
+// the process start).
+Run runChild(const std::vector<std::string> &args)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        close(fds[0]);
+        close(fds[1]);
+        std::vector<char *> argv;
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string out;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, size_t(n));
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Run r;
+    r.seconds = double(timer.nsecsElapsed()) / 1e9;
+    r.peakMiB = double(usage.ru_maxrss) / 1024.0;
+    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!out.empty() && out.find_first_not_of("0123456789.e-\n") == std::string::npos)
+        r.seconds = std::stod(out);
+    return r;
+}
+
+Run shell(const QString &command) { return runChild({"/bin/sh", "-c", command.toStdString()}); }
+
+std::string self;
+
+Run ourOp(const char *op, const QString &a, const QString &b = {})
+{
+    return runChild({self, "--child", op, a.toStdString(), b.toStdString()});
+}
+
+QString q(const QString &path) { return QLatin1Char('\'') + path + QLatin1Char('\''); }
+
+// Writes a 16-bit mono WAV of about `bytes` bytes of pseudo-random samples. The
+// byte "t" never occurs in the payload, so "data" appears only where the header
+// puts it; withTag false leaves even that out.
+bool generate(const QString &path, qint64 bytes, bool withTag)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const qint64 payload = (bytes - 44) & ~qint64(1);
+    QByteArray header = testHeader(44 + payload);
+    if (!withTag)
+        std::memcpy(header.data() + 36, "DATA", 4);
+    f.write(header);
+    QByteArray block(4 << 20, Qt::Uninitialized);
+    quint64 x = 0x9E3779B97F4A7C15ull;
+    for (qint64 left = payload; left > 0;) {
+        const qsizetype n = qsizetype(std::min<qint64>(left, block.size()));
+        for (qsizetype i = 0; i + 8 <= block.size(); i += 8) {
+            x ^= x << 13;
+            x ^= x >> 7;
+            x ^= x << 17;
+            qToLittleEndian(x, block.data() + i);
+        }
+        std::replace(block.begin(), block.end(), 't', 'u');
+        if (f.write(block.constData(), n) != n)
+            return false;
+        left -= n;
+    }
+    return f.flush();
+}
+
+int child(const QString &op, const QString &a, const QString &b)
+{
+    QElapsedTimer t;
+    if (op == QLatin1String("cleanup")) {
+        t.start();
+        if (cleanUpWavFile(a).status != CleanUpStatus::Done)
+            return 1;
+    } else if (op == QLatin1String("deblock")) {
+        QString error;
+        t.start();
+        if (!deblockFile(a, b, &error))
+            return 1;
+    } else if (op == QLatin1String("search")) {
+        t.start();
+        FileSource source(a);
+        if (!source.open() || readWavView(source).hasData())
+            return 1;
+    } else if (op == QLatin1String("wave")) {
+        // Warm cache: one untimed pass, then the best of five.
+        FileSource source(a);
+        if (!source.open())
+            return 1;
+        const double W = b.toDouble();
+        const qint32 S = source.int32At(40);
+        computeWaveform(source, W, 4635, S);
+        qint64 best = -1;
+        qsizetype points = 0;
+        for (int i = 0; i < 5; ++i) {
+            t.start();
+            points = computeWaveform(source, W, 4635, S).points.size();
+            const qint64 ns = t.nsecsElapsed();
+            best = best < 0 ? ns : std::min(best, ns);
+        }
+        std::printf("%.9f\n", double(best) / 1e9);
+        std::fprintf(stderr, "%lld points\n", qint64(points));
+        return 0;
+    } else {
+        return 2;
+    }
+    std::printf("%.9f\n", double(t.nsecsElapsed()) / 1e9);
+    return 0;
+}
+
+void report(const char *what, const std::vector<Run> &ours, const char *refName, const std::vector<Run> &refs,
+            double maxRatio)
+{
+    auto best = [](const std::vector<Run> &runs) {
+        double s = 1e300, peak = 0;
+        bool ok = true;
+        for (const Run &r : runs) {
+            s = std::min(s, r.seconds);
+            peak = std::max(peak, r.peakMiB);
+            ok = ok && r.ok;
+        }
+        return std::tuple{s, peak, ok};
+    };
+    const auto [s, peak, ok] = best(ours);
+    const auto [rs, rpeak, rok] = best(refs);
+    std::printf("%-24s %9.3f s  peak %6.1f MiB | %-22s %9.3f s  peak %6.1f MiB | ratio %.2f (target <= %.1f)%s\n",
+                what, s, peak, refName, rs, rpeak, s / rs, maxRatio, ok && rok ? "" : "  [A RUN FAILED]");
+    for (size_t i = 0; i < ours.size() && i < refs.size(); ++i)
+        std::printf("    run %zu: %.3f s vs %.3f s\n", i + 1, ours[i].seconds, refs[i].seconds);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 3 && args.at(1) == QLatin1String("--child"))
+        return child(args.at(2), args.value(3), args.value(4));
+
+    qint64 mib = 1024;
+    QString base = QDir::tempPath();
+    int reps = 2;
+    QStringList only = {QStringLiteral("cleanup"), QStringLiteral("command8"), QStringLiteral("search"),
+                        QStringLiteral("wave")};
+    for (int i = 1; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--only") && i + 1 < args.size())
+            only = args.at(++i).split(u',');
+        else if (args.at(i) == QLatin1String("--dir") && i + 1 < args.size())
+            base = args.at(++i);
+        else if (args.at(i) == QLatin1String("--reps") && i + 1 < args.size())
+            reps = std::max(1, args.at(++i).toInt());
+        else
+            mib = std::max<qint64>(1, args.at(i).toLongLong());
+    }
+    self = QCoreApplication::applicationFilePath().toStdString();
+
+    QTemporaryDir dir(QDir(base).filePath(QStringLiteral("tamo-wavbench-XXXXXX")));
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot create a folder in %s\n", qPrintable(base));
+        return 1;
+    }
+    const QString wav = dir.filePath(QStringLiteral("big.wav"));
+    const QString noTag = dir.filePath(QStringLiteral("notag.wav"));
+    const QString work = dir.filePath(QStringLiteral("work.wav"));
+    const QString copy = dir.filePath(QStringLiteral("copy.wav"));
+    const QString out = dir.filePath(QStringLiteral("O.Wav"));
+    const qint64 bytes = mib << 20;
+    std::printf("Generating two WAV files of %lld MiB in %s ...\n", mib, qPrintable(dir.path()));
+    std::fflush(stdout);
+    if (!generate(wav, bytes, true) || !generate(noTag, bytes, false)) {
+        std::fprintf(stderr, "cannot write the test files\n");
+        return 1;
+    }
+    ::sync();
+
+    // CleanUp rewrites its file, so each run works on a fresh copy made (and synced) beforehand.
+    std::vector<Run> ours, refs;
+    for (int i = 0; i < reps && only.contains(QStringLiteral("cleanup")); ++i) {
+        shell(QStringLiteral("cp %1 %2").arg(q(wav), q(work)));
+        ::sync();
+        refs.push_back(shell(QStringLiteral("cp %1 %2 && sync %2").arg(q(wav), q(copy))));
+        QFile::remove(copy);
+        ::sync();
+        ours.push_back(ourOp("cleanup", work));
+        QFile::remove(work);
+        ::sync();
+    }
+    if (!ours.empty())
+        report("CleanUp", ours, "cp + sync", refs, 1.5);
+
+    ours.clear();
+    refs.clear();
+    for (int i = 0; i < reps && only.contains(QStringLiteral("command8")); ++i) {
+        ::sync();
+        refs.push_back(shell(QStringLiteral("cp %1 %2 && sync %2").arg(q(wav), q(copy))));
+        QFile::remove(copy);
+        ::sync();
+        ours.push_back(ourOp("deblock", wav, out));
+        QFile::remove(out);
+    }
+    if (!ours.empty())
+        report("Command8 (de-block)", ours, "cp + sync", refs, 1.5);
+
+    ours.clear();
+    refs.clear();
+    shell(QStringLiteral("cat %1 > /dev/null").arg(q(noTag))); // warm the cache
+    for (int i = 0; i < std::max(reps, 5) && only.contains(QStringLiteral("search")); ++i) {
+        refs.push_back(shell(QStringLiteral("cat %1 > /dev/null").arg(q(noTag))));
+        ours.push_back(ourOp("search", noTag));
+    }
+    if (!ours.empty())
+        report("\"data\" search, no tag", ours, "cat > /dev/null", refs, 2.0);
+
+    for (const auto &[label, width, limitMs] :
+         {std::tuple{"zoom 0", 9375.0, 20.0}, std::tuple{"zoom maximum", 20 * 9375.0, 200.0}}) {
+        if (!only.contains(QStringLiteral("wave")))
+            break;
+        const Run r = ourOp("wave", wav, QString::number(width));
+        std::printf("DrawWaveform points, %-12s %8.2f ms  peak %6.1f MiB (target < %.0f ms)%s\n", label,
+                    r.seconds * 1e3, r.peakMiB, limitMs, r.ok ? "" : "  [FAILED]");
+    }
+    QFile::remove(wav);
+    QFile::remove(noTag);
+    return 0;
+}
