@@ -114,15 +114,6 @@ private Q_SLOTS:
         quitProgram();
         QCOMPARE(platform.quitRequests(), 1);
     }
-
-    void installedOnlyWhileAlive()
-    {
-        {
-            ScriptedPlatform platform;
-            QCOMPARE(&tamo::ui::platform(), static_cast<Platform *>(&platform));
-        }
-        QVERIFY(dynamic_cast<ScriptedPlatform *>(&tamo::ui::platform()) == nullptr);
-    }
 };
 
 QTEST_MAIN(TestPlatform)
