@@ -3,6 +3,7 @@
 #include "msp/wavtext.h"
 #include "msp/wavtools.h"
 #include "msp_editor/wavcanvas.h"
+#include "ui/fonts.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
 #include "util/playback/playit.h"
@@ -35,18 +36,11 @@ void placeAt(QWidget *w, int originLeft, int originTop, int left, int top, int w
     ui::place(w, left - originLeft, top - originTop, width, height);
 }
 
-QFont tahoma(double points, bool bold, bool underline = false)
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    f.setUnderline(underline);
-    return f;
-}
-
+// The raw byte boxes: a fixed-pitch font, so that one character is one byte wide.
 QFont terminal()
 {
-    QFont f(QStringLiteral("Terminal"));
+    QFont f;
+    f.setFamilies({QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")});
     f.setStyleHint(QFont::TypeWriter);
     f.setPointSizeF(12);
     return f;
@@ -96,6 +90,7 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
 {
     setObjectName(QStringLiteral("WavPanel"));
     ui::place(this, kLeft, kTop, kRight - kLeft, kBottom - kTop);
+    setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 8.25)); // the form's own
     // Under every control of the form: only the form's pop-up lists may overlap it.
     lower();
 
@@ -116,11 +111,11 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
 
     // Title and remark above the frame.
     QLabel *title = label(this, kLeft, kTop, "Label47", QStringLiteral("Wavfile settings"), 5640, 600, 1965, 285);
-    title->setFont(tahoma(12, true, true));
+    title->setFont(ui::designFont(QStringLiteral("Tahoma"), 12, true, true));
     setTextColor(title, QColor(0, 0, 128));
     QLabel *remark = label(this, kLeft, kTop, "Label48", QStringLiteral("Don't see this for now !! :)"), 7800,
                            600, 3735, 255);
-    remark->setFont(tahoma(9.75, true));
+    remark->setFont(ui::designFont(QStringLiteral("Tahoma"), 9.75, true));
 
     auto *frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame1"));
