@@ -112,8 +112,6 @@ private Q_SLOTS:
     void waveform_data();
     void waveform();
     void waveformPointsBoundedByWidth();
-    void writeBackUnedited_data();
-    void writeBackUnedited();
     void writeBackEdited();
     void numberFields_data();
     void numberFields();
@@ -276,31 +274,6 @@ void TestWavFile::waveformPointsBoundedByWidth()
     const WaveformPlot past = computeWaveform(file, 9375, 4635, 2e9);
     QVERIFY(past.points.size() <= 9375 + 3);
     QCOMPARE(past.points.last().y(), 4635 / 2.0);
-}
-
-void TestWavFile::writeBackUnedited_data()
-{
-    QTest::addColumn<QByteArray>("file");
-    QTest::newRow("canonical") << canonical(payload(100));
-    QTest::newRow("trailer with 0 and 176") << canonical(payload(100), QByteArray("\0\xb0s\0\xb0", 5));
-    QTest::newRow("LIST chunk") << riff(fmtChunk() + chunk("LIST", payload(18)) + chunk("data", payload(10)))
-                                       + QByteArray("\0\0", 2);
-    QTest::newRow("long trailer") << canonical(payload(10), payload(kWavTextLimit * 2));
-    QTest::newRow("every byte") << [] {
-        QByteArray all(256, '\0');
-        for (int i = 0; i < 256; ++i)
-            all[i] = char(i);
-        return canonical(payload(8), all);
-    }();
-}
-
-void TestWavFile::writeBackUnedited()
-{
-    QFETCH(QByteArray, file);
-    const WavView v = readWavView(file);
-    const HeaderWritePlan plan = planHeaderWrite(shownTexts(v), v);
-    QCOMPARE(plan.problem, HeaderWritePlan::Problem::None);
-    QCOMPARE(applyPieces(file, plan.pieces), file);
 }
 
 void TestWavFile::writeBackEdited()
