@@ -1,5 +1,6 @@
 #include "msp/wavbytes.h"
 
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <algorithm>
@@ -69,6 +70,9 @@ qint64 MemorySource::readAt(qint64 pos, char *dst, qint64 len)
 
 bool FileSource::open()
 {
+    // Some systems open a folder and then read nothing from it.
+    if (QFileInfo(m_file.fileName()).isDir())
+        return false;
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     m_size = m_file.size();

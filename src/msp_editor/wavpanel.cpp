@@ -463,8 +463,9 @@ void WavPanel::Command8_Click()
                               &error);
     }
     if (!ok) {
-        ui::message(QStringLiteral("\"%1\" could not be written: %2")
-                        .arg(QDir::toNativeSeparators(folder.filePath(msp::kDeblockOutputName)), error),
+        ui::message(QStringLiteral("Command8 could not copy \"%1\" to \"%2\": %3")
+                        .arg(QDir::toNativeSeparators(folder.filePath(msp::kDeblockInputName)),
+                             QDir::toNativeSeparators(folder.filePath(msp::kDeblockOutputName)), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
