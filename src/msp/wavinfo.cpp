@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace tamo::msp {
 
@@ -144,15 +145,30 @@ bool writePiecesInPlace(const QString &path, const QList<WritePiece> &pieces, QS
     };
     if (QFileInfo(path).isDir())
         return fail(QStringLiteral("Is a directory"));
+    // Qt 6.4 says "Unknown error" after a short or failed buffered write, so errno,
+    // cleared before each call, gives the system's reason.
+    auto reason = [](const QFile &file, int savedErrno) {
+        return savedErrno ? qt_error_string(savedErrno) : file.errorString();
+    };
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return fail(file.errorString());
     for (const WritePiece &piece : pieces) {
-        if (!file.seek(piece.offset) || file.write(piece.bytes) != piece.bytes.size())
-            return fail(file.errorString());
+        errno = 0;
+        if (!file.seek(piece.offset))
+            return fail(reason(file, errno));
+        // A short write (a disk filling up) is retried so that the failure shows.
+        for (qint64 done = 0; done < piece.bytes.size();) {
+            errno = 0;
+            const qint64 n = file.write(piece.bytes.constData() + done, piece.bytes.size() - done);
+            if (n <= 0)
+                return fail(reason(file, errno));
+            done += n;
+        }
     }
+    errno = 0;
     if (!file.flush() || file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
+        return fail(reason(file, errno));
     file.close();
     if (file.error() != QFileDevice::NoError)
         return fail(file.errorString());
