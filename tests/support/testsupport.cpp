@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,21 +14,23 @@ namespace tamo::test {
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size()
-           && f.flush();
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
 }
 
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QString errorText(int errnum)
+{
+    return QString::fromLocal8Bit(std::strerror(errnum));
 }
 
 FileSizeLimit::FileSizeLimit(qint64 bytes)
@@ -55,17 +58,25 @@ bool runInChildWithFileSizeLimit(qint64 bytes, const std::function<bool()> &fn)
     if (pid < 0)
         return false;
     if (pid == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim{};
-        getrlimit(RLIMIT_FSIZE, &lim);
-        lim.rlim_cur = rlim_t(bytes);
-        setrlimit(RLIMIT_FSIZE, &lim);
+        const FileSizeLimit limit(bytes);
         _exit(fn() ? 0 : 1);
     }
     int status = 0;
     if (waitpid(pid, &status, 0) != pid)
         return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool runInChildAsOrdinaryUser(const std::function<bool()> &fn)
+{
+    return runInChildWithFileSizeLimit(qint64(1) << 40, [&] {
+        if (geteuid() == 0) {
+            [[maybe_unused]] const int ignored = setgid(65534); // may be refused
+            if (setuid(65534) != 0)
+                return false;
+        }
+        return fn();
+    });
 }
 
 } // namespace tamo::test

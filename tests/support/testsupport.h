@@ -13,6 +13,9 @@ bool writeAll(const QString &path, const QByteArray &bytes);
 // Lists the files of a folder, so a test can check that no temporary was left.
 QStringList filesIn(const QString &folder);
 
+// The system's text for an errno value, as a failed save reports it.
+QString errorText(int errnum);
+
 // While alive, any write by this process past `bytes` in any file fails with EFBIG
 // (SIGXFSZ ignored), as on a disk that fills up; the old limit returns afterwards.
 class FileSizeLimit {
@@ -30,5 +33,9 @@ private:
 // Runs fn in a forked child under a file-size limit; returns fn's result, or false
 // if the child did not end normally.
 bool runInChildWithFileSizeLimit(qint64 bytes, const std::function<bool()> &fn);
+
+// Runs fn in a forked child that is not root (root reads and writes past any
+// permission); returns fn's result, or false if the child could not drop root.
+bool runInChildAsOrdinaryUser(const std::function<bool()> &fn);
 
 } // namespace tamo::test
