@@ -5,7 +5,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 TEST_PACKAGES=(pulseaudio pulseaudio-utils sox libsox-fmt-base sndfile-programs xvfb xauth xdotool
-  x11-utils imagemagick clang libclang-rt-14-dev)
+  x11-utils imagemagick python3 clang libclang-rt-14-dev)
 bash "$ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 export QT_QPA_PLATFORM=offscreen
 

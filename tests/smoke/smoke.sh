@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# Smoke test on real windows: the built program runs on a virtual X display and is
+# driven with real X input, one editor per run, as a user would.
+# Usage: smoke.sh <TAMO program> <source folder> [<screenshot folder>]
+# Exit status: 0 passed, 1 failed, 77 skipped (no Xvfb or xdotool).
+set -u -o pipefail
+
+tamo=$1
+examples=$2/examples
+shots=${3:-$PWD/smoke-artifacts}
+
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (Debian: xvfb, xdotool)"; exit 77; }
+done
+for tool in import python3; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (Debian: imagemagick, python3)" >&2; exit 1; }
+done
+[[ -x $tamo ]] || { echo "FAIL: no program at $tamo" >&2; exit 1; }
+
+work=$(mktemp -d)
+mkdir -p "$shots"
+xvfb_pid='' tamo_pid=''
+cleanup() {
+    [[ -n $tamo_pid ]] && kill "$tamo_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# A window looked up in $(...) fails in a subshell: callers add "|| exit 1".
+fail() { echo "FAIL: $*" >&2; [[ -s $work/tamo.log ]] && sed 's/^/  program: /' "$work/tamo.log" >&2; exit 1; }
+
+# Xvfb picks a free display itself and writes its number once it is ready.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in {1..100}; do [[ -s $work/display ]] && break; sleep 0.1; done
+[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+export DISPLAY=:$(head -n1 "$work/display")
+# Qt's settings and runtime files stay in the scratch folder.
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$work/runtime"
+
+start() {
+    QT_QPA_PLATFORM=xcb "$tamo" >"$work/tamo.log" 2>&1 &
+    tamo_pid=$!
+    menu=$(window '^Menu$') || exit 1
+    shot launcher "$menu"
+}
+
+# The id of the visible window whose name matches, waiting up to 10 s for it.
+window() {
+    local id
+    id=$(timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1)
+    [[ -n $id ]] || fail "no window named '$1' appeared"
+    echo "$id"
+}
+
+# The program's visible window other than $1 (a pop-up or dialog), waiting for it.
+popup() {
+    local id
+    for _ in {1..50}; do
+        id=$(xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -vx "$1" | head -n1)
+        [[ -n $id ]] && { echo "$id"; return; }
+        sleep 0.2
+    done
+    fail "$2 did not appear"
+}
+
+# Waits until window $1 is no longer shown.
+gone() {
+    for _ in {1..50}; do
+        xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -qx "$1" || return 0
+        sleep 0.1
+    done
+    fail "$2 is still shown"
+}
+
+# Clicks at a design position in twips (15 a pixel) of window $1's client area,
+# which starts below a menu bar of $4 pixels.
+click() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove --sync $((X + $2 / 15)) $((Y + $4 + $3 / 15)) click 1
+    sleep 0.5
+}
+
+# Screenshot of the screen area of window $2, where its pop-ups show too.
+shot() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$2")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1.png" || fail "no screenshot $1"
+}
+
+# Types a full path into the file dialog that window $1 opened, and confirms it.
+choose() {
+    local dialog
+    dialog=$(popup "$1" "the file dialog") || exit 1
+    xdotool windowfocus --sync "$dialog" type --delay 5 "$2"
+    xdotool key Return
+    gone "$dialog" "the file dialog"
+}
+
+# Waits for the program to end by itself, with a zero exit status.
+ended() {
+    local state status
+    for _ in {1..50}; do
+        state=$(ps -o stat= -p "$tamo_pid")
+        if [[ -z $state || $state == Z* ]]; then
+            wait "$tamo_pid"; status=$?; tamo_pid=''
+            [[ $status == 0 ]] || fail "$1: the program ended with status $status"
+            return
+        fi
+        sleep 0.1
+    done
+    fail "$1: the program is still running"
+}
+
+# Asks window $1 to close, as a window manager's close button does (WM_DELETE_WINDOW).
+close_window() {
+    python3 - "$1" <<'EOF' || fail "could not ask the window to close"
+import ctypes as c, sys
+x = c.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = c.c_void_p
+x.XInternAtom.argtypes, x.XInternAtom.restype = [c.c_void_p, c.c_char_p, c.c_int], c.c_ulong
+x.XSendEvent.argtypes = [c.c_void_p, c.c_ulong, c.c_int, c.c_long, c.c_void_p]
+x.XFlush.argtypes = [c.c_void_p]
+d, w = x.XOpenDisplay(None), int(sys.argv[1])
+ev = (c.c_long * 24)()  # an XClientMessageEvent in the XEvent union, field by field
+ev[0], ev[4], ev[6] = 33, w, 32  # ClientMessage, window, format
+ev[5], ev[7] = x.XInternAtom(d, b"WM_PROTOCOLS", 0), x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(d, w, 0, 0, ev)
+x.XFlush(d)
+EOF
+}
+
+# Run 1: Return on the launcher opens the MSP editor; open a file, edit two fields, quit.
+msp_caption='^   MSP Editor for KETRON SD1$'
+start
+xdotool windowfocus --sync "$menu" key Return
+editor=$(window "$msp_caption") || exit 1
+gone "$menu" "the launcher"
+eval "$(xdotool getwindowgeometry --shell "$editor")"
+menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
+xdotool windowfocus --sync "$editor" key alt+f key o
+choose "$editor" "$examples/SINES.MSP"
+click "$editor" 600 340 "$menubar"  # List1, first sample
+shot msp-editor "$editor"
+click "$editor" 2767 7507 "$menubar"  # Text17, VOLUME
+slider=$(popup "$editor" "the value slider") || exit 1
+shot slider "$editor"
+xdotool windowfocus --sync "$slider" key Escape
+gone "$slider" "the value slider"
+click "$editor" 4327 6907 "$menubar"  # Text19, KEY
+picker=$(popup "$editor" "the key picker") || exit 1
+shot key-picker "$editor"
+xdotool windowfocus --sync "$picker" key Escape
+gone "$picker" "the key picker"
+xdotool windowfocus --sync "$editor" key alt+f key q
+ended "Quit in the MSP editor"
+
+# Runs 2 and 3: a launcher button opens a transfer window; open a file on each side, close.
+transfer() {  # launcher button top, caption, shot name, left file, right file
+    start
+    click "$menu" 1687 $(($1 + 427)) 0
+    local editor
+    editor=$(window "$2") || exit 1
+    gone "$menu" "the launcher"
+    click "$editor" 1207 907 0  # Command2, open side 1
+    choose "$editor" "$examples/$4"
+    click "$editor" 5287 907 0  # Command5, open side 2
+    choose "$editor" "$examples/$5"
+    shot "$3" "$editor"
+    close_window "$editor"
+    ended "closing $3"
+}
+transfer 1320 '^   USD Editor for KETRON SD1$' usd-editor KITS1.USD KITS2.USD
+transfer 2280 '^   USV Editor for KETRON SD1$' usv-editor VOICES1.USV VOICES2.USV
+
+echo "PASS: screenshots in $shots"
