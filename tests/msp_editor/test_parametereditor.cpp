@@ -1,15 +1,15 @@
 // Parameter editing through the MSP editor window: a click on a field, the pop-up
-// driven with real mouse events, then the saved file's bytes.
+// driven with real mouse events, then the bytes of the saved file.
+#include "helper_form1.h"
 #include "msp/msprecord.h"
 #include "msp_editor/form1.h"
+#include "msp_editor/frmslider.h"
 #include "msp_editor/shared.h"
 #include "ui/scriptedplatform.h"
 
 #include "testsupport.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QScrollBar>
@@ -17,104 +17,57 @@
 #include <QTest>
 #include <QTimer>
 
-#include <algorithm>
-#include <functional>
 
 using namespace tamo;
 using namespace tamo::msp_editor;
+using namespace tamo::test::editor;
 using namespace Qt::StringLiterals;
+using Bytes = QList<QPair<qsizetype, quint8>>;
 
 namespace {
 
 constexpr double kTwip = 15.0;
-constexpr int kSlot = 2; // the selected sample in most cases
+constexpr int kSlot = 2; // the selected sample
 
-// What happened while a field's pop-up was open.
-struct PopupRun {
-    QString kind;       // "FrmSlider", "Form2", or empty when none opened
-    QString startValue; // the slider's Text1 when it opened
-    QStringList scale;  // the slider's numbers, top to bottom
-    int startNote = -1; // NoteValue when the key picker opened
-    QRect geometry;
-};
-
-QStringList scaleOf(QWidget *slider)
+// Clicks a field. A pop-up that opens is driven by `action`: "top" or "bottom" drags
+// the slider to that end and clicks the value, "key X Y" presses the key picker's
+// keyboard at X, Y twips, "Escape" presses Escape; then it is closed if still open.
+// Returns what the pop-up showed on opening: the slider "<value> in <min>..<max>",
+// the key picker "note <NoteValue>"; empty when none opened.
+QString clickField(Form1 &form, const QString &name, const QString &action = {}, QRect *geometry = nullptr)
 {
-    auto labels = slider->findChildren<QLabel *>(u"Label1"_s);
-    std::sort(labels.begin(), labels.end(), [](QLabel *a, QLabel *b) { return a->y() < b->y(); });
-    QStringList texts;
-    for (QLabel *l : labels)
-        texts << l->text();
-    return texts;
-}
-
-// Clicks a field; `act` runs once the modal pop-up is up, then the pop-up is
-// closed if act left it open.
-PopupRun clickField(Form1 &form, const QString &name, const std::function<void(QWidget *)> &act = {})
-{
-    PopupRun run;
-    QWidget *field = form.findChild<QWidget *>(name);
-    if (!field)
-        return run;
+    QString seen;
     QTimer::singleShot(0, &form, [&] {
         QWidget *popup = QApplication::activeModalWidget();
         if (!popup)
             return;
-        run.kind = popup->objectName();
-        run.geometry = popup->geometry();
-        if (auto *text1 = popup->findChild<QLabel *>(u"Text1"_s))
-            run.startValue = text1->text();
-        run.scale = scaleOf(popup);
-        run.startNote = NoteValue;
-        if (act)
-            act(popup);
+        if (auto *slider = qobject_cast<FrmSlider *>(popup))
+            seen = u"%1 in %2..%3"_s.arg(shown(*popup, u"Text1"_s)).arg(slider->MinValue).arg(slider->MaxValue);
+        else
+            seen = u"note %1"_s.arg(NoteValue);
+        if (geometry)
+            *geometry = popup->geometry();
+        auto *canvas = popup->findChild<QWidget *>(u"Picture2"_s); // the slider's track or the keyboard
+        const QStringList words = action.split(u' ');
+        if (action == u"Escape") {
+            QTest::keyClick(popup, Qt::Key_Escape);
+        } else if (words.first() == u"key") {
+            auto *scroll = popup->findChild<QScrollBar *>(u"HScroll1"_s);
+            scroll->setValue(qBound(0, words.at(1).toInt() - 4000, scroll->maximum()));
+            QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(words.at(1).toInt(), words.at(2).toInt()) / kTwip);
+        } else if (action == u"top" || action == u"bottom") {
+            const QPoint end(5, action == u"top" ? 0 : int(2925 / kTwip));
+            QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(5, 50));
+            QTest::mouseMove(canvas, end);
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, end);
+            QTest::mouseClick(popup->findChild<QWidget *>(u"Text1"_s), Qt::LeftButton);
+        }
         if (popup->isVisible())
             popup->close();
     });
-    QTest::mouseClick(field, Qt::LeftButton);
+    QTest::mouseClick(form.findChild<QWidget *>(name), Qt::LeftButton);
     QCoreApplication::processEvents(); // lets the check run when no pop-up opened
-    return run;
-}
-
-// Slider gestures: drag to the top or bottom end of the track, then click the value.
-void dragSlider(QWidget *slider, int gesture)
-{
-    auto *track = slider->findChild<QWidget *>(u"Picture2"_s);
-    if (gesture != 0) {
-        const QPoint end(5, gesture > 0 ? 0 : int(2925 / kTwip));
-        QTest::mousePress(track, Qt::LeftButton, {}, QPoint(5, 50));
-        QTest::mouseMove(track, end);
-        QTest::mouseRelease(track, Qt::LeftButton, {}, end);
-    }
-    QTest::mouseClick(slider->findChild<QWidget *>(u"Text1"_s), Qt::LeftButton);
-}
-
-// Presses on the key picker's keyboard at X, Y twips, scrolling it into view first.
-void pickKey(QWidget *picker, double X, double Y)
-{
-    auto *canvas = picker->findChild<QWidget *>(u"Picture2"_s);
-    auto *scroll = picker->findChild<QScrollBar *>(u"HScroll1"_s);
-    scroll->setValue(qBound(0, int(X) - 4000, scroll->maximum()));
-    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(int(X / kTwip), int(Y / kTwip)));
-}
-
-void clickEntry(QListWidget *list, const QString &text)
-{
-    const QList<QListWidgetItem *> items = list->findItems(text, Qt::MatchExactly);
-    QCOMPARE(items.size(), 1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
-}
-
-QString shown(const Form1 &form, const QString &name)
-{
-    if (auto *edit = form.findChild<QLineEdit *>(name))
-        return edit->text();
-    return form.findChild<QLabel *>(name)->text();
-}
-
-bool isShown(const Form1 &form, const QString &name)
-{
-    return !form.findChild<QWidget *>(name)->isHidden();
+    return seen;
 }
 
 } // namespace
@@ -122,390 +75,159 @@ bool isShown(const Form1 &form, const QString &name)
 class TestParameterEditor : public QObject {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
-    QByteArray m_image; // the document as it was before the edit
 
-    // A document of `samples` samples with `patch` applied to its bytes, shown
-    // with `select` selected (0: none).
-    void open(Form1 &form, int samples, const QList<QPair<qsizetype, quint8>> &patch, int select = kSlot)
+    // Shows a document with slot `select` selected (0: none), unmodified.
+    static msp::MspRecord open(Form1 &form, const QStringList &names, const Bytes &bytes = {}, int select = kSlot)
     {
-        msp::MspRecord record = msp::MspRecord::newDocument();
-        for (int slot = 1; slot <= samples; ++slot)
-            record.setSampleName(slot, QByteArray("SAMPLE") + char('0' + slot));
-        record.setGlobal(msp::GlobalField::SampleCount, quint8(samples));
-        QByteArray bytes = record.bytes();
-        for (const auto &[offset, value] : patch)
-            bytes[offset] = char(value);
-        m_image = bytes;
-        form.record() = msp::MspRecord::fromBytes(bytes);
-        form.RefreshMspView();
+        const msp::MspRecord record = documentWith(names, bytes);
+        showRecord(form, record);
         form.selectSlot(select);
         form.show();
         MspModified = false;
+        return record;
     }
 
-    // Saves through the window's Save and returns the file's bytes.
+    // Saves through the window's Save; the file's bytes.
     QByteArray saved(Form1 &form)
     {
         form.CurrentMspPath = m_dir.filePath(u"EDIT.MSP"_s);
         ui::ScriptedPlatform platform;
-        form.MnuSave_Click();
-        [&] { QVERIFY(platform.messages().isEmpty()); }();
-        return test::readAll(form.CurrentMspPath);
+        run(form, u"MnuSave"_s);
+        return platform.messages().isEmpty() ? test::readAll(form.CurrentMspPath) : QByteArray("not saved");
     }
-
-    // The image expected after the edit: only the listed bytes differ.
-    QByteArray expectedWith(const QList<QPair<qsizetype, quint8>> &changes) const
-    {
-        QByteArray bytes = m_image;
-        for (const auto &[offset, value] : changes)
-            bytes[offset] = char(value);
-        return bytes;
-    }
-
-    static qsizetype at(msp::SampleField f) { return msp::sampleFieldOffset(f, kSlot); }
-    static qsizetype at(msp::GlobalField f) { return msp::globalFieldOffset(f); }
 
 private Q_SLOTS:
-    void sliderFieldStoresThePick_data();
-    void sliderFieldStoresThePick();
-    void keyFieldStoresThePick_data();
-    void keyFieldStoresThePick();
-    void keyPickerClosedWithoutAPickChangesNothing();
-    void toggles_data();
-    void toggles();
-    void doubleClickTogglesOnce();
-    void choosers_data();
-    void choosers();
-    void openingAChooserStoresNothing();
-    void guardsStopCommands_data();
-    void guardsStopCommands();
-    void popupsAppearBesideTheField_data();
-    void popupsAppearBesideTheField();
-    void popupsStayOnTheScreen();
+    // A field clicked with slot 2 selected and effect type 9 (OVERDRIVE and CHORUS
+    // amounts shown): the pop-up or chooser list, what the field then shows and the
+    // one byte that changes in the saved file.
+    void edit_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<qsizetype>("offset");
+        QTest::addColumn<int>("before");
+        QTest::addColumn<QString>("action"); // see clickField(); "List2:<entry>" clicks a chooser entry
+        QTest::addColumn<QString>("seen");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<QString>("shownAfter");
+        const auto at = [](msp::SampleField f) { return msp::sampleFieldOffset(f, kSlot); };
+        const qsizetype effect = msp::kEffectOffset;
+        using F = msp::SampleField;
+        QTest::newRow("VOLUME closed at once") << "Text17" << at(F::Volume) << 100 << "close" << "100 in 0..127" << 100 << "100";
+        QTest::newRow("ATTACK 27 to 0") << "Text28" << at(F::Attack) << 27 << "bottom" << "100 in 0..127" << 127 << "0";
+        QTest::newRow("RELEASE 96 to 64") << "Text31" << at(F::Release) << 96 << "top" << "0 in 0..64" << 32 << "64";
+        QTest::newRow("DCA SLOP of 0x35 to 1") << "Text34" << at(F::Dca) << 0x35 << "bottom" << "5 in 1..7" << 0x31 << "1";
+        QTest::newRow("DCA OFFS of 0x35 to 7") << "Text33" << at(F::Dca) << 0x35 << "top" << "3 in 0..7" << 0x75 << "7";
+        QTest::newRow("CUT OFF to 3") << "Text32" << at(F::CutOff) << 90 << "bottom" << "90 in 3..127" << 3 << "3";
+        QTest::newRow("FINE TUNE to -64") << "Text37" << msp::kFineTuneOffset << 64 << "bottom" << "0 in -64..64" << 0 << "-64";
+        QTest::newRow("FINE TUNE to 64") << "Text37" << msp::kFineTuneOffset << 64 << "top" << "0 in -64..64" << 128 << "64";
+        QTest::newRow("LEVEL 255 closed at once: the byte stays")
+            << "Text22" << msp::kLevelOffset << 255 << "close" << "128 in 0..63" << 255 << "127";
+        QTest::newRow("CHORUS amount") << "Text27" << msp::kChorusOffset << 10 << "bottom" << "5 in 0..63" << 0 << "0";
+        QTest::newRow("START picks C3") << "Text15" << at(F::StartKey) << 40 << "key 7050 1005" << "note 41" << 59 << "C3";
+        QTest::newRow("START picks note 0") << "Text15" << at(F::StartKey) << 40 << "key 100 1005" << "note 41" << 0 << "C#-2";
+        QTest::newRow("END picks 129") << "Text16" << at(F::EndKey) << 127 << "key 15015 1005" << "note 127" << 129 << "A8";
+        QTest::newRow("KEY picks C#3") << "Text19" << at(F::Key) << 60 << "key 7200 300" << "note 60" << 61 << "C#3";
+        QTest::newRow("key picker closed") << "Text15" << at(F::StartKey) << 0 << "Escape" << "note 1" << 0 << "C#-2";
+        QTest::newRow("PITCH 0") << "Text18" << at(F::PitchMode) << 0 << "" << "" << 1 << "FIXED";
+        QTest::newRow("PITCH 5 stays") << "Text18" << at(F::PitchMode) << 5 << "" << "" << 5 << "5";
+        QTest::newRow("ROTOR on") << "Text24" << effect << 3 << "" << "" << 131 << "ON";
+        QTest::newRow("ROTOR off") << "Text24" << effect << 131 << "" << "" << 3 << "OFF";
+        QTest::newRow("ROTOR double-clicked: once") << "Text24" << effect << 3 << "double-click" << "" << 131 << "ON";
+        QTest::newRow("OCTAVE +1") << "Text23" << msp::kOctaveOffset << 0 << "List2:      +1" << "" << 1 << "+1";
+        QTest::newRow("OCTAVE -2") << "Text23" << msp::kOctaveOffset << 2 << "List2:       -2" << "" << 254 << "-2";
+        QTest::newRow("DIST + DELAY keeps the rotor")
+            << "Label33" << effect << 131 << "List3:DIST + DELAY" << "" << 135 << "DIST + DELAY";
+        QTest::newRow("OFF drops the amounts") << "Label33" << effect << 8 << "List3:OFF" << "" << 0 << "OFF";
+    }
+
+    void edit()
+    {
+        QFETCH(QString, field);
+        QFETCH(qsizetype, offset);
+        QFETCH(int, before);
+        QFETCH(QString, action);
+        QFETCH(QString, seen);
+        QFETCH(int, after);
+        QFETCH(QString, shownAfter);
+        Form1 form;
+        const msp::MspRecord record = open(form, split("S1|S2|S3"), {{msp::kEffectOffset, 9}, {offset, quint8(before)}});
+        QCOMPARE(clickField(form, field, action), seen);
+        if (action == u"double-click") { // the click's second half: no second toggle
+            QTest::mouseDClick(form.findChild<QWidget *>(field), Qt::LeftButton);
+            QTest::mouseRelease(form.findChild<QWidget *>(field), Qt::LeftButton);
+        }
+        if (action.startsWith(u"List")) {
+            auto *list = form.findChild<QListWidget *>(action.left(5));
+            QVERIFY(!list->isHidden());
+            const QList<QListWidgetItem *> items = list->findItems(action.mid(6), Qt::MatchExactly);
+            QCOMPARE(items.size(), 1);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+            QVERIFY(list->isHidden());
+        }
+        QCOMPARE(shown(form, field), shownAfter);
+        QCOMPARE(form.selectedSlot(), kSlot);
+        QCOMPARE(MspModified, action != u"Escape");
+        QByteArray expected = record.bytes();
+        expected[offset] = char(after);
+        QCOMPARE(saved(form), expected);
+        if (field == u"Label33") { // the amount fields follow the effect type
+            QCOMPARE(form.findChild<QWidget *>(u"Text26"_s)->isHidden(), after == 0);
+            QVERIFY(form.findChild<QWidget *>(u"Text27"_s)->isHidden());
+            if (after)
+                QCOMPARE(shown(form, u"Label30"_s) + u' ' + shown(form, u"Label31"_s), u"DISTOR DELAY"_s);
+        }
+    }
+
+    // Opening a chooser marks the current entry (entry 0 when none fits) and stores nothing.
+    void openingAChooserStoresNothing()
+    {
+        Form1 form;
+        const msp::MspRecord record = open(form, split("S1"), {{msp::kEffectOffset, 12}, {msp::kOctaveOffset, 1}});
+        clickField(form, u"Label33"_s);
+        clickField(form, u"Text23"_s);
+        QCOMPARE(form.findChild<QListWidget *>(u"List2"_s)->currentItem()->text(), u"      +1"_s);
+        QCOMPARE(form.findChild<QListWidget *>(u"List3"_s)->currentRow(), 0);
+        QVERIFY(form.findChild<QWidget *>(u"List2"_s)->isVisible() && form.findChild<QWidget *>(u"List3"_s)->isVisible());
+        QVERIFY(!MspModified);
+        QCOMPARE(saved(form), record.bytes());
+    }
+
+    // With no samples no field takes a click; with samples but none selected only the
+    // global ones do (Text26 is hidden by effect OFF).
+    void guards()
+    {
+        const QStringList global = split("Text21|Text23|Text24|Label33|Text37");
+        for (int samples : {0, 2}) {
+            for (const QString &field : global + split("Text15|Text17|Text18|Text33|Text26")) {
+                Form1 form;
+                const msp::MspRecord record = open(form, split("S1|S2").mid(0, samples), {}, 0);
+                const bool popup = !clickField(form, field).isEmpty();
+                const bool list = form.findChild<QWidget *>(u"List2"_s)->isVisible() || form.findChild<QWidget *>(u"List3"_s)->isVisible();
+                const bool works = samples > 0 && global.contains(field);
+                QVERIFY2((popup || list || MspModified) == works, qPrintable(u"%1, %2 samples"_s.arg(field).arg(samples)));
+                if (!works)
+                    QCOMPARE(saved(form), record.bytes());
+            }
+        }
+    }
+
+    // Near the screen's bottom right corner the pop-ups still open wholly on the screen.
+    void popupsStayOnTheScreen()
+    {
+        Form1 form;
+        open(form, split("S1|S2|S3"));
+        QWidget *field = form.findChild<QWidget *>(u"Text35"_s);
+        const QRect screen = field->screen()->availableGeometry();
+        const QPoint nearCorner = screen.bottomRight() - QPoint(field->width() + 10, 40);
+        form.move(form.pos() + nearCorner - field->mapToGlobal(QPoint(0, 0)));
+        for (const QString &name : split("Text35|Text19")) {
+            QRect geometry;
+            QVERIFY(!clickField(form, name, {}, &geometry).isEmpty());
+            QVERIFY2(screen.contains(geometry), qPrintable(name));
+        }
+    }
 };
-
-void TestParameterEditor::sliderFieldStoresThePick_data()
-{
-    using msp::GlobalField;
-    using msp::SampleField;
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<qsizetype>("offset");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("gesture"); // 0 close at once, 1 drag to the top, -1 to the bottom
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QStringList>("scale");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<QString>("shownAfter");
-    const QStringList s0_127{u"127"_s, u"63"_s, u"0"_s};
-    const QStringList s0_63{u"63"_s, u"31"_s, u"0"_s};
-    const QStringList s1_7{u"7"_s, u"4"_s, u"1"_s};
-    const QStringList s64{u"64"_s, u"0"_s, u"-64"_s};
-    QTest::newRow("VOLUME closed at once") << u"Text17"_s << at(SampleField::Volume) << 100 << 0 << u"100"_s
-                                           << s0_127 << 100 << u"100"_s;
-    QTest::newRow("ATTACK 27 picked 0") << u"Text28"_s << at(SampleField::Attack) << 27 << -1 << u"100"_s
-                                        << s0_127 << 127 << u"0"_s;
-    QTest::newRow("RELEASE 96 picked 64") << u"Text31"_s << at(SampleField::Release) << 96 << 1 << u"0"_s
-                                          << QStringList{u"64"_s, u"32"_s, u"0"_s} << 32 << u"64"_s;
-    QTest::newRow("DCA SLOP of 0x35 picked 1") << u"Text34"_s << at(SampleField::Dca) << 0x35 << -1 << u"5"_s
-                                               << s1_7 << 0x31 << u"1"_s;
-    QTest::newRow("DCA OFFS of 0x35 picked 7") << u"Text33"_s << at(SampleField::Dca) << 0x35 << 1 << u"3"_s
-                                               << QStringList{u"7"_s, u"3"_s, u"0"_s} << 0x75 << u"7"_s;
-    QTest::newRow("DCF SLOP of 0x35 picked 7") << u"Text35"_s << at(SampleField::Dcf) << 0x35 << 1 << u"5"_s
-                                               << s1_7 << 0x37 << u"7"_s;
-    QTest::newRow("CUT OFF picked 3") << u"Text32"_s << at(SampleField::CutOff) << 90 << -1 << u"90"_s
-                                      << QStringList{u"127"_s, u"65"_s, u"3"_s} << 3 << u"3"_s;
-    QTest::newRow("FINE 252 closed at once") << u"Text20"_s << at(SampleField::Fine) << 252 << 0 << u"99"_s
-                                             << QStringList{u"99"_s, u"49"_s, u"0"_s} << 252 << u"99"_s;
-    QTest::newRow("FINE TUNE picked -64") << u"Text37"_s << at(GlobalField::FineTune) << 64 << -1 << u"0"_s
-                                          << s64 << 0 << u"-64"_s;
-    QTest::newRow("FINE TUNE picked 64") << u"Text37"_s << at(GlobalField::FineTune) << 64 << 1 << u"0"_s
-                                         << s64 << 128 << u"64"_s;
-    QTest::newRow("REVERB 7 closed at once") << u"Text21"_s << at(GlobalField::Reverb) << 7 << 0 << u"4"_s
-                                             << s0_63 << 8 << u"4"_s;
-    QTest::newRow("LEVEL picked 63") << u"Text22"_s << at(GlobalField::Level) << 64 << 1 << u"32"_s << s0_63
-                                     << 126 << u"63"_s;
-    // A start value whose stored form is no byte leaves the byte alone.
-    QTest::newRow("LEVEL 255 closed at once") << u"Text22"_s << at(GlobalField::Level) << 255 << 0 << u"128"_s
-                                              << s0_63 << 255 << u"127"_s;
-    QTest::newRow("CHORUS amount of type 9") << u"Text27"_s << at(GlobalField::Chorus) << 10 << -1 << u"5"_s
-                                             << s0_63 << 0 << u"0"_s;
-}
-
-void TestParameterEditor::sliderFieldStoresThePick()
-{
-    QFETCH(QString, field);
-    QFETCH(qsizetype, offset);
-    QFETCH(int, before);
-    QFETCH(int, gesture);
-    QFETCH(QString, start);
-    QFETCH(QStringList, scale);
-    QFETCH(int, after);
-    QFETCH(QString, shownAfter);
-    Form1 form;
-    // Effect type 9 shows the OVERDRIVE and CHORUS amounts.
-    const qsizetype effect = msp::globalFieldOffset(msp::GlobalField::Effect);
-    open(form, 3, {{effect, 9}, {offset, quint8(before)}});
-    const PopupRun run = clickField(form, field, [&](QWidget *slider) { dragSlider(slider, gesture); });
-    QCOMPARE(run.kind, u"FrmSlider"_s);
-    QCOMPARE(run.startValue, start);
-    QCOMPARE(run.scale, scale);
-    QCOMPARE(shown(form, field), shownAfter);
-    QCOMPARE(form.selectedSlot(), kSlot);
-    QVERIFY(MspModified);
-    QCOMPARE(saved(form), expectedWith({{offset, quint8(after)}}));
-}
-
-void TestParameterEditor::keyFieldStoresThePick_data()
-{
-    using msp::SampleField;
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<qsizetype>("offset");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<double>("X");
-    QTest::addColumn<double>("Y");
-    QTest::addColumn<int>("startNote");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<QString>("shownAfter");
-    QTest::newRow("START picked C3") << u"Text15"_s << at(SampleField::StartKey) << 40 << 7050.0 << 1000.0 << 41
-                                     << 59 << u"C3"_s;
-    QTest::newRow("START picked note 0") << u"Text15"_s << at(SampleField::StartKey) << 40 << 100.0 << 1000.0
-                                         << 41 << 0 << u"C#-2"_s;
-    QTest::newRow("END picked 129") << u"Text16"_s << at(SampleField::EndKey) << 127 << 15015.0 << 1000.0
-                                    << 127 << 129 << u"A8"_s;
-    QTest::newRow("KEY picked C#3") << u"Text19"_s << at(SampleField::Key) << 60 << 7200.0 << 300.0 << 60
-                                    << 61 << u"C#3"_s;
-}
-
-void TestParameterEditor::keyFieldStoresThePick()
-{
-    QFETCH(QString, field);
-    QFETCH(qsizetype, offset);
-    QFETCH(int, before);
-    QFETCH(double, X);
-    QFETCH(double, Y);
-    QFETCH(int, startNote);
-    QFETCH(int, after);
-    QFETCH(QString, shownAfter);
-    Form1 form;
-    open(form, 3, {{offset, quint8(before)}});
-    const PopupRun run = clickField(form, field, [&](QWidget *picker) { pickKey(picker, X, Y); });
-    QCOMPARE(run.kind, u"Form2"_s);
-    QCOMPARE(run.startNote, startNote);
-    QCOMPARE(shown(form, field), shownAfter);
-    QCOMPARE(form.selectedSlot(), kSlot);
-    QVERIFY(MspModified);
-    QCOMPARE(saved(form), expectedWith({{offset, quint8(after)}}));
-}
-
-void TestParameterEditor::keyPickerClosedWithoutAPickChangesNothing()
-{
-    Form1 form;
-    open(form, 3, {{at(msp::SampleField::StartKey), 0}});
-    const PopupRun run =
-        clickField(form, u"Text15"_s, [](QWidget *picker) { QTest::keyClick(picker, Qt::Key_Escape); });
-    QCOMPARE(run.kind, u"Form2"_s);
-    QVERIFY(!MspModified);
-    QCOMPARE(saved(form), m_image);
-}
-
-void TestParameterEditor::toggles_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<qsizetype>("offset");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<QString>("shownAfter");
-    const qsizetype pitch = at(msp::SampleField::PitchMode);
-    const qsizetype effect = at(msp::GlobalField::Effect);
-    QTest::newRow("PITCH 0") << u"Text18"_s << pitch << 0 << 1 << u"FIXED"_s;
-    QTest::newRow("PITCH 1") << u"Text18"_s << pitch << 1 << 0 << u"STANDARD"_s;
-    QTest::newRow("PITCH 5 stays") << u"Text18"_s << pitch << 5 << 5 << u"5"_s;
-    QTest::newRow("ROTOR on") << u"Text24"_s << effect << 3 << 131 << u"ON"_s;
-    QTest::newRow("ROTOR off") << u"Text24"_s << effect << 131 << 3 << u"OFF"_s;
-}
-
-void TestParameterEditor::toggles()
-{
-    QFETCH(QString, field);
-    QFETCH(qsizetype, offset);
-    QFETCH(int, before);
-    QFETCH(int, after);
-    QFETCH(QString, shownAfter);
-    Form1 form;
-    open(form, 3, {{offset, quint8(before)}});
-    const PopupRun run = clickField(form, field);
-    QVERIFY(run.kind.isEmpty());
-    QCOMPARE(shown(form, field), shownAfter);
-    if (field == u"Text24"_s) // the effect type stays
-        QCOMPARE(shown(form, u"Label33"_s), u"CHORUS"_s);
-    QCOMPARE(form.selectedSlot(), kSlot);
-    QVERIFY(MspModified);
-    QCOMPARE(saved(form), expectedWith({{offset, quint8(after)}}));
-}
-
-void TestParameterEditor::doubleClickTogglesOnce()
-{
-    Form1 form;
-    open(form, 3, {{at(msp::GlobalField::Effect), 3}});
-    QWidget *rotor = form.findChild<QWidget *>(u"Text24"_s);
-    QTest::mousePress(rotor, Qt::LeftButton);
-    QTest::mouseRelease(rotor, Qt::LeftButton);
-    QTest::mouseDClick(rotor, Qt::LeftButton);
-    QTest::mouseRelease(rotor, Qt::LeftButton);
-    QCOMPARE(shown(form, u"Text24"_s), u"ON"_s);
-    QCOMPARE(saved(form), expectedWith({{at(msp::GlobalField::Effect), 131}}));
-}
-
-void TestParameterEditor::choosers_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<qsizetype>("offset");
-    QTest::addColumn<int>("before");
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<int>("after");
-    QTest::addColumn<QString>("shownAfter");
-    const qsizetype octave = at(msp::GlobalField::Octave);
-    const qsizetype effect = at(msp::GlobalField::Effect);
-    QTest::newRow("+1") << u"Text23"_s << u"List2"_s << octave << 0 << u"      +1"_s << 1 << u"+1"_s;
-    QTest::newRow("-2") << u"Text23"_s << u"List2"_s << octave << 2 << u"       -2"_s << 254 << u"-2"_s;
-    QTest::newRow("-1") << u"Text23"_s << u"List2"_s << octave << 0 << u"       -1"_s << 255 << u"-1"_s;
-    QTest::newRow("DIST + DELAY, rotor on") << u"Label33"_s << u"List3"_s << effect << 131 << u"DIST + DELAY"_s
-                                            << 135 << u"DIST + DELAY"_s;
-    QTest::newRow("OFF, rotor off") << u"Label33"_s << u"List3"_s << effect << 8 << u"OFF"_s << 0 << u"OFF"_s;
-}
-
-void TestParameterEditor::choosers()
-{
-    QFETCH(QString, field);
-    QFETCH(QString, list);
-    QFETCH(qsizetype, offset);
-    QFETCH(int, before);
-    QFETCH(QString, entry);
-    QFETCH(int, after);
-    QFETCH(QString, shownAfter);
-    Form1 form;
-    open(form, 3, {{offset, quint8(before)}}, 0);
-    auto *chooser = form.findChild<QListWidget *>(list);
-    QVERIFY(chooser->isHidden());
-    QCOMPARE(chooser->palette().color(QPalette::Base), QColor(224, 224, 224));
-    QVERIFY(clickField(form, field).kind.isEmpty());
-    QVERIFY(!chooser->isHidden());
-    // Directly under the field, at its left edge.
-    QWidget *f = form.findChild<QWidget *>(field);
-    QCOMPARE(chooser->pos(), f->geometry().bottomLeft() + QPoint(0, 1));
-    clickEntry(chooser, entry);
-    QVERIFY(chooser->isHidden());
-    QCOMPARE(shown(form, field), shownAfter);
-    QVERIFY(MspModified);
-    QCOMPARE(saved(form), expectedWith({{offset, quint8(after)}}));
-    if (list == u"List3"_s && after == 135) {
-        QCOMPARE(shown(form, u"Label30"_s), u"DISTOR"_s);
-        QCOMPARE(shown(form, u"Label31"_s), u"DELAY"_s);
-        QVERIFY(isShown(form, u"Text25"_s) && isShown(form, u"Text26"_s));
-        QVERIFY(!isShown(form, u"Text27"_s) && !isShown(form, u"Label32"_s));
-        QCOMPARE(shown(form, u"Text24"_s), u"ON"_s);
-    }
-}
-
-void TestParameterEditor::openingAChooserStoresNothing()
-{
-    Form1 form;
-    // Type 12 has no entry; opening marks entry 0 but must not store it.
-    open(form, 1, {{at(msp::GlobalField::Effect), 12}, {at(msp::GlobalField::Octave), 1}});
-    clickField(form, u"Label33"_s);
-    clickField(form, u"Text23"_s);
-    auto *list2 = form.findChild<QListWidget *>(u"List2"_s);
-    auto *list3 = form.findChild<QListWidget *>(u"List3"_s);
-    QVERIFY(!list2->isHidden() && !list3->isHidden());
-    QCOMPARE(list2->currentItem()->text(), u"      +1"_s);
-    QCOMPARE(list3->currentRow(), 0);
-    QVERIFY(!MspModified);
-    QCOMPARE(saved(form), m_image);
-}
-
-void TestParameterEditor::guardsStopCommands_data()
-{
-    QTest::addColumn<int>("samples");
-    QTest::addColumn<int>("select");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<bool>("works");
-    const QStringList perSample{u"Text15"_s, u"Text17"_s, u"Text18"_s, u"Text33"_s};
-    const QStringList global{u"Text21"_s, u"Text23"_s, u"Text24"_s, u"Label33"_s, u"Text37"_s};
-    for (const QString &f : perSample + global)
-        QTest::addRow("no samples, %s", qPrintable(f)) << 0 << 0 << f << false;
-    for (const QString &f : perSample)
-        QTest::addRow("no selection, %s", qPrintable(f)) << 2 << 0 << f << false;
-    for (const QString &f : global)
-        QTest::addRow("no selection, %s", qPrintable(f)) << 2 << 0 << f << true;
-    // Effect OFF hides the amount fields: they take no click.
-    QTest::newRow("hidden amount field") << 2 << 1 << u"Text26"_s << false;
-}
-
-void TestParameterEditor::guardsStopCommands()
-{
-    QFETCH(int, samples);
-    QFETCH(int, select);
-    QFETCH(QString, field);
-    QFETCH(bool, works);
-    Form1 form;
-    open(form, samples, {}, select);
-    const PopupRun run = clickField(form, field);
-    const bool listOpened = !form.findChild<QWidget *>(u"List2"_s)->isHidden()
-                            || !form.findChild<QWidget *>(u"List3"_s)->isHidden();
-    const bool changedSomething = !run.kind.isEmpty() || listOpened || MspModified;
-    QCOMPARE(changedSomething, works);
-    if (!works)
-        QCOMPARE(saved(form), m_image);
-}
-
-void TestParameterEditor::popupsAppearBesideTheField_data()
-{
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<int>("offset");
-    QTest::newRow("REVERB, +570") << u"Text21"_s << 570;
-    QTest::newRow("RELEASE, -300") << u"Text31"_s << -300;
-    QTest::newRow("DCF SLOP, -1000") << u"Text35"_s << -1000;
-    QTest::newRow("KEY picker") << u"Text19"_s << 0;
-}
-
-void TestParameterEditor::popupsAppearBesideTheField()
-{
-    QFETCH(QString, field);
-    QFETCH(int, offset);
-    Form1 form;
-    open(form, 3, {});
-    // Brings the field to the left middle of the screen, so that nothing is clamped.
-    QWidget *f = form.findChild<QWidget *>(field);
-    const QRect screen = f->screen()->availableGeometry();
-    form.move(form.pos() + QPoint(screen.left() + 20, screen.center().y()) - f->mapToGlobal(QPoint(0, 0)));
-    const QPoint fieldTopLeft = f->mapToGlobal(QPoint(0, 0));
-    const PopupRun run = clickField(form, field);
-    QVERIFY(!run.kind.isEmpty());
-    QVERIFY(screen.contains(run.geometry));
-    QCOMPARE(run.geometry.left(), fieldTopLeft.x() + f->width());
-    if (run.kind == u"Form2"_s) {
-        QCOMPARE(run.geometry.top(), fieldTopLeft.y());
-    } else {
-        // The slider's middle lies `offset` twips below the field's top.
-        const double middle = run.geometry.top() + run.geometry.height() / 2.0;
-        QVERIFY(qAbs(middle - (fieldTopLeft.y() + offset / kTwip)) <= 1.5);
-    }
-}
-
-void TestParameterEditor::popupsStayOnTheScreen()
-{
-    Form1 form;
-    open(form, 3, {});
-    QWidget *f = form.findChild<QWidget *>(u"Text35"_s);
-    const QRect screen = f->screen()->availableGeometry();
-    // The field near the bottom right corner: the pop-ups would run off the screen.
-    form.move(form.pos() + screen.bottomRight() - QPoint(f->width() + 10, 40) - f->mapToGlobal(QPoint(0, 0)));
-    QVERIFY(screen.contains(clickField(form, u"Text35"_s).geometry));
-    QVERIFY(screen.contains(clickField(form, u"Text19"_s).geometry));
-}
 
 QTEST_MAIN(TestParameterEditor)
 #include "test_parametereditor.moc"
