@@ -93,7 +93,7 @@ QByteArray samplerChunk(qint32 dataSize)
     putInt32(p + 36, 1); // one loop
     // sampler data size, cue point id, loop type (forward): 0
     putInt32(p + 52, qint32(halfRoundedEven(dataSize)));      // loop start: S / 2
-    putInt32(p + 56, qint32(halfRoundedEven(dataSize + 30))); // loop end: S / 2 + 15
+    putInt32(p + 56, qint32(halfRoundedEven(qint64(dataSize) + 30))); // loop end: S / 2 + 15
     // loop fraction and play count (0: for ever): 0
     return c;
 }
