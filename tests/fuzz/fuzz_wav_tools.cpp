@@ -204,6 +204,34 @@ void checkTools(QByteArrayView bytes, const QDir &folder)
         FUZZ_CHECK(failedOut.bytes() == deblocked.bytes());
 }
 
+// n / 2 rounded to the nearest whole number, an exact half to the even one.
+qint64 halfToEven(qint64 n)
+{
+    const qint64 floorHalf = n >= 0 ? n / 2 : -((-n + 1) / 2);
+    return (n % 2 != 0 && floorHalf % 2 != 0) ? floorHalf + 1 : floorHalf;
+}
+
+// The sampler chunk and the test header for any size, files of gigabytes included:
+// those cannot be fuzzed in memory, so their sizes are taken from the input.
+void checkSizes(QByteArrayView bytes)
+{
+    if (bytes.size() < 8)
+        return;
+    const qint32 S = qFromLittleEndian<qint32>(bytes.data() + bytes.size() - 4);
+    const QByteArray sampler = samplerChunk(S);
+    FUZZ_CHECK(sampler.size() == 68 && sampler.startsWith("smpl"));
+    FUZZ_CHECK(qFromLittleEndian<qint32>(sampler.constData() + 52) == qint32(halfToEven(S)));
+    FUZZ_CHECK(qFromLittleEndian<qint32>(sampler.constData() + 56) == qint32(halfToEven(qint64(S) + 30)));
+
+    const qint64 length = qFromLittleEndian<qint64>(bytes.data() + bytes.size() - 8) & ((qint64(1) << 40) - 1);
+    const QByteArray header = testHeader(length);
+    const qint64 stamped = std::max<qint64>(length, 44);
+    FUZZ_CHECK(header.size() == 44);
+    FUZZ_CHECK(qFromLittleEndian<quint32>(header.constData() + 4) == quint32(stamped - 8));
+    FUZZ_CHECK(qFromLittleEndian<quint32>(header.constData() + 40) == quint32(stamped - 44));
+    FUZZ_CHECK(deblockedSize(length) <= std::max<qint64>(length, 0));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -212,5 +240,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView bytes = fuzz::input(data, size);
     checkCleanUp(bytes, folder);
     checkTools(bytes, folder);
+    checkSizes(bytes);
     return 0;
 }

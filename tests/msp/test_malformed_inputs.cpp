@@ -426,6 +426,30 @@ private Q_SLOTS:
         QCOMPARE(after.mid(smpl, 4), QByteArray("smpl"));
     }
 
+    // The loop of the sampler chunk for data sizes up to the largest a size field holds.
+    // Found by fuzzing: S / 2 + 15 was summed in 32 bits and wrapped near 2^31.
+    void samplerLoop_data()
+    {
+        QTest::addColumn<qint32>("dataSize");
+        QTest::addColumn<qint32>("start");
+        QTest::addColumn<qint32>("end");
+        QTest::newRow("0") << 0 << 0 << 15;
+        QTest::newRow("1000") << 1000 << 500 << 515;
+        QTest::newRow("1001, halves to even") << 1001 << 500 << 516;
+        QTest::newRow("0x7FFFFFE0") << 0x7FFFFFE0 << 1073741808 << 1073741823;
+        QTest::newRow("0x7FFFFFE2, end past 2^31 / 2") << 0x7FFFFFE2 << 1073741809 << 1073741824;
+        QTest::newRow("0x7FFFFFFF") << 0x7FFFFFFF << 1073741824 << 1073741838;
+    }
+    void samplerLoop()
+    {
+        QFETCH(qint32, dataSize);
+        QFETCH(qint32, start);
+        QFETCH(qint32, end);
+        const QByteArray sampler = samplerChunk(dataSize);
+        QCOMPARE(int32In(sampler, 52), start);
+        QCOMPARE(int32In(sampler, 56), end);
+    }
+
     void cleanUpBadPath_data() { mspBadPath_data(); }
     void cleanUpBadPath()
     {
