@@ -10,7 +10,7 @@
 # sanitizer reports anything. Crash inputs are kept in <build>/fuzz-run/<target>/.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-BUILD=${1:-$ROOT/build-fuzz}
+BUILD=$(realpath -m "${1:-$ROOT/build-fuzz}")
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
 bash "$ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" clang libclang-rt-14-dev
 

@@ -118,6 +118,8 @@ def wav_seeds():
     s["trailer-zeros.wav"] = wav(p[:64], trailer=b"\0s\xb0\0smpl")
     s["smpl-after.wav"] = wav(p[:64], extra=chunk(b"LIST", b"INFO"), trailer=chunk(b"smpl", bytes(60)))
     s["block-headers.wav"] = canonical[:44] + b"BLOCKHDR" + p[:300]
+    # Found by fuzzing: a size of 0x7FFFFFFF in the last bytes overflowed the sampler loop.
+    s["sampler-size-7fffffff.wav"] = bytes.fromhex("642d006300ffffff7f")
     return s
 
 
