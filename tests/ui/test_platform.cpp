@@ -1,118 +1,52 @@
-// The window layer: file dialog answers, filters, and the scripted double that every
-// window test relies on.
+// The window layer's own rules (dialog answers, filters) and the scripted double
+// that every window test relies on.
 
-#include "ui/platform.h"
 #include "ui/scriptedplatform.h"
 
 #include <QtTest>
 
 using namespace tamo::ui;
+using namespace Qt::StringLiterals;
 
 class TestPlatform : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The two answer forms of a file dialog, one file or a folder then NUL-separated names.
-    void paths_data()
-    {
-        QTest::addColumn<bool>("cancelled");
-        QTest::addColumn<QString>("fileName");
-        QTest::addColumn<QStringList>("paths");
-        const auto joined = [](std::initializer_list<const char *> parts) {
-            QStringList texts;
-            for (const char *part : parts)
-                texts << QString::fromLatin1(part);
-            return texts.join(QChar(u'\0'));
-        };
-        QTest::newRow("one file") << false << QStringLiteral("/sets/PIANO1.WAV")
-                                  << QStringList{QStringLiteral("/sets/PIANO1.WAV")};
-        QTest::newRow("several") << false << joined({"/sets", "A.WAV", "B.WAV"})
-                                 << QStringList{QStringLiteral("/sets/A.WAV"), QStringLiteral("/sets/B.WAV")};
-        QTest::newRow("several in the root") << false << joined({"/", "A.WAV", "B.WAV"})
-                                             << QStringList{QStringLiteral("/A.WAV"), QStringLiteral("/B.WAV")};
-        QTest::newRow("cancelled") << true << QStringLiteral("/sets/PIANO1.WAV") << QStringList{};
-    }
-
+    // A file dialog answers one path, or a folder then NUL-separated names.
     void paths()
     {
-        QFETCH(bool, cancelled);
-        QFETCH(QString, fileName);
-        QFETCH(QStringList, paths);
-        FileDialogResult result;
-        result.cancelled = cancelled;
-        result.fileName = fileName;
-        QCOMPARE(result.paths(), paths);
+        const auto paths = [](bool cancelled, const QString &fileName) { return FileDialogResult{cancelled, fileName, {}}.paths(); };
+        QCOMPARE(paths(false, u"/sets/PIANO1.WAV"_s), QStringList{u"/sets/PIANO1.WAV"_s});
+        QCOMPARE(paths(false, u"/sets\0A.WAV\0B.WAV"_s), (QStringList{u"/sets/A.WAV"_s, u"/sets/B.WAV"_s}));
+        QCOMPARE(paths(false, u"/\0A.WAV\0B.WAV"_s), (QStringList{u"/A.WAV"_s, u"/B.WAV"_s}));
+        QCOMPARE(paths(true, u"/sets/PIANO1.WAV"_s), QStringList());
     }
 
-    void nameFilter_data()
-    {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("qt");
-        QTest::newRow("upper-case pattern also lower") << QStringLiteral("Wav Files (*.WAV)|*.WAV")
-                                                       << QStringLiteral("Wav Files (*.WAV *.wav)");
-        QTest::newRow("two filters, several patterns")
-            << QStringLiteral("Ketron MultiSamPle Files (*.MSP)|*.MSP|All|*.*;*.txt")
-            << QStringLiteral("Ketron MultiSamPle Files (*.MSP *.msp);;All (*.* *.txt)");
-        QTest::newRow("description without pattern") << QStringLiteral("Banks|*.USD") << QStringLiteral("Banks (*.USD *.usd)");
-        QTest::newRow("empty") << QString() << QString();
-    }
-
+    // Each pattern also in lower case, since the file system may tell case apart.
     void nameFilter()
     {
-        QFETCH(QString, filter);
-        QFETCH(QString, qt);
-        QCOMPARE(qtNameFilter(filter), qt);
+        QCOMPARE(qtNameFilter(u"Wav Files (*.WAV)|*.WAV"_s), u"Wav Files (*.WAV *.wav)"_s);
+        QCOMPARE(qtNameFilter(u"Banks (*.USD)|*.USD|All|*.*;*.txt"_s), u"Banks (*.USD *.usd);;All (*.* *.txt)"_s);
     }
 
-    void scriptedAnswersInOrder()
+    // Answers come in order; a question with none queued is unexpected and gets No.
+    void scriptedDouble()
     {
         ScriptedPlatform platform;
         platform.queueAnswer(Answer::Yes);
-        platform.queueFile(QStringLiteral("/a/ONE.MSP"));
-        platform.queueFiles(QStringLiteral("/a"), {QStringLiteral("X.WAV")});
+        platform.queueFiles(u"/a"_s, {u"X.WAV"_s});
         platform.queueCancel();
-
-        QCOMPARE(message(QStringLiteral("Sure ?"), Buttons::YesNo, Icon::Question), Answer::Yes);
-        QCOMPARE(message(QStringLiteral("Done")), Answer::Ok);
-        QCOMPARE(message(QStringLiteral("Again ?"), Buttons::YesNo), Answer::No); // none queued
-        const FileDialogResult one = fileDialog({});
-        QVERIFY(!one.cancelled);
-        QCOMPARE(one.fileTitle, QStringLiteral("ONE.MSP"));
+        QCOMPARE(message(u"Sure ?"_s, Buttons::YesNo, Icon::Question), Answer::Yes);
+        QCOMPARE(message(u"Again ?"_s, Buttons::YesNo), Answer::No);
         // One name chosen in a multiple selection comes back as a plain path.
-        QCOMPARE(fileDialog({}).fileName, QStringLiteral("/a/X.WAV"));
+        QCOMPARE(fileDialog({}).fileName, u"/a/X.WAV"_s);
         QVERIFY(fileDialog({}).cancelled);
-
-        const QList<MessageBox> expected = {{QStringLiteral("Sure ?"), Buttons::YesNo, Icon::Question, kProgramTitle},
-                                            {QStringLiteral("Done"), Buttons::Ok, Icon::None, QStringLiteral("TAMO")},
-                                            {QStringLiteral("Again ?"), Buttons::YesNo, Icon::None, kProgramTitle}};
-        QCOMPARE(platform.messages(), expected);
-        QCOMPARE(platform.dialogs().size(), 3);
-        QCOMPARE(platform.unexpected(), 1);
-        QCOMPARE(platform.pending(), 0);
-    }
-
-    // Names that do not fit the room the dialog was given come back as a failure.
-    void answerLongerThanRoom()
-    {
-        ScriptedPlatform platform;
-        platform.queueFiles(QStringLiteral("/wavs"), {QStringLiteral("A.WAV"), QStringLiteral("B.WAV")});
-        FileDialogRequest request;
-        request.multiSelect = true;
-        request.maxLength = 10;
-        QVERIFY(fileDialog(request).cancelled);
-    }
-
-    void busyAndQuit()
-    {
-        ScriptedPlatform platform;
         {
-            const BusyPointer outer;
-            const BusyPointer inner;
+            const BusyPointer outer, inner;
             QCOMPARE(platform.busyDepth(), 2);
         }
-        QVERIFY(!platform.busy());
-        quitProgram();
-        QCOMPARE(platform.quitRequests(), 1);
+        QCOMPARE(platform.messages(), (QList<MessageBox>{{u"Sure ?"_s, Buttons::YesNo, Icon::Question, u"TAMO"_s}, {u"Again ?"_s, Buttons::YesNo, Icon::None, u"TAMO"_s}}));
+        QVERIFY(platform.unexpected() == 1 && platform.busyDepth() == 0);
     }
 };
 
