@@ -1,126 +1,71 @@
 #include "app/form4.h"
-#include "msp_editor/form1.h"
 #include "ui/scriptedplatform.h"
-#include "usd/form3.h"
-#include "usv/formusv.h"
 
 #include <QApplication>
-#include <QPointer>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
-using namespace tamo;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-QWidgetList visibleWindows()
+static QWidgetList visibleWindows()
 {
-    QWidgetList result;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w->isVisible())
-            result << w;
-    return result;
+    QWidgetList windows = QApplication::topLevelWidgets();
+    windows.removeIf([](const QWidget *w) { return !w->isVisible(); });
+    return windows;
 }
 
-// Runs the program's event loop until it ends by itself, doing step first.
-// False when it was still running after a few seconds.
-bool programEndsAfter(const std::function<void()> &step)
+// Runs the program's event loop after step; true when it ends by itself within 5 s.
+static bool programEndsAfter(const std::function<void()> &step)
 {
-    bool timedOut = false;
+    const QObject guard;
+    QTimer::singleShot(5000, &guard, [] { QApplication::exit(1); });
     QTimer::singleShot(0, step);
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        timedOut = true;
-        QApplication::exit(1);
-    });
-    guard.start(5000);
-    const int code = QApplication::exec();
-    return !timedOut && code == 0;
+    return QApplication::exec() == 0;
 }
-
-app::Form4 *launcher()
-{
-    const QWidgetList windows = visibleWindows();
-    return windows.size() == 1 ? qobject_cast<app::Form4 *>(windows.first()) : nullptr;
-}
-
-} // namespace
 
 class TestForm4 : public QObject {
     Q_OBJECT
 
+    QPointer<tamo::app::Form4> m_launcher;
+
 private Q_SLOTS:
     void init()
     {
-        QApplication::setQuitOnLastWindowClosed(true);
-        app::startProgram();
-        QVERIFY(launcher());
-    }
-    void cleanup()
-    {
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isWindow() && w->testAttribute(Qt::WA_DeleteOnClose))
-                w->close();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        tamo::app::startProgram();
+        m_launcher = qobject_cast<tamo::app::Form4 *>(visibleWindows().value(0));
+        QVERIFY(m_launcher && visibleWindows().size() == 1);
     }
 
+    // Each button (Enter: the first) opens its editor as a window of its own, and
+    // the launcher is gone for good: closing the editor ends the program.
     void buttonOpensEditor_data()
     {
-        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QString>("button");
         QTest::addColumn<QByteArray>("editorClass");
-        QTest::newRow("Sampler MSP Editor") << QByteArray("Command1")
-                                            << QByteArray("tamo::msp_editor::Form1");
-        QTest::newRow("DrumKits USD Editor") << QByteArray("Command2")
-                                             << QByteArray("tamo::usd::Form3");
-        QTest::newRow("UserVoices USV Editor") << QByteArray("Command3")
-                                               << QByteArray("tamo::usv::FormUSV");
+        QTest::newRow("Sampler MSP Editor") << u"Command1"_s << QByteArray("tamo::msp_editor::Form1");
+        QTest::newRow("DrumKits USD Editor") << u"Command2"_s << QByteArray("tamo::usd::Form3");
+        QTest::newRow("UserVoices USV Editor") << u"Command3"_s << QByteArray("tamo::usv::FormUSV");
+        QTest::newRow("Enter") << QString() << QByteArray("tamo::msp_editor::Form1");
     }
     void buttonOpensEditor()
     {
-        QFETCH(QByteArray, button);
+        QFETCH(QString, button);
         QFETCH(QByteArray, editorClass);
-        ui::ScriptedPlatform platform;
-        QPointer<app::Form4> menu = launcher();
-        QTest::mouseClick(menu->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton);
+        const tamo::ui::ScriptedPlatform platform;
+        QApplication::setActiveWindow(m_launcher);
+        QVERIFY(QTest::qWaitForWindowActive(m_launcher));
+        button.isEmpty() ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return)
+                         : QTest::mouseClick(m_launcher->findChild<QWidget *>(button), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-        QVERIFY(menu.isNull());
-        const QWidgetList windows = visibleWindows();
-        QCOMPARE(windows.size(), 1);
-        QPointer<QWidget> editor = windows.first();
-        QVERIFY2(editor->inherits(editorClass.constData()), editor->metaObject()->className());
-        QVERIFY(!editor->parentWidget());
-        QVERIFY(!editor->isModal());
-
-        // The launcher does not come back: closing the editor ends the program.
-        QVERIFY(programEndsAfter([editor] { editor->close(); }));
-        QVERIFY(editor.isNull());
-        QCOMPARE(visibleWindows().size(), 0);
-        QCOMPARE(platform.unexpected(), 0);
-    }
-
-    void enterOpensMspEditor()
-    {
-        app::Form4 *menu = launcher();
-        QApplication::setActiveWindow(menu);
-        QVERIFY(QTest::qWaitForWindowActive(menu));
-        QCOMPARE(QApplication::focusWidget(),
-                 menu->findChild<QPushButton *>(QStringLiteral("Command1")));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const QWidgetList windows = visibleWindows();
-        QCOMPARE(windows.size(), 1);
-        QVERIFY(qobject_cast<msp_editor::Form1 *>(windows.first()));
+        QVERIFY(m_launcher.isNull() && visibleWindows().size() == 1);
+        const QPointer<QWidget> editor = visibleWindows().first();
+        QVERIFY2(editor->inherits(editorClass) && !editor->parentWidget() && !editor->isModal(), editor->metaObject()->className());
+        QVERIFY(programEndsAfter([editor] { editor->close(); }) && editor.isNull() && visibleWindows().isEmpty() && platform.unexpected() == 0);
     }
 
     void closingLauncherEndsProgram()
     {
-        QPointer<app::Form4> menu = launcher();
-        QVERIFY(programEndsAfter([menu] { menu->close(); }));
-        QVERIFY(menu.isNull());
-        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+        QVERIFY(programEndsAfter([this] { m_launcher->close(); }) && m_launcher.isNull() && QApplication::topLevelWidgets().isEmpty());
     }
 };
 
