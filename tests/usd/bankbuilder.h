@@ -13,8 +13,7 @@ namespace tamo::test {
 // differs from entry to entry.
 inline QByteArray bankEntry(QByteArrayView name, qsizetype size, int seed)
 {
-    QByteArray bytes = name.first(qMin<qsizetype>(name.size(), 12)).toByteArray();
-    bytes.append(12 - bytes.size(), ' ');
+    QByteArray bytes = name.first(qMin<qsizetype>(name.size(), 12)).toByteArray().leftJustified(12, ' ');
     for (qsizetype i = bytes.size(); i < size; ++i)
         bytes += char((seed * 37 + i * 11) & 0xFF);
     return bytes;
@@ -28,17 +27,18 @@ inline void fixChecksum(QByteArray &image)
     image[6] = char(sum.low);
 }
 
-inline QByteArray bankImage(QByteArrayView magic, char version, const QList<QByteArray> &parts,
-                            bool goodChecksum = true)
+// Appends bytes to image and fixes its checksum.
+inline QByteArray withTail(QByteArray image, const QByteArray &bytes)
 {
-    QByteArray image = magic.toByteArray();
-    image += version;
-    image += QByteArray(2, '\0');
-    for (const QByteArray &part : parts)
-        image += part;
+    image += bytes;
     fixChecksum(image);
-    if (!goodChecksum)
-        image[6] = char(quint8(image[6]) ^ 0x5A);
+    return image;
+}
+
+inline QByteArray bankImage(QByteArrayView magic, char version, const QList<QByteArray> &parts, bool goodChecksum = true)
+{
+    QByteArray image = withTail(magic.toByteArray() + version + QByteArray(2, '\0'), parts.join());
+    image[6] = char(quint8(image[6]) ^ (goodChecksum ? 0 : 0x5A));
     return image;
 }
 
@@ -51,8 +51,7 @@ inline QByteArray usdImage(int kits, bool goodChecksum = true)
 }
 
 // Voices, the tag, then tagged entries.
-inline QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ",
-                           bool goodChecksum = true)
+inline QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
 {
     QList<QByteArray> parts;
     for (int i = 0; i < voices; ++i)
