@@ -40,8 +40,7 @@ private Q_SLOTS:
             doc.Entries << UsdEntry(QByteArrayView(kits).sliced(at, 460));
         const QByteArray image = usdBytes(doc);
         QCOMPARE(image, "KUSD\x03" + QByteArray(1, char(high)) + char(low) + kits);
-        const UsdReadResult back = readUsd(image);
-        QVERIFY(back.outcome == ReadOutcome::Loaded && back.messages.isEmpty());
+        QVERIFY(readUsd(image).outcome == ReadOutcome::Loaded && readUsd(image).messages.isEmpty());
     }
 
     // Load, save, compare: every name byte stays; a bad checksum is mended.
@@ -62,8 +61,7 @@ private Q_SLOTS:
         const QList<QByteArray> kits = {test::bankEntry("First", 460, 7), test::bankEntry(name, 460, 9)};
         QVERIFY(test::writeAll(path, test::bankImage("KUSD", 3, kits, goodChecksum)));
         const UsdReadResult loaded = OpenUSDFile(path);
-        QVERIFY(loaded.document);
-        QCOMPARE(loaded.document->Entries[1].name(), name);
+        QVERIFY(loaded.document && loaded.document->Entries[1].name() == name);
         QVERIFY(SaveUSDFile(path, *loaded.document).ok);
         QCOMPARE(test::readAll(path), test::bankImage("KUSD", 3, kits));
         QCOMPARE(test::filesIn(dir.path()), QStringList{u"BANK.USD"_s});

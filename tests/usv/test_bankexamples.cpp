@@ -2,6 +2,7 @@
 // ctest, which tells where they are) to write them again; otherwise the files must be
 // as made and load without any message.
 
+#include "../usd/bankbuilder.h"
 #include "testsupport.h"
 #include "usv/usvfile.h"
 
@@ -23,22 +24,17 @@ static QByteArray entry(QByteArrayView name, qsizetype size, int v)
     return bytes;
 }
 
-static QByteArray kits(const QList<QByteArray> &names, int variant)
+// Kits, or voices, the tag and tagged entries.
+static QByteArray bank(bool kits, const QList<QByteArray> &names, const QList<QByteArray> &tagged, int variant)
 {
-    usd::UsdFile doc{"KUSD", usd::kUsdVersion, 0, 0, {}};
+    QList<QByteArray> parts;
     for (const QByteArray &name : names)
-        doc.Entries << usd::UsdEntry(entry(name, usd::kUsdEntrySize, variant++));
-    return usd::usdBytes(doc);
-}
-
-static QByteArray voices(const QList<QByteArray> &names, const QList<QByteArray> &tagged, int variant)
-{
-    usv::UsvFile doc{"KUSV", usv::kUsvVersion, 0, 0, {}, usv::kWrittenTag, {}};
-    for (const QByteArray &name : names)
-        doc.Voices << usv::UsvVoice(entry(name, usv::kVoiceSize, variant++));
+        parts << entry(name, kits ? usd::kUsdEntrySize : usv::kVoiceSize, variant++);
+    if (!kits)
+        parts << "KORG1  ";
     for (const QByteArray &name : tagged)
-        doc.TaggedEntries << usv::UsvTaggedEntry(entry(name, usv::kTaggedEntrySize, variant++));
-    return usv::usvBytes(doc);
+        parts << entry(name, usv::kTaggedEntrySize, variant++);
+    return test::bankImage(kits ? "KUSD" : "KUSV", kits ? 3 : 0, parts);
 }
 
 class TestBankExamples : public QObject {
@@ -49,10 +45,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("KITS1") << u"KITS1.USD"_s << kits({"Studio Kit", "Brush Kit", "Dance Kit", "Latin Kit"}, 1);
-        QTest::newRow("KITS2") << u"KITS2.USD"_s << kits({"Rock Kit", "Jazz Kit", "Orchestra", "Electro Kit", "Room Kit"}, 11);
-        QTest::newRow("VOICES1") << u"VOICES1.USV"_s << voices({"Warm Pad", "Soft Piano", "Nylon Gtr"}, {"Split A", "Split B"}, 1);
-        QTest::newRow("VOICES2") << u"VOICES2.USV"_s << voices({"Brass Sect", "Strings", "Organ Full", "Synth Lead"}, {"Layer 1", "Layer 2", "Layer 3"}, 21);
+        QTest::newRow("KITS1") << u"KITS1.USD"_s << bank(true, {"Studio Kit", "Brush Kit", "Dance Kit", "Latin Kit"}, {}, 1);
+        QTest::newRow("KITS2") << u"KITS2.USD"_s << bank(true, {"Rock Kit", "Jazz Kit", "Orchestra", "Electro Kit", "Room Kit"}, {}, 11);
+        QTest::newRow("VOICES1") << u"VOICES1.USV"_s << bank(false, {"Warm Pad", "Soft Piano", "Nylon Gtr"}, {"Split A", "Split B"}, 1);
+        QTest::newRow("VOICES2") << u"VOICES2.USV"_s << bank(false, {"Brass Sect", "Strings", "Organ Full", "Synth Lead"}, {"Layer 1", "Layer 2", "Layer 3"}, 21);
     }
     void examples()
     {
