@@ -18,12 +18,10 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 using namespace tamo::msp;
 using tamo::test::filesIn;
 using tamo::test::readAll;
+using tamo::test::runInChildAsOrdinaryUser;
 using tamo::test::writeAll;
 
 Q_DECLARE_METATYPE(tamo::msp::CleanUpStatus)
@@ -90,21 +88,6 @@ qint32 int32In(const QByteArray &bytes, qint64 at)
     return qFromLittleEndian<qint32>(b.constData());
 }
 
-// Runs fn in a child process that cannot read what its owner forbids: root reads
-// any file, so a child of root first becomes the unprivileged "nobody".
-bool asOrdinaryUser(const std::function<bool()> &fn)
-{
-    const pid_t pid = fork();
-    if (pid < 0)
-        return false;
-    if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
-        _exit(fn() ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 enum class BadPath { Missing, Directory, Unreadable, ThroughFile, Empty };
 
@@ -240,7 +223,7 @@ private Q_SLOTS:
             QString error;
             return !LoadMspFile(path, record, &error) && !error.isEmpty() && record == MspRecord::newDocument();
         };
-        QVERIFY(kind == BadPath::Unreadable ? asOrdinaryUser(refused) : refused());
+        QVERIFY(kind == BadPath::Unreadable ? runInChildAsOrdinaryUser(refused) : refused());
     }
 
     // ---- WAV: the panel's readout and drawing
@@ -461,7 +444,7 @@ private Q_SLOTS:
             const CleanUpResult result = cleanUpWavFile(path);
             return result.status == CleanUpStatus::Failed && !result.error.isEmpty();
         };
-        QVERIFY(kind == BadPath::Unreadable ? asOrdinaryUser(refused) : refused());
+        QVERIFY(kind == BadPath::Unreadable ? runInChildAsOrdinaryUser(refused) : refused());
         QCOMPARE(filesIn(folder), before);
     }
 
@@ -483,7 +466,7 @@ private Q_SLOTS:
             QString error;
             return !source.open() && !writePiecesInPlace(path, {{0, "RIFF"}}, &error) && !error.isEmpty();
         };
-        QVERIFY(kind == BadPath::Unreadable ? asOrdinaryUser(refused) : refused());
+        QVERIFY(kind == BadPath::Unreadable ? runInChildAsOrdinaryUser(refused) : refused());
     }
 
     // ---- WAV: the de-block tool
@@ -529,7 +512,7 @@ private Q_SLOTS:
             QString error;
             return !deblockFile(input, output, &error) && !error.isEmpty() && !QFile::exists(output);
         };
-        QVERIFY(kind == BadPath::Unreadable ? asOrdinaryUser(refused) : refused());
+        QVERIFY(kind == BadPath::Unreadable ? runInChildAsOrdinaryUser(refused) : refused());
     }
 
     // ---- WAV over 4 GiB: every offset past 32 bits

@@ -12,15 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
 using namespace tamo;
 using tamo::test::bankImage;
 using tamo::test::fixChecksum;
 using tamo::test::readAll;
+using tamo::test::runInChildAsOrdinaryUser;
 using tamo::test::usdImage;
 using tamo::test::usvImage;
 using tamo::test::writeAll;
@@ -51,21 +47,6 @@ QByteArray blankUsv(qsizetype voices, qsizetype tagged)
     return image;
 }
 
-// Runs fn in a child process that cannot read what its owner forbids: root reads
-// any file, so a child of root first becomes the unprivileged "nobody".
-bool asOrdinaryUser(const std::function<bool()> &fn)
-{
-    const pid_t pid = fork();
-    if (pid < 0)
-        return false;
-    if (pid == 0) {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            _exit(2);
-        _exit(fn() ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 } // namespace
 
@@ -309,7 +290,7 @@ private Q_SLOTS:
             return kit.outcome == ReadOutcome::Failed && kit.messages.isEmpty() && !kit.document
                    && voice.outcome == ReadOutcome::Failed && voice.messages.isEmpty() && !voice.document;
         };
-        QVERIFY(kind == u"unreadable" ? asOrdinaryUser(silentFailure) : silentFailure());
+        QVERIFY(kind == u"unreadable" ? runInChildAsOrdinaryUser(silentFailure) : silentFailure());
     }
 };
 
