@@ -4,19 +4,14 @@
 // keeps the input), and inputs reach the path-based readers through files.
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #define FUZZ_CHECK(cond)                                                                   \
     do {                                                                                   \
@@ -33,42 +28,8 @@ inline QByteArrayView input(const uint8_t *data, size_t size)
     return QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size));
 }
 
-// One anonymous in-memory file, rewritten for every input and reachable by path
-// through /proc, so the path readers run without touching the disk.
-class MemFile {
-public:
-    MemFile() : m_fd(memfd_create("tamo-fuzz", MFD_CLOEXEC))
-    {
-        if (m_fd < 0) {
-            std::perror("memfd_create");
-            std::abort();
-        }
-        m_path = QStringLiteral("/proc/self/fd/%1").arg(m_fd);
-    }
-    ~MemFile() { ::close(m_fd); }
-    MemFile(const MemFile &) = delete;
-    MemFile &operator=(const MemFile &) = delete;
-
-    const QString &set(QByteArrayView bytes)
-    {
-        FUZZ_CHECK(::ftruncate(m_fd, 0) == 0);
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::pwrite(m_fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
-            FUZZ_CHECK(n > 0);
-            done += n;
-        }
-        return m_path;
-    }
-    const QString &path() const { return m_path; }
-
-private:
-    int m_fd;
-    QString m_path;
-};
-
-// A private folder for the tools that replace a file beside itself; in memory
-// where the system offers it, as the atomic writer syncs every file it commits.
+// A private folder, in memory where the system offers it: the atomic writer syncs
+// every file it commits.
 inline QDir scratchFolder()
 {
     static const QString base = QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm")
@@ -78,10 +39,13 @@ inline QDir scratchFolder()
     return QDir(dir.path());
 }
 
-inline bool writeFile(const QString &path, QByteArrayView bytes)
+// Writes bytes to a file of the scratch folder and returns its path.
+inline QString writeFile(const QString &name, QByteArrayView bytes)
 {
+    const QString path = scratchFolder().filePath(name);
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes.data(), bytes.size()) == bytes.size();
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes.data(), bytes.size()) == bytes.size());
+    return path;
 }
 
 inline QByteArray readFile(const QString &path)
@@ -91,10 +55,10 @@ inline QByteArray readFile(const QString &path)
     return file.readAll();
 }
 
-// The files of a folder, hidden ones included: a tool must leave no temporary behind.
-inline QStringList entriesOf(const QDir &dir)
+// A tool must leave no temporary file behind.
+inline bool onlyFile(const QString &name)
 {
-    return dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    return scratchFolder().entryList(QDir::Files | QDir::Hidden | QDir::System) == QStringList{name};
 }
 
 } // namespace tamo::fuzz
