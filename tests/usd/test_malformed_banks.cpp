@@ -25,14 +25,6 @@ const QString kUsdFormat = QStringLiteral("Bad Kit Format !");
 const QString kUsvHeader = QStringLiteral("This is not a valid Ketron SD1 Header (KUSV0) !");
 const QString kUsvFormat = QStringLiteral("Bad USV Format !");
 
-// Zero-filled entries: cheap at any count.
-QByteArray blankUsv(qsizetype voices, qsizetype tagged)
-{
-    QByteArray image = QByteArray("KUSV\0\0\0", 7) + QByteArray(48 * voices, '\0') + "KORG1  " + QByteArray(32 * tagged, '\0');
-    fixChecksum(image);
-    return image;
-}
-
 // "KORG1" written into the voices, with the checksum made right again.
 QByteArray korgAt(qsizetype at)
 {
@@ -65,13 +57,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("entries");
         QTest::addColumn<int>("tagged");
         QTest::newRow("USD empty file") << QByteArray() << ReadOutcome::Refused << QStringList{kUsdHeader} << 0 << -1;
-        QTest::newRow("USD bad checksum") << usdImage(2, false) << ReadOutcome::Loaded << QStringList{kInfo} << 2 << -1;
-        QTest::newRow("USD bad checksum, one byte more") << usdImage(2, false) + "x" << ReadOutcome::Refused
-                                                         << QStringList{kInfo, kUsdFormat} << 0 << -1;
-        QTest::newRow("USD 32767 kits") << QByteArray("KUSD\3\0\0", 7) + QByteArray(460 * 32767, '\0')
+        QTest::newRow("USD 32767 kits") << usdImage(32767)
                                         << ReadOutcome::Loaded << QStringList() << 32767 << -1;
         // More kits than the instrument's count holds: the file just does not load.
-        QTest::newRow("USD 32768 kits") << QByteArray("KUSD\3\0\0", 7) + QByteArray(460 * 32768, '\0')
+        QTest::newRow("USD 32768 kits") << usdImage(32768)
                                         << ReadOutcome::Failed << QStringList() << 0 << -1;
         QTest::newRow("USV empty file") << QByteArray() << ReadOutcome::Refused << QStringList{kUsvHeader} << 0 << 0;
         // The first "KORG1" is the tag: inside the second voice it splits a voice...
@@ -79,10 +68,10 @@ private Q_SLOTS:
                                               << QStringList{kUsvFormat} << 0 << 0;
         // ...at its start it leaves one voice and makes the rest tagged entries.
         QTest::newRow("KORG1 at a voice's start") << korgAt(7 + 48) << ReadOutcome::Loaded << QStringList() << 1 << 8;
-        QTest::newRow("32767 voices") << blankUsv(32767, 1) << ReadOutcome::Loaded << QStringList() << 32767 << 1;
-        QTest::newRow("32768 voices") << blankUsv(32768, 1) << ReadOutcome::Failed << QStringList() << 0 << 0;
-        QTest::newRow("32767 entries") << blankUsv(1, 32767) << ReadOutcome::Loaded << QStringList() << 1 << 32767;
-        QTest::newRow("32768 entries") << blankUsv(1, 32768) << ReadOutcome::Failed << QStringList() << 0 << 0;
+        QTest::newRow("32767 voices") << usvImage(32767, 1) << ReadOutcome::Loaded << QStringList() << 32767 << 1;
+        QTest::newRow("32768 voices") << usvImage(32768, 1) << ReadOutcome::Failed << QStringList() << 0 << 0;
+        QTest::newRow("32767 entries") << usvImage(1, 32767) << ReadOutcome::Loaded << QStringList() << 1 << 32767;
+        QTest::newRow("32768 entries") << usvImage(1, 32768) << ReadOutcome::Failed << QStringList() << 0 << 0;
     }
     void bank()
     {
@@ -123,8 +112,9 @@ private Q_SLOTS:
                 QCOMPARE(result.messages, n == kits.size() ? QStringList() : QStringList{kInfo});
                 QCOMPARE(result.document->Entries.size(), (n - 7) / 460);
             } else {
+                // The checksum note first: it never stops the read.
                 QCOMPARE(result.outcome, ReadOutcome::Refused);
-                QCOMPARE(result.messages.last(), kUsdFormat);
+                QCOMPARE(result.messages, (n > 5 ? QStringList{kInfo, kUsdFormat} : QStringList{kUsdFormat}));
             }
         }
     }
