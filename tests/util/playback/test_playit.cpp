@@ -93,18 +93,18 @@ class TestPlayIt : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QProcess m_server;
-    QProcess m_recorder; // records the sink's monitor for the whole run
+    QProcess m_server, m_recorder; // the recorder of the sink's monitor runs all along
     QByteArray m_recorded;
 
     QString writeWav(const QString &name, const QByteArray &bytes)
     {
-        const QString path = m_dir.filePath(name);
-        return tamo::test::writeAll(path, bytes) ? path : QString();
+        return tamo::test::writeAll(m_dir.filePath(name), bytes) ? m_dir.filePath(name) : QString();
     }
     // Records the monitor while `during` runs and for `ms` after it.
     QList<float> record(const std::function<void()> &during, int ms)
     {
+        // What waits in the pipe was played before now.
+        m_recorder.waitForReadyRead(0);
         const qsizetype mark = (m_recorded += m_recorder.readAll()).size() / 4, wanted = mark + qsizetype(ms) * kRate / 1000;
         during();
         // A stalled recorder gives a short recording, which fails the checks.
@@ -138,7 +138,10 @@ private Q_SLOTS:
         }, 20000);
         if (m_server.state() == QProcess::NotRunning)
             QSKIP("no private PulseAudio server: pulseaudio and parec are needed (Debian packages pulseaudio and pulseaudio-utils)");
-        QVERIFY2(heard && m_recorder.bytesAvailable() > 0, "parec records nothing from the test server");
+        QVERIFY2(heard, "parec records nothing from the test server");
+        // The first sound of a run starts late, while Qt Multimedia connects.
+        tamo::util::PlayIt(writeWav(u"warm.wav"_s, wavBytes({.seconds = 0.1})));
+        QTest::qWait(1000);
     }
 
     void cleanupTestCase()
@@ -192,9 +195,8 @@ private Q_SLOTS:
         // A missing file is seen at once, and a sound still playing is let go at once.
         QVERIFY2(tookFirst <= (file.isNull() ? 10 : 100) && tookGood < 100, qPrintable(u"PlayIt took %1 and %2 ms"_s.arg(tookFirst).arg(tookGood)));
         const Sound a = analyse(rec);
-        QVERIFY2(std::abs(a.seconds - seconds - 0.6) < 0.08, qPrintable(u"%1 s of sound"_s.arg(a.seconds)));
-        QVERIFY2(std::abs(a.hz - 1000) < 20, qPrintable(u"%1 Hz"_s.arg(a.hz)));
-        QVERIFY2(a.peak > 0.4 && a.peak < 0.6, qPrintable(u"peak %1"_s.arg(a.peak)));
+        QVERIFY2(std::abs(a.seconds - seconds - 0.6) < 0.08 && std::abs(a.hz - 1000) < 20 && a.peak > 0.4 && a.peak < 0.6,
+                 qPrintable(u"%1 s of sound at %2 Hz, peak %3"_s.arg(a.seconds).arg(a.hz).arg(a.peak)));
         if (seconds == 0)
             QCOMPARE_LT(analyse(rec.first(kRate * 8 / 10)).peak, 0.001);
     }
