@@ -22,17 +22,12 @@ namespace {
 struct Editor {
     ui::ScriptedPlatform platform;
     msp_editor::Form1 form;
-    QListWidget *list = form.findChild<QListWidget *>(QStringLiteral("List1"));
-    QLabel *count = form.findChild<QLabel *>(QStringLiteral("Label25"));
+    QListWidget *list = fuzz::child<QListWidget>(&form, "List1");
+    QLabel *count = fuzz::child<QLabel>(&form, "Label25");
 };
 Editor *editor = nullptr;
 
-QString text(const char *name)
-{
-    const QLineEdit *edit = editor->form.findChild<QLineEdit *>(QLatin1String(name));
-    FUZZ_CHECK(edit);
-    return edit->text();
-}
+QString text(const char *name) { return fuzz::child<QLineEdit>(&editor->form, name)->text(); }
 
 } // namespace
 

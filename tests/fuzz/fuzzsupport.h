@@ -13,13 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#define FUZZ_CHECK(cond)                                                                   \
-    do {                                                                                   \
-        if (!(cond)) {                                                                     \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                  \
-        }                                                                                  \
-    } while (false)
+#define FUZZ_CHECK(cond) \
+    ((cond) ? void() : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond), std::abort()))
 
 namespace tamo::fuzz {
 
@@ -53,6 +48,13 @@ inline QByteArray readFile(const QString &path)
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::ReadOnly));
     return file.readAll();
+}
+
+template <class T> T *child(const QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QLatin1String(name));
+    FUZZ_CHECK(found);
+    return found;
 }
 
 // A tool must leave no temporary file behind.

@@ -90,12 +90,10 @@ private Q_SLOTS:
         QTest::addColumn<CleanUpStatus>("cleanUp");
         const QByteArray p = payload(400);
         const QByteArray file = wav(p);
-        QTest::newRow("data size 0x7FFFFFFF") << QByteArray(file).replace(40, 4, le32(0x7FFFFFFF)) << 36LL
-                                             << 444 - 44 - 0x7FFFFFFFLL << CleanUpStatus::WrongDataSize;
-        QTest::newRow("data size 0x80000000, negative") << QByteArray(file).replace(40, 4, le32(0x80000000)) << 36LL
-                                                        << 400 + 0x80000000LL << CleanUpStatus::WrongDataSize;
-        QTest::newRow("data size 0xFFFFFFFF, -1") << QByteArray(file).replace(40, 4, le32(0xFFFFFFFF)) << 36LL << 401LL
-                                                 << CleanUpStatus::WrongDataSize;
+        // Sizes near 2^31 and negative: the data would end far past the file or before its start.
+        for (const quint32 size : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
+            QTest::addRow("data size 0x%x", size) << QByteArray(file).replace(40, 4, le32(size)) << 36LL
+                                                  << 400 - qint64(qint32(size)) << CleanUpStatus::WrongDataSize;
         QTest::newRow("data tag in the last 3 bytes") << riff(fmtChunk() + chunk("LIST", payload(20))) + "dat" << -1LL
                                                       << 0LL << CleanUpStatus::DataNotFound;
         // The chunk walk would wrap past the end or, in 32 bits, back to where it started.
@@ -212,7 +210,6 @@ private Q_SLOTS:
                 QSKIP("This file system cannot hold a sparse file over 4 GiB.");
         }
         const qint64 d = head.size() + gap;
-        QVERIFY(d > (qint64(1) << 32));
         FileSource source(path);
         QVERIFY(source.open());
         const WavView view = readWavView(source);
@@ -220,7 +217,6 @@ private Q_SLOTS:
         QCOMPARE(view.dataOffset, d);
         QCOMPARE(view.dataSize, 16);
         QCOMPARE(view.afterBytes, QByteArray("end!"));
-        QCOMPARE(view.before, d - 36);
         const WaveformPlot plot = computeWaveform(source, 9315, 4635, 16);
         QCOMPARE(plot.dataOffset, d);
         QCOMPARE(plot.points.size(), 8);
