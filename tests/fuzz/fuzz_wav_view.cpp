@@ -62,11 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QString *fields[] = {&texts.riffSize, &texts.wave,     &texts.fmt,        &texts.fmtSize,   &texts.formatTag,
                          &texts.channels, &texts.sampleRate, &texts.byteRate, &texts.blockAlign, &texts.bitsPerSample,
                          &texts.dataTag,  &texts.dataSize, &texts.trailer};
-    for (const QByteArray &line : whole.sliced(marker < 0 ? size : marker + 8).toByteArray().split('\n')) {
+    for (const QByteArray &line : whole.sliced(marker < 0 ? whole.size() : marker + 8).toByteArray().split('\n')) {
         const qsizetype eq = line.indexOf('=');
         if (const int field = line.left(eq).toInt(); eq > 0 && field >= 0 && field < int(std::size(fields)))
             *fields[field] = QString::fromUtf8(line.mid(eq + 1));
     }
+    // The waveform reads as far as the size field says, the typed one included.
+    checkWaveform(bytes, path, leadingNumber(shown.dataSize));
+    if (texts.dataSize != shown.dataSize)
+        checkWaveform(bytes, path, leadingNumber(texts.dataSize));
+
     const HeaderWritePlan plan = planHeaderWrite(texts, view);
     FUZZ_CHECK(marker >= 0 || plan.problem == HeaderWritePlan::Problem::None);
     FUZZ_CHECK(plan.problem == HeaderWritePlan::Problem::None || plan.pieces.isEmpty());
@@ -83,11 +88,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(out == bytes);
     QString error;
     FUZZ_CHECK(writePiecesInPlace(path, plan.pieces, &error) && fuzz::readFile(path) == out);
-    fuzz::writeFile(QStringLiteral("FUZZ.wav"), bytes);
-
-    // The waveform reads as far as the size field says, the typed one included.
-    checkWaveform(bytes, path, leadingNumber(shown.dataSize));
-    if (texts.dataSize != shown.dataSize)
-        checkWaveform(bytes, path, leadingNumber(texts.dataSize));
     return 0;
 }
