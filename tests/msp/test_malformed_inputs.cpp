@@ -156,31 +156,11 @@ private Q_SLOTS:
         QCOMPARE(int32At(sampler, 56), end);
     }
 
-    // Every reader and tool refuses a path that is not a readable file, with a reason, and writes nothing.
-    void badPath_data()
-    {
-        QTest::addColumn<bool>("unreadable");
-        QTest::newRow("directory") << false;
-        QTest::newRow("unreadable") << true;
-    }
+    // Every reader and tool refuses a directory or an unreadable file, with a reason, and writes nothing.
     void badPath()
     {
-        QFETCH(bool, unreadable);
         const QString folder = m_dir.filePath(QStringLiteral("bad"));
-        QDir(folder).removeRecursively();
-        QVERIFY(QDir().mkpath(folder));
-        const QString path = folder + QStringLiteral("/IN.wav");
-        if (unreadable) {
-            QVERIFY(writeAll(path, wav(payload(100))));
-            QFile::setPermissions(path, QFileDevice::Permissions());
-            // A child that is not root must be able to reach the folder.
-            QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
-            QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7777));
-        } else {
-            QVERIFY(QDir().mkpath(path));
-        }
-        const QStringList before = filesIn(folder);
-        const auto refused = [&path, &folder] {
+        const auto refused = [&folder](const QString &path) {
             MspRecord record = MspRecord::newDocument();
             QString mspError, writeError, deblockError;
             const CleanUpResult cleanUp = cleanUpWavFile(path);
@@ -190,8 +170,16 @@ private Q_SLOTS:
                    && !writePiecesInPlace(path, {{0, "RIFF"}}, &writeError) && !writeError.isEmpty()
                    && !deblockFile(path, folder + QStringLiteral("/O.Wav"), &deblockError) && !deblockError.isEmpty();
         };
-        QVERIFY(unreadable ? runInChildAsOrdinaryUser(refused) : refused());
-        QCOMPARE(filesIn(folder), before);
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/DIR.wav")));
+        QVERIFY(refused(folder + QStringLiteral("/DIR.wav")));
+        const QString locked = folder + QStringLiteral("/LOCKED.wav");
+        QVERIFY(writeAll(locked, wav(payload(100))));
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+        // A child that is not root must be able to reach the folder.
+        QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7777));
+        QVERIFY(runInChildAsOrdinaryUser([&] { return refused(locked); }));
+        QCOMPARE(filesIn(folder), QStringList{QStringLiteral("LOCKED.wav")});
     }
 
     // A file over 4 GiB (sparse): every offset is past 32 bits.
