@@ -42,7 +42,7 @@ struct Scenario {
 QString copyExample(const QString &name, const QString &folder, const QString &as = {})
 {
     const QString path = folder + u'/' + (as.isEmpty() ? name : as);
-    const QString source = qEnvironmentVariable("TAMO_TEST_DATA") + QStringLiteral("/../../examples/") + name;
+    const QString source = test::examplePath(name);
     if (!test::writeAll(path, test::readAll(source)))
         qFatal("cannot copy %s", qPrintable(source));
     return path;

@@ -57,7 +57,7 @@ QByteArray sineWav(int key)
 class TestForm1Examples : public QObject {
     Q_OBJECT
 
-    const QDir m_folder{QDir::cleanPath(qEnvironmentVariable("TAMO_TEST_DATA") + u"/../../examples"_s)};
+    const QDir m_folder{tamo::test::examplePath()};
 
 private Q_SLOTS:
     // Makes the files as a user would: Add Wav Sample with the three tones, their

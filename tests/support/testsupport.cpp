@@ -23,6 +23,13 @@ bool writeAll(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size() && f.flush();
 }
 
+QString examplePath(const QString &name)
+{
+    // TAMO_TEST_DATA is the test's own source folder, two levels below the top.
+    const QDir examples(QDir::cleanPath(qEnvironmentVariable("TAMO_TEST_DATA") + QStringLiteral("/../../examples")));
+    return name.isEmpty() ? examples.path() : examples.filePath(name);
+}
+
 QStringList filesIn(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);

@@ -13,6 +13,9 @@ bool writeAll(const QString &path, const QByteArray &bytes);
 // Lists the files of a folder, so a test can check that no temporary was left.
 QStringList filesIn(const QString &folder);
 
+// The path of a file in the project's examples/ folder (the folder itself for an empty name).
+QString examplePath(const QString &name = {});
+
 // The system's text for an errno value, as a failed save reports it.
 QString errorText(int errnum);
 

@@ -42,7 +42,7 @@ class TestMalformedBanks : public QObject {
 
     QByteArray example(const QString &name) const
     {
-        return readAll(QDir(qEnvironmentVariable("TAMO_TEST_DATA")).filePath(QStringLiteral("../../examples/") + name));
+        return readAll(tamo::test::examplePath(name));
     }
 
 private Q_SLOTS:

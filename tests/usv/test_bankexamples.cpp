@@ -54,7 +54,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        const QString path = QDir(qEnvironmentVariable("TAMO_TEST_DATA")).absoluteFilePath(u"../../examples/"_s + name);
+        const QString path = test::examplePath(name);
         if (qEnvironmentVariableIsSet("TAMO_WRITE_EXAMPLES"))
             QVERIFY(tamo::saveFileAtomically(path, bytes).ok);
         QCOMPARE(test::readAll(path), bytes);
