@@ -32,7 +32,9 @@ quint8 byteAt(QByteArrayView bytes, qsizetype offset)
     return offset < bytes.size() ? quint8(bytes[offset]) : quint8(0);
 }
 
-bool checksumMatches(QByteArrayView bytes)
+} // namespace
+
+bool headerChecksumMatches(QByteArrayView bytes)
 {
     const Checksum sum = HeaderChecksum(bytes.size() > kHeaderSize ? bytes.sliced(kHeaderSize)
                                                                    : QByteArrayView());
@@ -40,7 +42,12 @@ bool checksumMatches(QByteArrayView bytes)
            && byteAt(bytes, kCheckLowOffset) == sum.low;
 }
 
-} // namespace
+void stampHeaderChecksum(QByteArray &image)
+{
+    const Checksum sum = HeaderChecksum(QByteArrayView(image).sliced(kHeaderSize));
+    image[kCheckHighOffset] = char(sum.high);
+    image[kCheckLowOffset] = char(sum.low);
+}
 
 UsdReadResult readUsd(QByteArrayView bytes)
 {
@@ -51,7 +58,7 @@ UsdReadResult readUsd(QByteArrayView bytes)
         result.messages << kUsdHeaderMessage;
         return result;
     }
-    if (!checksumMatches(bytes))
+    if (!headerChecksumMatches(bytes))
         result.messages << kBadChecksumMessage;
 
     const qsizetype body = bytes.size() - kHeaderSize;
@@ -110,9 +117,7 @@ QByteArray usdBytes(const UsdFile &doc)
     out += char(doc.CheckLow);
     for (const UsdEntry &entry : doc.Entries)
         out += entry.bytes();
-    const Checksum sum = HeaderChecksum(QByteArrayView(out).sliced(kHeaderSize));
-    out[kCheckHighOffset] = char(sum.high);
-    out[kCheckLowOffset] = char(sum.low);
+    stampHeaderChecksum(out);
     return out;
 }
 

@@ -43,6 +43,12 @@ struct Checksum {
 // here always reads back with a matching checksum.
 Checksum HeaderChecksum(QByteArrayView afterHeader);
 
+// Whether the two checksum bytes of a whole bank image match its content; header
+// bytes past the end of a short image count as zero.
+bool headerChecksumMatches(QByteArrayView image);
+// Writes the checksum of a whole bank image into its header.
+void stampHeaderChecksum(QByteArray &image);
+
 // One fixed-size entry of a bank, held as its exact byte image: the name, then data
 // the editor never interprets.
 template <qsizetype Size>

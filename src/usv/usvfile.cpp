@@ -58,9 +58,7 @@ UsvReadResult readUsv(QByteArrayView bytes)
         result.messages << kUsvHeaderMessage;
         return result;
     }
-    const Checksum sum = HeaderChecksum(bytes.size() > kHeaderSize ? bytes.sliced(kHeaderSize)
-                                                                   : QByteArrayView());
-    if (byteAt(bytes, kCheckHighOffset) != sum.high || byteAt(bytes, kCheckLowOffset) != sum.low)
+    if (!usd::headerChecksumMatches(bytes))
         result.messages << kBadChecksumMessage;
 
     const qsizetype length = bytes.size();
@@ -125,9 +123,7 @@ QByteArray usvBytes(const UsvFile &doc)
     out += kWrittenTag;
     for (const UsvTaggedEntry &entry : doc.TaggedEntries)
         out += entry.bytes();
-    const Checksum sum = HeaderChecksum(QByteArrayView(out).sliced(kHeaderSize));
-    out[kCheckHighOffset] = char(sum.high);
-    out[kCheckLowOffset] = char(sum.low);
+    usd::stampHeaderChecksum(out);
     return out;
 }
 
