@@ -183,9 +183,12 @@ int rounded(double value)
     return int(std::nearbyint(value));
 }
 
+// As the editor names keys (C3 is 60), with the MIDI numbers the SFZ text uses.
 QString keyText(int low, int high)
 {
-    return low == high ? msp::NoteName(low) : msp::NoteName(low) + u'-' + msp::NoteName(high);
+    if (low == high)
+        return u"%1 (MIDI %2)"_s.arg(msp::NoteName(low)).arg(low);
+    return u"%1-%2 (MIDI %3-%4)"_s.arg(msp::NoteName(low), msp::NoteName(high)).arg(low).arg(high);
 }
 
 QString describe(const Zone &zone)
@@ -347,9 +350,9 @@ private:
             if (any100 ? covers100(l) : l == loudest)
                 keptLayers << u"%1-%2"_s.arg(l.first).arg(l.second);
         }
-        m_velocity << u"Only one velocity layer fits a key: kept velocity %1 (%2 of %3 layers)"_s.arg(
-            keptLayers.join(u", "_s), any100 ? u"the layer playing at 100"_s : u"none plays at 100; the loudest"_s)
-            .arg(layers.size());
+        m_velocity << u"Only one velocity layer fits a key: of %1 layers, kept velocity %2, %3"_s.arg(
+            QString::number(layers.size()), keptLayers.join(u", "_s),
+            any100 ? u"the one playing at velocity 100"_s : u"the loudest (none plays at velocity 100)"_s);
         for (const Zone &zone : std::as_const(zones)) {
             if (!kept(zone))
                 leaveOut(u"Other velocity layers, left out:"_s, describe(zone));

@@ -138,10 +138,10 @@ private Q_SLOTS:
             << u"a start=119 end=120 vol=127 fine=0 key=120"_s << u"  a.wav: a tuning of -1200 cents does not fit; KEY is kept at C8, untuned"_s;
         QTest::newRow("velocity 100 layer kept") << u"<group> amp_velcurve_64=0.5 amp_velcurve_100=1 <region> sample=p.wav hivel=64 key=60 "
             "<region> sample=f.wav lovel=65 key=60 <region> sample=p.wav hivel=64 key=62"_s << QStringList{u"p.wav"_s, u"f.wav"_s}
-            << u"f start=59 end=60 fine=0 key=60"_s << u"  p.wav, keys D3, velocity 0-64 (m.sfz, line 1)"_s;
+            << u"f start=59 end=60 fine=0 key=60"_s << u"  p.wav, keys D3 (MIDI 62), velocity 0-64 (m.sfz, line 1)"_s;
         QTest::newRow("round robins, release triggers") << u"<group> seq_length=2 key=62 <region> sample=a.wav seq_position=1 "
             "<region> sample=b.wav seq_position=2 <region> sample=r.wav trigger=release"_s << QStringList{u"a.wav"_s}
-            << u"a start=61 end=62 fine=0 key=62"_s << u"  b.wav, keys D3, velocity 0-127 (m.sfz, line 1)"_s;
+            << u"a start=61 end=62 fine=0 key=62"_s << u"  b.wav, keys D3 (MIDI 62), velocity 0-127 (m.sfz, line 1)"_s;
         QTest::newRow("missing sample") << u"<region> sample=a.wav\n<region> sample=sub\\gone.wav"_s << QStringList{u"a.wav"_s}
             << u"m.sfz, line 2: The sample file \"%1/sub/gone.wav\" does not exist"_s << QString();
     }
