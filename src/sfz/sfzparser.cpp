@@ -55,11 +55,11 @@ public:
     // Returns false once an error is set.
     bool parse(QByteArrayView text, const QString &path, int depth)
     {
-        const QString identity = QFileInfo(path).canonicalFilePath().isEmpty()
-                                     ? QFileInfo(path).absoluteFilePath()
-                                     : QFileInfo(path).canonicalFilePath();
-        m_includeStack.append(identity);
-        SourcePlace place{QFileInfo(path).absoluteFilePath(), 0};
+        // A text from memory has no file yet: its absolute path stands for it.
+        const QFileInfo info(path);
+        const QString canonical = info.canonicalFilePath();
+        m_includeStack.append(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+        SourcePlace place{info.absoluteFilePath(), 0};
         bool inComment = false;
         SourcePlace commentStart;
         const QList<QByteArrayView> lines = split(text);
