@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <string_view>
+#include <vector>
 #include <tuple>
 
 namespace tamo::sfz {
@@ -230,8 +231,12 @@ public:
                 return;
         }
         mergeToFit(zones);
+        QStringList paths;
         for (const Zone &zone : std::as_const(zones))
-            result.samples.append(sampleOf(zone));
+            paths << zone.path;
+        const QStringList shortPaths = util::ShortFileNames(paths);
+        for (qsizetype i = 0; i < zones.size(); ++i)
+            result.samples.append(sampleOf(zones.at(i), shortPaths.at(i)));
         writeReport();
     }
 
@@ -380,53 +385,72 @@ private:
 
     // More than 64 zones: the two neighbours of one layer whose union is narrowest
     // become one (the same sound twice costs nothing), until 64 are left. The sample
-    // whose root lies nearest the middle of the union plays it.
+    // whose root lies nearest the middle of the union plays it. The search runs on
+    // small spans, so thousands of regions merge quickly.
     void mergeToFit(QList<Zone> &zones)
     {
-        const auto byLayerThenKey = [](const Zone &a, const Zone &b) {
+        struct Span {
+            int lowKey, highKey, keyCenter, lowVelocity, highVelocity, sound;
+            qsizetype zone;
+        };
+        QHash<QString, int> sounds;
+        std::vector<Span> spans;
+        for (qsizetype i = 0; i < zones.size(); ++i) {
+            const Zone &z = zones.at(i);
+            if (!sounds.contains(z.path))
+                sounds.insert(z.path, int(sounds.size()));
+            spans.push_back({z.lowKey, z.highKey, z.keyCenter, z.lowVelocity, z.highVelocity, sounds.value(z.path), i});
+        }
+        std::stable_sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
             return std::tie(a.lowVelocity, a.highVelocity, a.lowKey, a.keyCenter, a.highKey)
                  < std::tie(b.lowVelocity, b.highVelocity, b.lowKey, b.keyCenter, b.highKey);
-        };
-        std::stable_sort(zones.begin(), zones.end(), byLayerThenKey);
-        while (zones.size() > msp::kMaxSamples) {
-            qsizetype best = -1;
+        });
+        while (spans.size() > size_t(msp::kMaxSamples)) {
+            size_t best = spans.size();
             int bestCost = 0;
-            for (qsizetype i = 0; i + 1 < zones.size(); ++i) {
-                const Zone &a = zones.at(i);
-                const Zone &b = zones.at(i + 1);
+            for (size_t i = 0; i + 1 < spans.size(); ++i) {
+                const Span &a = spans[i];
+                const Span &b = spans[i + 1];
                 if (a.lowVelocity != b.lowVelocity || a.highVelocity != b.highVelocity)
                     continue;
-                const bool sameSound = a.path == b.path && a.keyCenter == b.keyCenter;
+                const bool sameSound = a.sound == b.sound && a.keyCenter == b.keyCenter;
                 const int cost = sameSound ? -1 : std::max(a.highKey, b.highKey) - std::min(a.lowKey, b.lowKey);
-                if (best < 0 || cost < bestCost) {
+                if (best == spans.size() || cost < bestCost) {
                     best = i;
                     bestCost = cost;
                 }
             }
-            if (best < 0)
+            if (best == spans.size())
                 break;
-            Zone a = zones.at(best);
-            Zone b = zones.at(best + 1);
+            const Span a = spans[best];
+            const Span b = spans[best + 1];
             const int low = std::min(a.lowKey, b.lowKey);
             const int high = std::max(a.highKey, b.highKey);
             const bool keepA = std::abs(2 * a.keyCenter - low - high) <= std::abs(2 * b.keyCenter - low - high);
-            Zone kept = keepA ? a : b;
-            const Zone &gone = keepA ? b : a;
+            Span kept = keepA ? a : b;
+            const Span &gone = keepA ? b : a;
             m_merged << u"  %1 now plays keys %2, in place of %3 (keys %4)"_s.arg(
-                QFileInfo(kept.path).fileName(), keyText(low, high), QFileInfo(gone.path).fileName(),
-                keyText(gone.lowKey, gone.highKey));
+                QFileInfo(zones.at(kept.zone).path).fileName(), keyText(low, high),
+                QFileInfo(zones.at(gone.zone).path).fileName(), keyText(gone.lowKey, gone.highKey));
             kept.lowKey = low;
             kept.highKey = high;
-            zones[best] = kept;
-            zones.removeAt(best + 1);
+            spans[best] = kept;
+            spans.erase(spans.begin() + qsizetype(best) + 1);
         }
-        for (qsizetype i = msp::kMaxSamples; i < zones.size(); ++i)
-            leaveOut(u"Beyond 64 samples, left out:"_s, describe(zones.at(i)));
-        if (zones.size() > msp::kMaxSamples)
-            zones.resize(msp::kMaxSamples);
-        std::stable_sort(zones.begin(), zones.end(), [](const Zone &a, const Zone &b) {
+        std::stable_sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
             return std::tie(a.lowKey, a.keyCenter, a.highKey) < std::tie(b.lowKey, b.keyCenter, b.highKey);
         });
+        QList<Zone> merged;
+        for (const Span &span : spans) {
+            Zone zone = zones.at(span.zone);
+            zone.lowKey = span.lowKey;
+            zone.highKey = span.highKey;
+            if (merged.size() < msp::kMaxSamples)
+                merged.append(zone);
+            else
+                leaveOut(u"Beyond 64 samples, left out:"_s, describe(zone));
+        }
+        zones = merged;
     }
 
     static int timeStep(double seconds, int top, double topSeconds)
@@ -436,9 +460,10 @@ private:
         return std::clamp(rounded(step), 0, top);
     }
 
-    static QByteArray derivedName(const QString &path)
+    // The name adding a file gives: the short name up to its first ".", 8 at most.
+    static QByteArray derivedName(const QString &shortPath)
     {
-        const QString shortName = util::fileNameExtract(util::ShortFileName(path));
+        const QString shortName = util::fileNameExtract(shortPath);
         const qsizetype dot = shortName.indexOf(u'.');
         const QString base = (dot < 0 ? shortName : shortName.left(dot)).left(msp::kSampleNameSize);
         QStringEncoder encoder("windows-1252");
@@ -446,12 +471,12 @@ private:
         return bytes.leftJustified(msp::kSampleNameSize, ' ');
     }
 
-    ImportedSample sampleOf(const Zone &zone)
+    ImportedSample sampleOf(const Zone &zone, const QString &shortPath)
     {
         const Values &v = zone.values;
         ImportedSample sample;
         sample.sourcePath = zone.path;
-        sample.name = derivedName(zone.path);
+        sample.name = derivedName(shortPath);
         sample.lowKey = zone.lowKey;
         sample.highKey = std::min(zone.highKey, 127);
         sample.place = zone.place;
