@@ -161,8 +161,8 @@ QString clickField(MspEditorWindow &form, const QString &name, const QString &ac
             auto *track = popup->findChild<QWidget *>(u"Picture2"_s), *knob = popup->findChild<QWidget *>(u"Picture1"_s);
             const auto knobAt = [&] { return (knob->y() + knob->height() / 2.0) * kTwip - 360; }; // below the track's top
             const auto at = [](QPointF twips) { return (twips / kTwip).toPoint(); };
-            const int buttons = (words.at(0) == u"right" ? 0 : kLeft) * int(words.at(0) != u"none")
-                                | (words.at(0) == u"right" || words.at(0) == u"both" ? kRight : 0);
+            const QString &pressed = words.at(0);
+            const int buttons = (pressed == u"left" || pressed == u"both" ? kLeft : 0) | (pressed == u"right" || pressed == u"both" ? kRight : 0);
             const QPointF to(words.at(1).toDouble(), words.at(2).toDouble());
             const double startKnob = (slider->maximum - start) * 2925.0 / (slider->maximum - slider->minimum);
             const double knobAfter = buttons != kLeft ? startKnob : to.y() >= 0 && to.y() <= 2925 ? to.y() : 600;
