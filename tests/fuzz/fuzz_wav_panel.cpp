@@ -14,7 +14,6 @@
 #include <QScrollBar>
 
 using namespace tamo;
-using namespace tamo::msp;
 using namespace tamo::wav;
 
 namespace {
