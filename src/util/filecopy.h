@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace tamo::util {
+
+// Copies length bytes from offset `from` of the file open on fromFd to the current
+// end of the file open on toFd. The kernel copies in place where it can
+// (copy_file_range); where it cannot (another file system, an old kernel) the
+// bytes go through a buffer. Returns false with the system's reason on failure.
+bool copyFileRange(int fromFd, qint64 from, int toFd, qint64 length, QString *error);
+
+} // namespace tamo::util
