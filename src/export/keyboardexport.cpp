@@ -32,7 +32,8 @@ public:
 
     ExportResult run()
     {
-        if (!plan() || !stageAll() || !swapIn()) {
+        // Cancel is honoured up to the moment the files take their names.
+        if (!plan() || !stageAll() || cancelled() || !swapIn()) {
             for (const QString &staged : std::as_const(m_staged))
                 QFile::remove(staged);
             return m_result;
@@ -153,6 +154,7 @@ private:
                 return fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
             m_staged.append(staging);
             m_done += file.size;
+            report(file.finalName, 0);
         }
         return true;
     }
