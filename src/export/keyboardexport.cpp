@@ -2,12 +2,16 @@
 
 #include "export/soundimport.h"
 #include "util/atomicfile.h"
+#include "util/filecopy.h"
 #include "wav/keyboardformat.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <memory>
+#include <vector>
 
 namespace tamo::exporter {
 
@@ -133,28 +137,34 @@ private:
         return true;
     }
 
+    // Every file is written before any is committed: a commit syncs its file to
+    // the disk, and syncing them one after another while the next is written
+    // would make the copy wait for the disk file by file.
     bool stageAll()
     {
+        std::vector<std::unique_ptr<AtomicFileWriter>> writers; // an uncommitted writer removes its file
         for (const PlannedFile &file : std::as_const(m_files)) {
             if (cancelled())
                 return false;
             report(file.finalName, 0);
-            const QString staging = m_folder.filePath(kStagingPrefix + file.finalName);
-            AtomicFileWriter out(staging);
+            auto &out = *writers.emplace_back(
+                std::make_unique<AtomicFileWriter>(m_folder.filePath(kStagingPrefix + file.finalName)));
             if (!out.open())
                 return fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
             const bool written = file.source.isEmpty()
                 ? out.write(m_request.record.bytes()) || fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()))
                 : file.copy ? copyInto(out, file) : convertInto(out, file);
-            if (!written) {
-                out.cancel();
+            if (!written)
                 return false;
-            }
-            if (!out.commit())
-                return fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
-            m_staged.append(staging);
             m_done += file.size;
             report(file.finalName, 0);
+        }
+        // One batch for the whole set; each commit's own sync then finds little left to do.
+        util::syncFileSystem(m_request.targetFolder);
+        for (qsizetype i = 0; i < m_files.size(); ++i) {
+            if (!writers.at(std::size_t(i))->commit())
+                return fail(QStringLiteral("Cannot write %1: %2.").arg(m_files.at(i).finalName, writers.at(std::size_t(i))->errorString()));
+            m_staged.append(m_folder.filePath(kStagingPrefix + m_files.at(i).finalName));
         }
         return true;
     }

@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <vector>
 
+#include <QFile>
+
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tamo::util {
@@ -58,6 +61,25 @@ bool copyFileRange(int fromFd, qint64 from, int toFd, qint64 length, QString *er
     return true;
 #else
     return bufferedCopy(fromFd, from, toFd, length, error);
+#endif
+}
+
+} // namespace tamo::util
+
+namespace tamo::util {
+
+bool syncFileSystem(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
+#else
+    Q_UNUSED(path);
+    return false;
 #endif
 }
 

@@ -12,3 +12,11 @@ namespace tamo::util {
 bool copyFileRange(int fromFd, qint64 from, int toFd, qint64 length, QString *error);
 
 } // namespace tamo::util
+
+namespace tamo::util {
+
+// Asks the system to write every changed file of the file system holding path
+// to the disk, in one batch; false when it cannot tell that it did.
+bool syncFileSystem(const QString &path);
+
+} // namespace tamo::util
