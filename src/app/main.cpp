@@ -1,4 +1,4 @@
-#include "app/form4.h"
+#include "app/launcher.h"
 
 #include <QApplication>
 #include <QGuiApplication>

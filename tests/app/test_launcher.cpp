@@ -1,0 +1,73 @@
+#include "app/launcher.h"
+#include "ui/scriptedplatform.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+static QWidgetList visibleWindows()
+{
+    QWidgetList windows = QApplication::topLevelWidgets();
+    windows.removeIf([](const QWidget *w) { return !w->isVisible(); });
+    return windows;
+}
+
+// Runs the program's event loop after step; true when it ends by itself within 5 s.
+static bool programEndsAfter(const std::function<void()> &step)
+{
+    const QObject guard;
+    QTimer::singleShot(5000, &guard, [] { QApplication::exit(1); });
+    QTimer::singleShot(0, step);
+    return QApplication::exec() == 0;
+}
+
+class TestLauncher : public QObject {
+    Q_OBJECT
+
+    QPointer<tamo::app::Launcher> m_launcher;
+
+private Q_SLOTS:
+    void init()
+    {
+        tamo::app::startProgram();
+        m_launcher = qobject_cast<tamo::app::Launcher *>(visibleWindows().value(0));
+        QVERIFY(m_launcher && visibleWindows().size() == 1);
+    }
+
+    // Each button (Enter: the first) opens its editor as a window of its own, and
+    // the launcher is gone for good: closing the editor ends the program.
+    void buttonOpensEditor_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("editorClass");
+        QTest::newRow("Sampler MSP Editor") << u"Command1"_s << QByteArray("tamo::msp_editor::MspEditorWindow");
+        QTest::newRow("DrumKits USD Editor") << u"Command2"_s << QByteArray("tamo::usd::DrumKitWindow");
+        QTest::newRow("UserVoices USV Editor") << u"Command3"_s << QByteArray("tamo::usv::UserVoiceWindow");
+        QTest::newRow("Enter") << QString() << QByteArray("tamo::msp_editor::MspEditorWindow");
+    }
+    void buttonOpensEditor()
+    {
+        QFETCH(QString, button);
+        QFETCH(QByteArray, editorClass);
+        const tamo::ui::ScriptedPlatform platform;
+        QApplication::setActiveWindow(m_launcher);
+        QVERIFY(QTest::qWaitForWindowActive(m_launcher));
+        button.isEmpty() ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return)
+                         : QTest::mouseClick(m_launcher->findChild<QWidget *>(button), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(m_launcher.isNull() && visibleWindows().size() == 1);
+        const QPointer<QWidget> editor = visibleWindows().first();
+        QVERIFY2(editor->inherits(editorClass) && !editor->parentWidget() && !editor->isModal(), editor->metaObject()->className());
+        QVERIFY(programEndsAfter([editor] { editor->close(); }) && editor.isNull() && visibleWindows().isEmpty() && platform.unexpected() == 0);
+    }
+
+    void closingLauncherEndsProgram()
+    {
+        QVERIFY(programEndsAfter([this] { m_launcher->close(); }) && m_launcher.isNull() && QApplication::topLevelWidgets().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestLauncher)
+#include "test_launcher.moc"
