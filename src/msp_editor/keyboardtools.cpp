@@ -10,6 +10,7 @@
 #include "ui/platform.h"
 #include "util/atomicfile.h"
 #include "util/playback/playit.h"
+#include "wav/pitchedpreview.h"
 
 #include <QApplication>
 #include <QDir>
@@ -66,6 +67,8 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
 }
 
 KeyboardTools::~KeyboardTools() = default;
+
+KeyMapWindow *KeyboardTools::keyMap() const { return m_keyMap; }
 
 const KeyboardTools::FileFacts &KeyboardTools::factsFor(const QString &path)
 {

@@ -35,7 +35,7 @@ public:
     void exportForKeyboard();
     void importSfz(const QString &path = {});
 
-    KeyMapWindow *keyMap() const { return m_keyMap; }
+    KeyMapWindow *keyMap() const;
     // Plays the sample mapped to key at that key's pitch; false when none is.
     bool playKey(int key);
     // Where the root of the sample in slot came from, and whether its file is in
