@@ -66,10 +66,9 @@ Form4::Form4(QWidget *parent) : QWidget(parent)
                          2280);
     Command1->setFocus();
 
-    connect(Command1, &QPushButton::clicked, this,
-            [this] { openEditor(new msp_editor::Form1()); });
-    connect(Command2, &QPushButton::clicked, this, [this] { openEditor(new usd::Form3()); });
-    connect(Command3, &QPushButton::clicked, this, [this] { openEditor(new usv::FormUSV()); });
+    connect(Command1, &QPushButton::clicked, this, [this] { openEditor([] { return new msp_editor::Form1(); }); });
+    connect(Command2, &QPushButton::clicked, this, [this] { openEditor([] { return new usd::Form3(); }); });
+    connect(Command3, &QPushButton::clicked, this, [this] { openEditor([] { return new usv::FormUSV(); }); });
 }
 
 void Form4::showEvent(QShowEvent *event)
@@ -86,8 +85,14 @@ void Form4::showEvent(QShowEvent *event)
     Command1->setFocus();
 }
 
-void Form4::openEditor(QWidget *editor)
+void Form4::openEditor(const std::function<QWidget *()> &makeEditor)
 {
+    // Presses and clicks that were queued while the first editor was being made
+    // still reach the closed launcher: only the first may open one.
+    if (m_editorOpened)
+        return;
+    m_editorOpened = true;
+    QWidget *editor = makeEditor();
     // The editor is a top-level window of its own, destroyed when it is closed; the
     // program ends with it once the launcher is gone.
     editor->setAttribute(Qt::WA_DeleteOnClose);

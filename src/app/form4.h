@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QPushButton;
 
 namespace tamo::app {
@@ -19,12 +21,13 @@ protected:
 
 private:
     // Shows the editor as an ordinary window of its own, then unloads the launcher.
-    void openEditor(QWidget *editor);
+    void openEditor(const std::function<QWidget *()> &makeEditor);
 
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command3 = nullptr;
     bool m_placed = false;
+    bool m_editorOpened = false;
 };
 
 // Shows the first window of the program.

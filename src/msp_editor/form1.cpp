@@ -443,18 +443,24 @@ void Form1::MnuOuvrir_Click()
     const ui::FileDialogResult answer = ui::fileDialog(mspDialog(ui::FileDialogRequest::Mode::Open), this);
     if (answer.cancelled || answer.fileName.isEmpty())
         return;
+    openMspFile(answer.fileName);
+}
+
+bool Form1::openMspFile(const QString &path)
+{
     msp::MspRecord loaded;
     {
         const ui::BusyPointer busy;
         // An unreadable file leaves the document and its path as they were, so a
         // later Save cannot write the old document over the file chosen here.
-        if (!msp::LoadMspFile(answer.fileName, loaded, nullptr))
-            return;
+        if (!msp::LoadMspFile(path, loaded, nullptr))
+            return false;
     }
     m_record = loaded;
-    CurrentMspPath = answer.fileName;
+    CurrentMspPath = path;
     RefreshMspView();
     MspModified = false;
+    return true;
 }
 
 bool Form1::saveTo(const QString &path)

@@ -62,6 +62,9 @@ public:
     // Document commands, as the menu runs them.
     void MnuNew_Click();
     void MnuOuvrir_Click();
+    // Open's load step without its prompt and dialog: the document becomes the file
+    // at path. False (document unchanged) when it cannot be read.
+    bool openMspFile(const QString &path);
     void MnuSave_Click();
     void MnuSaveAs_Click();
     void MnuEnd_Click();

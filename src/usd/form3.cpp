@@ -52,14 +52,19 @@ Form3::Form3(QWidget *parent) : QWidget(parent)
 void Form3::openKit(int side)
 {
     const QString chosen = askBankFile(kFilter, m_dialogFileName, this);
-    if (chosen.isEmpty())
-        return;
+    if (!chosen.isEmpty())
+        openFile(side, chosen);
+}
+
+bool Form3::openFile(int side, const QString &path)
+{
     ui::BusyPointer busy;
-    if (!sideOf(side).load(chosen, &OpenUSDFile, this))
-        return;
+    if (!sideOf(side).load(path, &OpenUSDFile, this))
+        return false;
     RefreshKitList(listOf(side), side);
-    (side == 1 ? Label2 : Label3)->setText(bankLabel(chosen));
+    (side == 1 ? Label2 : Label3)->setText(bankLabel(path));
     updateSaveButtons();
+    return true;
 }
 
 void Form3::copyKit(int from, int to)

@@ -23,6 +23,10 @@ public:
     const std::optional<UsdFile> &kit(int side) const { return sideOf(side).document; }
     QString kitPath(int side) const { return sideOf(side).path; }
 
+    // The Open button's load step without its dialog: side (1 left, 2 right) takes
+    // the file at path. False, with the reader's messages shown, when it cannot.
+    bool openFile(int side, const QString &path);
+
 private:
     const BankSide<UsdFile> &sideOf(int side) const { return side == 1 ? Kit1 : Kit2; }
     BankSide<UsdFile> &sideOf(int side) { return side == 1 ? Kit1 : Kit2; }

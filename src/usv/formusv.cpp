@@ -70,14 +70,19 @@ FormUSV::FormUSV(QWidget *parent) : QWidget(parent)
 void FormUSV::openUsv(int side)
 {
     const QString chosen = usd::askBankFile(kFilter, m_dialogFileName, this);
-    if (chosen.isEmpty())
-        return;
+    if (!chosen.isEmpty())
+        openFile(side, chosen);
+}
+
+bool FormUSV::openFile(int side, const QString &path)
+{
     ui::BusyPointer busy;
-    if (!sideOf(side).load(chosen, &OpenUSVFile, this))
-        return;
+    if (!sideOf(side).load(path, &OpenUSVFile, this))
+        return false;
     refreshSide(side);
-    (side == 1 ? Label2 : Label3)->setText(usd::bankLabel(chosen));
+    (side == 1 ? Label2 : Label3)->setText(usd::bankLabel(path));
     updateSaveButtons();
+    return true;
 }
 
 void FormUSV::copyVoice(int from, int to)

@@ -24,6 +24,10 @@ public:
     const std::optional<UsvFile> &usv(int side) const { return sideOf(side).document; }
     QString usvPath(int side) const { return sideOf(side).path; }
 
+    // The Open button's load step without its dialog: side (1 left, 2 right) takes
+    // the file at path. False, with the reader's messages shown, when it cannot.
+    bool openFile(int side, const QString &path);
+
 private:
     const usd::BankSide<UsvFile> &sideOf(int side) const { return side == 1 ? Usv1 : Usv2; }
     usd::BankSide<UsvFile> &sideOf(int side) { return side == 1 ? Usv1 : Usv2; }

@@ -63,6 +63,48 @@ private Q_SLOTS:
         QVERIFY(programEndsAfter([editor] { editor->close(); }) && editor.isNull() && visibleWindows().isEmpty() && platform.unexpected() == 0);
     }
 
+    // Presses and clicks that reach the launcher in a burst, before the first has
+    // been handled, still open one editor: the first one's.
+    void burstOpensOneEditor_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QByteArray>("editorClass");
+        QTest::newRow("three Enters") << QStringList{u"Return"_s, u"Return"_s, u"Return"_s}
+                                      << QByteArray("tamo::msp_editor::Form1");
+        QTest::newRow("Enter, then clicks") << QStringList{u"Return"_s, u"Command2"_s, u"Command3"_s}
+                                            << QByteArray("tamo::msp_editor::Form1");
+        QTest::newRow("three clicks") << QStringList{u"Command3"_s, u"Command3"_s, u"Command2"_s}
+                                      << QByteArray("tamo::usv::FormUSV");
+    }
+    void burstOpensOneEditor()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(QByteArray, editorClass);
+        const tamo::ui::ScriptedPlatform platform;
+        QWidget *focus = m_launcher->findChild<QWidget *>(u"Command1"_s);
+        // Queued all at once, as the window system hands over what piled up.
+        for (const QString &input : inputs) {
+            if (input == u"Return") {
+                QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+                QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier));
+                continue;
+            }
+            QWidget *button = m_launcher->findChild<QWidget *>(input);
+            const QPointF centre = QRectF(button->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(button, new QMouseEvent(type, centre, button->mapToGlobal(centre),
+                                                                    Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                                    Qt::NoModifier));
+        }
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QWidgetList editors = visibleWindows();
+        QCOMPARE(editors.size(), 1);
+        QVERIFY2(editors.first()->inherits(editorClass), editors.first()->metaObject()->className());
+        QVERIFY(m_launcher.isNull() && platform.unexpected() == 0);
+        QVERIFY(programEndsAfter([editor = editors.first()] { editor->close(); }));
+    }
+
     void closingLauncherEndsProgram()
     {
         QVERIFY(programEndsAfter([this] { m_launcher->close(); }) && m_launcher.isNull() && QApplication::topLevelWidgets().isEmpty());
