@@ -5,15 +5,13 @@ set(CPACK_PACKAGE_NAME tamo)
 set(CPACK_PACKAGE_VENDOR "The TAMO developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor for an arranger keyboard's user sound files")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "editor for an arranger keyboard's user sound files
-TAMO prepares the user sound files of the Ketron SD1 arranger keyboard:
+set(CPACK_PACKAGE_DESCRIPTION
+    "TAMO prepares the user sound files of the Ketron SD1 arranger keyboard:
 MSP multisamples, which map up to 64 WAV samples over the keys with their
 volume, envelope, filter and pitch settings, and USD drum-kit and USV
 user-voice banks, whose entries it copies from one bank to another.")
 set(CPACK_PACKAGE_CONTACT "TAMO developers <tamo@users.noreply.github.com>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -95,7 +95,7 @@ private Q_SLOTS:
         QTest::newRow("USD content, MSP name") << QStringList{u"@/kits.msp"_s} << -1 << QString() << usd << QString();
         QTest::newRow("USV by content") << QStringList{u"@/voices.dat"_s} << -1 << QString() << usv << QString();
         QTest::newRow("USV by name, empty") << QStringList{u"@/NEW.usv"_s} << -1 << QString() << usv
-                                            << u"Bad USV Format !"_s;
+                                            << u"This is not a valid Ketron SD1 Header (KUSV0) !"_s;
     }
 
     void arguments()
