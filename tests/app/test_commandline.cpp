@@ -67,35 +67,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("output"); // on stdout for 0, the one line on stderr for 2
         QTest::addColumn<QByteArray>("editorClass");
         QTest::addColumn<QString>("message");
-        const QByteArray msp("tamo::msp_editor::Form1"), usd("tamo::usd::Form3"), usv("tamo::usv::FormUSV");
+        const auto row = [](const char *name, const QString &arguments, int exitCode, const QString &output,
+                            const char *editorClass = "", const QString &message = {}) {
+            QTest::newRow(name) << arguments.split(u' ', Qt::SkipEmptyParts) << exitCode << output
+                                << QByteArray(editorClass) << message;
+        };
+        row("--version", u"--version"_s, 0, u"TAMO 1.04\n"_s);
+        row("-v", u"-v"_s, 0, u"TAMO 1.04\n"_s);
+        row("--help", u"--help"_s, 0, u"Usage: TAMO [options] [file]\n"_s);
+        row("-h beats a file", u"@/notes.txt -h"_s, 0, u"--version"_s);
+        row("unknown option", u"--frobnicate"_s, 2, u"TAMO: Unknown option 'frobnicate'."_s);
+        row("two files", u"@/SINES.MSP @/kits.msp"_s, 2, u"TAMO: one file at a time, not 2"_s);
+        row("missing", u"@/GONE.MSP"_s, 2, u"TAMO: cannot open @/GONE.MSP: no such file"_s);
+        row("folder", u"@/folder.MSP"_s, 2, u"TAMO: cannot open @/folder.MSP: not a regular file"_s);
+        row("FIFO", u"@/pipe.MSP"_s, 2, u"TAMO: cannot open @/pipe.MSP: not a regular file"_s);
+        row("unknown kind", u"@/notes.txt"_s, 2, u"TAMO: cannot open @/notes.txt: not an MSP, USD or USV file"_s);
 
-        QTest::newRow("--version") << QStringList{u"--version"_s} << 0 << u"TAMO 1.04\n"_s << QByteArray() << QString();
-        QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << u"TAMO 1.04\n"_s << QByteArray() << QString();
-        QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"Usage: TAMO [options] [file]\n"_s << QByteArray() << QString();
-        QTest::newRow("-h beats a file") << QStringList{u"@/notes.txt"_s, u"-h"_s} << 0 << u"--version"_s << QByteArray() << QString();
-        QTest::newRow("unknown option") << QStringList{u"--frobnicate"_s} << 2 << u"TAMO: Unknown option 'frobnicate'."_s
-                                        << QByteArray() << QString();
-        QTest::newRow("two files") << QStringList{u"@/SINES.MSP"_s, u"@/kits.msp"_s} << 2
-                                   << u"TAMO: one file at a time, not 2"_s << QByteArray() << QString();
-        QTest::newRow("missing") << QStringList{u"@/GONE.MSP"_s} << 2 << u"TAMO: cannot open @/GONE.MSP: no such file"_s
-                                 << QByteArray() << QString();
-        QTest::newRow("folder") << QStringList{u"@/folder.MSP"_s} << 2
-                                << u"TAMO: cannot open @/folder.MSP: not a regular file"_s << QByteArray() << QString();
-        QTest::newRow("FIFO") << QStringList{u"@/pipe.MSP"_s} << 2 << u"TAMO: cannot open @/pipe.MSP: not a regular file"_s
-                              << QByteArray() << QString();
-        QTest::newRow("unknown kind") << QStringList{u"@/notes.txt"_s} << 2
-                                      << u"TAMO: cannot open @/notes.txt: not an MSP, USD or USV file"_s << QByteArray()
-                                      << QString();
-
-        QTest::newRow("nothing") << QStringList() << -1 << QString() << QByteArray() << QString();
-        QTest::newRow("MSP") << QStringList{u"@/SINES.MSP"_s} << -1 << QString() << msp << QString();
-        QTest::newRow("window-system option") << QStringList{u"-platform"_s, u"offscreen"_s, u"@/SINES.MSP"_s} << -1
-                                              << QString() << msp << QString();
-        QTest::newRow("MSP by content") << QStringList{u"@/sines.bin"_s} << -1 << QString() << msp << QString();
-        QTest::newRow("USD content, MSP name") << QStringList{u"@/kits.msp"_s} << -1 << QString() << usd << QString();
-        QTest::newRow("USV by content") << QStringList{u"@/voices.dat"_s} << -1 << QString() << usv << QString();
-        QTest::newRow("USV by name, empty") << QStringList{u"@/NEW.usv"_s} << -1 << QString() << usv
-                                            << u"This is not a valid Ketron SD1 Header (KUSV0) !"_s;
+        row("nothing", {}, -1, {});
+        row("MSP", u"@/SINES.MSP"_s, -1, {}, "tamo::msp_editor::Form1");
+        row("window-system option", u"-platform offscreen @/SINES.MSP"_s, -1, {}, "tamo::msp_editor::Form1");
+        row("MSP by content", u"@/sines.bin"_s, -1, {}, "tamo::msp_editor::Form1");
+        row("USD content, MSP name", u"@/kits.msp"_s, -1, {}, "tamo::usd::Form3");
+        row("USV by content", u"@/voices.dat"_s, -1, {}, "tamo::usv::FormUSV");
+        row("USV by name, empty", u"@/NEW.usv"_s, -1, {}, "tamo::usv::FormUSV",
+            u"This is not a valid Ketron SD1 Header (KUSV0) !"_s);
     }
 
     void arguments()

@@ -2,7 +2,7 @@
 # The cheap half of the package test: packs the Debian package from a built tree,
 # lets lintian judge it (no errors allowed), validates the desktop entry, the
 # metadata and the file types it installs, and runs the packed program.
-# Usage: check_package.sh <build folder> [<output folder>]
+# Usage: package-check.sh <build folder> [<output folder>]
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 set -u -o pipefail
 
@@ -46,7 +46,7 @@ appstreamcli validate --no-net --explain "$share"/metainfo/*.metainfo.xml || fai
 echo "== file types, by content under a neutral name and by extension"
 cp -r "$share/mime" "$out/mime"
 update-mime-database "$out/mime" >"$out/mime.log" 2>&1 || { cat "$out/mime.log" >&2; fail "update-mime-database"; }
-examples=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../examples" && pwd)
+examples=$(cd "$(dirname "${BASH_SOURCE[0]}")/../examples" && pwd)
 mkdir "$out/files"
 cp "$examples/SINES.MSP" "$out/files/a.bin"
 cp "$examples/KITS1.USD" "$out/files/b.bin"
