@@ -62,9 +62,10 @@ for _ in {1..600}; do [[ -s $work/display ]] && break; sleep 0.1; done
 display=:$(head -n1 "$work/display")
 # The X socket reaches the bare system through its /tmp.
 mkdir -p "$system/tmp/.X11-unix"
+rm -rf "$system/tmp/runtime" && mkdir -m 700 "$system/tmp/runtime"
 mount --bind /tmp/.X11-unix "$system/tmp/.X11-unix"
 chroot "$system" env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 DISPLAY="$display" \
-    XDG_RUNTIME_DIR=/tmp TAMO /tmp/examples/SINES.MSP >"$work/tamo.log" 2>&1 &
+    XDG_RUNTIME_DIR=/tmp/runtime TAMO /tmp/examples/SINES.MSP >"$work/tamo.log" 2>&1 &
 tamo_pid=$!
 editor=$(DISPLAY=$display timeout 60 xdotool search --sync --onlyvisible --name 'MSP Editor' | head -n1) \
     || { cat "$work/tamo.log" >&2; echo "FAIL: no editor window" >&2; exit 1; }
