@@ -56,6 +56,7 @@ in_system TAMO --version
 
 echo "== TAMO /tmp/examples/SINES.MSP on a virtual display"
 rm -rf "$system/tmp/examples" && cp -r "$ROOT/examples" "$system/tmp/examples"
+rm -f "$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in {1..600}; do [[ -s $work/display ]] && break; sleep 0.1; done
