@@ -2,9 +2,9 @@
 // command run in the same session on the same file, and reports the peak memory
 // of every measured operation (each runs in a fresh child process).
 
-#include "msp/wavinfo.h"
-#include "msp/wavtools.h"
-#include "msp/wavwaveform.h"
+#include "wav/wavinfo.h"
+#include "wav/wavtools.h"
+#include "wav/wavwaveform.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -24,7 +24,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-using namespace tamo::msp;
+using namespace tamo::wav;
 
 namespace {
 

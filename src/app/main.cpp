@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "app/form4.h"
+#include "app/launcher.h"
 #include "app/startup.h"
 #include "util/signals.h"
 

@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
-#include "msp_editor/form1.h"
-#include "usd/form3.h"
-#include "usv/formusv.h"
+#include "msp_editor/mspeditorwindow.h"
+#include "usd/drumkitwindow.h"
+#include "usv/uservoicewindow.h"
 
 namespace tamo::app {
 
@@ -25,13 +25,13 @@ void openInEditor(FileKind kind, const QString &path)
     // Shown first, so that a message about the file sits over its editor.
     switch (kind) {
     case FileKind::Multisample:
-        showEditor<msp_editor::Form1>()->openMspFile(path);
+        showEditor<msp_editor::MspEditorWindow>()->openMspFile(path);
         break;
     case FileKind::DrumKits:
-        showEditor<usd::Form3>()->openFile(1, path);
+        showEditor<usd::DrumKitWindow>()->openFile(1, path);
         break;
     case FileKind::UserVoices:
-        showEditor<usv::FormUSV>()->openFile(1, path);
+        showEditor<usv::UserVoiceWindow>()->openFile(1, path);
         break;
     }
 }

@@ -1,9 +1,9 @@
 #include "msp_editor/parametereditor.h"
 
-#include "msp_editor/form1.h"
-#include "msp_editor/form2.h"
-#include "msp_editor/frmslider.h"
-#include "msp_editor/shared.h"
+#include "msp_editor/mspeditorwindow.h"
+#include "msp_editor/keypicker.h"
+#include "msp_editor/valueslider.h"
+#include "msp_editor/editorstate.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -88,29 +88,29 @@ int selectedRow(const QListWidget *list)
 
 } // namespace
 
-ParameterEditor::ParameterEditor(Form1 &form) : QObject(), m_form(form)
+ParameterEditor::ParameterEditor(MspEditorWindow &form) : QObject(), m_form(form)
 {
     for (int number = 15; number <= 37; ++number) {
         if (auto *field = m_form.findChild<QWidget *>(QStringLiteral("Text%1").arg(number)))
             field->installEventFilter(this);
     }
-    m_label33 = m_form.findChild<QWidget *>(QStringLiteral("Label33"));
-    if (m_label33)
-        m_label33->installEventFilter(this);
-    m_list1 = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
+    m_effectLabel = m_form.findChild<QWidget *>(QStringLiteral("Label33"));
+    if (m_effectLabel)
+        m_effectLabel->installEventFilter(this);
+    m_sampleList = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
 
     QWidget *client = m_form.clientArea();
-    m_list2 = makeChooser(client, QStringLiteral("List2"), 12);
+    m_octaveChooser = makeChooser(client, QStringLiteral("List2"), 12);
     for (const OctaveEntry &entry : kOctaveEntries)
-        m_list2->addItem(QString::fromUtf16(entry.text));
-    ui::place(m_list2, 6360, 5040, 1455, 1455);
-    connect(m_list2, &QListWidget::itemClicked, this, &ParameterEditor::octaveChosen);
+        m_octaveChooser->addItem(QString::fromUtf16(entry.text));
+    ui::place(m_octaveChooser, 6360, 5040, 1455, 1455);
+    connect(m_octaveChooser, &QListWidget::itemClicked, this, &ParameterEditor::octaveChosen);
 
-    m_list3 = makeChooser(client, QStringLiteral("List3"), 11.25);
+    m_effectChooser = makeChooser(client, QStringLiteral("List3"), 11.25);
     for (const char16_t *entry : kEffectEntries)
-        m_list3->addItem(QString::fromUtf16(entry));
-    ui::place(m_list3, 8640, 5160, 3015, 2730);
-    connect(m_list3, &QListWidget::itemClicked, this, &ParameterEditor::effectChosen);
+        m_effectChooser->addItem(QString::fromUtf16(entry));
+    ui::place(m_effectChooser, 8640, 5160, 3015, 2730);
+    connect(m_effectChooser, &QListWidget::itemClicked, this, &ParameterEditor::effectChosen);
 }
 
 ParameterEditor::~ParameterEditor() = default;
@@ -152,7 +152,7 @@ void ParameterEditor::fieldClicked(QObject *object)
     auto *field = qobject_cast<QWidget *>(object);
     if (!field)
         return;
-    if (field == m_label33) {
+    if (field == m_effectLabel) {
         openEffects();
         return;
     }
@@ -194,7 +194,7 @@ void ParameterEditor::fieldClicked(QObject *object)
 bool ParameterEditor::guardPasses(bool perSample) const
 {
     // Global fields need a sample in the list; per-sample fields a selected one.
-    if (!m_list1 || m_list1->count() == 0)
+    if (!m_sampleList || m_sampleList->count() == 0)
         return false;
     return !perSample || m_form.selectedSlot() > 0;
 }
@@ -229,14 +229,14 @@ void ParameterEditor::editWithSlider(QWidget *field, const Target &target, Value
     const std::optional<quint8> before = read(target);
     if (!before)
         return;
-    const int picked = ShowValueSlider(field, msp::sliderStartValue(format, *before), min, max, offset);
+    const int picked = showValueSlider(field, msp::sliderStartValue(format, *before), min, max, offset);
     // A start value outside the range comes back unchanged when the slider is
     // closed at once; if its stored form does not fit, the byte stays as it is.
     if (const std::optional<quint8> old = read(target)) {
         if (const std::optional<quint8> stored = msp::storedValue(format, picked, *old))
             write(target, *stored);
     }
-    RefreshAfterEdit();
+    refreshAfterEdit();
 }
 
 void ParameterEditor::editKey(QWidget *field, SampleField key)
@@ -248,7 +248,7 @@ void ParameterEditor::editKey(QWidget *field, SampleField key)
     if (!before)
         return;
     const bool start = key == SampleField::StartKey;
-    const std::optional<int> picked = ShowKeyPicker(field, start ? *before + 1 : *before);
+    const std::optional<int> picked = showKeyPicker(field, start ? *before + 1 : *before);
     if (!picked)
         return; // closed without a pick: nothing changes
     std::optional<quint8> stored;
@@ -258,7 +258,7 @@ void ParameterEditor::editKey(QWidget *field, SampleField key)
         stored = quint8(*picked);
     if (stored)
         write(target, *stored);
-    RefreshAfterEdit();
+    refreshAfterEdit();
 }
 
 void ParameterEditor::togglePitch()
@@ -272,8 +272,8 @@ void ParameterEditor::togglePitch()
         else if (*mode == 1)
             write(target, 0);
     }
-    RefreshAfterEdit();
-    MspModified = true;
+    refreshAfterEdit();
+    mspModified = true;
 }
 
 void ParameterEditor::toggleRotor()
@@ -282,8 +282,8 @@ void ParameterEditor::toggleRotor()
         return;
     msp::MspRecord &record = m_form.record();
     record.setGlobal(GlobalField::Effect, quint8(record.global(GlobalField::Effect) ^ kRotorBit));
-    RefreshAfterEdit();
-    MspModified = true;
+    refreshAfterEdit();
+    mspModified = true;
 }
 
 void ParameterEditor::placeBelow(QListWidget *list, QWidget *field)
@@ -299,33 +299,33 @@ void ParameterEditor::openOctave()
     QWidget *field = m_form.findChild<QWidget *>(QStringLiteral("Text23"));
     if (!field)
         return;
-    placeBelow(m_list2, field);
+    placeBelow(m_octaveChooser, field);
     const QString current = msp::OctaveText(m_form.record().global(GlobalField::Octave));
     {
         // Marking the current entry is no choice: nothing is stored yet.
-        const QSignalBlocker blocker(m_list2);
-        m_list2->setCurrentRow(msp::FindListItem(entryTexts(m_list2), current),
+        const QSignalBlocker blocker(m_octaveChooser);
+        m_octaveChooser->setCurrentRow(msp::FindListItem(entryTexts(m_octaveChooser), current),
                                QItemSelectionModel::ClearAndSelect);
     }
-    m_list2->show();
-    m_list2->raise();
+    m_octaveChooser->show();
+    m_octaveChooser->raise();
 }
 
 void ParameterEditor::openEffects()
 {
     if (!guardPasses(false))
         return;
-    placeBelow(m_list3, m_label33);
+    placeBelow(m_effectChooser, m_effectLabel);
     const quint8 effect = m_form.record().global(GlobalField::Effect);
     showEffectAmounts(effect);
     const QString name = msp::EffectName(effect).name;
     {
-        const QSignalBlocker blocker(m_list3);
-        m_list3->setCurrentRow(msp::FindListItem(entryTexts(m_list3), name),
+        const QSignalBlocker blocker(m_effectChooser);
+        m_effectChooser->setCurrentRow(msp::FindListItem(entryTexts(m_effectChooser), name),
                                QItemSelectionModel::ClearAndSelect);
     }
-    m_list3->show();
-    m_list3->raise();
+    m_effectChooser->show();
+    m_effectChooser->raise();
 }
 
 void ParameterEditor::showEffectAmounts(quint8 effect)
@@ -346,51 +346,51 @@ void ParameterEditor::showEffectAmounts(quint8 effect)
 
 void ParameterEditor::octaveChosen()
 {
-    m_list2->hide();
-    const int row = selectedRow(m_list2);
+    m_octaveChooser->hide();
+    const int row = selectedRow(m_octaveChooser);
     if (row >= 0 && row < int(std::size(kOctaveEntries)))
         m_form.record().setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
-    RefreshAfterEdit();
-    MspModified = true;
+    refreshAfterEdit();
+    mspModified = true;
 }
 
 void ParameterEditor::effectChosen()
 {
-    m_list3->hide();
+    m_effectChooser->hide();
     msp::MspRecord &record = m_form.record();
     const bool rotor = record.global(GlobalField::Effect) & kRotorBit;
-    const int row = selectedRow(m_list3);
+    const int row = selectedRow(m_effectChooser);
     if (row >= 0 && row < msp::kEffectTypeCount)
         record.setGlobal(GlobalField::Effect, quint8(row + (rotor ? kRotorBit : 0)));
-    RefreshAfterEdit();
-    MspModified = true;
+    refreshAfterEdit();
+    mspModified = true;
 }
 
-int ParameterEditor::ShowValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset)
+int ParameterEditor::showValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset)
 {
-    SliderValue = qint16(start);
-    FrmSlider slider(&m_form);
-    slider.MinValue = min;
-    slider.MaxValue = max;
+    sliderValue = qint16(start);
+    ValueSlider slider(&m_form);
+    slider.minimum = min;
+    slider.maximum = max;
     // The slider's middle lies `offset` twips below the field's top edge.
     const QPoint fieldTopLeft = field->mapToGlobal(QPoint(0, 0));
     placePopup(&slider, field,
                QPoint(fieldTopLeft.x() + field->width(),
-                      fieldTopLeft.y() + ui::twips(offset) - FrmSlider::windowSize().height() / 2));
+                      fieldTopLeft.y() + ui::twips(offset) - ValueSlider::windowSize().height() / 2));
     slider.exec();
-    return SliderValue;
+    return sliderValue;
 }
 
-std::optional<int> ParameterEditor::ShowKeyPicker(QWidget *field, int note)
+std::optional<int> ParameterEditor::showKeyPicker(QWidget *field, int note)
 {
-    NoteValue = qint16(note);
-    Form2 picker(&m_form);
+    noteValue = qint16(note);
+    KeyPicker picker(&m_form);
     const QPoint fieldTopLeft = field->mapToGlobal(QPoint(0, 0));
     placePopup(&picker, field, QPoint(fieldTopLeft.x() + field->width(), fieldTopLeft.y()));
     picker.exec();
     if (!picker.picked())
         return std::nullopt;
-    return NoteValue;
+    return noteValue;
 }
 
 void ParameterEditor::placePopup(QDialog *popup, QWidget *field, QPoint topLeft)
@@ -405,7 +405,7 @@ void ParameterEditor::placePopup(QDialog *popup, QWidget *field, QPoint topLeft)
     popup->move(at);
 }
 
-void ParameterEditor::RefreshAfterEdit()
+void ParameterEditor::refreshAfterEdit()
 {
     const int slot = m_form.selectedSlot();
     m_form.RefreshMspView();

@@ -16,26 +16,26 @@ class QWidget;
 
 namespace tamo::msp_editor {
 
-class Form1;
+class MspEditorWindow;
 
-// Edits the parameter fields of Form1 with the value slider, the key picker, the
+// Edits the parameter fields of MspEditorWindow with the value slider, the key picker, the
 // two chooser lists and the two toggles. A left click on a field runs its command;
 // every edit stores the new byte, refreshes the view with the same sample still
 // selected, and marks the document modified.
 class ParameterEditor : public QObject {
     Q_OBJECT
 public:
-    explicit ParameterEditor(Form1 &form);
+    explicit ParameterEditor(MspEditorWindow &form);
     ~ParameterEditor() override;
 
     // The slider beside field with the given start value, range and vertical offset
     // (twips); returns the value picked.
-    int ShowValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset);
+    int showValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset);
     // The key picker beside field, starting at note; the note picked, or nothing
     // when the picker was closed without a pick.
-    std::optional<int> ShowKeyPicker(QWidget *field, int note);
+    std::optional<int> showKeyPicker(QWidget *field, int note);
     // Redraws the view after a change, keeping the selected sample selected.
-    void RefreshAfterEdit();
+    void refreshAfterEdit();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -68,11 +68,11 @@ private:
     // Moves a pop-up beside field on screen, kept inside the screen's free area.
     static void placePopup(QDialog *popup, QWidget *field, QPoint topLeft);
 
-    Form1 &m_form;
-    QPointer<QWidget> m_label33;
-    QPointer<QListWidget> m_list1;
-    QPointer<QListWidget> m_list2; // OCTAVE chooser
-    QPointer<QListWidget> m_list3; // EFFECTS chooser
+    MspEditorWindow &m_form;
+    QPointer<QWidget> m_effectLabel;
+    QPointer<QListWidget> m_sampleList;
+    QPointer<QListWidget> m_octaveChooser; // OCTAVE chooser
+    QPointer<QListWidget> m_effectChooser; // EFFECTS chooser
     QObject *m_pressed = nullptr;  // the field the left button went down on
 };
 

@@ -24,7 +24,7 @@ void WaveCanvas::clearPlot()
     update();
 }
 
-void WaveCanvas::setPlot(msp::WaveformPlot plot)
+void WaveCanvas::setPlot(wav::WaveformPlot plot)
 {
     m_plot = std::move(plot);
     update();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "msp/wavwaveform.h"
+#include "wav/wavwaveform.h"
 
 #include <QLineEdit>
 #include <QWidget>
@@ -16,8 +16,8 @@ public:
     explicit WaveCanvas(QWidget *parent);
 
     void clearPlot();
-    void setPlot(msp::WaveformPlot plot);
-    const msp::WaveformPlot &plot() const { return m_plot; }
+    void setPlot(wav::WaveformPlot plot);
+    const wav::WaveformPlot &plot() const { return m_plot; }
 
     static inline const QColor kForeground{0, 0, 128};
     static inline const QColor kReference{128, 128, 128};
@@ -26,7 +26,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    msp::WaveformPlot m_plot;
+    wav::WaveformPlot m_plot;
 };
 
 // A text box of raw bytes (Text14, Text38) that reports a mouse press or a key

@@ -1,7 +1,7 @@
 #include "msp_editor/wavpanel.h"
 
-#include "msp/wavtext.h"
-#include "msp/wavtools.h"
+#include "wav/wavtext.h"
+#include "wav/wavtools.h"
 #include "msp_editor/wavcanvas.h"
 #include "ui/fonts.h"
 #include "ui/platform.h"
@@ -23,7 +23,7 @@ namespace tamo::msp_editor {
 
 namespace {
 
-using msp::WavField;
+using wav::WavField;
 
 constexpr int kFrameLeft = 5520, kFrameTop = 960;
 constexpr int kPicture1Left = 5640, kPicture1Top = 4800;
@@ -146,25 +146,25 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
     inFrame("Label49", QStringLiteral("Données Avant DATA"), 8280, 1920, 1695, 255);
     inFrame("Label14", QStringLiteral("Données Après DATA"), 8280, 2880, 1575, 195);
     inFrame("Label15", QStringLiteral("Taille du Fichier"), 12720, 3840, 1110, 195);
-    m_label50 = inFrame("Label50", QString(), 9960, 1920, 855, 255);
-    m_label18 = inFrame("Label18", QString(), 9960, 2880, 735, 255);
-    m_label16 = inFrame("Label16", QString(), 13920, 3840, 1095, 255);
-    for (QLabel *red : {m_label50, m_label18, m_label16})
+    m_extraLengthLabel = inFrame("Label50", QString(), 9960, 1920, 855, 255);
+    m_trailerLengthLabel = inFrame("Label18", QString(), 9960, 2880, 735, 255);
+    m_dataOffsetLabel = inFrame("Label16", QString(), 13920, 3840, 1095, 255);
+    for (QLabel *red : {m_extraLengthLabel, m_trailerLengthLabel, m_dataOffsetLabel})
         setTextColor(red, Qt::red);
-    m_label17 = inFrame("Label17", QStringLiteral("Dec :"), 8280, 3840, 975, 255);
+    m_byteCodeLabel = inFrame("Label17", QStringLiteral("Dec :"), 8280, 3840, 975, 255);
     // Shown when a byte text holds only the start of a long stretch of bytes.
-    m_note38 = inFrame("Text38Note", QString(), 10900, 1920, 4100, 255);
-    m_note14 = inFrame("Text14Note", QString(), 9300, 3840, 3360, 255);
-    for (QLabel *note : {m_note38, m_note14}) {
+    m_extraChunksNote = inFrame("Text38Note", QString(), 10900, 1920, 4100, 255);
+    m_trailerNote = inFrame("Text14Note", QString(), 9300, 3840, 3360, 255);
+    for (QLabel *note : {m_extraChunksNote, m_trailerNote}) {
         QFont f = note->font();
         f.setItalic(true);
         note->setFont(f);
         setTextColor(note, QColor(128, 0, 0));
     }
 
-    m_text38 = new ByteTextBox(frame);
-    m_text38->setObjectName(QStringLiteral("Text38"));
-    placeAt(m_text38, kFrameLeft, kFrameTop, 8280, 2160, 6735, 615);
+    m_extraChunksBox = new ByteTextBox(frame);
+    m_extraChunksBox->setObjectName(QStringLiteral("Text38"));
+    placeAt(m_extraChunksBox, kFrameLeft, kFrameTop, 8280, 2160, 6735, 615);
     button("Command5", QStringLiteral("Ecrire les infos"), 5640, 2040, 1215, 375, frame, kFrameLeft, kFrameTop);
 
     // The header fields.
@@ -181,15 +181,15 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("Text%1").arg(b.number));
         placeAt(edit, kLeft, kTop, b.left, b.top, b.width, 285);
-        m_text[b.number] = edit;
+        m_fieldBoxes[b.number] = edit;
     }
-    m_text14 = new ByteTextBox(this);
-    m_text14->setObjectName(QStringLiteral("Text14"));
-    placeAt(m_text14, kLeft, kTop, 8280, 3120, 6735, 645);
-    m_text[14] = m_text14;
-    for (ByteTextBox *box : {m_text14, m_text38}) {
+    m_trailerBox = new ByteTextBox(this);
+    m_trailerBox->setObjectName(QStringLiteral("Text14"));
+    placeAt(m_trailerBox, kLeft, kTop, 8280, 3120, 6735, 645);
+    m_fieldBoxes[14] = m_trailerBox;
+    for (ByteTextBox *box : {m_trailerBox, m_extraChunksBox}) {
         box->setFont(terminal());
-        box->setMaxLength(int(msp::kWavTextLimit));
+        box->setMaxLength(int(wav::kWavTextLimit));
         box->onCaretEvent = [this, box] { showReadout(box); };
     }
 
@@ -198,24 +198,24 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
     QPushButton *draw = button("Command2", QStringLiteral("dessiner"), 5760, 2520, 975, 375);
 
     // The drawing: a grey viewport holding the canvas and the pan bar.
-    m_picture1 = new QWidget(this);
-    m_picture1->setObjectName(QStringLiteral("Picture1"));
-    m_picture1->setAutoFillBackground(true);
-    QPalette greyPal = m_picture1->palette();
+    m_waveFrame = new QWidget(this);
+    m_waveFrame->setObjectName(QStringLiteral("Picture1"));
+    m_waveFrame->setAutoFillBackground(true);
+    QPalette greyPal = m_waveFrame->palette();
     greyPal.setColor(QPalette::Window, QColor(192, 192, 192));
-    m_picture1->setPalette(greyPal);
-    placeAt(m_picture1, kLeft, kTop, kPicture1Left, kPicture1Top, 9375, 4695);
-    m_picture2 = new WaveCanvas(m_picture1);
-    m_picture2->setObjectName(QStringLiteral("Picture2"));
-    ui::place(m_picture2, 0, 0, 9315, 4635);
-    m_hscroll2 = new QScrollBar(Qt::Horizontal, m_picture1);
-    m_hscroll2->setObjectName(QStringLiteral("HScroll2"));
-    ui::place(m_hscroll2, 0, 3240, 9315, 255);
-    m_hscroll2->raise();
-    m_hscroll1 = new QScrollBar(Qt::Horizontal, this);
-    m_hscroll1->setObjectName(QStringLiteral("HScroll1"));
-    placeAt(m_hscroll1, kLeft, kTop, 5640, 9600, 9375, 255);
-    for (QScrollBar *bar : {m_hscroll1, m_hscroll2}) {
+    m_waveFrame->setPalette(greyPal);
+    placeAt(m_waveFrame, kLeft, kTop, kPicture1Left, kPicture1Top, 9375, 4695);
+    m_waveCanvas = new WaveCanvas(m_waveFrame);
+    m_waveCanvas->setObjectName(QStringLiteral("Picture2"));
+    ui::place(m_waveCanvas, 0, 0, 9315, 4635);
+    m_panBar = new QScrollBar(Qt::Horizontal, m_waveFrame);
+    m_panBar->setObjectName(QStringLiteral("HScroll2"));
+    ui::place(m_panBar, 0, 3240, 9315, 255);
+    m_panBar->raise();
+    m_zoomBar = new QScrollBar(Qt::Horizontal, this);
+    m_zoomBar->setObjectName(QStringLiteral("HScroll1"));
+    placeAt(m_zoomBar, kLeft, kTop, 5640, 9600, 9375, 255);
+    for (QScrollBar *bar : {m_zoomBar, m_panBar}) {
         bar->setRange(0, kScrollMax);
         bar->setPageStep(10);
         // A drag acts when the thumb is released, not while it moves.
@@ -228,39 +228,39 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
     QPushButton *noise = button("Command1", QStringLiteral("creer bruit"), 9120, 10080, 975, 495);
 
     connect(play, &QPushButton::clicked, this, &WavPanel::Play);
-    connect(draw, &QPushButton::clicked, this, &WavPanel::DrawWaveform);
+    connect(draw, &QPushButton::clicked, this, &WavPanel::drawWaveform);
     connect(findChild<QPushButton *>(QStringLiteral("Command5")), &QPushButton::clicked, this,
-            &WavPanel::Command5_Click);
-    connect(cleanUp, &QPushButton::clicked, this, &WavPanel::Command7_Click);
-    connect(deblock, &QPushButton::clicked, this, &WavPanel::Command8_Click);
-    connect(stamp, &QPushButton::clicked, this, &WavPanel::Command3_Click);
-    connect(noise, &QPushButton::clicked, this, &WavPanel::Command1_Click);
-    connect(m_hscroll1, &QScrollBar::valueChanged, this, &WavPanel::HScroll1_Change);
-    connect(m_hscroll2, &QScrollBar::valueChanged, this, &WavPanel::HScroll2_Change);
+            &WavPanel::writeHeaderFields);
+    connect(cleanUp, &QPushButton::clicked, this, &WavPanel::cleanUpWav);
+    connect(deblock, &QPushButton::clicked, this, &WavPanel::removeBlockHeaders);
+    connect(stamp, &QPushButton::clicked, this, &WavPanel::writeTestHeader);
+    connect(noise, &QPushButton::clicked, this, &WavPanel::createNoiseFile);
+    connect(m_zoomBar, &QScrollBar::valueChanged, this, &WavPanel::zoomChanged);
+    connect(m_panBar, &QScrollBar::valueChanged, this, &WavPanel::panChanged);
 }
 
 WavPanel::~WavPanel() = default;
 
-QString WavPanel::noiseFilePath() { return QDir(msp::wavToolFolder()).filePath(msp::kNoiseFileName); }
+QString WavPanel::noiseFilePath() { return QDir(wav::wavToolFolder()).filePath(wav::kNoiseFileName); }
 
 QString WavPanel::testHeaderFilePath()
 {
-    return QDir(msp::wavToolFolder()).filePath(msp::kTestHeaderFileName);
+    return QDir(wav::wavToolFolder()).filePath(wav::kTestHeaderFileName);
 }
 
-void WavPanel::ClearWavInfo()
+void WavPanel::clearWavInfo()
 {
-    for (QLineEdit *edit : m_text)
+    for (QLineEdit *edit : m_fieldBoxes)
         if (edit)
             edit->clear();
-    m_text38->clear();
-    m_label16->clear();
-    m_label18->clear();
-    m_label50->clear();
-    m_note14->clear();
-    m_note38->clear();
-    m_label17->setText(QStringLiteral("Dec :"));
-    m_picture2->clearPlot();
+    m_extraChunksBox->clear();
+    m_dataOffsetLabel->clear();
+    m_trailerLengthLabel->clear();
+    m_extraLengthLabel->clear();
+    m_trailerNote->clear();
+    m_extraChunksNote->clear();
+    m_byteCodeLabel->setText(QStringLiteral("Dec :"));
+    m_waveCanvas->clearPlot();
     m_view = {};
 }
 
@@ -270,71 +270,71 @@ void WavPanel::showLimitNote(QLabel *note, const QByteArray &shown, qint64 total
         note->setText(QStringLiteral("Only the first %1 of %2 bytes are shown").arg(shown.size()).arg(total));
 }
 
-void WavPanel::ShowWavInfo()
+void WavPanel::showWavInfo()
 {
-    ClearWavInfo();
-    msp::FileSource source(*m_currentWavPath);
+    clearWavInfo();
+    wav::FileSource source(*m_currentWavPath);
     if (!source.open())
         return;
-    m_view = msp::readWavView(source);
-    const msp::WavFieldTexts t = msp::shownTexts(m_view);
-    m_text[1]->setText(msp::byteText(m_view.riff));
-    m_text[2]->setText(t.riffSize);
-    m_text[3]->setText(t.wave);
-    m_text[4]->setText(t.fmt);
-    m_text[5]->setText(t.fmtSize);
-    m_text[6]->setText(t.formatTag);
-    m_text[7]->setText(t.channels);
-    m_text[8]->setText(t.sampleRate);
-    m_text[9]->setText(t.byteRate);
-    m_text[10]->setText(t.blockAlign);
-    m_text[11]->setText(t.bitsPerSample);
+    m_view = wav::readWavView(source);
+    const wav::WavFieldTexts t = wav::shownTexts(m_view);
+    m_fieldBoxes[1]->setText(wav::byteText(m_view.riff));
+    m_fieldBoxes[2]->setText(t.riffSize);
+    m_fieldBoxes[3]->setText(t.wave);
+    m_fieldBoxes[4]->setText(t.fmt);
+    m_fieldBoxes[5]->setText(t.fmtSize);
+    m_fieldBoxes[6]->setText(t.formatTag);
+    m_fieldBoxes[7]->setText(t.channels);
+    m_fieldBoxes[8]->setText(t.sampleRate);
+    m_fieldBoxes[9]->setText(t.byteRate);
+    m_fieldBoxes[10]->setText(t.blockAlign);
+    m_fieldBoxes[11]->setText(t.bitsPerSample);
     if (!m_view.hasData())
         return;
-    m_text[12]->setText(t.dataTag);
-    m_label16->setText(QString::number(m_view.length));
-    m_text[13]->setText(t.dataSize);
-    m_label18->setText(QString::number(m_view.after));
-    m_text14->setText(t.trailer);
-    m_text14->setCursorPosition(0);
-    showLimitNote(m_note14, m_view.afterBytes, m_view.after, m_view.afterCut);
-    m_label50->setText(QString::number(m_view.before));
-    m_text38->setText(msp::byteText(m_view.beforeBytes));
-    m_text38->setCursorPosition(0);
-    showLimitNote(m_note38, m_view.beforeBytes, m_view.before, m_view.beforeCut);
+    m_fieldBoxes[12]->setText(t.dataTag);
+    m_dataOffsetLabel->setText(QString::number(m_view.length));
+    m_fieldBoxes[13]->setText(t.dataSize);
+    m_trailerLengthLabel->setText(QString::number(m_view.after));
+    m_trailerBox->setText(t.trailer);
+    m_trailerBox->setCursorPosition(0);
+    showLimitNote(m_trailerNote, m_view.afterBytes, m_view.after, m_view.afterCut);
+    m_extraLengthLabel->setText(QString::number(m_view.before));
+    m_extraChunksBox->setText(wav::byteText(m_view.beforeBytes));
+    m_extraChunksBox->setCursorPosition(0);
+    showLimitNote(m_extraChunksNote, m_view.beforeBytes, m_view.before, m_view.beforeCut);
 }
 
-void WavPanel::DrawWaveform()
+void WavPanel::drawWaveform()
 {
-    m_picture2->clearPlot();
+    m_waveCanvas->clearPlot();
     const QString path = *m_currentWavPath;
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     ui::BusyPointer busy;
-    msp::FileSource source(path);
+    wav::FileSource source(path);
     if (!source.open())
         return;
-    const double W = double(m_picture2->width()) * ui::kTwipsPerPixel;
-    const double H = double(m_picture2->height()) * ui::kTwipsPerPixel;
-    m_picture2->setPlot(msp::computeWaveform(source, W, H, msp::leadingNumber(m_text[13]->text())));
+    const double W = double(m_waveCanvas->width()) * ui::kTwipsPerPixel;
+    const double H = double(m_waveCanvas->height()) * ui::kTwipsPerPixel;
+    m_waveCanvas->setPlot(wav::computeWaveform(source, W, H, wav::leadingNumber(m_fieldBoxes[13]->text())));
 }
 
 void WavPanel::Play() { util::PlayIt(*m_currentWavPath); }
 
-void WavPanel::HScroll1_Change()
+void WavPanel::zoomChanged()
 {
-    const double Wv = m_picture1->width();
-    const double factor = 1.0 + 19.0 * m_hscroll1->value() / m_hscroll1->maximum();
-    m_picture2->resize(int(std::lround(Wv * factor)), m_picture2->height());
-    DrawWaveform();
+    const double Wv = m_waveFrame->width();
+    const double factor = 1.0 + 19.0 * m_zoomBar->value() / m_zoomBar->maximum();
+    m_waveCanvas->resize(int(std::lround(Wv * factor)), m_waveCanvas->height());
+    drawWaveform();
 }
 
-void WavPanel::HScroll2_Change()
+void WavPanel::panChanged()
 {
-    const double Wc = m_picture2->width() * ui::kTwipsPerPixel;
-    const double Wv = m_picture1->width() * ui::kTwipsPerPixel;
-    const double left = -(std::abs(Wc - Wv) * m_hscroll2->value() / m_hscroll2->maximum()) - 50;
-    m_picture2->move(ui::twips(left), m_picture2->y());
+    const double Wc = m_waveCanvas->width() * ui::kTwipsPerPixel;
+    const double Wv = m_waveFrame->width() * ui::kTwipsPerPixel;
+    const double left = -(std::abs(Wc - Wv) * m_panBar->value() / m_panBar->maximum()) - 50;
+    m_waveCanvas->move(ui::twips(left), m_waveCanvas->y());
 }
 
 void WavPanel::showReadout(QLineEdit *box)
@@ -342,40 +342,40 @@ void WavPanel::showReadout(QLineEdit *box)
     const QString text = box->text();
     const int at = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
     if (at < 0 || at >= text.size()) {
-        m_label17->clear();
+        m_byteCodeLabel->clear();
         return;
     }
-    const int code = msp::cp1252Byte(text.at(at)).value_or(quint8('?'));
+    const int code = wav::cp1252Byte(text.at(at)).value_or(quint8('?'));
     QString caption = QStringLiteral("Dec : %1").arg(code);
     // In these boxes the degree sign stands for a zero byte.
     if (caption == QStringLiteral("Dec : 176"))
         caption = QStringLiteral("Dec : 0");
-    m_label17->setText(caption);
+    m_byteCodeLabel->setText(caption);
 }
 
-msp::WavFieldTexts WavPanel::fieldTexts() const
+wav::WavFieldTexts WavPanel::fieldTexts() const
 {
-    msp::WavFieldTexts t;
-    t.riffSize = m_text[2]->text();
-    t.wave = m_text[3]->text();
-    t.fmt = m_text[4]->text();
-    t.fmtSize = m_text[5]->text();
-    t.formatTag = m_text[6]->text();
-    t.channels = m_text[7]->text();
-    t.sampleRate = m_text[8]->text();
-    t.byteRate = m_text[9]->text();
-    t.blockAlign = m_text[10]->text();
-    t.bitsPerSample = m_text[11]->text();
-    t.dataTag = m_text[12]->text();
-    t.dataSize = m_text[13]->text();
-    t.trailer = m_text14->text();
+    wav::WavFieldTexts t;
+    t.riffSize = m_fieldBoxes[2]->text();
+    t.wave = m_fieldBoxes[3]->text();
+    t.fmt = m_fieldBoxes[4]->text();
+    t.fmtSize = m_fieldBoxes[5]->text();
+    t.formatTag = m_fieldBoxes[6]->text();
+    t.channels = m_fieldBoxes[7]->text();
+    t.sampleRate = m_fieldBoxes[8]->text();
+    t.byteRate = m_fieldBoxes[9]->text();
+    t.blockAlign = m_fieldBoxes[10]->text();
+    t.bitsPerSample = m_fieldBoxes[11]->text();
+    t.dataTag = m_fieldBoxes[12]->text();
+    t.dataSize = m_fieldBoxes[13]->text();
+    t.trailer = m_trailerBox->text();
     return t;
 }
 
-void WavPanel::Command5_Click()
+void WavPanel::writeHeaderFields()
 {
-    const msp::HeaderWritePlan plan = msp::planHeaderWrite(fieldTexts(), m_view);
-    using Problem = msp::HeaderWritePlan::Problem;
+    const wav::HeaderWritePlan plan = wav::planHeaderWrite(fieldTexts(), m_view);
+    using Problem = wav::HeaderWritePlan::Problem;
     if (plan.problem != Problem::None) {
         const FieldInfo &info = fieldInfo(plan.badField);
         const QString field = QStringLiteral("\"%1\" (Text%2)").arg(QString::fromUtf16(info.caption)).arg(info.number);
@@ -396,32 +396,32 @@ void WavPanel::Command5_Click()
         return;
     }
     QString error;
-    if (!msp::writePiecesInPlace(*m_currentWavPath, plan.pieces, &error))
+    if (!wav::writePiecesInPlace(*m_currentWavPath, plan.pieces, &error))
         ui::message(QStringLiteral("The header could not be written to \"%1\": %2")
                         .arg(QDir::toNativeSeparators(*m_currentWavPath), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
 }
 
-void WavPanel::Command7_Click()
+void WavPanel::cleanUpWav()
 {
-    msp::CleanUpResult result;
+    wav::CleanUpResult result;
     {
         ui::BusyPointer busy;
-        result = msp::cleanUpWavFile(*m_currentWavPath);
+        result = wav::cleanUpWavFile(*m_currentWavPath);
     }
     switch (result.status) {
-    case msp::CleanUpStatus::Done:
+    case wav::CleanUpStatus::Done:
         return;
-    case msp::CleanUpStatus::BadFileSize:
+    case wav::CleanUpStatus::BadFileSize:
         ui::message(QStringLiteral("Bad file size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
         return;
-    case msp::CleanUpStatus::DataNotFound:
+    case wav::CleanUpStatus::DataNotFound:
         ui::message(QStringLiteral("Data not found"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
         return;
-    case msp::CleanUpStatus::WrongDataSize:
+    case wav::CleanUpStatus::WrongDataSize:
         ui::message(QStringLiteral("Wrong Data Size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
         return;
-    case msp::CleanUpStatus::Failed:
+    case wav::CleanUpStatus::Failed:
         ui::message(QStringLiteral("CleanUp could not rewrite \"%1\": %2. The file was left as it was.")
                         .arg(QDir::toNativeSeparators(*m_currentWavPath), result.error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
@@ -429,10 +429,10 @@ void WavPanel::Command7_Click()
     }
 }
 
-void WavPanel::Command1_Click()
+void WavPanel::createNoiseFile()
 {
     const QString path = noiseFilePath();
-    const SaveResult saved = saveFileAtomically(path, msp::noiseWav());
+    const SaveResult saved = saveFileAtomically(path, wav::noiseWav());
     if (!saved.ok) {
         ui::message(QStringLiteral("The noise file \"%1\" could not be written: %2")
                         .arg(QDir::toNativeSeparators(path), saved.error),
@@ -442,30 +442,30 @@ void WavPanel::Command1_Click()
     util::PlayIt(path);
 }
 
-void WavPanel::Command3_Click()
+void WavPanel::writeTestHeader()
 {
     *m_currentWavPath = testHeaderFilePath();
     QString error;
-    if (!msp::stampTestHeaderFile(*m_currentWavPath, &error))
+    if (!wav::stampTestHeaderFile(*m_currentWavPath, &error))
         ui::message(QStringLiteral("The header could not be written to \"%1\": %2")
                         .arg(QDir::toNativeSeparators(*m_currentWavPath), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
 }
 
-void WavPanel::Command8_Click()
+void WavPanel::removeBlockHeaders()
 {
     const QDir folder(ui::programFolder());
     QString error;
     bool ok = false;
     {
         ui::BusyPointer busy;
-        ok = msp::deblockFile(folder.filePath(msp::kDeblockInputName), folder.filePath(msp::kDeblockOutputName),
+        ok = wav::deblockFile(folder.filePath(wav::kDeblockInputName), folder.filePath(wav::kDeblockOutputName),
                               &error);
     }
     if (!ok) {
         ui::message(QStringLiteral("Command8 could not copy \"%1\" to \"%2\": %3")
-                        .arg(QDir::toNativeSeparators(folder.filePath(msp::kDeblockInputName)),
-                             QDir::toNativeSeparators(folder.filePath(msp::kDeblockOutputName)), error),
+                        .arg(QDir::toNativeSeparators(folder.filePath(wav::kDeblockInputName)),
+                             QDir::toNativeSeparators(folder.filePath(wav::kDeblockOutputName)), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }

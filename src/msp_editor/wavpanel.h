@@ -1,6 +1,6 @@
 #pragma once
 
-#include "msp/wavinfo.h"
+#include "wav/wavinfo.h"
 
 #include <QWidget>
 
@@ -16,7 +16,7 @@ namespace tamo::msp_editor {
 class ByteTextBox;
 class WaveCanvas;
 
-// The WAV inspection panel on the right of Form1, with its file tools. It shows,
+// The WAV inspection panel on the right of MspEditorWindow, with its file tools. It shows,
 // draws and plays the file named by the editor's CurrentWavPath, and its tools may
 // point CurrentWavPath at the file they made.
 //
@@ -25,26 +25,26 @@ class WaveCanvas;
 class WavPanel : public QWidget {
     Q_OBJECT
 public:
-    // form: the client area of Form1 (the panel places itself and its controls in
-    // twips relative to it). currentWavPath: Form1's CurrentWavPath, outliving the panel.
+    // form: the client area of MspEditorWindow (the panel places itself and its controls in
+    // twips relative to it). currentWavPath: MspEditorWindow's CurrentWavPath, outliving the panel.
     WavPanel(QWidget *form, QString *currentWavPath);
     ~WavPanel() override;
 
     // Fills the fields from the file at CurrentWavPath.
-    void ShowWavInfo();
-    void ClearWavInfo();
+    void showWavInfo();
+    void clearWavInfo();
     // Draws the data chunk of the file at CurrentWavPath into the canvas.
-    void DrawWaveform();
+    void drawWaveform();
     void Play();
 
     // What the buttons and bars run.
-    void Command1_Click(); // "creer bruit"
-    void Command3_Click(); // "Ecrire une entete"
-    void Command5_Click(); // "Ecrire les infos"
-    void Command7_Click(); // "CleanUp"
-    void Command8_Click(); // "Command8"
-    void HScroll1_Change(); // zoom
-    void HScroll2_Change(); // pan
+    void createNoiseFile(); // "creer bruit"
+    void writeTestHeader(); // "Ecrire une entete"
+    void writeHeaderFields(); // "Ecrire les infos"
+    void cleanUpWav(); // "CleanUp"
+    void removeBlockHeaders(); // "Command8"
+    void zoomChanged(); // zoom
+    void panChanged(); // pan
 
     // The fixed files of the tools: "creer bruit" writes and plays the noise file;
     // "Ecrire une entete" stamps the test file. Both live in msp::wavToolFolder().
@@ -57,19 +57,19 @@ public:
 private:
     void showReadout(QLineEdit *box);
     void showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut);
-    msp::WavFieldTexts fieldTexts() const;
+    wav::WavFieldTexts fieldTexts() const;
 
     QString *m_currentWavPath;
-    msp::WavView m_view; // the file as ShowWavInfo last read it
+    wav::WavView m_view; // the file as showWavInfo last read it
 
-    std::array<QLineEdit *, 15> m_text{}; // Text1..Text14 at their numbers
-    ByteTextBox *m_text14 = nullptr;
-    ByteTextBox *m_text38 = nullptr;
-    QLabel *m_label16 = nullptr, *m_label17 = nullptr, *m_label18 = nullptr, *m_label50 = nullptr;
-    QLabel *m_note14 = nullptr, *m_note38 = nullptr;
-    QWidget *m_picture1 = nullptr;
-    WaveCanvas *m_picture2 = nullptr;
-    QScrollBar *m_hscroll1 = nullptr, *m_hscroll2 = nullptr;
+    std::array<QLineEdit *, 15> m_fieldBoxes{}; // Text1..Text14 at their numbers
+    ByteTextBox *m_trailerBox = nullptr;
+    ByteTextBox *m_extraChunksBox = nullptr;
+    QLabel *m_dataOffsetLabel = nullptr, *m_byteCodeLabel = nullptr, *m_trailerLengthLabel = nullptr, *m_extraLengthLabel = nullptr;
+    QLabel *m_trailerNote = nullptr, *m_extraChunksNote = nullptr;
+    QWidget *m_waveFrame = nullptr;
+    WaveCanvas *m_waveCanvas = nullptr;
+    QScrollBar *m_zoomBar = nullptr, *m_panBar = nullptr;
 };
 
 } // namespace tamo::msp_editor

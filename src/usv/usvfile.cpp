@@ -50,7 +50,7 @@ qsizetype taggedCount(qsizetype bytesAfterTag)
 
 UsvReadResult readUsv(QByteArrayView bytes)
 {
-    using namespace usd;
+    using namespace bank;
     UsvReadResult result;
     static const QByteArray header = QByteArrayLiteral("KUSV") + char(kUsvVersion);
     if (!bytes.startsWith(header)) {
@@ -58,7 +58,7 @@ UsvReadResult readUsv(QByteArrayView bytes)
         result.messages << kUsvHeaderMessage;
         return result;
     }
-    if (!usd::headerChecksumMatches(bytes))
+    if (!bank::headerChecksumMatches(bytes))
         result.messages << kBadChecksumMessage;
 
     const qsizetype length = bytes.size();
@@ -100,7 +100,7 @@ UsvReadResult readUsv(QByteArrayView bytes)
 
 UsvReadResult OpenUSVFile(const QString &path)
 {
-    const std::optional<QByteArray> bytes = usd::readWholeFile(path);
+    const std::optional<QByteArray> bytes = bank::readWholeFile(path);
     if (!bytes)
         return {};
     return readUsv(*bytes);
@@ -108,7 +108,7 @@ UsvReadResult OpenUSVFile(const QString &path)
 
 QByteArray usvBytes(const UsvFile &doc)
 {
-    using namespace usd;
+    using namespace bank;
     QByteArray out;
     out.reserve(kHeaderSize + kVoiceSize * doc.Voices.size() + kTagSize
                 + kTaggedEntrySize * doc.TaggedEntries.size());
@@ -123,7 +123,7 @@ QByteArray usvBytes(const UsvFile &doc)
     out += kWrittenTag;
     for (const UsvTaggedEntry &entry : doc.TaggedEntries)
         out += entry.bytes();
-    usd::stampHeaderChecksum(out);
+    bank::stampHeaderChecksum(out);
     return out;
 }
 

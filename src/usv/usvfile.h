@@ -1,24 +1,25 @@
 #pragma once
 
-#include "usd/usdfile.h"
+#include "bank/bankformat.h"
+#include "util/atomicfile.h"
 
 namespace tamo::usv {
 
-using usd::ReadOutcome;
+using bank::ReadOutcome;
 
 // Voice entry: name (12 bytes), then 36 bytes of voice data.
-constexpr qsizetype kVoiceDataOffset = usd::kNameOffset + usd::kNameSize;
+constexpr qsizetype kVoiceDataOffset = bank::kNameOffset + bank::kNameSize;
 constexpr qsizetype kVoiceDataSize = 36;
 constexpr qsizetype kVoiceSize = 48;
 static_assert(kVoiceDataOffset + kVoiceDataSize == kVoiceSize);
-using UsvVoice = usd::FixedEntry<kVoiceSize>;
+using UsvVoice = bank::FixedEntry<kVoiceSize>;
 
 // Entry after the section tag: name (12 bytes), then 20 bytes of data.
-constexpr qsizetype kEntryDataOffset = usd::kNameOffset + usd::kNameSize;
+constexpr qsizetype kEntryDataOffset = bank::kNameOffset + bank::kNameSize;
 constexpr qsizetype kEntryDataSize = 20;
 constexpr qsizetype kTaggedEntrySize = 32;
 static_assert(kEntryDataOffset + kEntryDataSize == kTaggedEntrySize);
-using UsvTaggedEntry = usd::FixedEntry<kTaggedEntrySize>;
+using UsvTaggedEntry = bank::FixedEntry<kTaggedEntrySize>;
 
 // The section tag between the two runs: "KORG1" and two bytes, written as spaces.
 constexpr qsizetype kTagSize = 7;
@@ -43,7 +44,7 @@ struct UsvFile {
     bool operator==(const UsvFile &) const = default;
 };
 
-using UsvReadResult = usd::ReadResult<UsvFile>;
+using UsvReadResult = bank::ReadResult<UsvFile>;
 
 inline const QString kUsvHeaderMessage =
     QStringLiteral("This is not a valid Ketron SD1 Header (KUSV0) !");

@@ -3,11 +3,11 @@
 
 #include "app/commandline.h"
 #include "app/startup.h"
-#include "msp_editor/form1.h"
+#include "msp_editor/mspeditorwindow.h"
 #include "testsupport.h"
 #include "ui/scriptedplatform.h"
-#include "usd/form3.h"
-#include "usv/formusv.h"
+#include "usd/drumkitwindow.h"
+#include "usv/uservoicewindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,11 +26,11 @@ namespace {
 // The file a window holds, or empty.
 QString openedPath(const QWidget *window)
 {
-    if (const auto *msp = qobject_cast<const tamo::msp_editor::Form1 *>(window))
+    if (const auto *msp = qobject_cast<const tamo::msp_editor::MspEditorWindow *>(window))
         return msp->CurrentMspPath;
-    if (const auto *usd = qobject_cast<const tamo::usd::Form3 *>(window))
+    if (const auto *usd = qobject_cast<const tamo::usd::DrumKitWindow *>(window))
         return usd->kitPath(1);
-    if (const auto *usv = qobject_cast<const tamo::usv::FormUSV *>(window))
+    if (const auto *usv = qobject_cast<const tamo::usv::UserVoiceWindow *>(window))
         return usv->usvPath(1);
     return {};
 }
@@ -84,12 +84,12 @@ private Q_SLOTS:
         row("unknown kind", u"@/notes.txt"_s, 2, u"TAMO: cannot open @/notes.txt: not an MSP, USD or USV file"_s);
 
         row("nothing", {}, -1, {});
-        row("MSP", u"@/SINES.MSP"_s, -1, {}, "tamo::msp_editor::Form1");
-        row("window-system option", u"-platform offscreen @/SINES.MSP"_s, -1, {}, "tamo::msp_editor::Form1");
-        row("MSP by content", u"@/sines.bin"_s, -1, {}, "tamo::msp_editor::Form1");
-        row("USD content, MSP name", u"@/kits.msp"_s, -1, {}, "tamo::usd::Form3");
-        row("USV by content", u"@/voices.dat"_s, -1, {}, "tamo::usv::FormUSV");
-        row("USV by name, empty", u"@/NEW.usv"_s, -1, {}, "tamo::usv::FormUSV",
+        row("MSP", u"@/SINES.MSP"_s, -1, {}, "tamo::msp_editor::MspEditorWindow");
+        row("window-system option", u"-platform offscreen @/SINES.MSP"_s, -1, {}, "tamo::msp_editor::MspEditorWindow");
+        row("MSP by content", u"@/sines.bin"_s, -1, {}, "tamo::msp_editor::MspEditorWindow");
+        row("USD content, MSP name", u"@/kits.msp"_s, -1, {}, "tamo::usd::DrumKitWindow");
+        row("USV by content", u"@/voices.dat"_s, -1, {}, "tamo::usv::UserVoiceWindow");
+        row("USV by name, empty", u"@/NEW.usv"_s, -1, {}, "tamo::usv::UserVoiceWindow",
             u"This is not a valid Ketron SD1 Header (KUSV0) !"_s);
     }
 

@@ -3,13 +3,13 @@
 // must survive byte for byte, no temporary may be left, the user must be told why,
 // and the document must stay unsaved.
 
-#include "msp_editor/form1.h"
-#include "msp_editor/shared.h"
+#include "msp_editor/mspeditorwindow.h"
+#include "msp_editor/editorstate.h"
 #include "msp_editor/wavpanel.h"
 #include "testsupport.h"
 #include "ui/scriptedplatform.h"
-#include "usd/form3.h"
-#include "usv/formusv.h"
+#include "usd/drumkitwindow.h"
+#include "usv/uservoicewindow.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -52,22 +52,22 @@ void click(QWidget *w, const char *button) { w->findChild<QPushButton *>(QLatin1
 
 Scenario mspScenario(bool saveAs, ui::ScriptedPlatform &platform, const QString &folder)
 {
-    auto *form = new msp_editor::Form1;
+    auto *form = new msp_editor::MspEditorWindow;
     const QString opened = copyExample(QStringLiteral("SINES.MSP"), folder);
     platform.queueFile(opened);
-    form->MnuOuvrir_Click();
+    form->openDocument();
     form->selectSlot(1);
-    form->Command10_Click();
-    Scenario s{std::unique_ptr<QWidget>(form), opened, [form] { form->MnuSave_Click(); }};
+    form->removeSelectedSample();
+    Scenario s{std::unique_ptr<QWidget>(form), opened, [form] { form->saveDocument(); }};
     if (saveAs) {
         s.file = copyExample(QStringLiteral("SINES.MSP"), folder, QStringLiteral("OTHER.MSP"));
         s.save = [form, &platform, file = s.file] {
             platform.queueFile(file);
-            form->MnuSaveAs_Click();
+            form->saveDocumentAs();
         };
     }
     s.unsaved = [form, opened] {
-        return msp_editor::MspModified && form->CurrentMspPath == opened && form->record().sampleCount() == 2;
+        return msp_editor::mspModified && form->CurrentMspPath == opened && form->record().sampleCount() == 2;
     };
     return s;
 }
@@ -95,15 +95,15 @@ Scenario bankScenario(int side, const QString &mine, const QString &other, ui::S
 
 Scenario wavScenario(bool writeInfos, const QString &folder)
 {
-    auto *form = new msp_editor::Form1;
+    auto *form = new msp_editor::MspEditorWindow;
     form->CurrentWavPath = copyExample(QStringLiteral("SINEC3.WAV"), folder);
     msp_editor::WavPanel *panel = form->wavPanel();
-    Scenario s{std::unique_ptr<QWidget>(form), form->CurrentWavPath, [panel] { panel->Command7_Click(); }};
+    Scenario s{std::unique_ptr<QWidget>(form), form->CurrentWavPath, [panel] { panel->cleanUpWav(); }};
     if (writeInfos) {
         // A long trailer, so that the file grows well past its old end.
-        panel->ShowWavInfo();
+        panel->showWavInfo();
         panel->findChild<QLineEdit *>(QStringLiteral("Text14"))->setText(QString(16384, u'x'));
-        s.save = [panel] { panel->Command5_Click(); };
+        s.save = [panel] { panel->writeHeaderFields(); };
         s.inPlace = true;
     }
     return s;
@@ -115,12 +115,12 @@ Scenario makeScenario(const QString &kind, ui::ScriptedPlatform &platform, const
     if (kind.startsWith(u"MSP"))
         return mspScenario(kind.endsWith(u"As"), platform, folder);
     if (kind.startsWith(u"USD"))
-        return bankScenario<usd::Form3, usd::UsdFile>(side, QStringLiteral("KITS1.USD"), QStringLiteral("KITS2.USD"),
-                                                      platform, folder, &usd::Form3::kit);
+        return bankScenario<usd::DrumKitWindow, usd::UsdFile>(side, QStringLiteral("KITS1.USD"), QStringLiteral("KITS2.USD"),
+                                                      platform, folder, &usd::DrumKitWindow::kit);
     if (kind.startsWith(u"USV"))
-        return bankScenario<usv::FormUSV, usv::UsvFile>(side, QStringLiteral("VOICES1.USV"),
+        return bankScenario<usv::UserVoiceWindow, usv::UsvFile>(side, QStringLiteral("VOICES1.USV"),
                                                         QStringLiteral("VOICES2.USV"), platform, folder,
-                                                        &usv::FormUSV::usv);
+                                                        &usv::UserVoiceWindow::usv);
     return wavScenario(kind == u"Ecrire les infos", folder);
 }
 
@@ -162,7 +162,7 @@ class TestFailedSaves : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { msp_editor::MspModified = false; }
+    void init() { msp_editor::mspModified = false; }
 
     void failedWrite_data()
     {

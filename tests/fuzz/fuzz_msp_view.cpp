@@ -5,8 +5,8 @@
 
 #include "msp/msprecord.h"
 #include "msp/valueformats.h"
-#include "msp_editor/form1.h"
-#include "msp_editor/shared.h"
+#include "msp_editor/mspeditorwindow.h"
+#include "msp_editor/editorstate.h"
 #include "ui/scriptedplatform.h"
 
 #include <QApplication>
@@ -21,7 +21,7 @@ namespace {
 
 struct Editor {
     ui::ScriptedPlatform platform;
-    msp_editor::Form1 form;
+    msp_editor::MspEditorWindow form;
     QListWidget *list = fuzz::child<QListWidget>(&form, "List1");
     QLabel *count = fuzz::child<QLabel>(&form, "Label25");
 };
@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const MspRecord expected = MspRecord::fromBytes(bytes);
     const QString path = fuzz::writeFile(QStringLiteral("FUZZ.MSP"), bytes);
     editor->platform.clear();
-    msp_editor::MspModified = false;
+    msp_editor::mspModified = false;
     editor->platform.queueFile(path);
-    editor->form.MnuOuvrir_Click();
+    editor->form.openDocument();
     FUZZ_CHECK(editor->platform.pending() == 0 && editor->platform.unexpected() == 0);
     FUZZ_CHECK(editor->form.record() == expected && editor->form.CurrentMspPath == path);
-    FUZZ_CHECK(!msp_editor::MspModified);
+    FUZZ_CHECK(!msp_editor::mspModified);
 
     // An invalid file is reported once and nothing of it is listed; a valid one
     // lists at most 64 names, whatever its sample count says.

@@ -7,6 +7,7 @@
 
 using namespace tamo;
 using namespace tamo::usd;
+using namespace tamo::bank;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -7,7 +7,7 @@
 
 using namespace tamo;
 using namespace tamo::usv;
-using usd::kHeaderSize;
+using bank::kHeaderSize;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const UsvFile &doc = *result.document;
     FUZZ_CHECK(doc.Voices.size() == (tag - kHeaderSize) / kVoiceSize);
-    FUZZ_CHECK(doc.TaggedEntries.size() >= 1 && doc.TaggedEntries.size() <= usd::kMaxEntries);
+    FUZZ_CHECK(doc.TaggedEntries.size() >= 1 && doc.TaggedEntries.size() <= bank::kMaxEntries);
     for (qsizetype i = 0; i < doc.Voices.size(); ++i)
         FUZZ_CHECK(doc.Voices[i].bytes() == bytes.sliced(kHeaderSize + i * kVoiceSize, kVoiceSize));
     // Never more than half a tagged entry made up or dropped at the end.

@@ -3,8 +3,8 @@
 
 #include "fuzzsupport.h"
 
-#include "msp/wavinfo.h"
-#include "msp/wavtools.h"
+#include "wav/wavinfo.h"
+#include "wav/wavtools.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/scriptedplatform.h"
 #include "ui/twips.h"
@@ -15,6 +15,7 @@
 
 using namespace tamo;
 using namespace tamo::msp;
+using namespace tamo::wav;
 
 namespace {
 
@@ -48,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     world->currentWavPath = path;
     world->platform.clear();
     const WavFieldTexts shown = shownTexts(readWavView(bytes));
-    world->panel->ShowWavInfo();
+    world->panel->showWavInfo();
     FUZZ_CHECK(world->child<QLineEdit>("Text2")->text() == shown.riffSize);
     FUZZ_CHECK(world->child<QLineEdit>("Text13")->text() == shown.dataSize);
 
@@ -57,11 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     auto *panBar = world->child<QScrollBar>("HScroll2");
     zoomBar->setValue(zoomBar->maximum() * (zoom % 5) / 4);
     panBar->setValue(panBar->maximum() * (zoom / 5 % 3) / 2);
-    world->panel->DrawWaveform();
+    world->panel->drawWaveform();
     (void)world->child<QWidget>("Picture1")->grab(); // paints the visible part of the canvas
 
     // Written back as shown: no message, and a RIFF file keeps its bytes.
-    world->panel->Command5_Click();
+    world->panel->writeHeaderFields();
     FUZZ_CHECK(world->platform.messages().isEmpty());
     const QByteArray afterWrite = fuzz::readFile(path);
     if (bytes.startsWith("RIFF") && afterWrite.size() == bytes.size())
@@ -71,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray before = fuzz::readFile(path);
     MemorySource source(before);
     const CleanUpStatus expected = planCleanUp(source).status;
-    world->panel->Command7_Click();
+    world->panel->cleanUpWav();
     const QStringList message = expected == CleanUpStatus::BadFileSize     ? QStringList{QStringLiteral("Bad file size")}
                                 : expected == CleanUpStatus::DataNotFound  ? QStringList{QStringLiteral("Data not found")}
                                 : expected == CleanUpStatus::WrongDataSize ? QStringList{QStringLiteral("Wrong Data Size")}

@@ -3,14 +3,14 @@
 
 #include "fuzzsupport.h"
 
-#include "msp/wavbytes.h"
-#include "msp/wavinfo.h"
-#include "msp/wavtools.h"
+#include "wav/wavbytes.h"
+#include "wav/wavinfo.h"
+#include "wav/wavtools.h"
 
 #include <QtEndian>
 
 using namespace tamo;
-using namespace tamo::msp;
+using namespace tamo::wav;
 
 namespace {
 

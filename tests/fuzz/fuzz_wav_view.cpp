@@ -7,13 +7,13 @@
 
 #include "fuzzsupport.h"
 
-#include "msp/wavbytes.h"
-#include "msp/wavinfo.h"
-#include "msp/wavtext.h"
-#include "msp/wavwaveform.h"
+#include "wav/wavbytes.h"
+#include "wav/wavinfo.h"
+#include "wav/wavtext.h"
+#include "wav/wavwaveform.h"
 
 using namespace tamo;
-using namespace tamo::msp;
+using namespace tamo::wav;
 
 namespace {
 

@@ -1,14 +1,14 @@
 // Malformed MSP and WAV files, and paths that cannot be read: each gets a clear
 // result (the tool's refusal, or the record read as it stands) and nothing else.
 
-#include "helper_wav.h"
+#include "../wav/helper_wav.h"
 #include "msp/mspfile.h"
 #include "msp/msprecord.h"
-#include "msp/wavbytes.h"
-#include "msp/wavinfo.h"
-#include "msp/wavtext.h"
-#include "msp/wavtools.h"
-#include "msp/wavwaveform.h"
+#include "wav/wavbytes.h"
+#include "wav/wavinfo.h"
+#include "wav/wavtext.h"
+#include "wav/wavtools.h"
+#include "wav/wavwaveform.h"
 
 #include "testsupport.h"
 
@@ -18,13 +18,14 @@
 #include <QtTest>
 
 using namespace tamo::msp;
-using namespace tamo::test::wav;
+using namespace tamo::wav;
+using namespace tamo::test::wavgen;
 using tamo::test::filesIn;
 using tamo::test::readAll;
 using tamo::test::runInChildAsOrdinaryUser;
 using tamo::test::writeAll;
 
-Q_DECLARE_METATYPE(tamo::msp::CleanUpStatus)
+Q_DECLARE_METATYPE(tamo::wav::CleanUpStatus)
 
 class TestMalformedInputs : public QObject {
     Q_OBJECT
@@ -72,7 +73,7 @@ private Q_SLOTS:
     // Every cut of a valid WAV file, the empty one included: CleanUp refuses it, the rest copes.
     void wavEveryTruncation()
     {
-        const QByteArray whole = wav(payload(400));
+        const QByteArray whole = wavFile(payload(400));
         for (qsizetype n = 0; n < whole.size(); ++n) {
             const QByteArray cut = whole.left(n);
             QCOMPARE(readWavView(cut).dataOffset, n >= 40 ? 36 : -1);
@@ -89,7 +90,7 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("after");  // bytes after the data as the size field claims
         QTest::addColumn<CleanUpStatus>("cleanUp");
         const QByteArray p = payload(400);
-        const QByteArray file = wav(p);
+        const QByteArray file = wavFile(p);
         // Sizes near 2^31 and negative: the data would end far past the file or before its start.
         for (const quint32 size : {0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu})
             QTest::addRow("data size 0x%x", size) << QByteArray(file).replace(40, 4, le32(size)) << 36LL
@@ -173,7 +174,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/DIR.wav")));
         QVERIFY(refused(folder + QStringLiteral("/DIR.wav")));
         const QString locked = folder + QStringLiteral("/LOCKED.wav");
-        QVERIFY(writeAll(locked, wav(payload(100))));
+        QVERIFY(writeAll(locked, wavFile(payload(100))));
         QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
         // A child that is not root must be able to reach the folder.
         QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));

@@ -1,10 +1,10 @@
 // Parameter editing through the MSP editor window: a click on a field, the pop-up
 // driven with real mouse events, then the bytes of the saved file.
-#include "helper_form1.h"
+#include "helper_editor.h"
 #include "msp/msprecord.h"
-#include "msp_editor/form1.h"
-#include "msp_editor/frmslider.h"
-#include "msp_editor/shared.h"
+#include "msp_editor/mspeditorwindow.h"
+#include "msp_editor/valueslider.h"
+#include "msp_editor/editorstate.h"
 #include "ui/scriptedplatform.h"
 
 #include "testsupport.h"
@@ -33,18 +33,18 @@ constexpr int kSlot = 2; // the selected sample
 // the slider to that end and clicks the value, "key X Y" presses the key picker's
 // keyboard at X, Y twips, "Escape" presses Escape; then it is closed if still open.
 // Returns what the pop-up showed on opening: the slider "<value> in <min>..<max>",
-// the key picker "note <NoteValue>"; empty when none opened.
-QString clickField(Form1 &form, const QString &name, const QString &action = {}, QRect *geometry = nullptr)
+// the key picker "note <noteValue>"; empty when none opened.
+QString clickField(MspEditorWindow &form, const QString &name, const QString &action = {}, QRect *geometry = nullptr)
 {
     QString seen;
     QTimer::singleShot(0, &form, [&] {
         QWidget *popup = QApplication::activeModalWidget();
         if (!popup)
             return;
-        if (auto *slider = qobject_cast<FrmSlider *>(popup))
-            seen = u"%1 in %2..%3"_s.arg(shown(*popup, u"Text1"_s)).arg(slider->MinValue).arg(slider->MaxValue);
+        if (auto *slider = qobject_cast<ValueSlider *>(popup))
+            seen = u"%1 in %2..%3"_s.arg(shown(*popup, u"Text1"_s)).arg(slider->minimum).arg(slider->maximum);
         else
-            seen = u"note %1"_s.arg(NoteValue);
+            seen = u"note %1"_s.arg(noteValue);
         if (geometry)
             *geometry = popup->geometry();
         auto *canvas = popup->findChild<QWidget *>(u"Picture2"_s); // the slider's track or the keyboard
@@ -78,18 +78,18 @@ class TestParameterEditor : public QObject {
     QTemporaryDir m_dir;
 
     // Shows a document with slot `select` selected (0: none), unmodified.
-    static msp::MspRecord open(Form1 &form, const QStringList &names, const Bytes &bytes = {}, int select = kSlot)
+    static msp::MspRecord open(MspEditorWindow &form, const QStringList &names, const Bytes &bytes = {}, int select = kSlot)
     {
         const msp::MspRecord record = documentWith(names, bytes);
         showRecord(form, record);
         form.selectSlot(select);
         form.show();
-        MspModified = false;
+        mspModified = false;
         return record;
     }
 
     // Saves through the window's Save; the file's bytes.
-    QByteArray saved(Form1 &form)
+    QByteArray saved(MspEditorWindow &form)
     {
         form.CurrentMspPath = m_dir.filePath(u"EDIT.MSP"_s);
         ui::ScriptedPlatform platform;
@@ -150,7 +150,7 @@ private Q_SLOTS:
         QFETCH(QString, seen);
         QFETCH(int, after);
         QFETCH(QString, shownAfter);
-        Form1 form;
+        MspEditorWindow form;
         const msp::MspRecord record = open(form, split("S1|S2|S3"), {{msp::kEffectOffset, 9}, {offset, quint8(before)}});
         QCOMPARE(clickField(form, field, action), seen);
         if (action == u"double-click") { // the click's second half: no second toggle
@@ -167,7 +167,7 @@ private Q_SLOTS:
         }
         QCOMPARE(shown(form, field), shownAfter);
         QCOMPARE(form.selectedSlot(), kSlot);
-        QCOMPARE(MspModified, action != u"Escape");
+        QCOMPARE(mspModified, action != u"Escape");
         QByteArray expected = record.bytes();
         expected[offset] = char(after);
         QCOMPARE(saved(form), expected);
@@ -182,14 +182,14 @@ private Q_SLOTS:
     // Opening a chooser marks the current entry (entry 0 when none fits) and stores nothing.
     void openingAChooserStoresNothing()
     {
-        Form1 form;
+        MspEditorWindow form;
         const msp::MspRecord record = open(form, split("S1"), {{msp::kEffectOffset, 12}, {msp::kOctaveOffset, 1}});
         clickField(form, u"Label33"_s);
         clickField(form, u"Text23"_s);
         QCOMPARE(form.findChild<QListWidget *>(u"List2"_s)->currentItem()->text(), u"      +1"_s);
         QCOMPARE(form.findChild<QListWidget *>(u"List3"_s)->currentRow(), 0);
         QVERIFY(form.findChild<QWidget *>(u"List2"_s)->isVisible() && form.findChild<QWidget *>(u"List3"_s)->isVisible());
-        QVERIFY(!MspModified);
+        QVERIFY(!mspModified);
         QCOMPARE(saved(form), record.bytes());
     }
 
@@ -200,12 +200,12 @@ private Q_SLOTS:
         const QStringList global = split("Text21|Text23|Text24|Label33|Text37");
         for (int samples : {0, 2}) {
             for (const QString &field : global + split("Text15|Text17|Text18|Text33|Text26")) {
-                Form1 form;
+                MspEditorWindow form;
                 const msp::MspRecord record = open(form, split("S1|S2").mid(0, samples), {}, 0);
                 const bool popup = !clickField(form, field).isEmpty();
                 const bool list = form.findChild<QWidget *>(u"List2"_s)->isVisible() || form.findChild<QWidget *>(u"List3"_s)->isVisible();
                 const bool works = samples > 0 && global.contains(field);
-                QVERIFY2((popup || list || MspModified) == works, qPrintable(u"%1, %2 samples"_s.arg(field).arg(samples)));
+                QVERIFY2((popup || list || mspModified) == works, qPrintable(u"%1, %2 samples"_s.arg(field).arg(samples)));
                 if (!works)
                     QCOMPARE(saved(form), record.bytes());
             }
@@ -215,7 +215,7 @@ private Q_SLOTS:
     // Near the screen's bottom right corner the pop-ups still open wholly on the screen.
     void popupsStayOnTheScreen()
     {
-        Form1 form;
+        MspEditorWindow form;
         open(form, split("S1|S2|S3"));
         QWidget *field = form.findChild<QWidget *>(u"Text35"_s);
         const QRect screen = field->screen()->availableGeometry();

@@ -1,5 +1,5 @@
-#include "../msp/helper_wav.h"
-#include "msp/wavtools.h"
+#include "../wav/helper_wav.h"
+#include "wav/wavtools.h"
 #include "msp_editor/wavcanvas.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/platform.h"
@@ -16,7 +16,7 @@
 
 using namespace tamo;
 using namespace tamo::msp_editor;
-using namespace tamo::test::wav;
+using namespace tamo::test::wavgen;
 using test::filesIn;
 using test::readAll;
 using test::writeAll;
@@ -37,7 +37,7 @@ class TestWavPanel : public QObject {
     {
         QVERIFY(writeAll(wavPath(), file));
         m_path = wavPath();
-        m_panel->ShowWavInfo();
+        m_panel->showWavInfo();
     }
 
 private Q_SLOTS:
@@ -65,13 +65,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("before"); // Label50|Text38
         QTest::addColumn<QString>("after");  // Label18|Text14
         const QByteArray list = chunk("LIST", QByteArray("INFOICMT\6\0\0\0hi\0you", 18));
-        QTest::newRow("canonical") << wav(payload(100)) << u"0|"_qs << u"0|"_qs;
-        QTest::newRow("LIST of 26") << wav(payload(100), {}, list) << u"26|LIST\x12°°°INFOICMT\x06°°°hi°you"_qs
+        QTest::newRow("canonical") << wavFile(payload(100)) << u"0|"_qs << u"0|"_qs;
+        QTest::newRow("LIST of 26") << wavFile(payload(100), {}, list) << u"26|LIST\x12°°°INFOICMT\x06°°°hi°you"_qs
                                     << u"0|"_qs;
-        QTest::newRow("zeros and s") << wav(payload(8), QByteArray("\0s\0", 3)) << u"0|"_qs << u"3|°s°"_qs;
-        QTest::newRow("no data") << wav(payload(8)).replace(36, 4, "DATA") << u"|"_qs << u"|"_qs;
-        QTest::newRow("long trailer") << wav(payload(8), QByteArray(300000, 'x')) << u"0|"_qs
-                                      << u"300000|"_qs + QString(msp::kWavTextLimit, u'x');
+        QTest::newRow("zeros and s") << wavFile(payload(8), QByteArray("\0s\0", 3)) << u"0|"_qs << u"3|°s°"_qs;
+        QTest::newRow("no data") << wavFile(payload(8)).replace(36, 4, "DATA") << u"|"_qs << u"|"_qs;
+        QTest::newRow("long trailer") << wavFile(payload(8), QByteArray(300000, 'x')) << u"0|"_qs
+                                      << u"300000|"_qs + QString(wav::kWavTextLimit, u'x');
     }
 
     void showInfo()
@@ -90,14 +90,14 @@ private Q_SLOTS:
         QCOMPARE(note->isVisible() && !note->text().isEmpty(), file.size() > 300000);
         QVERIFY(note->text().isEmpty() || note->text().contains(QStringLiteral("300000")));
 
-        m_panel->ClearWavInfo();
+        m_panel->clearWavInfo();
         QVERIFY(text(8)->text().isEmpty() && text(14)->text().isEmpty() && text(38)->text().isEmpty());
         QVERIFY(label(16)->text().isEmpty() && label(50)->text().isEmpty());
     }
 
     void readout()
     {
-        show(wav(payload(8), QByteArray("\0s\xe9", 3)));
+        show(wavFile(payload(8), QByteArray("\0s\xe9", 3)));
         QLineEdit *box = text(14);
         using Case = std::pair<int, QString>;
         for (const auto &[caret, caption] : {Case{0, u"Dec : 0"_qs}, Case{1, u"Dec : 115"_qs},
@@ -120,13 +120,13 @@ private Q_SLOTS:
         // Unedited: byte for byte, trailer bytes 0 and 176 (both shown as "°") included.
         const QByteArray trailer = payload(256);
         QVERIFY(trailer.contains('\0') && trailer.contains('\xb0'));
-        QTest::newRow("LIST, trailer") << wav(payload(10), trailer, chunk("LIST", "INFOabcdef")) << 0 << QString()
+        QTest::newRow("LIST, trailer") << wavFile(payload(10), trailer, chunk("LIST", "INFOabcdef")) << 0 << QString()
                                        << QString();
-        QTest::newRow("long trailer") << wav(payload(10), QByteArray(100000, '\0')) << 0 << QString() << QString();
-        QTest::newRow("no data") << wav(payload(10)).replace(36, 4, "DATA") << 0 << QString() << QString();
+        QTest::newRow("long trailer") << wavFile(payload(10), QByteArray(100000, '\0')) << 0 << QString() << QString();
+        QTest::newRow("no data") << wavFile(payload(10)).replace(36, 4, "DATA") << 0 << QString() << QString();
         // Not a whole number, or too wide: a message naming the field, nothing written.
-        QTest::newRow("not a number") << wav(payload(10)) << 5 << u"sixteen"_qs << u"Pcm=16"_qs;
-        QTest::newRow("too wide") << wav(payload(10)) << 6 << u"70000"_qs << u"1=non compressé"_qs;
+        QTest::newRow("not a number") << wavFile(payload(10)) << 5 << u"sixteen"_qs << u"Pcm=16"_qs;
+        QTest::newRow("too wide") << wavFile(payload(10)) << 6 << u"70000"_qs << u"1=non compressé"_qs;
     }
 
     void writeBack()
@@ -148,21 +148,21 @@ private Q_SLOTS:
 
     void drawing()
     {
-        show(wav({})); // S = 0: the reference lines and the centre line only
-        m_panel->DrawWaveform();
+        show(wavFile({})); // S = 0: the reference lines and the centre line only
+        m_panel->drawWaveform();
         const QImage linesOnly = canvas()->grab().toImage();
         const int x = linesOnly.width() / 2, h = linesOnly.height();
         QVERIFY(canvas()->plot().points.isEmpty());
         QCOMPARE(linesOnly.pixelColor(x, h / 4), WaveCanvas::kReference);
         QCOMPARE(linesOnly.pixelColor(x, h / 2), QColor(Qt::black));
 
-        show(wav(payload(10000)));
-        m_panel->DrawWaveform();
+        show(wavFile(payload(10000)));
+        m_panel->drawWaveform();
         QVERIFY(canvas()->grab().toImage() != linesOnly);
         text(13)->setText(QStringLiteral("1000")); // the size typed in Text13 limits the drawing
-        m_panel->DrawWaveform();
+        m_panel->drawWaveform();
         QVERIFY(canvas()->plot().points.last().x() < canvas()->width() * 15 * 1000.0 / 10000 + 1);
-        m_panel->ClearWavInfo(); // not even the reference lines
+        m_panel->clearWavInfo(); // not even the reference lines
         QVERIFY(!canvas()->plot().drawn);
         QVERIFY(canvas()->grab().toImage().pixelColor(x, h / 4) != WaveCanvas::kReference);
     }
@@ -172,8 +172,8 @@ private Q_SLOTS:
         auto *zoom = m_form->findChild<QScrollBar *>(QStringLiteral("HScroll1"));
         auto *pan = m_form->findChild<QScrollBar *>(QStringLiteral("HScroll2"));
         const QWidget *viewport = m_form->findChild<QWidget *>(QStringLiteral("Picture1"));
-        show(wav(payload(2000000)));
-        m_panel->DrawWaveform();
+        show(wavFile(payload(2000000)));
+        m_panel->drawWaveform();
         const qsizetype pointsAtZoom0 = canvas()->plot().points.size();
         zoom->setValue(zoom->maximum());
         QCOMPARE(canvas()->width(), 20 * viewport->width());
@@ -189,9 +189,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("44 bytes") << wav({}) << u"Bad file size"_qs;
-        QTest::newRow("no data") << wav(payload(20)).replace(36, 4, "DATA") << u"Data not found"_qs;
-        QTest::newRow("size past end") << wav(payload(20)).replace(40, 4, le32(21)) << u"Wrong Data Size"_qs;
+        QTest::newRow("44 bytes") << wavFile({}) << u"Bad file size"_qs;
+        QTest::newRow("no data") << wavFile(payload(20)).replace(36, 4, "DATA") << u"Data not found"_qs;
+        QTest::newRow("size past end") << wavFile(payload(20)).replace(40, 4, le32(21)) << u"Wrong Data Size"_qs;
     }
 
     void cleanUp()
@@ -213,11 +213,11 @@ private Q_SLOTS:
         const QDir folder(QDir(m_home.path()).filePath(QStringLiteral("Documents/TAMO")));
         m_path = wavPath();
         click("Command1"); // "creer bruit": never over the selected sample
-        QCOMPARE(readAll(folder.filePath(QStringLiteral("bruit.wav"))), msp::noiseWav());
+        QCOMPARE(readAll(folder.filePath(QStringLiteral("bruit.wav"))), wav::noiseWav());
         QCOMPARE(m_path, wavPath());
         click("Command3"); // "Ecrire une entete": a missing test file gets the header, and is selected
         QCOMPARE(m_path, folder.filePath(QStringLiteral("GRANDP00.wav")));
-        QCOMPARE(readAll(m_path), msp::testHeader(0));
+        QCOMPARE(readAll(m_path), wav::testHeader(0));
 
         // "Command8", in the program's folder: without its input both files end up empty.
         const QDir program(ui::programFolder());

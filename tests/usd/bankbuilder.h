@@ -22,7 +22,7 @@ inline QByteArray bankEntry(QByteArrayView name, qsizetype size, int seed)
 // Stores the right checksum of image in its bytes 5 and 6.
 inline void fixChecksum(QByteArray &image)
 {
-    const usd::Checksum sum = usd::HeaderChecksum(QByteArrayView(image).sliced(7));
+    const bank::Checksum sum = bank::HeaderChecksum(QByteArrayView(image).sliced(7));
     image[5] = char(sum.high);
     image[6] = char(sum.low);
 }

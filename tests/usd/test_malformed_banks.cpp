@@ -13,9 +13,9 @@
 
 using namespace tamo;
 using namespace tamo::test;
-using usd::ReadOutcome;
+using bank::ReadOutcome;
 
-Q_DECLARE_METATYPE(tamo::usd::ReadOutcome)
+Q_DECLARE_METATYPE(tamo::bank::ReadOutcome)
 
 namespace {
 

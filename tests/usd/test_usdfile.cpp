@@ -6,6 +6,7 @@
 
 using namespace tamo;
 using namespace tamo::usd;
+using namespace tamo::bank;
 using namespace Qt::StringLiterals;
 
 // Malformed banks and their messages: test_malformed_banks.
@@ -70,8 +71,8 @@ private Q_SLOTS:
     // Names are shown as Windows-1252; a zero byte shows as a space.
     void displayName()
     {
-        QCOMPARE(usd::displayName(QByteArray("Pop\0\0", 5)), u"Pop  "_s);
-        QCOMPARE(usd::displayName("\x80\x93\xE9\x9F"), u"\u20AC\u201C\u00E9\u0178"_s);
+        QCOMPARE(bank::displayName(QByteArray("Pop\0\0", 5)), u"Pop  "_s);
+        QCOMPARE(bank::displayName("\x80\x93\xE9\x9F"), u"\u20AC\u201C\u00E9\u0178"_s);
     }
 };
 

@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 // 112 items of note, level, pan and group.
 static QByteArray entry(QByteArrayView name, qsizetype size, int v)
 {
-    QByteArray bytes = name.toByteArray().leftJustified(usd::kNameSize, ' ', true);
+    QByteArray bytes = name.toByteArray().leftJustified(bank::kNameSize, ' ', true);
     for (int item = 0; size == usd::kUsdEntrySize && item < 112; ++item)
         bytes.append(char(27 + item % 61)).append(char(64 + (item * 7 + v * 13) % 64)).append(char((item * 5 + v * 3) % 128)).append(char((item / 8 + v) % 16));
     for (qsizetype i = bytes.size(); i < size; ++i)
@@ -25,7 +25,7 @@ static QByteArray entry(QByteArrayView name, qsizetype size, int v)
 }
 
 // Kits, or voices, the tag and tagged entries.
-static QByteArray bank(bool kits, const QList<QByteArray> &names, const QList<QByteArray> &tagged, int variant)
+static QByteArray bankImage(bool kits, const QList<QByteArray> &names, const QList<QByteArray> &tagged, int variant)
 {
     QList<QByteArray> parts;
     for (const QByteArray &name : names)
@@ -45,10 +45,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("KITS1") << u"KITS1.USD"_s << bank(true, {"Studio Kit", "Brush Kit", "Dance Kit", "Latin Kit"}, {}, 1);
-        QTest::newRow("KITS2") << u"KITS2.USD"_s << bank(true, {"Rock Kit", "Jazz Kit", "Orchestra", "Electro Kit", "Room Kit"}, {}, 11);
-        QTest::newRow("VOICES1") << u"VOICES1.USV"_s << bank(false, {"Warm Pad", "Soft Piano", "Nylon Gtr"}, {"Split A", "Split B"}, 1);
-        QTest::newRow("VOICES2") << u"VOICES2.USV"_s << bank(false, {"Brass Sect", "Strings", "Organ Full", "Synth Lead"}, {"Layer 1", "Layer 2", "Layer 3"}, 21);
+        QTest::newRow("KITS1") << u"KITS1.USD"_s << bankImage(true, {"Studio Kit", "Brush Kit", "Dance Kit", "Latin Kit"}, {}, 1);
+        QTest::newRow("KITS2") << u"KITS2.USD"_s << bankImage(true, {"Rock Kit", "Jazz Kit", "Orchestra", "Electro Kit", "Room Kit"}, {}, 11);
+        QTest::newRow("VOICES1") << u"VOICES1.USV"_s << bankImage(false, {"Warm Pad", "Soft Piano", "Nylon Gtr"}, {"Split A", "Split B"}, 1);
+        QTest::newRow("VOICES2") << u"VOICES2.USV"_s << bankImage(false, {"Brass Sect", "Strings", "Organ Full", "Synth Lead"}, {"Layer 1", "Layer 2", "Layer 3"}, 21);
     }
     void examples()
     {
@@ -59,7 +59,7 @@ private Q_SLOTS:
             QVERIFY(tamo::saveFileAtomically(path, bytes).ok);
         QCOMPARE(test::readAll(path), bytes);
         const bool kit = name.endsWith(u".USD");
-        QCOMPARE(kit ? usd::OpenUSDFile(path).outcome : usv::OpenUSVFile(path).outcome, usd::ReadOutcome::Loaded);
+        QCOMPARE(kit ? usd::OpenUSDFile(path).outcome : usv::OpenUSVFile(path).outcome, bank::ReadOutcome::Loaded);
         QCOMPARE(kit ? usd::OpenUSDFile(path).messages : usv::OpenUSVFile(path).messages, QStringList());
     }
 };

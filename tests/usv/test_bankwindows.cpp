@@ -1,11 +1,11 @@
-// The two bank transfer windows, Form3 (drum kits) and FormUSV (user voices), driven
+// The two bank transfer windows, DrumKitWindow (drum kits) and UserVoiceWindow (user voices), driven
 // through their controls and the scripted platform. Failed saves: test_failed_saves.
 
 #include "../usd/bankbuilder.h"
 #include "testsupport.h"
 #include "ui/scriptedplatform.h"
-#include "usd/form3.h"
-#include "usv/formusv.h"
+#include "usd/drumkitwindow.h"
+#include "usv/uservoicewindow.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -21,7 +21,7 @@ namespace {
 const QString kInfo = u"INFO : The file presents a bad CheckSum header. We will try to load it..."_s;
 
 // Kits named P1, P2...; or voices named P1..., the tag, and tagged entries PT1...
-QByteArray bank(bool usd, QByteArray prefix, int entries, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
+QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
 {
     QList<QByteArray> parts;
     for (int i = 1; i <= entries; ++i)
@@ -44,7 +44,7 @@ qsizetype sizeOf(bool usd, int n) { return usd ? 460 : n <= 2 ? 48 : 32; }
 // A window of either kind, seen through its controls and its documents.
 struct Window {
     bool usd;
-    std::unique_ptr<QWidget> form = usd ? std::unique_ptr<QWidget>(new usd::Form3) : std::make_unique<usv::FormUSV>();
+    std::unique_ptr<QWidget> form = usd ? std::unique_ptr<QWidget>(new usd::DrumKitWindow) : std::make_unique<usv::UserVoiceWindow>();
 
     QListWidget *list(int n) const { return form->findChild<QListWidget *>(u"List%1"_s.arg(n)); }
     QString label(int side) const { return form->findChild<QLabel *>(side == 1 ? u"Label2"_s : u"Label3"_s)->text(); }
@@ -61,15 +61,15 @@ struct Window {
         return items.isEmpty() ? -1 : items.size() > 1 ? -2 : list(n)->row(items.first());
     }
     // The side's file, and its document as it would be written.
-    QString path(int side) const { return usd ? form3()->kitPath(side) : formUsv()->usvPath(side); }
+    QString path(int side) const { return usd ? drumKits()->kitPath(side) : formUsv()->usvPath(side); }
     QByteArray image(int side) const
     {
         if (usd)
-            return form3()->kit(side) ? usd::usdBytes(*form3()->kit(side)) : QByteArray();
+            return drumKits()->kit(side) ? usd::usdBytes(*drumKits()->kit(side)) : QByteArray();
         return formUsv()->usv(side) ? usv::usvBytes(*formUsv()->usv(side)) : QByteArray();
     }
-    usd::Form3 *form3() const { return static_cast<usd::Form3 *>(form.get()); }
-    usv::FormUSV *formUsv() const { return static_cast<usv::FormUSV *>(form.get()); }
+    usd::DrumKitWindow *drumKits() const { return static_cast<usd::DrumKitWindow *>(form.get()); }
+    usv::UserVoiceWindow *formUsv() const { return static_cast<usv::UserVoiceWindow *>(form.get()); }
 };
 
 } // namespace
@@ -88,8 +88,8 @@ class TestBankWindows : public QObject {
     {
         m_left = m_dir.filePath(usd ? u"Rock.usd"_s : u"Rock.usv"_s);
         m_right = m_dir.filePath(usd ? u"Jazz.USD"_s : u"Jazz.USV"_s);
-        m_leftImage = bank(usd, "L", 3, usd ? 0 : 2);
-        m_rightImage = bank(usd, "R", usd ? 6 : 4, usd ? 0 : 5, QByteArray("KORG1\0\x7F", 7), false);
+        m_leftImage = bankImage(usd, "L", 3, usd ? 0 : 2);
+        m_rightImage = bankImage(usd, "R", usd ? 6 : 4, usd ? 0 : 5, QByteArray("KORG1\0\x7F", 7), false);
         Window w{usd};
         w.form->show();
         test::writeAll(m_left, m_leftImage);
@@ -154,12 +154,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // empty: no such file
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("not a kit bank") << true << QByteArray("RIFF....WAVE") << QStringList{u"This is not a valid Ketron SD1 Header (KUSD3) !"_s};
-        QTest::newRow("kits cut short") << true << bank(true, "X", 2, 0).chopped(1) << QStringList{kInfo, u"Bad Kit Format !"_s};
+        QTest::newRow("kits cut short") << true << bankImage(true, "X", 2, 0).chopped(1) << QStringList{kInfo, u"Bad Kit Format !"_s};
         QTest::newRow("no kits") << true << test::bankImage("KUSD", 3, {}) << QStringList();
         QTest::newRow("no such kit bank") << true << QByteArray() << QStringList();
-        QTest::newRow("kits as voices") << false << bank(true, "X", 1, 0) << QStringList{u"This is not a valid Ketron SD1 Header (KUSV0) !"_s};
-        QTest::newRow("voices cut short") << false << test::withTail(bank(false, "X", 2, 0, ""), "xyz") << QStringList{u"Bad USV Format !"_s};
-        QTest::newRow("no tag") << false << bank(false, "X", 2, 0, "") << QStringList();
+        QTest::newRow("kits as voices") << false << bankImage(true, "X", 1, 0) << QStringList{u"This is not a valid Ketron SD1 Header (KUSV0) !"_s};
+        QTest::newRow("voices cut short") << false << test::withTail(bankImage(false, "X", 2, 0, ""), "xyz") << QStringList{u"Bad USV Format !"_s};
+        QTest::newRow("no tag") << false << bankImage(false, "X", 2, 0, "") << QStringList();
     }
     // A refused or unreadable file leaves the side with its bank, edits, label and
     // file, which the next save writes. Both sides share one dialog, which offers the
@@ -216,7 +216,7 @@ private Q_SLOTS:
         test::fixChecksum(expected);
         QVERIFY(test::readAll(m_right) == expected && platform.messages().isEmpty());
         // Read back: the checksum and the tag as in the file.
-        QVERIFY(usd ? w.form3()->kit(2)->CheckLow == quint8(expected[6]) : w.formUsv()->usv(2)->SectionTag == "KORG1  ");
+        QVERIFY(usd ? w.drumKits()->kit(2)->CheckLow == quint8(expected[6]) : w.formUsv()->usv(2)->SectionTag == "KORG1  ");
         QVERIFY(w.selected(2) == -1 && (usd || w.selected(4) == -1) && w.selected(1) == 1);
         QCOMPARE(w.list(2)->item(0)->text(), u"L2          "_s);
     }

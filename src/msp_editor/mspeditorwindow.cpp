@@ -1,0 +1,605 @@
+#include "msp_editor/mspeditorwindow.h"
+
+#include "msp/mspfile.h"
+#include "msp/valueformats.h"
+#include "msp_editor/parametereditor.h"
+#include "msp_editor/editorstate.h"
+#include "msp_editor/wavpanel.h"
+#include "ui/fonts.h"
+#include "ui/platform.h"
+#include "ui/twips.h"
+#include "util/paths.h"
+#include "util/shortname.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
+namespace tamo::msp_editor {
+
+using msp::GlobalField;
+using msp::SampleField;
+
+namespace {
+
+const QColor kLightBlue(192, 192, 255);
+const QColor kNavy(0, 0, 128);
+
+constexpr int kFirstField = 15;
+constexpr int kLastField = 37;
+constexpr int kFieldWidth = 1455;
+constexpr int kFieldHeight = 375;
+constexpr int kCaptionHeight = 270;
+constexpr int kCaptionAbove = 240;
+constexpr int kLeftColumn = 2040;
+constexpr int kRightColumn = 3600;
+
+// Every parameter field: its number, the caption above it, its place in twips.
+struct FieldPlace {
+    int number;
+    const char16_t *caption;
+    int left;
+    int top;
+};
+
+constexpr FieldPlace kFieldPlaces[] = {
+    {22, u"LEVEL", kLeftColumn, 2160},      {21, u"REVERB", kRightColumn, 2160},
+    {23, u"OCTAVE", kLeftColumn, 2760},     {37, u"FINE TUNE", kRightColumn, 2760},
+    {25, u"OVERDRIVE", kLeftColumn, 4320},  {26, u"DELAY", kRightColumn, 4320},
+    {27, u"CHORUS", kLeftColumn, 4920},     {24, u"ROTOR", kRightColumn, 4920},
+    {15, u"START", kLeftColumn, 6120},      {18, u"PITCH", kRightColumn, 6120},
+    {16, u"END", kLeftColumn, 6720},        {19, u"KEY", kRightColumn, 6720},
+    {17, u"VOLUME", kLeftColumn, 7320},     {20, u"FINE", kRightColumn, 7320},
+    {28, u"ATTACK", kLeftColumn, 7920},     {32, u"CUT OFF", kRightColumn, 7920},
+    {29, u"DECAY", kLeftColumn, 8520},      {33, u"DCA OFFS", kRightColumn, 8520},
+    {30, u"SUSTAIN", kLeftColumn, 9120},    {34, u"DCA SLOP", kRightColumn, 9120},
+    {31, u"RELEASE", kLeftColumn, 9720},    {36, u"DCF OFFS", kRightColumn, 9720},
+    {35, u"DCF SLOP", kRightColumn, 10320},
+};
+static_assert(std::size(kFieldPlaces) == kLastField - kFirstField + 1);
+
+// The effect amount fields Text25..Text27 have the named captions Label30..Label32.
+constexpr int kFirstAmountField = 25;
+constexpr int kFirstAmountLabel = 30;
+
+QFont tahoma(double points, bool underline = false)
+{
+    return ui::designFont(QStringLiteral("Tahoma"), points, true, underline);
+}
+
+// Sample names are bytes of the Windows code page.
+QString nameText(const QByteArray &bytes)
+{
+    QStringDecoder decoder("windows-1252");
+    if (!decoder.isValid())
+        return QString::fromLatin1(bytes);
+    return decoder.decode(bytes);
+}
+
+QByteArray nameBytes(const QString &text)
+{
+    QStringEncoder encoder("windows-1252");
+    QByteArray bytes;
+    for (const QChar c : text) {
+        char byte = '_'; // for what the code page cannot hold
+        if (!encoder.isValid()) {
+            if (c.unicode() < 256)
+                byte = char(c.unicode());
+        } else {
+            encoder.resetState();
+            const QByteArray one = encoder.encode(QString(c));
+            if (!encoder.hasError() && one.size() == 1)
+                byte = one.at(0);
+        }
+        bytes += byte;
+    }
+    return bytes;
+}
+
+// A list line without its end spaces (spaces only, as the names are padded with them).
+QString trimSpaces(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin) == u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1) == u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// List1 reports a released mouse button after the list has handled it, so the
+// selection made by the press is already in place.
+class SampleList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    std::function<void()> onMouseUp;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        QListWidget::mouseReleaseEvent(event);
+        if (onMouseUp)
+            onMouseUp();
+    }
+};
+
+ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
+{
+    ui::FileDialogRequest request;
+    request.mode = mode;
+    request.initialFolder = ui::programFolder();
+    request.title = mode == ui::FileDialogRequest::Mode::Open ? QStringLiteral("Open")
+                                                              : QStringLiteral("Save As");
+    request.filter = QStringLiteral("Ketron MultiSamPle Files (*.MSP)|*.MSP");
+    request.maxLength = 32000;
+    return request;
+}
+
+} // namespace
+
+MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("   MSP Editor for KETRON SD1"));
+    buildMenus();
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    m_client->setFixedSize(ui::twips(15240), ui::twips(10830));
+    QPalette palette = m_client->palette();
+    palette.setColor(QPalette::Window, kLightBlue);
+    m_client->setPalette(palette);
+    m_client->setAutoFillBackground(true);
+    m_client->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 8.25));
+    setCentralWidget(m_client);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Made first so that it lies under the editor's own controls wherever they meet.
+    m_wavPanel = new WavPanel(m_client, &CurrentWavPath);
+    buildControls();
+
+    // Window load: a new, untitled document. No prompt: nothing can be lost yet.
+    m_record = msp::MspRecord::newDocument();
+    RefreshMspView();
+    mspModified = false;
+
+    m_parameterEditor = std::make_unique<ParameterEditor>(*this);
+}
+
+MspEditorWindow::~MspEditorWindow()
+{
+    // The editor refers to the fields, which go with the window.
+    m_parameterEditor.reset();
+}
+
+void MspEditorWindow::buildMenus()
+{
+    const auto addMenu = [this](const QString &name, const QString &caption) {
+        QMenu *menu = menuBar()->addMenu(caption);
+        menu->setObjectName(name);
+        return menu;
+    };
+    const auto addItem = [this](QMenu *menu, const QString &name, const QString &caption,
+                                void (MspEditorWindow::*command)()) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, command);
+    };
+    QMenu *file = addMenu(QStringLiteral("MnuFichier"), QStringLiteral("&File"));
+    addItem(file, QStringLiteral("MnuNew"), QStringLiteral("&New"), &MspEditorWindow::newDocument);
+    addItem(file, QStringLiteral("MnuOuvrir"), QStringLiteral("&Open"), &MspEditorWindow::openDocument);
+    addItem(file, QStringLiteral("MnuSave"), QStringLiteral("&Save"), &MspEditorWindow::saveDocument);
+    addItem(file, QStringLiteral("MnuSaveAs"), QStringLiteral("Save &As..."), &MspEditorWindow::saveDocumentAs);
+    addItem(file, QStringLiteral("MnuEnd"), QStringLiteral("&Quit"), &MspEditorWindow::quit);
+    QMenu *help = addMenu(QStringLiteral("MnuHelp"), QStringLiteral("&?"));
+    addItem(help, QStringLiteral("MnuAbout"), QStringLiteral("A&bout"), &MspEditorWindow::showAbout);
+}
+
+void MspEditorWindow::buildControls()
+{
+    const auto label = [this](const QString &name, const QString &caption) {
+        auto *l = new QLabel(caption, m_client);
+        l->setObjectName(name);
+        return l;
+    };
+
+    m_sampleCountLabel = label(QStringLiteral("Label25"), QStringLiteral("0 SAMPLES"));
+    ui::place(m_sampleCountLabel, 120, 0, 1575, 270);
+
+    auto *list = new SampleList(m_client);
+    list->setObjectName(QStringLiteral("List1"));
+    list->setAccessibleName(QStringLiteral("Samples"));
+    list->setFont(ui::designFont(QStringLiteral("Verdana"), 8.25));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSortingEnabled(false);
+    list->onMouseUp = [this] { openSelectedWav(); };
+    ui::place(list, 120, 240, 1575, 10590);
+    connect(list, &QListWidget::itemSelectionChanged, this, &MspEditorWindow::showSelectedSample);
+    m_sampleList = list;
+
+    m_addButton = new QPushButton(QStringLiteral("Add Wav Sample"), m_client);
+    m_addButton->setObjectName(QStringLiteral("Command9"));
+    ui::place(m_addButton, 1920, 240, 2055, 375);
+    connect(m_addButton, &QPushButton::clicked, this, &MspEditorWindow::addSamples);
+
+    m_removeButton = new QPushButton(QStringLiteral("Remove Selected Sample"), m_client);
+    m_removeButton->setObjectName(QStringLiteral("Command10"));
+    ui::place(m_removeButton, 1920, 720, 2055, 375);
+    connect(m_removeButton, &QPushButton::clicked, this, &MspEditorWindow::removeSelectedSample);
+
+    m_autoPlayBox = new QCheckBox(QStringLiteral("Auto Play"), m_client);
+    m_autoPlayBox->setObjectName(QStringLiteral("Check1"));
+    // Light blue like the window; buttons fill with their own role by default.
+    m_autoPlayBox->setBackgroundRole(QPalette::Window);
+    m_autoPlayBox->setAutoFillBackground(true);
+    ui::place(m_autoPlayBox, 1920, 1200, 1695, 255);
+
+    QLabel *heading = label(QStringLiteral("Label46"), QStringLiteral("Global MSP settings"));
+    heading->setFont(tahoma(12, true));
+    heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
+    ui::place(heading, 1920, 1560, 3135, 285);
+    heading = label(QStringLiteral("Label45"), QStringLiteral("Sample settings"));
+    heading->setFont(tahoma(12, true));
+    heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
+    ui::place(heading, 1920, 5520, 3135, 285);
+
+    for (const FieldPlace &place : kFieldPlaces) {
+        const QString caption = QString::fromUtf16(place.caption);
+        const bool amount = place.number >= kFirstAmountField && place.number < kFirstAmountField + 3;
+        const QString labelName =
+            amount ? QStringLiteral("Label%1").arg(place.number - kFirstAmountField + kFirstAmountLabel)
+                   : QStringLiteral("CaptionText%1").arg(place.number);
+        QLabel *captionLabel = label(labelName, caption);
+        ui::place(captionLabel, place.left, place.top - kCaptionAbove, kFieldWidth, kCaptionHeight);
+        if (amount)
+            m_amountLabels[std::size_t(place.number - kFirstAmountField)] = captionLabel;
+
+        auto *edit = new QLineEdit(m_client);
+        edit->setObjectName(QStringLiteral("Text%1").arg(place.number));
+        edit->setAccessibleName(caption);
+        edit->setReadOnly(true);
+        edit->setFont(tahoma(12));
+        ui::place(edit, place.left, place.top, kFieldWidth, kFieldHeight);
+        m_fields[std::size_t(place.number - kFirstField)] = edit;
+    }
+
+    QLabel *effects = label(QStringLiteral("CaptionLabel33"), QStringLiteral("EFFECTS"));
+    ui::place(effects, 1920, 3240, 1455, kCaptionHeight);
+    m_effectLabel = label(QStringLiteral("Label33"), QString());
+    m_effectLabel->setAccessibleName(QStringLiteral("EFFECTS"));
+    m_effectLabel->setFont(tahoma(11.25));
+    m_effectLabel->setAlignment(Qt::AlignCenter);
+    m_effectLabel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    ui::place(m_effectLabel, 2040, 3600, 3015, 375);
+}
+
+QLineEdit *MspEditorWindow::field(ParameterField which) const
+{
+    return m_fields.at(std::size_t(int(which) - kFirstField));
+}
+
+void MspEditorWindow::RefreshMspView()
+{
+    m_sampleList->clear();
+    for (QLineEdit *edit : m_fields)
+        edit->clear();
+    m_sampleCountLabel->setText(QStringLiteral("0 SAMPLES"));
+
+    if (!m_record.isValid()) {
+        // Nothing of a foreign record is shown, the effect name included.
+        m_effectLabel->clear();
+        for (std::size_t i = 0; i < m_amountLabels.size(); ++i) {
+            field(ParameterField(kFirstAmountField + int(i)))->hide();
+            m_amountLabels[i]->hide();
+        }
+        ui::message(QStringLiteral("This is not a valid Ketron MSP file !"), ui::Buttons::Ok,
+                    ui::Icon::Exclamation, ui::kProgramTitle, this);
+        return;
+    }
+
+    m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(m_record.sampleCount()));
+
+    const auto number = [](int value) { return QString::number(value); };
+    field(ParameterField::Reverb)->setText(number(msp::HalfValue(m_record.global(GlobalField::Reverb))));
+    field(ParameterField::Level)->setText(number(msp::HalfValue(m_record.global(GlobalField::Level))));
+    field(ParameterField::Octave)->setText(msp::OctaveText(m_record.global(GlobalField::Octave)));
+    field(ParameterField::Rotor)->setText(msp::RotorText(m_record.global(GlobalField::Effect)));
+    field(ParameterField::Overdrive)->setText(number(msp::HalfValue(m_record.global(GlobalField::Overdrive))));
+    field(ParameterField::Delay)->setText(number(msp::HalfValue(m_record.global(GlobalField::Delay))));
+    field(ParameterField::Chorus)->setText(number(msp::HalfValue(m_record.global(GlobalField::Chorus))));
+
+    const msp::EffectView effect = msp::EffectName(m_record.global(GlobalField::Effect));
+    m_effectLabel->setText(effect.name);
+    for (std::size_t i = 0; i < effect.amount.size(); ++i) {
+        QLineEdit *amountField = field(ParameterField(kFirstAmountField + int(i)));
+        QLabel *amountLabel = m_amountLabels[i];
+        const msp::EffectView::Amount &amount = effect.amount[i];
+        if (amount.shown) {
+            amountLabel->setText(amount.caption);
+            amountField->setAccessibleName(amount.caption);
+        }
+        amountField->setVisible(amount.shown);
+        amountLabel->setVisible(amount.shown);
+    }
+    field(ParameterField::FineTune)->setText(number(msp::SignedOffset64(m_record.global(GlobalField::FineTune))));
+
+    // A foreign file may count more samples than there are slots: list the slots.
+    for (int slot = 1; slot <= m_record.usedSlotCount(); ++slot)
+        m_sampleList->addItem(nameText(m_record.sampleName(slot)));
+}
+
+void MspEditorWindow::showSelectedSample()
+{
+    const int k = selectedSlot();
+    if (k == 0)
+        return;
+    const auto value = [this, k](SampleField f) { return m_record.sample(f, k); };
+    const auto number = [](int v) { return QString::number(v); };
+    field(ParameterField::StartKey)->setText(msp::StartNoteName(value(SampleField::StartKey)));
+    field(ParameterField::EndKey)->setText(msp::NoteName(value(SampleField::EndKey)));
+    field(ParameterField::Volume)->setText(number(msp::PlainValue(value(SampleField::Volume))));
+    field(ParameterField::PitchMode)->setText(msp::PitchModeText(value(SampleField::PitchMode)));
+    field(ParameterField::Key)->setText(msp::NoteName(value(SampleField::Key)));
+    field(ParameterField::Fine)->setText(number(msp::FineValue(value(SampleField::Fine))));
+    field(ParameterField::Attack)->setText(number(msp::Reverse127(value(SampleField::Attack))));
+    field(ParameterField::Decay)->setText(number(msp::Reverse99(value(SampleField::Decay))));
+    field(ParameterField::Sustain)->setText(number(msp::PlainValue(value(SampleField::Sustain))));
+    field(ParameterField::Release)->setText(number(msp::Reverse96(value(SampleField::Release))));
+    field(ParameterField::CutOff)->setText(number(msp::PlainValue(value(SampleField::CutOff))));
+    field(ParameterField::DcaOffset)->setText(number(msp::HighNibble(value(SampleField::Dca))));
+    field(ParameterField::DcaSlope)->setText(number(msp::LowNibble(value(SampleField::Dca))));
+    field(ParameterField::DcfSlope)->setText(number(msp::LowNibble(value(SampleField::Dcf))));
+    field(ParameterField::DcfOffset)->setText(number(msp::HighNibble(value(SampleField::Dcf))));
+
+    const QString wav = wavFileFor(m_sampleList->item(k - 1)->text());
+    if (!wav.isEmpty())
+        CurrentWavPath = wav;
+}
+
+int MspEditorWindow::selectedSlot() const
+{
+    const QList<QListWidgetItem *> selected = m_sampleList->selectedItems();
+    return selected.isEmpty() ? 0 : m_sampleList->row(selected.first()) + 1;
+}
+
+void MspEditorWindow::selectSlot(int slot)
+{
+    {
+        const QSignalBlocker blocker(m_sampleList);
+        if (slot >= 1 && slot <= m_sampleList->count()) {
+            m_sampleList->setCurrentRow(slot - 1, QItemSelectionModel::ClearAndSelect);
+        } else {
+            m_sampleList->clearSelection();
+            m_sampleList->setCurrentRow(-1);
+        }
+    }
+    showSelectedSample();
+}
+
+QString MspEditorWindow::wavFileFor(const QString &line) const
+{
+    const QString base = trimSpaces(line);
+    // A name that cannot be a plain file name beside the MSP file finds nothing:
+    // no folder change through a foreign file's name, no cut at a NUL.
+    if (base.isEmpty() || base.contains(QChar(u'\0')) || base.contains(u'/')
+        || base.contains(u'\\') || base == u".." || base == u".")
+        return {};
+    const QString name = base + QStringLiteral(".wav");
+    const QString folderPart = util::pathNameExtract(CurrentMspPath);
+    const QString folder = folderPart.isEmpty() ? QDir::currentPath() : folderPart;
+
+    QString found = util::findFileCaseInsensitive(folder, name);
+    if (found.isEmpty())
+        found = util::longNameForShort(folder, name);
+    if (found.isEmpty() || !QFileInfo(QDir(folder).filePath(found)).isFile())
+        return {};
+    // With no folder the name stays relative to the current folder.
+    return folderPart + found;
+}
+
+void MspEditorWindow::openSelectedWav()
+{
+    if (selectedSlot() == 0)
+        return;
+    const QString wav = wavFileFor(m_sampleList->item(selectedSlot() - 1)->text());
+    if (wav.isEmpty())
+        return;
+    CurrentWavPath = wav;
+    m_wavPanel->showWavInfo();
+    m_wavPanel->drawWaveform();
+    Q_EMIT wavOpened(wav);
+    if (m_autoPlayBox->isChecked()) {
+        m_wavPanel->Play();
+        Q_EMIT wavPlayed(wav);
+    }
+}
+
+void MspEditorWindow::newDocument()
+{
+    askSaveModified();
+    m_record = msp::MspRecord::newDocument();
+    // A new document is untitled, so that Save cannot overwrite the file last opened.
+    CurrentMspPath.clear();
+    RefreshMspView();
+    mspModified = false;
+}
+
+void MspEditorWindow::openDocument()
+{
+    askSaveModified();
+    const ui::FileDialogResult answer = ui::fileDialog(mspDialog(ui::FileDialogRequest::Mode::Open), this);
+    if (answer.cancelled || answer.fileName.isEmpty())
+        return;
+    openMspFile(answer.fileName);
+}
+
+bool MspEditorWindow::openMspFile(const QString &path)
+{
+    msp::MspRecord loaded;
+    {
+        const ui::BusyPointer busy;
+        // An unreadable file leaves the document and its path as they were, so a
+        // later Save cannot write the old document over the file chosen here.
+        if (!msp::LoadMspFile(path, loaded, nullptr))
+            return false;
+    }
+    m_record = loaded;
+    CurrentMspPath = path;
+    RefreshMspView();
+    mspModified = false;
+    return true;
+}
+
+bool MspEditorWindow::saveTo(const QString &path)
+{
+    SaveResult result;
+    {
+        const ui::BusyPointer busy;
+        result = msp::SaveMspFile(path, m_record);
+    }
+    if (!result.ok) {
+        ui::message(QStringLiteral("The file %1 could not be saved:\r\n%2").arg(path, result.error),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
+        return false;
+    }
+    RefreshMspView();
+    mspModified = false;
+    return true;
+}
+
+void MspEditorWindow::saveDocument()
+{
+    if (CurrentMspPath.isEmpty()) {
+        saveDocumentAs();
+        return;
+    }
+    saveTo(CurrentMspPath);
+}
+
+void MspEditorWindow::saveDocumentAs()
+{
+    const ui::FileDialogResult answer = ui::fileDialog(mspDialog(ui::FileDialogRequest::Mode::Save), this);
+    if (answer.cancelled || answer.fileName.isEmpty())
+        return;
+    // The document takes the new name only once it is really there.
+    if (saveTo(answer.fileName))
+        CurrentMspPath = answer.fileName;
+}
+
+void MspEditorWindow::quit() { ui::quitProgram(); }
+
+void MspEditorWindow::showAbout()
+{
+    ui::message(QStringLiteral("MultiSamPles (MSP) Files Editor for Ketron SD1\r\n\r\n"
+                               "V1.04    Uncompleted Version !!!"),
+                ui::Buttons::Ok, ui::Icon::None, QStringLiteral("TAMO"), this);
+}
+
+void MspEditorWindow::askSaveModified()
+{
+    if (!mspModified)
+        return;
+    const ui::Answer answer =
+        ui::message(QStringLiteral("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
+                    ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("MSP Editor"), this);
+    if (answer == ui::Answer::Yes)
+        saveDocument();
+}
+
+void MspEditorWindow::closeEvent(QCloseEvent *event)
+{
+    // The window closes whatever the answer, also when a Save As was cancelled.
+    askSaveModified();
+    event->accept();
+}
+
+void MspEditorWindow::addSamples()
+{
+    ui::FileDialogRequest request;
+    request.mode = ui::FileDialogRequest::Mode::Open;
+    request.initialFolder = ui::programFolder();
+    request.title = QStringLiteral("Selectionner un ou plusieurs fichier(s) WAV");
+    request.multiSelect = true;
+    request.filter = QStringLiteral("Wav Files (*.WAV)|*.WAV");
+    request.maxLength = 32000;
+    const ui::FileDialogResult answer = ui::fileDialog(request, this);
+    if (answer.cancelled)
+        return;
+    {
+        const ui::BusyPointer busy;
+        if (!answer.fileName.isEmpty())
+            addWavFiles(pathsFromDialogAnswer(answer.fileName));
+    }
+    mspModified = true;
+}
+
+QStringList MspEditorWindow::pathsFromDialogAnswer(const QString &dialogAnswer)
+{
+    QStringList paths;
+    const qsizetype firstNul = dialogAnswer.indexOf(QChar(u'\0'));
+    if (firstNul < 0)
+        return {dialogAnswer};
+    QString folder = dialogAnswer.left(firstNul);
+    if (!folder.endsWith(QDir::separator()))
+        folder += QDir::separator();
+    const QStringList names = dialogAnswer.mid(firstNul + 1).split(QChar(u'\0'));
+    for (const QString &name : names) {
+        if (!name.isEmpty())
+            paths << folder + name;
+    }
+    return paths;
+}
+
+void MspEditorWindow::addWavFiles(const QStringList &longPaths)
+{
+    for (const QString &longPath : longPaths) {
+        if (m_record.sampleCount() >= msp::kMaxSamples) {
+            ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
+                        ui::Icon::Exclamation, ui::kProgramTitle, this);
+            break;
+        }
+        // The name is the short file name up to its first ".": taken from the file
+        // part, so that a dot in a folder name plays no part. A file with no short
+        // name (it does not exist) or no "." is skipped and takes no slot.
+        const QString fileName = util::fileNameExtract(util::ShortFileName(longPath));
+        const qsizetype dot = fileName.indexOf(u'.');
+        if (dot <= 0)
+            continue;
+        const int k = m_record.sampleCount() + 1;
+        m_record.setGlobal(GlobalField::SampleCount, quint8(k));
+        m_record.ResetSampleSlot(k);
+        m_record.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
+    }
+    RefreshMspView();
+}
+
+void MspEditorWindow::removeSelectedSample()
+{
+    const int k = selectedSlot();
+    if (m_sampleList->count() > 0 && k > 0) {
+        for (int j = k; j < msp::kMaxSamples; ++j)
+            m_record.copySlot(j + 1, j);
+        m_record.ResetSampleSlot(msp::kMaxSamples);
+        m_record.setGlobal(GlobalField::SampleCount, quint8(m_record.sampleCount() - 1));
+        RefreshMspView();
+    }
+    mspModified = true;
+}
+
+} // namespace tamo::msp_editor

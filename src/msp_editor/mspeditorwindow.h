@@ -1,0 +1,145 @@
+#pragma once
+
+#include "msp/msprecord.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QCloseEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace tamo::msp_editor {
+
+class ParameterEditor;
+
+// The parameter fields, numbered as their design names (Text15 .. Text37).
+enum class ParameterField {
+    StartKey = 15,
+    EndKey = 16,
+    Volume = 17,
+    PitchMode = 18,
+    Key = 19,
+    Fine = 20,
+    Reverb = 21,
+    Level = 22,
+    Octave = 23,
+    Rotor = 24,
+    Overdrive = 25,
+    Delay = 26,
+    Chorus = 27,
+    Attack = 28,
+    Decay = 29,
+    Sustain = 30,
+    Release = 31,
+    CutOff = 32,
+    DcaOffset = 33,
+    DcaSlope = 34,
+    DcfSlope = 35,
+    DcfOffset = 36,
+    FineTune = 37,
+};
+
+class WavPanel;
+
+// The MSP editor window. It owns one MSP document (the record with its two paths),
+// lists its samples, shows the global parameters and those of the selected sample,
+// and carries the document commands, WAV import and removal. Parameter editing
+// (ParameterEditor) and the WAV panel (WavPanel) live in their own classes and
+// reach the window through the public members below.
+class MspEditorWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MspEditorWindow(QWidget *parent = nullptr);
+    ~MspEditorWindow() override;
+
+    // The document.
+    msp::MspRecord &record() { return m_record; }
+    const msp::MspRecord &record() const { return m_record; }
+    // The MSP file the document was last read from or saved to; empty when untitled.
+    QString CurrentMspPath;
+    // The WAV file the panel shows: the last selected sample's file that was found.
+    QString CurrentWavPath;
+
+    // Rebuilds the whole view from the record; leaves no line of List1 selected
+    // and the sample fields empty.
+    void RefreshMspView();
+    // Fills the sample fields from the line selected in List1 and points
+    // CurrentWavPath at its WAV file when that exists.
+    void showSelectedSample();
+    // The selected List1 line as a slot number 1..64; 0 when none is selected.
+    int selectedSlot() const;
+    // Selects List1's line of the slot (0 or out of range: none) and shows it, as a
+    // user's selection would, without loading the WAV.
+    void selectSlot(int slot);
+    // The window's client area (15240 x 10830 twips) that holds every control.
+    QWidget *clientArea() const { return m_client; }
+    WavPanel *wavPanel() const { return m_wavPanel; }
+
+    // The WAV file of a List1 line beside the MSP file: the line without its end
+    // spaces, then ".wav", found whatever the case of its name; a short name finds
+    // the long-named file it stands for. Empty when there is none.
+    QString wavFileFor(const QString &line) const;
+
+    // Document commands, as the menu runs them.
+    void newDocument();
+    void openDocument();
+    // Open's load step without its prompt and dialog: the document becomes the file
+    // at path. False (document unchanged) when it cannot be read.
+    bool openMspFile(const QString &path);
+    void saveDocument();
+    void saveDocumentAs();
+    void quit();
+    void showAbout();
+    // Asks whether to save unsaved changes and saves on Yes; there is no cancel.
+    void askSaveModified();
+
+    // "Add Wav Sample" and "Remove Selected Sample".
+    void addSamples();
+    void removeSelectedSample();
+    // Adds the files as new samples at the end of the list, in order.
+    void addWavFiles(const QStringList &paths);
+    // The full paths a file dialog answer names: one path, or the folder followed by
+    // "\0" + name for each file.
+    static QStringList pathsFromDialogAnswer(const QString &dialogAnswer);
+
+Q_SIGNALS:
+    // A sample's WAV file was opened in the panel by a mouse release on List1,
+    // and, with Auto Play ticked, played.
+    void wavOpened(const QString &path);
+    void wavPlayed(const QString &path);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildControls();
+    void openSelectedWav();
+    // Writes the record to path; reports a failure and keeps the document modified.
+    bool saveTo(const QString &path);
+    QLineEdit *field(ParameterField which) const;
+
+    msp::MspRecord m_record;
+    QWidget *m_client = nullptr;
+    WavPanel *m_wavPanel = nullptr;
+    QLabel *m_sampleCountLabel = nullptr;
+    QListWidget *m_sampleList = nullptr;
+    QPushButton *m_addButton = nullptr;
+    QPushButton *m_removeButton = nullptr;
+    QCheckBox *m_autoPlayBox = nullptr;
+    QLabel *m_effectLabel = nullptr;
+    // The parameter fields in ParameterField order.
+    std::array<QLineEdit *, 23> m_fields{};
+    // Captions of the effect amount fields Text25..Text27.
+    std::array<QLabel *, 3> m_amountLabels{};
+    std::unique_ptr<ParameterEditor> m_parameterEditor;
+};
+
+} // namespace tamo::msp_editor

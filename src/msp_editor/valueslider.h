@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QWidget;
+
+namespace tamo::msp_editor {
+
+// The value slider: a small borderless modal pop-up with a vertical track. The
+// caller sets sliderValue (shared.h), minimum and maximum, moves the window and
+// runs exec(); however the window closes, sliderValue then holds the value shown
+// and mspModified is set.
+class ValueSlider : public QDialog {
+    Q_OBJECT
+public:
+    explicit ValueSlider(QWidget *parent = nullptr);
+    ~ValueSlider() override;
+
+    // Bottom and top of the track; maximum is meant to be above minimum.
+    qint16 minimum = 0;
+    qint16 maximum = 127;
+
+    // The window's size in pixels, fixed by its twip design.
+    static QSize windowSize();
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void layOut();
+    void trackMouse(QEvent *event);
+    void placeKnob(double top);
+    void showValue(int value);
+
+    QWidget *m_track;  // Picture2
+    QWidget *m_knob;   // Picture1
+    QWidget *m_ticks[3]; // Line1 member 0, Line2, Line1 member 1 (top to bottom)
+    QLabel *m_scale[3];  // Label1 members 0 to 2 (top to bottom)
+    QLabel *m_value;   // Text1
+    QLabel *m_close;   // Label2
+
+    // Twip geometry of the track and the knob after the opening steps.
+    double m_trackLeft = 0;
+    double m_trackTop = 0;
+    double m_trackHeight = 0;
+    double m_knobLeft = 0;
+    double m_knobHeight = 0;
+};
+
+} // namespace tamo::msp_editor

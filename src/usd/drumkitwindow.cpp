@@ -1,0 +1,103 @@
+#include "usd/drumkitwindow.h"
+
+#include "ui/platform.h"
+#include "ui/twips.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tamo::usd {
+
+using namespace bank;
+
+namespace {
+
+const QString kFilter = QStringLiteral("Ketron USerDrumkit Files (*.USD)|*.USD");
+
+} // namespace
+
+DrumKitWindow::DrumKitWindow(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("   USD Editor for KETRON SD1"));
+    setFont(bankWindowFont());
+    // The controls sit at fixed twip positions, so the window keeps its design size.
+    setFixedSize(ui::twips(6510), ui::twips(9960));
+
+    m_leftPathLabel = addLabel(this, QStringLiteral("Label2"), 240, 240, 1935, 255);
+    m_rightPathLabel = addLabel(this, QStringLiteral("Label3"), 4320, 240, 1935, 255);
+    m_openLeftButton = addButton(this, QStringLiteral("Command2"), QStringLiteral("Open USD Kit 1"), 240,
+                         600, 1935, 615);
+    m_openRightButton = addButton(this, QStringLiteral("Command5"), QStringLiteral("Open USD Kit 2"), 4320,
+                         600, 1935, 615);
+    m_leftList = addList(this, QStringLiteral("List1"), 240, 1320, 1935, 7710);
+    m_rightList = addList(this, QStringLiteral("List2"), 4320, 1320, 1935, 7710);
+    m_copyToLeftButton = addArrowButton(this, QStringLiteral("Command3"), ArrowDirection::Left, 32, 2640,
+                              2880, 1215, 1215);
+    m_copyToRightButton = addArrowButton(this, QStringLiteral("Command4"), ArrowDirection::Right, 32, 2640,
+                              4440, 1215, 1215);
+    m_saveLeftButton = addButton(this, QStringLiteral("Command1"), QStringLiteral("Save This File"), 240,
+                         9120, 1935, 615);
+    m_saveRightButton = addButton(this, QStringLiteral("Command6"), QStringLiteral("Save This File"), 4320,
+                         9120, 1935, 615);
+
+    connect(m_openLeftButton, &QPushButton::clicked, this, [this] { openKit(1); });
+    connect(m_openRightButton, &QPushButton::clicked, this, [this] { openKit(2); });
+    connect(m_copyToLeftButton, &QPushButton::clicked, this, [this] { copyKit(2, 1); });
+    connect(m_copyToRightButton, &QPushButton::clicked, this, [this] { copyKit(1, 2); });
+    connect(m_saveLeftButton, &QPushButton::clicked, this, [this] { saveKit(1); });
+    connect(m_saveRightButton, &QPushButton::clicked, this, [this] { saveKit(2); });
+    updateSaveButtons();
+}
+
+void DrumKitWindow::openKit(int side)
+{
+    const QString chosen = askBankFile(kFilter, m_dialogFileName, this);
+    if (!chosen.isEmpty())
+        openFile(side, chosen);
+}
+
+bool DrumKitWindow::openFile(int side, const QString &path)
+{
+    ui::BusyPointer busy;
+    if (!sideOf(side).load(path, &OpenUSDFile, this))
+        return false;
+    refreshKitList(listOf(side), side);
+    (side == 1 ? m_leftPathLabel : m_rightPathLabel)->setText(bankLabel(path));
+    updateSaveButtons();
+    return true;
+}
+
+void DrumKitWindow::copyKit(int from, int to)
+{
+    const int source = selectedRow(listOf(from));
+    const int target = selectedRow(listOf(to));
+    if (source < 0 || target < 0)
+        return;
+    // A selected row implies a loaded document with that many kits.
+    const UsdFile &sourceKit = *sideOf(from).document;
+    UsdFile &targetKit = *sideOf(to).document;
+    targetKit.Entries[target] = sourceKit.Entries[source];
+    refreshKitList(listOf(to), to);
+}
+
+void DrumKitWindow::saveKit(int side)
+{
+    if (sideOf(side).save(&SaveUSDFile, &OpenUSDFile, this))
+        refreshKitList(listOf(side), side);
+}
+
+void DrumKitWindow::refreshKitList(QListWidget *list, int side)
+{
+    const auto &doc = sideOf(side).document;
+    fillList(list, doc ? doc->names() : QList<QByteArray>());
+}
+
+void DrumKitWindow::updateSaveButtons()
+{
+    m_saveLeftButton->setEnabled(m_leftKit.document.has_value());
+    m_saveRightButton->setEnabled(m_rightKit.document.has_value());
+}
+
+} // namespace tamo::usd

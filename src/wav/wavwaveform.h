@@ -1,0 +1,33 @@
+#pragma once
+
+#include "wav/wavbytes.h"
+
+#include <QList>
+#include <QPointF>
+
+namespace tamo::wav {
+
+// The waveform of a file's data chunk in canvas units (twips): one point per
+// plotted sample, joined by lines from the first to the last.
+struct WaveformPlot {
+    // False when there is nothing to draw at all (empty file, or the "data" tag at
+    // offset 0): the canvas stays clear, without even the reference lines.
+    bool drawn = false;
+    // The plotted samples; empty when the data size is 0 or negative, so that
+    // only the reference and centre lines are drawn.
+    QList<QPointF> points;
+    qint64 dataOffset = -1; // d; the source length when there is no tag
+    qint32 dataSize = 0;    // S
+    qint64 step = 0;        // bytes between plotted samples
+};
+
+// Plots the 16-bit little-endian samples of the data chunk on a canvas of
+// width x height units, reading `drawLength` bytes of payload (the number in the
+// data size field, which may differ from the file's). Sample o (a byte offset
+// in the payload) lands at x = width * o / S; value 32767 at the top, -32768 at
+// the bottom. At most about one sample per unit of width is read, whatever the
+// file size; samples past the end of the source read as 0.
+WaveformPlot computeWaveform(ByteSource &source, double width, double height, double drawLength);
+WaveformPlot computeWaveform(QByteArrayView bytes, double width, double height, double drawLength);
+
+} // namespace tamo::wav

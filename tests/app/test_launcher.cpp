@@ -1,0 +1,115 @@
+#include "app/launcher.h"
+#include "ui/scriptedplatform.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+static QWidgetList visibleWindows()
+{
+    QWidgetList windows = QApplication::topLevelWidgets();
+    windows.removeIf([](const QWidget *w) { return !w->isVisible(); });
+    return windows;
+}
+
+// Runs the program's event loop after step; true when it ends by itself within 5 s.
+static bool programEndsAfter(const std::function<void()> &step)
+{
+    const QObject guard;
+    QTimer::singleShot(5000, &guard, [] { QApplication::exit(1); });
+    QTimer::singleShot(0, step);
+    return QApplication::exec() == 0;
+}
+
+class TestLauncher : public QObject {
+    Q_OBJECT
+
+    QPointer<tamo::app::Launcher> m_launcher;
+
+private Q_SLOTS:
+    void init()
+    {
+        tamo::app::startProgram();
+        m_launcher = qobject_cast<tamo::app::Launcher *>(visibleWindows().value(0));
+        QVERIFY(m_launcher && visibleWindows().size() == 1);
+    }
+
+    // Each button (Enter: the first) opens its editor as a window of its own, and
+    // the launcher is gone for good: closing the editor ends the program.
+    void buttonOpensEditor_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QByteArray>("editorClass");
+        QTest::newRow("Sampler MSP Editor") << u"Command1"_s << QByteArray("tamo::msp_editor::MspEditorWindow");
+        QTest::newRow("DrumKits USD Editor") << u"Command2"_s << QByteArray("tamo::usd::DrumKitWindow");
+        QTest::newRow("UserVoices USV Editor") << u"Command3"_s << QByteArray("tamo::usv::UserVoiceWindow");
+        QTest::newRow("Enter") << QString() << QByteArray("tamo::msp_editor::MspEditorWindow");
+    }
+    void buttonOpensEditor()
+    {
+        QFETCH(QString, button);
+        QFETCH(QByteArray, editorClass);
+        const tamo::ui::ScriptedPlatform platform;
+        QApplication::setActiveWindow(m_launcher);
+        QVERIFY(QTest::qWaitForWindowActive(m_launcher));
+        button.isEmpty() ? QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return)
+                         : QTest::mouseClick(m_launcher->findChild<QWidget *>(button), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(m_launcher.isNull() && visibleWindows().size() == 1);
+        const QPointer<QWidget> editor = visibleWindows().first();
+        QVERIFY2(editor->inherits(editorClass) && !editor->parentWidget() && !editor->isModal(), editor->metaObject()->className());
+        QVERIFY(programEndsAfter([editor] { editor->close(); }) && editor.isNull() && visibleWindows().isEmpty() && platform.unexpected() == 0);
+    }
+
+    // Presses and clicks that reach the launcher in a burst, before the first has
+    // been handled, still open one editor: the first one's.
+    void burstOpensOneEditor_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QByteArray>("editorClass");
+        QTest::newRow("three Enters") << QStringList{u"Return"_s, u"Return"_s, u"Return"_s}
+                                      << QByteArray("tamo::msp_editor::MspEditorWindow");
+        QTest::newRow("Enter, then clicks") << QStringList{u"Return"_s, u"Command2"_s, u"Command3"_s}
+                                            << QByteArray("tamo::msp_editor::MspEditorWindow");
+        QTest::newRow("three clicks") << QStringList{u"Command3"_s, u"Command3"_s, u"Command2"_s}
+                                      << QByteArray("tamo::usv::UserVoiceWindow");
+    }
+    void burstOpensOneEditor()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(QByteArray, editorClass);
+        const tamo::ui::ScriptedPlatform platform;
+        QWidget *focus = m_launcher->findChild<QWidget *>(u"Command1"_s);
+        // Queued all at once, as the window system hands over what piled up.
+        for (const QString &input : inputs) {
+            if (input == u"Return") {
+                QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
+                QCoreApplication::postEvent(focus, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier));
+                continue;
+            }
+            QWidget *button = m_launcher->findChild<QWidget *>(input);
+            const QPointF centre = QRectF(button->rect()).center();
+            for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(button, new QMouseEvent(type, centre, button->mapToGlobal(centre),
+                                                                    Qt::LeftButton, type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                                    Qt::NoModifier));
+        }
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QWidgetList editors = visibleWindows();
+        QCOMPARE(editors.size(), 1);
+        QVERIFY2(editors.first()->inherits(editorClass), editors.first()->metaObject()->className());
+        QVERIFY(m_launcher.isNull() && platform.unexpected() == 0);
+        QVERIFY(programEndsAfter([editor = editors.first()] { editor->close(); }));
+    }
+
+    void closingLauncherEndsProgram()
+    {
+        QVERIFY(programEndsAfter([this] { m_launcher->close(); }) && m_launcher.isNull() && QApplication::topLevelWidgets().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestLauncher)
+#include "test_launcher.moc"
