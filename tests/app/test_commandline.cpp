@@ -73,7 +73,6 @@ private Q_SLOTS:
                                 << QByteArray(editorClass) << message;
         };
         row("--version", u"--version"_s, 0, u"TAMO 1.04\n"_s);
-        row("-v", u"-v"_s, 0, u"TAMO 1.04\n"_s);
         row("--help", u"--help"_s, 0, u"Usage: TAMO [options] [file]\n"_s);
         row("-h beats a file", u"@/notes.txt -h"_s, 0, u"--version"_s);
         row("unknown option", u"--frobnicate"_s, 2, u"TAMO: Unknown option 'frobnicate'."_s);
