@@ -71,18 +71,18 @@ StartRequest openRequest(const QString &path, QTextStream &err)
 std::optional<FileKind> fileKindOf(QByteArrayView firstBytes, const QString &fileName)
 {
     if (firstBytes.startsWith("TAMO00"))
-        return FileKind::Multisample;
+        return FileKind::Msp;
     if (firstBytes.startsWith("KUSD"))
-        return FileKind::DrumKits;
+        return FileKind::Usd;
     if (firstBytes.startsWith("KUSV"))
-        return FileKind::UserVoices;
+        return FileKind::Usv;
     const QString suffix = QFileInfo(fileName).suffix().toUpper();
     if (suffix == u"MSP")
-        return FileKind::Multisample;
+        return FileKind::Msp;
     if (suffix == u"USD")
-        return FileKind::DrumKits;
+        return FileKind::Usd;
     if (suffix == u"USV")
-        return FileKind::UserVoices;
+        return FileKind::Usv;
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/recentfiles.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -10,10 +12,9 @@ class QTextStream;
 
 namespace tamo::app {
 
-// The three kinds of file the program edits, each in its own editor window.
-enum class FileKind { Multisample, DrumKits, UserVoices };
+using util::FileKind;
 
-// The kind of a file from its first bytes ("TAMO00", "KUSD", "KUSV"), else from the
+// The kind of a document (Msp, Usd or Usv) from its first bytes ("TAMO00", "KUSD", "KUSV"), else from the
 // extension of its name (.MSP, .USD, .USV in any case); nothing when neither tells.
 std::optional<FileKind> fileKindOf(QByteArrayView firstBytes, const QString &fileName);
 
@@ -25,7 +26,7 @@ struct StartRequest {
         Exit,         // done already (help, version, or a bad argument): end with exitCode
     };
     Action action = Action::ShowLauncher;
-    FileKind kind = FileKind::Multisample;
+    FileKind kind = FileKind::Msp;
     QString path;
     int exitCode = 0;
 };

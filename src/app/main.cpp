@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 #include "app/launcher.h"
 #include "app/startup.h"
+#include "util/recentfiles.h"
 #include "util/signals.h"
 
 #include <QApplication>
@@ -54,6 +55,8 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(true);
     // The desktop entry and the icon theme know the program by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tamo.TAMO"));
+    // Folders and recent documents are kept between runs; only the program itself does so.
+    tamo::util::useSettingsFile(tamo::util::userSettingsFile());
     if (request.action == tamo::app::StartRequest::Action::OpenFile)
         tamo::app::openInEditor(request.kind, request.path);
     else

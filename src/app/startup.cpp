@@ -24,15 +24,17 @@ void openInEditor(FileKind kind, const QString &path)
 {
     // Shown first, so that a message about the file sits over its editor.
     switch (kind) {
-    case FileKind::Multisample:
-        showEditor<msp_editor::MspEditorWindow>()->openMspFile(path);
+    case FileKind::Msp:
+        showEditor<msp_editor::MspEditorWindow>()->openFile(path);
         break;
-    case FileKind::DrumKits:
-        showEditor<usd::DrumKitWindow>()->openFile(1, path);
+    case FileKind::Usd:
+        showEditor<usd::DrumKitWindow>()->openDropped(1, path);
         break;
-    case FileKind::UserVoices:
-        showEditor<usv::UserVoiceWindow>()->openFile(1, path);
+    case FileKind::Usv:
+        showEditor<usv::UserVoiceWindow>()->openDropped(1, path);
         break;
+    case FileKind::Wav:
+        break; // never asked for: the command line takes only the three documents
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank/bankwindow.h"
+#include "bank/transferwindow.h"
 #include "usd/usdfile.h"
 
 #include <QWidget>
@@ -13,7 +14,7 @@ namespace tamo::usd {
 
 // The drum-kit transfer window: two USD banks side by side, single kits copied
 // between them with the arrows, and either bank saved back to its own file.
-class DrumKitWindow : public QWidget {
+class DrumKitWindow : public bank::TransferWindow {
     Q_OBJECT
 
 public:
@@ -23,9 +24,11 @@ public:
     const std::optional<UsdFile> &kit(int side) const { return sideOf(side).document; }
     QString kitPath(int side) const { return sideOf(side).path; }
 
-    // The Open button's load step without its dialog: side (1 left, 2 right) takes
-    // the file at path. False, with the reader's messages shown, when it cannot.
-    bool openFile(int side, const QString &path);
+protected:
+    bool openSideFile(int side, const QString &path) override;
+    bool saveSide(int side) override;
+    bool isSideModified(int side) const override { return sideOf(side).isModified(); }
+    QString sidePath(int side) const override { return sideOf(side).path; }
 
 private:
     const bank::BankSide<UsdFile> &sideOf(int side) const { return side == 1 ? m_leftKit : m_rightKit; }
