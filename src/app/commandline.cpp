@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "export/exportcommand.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
@@ -106,6 +108,11 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
                                  QStringLiteral("An MSP, USD or USV file to open in its editor."),
                                  QStringLiteral("[file]"));
     // Sub-commands that work without a window are taken here, before the file.
+    parser.addPositionalArgument(QStringLiteral("export"),
+                                 QStringLiteral("TAMO export <input> <folder>: writes the set the keyboard reads\n"
+                                                "(the MSP and its WAV files, converted where needed) into folder;\n"
+                                                "input is an MSP file, an SFZ instrument or a folder of sound files."),
+                                 QStringLiteral("| export <input> <folder>"));
 
     if (!parser.parse(arguments))
         return fail(err, parser.errorText());
@@ -114,7 +121,7 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         // there is none yet: the usage line is written here.
         QString text = parser.helpText();
         text.remove(0, text.indexOf(u'\n') + 1);
-        out << "Usage: TAMO [options] [file]\n" << text;
+        out << "Usage: TAMO [options] [file]\n       TAMO export <input> <folder>\n" << text;
         out.flush();
         return exitWith(0);
     }
@@ -124,6 +131,11 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         return exitWith(0);
     }
     const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty() && files.first() == u"export") {
+        if (files.size() != 3)
+            return fail(err, QStringLiteral("export takes an input and a target folder"));
+        return exitWith(exporter::runExportCommand(files.at(1), files.at(2), out, err) == 0 ? 0 : 1);
+    }
     if (files.size() > 1)
         return fail(err, QStringLiteral("one file at a time, not %1").arg(files.size()));
     if (files.isEmpty())

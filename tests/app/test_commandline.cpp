@@ -64,7 +64,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("arguments"); // "@" stands for the scratch folder
         QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // on stdout for 0, the one line on stderr for 2
+        QTest::addColumn<QString>("output"); // on stdout for 0, the one line on stderr otherwise
         QTest::addColumn<QByteArray>("editorClass");
         QTest::addColumn<QString>("message");
         const auto row = [](const char *name, const QString &arguments, int exitCode, const QString &output,
@@ -80,6 +80,8 @@ private Q_SLOTS:
         row("missing", u"@/GONE.MSP"_s, 2, u"TAMO: cannot open @/GONE.MSP: no such file"_s);
         row("folder", u"@/folder.MSP"_s, 2, u"TAMO: cannot open @/folder.MSP: not a regular file"_s);
         row("FIFO", u"@/pipe.MSP"_s, 2, u"TAMO: cannot open @/pipe.MSP: not a regular file"_s);
+        row("export without a folder", u"export @/SINES.MSP"_s, 2, u"TAMO: export takes an input and a target folder"_s);
+        row("export, no parent folder", u"export @/SINES.MSP @/none/stick"_s, 1, u"TAMO export: "_s);
         row("unknown kind", u"@/notes.txt"_s, 2, u"TAMO: cannot open @/notes.txt: not an MSP, USD or USV file"_s);
 
         row("nothing", {}, -1, {});
