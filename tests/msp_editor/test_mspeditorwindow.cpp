@@ -1,10 +1,8 @@
-// The MSP editor window driven through its menu, buttons, list, fields and drops with
-// scripted dialogs and answers: the unsaved-changes question, undo, recent documents,
-// its pop-ups, the Keyboard menu on real sound files and its WAV panel on a plain form.
-// What the view and the panel show of any file, the drawing and CleanUp are the fuzz
-// targets' (fuzz_msp_view, fuzz_wav_panel). The slider's track starts 360 twips below
-// its window's top and is 2925 high; the picker's keyboard is 15050 by 1215 twips,
-// white keys 200 wide, black keys 120.
+// The MSP editor window through its menu, buttons, list, fields and drops, with scripted
+// dialogs and answers; its pop-ups, Keyboard menu and WAV panel. What the view and the panel
+// show of any file, the drawing and CleanUp are fuzz_msp_view's and fuzz_wav_panel's. The
+// slider's track starts 360 twips below its window's top and is 2925 high; the picker's
+// keyboard is 15050 by 1215 twips, white keys 200 wide, black keys 120.
 
 #include "../wav/helper_sound.h"
 #include "../wav/helper_wav.h"
