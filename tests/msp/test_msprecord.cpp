@@ -248,7 +248,7 @@ private Q_SLOTS:
         QCOMPARE(QList({FindListItem(entries, u"+1"_s), FindListItem(entries, u"DELAY + CHORUS"_s), FindListItem(entries, u"off"_s)}), QList({3, 6, 0}));
     }
 
-    void mapKeys_data()
+    void keyMap_data()
     {
         QTest::addColumn<SlotRoots>("roots");
         QTest::addColumn<QList<int>>("order");
@@ -260,7 +260,7 @@ private Q_SLOTS:
         QTest::newRow("duplicates split their zone") << SlotRoots{60, 60, 72} << QList{1, 2, 3} << QList{0, 33, 66} << QList{33, 66, 127};
         QTest::newRow("rootless last, kept") << SlotRoots{std::nullopt, 40} << QList{2, 1} << QList{0, -1} << QList{127, -1};
     }
-    void mapKeys()
+    void keyMap()
     {
         QFETCH(SlotRoots, roots);
         QFETCH(QList<int>, order);
@@ -280,7 +280,7 @@ private Q_SLOTS:
 
     // Over random sets of 1..64 samples, some without a root: the mapped zones
     // cover every key 1..127 exactly once as shown, in root order, and the rootless ones follow.
-    void mapKeysTiles()
+    void keyMapTiles()
     {
         QRandomGenerator random(12);
         for (int round = 0; round < 400; ++round) {
