@@ -79,9 +79,6 @@ private Q_SLOTS:
         QTest::newRow("offsets from control") << QStringList{u"m.sfz"_s,
             u"<control> octave_offset=1 note_offset=-2\n<region> key=c4 <region> pitch_keycenter=60"_s}
             << u"key=70 | pitch_keycenter=70"_s;
-        QTest::newRow("comments") << QStringList{u"m.sfz"_s,
-            u"// <region> sample=x.wav\n<region> /* a\n <region> */ sample=a.wav // c\n<region> sample=b.wav /* x */ lokey=3"_s}
-            << u"sample=a.wav | sample=b.wav lokey=3"_s;
         QTest::newRow("spaces, backslashes, default_path") << QStringList{u"m.sfz"_s,
             u"<control> default_path=Samples\\Piano\\\r\n<region> sample=My Piano C4.wav  lokey=60\r\n"
             "<region> sample=..\\x y.wav<region>sample=/abs/z.wav"_s}
