@@ -70,28 +70,15 @@ private Q_SLOTS:
         }
     }
 
-    void importErrorWritesNothing_data()
-    {
-        QTest::addColumn<QByteArray>("extraLine");
-        QTest::addColumn<QString>("removed");
-        QTest::addColumn<QString>("place");
-        QTest::newRow("syntax") << QByteArray("<region> sample=high.flac lokey=zz\n") << "" << "My Piano.sfz, line 5:";
-        QTest::newRow("missing sample") << QByteArray() << "high.flac" << "My Piano.sfz, line 4:";
-    }
+    // The importer's own tests cover its messages; here: one line, nothing written.
     void importErrorWritesNothing()
     {
-        QFETCH(QByteArray, extraLine);
-        QFETCH(QString, removed);
-        QFETCH(QString, place);
         SfzFixture f;
-        QVERIFY(f.make(extraLine));
-        if (!removed.isEmpty())
-            QVERIFY(QFile::remove(f.path(removed)));
+        QVERIFY(f.make("<region> sample=high.flac lokey=zz\n"));
         QString printed, errors;
         QTextStream out(&printed), err(&errors);
         QVERIFY(exporter::runExportCommand(f.sfz(), f.target(), out, err) != 0);
-        QVERIFY2(errors.startsWith(QStringLiteral("TAMO export: ") + place), qPrintable(errors));
-        QCOMPARE(errors.count(u'\n'), 1);
+        QVERIFY2(errors.startsWith(u"TAMO export: My Piano.sfz, line 5:") && errors.count(u'\n') == 1, qPrintable(errors));
         QVERIFY(!QFileInfo::exists(f.target()));
     }
 };
