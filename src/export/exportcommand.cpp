@@ -48,7 +48,7 @@ QString setFromFolder(const QString &folder, Set &set)
         roots << sample.root.note;
     }
     set.sources = msp::reorderedBySlot(set.sources, msp::mapKeys(set.record, roots));
-    set.mspFileName = QFileInfo(dir.absolutePath()).fileName().left(msp::kSampleNameSize) + QStringLiteral(".MSP");
+    set.mspFileName = mspNameForFolder(dir.absolutePath());
     return {};
 }
 

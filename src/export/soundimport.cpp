@@ -8,6 +8,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace tamo::exporter {
 
 namespace {
@@ -94,6 +96,21 @@ QString soundFileBeside(const QString &mspPath, const QByteArray &storedName)
         found = util::longNameForShort(folder, name);
     const QString path = QDir(folder).filePath(found);
     return !found.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+bool isSampleName(QStringView text)
+{
+    if (text.isEmpty() || text.size() > msp::kSampleNameSize)
+        return false;
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')
+               || QStringView(u"!#$%&'()-@^_`{}~").contains(c);
+    });
+}
+
+QString mspNameForFolder(const QString &folder)
+{
+    return QFileInfo(QDir(folder).absolutePath()).fileName().left(msp::kSampleNameSize) + QStringLiteral(".MSP");
 }
 
 } // namespace tamo::exporter

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace tamo::exporter {
 
@@ -44,6 +45,14 @@ QString soundFileBeside(const QString &mspPath, const QByteArray &storedName);
 // editor's WAV lookup looks for it. Empty when no file can carry the name (empty,
 // a path separator, NUL, "." or "..").
 QString keyboardFileName(const QByteArray &storedName);
+
+// Whether text can be a stored sample name: 1 to 8 of the characters short file
+// names allow (letters, digits and ! # $ % & ' ( ) - @ ^ _ ` { } ~).
+bool isSampleName(QStringView text);
+
+// The MSP file name of a set exported into folder: the folder's name, up to 8
+// characters, then ".MSP".
+QString mspNameForFolder(const QString &folder);
 
 // A stored name as text (Windows-1252), without its outer spaces.
 QString sampleNameText(const QByteArray &storedName);

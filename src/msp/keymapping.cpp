@@ -75,4 +75,25 @@ QList<int> mapKeys(MspRecord &record, const SlotRoots &roots)
     return order;
 }
 
+QList<int> keyCoverage(const MspRecord &record)
+{
+    QList<int> count(kTopKey + 1, 0);
+    for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+        const int first = record.sample(SampleField::StartKey, slot) + 1;
+        const int last = std::min<int>(record.sample(SampleField::EndKey, slot), kTopKey);
+        for (int key = first; key <= last; ++key)
+            ++count[key];
+    }
+    return count;
+}
+
+int slotForKey(const MspRecord &record, int key)
+{
+    for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+        if (key > record.sample(SampleField::StartKey, slot) && key <= record.sample(SampleField::EndKey, slot))
+            return slot;
+    }
+    return 0;
+}
+
 } // namespace tamo::msp

@@ -27,6 +27,14 @@ using SlotRoots = QList<std::optional<int>>;
 // entries of roots count as none; a record with no root is left as it is.
 QList<int> mapKeys(MspRecord &record, const SlotRoots &roots);
 
+// How many samples' zones cover each key 0..127, reading START and END as the
+// editor shows them (START shows the note after its stored value): 0 is a gap,
+// more than 1 an overlap.
+QList<int> keyCoverage(const MspRecord &record);
+
+// The slot whose zone covers the key, the lowest such slot; 0 when none does.
+int slotForKey(const MspRecord &record, int key);
+
 // Copies slot `from` of source into slot `to` of target: the name and every
 // per-sample byte, reserved ones included.
 void copySlotFrom(const MspRecord &source, int from, MspRecord &target, int to);
