@@ -6,6 +6,7 @@
 #include "msp_editor/editorstate.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/fonts.h"
+#include "ui/textfit.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
 #include "util/paths.h"
@@ -180,6 +181,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     mspModified = false;
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*this);
+    ui::keepTextsFitted(this);
 }
 
 MspEditorWindow::~MspEditorWindow()

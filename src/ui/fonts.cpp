@@ -1,11 +1,35 @@
 #include "ui/fonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace tamo::ui {
 
+namespace {
+
+// Debian's fonts-wine ships Tahoma and MS Sans Serif look-alikes drawn to the
+// metrics of the originals, but outside fontconfig's folders.
+constexpr const char *kDesignFontFiles[] = {
+    "/usr/share/wine/fonts/tahoma.ttf",
+    "/usr/share/wine/fonts/tahomabd.ttf",
+    "/usr/share/wine/fonts/ms_sans_serif.ttf",
+};
+
+void addDesignFonts()
+{
+    static const bool added = [] {
+        for (const char *file : kDesignFontFiles)
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        return true;
+    }();
+    Q_UNUSED(added);
+}
+
+} // namespace
+
 QFont designFont(const QString &family, double points, bool bold, bool underline)
 {
+    addDesignFonts();
     QStringList families{family};
     if (family.compare(QLatin1String("Tahoma"), Qt::CaseInsensitive) == 0
         || family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0) {

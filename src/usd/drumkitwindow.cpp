@@ -1,6 +1,7 @@
 #include "usd/drumkitwindow.h"
 
 #include "ui/platform.h"
+#include "ui/textfit.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -22,6 +23,7 @@ DrumKitWindow::DrumKitWindow(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("   USD Editor for KETRON SD1"));
     setFont(bankWindowFont());
+    ui::keepTextsFitted(this);
     // The controls sit at fixed twip positions, so the window keeps its design size.
     setFixedSize(ui::twips(6510), ui::twips(9960));
 

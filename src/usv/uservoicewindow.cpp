@@ -1,6 +1,7 @@
 #include "usv/uservoicewindow.h"
 
 #include "ui/platform.h"
+#include "ui/textfit.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -30,6 +31,7 @@ UserVoiceWindow::UserVoiceWindow(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("FormUSV"));
     setWindowTitle(QStringLiteral("   USV Editor for KETRON SD1"));
     setFont(bank::bankWindowFont());
+    ui::keepTextsFitted(this);
     // The controls sit at fixed twip positions, so the window keeps its design size.
     setFixedSize(ui::twips(6510), ui::twips(9960));
 
