@@ -7,12 +7,12 @@ namespace tamo::ui {
 
 namespace {
 
-// Debian's fonts-wine ships Tahoma and MS Sans Serif look-alikes drawn to the
-// metrics of the originals, but outside fontconfig's folders.
+// Debian's fonts-wine ships a Tahoma drawn to the metrics of the original, but
+// outside fontconfig's folders. Its MS Sans Serif is bitmaps of three sizes only,
+// so Tahoma, the scalable successor with nearly the same widths, stands in for it.
 constexpr const char *kDesignFontFiles[] = {
     "/usr/share/wine/fonts/tahoma.ttf",
     "/usr/share/wine/fonts/tahomabd.ttf",
-    "/usr/share/wine/fonts/ms_sans_serif.ttf",
 };
 
 void addDesignFonts()

@@ -102,7 +102,7 @@ private Q_SLOTS:
             const QString text = widget->property("text").toString();
             texts += !text.isEmpty();
             QVERIFY2(ui::textOverflow(widget) == 0,
-                     qPrintable(u"%1 \"%2\" is %3 px too wide"_s.arg(widget->objectName(), text).arg(ui::textOverflow(widget))));
+                     qPrintable(u"%1 \"%2\" is %3 px too wide at %4 pt"_s.arg(widget->objectName(), text).arg(ui::textOverflow(widget)).arg(widget->font().pointSizeF())));
         }
         QCOMPARE(texts > 0, !fontOf.isEmpty());
     }
