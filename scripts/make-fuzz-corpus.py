@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/.
+"""Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/ (run by hand).
 
 The seeds start from the example files the tests generate (examples/) and add the
 malformed shapes each reader must survive. Run from anywhere; the old seeds are
@@ -10,8 +10,8 @@ import os
 import shutil
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.join(ROOT, "tests", "fuzz")
 EXAMPLES = os.path.join(ROOT, "examples")
 CORPUS = os.path.join(HERE, "corpus")
 
