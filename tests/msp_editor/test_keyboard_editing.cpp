@@ -57,6 +57,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown"); // Text1 after the keys; returned on closing
         QTest::newRow("Up by 1") << 0 << 127 << 64 << "Up Up Return" << "66";
         QTest::newRow("Down, PageDown by 10") << 0 << 127 << 64 << "Down PgDown Return" << "53";
+        QTest::newRow("PageUp by 10") << 0 << 127 << 64 << "PgUp Enter" << "74";
         QTest::newRow("PageUp held at the top") << 0 << 127 << 120 << "PgUp PgUp Enter" << "127";
         QTest::newRow("Home: bottom end") << -64 << 64 << 0 << "Home" << "-64";
         QTest::newRow("End: top end") << -64 << 64 << 0 << "End Return" << "64";
@@ -141,7 +142,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("editorKeys");
         QTest::addColumn<QString>("shown"); // the field afterwards
-        QTest::newRow("Space on VOLUME: slider") << "Text17" << int(Qt::Key_Space) << "End Return" << "127";
+        QTest::newRow("Space on VOLUME: slider") << "Text17" << int(Qt::Key_Space) << "Home Return" << "0";
         QTest::newRow("Enter on KEY: key picker") << "Text19" << int(Qt::Key_Return) << "Right Return" << "C#3";
         QTest::newRow("Enter on PITCH: toggles") << "Text18" << int(Qt::Key_Enter) << "" << msp::PitchModeText(1);
         QTest::newRow("Enter on OCTAVE: chooser") << "Text23" << int(Qt::Key_Return) << "Down Return" << "+1";
