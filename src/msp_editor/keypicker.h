@@ -13,9 +13,10 @@ class KeyboardCanvas;
 // semitones. It shows noteValue (shared.h) in blue; pressing any mouse button on
 // a key puts that key's note into noteValue, sets mspModified and closes the
 // window (exec() then returns Accepted). Closed any other way it changes neither.
-// A double-click on the bare strip right of the keyboard ends the program at once,
-// like the editor's Quit. From the keyboard: Left/Right move the blue key a
-// semitone, Up/Down an octave, Enter picks it; the blue key is kept in view.
+// A double-click on the bare strip right of the keyboard ends the program like the
+// editor's Quit, asking first about unsaved changes.
+// From the keyboard: Left/Right move the blue key a semitone, Up/Down an octave,
+// Enter picks it; the blue key is kept in view.
 class KeyPicker : public QDialog {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tamo::util {
 
@@ -8,6 +9,8 @@ namespace tamo::util {
 // most 8 characters, at most one ".", extension of at most 3). Empty when the file
 // does not exist. On Windows this is the system's short path.
 QString ShortFileName(const QString &longName);
+// ShortFileName of each path, each folder read once: for many files of a large folder.
+QStringList ShortFileNames(const QStringList &longNames);
 
 // The existing file of folder that shortName stands for (its own name, or the long
 // name whose short form it is), as a file name without folder; empty if none.
