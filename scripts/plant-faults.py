@@ -7,7 +7,7 @@ SOURCE_TREE is a checkout whose src/ matches the faults below; BUILD_DIR a confi
 build of it. Every fault is reverted after its run; the tree is left as it was found.
 Prints one line per fault: its number, whether it was caught, and the failing tests.
 """
-import subprocess, sys, pathlib
+import pathlib, re, subprocess, sys
 
 FAULTS = [
     # (file, original text, faulty text, what a developer might plausibly get wrong)
@@ -56,7 +56,8 @@ def main():
                 continue
             run = subprocess.run(["ctest", "--test-dir", str(build), "-j2", "-E", "smoke|playit", "--timeout", "300"],
                                  capture_output=True, text=True, env={**__import__("os").environ, "QT_QPA_PLATFORM": "offscreen"})
-            failed = [l.split(" - ")[1].split()[0] for l in run.stdout.splitlines() if " - " in l and ("Failed" in l or "Timeout" in l or "Exception" in l)]
+            # CTest's closing list: "<tab> 12 - test_name (Failed)", also for aborts and crashes.
+            failed = [m.group(1) for m in re.finditer(r"^\s+\d+ - (\S+) \(", run.stdout, re.M)]
             verdict = "caught" if failed else "MISSED"
             print(f"{number:2} {verdict:6} {' '.join(sorted(set(failed)))} - {why}", flush=True)
         finally:

@@ -2,6 +2,7 @@
 
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
+#include "msp_editor/keyboardtools.h"
 #include "msp_editor/parametereditor.h"
 #include "msp_editor/editorstate.h"
 #include "msp_editor/wavpanel.h"
@@ -237,6 +238,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     markSaved();
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*this);
+    m_keyboardTools = new KeyboardTools(*this);
     ui::keepTextsFitted(this);
 }
 
@@ -391,6 +393,12 @@ QLineEdit *MspEditorWindow::field(ParameterField which) const
 
 void MspEditorWindow::RefreshMspView()
 {
+    refreshViewContents();
+    Q_EMIT viewRefreshed();
+}
+
+void MspEditorWindow::refreshViewContents()
+{
     m_sampleList->clear();
     for (QLineEdit *edit : m_fields)
         edit->clear();
@@ -495,11 +503,23 @@ QString MspEditorWindow::wavFileFor(const QString &line) const
 QString MspEditorWindow::wavFileForSlot(int slot) const
 {
     // Until the document has a file, each sample is looked for where it was added from.
-    const QString &addedFrom = m_sampleFolders.at(std::size_t(slot - 1));
+    const QString &source = m_sampleSources.at(std::size_t(slot - 1));
+    const QString addedFrom = source.isEmpty() ? QString() : util::pathNameExtract(QDir::toNativeSeparators(source));
     const QString line = m_sampleList->item(slot - 1)->text();
     if (CurrentMspPath.isEmpty() && !addedFrom.isEmpty())
         return findWav(line, addedFrom);
     return wavFileFor(line);
+}
+
+QString MspEditorWindow::sampleSourceFile(int slot) const
+{
+    if (slot < 1 || slot > m_sampleList->count() || slot > msp::kMaxSamples)
+        return {};
+    const QString found = wavFileForSlot(slot);
+    if (!found.isEmpty())
+        return found;
+    const QString &source = m_sampleSources.at(std::size_t(slot - 1));
+    return !source.isEmpty() && QFileInfo(source).isFile() ? source : QString();
 }
 
 void MspEditorWindow::openSelectedWav()
@@ -524,7 +544,7 @@ void MspEditorWindow::newDocument()
     if (!askSaveModified())
         return;
     m_record = msp::MspRecord::newDocument();
-    m_sampleFolders = {};
+    m_sampleSources = {};
     // A new document is untitled, so that Save cannot overwrite the file last opened.
     CurrentMspPath.clear();
     RefreshMspView();
@@ -553,7 +573,7 @@ bool MspEditorWindow::openFile(const QString &path)
             return false;
     }
     m_record = loaded;
-    m_sampleFolders = {};
+    m_sampleSources = {};
     CurrentMspPath = path;
     RefreshMspView();
     m_undoStack->clear();
@@ -700,10 +720,12 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
         m_record.setGlobal(GlobalField::SampleCount, quint8(k));
         m_record.ResetSampleSlot(k);
         m_record.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
-        m_sampleFolders.at(std::size_t(k - 1)) = util::pathNameExtract(QDir::toNativeSeparators(QFileInfo(longPath).absoluteFilePath()));
+        m_sampleSources.at(std::size_t(k - 1)) = QFileInfo(longPath).absoluteFilePath();
     }
     RefreshMspView();
     recordChange(QStringLiteral("Add Wav Sample"), before);
+    if (m_record.sampleCount() > before.record.sampleCount())
+        Q_EMIT samplesAdded(before.record.sampleCount() + 1, m_record.sampleCount());
 }
 
 void MspEditorWindow::removeSelectedSample()
@@ -713,10 +735,10 @@ void MspEditorWindow::removeSelectedSample()
     if (m_sampleList->count() > 0 && k > 0) {
         for (int j = k; j < msp::kMaxSamples; ++j) {
             m_record.copySlot(j + 1, j);
-            m_sampleFolders.at(std::size_t(j - 1)) = m_sampleFolders.at(std::size_t(j));
+            m_sampleSources.at(std::size_t(j - 1)) = m_sampleSources.at(std::size_t(j));
         }
         m_record.ResetSampleSlot(msp::kMaxSamples);
-        m_sampleFolders.back().clear();
+        m_sampleSources.back().clear();
         m_record.setGlobal(GlobalField::SampleCount, quint8(m_record.sampleCount() - 1));
         RefreshMspView();
     }
@@ -724,7 +746,29 @@ void MspEditorWindow::removeSelectedSample()
     recordChange(QStringLiteral("Remove Selected Sample"), before);
 }
 
-MspDocument MspEditorWindow::document() const { return {m_record, m_sampleFolders}; }
+MspDocument MspEditorWindow::document() const { return {m_record, m_sampleSources}; }
+
+void MspEditorWindow::changeDocument(const QString &text, const MspDocument &after)
+{
+    const MspDocument before = document();
+    restoreDocument(after);
+    recordChange(text, before);
+}
+
+void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const QStringList &sources)
+{
+    m_record = record;
+    m_sampleSources = {};
+    for (qsizetype i = 0; i < sources.size() && i < msp::kMaxSamples; ++i)
+        m_sampleSources.at(std::size_t(i)) = sources.at(i);
+    CurrentMspPath.clear();
+    RefreshMspView();
+    m_undoStack->clear();
+    markSaved();
+    // Nothing of it is on disk yet.
+    mspModified = true;
+    setWindowModified(true);
+}
 
 void MspEditorWindow::recordChange(const QString &text, const MspDocument &before)
 {
@@ -739,7 +783,7 @@ void MspEditorWindow::restoreDocument(const MspDocument &state)
 {
     const int slot = selectedSlot();
     m_record = state.record;
-    m_sampleFolders = state.sampleFolders;
+    m_sampleSources = state.sampleSources;
     RefreshMspView();
     selectSlot(slot);
 }
@@ -795,9 +839,9 @@ QStringList MspEditorWindow::acceptedDrop(const QDropEvent *event, bool *isMsp) 
     for (const QUrl &url : event->mimeData()->urls()) {
         const QString path = QDir::toNativeSeparators(url.toLocalFile());
         const QString suffix = QFileInfo(path).suffix().toLower();
-        if (suffix == u"msp")
+        if (suffix == u"msp" || suffix == u"sfz")
             msp << path;
-        else if (suffix == u"wav")
+        else if (QStringList{QStringLiteral("wav"), QStringLiteral("aif"), QStringLiteral("aiff"), QStringLiteral("flac"), QStringLiteral("ogg")}.contains(suffix))
             wavs << path;
     }
     *isMsp = msp.size() == 1 && wavs.isEmpty();
@@ -835,7 +879,9 @@ void MspEditorWindow::dropEvent(QDropEvent *event)
     }
     event->acceptProposedAction();
     if (isMsp) {
-        if (askSaveModified())
+        if (files.first().endsWith(QStringLiteral(".sfz"), Qt::CaseInsensitive))
+            Q_EMIT sfzDropped(files.first());
+        else if (askSaveModified())
             openFile(files.first());
         return;
     }

@@ -24,6 +24,7 @@ class QAction;
 
 namespace tamo::msp_editor {
 
+class KeyboardTools;
 class ParameterEditor;
 
 // The parameter fields, numbered as their design names (Text15 .. Text37).
@@ -55,11 +56,12 @@ enum class ParameterField {
 
 class WavPanel;
 
-// The document as undo keeps it: the record, and the folder each sample was added
-// from (the WAV lookup's folder until the document has a file of its own).
+// The document as undo keeps it: the record, and the file each sample was added
+// or imported from (where its WAV is looked for until the document has a file of
+// its own, and where the export reads a sound that is not beside the MSP file).
 struct MspDocument {
     msp::MspRecord record;
-    std::array<QString, msp::kMaxSamples> sampleFolders;
+    std::array<QString, msp::kMaxSamples> sampleSources;
 
     friend bool operator==(const MspDocument &, const MspDocument &) = default;
 };
@@ -121,6 +123,15 @@ public:
     // Undo: every change is pushed with the document as it was before it.
     MspDocument document() const;
     void recordChange(const QString &text, const MspDocument &before);
+    // Replaces the document with after, as one change that undo reverts.
+    void changeDocument(const QString &text, const MspDocument &after);
+    // A new untitled document built elsewhere (an imported instrument), unsaved.
+    void loadImportedDocument(const msp::MspRecord &record, const QStringList &sources);
+    // The sound file of a sample: its WAV found as the list's lookup finds it,
+    // else the file it was added or imported from when that still exists.
+    QString sampleSourceFile(int slot) const;
+    QListWidget *sampleList() const { return m_sampleList; }
+    KeyboardTools *keyboardTools() const { return m_keyboardTools; }
     QUndoStack *undoStack() const { return m_undoStack; }
     // Rebuilds the File menu's list of recent documents.
     void refreshRecentDocuments();
@@ -139,6 +150,12 @@ Q_SIGNALS:
     // and, with Auto Play ticked, played.
     void wavOpened(const QString &path);
     void wavPlayed(const QString &path);
+    // The view was rebuilt from the record.
+    void viewRefreshed();
+    // Slots first..last were filled by added files.
+    void samplesAdded(int first, int last);
+    // An SFZ file was dropped on the window.
+    void sfzDropped(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -149,6 +166,7 @@ protected:
 private:
     void buildMenus();
     void buildControls();
+    void refreshViewContents();
     void openSelectedWav();
     void followCurrentSample(int row);
     QString wavFileForSlot(int slot) const;
@@ -156,7 +174,7 @@ private:
     void markSaved();
     void updateModified();
     void updateTitle();
-    // The files of a drop this window takes: an MSP file, or WAV files over List1.
+    // The files of a drop this window takes: an MSP or SFZ file, or sound files over List1.
     QStringList acceptedDrop(const QDropEvent *event, bool *isMsp) const;
     // Writes the record to path; reports a failure and keeps the document modified.
     bool saveTo(const QString &path);
@@ -164,8 +182,9 @@ private:
     QLineEdit *field(ParameterField which) const;
 
     msp::MspRecord m_record;
-    std::array<QString, msp::kMaxSamples> m_sampleFolders;
+    std::array<QString, msp::kMaxSamples> m_sampleSources;
     QUndoStack *m_undoStack = nullptr;
+    KeyboardTools *m_keyboardTools = nullptr;
     QMenu *m_fileMenu = nullptr;
     QAction *m_quitAction = nullptr;
     QList<QAction *> m_recentActions;

@@ -205,12 +205,15 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
     greyPal.setColor(QPalette::Window, QColor(192, 192, 192));
     m_waveFrame->setPalette(greyPal);
     placeAt(m_waveFrame, kLeft, kTop, kPicture1Left, kPicture1Top, 9375, 4695);
+    // The pan bar lies along the viewport's bottom and the canvas fills the rest, so
+    // no bar hides any of the drawing.
+    constexpr int kPanBarTop = 4695 - 255;
     m_waveCanvas = new WaveCanvas(m_waveFrame);
     m_waveCanvas->setObjectName(QStringLiteral("Picture2"));
-    ui::place(m_waveCanvas, 0, 0, 9315, 4635);
+    ui::place(m_waveCanvas, 0, 0, 9315, kPanBarTop);
     m_panBar = new QScrollBar(Qt::Horizontal, m_waveFrame);
     m_panBar->setObjectName(QStringLiteral("HScroll2"));
-    ui::place(m_panBar, 0, 3240, 9315, 255);
+    ui::place(m_panBar, 0, kPanBarTop, 9315, 255);
     m_panBar->raise();
     m_zoomBar = new QScrollBar(Qt::Horizontal, this);
     m_zoomBar->setObjectName(QStringLiteral("HScroll1"));
@@ -262,6 +265,8 @@ void WavPanel::clearWavInfo()
     m_byteCodeLabel->setText(QStringLiteral("Dec :"));
     m_waveCanvas->clearPlot();
     m_view = {};
+    m_shownPath.clear();
+    m_shownStamp = {};
 }
 
 void WavPanel::showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut)
@@ -273,10 +278,14 @@ void WavPanel::showLimitNote(QLabel *note, const QByteArray &shown, qint64 total
 void WavPanel::showWavInfo()
 {
     clearWavInfo();
+    // Taken before the read: a change while it reads makes the stamp stale, not the view.
+    const util::FileStamp stamp = util::fileStamp(*m_currentWavPath);
     wav::FileSource source(*m_currentWavPath);
     if (!source.open())
         return;
     m_view = wav::readWavView(source);
+    m_shownPath = *m_currentWavPath;
+    m_shownStamp = stamp;
     const wav::WavFieldTexts t = wav::shownTexts(m_view);
     m_fieldBoxes[1]->setText(wav::byteText(m_view.riff));
     m_fieldBoxes[2]->setText(t.riffSize);
@@ -374,6 +383,8 @@ wav::WavFieldTexts WavPanel::fieldTexts() const
 
 void WavPanel::writeHeaderFields()
 {
+    if (!showsCurrentFile())
+        return;
     const wav::HeaderWritePlan plan = wav::planHeaderWrite(fieldTexts(), m_view);
     using Problem = wav::HeaderWritePlan::Problem;
     if (plan.problem != Problem::None) {
@@ -396,10 +407,51 @@ void WavPanel::writeHeaderFields()
         return;
     }
     QString error;
-    if (!wav::writePiecesInPlace(*m_currentWavPath, plan.pieces, &error))
-        ui::message(QStringLiteral("The header could not be written to \"%1\": %2")
-                        .arg(QDir::toNativeSeparators(*m_currentWavPath), error),
+    bool unchanged = true;
+    if (wav::writePiecesInPlace(*m_currentWavPath, plan.pieces, &error, &unchanged)) {
+        reloadIfCurrent(*m_currentWavPath);
+        return;
+    }
+    const QString path = QDir::toNativeSeparators(*m_currentWavPath);
+    if (unchanged) {
+        // Its bytes are as shown, only its time changed: the edits can be written again.
+        m_shownStamp = util::fileStamp(*m_currentWavPath);
+        ui::message(QStringLiteral("The header could not be written to \"%1\": %2. The file was left as it was.")
+                        .arg(path, error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+        return;
+    }
+    ui::message(QStringLiteral("The header could not be written to \"%1\": %2. Its old bytes could not all be put "
+                               "back: the panel now shows the file as it is.")
+                    .arg(path, error),
+                ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+    reloadIfCurrent(*m_currentWavPath);
+}
+
+bool WavPanel::showsCurrentFile()
+{
+    const QString path = QDir::toNativeSeparators(*m_currentWavPath);
+    QString text;
+    if (m_shownPath.isEmpty() || m_shownPath != *m_currentWavPath)
+        text = QStringLiteral("The panel does not show \"%1\". Nothing was written: select its sample again "
+                              "first.")
+                   .arg(path);
+    else if (util::fileStamp(m_shownPath) != m_shownStamp)
+        text = QStringLiteral("\"%1\" has changed since the panel read it (its size or modification time "
+                              "differ). Nothing was written: select its sample again to see it as it is now.")
+                   .arg(path);
+    if (text.isEmpty())
+        return true;
+    ui::message(text, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+    return false;
+}
+
+void WavPanel::reloadIfCurrent(const QString &written)
+{
+    if (m_currentWavPath->isEmpty() || QFileInfo(written) != QFileInfo(*m_currentWavPath))
+        return;
+    showWavInfo();
+    drawWaveform();
 }
 
 void WavPanel::cleanUpWav()
@@ -411,6 +463,7 @@ void WavPanel::cleanUpWav()
     }
     switch (result.status) {
     case wav::CleanUpStatus::Done:
+        reloadIfCurrent(*m_currentWavPath);
         return;
     case wav::CleanUpStatus::BadFileSize:
         ui::message(QStringLiteral("Bad file size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
@@ -420,6 +473,12 @@ void WavPanel::cleanUpWav()
         return;
     case wav::CleanUpStatus::WrongDataSize:
         ui::message(QStringLiteral("Wrong Data Size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
+        return;
+    case wav::CleanUpStatus::Unreadable:
+        ui::message(QStringLiteral("CleanUp cannot make a file other programs can read of \"%1\": %2. The file was "
+                                   "left as it was.")
+                        .arg(QDir::toNativeSeparators(*m_currentWavPath), result.error),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     case wav::CleanUpStatus::Failed:
         ui::message(QStringLiteral("CleanUp could not rewrite \"%1\": %2. The file was left as it was.")
@@ -439,6 +498,7 @@ void WavPanel::createNoiseFile()
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
+    reloadIfCurrent(path);
     util::PlayIt(path);
 }
 
@@ -446,10 +506,13 @@ void WavPanel::writeTestHeader()
 {
     *m_currentWavPath = testHeaderFilePath();
     QString error;
-    if (!wav::stampTestHeaderFile(*m_currentWavPath, &error))
+    if (!wav::stampTestHeaderFile(*m_currentWavPath, &error)) {
         ui::message(QStringLiteral("The header could not be written to \"%1\": %2")
                         .arg(QDir::toNativeSeparators(*m_currentWavPath), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+        return;
+    }
+    reloadIfCurrent(*m_currentWavPath);
 }
 
 void WavPanel::removeBlockHeaders()
@@ -469,6 +532,7 @@ void WavPanel::removeBlockHeaders()
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
+    reloadIfCurrent(folder.filePath(wav::kDeblockOutputName));
     ui::message(QString(), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
 }
 

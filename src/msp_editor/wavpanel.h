@@ -1,5 +1,6 @@
 #pragma once
 
+#include "util/filestamp.h"
 #include "wav/wavinfo.h"
 
 #include <QWidget>
@@ -57,10 +58,16 @@ public:
 private:
     void showReadout(QLineEdit *box);
     void showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut);
+    // After a tool rewrote `written`: the panel shows it afresh if it is the current WAV.
+    void reloadIfCurrent(const QString &written);
+    // Whether the fields show the file at CurrentWavPath as it is now; a message otherwise.
+    bool showsCurrentFile();
     wav::WavFieldTexts fieldTexts() const;
 
     QString *m_currentWavPath;
     wav::WavView m_view; // the file as showWavInfo last read it
+    QString m_shownPath; // which file that was, and its state then
+    util::FileStamp m_shownStamp;
 
     std::array<QLineEdit *, 15> m_fieldBoxes{}; // Text1..Text14 at their numbers
     ByteTextBox *m_trailerBox = nullptr;

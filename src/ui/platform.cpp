@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -63,7 +65,11 @@ public:
         dialog.setNameFilter(filter);
         if (!filter.isEmpty())
             dialog.selectNameFilter(filter.section(QStringLiteral(";;"), 0, 0));
-        if (request.mode == FileDialogRequest::Mode::Save) {
+        if (request.mode == FileDialogRequest::Mode::Folder) {
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(QFileDialog::Directory);
+            dialog.setOption(QFileDialog::ShowDirsOnly, true);
+        } else if (request.mode == FileDialogRequest::Mode::Save) {
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setFileMode(QFileDialog::AnyFile);
             dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -91,6 +97,14 @@ public:
             return {};
         result.cancelled = false;
         return result;
+    }
+
+    std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
+                                   QWidget *parent) override
+    {
+        bool ok = false;
+        const QString typed = QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &ok);
+        return ok ? std::optional<QString>(typed) : std::nullopt;
     }
 
     void setBusy(bool busy) override
@@ -131,6 +145,11 @@ FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
 }
 
 void quitProgram() { platform().quitProgram(); }
+
+std::optional<QString> askText(const QString &title, const QString &label, const QString &text, QWidget *parent)
+{
+    return platform().askText(title, label, text, parent);
+}
 
 QString qtNameFilter(const QString &filter)
 {

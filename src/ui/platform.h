@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QWidget;
 
 namespace tamo::ui {
@@ -26,7 +28,7 @@ struct MessageBox {
 };
 
 struct FileDialogRequest {
-    enum class Mode { Open, Save };
+    enum class Mode { Open, Save, Folder }; // Folder: an existing folder is chosen
     Mode mode = Mode::Open;
     QString initialFolder;
     QString title;
@@ -59,6 +61,9 @@ public:
     virtual void setBusy(bool busy) = 0;
     // Ends the whole program at once: no window is asked whether it may close.
     virtual void quitProgram();
+    // A line of text typed by the user; nullopt when cancelled.
+    virtual std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
+                                           QWidget *parent) = 0;
 };
 
 // The platform in use: the real one unless a test has installed another.
@@ -71,6 +76,8 @@ Answer message(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = I
                const QString &title = kProgramTitle, QWidget *parent = nullptr);
 FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
 void quitProgram();
+std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
+                               QWidget *parent = nullptr);
 
 // Shows the busy pointer for its lifetime.
 class BusyPointer {

@@ -49,6 +49,7 @@ void ScriptedPlatform::clear()
     m_dialogs.clear();
     m_answers.clear();
     m_files.clear();
+    m_texts.clear();
     m_unexpected = 0;
     m_quitRequests = 0;
 }
@@ -83,5 +84,16 @@ FileDialogResult ScriptedPlatform::showFileDialog(const FileDialogRequest &reque
 void ScriptedPlatform::setBusy(bool busy) { m_busyDepth += busy ? 1 : -1; }
 
 void ScriptedPlatform::quitProgram() { ++m_quitRequests; }
+
+void ScriptedPlatform::queueText(const std::optional<QString> &text) { m_texts.enqueue(text); }
+
+std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &, QWidget *)
+{
+    if (m_texts.isEmpty()) {
+        ++m_unexpected;
+        return std::nullopt;
+    }
+    return m_texts.dequeue();
+}
 
 } // namespace tamo::ui

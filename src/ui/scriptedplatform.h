@@ -25,6 +25,8 @@ public:
     void queueFile(const QString &path);
     void queueFiles(const QString &folder, const QStringList &names); // several files
     void queueCancel();
+    // Answers for the next text prompts; nullopt cancels.
+    void queueText(const std::optional<QString> &text);
 
     const QList<MessageBox> &messages() const { return m_messages; }
     const QList<FileDialogRequest> &dialogs() const { return m_dialogs; }
@@ -35,7 +37,7 @@ public:
     // Prompts shown without a queued answer, plus answers never used (see pending()).
     int unexpected() const { return m_unexpected; }
     // Answers still queued.
-    int pending() const { return int(m_answers.size() + m_files.size()); }
+    int pending() const { return int(m_answers.size() + m_files.size() + m_texts.size()); }
     // How often the program was asked to end; a scripted platform never ends it.
     int quitRequests() const { return m_quitRequests; }
     void clear();
@@ -47,12 +49,15 @@ public:
     FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) override;
     void setBusy(bool busy) override;
     void quitProgram() override;
+    std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
+                                   QWidget *parent) override;
 
 private:
     QList<MessageBox> m_messages;
     QList<FileDialogRequest> m_dialogs;
     QQueue<Answer> m_answers;
     QQueue<FileDialogResult> m_files;
+    QQueue<std::optional<QString>> m_texts;
     int m_busyDepth = 0;
     int m_unexpected = 0;
     int m_quitRequests = 0;

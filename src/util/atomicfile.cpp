@@ -1,5 +1,7 @@
 #include "util/atomicfile.h"
 
+#include "util/filecopy.h"
+
 #include <QFileInfo>
 
 #include <cerrno>
@@ -62,6 +64,24 @@ bool AtomicFileWriter::write(QByteArrayView bytes)
             return false;
         }
         done += n;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::appendFileRange(int fromFd, qint64 from, qint64 length)
+{
+    if (!m_open || failed())
+        return false;
+    // Bytes still in the write buffer must land before the kernel appends.
+    errno = 0;
+    if (!m_file.flush()) {
+        fail(reasonFor(m_file, errno));
+        return false;
+    }
+    QString reason;
+    if (!util::copyFileRange(fromFd, from, m_file.handle(), length, &reason)) {
+        fail(reason);
+        return false;
     }
     return true;
 }

@@ -19,6 +19,9 @@ public:
     bool open();
     // False, with the reason kept, unless every byte was accepted.
     bool write(QByteArrayView bytes);
+    // Appends length bytes of another open file, from offset `from`, letting the
+    // kernel copy them where it can. False, with the reason kept, on failure.
+    bool appendFileRange(int fromFd, qint64 from, qint64 length);
     // Flushes, syncs and replaces the target. False leaves the target as it was.
     bool commit();
     void cancel();

@@ -12,8 +12,9 @@
 #include <emmintrin.h>
 #endif
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
+
+#ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
 
@@ -70,9 +71,11 @@ qint64 MemorySource::readAt(qint64 pos, char *dst, qint64 len)
 
 bool FileSource::open()
 {
-    // Some systems open a folder and then read nothing from it.
-    if (QFileInfo(m_file.fileName()).isDir())
+    // Some systems open a folder and then read nothing from it; QFile then has no reason to give.
+    if (QFileInfo(m_file.fileName()).isDir()) {
+        m_error = qt_error_string(EISDIR);
         return false;
+    }
     if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return false;
     m_size = m_file.size();

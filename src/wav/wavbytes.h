@@ -48,10 +48,11 @@ public:
     bool open();
     qint64 size() const override { return m_size; }
     qint64 readAt(qint64 pos, char *dst, qint64 len) override;
-    QString errorString() const override { return m_file.errorString(); }
+    QString errorString() const override { return m_error.isEmpty() ? m_file.errorString() : m_error; }
 
 private:
     QFile m_file;
+    QString m_error; // a reason QFile does not give
     qint64 m_size = 0;
 };
 

@@ -78,7 +78,15 @@ HeaderWritePlan planHeaderWrite(const WavFieldTexts &t, const WavView &view)
 {
     using namespace wavhdr;
     HeaderWritePlan plan;
-    auto number = [&plan](qint64 offset, const QString &text, WavField field, int bits) {
+    const WavFieldTexts shown = shownTexts(view);
+    // An unedited field writes back no byte the file did not have when it was read:
+    // a number of a short file read its missing bytes as 0, and they stay missing.
+    auto clipped = [&view](qint64 offset, QByteArray bytes, bool edited) {
+        if (!edited)
+            bytes.truncate(qsizetype(std::clamp<qint64>(view.length - offset, 0, bytes.size())));
+        return bytes;
+    };
+    auto number = [&](qint64 offset, const QString &text, const QString &shownText, WavField field, int bits) {
         if (plan.problem != HeaderWritePlan::Problem::None)
             return qint64(0);
         const std::optional<qint64> value = parseFieldNumber(text, bits);
@@ -93,33 +101,44 @@ HeaderWritePlan planHeaderWrite(const WavFieldTexts &t, const WavView &view)
             putInt32(bytes.data(), qint32(*value));
         else
             putInt16(bytes.data(), qint16(*value));
-        plan.pieces.append({offset, bytes});
+        bytes = clipped(offset, bytes, text != shownText);
+        if (!bytes.isEmpty())
+            plan.pieces.append({offset, bytes});
         return *value;
     };
-    auto text = [&plan](qint64 offset, const QString &shown, const QByteArray &readBytes) {
-        const QByteArray bytes = writeBackBytes(shown, readBytes);
+    auto text = [&plan](qint64 offset, const QString &shownText, const QByteArray &readBytes) {
+        const QByteArray bytes = writeBackBytes(shownText, readBytes);
         if (!bytes.isEmpty())
             plan.pieces.append({offset, bytes});
     };
 
-    plan.pieces.append({kRiff, QByteArrayLiteral("RIFF")});
-    number(kRiffSize, t.riffSize, WavField::RiffSize, 32);
+    // "RIFF" is a constant, but with nothing edited the file keeps what it had there.
+    const bool edited = t.riffSize != shown.riffSize || t.wave != shown.wave || t.fmt != shown.fmt
+                        || t.fmtSize != shown.fmtSize || t.formatTag != shown.formatTag
+                        || t.channels != shown.channels || t.sampleRate != shown.sampleRate
+                        || t.byteRate != shown.byteRate || t.blockAlign != shown.blockAlign
+                        || t.bitsPerSample != shown.bitsPerSample || t.dataTag != shown.dataTag
+                        || t.dataSize != shown.dataSize || t.trailer != shown.trailer;
+    const QByteArray riff = clipped(kRiff, QByteArrayLiteral("RIFF"), edited);
+    if (!riff.isEmpty())
+        plan.pieces.append({kRiff, edited ? riff : view.riff});
+    number(kRiffSize, t.riffSize, shown.riffSize, WavField::RiffSize, 32);
     text(kWave, t.wave, view.wave);
     text(kFmt, t.fmt, view.fmt);
-    number(kFmtSize, t.fmtSize, WavField::FmtSize, 32);
-    number(kFormatTag, t.formatTag, WavField::FormatTag, 16);
-    number(kChannels, t.channels, WavField::Channels, 16);
-    number(kSampleRate, t.sampleRate, WavField::SampleRate, 32);
-    number(kByteRate, t.byteRate, WavField::ByteRate, 32);
-    number(kBlockAlign, t.blockAlign, WavField::BlockAlign, 16);
-    number(kBitsPerSample, t.bitsPerSample, WavField::BitsPerSample, 16);
+    number(kFmtSize, t.fmtSize, shown.fmtSize, WavField::FmtSize, 32);
+    number(kFormatTag, t.formatTag, shown.formatTag, WavField::FormatTag, 16);
+    number(kChannels, t.channels, shown.channels, WavField::Channels, 16);
+    number(kSampleRate, t.sampleRate, shown.sampleRate, WavField::SampleRate, 32);
+    number(kByteRate, t.byteRate, shown.byteRate, WavField::ByteRate, 32);
+    number(kBlockAlign, t.blockAlign, shown.blockAlign, WavField::BlockAlign, 16);
+    number(kBitsPerSample, t.bitsPerSample, shown.bitsPerSample, WavField::BitsPerSample, 16);
 
     const bool noDataChunk = t.dataTag.isEmpty() && t.dataSize.trimmed().isEmpty() && t.trailer.isEmpty();
     if (!noDataChunk) {
         // Written back where they were found, so an unedited file stays as it was.
         const qint64 d = view.hasData() ? view.dataOffset : kData;
         text(d, t.dataTag, view.dataTag);
-        const qint64 size = number(d + 4, t.dataSize, WavField::DataSize, 32);
+        const qint64 size = number(d + 4, t.dataSize, shown.dataSize, WavField::DataSize, 32);
         if (!t.trailer.isEmpty() && plan.problem == HeaderWritePlan::Problem::None) {
             const qint64 at = d + 8 + size;
             if (at < 0) {
@@ -136,42 +155,86 @@ HeaderWritePlan planHeaderWrite(const WavFieldTexts &t, const WavView &view)
     return plan;
 }
 
-bool writePiecesInPlace(const QString &path, const QList<WritePiece> &pieces, QString *error)
+namespace {
+
+// Writes all of bytes at offset, retrying a short write so that a failure shows.
+bool writeAllAt(QFile &file, qint64 offset, QByteArrayView bytes)
 {
+    if (!file.seek(offset))
+        return false;
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+bool writePiecesInPlace(const QString &path, const QList<WritePiece> &pieces, QString *error, bool *unchanged)
+{
+    if (unchanged)
+        *unchanged = true;
     auto fail = [error](const QString &reason) {
         if (error)
             *error = reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
         return false;
     };
     if (QFileInfo(path).isDir())
-        return fail(QStringLiteral("Is a directory"));
-    // Qt 6.4 says "Unknown error" after a short or failed buffered write, so errno,
-    // cleared before each call, gives the system's reason.
+        return fail(qt_error_string(EISDIR));
+    // Qt 6.4 says "Unknown error" after a failed write, so errno, cleared before
+    // each call, gives the system's reason.
     auto reason = [](const QFile &file, int savedErrno) {
         return savedErrno ? qt_error_string(savedErrno) : file.errorString();
     };
+    // Unbuffered: a write that fails (a full disk, a size limit) fails right there.
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return fail(file.errorString());
+    const bool existed = file.exists();
+    errno = 0;
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return fail(reason(file, errno));
+
+    // What the pieces will cover, kept to be put back if any write fails.
+    const qint64 oldLength = file.size();
+    QList<WritePiece> old;
+    for (const WritePiece &piece : pieces) {
+        const qint64 n = std::clamp<qint64>(oldLength - piece.offset, 0, piece.bytes.size());
+        if (n == 0)
+            continue;
+        errno = 0;
+        QByteArray bytes;
+        if (file.seek(piece.offset))
+            bytes = file.read(n);
+        if (bytes.size() != n)
+            return fail(reason(file, errno));
+        old.append({piece.offset, bytes});
+    }
+
     for (const WritePiece &piece : pieces) {
         errno = 0;
-        if (!file.seek(piece.offset))
-            return fail(reason(file, errno));
-        // A short write (a disk filling up) is retried so that the failure shows.
-        for (qint64 done = 0; done < piece.bytes.size();) {
-            errno = 0;
-            const qint64 n = file.write(piece.bytes.constData() + done, piece.bytes.size() - done);
-            if (n <= 0)
-                return fail(reason(file, errno));
-            done += n;
-        }
+        if (writeAllAt(file, piece.offset, piece.bytes))
+            continue;
+        const QString why = reason(file, errno);
+        // All or nothing: the old bytes go back where they were (no new room is
+        // needed for that) and the file is cut back to its old length.
+        bool restored = true;
+        for (const WritePiece &piece0 : old)
+            restored = writeAllAt(file, piece0.offset, piece0.bytes) && restored;
+        restored = file.resize(oldLength) && restored;
+        if (!existed)
+            restored = file.remove();
+        if (unchanged)
+            *unchanged = restored;
+        return fail(why);
     }
-    errno = 0;
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        return fail(reason(file, errno));
     file.close();
-    if (file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError) {
+        if (unchanged)
+            *unchanged = false;
         return fail(file.errorString());
+    }
     return true;
 }
 

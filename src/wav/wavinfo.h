@@ -98,8 +98,11 @@ struct HeaderWritePlan {
 // fields all empty (a file without "data"), none of the three is written.
 HeaderWritePlan planHeaderWrite(const WavFieldTexts &texts, const WavView &view);
 
-// Writes the pieces into the file in place (created when missing). False, with
-// the system's reason, when any write fails.
-bool writePiecesInPlace(const QString &path, const QList<WritePiece> &pieces, QString *error);
+// Writes the pieces into the file in place (created when missing). All or nothing:
+// when any write fails the bytes it had are put back and it is cut to its old
+// length; false then, with the system's reason, and *unchanged tells whether
+// putting them back worked.
+bool writePiecesInPlace(const QString &path, const QList<WritePiece> &pieces, QString *error,
+                        bool *unchanged = nullptr);
 
 } // namespace tamo::wav

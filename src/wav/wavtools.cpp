@@ -1,5 +1,6 @@
 #include "wav/wavtools.h"
 
+#include "wav/wavformat.h"
 #include "wav/wavinfo.h"
 
 #include <QDir>
@@ -108,7 +109,9 @@ CleanUpPlan planCleanUp(ByteSource &source)
         return plan;
     }
     qint64 fmt = -1;
-    const qint64 d = findDataChunk(source, &fmt);
+    qint64 d = findDataChunk(source, &fmt);
+    if (d < 0)
+        d = findDataTag(source);
     if (d < 0) {
         plan.status = CleanUpStatus::DataNotFound;
         return plan;
@@ -116,6 +119,12 @@ CleanUpPlan planCleanUp(ByteSource &source)
     const qint32 S = source.int32At(d + 4);
     if (S < 0 || d + 8 + qint64(S) > length) {
         plan.status = CleanUpStatus::WrongDataSize;
+        return plan;
+    }
+    const FormatCheck format = sampleFormatAt(source, fmt);
+    if (!format.format) {
+        plan.status = CleanUpStatus::Unreadable;
+        plan.problem = format.problem;
         return plan;
     }
     plan.dataOffset = d;
@@ -128,8 +137,10 @@ CleanUpPlan planCleanUp(ByteSource &source)
         return plan;
     }
     // The format fields come from the real format chunk, wherever it lies.
-    if (fmt >= 0 && quint32(source.int32At(fmt + 4)) >= 16)
+    if (fmt >= 0)
         source.readPadded(fmt + 8, h + kFormatTag, kData - kFormatTag);
+    // A 16-byte format chunk has no room for the extensible form: its code stands in.
+    putInt16(h + kFormatTag, qint16(format.format->tag));
 
     // A chunk starts on an even offset: an odd payload is followed by a pad byte.
     plan.sampler = samplerChunk(S);
@@ -168,7 +179,7 @@ CleanUpResult cleanUpWavFile(const QString &path)
                                                               : source.errorString()};
     const CleanUpPlan plan = planCleanUp(source);
     if (plan.status != CleanUpStatus::Done)
-        return {plan.status, plan.status == CleanUpStatus::Failed ? source.errorString() : QString()};
+        return {plan.status, plan.status == CleanUpStatus::Failed ? source.errorString() : plan.problem};
 
     tamo::AtomicFileWriter writer(path);
     if (!writer.open())

@@ -14,11 +14,13 @@ enum class CleanUpStatus {
     BadFileSize,   // shorter than 45 bytes
     DataNotFound,  // no "data" chunk among the RIFF chunks
     WrongDataSize, // negative, or the payload would run past the end of the file
+    Unreadable,    // the result would be a file other programs cannot read; see error
     Failed,        // reading or writing failed; see error
 };
 
 struct CleanUpPlan {
     CleanUpStatus status = CleanUpStatus::Done;
+    QString problem;        // why, when Unreadable
     qint64 dataOffset = -1; // offset of the data chunk's header
     qint32 dataSize = 0;    // S
     QByteArray header;      // the 44-byte header of the result
@@ -28,7 +30,7 @@ struct CleanUpPlan {
 
 struct CleanUpResult {
     CleanUpStatus status = CleanUpStatus::Done;
-    QString error; // the system's reason when Failed
+    QString error; // the system's reason when Failed; what is wrong when Unreadable
 };
 
 // The "data" chunk found by walking the chunk headers from offset 12, each chunk
@@ -39,6 +41,11 @@ qint64 findDataChunk(ByteSource &source, qint64 *fmtOffset = nullptr);
 // The 68-byte sampler chunk: one forward loop from S/2 to S/2 + 15, rounded half to even.
 QByteArray samplerChunk(qint32 dataSize);
 
+// The data chunk is the one the chunk walk finds or, when the walk finds none (an
+// odd chunk written without its pad byte throws it off), the first "data" bytes as
+// the panel finds them. The format fields come from the walked "fmt " chunk (the
+// header's own at 20 when there is none), an extensible format written as its
+// sub-format's code; a format that readers would refuse is not written at all.
 CleanUpPlan planCleanUp(ByteSource &source);
 // Streams the result of a plan: header, payload, sampler chunk.
 CleanUpResult writeCleanUp(ByteSource &source, const CleanUpPlan &plan, ByteSink &out);

@@ -19,14 +19,18 @@ struct WaveformPlot {
     qint64 dataOffset = -1; // d; the source length when there is no tag
     qint32 dataSize = 0;    // S
     qint64 step = 0;        // bytes between plotted samples
+    qint64 frameBytes = 2;  // bytes of one sample frame (all channels)
 };
 
-// Plots the 16-bit little-endian samples of the data chunk on a canvas of
-// width x height units, reading `drawLength` bytes of payload (the number in the
-// data size field, which may differ from the file's). Sample o (a byte offset
-// in the payload) lands at x = width * o / S; value 32767 at the top, -32768 at
-// the bottom. At most about one sample per unit of width is read, whatever the
-// file size; samples past the end of the source read as 0.
+// Plots the samples of the data chunk on a canvas of width x height units, reading
+// `drawLength` bytes of payload (the number in the data size field, which may
+// differ from the file's). Samples are read as the format chunk says (PCM of 8 to
+// 32 bits, float, A-law, mu-law; 16-bit mono when it says nothing a reader knows),
+// the first channel of every plotted frame. The frame at byte offset o in the
+// payload lands at x = width * o / S; full scale at the top, negative full scale
+// at the bottom, silence on the centre line. At most about one sample per unit of
+// width is read, whatever the file size; samples past the end of the source are
+// silence.
 WaveformPlot computeWaveform(ByteSource &source, double width, double height, double drawLength);
 WaveformPlot computeWaveform(QByteArrayView bytes, double width, double height, double drawLength);
 

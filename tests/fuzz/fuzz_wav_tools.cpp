@@ -4,6 +4,7 @@
 #include "fuzzsupport.h"
 
 #include "wav/wavbytes.h"
+#include "wav/wavformat.h"
 #include "wav/wavinfo.h"
 #include "wav/wavtools.h"
 
@@ -20,6 +21,7 @@ void checkCleanUp(QByteArrayView bytes)
     const CleanUpPlan plan = planCleanUp(source);
     FUZZ_CHECK((plan.status == CleanUpStatus::BadFileSize) == (bytes.size() < 45));
     FUZZ_CHECK(plan.status != CleanUpStatus::Failed);
+    FUZZ_CHECK((plan.status == CleanUpStatus::Unreadable) == !plan.problem.isEmpty());
     QByteArray result;
     if (plan.status == CleanUpStatus::Done) {
         FUZZ_CHECK(plan.dataSize >= 0 && plan.dataOffset + 8 + plan.dataSize <= bytes.size());
@@ -29,6 +31,9 @@ void checkCleanUp(QByteArrayView bytes)
         FUZZ_CHECK(result.size() == plan.resultSize && result.size() % 2 == 0);
         FUZZ_CHECK(qFromLittleEndian<qint32>(result.constData() + 4) == result.size() - 8);
         FUZZ_CHECK(result.sliced(44, plan.dataSize) == bytes.sliced(plan.dataOffset + 8, plan.dataSize));
+        // Every file it writes has a format common readers accept, in a plain 16-byte chunk.
+        const FormatCheck format = readSampleFormat(result.sliced(20, 16));
+        FUZZ_CHECK(format.format && format.format->tag != kFormatExtensible);
         // The result is canonical, so a second CleanUp changes nothing.
         MemorySource cleaned(result);
         const CleanUpPlan second = planCleanUp(cleaned);

@@ -83,10 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         out.resize(std::max(out.size(), qsizetype(piece.offset) + piece.bytes.size()), '\0');
         out.replace(qsizetype(piece.offset), piece.bytes.size(), piece.bytes);
     }
-    // Unedited fields write back the very bytes they were read from.
-    if (marker < 0 && bytes.startsWith("RIFF") && out.size() == bytes.size())
+    // Unedited, the file stays byte-identical, however short or odd.
+    if (marker < 0)
         FUZZ_CHECK(out == bytes);
     QString error;
+    // A write that needs more room than there is fails and leaves the file byte-identical.
+    if (out.size() > bytes.size()) {
+        bool written = false;
+        {
+            const fuzz::FileSizeLimit full(bytes.size());
+            written = writePiecesInPlace(path, plan.pieces, &error);
+        }
+        FUZZ_CHECK(!written && !error.isEmpty() && fuzz::readFile(path) == bytes);
+    }
     FUZZ_CHECK(writePiecesInPlace(path, plan.pieces, &error) && fuzz::readFile(path) == out);
     return 0;
 }

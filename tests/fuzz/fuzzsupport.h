@@ -9,9 +9,12 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+#include <sys/resource.h>
 
 #define FUZZ_CHECK(cond) \
     ((cond) ? void() : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond), std::abort()))
@@ -62,5 +65,29 @@ inline bool onlyFile(const QString &name)
 {
     return scratchFolder().entryList(QDir::Files | QDir::Hidden | QDir::System) == QStringList{name};
 }
+
+// While alive, a write past `bytes` in any file fails (EFBIG), as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = m_old;
+        lim.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
 
 } // namespace tamo::fuzz

@@ -97,10 +97,11 @@ private Q_SLOTS:
                                                   << 400 - qint64(qint32(size)) << CleanUpStatus::WrongDataSize;
         QTest::newRow("data tag in the last 3 bytes") << riff(fmtChunk() + chunk("LIST", payload(20))) + "dat" << -1LL
                                                       << 0LL << CleanUpStatus::DataNotFound;
-        // The chunk walk would wrap past the end or, in 32 bits, back to where it started.
+        // The chunk walk would wrap past the end or, in 32 bits, back to where it started;
+        // CleanUp then finds the data as the panel does.
         QTest::newRow("chunk size 0xFFFFFFF8") << riff(fmtChunk() + "JUNK" + le32(0xFFFFFFF8) + QByteArray(8, 'j')
                                                        + chunk("data", p))
-                                               << 52LL << 0LL << CleanUpStatus::DataNotFound;
+                                               << 52LL << 0LL << CleanUpStatus::Done;
     }
     void malformedWav()
     {
@@ -134,7 +135,8 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(writeAll(folder + QStringLiteral("/SAMPLE.wav"), file));
         QCOMPARE(cleanUpWavFile(folder + QStringLiteral("/SAMPLE.wav")).status, cleanUp);
-        QCOMPARE(readAll(folder + QStringLiteral("/SAMPLE.wav")), file);
+        if (cleanUp != CleanUpStatus::Done)
+            QCOMPARE(readAll(folder + QStringLiteral("/SAMPLE.wav")), file);
         QCOMPARE(filesIn(folder), QStringList{QStringLiteral("SAMPLE.wav")});
     }
 

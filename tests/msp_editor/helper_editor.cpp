@@ -6,9 +6,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 namespace tamo::test::editor {
@@ -25,33 +22,9 @@ msp::MspRecord documentWith(const QStringList &names, const QList<QPair<qsizetyp
     return msp::MspRecord::fromBytes(image);
 }
 
-void showRecord(msp_editor::MspEditorWindow &form, const msp::MspRecord &record)
-{
-    form.record() = record;
-    form.RefreshMspView();
-}
-
-QString shown(const QWidget &window, const QString &name)
-{
-    if (const auto *edit = window.findChild<QLineEdit *>(name))
-        return edit->text();
-    const auto *label = window.findChild<QLabel *>(name);
-    return label ? label->text() : QStringLiteral("<no %1>").arg(name);
-}
-
-QStringList listed(const msp_editor::MspEditorWindow &form)
-{
-    QStringList lines;
-    const auto *list = form.findChild<QListWidget *>(QStringLiteral("List1"));
-    for (int i = 0; i < list->count(); ++i)
-        lines << list->item(i)->text();
-    return lines;
-}
-
 QStringList split(const char *texts)
 {
-    const QString all = QString::fromUtf8(texts);
-    return all.isEmpty() ? QStringList() : all.split(u'|');
+    return QString::fromUtf8(texts).split(u'|', Qt::SkipEmptyParts);
 }
 
 bool touch(const QString &path)

@@ -198,7 +198,7 @@ private Q_SLOTS:
                                         + chunk("data", payload(1000)) + chunk("smpl", payload(60)))
                                 << 0LL << done << 1000 << 500 << 515;
         QTest::newRow("44 bytes") << wavFile({}) << 0LL << CleanUpStatus::BadFileSize << 0 << 0 << 0;
-        QTest::newRow("no data") << riff(fmtChunk() + chunk("LIST", "xxxxdatameta")) << 0LL
+        QTest::newRow("no data") << riff(fmtChunk() + chunk("LIST", "xxxxDATAmeta")) << 0LL
                                  << CleanUpStatus::DataNotFound << 0 << 0 << 0;
         QTest::newRow("negative size") << wavFile(payload(20)).replace(40, 4, le32(-2)) << 0LL << wrongSize << 0 << 0 << 0;
         QTest::newRow("past the end after a chunk")

@@ -1,0 +1,289 @@
+// Times the keyboard export against the shell doing the same work on the same
+// files in the same session: a set of 64 WAVs already in the keyboard's format
+// against `cp -r`, conversion of 24-bit 48 kHz stereo against sox, and the key
+// mapping of 64 samples. Each measured operation runs in a fresh child process,
+// whose peak memory is reported too.
+//   tamo_exportbench [total MiB, default 64] [--dir FOLDER] [--reps N] [--only export,convert,map]
+
+#include "export/keyboardexport.h"
+#include "export/soundimport.h"
+#include "msp/keymapping.h"
+#include "wav/keyboardformat.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tamo;
+
+namespace {
+
+constexpr int kFiles = 64;
+
+struct Run {
+    double seconds = 0;
+    double peakMiB = 0;
+    bool ok = false;
+};
+
+// Runs argv in a fresh process; a number it prints replaces the wall time (our
+// operations time themselves, without the process start).
+Run runChild(const std::vector<std::string> &args)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        close(fds[0]);
+        close(fds[1]);
+        std::vector<char *> argv;
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string out;
+    char buf[256];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+        out.append(buf, size_t(n));
+    close(fds[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    Run r;
+    r.seconds = double(timer.nsecsElapsed()) / 1e9;
+    r.peakMiB = double(usage.ru_maxrss) / 1024.0;
+    r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!out.empty() && out.find_first_not_of("0123456789.e-\n") == std::string::npos)
+        r.seconds = std::stod(out);
+    return r;
+}
+
+std::string self;
+
+Run shell(const QString &command) { return runChild({"/bin/sh", "-c", command.toStdString()}); }
+Run ourOp(const char *op, const QString &a, const QString &b)
+{
+    return runChild({self, "--child", op, a.toStdString(), b.toStdString()});
+}
+QString q(const QString &path) { return u'\'' + path + u'\''; }
+
+// A WAV of about `bytes` bytes of noise: `bits` per sample, stereo, at `rate`.
+bool generate(const QString &path, qint64 bytes, int bits, int rate)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const int block = 2 * bits / 8;
+    const qint64 data = (bytes - 44) / block * block;
+    QByteArray h(44, '\0');
+    const auto put32 = [&](int at, qint64 v) { qToLittleEndian(quint32(v), h.data() + at); };
+    const auto put16 = [&](int at, int v) { qToLittleEndian(quint16(v), h.data() + at); };
+    h.replace(0, 4, "RIFF");
+    put32(4, 36 + data);
+    h.replace(8, 8, "WAVEfmt ");
+    put32(16, 16);
+    put16(20, 1);
+    put16(22, 2);
+    put32(24, rate);
+    put32(28, qint64(rate) * block);
+    put16(32, block);
+    put16(34, bits);
+    h.replace(36, 4, "data");
+    put32(40, data);
+    f.write(h);
+    // Noise at a quarter of full scale, so neither side clips.
+    const int bytesPerSample = bits / 8;
+    QByteArray chunk(qsizetype(bytesPerSample) << 20, Qt::Uninitialized);
+    quint32 x = 0x9E3779B9u;
+    for (qint64 left = data; left > 0;) {
+        for (qsizetype i = 0; i + bytesPerSample <= chunk.size(); i += bytesPerSample) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            const qint32 v = qint32(x >> (33 - bits)) - (qint32(1) << (bits - 2));
+            for (int b = 0; b < bytesPerSample; ++b)
+                chunk[i + b] = char(v >> (8 * b));
+        }
+        const qsizetype n = qsizetype(std::min<qint64>(left, chunk.size()));
+        if (f.write(chunk.constData(), n) != n)
+            return false;
+        left -= n;
+    }
+    return f.flush();
+}
+
+QString sampleFile(int i) { return QStringLiteral("S%1.WAV").arg(i, 2, 10, QChar(u'0')); }
+
+int child(const QString &op, const QString &a, const QString &b)
+{
+    QElapsedTimer t;
+    t.start();
+    if (op == u"export") {
+        exporter::ExportRequest request;
+        request.record = msp::MspRecord::newDocument();
+        request.record.setGlobal(msp::GlobalField::SampleCount, kFiles);
+        for (int k = 1; k <= kFiles; ++k)
+            request.record.setSampleName(k, sampleFile(k).left(3).toLatin1());
+        request.mspFileName = QStringLiteral("SET.MSP");
+        request.targetFolder = b;
+        request.sourceFor = [&](int slot) { return QDir(a).filePath(sampleFile(slot)); };
+        const exporter::ExportResult r = exporter::exportForKeyboard(request);
+        if (r.status != exporter::ExportStatus::Done || r.copied != kFiles) {
+            std::fprintf(stderr, "%s\n", qPrintable(r.message));
+            return 1;
+        }
+    } else if (op == u"convert") {
+        const wav::ConvertResult r = wav::convertFileToKeyboardFormat(a, b);
+        if (!r.ok) {
+            std::fprintf(stderr, "%s\n", qPrintable(r.error));
+            return 1;
+        }
+    } else {
+        return 2;
+    }
+    std::printf("%.9f\n", double(t.nsecsElapsed()) / 1e9);
+    return 0;
+}
+
+void report(const char *what, const std::vector<Run> &ours, const char *refName, const std::vector<Run> &refs,
+            double maxRatio)
+{
+    const auto best = [](const std::vector<Run> &runs) {
+        double s = 1e300, peak = 0;
+        bool ok = true;
+        for (const Run &r : runs) {
+            s = std::min(s, r.seconds);
+            peak = std::max(peak, r.peakMiB);
+            ok = ok && r.ok;
+        }
+        return std::tuple{s, peak, ok};
+    };
+    const auto [s, peak, ok] = best(ours);
+    const auto [rs, rpeak, rok] = best(refs);
+    std::printf("%-20s %8.3f s  peak %6.1f MiB | %-16s %8.3f s  peak %6.1f MiB | ratio %.2f (target <= %.1f)%s\n",
+                what, s, peak, refName, rs, rpeak, s / rs, maxRatio, ok && rok ? "" : "  [A RUN FAILED]");
+    for (size_t i = 0; i < ours.size() && i < refs.size(); ++i)
+        std::printf("    run %zu: %.3f s vs %.3f s\n", i + 1, ours[i].seconds, refs[i].seconds);
+}
+
+// The key mapping alone, once the roots are known: the best of many runs.
+void benchMapping()
+{
+    msp::MspRecord record = msp::MspRecord::newDocument();
+    record.setGlobal(msp::GlobalField::SampleCount, kFiles);
+    msp::SlotRoots roots;
+    QRandomGenerator random(3);
+    for (int k = 0; k < kFiles; ++k)
+        roots << int(random.bounded(128));
+    qint64 best = -1;
+    for (int i = 0; i < 200; ++i) {
+        msp::MspRecord copy = record;
+        QElapsedTimer t;
+        t.start();
+        msp::mapKeys(copy, roots);
+        const qint64 ns = t.nsecsElapsed();
+        best = best < 0 ? ns : std::min(best, ns);
+    }
+    std::printf("%-20s %8.3f ms (target < 100 ms)\n", "map keys, 64 roots", double(best) / 1e6);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 3 && args.at(1) == u"--child")
+        return child(args.at(2), args.value(3), args.value(4));
+
+    qint64 mib = 64;
+    QString base = QDir::tempPath();
+    int reps = 2;
+    QStringList only = {QStringLiteral("export"), QStringLiteral("convert"), QStringLiteral("map")};
+    for (int i = 1; i < args.size(); ++i) {
+        if (args.at(i) == u"--only" && i + 1 < args.size())
+            only = args.at(++i).split(u',');
+        else if (args.at(i) == u"--dir" && i + 1 < args.size())
+            base = args.at(++i);
+        else if (args.at(i) == u"--reps" && i + 1 < args.size())
+            reps = std::max(1, args.at(++i).toInt());
+        else
+            mib = std::max<qint64>(1, args.at(i).toLongLong());
+    }
+    self = QCoreApplication::applicationFilePath().toStdString();
+    QTemporaryDir dir(QDir(base).filePath(QStringLiteral("tamo-exportbench-XXXXXX")));
+    if (!dir.isValid()) {
+        std::fprintf(stderr, "cannot create a folder in %s\n", qPrintable(base));
+        return 1;
+    }
+    const qint64 bytes = mib << 20;
+    const QString set = dir.filePath(QStringLiteral("set")), ourCopy = dir.filePath(QStringLiteral("stick"));
+    const QString shellCopy = dir.filePath(QStringLiteral("copy"));
+
+    if (only.contains(QStringLiteral("export"))) {
+        std::printf("Generating %d in-format WAVs, %lld MiB in all, in %s ...\n", kFiles, mib, qPrintable(dir.path()));
+        std::fflush(stdout);
+        QDir().mkpath(set);
+        for (int k = 1; k <= kFiles; ++k) {
+            if (!generate(QDir(set).filePath(sampleFile(k)), bytes / kFiles, 16, wav::kKeyboardRate))
+                return 1;
+        }
+        ::sync();
+        std::vector<Run> ours, refs, synced;
+        for (int i = 0; i < reps; ++i) {
+            refs.push_back(shell(QStringLiteral("cp -r %1 %2").arg(q(set), q(shellCopy))));
+            shell(QStringLiteral("rm -rf %1 && sync").arg(q(shellCopy)));
+            synced.push_back(shell(QStringLiteral("cp -r %1 %2 && sync").arg(q(set), q(shellCopy))));
+            shell(QStringLiteral("rm -rf %1 && sync").arg(q(shellCopy)));
+            QDir().mkpath(ourCopy);
+            ours.push_back(ourOp("export", set, ourCopy));
+            shell(QStringLiteral("rm -rf %1 && sync").arg(q(ourCopy)));
+        }
+        report("export, in format", ours, "cp -r", refs, 1.2);
+        report("export, in format", ours, "cp -r && sync", synced, 1.2);
+        QDir(set).removeRecursively();
+    }
+
+    if (only.contains(QStringLiteral("convert"))) {
+        const QString in = dir.filePath(QStringLiteral("in24.wav")), out = dir.filePath(QStringLiteral("out.wav"));
+        std::printf("Generating a 24-bit 48 kHz stereo WAV of %lld MiB ...\n", mib);
+        std::fflush(stdout);
+        if (!generate(in, bytes, 24, 48000))
+            return 1;
+        ::sync();
+        std::vector<Run> ours, refs;
+        for (int i = 0; i < reps; ++i) {
+            refs.push_back(shell(QStringLiteral("sox %1 -b 16 -r 44100 %2").arg(q(in), q(out))));
+            QFile::remove(out);
+            ours.push_back(ourOp("convert", in, out));
+            QFile::remove(out);
+        }
+        report("convert 24/48 -> 16/44.1", ours, "sox", refs, 1.5);
+        QFile::remove(in);
+    }
+
+    if (only.contains(QStringLiteral("map")))
+        benchMapping();
+    return 0;
+}

@@ -1,0 +1,105 @@
+#include "export/exportcommand.h"
+
+#include "export/keyboardexport.h"
+#include "export/soundimport.h"
+#include "msp/keymapping.h"
+#include "msp/mspfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tamo::exporter {
+
+namespace {
+
+struct Set {
+    msp::MspRecord record;
+    QString mspFileName;
+    QStringList sources; // slot k at k - 1
+};
+
+// Empty when the set is ready, else the reason.
+QString setFromFolder(const QString &folder, Set &set)
+{
+    const QDir dir(folder);
+    const QFileInfoList files = dir.entryInfoList(
+        {QStringLiteral("*.wav"), QStringLiteral("*.aif"), QStringLiteral("*.aiff"), QStringLiteral("*.flac"),
+         QStringLiteral("*.ogg")},
+        QDir::Files, QDir::Name | QDir::IgnoreCase);
+    if (files.isEmpty())
+        return QStringLiteral("no sound files in %1").arg(folder);
+    if (files.size() > msp::kMaxSamples)
+        return QStringLiteral("%1 sound files in %2; an MSP holds at most %3")
+            .arg(files.size())
+            .arg(folder)
+            .arg(msp::kMaxSamples);
+    QStringList paths;
+    for (const QFileInfo &file : files)
+        paths << file.absoluteFilePath();
+    set.record = msp::MspRecord::newDocument();
+    const AddResult added = addSoundFiles(set.record, paths);
+    if (!added.skipped.isEmpty())
+        return QStringLiteral("%1 cannot be named as a sample").arg(added.skipped.first());
+    msp::SlotRoots roots;
+    for (const AddedSample &sample : added.added) {
+        set.sources << sample.path;
+        roots << sample.root.note;
+    }
+    set.sources = msp::reorderedBySlot(set.sources, msp::mapKeys(set.record, roots));
+    set.mspFileName = mspNameForFolder(dir.absolutePath());
+    return {};
+}
+
+QString setFromMsp(const QString &path, Set &set)
+{
+    QString error;
+    if (!msp::LoadMspFile(path, set.record, &error))
+        return QStringLiteral("%1: %2").arg(path, error);
+    if (!set.record.isValid())
+        return QStringLiteral("%1 is not a valid MSP file").arg(path);
+    for (int slot = 1; slot <= set.record.usedSlotCount(); ++slot)
+        set.sources << soundFileBeside(path, set.record.sampleName(slot));
+    set.mspFileName = QFileInfo(path).fileName();
+    return {};
+}
+
+} // namespace
+
+int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err)
+{
+    const auto failWith = [&](const QString &reason) {
+        err << "TAMO export: " << reason << Qt::endl;
+        return 1;
+    };
+    const QFileInfo in(input);
+    if (!in.exists())
+        return failWith(QStringLiteral("%1 not found").arg(input));
+    Set set;
+    const QString problem = in.isDir() ? setFromFolder(input, set) : setFromMsp(input, set);
+    if (!problem.isEmpty())
+        return failWith(problem);
+
+    const bool created = !QFileInfo::exists(folder);
+    if (created && !QDir().mkdir(folder))
+        return failWith(QStringLiteral("cannot create the folder %1").arg(folder));
+    ExportRequest request;
+    request.record = set.record;
+    request.mspFileName = set.mspFileName;
+    request.targetFolder = folder;
+    request.sourceFor = [&](int slot) { return set.sources.value(slot - 1); };
+    const ExportResult result = exportForKeyboard(request);
+    if (result.status != ExportStatus::Done) {
+        if (created)
+            QDir().rmdir(folder);
+        // The engine's messages are sentences; the command's line is not.
+        QString reason = result.message;
+        if (reason.endsWith(u'.'))
+            reason.chop(1);
+        return failWith(reason);
+    }
+    for (const QString &path : result.written)
+        out << QDir::toNativeSeparators(path) << Qt::endl;
+    return 0;
+}
+
+} // namespace tamo::exporter

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <QTextStream>
+
+namespace tamo::exporter {
+
+// `TAMO export <input> <folder>`: writes the set the keyboard reads into folder
+// (created when missing, its parent must exist). input is an MSP file, whose
+// samples' WAVs are looked up beside it as the editor does, or a folder of sound
+// files (.wav, .aif, .aiff, .flac, .ogg, in name order), added as the editor adds
+// them, mapped across the keyboard when a root was found, and saved as "<folder
+// name, up to 8 characters>.MSP". Prints one line per file written to out; on
+// any failure prints one line "TAMO export: <reason>" to err and returns 1.
+int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err);
+
+} // namespace tamo::exporter

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "msp/msprecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+namespace tamo::exporter {
+
+struct ExportProgress {
+    qint64 doneBytes = 0;  // source bytes handled so far
+    qint64 totalBytes = 0; // all source bytes of the set
+    QString fileName;      // the file being written, e.g. "PIANOC3.WAV"
+};
+
+struct ExportRequest {
+    msp::MspRecord record;
+    QString mspFileName;  // the MSP's name in the target folder, e.g. "PIANO.MSP"
+    QString targetFolder; // must exist
+    // The sound file of the sample in slot k (1..SampleCount); empty when none.
+    std::function<QString(int slot)> sourceFor;
+    // Called before each file and between blocks; may be empty.
+    std::function<void(const ExportProgress &)> progress;
+    // Set from any thread to stop; the folder is then left as it was.
+    const std::atomic_bool *cancel = nullptr;
+};
+
+enum class ExportStatus { Done, Cancelled, Failed };
+
+struct ExportResult {
+    ExportStatus status = ExportStatus::Failed;
+    QString message;     // one line naming the file, when Failed
+    QStringList written; // full paths of the files written, WAVs in slot order then the MSP
+    int copied = 0;      // WAVs copied byte for byte
+    int converted = 0;   // WAVs converted to the keyboard's format
+};
+
+// Writes the set the keyboard reads into the target folder: for every used slot
+// its sound file as keyboardFileName(name), copied byte for byte when it is
+// already 16-bit PCM 44100 Hz mono or stereo WAV, converted otherwise, and the MSP
+// record itself. Two samples with the same file name (ignoring case), a name no
+// file can carry, a missing or unreadable source, a failed write (a full disk)
+// stop it with a message naming the file. Every file is first written complete
+// under a temporary name in the target folder; only when all are there do they
+// take their final names (older files of those names are replaced, and put back
+// if a rename fails). On failure or cancel no temporary is left and the folder is
+// as it was.
+ExportResult exportForKeyboard(const ExportRequest &request);
+
+} // namespace tamo::exporter

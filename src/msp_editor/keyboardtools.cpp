@@ -1,0 +1,321 @@
+#include "msp_editor/keyboardtools.h"
+
+#include "export/keyboardexport.h"
+#include "export/soundimport.h"
+#include "msp/keymapping.h"
+#include "msp/valueformats.h"
+#include "msp_editor/keymapwindow.h"
+#include "msp_editor/mspeditorwindow.h"
+#include "sfz/sfzimport.h"
+#include "ui/platform.h"
+#include "util/atomicfile.h"
+#include "util/playback/playit.h"
+#include "wav/pitchedpreview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QStyle>
+
+#include <atomic>
+
+namespace tamo::msp_editor {
+
+namespace {
+
+constexpr double kPreviewSeconds = 4.0;
+// More lines than this of an import report are summed up in one.
+constexpr qsizetype kReportLines = 30;
+
+QString slotLine(const MspEditorWindow &editor, int slot)
+{
+    return exporter::sampleNameText(editor.record().sampleName(slot));
+}
+
+} // namespace
+
+KeyboardTools::KeyboardTools(MspEditorWindow &editor)
+    : QObject(&editor)
+    , m_editor(editor)
+{
+    m_menu = new QMenu(QStringLiteral("&Keyboard"), &editor);
+    m_menu->setObjectName(QStringLiteral("MnuKeyboard"));
+    const auto add = [this](const char *name, const QString &text, auto slot) {
+        QAction *action = m_menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    add("MnuMapKeys", QStringLiteral("&Map keys"), [this] { mapKeys(); });
+    add("MnuKeyMap", QStringLiteral("&Key map..."), [this] { showKeyMap(); });
+    add("MnuRenameSample", QStringLiteral("&Rename sample..."), [this] { renameSelectedSample(); });
+    m_menu->addSeparator();
+    add("MnuImportSfz", QStringLiteral("&Import SFZ..."), [this] { importSfz(); });
+    add("MnuExportKeyboard", QStringLiteral("&Export for the keyboard..."), [this] { exportForKeyboard(); });
+    // Before the Help menu, the last one.
+    QMenuBar *bar = editor.menuBar();
+    const QList<QAction *> menus = bar->actions();
+    bar->insertMenu(menus.isEmpty() ? nullptr : menus.last(), m_menu);
+
+    connect(&editor, &MspEditorWindow::viewRefreshed, this, &KeyboardTools::viewRefreshed);
+    connect(&editor, &MspEditorWindow::samplesAdded, this, &KeyboardTools::samplesAdded);
+    connect(&editor, &MspEditorWindow::sfzDropped, this, [this](const QString &path) { importSfz(path); });
+    connect(editor.sampleList(), &QListWidget::currentRowChanged, this, &KeyboardTools::updateKeyMap);
+}
+
+KeyboardTools::~KeyboardTools() = default;
+
+KeyMapWindow *KeyboardTools::keyMap() const { return m_keyMap; }
+
+const KeyboardTools::FileFacts &KeyboardTools::factsFor(const QString &path)
+{
+    const QFileInfo info(path);
+    FileFacts &facts = m_facts[path];
+    // A file changed since it was last looked at is looked at again.
+    if (facts.size != info.size() || facts.modified != info.lastModified() || path.isEmpty()) {
+        facts.size = info.size();
+        facts.modified = info.lastModified();
+        facts.root = path.isEmpty() ? wav::RootNote{} : wav::detectRoot(path);
+        facts.format = wav::checkKeyboardFormat(path);
+        if (path.isEmpty())
+            facts.format.reason = QStringLiteral("missing");
+    }
+    return facts;
+}
+
+wav::RootNote KeyboardTools::rootOf(int slot) { return factsFor(m_editor.sampleSourceFile(slot)).root; }
+
+wav::FormatCheck KeyboardTools::formatOf(int slot) { return factsFor(m_editor.sampleSourceFile(slot)).format; }
+
+bool KeyboardTools::mapFromRoots(bool quiet)
+{
+    MspDocument after = m_editor.document();
+    msp::SlotRoots roots;
+    bool found = false;
+    for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot) {
+        roots << rootOf(slot).note;
+        found = found || roots.last().has_value();
+    }
+    if (!found) {
+        if (!quiet)
+            ui::message(QStringLiteral("No root key was found in the samples' files or names."), ui::Buttons::Ok,
+                        ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        return false;
+    }
+    const QList<int> order = msp::mapKeys(after.record, roots);
+    QList<QString> sources(after.sampleSources.begin(), after.sampleSources.end());
+    sources = msp::reorderedBySlot(sources, order);
+    std::copy(sources.begin(), sources.end(), after.sampleSources.begin());
+    m_editor.changeDocument(QStringLiteral("Map keys"), after);
+    return true;
+}
+
+void KeyboardTools::mapKeys() { mapFromRoots(false); }
+
+void KeyboardTools::samplesAdded(int first, int last)
+{
+    for (int slot = first; slot <= last; ++slot) {
+        if (rootOf(slot).note) {
+            mapFromRoots(true);
+            return;
+        }
+    }
+}
+
+void KeyboardTools::viewRefreshed()
+{
+    decorateList();
+    updateKeyMap();
+}
+
+void KeyboardTools::decorateList()
+{
+    QListWidget *list = m_editor.sampleList();
+    const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int row = 0; row < list->count() && row < msp::kMaxSamples; ++row) {
+        const int slot = row + 1;
+        const QString path = m_editor.sampleSourceFile(slot);
+        const FileFacts &facts = factsFor(path);
+        QStringList tip;
+        tip << (facts.root.note ? QStringLiteral("Root %1, from the %2").arg(msp::NoteName(*facts.root.note),
+                                                                             wav::rootSourceText(facts.root.source))
+                                : QStringLiteral("No root key found"));
+        if (!path.isEmpty())
+            tip << QDir::toNativeSeparators(path);
+        QListWidgetItem *item = list->item(row);
+        if (facts.format.ok) {
+            item->setIcon(QIcon());
+            item->setForeground(list->palette().text());
+        } else {
+            tip << QStringLiteral("Not in the keyboard's format: %1").arg(facts.format.reason);
+            item->setIcon(warning);
+            item->setForeground(QColor(190, 0, 0));
+        }
+        item->setToolTip(tip.join(u'\n'));
+    }
+}
+
+void KeyboardTools::showKeyMap()
+{
+    if (!m_keyMap) {
+        m_keyMap = new KeyMapWindow(&m_editor);
+        connect(m_keyMap, &KeyMapWindow::sampleClicked, this, [this](int slot) { m_editor.selectSlot(slot); });
+        connect(m_keyMap, &KeyMapWindow::keyClicked, this, &KeyboardTools::playKey);
+    }
+    updateKeyMap();
+    m_keyMap->show();
+    m_keyMap->raise();
+}
+
+void KeyboardTools::updateKeyMap()
+{
+    if (m_keyMap)
+        m_keyMap->showRecord(m_editor.record(), m_editor.selectedSlot());
+}
+
+bool KeyboardTools::playKey(int key)
+{
+    const int slot = msp::slotForKey(m_editor.record(), key);
+    if (slot == 0)
+        return false;
+    const QString source = m_editor.sampleSourceFile(slot);
+    const int root = m_editor.record().sample(msp::SampleField::Key, slot);
+    QString error;
+    const QByteArray preview = wav::pitchedPreview(source, key - root, kPreviewSeconds, &error);
+    if (preview.isEmpty())
+        return false;
+    if (!m_previewDir)
+        m_previewDir = std::make_unique<QTemporaryDir>();
+    // A new name each time: the file still playing is never written over.
+    const QString path = m_previewDir->filePath(QStringLiteral("key%1.wav").arg(m_previewCount++ % 8));
+    if (!saveFileAtomically(path, preview).ok)
+        return false;
+    util::PlayIt(path);
+    return true;
+}
+
+void KeyboardTools::renameSelectedSample()
+{
+    const int slot = m_editor.selectedSlot();
+    if (slot == 0) {
+        ui::message(QStringLiteral("Select a sample first."), ui::Buttons::Ok, ui::Icon::Exclamation,
+                    ui::kProgramTitle, &m_editor);
+        return;
+    }
+    const std::optional<QString> typed =
+        ui::askText(QStringLiteral("Rename sample"), QStringLiteral("New name (up to 8 characters):"),
+                    slotLine(m_editor, slot), &m_editor);
+    if (!typed)
+        return;
+    const QString name = typed->trimmed().toUpper();
+    if (!exporter::isSampleName(name)) {
+        ui::message(QStringLiteral("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        return;
+    }
+    for (int other = 1; other <= m_editor.record().usedSlotCount(); ++other) {
+        if (other != slot && slotLine(m_editor, other).compare(name, Qt::CaseInsensitive) == 0) {
+            ui::message(QStringLiteral("Another sample is already named %1.").arg(name), ui::Buttons::Ok,
+                        ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+            return;
+        }
+    }
+    MspDocument after = m_editor.document();
+    // The sound stays where it was: the file the sample was read from is kept.
+    after.sampleSources.at(std::size_t(slot - 1)) = m_editor.sampleSourceFile(slot);
+    after.record.setSampleName(slot, name.toLatin1().leftJustified(8, ' '));
+    m_editor.changeDocument(QStringLiteral("Rename sample"), after);
+    m_editor.selectSlot(slot);
+}
+
+void KeyboardTools::exportForKeyboard()
+{
+    ui::FileDialogRequest request;
+    request.mode = ui::FileDialogRequest::Mode::Folder;
+    request.title = QStringLiteral("Export for the keyboard");
+    request.initialFolder = ui::programFolder();
+    const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
+    if (chosen.cancelled || chosen.fileName.isEmpty())
+        return;
+    exporter::ExportRequest job;
+    job.record = m_editor.record();
+    job.targetFolder = chosen.fileName;
+    job.mspFileName = m_editor.CurrentMspPath.isEmpty() ? exporter::mspNameForFolder(chosen.fileName)
+                                                        : QFileInfo(m_editor.CurrentMspPath).fileName();
+    QStringList sources;
+    for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
+        sources << m_editor.sampleSourceFile(slot);
+    job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
+    std::atomic_bool cancel = false;
+    job.cancel = &cancel;
+    QProgressDialog progress(QStringLiteral("Exporting for the keyboard..."), QStringLiteral("Cancel"), 0, 1000,
+                             &m_editor);
+    progress.setObjectName(QStringLiteral("ExportProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    job.progress = [&](const exporter::ExportProgress &p) {
+        progress.setLabelText(QStringLiteral("Writing %1").arg(p.fileName));
+        progress.setValue(p.totalBytes > 0 ? int(p.doneBytes * 1000 / p.totalBytes) : 0);
+        if (progress.wasCanceled())
+            cancel = true;
+    };
+    const exporter::ExportResult result = exporter::exportForKeyboard(job);
+    progress.reset();
+    if (result.status == exporter::ExportStatus::Failed) {
+        ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+    } else if (result.status == exporter::ExportStatus::Done) {
+        ui::message(QStringLiteral("%1 files written to %2 (%3 WAV copied, %4 converted).")
+                        .arg(result.written.size())
+                        .arg(QDir::toNativeSeparators(chosen.fileName))
+                        .arg(result.copied)
+                        .arg(result.converted),
+                    ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+    }
+}
+
+void KeyboardTools::importSfz(const QString &givenPath)
+{
+    QString path = givenPath;
+    if (path.isEmpty()) {
+        ui::FileDialogRequest request;
+        request.mode = ui::FileDialogRequest::Mode::Open;
+        request.title = QStringLiteral("Import SFZ");
+        request.initialFolder = ui::programFolder();
+        request.filter = QStringLiteral("SFZ Files (*.SFZ)|*.SFZ");
+        const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
+        if (chosen.cancelled || chosen.fileName.isEmpty())
+            return;
+        path = chosen.fileName;
+    }
+    if (!m_editor.askSaveModified())
+        return;
+    sfz::SfzImport imported;
+    {
+        const ui::BusyPointer busy;
+        imported = sfz::importSfz(path);
+    }
+    if (!imported.ok()) {
+        ui::message(imported.error.text(), ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        return;
+    }
+    msp::MspRecord record = msp::MspRecord::newDocument();
+    sfz::fillMspRecord(imported, record);
+    QStringList sources;
+    for (const sfz::ImportedSample &sample : imported.samples)
+        sources << sample.sourcePath;
+    m_editor.loadImportedDocument(record, sources);
+    QStringList report = imported.report;
+    if (report.size() > kReportLines) {
+        const qsizetype more = report.size() - kReportLines;
+        report = report.first(kReportLines);
+        report << QStringLiteral("... and %1 more lines.").arg(more);
+    }
+    if (!report.isEmpty())
+        ui::message(QStringLiteral("%1 imported.\r\n\r\n%2").arg(QFileInfo(path).fileName(), report.join(u"\r\n")),
+                    ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+}
+
+} // namespace tamo::msp_editor

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "wav/keyboardformat.h"
+#include "wav/rootnote.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class QMenu;
+
+namespace tamo::msp_editor {
+
+class KeyMapWindow;
+class MspEditorWindow;
+
+// The road from sound files to a set the keyboard plays: the editor's Keyboard
+// menu (map keys from the samples' roots, the key map, renaming a sample, the
+// export for the keyboard, SFZ import), and the marks in the sample list that say
+// where each root came from and which files the keyboard would refuse.
+class KeyboardTools : public QObject {
+    Q_OBJECT
+public:
+    explicit KeyboardTools(MspEditorWindow &editor);
+    ~KeyboardTools() override;
+
+    // The menu commands.
+    void mapKeys();
+    void showKeyMap();
+    void renameSelectedSample();
+    void exportForKeyboard();
+    void importSfz(const QString &path = {});
+
+    KeyMapWindow *keyMap() const;
+    // Plays the sample mapped to key at that key's pitch; false when none is.
+    bool playKey(int key);
+    // Where the root of the sample in slot came from, and whether its file is in
+    // the keyboard's format, as the list's tooltips tell.
+    wav::RootNote rootOf(int slot);
+    wav::FormatCheck formatOf(int slot);
+
+private:
+    struct FileFacts {
+        QDateTime modified;
+        qint64 size = -1;
+        wav::RootNote root;
+        wav::FormatCheck format;
+    };
+    const FileFacts &factsFor(const QString &path);
+    void samplesAdded(int first, int last);
+    void viewRefreshed();
+    void decorateList();
+    void updateKeyMap();
+    bool mapFromRoots(bool quiet);
+
+    MspEditorWindow &m_editor;
+    QMenu *m_menu = nullptr;
+    QPointer<KeyMapWindow> m_keyMap;
+    QHash<QString, FileFacts> m_facts;
+    std::unique_ptr<QTemporaryDir> m_previewDir;
+    int m_previewCount = 0;
+};
+
+} // namespace tamo::msp_editor

@@ -1,0 +1,362 @@
+#include "wav/keyboardformat.h"
+
+#include "util/atomicfile.h"
+#include "wav/soundfile.h"
+
+#include <QFileInfo>
+#include <QStringList>
+#include <QtEndian>
+
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace tamo::wav {
+
+namespace {
+
+// The canonical 44-byte header.
+constexpr qsizetype kRiffSizeAt = 4;
+constexpr qsizetype kWaveAt = 8;
+constexpr qsizetype kFmtAt = 12;
+constexpr qsizetype kFmtSizeAt = 16;
+constexpr qsizetype kFormatTagAt = 20;
+constexpr qsizetype kChannelsAt = 22;
+constexpr qsizetype kSampleRateAt = 24;
+constexpr qsizetype kByteRateAt = 28;
+constexpr qsizetype kBlockAlignAt = 32;
+constexpr qsizetype kBitsAt = 34;
+constexpr qsizetype kDataAt = 36;
+constexpr qsizetype kDataSizeAt = 40;
+constexpr qsizetype kHeaderSize = 44;
+
+// The sampler chunk: 36 bytes after its 8-byte chunk header, then 24 per loop.
+constexpr qsizetype kSmplPeriodAt = 16;
+constexpr qsizetype kSmplUnityNoteAt = 20;
+constexpr qsizetype kSmplPitchFractionAt = 24;
+constexpr qsizetype kSmplLoopCountAt = 36;
+constexpr qsizetype kSmplLoopsAt = 44;
+constexpr qsizetype kSmplLoopSize = 24;
+constexpr qsizetype kLoopTypeAt = 4;
+constexpr qsizetype kLoopStartAt = 8;
+constexpr qsizetype kLoopEndAt = 12;
+constexpr qsizetype kLoopPlayCountAt = 20;
+
+constexpr sf_count_t kBlockFrames = 16384;
+
+void put32(QByteArray &b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
+void put16(QByteArray &b, qsizetype at, quint16 v) { qToLittleEndian(v, b.data() + at); }
+
+QByteArray canonicalHeader(int channels, qint64 dataSize, qint64 trailerSize)
+{
+    QByteArray h(kHeaderSize, '\0');
+    std::copy_n("RIFF", 4, h.data());
+    put32(h, kRiffSizeAt, quint32(kHeaderSize - 8 + dataSize + trailerSize));
+    std::copy_n("WAVE", 4, h.data() + kWaveAt);
+    std::copy_n("fmt ", 4, h.data() + kFmtAt);
+    put32(h, kFmtSizeAt, 16);
+    put16(h, kFormatTagAt, 1);
+    put16(h, kChannelsAt, quint16(channels));
+    put32(h, kSampleRateAt, kKeyboardRate);
+    put32(h, kByteRateAt, quint32(kKeyboardRate * channels * 2));
+    put16(h, kBlockAlignAt, quint16(channels * 2));
+    put16(h, kBitsAt, 16);
+    std::copy_n("data", 4, h.data() + kDataAt);
+    put32(h, kDataSizeAt, quint32(dataSize));
+    return h;
+}
+
+quint32 scaledFrame(quint32 frame, double ratio, qint64 frames)
+{
+    return quint32(std::clamp<qint64>(std::llround(double(frame) * ratio), 0, frames));
+}
+
+// libsndfile gives loop ends one past the last frame; the chunk stores the last.
+QByteArray samplerChunk(const SF_INSTRUMENT &instrument, double ratio, qint64 frames)
+{
+    const int loops = std::clamp(instrument.loop_count, 0, 16);
+    QByteArray c(kSmplLoopsAt + loops * kSmplLoopSize, '\0');
+    std::copy_n("smpl", 4, c.data());
+    put32(c, 4, quint32(c.size() - 8));
+    put32(c, kSmplPeriodAt, quint32(std::lround(1e9 / kKeyboardRate)));
+    put32(c, kSmplUnityNoteAt, quint32(static_cast<unsigned char>(instrument.basenote) & 0x7f));
+    if (instrument.detune > 0) // cents above the unity note, as a fraction of a semitone
+        put32(c, kSmplPitchFractionAt, quint32(double(instrument.detune) / 100.0 * 4294967296.0));
+    put32(c, kSmplLoopCountAt, quint32(loops));
+    for (int i = 0; i < loops; ++i) {
+        const auto &loop = instrument.loops[i];
+        const qsizetype at = kSmplLoopsAt + i * kSmplLoopSize;
+        const quint32 type = loop.mode == SF_LOOP_ALTERNATING ? 1 : loop.mode == SF_LOOP_BACKWARD ? 2 : 0;
+        const quint32 start = scaledFrame(loop.start, ratio, frames);
+        const quint32 end = std::max(start, scaledFrame(loop.end, ratio, frames));
+        put32(c, at, quint32(i));
+        put32(c, at + kLoopTypeAt, type);
+        put32(c, at + kLoopStartAt, start);
+        put32(c, at + kLoopEndAt, end > start ? end - 1 : start);
+        put32(c, at + kLoopPlayCountAt, loop.count);
+    }
+    return c;
+}
+
+// Sources whose samples fit in 16 bits come through the float path unchanged.
+bool hasMoreThan16Bits(int format)
+{
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8: case SF_FORMAT_PCM_U8: case SF_FORMAT_PCM_16:
+    case SF_FORMAT_ULAW: case SF_FORMAT_ALAW: case SF_FORMAT_IMA_ADPCM: case SF_FORMAT_MS_ADPCM:
+    case SF_FORMAT_DPCM_8: case SF_FORMAT_DPCM_16: case SF_FORMAT_DWVW_12: case SF_FORMAT_DWVW_16:
+    case SF_FORMAT_GSM610:
+        return false;
+    default:
+        return true;
+    }
+}
+
+QString majorFormatName(int format)
+{
+    switch (format & SF_FORMAT_TYPEMASK) {
+    case SF_FORMAT_WAV: return {};
+    case SF_FORMAT_WAVEX: return QStringLiteral("WAVE_FORMAT_EXTENSIBLE");
+    case SF_FORMAT_AIFF: return QStringLiteral("AIFF");
+    case SF_FORMAT_FLAC: return QStringLiteral("FLAC");
+    case SF_FORMAT_OGG: return QStringLiteral("OGG");
+    case SF_FORMAT_RF64: return QStringLiteral("RF64");
+    default: return QStringLiteral("not WAV");
+    }
+}
+
+QString sampleFormatName(int format)
+{
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_16: return {};
+    case SF_FORMAT_PCM_S8: case SF_FORMAT_PCM_U8: return QStringLiteral("8-bit");
+    case SF_FORMAT_PCM_24: return QStringLiteral("24-bit");
+    case SF_FORMAT_PCM_32: return QStringLiteral("32-bit");
+    case SF_FORMAT_FLOAT: return QStringLiteral("float");
+    case SF_FORMAT_DOUBLE: return QStringLiteral("64-bit float");
+    default: return QStringLiteral("compressed");
+    }
+}
+
+// Two uniform values per sample give triangular noise of +-1 step.
+class TpdfDither {
+public:
+    float next()
+    {
+        const float a = float(step() >> 8) * (1.0f / 16777216.0f);
+        const float b = float(step() >> 8) * (1.0f / 16777216.0f);
+        return a - b;
+    }
+
+private:
+    quint32 step()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 17;
+        m_state ^= m_state << 5;
+        return m_state;
+    }
+    quint32 m_state = 0x9e3779b9u;
+};
+
+struct SoxrDeleter {
+    void operator()(soxr_t r) const { soxr_delete(r); }
+};
+using Resampler = std::unique_ptr<std::remove_pointer_t<soxr_t>, SoxrDeleter>;
+
+// Quantises float frames to 16-bit little-endian bytes and appends them to out.
+class SampleWriter {
+public:
+    SampleWriter(AtomicFileWriter &out, int channels, qint64 frames, bool dither)
+        : m_out(out), m_channels(channels), m_left(frames), m_dither(dither)
+    {
+    }
+    // False when the file could not take them; frames past the promised count are dropped.
+    bool write(const float *samples, qint64 frames)
+    {
+        frames = std::min(frames, m_left);
+        const qsizetype count = qsizetype(frames) * m_channels;
+        m_bytes.resize(count * 2);
+        char *dst = m_bytes.data();
+        for (qsizetype i = 0; i < count; ++i) {
+            const float scaled = samples[i] * 32768.0f + (m_dither ? m_noise.next() : 0.0f);
+            const long v = std::clamp(std::lrint(scaled), -32768L, 32767L);
+            qToLittleEndian(qint16(v), dst + 2 * i);
+        }
+        m_left -= frames;
+        return m_out.write(m_bytes);
+    }
+    bool padToEnd()
+    {
+        const std::vector<float> silence(std::size_t(kBlockFrames) * std::size_t(m_channels), 0.0f);
+        const bool dither = m_dither;
+        m_dither = false;
+        while (m_left > 0) {
+            if (!write(silence.data(), std::min<qint64>(m_left, kBlockFrames)))
+                return false;
+        }
+        m_dither = dither;
+        return true;
+    }
+    qint64 left() const { return m_left; }
+
+private:
+    AtomicFileWriter &m_out;
+    int m_channels;
+    qint64 m_left;
+    bool m_dither;
+    TpdfDither m_noise;
+    QByteArray m_bytes;
+};
+
+ConvertResult failed(const QString &error)
+{
+    ConvertResult r;
+    r.error = error;
+    return r;
+}
+
+} // namespace
+
+FormatCheck checkKeyboardFormat(const QString &path)
+{
+    FormatCheck check;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        check.reason = QStringLiteral("missing");
+        return check;
+    }
+    if (!info.isFile()) {
+        check.reason = QStringLiteral("not a file");
+        return check;
+    }
+    const SoundFile file(path);
+    if (!file.isOpen()) {
+        check.reason = QStringLiteral("unreadable: ") + file.errorString();
+        return check;
+    }
+    check.readable = true;
+    const SF_INFO &sf = file.info();
+    QStringList reasons;
+    const QString major = majorFormatName(sf.format);
+    if (!major.isEmpty())
+        reasons << major;
+    // A FLAC or OGG file is named by its container alone.
+    const QString sample = sampleFormatName(sf.format);
+    if (!sample.isEmpty() && (major.isEmpty() || (sf.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAVEX
+                              || (sf.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_AIFF))
+        reasons << sample;
+    if (sf.samplerate != kKeyboardRate)
+        reasons << QString::number(sf.samplerate) + QStringLiteral(" Hz");
+    if (sf.channels != 1 && sf.channels != 2)
+        reasons << QString::number(sf.channels) + QStringLiteral(" channels");
+    check.reason = reasons.join(QStringLiteral(", "));
+    check.ok = reasons.isEmpty();
+    return check;
+}
+
+ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWriter &out, const ConvertStep &step)
+{
+    const SoundFile in(sourcePath);
+    if (!in.isOpen())
+        return failed(QFileInfo::exists(sourcePath) ? QStringLiteral("unreadable: ") + in.errorString()
+                                                    : QStringLiteral("missing"));
+    const SF_INFO &sf = in.info();
+    const int channels = sf.channels;
+    if (channels != 1 && channels != 2)
+        return failed(QString::number(channels) + QStringLiteral(" channels"));
+    if (sf.samplerate <= 0 || sf.frames < 0)
+        return failed(QStringLiteral("unreadable: no length or rate"));
+
+    const bool resample = sf.samplerate != kKeyboardRate;
+    const double ratio = double(kKeyboardRate) / double(sf.samplerate);
+    const qint64 frames = resample ? std::llround(double(sf.frames) * ratio) : qint64(sf.frames);
+    SF_INSTRUMENT instrument;
+    const bool hasSampler = in.instrument(&instrument);
+    const QByteArray sampler = hasSampler ? samplerChunk(instrument, ratio, frames) : QByteArray();
+    const qint64 dataSize = frames * channels * 2;
+    if (kHeaderSize + dataSize + sampler.size() > qint64(0xffffffffu))
+        return failed(QStringLiteral("too long for a WAV file"));
+
+    Resampler resampler;
+    if (resample) {
+        soxr_error_t error = nullptr;
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        const soxr_runtime_spec_t runtime = soxr_runtime_spec(1);
+        resampler.reset(soxr_create(sf.samplerate, kKeyboardRate, unsigned(channels), &error, &io, &quality, &runtime));
+        if (!resampler)
+            return failed(QStringLiteral("resampler: ") + QString::fromLatin1(error));
+    }
+
+    ConvertResult result;
+    result.dithered = resample || hasMoreThan16Bits(sf.format);
+    result.hasSampler = hasSampler;
+    if (!out.write(canonicalHeader(channels, dataSize, sampler.size())))
+        return failed(out.errorString());
+
+    SampleWriter writer(out, channels, frames, result.dithered);
+    std::vector<float> block(std::size_t(kBlockFrames) * std::size_t(channels));
+    const std::size_t resampledCapacity = std::size_t(std::ceil(double(kBlockFrames) * ratio)) + 64;
+    std::vector<float> resampled(resampledCapacity * std::size_t(channels));
+    // Hands one block of source frames (none: the end, to drain the resampler) to the writer.
+    const auto push = [&](const float *input, sf_count_t count) {
+        if (!resampler)
+            return writer.write(input, count);
+        std::size_t used = 0;
+        do {
+            std::size_t done = 0, produced = 0;
+            const float *from = input ? input + used * std::size_t(channels) : nullptr;
+            if (soxr_process(resampler.get(), from, input ? std::size_t(count) - used : 0, &done,
+                             resampled.data(), resampledCapacity, &produced))
+                return false;
+            used += done;
+            if (!writer.write(resampled.data(), qint64(produced)))
+                return false;
+            if (!input && produced == 0)
+                return true;
+        } while (!input || used < std::size_t(count));
+        return true;
+    };
+
+    sf_count_t read = 0;
+    while (writer.left() > 0) {
+        const sf_count_t n = sf_readf_float(in.handle(), block.data(), kBlockFrames);
+        if (n <= 0)
+            break;
+        read += n;
+        if (!push(block.data(), n))
+            return failed(out.failed() ? out.errorString() : QStringLiteral("resampler failed"));
+        if (step && !step(sf.frames > 0 ? double(read) / double(sf.frames) : 1.0)) {
+            result.cancelled = true;
+            return result;
+        }
+    }
+    if (sf_error(in.handle()) != SF_ERR_NO_ERROR)
+        return failed(QStringLiteral("unreadable: ") + in.errorString());
+    // The resampler holds back its last frames until told the input has ended;
+    // a decoder that gives fewer frames than it announced leaves silence.
+    if ((resampler && writer.left() > 0 && !push(nullptr, 0)) || !writer.padToEnd() || !out.write(sampler))
+        return failed(out.failed() ? out.errorString() : QStringLiteral("resampler failed"));
+    result.ok = true;
+    result.frames = frames;
+    return result;
+}
+
+ConvertResult convertFileToKeyboardFormat(const QString &sourcePath, const QString &targetPath, const ConvertStep &step)
+{
+    AtomicFileWriter out(targetPath);
+    if (!out.open())
+        return failed(out.errorString());
+    ConvertResult result = convertToKeyboardFormat(sourcePath, out, step);
+    if (!result.ok)
+        out.cancel();
+    else if (!out.commit())
+        return failed(out.errorString());
+    return result;
+}
+
+} // namespace tamo::wav

@@ -1,0 +1,82 @@
+#include "wav/pitchedpreview.h"
+
+#include "wav/soundfile.h"
+
+#include <QtEndian>
+
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace tamo::wav {
+
+namespace {
+
+void put32(QByteArray &b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
+void put16(QByteArray &b, qsizetype at, quint16 v) { qToLittleEndian(v, b.data() + at); }
+
+QByteArray wav16(const std::vector<float> &samples, int channels, int rate)
+{
+    const qint64 dataSize = qint64(samples.size()) * 2;
+    QByteArray out(44 + dataSize, '\0');
+    std::copy_n("RIFFxxxxWAVEfmt ", 16, out.data());
+    put32(out, 4, quint32(36 + dataSize));
+    put32(out, 16, 16);
+    put16(out, 20, 1);
+    put16(out, 22, quint16(channels));
+    put32(out, 24, quint32(rate));
+    put32(out, 28, quint32(rate * channels * 2));
+    put16(out, 32, quint16(channels * 2));
+    put16(out, 34, 16);
+    std::copy_n("data", 4, out.data() + 36);
+    put32(out, 40, quint32(dataSize));
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const float v = std::clamp(samples[i], -1.0f, 1.0f);
+        put16(out, 44 + qsizetype(i) * 2, quint16(qint16(std::lround(v * 32767.0f))));
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray pitchedPreview(const QString &path, double semitones, double maxSeconds, QString *error)
+{
+    SoundFile file(path);
+    if (!file.isOpen()) {
+        if (error)
+            *error = file.errorString();
+        return {};
+    }
+    const int channels = file.info().channels;
+    const int rate = file.info().samplerate;
+    if (channels < 1 || rate < 1) {
+        if (error)
+            *error = QStringLiteral("no audio");
+        return {};
+    }
+    // Reading the source as if it had been recorded at rate / factor and playing
+    // it back at rate raises the pitch by the factor; only what the preview
+    // plays is decoded.
+    const double factor = std::pow(2.0, semitones / 12.0);
+    const sf_count_t wantedFrames = sf_count_t(std::ceil(maxSeconds * rate * factor)) + 64;
+    std::vector<float> in(size_t(std::min<sf_count_t>(wantedFrames, file.info().frames)) * size_t(channels));
+    const sf_count_t read = sf_readf_float(file.handle(), in.data(), sf_count_t(in.size() / size_t(channels)));
+    in.resize(size_t(std::max<sf_count_t>(read, 0)) * size_t(channels));
+    const size_t inFrames = in.size() / size_t(channels);
+    std::vector<float> out(size_t(std::ceil(double(inFrames) / factor) + 16) * size_t(channels));
+    size_t done = 0;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_error_t failed = soxr_oneshot(rate * factor, rate, unsigned(channels), in.data(), inFrames, nullptr,
+                                             out.data(), out.size() / size_t(channels), &done, &io, nullptr, nullptr);
+    if (failed) {
+        if (error)
+            *error = QString::fromLatin1(failed);
+        return {};
+    }
+    out.resize(std::min(done, size_t(maxSeconds * rate)) * size_t(channels));
+    return wav16(out, channels, rate);
+}
+
+} // namespace tamo::wav

@@ -1,0 +1,184 @@
+#include "export/exportcommand.h"
+#include "export/keyboardexport.h"
+#include "export/soundimport.h"
+#include "msp/mspfile.h"
+#include "wav/keyboardformat.h"
+
+#include "helper_sound.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamo;
+using namespace tamo::exporter;
+using namespace tamo::test;
+
+constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+
+// Every file of a folder with its bytes, hidden ones included.
+static QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : filesIn(folder))
+        files.insert(name, readAll(QDir(folder).filePath(name)));
+    return files;
+}
+
+static msp::MspRecord recordNamed(const QList<QByteArray> &names)
+{
+    msp::MspRecord record = msp::MspRecord::newDocument();
+    record.setGlobal(msp::GlobalField::SampleCount, quint8(names.size()));
+    for (int k = 1; k <= names.size(); ++k)
+        record.setSampleName(k, names.at(k - 1));
+    return record;
+}
+
+// A source folder with an in-format mono WAV (A), a 24-bit 48 kHz stereo one (B)
+// and a mono AIFF (C), and a target folder holding older files.
+struct Fixture {
+    QTemporaryDir dir;
+    QString source(const char *name) const { return dir.filePath(QStringLiteral("src/") + QLatin1String(name)); }
+    QString target() const { return dir.filePath(QStringLiteral("out")); }
+    bool make(qint64 frames = 4000)
+    {
+        return QDir(dir.path()).mkpath(QStringLiteral("src")) && QDir(dir.path()).mkpath(QStringLiteral("out"))
+            && sound::write(source("a.wav"), kWav16, 44100, 1, frames)
+            && sound::write(source("b.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 2, frames, 64)
+            && sound::write(source("c.aif"), SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, frames)
+            && writeAll(QDir(target()).filePath(QStringLiteral("A.WAV")), "older A")
+            && writeAll(QDir(target()).filePath(QStringLiteral("SET.MSP")), "older set");
+    }
+    ExportRequest request(const QList<QByteArray> &names = {"A", "B       ", "  C"}) const
+    {
+        ExportRequest r;
+        r.record = recordNamed(names);
+        r.mspFileName = QStringLiteral("SET.MSP");
+        r.targetFolder = target();
+        const QStringList sources{source("a.wav"), source("b.wav"), source("c.aif")};
+        r.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
+        return r;
+    }
+};
+
+class TestKeyboardExport : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writesTheSet()
+    {
+        Fixture f;
+        QVERIFY(f.make());
+        ExportRequest request = f.request();
+        ExportProgress last;
+        request.progress = [&](const ExportProgress &p) { last = p; };
+        const ExportResult result = exportForKeyboard(request);
+        QCOMPARE(result.status, ExportStatus::Done);
+        const QDir out(f.target());
+        QCOMPARE(result.written, (QStringList{out.filePath(QStringLiteral("A.WAV")), out.filePath(QStringLiteral("B.WAV")),
+                                              out.filePath(QStringLiteral("C.WAV")), out.filePath(QStringLiteral("SET.MSP"))}));
+        QCOMPARE(filesIn(f.target()), (QStringList{QStringLiteral("A.WAV"), QStringLiteral("B.WAV"), QStringLiteral("C.WAV"), QStringLiteral("SET.MSP")}));
+        QCOMPARE(std::pair(result.copied, result.converted), std::pair(1, 2));
+        QCOMPARE(readAll(result.written.at(0)), readAll(f.source("a.wav")));
+        for (int i : {1, 2})
+            QVERIFY(wav::checkKeyboardFormat(result.written.at(i)).ok);
+        QCOMPARE(readAll(result.written.at(3)), request.record.bytes());
+        QCOMPARE(last.doneBytes, last.totalBytes);
+    }
+
+    void failureLeavesTargetAsItWas_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("names");
+        QTest::addColumn<QString>("change"); // what else goes wrong
+        QTest::addColumn<QString>("named");  // in the message; empty: cancelled
+        QTest::newRow("same file name") << QList<QByteArray>{"A", "b", " B"} << "" << "B.WAV";
+        QTest::newRow("a name no file can carry") << QList<QByteArray>{"A", "x/y", "C"} << "" << "x/y";
+        QTest::newRow("missing source") << QList<QByteArray>{"A", "B", "C"} << "remove b.wav" << "b.wav";
+        QTest::newRow("no source found") << QList<QByteArray>{"A", "B", "C", "D"} << "" << "D.WAV";
+        QTest::newRow("unreadable source") << QList<QByteArray>{"A", "B", "C"} << "garble c.aif" << "c.aif";
+        QTest::newRow("full while copying") << QList<QByteArray>{"A", "B", "C"} << "limit 20000" << "A.WAV";
+        QTest::newRow("full while converting") << QList<QByteArray>{"A", "B", "C"} << "limit 100000" << "B.WAV";
+        QTest::newRow("cancel") << QList<QByteArray>{"A", "B", "C"} << "cancel at B.WAV" << "";
+        QTest::newRow("cancel at the MSP") << QList<QByteArray>{"A", "B", "C"} << "cancel at SET.MSP" << "";
+    }
+    void failureLeavesTargetAsItWas()
+    {
+        QFETCH(QList<QByteArray>, names);
+        QFETCH(QString, change);
+        QFETCH(QString, named);
+        Fixture f;
+        QVERIFY(f.make(30000));
+        const QString file = change.section(u' ', -1);
+        if (change.startsWith(u"remove"))
+            QVERIFY(QFile::remove(f.source(file.toLatin1())));
+        if (change.startsWith(u"garble"))
+            QVERIFY(writeAll(f.source(file.toLatin1()), "FORM garbage"));
+        std::atomic_bool cancel = false;
+        ExportRequest request = f.request(names);
+        request.cancel = &cancel;
+        if (change.startsWith(u"cancel"))
+            request.progress = [&](const ExportProgress &p) { cancel = cancel || p.fileName == file; };
+        const QMap<QString, QByteArray> before = snapshot(f.target());
+        const auto failsNamingFile = [&] {
+            const ExportResult r = exportForKeyboard(request);
+            return named.isEmpty() ? r.status == ExportStatus::Cancelled
+                                   : r.status == ExportStatus::Failed && r.message.contains(named);
+        };
+        QVERIFY(change.startsWith(u"limit") ? runInChildWithFileSizeLimit(file.toLongLong(), failsNamingFile) : failsNamingFile());
+        QCOMPARE(snapshot(f.target()), before);
+    }
+
+    void command_data()
+    {
+        QTest::addColumn<QString>("input"); // in the fixture's folder
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("written"); // "|"-separated
+        QTest::addColumn<QList<int>>("keys"); // of the written MSP
+        QTest::newRow("folder of sounds") << "My Piano Set" << "stick" << 0
+            << "PIANOC~1.WAV|PIANOC~2.WAV|Pad.WAV|My Piano.MSP" << QList{60, 72, 60};
+        QTest::newRow("MSP and its WAVs") << "set/TWO.MSP" << "stick" << 0 << "A.WAV|B.WAV|TWO.MSP" << QList{60, 60};
+        QTest::newRow("into an existing folder") << "set/TWO.MSP" << "set" << 0 << "A.WAV|B.WAV|TWO.MSP" << QList<int>{};
+        QTest::newRow("missing input") << "nothing" << "stick" << 1 << "" << QList<int>{};
+        QTest::newRow("folder without sounds") << "empty" << "stick" << 1 << "" << QList<int>{};
+        QTest::newRow("not an MSP") << "set/a.wav" << "stick" << 1 << "" << QList<int>{};
+        QTest::newRow("a WAV is missing") << "set/THREE.MSP" << "stick" << 1 << "" << QList<int>{};
+        QTest::newRow("target's parent missing") << "set/TWO.MSP" << "no/stick" << 1 << "" << QList<int>{};
+    }
+    void command()
+    {
+        QFETCH(QString, input);
+        QFETCH(QString, target);
+        QFETCH(int, exitCode);
+        QFETCH(QString, written);
+        QFETCH(QList<int>, keys);
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        QVERIFY(root.mkpath(QStringLiteral("My Piano Set")) && root.mkpath(QStringLiteral("set")) && root.mkpath(QStringLiteral("empty")));
+        for (const char *name : {"My Piano Set/Piano C3.wav", "My Piano Set/Piano C4.wav", "set/a.wav", "set/b.WAV"})
+            QVERIFY(sound::write(root.filePath(QLatin1String(name)), kWav16, 44100, 1, 100));
+        QVERIFY(sound::write(root.filePath(QStringLiteral("My Piano Set/Pad.aif")), SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 22050, 1, 100));
+        QVERIFY(msp::SaveMspFile(root.filePath(QStringLiteral("set/TWO.MSP")), recordNamed({"A", "B"})).ok);
+        QVERIFY(msp::SaveMspFile(root.filePath(QStringLiteral("set/THREE.MSP")), recordNamed({"A", "B", "C"})).ok);
+
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        QCOMPARE(runExportCommand(root.filePath(input), root.filePath(target), out, err), exitCode);
+        QStringList expected;
+        for (const QString &name : written.split(u'|', Qt::SkipEmptyParts))
+            expected << QDir(root.filePath(target)).filePath(name) + u'\n';
+        QCOMPARE(outText, expected.join(QString()));
+        QVERIFY(exitCode == 0 ? errText.isEmpty() : errText.startsWith(u"TAMO export: ") && errText.count(u'\n') == 1);
+        if (exitCode != 0)
+            QCOMPARE(QFileInfo::exists(root.filePath(target)), target == u"set");
+        msp::MspRecord record;
+        QVERIFY(keys.isEmpty() || msp::LoadMspFile(root.filePath(target + u'/' + written.section(u'|', -1)), record, nullptr));
+        for (int k = 1; k <= keys.size(); ++k)
+            QCOMPARE(int(record.sample(msp::SampleField::Key, k)), keys.at(k - 1));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKeyboardExport)
+#include "test_keyboardexport.moc"
