@@ -54,7 +54,7 @@ private Q_SLOTS:
         slider.maximum = qint16(max);
         slider.show();
         press(&slider, keys);
-        QCOMPARE(shown(slider, u"Text1"_s), value);
+        QCOMPARE(slider.findChild<QWidget *>(u"Text1"_s)->property("text").toString(), value);
         QCOMPARE(slider.isVisible(), !keys.endsWith(u"Return"));
         // The knob's centre (in twips) at the value's place on the 2925-twip track 360 down.
         const QWidget *knob = slider.findChild<QWidget *>(u"Picture1"_s);
@@ -108,7 +108,8 @@ private Q_SLOTS:
         QFETCH(QString, value);
         const QString editorKeys = keys.section(u' ', 1);
         MspEditorWindow form;
-        showRecord(form, documentWith({u"ONE"_s}));
+        form.record() = documentWith({u"ONE"_s});
+        form.RefreshMspView();
         form.selectSlot(1);
         QTimer::singleShot(0, &form, [&] {
             if (QWidget *popup = QApplication::activeModalWidget())
@@ -117,7 +118,7 @@ private Q_SLOTS:
         press(form.findChild<QWidget *>(field), keys.section(u' ', 0, 0));
         if (auto *chooser = form.findChild<QWidget *>(u"List2"_s); chooser->isVisibleTo(&form))
             press(chooser, editorKeys);
-        QCOMPARE(shown(form, field).trimmed(), value);
+        QCOMPARE(form.findChild<QWidget *>(field)->property("text").toString().trimmed(), value);
     }
 };
 
