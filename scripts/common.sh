@@ -5,5 +5,7 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-ba
 # The Multimedia backend and what it needs to make sound at run time.
 RUNTIME_PACKAGES=(libqt6multimedia6 qt6-multimedia-dev gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good)
+# What `cpack` needs to make the Debian package (dpkg-shlibdeps, file).
+PACKAGE_PACKAGES=(dpkg-dev file)
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 JOBS=$(nproc 2>/dev/null || echo 2)

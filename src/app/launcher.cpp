@@ -68,9 +68,9 @@ Launcher::Launcher(QWidget *parent) : QWidget(parent)
     m_mspButton->setFocus();
 
     connect(m_mspButton, &QPushButton::clicked, this,
-            [this] { openEditor(new msp_editor::MspEditorWindow()); });
-    connect(m_usdButton, &QPushButton::clicked, this, [this] { openEditor(new usd::DrumKitWindow()); });
-    connect(m_usvButton, &QPushButton::clicked, this, [this] { openEditor(new usv::UserVoiceWindow()); });
+            [this] { openEditor([] { return new msp_editor::MspEditorWindow(); }); });
+    connect(m_usdButton, &QPushButton::clicked, this, [this] { openEditor([] { return new usd::DrumKitWindow(); }); });
+    connect(m_usvButton, &QPushButton::clicked, this, [this] { openEditor([] { return new usv::UserVoiceWindow(); }); });
 }
 
 void Launcher::showEvent(QShowEvent *event)
@@ -87,8 +87,14 @@ void Launcher::showEvent(QShowEvent *event)
     m_mspButton->setFocus();
 }
 
-void Launcher::openEditor(QWidget *editor)
+void Launcher::openEditor(const std::function<QWidget *()> &makeEditor)
 {
+    // Presses and clicks that were queued while the first editor was being made
+    // still reach the closed launcher: only the first may open one.
+    if (m_editorOpened)
+        return;
+    m_editorOpened = true;
+    QWidget *editor = makeEditor();
     // The editor is a top-level window of its own, destroyed when it is closed; the
     // program ends with it once the launcher is gone.
     editor->setAttribute(Qt::WA_DeleteOnClose);

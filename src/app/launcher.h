@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QPushButton;
 
 namespace tamo::app {
@@ -19,12 +21,13 @@ protected:
 
 private:
     // Shows the editor as an ordinary window of its own, then unloads the launcher.
-    void openEditor(QWidget *editor);
+    void openEditor(const std::function<QWidget *()> &makeEditor);
 
     QPushButton *m_mspButton = nullptr;
     QPushButton *m_usdButton = nullptr;
     QPushButton *m_usvButton = nullptr;
     bool m_placed = false;
+    bool m_editorOpened = false;
 };
 
 // Shows the first window of the program.

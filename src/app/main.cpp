@@ -1,8 +1,12 @@
+#include "app/commandline.h"
 #include "app/launcher.h"
+#include "app/startup.h"
 #include "util/recentfiles.h"
+#include "util/signals.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTextStream>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +29,18 @@ bool displayAvailable()
 
 int main(int argc, char *argv[])
 {
+    tamo::util::ignoreFileSizeSignal();
+
+    // Read before any window exists, so that --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const tamo::app::StartRequest request = tamo::app::parseCommandLine(arguments, out, err);
+    if (request.action == tamo::app::StartRequest::Action::Exit)
+        return request.exitCode;
+
     if (!displayAvailable()) {
         std::fputs("TAMO needs a graphical display, and none was found (DISPLAY and "
                    "WAYLAND_DISPLAY are unset).\n"
@@ -37,8 +53,13 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAMO"));
     QApplication::setQuitOnLastWindowClosed(true);
+    // The desktop entry and the icon theme know the program by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tamo.TAMO"));
     // Folders and recent documents are kept between runs; only the program itself does so.
     tamo::util::useSettingsFile(tamo::util::userSettingsFile());
-    tamo::app::startProgram();
+    if (request.action == tamo::app::StartRequest::Action::OpenFile)
+        tamo::app::openInEditor(request.kind, request.path);
+    else
+        tamo::app::startProgram();
     return QApplication::exec();
 }

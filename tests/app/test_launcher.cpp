@@ -63,6 +63,39 @@ private Q_SLOTS:
         QVERIFY(programEndsAfter([editor] { editor->close(); }) && editor.isNull() && visibleWindows().isEmpty() && platform.unexpected() == 0);
     }
 
+    // Presses and clicks that reach the launcher in a burst, before the first has
+    // been handled, still open one editor: the first one's.
+    void burstOpensOneEditor_data()
+    {
+        QTest::addColumn<QString>("inputs"); // Return, or the button clicked
+        QTest::addColumn<QByteArray>("editorClass");
+        QTest::newRow("three Enters") << u"Return Return Return"_s << QByteArray("tamo::msp_editor::MspEditorWindow");
+        QTest::newRow("Enter, then clicks") << u"Return Command2 Command3"_s << QByteArray("tamo::msp_editor::MspEditorWindow");
+        QTest::newRow("three clicks") << u"Command3 Command3 Command2"_s << QByteArray("tamo::usv::UserVoiceWindow");
+    }
+    void burstOpensOneEditor()
+    {
+        QFETCH(QString, inputs);
+        QFETCH(QByteArray, editorClass);
+        const tamo::ui::ScriptedPlatform platform;
+        // Queued all at once, as the window system hands over what piled up.
+        for (const QString &input : inputs.split(u' ')) {
+            QWidget *target = m_launcher->findChild<QWidget *>(input == u"Return" ? u"Command1"_s : input);
+            const QPointF centre = QRectF(target->rect()).center();
+            for (const bool press : {true, false})
+                QCoreApplication::postEvent(target, input == u"Return"
+                    ? static_cast<QEvent *>(new QKeyEvent(press ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier))
+                    : new QMouseEvent(press ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, centre, target->mapToGlobal(centre),
+                                      Qt::LeftButton, press ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier));
+        }
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QWidgetList editors = visibleWindows();
+        QVERIFY(editors.size() == 1 && m_launcher.isNull() && platform.unexpected() == 0);
+        QVERIFY2(editors.first()->inherits(editorClass), editors.first()->metaObject()->className());
+        QVERIFY(programEndsAfter([editor = editors.first()] { editor->close(); }));
+    }
+
     void closingLauncherEndsProgram()
     {
         QVERIFY(programEndsAfter([this] { m_launcher->close(); }) && m_launcher.isNull() && QApplication::topLevelWidgets().isEmpty());

@@ -1,0 +1,146 @@
+#include "app/commandline.h"
+
+#include "export/exportcommand.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace tamo::app {
+
+namespace {
+
+constexpr int kUsageError = 2;
+// Long enough for the longest identifier, "TAMO00".
+constexpr qint64 kKindBytes = 6;
+
+StartRequest exitWith(int code)
+{
+    StartRequest request;
+    request.action = StartRequest::Action::Exit;
+    request.exitCode = code;
+    return request;
+}
+
+StartRequest fail(QTextStream &err, const QString &reason)
+{
+    err << "TAMO: " << reason << '\n';
+    err.flush();
+    return exitWith(kUsageError);
+}
+
+// Options the window system reads for itself (QApplication takes them out of argv
+// later); accepted here so that they are not refused as unknown.
+QList<QCommandLineOption> windowSystemOptions()
+{
+    QList<QCommandLineOption> options;
+    for (const char *name : {"platform", "platformtheme", "display", "style", "stylesheet", "qwindowgeometry",
+                             "qwindowtitle"}) {
+        options.append(QCommandLineOption(QString::fromLatin1(name), QString(), QStringLiteral("value")));
+        options.back().setFlags(QCommandLineOption::HiddenFromHelp);
+    }
+    QCommandLineOption reverse(QStringLiteral("reverse"));
+    reverse.setFlags(QCommandLineOption::HiddenFromHelp);
+    options.append(reverse);
+    return options;
+}
+
+StartRequest openRequest(const QString &path, QTextStream &err)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(err, QStringLiteral("cannot open %1: no such file").arg(path));
+    // A folder, a FIFO or a device would never give a document (and a FIFO would
+    // block the start).
+    if (!info.isFile())
+        return fail(err, QStringLiteral("cannot open %1: not a regular file").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(err, QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+    const std::optional<FileKind> kind = fileKindOf(file.read(kKindBytes), info.fileName());
+    if (!kind)
+        return fail(err, QStringLiteral("cannot open %1: not an MSP, USD or USV file").arg(path));
+    StartRequest request;
+    request.action = StartRequest::Action::OpenFile;
+    request.kind = *kind;
+    request.path = info.absoluteFilePath();
+    return request;
+}
+
+} // namespace
+
+std::optional<FileKind> fileKindOf(QByteArrayView firstBytes, const QString &fileName)
+{
+    if (firstBytes.startsWith("TAMO00"))
+        return FileKind::Msp;
+    if (firstBytes.startsWith("KUSD"))
+        return FileKind::Usd;
+    if (firstBytes.startsWith("KUSV"))
+        return FileKind::Usv;
+    const QString suffix = QFileInfo(fileName).suffix().toUpper();
+    if (suffix == u"MSP")
+        return FileKind::Msp;
+    if (suffix == u"USD")
+        return FileKind::Usd;
+    if (suffix == u"USV")
+        return FileKind::Usv;
+    return std::nullopt;
+}
+
+StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QTextStream &err)
+{
+    QCommandLineParser parser;
+    // "-platform xcb", as every Qt program takes it, not "-p -l -a ...".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Editor for the user sound files of an arranger keyboard: MSP multisamples,\n"
+                       "USD drum-kit banks and USV user-voice banks. Without a file it shows a menu\n"
+                       "of the three editors."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and exit."));
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addOptions(windowSystemOptions());
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("An MSP, USD or USV file to open in its editor."),
+                                 QStringLiteral("[file]"));
+    // Sub-commands that work without a window are taken here, before the file.
+    parser.addPositionalArgument(QStringLiteral("export"),
+                                 QStringLiteral("TAMO export <input> <folder>: writes the set the keyboard reads\n"
+                                                "(the MSP and its WAV files, converted where needed) into folder;\n"
+                                                "input is an MSP file, an SFZ instrument or a folder of sound files."),
+                                 QStringLiteral("| export <input> <folder>"));
+
+    if (!parser.parse(arguments))
+        return fail(err, parser.errorText());
+    if (parser.isSet(help)) {
+        // The parser names the program only once an application object exists, and
+        // there is none yet: the usage line is written here.
+        QString text = parser.helpText();
+        text.remove(0, text.indexOf(u'\n') + 1);
+        out << "Usage: TAMO [options] [file]\n       TAMO export <input> <folder>\n" << text;
+        out.flush();
+        return exitWith(0);
+    }
+    if (parser.isSet(version)) {
+        out << "TAMO " << TAMO_VERSION << '\n';
+        out.flush();
+        return exitWith(0);
+    }
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty() && files.first() == u"export") {
+        if (files.size() != 3)
+            return fail(err, QStringLiteral("export takes an input and a target folder"));
+        return exitWith(exporter::runExportCommand(files.at(1), files.at(2), out, err) == 0 ? 0 : 1);
+    }
+    if (files.size() > 1)
+        return fail(err, QStringLiteral("one file at a time, not %1").arg(files.size()));
+    if (files.isEmpty())
+        return {};
+    return openRequest(files.first(), err);
+}
+
+} // namespace tamo::app
