@@ -627,8 +627,8 @@ private Q_SLOTS:
         key("right button", "7050", "1005 right", 60, u"C3"_s);
         QTest::newRow("START picks 0") << Edit{u"Text15"_s, at(F::StartKey), 40, u"key 100 1005"_s, u"note 41 at 2500"_s, 0, u"C#-2"_s};
         QTest::newRow("END picks 129 beyond 15000")
-            << Edit{u"Text16"_s, at(F::EndKey), 127, u"key 15015 1005"_s, u"note 127 at 2500"_s, 129, u"A8"_s};
-        QTest::newRow("key picker closed") << Edit{u"Text15"_s, at(F::StartKey), 0, u"Escape"_s, u"note 1 at 2500"_s, 0, u"C#-2"_s};
+            << Edit{u"Text16"_s, at(F::EndKey), 127, u"key 15015 1005"_s, u"note 127 at 5240"_s, 129, u"A8"_s};
+        QTest::newRow("key picker closed") << Edit{u"Text15"_s, at(F::StartKey), 0, u"Escape"_s, u"note 1 at 140"_s, 0, u"C#-2"_s};
         QTest::newRow("PITCH 0") << Edit{u"Text18"_s, at(F::PitchMode), 0, {}, {}, 1, u"FIXED"_s};
         QTest::newRow("ROTOR off") << Edit{u"Text24"_s, effect, 131, {}, {}, 3, u"OFF"_s};
         QTest::newRow("ROTOR double-clicked: once") << Edit{u"Text24"_s, effect, 3, u"double-click"_s, {}, 131, u"ON"_s};
