@@ -1,10 +1,12 @@
 // Times the keyboard export against the shell doing the same work on the same
 // files in the same session: a set of 64 WAVs already in the keyboard's format
-// against `cp -r`, conversion of 24-bit 48 kHz stereo against sox, and the key
-// mapping of 64 samples. Each measured operation runs in a fresh child process,
-// whose peak memory is reported too.
-//   tamo_exportbench [total MiB, default 64] [--dir FOLDER] [--reps N] [--only export,convert,map]
+// against `cp -r`, conversion of 24-bit 48 kHz stereo against sox, `TAMO export`
+// of an SFZ instrument of 64 FLAC regions against sox converting its FLAC files one
+// by one, and the key mapping of 64 samples. Each measured operation runs in a
+// fresh child process, whose peak memory is reported too.
+//   tamo_exportbench [total MiB, default 64] [--dir FOLDER] [--reps N] [--only export,convert,sfz,map]
 
+#include "export/exportcommand.h"
 #include "export/keyboardexport.h"
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
@@ -24,7 +26,9 @@
 #include <tuple>
 #include <vector>
 
+#include <sndfile.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -133,6 +137,37 @@ bool generate(const QString &path, qint64 bytes, int bits, int rate)
     return f.flush();
 }
 
+// A FLAC file of 24-bit 48 kHz stereo of about `bytes` bytes: noise over a slow
+// sine, so that it packs about as well as recorded sound does.
+bool generateFlac(const QString &path, qint64 bytes, quint32 seed)
+{
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = 2;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+    const QByteArray name = QFile::encodeName(path);
+    SNDFILE *f = sf_open(name.constData(), SFM_WRITE, &info);
+    if (!f)
+        return false;
+    std::vector<int> block(std::size_t(info.samplerate) * 2);
+    quint32 x = seed | 1u;
+    qint64 frame = 0;
+    bool ok = true;
+    for (struct stat st{}; ok && (::stat(name.constData(), &st) != 0 || st.st_size < bytes);) {
+        for (std::size_t i = 0; i < block.size(); i += 2, ++frame) {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            const double tone = 0.3 * std::sin(double(frame) * 0.0137);
+            const int noise = int(x >> 16) - (1 << 15); // about 1/256 of full scale
+            block[i] = int(tone * 2147483647.0) + (noise << 8);
+            block[i + 1] = block[i] / 2 - (noise << 7);
+        }
+        ok = sf_writef_int(f, block.data(), sf_count_t(block.size() / 2)) == sf_count_t(block.size() / 2);
+    }
+    return sf_close(f) == 0 && ok;
+}
+
 QString sampleFile(int i) { return QStringLiteral("S%1.WAV").arg(i, 2, 10, QChar(u'0')); }
 
 int child(const QString &op, const QString &a, const QString &b)
@@ -159,6 +194,13 @@ int child(const QString &op, const QString &a, const QString &b)
             std::fprintf(stderr, "%s\n", qPrintable(r.error));
             return 1;
         }
+    } else if (op == u"sfz") {
+        QString printed, errors;
+        QTextStream out(&printed), err(&errors);
+        if (exporter::runExportCommand(a, b, out, err) != 0) {
+            std::fprintf(stderr, "%s", qPrintable(errors));
+            return 1;
+        }
     } else {
         return 2;
     }
@@ -181,8 +223,9 @@ void report(const char *what, const std::vector<Run> &ours, const char *refName,
     };
     const auto [s, peak, ok] = best(ours);
     const auto [rs, rpeak, rok] = best(refs);
-    std::printf("%-20s %8.3f s  peak %6.1f MiB | %-16s %8.3f s  peak %6.1f MiB | ratio %.2f (target <= %.1f)%s\n",
-                what, s, peak, refName, rs, rpeak, s / rs, maxRatio, ok && rok ? "" : "  [A RUN FAILED]");
+    const std::string target = maxRatio > 0 ? " (target <= " + std::to_string(maxRatio).substr(0, 3) + ")" : "";
+    std::printf("%-20s %8.3f s  peak %6.1f MiB | %-16s %8.3f s  peak %6.1f MiB | ratio %.2f%s%s\n", what, s, peak,
+                refName, rs, rpeak, s / rs, target.c_str(), ok && rok ? "" : "  [A RUN FAILED]");
     for (size_t i = 0; i < ours.size() && i < refs.size(); ++i)
         std::printf("    run %zu: %.3f s vs %.3f s\n", i + 1, ours[i].seconds, refs[i].seconds);
 }
@@ -220,7 +263,8 @@ int main(int argc, char **argv)
     qint64 mib = 64;
     QString base = QDir::tempPath();
     int reps = 2;
-    QStringList only = {QStringLiteral("export"), QStringLiteral("convert"), QStringLiteral("map")};
+    QStringList only = {QStringLiteral("export"), QStringLiteral("convert"), QStringLiteral("sfz"),
+                         QStringLiteral("map")};
     for (int i = 1; i < args.size(); ++i) {
         if (args.at(i) == u"--only" && i + 1 < args.size())
             only = args.at(++i).split(u',');
@@ -281,6 +325,37 @@ int main(int argc, char **argv)
         }
         report("convert 24/48 -> 16/44.1", ours, "sox", refs, 1.5);
         QFile::remove(in);
+    }
+
+    if (only.contains(QStringLiteral("sfz"))) {
+        const QString samples = dir.filePath(QStringLiteral("sfz")), sfz = QDir(samples).filePath(QStringLiteral("piano.sfz"));
+        std::printf("Generating an SFZ of %d regions over 24-bit 48 kHz stereo FLACs, %lld MiB in all ...\n", kFiles, mib);
+        std::fflush(stdout);
+        QDir().mkpath(samples);
+        QByteArray text = "<control> default_path=./\n<group> ampeg_release=0.4\n";
+        for (int k = 1; k <= kFiles; ++k) {
+            const QString flac = QStringLiteral("S%1.flac").arg(k, 2, 10, QChar(u'0'));
+            if (!generateFlac(QDir(samples).filePath(flac), bytes / kFiles, quint32(k) * 0x9E3779B9u))
+                return 1;
+            text += QStringLiteral("<region> sample=%1 key=%2\n").arg(flac).arg(30 + k).toUtf8();
+        }
+        QFile file(sfz);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            return 1;
+        file.close();
+        ::sync();
+        std::vector<Run> ours, refs;
+        for (int i = 0; i < reps; ++i) {
+            QDir().mkpath(shellCopy);
+            refs.push_back(shell(QStringLiteral("for f in %1/*.flac; do sox \"$f\" -b 16 -r 44100 %2/\"$(basename \"$f\" .flac)\".wav "
+                                                "|| exit 1; done")
+                                     .arg(q(samples), q(shellCopy))));
+            shell(QStringLiteral("rm -rf %1 && sync").arg(q(shellCopy)));
+            ours.push_back(ourOp("sfz", sfz, ourCopy));
+            shell(QStringLiteral("rm -rf %1 && sync").arg(q(ourCopy)));
+        }
+        report("SFZ import + export", ours, "sox one by one", refs, 0);
+        QDir(samples).removeRecursively();
     }
 
     if (only.contains(QStringLiteral("map")))

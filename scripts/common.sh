@@ -1,7 +1,7 @@
 # Shared by the start and test scripts.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
   qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
-  libsndfile1-dev libsoxr-dev)
+  libsndfile1-dev libsoxr-dev fonts-wine)
 # The Multimedia backend and what it needs to make sound at run time.
 RUNTIME_PACKAGES=(libqt6multimedia6 qt6-multimedia-dev gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good)

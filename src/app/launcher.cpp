@@ -1,6 +1,8 @@
 #include "app/launcher.h"
 
 #include "msp_editor/mspeditorwindow.h"
+#include "ui/fonts.h"
+#include "ui/textfit.h"
 #include "ui/twips.h"
 #include "usd/drumkitwindow.h"
 #include "usv/uservoicewindow.h"
@@ -40,9 +42,8 @@ Launcher::Launcher(QWidget *parent) : QWidget(parent)
     // closing it as the last window ends the program.
     setAttribute(Qt::WA_QuitOnClose, true);
     setFixedSize(ui::twips(3360), ui::twips(3510));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(ui::designFont(QStringLiteral("Tahoma"), 8.25));
+    ui::keepTextsFitted(this);
 
     auto *shape = new QFrame(this);
     shape->setObjectName(QStringLiteral("Shape1"));

@@ -1,5 +1,6 @@
 #include "bank/bankwindow.h"
 
+#include "ui/fonts.h"
 #include "ui/twips.h"
 
 #include <QFileInfo>
@@ -54,9 +55,7 @@ QIcon arrowIcon(ArrowDirection direction, int size)
 
 QFont bankWindowFont()
 {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    return font;
+    return ui::designFont(QStringLiteral("Tahoma"), 8.25);
 }
 
 QPushButton *addButton(QWidget *parent, const QString &name, const QString &caption, int left,

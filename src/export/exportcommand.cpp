@@ -4,6 +4,8 @@
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
 #include "msp/mspfile.h"
+#include "sfz/sfzimport.h"
+#include "util/shortname.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,6 +65,32 @@ QString setFromMsp(const QString &path, Set &set)
     return {};
 }
 
+bool isSfzFile(const QFileInfo &file)
+{
+    return file.isFile() && file.suffix().compare(u"sfz", Qt::CaseInsensitive) == 0;
+}
+
+// The import's report goes to out; nothing is written when the import fails.
+QString setFromSfz(const QString &path, Set &set, QTextStream &out)
+{
+    const sfz::SfzImport imported = sfz::importSfz(path);
+    if (!imported.ok())
+        return imported.error.text();
+    set.record = msp::MspRecord::newDocument();
+    if (imported.samples.isEmpty() || !sfz::fillMspRecord(imported, set.record))
+        return QStringLiteral("%1 has no region to export").arg(path);
+    for (const sfz::ImportedSample &sample : imported.samples)
+        set.sources << sample.sourcePath;
+    for (const QString &line : imported.report)
+        out << line << Qt::endl;
+    // The instrument reads 8.3 names, so the MSP's name keeps to what they hold.
+    QString name = util::shortNameCharacters(QFileInfo(path).completeBaseName()).left(msp::kSampleNameSize);
+    if (name.isEmpty())
+        name = QStringLiteral("_");
+    set.mspFileName = name + QStringLiteral(".MSP");
+    return {};
+}
+
 } // namespace
 
 int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err)
@@ -75,7 +103,9 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
     if (!in.exists())
         return failWith(QStringLiteral("%1 not found").arg(input));
     Set set;
-    const QString problem = in.isDir() ? setFromFolder(input, set) : setFromMsp(input, set);
+    const QString problem = in.isDir()  ? setFromFolder(input, set)
+                          : isSfzFile(in) ? setFromSfz(input, set, out)
+                                          : setFromMsp(input, set);
     if (!problem.isEmpty())
         return failWith(problem);
 

@@ -10,7 +10,9 @@ namespace tamo::exporter {
 // samples' WAVs are looked up beside it as the editor does, or a folder of sound
 // files (.wav, .aif, .aiff, .flac, .ogg, in name order), added as the editor adds
 // them, mapped across the keyboard when a root was found, and saved as "<folder
-// name, up to 8 characters>.MSP". Prints one line per file written to out; on
+// name, up to 8 characters>.MSP". An input ending in .sfz is an SFZ instrument:
+// imported (its report printed to out) and saved as "<its name in short-name
+// characters, up to 8>.MSP". Prints one line per file written to out; on
 // any failure prints one line "TAMO export: <reason>" to err and returns 1.
 int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err);
 

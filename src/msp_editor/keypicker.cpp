@@ -2,10 +2,13 @@
 
 #include "msp_editor/editorstate.h"
 #include "msp_editor/mspeditorwindow.h"
+#include "ui/fonts.h"
 #include "ui/platform.h"
+#include "ui/textfit.h"
 #include "ui/twips.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -65,6 +68,23 @@ int pitchClassAt(int r, bool blackKeyBand)
     return 11;
 }
 
+bool isBlackKey(int note)
+{
+    const int pitch = note % 12;
+    return pitch == 1 || pitch == 3 || pitch == 6 || pitch == 8 || pitch == 10;
+}
+
+// The left and right edges (twips) of the drawn key of a note from 0 up.
+std::pair<double, double> keySpan(int note)
+{
+    if (isBlackKey(note)) {
+        const double b = std::floor(note * 7.0 / 12) + 1;
+        return {kWhiteKey * b - kBlackHalfWidth, kWhiteKey * b + kBlackHalfWidth};
+    }
+    const double k = std::floor((note + 0.5) * 7 / 12);
+    return {kWhiteKey * k, kWhiteKey * k + kWhiteKey};
+}
+
 } // namespace
 
 // Picture2: the keyboard, drawn once into an image that survives repaints.
@@ -90,26 +110,23 @@ public:
             p.drawLine(QLineF(kWhiteKey * i, 0, kWhiteKey * i, H));
 
         const QColor blue(0, 0, 255);
-        if (pitch == 0 || pitch == 2 || pitch == 4 || pitch == 5 || pitch == 7 || pitch == 9
-            || pitch == 11) {
-            const double k = std::floor((note + 0.5) * 7 / 12);
-            p.fillRect(QRectF(kWhiteKey * k, 0, kWhiteKey, H), blue);
+        const bool marked = pitch >= 0;
+        if (marked && !isBlackKey(note)) {
+            const auto [left, right] = keySpan(note);
+            p.fillRect(QRectF(left, 0, right - left, H), blue);
         }
         for (int i = 1; i <= kSeparators; ++i)
             if (hasBlackKeyAt(i))
                 p.fillRect(QRectF(kWhiteKey * i - kBlackHalfWidth, 0, 2 * kBlackHalfWidth, blackBottom),
                            Qt::black);
-        if (pitch == 1 || pitch == 3 || pitch == 6 || pitch == 8 || pitch == 10) {
-            const double b = std::floor(note * 7.0 / 12) + 1;
-            p.fillRect(QRectF(kWhiteKey * b - kBlackHalfWidth, 0, 2 * kBlackHalfWidth, blackBottom),
-                       blue);
+        if (marked && isBlackKey(note)) {
+            const auto [left, right] = keySpan(note);
+            p.fillRect(QRectF(left, 0, right - left, blackBottom), blue);
         }
         p.restore();
 
         // Octave labels C-2 .. C8 in red, top-left at the left edge of each C.
-        QFont labelFont(QStringLiteral("MS Sans Serif"));
-        labelFont.setPointSizeF(8.25);
-        p.setFont(labelFont);
+        p.setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 8.25));
         p.setPen(QColor(255, 0, 0));
         for (int i = 1; i <= kSemitones; i += 12) {
             const double x = 7.0 / 12 * (i - 1) * kWhiteKey / ui::kTwipsPerPixel;
@@ -146,9 +163,8 @@ KeyPicker::KeyPicker(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     setObjectName(QStringLiteral("Form2"));
     setModal(true);
     setFixedSize(windowSize());
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    setFont(font);
+    setFont(ui::designFont(QStringLiteral("Tahoma"), 8.25));
+    ui::keepTextsFitted(this);
 
     m_viewport = new QWidget(this);
     m_viewport->setObjectName(QStringLiteral("Picture1"));
@@ -168,6 +184,8 @@ KeyPicker::KeyPicker(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     m_scroll->setSingleStep(int(kWhiteKey));
     m_scroll->setPageStep(int(kOctave));
     m_scroll->raise();
+    // The arrow keys move the blue key, not the scroll bar.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     connect(m_scroll, &QScrollBar::valueChanged, this, &KeyPicker::scrollTo);
 }
 
@@ -189,9 +207,48 @@ void KeyPicker::load()
     m_picked = false;
     place(m_canvas, 0, 0, kCanvasWidth, kCanvasHeight);
     m_scroll->setRange(0, int(std::nearbyint(kCanvasWidth - kViewportWidth)));
-    m_canvas->draw(noteValue);
+    m_current = noteValue;
+    m_canvas->draw(m_current);
     m_scroll->setValue(kStartScroll);
     scrollTo(m_scroll->value());
+    if (m_current >= 0 && m_current < kSemitones)
+        scrollIntoView(m_current);
+}
+
+void KeyPicker::scrollIntoView(int note)
+{
+    const auto [left, right] = keySpan(note);
+    const int start = m_scroll->value();
+    const double shown = kViewportWidth;
+    if (left < start)
+        m_scroll->setValue(int(std::floor(left)));
+    else if (std::min(right, kCanvasWidth) > start + shown)
+        m_scroll->setValue(int(std::ceil(std::min(right, kCanvasWidth) - shown)));
+}
+
+void KeyPicker::keyPressEvent(QKeyEvent *event)
+{
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Left: step = -1; break;
+    case Qt::Key_Right: step = 1; break;
+    case Qt::Key_Down: step = -12; break;
+    case Qt::Key_Up: step = 12; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A note no key marks cannot be picked from the keyboard.
+        if (m_current >= 0 && m_current < kSemitones)
+            choose(m_current);
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // From a note off the keyboard the first step lands on its nearest end.
+    const int from = qBound(0, m_current, kSemitones - 1);
+    m_current = qBound(0, m_current < 0 || m_current >= kSemitones ? from : from + step, kSemitones - 1);
+    m_canvas->draw(m_current);
+    scrollIntoView(m_current);
 }
 
 void KeyPicker::scrollTo(int value)
@@ -205,7 +262,12 @@ void KeyPicker::pick(QPointF pixelPos)
     const double Y = pixelPos.y() * ui::kTwipsPerPixel;
     const int r = int(std::nearbyint(X)) % int(kOctave);
     const int k = pitchClassAt(r, Y <= 2 * kCanvasHeight / 3);
-    noteValue = qint16(int(std::floor(X / kOctave)) * 12 + k);
+    choose(int(std::floor(X / kOctave)) * 12 + k);
+}
+
+void KeyPicker::choose(int note)
+{
+    noteValue = qint16(note);
     m_picked = true;
     accept();
     mspModified = true;

@@ -15,6 +15,8 @@ class KeyboardCanvas;
 // window (exec() then returns Accepted). Closed any other way it changes neither.
 // A double-click on the bare strip right of the keyboard ends the program like the
 // editor's Quit, asking first about unsaved changes.
+// From the keyboard: Left/Right move the blue key a semitone, Up/Down an octave,
+// Enter picks it; the blue key is kept in view.
 class KeyPicker : public QDialog {
     Q_OBJECT
 public:
@@ -30,17 +32,22 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     friend class KeyboardCanvas;
     void load();
     void pick(QPointF pixelPos);
     void scrollTo(int value);
+    void choose(int note);
+    // Scrolls as little as needed to show the key of note whole.
+    void scrollIntoView(int note);
 
     QWidget *m_viewport;       // Picture1
     KeyboardCanvas *m_canvas;  // Picture2
     QScrollBar *m_scroll;      // HScroll1
     bool m_picked = false;
+    int m_current = 0; // the blue key, moved by the arrow keys
 };
 
 } // namespace tamo::msp_editor

@@ -7,6 +7,7 @@
 #include "msp_editor/editorstate.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/fonts.h"
+#include "ui/textfit.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
 #include "util/paths.h"
@@ -238,6 +239,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*this);
     m_keyboardTools = new KeyboardTools(*this);
+    ui::keepTextsFitted(this);
 }
 
 MspEditorWindow::~MspEditorWindow()

@@ -4,8 +4,10 @@
 #include "msp_editor/keypicker.h"
 #include "msp_editor/valueslider.h"
 #include "msp_editor/editorstate.h"
+#include "ui/fonts.h"
 #include "ui/twips.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -50,10 +52,7 @@ constexpr quint8 kRotorBit = 0x80;
 
 QFont tahomaBold(double points)
 {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
+    return ui::designFont(QStringLiteral("Tahoma"), points, true);
 }
 
 QListWidget *makeChooser(QWidget *parent, const QString &name, double points)
@@ -95,8 +94,10 @@ ParameterEditor::ParameterEditor(MspEditorWindow &form) : QObject(), m_form(form
             field->installEventFilter(this);
     }
     m_effectLabel = m_form.findChild<QWidget *>(QStringLiteral("Label33"));
-    if (m_effectLabel)
+    if (m_effectLabel) {
         m_effectLabel->installEventFilter(this);
+        m_effectLabel->setFocusPolicy(Qt::StrongFocus); // so Enter can open it too
+    }
     m_sampleList = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
 
     QWidget *client = m_form.clientArea();
@@ -105,12 +106,14 @@ ParameterEditor::ParameterEditor(MspEditorWindow &form) : QObject(), m_form(form
         m_octaveChooser->addItem(QString::fromUtf16(entry.text));
     ui::place(m_octaveChooser, 6360, 5040, 1455, 1455);
     connect(m_octaveChooser, &QListWidget::itemClicked, this, &ParameterEditor::octaveChosen);
+    m_octaveChooser->installEventFilter(this);
 
     m_effectChooser = makeChooser(client, QStringLiteral("List3"), 11.25);
     for (const char16_t *entry : kEffectEntries)
         m_effectChooser->addItem(QString::fromUtf16(entry));
     ui::place(m_effectChooser, 8640, 5160, 3015, 2730);
     connect(m_effectChooser, &QListWidget::itemClicked, this, &ParameterEditor::effectChosen);
+    m_effectChooser->installEventFilter(this);
 }
 
 ParameterEditor::~ParameterEditor() = default;
@@ -120,6 +123,28 @@ bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
     // A click is a left button pressed and released over the same field. The
     // second press of a double-click is no new click, so a toggle switches once.
     switch (event->type()) {
+    case QEvent::KeyPress: {
+        // Enter or Space opens a field's editor as a click does; in a chooser, Enter
+        // takes the marked entry and Escape closes it.
+        auto *ke = static_cast<QKeyEvent *>(event);
+        const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+        if (ke->isAutoRepeat() || (ke->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            break;
+        if (watched == m_octaveChooser || watched == m_effectChooser) {
+            if (enter)
+                watched == m_octaveChooser ? octaveChosen() : effectChosen();
+            else if (ke->key() == Qt::Key_Escape)
+                static_cast<QWidget *>(watched)->hide();
+            else
+                break;
+            return true;
+        }
+        if (enter || ke->key() == Qt::Key_Space) {
+            fieldClicked(watched);
+            return true;
+        }
+        break;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto *me = static_cast<QMouseEvent *>(event);
@@ -315,6 +340,7 @@ void ParameterEditor::openOctave()
     }
     m_octaveChooser->show();
     m_octaveChooser->raise();
+    m_octaveChooser->setFocus();
 }
 
 void ParameterEditor::openEffects()
@@ -332,6 +358,7 @@ void ParameterEditor::openEffects()
     }
     m_effectChooser->show();
     m_effectChooser->raise();
+    m_effectChooser->setFocus();
 }
 
 void ParameterEditor::showEffectAmounts(quint8 effect)

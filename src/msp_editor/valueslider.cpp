@@ -1,8 +1,11 @@
 #include "msp_editor/valueslider.h"
 
 #include "msp_editor/editorstate.h"
+#include "ui/fonts.h"
+#include "ui/textfit.h"
 #include "ui/twips.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -36,10 +39,7 @@ constexpr double kValueHeight = 315;
 
 QFont tahomaBold(double points)
 {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
+    return ui::designFont(QStringLiteral("Tahoma"), points, true);
 }
 
 // The dark groove the knob runs along.
@@ -136,6 +136,7 @@ ValueSlider::ValueSlider(QWidget *parent)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kLightGrey);
     setPalette(pal);
+    ui::keepTextsFitted(this);
 
     m_track = new Groove(this);
     m_track->setObjectName(QStringLiteral("Picture2"));
@@ -219,11 +220,71 @@ void ValueSlider::layOut()
 
     // The knob's centre marks the start value: maximum at the top end of the
     // track, minimum at the bottom, even when the value lies outside the range.
+    m_typed.clear();
     const int start = sliderValue;
     const int span = int(minimum) - int(maximum);
     const double offset = span == 0 ? 0.0 : double(start - maximum) * H / span;
     placeKnob(offset + T - m_knobHeight / 2);
     showValue(start);
+}
+
+void ValueSlider::moveTo(int value)
+{
+    value = qBound(int(minimum), value, int(maximum));
+    const int span = int(minimum) - int(maximum);
+    const double offset = span == 0 ? 0.0 : double(value - maximum) * m_trackHeight / span;
+    placeKnob(offset + m_trackTop - m_knobHeight / 2);
+    showValue(value);
+}
+
+void ValueSlider::keyPressEvent(QKeyEvent *event)
+{
+    const int shown = m_value->text().toInt();
+    const QString text = event->text();
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Up: step = 1; break;
+    case Qt::Key_Down: step = -1; break;
+    case Qt::Key_PageUp: step = 10; break;
+    case Qt::Key_PageDown: step = -10; break;
+    case Qt::Key_Home:
+        m_typed.clear();
+        moveTo(minimum);
+        return;
+    case Qt::Key_End:
+        m_typed.clear();
+        moveTo(maximum);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        accept();
+        return;
+    default:
+        break;
+    }
+    if (step != 0) {
+        m_typed.clear();
+        moveTo(shown + step);
+        return;
+    }
+    if (text.size() == 1 && ((text.at(0) >= u'0' && text.at(0) <= u'9') || text.at(0) == u'-')) {
+        // A minus starts a new negative entry; a digit extends the entry in progress.
+        if (text.at(0) == u'-') {
+            if (minimum >= 0)
+                return;
+            m_typed = text;
+            m_value->setText(m_typed); // closing on a lone minus gives 0
+            return;
+        }
+        m_typed += text.at(0);
+        const int typed = m_typed.toInt(); // a few digits: the entry is held inside the range
+        moveTo(typed);
+        // Past the range the entry starts again from the value it was held at.
+        if (typed < minimum || typed > maximum)
+            m_typed = m_value->text();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void ValueSlider::placeKnob(double top)
@@ -286,6 +347,7 @@ void ValueSlider::trackMouse(QEvent *event)
     const double H = m_trackHeight;
     if (y < 0 || y > H)
         return;
+    m_typed.clear();
     placeKnob(m_trackTop + y - m_knobHeight / 2);
     const double exact = maximum + double(int(minimum) - int(maximum)) * y / H;
     showValue(int(std::trunc(exact)));

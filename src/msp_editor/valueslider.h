@@ -10,7 +10,9 @@ namespace tamo::msp_editor {
 // The value slider: a small borderless modal pop-up with a vertical track. The
 // caller sets sliderValue (shared.h), minimum and maximum, moves the window and
 // runs exec(); however the window closes, sliderValue then holds the value shown
-// and mspModified is set.
+// and mspModified is set. From the keyboard: Up/Down step by 1, PageUp/PageDown by
+// 10, Home/End go to the ends, typed digits (and a leading minus) set the value,
+// Enter closes.
 class ValueSlider : public QDialog {
     Q_OBJECT
 public:
@@ -30,12 +32,15 @@ protected:
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void layOut();
     void trackMouse(QEvent *event);
     void placeKnob(double top);
     void showValue(int value);
+    // Shows value (kept inside the range) and moves the knob to its place.
+    void moveTo(int value);
 
     QWidget *m_track;  // Picture2
     QWidget *m_knob;   // Picture1
@@ -43,6 +48,7 @@ private:
     QLabel *m_scale[3];  // Label1 members 0 to 2 (top to bottom)
     QLabel *m_value;   // Text1
     QLabel *m_close;   // Label2
+    QString m_typed;   // digits typed since the last other key or drag
 
     // Twip geometry of the track and the knob after the opening steps.
     double m_trackLeft = 0;

@@ -1,11 +1,35 @@
 #include "ui/fonts.h"
 
+#include <QFontDatabase>
 #include <QStringList>
 
 namespace tamo::ui {
 
+namespace {
+
+// Debian's fonts-wine ships a Tahoma drawn to the metrics of the original, but
+// outside fontconfig's folders. Its MS Sans Serif is bitmaps of three sizes only,
+// so Tahoma, the scalable successor with nearly the same widths, stands in for it.
+constexpr const char *kDesignFontFiles[] = {
+    "/usr/share/wine/fonts/tahoma.ttf",
+    "/usr/share/wine/fonts/tahomabd.ttf",
+};
+
+void addDesignFonts()
+{
+    static const bool added = [] {
+        for (const char *file : kDesignFontFiles)
+            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        return true;
+    }();
+    Q_UNUSED(added);
+}
+
+} // namespace
+
 QFont designFont(const QString &family, double points, bool bold, bool underline)
 {
+    addDesignFonts();
     QStringList families{family};
     if (family.compare(QLatin1String("Tahoma"), Qt::CaseInsensitive) == 0
         || family.compare(QLatin1String("MS Sans Serif"), Qt::CaseInsensitive) == 0) {

@@ -2,6 +2,7 @@
 
 #include "ui/platform.h"
 #include "ui/snapshotcommand.h"
+#include "ui/textfit.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -26,6 +27,7 @@ DrumKitWindow::DrumKitWindow(QWidget *parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setFont(bankWindowFont());
+    ui::keepTextsFitted(this);
     // The controls sit at fixed twip positions, so the window keeps its design size.
     QWidget *client = clientArea();
     client->setFixedSize(ui::twips(6510), ui::twips(9960));

@@ -2,6 +2,7 @@
 
 #include "ui/platform.h"
 #include "ui/snapshotcommand.h"
+#include "ui/textfit.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -34,6 +35,7 @@ UserVoiceWindow::UserVoiceWindow(QWidget *parent)
 {
     setObjectName(QStringLiteral("FormUSV"));
     setFont(bank::bankWindowFont());
+    ui::keepTextsFitted(this);
     // The controls sit at fixed twip positions, so the window keeps its design size.
     QWidget *client = clientArea();
     client->setFixedSize(ui::twips(6510), ui::twips(9960));

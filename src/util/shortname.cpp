@@ -40,16 +40,6 @@ bool isValidShortName(const QString &name)
                        [](QChar c) { return c == u'.' || isShortNameChar(c); });
 }
 
-QString shortNameChars(QStringView text)
-{
-    QString kept;
-    for (const QChar c : text) {
-        if (isShortNameChar(c))
-            kept.append(c.toUpper());
-    }
-    return kept;
-}
-
 struct NameParts {
     QString prefix; // up to six characters, before "~"
     QString extension; // up to three characters, without "."
@@ -65,7 +55,7 @@ NameParts partsOf(const QString &longName)
     const qsizetype dot = rest.lastIndexOf(u'.');
     const QStringView base = dot < 0 ? rest : rest.left(dot);
     const QStringView ext = dot < 0 ? QStringView() : rest.mid(dot + 1);
-    NameParts parts{shortNameChars(base).left(6), shortNameChars(ext).left(3)};
+    NameParts parts{shortNameCharacters(base).left(6), shortNameCharacters(ext).left(3)};
     if (parts.prefix.isEmpty())
         parts.prefix = QStringLiteral("_");
     return parts;
@@ -138,6 +128,16 @@ QString systemShortPath(const QString &path)
 #endif
 
 } // namespace
+
+QString shortNameCharacters(QStringView text)
+{
+    QString kept;
+    for (const QChar c : text) {
+        if (isShortNameChar(c))
+            kept.append(c.toUpper());
+    }
+    return kept;
+}
 
 QString ShortFileName(const QString &longName)
 {

@@ -11,6 +11,8 @@ namespace tamo::util {
 QString ShortFileName(const QString &longName);
 // ShortFileName of each path, each folder read once: for many files of a large folder.
 QStringList ShortFileNames(const QStringList &longNames);
+// The characters of text a short name may hold, in upper case; the others dropped.
+QString shortNameCharacters(QStringView text);
 
 // The existing file of folder that shortName stands for (its own name, or the long
 // name whose short form it is), as a file name without folder; empty if none.

@@ -20,7 +20,7 @@ static_assert(kGuidTailSize == 14);
 // walk through every one (a file of zeros would be a chunk every 8 bytes).
 constexpr int kMaxChunksBeforeFormat = 256;
 
-FormatCheck refused(const QString &problem) { return {std::nullopt, problem}; }
+SampleFormatCheck refused(const QString &problem) { return {std::nullopt, problem}; }
 
 double aLawLevel(quint8 byte)
 {
@@ -49,7 +49,7 @@ double clampLevel(double v)
 
 } // namespace
 
-FormatCheck readSampleFormat(QByteArrayView body)
+SampleFormatCheck readSampleFormat(QByteArrayView body)
 {
     using namespace fmtbody;
     if (body.size() < kCanonicalSize)
@@ -102,7 +102,7 @@ FormatCheck readSampleFormat(QByteArrayView body)
     return {f, {}};
 }
 
-FormatCheck sampleFormatAt(ByteSource &source, qint64 fmtChunk)
+SampleFormatCheck sampleFormatAt(ByteSource &source, qint64 fmtChunk)
 {
     if (fmtChunk < 0)
         return readSampleFormat(source.bytesAt(wavhdr::kFormatTag, fmtbody::kCanonicalSize));
@@ -110,7 +110,7 @@ FormatCheck sampleFormatAt(ByteSource &source, qint64 fmtChunk)
     return readSampleFormat(source.bytesAt(fmtChunk + 8, std::min<qint64>(size, fmtbody::kExtensibleSize)));
 }
 
-FormatCheck fileSampleFormat(ByteSource &source)
+SampleFormatCheck fileSampleFormat(ByteSource &source)
 {
     const qint64 length = source.size();
     qint64 pos = 12;

@@ -39,7 +39,7 @@ struct SampleFormat {
     qint64 frameBytes() const { return qint64(sampleBytes) * channels; }
 };
 
-struct FormatCheck {
+struct SampleFormatCheck {
     std::optional<SampleFormat> format;
     QString problem; // why there is none, for a message
 };
@@ -47,13 +47,13 @@ struct FormatCheck {
 // What common readers make of a format chunk's body: PCM of 8 to 32 bits, float of
 // 32 or 64 bits, or 8-bit A-law or mu-law, 1 to kMaxChannels channels at a positive
 // rate; the extensible form (a body of 40 bytes or more) stands for its sub-format.
-FormatCheck readSampleFormat(QByteArrayView body);
+SampleFormatCheck readSampleFormat(QByteArrayView body);
 
 // The format of the first "fmt " chunk of the RIFF chunk walk, or the canonical
 // header's fields at offset 20 when the walk meets none before "data".
-FormatCheck fileSampleFormat(ByteSource &source);
+SampleFormatCheck fileSampleFormat(ByteSource &source);
 // The same for a chunk at a known offset (-1: the canonical fields at 20).
-FormatCheck sampleFormatAt(ByteSource &source, qint64 fmtChunk);
+SampleFormatCheck sampleFormatAt(ByteSource &source, qint64 fmtChunk);
 
 // One sample at p as a level from -1 to 1 (0 is silence).
 double sampleLevel(const char *p, SampleEncoding encoding);

@@ -121,7 +121,7 @@ CleanUpPlan planCleanUp(ByteSource &source)
         plan.status = CleanUpStatus::WrongDataSize;
         return plan;
     }
-    const FormatCheck format = sampleFormatAt(source, fmt);
+    const SampleFormatCheck format = sampleFormatAt(source, fmt);
     if (!format.format) {
         plan.status = CleanUpStatus::Unreadable;
         plan.problem = format.problem;

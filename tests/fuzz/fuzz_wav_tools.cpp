@@ -32,7 +32,7 @@ void checkCleanUp(QByteArrayView bytes)
         FUZZ_CHECK(qFromLittleEndian<qint32>(result.constData() + 4) == result.size() - 8);
         FUZZ_CHECK(result.sliced(44, plan.dataSize) == bytes.sliced(plan.dataOffset + 8, plan.dataSize));
         // Every file it writes has a format common readers accept, in a plain 16-byte chunk.
-        const FormatCheck format = readSampleFormat(result.sliced(20, 16));
+        const SampleFormatCheck format = readSampleFormat(result.sliced(20, 16));
         FUZZ_CHECK(format.format && format.format->tag != kFormatExtensible);
         // The result is canonical, so a second CleanUp changes nothing.
         MemorySource cleaned(result);
