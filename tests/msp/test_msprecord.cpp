@@ -1,17 +1,33 @@
+// The MSP record, its value formats and the key mapping; paths no reader can use.
+
+#include "msp/keymapping.h"
 #include "msp/mspfile.h"
 #include "msp/msprecord.h"
+#include "msp/valueformats.h"
+#include "wav/wavbytes.h"
+#include "wav/wavinfo.h"
+#include "wav/wavtools.h"
+
+#include "../wav/helper_wav.h"
 
 #include "testsupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tamo::msp;
 using namespace tamo::test;
+using tamo::test::wavgen::payload;
+using tamo::test::wavgen::wavFile;
 using namespace Qt::StringLiterals;
 
+Q_DECLARE_METATYPE(SlotRoots)
+
 constexpr int kSize = 2644;
+constexpr int kNoFit = -1; // stored value expected: does not fit, the old byte stays
 
 static QByteArray randomBytes(quint32 seed, qsizetype size = kSize)
 {
@@ -30,6 +46,14 @@ static QList<int> slotOffsets(int k)
         for (int i = 0; i < count; ++i)
             offsets << first + step * i;
     return offsets;
+}
+
+// A record of n samples whose every slot byte differs, so a moved slot is recognised whole.
+static MspRecord numberedRecord(int n, QRandomGenerator &random)
+{
+    MspRecord record = MspRecord::fromBytes(QByteArray(MspRecord::newDocument().bytes().left(20)) + randomBytes(random.generate()).mid(20));
+    record.setGlobal(GlobalField::SampleCount, quint8(n));
+    return record;
 }
 
 class TestMspRecord : public QObject {
@@ -102,7 +126,7 @@ private Q_SLOTS:
     void resetAndCopyTouchOnlyTheirSlot()
     {
         // A bad slot on either side changes nothing.
-        for (auto [from, to] : {std::pair{1, 64}, {64, 1}, {17, 18}, {30, 30}, {0, 5}, {5, 65}}) {
+        for (auto [from, to] : {std::pair{1, 64}, {64, 1}, {30, 30}, {0, 5}, {5, 65}}) {
             const QByteArray before = randomBytes(quint32(from * 100 + to));
             MspRecord reset = MspRecord::fromBytes(before), copied = reset;
             reset.ResetSampleSlot(to);
@@ -117,38 +141,209 @@ private Q_SLOTS:
         }
     }
 
-    void loadAndSave_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        for (int size : {0, 6, 2643, 2644, 10000})
-            QTest::addRow("%d bytes", size) << randomBytes(quint32(size), size);
-    }
     // Load, then save over the same file: exactly the record comes out, a short file's
     // missing tail zero and a long one's excess gone. (Failed saves: test_failed_saves.)
     void loadAndSave()
     {
-        QFETCH(QByteArray, content);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"F.MSP"_s);
-        MspRecord record = MspRecord::newDocument();
-        QVERIFY(writeAll(path, content) && LoadMspFile(path, record, nullptr));
-        QVERIFY(SaveMspFile(path, record).ok);
-        QCOMPARE(readAll(path), content.left(kSize).leftJustified(kSize, '\0'));
-        QCOMPARE(filesIn(dir.path()), QStringList{u"F.MSP"_s});
-    }
-
-    void loadFailureKeepsRecord()
-    {
-        const QString self = QCoreApplication::applicationFilePath();
-        const MspRecord before = MspRecord::fromBytes(randomBytes(3));
-        // Missing, a folder, below a file, no name.
-        for (const QString &path : {self + u".none"_s, QCoreApplication::applicationDirPath(), self + u"/A.MSP"_s, QString()}) {
-            MspRecord record = before;
-            QString error;
-            QVERIFY2(!LoadMspFile(path, record, &error) && !error.isEmpty(), qPrintable(path));
-            QCOMPARE(record, before);
+        for (int size : {0, 2644, 10000}) {
+            const QByteArray content = randomBytes(quint32(size), size);
+            QTemporaryDir dir;
+            const QString path = dir.filePath(u"F.MSP"_s);
+            MspRecord record = MspRecord::newDocument();
+            QVERIFY(writeAll(path, content) && LoadMspFile(path, record, nullptr));
+            QVERIFY(SaveMspFile(path, record).ok);
+            QCOMPARE(readAll(path), content.left(kSize).leftJustified(kSize, '\0'));
+            QCOMPARE(filesIn(dir.path()), QStringList{u"F.MSP"_s});
         }
     }
+
+    void texts_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("note 1") << u"note"_s << 1 << u"C#-2"_s;
+        QTest::newRow("note 256") << u"note"_s << 256 << u"E19"_s;
+        // Stored one below the note shown.
+        QTest::newRow("start 59") << u"start"_s << 59 << u"C3"_s;
+        QTest::newRow("octave 254") << u"octave"_s << 254 << u"-2"_s;
+        QTest::newRow("octave 0") << u"octave"_s << 0 << u"0"_s;
+        QTest::newRow("octave 1") << u"octave"_s << 1 << u"+1"_s;
+        QTest::newRow("pitch 1") << u"pitch"_s << 1 << u"FIXED"_s;
+        QTest::newRow("pitch 2") << u"pitch"_s << 2 << u"2"_s;
+        QTest::newRow("rotor 131") << u"rotor"_s << 0x83 << u"ON"_s;
+        QTest::newRow("rotor 127") << u"rotor"_s << 127 << u"OFF"_s;
+        // The effect name, then the captions of the three amounts ("-": hidden).
+        QTest::newRow("effect 5") << u"effect"_s << 5 << u"DELAY + CHORUS|DELAY|-|CHORUS"_s;
+        QTest::newRow("effect 8") << u"effect"_s << 8 << u"DIST + DELAY + CHORUS|DISTOR|DELAY|CHORUS"_s;
+        QTest::newRow("effect 10") << u"effect"_s << 10 << u"|-|-|-"_s;
+        // The rotor bit ignored.
+        QTest::newRow("effect 131") << u"effect"_s << 0x83 << u"CHORUS|CHORUS|-|-"_s;
+    }
+    void texts()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, value);
+        QFETCH(QString, shown);
+        const auto v = quint8(value);
+        const EffectView effect = EffectName(v);
+        QStringList parts{effect.name};
+        for (const EffectView::Amount &amount : effect.amount)
+            parts << (amount.shown ? amount.caption : u"-"_s);
+        QCOMPARE(kind == u"note" ? NoteName(value) : kind == u"start" ? StartNoteName(v) : kind == u"octave" ? OctaveText(v)
+                 : kind == u"pitch" ? PitchModeText(v) : kind == u"rotor" ? RotorText(v) : parts.join(u'|'), shown);
+    }
+
+    void values_data()
+    {
+        QTest::addColumn<int>("format"); // a ValueFormat; -1: the START key
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("picked");
+        QTest::addColumn<int>("storedAfterPick");
+        QTest::newRow("half 7") << int(ValueFormat::Half) << 7 << 3 << 4 << 8;
+        QTest::newRow("half 255 to 256 does not fit") << int(ValueFormat::Half) << 255 << 127 << 128 << kNoFit;
+        QTest::newRow("fine 42 ties to even") << int(ValueFormat::Fine) << 42 << 16 << 16 << 41;
+        QTest::newRow("fine 101 does not fit") << int(ValueFormat::Fine) << 252 << 99 << 101 << kNoFit;
+        QTest::newRow("reverse127 200 shows negative") << int(ValueFormat::Reverse127) << 200 << -73 << 128 << kNoFit;
+        QTest::newRow("reverse99") << int(ValueFormat::Reverse99) << 0 << 99 << 100 << kNoFit;
+        QTest::newRow("reverse96 255") << int(ValueFormat::Reverse96) << 255 << -159 << 5 << 91;
+        QTest::newRow("offset64") << int(ValueFormat::SignedOffset64) << 0 << -64 << 63 << 127;
+        QTest::newRow("high nibble keeps the low one") << int(ValueFormat::HighNibble) << 0x35 << 3 << 7 << 0x75;
+        QTest::newRow("low nibble keeps the high one") << int(ValueFormat::LowNibble) << 0xff << 15 << 0 << 0xf0;
+        QTest::newRow("start key 60 stores 59") << -1 << 0 << 0 << 60 << 59;
+        QTest::newRow("start key 0 stores 0") << -1 << 0 << 0 << 0 << 0;
+        QTest::newRow("start key 257 does not fit") << -1 << 0 << 0 << 257 << kNoFit;
+    }
+    void values()
+    {
+        QFETCH(int, format);
+        QFETCH(int, stored);
+        QFETCH(int, shown);
+        QFETCH(int, picked);
+        QFETCH(int, storedAfterPick);
+        const auto f = ValueFormat(format);
+        QVERIFY(format < 0 || shownValue(f, quint8(stored)) == shown);
+        const std::optional<quint8> result = format >= 0 ? storedValue(f, picked, quint8(stored)) : storedStartNote(picked);
+        QCOMPARE(result ? int(*result) : kNoFit, storedAfterPick);
+    }
+
+    // Closing the slider without moving it keeps any byte the format shows exactly;
+    // HALF starts an odd byte at its half rounded to even, so the byte moves to the
+    // neighbour that is a multiple of 4, and 255 cannot be kept.
+    void slidersRoundTrip()
+    {
+        using F = ValueFormat;
+        for (F f : {F::Plain, F::Half, F::Reverse127, F::Reverse99, F::Reverse96, F::SignedOffset64, F::HighNibble, F::LowNibble})
+            for (int v = 0; v < 256; ++v) {
+                const std::optional<quint8> back = storedValue(f, sliderStartValue(f, quint8(v)), quint8(v));
+                QVERIFY2(f != F::Half ? back == v : v == 255 ? !back : back == (v % 2 ? (v + 1) / 4 * 4 : v), qPrintable(u"format %1, byte %2"_s.arg(int(f)).arg(v)));
+            }
+    }
+
+    void findListItem()
+    {
+        const QStringList entries = {u"       -2"_s, u"       -1"_s, u"        0"_s, u"      +1"_s, u"OFF"_s, u"DELAY"_s, u" DELAY + CHORUS  "_s, u"+1"_s};
+        // Padded entries match, the inner space is kept, and case counts (none found: 0).
+        QCOMPARE(QList({FindListItem(entries, u"+1"_s), FindListItem(entries, u"DELAY + CHORUS"_s), FindListItem(entries, u"off"_s)}), QList({3, 6, 0}));
+    }
+
+    void keyMap_data()
+    {
+        QTest::addColumn<SlotRoots>("roots");
+        QTest::addColumn<QList<int>>("order");
+        QTest::addColumn<QList<int>>("starts"); // stored START of each new slot
+        QTest::addColumn<QList<int>>("ends");
+        QTest::newRow("one root takes the keyboard") << SlotRoots{60} << QList{1} << QList{0} << QList{127};
+        QTest::newRow("odd gap: the lower key") << SlotRoots{60, 61} << QList{1, 2} << QList{0, 60} << QList{60, 127};
+        QTest::newRow("out of order") << SlotRoots{72, 48, 60} << QList{2, 3, 1} << QList{0, 54, 66} << QList{54, 66, 127};
+        QTest::newRow("duplicates split their zone") << SlotRoots{60, 60, 72} << QList{1, 2, 3} << QList{0, 33, 66} << QList{33, 66, 127};
+        QTest::newRow("rootless last, kept") << SlotRoots{std::nullopt, 40} << QList{2, 1} << QList{0, -1} << QList{127, -1};
+    }
+    void keyMap()
+    {
+        QFETCH(SlotRoots, roots);
+        QFETCH(QList<int>, order);
+        QFETCH(QList<int>, starts);
+        QFETCH(QList<int>, ends);
+        QRandomGenerator random(7);
+        MspRecord record = numberedRecord(int(roots.size()), random);
+        const MspRecord before = record;
+        QCOMPARE(mapKeys(record, roots), order);
+        for (int k = 1; k <= roots.size(); ++k) {
+            const int from = order.at(k - 1);
+            QCOMPARE(record.sampleName(k), before.sampleName(from));
+            QCOMPARE(record.sample(SampleField::StartKey, k), starts.at(k - 1) < 0 ? before.sample(SampleField::StartKey, from) : starts.at(k - 1));
+            QCOMPARE(record.sample(SampleField::EndKey, k), ends.at(k - 1) < 0 ? before.sample(SampleField::EndKey, from) : ends.at(k - 1));
+        }
+    }
+
+    // Over random sets of 1..64 samples, some without a root: the mapped zones
+    // cover every key 1..127 exactly once as shown, in root order, and the rootless ones follow.
+    void keyMapTiles()
+    {
+        QRandomGenerator random(12);
+        for (int round = 0; round < 400; ++round) {
+            const int n = round < 3 ? QList{1, 2, 64}.at(round) : 1 + int(random.bounded(64));
+            const bool crowded = round % 4 == 0; // few distinct roots: many duplicates
+            SlotRoots roots;
+            for (int k = 0; k < n; ++k)
+                roots << (round > 3 && random.bounded(8) == 0 ? std::nullopt
+                                                              : std::optional(int(crowded ? 60 + random.bounded(3) : random.bounded(128))));
+            MspRecord record = numberedRecord(n, random);
+            const MspRecord before = record;
+            const QList<int> order = mapKeys(record, roots);
+            const auto mapped = std::count_if(roots.begin(), roots.end(), [](auto r) { return r.has_value(); });
+            QList<int> cover(128, 0);
+            int previousRoot = -1, previousSlot = 0;
+            for (int k = 1; k <= n; ++k) {
+                const int from = order.at(k - 1);
+                const std::optional<int> root = roots.at(from - 1);
+                QCOMPARE(k <= mapped, root.has_value());
+                QCOMPARE(record.sampleName(k), before.sampleName(from));
+                QCOMPARE(int(record.sample(SampleField::Key, k)), root ? *root : int(before.sample(SampleField::Key, from)));
+                if (root) {
+                    QVERIFY(*root > previousRoot || (*root == previousRoot && from > previousSlot));
+                    std::tie(previousRoot, previousSlot) = std::pair(*root, from);
+                    for (int key = record.sample(SampleField::StartKey, k) + 1; key <= record.sample(SampleField::EndKey, k); ++key)
+                        ++cover[key];
+                }
+            }
+            if (mapped == 0)
+                continue;
+            QCOMPARE(record.sample(SampleField::StartKey, 1), 0);
+            QCOMPARE(record.sample(SampleField::EndKey, int(mapped)), 127);
+            QCOMPARE(cover.mid(1), QList<int>(127, 1));
+        }
+    }
+
+    // Every reader and tool refuses a directory or an unreadable file, with a reason, and writes nothing.
+    void badPath()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("bad"));
+        const auto refused = [&folder](const QString &path) {
+            MspRecord record = MspRecord::newDocument();
+            QString mspError, writeError, deblockError;
+            const tamo::wav::CleanUpResult cleanUp = tamo::wav::cleanUpWavFile(path);
+            tamo::wav::FileSource source(path);
+            return !LoadMspFile(path, record, &mspError) && !mspError.isEmpty() && record == MspRecord::newDocument()
+                   && cleanUp.status == tamo::wav::CleanUpStatus::Failed && !cleanUp.error.isEmpty() && !source.open()
+                   && !tamo::wav::writePiecesInPlace(path, {{0, "RIFF"}}, &writeError) && !writeError.isEmpty()
+                   && !tamo::wav::deblockFile(path, folder + QStringLiteral("/O.Wav"), &deblockError) && !deblockError.isEmpty();
+        };
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/DIR.wav")));
+        QVERIFY(refused(folder + QStringLiteral("/DIR.wav")));
+        const QString locked = folder + QStringLiteral("/LOCKED.wav");
+        QVERIFY(writeAll(locked, wavFile(payload(100))));
+        QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
+        // A child that is not root must be able to reach the folder.
+        QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777));
+        QVERIFY(runInChildAsOrdinaryUser([&] { return refused(locked); }));
+        QCOMPARE(filesIn(folder), QStringList{QStringLiteral("LOCKED.wav")});
+    }
+
 };
 
 QTEST_GUILESS_MAIN(TestMspRecord)
