@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTextStream>
 
+#include <cerrno>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -142,6 +144,23 @@ private Q_SLOTS:
         QVERIFY2(editor->inherits(editorClass), editor->metaObject()->className());
         QCOMPARE(openedPath(editor.get()), message.isEmpty() ? QFileInfo(arguments.last()).absoluteFilePath() : QString());
         QCOMPARE(platform.messageTexts(), message.isEmpty() ? QStringList() : QStringList{message});
+    }
+
+    // A write past `ulimit -f` fails and is reported; SIGXFSZ, not ignored at start,
+    // would end the program (and lose unsaved edits in a window).
+    void fileSizeLimit()
+    {
+        QProcess program;
+        program.setChildProcessModifier([] {
+            const rlimit limit{1024, 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        program.start(qEnvironmentVariable("TAMO_PROGRAM"), {u"export"_s, tamo::test::examplePath(u"SINES.MSP"_s), inDir(u"limited"_s)});
+        QVERIFY(program.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY2(err.contains(tamo::test::errorText(EFBIG)), qPrintable(err));
     }
 };
 

@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (out.size() > bytes.size()) {
         bool written = false;
         {
-            const fuzz::FileSizeLimit full(bytes.size());
+            const test::FileSizeLimit full(bytes.size());
             written = writePiecesInPlace(path, plan.pieces, &error);
         }
         FUZZ_CHECK(!written && !error.isEmpty() && fuzz::readFile(path) == bytes);

@@ -1,7 +1,10 @@
 #pragma once
 
 // Shared pieces of the fuzz targets: a failed property aborts (libFuzzer then
-// keeps the input), and inputs reach the path-based readers through files.
+// keeps the input), and inputs reach the path-based readers through files. Only
+// the header-only parts of testsupport.h may be used here.
+
+#include "../support/testsupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -9,12 +12,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-#include <sys/resource.h>
 
 #define FUZZ_CHECK(cond) \
     ((cond) ? void() : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond), std::abort()))
@@ -65,29 +66,5 @@ inline bool onlyFile(const QString &name)
 {
     return scratchFolder().entryList(QDir::Files | QDir::Hidden | QDir::System) == QStringList{name};
 }
-
-// While alive, a write past `bytes` in any file fails (EFBIG), as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = m_old;
-        lim.rlim_cur = rlim_t(bytes);
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
-};
 
 } // namespace tamo::fuzz

@@ -454,7 +454,7 @@ private Q_SLOTS:
     }
 
     // Selecting sample 2 looks up its WAV beside the MSP file, by short name too (the
-    // lookup's rules are test_shortname's); a mouse release opens it, Auto Play plays it.
+    // lookup's rules are test_util's); a mouse release opens it, Auto Play plays it.
     void wavOfSample_data()
     {
         QTest::addColumn<QString>("msp");       // in a fresh folder; empty: untitled

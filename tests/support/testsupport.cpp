@@ -3,9 +3,7 @@
 #include <QDir>
 #include <QFile>
 
-#include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,25 +36,6 @@ QStringList filesIn(const QString &folder)
 QString errorText(int errnum)
 {
     return QString::fromLocal8Bit(std::strerror(errnum));
-}
-
-FileSizeLimit::FileSizeLimit(qint64 bytes)
-{
-    rlimit lim{};
-    getrlimit(RLIMIT_FSIZE, &lim);
-    m_oldSoft = lim.rlim_cur;
-    m_oldHandler = reinterpret_cast<void *>(std::signal(SIGXFSZ, SIG_IGN));
-    lim.rlim_cur = rlim_t(bytes);
-    setrlimit(RLIMIT_FSIZE, &lim);
-}
-
-FileSizeLimit::~FileSizeLimit()
-{
-    rlimit lim{};
-    getrlimit(RLIMIT_FSIZE, &lim);
-    lim.rlim_cur = rlim_t(m_oldSoft);
-    setrlimit(RLIMIT_FSIZE, &lim);
-    std::signal(SIGXFSZ, reinterpret_cast<void (*)(int)>(m_oldHandler));
 }
 
 bool runInChildWithFileSizeLimit(qint64 bytes, const std::function<bool()> &fn)

@@ -3,7 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <csignal>
 #include <functional>
+
+#include <sys/resource.h>
 
 namespace tamo::test {
 
@@ -23,14 +26,25 @@ QString errorText(int errnum);
 // (SIGXFSZ ignored), as on a disk that fills up; the old limit returns afterwards.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(qint64 bytes);
-    ~FileSizeLimit();
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = m_old;
+        lim.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
     FileSizeLimit(const FileSizeLimit &) = delete;
     FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
 private:
-    unsigned long long m_oldSoft = 0;
-    void *m_oldHandler = nullptr;
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
 };
 
 // Runs fn in a forked child under a file-size limit; returns fn's result, or false

@@ -42,24 +42,23 @@ inline QByteArray bankImage(QByteArrayView magic, char version, const QList<QByt
     return image;
 }
 
-inline QByteArray usdImage(int kits, bool goodChecksum = true)
-{
-    QList<QByteArray> entries;
-    for (int i = 0; i < kits; ++i)
-        entries << bankEntry("Kit " + QByteArray::number(i + 1), 460, i + 1);
-    return bankImage("KUSD", 3, entries, goodChecksum);
-}
-
-// Voices, the tag, then tagged entries.
-inline QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
+// Kits named P1, P2...; or voices named P1..., the tag, and tagged entries PT1...
+inline QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
 {
     QList<QByteArray> parts;
-    for (int i = 0; i < voices; ++i)
-        parts << bankEntry("Voice " + QByteArray::number(i + 1), 48, i + 1);
-    parts << tag.toByteArray();
-    for (int j = 0; j < tagged; ++j)
-        parts << bankEntry("Entry " + QByteArray::number(j + 1), 32, 100 + j);
-    return bankImage("KUSV", 0, parts, goodChecksum);
+    for (int i = 1; i <= entries; ++i)
+        parts << bankEntry(prefix + QByteArray::number(i), usd ? 460 : 48, prefix[0] + i);
+    if (!usd)
+        parts << tag.toByteArray();
+    for (int j = 1; j <= tagged; ++j)
+        parts << bankEntry(prefix + 'T' + QByteArray::number(j), 32, prefix[0] + 50 + j);
+    return bankImage(usd ? "KUSD" : "KUSV", usd ? 3 : 0, parts, goodChecksum);
+}
+
+inline QByteArray usdImage(int kits) { return bankImage(true, "K", kits, 0); }
+inline QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
+{
+    return bankImage(false, "V", voices, tagged, tag, goodChecksum);
 }
 
 } // namespace tamo::test

@@ -1,5 +1,6 @@
 // The two bank transfer windows, DrumKitWindow (drum kits) and UserVoiceWindow (user voices), driven
-// through their controls and the scripted platform. Failed saves: test_failed_saves.
+// through their controls and the scripted platform: copies, refused files, saves, the
+// question before unsaved copies are lost, undo and redo. Failed saves: test_failed_saves.
 
 #include "../usd/bankbuilder.h"
 #include "testsupport.h"
@@ -7,11 +8,14 @@
 #include "usd/drumkitwindow.h"
 #include "usv/uservoicewindow.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 using namespace tamo;
 using namespace Qt::StringLiterals;
@@ -19,19 +23,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kInfo = u"INFO : The file presents a bad CheckSum header. We will try to load it..."_s;
-
-// Kits named P1, P2...; or voices named P1..., the tag, and tagged entries PT1...
-QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
-{
-    QList<QByteArray> parts;
-    for (int i = 1; i <= entries; ++i)
-        parts << test::bankEntry(prefix + QByteArray::number(i), usd ? 460 : 48, prefix[0] + i);
-    if (!usd)
-        parts << tag.toByteArray();
-    for (int j = 1; j <= tagged; ++j)
-        parts << test::bankEntry(prefix + 'T' + QByteArray::number(j), 32, prefix[0] + 50 + j);
-    return test::bankImage(usd ? "KUSD" : "KUSV", usd ? 3 : 0, parts, goodChecksum);
-}
 
 // Where entry row of list n (1, 2: kits or voices; 3, 4: tagged entries) starts in an
 // image, and its size.
@@ -48,7 +39,20 @@ struct Window {
 
     QListWidget *list(int n) const { return form->findChild<QListWidget *>(u"List%1"_s.arg(n)); }
     QString label(int side) const { return form->findChild<QLabel *>(side == 1 ? u"Label2"_s : u"Label3"_s)->text(); }
-    void click(const char *button) const { QTest::mouseClick(form->findChild<QPushButton *>(QLatin1String(button)), Qt::LeftButton); }
+    // A button or a menu action.
+    void click(const char *name) const
+    {
+        auto *button = form->findChild<QPushButton *>(QLatin1String(name));
+        button ? QTest::mouseClick(button, Qt::LeftButton) : form->findChild<QAction *>(QLatin1String(name))->trigger();
+    }
+    void drop(const QString &file, bool onLeft) const
+    {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(file)});
+        QDropEvent event(QPointF(onLeft ? 20 : form->width() - 20, form->height() / 2), Qt::CopyAction, &mime,
+                         Qt::LeftButton, {});
+        static_cast<QObject *>(form.get())->event(&event); // as the drag manager hands it over
+    }
     void open(ui::ScriptedPlatform &platform, int side, const QString &path) const
     {
         platform.queueFile(path);
@@ -61,15 +65,15 @@ struct Window {
         return items.isEmpty() ? -1 : items.size() > 1 ? -2 : list(n)->row(items.first());
     }
     // The side's file, and its document as it would be written.
-    QString path(int side) const { return usd ? drumKits()->kitPath(side) : formUsv()->usvPath(side); }
+    auto *kits() const { return static_cast<usd::DrumKitWindow *>(form.get()); }
+    auto *voices() const { return static_cast<usv::UserVoiceWindow *>(form.get()); }
+    QString path(int side) const { return usd ? kits()->kitPath(side) : voices()->usvPath(side); }
     QByteArray image(int side) const
     {
         if (usd)
-            return drumKits()->kit(side) ? usd::usdBytes(*drumKits()->kit(side)) : QByteArray();
-        return formUsv()->usv(side) ? usv::usvBytes(*formUsv()->usv(side)) : QByteArray();
+            return kits()->kit(side) ? usd::usdBytes(*kits()->kit(side)) : QByteArray();
+        return voices()->usv(side) ? usv::usvBytes(*voices()->usv(side)) : QByteArray();
     }
-    usd::DrumKitWindow *drumKits() const { return static_cast<usd::DrumKitWindow *>(form.get()); }
-    usv::UserVoiceWindow *formUsv() const { return static_cast<usv::UserVoiceWindow *>(form.get()); }
 };
 
 } // namespace
@@ -88,8 +92,8 @@ class TestBankWindows : public QObject {
     {
         m_left = m_dir.filePath(usd ? u"Rock.usd"_s : u"Rock.usv"_s);
         m_right = m_dir.filePath(usd ? u"Jazz.USD"_s : u"Jazz.USV"_s);
-        m_leftImage = bankImage(usd, "L", 3, usd ? 0 : 2);
-        m_rightImage = bankImage(usd, "R", usd ? 6 : 4, usd ? 0 : 5, QByteArray("KORG1\0\x7F", 7), false);
+        m_leftImage = test::bankImage(usd, "L", 3, usd ? 0 : 2);
+        m_rightImage = test::bankImage(usd, "R", usd ? 6 : 4, usd ? 0 : 5, QByteArray("KORG1\0\x7F", 7), false);
         Window w{usd};
         w.form->show();
         test::writeAll(m_left, m_leftImage);
@@ -154,12 +158,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // empty: no such file
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("not a kit bank") << true << QByteArray("RIFF....WAVE") << QStringList{u"This is not a valid Ketron SD1 Header (KUSD3) !"_s};
-        QTest::newRow("kits cut short") << true << bankImage(true, "X", 2, 0).chopped(1) << QStringList{kInfo, u"Bad Kit Format !"_s};
+        QTest::newRow("kits cut short") << true << test::bankImage(true, "X", 2, 0).chopped(1) << QStringList{kInfo, u"Bad Kit Format !"_s};
         QTest::newRow("no kits") << true << test::bankImage("KUSD", 3, {}) << QStringList();
         QTest::newRow("no such kit bank") << true << QByteArray() << QStringList();
-        QTest::newRow("kits as voices") << false << bankImage(true, "X", 1, 0) << QStringList{u"This is not a valid Ketron SD1 Header (KUSV0) !"_s};
-        QTest::newRow("voices cut short") << false << test::withTail(bankImage(false, "X", 2, 0, ""), "xyz") << QStringList{u"Bad USV Format !"_s};
-        QTest::newRow("no tag") << false << bankImage(false, "X", 2, 0, "") << QStringList();
+        QTest::newRow("kits as voices") << false << test::bankImage(true, "X", 1, 0) << QStringList{u"This is not a valid Ketron SD1 Header (KUSV0) !"_s};
+        QTest::newRow("voices cut short") << false << test::withTail(test::bankImage(false, "X", 2, 0, ""), "xyz") << QStringList{u"Bad USV Format !"_s};
+        QTest::newRow("no tag") << false << test::bankImage(false, "X", 2, 0, "") << QStringList();
     }
     // A refused or unreadable file leaves the side with its bank, edits, label and
     // file, which the next save writes. Both sides share one dialog, which offers the
@@ -190,36 +194,91 @@ private Q_SLOTS:
         QVERIFY(test::readAll(chosen) == content && test::readAll(m_left) == edited);
     }
 
-    void saveWritesAndReadsBack_data()
+    void askBeforeLosingCopies_data()
+    {
+        QTest::addColumn<bool>("usd");
+        QTest::addColumn<QString>("command"); // "close", "open" (side 1 again) or "drop" (on side 1)
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("proceeds");
+        for (bool usd : {true, false}) {
+            const char *kind = usd ? "USD" : "USV";
+            QTest::addRow("%s close, Cancel", kind) << usd << "close" << "Cancel" << false;
+            QTest::addRow("%s close, Yes", kind) << usd << "close" << "Yes" << true;
+            QTest::addRow("%s open, Cancel", kind) << usd << "open" << "Cancel" << false;
+            QTest::addRow("%s drop, No", kind) << usd << "drop" << "No" << true;
+        }
+    }
+    // Closing, or opening or dropping a file on a side with unsaved copies asks first,
+    // with Cancel; Yes saves, No drops the copies.
+    void askBeforeLosingCopies()
+    {
+        QFETCH(bool, usd);
+        QFETCH(QString, command);
+        QFETCH(QString, answer);
+        QFETCH(bool, proceeds);
+        ui::ScriptedPlatform platform;
+        const Window w = openBoth(usd, platform, {1, 0});
+        w.click("Command3");
+        const QByteArray copied = w.image(1);
+        QVERIFY(copied != m_leftImage && w.form->isWindowModified());
+        platform.clear();
+        platform.queueAnswer(answer == u"Yes" ? ui::Answer::Yes : answer == u"No" ? ui::Answer::No : ui::Answer::Cancel);
+        if (command == u"open" && proceeds)
+            platform.queueFile(m_right);
+        if (command == u"close")
+            w.form->close();
+        else if (command == u"open")
+            w.click("Command2");
+        else
+            w.drop(m_right, true);
+
+        QCOMPARE(platform.messages().first(), (ui::MessageBox{u"The file was modified.\r\n\r\nDo you want to save the modifications ?"_s, ui::Buttons::YesNoCancel, ui::Icon::Question, usd ? u"USD Editor"_s : u"USV Editor"_s}));
+        // Jazz, loaded on side 1, has a bad checksum.
+        QCOMPARE(platform.messageTexts().mid(1), proceeds && command != u"close" ? QStringList{kInfo} : QStringList());
+        QCOMPARE(platform.unexpected() + platform.pending(), 0);
+        QCOMPARE(command == u"close" ? !w.form->isVisible() : w.path(1) == m_right, proceeds);
+        QCOMPARE(test::readAll(m_left), answer == u"Yes" ? copied : m_leftImage);
+        if (!proceeds)
+            QVERIFY(w.image(1) == copied && w.form->isWindowModified());
+    }
+
+    void undoAndRedoCopies_data()
     {
         QTest::addColumn<bool>("usd");
         QTest::newRow("kits") << true;
         QTest::newRow("voices") << false;
     }
-    // Saving writes the document with a fresh checksum and the tag as "KORG1" and two
-    // spaces, and reads it back: the side's lists are refilled without selection, the
-    // other side keeps its own.
-    void saveWritesAndReadsBack()
+    void undoAndRedoCopies()
     {
         QFETCH(bool, usd);
         ui::ScriptedPlatform platform;
         const Window w = openBoth(usd, platform, {1, 0});
-        QCOMPARE(platform.messageTexts(), QStringList{kInfo});
-        w.click("Command4");
-        for (int n = 2; n <= (usd ? 2 : 4); n += 2)
-            w.list(n)->setCurrentRow(2);
-        platform.clear();
-        w.click("Command6");
-        QByteArray expected = m_rightImage;
-        expected.replace(7, sizeOf(usd, 1), m_leftImage.mid(offsetOf(usd, m_leftImage, 1, 1), sizeOf(usd, 1)));
-        if (!usd)
-            expected.replace(m_rightImage.indexOf("KORG1"), 7, "KORG1  ");
-        test::fixChecksum(expected);
-        QVERIFY(test::readAll(m_right) == expected && platform.messages().isEmpty());
-        // Read back: the checksum and the tag as in the file.
-        QVERIFY(usd ? w.drumKits()->kit(2)->CheckLow == quint8(expected[6]) : w.formUsv()->usv(2)->SectionTag == "KORG1  ");
-        QVERIFY(w.selected(2) == -1 && (usd || w.selected(4) == -1) && w.selected(1) == 1);
-        QCOMPARE(w.list(2)->item(0)->text(), u"L2          "_s);
+        QList<QByteArray> states{w.image(1)};
+        for (int row : {1, 2}) {
+            w.list(1)->setCurrentRow(row);
+            w.list(2)->setCurrentRow(0);
+            w.click("Command3");
+            states << w.image(1);
+        }
+        const QByteArray right = w.image(2);
+        for (int i = 2; i > 0; --i) {
+            w.click("MnuUndo");
+            QCOMPARE(w.image(1), states.at(i - 1));
+        }
+        QVERIFY(!w.form->isWindowModified());
+        for (int i = 1; i <= 2; ++i) {
+            w.click("MnuRedo");
+            QCOMPARE(w.image(1), states.at(i));
+        }
+        w.click("Command1"); // saved: undo now leaves the file behind
+        QVERIFY(!w.form->isWindowModified());
+        w.click("MnuUndo");
+        QVERIFY(w.form->isWindowModified() && test::readAll(m_left) == states.at(2));
+        QCOMPARE(w.image(2), right);
+        w.drop(m_right, false); // the same file dropped again on the right side
+        QCOMPARE(w.path(2), m_right);
+        QCOMPARE(w.form->windowTitle(), usd ? u"Rock.usd | Jazz.USD[*] \u2014 USD Editor for KETRON SD1"_s
+                                            : u"Rock.usv | Jazz.USV[*] \u2014 USV Editor for KETRON SD1"_s);
     }
 };
 

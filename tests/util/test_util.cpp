@@ -1,0 +1,246 @@
+// The platform helpers of src/util: atomic saves under a file-size limit and into
+// bad targets, path splitting, byte replacement, and 8.3 short names.
+
+#include "testsupport.h"
+#include "util/atomicfile.h"
+#include "util/paths.h"
+#include "util/replacechar.h"
+#include "util/shortname.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace tamo;
+using namespace tamo::test;
+using namespace tamo::util;
+using namespace Qt::StringLiterals;
+
+using Result = std::optional<QByteArray>;
+
+// A name ending in "/" is made a folder.
+static void create(const QTemporaryDir &dir, const QStringList &files)
+{
+    for (const QString &file : files)
+        QVERIFY(file.endsWith(u'/') ? QDir(dir.path()).mkdir(file.chopped(1)) : QFile(dir.filePath(file)).open(QIODevice::WriteOnly));
+}
+
+class TestUtil : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writeUnderSizeLimit_data()
+    {
+        QTest::addColumn<qsizetype>("oldSize"); // -1: no old file
+        QTest::addColumn<qsizetype>("newSize");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<qsizetype>("chunk"); // 0: one saveFileAtomically call
+        QTest::newRow("one byte short") << qsizetype(2644) << qsizetype(2644) << qint64(2643) << qsizetype(0);
+        // Small enough to sit in the write buffer until the final flush.
+        QTest::newRow("fails at the final flush") << qsizetype(2644) << qsizetype(100) << qint64(50) << qsizetype(0);
+        QTest::newRow("many small writes") << qsizetype(5000) << qsizetype(2644) << qint64(2000) << qsizetype(7);
+        QTest::newRow("no old file") << qsizetype(-1) << qsizetype(2644) << qint64(1000) << qsizetype(0);
+        QTest::newRow("exactly the limit, in writes") << qsizetype(100) << qsizetype(2644) << qint64(2644) << qsizetype(100);
+    }
+    // The limit is set in a child process, as a full disk would hit the program.
+    void writeUnderSizeLimit()
+    {
+        QFETCH(qsizetype, oldSize);
+        QFETCH(qsizetype, newSize);
+        QFETCH(qint64, limit);
+        QFETCH(qsizetype, chunk);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("SET.MSP"));
+        const QByteArray oldBytes(std::max<qsizetype>(oldSize, 0), 'o'), newBytes(newSize, 'n');
+        QVERIFY(oldSize < 0 || writeAll(path, oldBytes));
+        const QStringList before = filesIn(dir.path());
+        const bool fits = newSize <= limit;
+        QVERIFY(runInChildWithFileSizeLimit(limit, [&] {
+            SaveResult r = chunk == 0 ? saveFileAtomically(path, newBytes) : SaveResult{};
+            if (chunk != 0) {
+                AtomicFileWriter writer(path);
+                bool ok = writer.open();
+                for (qsizetype at = 0; ok && at < newSize; at += chunk)
+                    ok = writer.write(QByteArrayView(newBytes).sliced(at, std::min(chunk, newSize - at)));
+                r = {ok && writer.commit(), writer.errorString()};
+            }
+            return r.ok == fits && r.error == (fits ? QString() : errorText(EFBIG));
+        }));
+        QCOMPARE(readAll(path), fits ? newBytes : oldBytes);
+        QCOMPARE(filesIn(dir.path()), fits ? QStringList{QStringLiteral("SET.MSP")} : before);
+    }
+
+    void badTarget_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("reason"); // errno whose text the error holds, 0: any
+        QTest::newRow("a folder") << QStringLiteral("SET.MSP") << 0;
+        QTest::newRow("missing folder") << QStringLiteral("nowhere/SET.MSP") << 0;
+        QTest::newRow("read-only folder") << QStringLiteral("ro/SET.MSP") << EACCES;
+    }
+    void badTarget()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, reason);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("SET.MSP")) && QDir(dir.path()).mkdir(QStringLiteral("ro")));
+        QVERIFY(writeAll(dir.filePath(QStringLiteral("ro/SET.MSP")), "old"));
+        const QByteArray ro = QFile::encodeName(dir.filePath(QStringLiteral("ro")));
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0755) == 0 && ::chmod(ro.constData(), 0555) == 0);
+        const auto save = [&] {
+            const SaveResult r = saveFileAtomically(dir.filePath(target), "new");
+            return !r.ok && !r.error.isEmpty() && (reason == 0 || r.error.contains(errorText(reason)));
+        };
+        const bool failed = reason == 0 ? save() : runInChildAsOrdinaryUser(save);
+        QVERIFY(::chmod(ro.constData(), 0755) == 0 && failed);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{QStringLiteral("ro"), QStringLiteral("SET.MSP")}));
+        QCOMPARE(readAll(dir.filePath(QStringLiteral("ro/SET.MSP"))), QByteArray("old"));
+    }
+
+
+    void pathExtract_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("(empty)") << QString() << QString() << QString();
+        QTest::newRow("PIANO.WAV") << QStringLiteral("PIANO.WAV") << QStringLiteral("PIANO.WAV") << QString();
+        QTest::newRow("/sets/Grand Piano.WAV") << QStringLiteral("/sets/Grand Piano.WAV") << QStringLiteral("Grand Piano.WAV") << QStringLiteral("/sets/");
+        QTest::newRow("/sets/") << QStringLiteral("/sets/") << QString() << QStringLiteral("/sets/");
+        QTest::newRow("/") << QStringLiteral("/") << QString() << QStringLiteral("/");
+        QTest::newRow("a//.wav") << QStringLiteral("a//.wav") << QStringLiteral(".wav") << QStringLiteral("a//");
+        // The other platform's slash is an ordinary character.
+        QTest::newRow("/home/me\\x/a\\b.wav") << QStringLiteral("/home/me\\x/a\\b.wav") << QStringLiteral("a\\b.wav") << QStringLiteral("/home/me\\x/");
+    }
+    void pathExtract()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, file);
+        QFETCH(QString, folder);
+        QCOMPARE(fileNameExtract(path), file);
+        QCOMPARE(pathNameExtract(path), folder);
+    }
+
+
+    void replaceChar_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<Result>("expected");
+        QTest::newRow("NUL to degree") << QByteArray("\0a\0\0b\0", 6) << 0 << 176 << Result("\xb0" "a\xb0\xb0" "b\xb0");
+        // One occurrence per byte: a recursion per occurrence would overflow the stack.
+        QTest::newRow("8 MB of NUL") << QByteArray(8 << 20, '\0') << 0 << 176 << Result(QByteArray(8 << 20, '\xb0'));
+        // A code outside a byte is refused even with no occurrence in the text.
+        QTest::newRow("from -1") << QByteArray("abc") << -1 << 65 << Result();
+        QTest::newRow("to 256") << QByteArray(3, '\0') << 0 << 256 << Result();
+        QRandomGenerator rng(20240611);
+        for (int round = 0; round < 300; ++round) {
+            // Few distinct bytes in some texts, so `from` is dense there.
+            const int alphabet = round % 3 == 0 ? 3 : 256;
+            QByteArray text(rng.bounded(0, 300), '\0');
+            std::generate(text.begin(), text.end(), [&] { return char(rng.bounded(alphabet)); });
+            const int from = rng.bounded(alphabet), to = rng.bounded(256);
+            QTest::addRow("random %d", round) << text << from << to << Result(QByteArray(text).replace(char(from), char(to)));
+        }
+    }
+    void replaceChar()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(Result, expected);
+        QCOMPARE(ReplaceChar(text, from, to), expected);
+        QCOMPARE(ReplaceCharLoop(text, from, to), expected);
+    }
+
+
+    void shortNames_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected"); // empty: no such file
+        QTest::newRow("already short") << QStringList{u"piano.wav"_s} << u"piano.wav"_s << u"piano.wav"_s;
+        QTest::newRow("long base and extension") << QStringList{u"Bassdrum1.aiff"_s} << u"Bassdrum1.aiff"_s << u"BASSDR~1.AIF"_s;
+        QTest::newRow("space and invalid characters") << QStringList{u"a+b c;d.wav"_s} << u"a+b c;d.wav"_s << u"ABCD~1.WAV"_s;
+        QTest::newRow("two dots") << QStringList{u"a.b.wav"_s} << u"a.b.wav"_s << u"AB~1.WAV"_s;
+        QTest::newRow("leading dot") << QStringList{u".hidden"_s} << u".hidden"_s << u"HIDDEN~1"_s;
+        QTest::newRow("nothing usable") << QStringList{u"\u65e5\u672c.wav"_s} << u"\u65e5\u672c.wav"_s << u"_~1.WAV"_s;
+        const QStringList piano = {u"Grand Piano C4.wav"_s, u"Grand Piano C2.wav"_s, u"Grand Piano C3.wav"_s};
+        QTest::newRow("collision, last in order") << piano << u"Grand Piano C4.wav"_s << u"GRANDP~3.WAV"_s;
+        QTest::newRow("a folder holds the number") << QStringList{u"GRANDP~1/"_s, u"Grand Piano.wav"_s} << u"Grand Piano.wav"_s << u"GRANDP~2.WAV"_s;
+        QTest::newRow("missing file") << piano << u"Grand Piano C5.wav"_s << QString();
+    }
+    void shortNames()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        create(dir, files);
+        const QString folder = dir.path() + QDir::separator();
+        QCOMPARE(ShortFileName(folder + name), expected.isEmpty() ? QString() : folder + expected);
+        QCOMPARE(longNameForShort(dir.path(), expected), expected.isEmpty() ? QString() : name);
+    }
+
+    // Many colliding names, ten and more on one prefix: every short name is 8.3 and
+    // leads back to its file, and a made-up base is one of a kind, as the sample
+    // name keeps only the base.
+    void collidingRandomNames()
+    {
+        QTemporaryDir dir;
+        QRandomGenerator rng(7);
+        QSet<QString> names;
+        while (names.size() < 150)
+            names << QStringList{u"Grand Piano"_s, u"Grand Pianola"_s, u"grandp"_s, u"GRANDP~"_s, u"Strings"_s}[rng.bounded(5)]
+                         + QString::number(rng.bounded(60)) + QStringList{u".wav"_s, u".WAV"_s, u".wave"_s, u""_s, u".txt"_s}[rng.bounded(5)];
+        create(dir, names.values());
+        const QString folder = dir.path() + QDir::separator();
+        QStringList bases, generated, paths, shortPaths;
+        for (const QString &name : std::as_const(names)) {
+            paths << folder + name;
+            shortPaths << ShortFileName(paths.last());
+            const QString shortName = shortPaths.last().mid(folder.size());
+            QVERIFY2(QRegularExpression(u"^[^. ]{1,8}(\\.[^. ]{0,3})?$"_s).match(shortName).hasMatch(), qPrintable(name + u" -> "_s + shortName));
+            QCOMPARE(longNameForShort(dir.path(), shortName), name);
+            bases << shortName.section(u'.', 0, 0).toUpper();
+            if (shortName != name)
+                generated << bases.last();
+        }
+        for (const QString &base : std::as_const(generated))
+            QVERIFY2(bases.count(base) == 1, qPrintable(base));
+        QCOMPARE(ShortFileNames(paths + QStringList{folder + u"gone.wav"_s}), shortPaths + QStringList{QString()});
+    }
+
+    void lookUp_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("found"); // by findFileCaseInsensitive
+        QTest::addColumn<QString>("longName"); // by longNameForShort
+        QTest::newRow("exact") << u"PIANO1.WAV"_s << u"PIANO1.WAV"_s << u"PIANO1.WAV"_s;
+        QTest::newRow("exact wins over other case") << u"piano1.WAV"_s << u"piano1.WAV"_s << u"piano1.WAV"_s;
+        QTest::newRow("other case") << u"strings.wav"_s << u"Strings.WAV"_s << u"Strings.WAV"_s;
+        QTest::newRow("short name in other case") << u"grandp~2.WAV"_s << u""_s << u"Grand Piano C4.wav"_s;
+        QTest::newRow("number not given out") << u"GRANDP~3.wav"_s << u""_s << u""_s;
+        QTest::newRow("a folder is no file") << u"PIANO2.WAV"_s << u""_s << u""_s;
+    }
+    void lookUp()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, found);
+        QFETCH(QString, longName);
+        QTemporaryDir dir;
+        create(dir, {u"PIANO1.WAV"_s, u"piano1.WAV"_s, u"Grand Piano C3.wav"_s, u"Grand Piano C4.wav"_s, u"Strings.WAV"_s, u"piano2.wav/"_s});
+        QCOMPARE(findFileCaseInsensitive(dir.path(), name), found);
+        QCOMPARE(longNameForShort(dir.path(), name), longName);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUtil)
+#include "test_util.moc"
