@@ -144,6 +144,11 @@ eval "$(xdotool getwindowgeometry --shell "$editor")"
 menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
 xdotool windowfocus --sync "$editor" key alt+f key o
 choose "$editor" "$examples/SINES.MSP"
+# The title names the file once it is read and shown.
+for _ in {1..300}; do
+  [[ $(xdotool getwindowname "$editor" 2>/dev/null) == SINES.MSP* ]] && break
+  sleep 0.2
+done
 click "$editor" 600 340 "$menubar"  # List1, first sample
 shot msp-editor "$editor"
 click "$editor" 2767 7507 "$menubar"  # Text17, VOLUME
