@@ -8,6 +8,7 @@
 #include "ui/fonts.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
+#include "util/codepage.h"
 #include "util/paths.h"
 #include "util/shortname.h"
 
@@ -24,7 +25,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -86,10 +86,7 @@ QFont tahoma(double points, bool underline = false)
 // Sample names are bytes of the Windows code page.
 QString nameText(const QByteArray &bytes)
 {
-    QStringDecoder decoder("windows-1252");
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    return util::windows1252DisplayText(bytes);
 }
 
 QByteArray nameBytes(const QString &text)
@@ -462,6 +459,15 @@ void MspEditorWindow::openDocument()
 
 bool MspEditorWindow::saveTo(const QString &path)
 {
+    // A file that is not a multisample (one opened by mistake, shown as not valid)
+    // is only written over once the user agrees.
+    if (msp::holdsOtherThanMultisample(path)
+        && ui::message(QStringLiteral("The file %1 is not a multisample (MSP) file.\r\n\r\n"
+                                      "Do you want to write the multisample over it ?")
+                           .arg(path),
+                       ui::Buttons::YesNo, ui::Icon::Exclamation, ui::kProgramTitle, this)
+               != ui::Answer::Yes)
+        return false;
     SaveResult result;
     {
         const ui::BusyPointer busy;
@@ -579,6 +585,15 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
         m_record.setGlobal(GlobalField::SampleCount, quint8(k));
         m_record.ResetSampleSlot(k);
         m_record.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
+        // The sample finds its file by the short name alone: another file on the same
+        // one would leave it without a file, so the user hears of it now.
+        const QStringList clashes = util::shortNameClashes(longPath);
+        if (!clashes.isEmpty())
+            ui::message(QStringLiteral("The files \"%1\" and \"%2\" have the same short name %3 in "
+                                       "their folder, so the sample cannot find its file.\r\n"
+                                       "Rename one of them !")
+                            .arg(util::fileNameExtract(longPath), clashes.join(QStringLiteral("\", \"")), fileName),
+                        ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     }
     RefreshMspView();
 }

@@ -119,7 +119,8 @@ private:
     void buildMenus();
     void buildControls();
     void openSelectedWav();
-    // Writes the record to path; reports a failure and keeps the document modified.
+    // Writes the record to path, over a file that is not a multisample only once the
+    // user agrees; reports a failure and keeps the document modified.
     bool saveTo(const QString &path);
     QLineEdit *field(ParameterField which) const;
 

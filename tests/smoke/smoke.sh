@@ -30,11 +30,22 @@ trap cleanup EXIT
 # A window looked up in $(...) fails in a subshell: callers add "|| exit 1".
 fail() { echo "FAIL: $*" >&2; [[ -s $work/tamo.log ]] && sed 's/^/  program: /' "$work/tamo.log" >&2; exit 1; }
 
+# Every wait polls for what it waits for, for up to a minute: a loaded machine (a
+# sanitizer build beside the tests) may take many seconds to show a window.
+limit=60
+# Runs the command until it succeeds, for up to $limit seconds.
+poll() {
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        ((SECONDS < end)) || return 1
+        sleep 0.1
+    done
+}
+
 # Xvfb picks a free display itself and writes its number once it is ready.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in {1..100}; do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+poll test -s "$work/display" || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
 export DISPLAY=:$(head -n1 "$work/display")
 # Qt's settings and runtime files stay in the scratch folder.
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
@@ -47,32 +58,26 @@ start() {
     shot launcher "$menu"
 }
 
-# The id of the visible window whose name matches, waiting up to 10 s for it.
+# The id of the visible window whose name matches, waiting for it.
 window() {
     local id
-    id=$(timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1)
+    id=$(timeout $limit xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1)
     [[ -n $id ]] || fail "no window named '$1' appeared"
     echo "$id"
 }
 
 # The program's visible window other than $1 (a pop-up or dialog), waiting for it.
+other_window() { xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -vx "$1" | head -n1 | grep .; }
 popup() {
     local id
-    for _ in {1..50}; do
-        id=$(xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -vx "$1" | head -n1)
-        [[ -n $id ]] && { echo "$id"; return; }
-        sleep 0.2
-    done
-    fail "$2 did not appear"
+    id=$(poll other_window "$1") || fail "$2 did not appear"
+    echo "$id"
 }
 
 # Waits until window $1 is no longer shown.
+not_shown() { ! xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -qx "$1"; }
 gone() {
-    for _ in {1..50}; do
-        xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -qx "$1" || return 0
-        sleep 0.1
-    done
-    fail "$2 is still shown"
+    poll not_shown "$1" || fail "$2 is still shown"
 }
 
 # Clicks at a design position in twips (15 a pixel) of window $1's client area,
@@ -81,8 +86,18 @@ click() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1")"
     xdotool mousemove --sync $((X + $2 / 15)) $((Y + $4 + $3 / 15)) click 1
-    sleep 0.5
 }
+
+# The raw pixels of the screen area of window $1, into file $2.
+pixels() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "rgb:$2" 2>/dev/null
+}
+
+# Whether window $1 looks different from the pixels in file $2: after a click, the
+# program has drawn its answer.
+changed() { pixels "$1" "$work/now.rgb" && ! cmp -s "$work/now.rgb" "$2"; }
 
 # Screenshot of the screen area of window $2, where its pop-ups show too.
 shot() {
@@ -101,18 +116,12 @@ choose() {
 }
 
 # Waits for the program to end by itself, with a zero exit status.
+stopped() { local state; state=$(ps -o stat= -p "$tamo_pid"); [[ -z $state || $state == Z* ]]; }
 ended() {
-    local state status
-    for _ in {1..50}; do
-        state=$(ps -o stat= -p "$tamo_pid")
-        if [[ -z $state || $state == Z* ]]; then
-            wait "$tamo_pid"; status=$?; tamo_pid=''
-            [[ $status == 0 ]] || fail "$1: the program ended with status $status"
-            return
-        fi
-        sleep 0.1
-    done
-    fail "$1: the program is still running"
+    local status
+    poll stopped || fail "$1: the program is still running"
+    wait "$tamo_pid"; status=$?; tamo_pid=''
+    [[ $status == 0 ]] || fail "$1: the program ended with status $status"
 }
 
 # Asks window $1 to close, as a window manager's close button does (WM_DELETE_WINDOW).
@@ -143,7 +152,9 @@ eval "$(xdotool getwindowgeometry --shell "$editor")"
 menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
 xdotool windowfocus --sync "$editor" key alt+f key o
 choose "$editor" "$examples/SINES.MSP"
+pixels "$editor" "$work/before.rgb" || fail "no screenshot before the selection"
 click "$editor" 600 340 "$menubar"  # List1, first sample
+poll changed "$editor" "$work/before.rgb" || fail "the first sample was not selected"
 shot msp-editor "$editor"
 click "$editor" 2767 7507 "$menubar"  # Text17, VOLUME
 slider=$(popup "$editor" "the value slider") || exit 1
