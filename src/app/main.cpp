@@ -1,4 +1,5 @@
 #include "app/launcher.h"
+#include "util/recentfiles.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -36,6 +37,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAMO"));
     QApplication::setQuitOnLastWindowClosed(true);
+    // Folders and recent documents are kept between runs; only the program itself does so.
+    tamo::util::useSettingsFile(tamo::util::userSettingsFile());
     tamo::app::startProgram();
     return QApplication::exec();
 }

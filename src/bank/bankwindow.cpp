@@ -127,11 +127,12 @@ void reportSaveFailure(const QString &path, const QString &reason, QWidget *pare
                 ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, parent);
 }
 
-QString askBankFile(const QString &filter, QString &dialogFileName, QWidget *parent)
+QString askBankFile(const QString &filter, util::FileKind kind, QString &dialogFileName, QWidget *parent)
 {
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Open;
-    request.initialFolder = ui::programFolder();
+    const QString lastFolder = util::lastFolder(kind);
+    request.initialFolder = lastFolder.isEmpty() ? ui::programFolder() : lastFolder;
     request.filter = filter;
     request.fileName = dialogFileName;
     const ui::FileDialogResult result = ui::fileDialog(request, parent);

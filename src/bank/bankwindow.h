@@ -5,6 +5,7 @@
 #include "ui/platform.h"
 #include "bank/bankformat.h"
 #include "util/atomicfile.h"
+#include "util/recentfiles.h"
 
 #include <QFont>
 #include <QIcon>
@@ -50,9 +51,10 @@ void showReadMessages(const QStringList &messages, QWidget *parent);
 // Tells the user that path was not saved and why; the file itself was left as it was.
 void reportSaveFailure(const QString &path, const QString &reason, QWidget *parent);
 
-// The Open dialog of both sides of a window. dialogFileName is the name chosen last,
-// preset in the dialog and updated when the user confirms. Empty on cancel.
-QString askBankFile(const QString &filter, QString &dialogFileName, QWidget *parent);
+// The Open dialog of both sides of a window, starting in the folder last used for
+// kind. dialogFileName is the name chosen last, preset in the dialog and updated
+// when the user confirms. Empty on cancel.
+QString askBankFile(const QString &filter, util::FileKind kind, QString &dialogFileName, QWidget *parent);
 
 // One side of a transfer window: the document of its last successful read and the
 // file it came from. Path and document change together, so a save can only ever
@@ -61,6 +63,10 @@ template <class Document>
 struct BankSide {
     QString path;
     std::optional<Document> document;
+    // The document as its file holds it, from the last read.
+    std::optional<Document> onDisk;
+
+    bool isModified() const { return document && document != onDisk; }
 
     // Reads path with read and shows its messages. On success the side takes the file
     // and true is returned; otherwise the side stays with its previous file.
@@ -73,6 +79,7 @@ struct BankSide {
             return false;
         path = chosen;
         document = std::move(*result.document);
+        onDisk = document;
         return true;
     }
 

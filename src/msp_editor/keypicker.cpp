@@ -1,6 +1,7 @@
 #include "msp_editor/keypicker.h"
 
 #include "msp_editor/editorstate.h"
+#include "msp_editor/mspeditorwindow.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
 
@@ -218,7 +219,13 @@ void KeyPicker::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     event->accept();
-    ui::quitProgram();
+    // Ending the program asks about unsaved work first; Cancel keeps the picker open.
+    if (auto *editor = qobject_cast<MspEditorWindow *>(parentWidget())) {
+        if (!editor->requestQuit())
+            return;
+    } else {
+        ui::quitProgram();
+    }
     reject();
 }
 

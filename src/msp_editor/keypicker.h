@@ -13,8 +13,8 @@ class KeyboardCanvas;
 // semitones. It shows noteValue (shared.h) in blue; pressing any mouse button on
 // a key puts that key's note into noteValue, sets mspModified and closes the
 // window (exec() then returns Accepted). Closed any other way it changes neither.
-// A double-click on the bare strip right of the keyboard ends the program at once,
-// like the editor's Quit.
+// A double-click on the bare strip right of the keyboard ends the program like the
+// editor's Quit, asking first about unsaved changes.
 class KeyPicker : public QDialog {
     Q_OBJECT
 public:

@@ -10,7 +10,9 @@
 #include "ui/twips.h"
 #include "util/codepage.h"
 #include "util/paths.h"
+#include "util/recentfiles.h"
 #include "util/shortname.h"
+#include "ui/snapshotcommand.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,10 +24,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringEncoder>
+#include <QUndoStack>
+#include <QUrl>
 
 #include <algorithm>
 #include <functional>
@@ -122,26 +127,74 @@ QString trimSpaces(const QString &text)
 }
 
 // List1 reports a released mouse button after the list has handled it, so the
-// selection made by the press is already in place.
+// selection made by the press is already in place. While a button is down the
+// current line may change under the pointer; the release then opens its WAV once.
 class SampleList final : public QListWidget {
 public:
     using QListWidget::QListWidget;
     std::function<void()> onMouseUp;
+    bool mouseHeld() const { return m_mouseHeld; }
 
 protected:
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        m_mouseHeld = true;
+        QListWidget::mousePressEvent(event);
+    }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         QListWidget::mouseReleaseEvent(event);
+        m_mouseHeld = false;
         if (onMouseUp)
             onMouseUp();
     }
+
+private:
+    bool m_mouseHeld = false;
 };
+
+// The folder a dialog for kind starts in: the one last used, else the program's.
+QString startFolder(util::FileKind kind)
+{
+    const QString folder = util::lastFolder(kind);
+    return folder.isEmpty() ? ui::programFolder() : folder;
+}
+
+// The platform's keys for a command, or the usual ones where it has none.
+QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallback)
+{
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    return keys.isEmpty() ? QList<QKeySequence>{QKeySequence(fallback)} : keys;
+}
+
+// The WAV file of a list line in folderPart (with its trailing separator; empty:
+// the current folder), found whatever the case of its name; a short name finds
+// the long-named file it stands for. Empty when there is none.
+QString findWav(const QString &line, const QString &folderPart)
+{
+    const QString base = trimSpaces(line);
+    // A name that cannot be a plain file name beside the MSP file finds nothing:
+    // no folder change through a foreign file's name, no cut at a NUL.
+    if (base.isEmpty() || base.contains(QChar(u'\0')) || base.contains(u'/')
+        || base.contains(u'\\') || base == u".." || base == u".")
+        return {};
+    const QString name = base + QStringLiteral(".wav");
+    const QString folder = folderPart.isEmpty() ? QDir::currentPath() : folderPart;
+
+    QString found = util::findFileCaseInsensitive(folder, name);
+    if (found.isEmpty())
+        found = util::longNameForShort(folder, name);
+    if (found.isEmpty() || !QFileInfo(QDir(folder).filePath(found)).isFile())
+        return {};
+    // With no folder the name stays relative to the current folder.
+    return folderPart + found;
+}
 
 ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
     ui::FileDialogRequest request;
     request.mode = mode;
-    request.initialFolder = ui::programFolder();
+    request.initialFolder = startFolder(util::FileKind::Msp);
     request.title = mode == ui::FileDialogRequest::Mode::Open ? QStringLiteral("Open")
                                                               : QStringLiteral("Save As");
     request.filter = QStringLiteral("Ketron MultiSamPle Files (*.MSP)|*.MSP");
@@ -153,8 +206,11 @@ ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 
 MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 {
-    setWindowTitle(QStringLiteral("   MSP Editor for KETRON SD1"));
+    m_undoStack = new QUndoStack(this);
+    connect(m_undoStack, &QUndoStack::cleanChanged, this, &MspEditorWindow::updateModified);
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &MspEditorWindow::updateModified);
     buildMenus();
+    setAcceptDrops(true);
 
     m_client = new QWidget(this);
     m_client->setObjectName(QStringLiteral("ClientArea"));
@@ -174,7 +230,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     // Window load: a new, untitled document. No prompt: nothing can be lost yet.
     m_record = msp::MspRecord::newDocument();
     RefreshMspView();
-    mspModified = false;
+    markSaved();
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*this);
 }
@@ -183,6 +239,8 @@ MspEditorWindow::~MspEditorWindow()
 {
     // The editor refers to the fields, which go with the window.
     m_parameterEditor.reset();
+    // The stack clears itself as it goes, after this window has stopped being one.
+    m_undoStack->disconnect(this);
 }
 
 void MspEditorWindow::buildMenus()
@@ -193,19 +251,53 @@ void MspEditorWindow::buildMenus()
         return menu;
     };
     const auto addItem = [this](QMenu *menu, const QString &name, const QString &caption,
-                                void (MspEditorWindow::*command)()) {
+                                void (MspEditorWindow::*command)(), const QList<QKeySequence> &keys) {
         QAction *action = menu->addAction(caption);
         action->setObjectName(name);
+        action->setShortcuts(keys);
         connect(action, &QAction::triggered, this, command);
+        return action;
     };
     QMenu *file = addMenu(QStringLiteral("MnuFichier"), QStringLiteral("&File"));
-    addItem(file, QStringLiteral("MnuNew"), QStringLiteral("&New"), &MspEditorWindow::newDocument);
-    addItem(file, QStringLiteral("MnuOuvrir"), QStringLiteral("&Open"), &MspEditorWindow::openDocument);
-    addItem(file, QStringLiteral("MnuSave"), QStringLiteral("&Save"), &MspEditorWindow::saveDocument);
-    addItem(file, QStringLiteral("MnuSaveAs"), QStringLiteral("Save &As..."), &MspEditorWindow::saveDocumentAs);
-    addItem(file, QStringLiteral("MnuEnd"), QStringLiteral("&Quit"), &MspEditorWindow::quit);
+    addItem(file, QStringLiteral("MnuNew"), QStringLiteral("&New"), &MspEditorWindow::newDocument,
+            keysFor(QKeySequence::New, QStringLiteral("Ctrl+N")));
+    addItem(file, QStringLiteral("MnuOuvrir"), QStringLiteral("&Open"), &MspEditorWindow::openDocument,
+            keysFor(QKeySequence::Open, QStringLiteral("Ctrl+O")));
+    addItem(file, QStringLiteral("MnuSave"), QStringLiteral("&Save"), &MspEditorWindow::saveDocument,
+            keysFor(QKeySequence::Save, QStringLiteral("Ctrl+S")));
+    addItem(file, QStringLiteral("MnuSaveAs"), QStringLiteral("Save &As..."), &MspEditorWindow::saveDocumentAs,
+            keysFor(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
+    m_fileMenu = file;
+    m_quitAction = addItem(file, QStringLiteral("MnuEnd"), QStringLiteral("&Quit"), &MspEditorWindow::quit,
+                           keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
+    // The recent documents sit above Quit, and are read again each time the menu opens.
+    file->insertSeparator(m_quitAction);
+    for (int i = 1; i <= util::kRecentDocumentCount; ++i) {
+        auto *recent = new QAction(file);
+        recent->setObjectName(QStringLiteral("MnuRecent%1").arg(i));
+        connect(recent, &QAction::triggered, this, [this, recent] {
+            if (askSaveModified())
+                openFile(recent->data().toString());
+        });
+        file->insertAction(m_quitAction, recent);
+        m_recentActions << recent;
+    }
+    file->insertSeparator(m_quitAction);
+    connect(file, &QMenu::aboutToShow, this, &MspEditorWindow::refreshRecentDocuments);
+    refreshRecentDocuments();
+
+    QMenu *edit = addMenu(QStringLiteral("MnuEdit"), QStringLiteral("&Edit"));
+    QAction *undo = m_undoStack->createUndoAction(edit, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("MnuUndo"));
+    undo->setShortcuts(keysFor(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
+    QAction *redo = m_undoStack->createRedoAction(edit, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("MnuRedo"));
+    redo->setShortcuts(keysFor(QKeySequence::Redo, QStringLiteral("Ctrl+Shift+Z")));
+    edit->addAction(undo);
+    edit->addAction(redo);
+
     QMenu *help = addMenu(QStringLiteral("MnuHelp"), QStringLiteral("&?"));
-    addItem(help, QStringLiteral("MnuAbout"), QStringLiteral("A&bout"), &MspEditorWindow::showAbout);
+    addItem(help, QStringLiteral("MnuAbout"), QStringLiteral("A&bout"), &MspEditorWindow::showAbout, {});
 }
 
 void MspEditorWindow::buildControls()
@@ -228,6 +320,7 @@ void MspEditorWindow::buildControls()
     list->onMouseUp = [this] { openSelectedWav(); };
     ui::place(list, 120, 240, 1575, 10590);
     connect(list, &QListWidget::itemSelectionChanged, this, &MspEditorWindow::showSelectedSample);
+    connect(list, &QListWidget::currentRowChanged, this, &MspEditorWindow::followCurrentSample);
     m_sampleList = list;
 
     m_addButton = new QPushButton(QStringLiteral("Add Wav Sample"), m_client);
@@ -364,7 +457,7 @@ void MspEditorWindow::showSelectedSample()
     field(ParameterField::DcfSlope)->setText(number(msp::LowNibble(value(SampleField::Dcf))));
     field(ParameterField::DcfOffset)->setText(number(msp::HighNibble(value(SampleField::Dcf))));
 
-    const QString wav = wavFileFor(m_sampleList->item(k - 1)->text());
+    const QString wav = wavFileForSlot(k);
     if (!wav.isEmpty())
         CurrentWavPath = wav;
 }
@@ -391,30 +484,24 @@ void MspEditorWindow::selectSlot(int slot)
 
 QString MspEditorWindow::wavFileFor(const QString &line) const
 {
-    const QString base = trimSpaces(line);
-    // A name that cannot be a plain file name beside the MSP file finds nothing:
-    // no folder change through a foreign file's name, no cut at a NUL.
-    if (base.isEmpty() || base.contains(QChar(u'\0')) || base.contains(u'/')
-        || base.contains(u'\\') || base == u".." || base == u".")
-        return {};
-    const QString name = base + QStringLiteral(".wav");
-    const QString folderPart = util::pathNameExtract(CurrentMspPath);
-    const QString folder = folderPart.isEmpty() ? QDir::currentPath() : folderPart;
+    return findWav(line, util::pathNameExtract(CurrentMspPath));
+}
 
-    QString found = util::findFileCaseInsensitive(folder, name);
-    if (found.isEmpty())
-        found = util::longNameForShort(folder, name);
-    if (found.isEmpty() || !QFileInfo(QDir(folder).filePath(found)).isFile())
-        return {};
-    // With no folder the name stays relative to the current folder.
-    return folderPart + found;
+QString MspEditorWindow::wavFileForSlot(int slot) const
+{
+    // Until the document has a file, each sample is looked for where it was added from.
+    const QString &addedFrom = m_sampleFolders.at(std::size_t(slot - 1));
+    const QString line = m_sampleList->item(slot - 1)->text();
+    if (CurrentMspPath.isEmpty() && !addedFrom.isEmpty())
+        return findWav(line, addedFrom);
+    return wavFileFor(line);
 }
 
 void MspEditorWindow::openSelectedWav()
 {
     if (selectedSlot() == 0)
         return;
-    const QString wav = wavFileFor(m_sampleList->item(selectedSlot() - 1)->text());
+    const QString wav = wavFileForSlot(selectedSlot());
     if (wav.isEmpty())
         return;
     CurrentWavPath = wav;
@@ -429,32 +516,46 @@ void MspEditorWindow::openSelectedWav()
 
 void MspEditorWindow::newDocument()
 {
-    askSaveModified();
+    if (!askSaveModified())
+        return;
     m_record = msp::MspRecord::newDocument();
+    m_sampleFolders = {};
     // A new document is untitled, so that Save cannot overwrite the file last opened.
     CurrentMspPath.clear();
     RefreshMspView();
-    mspModified = false;
+    m_undoStack->clear();
+    markSaved();
 }
 
 void MspEditorWindow::openDocument()
 {
-    askSaveModified();
+    if (!askSaveModified())
+        return;
     const ui::FileDialogResult answer = ui::fileDialog(mspDialog(ui::FileDialogRequest::Mode::Open), this);
     if (answer.cancelled || answer.fileName.isEmpty())
         return;
+    openFile(answer.fileName);
+}
+
+bool MspEditorWindow::openFile(const QString &path)
+{
     msp::MspRecord loaded;
     {
         const ui::BusyPointer busy;
         // An unreadable file leaves the document and its path as they were, so a
         // later Save cannot write the old document over the file chosen here.
-        if (!msp::LoadMspFile(answer.fileName, loaded, nullptr))
-            return;
+        if (!msp::LoadMspFile(path, loaded, nullptr))
+            return false;
     }
     m_record = loaded;
-    CurrentMspPath = answer.fileName;
+    m_sampleFolders = {};
+    CurrentMspPath = path;
     RefreshMspView();
-    mspModified = false;
+    m_undoStack->clear();
+    markSaved();
+    util::rememberDocument(util::FileKind::Msp, path);
+    refreshRecentDocuments();
+    return true;
 }
 
 bool MspEditorWindow::saveTo(const QString &path)
@@ -479,30 +580,45 @@ bool MspEditorWindow::saveTo(const QString &path)
         return false;
     }
     RefreshMspView();
-    mspModified = false;
+    markSaved();
+    util::rememberDocument(util::FileKind::Msp, path);
+    refreshRecentDocuments();
     return true;
 }
 
-void MspEditorWindow::saveDocument()
+void MspEditorWindow::saveDocument() { save(); }
+
+bool MspEditorWindow::save()
 {
     if (CurrentMspPath.isEmpty()) {
         saveDocumentAs();
-        return;
+        return !CurrentMspPath.isEmpty() && !mspModified;
     }
-    saveTo(CurrentMspPath);
+    return saveTo(CurrentMspPath);
 }
 
 void MspEditorWindow::saveDocumentAs()
 {
-    const ui::FileDialogResult answer = ui::fileDialog(mspDialog(ui::FileDialogRequest::Mode::Save), this);
-    if (answer.cancelled || answer.fileName.isEmpty())
+    const QString path = ui::askSavePath(mspDialog(ui::FileDialogRequest::Mode::Save), QStringLiteral(".MSP"),
+                                         CurrentMspPath, this);
+    if (path.isEmpty())
         return;
     // The document takes the new name only once it is really there.
-    if (saveTo(answer.fileName))
-        CurrentMspPath = answer.fileName;
+    if (saveTo(path)) {
+        CurrentMspPath = path;
+        updateTitle();
+    }
 }
 
-void MspEditorWindow::quit() { ui::quitProgram(); }
+void MspEditorWindow::quit() { requestQuit(); }
+
+bool MspEditorWindow::requestQuit()
+{
+    if (!askSaveModified())
+        return false;
+    ui::quitProgram();
+    return true;
+}
 
 void MspEditorWindow::showAbout()
 {
@@ -511,29 +627,32 @@ void MspEditorWindow::showAbout()
                 ui::Buttons::Ok, ui::Icon::None, QStringLiteral("TAMO"), this);
 }
 
-void MspEditorWindow::askSaveModified()
+bool MspEditorWindow::askSaveModified()
 {
     if (!mspModified)
-        return;
+        return true;
     const ui::Answer answer =
         ui::message(QStringLiteral("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
-                    ui::Buttons::YesNo, ui::Icon::Question, QStringLiteral("MSP Editor"), this);
+                    ui::Buttons::YesNoCancel, ui::Icon::Question, QStringLiteral("MSP Editor"), this);
     if (answer == ui::Answer::Yes)
-        saveDocument();
+        return save();
+    return answer == ui::Answer::No;
 }
 
 void MspEditorWindow::closeEvent(QCloseEvent *event)
 {
-    // The window closes whatever the answer, also when a Save As was cancelled.
-    askSaveModified();
-    event->accept();
+    // Cancel, or a save that did not happen, keeps the window and its work.
+    if (askSaveModified())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void MspEditorWindow::addSamples()
 {
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Open;
-    request.initialFolder = ui::programFolder();
+    request.initialFolder = startFolder(util::FileKind::Wav);
     request.title = QStringLiteral("Selectionner un ou plusieurs fichier(s) WAV");
     request.multiSelect = true;
     request.filter = QStringLiteral("Wav Files (*.WAV)|*.WAV");
@@ -541,12 +660,9 @@ void MspEditorWindow::addSamples()
     const ui::FileDialogResult answer = ui::fileDialog(request, this);
     if (answer.cancelled)
         return;
-    {
-        const ui::BusyPointer busy;
-        if (!answer.fileName.isEmpty())
-            addWavFiles(pathsFromDialogAnswer(answer.fileName));
-    }
-    mspModified = true;
+    const ui::BusyPointer busy;
+    // Marked modified even when the dialog named nothing, like every add.
+    addWavFiles(answer.fileName.isEmpty() ? QStringList() : pathsFromDialogAnswer(answer.fileName));
 }
 
 QStringList MspEditorWindow::pathsFromDialogAnswer(const QString &dialogAnswer)
@@ -568,6 +684,9 @@ QStringList MspEditorWindow::pathsFromDialogAnswer(const QString &dialogAnswer)
 
 void MspEditorWindow::addWavFiles(const QStringList &longPaths)
 {
+    const MspDocument before = document();
+    if (!longPaths.isEmpty())
+        util::rememberFolder(util::FileKind::Wav, QFileInfo(longPaths.first()).absolutePath());
     for (const QString &longPath : longPaths) {
         if (m_record.sampleCount() >= msp::kMaxSamples) {
             ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
@@ -585,6 +704,7 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
         m_record.setGlobal(GlobalField::SampleCount, quint8(k));
         m_record.ResetSampleSlot(k);
         m_record.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
+        m_sampleFolders.at(std::size_t(k - 1)) = util::pathNameExtract(QDir::toNativeSeparators(QFileInfo(longPath).absoluteFilePath()));
         // The sample finds its file by the short name alone: another file on the same
         // one would leave it without a file, so the user hears of it now.
         const QStringList clashes = util::shortNameClashes(longPath);
@@ -596,19 +716,144 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
                         ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     }
     RefreshMspView();
+    recordChange(QStringLiteral("Add Wav Sample"), before);
 }
 
 void MspEditorWindow::removeSelectedSample()
 {
+    const MspDocument before = document();
     const int k = selectedSlot();
     if (m_sampleList->count() > 0 && k > 0) {
-        for (int j = k; j < msp::kMaxSamples; ++j)
+        for (int j = k; j < msp::kMaxSamples; ++j) {
             m_record.copySlot(j + 1, j);
+            m_sampleFolders.at(std::size_t(j - 1)) = m_sampleFolders.at(std::size_t(j));
+        }
         m_record.ResetSampleSlot(msp::kMaxSamples);
+        m_sampleFolders.back().clear();
         m_record.setGlobal(GlobalField::SampleCount, quint8(m_record.sampleCount() - 1));
         RefreshMspView();
     }
+    // Marked modified in every case, also with nothing removed.
+    recordChange(QStringLiteral("Remove Selected Sample"), before);
+}
+
+MspDocument MspEditorWindow::document() const { return {m_record, m_sampleFolders}; }
+
+void MspEditorWindow::recordChange(const QString &text, const MspDocument &before)
+{
+    // Pushed even when nothing changed: every command marks the document modified.
+    m_undoStack->push(new ui::SnapshotCommand<MspDocument>(
+        text, before, document(), [this](const MspDocument &state) { restoreDocument(state); }));
     mspModified = true;
+    setWindowModified(true);
+}
+
+void MspEditorWindow::restoreDocument(const MspDocument &state)
+{
+    const int slot = selectedSlot();
+    m_record = state.record;
+    m_sampleFolders = state.sampleFolders;
+    RefreshMspView();
+    selectSlot(slot);
+}
+
+void MspEditorWindow::markSaved()
+{
+    m_undoStack->setClean();
+    mspModified = false;
+    updateModified();
+    updateTitle();
+}
+
+void MspEditorWindow::updateModified()
+{
+    mspModified = !m_undoStack->isClean();
+    setWindowModified(mspModified);
+}
+
+void MspEditorWindow::updateTitle()
+{
+    const QString name = util::fileNameExtract(CurrentMspPath);
+    setWindowTitle(name.isEmpty() ? QStringLiteral("[*]   MSP Editor for KETRON SD1")
+                                  : name + QStringLiteral("[*] \u2014 MSP Editor for KETRON SD1"));
+}
+
+void MspEditorWindow::followCurrentSample(int row)
+{
+    // A pressed mouse button opens the WAV on its release; the keyboard moves now.
+    auto *list = static_cast<SampleList *>(m_sampleList);
+    if (row >= 0 && !list->mouseHeld())
+        openSelectedWav();
+}
+
+void MspEditorWindow::refreshRecentDocuments()
+{
+    const QStringList recent = util::recentDocuments(util::FileKind::Msp);
+    for (qsizetype i = 0; i < m_recentActions.size(); ++i) {
+        QAction *action = m_recentActions.at(i);
+        const bool shown = i < recent.size();
+        action->setVisible(shown);
+        if (!shown)
+            continue;
+        action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(util::fileNameExtract(recent.at(i))));
+        action->setStatusTip(recent.at(i));
+        action->setData(recent.at(i));
+    }
+}
+
+QStringList MspEditorWindow::acceptedDrop(const QDropEvent *event, bool *isMsp) const
+{
+    QStringList msp;
+    QStringList wavs;
+    for (const QUrl &url : event->mimeData()->urls()) {
+        const QString path = QDir::toNativeSeparators(url.toLocalFile());
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix == u"msp")
+            msp << path;
+        else if (suffix == u"wav")
+            wavs << path;
+    }
+    *isMsp = msp.size() == 1 && wavs.isEmpty();
+    if (*isMsp)
+        return msp;
+    const QPoint atList = m_sampleList->mapFrom(this, event->position().toPoint());
+    if (msp.isEmpty() && !wavs.isEmpty() && m_sampleList->rect().contains(atList))
+        return wavs;
+    return {};
+}
+
+void MspEditorWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Taken at once when it holds files: where it may land is told while it moves.
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MspEditorWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    bool isMsp = false;
+    if (acceptedDrop(event, &isMsp).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void MspEditorWindow::dropEvent(QDropEvent *event)
+{
+    bool isMsp = false;
+    const QStringList files = acceptedDrop(event, &isMsp);
+    if (files.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (isMsp) {
+        if (askSaveModified())
+            openFile(files.first());
+        return;
+    }
+    const ui::BusyPointer busy;
+    addWavFiles(files);
 }
 
 } // namespace tamo::msp_editor

@@ -4,16 +4,23 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
 
 class QCheckBox;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QUndoStack;
+class QMenu;
+class QAction;
 
 namespace tamo::msp_editor {
 
@@ -47,6 +54,15 @@ enum class ParameterField {
 };
 
 class WavPanel;
+
+// The document as undo keeps it: the record, and the folder each sample was added
+// from (the WAV lookup's folder until the document has a file of its own).
+struct MspDocument {
+    msp::MspRecord record;
+    std::array<QString, msp::kMaxSamples> sampleFolders;
+
+    friend bool operator==(const MspDocument &, const MspDocument &) = default;
+};
 
 // The MSP editor window. It owns one MSP document (the record with its two paths),
 // lists its samples, shows the global parameters and those of the selected sample,
@@ -94,13 +110,25 @@ public:
     void saveDocumentAs();
     void quit();
     void showAbout();
-    // Asks whether to save unsaved changes and saves on Yes; there is no cancel.
-    void askSaveModified();
+    // Asks whether to save unsaved changes and saves on Yes. False when the work
+    // would be lost: the user cancelled, or the save did not happen.
+    bool askSaveModified();
+    // Quit after the unsaved-changes question; false when the user kept the program.
+    bool requestQuit();
+    // Reads path into the window as Open does after its dialog; false when unreadable.
+    bool openFile(const QString &path);
+
+    // Undo: every change is pushed with the document as it was before it.
+    MspDocument document() const;
+    void recordChange(const QString &text, const MspDocument &before);
+    QUndoStack *undoStack() const { return m_undoStack; }
+    // Rebuilds the File menu's list of recent documents.
+    void refreshRecentDocuments();
 
     // "Add Wav Sample" and "Remove Selected Sample".
     void addSamples();
     void removeSelectedSample();
-    // Adds the files as new samples at the end of the list, in order.
+    // Adds the files as new samples at the end of the list, in order, as one change.
     void addWavFiles(const QStringList &paths);
     // The full paths a file dialog answer names: one path, or the folder followed by
     // "\0" + name for each file.
@@ -114,17 +142,34 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildMenus();
     void buildControls();
     void openSelectedWav();
+    void followCurrentSample(int row);
+    QString wavFileForSlot(int slot) const;
+    void restoreDocument(const MspDocument &document);
+    void markSaved();
+    void updateModified();
+    void updateTitle();
+    // The files of a drop this window takes: an MSP file, or WAV files over List1.
+    QStringList acceptedDrop(const QDropEvent *event, bool *isMsp) const;
     // Writes the record to path, over a file that is not a multisample only once the
     // user agrees; reports a failure and keeps the document modified.
     bool saveTo(const QString &path);
+    bool save();
     QLineEdit *field(ParameterField which) const;
 
     msp::MspRecord m_record;
+    std::array<QString, msp::kMaxSamples> m_sampleFolders;
+    QUndoStack *m_undoStack = nullptr;
+    QMenu *m_fileMenu = nullptr;
+    QAction *m_quitAction = nullptr;
+    QList<QAction *> m_recentActions;
     QWidget *m_client = nullptr;
     WavPanel *m_wavPanel = nullptr;
     QLabel *m_sampleCountLabel = nullptr;

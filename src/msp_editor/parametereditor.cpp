@@ -229,6 +229,7 @@ void ParameterEditor::editWithSlider(QWidget *field, const Target &target, Value
     const std::optional<quint8> before = read(target);
     if (!before)
         return;
+    const MspDocument document = m_form.document();
     const int picked = showValueSlider(field, msp::sliderStartValue(format, *before), min, max, offset);
     // A start value outside the range comes back unchanged when the slider is
     // closed at once; if its stored form does not fit, the byte stays as it is.
@@ -237,6 +238,7 @@ void ParameterEditor::editWithSlider(QWidget *field, const Target &target, Value
             write(target, *stored);
     }
     refreshAfterEdit();
+    m_form.recordChange(field->accessibleName(), document);
 }
 
 void ParameterEditor::editKey(QWidget *field, SampleField key)
@@ -248,6 +250,7 @@ void ParameterEditor::editKey(QWidget *field, SampleField key)
     if (!before)
         return;
     const bool start = key == SampleField::StartKey;
+    const MspDocument document = m_form.document();
     const std::optional<int> picked = showKeyPicker(field, start ? *before + 1 : *before);
     if (!picked)
         return; // closed without a pick: nothing changes
@@ -259,6 +262,7 @@ void ParameterEditor::editKey(QWidget *field, SampleField key)
     if (stored)
         write(target, *stored);
     refreshAfterEdit();
+    m_form.recordChange(field->accessibleName(), document);
 }
 
 void ParameterEditor::togglePitch()
@@ -266,6 +270,7 @@ void ParameterEditor::togglePitch()
     if (!guardPasses(true))
         return;
     const Target target{true, SampleField::PitchMode, GlobalField::HeaderReserved};
+    const MspDocument document = m_form.document();
     if (const std::optional<quint8> mode = read(target)) {
         if (*mode == 0)
             write(target, 1);
@@ -273,17 +278,18 @@ void ParameterEditor::togglePitch()
             write(target, 0);
     }
     refreshAfterEdit();
-    mspModified = true;
+    m_form.recordChange(QStringLiteral("PITCH"), document);
 }
 
 void ParameterEditor::toggleRotor()
 {
     if (!guardPasses(false))
         return;
+    const MspDocument document = m_form.document();
     msp::MspRecord &record = m_form.record();
     record.setGlobal(GlobalField::Effect, quint8(record.global(GlobalField::Effect) ^ kRotorBit));
     refreshAfterEdit();
-    mspModified = true;
+    m_form.recordChange(QStringLiteral("ROTOR"), document);
 }
 
 void ParameterEditor::placeBelow(QListWidget *list, QWidget *field)
@@ -347,23 +353,25 @@ void ParameterEditor::showEffectAmounts(quint8 effect)
 void ParameterEditor::octaveChosen()
 {
     m_octaveChooser->hide();
+    const MspDocument document = m_form.document();
     const int row = selectedRow(m_octaveChooser);
     if (row >= 0 && row < int(std::size(kOctaveEntries)))
         m_form.record().setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
     refreshAfterEdit();
-    mspModified = true;
+    m_form.recordChange(QStringLiteral("OCTAVE"), document);
 }
 
 void ParameterEditor::effectChosen()
 {
     m_effectChooser->hide();
+    const MspDocument document = m_form.document();
     msp::MspRecord &record = m_form.record();
     const bool rotor = record.global(GlobalField::Effect) & kRotorBit;
     const int row = selectedRow(m_effectChooser);
     if (row >= 0 && row < msp::kEffectTypeCount)
         record.setGlobal(GlobalField::Effect, quint8(row + (rotor ? kRotorBit : 0)));
     refreshAfterEdit();
-    mspModified = true;
+    m_form.recordChange(QStringLiteral("EFFECTS"), document);
 }
 
 int ParameterEditor::showValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset)

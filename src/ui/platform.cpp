@@ -39,6 +39,13 @@ public:
         case Icon::Question: mb.setIcon(QMessageBox::Question); break;
         case Icon::Information: mb.setIcon(QMessageBox::Information); break;
         }
+        if (box.buttons == Buttons::YesNoCancel) {
+            mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            mb.setDefaultButton(QMessageBox::Yes);
+            mb.setEscapeButton(QMessageBox::Cancel);
+            const int chosen = mb.exec();
+            return chosen == QMessageBox::Yes ? Answer::Yes : chosen == QMessageBox::No ? Answer::No : Answer::Cancel;
+        }
         if (box.buttons == Buttons::YesNo) {
             mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             mb.setDefaultButton(QMessageBox::Yes);
@@ -149,6 +156,32 @@ QString qtNameFilter(const QString &filter)
 QString programFolder()
 {
     return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+}
+
+QString withDefaultExtension(const QString &path, const QString &extension)
+{
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + extension;
+}
+
+QString askSavePath(const FileDialogRequest &request, const QString &extension, const QString &currentPath,
+                    QWidget *parent)
+{
+    const FileDialogResult answer = fileDialog(request, parent);
+    if (answer.cancelled || answer.fileName.isEmpty())
+        return {};
+    const QString path = withDefaultExtension(answer.fileName, extension);
+    const QFileInfo target(path);
+    // Saving the open document over its own file needs no question.
+    if (target.exists() && !(!currentPath.isEmpty() && target == QFileInfo(currentPath))) {
+        const Answer replace =
+            message(QStringLiteral("The file %1 already exists.\r\nDo you want to replace it ?").arg(path),
+                    Buttons::YesNo, Icon::Question, kProgramTitle, parent);
+        if (replace != Answer::Yes)
+            return {};
+    }
+    return path;
 }
 
 } // namespace tamo::ui

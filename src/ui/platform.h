@@ -11,9 +11,10 @@ namespace tamo::ui {
 // The program's own name, the title of every message box given none.
 inline const QString kProgramTitle = QStringLiteral("TAMO");
 
-enum class Buttons { Ok, YesNo };
+enum class Buttons { Ok, YesNo, YesNoCancel };
 enum class Icon { None, Exclamation, Question, Information };
-enum class Answer { Ok, Yes, No };
+// Escape or closing a Yes/No/Cancel box answers Cancel.
+enum class Answer { Ok, Yes, No, Cancel };
 
 struct MessageBox {
     QString text;
@@ -86,5 +87,14 @@ QString qtNameFilter(const QString &filter);
 
 // The folder of the running program, where file dialogs start.
 QString programFolder();
+
+// path with extension (".MSP") added when its file name has none.
+QString withDefaultExtension(const QString &path, const QString &extension);
+
+// A Save dialog for request: the name chosen, given the extension when typed without
+// one. An existing file other than currentPath is replaced only after the user
+// agrees. Empty when the user cancels either question.
+QString askSavePath(const FileDialogRequest &request, const QString &extension, const QString &currentPath,
+                    QWidget *parent = nullptr);
 
 } // namespace tamo::ui

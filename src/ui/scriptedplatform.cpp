@@ -62,7 +62,7 @@ Answer ScriptedPlatform::showMessage(const MessageBox &box, QWidget *)
         return Answer::Ok;
     if (m_answers.isEmpty()) {
         ++m_unexpected;
-        return Answer::No;
+        return box.buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
     }
     return m_answers.dequeue();
 }

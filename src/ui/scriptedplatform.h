@@ -10,7 +10,8 @@ namespace tamo::ui {
 
 // A platform for tests: the user's answers are queued beforehand, and every box
 // and dialog shown is recorded in order. Installs itself for its lifetime.
-// An unexpected prompt is answered No / OK / cancel and counted in unexpected().
+// An unexpected prompt is answered No (Cancel where offered) / OK / cancel and
+// counted in unexpected().
 class ScriptedPlatform final : public Platform {
 public:
     ScriptedPlatform();
@@ -18,7 +19,7 @@ public:
     ScriptedPlatform(const ScriptedPlatform &) = delete;
     ScriptedPlatform &operator=(const ScriptedPlatform &) = delete;
 
-    // Answers for the next message boxes with Yes/No buttons.
+    // Answers for the next message boxes with Yes/No (and Cancel) buttons.
     void queueAnswer(Answer answer);
     // Answers for the next file dialogs.
     void queueFile(const QString &path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank/bankwindow.h"
+#include "bank/transferwindow.h"
 #include "usd/usdfile.h"
 
 #include <QWidget>
@@ -13,7 +14,7 @@ namespace tamo::usd {
 
 // The drum-kit transfer window: two USD banks side by side, single kits copied
 // between them with the arrows, and either bank saved back to its own file.
-class DrumKitWindow : public QWidget {
+class DrumKitWindow : public bank::TransferWindow {
     Q_OBJECT
 
 public:
@@ -22,6 +23,12 @@ public:
     // Side 1 is the left bank, any other value the right one.
     const std::optional<UsdFile> &kit(int side) const { return sideOf(side).document; }
     QString kitPath(int side) const { return sideOf(side).path; }
+
+protected:
+    bool openSideFile(int side, const QString &path) override;
+    bool saveSide(int side) override;
+    bool isSideModified(int side) const override { return sideOf(side).isModified(); }
+    QString sidePath(int side) const override { return sideOf(side).path; }
 
 private:
     const bank::BankSide<UsdFile> &sideOf(int side) const { return side == 1 ? m_leftKit : m_rightKit; }

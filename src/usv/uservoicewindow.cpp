@@ -1,11 +1,13 @@
 #include "usv/uservoicewindow.h"
 
 #include "ui/platform.h"
+#include "ui/snapshotcommand.h"
 #include "ui/twips.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QUndoStack>
 
 namespace tamo::usv {
 
@@ -25,35 +27,38 @@ constexpr int kSmallArrow = 24;
 
 } // namespace
 
-UserVoiceWindow::UserVoiceWindow(QWidget *parent) : QWidget(parent)
+UserVoiceWindow::UserVoiceWindow(QWidget *parent)
+    : TransferWindow({QStringLiteral("USV Editor for KETRON SD1"), QStringLiteral("USV Editor"), QStringLiteral("USV"),
+                      util::FileKind::Usv, {QStringLiteral("Recent in USV &1"), QStringLiteral("Recent in USV &2")}},
+                     parent)
 {
     setObjectName(QStringLiteral("FormUSV"));
-    setWindowTitle(QStringLiteral("   USV Editor for KETRON SD1"));
     setFont(bank::bankWindowFont());
     // The controls sit at fixed twip positions, so the window keeps its design size.
-    setFixedSize(ui::twips(6510), ui::twips(9960));
+    QWidget *client = clientArea();
+    client->setFixedSize(ui::twips(6510), ui::twips(9960));
 
-    m_leftPathLabel = addLabel(this, QStringLiteral("Label2"), 240, 240, 1935, 255);
-    m_rightPathLabel = addLabel(this, QStringLiteral("Label3"), 4320, 240, 1935, 255);
-    m_openLeftButton = addButton(this, QStringLiteral("Command2"), QStringLiteral("Open USV 1"), 240, 600,
+    m_leftPathLabel = addLabel(client, QStringLiteral("Label2"), 240, 240, 1935, 255);
+    m_rightPathLabel = addLabel(client, QStringLiteral("Label3"), 4320, 240, 1935, 255);
+    m_openLeftButton = addButton(client, QStringLiteral("Command2"), QStringLiteral("Open USV 1"), 240, 600,
                          1935, 615);
-    m_openRightButton = addButton(this, QStringLiteral("Command5"), QStringLiteral("Open USV 2"), 4320,
+    m_openRightButton = addButton(client, QStringLiteral("Command5"), QStringLiteral("Open USV 2"), 4320,
                          600, 1935, 615);
-    m_leftVoices = addList(this, QStringLiteral("List1"), 240, 1320, 1935, 5550);
-    m_rightVoices = addList(this, QStringLiteral("List2"), 4320, 1320, 1935, 5550);
-    m_copyVoiceToLeftButton = addArrowButton(this, QStringLiteral("Command3"), ArrowDirection::Left, 32, 2640,
+    m_leftVoices = addList(client, QStringLiteral("List1"), 240, 1320, 1935, 5550);
+    m_rightVoices = addList(client, QStringLiteral("List2"), 4320, 1320, 1935, 5550);
+    m_copyVoiceToLeftButton = addArrowButton(client, QStringLiteral("Command3"), ArrowDirection::Left, 32, 2640,
                               2880, 1215, 1215);
-    m_copyVoiceToRightButton = addArrowButton(this, QStringLiteral("Command4"), ArrowDirection::Right, 32, 2640,
+    m_copyVoiceToRightButton = addArrowButton(client, QStringLiteral("Command4"), ArrowDirection::Right, 32, 2640,
                               4440, 1215, 1215);
-    m_leftTagged = addList(this, QStringLiteral("List3"), 240, 6840, 1935, 2190);
-    m_rightTagged = addList(this, QStringLiteral("List4"), 4320, 6840, 1935, 2190);
-    m_copyTaggedToLeftButton = addArrowButton(this, QStringLiteral("Command7"), ArrowDirection::Left, kSmallArrow,
+    m_leftTagged = addList(client, QStringLiteral("List3"), 240, 6840, 1935, 2190);
+    m_rightTagged = addList(client, QStringLiteral("List4"), 4320, 6840, 1935, 2190);
+    m_copyTaggedToLeftButton = addArrowButton(client, QStringLiteral("Command7"), ArrowDirection::Left, kSmallArrow,
                               2880, 7080, 735, 735);
-    m_copyTaggedToRightButton = addArrowButton(this, QStringLiteral("Command8"), ArrowDirection::Right, kSmallArrow,
+    m_copyTaggedToRightButton = addArrowButton(client, QStringLiteral("Command8"), ArrowDirection::Right, kSmallArrow,
                               2880, 8040, 735, 735);
-    m_saveLeftButton = addButton(this, QStringLiteral("Command1"), QStringLiteral("Save This File"), 240,
+    m_saveLeftButton = addButton(client, QStringLiteral("Command1"), QStringLiteral("Save This File"), 240,
                          9120, 1935, 615);
-    m_saveRightButton = addButton(this, QStringLiteral("Command6"), QStringLiteral("Save This File"), 4320,
+    m_saveRightButton = addButton(client, QStringLiteral("Command6"), QStringLiteral("Save This File"), 4320,
                          9120, 1935, 615);
 
     connect(m_openLeftButton, &QPushButton::clicked, this, [this] { openUsv(1); });
@@ -65,19 +70,28 @@ UserVoiceWindow::UserVoiceWindow(QWidget *parent) : QWidget(parent)
     connect(m_saveLeftButton, &QPushButton::clicked, this, [this] { saveUsv(1); });
     connect(m_saveRightButton, &QPushButton::clicked, this, [this] { saveUsv(2); });
     updateSaveButtons();
+    updateTitle();
 }
 
 void UserVoiceWindow::openUsv(int side)
 {
-    const QString chosen = bank::askBankFile(kFilter, m_dialogFileName, this);
-    if (chosen.isEmpty())
+    if (!askSaveSide(side))
         return;
+    const QString chosen = bank::askBankFile(kFilter, util::FileKind::Usv, m_dialogFileName, this);
+    if (!chosen.isEmpty())
+        openSideFile(side, chosen);
+}
+
+bool UserVoiceWindow::openSideFile(int side, const QString &chosen)
+{
     ui::BusyPointer busy;
     if (!sideOf(side).load(chosen, &OpenUSVFile, this))
-        return;
+        return false;
     refreshSide(side);
     (side == 1 ? m_leftPathLabel : m_rightPathLabel)->setText(bank::bankLabel(chosen));
     updateSaveButtons();
+    sideOpened(side, chosen);
+    return true;
 }
 
 void UserVoiceWindow::copyVoice(int from, int to)
@@ -87,8 +101,10 @@ void UserVoiceWindow::copyVoice(int from, int to)
     if (source < 0 || target < 0)
         return;
     // A selected row implies a loaded document with that many voices.
+    const std::optional<UsvFile> before = sideOf(to).document;
     sideOf(to).document->Voices[target] = sideOf(from).document->Voices[source];
     refreshSide(to);
+    pushCopy(QStringLiteral("Copy Voice"), to, before);
 }
 
 void UserVoiceWindow::copyTaggedEntry(int from, int to)
@@ -97,14 +113,30 @@ void UserVoiceWindow::copyTaggedEntry(int from, int to)
     const int target = selectedRow(taggedList(to));
     if (source < 0 || target < 0)
         return;
+    const std::optional<UsvFile> before = sideOf(to).document;
     sideOf(to).document->TaggedEntries[target] = sideOf(from).document->TaggedEntries[source];
     refreshSide(to);
+    pushCopy(QStringLiteral("Copy Entry"), to, before);
 }
 
-void UserVoiceWindow::saveUsv(int side)
+void UserVoiceWindow::pushCopy(const QString &text, int to, const std::optional<UsvFile> &before)
 {
-    if (sideOf(side).save(&SaveUSVFile, &OpenUSVFile, this))
-        refreshSide(side);
+    undoStack()->push(new ui::SnapshotCommand<std::optional<UsvFile>>(
+        text, before, sideOf(to).document, [this, to](const std::optional<UsvFile> &bank) {
+            sideOf(to).document = bank;
+            refreshSide(to);
+        }));
+}
+
+void UserVoiceWindow::saveUsv(int side) { saveSide(side); }
+
+bool UserVoiceWindow::saveSide(int side)
+{
+    if (!sideOf(side).save(&SaveUSVFile, &OpenUSVFile, this))
+        return false;
+    refreshSide(side);
+    sideSaved(sideOf(side).path);
+    return true;
 }
 
 void UserVoiceWindow::refreshVoiceLists(QListWidget *voices, QListWidget *tagged, int side)

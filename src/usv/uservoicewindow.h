@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bank/bankwindow.h"
+#include "bank/transferwindow.h"
 #include "usv/usvfile.h"
 
 #include <QWidget>
@@ -14,7 +15,7 @@ namespace tamo::usv {
 // The user-voice transfer window: two USV banks side by side, with their voices and
 // their tagged entries, single entries copied between them with the arrows, and
 // either bank saved back to its own file.
-class UserVoiceWindow : public QWidget {
+class UserVoiceWindow : public bank::TransferWindow {
     Q_OBJECT
 
 public:
@@ -24,7 +25,15 @@ public:
     const std::optional<UsvFile> &usv(int side) const { return sideOf(side).document; }
     QString usvPath(int side) const { return sideOf(side).path; }
 
+protected:
+    bool openSideFile(int side, const QString &path) override;
+    bool saveSide(int side) override;
+    bool isSideModified(int side) const override { return sideOf(side).isModified(); }
+    QString sidePath(int side) const override { return sideOf(side).path; }
+
 private:
+    // A copy into side to, undone and redone as a whole.
+    void pushCopy(const QString &text, int to, const std::optional<UsvFile> &before);
     const bank::BankSide<UsvFile> &sideOf(int side) const { return side == 1 ? m_leftBank : m_rightBank; }
     bank::BankSide<UsvFile> &sideOf(int side) { return side == 1 ? m_leftBank : m_rightBank; }
     QListWidget *voiceList(int side) const { return side == 1 ? m_leftVoices : m_rightVoices; }

@@ -128,6 +128,32 @@ QString ShortFileName(const QString &longName)
 #endif
 }
 
+QStringList ShortFileNames(const QStringList &longNames)
+{
+    QStringList result;
+#ifdef Q_OS_WIN
+    for (const QString &longName : longNames)
+        result << ShortFileName(longName);
+#else
+    QHash<QString, QHash<QString, QString>> folders;
+    for (const QString &longName : longNames) {
+        const QString name = fileNameExtract(longName);
+        const QString folder = pathNameExtract(longName);
+        if (longName.isEmpty() || !QFileInfo::exists(longName) || name.isEmpty() || name == u"."
+            || name == u".." || isValidShortName(name)) {
+            result << ShortFileName(longName);
+            continue;
+        }
+        auto it = folders.find(folder);
+        if (it == folders.end())
+            it = folders.insert(folder, shortNamesOf(folder.isEmpty() ? QStringLiteral(".") : folder));
+        const QString shortName = it->value(name);
+        result << (shortName.isEmpty() ? QString() : folder + shortName);
+    }
+#endif
+    return result;
+}
+
 QString findFileCaseInsensitive(const QString &folder, const QString &name)
 {
     if (name.isEmpty())

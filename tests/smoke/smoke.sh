@@ -142,7 +142,8 @@ x.XFlush(d)
 EOF
 }
 
-# Run 1: Return on the launcher opens the MSP editor; open a file, edit two fields, quit.
+# Run 1: Return on the launcher opens the MSP editor; open a file, edit two fields, quit
+# without saving (N in the unsaved-changes question).
 msp_caption='^   MSP Editor for KETRON SD1$'
 start
 xdotool windowfocus --sync "$menu" key Return
@@ -167,6 +168,8 @@ shot key-picker "$editor"
 xdotool windowfocus --sync "$picker" key Escape
 gone "$picker" "the key picker"
 xdotool windowfocus --sync "$editor" key alt+f key q
+question=$(popup "$editor" "the unsaved-changes question") || exit 1
+xdotool windowfocus --sync "$question" key n
 ended "Quit in the MSP editor"
 
 # Runs 2 and 3: a launcher button opens a transfer window; open a file on each side, close.
@@ -176,9 +179,12 @@ transfer() {  # launcher button top, caption, shot name, left file, right file
     local editor
     editor=$(window "$2") || exit 1
     gone "$menu" "the launcher"
-    click "$editor" 1207 907 0  # Command2, open side 1
+    local X Y WIDTH HEIGHT SCREEN WINDOW bar
+    eval "$(xdotool getwindowgeometry --shell "$editor")"
+    bar=$((HEIGHT - 9960 / 15))  # the client area is 9960 twips high
+    click "$editor" 1207 907 "$bar"  # Command2, open side 1
     choose "$editor" "$examples/$4"
-    click "$editor" 5287 907 0  # Command5, open side 2
+    click "$editor" 5287 907 "$bar"  # Command5, open side 2
     choose "$editor" "$examples/$5"
     shot "$3" "$editor"
     close_window "$editor"

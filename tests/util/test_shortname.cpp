@@ -61,9 +61,11 @@ private Q_SLOTS:
                          + QString::number(rng.bounded(60)) + QStringList{u".wav"_s, u".WAV"_s, u".wave"_s, u""_s, u".txt"_s}[rng.bounded(5)];
         create(dir, names.values());
         const QString folder = dir.path() + QDir::separator();
-        QStringList bases, generated;
+        QStringList bases, generated, paths, shortPaths;
         for (const QString &name : std::as_const(names)) {
-            const QString shortName = ShortFileName(folder + name).mid(folder.size());
+            paths << folder + name;
+            shortPaths << ShortFileName(paths.last());
+            const QString shortName = shortPaths.last().mid(folder.size());
             QVERIFY2(QRegularExpression(u"^[^. ]{1,8}(\\.[^. ]{0,3})?$"_s).match(shortName).hasMatch(), qPrintable(name + u" -> "_s + shortName));
             QCOMPARE(longNameForShort(dir.path(), shortName), name);
             bases << shortName.section(u'.', 0, 0).toUpper();
@@ -72,6 +74,7 @@ private Q_SLOTS:
         }
         for (const QString &base : std::as_const(generated))
             QVERIFY2(bases.count(base) == 1, qPrintable(base));
+        QCOMPARE(ShortFileNames(paths + QStringList{folder + u"gone.wav"_s}), shortPaths + QStringList{QString()});
     }
 
     void lookUp_data()

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/.
+"""Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/ (run by hand).
 
 The seeds start from the example files the tests generate (examples/) and add the
 malformed shapes each reader must survive. Run from anywhere; the old seeds are
@@ -10,8 +10,8 @@ import os
 import shutil
 import struct
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.join(ROOT, "tests", "fuzz")
 EXAMPLES = os.path.join(ROOT, "examples")
 CORPUS = os.path.join(HERE, "corpus")
 
@@ -260,6 +260,18 @@ def usv_seeds():
     return s
 
 
+def sfz_seeds():
+    # The fuzz target makes a.wav beside the text, so some regions import.
+    return {
+        "layers.sfz": b"<control> default_path=.\\ octave_offset=-1\n#define $K c#5\n"
+                      b"<global> ampeg_release=0.3 cutoff=900 <group> hivel=64\n"
+                      b"<region> sample=a.wav lokey=$K hikey=e5 tune=-30 volume=-3\n"
+                      b"<group> lovel=65 <region> sample=A.WAV key=60 transpose=2 seq_position=1\n",
+        "comments.sfz": b"/* a\n<region> */ <region> sample=My a.wav // x\r\n<master> <region> sample=a.wav key=db-1",
+        "bad.sfz": b"<region> sample=a.wav\n<region lokey=1\n",
+    }
+
+
 def write(target, seeds):
     folder = os.path.join(CORPUS, target)
     shutil.rmtree(folder, ignore_errors=True)
@@ -279,6 +291,7 @@ def main():
     write("fuzz_wav_view", {**wavs, **wav_edit_seeds()})
     write("fuzz_wav_tools", wavs)
     write("fuzz_wav_panel", wavs)
+    write("fuzz_sfz", sfz_seeds())
 
 
 if __name__ == "__main__":

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "msp/msprecord.h"
+#include "sfz/sfzparser.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace tamo::sfz {
+
+// One region turned into one MSP sample.
+struct ImportedSample {
+    QString sourcePath; // absolute path of the sound file (WAV, FLAC, OGG, AIFF, ...)
+    QByteArray name;    // the 8 stored bytes, derived as adding a file derives them
+    // The bytes the import sets; every other field keeps the slot default.
+    QMap<msp::SampleField, quint8> fields;
+    int lowKey = 0;  // the zone as MIDI notes, merges included
+    int highKey = 127;
+    SourcePlace place; // the <region> header
+};
+
+struct SfzImport {
+    QList<ImportedSample> samples; // in key order, at most 64
+    // What the user should read after the import: what was left out, merged,
+    // approximated or not expressed. One line each; detail lines start with spaces.
+    QStringList report;
+    // Set when the import must stop (syntax, missing include or sample, include loop):
+    // the samples are then empty.
+    SfzError error;
+    bool ok() const { return !error.isSet(); }
+};
+
+// Reads the SFZ file and maps its regions to at most 64 samples.
+SfzImport importSfz(const QString &path);
+// The same for a parsed document (its folder is where relative samples start).
+SfzImport importSfz(const SfzDocument &document);
+
+// A new document holding the imported samples in slots 1..n. False, and the record
+// untouched, when the import failed.
+bool fillMspRecord(const SfzImport &import, msp::MspRecord &record);
+
+} // namespace tamo::sfz

@@ -1,0 +1,381 @@
+#include "sfz/sfzparser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <utility>
+
+namespace tamo::sfz {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// SFZ texts are small; anything larger is not one, and the cap keeps a wrong file
+// from filling memory.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+// Deeper than any real instrument; stops a chain of distinct files early.
+constexpr int kMaxIncludeDepth = 64;
+
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// Opcodes whose value is a key: note names are turned into numbers and the
+// <control> offsets applied when they are read, as players do.
+bool isKeyOpcode(QStringView name)
+{
+    static const QStringList keys = {u"key"_s, u"lokey"_s, u"hikey"_s, u"pitch_keycenter"_s,
+                                     u"sw_last"_s, u"sw_lokey"_s, u"sw_hikey"_s, u"sw_up"_s,
+                                     u"sw_down"_s, u"sw_previous"_s, u"sw_default"_s};
+    return keys.contains(name);
+}
+
+QString slashes(QString path)
+{
+    return path.replace(u'\\', u'/');
+}
+
+bool readFile(const QString &path, QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
+        return false;
+    bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+class Parser {
+public:
+    SfzDocument document;
+
+    // Returns false once an error is set.
+    bool parse(QByteArrayView text, const QString &path, int depth)
+    {
+        // A text from memory has no file yet: its absolute path stands for it.
+        const QFileInfo info(path);
+        const QString canonical = info.canonicalFilePath();
+        m_includeStack.append(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+        SourcePlace place{info.absoluteFilePath(), 0};
+        bool inComment = false;
+        SourcePlace commentStart;
+        const QList<QByteArrayView> lines = split(text);
+        for (const QByteArrayView line : lines) {
+            ++place.line;
+            QString clean = stripComments(QString::fromUtf8(line), inComment);
+            if (inComment && commentStart.line == 0)
+                commentStart = place;
+            if (!inComment)
+                commentStart = {};
+            if (!parseLine(clean, place, depth))
+                return false;
+        }
+        if (inComment)
+            return fail(u"The comment started here is never closed with */"_s, commentStart);
+        m_includeStack.removeLast();
+        return true;
+    }
+
+private:
+    enum class Level { None, Control, Global, Master, Group, Region, Other };
+
+    Level m_level = Level::None;
+    QList<Opcode> m_global, m_master, m_group;
+    QString m_defaultPath;
+    int m_octaveOffset = 0;
+    int m_noteOffset = 0;
+    QList<std::pair<QString, QString>> m_defines; // longest name first
+    QStringList m_includeStack;
+
+    static QList<QByteArrayView> split(QByteArrayView text)
+    {
+        QList<QByteArrayView> lines;
+        qsizetype start = 0;
+        while (start <= text.size()) {
+            qsizetype end = text.indexOf('\n', start);
+            if (end < 0)
+                end = text.size();
+            QByteArrayView line = text.sliced(start, end - start);
+            if (line.endsWith('\r'))
+                line.chop(1);
+            lines.append(line);
+            start = end + 1;
+        }
+        return lines;
+    }
+
+    // Removes // to the end of the line and /* */ (which may span lines).
+    static QString stripComments(const QString &line, bool &inComment)
+    {
+        QString kept;
+        qsizetype i = 0;
+        while (i < line.size()) {
+            if (inComment) {
+                const qsizetype end = line.indexOf(u"*/"_s, i);
+                if (end < 0)
+                    return kept;
+                inComment = false;
+                i = end + 2;
+                kept += u' ';
+            } else if (line.mid(i, 2) == u"//") {
+                return kept;
+            } else if (line.mid(i, 2) == u"/*") {
+                inComment = true;
+                i += 2;
+            } else {
+                kept += line.at(i++);
+            }
+        }
+        return kept;
+    }
+
+    bool fail(const QString &message, const SourcePlace &place)
+    {
+        document.error = {message, place};
+        return false;
+    }
+
+    bool parseLine(QString line, const SourcePlace &place, int depth)
+    {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(u"#define"))
+            return define(trimmed.mid(7).trimmed(), place);
+        if (trimmed.startsWith(u"#include"))
+            return include(trimmed.mid(8).trimmed(), place, depth);
+        for (const auto &[name, value] : std::as_const(m_defines))
+            line.replace(name, value);
+
+        qsizetype i = 0;
+        while (true) {
+            while (i < line.size() && line.at(i).isSpace())
+                ++i;
+            if (i >= line.size())
+                return true;
+            if (line.at(i) == u'<') {
+                const qsizetype close = line.indexOf(u'>', i);
+                if (close < 0)
+                    return fail(u"The header is not closed with >"_s, place);
+                header(line.mid(i + 1, close - i - 1).trimmed(), place);
+                i = close + 1;
+                continue;
+            }
+            qsizetype nameEnd = i;
+            while (nameEnd < line.size() && isNameChar(line.at(nameEnd)))
+                ++nameEnd;
+            if (nameEnd == i || nameEnd >= line.size() || line.at(nameEnd) != u'=') {
+                const QString word = line.mid(i).section(u' ', 0, 0);
+                return fail(u"Expected an opcode (name=value) but found \"%1\""_s.arg(word), place);
+            }
+            const qsizetype valueStart = nameEnd + 1;
+            const qsizetype valueEnd = endOfValue(line, valueStart);
+            const QString name = line.mid(i, nameEnd - i);
+            const QString value = line.mid(valueStart, valueEnd - valueStart).trimmed();
+            if (value.isEmpty())
+                return fail(u"The opcode %1 has no value"_s.arg(name), place);
+            if (!opcode(name, value, place))
+                return false;
+            i = valueEnd;
+        }
+    }
+
+    // A value runs to the next header, the next "name=" after a space, or the end of
+    // the line: so file names may hold spaces.
+    static qsizetype endOfValue(const QString &line, qsizetype from)
+    {
+        for (qsizetype i = from; i < line.size(); ++i) {
+            if (line.at(i) == u'<')
+                return i;
+            if (!line.at(i).isSpace())
+                continue;
+            qsizetype j = i;
+            while (j < line.size() && line.at(j).isSpace())
+                ++j;
+            qsizetype k = j;
+            while (k < line.size() && isNameChar(line.at(k)))
+                ++k;
+            if (k > j && k < line.size() && line.at(k) == u'=')
+                return i;
+        }
+        return line.size();
+    }
+
+    bool define(const QString &rest, const SourcePlace &place)
+    {
+        const QString name = rest.section(u' ', 0, 0, QString::SectionSkipEmpty);
+        const QString value = rest.mid(rest.indexOf(name) + name.size()).trimmed();
+        if (name.size() < 2 || !name.startsWith(u'$')
+            || !std::all_of(name.begin() + 1, name.end(), isNameChar) || value.isEmpty())
+            return fail(u"Expected #define $NAME value"_s, place);
+        m_defines.removeIf([&](const auto &d) { return d.first == name; });
+        m_defines.append({name, value});
+        // $AB before $A, so the shorter name never eats part of the longer one.
+        std::stable_sort(m_defines.begin(), m_defines.end(),
+                         [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
+        return true;
+    }
+
+    bool include(QString rest, const SourcePlace &place, int depth)
+    {
+        for (const auto &[name, value] : std::as_const(m_defines))
+            rest.replace(name, value);
+        if (rest.size() < 2 || !rest.startsWith(u'"') || !rest.endsWith(u'"'))
+            return fail(u"Expected #include \"file\""_s, place);
+        const QString name = slashes(rest.mid(1, rest.size() - 2));
+        const QString path = QDir::cleanPath(QFileInfo(place.file).absoluteDir().filePath(name));
+        const QString identity = QFileInfo(path).canonicalFilePath();
+        if (identity.isEmpty() || !QFileInfo(path).isFile())
+            return fail(u"The included file \"%1\" does not exist"_s.arg(name), place);
+        if (m_includeStack.contains(identity))
+            return fail(u"#include loop: \"%1\" is already being read"_s.arg(name), place);
+        if (depth + 1 > kMaxIncludeDepth)
+            return fail(u"#include nested too deeply at \"%1\""_s.arg(name), place);
+        QByteArray bytes;
+        if (!readFile(path, bytes))
+            return fail(u"The included file \"%1\" cannot be read"_s.arg(name), place);
+        return parse(bytes, path, depth + 1);
+    }
+
+    void header(const QString &name, const SourcePlace &place)
+    {
+        if (name == u"control") {
+            // Each <control> starts afresh, as players do.
+            m_level = Level::Control;
+            m_defaultPath.clear();
+            m_octaveOffset = m_noteOffset = 0;
+        } else if (name == u"global") {
+            m_level = Level::Global;
+            m_global.clear();
+            m_master.clear();
+            m_group.clear();
+        } else if (name == u"master") {
+            m_level = Level::Master;
+            m_master.clear();
+            m_group.clear();
+        } else if (name == u"group") {
+            m_level = Level::Group;
+            m_group.clear();
+        } else if (name == u"region") {
+            m_level = Level::Region;
+            document.regions.append({m_global + m_master + m_group, place});
+        } else {
+            m_level = Level::Other;
+            const QString note = u"<%1> header read past (first at %2)"_s.arg(name, place.text());
+            if (!std::any_of(document.notes.cbegin(), document.notes.cend(), [&](const QString &n) {
+                    return n.startsWith(u'<' + name + u'>');
+                }))
+                document.notes.append(note);
+        }
+    }
+
+    bool opcode(const QString &name, QString value, const SourcePlace &place)
+    {
+        if (m_level == Level::None)
+            return fail(u"The opcode %1 comes before any header"_s.arg(name), place);
+        if (m_level == Level::Other)
+            return true;
+        if (m_level == Level::Control) {
+            if (name == u"default_path") {
+                m_defaultPath = slashes(value);
+                if (!m_defaultPath.endsWith(u'/'))
+                    m_defaultPath += u'/';
+            } else if (name == u"octave_offset" || name == u"note_offset") {
+                bool ok = false;
+                const int offset = value.toInt(&ok);
+                if (!ok)
+                    return fail(u"%1 needs a whole number, not \"%2\""_s.arg(name, value), place);
+                (name == u"octave_offset" ? m_octaveOffset : m_noteOffset) = offset;
+            } else {
+                document.controlOpcodes.append({name, value, place});
+            }
+            return true;
+        }
+        if (isKeyOpcode(name) && !(name == u"pitch_keycenter" && value == u"sample")) {
+            const std::optional<int> note = parseNote(value);
+            if (!note)
+                return fail(u"\"%1\" is not a note for %2"_s.arg(value, name), place);
+            value = QString::number(*note + 12 * m_octaveOffset + m_noteOffset);
+        } else if (name == u"sample") {
+            value = slashes(value);
+            if (!QDir::isAbsolutePath(value) && !value.startsWith(u'*'))
+                value.prepend(m_defaultPath);
+        }
+        const Opcode parsed{name, value, place};
+        switch (m_level) {
+        case Level::Global: m_global.append(parsed); break;
+        case Level::Master: m_master.append(parsed); break;
+        case Level::Group: m_group.append(parsed); break;
+        default: document.regions.last().opcodes.append(parsed); break;
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+QString SourcePlace::text() const
+{
+    return u"%1, line %2"_s.arg(QFileInfo(file).fileName()).arg(line);
+}
+
+QString SfzError::text() const
+{
+    return place.text() + u": "_s + message;
+}
+
+const Opcode *Region::find(QStringView name) const
+{
+    for (auto it = opcodes.crbegin(); it != opcodes.crend(); ++it) {
+        if (it->name == name)
+            return &*it;
+    }
+    return nullptr;
+}
+
+std::optional<int> parseNote(QStringView text)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (ok)
+        return number;
+    if (text.isEmpty())
+        return std::nullopt;
+    // C D E F G A B
+    static constexpr int kSemitones[7] = {9, 11, 0, 2, 4, 5, 7}; // a..g
+    const char16_t letter = text.at(0).toLower().unicode();
+    if (letter < u'a' || letter > u'g')
+        return std::nullopt;
+    int note = kSemitones[letter - u'a'];
+    qsizetype i = 1;
+    if (i < text.size() && (text.at(i) == u'#' || text.at(i) == u'b')) {
+        note += text.at(i) == u'#' ? 1 : -1;
+        ++i;
+    }
+    const int octave = text.sliced(i).toInt(&ok);
+    if (!ok || i == text.size())
+        return std::nullopt;
+    return note + 12 * (octave + 1);
+}
+
+SfzDocument parseSfzText(QByteArrayView text, const QString &path)
+{
+    Parser parser;
+    parser.document.folder = QFileInfo(path).absolutePath();
+    parser.parse(text, path, 0);
+    return std::move(parser.document);
+}
+
+SfzDocument parseSfzFile(const QString &path)
+{
+    QByteArray bytes;
+    if (!readFile(path, bytes)) {
+        SfzDocument document;
+        document.error = {u"The file cannot be read"_s, {QFileInfo(path).absoluteFilePath(), 0}};
+        return document;
+    }
+    return parseSfzText(bytes, path);
+}
+
+} // namespace tamo::sfz

@@ -1,0 +1,203 @@
+#include "sfz/sfzimport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamo;
+using namespace tamo::sfz;
+using namespace Qt::StringLiterals;
+
+// files: name, text, name, text, ...; the first is the SFZ read. Folders are made.
+static QString writeFiles(const QTemporaryDir &dir, const QStringList &files)
+{
+    for (qsizetype i = 0; i + 1 < files.size(); i += 2) {
+        const QString path = dir.filePath(files.at(i));
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(files.at(i + 1).toUtf8()) < 0)
+            return {};
+    }
+    return dir.filePath(files.value(0));
+}
+
+// Each region's opcodes in force, the last of a name winning, regions split by " | ".
+static QString regionsText(const SfzDocument &document)
+{
+    if (document.error.isSet())
+        return document.error.text();
+    QStringList regions;
+    for (const Region &region : document.regions) {
+        QStringList names, opcodes;
+        for (const Opcode &opcode : region.opcodes) {
+            if (!names.contains(opcode.name))
+                names << opcode.name;
+        }
+        for (const QString &name : std::as_const(names))
+            opcodes << name + u'=' + region.find(name)->value;
+        regions << opcodes.join(u' ');
+    }
+    return regions.join(u" | "_s);
+}
+
+static QString samplesText(const SfzImport &import)
+{
+    static const char *const labels[] = {"start", "end", "vol", "dca", "cut", "dcf", "pitch",
+                                         "fine", "key", "att", "sus", "dec", "rel"};
+    if (!import.ok())
+        return import.error.text();
+    QStringList samples;
+    for (const ImportedSample &sample : import.samples) {
+        QStringList parts{QString::fromLatin1(sample.name.trimmed())};
+        for (auto it = sample.fields.cbegin(); it != sample.fields.cend(); ++it)
+            parts << QString::fromLatin1(labels[int(it.key())]) + u'=' + QString::number(it.value());
+        samples << parts.join(u' ');
+    }
+    return samples.join(u" | "_s);
+}
+
+class TestSfz : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("expected"); // regionsText
+        QTest::newRow("inheritance and resets") << QStringList{u"m.sfz"_s,
+            u"<global> volume=-3 <group> lokey=60 <region> sample=a.wav\n<region> sample=b.wav volume=-6\n"
+            "<group><region> sample=c.wav <master> tune=5 <region> sample=d.wav"_s}
+            << u"volume=-3 lokey=60 sample=a.wav | volume=-6 lokey=60 sample=b.wav | volume=-3 sample=c.wav"
+               " | volume=-3 tune=5 sample=d.wav"_s;
+        QTest::newRow("defines, longest name first") << QStringList{u"m.sfz"_s,
+            u"#define $K 60\n#define $KEYS 62\n<region> lokey=$K hikey=$KEYS sample=$K.wav"_s}
+            << u"lokey=60 hikey=62 sample=60.wav"_s;
+        QTest::newRow("key forms") << QStringList{u"m.sfz"_s,
+            u"<region> key=c4 <region> lokey=c#4 hikey=db4 <region> key=C-1 <region> key=B3 <region> key=eb4"_s}
+            << u"key=60 | lokey=61 hikey=61 | key=0 | key=59 | key=63"_s;
+        QTest::newRow("offsets from control") << QStringList{u"m.sfz"_s,
+            u"<control> octave_offset=1 note_offset=-2\n<region> key=c4 <region> pitch_keycenter=60"_s}
+            << u"key=70 | pitch_keycenter=70"_s;
+        QTest::newRow("comments") << QStringList{u"m.sfz"_s,
+            u"// <region> sample=x.wav\n<region> /* a\n <region> */ sample=a.wav // c\n<region> sample=b.wav /* x */ lokey=3"_s}
+            << u"sample=a.wav | sample=b.wav lokey=3"_s;
+        QTest::newRow("spaces, backslashes, default_path") << QStringList{u"m.sfz"_s,
+            u"<control> default_path=Samples\\Piano\\\r\n<region> sample=My Piano C4.wav  lokey=60\r\n"
+            "<region> sample=..\\x y.wav<region>sample=/abs/z.wav"_s}
+            << u"sample=Samples/Piano/My Piano C4.wav lokey=60 | sample=Samples/Piano/../x y.wav | sample=/abs/z.wav"_s;
+        QTest::newRow("includes relative to the including file") << QStringList{u"m.sfz"_s,
+            u"#include \"sub\\inc.sfz\"\n<region> sample=b.wav"_s, u"sub/inc.sfz"_s,
+            u"<group> lokey=1\n#include \"more.sfz\""_s, u"sub/more.sfz"_s, u"<region> sample=a.wav"_s}
+            << u"lokey=1 sample=a.wav | lokey=1 sample=b.wav"_s;
+        QTest::newRow("other headers read past") << QStringList{u"m.sfz"_s,
+            u"<curve> v000=0 v127=1\n<region> sample=a.wav <effect> type=lofi"_s}
+            << u"sample=a.wav"_s;
+        QTest::newRow("unclosed header") << QStringList{u"m.sfz"_s, u"<region> sample=a.wav\n<region lokey=1"_s}
+            << u"m.sfz, line 2: The header is not closed with >"_s;
+        QTest::newRow("stray word") << QStringList{u"m.sfz"_s, u"<region>\n\n  junk lokey=1"_s}
+            << u"m.sfz, line 3: Expected an opcode (name=value) but found \"junk\""_s;
+        QTest::newRow("opcode before a header") << QStringList{u"m.sfz"_s, u"lokey=1"_s}
+            << u"m.sfz, line 1: The opcode lokey comes before any header"_s;
+        QTest::newRow("bad note") << QStringList{u"m.sfz"_s, u"<region>\nkey=h4"_s}
+            << u"m.sfz, line 2: \"h4\" is not a note for key"_s;
+        QTest::newRow("empty value") << QStringList{u"m.sfz"_s, u"<region> sample= lokey=2"_s}
+            << u"m.sfz, line 1: The opcode sample has no value"_s;
+        QTest::newRow("open comment") << QStringList{u"m.sfz"_s, u"<region>\n/* x\n\n"_s}
+            << u"m.sfz, line 2: The comment started here is never closed with */"_s;
+        QTest::newRow("bad define") << QStringList{u"m.sfz"_s, u"#define KEY 60"_s}
+            << u"m.sfz, line 1: Expected #define $NAME value"_s;
+        QTest::newRow("missing include") << QStringList{u"m.sfz"_s, u"<region>\n#include \"gone.sfz\""_s}
+            << u"m.sfz, line 2: The included file \"gone.sfz\" does not exist"_s;
+        QTest::newRow("error inside an include") << QStringList{u"m.sfz"_s, u"#include \"i.sfz\""_s, u"i.sfz"_s, u"\n<x"_s}
+            << u"i.sfz, line 2: The header is not closed with >"_s;
+        QTest::newRow("include loop") << QStringList{u"m.sfz"_s, u"<group>\n#include \"a.sfz\""_s,
+            u"a.sfz"_s, u"#include \"m.sfz\""_s}
+            << u"a.sfz, line 1: #include loop: \"m.sfz\" is already being read"_s;
+    }
+    void parse()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QCOMPARE(regionsText(parseSfzFile(writeFiles(dir, files))), expected);
+    }
+
+    void import_data()
+    {
+        QTest::addColumn<QString>("sfz");
+        QTest::addColumn<QStringList>("sampleFiles"); // made empty beside the SFZ
+        QTest::addColumn<QString>("expected");        // samplesText
+        QTest::addColumn<QString>("reported");        // a report line that must appear
+        QTest::newRow("mapping, name case on disk") << u"<region> sample=A.WAV lokey=c4 hikey=e4 pitch_keycenter=d4 tune=-10 "
+            "volume=-6 ampeg_attack=0 ampeg_release=20 ampeg_sustain=50 cutoff=500 fil_type=lpf_2p"_s << QStringList{u"a.wav"_s}
+            << u"a start=59 end=64 vol=90 fine=229 key=63 att=127 sus=64 dec=99 rel=0"_s << u"  fil_type (first at m.sfz, line 1)"_s;
+        QTest::newRow("transpose into KEY, tune into FINE") << u"<region> sample=a.wav key=60 transpose=-12 tune=30 pitch_keytrack=0"_s
+            << QStringList{u"a.wav"_s} << u"a start=59 end=60 pitch=1 fine=76 key=72"_s << QString();
+        QTest::newRow("tuning beyond the keys") << u"<region> sample=a.wav key=120 transpose=-12 volume=6"_s << QStringList{u"a.wav"_s}
+            << u"a start=119 end=120 vol=127 fine=0 key=120"_s << u"  a.wav: a tuning of -1200 cents does not fit; KEY is kept at C8, untuned"_s;
+        QTest::newRow("velocity 100 layer kept") << u"<group> amp_velcurve_64=0.5 amp_velcurve_100=1 <region> sample=p.wav hivel=64 key=60 "
+            "<region> sample=f.wav lovel=65 key=60 <region> sample=p.wav hivel=64 key=62"_s << QStringList{u"p.wav"_s, u"f.wav"_s}
+            << u"f start=59 end=60 fine=0 key=60"_s << u"  p.wav, keys D3 (MIDI 62), velocity 0-64 (m.sfz, line 1)"_s;
+        QTest::newRow("round robins, release triggers") << u"<group> seq_length=2 key=62 <region> sample=a.wav seq_position=1 "
+            "<region> sample=b.wav seq_position=2 <region> sample=r.wav trigger=release"_s << QStringList{u"a.wav"_s}
+            << u"a start=61 end=62 fine=0 key=62"_s << u"  b.wav, keys D3 (MIDI 62), velocity 0-127 (m.sfz, line 1)"_s;
+        QTest::newRow("missing sample") << u"<region> sample=a.wav\n<region> sample=sub\\gone.wav"_s << QStringList{u"a.wav"_s}
+            << u"m.sfz, line 2: The sample file \"%1/sub/gone.wav\" does not exist"_s << QString();
+    }
+    void import()
+    {
+        QFETCH(QString, sfz);
+        QFETCH(QStringList, sampleFiles);
+        QFETCH(QString, expected);
+        QFETCH(QString, reported);
+        QTemporaryDir dir;
+        for (const QString &name : std::as_const(sampleFiles))
+            QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+        const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, sfz}));
+        QCOMPARE(samplesText(import), expected.contains(u"%1") ? expected.arg(dir.path()) : expected);
+        if (!reported.isEmpty())
+            QVERIFY2(import.report.contains(reported), qPrintable(import.report.join(u'\n')));
+        msp::MspRecord record;
+        QCOMPARE(fillMspRecord(import, record), import.ok());
+        QCOMPARE(record.sampleCount(), import.samples.size());
+    }
+
+    // More than 64 regions: neighbours merge until 64 are left, the zones still tile
+    // the keys the regions covered, and a sample recorded over two keys merges with
+    // itself first.
+    void mergeTo64_data()
+    {
+        QTest::addColumn<int>("regions");
+        QTest::addColumn<int>("keysPerFile");
+        QTest::newRow("100 distinct") << 100 << 1;
+        QTest::newRow("128, two keys a file") << 128 << 2;
+        QTest::newRow("64 fit as they are") << 64 << 1;
+    }
+    void mergeTo64()
+    {
+        QFETCH(int, regions);
+        QFETCH(int, keysPerFile);
+        QTemporaryDir dir;
+        QString sfz;
+        for (int key = 0; key < regions; ++key) {
+            const QString file = u"s%1.wav"_s.arg(key / keysPerFile);
+            QVERIFY(QFile(dir.filePath(file)).open(QIODevice::WriteOnly));
+            sfz += u"<region> sample=%1 key=%2\n"_s.arg(file).arg(key);
+        }
+        const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, sfz}));
+        QCOMPARE(import.samples.size(), std::min(regions, 64));
+        QCOMPARE(import.report.count(u"More than 64 regions: neighbouring zones merged:"_s), regions > 64 ? 1 : 0);
+        int next = 0;
+        for (const ImportedSample &sample : import.samples) {
+            QCOMPARE(sample.lowKey, next);
+            next = sample.highKey + 1;
+            if (keysPerFile > 1)
+                QCOMPARE(QFileInfo(sample.sourcePath).fileName(), u"s%1.wav"_s.arg(sample.lowKey / keysPerFile));
+        }
+        QCOMPARE(next, regions);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSfz)
+#include "test_sfz.moc"
