@@ -558,11 +558,11 @@ bool MspEditorWindow::openFile(const QString &path)
     return true;
 }
 
-bool MspEditorWindow::saveTo(const QString &path)
+bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
 {
     // A file that is not a multisample (one opened by mistake, shown as not valid)
     // is only written over once the user agrees.
-    if (msp::holdsOtherThanMultisample(path)
+    if (!replaceConfirmed && msp::holdsOtherThanMultisample(path)
         && ui::message(QStringLiteral("The file %1 is not a multisample (MSP) file.\r\n\r\n"
                                       "Do you want to write the multisample over it ?")
                            .arg(path),
@@ -603,8 +603,10 @@ void MspEditorWindow::saveDocumentAs()
                                          CurrentMspPath, this);
     if (path.isEmpty())
         return;
-    // The document takes the new name only once it is really there.
-    if (saveTo(path)) {
+    // The document takes the new name only once it is really there. Replacing another
+    // file was agreed to in askSavePath; its own file was not asked about.
+    const bool ownFile = !CurrentMspPath.isEmpty() && QFileInfo(path) == QFileInfo(CurrentMspPath);
+    if (saveTo(path, !ownFile && QFileInfo::exists(path))) {
         CurrentMspPath = path;
         updateTitle();
     }

@@ -159,8 +159,9 @@ private:
     // The files of a drop this window takes: an MSP file, or WAV files over List1.
     QStringList acceptedDrop(const QDropEvent *event, bool *isMsp) const;
     // Writes the record to path, over a file that is not a multisample only once the
-    // user agrees; reports a failure and keeps the document modified.
-    bool saveTo(const QString &path);
+    // user agrees (unless replacing it was agreed to already); reports a failure and
+    // keeps the document modified.
+    bool saveTo(const QString &path, bool replaceConfirmed = false);
     bool save();
     QLineEdit *field(ParameterField which) const;
 

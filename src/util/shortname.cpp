@@ -130,27 +130,11 @@ QString ShortFileName(const QString &longName)
 
 QStringList ShortFileNames(const QStringList &longNames)
 {
+    // A short name needs no look at the folder beyond the file's own existence.
     QStringList result;
-#ifdef Q_OS_WIN
+    result.reserve(longNames.size());
     for (const QString &longName : longNames)
         result << ShortFileName(longName);
-#else
-    QHash<QString, QHash<QString, QString>> folders;
-    for (const QString &longName : longNames) {
-        const QString name = fileNameExtract(longName);
-        const QString folder = pathNameExtract(longName);
-        if (longName.isEmpty() || !QFileInfo::exists(longName) || name.isEmpty() || name == u"."
-            || name == u".." || isValidShortName(name)) {
-            result << ShortFileName(longName);
-            continue;
-        }
-        auto it = folders.find(folder);
-        if (it == folders.end())
-            it = folders.insert(folder, shortNamesOf(folder.isEmpty() ? QStringLiteral(".") : folder));
-        const QString shortName = it->value(name);
-        result << (shortName.isEmpty() ? QString() : folder + shortName);
-    }
-#endif
     return result;
 }
 

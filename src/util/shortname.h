@@ -10,7 +10,7 @@ namespace tamo::util {
 // does not exist. On Windows this is the system's short path; elsewhere a name not
 // already in 8.3 form gets one made from that name alone, whatever else the folder holds.
 QString ShortFileName(const QString &longName);
-// ShortFileName of each path, each folder read once: for many files of a large folder.
+// ShortFileName of each path.
 QStringList ShortFileNames(const QStringList &longNames);
 
 // The 8.3 form of a file name where the system has none: the name itself when it

@@ -151,7 +151,9 @@ editor=$(window "$msp_caption") || exit 1
 gone "$menu" "the launcher"
 eval "$(xdotool getwindowgeometry --shell "$editor")"
 menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
-xdotool windowfocus --sync "$editor" key alt+f key o
+# Shortcut keys: one key event each, where a menu opened by alt+f may not be shown
+# yet when the next key arrives.
+xdotool windowfocus --sync "$editor" key ctrl+o
 choose "$editor" "$examples/SINES.MSP"
 pixels "$editor" "$work/before.rgb" || fail "no screenshot before the selection"
 click "$editor" 600 340 "$menubar"  # List1, first sample
@@ -167,7 +169,7 @@ picker=$(popup "$editor" "the key picker") || exit 1
 shot key-picker "$editor"
 xdotool windowfocus --sync "$picker" key Escape
 gone "$picker" "the key picker"
-xdotool windowfocus --sync "$editor" key alt+f key q
+xdotool windowfocus --sync "$editor" key ctrl+q
 question=$(popup "$editor" "the unsaved-changes question") || exit 1
 xdotool windowfocus --sync "$question" key n
 ended "Quit in the MSP editor"
