@@ -96,20 +96,10 @@ private Q_SLOTS:
         QCOMPARE(again.document->Voices, problem.isEmpty() ? doc.Voices : usv::readUsv(old).document->Voices);
     }
 
-    void displayName_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("unassigned codes") << QByteArray("A\x81\x8D\x8F\x90\x9D" "B") << QStringLiteral("A     B");
-        QTest::newRow("control bytes") << QByteArray("A\0\x1F" "B", 4) << QStringLiteral("A  B");
-        QTest::newRow("assigned 0x80..0x9F") << QByteArray("\x80\x8E\x9F") << QStringLiteral(u"\u20AC\u017D\u0178");
-        QTest::newRow("Latin-1 range") << QByteArray("\xA0\xE9\xFF") << QStringLiteral(u"\u00A0\u00E9\u00FF");
-    }
+    // Codes Windows-1252 leaves unassigned show as spaces, as control bytes do.
     void displayName()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, shown);
-        QCOMPARE(bank::displayName(bytes), shown);
+        QCOMPARE(bank::displayName("A\x81\x8D\x8F\x90\x9D\x1F\x80"), QStringLiteral(u"A      \u20AC"));
     }
 };
 
