@@ -1,5 +1,8 @@
 #include "bank/bankformat.h"
 
+#include "util/codepage.h"
+#include "util/regularfile.h"
+
 #include <QFile>
 
 namespace tamo::bank {
@@ -40,36 +43,29 @@ void stampHeaderChecksum(QByteArray &image)
     image[kCheckLowOffset] = char(sum.low);
 }
 
-std::optional<QByteArray> readWholeFile(const QString &path)
+std::optional<QByteArray> readBankFile(const QString &path, QByteArrayView header,
+                                       qsizetype maxSize)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!util::openRegularFile(file, path))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    std::optional<QByteArray> bytes = util::readAtMost(file, header.size());
+    if (!bytes || *bytes != header)
+        return bytes;
+    const std::optional<QByteArray> rest = util::readAtMost(file, maxSize + 1 - header.size());
+    if (!rest)
         return std::nullopt;
-    return bytes;
+    return *bytes + *rest;
 }
 
 QString displayName(QByteArrayView name)
 {
-    // Windows-1252 differs from Latin-1 only in 0x80..0x9F; its five unassigned codes
-    // pass through as the C1 controls Windows maps them to.
-    static constexpr char16_t k80to9F[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
     QString text;
     text.reserve(name.size());
     for (const char c : name) {
         const quint8 b = quint8(c);
-        if (b < 0x20)
-            text += u' '; // zero padding and control codes would garble a list row
-        else if (b >= 0x80 && b <= 0x9F)
-            text += QChar(k80to9F[b - 0x80]);
-        else
-            text += QChar(char16_t(b));
+        // Zero padding and control codes would garble a list row.
+        text += b < 0x20 ? QChar(u' ') : util::windows1252DisplayChar(b);
     }
     return text;
 }

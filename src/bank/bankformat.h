@@ -97,10 +97,15 @@ struct ReadResult {
     QStringList messages;
 };
 
-// Whole file content, or nullopt when it cannot be opened or read.
-std::optional<QByteArray> readWholeFile(const QString &path);
+// What a bank reader needs of the file at path: only its first bytes when they are
+// not header, otherwise the file up to maxSize + 1 bytes, so that a file too large to
+// be a bank is told from one that fits without reading it whole. nullopt when path is
+// not a regular file (a FIFO or device would hang or never end) or cannot be read.
+std::optional<QByteArray> readBankFile(const QString &path, QByteArrayView header,
+                                       qsizetype maxSize);
 
-// The bytes of a name as the user sees them (Windows-1252; a zero byte shows as a space).
+// The bytes of a name as the user sees them (Windows-1252; a control byte and the
+// codes Windows-1252 leaves unassigned show as a space).
 QString displayName(QByteArrayView name);
 
 } // namespace tamo::bank

@@ -1,5 +1,7 @@
 #include "msp/mspfile.h"
 
+#include "util/regularfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -7,39 +9,35 @@ namespace tamo::msp {
 
 bool LoadMspFile(const QString &path, MspRecord &record, QString *error)
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
+    QFile file;
+    if (!util::openRegularFile(file, path, error))
         return false;
-    };
-
-    if (path.isEmpty())
-        return fail(QStringLiteral("No file name specified"));
-    // QFile opens a folder on some systems and then reads nothing; refuse it first.
-    if (QFileInfo(path).isDir())
-        return fail(QStringLiteral("Is a directory"));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-
-    QByteArray bytes(kMspRecordSize, '\0');
-    qsizetype got = 0;
-    while (got < kMspRecordSize) {
-        const qint64 n = file.read(bytes.data() + got, kMspRecordSize - got);
-        if (n < 0)
-            return fail(file.errorString());
-        if (n == 0)
-            break; // a short file: the rest stays zero
-        got += qsizetype(n);
+    std::optional<QByteArray> bytes = util::readAtMost(file, kMspRecordSize);
+    if (!bytes) {
+        if (error)
+            *error = file.errorString();
+        return false;
     }
-    record = MspRecord::fromBytes(bytes);
+    bytes->append(kMspRecordSize - bytes->size(), '\0'); // a short file: the rest stays zero
+    record = MspRecord::fromBytes(*bytes);
     return true;
 }
 
 tamo::SaveResult SaveMspFile(const QString &path, const MspRecord &record)
 {
-    return tamo::saveFileAtomically(path, record.bytes());
+    return tamo::saveOverFileStart(path, record.bytes());
+}
+
+bool holdsOtherThanMultisample(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir() || (info.isFile() && info.size() == 0))
+        return false;
+    QFile file;
+    if (!util::openRegularFile(file, path))
+        return true; // a FIFO, a device, or a file that cannot be told to be one
+    const std::optional<QByteArray> start = util::readAtMost(file, kMagicSize);
+    return !start || !MspRecord::fromBytes(*start).isValid();
 }
 
 } // namespace tamo::msp

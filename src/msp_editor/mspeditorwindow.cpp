@@ -10,6 +10,7 @@
 #include "ui/textfit.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
+#include "util/codepage.h"
 #include "util/paths.h"
 #include "util/recentfiles.h"
 #include "util/shortname.h"
@@ -29,7 +30,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStringDecoder>
 #include <QStringEncoder>
 #include <QUndoStack>
 #include <QUrl>
@@ -93,10 +93,7 @@ QFont tahoma(double points, bool underline = false)
 // Sample names are bytes of the Windows code page.
 QString nameText(const QByteArray &bytes)
 {
-    QStringDecoder decoder("windows-1252");
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    return util::windows1252DisplayText(bytes);
 }
 
 QByteArray nameBytes(const QString &text)
@@ -583,8 +580,17 @@ bool MspEditorWindow::openFile(const QString &path)
     return true;
 }
 
-bool MspEditorWindow::saveTo(const QString &path)
+bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
 {
+    // A file that is not a multisample (one opened by mistake, shown as not valid)
+    // is only written over once the user agrees.
+    if (!replaceConfirmed && msp::holdsOtherThanMultisample(path)
+        && ui::message(QStringLiteral("The file %1 is not a multisample (MSP) file.\r\n\r\n"
+                                      "Do you want to write the multisample over it ?")
+                           .arg(path),
+                       ui::Buttons::YesNo, ui::Icon::Exclamation, ui::kProgramTitle, this)
+               != ui::Answer::Yes)
+        return false;
     SaveResult result;
     {
         const ui::BusyPointer busy;
@@ -619,8 +625,10 @@ void MspEditorWindow::saveDocumentAs()
                                          CurrentMspPath, this);
     if (path.isEmpty())
         return;
-    // The document takes the new name only once it is really there.
-    if (saveTo(path)) {
+    // The document takes the new name only once it is really there. Replacing another
+    // file was agreed to in askSavePath; its own file was not asked about.
+    const bool ownFile = !CurrentMspPath.isEmpty() && QFileInfo(path) == QFileInfo(CurrentMspPath);
+    if (saveTo(path, !ownFile && QFileInfo::exists(path))) {
         CurrentMspPath = path;
         updateTitle();
     }
@@ -721,6 +729,15 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
         m_record.ResetSampleSlot(k);
         m_record.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
         m_sampleSources.at(std::size_t(k - 1)) = QFileInfo(longPath).absoluteFilePath();
+        // The sample finds its file by the short name alone: another file on the same
+        // one would leave it without a file, so the user hears of it now.
+        const QStringList clashes = util::shortNameClashes(longPath);
+        if (!clashes.isEmpty())
+            ui::message(QStringLiteral("The files \"%1\" and \"%2\" have the same short name %3 in "
+                                       "their folder, so the sample cannot find its file.\r\n"
+                                       "Rename one of them !")
+                            .arg(util::fileNameExtract(longPath), clashes.join(QStringLiteral("\", \"")), fileName),
+                        ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     }
     RefreshMspView();
     recordChange(QStringLiteral("Add Wav Sample"), before);

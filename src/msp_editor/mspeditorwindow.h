@@ -176,8 +176,10 @@ private:
     void updateTitle();
     // The files of a drop this window takes: an MSP or SFZ file, or sound files over List1.
     QStringList acceptedDrop(const QDropEvent *event, bool *isMsp) const;
-    // Writes the record to path; reports a failure and keeps the document modified.
-    bool saveTo(const QString &path);
+    // Writes the record to path, over a file that is not a multisample only once the
+    // user agrees (unless replacing it was agreed to already); reports a failure and
+    // keeps the document modified.
+    bool saveTo(const QString &path, bool replaceConfirmed = false);
     bool save();
     QLineEdit *field(ParameterField which) const;
 

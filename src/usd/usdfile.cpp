@@ -22,6 +22,12 @@ UsdReadResult readUsd(QByteArrayView bytes)
         result.messages << kUsdHeaderMessage;
         return result;
     }
+    // More entries than the counts hold, like any file too large to be a bank: no load,
+    // decided at once without adding up what may be gigabytes.
+    if (bytes.size() > kMaxUsdFileSize) {
+        result.outcome = ReadOutcome::Failed;
+        return result;
+    }
     if (!headerChecksumMatches(bytes))
         result.messages << kBadChecksumMessage;
 
@@ -32,7 +38,7 @@ UsdReadResult readUsd(QByteArrayView bytes)
         return result;
     }
     const qsizetype count = body / kUsdEntrySize;
-    if (count == 0 || count > kMaxEntries) {
+    if (count == 0) {
         result.outcome = ReadOutcome::Failed;
         return result;
     }
@@ -52,7 +58,8 @@ UsdReadResult readUsd(QByteArrayView bytes)
 
 UsdReadResult OpenUSDFile(const QString &path)
 {
-    const std::optional<QByteArray> bytes = readWholeFile(path);
+    const std::optional<QByteArray> bytes =
+        bank::readBankFile(path, QByteArrayLiteral("KUSD") + char(kUsdVersion), kMaxUsdFileSize);
     if (!bytes)
         return {};
     return readUsd(*bytes);

@@ -17,7 +17,6 @@ using bank::FixedEntry;
 using bank::ReadOutcome;
 using bank::ReadResult;
 using bank::headerChecksumMatches;
-using bank::readWholeFile;
 using bank::stampHeaderChecksum;
 using namespace bank::layout;
 
@@ -29,6 +28,9 @@ static_assert(kKitDataOffset + kKitDataSize == kUsdEntrySize);
 using UsdEntry = FixedEntry<kUsdEntrySize>;
 
 constexpr char kUsdVersion = 3;
+
+// The largest valid bank: as many kits as the count can hold.
+constexpr qsizetype kMaxUsdFileSize = kHeaderSize + kUsdEntrySize * kMaxEntries;
 
 // A drum-kit bank as read: header fields as found, then the kits in file order.
 struct UsdFile {
@@ -48,9 +50,11 @@ inline const QString kUsdHeaderMessage =
     QStringLiteral("This is not a valid Ketron SD1 Header (KUSD3) !");
 inline const QString kUsdFormatMessage = QStringLiteral("Bad Kit Format !");
 
-// Reads a whole bank from memory.
+// Reads a whole bank from memory. A file larger than the largest valid bank
+// fails without a message, as one with too many entries does.
 UsdReadResult readUsd(QByteArrayView bytes);
-// Reads the bank at path; a file that cannot be read fails without a message.
+// Reads the bank at path, the header first and never more than the largest valid
+// bank; a file that cannot be read, a FIFO or a device fails without a message.
 UsdReadResult OpenUSDFile(const QString &path);
 
 // The file image of doc, checksum included.

@@ -58,6 +58,12 @@ UsvReadResult readUsv(QByteArrayView bytes)
         result.messages << kUsvHeaderMessage;
         return result;
     }
+    // More entries than the counts hold, like any file too large to be a bank: no load,
+    // decided at once without searching what may be gigabytes.
+    if (bytes.size() > kMaxUsvFileSize) {
+        result.outcome = ReadOutcome::Failed;
+        return result;
+    }
     if (!bank::headerChecksumMatches(bytes))
         result.messages << kBadChecksumMessage;
 
@@ -100,7 +106,8 @@ UsvReadResult readUsv(QByteArrayView bytes)
 
 UsvReadResult OpenUSVFile(const QString &path)
 {
-    const std::optional<QByteArray> bytes = bank::readWholeFile(path);
+    const std::optional<QByteArray> bytes =
+        bank::readBankFile(path, QByteArrayLiteral("KUSV") + char(kUsvVersion), kMaxUsvFileSize);
     if (!bytes)
         return {};
     return readUsv(*bytes);
@@ -127,9 +134,40 @@ QByteArray usvBytes(const UsvFile &doc)
     return out;
 }
 
+QString readBackProblem(const UsvFile &doc, const QByteArray &image)
+{
+    const UsvReadResult again = readUsv(image);
+    if (again.document && again.document->Voices == doc.Voices
+        && again.document->TaggedEntries == doc.TaggedEntries)
+        return {};
+    // A read takes the first "KORG1" after the header as the tag: one that voices
+    // copied side by side spell out comes before the real one.
+    const qsizetype tag = bank::kHeaderSize + kVoiceSize * doc.Voices.size();
+    const qsizetype early = image.indexOf(kTagMark, bank::kHeaderSize);
+    if (early < 0 || early >= tag)
+        return QStringLiteral("the new file would not read back as the same entries");
+    const qsizetype first = (early - bank::kHeaderSize) / kVoiceSize;
+    const qsizetype last =
+        qMin((early + kTagMark.size() - 1 - bank::kHeaderSize) / kVoiceSize, doc.Voices.size() - 1);
+    QStringList voices;
+    for (qsizetype i = first; i <= last; ++i)
+        voices << QStringLiteral("%1 \"%2\"")
+                      .arg(i + 1)
+                      .arg(bank::displayName(doc.Voices[i].name()).trimmed());
+    const bool one = voices.size() == 1;
+    return QStringLiteral("%1 %2 %3 \"KORG1\", which would be read back as the section tag")
+        .arg(one ? QStringLiteral("the voice") : QStringLiteral("the voices"),
+             voices.join(QStringLiteral(" and ")), one ? QStringLiteral("spells") : QStringLiteral("spell"));
+}
+
 SaveResult SaveUSVFile(const QString &path, const UsvFile &doc)
 {
-    return saveFileAtomically(path, usvBytes(doc));
+    const QByteArray image = usvBytes(doc);
+    // Never replace a bank by one that reads back as something else.
+    const QString problem = readBackProblem(doc, image);
+    if (!problem.isEmpty())
+        return {false, problem};
+    return saveFileAtomically(path, image);
 }
 
 } // namespace tamo::usv

@@ -29,6 +29,11 @@ static_assert(sizeof("KORG1  ") - 1 == kTagSize);
 
 constexpr char kUsvVersion = 0;
 
+// The largest valid bank: both counts at their limit, and the 15 bytes past the last
+// tagged entry that a read still ignores.
+constexpr qsizetype kMaxUsvFileSize = bank::kHeaderSize + kVoiceSize * bank::kMaxEntries + kTagSize
+                                      + kTaggedEntrySize * bank::kMaxEntries + kTaggedEntrySize / 2 - 1;
+
 // A user-voice bank as read: header fields and tag as found, voices, tagged entries.
 struct UsvFile {
     QByteArray Magic;
@@ -52,14 +57,20 @@ inline const QString kUsvFormatMessage = QStringLiteral("Bad USV Format !");
 
 // Reads a whole bank from memory. The tag is the first "KORG1" at offset 7 or later;
 // the tagged-entry count is rounded to nearest (ties to even), and an entry reaching
-// past the end of the data is completed with zero bytes.
+// past the end of the data is completed with zero bytes. A file larger than the
+// largest valid bank fails without a message.
 UsvReadResult readUsv(QByteArrayView bytes);
-// Reads the bank at path; a file that cannot be read fails without a message.
+// Reads the bank at path, the header first and never more than the largest valid
+// bank; a file that cannot be read, a FIFO or a device fails without a message.
 UsvReadResult OpenUSVFile(const QString &path);
 
 // The file image of doc, checksum included, with the tag written as "KORG1" + 2 spaces.
 QByteArray usvBytes(const UsvFile &doc);
-// Writes doc to path atomically: on failure the old file stays as it was.
+// Why the file image of doc would not read back as doc's entries (voices that spell
+// "KORG1" across their bytes, named with their numbers); empty when it would.
+QString readBackProblem(const UsvFile &doc, const QByteArray &image);
+// Writes doc to path atomically: on failure the old file stays as it was. An image
+// that would not read back as the same entries is refused, and the reason names the voices.
 SaveResult SaveUSVFile(const QString &path, const UsvFile &doc);
 
 } // namespace tamo::usv

@@ -1,6 +1,7 @@
 #include "util/atomicfile.h"
 
 #include "util/filecopy.h"
+#include "util/regularfile.h"
 
 #include <QFileInfo>
 
@@ -38,10 +39,38 @@ void AtomicFileWriter::fail(const QString &reason)
 
 bool AtomicFileWriter::open()
 {
-    if (QFileInfo(m_file.fileName()).isDir()) {
+    const QFileInfo target(m_file.fileName());
+    if (target.isDir()) {
         fail(QStringLiteral("Is a directory"));
         return false;
     }
+    if (!openOldFile())
+        return false;
+    errno = 0;
+    if (m_file.open(QIODevice::WriteOnly)) {
+        m_open = true;
+        return true;
+    }
+    const int reason = errno;
+    // No temporary file can be made in a read-only folder; a writable file there is
+    // written in place. Any other failure keeps the old file untouched.
+    const bool readOnlyFolder = reason == EACCES && !QFileInfo(target.absolutePath()).isWritable();
+    if (!m_directWriteAllowed || !readOnlyFolder || !target.isFile() || !target.isWritable()) {
+        fail(reasonFor(m_file, reason));
+        return false;
+    }
+    if (m_oldFile.isOpen()) {
+        // Writing in place truncates the file first: its tail is taken along now.
+        m_oldTail = m_oldFile.seek(m_keepFrom) ? util::readAtMost(m_oldFile, m_oldFile.size())
+                                              : std::nullopt;
+        const QString readError = m_oldFile.errorString();
+        m_oldFile.close();
+        if (!m_oldTail) {
+            fail(readError);
+            return false;
+        }
+    }
+    m_file.setDirectWriteFallback(true);
     errno = 0;
     if (!m_file.open(QIODevice::WriteOnly)) {
         fail(reasonFor(m_file, errno));
@@ -49,6 +78,46 @@ bool AtomicFileWriter::open()
     }
     m_open = true;
     return true;
+}
+
+bool AtomicFileWriter::openOldFile()
+{
+    if (m_keepFrom < 0)
+        return true;
+    const QFileInfo old(m_file.fileName());
+    // Nothing past the new content to keep; a FIFO or a device has no bytes to keep.
+    if (!old.isFile() || old.size() <= m_keepFrom)
+        return true;
+    QString reason;
+    if (!util::openRegularFile(m_oldFile, m_file.fileName(), &reason)) {
+        fail(reason);
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::writeOldTail()
+{
+    if (m_oldTail)
+        return write(*m_oldTail);
+    if (!m_oldFile.isOpen())
+        return true;
+    if (!m_oldFile.seek(m_keepFrom)) {
+        fail(m_oldFile.errorString());
+        return false;
+    }
+    constexpr qint64 kChunk = 1 << 20;
+    for (;;) {
+        const std::optional<QByteArray> chunk = util::readAtMost(m_oldFile, kChunk);
+        if (!chunk) {
+            fail(m_oldFile.errorString());
+            return false;
+        }
+        if (chunk->isEmpty())
+            return true;
+        if (!write(*chunk))
+            return false;
+    }
 }
 
 bool AtomicFileWriter::write(QByteArrayView bytes)
@@ -88,7 +157,7 @@ bool AtomicFileWriter::appendFileRange(int fromFd, qint64 from, qint64 length)
 
 bool AtomicFileWriter::commit()
 {
-    if (!m_open || failed())
+    if (!m_open || failed() || !writeOldTail())
         return false;
     // Qt 6.4's commit() can report success after a failed final flush, so flush
     // here, where a failure is still seen, and only then let it sync and rename.
@@ -119,6 +188,16 @@ void AtomicFileWriter::cancel()
 SaveResult saveFileAtomically(const QString &path, QByteArrayView bytes)
 {
     AtomicFileWriter writer(path);
+    if (writer.open() && writer.write(bytes) && writer.commit())
+        return {true, {}};
+    return {false, writer.errorString()};
+}
+
+SaveResult saveOverFileStart(const QString &path, QByteArrayView bytes)
+{
+    AtomicFileWriter writer(path);
+    writer.allowDirectWriteInReadOnlyFolder();
+    writer.keepOldBytesFrom(bytes.size());
     if (writer.open() && writer.write(bytes) && writer.commit())
         return {true, {}};
     return {false, writer.errorString()};

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
+
+#include <optional>
 
 namespace tamo {
 
@@ -15,6 +19,15 @@ public:
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter &) = delete;
     AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
+
+    // For a file whose folder is read-only, so that no temporary file can be made
+    // beside it: then, and only then, the file itself is written (truncated first), as
+    // QSaveFile's direct-write fallback does. Call before open().
+    void allowDirectWriteInReadOnlyFolder() { m_directWriteAllowed = true; }
+    // After what is written, the bytes the old file holds past that length follow, so
+    // a file longer than the new content keeps its tail. Call before open(); the
+    // content written must be exactly length bytes.
+    void keepOldBytesFrom(qint64 length) { m_keepFrom = length; }
 
     bool open();
     // False, with the reason kept, unless every byte was accepted.
@@ -32,10 +45,18 @@ public:
 
 private:
     void fail(const QString &reason);
+    bool openOldFile();
+    bool writeOldTail();
 
     QSaveFile m_file;
     QString m_error;
     bool m_open = false;
+    bool m_directWriteAllowed = false;
+    qint64 m_keepFrom = -1;
+    // The old file while its tail is to be copied; the tail itself when the file is
+    // written in place and would be truncated before the copy.
+    QFile m_oldFile;
+    std::optional<QByteArray> m_oldTail;
 };
 
 struct SaveResult {
@@ -45,5 +66,10 @@ struct SaveResult {
 
 // Writes the whole of bytes as the new content of path, atomically.
 SaveResult saveFileAtomically(const QString &path, QByteArrayView bytes);
+
+// Writes bytes over the start of path and keeps what the file holds past them, as a
+// writer that overwrites a record in place would; atomically, except that a file in
+// a read-only folder is written in place (see allowDirectWriteInReadOnlyFolder).
+SaveResult saveOverFileStart(const QString &path, QByteArrayView bytes);
 
 } // namespace tamo

@@ -4,8 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
 
 #include <algorithm>
 
@@ -40,75 +38,57 @@ bool isValidShortName(const QString &name)
                        [](QChar c) { return c == u'.' || isShortNameChar(c); });
 }
 
-struct NameParts {
-    QString prefix; // up to six characters, before "~"
-    QString extension; // up to three characters, without "."
-};
-
-// Leading dots are dropped; the extension is what follows the last remaining dot.
-NameParts partsOf(const QString &longName)
+QString shortNameChars(QStringView text)
 {
+    QString kept;
+    for (const QChar c : text) {
+        if (isShortNameChar(c))
+            kept.append(c.toUpper());
+    }
+    return kept;
+}
+
+// The short form of a name not already in 8.3 form: up to three characters of its
+// base, "~", then four characters of a hash of the whole long name, and up to three
+// of its extension ("Grand Piano C3.wav" gives "GRA~" + four characters + ".WAV").
+// It depends on the name alone, so adding or removing other files never moves it,
+// the way Samba makes its 8.3 aliases; two names may still meet on one short form,
+// which shortNameClashes tells.
+QString mangledName(const QString &longName)
+{
+    // Leading dots are dropped; the extension is what follows the last remaining dot.
     qsizetype start = 0;
     while (start < longName.size() && longName.at(start) == u'.')
         ++start;
     const QStringView rest = QStringView(longName).mid(start);
     const qsizetype dot = rest.lastIndexOf(u'.');
-    const QStringView base = dot < 0 ? rest : rest.left(dot);
-    const QStringView ext = dot < 0 ? QStringView() : rest.mid(dot + 1);
-    NameParts parts{shortNameCharacters(base).left(6), shortNameCharacters(ext).left(3)};
-    if (parts.prefix.isEmpty())
-        parts.prefix = QStringLiteral("_");
-    return parts;
-}
+    QString prefix = shortNameChars(dot < 0 ? rest : rest.left(dot)).left(3);
+    const QString extension = shortNameChars(dot < 0 ? QStringView() : rest.mid(dot + 1)).left(3);
+    if (prefix.isEmpty())
+        prefix = QStringLiteral("_");
 
-QString numbered(const NameParts &parts, int number)
-{
-    const QString tail = u'~' + QString::number(number);
-    QString name = parts.prefix.left(8 - tail.size()) + tail;
-    if (!parts.extension.isEmpty())
-        name += u'.' + parts.extension;
+    // FNV-1a over the UTF-8 bytes: the same on every system and in every run.
+    quint32 hash = 2166136261u;
+    for (const char c : longName.toUtf8()) {
+        hash ^= quint8(c);
+        hash *= 16777619u;
+    }
+    static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    QString tail(4, u'0');
+    for (qsizetype i = tail.size() - 1; i >= 0; --i) {
+        tail[i] = QLatin1Char(kDigits[hash % 36]);
+        hash /= 36;
+    }
+    QString name = prefix + u'~' + tail;
+    if (!extension.isEmpty())
+        name += u'.' + extension;
     return name;
 }
 
-QString baseOf(const QString &shortName)
+QStringList entriesOf(const QString &folder, QDir::Filters kind)
 {
-    const qsizetype dot = shortName.indexOf(u'.');
-    return (dot < 0 ? shortName : shortName.left(dot)).toUpper();
-}
-
-// The short name of every entry of the folder, keyed by long name. Names already in
-// 8.3 form stay; the others are numbered in sorted order of their long names, each
-// taking the lowest number whose base is not used by any other entry, so the
-// 8-character base alone tells the entries apart.
-QHash<QString, QString> shortNamesOf(const QString &folder)
-{
-    QStringList names = QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    std::sort(names.begin(), names.end());
-
-    QHash<QString, QString> result;
-    QSet<QString> takenBases;
-    QStringList toNumber;
-    for (const QString &name : std::as_const(names)) {
-        if (isValidShortName(name)) {
-            result.insert(name, name);
-            takenBases.insert(baseOf(name));
-        } else {
-            toNumber.append(name);
-        }
-    }
-    QHash<QString, int> nextNumber; // by prefix
-    for (const QString &name : std::as_const(toNumber)) {
-        const NameParts parts = partsOf(name);
-        int number = nextNumber.value(parts.prefix, 1);
-        QString candidate = numbered(parts, number);
-        while (takenBases.contains(baseOf(candidate)))
-            candidate = numbered(parts, ++number);
-        nextNumber.insert(parts.prefix, number + 1);
-        takenBases.insert(baseOf(candidate));
-        result.insert(name, candidate);
-    }
-    return result;
+    return QDir(folder.isEmpty() ? QStringLiteral(".") : folder)
+        .entryList(kind | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 #ifdef Q_OS_WIN
@@ -129,14 +109,11 @@ QString systemShortPath(const QString &path)
 
 } // namespace
 
-QString shortNameCharacters(QStringView text)
+QString shortNameCharacters(QStringView text) { return shortNameChars(text); }
+
+QString shortFormOf(const QString &fileName)
 {
-    QString kept;
-    for (const QChar c : text) {
-        if (isShortNameChar(c))
-            kept.append(c.toUpper());
-    }
-    return kept;
+    return isValidShortName(fileName) ? fileName : mangledName(fileName);
 }
 
 QString ShortFileName(const QString &longName)
@@ -147,40 +124,19 @@ QString ShortFileName(const QString &longName)
     return systemShortPath(longName);
 #else
     const QString name = fileNameExtract(longName);
-    if (name.isEmpty() || name == u"." || name == u".." || isValidShortName(name))
+    if (name.isEmpty() || name == u"." || name == u"..")
         return longName;
-    const QString folder = pathNameExtract(longName);
-    const QString shortName = shortNamesOf(folder.isEmpty() ? QStringLiteral(".") : folder)
-                                  .value(name);
-    if (shortName.isEmpty())
-        return {};
-    return folder + shortName;
+    return pathNameExtract(longName) + shortFormOf(name);
 #endif
 }
 
 QStringList ShortFileNames(const QStringList &longNames)
 {
+    // A short name needs no look at the folder beyond the file's own existence.
     QStringList result;
-#ifdef Q_OS_WIN
+    result.reserve(longNames.size());
     for (const QString &longName : longNames)
         result << ShortFileName(longName);
-#else
-    QHash<QString, QHash<QString, QString>> folders;
-    for (const QString &longName : longNames) {
-        const QString name = fileNameExtract(longName);
-        const QString folder = pathNameExtract(longName);
-        if (longName.isEmpty() || !QFileInfo::exists(longName) || name.isEmpty() || name == u"."
-            || name == u".." || isValidShortName(name)) {
-            result << ShortFileName(longName);
-            continue;
-        }
-        auto it = folders.find(folder);
-        if (it == folders.end())
-            it = folders.insert(folder, shortNamesOf(folder.isEmpty() ? QStringLiteral(".") : folder));
-        const QString shortName = it->value(name);
-        result << (shortName.isEmpty() ? QString() : folder + shortName);
-    }
-#endif
     return result;
 }
 
@@ -203,28 +159,48 @@ QString findFileCaseInsensitive(const QString &folder, const QString &name)
 QString longNameForShort(const QString &folder, const QString &shortName)
 {
     const QString direct = findFileCaseInsensitive(folder, shortName);
-    if (!direct.isEmpty())
+    if (!direct.isEmpty() || shortName.isEmpty())
         return direct;
-    if (shortName.isEmpty())
-        return {};
-    const QString dir = folder.isEmpty() ? QStringLiteral(".") : folder;
-    const QStringList files = QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System,
-                                                  QDir::Name);
 #ifdef Q_OS_WIN
-    for (const QString &file : files) {
+    const QString dir = folder.isEmpty() ? QStringLiteral(".") : folder;
+    for (const QString &file : entriesOf(folder, QDir::Files)) {
         if (fileNameExtract(QDir::toNativeSeparators(systemShortPath(QDir(dir).filePath(file))))
                 .compare(shortName, Qt::CaseInsensitive)
             == 0)
             return file;
     }
-#else
-    const QHash<QString, QString> shortNames = shortNamesOf(dir);
-    for (const QString &file : files) {
-        if (shortNames.value(file).compare(shortName, Qt::CaseInsensitive) == 0)
-            return file;
-    }
-#endif
     return {};
+#else
+    // Two files on one short form: neither is found, rather than maybe the wrong one.
+    QString found;
+    for (const QString &file : entriesOf(folder, QDir::Files)) {
+        if (shortFormOf(file).compare(shortName, Qt::CaseInsensitive) == 0) {
+            if (!found.isEmpty())
+                return {};
+            found = file;
+        }
+    }
+    return found;
+#endif
+}
+
+QStringList shortNameClashes(const QString &longName)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(longName);
+    return {}; // the system keeps its short names apart
+#else
+    const QString name = fileNameExtract(longName);
+    if (name.isEmpty())
+        return {};
+    const QString shortName = shortFormOf(name);
+    QStringList others;
+    for (const QString &entry : entriesOf(pathNameExtract(longName), QDir::AllEntries)) {
+        if (entry != name && shortFormOf(entry).compare(shortName, Qt::CaseInsensitive) == 0)
+            others << entry;
+    }
+    return others;
+#endif
 }
 
 } // namespace tamo::util

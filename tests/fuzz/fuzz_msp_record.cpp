@@ -7,6 +7,8 @@
 #include "msp/msprecord.h"
 #include "msp/valueformats.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 using namespace tamo;
@@ -25,8 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(record.usedSlotCount() == std::min(record.sampleCount(), kMaxSamples));
 
     MspRecord loaded;
-    FUZZ_CHECK(LoadMspFile(fuzz::writeFile(QStringLiteral("FUZZ.MSP"), bytes), loaded, nullptr));
+    const QString path = fuzz::writeFile(QStringLiteral("FUZZ.MSP"), bytes);
+    FUZZ_CHECK(LoadMspFile(path, loaded, nullptr));
     FUZZ_CHECK(loaded == record);
+    // A save writes over the record's bytes only: a longer file keeps the rest.
+    FUZZ_CHECK(SaveMspFile(path, MspRecord::newDocument()).ok);
+    QFile saved(path);
+    FUZZ_CHECK(saved.open(QIODevice::ReadOnly)
+               && saved.readAll() == MspRecord::newDocument().bytes() + bytes.sliced(kept));
 
     // Each byte of the input as a stored value, the next two as a pick.
     for (qsizetype i = 0; i + 2 < std::min<qsizetype>(bytes.size(), 96); i += 3) {

@@ -28,13 +28,35 @@ cleanup() {
 }
 trap cleanup EXIT
 # A window looked up in $(...) fails in a subshell: callers add "|| exit 1".
-fail() { echo "FAIL: $*" >&2; [[ -s $work/tamo.log ]] && sed 's/^/  program: /' "$work/tamo.log" >&2; exit 1; }
+# The screen at a failure lands beside the screenshots, to see what was shown instead.
+fail() {
+    echo "FAIL: $*" >&2
+    if [[ -n ${DISPLAY:-} ]]; then
+        import -window root "$shots/failure.png" 2>/dev/null
+        for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
+            echo "  shown: $id '$(xdotool getwindowname "$id" 2>/dev/null)'" >&2
+        done
+    fi
+    [[ -s $work/tamo.log ]] && sed 's/^/  program: /' "$work/tamo.log" >&2
+    exit 1
+}
+
+# Every wait polls for what it waits for, for up to a minute: a loaded machine (a
+# sanitizer build beside the tests) may take many seconds to show a window.
+limit=60
+# Runs the command until it succeeds, for up to $limit seconds.
+poll() {
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        ((SECONDS < end)) || return 1
+        sleep 0.1
+    done
+}
 
 # Xvfb picks a free display itself and writes its number once it is ready.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
-for _ in {1..100}; do [[ -s $work/display ]] && break; sleep 0.1; done
-[[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+poll test -s "$work/display" || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
 export DISPLAY=:$(head -n1 "$work/display")
 # Qt's settings and runtime files stay in the scratch folder.
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
@@ -47,32 +69,40 @@ start() {
     shot launcher "$menu"
 }
 
-# The id of the visible window whose name matches, waiting up to 10 s for it.
+# Does "$2 ..." (a click or a key press) until window $1 shows, trying again every
+# 5 s for up to $limit seconds: input that reaches the program while it still
+# finishes the step before can be dropped, and a second try is then harmless.
+# The window is "popup:W" for a pop-up of window W, or else a name to match.
+opens() {
+    local target=$1 end=$((SECONDS + limit)) id
+    shift
+    while ((SECONDS < end)); do
+        "$@"
+        if [[ $target == popup:* ]]; then
+            id=$(limit=5 poll other_window "${target#popup:}") && { echo "$id"; return; }
+        else
+            id=$(timeout 5 xdotool search --sync --onlyvisible --name "$target" 2>/dev/null | head -n1)
+            [[ -n $id ]] && { echo "$id"; return; }
+        fi
+    done
+    return 1
+}
+
+# The id of the visible window whose name matches, waiting for it.
 window() {
     local id
-    id=$(timeout 10 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1)
+    id=$(timeout $limit xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1)
     [[ -n $id ]] || fail "no window named '$1' appeared"
     echo "$id"
 }
 
-# The program's visible window other than $1 (a pop-up or dialog), waiting for it.
-popup() {
-    local id
-    for _ in {1..50}; do
-        id=$(xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -vx "$1" | head -n1)
-        [[ -n $id ]] && { echo "$id"; return; }
-        sleep 0.2
-    done
-    fail "$2 did not appear"
-}
+# The program's visible window other than $1 (a pop-up or dialog), if any.
+other_window() { xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -vx "$1" | head -n1 | grep .; }
 
 # Waits until window $1 is no longer shown.
+not_shown() { ! xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -qx "$1"; }
 gone() {
-    for _ in {1..50}; do
-        xdotool search --onlyvisible --pid "$tamo_pid" 2>/dev/null | grep -qx "$1" || return 0
-        sleep 0.1
-    done
-    fail "$2 is still shown"
+    poll not_shown "$1" || fail "$2 is still shown"
 }
 
 # Clicks at a design position in twips (15 a pixel) of window $1's client area,
@@ -81,8 +111,18 @@ click() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1")"
     xdotool mousemove --sync $((X + $2 / 15)) $((Y + $4 + $3 / 15)) click 1
-    sleep 0.5
 }
+
+# The raw pixels of the screen area of window $1, into file $2.
+pixels() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "rgb:$2" 2>/dev/null
+}
+
+# Whether window $1 looks different from the pixels in file $2: after a click, the
+# program has drawn its answer.
+changed() { pixels "$1" "$work/now.rgb" && ! cmp -s "$work/now.rgb" "$2"; }
 
 # Screenshot of the screen area of window $2, where its pop-ups show too.
 shot() {
@@ -91,28 +131,20 @@ shot() {
     import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1.png" || fail "no screenshot $1"
 }
 
-# Types a full path into the file dialog that window $1 opened, and confirms it.
+# Types a full path into file dialog $1 and confirms it.
 choose() {
-    local dialog
-    dialog=$(popup "$1" "the file dialog") || exit 1
-    xdotool windowfocus --sync "$dialog" type --delay 5 "$2"
+    xdotool windowfocus --sync "$1" type --delay 5 "$2"
     xdotool key Return
-    gone "$dialog" "the file dialog"
+    gone "$1" "the file dialog"
 }
 
 # Waits for the program to end by itself, with a zero exit status.
+stopped() { local state; state=$(ps -o stat= -p "$tamo_pid"); [[ -z $state || $state == Z* ]]; }
 ended() {
-    local state status
-    for _ in {1..50}; do
-        state=$(ps -o stat= -p "$tamo_pid")
-        if [[ -z $state || $state == Z* ]]; then
-            wait "$tamo_pid"; status=$?; tamo_pid=''
-            [[ $status == 0 ]] || fail "$1: the program ended with status $status"
-            return
-        fi
-        sleep 0.1
-    done
-    fail "$1: the program is still running"
+    local status
+    poll stopped || fail "$1: the program is still running"
+    wait "$tamo_pid"; status=$?; tamo_pid=''
+    [[ $status == 0 ]] || fail "$1: the program ended with status $status"
 }
 
 # Asks window $1 to close, as a window manager's close button does (WM_DELETE_WINDOW).
@@ -137,49 +169,47 @@ EOF
 # without saving (N in the unsaved-changes question).
 msp_caption='^   MSP Editor for KETRON SD1$'
 start
-xdotool windowfocus --sync "$menu" key Return
-editor=$(window "$msp_caption") || exit 1
+editor=$(opens "$msp_caption" xdotool windowfocus --sync "$menu" key Return) || fail "the MSP editor did not appear"
 gone "$menu" "the launcher"
 eval "$(xdotool getwindowgeometry --shell "$editor")"
 menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
-xdotool windowfocus --sync "$editor" key alt+f key o
-choose "$editor" "$examples/SINES.MSP"
-# The title names the file once it is read and shown.
-for _ in {1..300}; do
-  [[ $(xdotool getwindowname "$editor" 2>/dev/null) == SINES.MSP* ]] && break
-  sleep 0.2
-done
+# Shortcut keys: one key event each, where a menu opened by alt+f may not be shown
+# yet when the next key arrives.
+dialog=$(opens "popup:$editor" xdotool windowfocus --sync "$editor" key ctrl+o) || fail "the file dialog did not appear"
+choose "$dialog" "$examples/SINES.MSP"
+pixels "$editor" "$work/before.rgb" || fail "no screenshot before the selection"
 click "$editor" 600 340 "$menubar"  # List1, first sample
+poll changed "$editor" "$work/before.rgb" || fail "the first sample was not selected"
 shot msp-editor "$editor"
-click "$editor" 2767 7507 "$menubar"  # Text17, VOLUME
-slider=$(popup "$editor" "the value slider") || exit 1
+# Text17, VOLUME
+slider=$(opens "popup:$editor" click "$editor" 2767 7507 "$menubar") || fail "the value slider did not appear"
 shot slider "$editor"
 xdotool windowfocus --sync "$slider" key Escape
 gone "$slider" "the value slider"
-click "$editor" 4327 6907 "$menubar"  # Text19, KEY
-picker=$(popup "$editor" "the key picker") || exit 1
+# Text19, KEY
+picker=$(opens "popup:$editor" click "$editor" 4327 6907 "$menubar") || fail "the key picker did not appear"
 shot key-picker "$editor"
 xdotool windowfocus --sync "$picker" key Escape
 gone "$picker" "the key picker"
-xdotool windowfocus --sync "$editor" key alt+f key q
-question=$(popup "$editor" "the unsaved-changes question") || exit 1
+question=$(opens "popup:$editor" xdotool windowfocus --sync "$editor" key ctrl+q) ||
+    fail "the unsaved-changes question did not appear"
 xdotool windowfocus --sync "$question" key n
 ended "Quit in the MSP editor"
 
 # Runs 2 and 3: a launcher button opens a transfer window; open a file on each side, close.
 transfer() {  # launcher button top, caption, shot name, left file, right file
     start
-    click "$menu" 1687 $(($1 + 427)) 0
-    local editor
-    editor=$(window "$2") || exit 1
+    local editor dialog
+    editor=$(opens "$2" click "$menu" 1687 $(($1 + 427)) 0) || fail "no window named '$2' appeared"
     gone "$menu" "the launcher"
     local X Y WIDTH HEIGHT SCREEN WINDOW bar
     eval "$(xdotool getwindowgeometry --shell "$editor")"
     bar=$((HEIGHT - 9960 / 15))  # the client area is 9960 twips high
-    click "$editor" 1207 907 "$bar"  # Command2, open side 1
-    choose "$editor" "$examples/$4"
-    click "$editor" 5287 907 "$bar"  # Command5, open side 2
-    choose "$editor" "$examples/$5"
+    # Command2 and Command5 open sides 1 and 2.
+    dialog=$(opens "popup:$editor" click "$editor" 1207 907 "$bar") || fail "the file dialog did not appear"
+    choose "$dialog" "$examples/$4"
+    dialog=$(opens "popup:$editor" click "$editor" 5287 907 "$bar") || fail "the file dialog did not appear"
+    choose "$dialog" "$examples/$5"
     shot "$3" "$editor"
     close_window "$editor"
     ended "closing $3"
