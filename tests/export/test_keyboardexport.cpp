@@ -3,6 +3,7 @@
 #include "export/soundimport.h"
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
+#include "util/shortname.h"
 #include "wav/keyboardformat.h"
 
 #include "helper_sound.h"
@@ -155,7 +156,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("written"); // "|"-separated
         QTest::addColumn<QList<int>>("keys"); // of the written MSP
         QTest::newRow("folder of sounds") << "My Piano Set" << "stick" << 0
-            << "PIANOC~1.WAV|PIANOC~2.WAV|Pad.WAV|My Piano.MSP" << QList{60, 72, 60};
+            << tamo::util::shortFormOf(QStringLiteral("Piano C3.wav")) + u'|' + tamo::util::shortFormOf(QStringLiteral("Piano C4.wav"))
+                   + QStringLiteral("|Pad.WAV|My Piano.MSP")
+            << QList{60, 72, 60};
         QTest::newRow("MSP and its WAVs") << "set/TWO.MSP" << "stick" << 0 << "A.WAV|B.WAV|TWO.MSP" << QList{60, 60};
         QTest::newRow("missing input") << "nothing" << "stick" << 1 << "" << QList<int>{};
         QTest::newRow("folder without sounds") << "empty" << "stick" << 1 << "" << QList<int>{};

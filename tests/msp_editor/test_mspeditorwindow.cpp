@@ -14,6 +14,7 @@
 #include "msp_editor/valueslider.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/scriptedplatform.h"
+#include "util/shortname.h"
 #include "ui/twips.h"
 #include "util/recentfiles.h"
 #include "wav/wavtools.h"
@@ -61,7 +62,12 @@ struct Edit {
 };
 Q_DECLARE_METATYPE(Edit)
 
+Q_DECLARE_METATYPE(tamo::ui::Answer)
+
 namespace {
+
+// The stored name of "Grand Piano.wav": its short name up to the ".".
+const QString grandShort = tamo::util::shortFormOf(QStringLiteral("Grand Piano.wav")).section(u'.', 0, 0);
 
 constexpr double kTwip = 15.0;
 constexpr int kSlot = 2;
@@ -324,8 +330,8 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QTemporaryDir dir;
         const QString doc = dir.filePath(u"DOC.MSP"_s), named = dir.filePath(u"NEW.MSP"_s), other = dir.filePath(u"SET.MSP"_s);
-        const QByteArray oldBytes(3000, 'x'); // longer than a record: a save must drop the tail
         const MspRecord unsaved = documentWith({u"PIANO1"_s});
+        const QByteArray oldBytes = documentWith({u"OLD"_s}).bytes(); // a multisample: saved over without a question
         const MspRecord set = documentWith(split("PIANO1|STRINGS"));
         QVERIFY(test::writeAll(doc, oldBytes) && QDir(dir.path()).mkdir(u"FOLDER.MSP"_s) && test::writeAll(other, set.bytes()));
         ui::ScriptedPlatform platform;
@@ -389,7 +395,7 @@ private Q_SLOTS:
         const auto n = [](int count) { QStringList names; for (int j = 1; j <= count; ++j) names << u"N%1"_s.arg(j); return names; };
         const QStringList none;
         QTest::newRow("add five, in the dialog's order, a long name") << 3 << -1
-            << split("W/DRUMS.WAV|W/AB.WAV|W/E.wav|W/Grand Piano.wav|W/BASS.WAV") << n(3) + split("DRUMS|AB|E|GRANDP~1|BASS") << false;
+            << split("W/DRUMS.WAV|W/AB.WAV|W/E.wav|W/Grand Piano.wav|W/BASS.WAV") << n(3) + QStringList{u"DRUMS"_s, u"AB"_s, u"E"_s, grandShort, u"BASS"_s} << false;
         QTest::newRow("add from a folder with a dot") << 0 << -1 << split("my.samples/PIANO1.WAV") << split("PIANO1") << false;
         QTest::newRow("add a missing file and a name without a dot: skipped")
             << 0 << -1 << split("W/A.WAV|W/GONE.WAV|W/NODOT|W/B.WAV") << split("A|B") << false;
@@ -469,7 +475,7 @@ private Q_SLOTS:
         QTest::newRow("End key: opened, not played") << msp << beside << "PIANO1" << "SETS/PIANO1.wav" << "End";
         QTest::newRow("spaces at both ends") << msp << beside << " PIANO1 " << "SETS/PIANO1.wav" << "click";
         QTest::newRow("short name, long file")
-            << msp << split("SETS/Grand Piano.wav") << "GRANDP~1" << "SETS/Grand Piano.wav" << "click";
+            << msp << split("SETS/Grand Piano.wav") << grandShort << "SETS/Grand Piano.wav" << "click";
         QTest::newRow("a folder of that name") << msp << split("SETS/PIANO1.wav/") << "PIANO1" << "" << "click";
         QTest::newRow("name reaching out of the folder") << msp << split("PIAN1.wav") << "../PIAN1" << "" << "click";
         QTest::newRow("untitled: current folder") << "" << split("CWD/PIANO1.wav") << "PIANO1" << "PIANO1.wav" << "click";
@@ -973,6 +979,84 @@ private Q_SLOTS:
         if (auto *chooser = form.findChild<QWidget *>(u"List2"_s); chooser->isVisibleTo(&form))
             press(chooser, editorKeys);
         QCOMPARE(form.findChild<QWidget *>(field)->property("text").toString().trimmed(), value);
+    }
+
+    // Files that are not multisamples, short-name clashes and unassigned code-page bytes.
+    void saveOverOtherFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<ui::Answer>("answer");
+        QTest::newRow("Save, No") << u"MnuSave"_s << ui::Answer::No;
+        QTest::newRow("Save, Yes") << u"MnuSave"_s << ui::Answer::Yes;
+        QTest::newRow("Yes at the close prompt, then No") << u"close"_s << ui::Answer::No;
+        QTest::newRow("Yes at the close prompt, then Yes") << u"close"_s << ui::Answer::Yes;
+    }
+    // A 40,044-byte WAV renamed TAKE1.MSP, opened ("not valid") and saved.
+    void saveOverOtherFile()
+    {
+        QFETCH(QString, command);
+        QFETCH(ui::Answer, answer);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"TAKE1.MSP"_s);
+        QByteArray wav = "RIFF" + QByteArray(40040, '\x22');
+        QVERIFY(test::writeAll(path, wav));
+        ui::ScriptedPlatform platform;
+        MspEditorWindow form;
+        platform.queueFile(path);
+        run(form, u"MnuOuvrir"_s);
+        form.record().setGlobal(msp::GlobalField::Level, 7);
+        mspModified = true;
+        platform.clear();
+        if (command == u"close")
+            platform.queueAnswer(ui::Answer::Yes);
+        platform.queueAnswer(answer);
+        run(form, command);
+        QCOMPARE(platform.unexpected(), 0);
+        const QString box = platform.messageTexts().value(command == u"close" ? 1 : 0);
+        QVERIFY2(box.contains(path) && box.contains(u"not a multisample"_s), qPrintable(box));
+        if (answer == ui::Answer::Yes)
+            wav[14] = 7;
+        QCOMPARE(test::readAll(path), wav);
+    }
+
+    void addClash_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("other"); // empty: no clash
+        QTest::newRow("two long names") << QStringList{u"Grand Piano C3.wav"_s, u"Grand Piano A1.wav"_s} << u"Grand Piano A1.wav"_s << QString();
+        QTest::newRow("names differing in case") << QStringList{u"PIANO.WAV"_s, u"piano.wav"_s} << u"piano.wav"_s << u"PIANO.WAV"_s;
+    }
+    void addClash()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, added);
+        QFETCH(QString, other);
+        QTemporaryDir dir;
+        for (const QString &file : files)
+            QVERIFY(touch(dir.filePath(file)));
+        ui::ScriptedPlatform platform;
+        MspEditorWindow form;
+        form.addWavFiles({dir.filePath(added)});
+        QCOMPARE(listed(form).size(), 1);
+        if (other.isEmpty()) {
+            QCOMPARE(platform.messageTexts(), QStringList());
+            return;
+        }
+        QCOMPARE(platform.messageTexts().size(), 1);
+        const QString box = platform.messageTexts().first();
+        QVERIFY2(box.contains(added) && box.contains(other), qPrintable(box));
+    }
+
+    void unassignedBytes()
+    {
+        ui::ScriptedPlatform platform;
+        MspEditorWindow form;
+        msp::MspRecord record = documentWith({u"A"_s});
+        record.setSampleName(1, "A\x81\x8D\x8F\x90\x9D" "B");
+        showRecord(form, record);
+        QCOMPARE(listed(form), QStringList{u"A     B"_s});
+        QCOMPARE(form.record().sampleName(1), QByteArray("A\x81\x8D\x8F\x90\x9D" "B "));
     }
 };
 

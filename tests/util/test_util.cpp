@@ -165,16 +165,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("expected"); // empty: no such file
+        QTest::addColumn<QString>("expected"); // a wildcard pattern; empty: no such file
         QTest::newRow("already short") << QStringList{u"piano.wav"_s} << u"piano.wav"_s << u"piano.wav"_s;
-        QTest::newRow("long base and extension") << QStringList{u"Bassdrum1.aiff"_s} << u"Bassdrum1.aiff"_s << u"BASSDR~1.AIF"_s;
-        QTest::newRow("space and invalid characters") << QStringList{u"a+b c;d.wav"_s} << u"a+b c;d.wav"_s << u"ABCD~1.WAV"_s;
-        QTest::newRow("two dots") << QStringList{u"a.b.wav"_s} << u"a.b.wav"_s << u"AB~1.WAV"_s;
-        QTest::newRow("leading dot") << QStringList{u".hidden"_s} << u".hidden"_s << u"HIDDEN~1"_s;
-        QTest::newRow("nothing usable") << QStringList{u"\u65e5\u672c.wav"_s} << u"\u65e5\u672c.wav"_s << u"_~1.WAV"_s;
+        QTest::newRow("long base and extension") << QStringList{u"Bassdrum1.aiff"_s} << u"Bassdrum1.aiff"_s << u"BAS~????.AIF"_s;
+        QTest::newRow("space and invalid characters") << QStringList{u"a+b c;d.wav"_s} << u"a+b c;d.wav"_s << u"ABC~????.WAV"_s;
+        QTest::newRow("two dots") << QStringList{u"a.b.wav"_s} << u"a.b.wav"_s << u"AB~????.WAV"_s;
+        QTest::newRow("leading dot") << QStringList{u".hidden"_s} << u".hidden"_s << u"HID~????"_s;
+        QTest::newRow("nothing usable") << QStringList{u"\u65e5\u672c.wav"_s} << u"\u65e5\u672c.wav"_s << u"_~????.WAV"_s;
         const QStringList piano = {u"Grand Piano C4.wav"_s, u"Grand Piano C2.wav"_s, u"Grand Piano C3.wav"_s};
-        QTest::newRow("collision, last in order") << piano << u"Grand Piano C4.wav"_s << u"GRANDP~3.WAV"_s;
-        QTest::newRow("a folder holds the number") << QStringList{u"GRANDP~1/"_s, u"Grand Piano.wav"_s} << u"Grand Piano.wav"_s << u"GRANDP~2.WAV"_s;
+        QTest::newRow("one of several alike") << piano << u"Grand Piano C4.wav"_s << u"GRA~????.WAV"_s;
         QTest::newRow("missing file") << piano << u"Grand Piano C5.wav"_s << QString();
     }
     void shortNames()
@@ -185,8 +184,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         create(dir, files);
         const QString folder = dir.path() + QDir::separator();
-        QCOMPARE(ShortFileName(folder + name), expected.isEmpty() ? QString() : folder + expected);
-        QCOMPARE(longNameForShort(dir.path(), expected), expected.isEmpty() ? QString() : name);
+        const QString shortName = ShortFileName(folder + name).mid(folder.size());
+        QVERIFY2(expected.isEmpty() ? shortName.isEmpty() : QRegularExpression(QRegularExpression::wildcardToRegularExpression(expected)).match(shortName).hasMatch(), qPrintable(shortName));
+        QCOMPARE(longNameForShort(dir.path(), shortName), expected.isEmpty() ? QString() : name);
     }
 
     // Many colliding names, ten and more on one prefix: every short name is 8.3 and
@@ -226,7 +226,7 @@ private Q_SLOTS:
         QTest::newRow("exact") << u"PIANO1.WAV"_s << u"PIANO1.WAV"_s << u"PIANO1.WAV"_s;
         QTest::newRow("exact wins over other case") << u"piano1.WAV"_s << u"piano1.WAV"_s << u"piano1.WAV"_s;
         QTest::newRow("other case") << u"strings.wav"_s << u"Strings.WAV"_s << u"Strings.WAV"_s;
-        QTest::newRow("short name in other case") << u"grandp~2.WAV"_s << u""_s << u"Grand Piano C4.wav"_s;
+        QTest::newRow("short name in other case") << shortFormOf(u"Grand Piano C4.wav"_s).toLower() << u""_s << u"Grand Piano C4.wav"_s;
         QTest::newRow("number not given out") << u"GRANDP~3.wav"_s << u""_s << u""_s;
         QTest::newRow("a folder is no file") << u"PIANO2.WAV"_s << u""_s << u""_s;
     }
