@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(SaveMspFile(path, MspRecord::newDocument()).ok);
     QFile saved(path);
     FUZZ_CHECK(saved.open(QIODevice::ReadOnly)
-               && saved.readAll() == MspRecord::newDocument().bytes() + bytes.sliced(kept));
+               && saved.readAll() == MspRecord::newDocument().bytes() + bytes.sliced(kept).toByteArray());
 
     // Each byte of the input as a stored value, the next two as a pick.
     for (qsizetype i = 0; i + 2 < std::min<qsizetype>(bytes.size(), 96); i += 3) {
