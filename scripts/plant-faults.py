@@ -26,12 +26,12 @@ FAULTS = [
     ("src/wav/wavinfo.cpp", "    const qint64 afterStart = d + 8 + v.dataSize;", "    const qint64 afterStart = d + v.dataSize;", "trailer read from the wrong offset"),
     ("src/util/atomicfile.cpp", "    if (!m_file.commit()) {", "    if (m_file.commit(), false) {", "failed commit reported as success"),
     ("src/util/replacechar.cpp", "        rest += before + 1;", "        rest += before;", "replacement does not skip the replaced byte"),
-    ("src/util/shortname.cpp", "shortNameChars(base).left(6)", "shortNameChars(base).left(7)", "short-name prefix one character too long"),
+    ("src/util/shortname.cpp", "rest.left(dot)).left(3);", "rest.left(dot)).left(4);", "short-name prefix one character too long"),
     ("src/msp_editor/mspeditorwindow.cpp", "        for (int j = k; j < msp::kMaxSamples; ++j)", "        for (int j = k + 1; j < msp::kMaxSamples; ++j)", "removal leaves the removed sample"),
     ("src/msp_editor/mspeditorwindow.cpp", "        if (m_record.sampleCount() >= msp::kMaxSamples) {", "        if (m_record.sampleCount() > msp::kMaxSamples) {", "65th sample accepted"),
     ("src/msp_editor/parametereditor.cpp", "    case 31: editWithSlider(field, sample(SampleField::Release), ValueFormat::Reverse96, 0, 64, -300); break;", "    case 31: editWithSlider(field, sample(SampleField::Release), ValueFormat::Reverse96, 0, 96, -300); break;", "wrong slider range"),
     ("src/msp_editor/valueslider.cpp", "    const double exact = maximum + double(int(minimum) - int(maximum)) * y / H;", "    const double exact = minimum + double(int(maximum) - int(minimum)) * y / H;", "slider upside down"),
-    ("src/msp_editor/keypicker.cpp", "    noteValue = qint16(int(std::floor(X / kOctave)) * 12 + k);", "    noteValue = qint16(int(std::floor(X / kOctave)) * 12 + k + 1);", "picked note off by one"),
+    ("src/msp_editor/keypicker.cpp", "    choose(int(std::floor(X / kOctave)) * 12 + k);", "    choose(int(std::floor(X / kOctave)) * 12 + k + 1);", "picked note off by one"),
 ]
 
 def main():
