@@ -1,4 +1,5 @@
-// The MSP record, its value formats and the key mapping; paths no reader can use.
+// The MSP record, its value formats and the key mapping; what a save leaves of the file it
+// writes over, where it may write, and paths no reader can use.
 
 #include "msp/keymapping.h"
 #include "msp/mspfile.h"
@@ -10,7 +11,7 @@
 
 #include "../wav/helper_wav.h"
 
-#include "testsupport.h"
+#include "faultsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,8 +59,16 @@ static MspRecord numberedRecord(int n, QRandomGenerator &random)
 
 class TestMspRecord : public QObject {
     Q_OBJECT
+    QTemporaryDir m_dir;
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // A child that is not root must reach the folders.
+        QVERIFY(QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755)));
+    }
+
     // Saving writes exactly these bytes (loadAndSave).
     void newDocument()
     {
@@ -138,22 +147,6 @@ private Q_SLOTS:
             }
             QCOMPARE(reset.bytes(), wantReset);
             QCOMPARE(copied.bytes(), wantCopy);
-        }
-    }
-
-    // Load, then save over the same file: the record comes out, a short file's missing
-    // tail zero and a long one's bytes past the record kept. (Failed saves: test_failed_saves.)
-    void loadAndSave()
-    {
-        for (int size : {0, 2644, 10000}) {
-            const QByteArray content = randomBytes(quint32(size), size);
-            QTemporaryDir dir;
-            const QString path = dir.filePath(u"F.MSP"_s);
-            MspRecord record = MspRecord::newDocument();
-            QVERIFY(writeAll(path, content) && LoadMspFile(path, record, nullptr));
-            QVERIFY(SaveMspFile(path, record).ok);
-            QCOMPARE(readAll(path), content.left(kSize).leftJustified(kSize, '\0') + content.mid(kSize));
-            QCOMPARE(filesIn(dir.path()), QStringList{u"F.MSP"_s});
         }
     }
 
@@ -320,8 +313,7 @@ private Q_SLOTS:
     // Every reader and tool refuses a directory or an unreadable file, with a reason, and writes nothing.
     void badPath()
     {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("bad"));
+        const QString folder = m_dir.filePath(u"bad"_s);
         const auto refused = [&folder](const QString &path) {
             MspRecord record = MspRecord::newDocument();
             QString mspError, writeError, deblockError;
@@ -330,20 +322,77 @@ private Q_SLOTS:
             return !LoadMspFile(path, record, &mspError) && !mspError.isEmpty() && record == MspRecord::newDocument()
                    && cleanUp.status == tamo::wav::CleanUpStatus::Failed && !cleanUp.error.isEmpty() && !source.open()
                    && !tamo::wav::writePiecesInPlace(path, {{0, "RIFF"}}, &writeError) && !writeError.isEmpty()
-                   && !tamo::wav::deblockFile(path, folder + QStringLiteral("/O.Wav"), &deblockError) && !deblockError.isEmpty();
+                   && !tamo::wav::deblockFile(path, folder + u"/O.Wav"_s, &deblockError) && !deblockError.isEmpty();
         };
-        QVERIFY(QDir().mkpath(folder + QStringLiteral("/DIR.wav")));
-        QVERIFY(refused(folder + QStringLiteral("/DIR.wav")));
-        const QString locked = folder + QStringLiteral("/LOCKED.wav");
+        QVERIFY(QDir().mkpath(folder + u"/DIR.wav"_s));
+        QVERIFY(refused(folder + u"/DIR.wav"_s));
+        const QString locked = folder + u"/LOCKED.wav"_s;
         QVERIFY(writeAll(locked, wavFile(payload(100))));
         QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
-        // A child that is not root must be able to reach the folder.
         QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
-        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777));
         QVERIFY(runInChildAsOrdinaryUser([&] { return refused(locked); }));
-        QCOMPARE(filesIn(folder), QStringList{QStringLiteral("LOCKED.wav")});
+        QCOMPARE(filesIn(folder), QStringList{u"LOCKED.wav"_s});
     }
 
+    // A save writes the record over the start of the old file and keeps its tail (a short
+    // file's missing tail zero), or fails and leaves it as it was; never a second file.
+    void save_data()
+    {
+        QTest::addColumn<QByteArray>("old"); // null: no file
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::addColumn<bool>("writableFile");
+        QTest::addColumn<bool>("saved");
+        const QByteArray valid = MspRecord::newDocument().bytes();
+        QTest::newRow("no file") << QByteArray() << false << true << true;
+        QTest::newRow("shorter file") << QByteArray(100, 'x') << false << true << true;
+        QTest::newRow("read-only folder, writable file") << valid + "tail" << true << true << true;
+        QTest::newRow("read-only folder, read-only file") << valid + "tail" << true << false << false;
+        QTest::newRow("writable folder, read-only file") << valid << false << false << false;
+    }
+    void save()
+    {
+        QFETCH(QByteArray, old);
+        QFETCH(bool, readOnlyFolder);
+        QFETCH(bool, writableFile);
+        QFETCH(bool, saved);
+        const QString folder = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+        const QString path = folder + u"/TAKE1.MSP"_s;
+        QVERIFY(QDir().mkpath(folder) && (old.isNull() || writeAll(path, old)));
+        MspRecord record = MspRecord::newDocument();
+        record.setGlobal(GlobalField::Level, 99);
+        using P = QFileDevice;
+        QVERIFY(QFile::setPermissions(folder, P::ReadOwner | P::ExeOwner | P::ReadOther | P::ExeOther
+                                                  | (readOnlyFolder ? P::Permissions() : P::WriteOwner | P::WriteOther)));
+        QVERIFY(old.isNull() || QFile::setPermissions(path, P::ReadOwner | P::ReadOther
+                                                                 | (writableFile ? P::WriteOwner | P::WriteOther : P::Permissions())));
+        const bool result = runInChildAsOrdinaryUser([&] { return SaveMspFile(path, record).ok == saved; });
+        QFile::setPermissions(folder, P::Permissions(0x7777));
+        QVERIFY(result);
+        QCOMPARE(readAll(path), saved ? record.bytes() + old.mid(kMspRecordSize) : old);
+        QCOMPARE(filesIn(folder), QStringList{u"TAKE1.MSP"_s});
+    }
+
+    // A FIFO or a device is refused at once; a file is read no further than the record.
+    void load_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("FIFO") << m_dir.filePath(u"fifo.msp"_s) << false;
+        QTest::newRow("/dev/zero") << u"/dev/zero"_s << false;
+        QTest::newRow("1 GiB file") << m_dir.filePath(u"huge.msp"_s) << true;
+    }
+    void load()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, loads);
+        QVERIFY(QFile::exists(path) || (loads ? sparseFile(path, "TAMO00", qint64(1) << 30) : makeFifo(path)));
+        QVERIFY(runWithinAMinute([&] {
+            MspRecord record;
+            const qint64 before = bytesReadSoFar();
+            const bool loaded = LoadMspFile(path, record, nullptr);
+            return loaded == loads && bytesReadSoFar() - before <= (loads ? kMspRecordSize : 0) + 256 && record.isValid() == loads;
+        }));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMspRecord)
