@@ -22,10 +22,7 @@ struct Loop {
 inline bool write(const QString &path, int format, int rate, int channels, qint64 frames,
                   std::optional<int> root = std::nullopt, std::optional<Loop> loop = std::nullopt)
 {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
+    SF_INFO info{0, rate, channels, format, 0, 0};
     SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
     if (!f)
         return false;

@@ -6,19 +6,14 @@
 
 namespace tamo::test::wavgen {
 
-inline QByteArray le32(qint64 v)
+template <class T> QByteArray littleEndian(qint64 v)
 {
-    QByteArray b(4, '\0');
-    qToLittleEndian(quint32(v), b.data());
+    QByteArray b(sizeof(T), '\0');
+    qToLittleEndian(T(v), b.data());
     return b;
 }
-
-inline QByteArray le16(qint64 v)
-{
-    QByteArray b(2, '\0');
-    qToLittleEndian(quint16(v), b.data());
-    return b;
-}
+inline QByteArray le32(qint64 v) { return littleEndian<quint32>(v); }
+inline QByteArray le16(qint64 v) { return littleEndian<quint16>(v); }
 
 inline qint32 int32At(const QByteArray &b, qsizetype at) { return qFromLittleEndian<qint32>(b.constData() + at); }
 

@@ -14,7 +14,7 @@
 #include "wav/wavtools.h"
 #include "wav/wavwaveform.h"
 
-#include "testsupport.h"
+#include "faultsupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,10 +24,7 @@
 
 using namespace tamo::wav;
 using namespace tamo::test::wavgen;
-namespace sound = tamo::test::sound;
-using tamo::test::filesIn;
-using tamo::test::readAll;
-using tamo::test::writeAll;
+using namespace tamo::test;
 
 namespace {
 
@@ -128,32 +125,6 @@ private Q_SLOTS:
         QCOMPARE(findDataTag(QByteArray("dat")), -1);
     }
 
-    void waveform_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<double>("drawLength");
-        QTest::addColumn<bool>("drawn");
-        QTest::addColumn<int>("points");
-        const QByteArray samples = le16(0) + le16(32767) + le16(-32768) + le16(100);
-        QTest::newRow("2-byte data") << wavFile(le16(1234)) << 2.0 << true << 1;
-        QTest::newRow("every sample") << wavFile(samples) << 8.0 << true << 4;
-        QTest::newRow("size 0") << wavFile({}) << 100.0 << true << 0;
-        QTest::newRow("negative size") << wavFile(samples).replace(40, 4, le32(-8)) << 8.0 << true << 0;
-        QTest::newRow("no tag") << riff(fmtChunk()) << 0.0 << true << 0;
-        QTest::newRow("tag at 0") << QByteArray("data\x04\0\0\0abcd", 12) << 4.0 << false << 0;
-    }
-
-    void waveform()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(double, drawLength);
-        QFETCH(bool, drawn);
-        QFETCH(int, points);
-        const WaveformPlot plot = computeWaveform(file, 9315, 4635, drawLength);
-        QCOMPARE(plot.drawn, drawn);
-        QCOMPARE(plot.points.size(), points); // their places and levels: waveformLevels
-    }
-
     // A field takes a whole number that fits its width; a fraction or an overflow is refused.
     void numberFields()
     {
@@ -162,34 +133,45 @@ private Q_SLOTS:
         QVERIFY(!parseFieldNumber(u"99999999999999999999999"_qs, 32));
     }
 
+    // CleanUp writes a canonical file that readers accept (a plain format tag, the source's
+    // format fields), or refuses and leaves the file as it was.
     void cleanUp_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<qint64>("sizeLimit"); // 0: none
         QTest::addColumn<CleanUpStatus>("status");
+        QTest::addColumn<int>("tag"); // written
         QTest::addColumn<int>("S");
-        QTest::addColumn<int>("loopStart");
-        QTest::addColumn<int>("loopEnd");
-        const CleanUpStatus done = CleanUpStatus::Done, wrongSize = CleanUpStatus::WrongDataSize;
-        QTest::newRow("canonical") << wavFile(payload(1000)) << 0LL << done << 1000 << 500 << 515;
-        QTest::newRow("odd size") << wavFile(payload(1001)) << 0LL << done << 1001 << 500 << 516; // x.5 to even
+        const CleanUpStatus done = CleanUpStatus::Done, unreadable = CleanUpStatus::Unreadable;
+        const QByteArray data = chunk("data", payload(600));
+        QTest::newRow("canonical") << wavFile(payload(1000)) << 0LL << done << 1 << 1000;
+        QTest::newRow("odd size") << wavFile(payload(1001)) << 0LL << done << 1 << 1001;
         // "data" inside a comment and an earlier sampler chunk, the format chunk not first.
         QTest::newRow("decoys") << riff(chunk("JUNK", QByteArray(28, '\0')) + fmtChunk()
                                         + chunk("LIST", "INFOICMTmetadata!") + chunk("smpl", "xxdata")
                                         + chunk("data", payload(1000)) + chunk("smpl", payload(60)))
-                                << 0LL << done << 1000 << 500 << 515;
+                                << 0LL << done << 1 << 1000;
         // CleanUp then finds the data as the panel does.
         QTest::newRow("wrapping chunk size") << riff(fmtChunk() + "JUNK" + le32(0xFFFFFFF8) + QByteArray(8, 'j') + chunk("data", payload(1000)))
-                                             << 0LL << done << 1000 << 500 << 515;
-        QTest::newRow("44 bytes") << wavFile({}) << 0LL << CleanUpStatus::BadFileSize << 0 << 0 << 0;
-        QTest::newRow("no data") << riff(fmtChunk() + chunk("LIST", "xxxxDATAmeta")) << 0LL
-                                 << CleanUpStatus::DataNotFound << 0 << 0 << 0;
-        QTest::newRow("past the end after a chunk")
-            << wavFile(payload(20), {}, chunk("LIST", payload(100))).replace(148, 4, le32(40)) << 0LL << wrongSize << 0
-            << 0 << 0;
+                                             << 0LL << done << 1 << 1000;
+        QTest::newRow("extensible 24-bit stereo")
+            << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24)) + chunk("fact", le32(100)) + data) << 0LL << done << 1 << 600;
+        QTest::newRow("extensible float") << riff(chunk("fmt ", fmtBody(0xFFFE, 1, 32, 3)) + data) << 0LL << done << 3 << 600;
+        QTest::newRow("odd chunk, no pad byte")
+            << riff(chunk("fmt ", fmtBody(1, 1, 16)) + "LIST" + le32(3) + "abc" + data) << 0LL << done << 1 << 600;
+        QTest::newRow("44 bytes") << wavFile({}) << 0LL << CleanUpStatus::BadFileSize << 0 << 0;
+        QTest::newRow("no data") << riff(fmtChunk() + chunk("LIST", "xxxxDATAmeta")) << 0LL << CleanUpStatus::DataNotFound << 0 << 0;
+        QTest::newRow("past the end after a chunk") << wavFile(payload(20), {}, chunk("LIST", payload(100))).replace(148, 4, le32(40))
+                                                    << 0LL << CleanUpStatus::WrongDataSize << 0 << 0;
         // A write failing after the first blocks: the source stays as it was.
         QTest::newRow("write fails") << wavFile(payload(3 * kStreamBlockSize)) << qint64(kStreamBlockSize)
-                                     << CleanUpStatus::Failed << 0 << 0 << 0;
+                                     << CleanUpStatus::Failed << 0 << 0;
+        QTest::newRow("extensible, short chunk") << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24).left(18)) + data) << 0LL << unreadable << 0 << 0;
+        QTest::newRow("extensible, unknown kind")
+            << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24).replace(26, 1, "\x01")) + data) << 0LL << unreadable << 0 << 0;
+        QTest::newRow("ADPCM") << riff(chunk("fmt ", fmtBody(2, 1, 4)) + data) << 0LL << unreadable << 0 << 0;
+        QTest::newRow("no channels") << riff(chunk("fmt ", fmtBody(1, 0, 16)) + data) << 0LL << unreadable << 0 << 0;
+        QTest::newRow("48-bit PCM") << riff(chunk("fmt ", fmtBody(1, 1, 48)) + data) << 0LL << unreadable << 0 << 0;
     }
 
     void cleanUp()
@@ -197,17 +179,16 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(qint64, sizeLimit);
         QFETCH(CleanUpStatus, status);
+        QFETCH(int, tag);
         QFETCH(int, S);
-        QFETCH(int, loopStart);
-        QFETCH(int, loopEnd);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("PIANO1.wav"));
         QVERIFY(writeAll(path, file));
         const auto run = [&] {
             const CleanUpResult r = cleanUpWavFile(path);
-            return r.status == status && r.error.isEmpty() == (status != CleanUpStatus::Failed);
+            return r.status == status && r.error.isEmpty() == (status != CleanUpStatus::Failed && status != CleanUpStatus::Unreadable);
         };
-        QVERIFY(sizeLimit ? tamo::test::runInChildWithFileSizeLimit(sizeLimit, run) : run());
+        QVERIFY(sizeLimit ? runInChildWithFileSizeLimit(sizeLimit, run) : run());
         // Replaced by a rename, or not at all: no temporary file is left behind.
         QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("PIANO1.wav")});
         const QByteArray out = readAll(path);
@@ -217,16 +198,15 @@ private Q_SLOTS:
         }
         const qsizetype smpl = 44 + S + S % 2;
         QCOMPARE(out.size(), smpl + 68);
-        QCOMPARE(out.left(44), header44(out.size(), S));
+        QCOMPARE(out.left(44), header44(out.size(), S).replace(20, 16, le16(tag) + file.mid(file.indexOf("fmt ") + 10, 14)));
         QCOMPARE(out.mid(44, S), payload(S));
-        QCOMPARE(out.mid(smpl, 8), QByteArray("smpl<\0\0\0", 8));
-        QCOMPARE(int32At(out, smpl + 52), loopStart);
-        QCOMPARE(int32At(out, smpl + 56), loopEnd);
+        QCOMPARE(out.mid(smpl), samplerChunk(S)); // its loop: samplerLoop
         // libsndfile reads the loop end one past the last frame.
         const sound::Contents c = sound::read(path);
         QVERIFY(c.ok && c.instrument && c.instrument->loop_count == 1);
-        QCOMPARE(c.info.frames, S / 2);
-        QCOMPARE(std::pair(c.instrument->loops[0].start, c.instrument->loops[0].end), std::pair(quint32(loopStart), quint32(loopEnd + 1)));
+        QCOMPARE(c.info.frames, S / qFromLittleEndian<qint16>(out.constData() + 32));
+        QCOMPARE(std::pair(c.instrument->loops[0].start, c.instrument->loops[0].end),
+                 std::pair(quint32(int32At(out, smpl + 52)), quint32(int32At(out, smpl + 56) + 1)));
     }
 
     // A stereo 16-bit noise file, the same each time, that libsndfile reads.
@@ -253,44 +233,6 @@ private Q_SLOTS:
             QCOMPARE(readAll(path), header44(length, length - 44) + before.mid(44));
             QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("GRANDP00.wav")});
         }
-    }
-
-    // CleanUp writes only files readers accept, and refuses the rest leaving them as they were.
-    void cleanUpResultIsReadable_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<int>("tag"); // the tag CleanUp writes; 0: refused
-        const QByteArray data = payload(600);
-        const QByteArray fact = chunk("fact", le32(100));
-        QTest::newRow("extensible 24-bit stereo") << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24)) + fact + chunk("data", data)) << 1;
-        QTest::newRow("extensible float") << riff(chunk("fmt ", fmtBody(0xFFFE, 1, 32, 3)) + chunk("data", data)) << 3;
-        QTest::newRow("odd chunk, no pad byte")
-            << riff(chunk("fmt ", fmtBody(1, 1, 16)) + "LIST" + le32(3) + "abc" + chunk("data", data)) << 1;
-        QTest::newRow("extensible, short chunk")
-            << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24).left(18)) + chunk("data", data)) << 0;
-        QTest::newRow("extensible, unknown kind")
-            << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24).replace(26, 1, "\x01")) + chunk("data", data)) << 0;
-        QTest::newRow("ADPCM") << riff(chunk("fmt ", fmtBody(2, 1, 4)) + chunk("data", data)) << 0;
-        QTest::newRow("no channels") << riff(chunk("fmt ", fmtBody(1, 0, 16)) + chunk("data", data)) << 0;
-        QTest::newRow("48-bit PCM") << riff(chunk("fmt ", fmtBody(1, 1, 48)) + chunk("data", data)) << 0;
-    }
-
-    void cleanUpResultIsReadable()
-    {
-        QFETCH(QByteArray, file);
-        QFETCH(int, tag);
-        MemorySource source(file);
-        const CleanUpPlan plan = planCleanUp(source);
-        BufferSink sink;
-        QCOMPARE(plan.status == CleanUpStatus::Done && writeCleanUp(source, plan, sink).status == CleanUpStatus::Done, tag != 0);
-        if (!tag)
-            return;
-        const QByteArray &out = sink.bytes();
-        // A 16-byte format chunk of a plain tag with the source's format fields (the
-        // tools fuzz target checks the rest of the canonical layout).
-        const WavView view = readWavView(out);
-        QCOMPARE(std::pair(int(view.fmtSize), int(view.formatTag)), std::pair(16, tag));
-        QCOMPARE(out.mid(22, 14), file.mid(file.indexOf("fmt ") + 10, 14));
     }
 
     // "Ecrire les infos": with nothing edited the file is byte-identical, however short;
@@ -336,12 +278,12 @@ private Q_SLOTS:
         QString error;
         bool written = false;
         {
-            const tamo::test::FileSizeLimit limit(file.size() + 100);
+            const FileSizeLimit limit(file.size() + 100);
             written = writePiecesInPlace(path, plan.pieces, &error);
         }
         QCOMPARE(written, edit != 2);
         QCOMPARE(readAll(path), expected);
-        QCOMPARE(error, edit == 2 ? tamo::test::errorText(EFBIG) : QString());
+        QCOMPARE(error, edit == 2 ? errorText(EFBIG) : QString());
     }
 
     // The waveform draws every sample format at its real level, the first channel of each frame.
@@ -387,8 +329,8 @@ private Q_SLOTS:
     // Found by fuzzing: the loop end S / 2 + 15 was summed in 32 bits and wrapped near 2^31.
     void samplerLoop()
     {
-        // 0x7FFFFFE2: the end past 2^31 / 2; 0x7FFFFFFF: halves to even.
-        for (auto [size, start, end] : {std::tuple{0x7FFFFFE2, 1073741809, 1073741824}, {0x7FFFFFFF, 1073741824, 1073741838}}) {
+        // 0x7FFFFFE2: the end past 2^31 / 2; 0x7FFFFFFF and 1001: halves to even.
+        for (auto [size, start, end] : {std::tuple{0x7FFFFFE2, 1073741809, 1073741824}, {0x7FFFFFFF, 1073741824, 1073741838}, {1001, 500, 516}}) {
             const QByteArray sampler = samplerChunk(size);
             QCOMPARE(std::pair(int32At(sampler, 52), int32At(sampler, 56)), std::pair(start, end));
         }
@@ -402,14 +344,11 @@ private Q_SLOTS:
         const QByteArray head = riff(fmtChunk()) + "LIST" + le32(gap);
         const QByteArray data = payload(16);
         const QByteArray tail = chunk("data", data) + "end!";
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QVERIFY(file.write(head) == head.size());
-            if (!file.resize(head.size() + gap) || !file.seek(head.size() + gap) || file.write(tail) != tail.size())
-                QSKIP("This file system cannot hold a sparse file over 4 GiB.");
-        }
         const qint64 d = head.size() + gap;
+        QFile file(path);
+        if (!sparseFile(path, head, d) || !file.open(QIODevice::Append) || file.write(tail) != tail.size())
+            QSKIP("This file system cannot hold a sparse file over 4 GiB.");
+        file.close();
         FileSource source(path);
         QVERIFY(source.open());
         const WavView view = readWavView(source);
@@ -434,7 +373,6 @@ private Q_SLOTS:
         QTest::newRow("sampler chunk before the name") << "Piano_C3.wav" << 64 << 64 << RootSource::SamplerChunk;
         QTest::newRow("C3 after a space") << "Piano C3.wav" << -1 << 60 << RootSource::FileName;
         QTest::newRow("c#3 after _") << "pad_c#3.wav" << -1 << 61 << RootSource::FileName;
-        QTest::newRow("F#-1") << "Bass F#-1.wav" << -1 << 18 << RootSource::FileName;
         QTest::newRow("at the start, lowest") << "C-2 sub.wav" << -1 << 0 << RootSource::FileName;
         QTest::newRow("at the name's end, highest") << "Lead_G8" << -1 << 127 << RootSource::FileName;
         QTest::newRow("flat b after letter b") << "bb2.wav" << -1 << 58 << RootSource::FileName;
@@ -449,8 +387,7 @@ private Q_SLOTS:
         QFETCH(int, samplerNote);
         QFETCH(int, note);
         QFETCH(RootSource, source);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(name);
+        const QString path = m_dir.filePath(name);
         QVERIFY(samplerNote == -2 ? writeAll(path, "RIFF junk")
                                   : sound::write(path, kWav16, 44100, 1, 100,
                                                  samplerNote >= 0 ? std::optional(samplerNote) : std::nullopt));
