@@ -248,7 +248,8 @@ private Q_SLOTS:
             QTest::addRow("unedited, %lld bytes", qlonglong(n)) << whole.left(n) << 0 << whole.left(n);
         const QByteArray file = wavFile(payload(10), QByteArray("\0\xb0z", 3));
         QTest::newRow("edited") << file << 1
-                                << QByteArray(file).replace(8, 6, "WAVEXY").replace(22, 2, le16(2)).replace(54, 3, QByteArray("\0\0y\x80\xe9", 5));
+                                << QByteArray(file).replace(8, 6, "WAVEXY").replace(22, 2, le16(2))
+                                       .replace(54, 3, QByteArray("\0\0y\x80\xe9", 5));
         QTest::newRow("edited, past the limit") << whole << 2 << whole;
         const QByteArray list = wavFile(payload(8), "tail", chunk("LIST", "INFOx"));
         QTest::newRow("edited, LIST, past the limit") << list << 2 << list;
@@ -330,7 +331,8 @@ private Q_SLOTS:
     void samplerLoop()
     {
         // 0x7FFFFFE2: the end past 2^31 / 2; 0x7FFFFFFF and 1001: halves to even.
-        for (auto [size, start, end] : {std::tuple{0x7FFFFFE2, 1073741809, 1073741824}, {0x7FFFFFFF, 1073741824, 1073741838}, {1001, 500, 516}}) {
+        for (auto [size, start, end] :
+             {std::tuple{0x7FFFFFE2, 1073741809, 1073741824}, {0x7FFFFFFF, 1073741824, 1073741838}, {1001, 500, 516}}) {
             const QByteArray sampler = samplerChunk(size);
             QCOMPARE(std::pair(int32At(sampler, 52), int32At(sampler, 56)), std::pair(start, end));
         }
