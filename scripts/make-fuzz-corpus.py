@@ -289,7 +289,6 @@ def main():
     write("fuzz_usd", usd_seeds())
     write("fuzz_usv", usv_seeds())
     write("fuzz_wav_view", {**wavs, **wav_edit_seeds()})
-    write("fuzz_wav_tools", wavs)
     write("fuzz_wav_panel", wavs)
     write("fuzz_sfz", sfz_seeds())
 
