@@ -1,6 +1,6 @@
 // The two bank transfer windows, DrumKitWindow (drum kits) and UserVoiceWindow (user voices), driven
 // through their controls and the scripted platform: copies, refused files, saves, the
-// question before unsaved copies are lost, undo and redo. Failed saves: test_failed_saves.
+// question before unsaved copies are lost, undo and redo. Failed saves: tests/app/test_app.
 
 #include "../usd/bankbuilder.h"
 #include "testsupport.h"
