@@ -113,7 +113,6 @@ private Q_SLOTS:
         QTest::newRow("PIANO.WAV") << QStringLiteral("PIANO.WAV") << QStringLiteral("PIANO.WAV") << QString();
         QTest::newRow("/sets/Grand Piano.WAV") << QStringLiteral("/sets/Grand Piano.WAV") << QStringLiteral("Grand Piano.WAV") << QStringLiteral("/sets/");
         QTest::newRow("/sets/") << QStringLiteral("/sets/") << QString() << QStringLiteral("/sets/");
-        QTest::newRow("/") << QStringLiteral("/") << QString() << QStringLiteral("/");
         QTest::newRow("a//.wav") << QStringLiteral("a//.wav") << QStringLiteral(".wav") << QStringLiteral("a//");
         // The other platform's slash is an ordinary character.
         QTest::newRow("/home/me\\x/a\\b.wav") << QStringLiteral("/home/me\\x/a\\b.wav") << QStringLiteral("a\\b.wav") << QStringLiteral("/home/me\\x/");
