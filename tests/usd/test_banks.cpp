@@ -32,12 +32,13 @@ using bank::ReadOutcome;
 
 Q_DECLARE_METATYPE(tamo::bank::ReadOutcome)
 
+namespace {
+
 // Bank images built byte by byte.
-namespace tamo::test {
 
 // An entry of size bytes: the name padded with spaces to 12 bytes, then data that
 // differs from entry to entry.
-inline QByteArray bankEntry(QByteArrayView name, qsizetype size, int seed)
+QByteArray bankEntry(QByteArrayView name, qsizetype size, int seed)
 {
     QByteArray bytes = name.first(qMin<qsizetype>(name.size(), 12)).toByteArray().leftJustified(12, ' ');
     for (qsizetype i = bytes.size(); i < size; ++i)
@@ -45,23 +46,17 @@ inline QByteArray bankEntry(QByteArrayView name, qsizetype size, int seed)
     return bytes;
 }
 
-// Stores the right checksum of image in its bytes 5 and 6.
-inline void fixChecksum(QByteArray &image)
+// Appends bytes to image and stores its right checksum in its bytes 5 and 6.
+QByteArray withTail(QByteArray image, const QByteArray &bytes)
 {
+    image += bytes;
     const bank::Checksum sum = bank::HeaderChecksum(QByteArrayView(image).sliced(7));
     image[5] = char(sum.high);
     image[6] = char(sum.low);
-}
-
-// Appends bytes to image and fixes its checksum.
-inline QByteArray withTail(QByteArray image, const QByteArray &bytes)
-{
-    image += bytes;
-    fixChecksum(image);
     return image;
 }
 
-inline QByteArray bankImage(QByteArrayView magic, char version, const QList<QByteArray> &parts, bool goodChecksum = true)
+QByteArray bankImage(QByteArrayView magic, char version, const QList<QByteArray> &parts, bool goodChecksum = true)
 {
     QByteArray image = withTail(magic.toByteArray() + version + QByteArray(2, '\0'), parts.join());
     image[6] = char(quint8(image[6]) ^ (goodChecksum ? 0 : 0x5A));
@@ -69,7 +64,7 @@ inline QByteArray bankImage(QByteArrayView magic, char version, const QList<QByt
 }
 
 // Kits named P1, P2...; or voices named P1..., the tag, and tagged entries PT1...
-inline QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
+QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
 {
     QList<QByteArray> parts;
     for (int i = 1; i <= entries; ++i)
@@ -81,15 +76,12 @@ inline QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged
     return bankImage(usd ? "KUSD" : "KUSV", usd ? 3 : 0, parts, goodChecksum);
 }
 
-inline QByteArray usdImage(int kits) { return bankImage(true, "K", kits, 0); }
-inline QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
+QByteArray usdImage(int kits) { return bankImage(true, "K", kits, 0); }
+QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
 {
     return bankImage(false, "V", voices, tagged, tag, goodChecksum);
 }
 
-} // namespace tamo::test
-
-namespace {
 
 const QString kInfo = u"INFO : The file presents a bad CheckSum header. We will try to load it..."_s;
 const QString kUsdHeader = u"This is not a valid Ketron SD1 Header (KUSD3) !"_s;
@@ -191,8 +183,8 @@ class TestBanks : public QObject {
     {
         m_left = m_dir.filePath(usd ? u"Rock.usd"_s : u"Rock.usv"_s);
         m_right = m_dir.filePath(usd ? u"Jazz.USD"_s : u"Jazz.USV"_s);
-        m_leftImage = test::bankImage(usd, "L", 3, usd ? 0 : 2);
-        m_rightImage = test::bankImage(usd, "R", usd ? 6 : 4, usd ? 0 : 5, QByteArray("KORG1\0\x7F", 7), false);
+        m_leftImage = bankImage(usd, "L", 3, usd ? 0 : 2);
+        m_rightImage = bankImage(usd, "R", usd ? 6 : 4, usd ? 0 : 5, QByteArray("KORG1\0\x7F", 7), false);
         Window w{usd};
         w.form->show();
         test::writeAll(m_left, m_leftImage);
@@ -278,20 +270,16 @@ private Q_SLOTS:
         QFETCH(int, entries);
         QFETCH(int, tagged);
         QFETCH(QByteArray, written);
-        if (tagged < 0) {
-            const usd::UsdReadResult result = usd::readUsd(file);
-            QCOMPARE(result.outcome, outcome);
-            QCOMPARE(result.messages, messages);
-            QCOMPARE(result.document ? result.document->Entries.size() : 0, qsizetype(entries));
-            return;
+        const usd::UsdReadResult kits = usd::readUsd(file);
+        const usv::UsvReadResult voices = usv::readUsv(file);
+        const bool isUsd = tagged < 0;
+        QCOMPARE(isUsd ? kits.outcome : voices.outcome, outcome);
+        QCOMPARE(isUsd ? kits.messages : voices.messages, messages);
+        QCOMPARE(isUsd ? (kits.document ? kits.document->Entries.size() : 0) : voices.document ? voices.document->Voices.size() : 0, qsizetype(entries));
+        if (!isUsd && voices.document) {
+            QCOMPARE(voices.document->TaggedEntries.size(), qsizetype(tagged));
+            QCOMPARE(usv::usvBytes(*voices.document), written.isNull() ? file : written);
         }
-        const usv::UsvReadResult result = usv::readUsv(file);
-        QCOMPARE(result.outcome, outcome);
-        QCOMPARE(result.messages, messages);
-        QCOMPARE(result.document ? result.document->Voices.size() : 0, qsizetype(entries));
-        QCOMPARE(result.document ? result.document->TaggedEntries.size() : 0, qsizetype(tagged));
-        if (result.document)
-            QCOMPARE(usv::usvBytes(*result.document), written.isNull() ? file : written);
     }
 
     // Names are shown as Windows-1252; a zero byte, a control byte and a code
@@ -432,8 +420,7 @@ private Q_SLOTS:
         if (to > 0) {
             QByteArray &target = expected[(to - 1) % 2];
             const QByteArray &source = expected[(from - 1) % 2];
-            target.replace(offsetOf(usd, target, to, rows[to - 1]), sizeOf(usd, to), source.mid(offsetOf(usd, source, from, rows[from - 1]), sizeOf(usd, from)));
-            test::fixChecksum(target);
+            target = withTail(target.replace(offsetOf(usd, target, to, rows[to - 1]), sizeOf(usd, to), source.mid(offsetOf(usd, source, from, rows[from - 1]), sizeOf(usd, from))), {});
         }
         w.click(button.constData());
         QVERIFY(w.image(1) == expected[0] && w.image(2) == expected[1]);
@@ -451,8 +438,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("messages");
         QTest::newRow("not a kit bank") << true << QByteArray("RIFF....WAVE") << QStringList{kUsdHeader};
         QTest::newRow("no such kit bank") << true << QByteArray() << QStringList();
-        QTest::newRow("kits as voices") << false << test::bankImage(true, "X", 1, 0) << QStringList{kUsvHeader};
-        QTest::newRow("no tag") << false << test::bankImage(false, "X", 2, 0, "") << QStringList();
+        QTest::newRow("kits as voices") << false << bankImage(true, "X", 1, 0) << QStringList{kUsvHeader};
+        QTest::newRow("no tag") << false << bankImage(false, "X", 2, 0, "") << QStringList();
     }
     // A refused or unreadable file leaves the side with its bank, edits, label and
     // file, which the next save writes. Both sides share one dialog, which offers the
