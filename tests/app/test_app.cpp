@@ -184,11 +184,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        const auto copy = [this](const char *example, const char *as) {
-            return test::writeAll(inDir(QLatin1String(as)), test::readAll(test::examplePath(QLatin1String(example))));
-        };
-        QVERIFY(copy("SINES.MSP", "SINES.MSP") && copy("SINES.MSP", "sines.bin") && copy("KITS1.USD", "kits.msp")
-                && copy("VOICES1.USV", "voices.dat"));
+        for (const QString &as : {u"SINES.MSP"_s, u"sines.bin"_s, u"kits.msp"_s, u"voices.dat"_s})
+            copyExample(as == u"kits.msp" ? u"KITS1.USD"_s : as == u"voices.dat" ? u"VOICES1.USV"_s : u"SINES.MSP"_s, m_dir.path(), as);
         QVERIFY(test::writeAll(inDir(u"NEW.usv"_s), {}) && test::writeAll(inDir(u"notes.txt"_s), "hello"));
         QCOMPARE(mkfifo(QFile::encodeName(inDir(u"pipe.MSP"_s)).constData(), 0600), 0);
     }

@@ -32,13 +32,11 @@ static QString regionsText(const SfzDocument &document)
         return document.error.text();
     QStringList regions;
     for (const Region &region : document.regions) {
-        QStringList names, opcodes;
+        QStringList opcodes;
         for (const Opcode &opcode : region.opcodes) {
-            if (!names.contains(opcode.name))
-                names << opcode.name;
+            if (const QString text = opcode.name + u'=' + region.find(opcode.name)->value; !opcodes.contains(text))
+                opcodes << text;
         }
-        for (const QString &name : std::as_const(names))
-            opcodes << name + u'=' + region.find(name)->value;
         regions << opcodes.join(u' ');
     }
     return regions.join(u" | "_s);

@@ -161,9 +161,8 @@ struct Window {
     QString path(int side) const { return usd ? kits()->kitPath(side) : voices()->usvPath(side); }
     QByteArray image(int side) const
     {
-        if (usd)
-            return kits()->kit(side) ? usd::usdBytes(*kits()->kit(side)) : QByteArray();
-        return voices()->usv(side) ? usv::usvBytes(*voices()->usv(side)) : QByteArray();
+        return usd ? (kits()->kit(side) ? usd::usdBytes(*kits()->kit(side)) : QByteArray())
+                   : (voices()->usv(side) ? usv::usvBytes(*voices()->usv(side)) : QByteArray());
     }
 };
 
