@@ -287,8 +287,7 @@ private Q_SLOTS:
         QTextStream outStream(&out), errStream(&err);
         const StartRequest request = app::parseCommandLine(QStringList{u"TAMO"_s} + arguments, outStream, errStream);
         if (exitCode >= 0) {
-            QCOMPARE(request.action, StartRequest::Action::Exit);
-            QCOMPARE(request.exitCode, exitCode);
+            QCOMPARE(std::pair(request.action, request.exitCode), std::pair(StartRequest::Action::Exit, exitCode));
             QVERIFY2((exitCode == 0 ? out : err).contains(output), qPrintable(out + err));
             QVERIFY(exitCode == 0 ? err.isEmpty() : out.isEmpty() && err.count(u'\n') == 1);
 
@@ -300,8 +299,7 @@ private Q_SLOTS:
             program.setProcessEnvironment(environment);
             program.start(qEnvironmentVariable("TAMO_PROGRAM"), arguments);
             QVERIFY(program.waitForFinished(60000));
-            QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-            QCOMPARE(program.exitCode(), exitCode);
+            QCOMPARE(std::pair(program.exitStatus(), program.exitCode()), std::pair(QProcess::NormalExit, exitCode));
             QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()), out);
             QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), err);
             return;
@@ -334,8 +332,7 @@ private Q_SLOTS:
         program.start(qEnvironmentVariable("TAMO_PROGRAM"), {u"export"_s, test::examplePath(u"SINES.MSP"_s), inDir(u"limited"_s)});
         QVERIFY(program.waitForFinished(60000));
         const QString err = QString::fromLocal8Bit(program.readAllStandardError());
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 1);
+        QCOMPARE(std::pair(program.exitStatus(), program.exitCode()), std::pair(QProcess::NormalExit, 1));
         QVERIFY2(err.contains(test::errorText(EFBIG)), qPrintable(err));
     }
     void windowTextsFit_data()
