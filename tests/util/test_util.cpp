@@ -104,6 +104,17 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir.filePath(QStringLiteral("ro/SET.MSP"))), QByteArray("old"));
     }
 
+    // A commit whose rename fails (the target became a folder meanwhile) is reported,
+    // not taken for a save, and leaves no temporary behind.
+    void failedRename()
+    {
+        QTemporaryDir dir;
+        AtomicFileWriter writer(dir.filePath(u"SET.MSP"_s));
+        QVERIFY(writer.open() && writer.write("new") && QDir(dir.path()).mkpath(u"SET.MSP/x"_s));
+        QVERIFY(!writer.commit() && !writer.errorString().isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"SET.MSP"_s});
+    }
+
     void pathExtract_data()
     {
         QTest::addColumn<QString>("path");
