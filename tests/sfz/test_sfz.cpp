@@ -1,3 +1,6 @@
+// The SFZ reader and its import into a record. That whatever imports fills a record:
+// tests/fuzz/fuzz_sfz.
+
 #include "sfz/sfzimport.h"
 
 #include <QDir>
@@ -29,13 +32,11 @@ static QString regionsText(const SfzDocument &document)
         return document.error.text();
     QStringList regions;
     for (const Region &region : document.regions) {
-        QStringList names, opcodes;
+        QStringList opcodes;
         for (const Opcode &opcode : region.opcodes) {
-            if (!names.contains(opcode.name))
-                names << opcode.name;
+            if (const QString text = opcode.name + u'=' + region.find(opcode.name)->value; !opcodes.contains(text))
+                opcodes << text;
         }
-        for (const QString &name : std::as_const(names))
-            opcodes << name + u'=' + region.find(name)->value;
         regions << opcodes.join(u' ');
     }
     return regions.join(u" | "_s);
@@ -146,9 +147,6 @@ private Q_SLOTS:
         QCOMPARE(samplesText(import), expected.contains(u"%1") ? expected.arg(dir.path()) : expected);
         if (!reported.isEmpty())
             QVERIFY2(import.report.contains(reported), qPrintable(import.report.join(u'\n')));
-        msp::MspRecord record;
-        QCOMPARE(fillMspRecord(import, record), import.ok());
-        QCOMPARE(record.sampleCount(), import.samples.size());
     }
 
     // More than 64 regions: neighbours merge until 64 are left, the zones still tile

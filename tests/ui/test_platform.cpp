@@ -35,12 +35,10 @@ private Q_SLOTS:
         ScriptedPlatform platform;
         platform.queueAnswer(Answer::Yes);
         platform.queueFiles(u"/a"_s, {u"X.WAV"_s});
-        platform.queueCancel();
         QCOMPARE(message(u"Sure ?"_s, Buttons::YesNo, Icon::Question), Answer::Yes);
         QCOMPARE(message(u"Again ?"_s, Buttons::YesNo), Answer::No);
         // One name chosen in a multiple selection comes back as a plain path.
         QCOMPARE(fileDialog({}).fileName, u"/a/X.WAV"_s);
-        QVERIFY(fileDialog({}).cancelled);
         {
             const BusyPointer outer, inner;
             QCOMPARE(platform.busyDepth(), 2);

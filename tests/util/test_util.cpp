@@ -1,5 +1,5 @@
 // The platform helpers of src/util: atomic saves under a file-size limit and into
-// bad targets, path splitting, byte replacement, and 8.3 short names.
+// bad targets, path splitting, byte replacement, and 8.3 short names that stay put.
 
 #include "testsupport.h"
 #include "util/atomicfile.h"
@@ -7,6 +7,7 @@
 #include "util/replacechar.h"
 #include "util/shortname.h"
 
+#include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
@@ -103,6 +104,16 @@ private Q_SLOTS:
         QCOMPARE(readAll(dir.filePath(QStringLiteral("ro/SET.MSP"))), QByteArray("old"));
     }
 
+    // A commit whose rename fails (the target became a folder meanwhile) is reported,
+    // not taken for a save, and leaves no temporary behind.
+    void failedRename()
+    {
+        QTemporaryDir dir;
+        AtomicFileWriter writer(dir.filePath(u"SET.MSP"_s));
+        QVERIFY(writer.open() && writer.write("new") && QDir(dir.path()).mkpath(u"SET.MSP/x"_s));
+        QVERIFY(!writer.commit() && !writer.errorString().isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"SET.MSP"_s});
+    }
 
     void pathExtract_data()
     {
@@ -113,7 +124,6 @@ private Q_SLOTS:
         QTest::newRow("PIANO.WAV") << QStringLiteral("PIANO.WAV") << QStringLiteral("PIANO.WAV") << QString();
         QTest::newRow("/sets/Grand Piano.WAV") << QStringLiteral("/sets/Grand Piano.WAV") << QStringLiteral("Grand Piano.WAV") << QStringLiteral("/sets/");
         QTest::newRow("/sets/") << QStringLiteral("/sets/") << QString() << QStringLiteral("/sets/");
-        QTest::newRow("/") << QStringLiteral("/") << QString() << QStringLiteral("/");
         QTest::newRow("a//.wav") << QStringLiteral("a//.wav") << QStringLiteral(".wav") << QStringLiteral("a//");
         // The other platform's slash is an ordinary character.
         QTest::newRow("/home/me\\x/a\\b.wav") << QStringLiteral("/home/me\\x/a\\b.wav") << QStringLiteral("a\\b.wav") << QStringLiteral("/home/me\\x/");
@@ -126,7 +136,6 @@ private Q_SLOTS:
         QCOMPARE(fileNameExtract(path), file);
         QCOMPARE(pathNameExtract(path), folder);
     }
-
 
     void replaceChar_data()
     {
@@ -160,32 +169,46 @@ private Q_SLOTS:
         QCOMPARE(ReplaceCharLoop(text, from, to), expected);
     }
 
-
+    // A short name made on a system without them depends on its long name alone:
+    // files added or removed beside it never move it to another file.
     void shortNames_data()
     {
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected"); // a wildcard pattern; empty: no such file
-        QTest::newRow("already short") << QStringList{u"piano.wav"_s} << u"piano.wav"_s << u"piano.wav"_s;
-        QTest::newRow("long base and extension") << QStringList{u"Bassdrum1.aiff"_s} << u"Bassdrum1.aiff"_s << u"BAS~????.AIF"_s;
-        QTest::newRow("space and invalid characters") << QStringList{u"a+b c;d.wav"_s} << u"a+b c;d.wav"_s << u"ABC~????.WAV"_s;
-        QTest::newRow("two dots") << QStringList{u"a.b.wav"_s} << u"a.b.wav"_s << u"AB~????.WAV"_s;
-        QTest::newRow("leading dot") << QStringList{u".hidden"_s} << u".hidden"_s << u"HID~????"_s;
-        QTest::newRow("nothing usable") << QStringList{u"\u65e5\u672c.wav"_s} << u"\u65e5\u672c.wav"_s << u"_~????.WAV"_s;
-        const QStringList piano = {u"Grand Piano C4.wav"_s, u"Grand Piano C2.wav"_s, u"Grand Piano C3.wav"_s};
-        QTest::newRow("one of several alike") << piano << u"Grand Piano C4.wav"_s << u"GRA~????.WAV"_s;
-        QTest::newRow("missing file") << piano << u"Grand Piano C5.wav"_s << QString();
+        QTest::addColumn<QStringList>("added"); // then
+        QTest::addColumn<QStringList>("removed");
+        const QStringList none;
+        QTest::newRow("already short") << QStringList{u"piano.wav"_s} << u"piano.wav"_s << u"piano.wav"_s << none << none;
+        QTest::newRow("long base and extension") << QStringList{u"Bassdrum1.aiff"_s} << u"Bassdrum1.aiff"_s << u"BAS~????.AIF"_s << none << none;
+        QTest::newRow("space and invalid characters") << QStringList{u"a+b c;d.wav"_s} << u"a+b c;d.wav"_s << u"ABC~????.WAV"_s << none << none;
+        QTest::newRow("two dots") << QStringList{u"a.b.wav"_s} << u"a.b.wav"_s << u"AB~????.WAV"_s << none << none;
+        QTest::newRow("leading dot") << QStringList{u".hidden"_s} << u".hidden"_s << u"HID~????"_s << none << none;
+        QTest::newRow("nothing usable") << QStringList{u"\u65e5\u672c.wav"_s} << u"\u65e5\u672c.wav"_s << u"_~????.WAV"_s << none << none;
+        const QString c3 = u"Grand Piano C3.wav"_s, a1 = u"Grand Piano A1.wav"_s;
+        const QStringList piano = {u"Grand Piano C4.wav"_s, u"Grand Piano C2.wav"_s, c3};
+        QTest::newRow("one of several alike, neighbours deleted") << piano << u"Grand Piano C4.wav"_s << u"GRA~????.WAV"_s << none << piano.mid(1);
+        QTest::newRow("a name sorted before it is added") << QStringList{c3} << c3 << u"GRA~????.WAV"_s << QStringList{a1} << none;
+        QTest::newRow("its old short name appears as a file") << QStringList{c3} << c3 << u"GRA~????.WAV"_s
+                                                                 << QStringList{u"GRANDP~1.WAV"_s, u"GRA~1.WAV"_s} << none;
+        QTest::newRow("missing file") << piano << u"Grand Piano C5.wav"_s << QString() << none << none;
     }
     void shortNames()
     {
         QFETCH(QStringList, files);
         QFETCH(QString, name);
         QFETCH(QString, expected);
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, removed);
         QTemporaryDir dir;
         create(dir, files);
         const QString folder = dir.path() + QDir::separator();
         const QString shortName = ShortFileName(folder + name).mid(folder.size());
         QVERIFY2(expected.isEmpty() ? shortName.isEmpty() : QRegularExpression(QRegularExpression::wildcardToRegularExpression(expected)).match(shortName).hasMatch(), qPrintable(shortName));
+        create(dir, added);
+        for (const QString &file : removed)
+            QVERIFY(QFile::remove(dir.filePath(file)));
+        QCOMPARE(ShortFileName(folder + name).mid(folder.size()), shortName);
         QCOMPARE(longNameForShort(dir.path(), shortName), expected.isEmpty() ? QString() : name);
     }
 
@@ -216,6 +239,33 @@ private Q_SLOTS:
         for (const QString &base : std::as_const(generated))
             QVERIFY2(bases.count(base) == 1, qPrintable(base));
         QCOMPARE(ShortFileNames(paths + QStringList{folder + u"gone.wav"_s}), shortPaths + QStringList{QString()});
+    }
+
+    // Some names share a short name: such a pair is told as a clash when either is
+    // there, and its short name finds neither file rather than perhaps the wrong one.
+    void clashes()
+    {
+        QHash<QString, QString> byShortName;
+        QStringList pair;
+        for (int i = 0; pair.isEmpty() && i < 1000000; ++i) {
+            const QString name = u"Piano take %1.wav"_s.arg(i);
+            const QString shortName = shortFormOf(name).toUpper();
+            if (byShortName.contains(shortName))
+                pair = QStringList{byShortName.value(shortName), name};
+            byShortName.insert(shortName, name);
+        }
+        QCOMPARE(pair.size(), 2);
+        QTemporaryDir dir;
+        for (const QString &name : pair + QStringList{u"Piano take.wav"_s})
+            QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+        QCOMPARE(shortNameClashes(dir.filePath(pair[0])), QStringList{pair[1]});
+        QCOMPARE(shortNameClashes(dir.filePath(pair[1])), QStringList{pair[0]});
+        QCOMPARE(shortNameClashes(dir.filePath(u"Piano take.wav"_s)), QStringList());
+        QCOMPARE(longNameForShort(dir.path(), shortFormOf(pair[0])), QString());
+        // Names already in 8.3 form clash when they differ only in case.
+        QVERIFY(QFile(dir.filePath(u"PIANO.WAV"_s)).open(QIODevice::WriteOnly));
+        QVERIFY(QFile(dir.filePath(u"piano.wav"_s)).open(QIODevice::WriteOnly));
+        QCOMPARE(shortNameClashes(dir.filePath(u"piano.wav"_s)), QStringList{u"PIANO.WAV"_s});
     }
 
     void lookUp_data()
