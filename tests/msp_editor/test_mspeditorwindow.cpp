@@ -365,7 +365,7 @@ private Q_SLOTS:
         QStringList seen;
         for (const ui::MessageBox &box : platform.messages())
             seen << (box == kAsk ? u"ask"_s : box.text.endsWith(u"Do you want to replace it ?"_s) ? u"replace"_s : box.text);
-        // The questions come first, when there is an answer for them; failed saves are test_failed_saves'.
+        // The questions come first, when there is an answer for them; failed saves are test_app's.
         const bool asked = script.contains(u"Yes"_s) || script.contains(u"No"_s) || script.contains(u"Cancel"_s);
         const QStringList replace = script.contains(u"Replace"_s) || script.contains(u"Keep"_s) ? split("replace") : QStringList();
         QCOMPARE(seen, (asked ? split("ask") : QStringList()) + replace);
