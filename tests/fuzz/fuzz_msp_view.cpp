@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int listed = valid ? expected.usedSlotCount() : 0;
     FUZZ_CHECK(editor->list->count() == listed);
     FUZZ_CHECK(editor->count->text() == QStringLiteral("%1 SAMPLES").arg(valid ? expected.sampleCount() : 0));
-    // The fields each sample shows: test_mspeditorwindow; here only that selecting it is safe.
+    // The fields' formats are test_msprecord's and the editor's; here: selecting any listed sample is safe.
     for (int slot = 1; slot <= listed; ++slot)
         editor->form.selectSlot(slot);
     editor->form.selectSlot(0);
