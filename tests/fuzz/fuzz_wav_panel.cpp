@@ -61,20 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     world->panel->drawWaveform();
     (void)world->child<QWidget>("Picture1")->grab(); // paints the visible part of the canvas
 
-    // CleanUp: the message of its refusal, or none; a refused file is left as it was.
+    // CleanUp: one message for a refusal, none for a clean-up; a refused file is left as it was.
     const QByteArray before = fuzz::readFile(path);
     MemorySource source(before);
     const CleanUpStatus expected = planCleanUp(source).status;
     world->panel->cleanUpWav();
-    const QStringList message = expected == CleanUpStatus::BadFileSize     ? QStringList{QStringLiteral("Bad file size")}
-                                : expected == CleanUpStatus::DataNotFound  ? QStringList{QStringLiteral("Data not found")}
-                                : expected == CleanUpStatus::WrongDataSize ? QStringList{QStringLiteral("Wrong Data Size")}
-                                                                           : QStringList();
-    const QStringList said = world->platform.messageTexts();
-    if (expected == CleanUpStatus::Unreadable)
-        FUZZ_CHECK(said.size() == 1 && said.first().startsWith(QStringLiteral("CleanUp cannot make a file")));
-    else
-        FUZZ_CHECK(said == message);
+    FUZZ_CHECK(world->platform.messageTexts().size() == (expected == CleanUpStatus::Done ? 0 : 1));
     FUZZ_CHECK(world->platform.unexpected() == 0);
     if (expected != CleanUpStatus::Done)
         FUZZ_CHECK(fuzz::readFile(path) == before);

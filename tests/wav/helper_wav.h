@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QtEndian>
 
+#include <cmath>
+
 namespace tamo::test::wavgen {
 
 template <class T> QByteArray littleEndian(qint64 v)
@@ -24,11 +26,34 @@ inline QByteArray chunk(const char *id, const QByteArray &body)
     return body.size() % 2 ? c + '\0' : c;
 }
 
-// 16-bit PCM.
-inline QByteArray fmtChunk(int channels = 1, int rate = 44100)
+// A format chunk body; tag 0xFFFE gets the extensible part with `subFormat`.
+inline QByteArray fmtBody(int tag, int channels, int bits, int subFormat = 1, int rate = 44100)
 {
-    return chunk("fmt ", le16(1) + le16(channels) + le32(rate) + le32(rate * channels * 2) + le16(channels * 2)
-                             + le16(16));
+    const int align = channels * ((bits + 7) / 8);
+    QByteArray body = le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits);
+    if (tag == 0xFFFE) // the speaker mask, then the GUID's tail
+        body += le16(22) + le16(bits) + le32(channels == 1 ? 4 : 3) + le16(subFormat)
+                + QByteArray("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
+    return body;
+}
+
+// 16-bit PCM.
+inline QByteArray fmtChunk(int channels = 1, int rate = 44100) { return chunk("fmt ", fmtBody(1, channels, 16, 1, rate)); }
+
+// A sample of `bytes` bytes at a level from -1 to 1 (tag 3: float).
+inline QByteArray sampleAt(double level, int tag, int bytes)
+{
+    QByteArray s(bytes, '\0');
+    if (tag == 3 && bytes == 4)
+        qToLittleEndian(float(level), s.data());
+    else if (tag == 3)
+        qToLittleEndian(level, s.data());
+    else if (bytes == 1)
+        s[0] = char(qRound(level * 127) + 128);
+    else
+        for (int i = 0; i < bytes; ++i) // signed, scaled to the width, little-endian
+            s[i] = char(qint64(std::ldexp(level, 8 * bytes - 1)) >> (8 * i));
+    return s;
 }
 
 inline QByteArray riff(const QByteArray &chunks) { return "RIFF" + le32(chunks.size() + 4) + "WAVE" + chunks; }

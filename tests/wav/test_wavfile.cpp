@@ -33,34 +33,6 @@ QByteArray header44(qint64 L, qint64 S) { return wavFile({}).replace(4, 4, le32(
 
 constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
-constexpr char kGuidTail[] = "\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71";
-
-// A format chunk body; tag 0xFFFE gets the extensible part with `subFormat`.
-QByteArray fmtBody(int tag, int channels, int bits, int subFormat = 1)
-{
-    const int align = channels * ((bits + 7) / 8);
-    QByteArray body = le16(tag) + le16(channels) + le32(44100) + le32(44100 * align) + le16(align) + le16(bits);
-    if (tag == 0xFFFE)
-        body += le16(22) + le16(bits) + le32(3) + le16(subFormat) + QByteArray(kGuidTail, 14);
-    return body;
-}
-
-// A sample of `bytes` bytes at a level from -1 to 1.
-QByteArray sampleAt(double level, int tag, int bytes)
-{
-    QByteArray s(bytes, '\0');
-    if (tag == 3 && bytes == 4)
-        qToLittleEndian(float(level), s.data());
-    else if (tag == 3)
-        qToLittleEndian(level, s.data());
-    else if (bytes == 1)
-        s[0] = char(qRound(level * 127) + 128);
-    else
-        for (int i = 0; i < bytes; ++i) // signed, scaled to the width, little-endian
-            s[i] = char(qint64(std::ldexp(level, 8 * bytes - 1)) >> (8 * i));
-    return s;
-}
-
 } // namespace
 
 class TestWavFile : public QObject {
@@ -73,23 +45,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<qint64>("d");
         QTest::addColumn<qint64>("after");
-        const QByteArray list = chunk("LIST", QByteArray("INFOICMT\x06\0\0\0hello!", 18));
-        const qint64 limit = kWavTextLimit;
         const QByteArray wrappingChunk = riff(fmtChunk() + "JUNK" + le32(0xFFFFFFF8) + QByteArray(8, 'j') + chunk("data", payload(400)));
-        QTest::newRow("canonical") << wavFile(payload(100)) << 36LL << 0LL;
         QTest::newRow("trailer") << wavFile(payload(100), QByteArray("\0s\xb0", 3)) << 36LL << 3LL;
-        QTest::newRow("LIST of 26") << wavFile(payload(10), {}, list) << 36LL + 26 << 0LL;
-        QTest::newRow("no data") << riff(fmtChunk() + chunk("junk", payload(50))) << -1LL << 0LL;
         QTest::newRow("short file") << QByteArray("RIFF\x10", 5) << -1LL << 0LL;
-        QTest::newRow("size past end") << wavFile(payload(20)).replace(40, 4, le32(1000)) << 36LL << -980LL;
         // Sizes near 2^31 and negative: the data would end far past the file or before its start.
         QTest::newRow("size 0x7FFFFFFF") << wavFile(payload(400)).replace(40, 4, le32(0x7FFFFFFF)) << 36LL << 401 - (1LL << 31);
         QTest::newRow("size -1") << wavFile(payload(400)).replace(40, 4, le32(-1)) << 36LL << 401LL;
         // The chunk walk would wrap past the end or, in 32 bits, back to where it started.
         QTest::newRow("chunk size 0xFFFFFFF8") << wrappingChunk << 52LL << 0LL;
-        QTest::newRow("texts over the limit")
-            << wavFile(payload(6), payload(limit + 1000), chunk("LIST", payload(limit + 10))) << limit + 54
-            << limit + 1000;
     }
 
     void view()
@@ -106,10 +69,8 @@ private Q_SLOTS:
         QCOMPARE(v.dataSize, int32At(file, d + 4));
         QCOMPARE(v.after, after);
         QCOMPARE(v.afterBytes, after < 0 ? QByteArray() : file.right(after).left(kWavTextLimit));
-        QCOMPARE(v.afterCut, after > kWavTextLimit);
         QCOMPARE(v.before, d - 36);
         QCOMPARE(v.beforeBytes, file.mid(36, std::min(d - 36, kWavTextLimit)));
-        QCOMPARE(v.beforeCut, d - 36 > kWavTextLimit);
     }
 
     void dataTagAcrossBlocks()
@@ -122,15 +83,6 @@ private Q_SLOTS:
             const QByteArray bytes = QByteArray(misses).replace(at, 4, QByteArray("data").left(misses.size() - at));
             QCOMPARE(findDataTag(bytes), bytes.indexOf("data"));
         }
-        QCOMPARE(findDataTag(QByteArray("dat")), -1);
-    }
-
-    // A field takes a whole number that fits its width; a fraction or an overflow is refused.
-    void numberFields()
-    {
-        QCOMPARE(parseFieldNumber(u"32767"_qs, 16), std::optional<qint64>(32767));
-        QVERIFY(!parseFieldNumber(u"32768"_qs, 16) && !parseFieldNumber(u"1.5"_qs, 32));
-        QVERIFY(!parseFieldNumber(u"99999999999999999999999"_qs, 32));
     }
 
     // CleanUp writes a canonical file that readers accept (a plain format tag, the source's
@@ -145,7 +97,6 @@ private Q_SLOTS:
         const CleanUpStatus done = CleanUpStatus::Done, unreadable = CleanUpStatus::Unreadable;
         const QByteArray data = chunk("data", payload(600));
         QTest::newRow("canonical") << wavFile(payload(1000)) << 0LL << done << 1 << 1000;
-        QTest::newRow("odd size") << wavFile(payload(1001)) << 0LL << done << 1 << 1001;
         // "data" inside a comment and an earlier sampler chunk, the format chunk not first.
         QTest::newRow("decoys") << riff(chunk("JUNK", QByteArray(28, '\0')) + fmtChunk()
                                         + chunk("LIST", "INFOICMTmetadata!") + chunk("smpl", "xxdata")
@@ -167,11 +118,7 @@ private Q_SLOTS:
         QTest::newRow("write fails") << wavFile(payload(3 * kStreamBlockSize)) << qint64(kStreamBlockSize)
                                      << CleanUpStatus::Failed << 0 << 0;
         QTest::newRow("extensible, short chunk") << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24).left(18)) + data) << 0LL << unreadable << 0 << 0;
-        QTest::newRow("extensible, unknown kind")
-            << riff(chunk("fmt ", fmtBody(0xFFFE, 2, 24).replace(26, 1, "\x01")) + data) << 0LL << unreadable << 0 << 0;
         QTest::newRow("ADPCM") << riff(chunk("fmt ", fmtBody(2, 1, 4)) + data) << 0LL << unreadable << 0 << 0;
-        QTest::newRow("no channels") << riff(chunk("fmt ", fmtBody(1, 0, 16)) + data) << 0LL << unreadable << 0 << 0;
-        QTest::newRow("48-bit PCM") << riff(chunk("fmt ", fmtBody(1, 1, 48)) + data) << 0LL << unreadable << 0 << 0;
     }
 
     void cleanUp()
@@ -207,18 +154,6 @@ private Q_SLOTS:
         QCOMPARE(c.info.frames, S / qFromLittleEndian<qint16>(out.constData() + 32));
         QCOMPARE(std::pair(c.instrument->loops[0].start, c.instrument->loops[0].end),
                  std::pair(quint32(int32At(out, smpl + 52)), quint32(int32At(out, smpl + 56) + 1)));
-    }
-
-    // A stereo 16-bit noise file, the same each time, that libsndfile reads.
-    void noise()
-    {
-        const QByteArray noise = noiseWav();
-        QVERIFY(noise.size() == 44 + 4 * 50000 && noiseWav() == noise);
-        QVERIFY(noise.count(QByteArray(2, '\0')) < 100); // not silence
-        const QString path = m_dir.filePath(QStringLiteral("n.wav"));
-        const sound::Contents c = writeAll(path, noise) ? sound::read(path) : sound::Contents();
-        QVERIFY(c.ok);
-        QCOMPARE(std::tuple(c.info.format, c.info.channels, c.info.samplerate, c.info.frames), std::tuple(kWav16, 2, 22050, sf_count_t(50000)));
     }
 
     // Stamped over a short file and a longer one: the header replaces the first 44 bytes.
@@ -295,7 +230,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("channels");
         for (const int bits : {8, 16, 24, 32})
             QTest::addRow("PCM %d-bit", bits) << 1 << bits << 1;
-        QTest::newRow("PCM 24-bit stereo") << 1 << 24 << 2;
         QTest::newRow("float") << 3 << 32 << 1;
         QTest::newRow("double, stereo") << 3 << 64 << 2;
         QTest::newRow("extensible 24-bit stereo") << 0xFFFE << 24 << 2;
@@ -306,8 +240,7 @@ private Q_SLOTS:
         QFETCH(int, tag);
         QFETCH(int, bits);
         QFETCH(int, channels);
-        const int real = tag == 0xFFFE ? 1 : tag;
-        const int bytes = bits / 8;
+        const int real = tag == 0xFFFE ? 1 : tag, bytes = bits / 8;
         const QList<double> levels = {0.5, -0.25, 0.75, -1.0, 0.125, 0.0, -0.5, 0.25};
         QByteArray data;
         for (const double level : levels)
@@ -354,10 +287,8 @@ private Q_SLOTS:
         FileSource source(path);
         QVERIFY(source.open());
         const WavView view = readWavView(source);
-        QCOMPARE(view.length, d + tail.size());
-        QCOMPARE(view.dataOffset, d);
-        QCOMPARE(view.dataSize, 16);
-        QCOMPARE(view.afterBytes, QByteArray("end!"));
+        QCOMPARE(std::tuple(view.length, view.dataOffset, view.dataSize, view.afterBytes),
+                 std::tuple(d + tail.size(), d, 16, QByteArray("end!")));
         QCOMPARE(computeWaveform(source, 9315, 4635, 16).points.size(), 8);
         // The chunk walk reaches the data past 4 GiB; the result is small and canonical.
         QCOMPARE(cleanUpWavFile(path).status, CleanUpStatus::Done);
@@ -375,13 +306,11 @@ private Q_SLOTS:
         QTest::newRow("sampler chunk before the name") << "Piano_C3.wav" << 64 << 64 << RootSource::SamplerChunk;
         QTest::newRow("C3 after a space") << "Piano C3.wav" << -1 << 60 << RootSource::FileName;
         QTest::newRow("c#3 after _") << "pad_c#3.wav" << -1 << 61 << RootSource::FileName;
-        QTest::newRow("at the start, lowest") << "C-2 sub.wav" << -1 << 0 << RootSource::FileName;
         QTest::newRow("at the name's end, highest") << "Lead_G8" << -1 << 127 << RootSource::FileName;
         QTest::newRow("flat b after letter b") << "bb2.wav" << -1 << 58 << RootSource::FileName;
         QTest::newRow("unreadable file, name used") << "Junk_E3.wav" << -2 << 64 << RootSource::FileName;
         QTest::newRow("glued to letters") << "Cello2.wav" << -1 << -1 << RootSource::None;
         QTest::newRow("above G8") << "Lead A8.wav" << -1 << -1 << RootSource::None;
-        QTest::newRow("no note") << "Piano.wav" << -1 << -1 << RootSource::None;
     }
     void root()
     {
@@ -401,7 +330,7 @@ private Q_SLOTS:
     // refused conversion says why, and the target is not created.
     void keyboardFormat_data()
     {
-        QTest::addColumn<int>("format"); // 0: missing, -1: not a sound file
+        QTest::addColumn<int>("format"); // -1: not a sound file
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("channels");
         QTest::addColumn<bool>("withLoop");
@@ -411,13 +340,8 @@ private Q_SLOTS:
         QTest::newRow("mono") << kWav16 << 44100 << 1 << false << "" << "kept";
         QTest::newRow("24-bit 48 kHz stereo, loop") << pcm24 << 48000 << 2 << true << "24-bit, 48000 Hz" << "dithered";
         QTest::newRow("cancelled") << pcm24 << 48000 << 2 << false << "24-bit, 48000 Hz" << "cancelled";
-        QTest::newRow("extensible 32-bit 96 kHz") << (SF_FORMAT_WAVEX | SF_FORMAT_PCM_32) << 96000 << 2 << false
-                                                  << "WAVE_FORMAT_EXTENSIBLE, 32-bit, 96000 Hz" << "dithered";
-        QTest::newRow("8-bit") << (SF_FORMAT_WAV | SF_FORMAT_PCM_U8) << 44100 << 1 << false << "8-bit" << "kept";
-        QTest::newRow("FLAC") << (SF_FORMAT_FLAC | SF_FORMAT_PCM_16) << 44100 << 2 << false << "FLAC" << "kept";
         QTest::newRow("OGG") << (SF_FORMAT_OGG | SF_FORMAT_VORBIS) << 44100 << 2 << false << "OGG" << "dithered";
         QTest::newRow("three channels") << kWav16 << 44100 << 3 << false << "3 channels" << "3 channels";
-        QTest::newRow("missing") << 0 << 0 << 0 << false << "missing" << "missing";
         QTest::newRow("unreadable") << -1 << 0 << 0 << false << "unreadable: " << "unreadable: ";
     }
     void keyboardFormat()
@@ -432,9 +356,9 @@ private Q_SLOTS:
         const QString source = dir.filePath(QStringLiteral("IN.WAV")), target = dir.filePath(QStringLiteral("OUT.WAV"));
         const qint64 frames = 3 * rate / 2 + 7; // more than one block
         const sound::Loop loop{quint32(rate / 4), quint32(rate)};
-        QVERIFY(format == 0 || (format < 0 ? writeAll(source, QByteArray(100, 'x'))
-                                           : sound::write(source, format, rate, channels, frames, withLoop ? std::optional(62) : std::nullopt,
-                                                          withLoop ? std::optional(loop) : std::nullopt)));
+        QVERIFY(format < 0 ? writeAll(source, QByteArray(100, 'x'))
+                           : sound::write(source, format, rate, channels, frames, withLoop ? std::optional(62) : std::nullopt,
+                                          withLoop ? std::optional(loop) : std::nullopt));
         const FormatCheck check = checkKeyboardFormat(source);
         QCOMPARE(std::pair(check.ok, check.readable), std::pair(reason.isEmpty(), format > 0));
         QVERIFY2(reason.endsWith(u' ') ? check.reason.startsWith(reason) && check.reason.size() > reason.size()
@@ -445,7 +369,7 @@ private Q_SLOTS:
         QCOMPARE(std::pair(result.ok, result.cancelled), std::pair(ok, cancel));
         if (!ok) {
             QVERIFY2(cancel || result.error.startsWith(converted), qPrintable(result.error));
-            QCOMPARE(filesIn(dir.path()), format ? QStringList{QStringLiteral("IN.WAV")} : QStringList());
+            QCOMPARE(filesIn(dir.path()), QStringList{QStringLiteral("IN.WAV")});
             return;
         }
         QCOMPARE(result.dithered, converted == u"dithered");

@@ -4,29 +4,22 @@
 #include "util/playback/playit.h"
 
 #include "testsupport.h"
+#include "../../wav/helper_wav.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 #include <cmath>
 #include <csignal>
 #include <sys/prctl.h>
 
 using namespace Qt::StringLiterals;
+using namespace tamo::test::wavgen;
 
 namespace {
 
 constexpr int kRate = 44100; // of the recording
-
-template <class T>
-QByteArray le(T v)
-{
-    QByteArray b(sizeof(T), '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
 
 struct Wav {
     int tag = 1, bits = 16, channels = 1, rate = 44100; // tag 1: integer PCM, 3: float
@@ -41,20 +34,11 @@ QByteArray wavBytes(const Wav &w)
 {
     QByteArray data;
     for (qint64 i = 0; i < qint64(w.seconds * w.rate); ++i) {
-        const double v = 0.5 * std::sin(2 * M_PI * w.frequency * double(i) / w.rate);
-        data += (w.tag == 3 ? (w.bits == 32 ? le(float(v)) : le(v))
-                 : w.bits == 8 ? QByteArray(1, char(std::lround(128 + 127 * v)))
-                               : le(qint64(std::lround(v * (std::ldexp(1.0, w.bits - 1) - 1)))).left(w.bits / 8))
-                    .repeated(w.channels);
+        const double level = 0.5 * std::sin(2 * M_PI * w.frequency * double(i) / w.rate);
+        data += sampleAt(level, w.tag, w.bits / 8).repeated(w.channels);
     }
-    QByteArray fmt = le(quint16(w.extensible ? 0xFFFE : w.tag)) + le(quint16(w.channels)) + le(quint32(w.rate))
-                     + le(quint32(w.rate * w.channels * w.bits / 8)) + le(quint16(w.channels * w.bits / 8)) + le(quint16(w.bits));
-    if (w.extensible)
-        fmt += le(quint16(22)) + le(quint16(w.bits)) + le(quint32(w.channels == 1 ? 4 : 3)) + le(quint16(w.tag))
-               + QByteArray("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
-    const QByteArray body = "WAVEfmt " + le(quint32(fmt.size())) + fmt + w.chunkBeforeData + "data"
-                            + le(quint32(w.claimedDataSize < 0 ? data.size() : w.claimedDataSize)) + data;
-    return "RIFF" + le(quint32(body.size())) + body;
+    const QByteArray fmt = chunk("fmt ", fmtBody(w.extensible ? 0xFFFE : w.tag, w.channels, w.bits, w.tag, w.rate));
+    return riff(fmt + w.chunkBeforeData + "data" + le32(w.claimedDataSize < 0 ? data.size() : w.claimedDataSize) + data);
 }
 
 struct Sound { double seconds = 0, hz = 0, peak = 0; };
@@ -158,10 +142,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("file"); // null: no such file
         QTest::addColumn<double>("seconds"); // of sound expected from it
-        const QByteArray good = wavBytes({}), oddChunk = "LIST" + le(quint32(3)) + "abc";
+        const QByteArray good = wavBytes({}), oddChunk = "LIST" + le32(3) + "abc";
         const auto row = [](const char *name, const Wav &w) { QTest::newRow(name) << wavBytes(w) << 0.6; };
         row("24-bit", {.bits = 24});
-        row("double", {.tag = 3, .bits = 64});
         row("extensible float", {.tag = 3, .bits = 32, .extensible = true});
         row("stereo 22050 Hz", {.channels = 2, .rate = 22050});
         row("odd chunk without pad byte", {.chunkBeforeData = oddChunk});
@@ -169,8 +152,6 @@ private Q_SLOTS:
         QTest::newRow("truncated file") << wavBytes({.seconds = 0.8}).left(44 + 2 * 44100 * 4 / 10) << 0.4;
         QTest::newRow("3 s, cut by the next") << wavBytes({.seconds = 3}) << 0.9;
         QTest::newRow("missing file") << QByteArray() << 0.0;
-        QTest::newRow("header only") << good.left(44) << 0.0;
-        QTest::newRow("no fmt chunk") << "RIFF" + le(quint32(good.size() - 32)) + "WAVE" + good.mid(36) << 0.0;
         QTest::newRow("compressed format") << QByteArray(good).replace(20, 1, "\x02") << 0.0;
         // The 4 samples are silent: they are played, the claimed 4 GB are not.
         QTest::newRow("sizes of 4 GB over 4 samples")
