@@ -105,18 +105,19 @@ gone() {
     poll not_shown "$1" || fail "$2 is still shown"
 }
 
+# Sets X, Y, WIDTH and HEIGHT to the screen area of window $1.
+geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
+
 # Clicks at a design position in twips (15 a pixel) of window $1's client area,
 # which starts below a menu bar of $4 pixels.
 click() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
+    geometry "$1"
     xdotool mousemove --sync $((X + $2 / 15)) $((Y + $4 + $3 / 15)) click 1
 }
 
 # The raw pixels of the screen area of window $1, into file $2.
 pixels() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$1")"
+    geometry "$1"
     import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "rgb:$2" 2>/dev/null
 }
 
@@ -126,8 +127,7 @@ changed() { pixels "$1" "$work/now.rgb" && ! cmp -s "$work/now.rgb" "$2"; }
 
 # Screenshot of the screen area of window $2, where its pop-ups show too.
 shot() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
-    eval "$(xdotool getwindowgeometry --shell "$2")"
+    geometry "$2"
     import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1.png" || fail "no screenshot $1"
 }
 
@@ -171,7 +171,7 @@ msp_caption='^   MSP Editor for KETRON SD1$'
 start
 editor=$(opens "$msp_caption" xdotool windowfocus --sync "$menu" key Return) || fail "the MSP editor did not appear"
 gone "$menu" "the launcher"
-eval "$(xdotool getwindowgeometry --shell "$editor")"
+geometry "$editor"
 menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
 # Shortcut keys: one key event each, where a menu opened by alt+f may not be shown
 # yet when the next key arrives.
@@ -202,8 +202,8 @@ transfer() {  # launcher button top, caption, shot name, left file, right file
     local editor dialog
     editor=$(opens "$2" click "$menu" 1687 $(($1 + 427)) 0) || fail "no window named '$2' appeared"
     gone "$menu" "the launcher"
-    local X Y WIDTH HEIGHT SCREEN WINDOW bar
-    eval "$(xdotool getwindowgeometry --shell "$editor")"
+    local bar
+    geometry "$editor"
     bar=$((HEIGHT - 9960 / 15))  # the client area is 9960 twips high
     # Command2 and Command5 open sides 1 and 2.
     dialog=$(opens "popup:$editor" click "$editor" 1207 907 "$bar") || fail "the file dialog did not appear"
