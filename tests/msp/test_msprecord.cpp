@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+
 using namespace tamo::msp;
 using namespace tamo::test;
 using tamo::test::wavgen::payload;
@@ -206,23 +208,24 @@ private Q_SLOTS:
     void badPath()
     {
         const QString folder = m_dir.filePath(u"bad"_s);
-        const auto refused = [&folder](const QString &path) {
+        const auto refused = [&folder](const QString &path, int reason) {
             MspRecord record = MspRecord::newDocument();
-            QString mspError, writeError, deblockError;
+            QString mspError, writeError, deblockError, stampError;
             const tamo::wav::CleanUpResult cleanUp = tamo::wav::cleanUpWavFile(path);
             tamo::wav::FileSource source(path);
             return !LoadMspFile(path, record, &mspError) && !mspError.isEmpty() && record == MspRecord::newDocument()
                    && cleanUp.status == tamo::wav::CleanUpStatus::Failed && !cleanUp.error.isEmpty() && !source.open()
                    && !tamo::wav::writePiecesInPlace(path, {{0, "RIFF"}}, &writeError) && !writeError.isEmpty()
-                   && !tamo::wav::deblockFile(path, folder + u"/O.Wav"_s, &deblockError) && !deblockError.isEmpty();
+                   && !tamo::wav::deblockFile(path, folder + u"/O.Wav"_s, &deblockError) && !deblockError.isEmpty()
+                   && !tamo::wav::stampTestHeaderFile(path, &stampError) && stampError.endsWith(errorText(reason));
         };
         QVERIFY(QDir().mkpath(folder + u"/DIR.wav"_s));
-        QVERIFY(refused(folder + u"/DIR.wav"_s));
+        QVERIFY(refused(folder + u"/DIR.wav"_s, EISDIR));
         const QString locked = folder + u"/LOCKED.wav"_s;
         QVERIFY(writeAll(locked, wavFile(payload(100))));
         QVERIFY(QFile::setPermissions(locked, QFileDevice::Permissions()));
         QFile::setPermissions(folder, QFileDevice::Permissions(0x7777));
-        QVERIFY(runInChildAsOrdinaryUser([&] { return refused(locked); }));
+        QVERIFY(runInChildAsOrdinaryUser([&] { return refused(locked, EACCES); }));
         QCOMPARE(filesIn(folder), QStringList{u"LOCKED.wav"_s});
     }
 

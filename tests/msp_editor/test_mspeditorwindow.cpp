@@ -14,9 +14,9 @@
 #include "msp_editor/valueslider.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/scriptedplatform.h"
+#include "util/recentfiles.h"
 #include "util/shortname.h"
 #include "ui/twips.h"
-#include "util/recentfiles.h"
 #include "wav/wavtools.h"
 
 #include "testsupport.h"
@@ -625,7 +625,6 @@ private Q_SLOTS:
         QTest::newRow("DCA OFFS of 0x35 to 7") << Edit{u"Text33"_s, at(F::Dca), 0x35, top, u"3 in 7 3 0"_s, 0x75, u"7"_s};
         QTest::newRow("LEVEL 255 closed at once: the byte stays")
             << Edit{u"Text22"_s, msp::kLevelOffset, 255, u"none 0 0 close"_s, u"128 in 63 31 0"_s, 255, u"127"_s};
-        QTest::newRow("CHORUS amount") << Edit{u"Text27"_s, msp::kChorusOffset, 10, bottom, u"5 in 63 31 0"_s, 0, u"0"_s};
         // The key picker: a press of any button picks the key under the pointer and closes it.
         const auto key = [&](const char *tag, const char *x, const char *y, int note, const QString &name) {
             const QString action = u"key %1 %2"_s.arg(QLatin1StringView(x), QLatin1StringView(y));
@@ -735,38 +734,11 @@ private Q_SLOTS:
         QVERIFY(!mspModified && test::readAll(dir.filePath(u"SET.MSP"_s)) == states.last());
     }
 
-    // Folders and the last eight documents are kept in the settings file given.
-    void recentDocumentsAndFolders()
-    {
-        QTemporaryDir dir;
-        util::useSettingsFile(dir.filePath(u"settings.ini"_s));
-        ui::ScriptedPlatform platform;
-        MspEditorWindow form;
-        for (int i = 1; i <= 9; ++i) {
-            const QString path = dir.filePath(u"F%1/DOC%1.MSP"_s.arg(i));
-            QVERIFY(QDir(dir.path()).mkpath(u"F%1"_s.arg(i)) && test::writeAll(path, documentWith({}).bytes()));
-            QVERIFY(form.openFile(path));
-        }
-        QCOMPARE(form.findChild<QAction *>(u"MnuRecent1"_s)->text(), u"&1 DOC9.MSP"_s);
-        QCOMPARE(form.findChild<QAction *>(u"MnuRecent8"_s)->text(), u"&8 DOC2.MSP"_s);
-        run(form, u"MnuRecent3"_s);
-        QCOMPARE(form.CurrentMspPath, dir.filePath(u"F7/DOC7.MSP"_s));
-        platform.queueCancel();
-        run(form, u"MnuOuvrir"_s); // what every MSP dialog asks, checked once
-        QCOMPARE(platform.dialogs().at(0).filter, u"Ketron MultiSamPle Files (*.MSP)|*.MSP"_s);
-        QVERIFY(touch(dir.filePath(u"WAVS/A.WAV"_s)));
-        form.addWavFiles({dir.filePath(u"WAVS/A.WAV"_s)});
-        platform.queueCancel();
-        run(form, u"Command9"_s);
-        QCOMPARE(platform.dialogs().at(0).initialFolder, dir.filePath(u"F7"_s));
-        QCOMPARE(platform.dialogs().at(1).initialFolder, dir.filePath(u"WAVS"_s));
-        util::useSettingsFile({});
-    }
-
     // Added files are mapped when a root is found; the list tells where it came from
     // and marks what the keyboard would refuse; one undo takes the mapping back.
     void addMapsAndMarks()
     {
+        util::useSettingsFile(m_saveDir.filePath(u"settings.ini"_s)); // where folders are remembered
         ui::ScriptedPlatform platform;
         MspEditorWindow editor;
         const QStringList files{sound(u"HI_C4.wav"_s), sound(u"LO.wav"_s, kPcm16, 43), sound(u"MID-C3.wav"_s),
@@ -782,7 +754,11 @@ private Q_SLOTS:
         QVERIFY(list->item(3)->toolTip().contains(u"24-bit"_s) && !list->item(3)->icon().isNull());
         editor.undoStack()->undo();
         QCOMPARE(listed(editor), QStringList({u"HI_C4"_s, u"LO"_s, u"MID-C3"_s, u"DEEP"_s}));
+        platform.queueCancel();
+        run(editor, u"Command9"_s); // the next dialog opens where the files came from
+        QCOMPARE(platform.dialogs().last().initialFolder, m_saveDir.path());
         QCOMPARE(platform.unexpected(), 0);
+        util::useSettingsFile({});
     }
 
     void rename_data()
@@ -842,24 +818,6 @@ private Q_SLOTS:
         QCOMPARE(editor.sampleSourceFile(1), wav);
         QVERIFY(editor.isWindowModified() && editor.CurrentMspPath.isEmpty());
         QCOMPARE(platform.unexpected(), 0);
-    }
-
-    // The drawing lies inside its viewport, clear of both bars; "Ecrire une entete" on a
-    // folder says why it failed.
-    void layoutAndReasons()
-    {
-        ui::ScriptedPlatform platform;
-        Panel p;
-        const auto rect = [&p](const QString &name) {
-            const QWidget *w = p.child<QWidget>(name);
-            return QRect(w->mapTo(&p.form, QPoint(0, 0)), w->size());
-        };
-        const QRect viewport = rect(u"Picture1"_s), canvas = rect(u"Picture2"_s);
-        QVERIFY(viewport.contains(canvas) && !canvas.intersects(rect(u"HScroll2"_s)) && viewport.bottom() < rect(u"HScroll1"_s).top());
-        QVERIFY(QDir().mkpath(QDir(m_home.path()).filePath(u"Documents/TAMO/GRANDP00.wav"_s)));
-        p.child<QPushButton>(u"Command3"_s)->click();
-        QCOMPARE(platform.messages().size(), 1);
-        QVERIFY2(platform.messages().first().text.endsWith(test::errorText(EISDIR)), qPrintable(platform.messages().first().text));
     }
 
     // Editing from the keyboard: Space or Return on a field opens its editor, whose keys
@@ -923,7 +881,7 @@ private Q_SLOTS:
         QCOMPARE(int(quint8(form.record().bytes().at(offset))), after);
     }
 
-    // Files that are not multisamples, and short-name clashes.
+    // Files that are not multisamples.
     void saveOverOtherFile_data()
     {
         QTest::addColumn<QString>("command");
@@ -957,19 +915,6 @@ private Q_SLOTS:
         if (answer == ui::Answer::Yes)
             wav[14] = 7;
         QCOMPARE(test::readAll(path), wav);
-    }
-
-    // Two files whose names differ in case meet on one short form: the user is told.
-    void addClash()
-    {
-        QTemporaryDir dir;
-        QVERIFY(touch(dir.filePath(u"PIANO.WAV"_s)) && touch(dir.filePath(u"piano.wav"_s)));
-        ui::ScriptedPlatform platform;
-        MspEditorWindow form;
-        form.addWavFiles({dir.filePath(u"piano.wav"_s)});
-        QCOMPARE(listed(form).size(), 1);
-        const QString box = platform.messageTexts().join(u'|');
-        QVERIFY2(platform.messageTexts().size() == 1 && box.contains(u"piano.wav"_s) && box.contains(u"PIANO.WAV"_s), qPrintable(box));
     }
 
 };
