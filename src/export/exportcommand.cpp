@@ -17,7 +17,7 @@ namespace {
 struct Set {
     msp::MspRecord record;
     QString mspFileName;
-    QStringList sources; // slot k at k - 1
+    QList<SlotSource> sources; // slot k at k - 1
 };
 
 // Empty when the set is ready, else the reason.
@@ -43,11 +43,13 @@ QString setFromFolder(const QString &folder, Set &set)
     if (!added.skipped.isEmpty())
         return QStringLiteral("%1 cannot be named as a sample").arg(added.skipped.first());
     msp::SlotRoots roots;
+    QStringList sources;
     for (const AddedSample &sample : added.added) {
-        set.sources << sample.path;
+        sources << sample.path;
         roots << sample.root.note;
     }
-    set.sources = msp::reorderedBySlot(set.sources, msp::mapKeys(set.record, roots));
+    for (const QString &source : msp::reorderedBySlot(sources, msp::mapKeys(set.record, roots)))
+        set.sources << source;
     set.mspFileName = mspNameForFolder(dir.absolutePath());
     return {};
 }
@@ -80,7 +82,7 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
     if (imported.samples.isEmpty() || !sfz::fillMspRecord(imported, set.record))
         return QStringLiteral("%1 has no region to export").arg(path);
     for (const sfz::ImportedSample &sample : imported.samples)
-        set.sources << sample.sourcePath;
+        set.sources << SlotSource(sample.sourcePath, sample.cut);
     for (const QString &line : imported.report)
         out << line << Qt::endl;
     // The instrument reads 8.3 names, so the MSP's name keeps to what they hold.

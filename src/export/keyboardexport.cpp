@@ -26,6 +26,7 @@ const QString kReplacedPrefix = QStringLiteral(".tamo-replaced-");
 struct PlannedFile {
     QString finalName;
     QString source;  // empty for the MSP
+    wav::SourceCut cut;
     qint64 size = 0; // source bytes
     bool copy = false;
 };
@@ -85,14 +86,16 @@ private:
             if (taken.contains(file.finalName.toUpper()))
                 return fail(QStringLiteral("Two samples would be written as %1.").arg(file.finalName));
             taken.insert(file.finalName.toUpper());
-            file.source = m_request.sourceFor ? m_request.sourceFor(slot) : QString();
+            const SlotSource slotSource = m_request.sourceFor ? m_request.sourceFor(slot) : SlotSource();
+            file.source = slotSource.path;
+            file.cut = slotSource.cut;
             if (file.source.isEmpty())
                 return fail(QStringLiteral("%1: no sound file found for sample \"%2\".")
                                 .arg(file.finalName, sampleNameText(stored)));
             const wav::FormatCheck check = wav::checkKeyboardFormat(file.source);
             if (!check.readable)
                 return fail(QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(file.source), check.reason));
-            file.copy = check.ok;
+            file.copy = check.ok && file.cut.isWhole();
             file.size = QFileInfo(file.source).size();
             m_total += file.size;
             m_files.append(file);
@@ -127,7 +130,7 @@ private:
         const wav::ConvertResult r = wav::convertToKeyboardFormat(file.source, out, [&](double done) {
             report(file.finalName, qint64(done * double(file.size)));
             return !cancelled();
-        });
+        }, file.cut);
         if (r.cancelled)
             return false;
         if (!r.ok)

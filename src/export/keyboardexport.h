@@ -1,6 +1,7 @@
 #pragma once
 
 #include "msp/msprecord.h"
+#include "wav/keyboardformat.h"
 
 #include <QByteArray>
 #include <QString>
@@ -17,12 +18,24 @@ struct ExportProgress {
     QString fileName;      // the file being written, e.g. "PIANOC3.WAV"
 };
 
+// The sound a slot plays: a file, and what of it.
+struct SlotSource {
+    SlotSource() = default;
+    SlotSource(const QString &sourcePath, const wav::SourceCut &sourceCut = {}) // NOLINT: a path alone is the whole file
+        : path(sourcePath), cut(sourceCut)
+    {
+    }
+    QString path; // empty when none
+    wav::SourceCut cut;
+    friend bool operator==(const SlotSource &, const SlotSource &) = default;
+};
+
 struct ExportRequest {
     msp::MspRecord record;
     QString mspFileName;  // the MSP's name in the target folder, e.g. "PIANO.MSP"
     QString targetFolder; // must exist
     // The sound file of the sample in slot k (1..SampleCount); empty when none.
-    std::function<QString(int slot)> sourceFor;
+    std::function<SlotSource(int slot)> sourceFor;
     // Called before each file and between blocks; may be empty.
     std::function<void(const ExportProgress &)> progress;
     // Set from any thread to stop; the folder is then left as it was.

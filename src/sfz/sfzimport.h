@@ -2,6 +2,7 @@
 
 #include "msp/msprecord.h"
 #include "sfz/sfzparser.h"
+#include "wav/keyboardformat.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -19,6 +20,7 @@ struct ImportedSample {
     int lowKey = 0;  // the zone as MIDI notes, merges included
     int highKey = 127;
     SourcePlace place; // the <region> header
+    wav::SourceCut cut; // the window, loop and root of the region's file
 };
 
 struct SfzImport {

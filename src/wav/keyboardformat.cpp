@@ -258,8 +258,10 @@ FormatCheck checkKeyboardFormat(const QString &path)
     return check;
 }
 
-ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWriter &out, const ConvertStep &step)
+ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWriter &out, const ConvertStep &step,
+                                      const SourceCut &cut)
 {
+    (void)cut; // windows, loops and roots are not written yet
     const SoundFile in(sourcePath);
     if (!in.isOpen())
         return failed(QFileInfo::exists(sourcePath) ? QStringLiteral("unreadable: ") + in.errorString()
@@ -346,12 +348,13 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
     return result;
 }
 
-ConvertResult convertFileToKeyboardFormat(const QString &sourcePath, const QString &targetPath, const ConvertStep &step)
+ConvertResult convertFileToKeyboardFormat(const QString &sourcePath, const QString &targetPath, const ConvertStep &step,
+                                          const SourceCut &cut)
 {
     AtomicFileWriter out(targetPath);
     if (!out.open())
         return failed(out.errorString());
-    ConvertResult result = convertToKeyboardFormat(sourcePath, out, step);
+    ConvertResult result = convertToKeyboardFormat(sourcePath, out, step, cut);
     if (!result.ok)
         out.cancel();
     else if (!out.commit())

@@ -25,6 +25,28 @@ struct FormatCheck {
 // Checks the file at path against the keyboard's format.
 FormatCheck checkKeyboardFormat(const QString &path);
 
+// What of a source one keyboard WAV plays: a window of its frames, the loop its
+// sampler chunk carries and the root written there. Frames count in the source's
+// own rate; the conversion scales them when it resamples.
+struct SourceCut {
+    enum class Loop {
+        Keep,    // the loops of the source's own sampler chunk, if any
+        None,    // no loop: a one-shot
+        Forward, // loopStart..loopEnd
+    };
+    qint64 start = 0; // the first frame played
+    qint64 end = -1;  // one past the last frame played; -1: the source's end
+    Loop loop = Loop::Keep;
+    qint64 loopStart = 0; // Forward: the first looped frame
+    qint64 loopEnd = 0;   // Forward: one past the last looped frame
+    int rootKey = -1;     // MIDI unity note for the sampler chunk; -1: the source's own
+    int fineCents = 0;    // pitch correction above rootKey, with rootKey only
+
+    // Nothing to change: the source plays as it is.
+    bool isWhole() const { return start == 0 && end < 0 && loop == Loop::Keep && rootKey < 0; }
+    friend bool operator==(const SourceCut &, const SourceCut &) = default;
+};
+
 struct ConvertResult {
     bool ok = false;
     bool cancelled = false;
@@ -46,10 +68,10 @@ using ConvertStep = std::function<bool(double done)>;
 // data, its loops scaled to the new rate. Streams in blocks, whatever the file's
 // size. More than two channels are refused.
 ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWriter &out,
-                                      const ConvertStep &step = {});
+                                      const ConvertStep &step = {}, const SourceCut &cut = {});
 
 // The same into a file, replaced atomically.
 ConvertResult convertFileToKeyboardFormat(const QString &sourcePath, const QString &targetPath,
-                                          const ConvertStep &step = {});
+                                          const ConvertStep &step = {}, const SourceCut &cut = {});
 
 } // namespace tamo::wav
