@@ -41,9 +41,10 @@ struct SourceCut {
     qint64 loopEnd = 0;   // Forward: one past the last looped frame
     int rootKey = -1;     // MIDI unity note for the sampler chunk; -1: the source's own
     int fineCents = 0;    // pitch correction above rootKey, with rootKey only
+    double gain = 1.0;    // one level for a whole set (normalising keeps the balance)
 
     // Nothing to change: the source plays as it is.
-    bool isWhole() const { return start == 0 && end < 0 && loop == Loop::Keep && rootKey < 0; }
+    bool isWhole() const { return start == 0 && end < 0 && loop == Loop::Keep && rootKey < 0 && gain == 1.0; }
     friend bool operator==(const SourceCut &, const SourceCut &) = default;
 };
 
