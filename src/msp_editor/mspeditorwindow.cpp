@@ -16,7 +16,9 @@
 #include "util/shortname.h"
 #include "ui/snapshotcommand.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -29,6 +31,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QStringEncoder>
 #include <QUndoStack>
@@ -37,6 +40,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <utility>
 
 namespace tamo::msp_editor {
 
@@ -135,9 +139,17 @@ class SampleList final : public QListWidget {
 public:
     using QListWidget::QListWidget;
     std::function<void()> onMouseUp;
+    std::function<void()> onDelete;
     bool mouseHeld() const { return m_mouseHeld; }
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Delete) && onDelete)
+            onDelete();
+        else
+            QListWidget::keyPressEvent(event);
+    }
     void mousePressEvent(QMouseEvent *event) override
     {
         m_mouseHeld = true;
@@ -154,13 +166,6 @@ protected:
 private:
     bool m_mouseHeld = false;
 };
-
-// The folder a dialog for kind starts in: the one last used, else the program's.
-QString startFolder(util::FileKind kind)
-{
-    const QString folder = util::lastFolder(kind);
-    return folder.isEmpty() ? ui::programFolder() : folder;
-}
 
 // The platform's keys for a command, or the usual ones where it has none.
 QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallback)
@@ -196,7 +201,7 @@ ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
     ui::FileDialogRequest request;
     request.mode = mode;
-    request.initialFolder = startFolder(util::FileKind::Msp);
+    request.initialFolder = util::startFolder(util::FileKind::Msp);
     request.title = mode == ui::FileDialogRequest::Mode::Open ? QStringLiteral("Open")
                                                               : QStringLiteral("Save As");
     request.filter = QStringLiteral("Ketron MultiSamPle Files (*.MSP)|*.MSP");
@@ -236,6 +241,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*this);
     m_keyboardTools = new KeyboardTools(*this);
+    setKeyboardMenuKeys();
     ui::keepTextsFitted(this);
 }
 
@@ -271,6 +277,9 @@ void MspEditorWindow::buildMenus()
             keysFor(QKeySequence::Save, QStringLiteral("Ctrl+S")));
     addItem(file, QStringLiteral("MnuSaveAs"), QStringLiteral("Save &As..."), &MspEditorWindow::saveDocumentAs,
             keysFor(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
+    file->addSeparator();
+    addItem(file, QStringLiteral("MnuAddWav"), QStringLiteral("Add &Wav Sample..."), &MspEditorWindow::addSamples,
+            {QKeySequence(QStringLiteral("Ctrl+Shift+A"))});
     m_fileMenu = file;
     m_quitAction = addItem(file, QStringLiteral("MnuEnd"), QStringLiteral("&Quit"), &MspEditorWindow::quit,
                            keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
@@ -304,6 +313,18 @@ void MspEditorWindow::buildMenus()
     addItem(help, QStringLiteral("MnuAbout"), QStringLiteral("A&bout"), &MspEditorWindow::showAbout, {});
 }
 
+void MspEditorWindow::setKeyboardMenuKeys()
+{
+    const std::pair<const char16_t *, const char *> keys[] = {
+        {u"MnuMapKeys", "Ctrl+M"},    {u"MnuKeyMap", "Ctrl+K"},        {u"MnuRenameSample", "F2"},
+        {u"MnuImportSfz", "Ctrl+I"}, {u"MnuExportKeyboard", "Ctrl+E"},
+    };
+    for (const auto &[name, key] : keys) {
+        if (auto *action = findChild<QAction *>(QString::fromUtf16(name)))
+            action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+    }
+}
+
 void MspEditorWindow::buildControls()
 {
     const auto label = [this](const QString &name, const QString &caption) {
@@ -326,6 +347,10 @@ void MspEditorWindow::buildControls()
     connect(list, &QListWidget::itemSelectionChanged, this, &MspEditorWindow::showSelectedSample);
     connect(list, &QListWidget::currentRowChanged, this, &MspEditorWindow::followCurrentSample);
     m_sampleList = list;
+    list->onDelete = [this] {
+        if (selectedSlot() > 0)
+            removeSelectedSample();
+    };
 
     m_addButton = new QPushButton(QStringLiteral("Add Wav Sample"), m_client);
     m_addButton->setObjectName(QStringLiteral("Command9"));
@@ -447,6 +472,8 @@ void MspEditorWindow::refreshViewContents()
 void MspEditorWindow::showSelectedSample()
 {
     const int k = selectedSlot();
+    // Told after the fields are filled, whatever way this returns.
+    const auto told = qScopeGuard([this, k] { Q_EMIT sampleShown(k); });
     if (k == 0)
         return;
     const auto value = [this, k](SampleField f) { return m_record.sample(f, k); };
@@ -621,8 +648,17 @@ bool MspEditorWindow::save()
 
 void MspEditorWindow::saveDocumentAs()
 {
-    const QString path = ui::askSavePath(mspDialog(ui::FileDialogRequest::Mode::Save), QStringLiteral(".MSP"),
-                                         CurrentMspPath, this);
+    ui::FileDialogRequest request = mspDialog(ui::FileDialogRequest::Mode::Save);
+    // A new set belongs beside its samples, where the keyboard looks for them.
+    if (CurrentMspPath.isEmpty()) {
+        for (int slot = 1; slot <= m_record.usedSlotCount(); ++slot) {
+            if (const QString source = sampleSourceFile(slot); !source.isEmpty()) {
+                request.initialFolder = QFileInfo(source).absolutePath();
+                break;
+            }
+        }
+    }
+    const QString path = ui::askSavePath(request, QStringLiteral(".MSP"), CurrentMspPath, this);
     if (path.isEmpty())
         return;
     // The document takes the new name only once it is really there. Replacing another
@@ -647,7 +683,9 @@ bool MspEditorWindow::requestQuit()
 void MspEditorWindow::showAbout()
 {
     ui::message(QStringLiteral("MultiSamPles (MSP) Files Editor for Ketron SD1\r\n\r\n"
-                               "V1.04    Uncompleted Version !!!"),
+                               "V1.04    Uncompleted Version !!!\r\n\r\n"
+                               "TAMO is free software under the GNU General Public License, version 3 "
+                               "or later (GPL-3.0-or-later). It comes with no warranty."),
                 ui::Buttons::Ok, ui::Icon::None, QStringLiteral("TAMO"), this);
 }
 
@@ -676,10 +714,12 @@ void MspEditorWindow::addSamples()
 {
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Open;
-    request.initialFolder = startFolder(util::FileKind::Wav);
+    request.initialFolder = util::startFolder(util::FileKind::Wav);
     request.title = QStringLiteral("Selectionner un ou plusieurs fichier(s) WAV");
     request.multiSelect = true;
-    request.filter = QStringLiteral("Wav Files (*.WAV)|*.WAV");
+    // Then every sound the export converts for the keyboard.
+    request.filter = QStringLiteral("Wav Files (*.WAV)|*.WAV|Sound Files (*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG)|"
+                                    "*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG");
     request.maxLength = 32000;
     const ui::FileDialogResult answer = ui::fileDialog(request, this);
     if (answer.cancelled)

@@ -152,6 +152,9 @@ Q_SIGNALS:
     void wavPlayed(const QString &path);
     // The view was rebuilt from the record.
     void viewRefreshed();
+    // The sample fields were filled from List1's selection (also when none is
+    // selected), after the selection itself changed.
+    void sampleShown(int slot);
     // Slots first..last were filled by added files.
     void samplesAdded(int first, int last);
     // An SFZ file was dropped on the window.
@@ -166,6 +169,8 @@ protected:
 private:
     void buildMenus();
     void buildControls();
+    // The Keyboard menu's shortcuts, set here with the window's other keys.
+    void setKeyboardMenuKeys();
     void refreshViewContents();
     void openSelectedWav();
     void followCurrentSample(int row);
