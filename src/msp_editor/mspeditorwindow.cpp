@@ -15,12 +15,14 @@
 #include "util/recentfiles.h"
 #include "util/shortname.h"
 #include "ui/snapshotcommand.h"
+#include "util/atomicfile.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -31,6 +33,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QStringEncoder>
@@ -53,6 +56,7 @@ const QColor kLightBlue(192, 192, 255);
 const QColor kNavy(0, 0, 128);
 
 constexpr int kFirstField = 15;
+constexpr int kStatusBarHeight = 330;
 constexpr int kLastField = 37;
 constexpr int kFieldWidth = 1455;
 constexpr int kFieldHeight = 375;
@@ -197,6 +201,48 @@ QString findWav(const QString &line, const QString &folderPart)
     return folderPart + found;
 }
 
+// A file the WAV panel wrote, kept as its bytes before and after until the
+// document closes: undo puts the old bytes back (or removes a file that was new).
+// The MSP document itself is untouched, so the command leaves it unmodified.
+class FileWriteCommand final : public QUndoCommand {
+public:
+    static constexpr int kId = 0x57415646; // "WAVF"
+
+    FileWriteCommand(const QString &text, QString path, std::optional<QByteArray> before,
+                     std::optional<QByteArray> after, std::function<void(const QString &)> written)
+        : QUndoCommand(text), m_path(std::move(path)), m_before(std::move(before)), m_after(std::move(after)),
+          m_written(std::move(written))
+    {
+    }
+    int id() const override { return kId; }
+    void undo() override { put(m_before); }
+    void redo() override
+    {
+        if (m_pushed)
+            put(m_after);
+        m_pushed = true;
+    }
+
+private:
+    void put(const std::optional<QByteArray> &bytes)
+    {
+        QString error;
+        if (bytes) {
+            const SaveResult saved = saveFileAtomically(m_path, *bytes);
+            error = saved.ok ? QString() : saved.error;
+        } else if (QFile file(m_path); !file.remove()) {
+            error = file.errorString();
+        }
+        m_written(error.isEmpty() ? QString() : QStringLiteral("\"%1\" could not be put back: %2")
+                                                   .arg(QDir::toNativeSeparators(m_path), error));
+    }
+
+    QString m_path;
+    std::optional<QByteArray> m_before, m_after;
+    std::function<void(const QString &)> m_written;
+    bool m_pushed = false;
+};
+
 ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
     ui::FileDialogRequest request;
@@ -232,7 +278,12 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 
     // Made first so that it lies under the editor's own controls wherever they meet.
     m_wavPanel = new WavPanel(m_client, &CurrentWavPath);
+    connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
     buildControls();
+    // Fixed in height like every control, so the window keeps its size.
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setFixedHeight(ui::twips(kStatusBarHeight));
+    statusBar()->setSizeGripEnabled(false);
 
     // Window load: a new, untitled document. No prompt: nothing can be lost yet.
     m_record = msp::MspRecord::newDocument();
@@ -855,8 +906,27 @@ void MspEditorWindow::markSaved()
 
 void MspEditorWindow::updateModified()
 {
-    mspModified = !m_undoStack->isClean();
+    // Undone or redone file writes of the WAV panel leave the document as saved.
+    const int clean = m_undoStack->cleanIndex(), index = m_undoStack->index();
+    bool modified = clean < 0;
+    for (int i = std::min(clean, index); !modified && i < std::max(clean, index); ++i)
+        modified = m_undoStack->command(i)->id() != FileWriteCommand::kId;
+    mspModified = modified;
     setWindowModified(mspModified);
+}
+
+void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before)
+{
+    QFile file(path);
+    std::optional<QByteArray> after;
+    if (file.open(QIODevice::ReadOnly))
+        after = file.readAll();
+    const QString shown = QDir::toNativeSeparators(path);
+    m_undoStack->push(new FileWriteCommand(tool, path, before, after, [this, shown, path](const QString &error) {
+        m_wavPanel->reloadIfCurrent(path);
+        statusBar()->showMessage(error.isEmpty() ? QStringLiteral("Put back: %1").arg(shown) : error);
+    }));
+    statusBar()->showMessage(QStringLiteral("%1 wrote %2").arg(tool, shown));
 }
 
 void MspEditorWindow::updateTitle()

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QCloseEvent;
@@ -178,6 +179,8 @@ private:
     void restoreDocument(const MspDocument &document);
     void markSaved();
     void updateModified();
+    // Puts a write of the WAV panel on the undo stack and says so in the status bar.
+    void recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
     void updateTitle();
     // The files of a drop this window takes: an MSP or SFZ file, or sound files over List1.
     QStringList acceptedDrop(const QDropEvent *event, bool *isMsp) const;

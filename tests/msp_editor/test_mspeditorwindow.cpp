@@ -32,6 +32,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -875,6 +876,44 @@ private Q_SLOTS:
             for (int y = r.bottom() + 2; y < r.bottom() + 14; ++y)
                 text = text || image.pixelColor(x, y).value() < 100;
         QVERIFY(text);
+    }
+
+    // The WAV panel's writes go on the editor's undo stack, leave the MSP unmodified and
+    // are named in the status bar: undo puts the old bytes back or removes a new file.
+    void panelWritesUndo_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Ecrire les infos, Freq. 22050") << u"Command5"_s;
+        QTest::newRow("creer bruit, a new file") << u"Command1"_s;
+    }
+    void panelWritesUndo()
+    {
+        QFETCH(QString, button);
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        const QString wav = sound(u"PANEL.wav"_s);
+        editor.addWavFiles({wav});
+        editor.undoStack()->setClean();
+        editor.selectSlot(1);
+        editor.wavPanel()->showWavInfo();
+        QCOMPARE(shown(editor, u"WavFileName"_s), u"PANEL.wav"_s);
+        const QString path = button == u"Command5" ? wav : WavPanel::noiseFilePath();
+        const QByteArray before = test::readAll(wav);
+        QVERIFY(!QFileInfo::exists(WavPanel::noiseFilePath()));
+        editor.findChild<QLineEdit *>(u"Text8"_s)->setText(u"22050"_s);
+        editor.findChild<QPushButton *>(button)->click();
+        const QByteArray written = test::readAll(path);
+        QVERIFY(written.size() > 44 && written != before);
+        if (button == u"Command5")
+            QCOMPARE(written.mid(24, 4), QByteArray("\x22\x56\0\0", 4)); // 22050, little-endian
+        QVERIFY(editor.statusBar()->currentMessage().contains(QDir::toNativeSeparators(path)));
+        QVERIFY(!editor.isWindowModified());
+        editor.undoStack()->undo();
+        QCOMPARE(QFileInfo::exists(path) ? test::readAll(path) : QByteArray("removed"), button == u"Command5" ? before : "removed");
+        editor.undoStack()->redo();
+        QCOMPARE(test::readAll(path), written);
+        QVERIFY(!editor.isWindowModified());
+        QFile::remove(WavPanel::noiseFilePath());
     }
 
     // Where the dialogs start with nothing remembered: the music folder, else home;

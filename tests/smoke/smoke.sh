@@ -172,7 +172,7 @@ start
 editor=$(opens "$msp_caption" xdotool windowfocus --sync "$menu" key Return) || fail "the MSP editor did not appear"
 gone "$menu" "the launcher"
 geometry "$editor"
-menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
+menubar=$((HEIGHT - 10830 / 15 - 330 / 15))  # the client area is 10830 twips high, the status bar 330
 # Shortcut keys: one key event each, where a menu opened by alt+f may not be shown
 # yet when the next key arrives.
 dialog=$(opens "popup:$editor" xdotool windowfocus --sync "$editor" key ctrl+o) || fail "the file dialog did not appear"
