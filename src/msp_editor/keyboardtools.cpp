@@ -10,6 +10,7 @@
 #include "ui/platform.h"
 #include "util/atomicfile.h"
 #include "util/playback/playit.h"
+#include "util/recentfiles.h"
 #include "wav/pitchedpreview.h"
 
 #include <QApplication>
@@ -63,7 +64,8 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     connect(&editor, &MspEditorWindow::viewRefreshed, this, &KeyboardTools::viewRefreshed);
     connect(&editor, &MspEditorWindow::samplesAdded, this, &KeyboardTools::samplesAdded);
     connect(&editor, &MspEditorWindow::sfzDropped, this, [this](const QString &path) { importSfz(path); });
-    connect(editor.sampleList(), &QListWidget::currentRowChanged, this, &KeyboardTools::updateKeyMap);
+    // Told once the selection is in place, also when selectSlot() puts it back.
+    connect(&editor, &MspEditorWindow::sampleShown, this, &KeyboardTools::updateKeyMap);
 }
 
 KeyboardTools::~KeyboardTools() = default;
@@ -150,7 +152,9 @@ void KeyboardTools::decorateList()
             item->setIcon(QIcon());
             item->setForeground(list->palette().text());
         } else {
-            tip << QStringLiteral("Not in the keyboard's format: %1").arg(facts.format.reason);
+            // Says what to do, so that nobody rewrites the header by hand.
+            tip << QStringLiteral("Not in the keyboard's format: %1. Export for the keyboard converts it.")
+                       .arg(facts.format.reason);
             item->setIcon(warning);
             item->setForeground(QColor(190, 0, 0));
         }
@@ -172,8 +176,12 @@ void KeyboardTools::showKeyMap()
 
 void KeyboardTools::updateKeyMap()
 {
-    if (m_keyMap)
-        m_keyMap->showRecord(m_editor.record(), m_editor.selectedSlot());
+    if (!m_keyMap)
+        return;
+    QStringList sourceNames;
+    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot)
+        sourceNames << QFileInfo(m_editor.sampleSourceFile(slot)).fileName();
+    m_keyMap->showRecord(m_editor.record(), m_editor.selectedSlot(), sourceNames);
 }
 
 bool KeyboardTools::playKey(int key)
@@ -207,7 +215,7 @@ void KeyboardTools::renameSelectedSample()
     }
     const std::optional<QString> typed =
         ui::askText(QStringLiteral("Rename sample"), QStringLiteral("New name (up to 8 characters):"),
-                    slotLine(m_editor, slot), &m_editor);
+                    slotLine(m_editor, slot), &m_editor, 8);
     if (!typed)
         return;
     const QString name = typed->trimmed().toUpper();
@@ -236,10 +244,11 @@ void KeyboardTools::exportForKeyboard()
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Folder;
     request.title = QStringLiteral("Export for the keyboard");
-    request.initialFolder = ui::programFolder();
+    request.initialFolder = util::startFolder(util::FileKind::Export);
     const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return;
+    util::rememberFolder(util::FileKind::Export, chosen.fileName);
     exporter::ExportRequest job;
     job.record = m_editor.record();
     job.targetFolder = chosen.fileName;
@@ -283,12 +292,13 @@ void KeyboardTools::importSfz(const QString &givenPath)
         ui::FileDialogRequest request;
         request.mode = ui::FileDialogRequest::Mode::Open;
         request.title = QStringLiteral("Import SFZ");
-        request.initialFolder = ui::programFolder();
+        request.initialFolder = util::startFolder(util::FileKind::Sfz);
         request.filter = QStringLiteral("SFZ Files (*.SFZ)|*.SFZ");
         const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
         if (chosen.cancelled || chosen.fileName.isEmpty())
             return;
         path = chosen.fileName;
+        util::rememberFolder(util::FileKind::Sfz, QFileInfo(path).absolutePath());
     }
     if (!m_editor.askSaveModified())
         return;

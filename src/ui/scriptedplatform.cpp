@@ -87,13 +87,15 @@ void ScriptedPlatform::quitProgram() { ++m_quitRequests; }
 
 void ScriptedPlatform::queueText(const std::optional<QString> &text) { m_texts.enqueue(text); }
 
-std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &, QWidget *)
+std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &, int maxLength,
+                                                 QWidget *)
 {
     if (m_texts.isEmpty()) {
         ++m_unexpected;
         return std::nullopt;
     }
-    return m_texts.dequeue();
+    const std::optional<QString> text = m_texts.dequeue();
+    return text && maxLength > 0 ? std::optional<QString>(text->left(maxLength)) : text;
 }
 
 } // namespace tamo::ui
