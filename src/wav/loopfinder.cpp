@@ -1,0 +1,335 @@
+#include "wav/loopfinder.h"
+
+#include "wav/soundfile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace tamo::wav {
+
+namespace {
+
+constexpr double kBlockSeconds = 0.005;      // level resolution
+constexpr double kSteadySpanSeconds = 0.1;   // a held level changes by at most...
+constexpr double kSteadyDb = 1.5;            // ...this much over that span (15 dB/s)
+constexpr double kAudibleDb = 40.0;          // a sustain quieter than this below the loudest is a tail
+constexpr double kCutWhileSoundingDb = 12.0; // ending this close to the loudest: cut while held
+constexpr double kGuardSeconds = 0.05;       // kept off the edges of a sustain
+constexpr double kMinSustainSeconds = 0.15;
+constexpr double kLowestPitchHz = 40.0;
+constexpr double kYinThreshold = 0.15;
+constexpr double kMaxAperiodicity = 0.3;  // YIN's normalised difference at the period
+constexpr double kMaxDrift = 0.2;         // normalised difference across the whole sustain
+constexpr double kCleanMismatch = 0.004;  // about -48 dB of the peak: no audible click
+constexpr int kMatchHalfWidth = 3;        // frames compared on each side of the loop point
+constexpr double kLongestSearch = 0.25;   // loop lengths tried: the longest down to this share of it
+constexpr qint64 kSearchBudget = 4000000; // loop points compared, bounding long sources
+
+struct Sustain {
+    qint64 start = 0, end = 0;
+    QString reason; // why there is none
+};
+
+// The held part: after the loudest block, the longest run whose level changes
+// slowly, or the end of a sample cut while it still sounds.
+Sustain findSustain(const std::vector<float> &mono, int rate)
+{
+    const qint64 frames = qint64(mono.size());
+    const qint64 block = std::max<qint64>(1, qint64(rate * kBlockSeconds));
+    const qint64 blocks = (frames + block - 1) / block;
+    std::vector<double> energy(size_t(blocks), 0.0);
+    for (qint64 i = 0; i < frames; ++i)
+        energy[size_t(i / block)] += double(mono[size_t(i)]) * mono[size_t(i)];
+    std::vector<double> level(static_cast<size_t>(blocks));
+    for (qint64 b = 0; b < blocks; ++b) { // smoothed over four blocks, so low notes do not ripple
+        const qint64 from = std::max<qint64>(0, b - 1), to = std::min(blocks, b + 3);
+        double sum = 0;
+        for (qint64 i = from; i < to; ++i)
+            sum += energy[size_t(i)];
+        level[size_t(b)] = 10.0 * std::log10(sum / double(std::min(frames, to * block) - from * block) + 1e-20);
+    }
+    const qint64 loudest = qint64(std::max_element(level.begin(), level.end()) - level.begin());
+    const double top = level[size_t(loudest)];
+    const qint64 span = std::max<qint64>(1, qint64(kSteadySpanSeconds / kBlockSeconds));
+    auto steady = [&](qint64 b) {
+        return level[size_t(b)] >= top - kAudibleDb
+            && std::fabs(level[size_t(b)] - level[size_t(std::min(b + span, blocks - 1))]) <= kSteadyDb;
+    };
+    const qint64 guard = qint64(kGuardSeconds / kBlockSeconds);
+    if (level.back() >= top - kCutWhileSoundingDb) {
+        qint64 b = blocks - 1;
+        while (b > loudest && steady(b - 1))
+            --b;
+        const qint64 start = std::min(b + std::min(guard, (blocks - b) / 4), blocks - 1);
+        return {start * block, frames, {}};
+    }
+    qint64 bestStart = 0, bestLength = 0;
+    for (qint64 b = loudest; b < blocks;) {
+        qint64 e = b;
+        while (e < blocks && steady(e))
+            ++e;
+        if (e - b > bestLength)
+            bestStart = b, bestLength = e - b;
+        b = e + 1;
+    }
+    if (double(bestLength) * kBlockSeconds < kMinSustainSeconds + 2 * kGuardSeconds)
+        return {0, 0, QStringLiteral("percussive decay, no sustain")};
+    return {(bestStart + guard) * block, std::min(frames, (bestStart + bestLength - guard) * block), {}};
+}
+
+struct Pitch {
+    double period = 0;
+    double aperiodicity = 1;
+};
+
+// YIN: the first dip of the cumulative mean normalised difference below the
+// threshold (so an octave below is not taken), refined by a parabola.
+Pitch estimatePeriod(const float *x, qint64 window, int maxLag)
+{
+    std::vector<double> d(size_t(maxLag) + 2, 0.0), cmnd(size_t(maxLag) + 2, 1.0);
+    double running = 0;
+    for (int tau = 1; tau <= maxLag + 1; ++tau) {
+        double sum = 0;
+        for (qint64 j = 0; j < window; ++j) {
+            const double diff = double(x[j]) - x[j + tau];
+            sum += diff * diff;
+        }
+        d[size_t(tau)] = sum;
+        running += sum;
+        cmnd[size_t(tau)] = running > 0 ? sum * tau / running : 1.0;
+    }
+    int best = 2;
+    while (best <= maxLag && cmnd[size_t(best)] >= kYinThreshold)
+        ++best;
+    if (best > maxLag)
+        best = int(std::min_element(cmnd.begin() + 2, cmnd.begin() + maxLag + 1) - cmnd.begin());
+    while (best < maxLag && cmnd[size_t(best) + 1] < cmnd[size_t(best)])
+        ++best;
+    const double a = d[size_t(best) - 1], b = d[size_t(best)], c = d[size_t(best) + 1];
+    const double bend = a - 2 * b + c;
+    const double shift = bend > 0 ? std::clamp(0.5 * (a - c) / bend, -0.5, 0.5) : 0.0;
+    return {best + shift, cmnd[size_t(best)]};
+}
+
+double difference(const float *x, qint64 lag, qint64 window)
+{
+    double sum = 0;
+    for (qint64 j = 0; j < window; ++j) {
+        const double diff = double(x[j]) - x[j + lag];
+        sum += diff * diff;
+    }
+    return sum;
+}
+
+// The period measured over ever longer spans of whole periods (four times longer
+// each step), so that a non-integer period is known to a small fraction of a frame;
+// the last step compares a long window, which averages out vibrato. drift is the
+// normalised difference left at the longest span: large when the pitch wanders.
+double refinePeriod(const float *x, qint64 length, double period, double *drift)
+{
+    const qint64 longWindow = std::max<qint64>(1, length / 2);
+    double k = 1;
+    *drift = 0;
+    for (bool last = false; !last;) {
+        qint64 window = std::max<qint64>(qint64(std::ceil(2 * period)), 8);
+        double next = k * 4;
+        if ((next + 4) * period + double(window) >= double(length - longWindow)) {
+            window = longWindow;
+            next = std::floor((double(length - window) - period / 2) / period);
+            last = true;
+        }
+        if (next <= k)
+            break;
+        k = next;
+        const qint64 radius = std::max<qint64>(1, qint64(period / 3));
+        const qint64 centre = qint64(std::llround(k * period));
+        auto sumAt = [&](qint64 lag) {
+            return lag < 1 || lag + window > length ? std::numeric_limits<double>::max() : difference(x, lag, window);
+        };
+        // Coarse steps first: the long window makes every lag costly.
+        const qint64 step = std::max<qint64>(1, radius / 8);
+        qint64 best = centre;
+        double bestSum = sumAt(centre);
+        for (qint64 lag = centre - radius; lag <= centre + radius; lag += step)
+            if (const double sum = sumAt(lag); sum < bestSum)
+                bestSum = sum, best = lag;
+        for (qint64 lag = best - step + 1, around = best; lag < around + step; ++lag)
+            if (const double sum = sumAt(lag); sum < bestSum)
+                bestSum = sum, best = lag;
+        if (bestSum == std::numeric_limits<double>::max())
+            break;
+        double shift = 0;
+        const double a = sumAt(best - 1), c = sumAt(best + 1);
+        if (a < std::numeric_limits<double>::max() && c < std::numeric_limits<double>::max() && a - 2 * bestSum + c > 0)
+            shift = std::clamp(0.5 * (a - c) / (a - 2 * bestSum + c), -0.5, 0.5);
+        period = (double(best) + shift) / k;
+        if (last) {
+            double energy = 0;
+            for (qint64 j = 0; j < window; ++j)
+                energy += double(x[j]) * x[j] + double(x[j + best]) * x[j + best];
+            *drift = energy > 0 ? 2 * bestSum / energy : 1.0;
+        }
+    }
+    return period;
+}
+
+struct Candidate {
+    qint64 start = 0, length = 0;
+    int periods = 0;
+    double cost = std::numeric_limits<double>::max(); // sum of squared differences
+};
+
+// The longest length of whole periods with a clean pair of loop points; failing
+// that, the pair that matches best among the lengths tried. A pair matches when
+// the frames around both points agree and so does the level over the period
+// before them (rms), which a few frames at a zero crossing cannot tell.
+Candidate searchLoop(const float *x, int channels, const std::vector<double> &rms, qint64 lo, qint64 hi,
+                     double period, double cleanCost)
+{
+    const int kmax = int(std::floor(double(hi - lo) / period));
+    const int kmin = std::max(1, int(kmax * kLongestSearch));
+    const int width = kMatchHalfWidth;
+    Candidate best;
+    qint64 compared = 0;
+    for (int k = kmax; k >= kmin && compared < kSearchBudget; --k) {
+        const qint64 length = qint64(std::llround(k * period));
+        Candidate here{0, length, k};
+        for (qint64 s = lo; s + length <= hi; ++s) {
+            const float *a = x + (s - width) * channels, *b = a + length * channels;
+            const double levelStep = rms[size_t(s)] - rms[size_t(s + length)];
+            double sum = levelStep * levelStep * double((2 * width + 1) * channels);
+            for (int j = 0; j < (2 * width + 1) * channels && sum < here.cost; ++j) {
+                const double diff = double(a[j]) - b[j];
+                sum += diff * diff;
+            }
+            if (sum < here.cost)
+                here.start = s, here.cost = sum;
+            ++compared;
+        }
+        if (here.cost <= cleanCost)
+            return here;
+        if (here.cost < best.cost)
+            best = here;
+    }
+    return best;
+}
+
+} // namespace
+
+FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
+{
+    FoundLoop loop;
+    if (frames < 16 || channels < 1 || rate < 1000) {
+        loop.reason = QStringLiteral("too short");
+        return loop;
+    }
+    std::vector<float> mono(size_t(frames), 0.0f);
+    float peak = 0;
+    for (qint64 i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            mono[size_t(i)] += samples[i * channels + c] / float(channels);
+            peak = std::max(peak, std::fabs(samples[i * channels + c]));
+        }
+    }
+    if (peak < 1e-5f) {
+        loop.reason = QStringLiteral("silent");
+        return loop;
+    }
+    const Sustain sustain = findSustain(mono, rate);
+    if (!sustain.reason.isEmpty()) {
+        loop.reason = sustain.reason;
+        return loop;
+    }
+    loop.sustainStart = sustain.start;
+    loop.sustainEnd = sustain.end;
+    const qint64 length = sustain.end - sustain.start;
+    const int maxLag = int(std::min<qint64>(qint64(rate / kLowestPitchHz), length / 3));
+    if (maxLag < 4) {
+        loop.reason = QStringLiteral("too short");
+        return loop;
+    }
+    const qint64 yinAt = sustain.start + (length - 2 * maxLag - 1) / 2;
+    const Pitch pitch = estimatePeriod(mono.data() + yinAt, maxLag, maxLag);
+    double drift = 1;
+    if (pitch.aperiodicity <= kMaxAperiodicity)
+        loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, &drift);
+    if (pitch.aperiodicity > kMaxAperiodicity || drift > kMaxDrift) {
+        loop.reason = QStringLiteral("no steady pitch");
+        return loop;
+    }
+    const qint64 lo = std::max<qint64>(sustain.start, kMatchHalfWidth);
+    const qint64 hi = std::min<qint64>(sustain.end, frames - kMatchHalfWidth - 1);
+    const double compared = double((2 * kMatchHalfWidth + 1) * channels);
+    const double cleanCost = kCleanMismatch * kCleanMismatch * double(peak) * peak * compared;
+    if (double(hi - lo) < loop.period + 1) {
+        loop.reason = QStringLiteral("too short");
+        return loop;
+    }
+    std::vector<double> squares(size_t(frames) + 1, 0.0), rms(size_t(frames), 0.0);
+    for (qint64 i = 0; i < frames; ++i)
+        squares[size_t(i) + 1] = squares[size_t(i)] + double(mono[size_t(i)]) * mono[size_t(i)];
+    const qint64 span = std::max<qint64>(1, std::llround(loop.period));
+    for (qint64 i = span; i < frames; ++i)
+        rms[size_t(i)] = std::sqrt(std::max(0.0, squares[size_t(i)] - squares[size_t(i - span)]) / double(span));
+    const Candidate best = searchLoop(samples, channels, rms, lo, hi, loop.period, cleanCost);
+    loop.found = true;
+    loop.start = best.start;
+    loop.end = best.start + best.length;
+    loop.periods = best.periods;
+    loop.mismatch = std::sqrt(best.cost / compared) / double(peak);
+    if (best.cost > cleanCost)
+        loop.crossfade = std::min({qint64(std::max(2 * loop.period, rate * 0.01)), best.length / 2, best.start});
+    return loop;
+}
+
+FoundLoop findLoopInFile(const QString &path)
+{
+    SoundFile file(path);
+    if (!file.isOpen()) {
+        FoundLoop loop;
+        loop.reason = QStringLiteral("unreadable: ") + file.errorString();
+        return loop;
+    }
+    const SF_INFO &info = file.info();
+    std::vector<float> samples(size_t(info.frames) * size_t(info.channels));
+    const qint64 read = sf_readf_float(file.handle(), samples.data(), info.frames);
+    return findLoop(samples.data(), std::max<qint64>(read, 0), info.channels, info.samplerate);
+}
+
+void applyCrossfade(float *samples, qint64 frames, int channels, const FoundLoop &loop)
+{
+    const qint64 length = loop.end - loop.start;
+    const qint64 fade = std::min({loop.crossfade, loop.start, length, frames - loop.start - length});
+    for (qint64 i = 0; i < fade; ++i) {
+        const float rise = float(i + 1) / float(fade);
+        float *at = samples + (loop.end - fade + i) * channels;
+        for (int c = 0; c < channels; ++c)
+            at[c] = (1 - rise) * at[c] + rise * at[c - length * channels];
+    }
+}
+
+FoundLoop FoundLoop::resampled(double ratio) const
+{
+    FoundLoop r = *this;
+    r.start = std::llround(double(start) * ratio);
+    r.end = r.start + (periods > 0 ? std::llround(periods * period * ratio) : std::llround(double(end - start) * ratio));
+    r.crossfade = std::llround(double(crossfade) * ratio);
+    r.period = period * ratio;
+    r.sustainStart = std::llround(double(sustainStart) * ratio);
+    r.sustainEnd = std::llround(double(sustainEnd) * ratio);
+    return r;
+}
+
+QString FoundLoop::description() const
+{
+    if (!found)
+        return QStringLiteral("no loop: ") + reason;
+    QString text = QStringLiteral("loop %1-%2").arg(start).arg(end);
+    if (crossfade > 0)
+        text += QStringLiteral(", crossfade %1").arg(crossfade);
+    return text;
+}
+
+} // namespace tamo::wav
