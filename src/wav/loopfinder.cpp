@@ -29,6 +29,7 @@ constexpr qint64 kSearchBudget = 4000000; // loop points compared, bounding long
 
 struct Sustain {
     qint64 start = 0, end = 0;
+    bool cutWhileSounding = false; // made to be looped: no need to prove a steady pitch
     QString reason; // why there is none
 };
 
@@ -63,7 +64,7 @@ Sustain findSustain(const std::vector<float> &mono, int rate)
         while (b > loudest && steady(b - 1))
             --b;
         const qint64 start = std::min(b + std::min(guard, (blocks - b) / 4), blocks - 1);
-        return {start * block, frames, {}};
+        return {start * block, frames, true, {}};
     }
     qint64 bestStart = 0, bestLength = 0;
     for (qint64 b = loudest; b < blocks;) {
@@ -75,8 +76,8 @@ Sustain findSustain(const std::vector<float> &mono, int rate)
         b = e + 1;
     }
     if (double(bestLength) * kBlockSeconds < kMinSustainSeconds + 2 * kGuardSeconds)
-        return {0, 0, QStringLiteral("percussive decay, no sustain")};
-    return {(bestStart + guard) * block, std::min(frames, (bestStart + bestLength - guard) * block), {}};
+        return {0, 0, false, QStringLiteral("percussive decay, no sustain")};
+    return {(bestStart + guard) * block, std::min(frames, (bestStart + bestLength - guard) * block), false, {}};
 }
 
 struct Pitch {
@@ -253,9 +254,9 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     const qint64 yinAt = sustain.start + (length - 2 * maxLag - 1) / 2;
     const Pitch pitch = estimatePeriod(mono.data() + yinAt, maxLag, maxLag);
     double drift = 1;
-    if (pitch.aperiodicity <= kMaxAperiodicity)
+    if (pitch.aperiodicity <= kMaxAperiodicity || sustain.cutWhileSounding)
         loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, &drift);
-    if (pitch.aperiodicity > kMaxAperiodicity || drift > kMaxDrift) {
+    if (!sustain.cutWhileSounding && (pitch.aperiodicity > kMaxAperiodicity || drift > kMaxDrift)) {
         loop.reason = QStringLiteral("no steady pitch");
         return loop;
     }

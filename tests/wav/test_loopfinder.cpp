@@ -68,21 +68,25 @@ std::vector<float> readAll(const QString &path, SF_INFO *info, SF_INSTRUMENT *in
     return x;
 }
 
-// The click: how far the frame played after the jump back lies from the frame the
-// source plays after the loop end (a straight continuation of the last two frames
-// when the loop ends the file), the largest of the channels, relative to the peak.
+// The click: the played pair at the seam (the loop's last frame, then its first)
+// against the natural pair before the first frame (after the last when the loop
+// starts the file); the largest of the channels, in full-scale units.
 double jump(const std::vector<float> &x, int channels, qint64 start, qint64 end)
 {
-    const qint64 frames = qint64(x.size()) / channels;
-    double worst = 0, peak = 1e-9;
-    for (const float v : x)
-        peak = std::max(peak, double(std::fabs(v)));
+    double worst = 0;
     for (int c = 0; c < channels; ++c) {
         auto at = [&](qint64 i) { return double(x[size_t(i * channels + c)]); };
-        const double next = end < frames ? at(end) : 2 * at(end - 1) - at(end - 2);
-        worst = std::max(worst, std::fabs(at(start) - next));
+        worst = std::max(worst, start > 0 ? std::fabs(at(end - 1) - at(start - 1)) : std::fabs(at(start) - at(end)));
     }
-    return worst / peak;
+    return worst;
+}
+
+double peakOf(const std::vector<float> &x)
+{
+    double peak = 0;
+    for (const float v : x)
+        peak = std::max(peak, double(std::fabs(v)));
+    return peak;
 }
 
 // The pitch of the first channel played as loop after loop for two seconds, from
@@ -158,7 +162,7 @@ void TestLoopFinder::generatedNotes()
     QVERIFY2(std::fabs(periods - std::round(periods)) * rate / hz <= 0.5, qPrintable(QString::number(periods)));
     const double cents = 1200 * std::log2(loopedPitch(x, channels, rate, loop.start, loop.end) / hz);
     QVERIFY2(std::fabs(cents) < 1, qPrintable(QString::number(cents)));
-    const double click = jump(x, channels, loop.start, loop.end);
+    const double click = jump(x, channels, loop.start, loop.end) / peakOf(x);
     QVERIFY2(click < 0.01, qPrintable(QString::number(click)));
 }
 
@@ -166,8 +170,77 @@ void TestLoopFinder::levels()
 {
 }
 
+// Found loops against the authored ones of TimGM6mb's looped samples (read with the
+// loops ignored): at least as clean, give or take one 16-bit step, for nine in ten.
+// Drum kits and speech get none.
 void TestLoopFinder::debianMaterial()
 {
+    const QString font = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+    const QDir kits(QStringLiteral("/usr/share/hydrogen/data/drumkits"));
+    if (!QFile::exists(font) || !kits.exists() || QStandardPaths::findExecutable(QStringLiteral("polyphone")).isEmpty()
+        || QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty())
+        QSKIP("needs the Debian packages polyphone, timgm6mb-soundfont, hydrogen-drumkits and espeak-ng");
+    QTemporaryDir dir;
+    QCOMPARE(QProcess::execute(QStringLiteral("polyphone"), {QStringLiteral("-3"), QStringLiteral("-i"), font,
+                                                             QStringLiteral("-d"), dir.path(), QStringLiteral("-c"), QStringLiteral("100")}), 0);
+    std::set<QString> looped; // samples some region plays looped
+    for (QDirIterator it(dir.path(), {QStringLiteral("*.sfz")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile sfz(it.next());
+        QVERIFY(sfz.open(QIODevice::ReadOnly));
+        QString groupMode, mode, sample;
+        bool inGroup = false;
+        const QString folder = QFileInfo(sfz).path() + QLatin1Char('/');
+        for (const QString &line : QString::fromLatin1(sfz.readAll() + "\n<region>").split(QLatin1Char('\n'))) {
+            if (line.startsWith(QLatin1Char('<'))) {
+                if (mode.startsWith(QLatin1String("loop_")) && !sample.isEmpty())
+                    looped.insert(folder + QString(sample).replace(QLatin1Char('\\'), QLatin1Char('/')));
+                inGroup = line.startsWith(QLatin1String("<group>"));
+                groupMode = inGroup ? QString() : groupMode;
+                mode = groupMode, sample.clear();
+            } else if (line.startsWith(QLatin1String("loop_mode="))) {
+                mode = line.mid(10).trimmed();
+                groupMode = inGroup ? mode : groupMode;
+            } else if (line.startsWith(QLatin1String("sample="))) {
+                sample = line.mid(7).trimmed();
+            }
+        }
+    }
+    int authored = 0, asClean = 0, asCleanUnfaded = 0;
+    QStringList worse;
+    for (const QString &path : looped) {
+        SF_INFO info;
+        SF_INSTRUMENT instrument{};
+        const std::vector<float> x = readAll(path, &info, &instrument);
+        if (instrument.loop_count < 1)
+            continue;
+        ++authored;
+        const FoundLoop loop = findLoop(x.data(), info.frames, info.channels, info.samplerate);
+        const double was = jump(x, info.channels, instrument.loops[0].start, instrument.loops[0].end);
+        std::vector<float> played = x;
+        applyCrossfade(played.data(), info.frames, info.channels, loop);
+        asCleanUnfaded += loop.found && jump(x, info.channels, loop.start, loop.end) <= was + 1.0 / 32768;
+        if (loop.found && jump(played, info.channels, loop.start, loop.end) <= was + 1.0 / 32768)
+            ++asClean;
+        else
+            worse << QFileInfo(path).fileName() + QStringLiteral(": ") + loop.description();
+    }
+    qInfo("TimGM6mb: %d of %d found loops click no more than the authored ones (%d without their crossfade)",
+          asClean, authored, asCleanUnfaded);
+    QVERIFY(authored > 100);
+    QVERIFY2(asClean >= 0.9 * authored, qPrintable(worse.join(QStringLiteral("; "))));
+
+    QStringList oneShots;
+    for (QDirIterator it(kits.path(), {QStringLiteral("*.flac"), QStringLiteral("*.wav")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        oneShots << it.next();
+    for (const char *text : {"Hold the note, please.", "The quick brown fox jumps over the lazy dog."}) {
+        oneShots << dir.filePath(QString::number(oneShots.size()) + QStringLiteral(".wav"));
+        QCOMPARE(QProcess::execute(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), oneShots.last(), QString::fromLatin1(text)}), 0);
+    }
+    QStringList loopedOneShots;
+    for (const QString &path : oneShots)
+        if (const FoundLoop loop = findLoopInFile(path); loop.found || loop.reason.startsWith(QLatin1String("unreadable")))
+            loopedOneShots << path + QStringLiteral(": ") + loop.description();
+    QVERIFY2(loopedOneShots.isEmpty(), qPrintable(loopedOneShots.join(QStringLiteral("; "))));
 }
 
 QTEST_GUILESS_MAIN(TestLoopFinder)
