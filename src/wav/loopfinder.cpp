@@ -14,7 +14,7 @@ namespace {
 constexpr double kBlockSeconds = 0.005;      // level resolution
 constexpr double kSteadySpanSeconds = 0.1;   // a held level changes by at most...
 constexpr double kSteadyDb = 1.5;            // ...this much over that span (15 dB/s)
-constexpr double kAudibleDb = 40.0;          // a sustain quieter than this below the loudest is a tail
+constexpr double kAudibleDb = 20.0;          // a sustain quieter than this below the loudest is a tail
 constexpr double kCutWhileSoundingDb = 12.0; // ending this close to the loudest: cut while held
 constexpr double kGuardSeconds = 0.05;       // kept off the edges of a sustain
 constexpr double kMinSustainSeconds = 0.15;
@@ -22,7 +22,7 @@ constexpr double kLowestPitchHz = 40.0;
 constexpr double kYinThreshold = 0.15;
 constexpr double kMaxAperiodicity = 0.3;  // YIN's normalised difference at the period
 constexpr double kMaxDrift = 0.2;         // normalised difference across the whole sustain
-constexpr double kCleanMismatch = 0.004;  // about -48 dB of the peak: no audible click
+constexpr double kCleanMismatch = 0.002;  // about -54 dB of the peak: no audible click
 constexpr int kMatchHalfWidth = 3;        // frames compared on each side of the loop point
 constexpr double kLongestSearch = 0.25;   // loop lengths tried: the longest down to this share of it
 constexpr qint64 kSearchBudget = 4000000; // loop points compared, bounding long sources
@@ -254,6 +254,8 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     const qint64 yinAt = sustain.start + (length - 2 * maxLag - 1) / 2;
     const Pitch pitch = estimatePeriod(mono.data() + yinAt, maxLag, maxLag);
     double drift = 1;
+    // A sample cut while it sounds is made to be looped; it is often too short for
+    // a reliable pitch check, so only the loop points' match decides.
     if (pitch.aperiodicity <= kMaxAperiodicity || sustain.cutWhileSounding)
         loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, &drift);
     if (!sustain.cutWhileSounding && (pitch.aperiodicity > kMaxAperiodicity || drift > kMaxDrift)) {
