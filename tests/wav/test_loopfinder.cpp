@@ -166,8 +166,31 @@ void TestLoopFinder::generatedNotes()
     QVERIFY2(click < 0.01, qPrintable(QString::number(click)));
 }
 
+// Leading and trailing hiss at -80 dBFS around a square wave of 0.5 (0.25 on the
+// right) with a burst of 0.9 late in it: the sound's bounds, the peak of the
+// whole file and of the part before the burst, and the set gain.
 void TestLoopFinder::levels()
 {
+    constexpr int rate = 44100;
+    constexpr qint64 lead = 13230, sound = 44100, tail = 8820, burst = 40000;
+    std::vector<float> x(size_t(2 * (lead + sound + tail)));
+    for (qint64 i = 0; i < lead + sound + tail; ++i) {
+        const bool inSound = i >= lead && i < lead + sound;
+        const float v = inSound ? ((i / 50) % 2 ? 0.5f : -0.5f) * (i >= lead + burst && i < lead + burst + 10 ? 1.8f : 1.0f)
+                                : (i % 2 ? 1e-4f : -1e-4f);
+        x[size_t(2 * i)] = v, x[size_t(2 * i + 1)] = inSound ? v / 2 : v;
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("levels.wav"));
+    QVERIFY(write24(path, x, rate, 2));
+    const SourceLevels whole = measureSource(path);
+    QVERIFY(whole.ok);
+    QCOMPARE(whole.sound, (SoundBounds{lead, lead + sound}));
+    QVERIFY(std::fabs(whole.peak - 0.9f) < 1e-6f);
+    QVERIFY(std::fabs(measureSource(path, lead, lead + burst).peak - 0.5f) < 1e-6f);
+    QVERIFY(std::fabs(setGain({whole.peak, 0.5f}) * whole.peak - std::pow(10.0, -1.0 / 20)) < 1e-9);
+    QCOMPARE(setGain({0.0f}), 1.0);
+    QVERIFY(!measureSource(dir.filePath(QStringLiteral("missing.wav"))).ok);
 }
 
 // Found loops against the authored ones of TimGM6mb's looped samples (read with the
