@@ -14,6 +14,7 @@ namespace {
 constexpr double kBlockSeconds = 0.005;      // level resolution
 constexpr double kSteadySpanSeconds = 0.1;   // a held level changes by at most...
 constexpr double kSteadyDb = 1.5;            // ...this much over that span (15 dB/s)
+constexpr double kAttackDb = 3.0;            // the attack ends this close to the loudest
 constexpr double kAudibleDb = 20.0;          // a sustain quieter than this below the loudest is a tail
 constexpr double kCutWhileSoundingDb = 12.0; // ending this close to the loudest: cut while held
 constexpr double kGuardSeconds = 0.05;       // kept off the edges of a sustain
@@ -33,7 +34,7 @@ struct Sustain {
     QString reason; // why there is none
 };
 
-// The held part: after the loudest block, the longest run whose level changes
+// The held part: after the attack, the longest run whose level changes
 // slowly, or the end of a sample cut while it still sounds.
 Sustain findSustain(const std::vector<float> &mono, int rate)
 {
@@ -51,8 +52,10 @@ Sustain findSustain(const std::vector<float> &mono, int rate)
             sum += energy[size_t(i)];
         level[size_t(b)] = 10.0 * std::log10(sum / double(std::min(frames, to * block) - from * block) + 1e-20);
     }
-    const qint64 loudest = qint64(std::max_element(level.begin(), level.end()) - level.begin());
-    const double top = level[size_t(loudest)];
+    const double top = *std::max_element(level.begin(), level.end());
+    // The attack ends where the level first comes near the loudest; a flat sustain
+    // may hold its loudest block anywhere.
+    const qint64 attackEnd = qint64(std::find_if(level.begin(), level.end(), [&](double l) { return l >= top - kAttackDb; }) - level.begin());
     const qint64 span = std::max<qint64>(1, qint64(kSteadySpanSeconds / kBlockSeconds));
     auto steady = [&](qint64 b) {
         return level[size_t(b)] >= top - kAudibleDb
@@ -61,13 +64,13 @@ Sustain findSustain(const std::vector<float> &mono, int rate)
     const qint64 guard = qint64(kGuardSeconds / kBlockSeconds);
     if (level.back() >= top - kCutWhileSoundingDb) {
         qint64 b = blocks - 1;
-        while (b > loudest && steady(b - 1))
+        while (b > attackEnd && steady(b - 1))
             --b;
         const qint64 start = std::min(b + std::min(guard, (blocks - b) / 4), blocks - 1);
         return {start * block, frames, true, {}};
     }
     qint64 bestStart = 0, bestLength = 0;
-    for (qint64 b = loudest; b < blocks;) {
+    for (qint64 b = attackEnd; b < blocks;) {
         qint64 e = b;
         while (e < blocks && steady(e))
             ++e;
