@@ -22,9 +22,10 @@ constexpr double kMinSustainSeconds = 0.15;
 constexpr double kLowestPitchHz = 40.0;
 constexpr double kYinThreshold = 0.15;
 constexpr double kMaxAperiodicity = 0.3;  // YIN's normalised difference at the period
-constexpr double kMaxDrift = 0.2;         // normalised difference across the whole sustain
+constexpr double kMaxSpread = 0.008;      // of the period across the sustain: 14 cents
 constexpr double kCleanMismatch = 0.002;  // about -54 dB of the peak: no audible click
 constexpr int kMatchHalfWidth = 3;        // frames compared on each side of the loop point
+constexpr double kRoundingSlack = 0.25;   // frames a loop length may differ from whole periods
 constexpr double kLongestSearch = 0.25;   // loop lengths tried: the longest down to this share of it
 constexpr qint64 kSearchBudget = 4000000; // loop points compared, bounding long sources
 
@@ -127,19 +128,47 @@ double difference(const float *x, qint64 lag, qint64 window)
     return sum;
 }
 
+struct Lag {
+    double lag = 0; // fractional, from a parabola through the best lag and its neighbours
+    bool ok = false;
+};
+
+// The lag within centre +- radius at which window frames from x best match
+// those that many frames later. Coarse steps first: a long window makes every
+// lag costly.
+Lag bestLag(const float *x, qint64 length, qint64 centre, qint64 radius, qint64 window)
+{
+    constexpr double kNone = std::numeric_limits<double>::max();
+    auto sumAt = [&](qint64 lag) { return lag < 1 || lag + window > length ? kNone : difference(x, lag, window); };
+    const qint64 step = std::max<qint64>(1, radius / 8);
+    qint64 best = centre;
+    double bestSum = sumAt(centre);
+    for (qint64 lag = centre - radius; lag <= centre + radius; lag += step)
+        if (const double sum = sumAt(lag); sum < bestSum)
+            bestSum = sum, best = lag;
+    for (qint64 lag = best - step + 1, around = best; lag < around + step; ++lag)
+        if (const double sum = sumAt(lag); sum < bestSum)
+            bestSum = sum, best = lag;
+    if (bestSum == kNone)
+        return {};
+    const double a = sumAt(best - 1), c = sumAt(best + 1);
+    const double bend = a < kNone && c < kNone ? a - 2 * bestSum + c : 0.0;
+    return {double(best) + (bend > 0 ? std::clamp(0.5 * (a - c) / bend, -0.5, 0.5) : 0.0), true};
+}
+
 // The period measured over ever longer spans of whole periods (four times longer
-// each step), so that a non-integer period is known to a small fraction of a frame;
-// the last step compares a long window, which averages out vibrato. drift is the
-// normalised difference left at the longest span: large when the pitch wanders.
-double refinePeriod(const float *x, qint64 length, double period, double *drift)
+// each step), so that a non-integer period is known to a small fraction of a
+// frame. The windows compared are long (a fifth of a second, the last one half
+// the sustain), which averages out vibrato: a short one would follow its wander,
+// several frames either way, and could slip by a whole period.
+double refinePeriod(const float *x, qint64 length, double period, int rate)
 {
     const qint64 longWindow = std::max<qint64>(1, length / 2);
     double k = 1;
-    *drift = 0;
     for (bool last = false; !last;) {
-        qint64 window = std::max<qint64>(qint64(std::ceil(2 * period)), 8);
+        qint64 window = std::clamp<qint64>(rate / 5, qint64(std::ceil(2 * period)), std::max<qint64>(1, length / 4));
         double next = k * 4;
-        if ((next + 4) * period + double(window) >= double(length - longWindow)) {
+        if ((next + 4) * period >= double(length - longWindow)) {
             window = longWindow;
             next = std::floor((double(length - window) - period / 2) / period);
             last = true;
@@ -147,36 +176,28 @@ double refinePeriod(const float *x, qint64 length, double period, double *drift)
         if (next <= k)
             break;
         k = next;
-        const qint64 radius = std::max<qint64>(1, qint64(period / 3));
-        const qint64 centre = qint64(std::llround(k * period));
-        auto sumAt = [&](qint64 lag) {
-            return lag < 1 || lag + window > length ? std::numeric_limits<double>::max() : difference(x, lag, window);
-        };
-        // Coarse steps first: the long window makes every lag costly.
-        const qint64 step = std::max<qint64>(1, radius / 8);
-        qint64 best = centre;
-        double bestSum = sumAt(centre);
-        for (qint64 lag = centre - radius; lag <= centre + radius; lag += step)
-            if (const double sum = sumAt(lag); sum < bestSum)
-                bestSum = sum, best = lag;
-        for (qint64 lag = best - step + 1, around = best; lag < around + step; ++lag)
-            if (const double sum = sumAt(lag); sum < bestSum)
-                bestSum = sum, best = lag;
-        if (bestSum == std::numeric_limits<double>::max())
+        const Lag lag = bestLag(x, length, std::llround(k * period), std::max<qint64>(1, qint64(period / 3)), window);
+        if (!lag.ok)
             break;
-        double shift = 0;
-        const double a = sumAt(best - 1), c = sumAt(best + 1);
-        if (a < std::numeric_limits<double>::max() && c < std::numeric_limits<double>::max() && a - 2 * bestSum + c > 0)
-            shift = std::clamp(0.5 * (a - c) / (a - 2 * bestSum + c), -0.5, 0.5);
-        period = (double(best) + shift) / k;
-        if (last) {
-            double energy = 0;
-            for (qint64 j = 0; j < window; ++j)
-                energy += double(x[j]) * x[j] + double(x[j + best]) * x[j + best];
-            *drift = energy > 0 ? 2 * bestSum / energy : 1.0;
-        }
+        period = lag.lag / k;
     }
     return period;
+}
+
+// How far the period measured over a few periods at the sustain's start, middle
+// and end strays, relative to the period: a held note keeps it, speech glides.
+double periodSpread(const float *x, qint64 length, double period)
+{
+    const qint64 window = std::max<qint64>(qint64(std::ceil(3 * period)), 16);
+    const qint64 room = length - window - qint64(std::ceil(1.2 * period));
+    if (room < 0)
+        return 0;
+    double low = period, high = period;
+    for (const qint64 at : {qint64(0), room / 2, room}) {
+        const Lag lag = bestLag(x + at, length - at, std::llround(period), std::max<qint64>(1, qint64(period / 8)), window);
+        low = std::min(low, lag.ok ? lag.lag : 0.0), high = std::max(high, lag.ok ? lag.lag : 2 * period);
+    }
+    return (high - low) / period;
 }
 
 struct Candidate {
@@ -195,10 +216,15 @@ Candidate searchLoop(const float *x, int channels, const std::vector<double> &rm
     const int kmax = int(std::floor(double(hi - lo) / period));
     const int kmin = std::max(1, int(kmax * kLongestSearch));
     const int width = kMatchHalfWidth;
+    // With lengths to spare, only those close to whole periods: the slack left
+    // covers an error in the measured period.
+    const double slack = kmax - kmin >= 8 ? kRoundingSlack : 0.5;
     Candidate best;
     qint64 compared = 0;
     for (int k = kmax; k >= kmin && compared < kSearchBudget; --k) {
         const qint64 length = qint64(std::llround(k * period));
+        if (std::fabs(double(length) - k * period) > slack)
+            continue;
         Candidate here{0, length, k};
         for (qint64 s = lo; s + length <= hi; ++s) {
             const float *a = x + (s - width) * channels, *b = a + length * channels;
@@ -256,12 +282,12 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     }
     const qint64 yinAt = sustain.start + (length - 2 * maxLag - 1) / 2;
     const Pitch pitch = estimatePeriod(mono.data() + yinAt, maxLag, maxLag);
-    double drift = 1;
     // A sample cut while it sounds is made to be looped; it is often too short for
     // a reliable pitch check, so only the loop points' match decides.
     if (pitch.aperiodicity <= kMaxAperiodicity || sustain.cutWhileSounding)
-        loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, &drift);
-    if (!sustain.cutWhileSounding && (pitch.aperiodicity > kMaxAperiodicity || drift > kMaxDrift)) {
+        loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, rate);
+    if (loop.period < 2
+        || (!sustain.cutWhileSounding && (pitch.aperiodicity > kMaxAperiodicity || periodSpread(mono.data() + sustain.start, length, loop.period) > kMaxSpread))) {
         loop.reason = QStringLiteral("no steady pitch");
         return loop;
     }
