@@ -342,15 +342,15 @@ void applyCrossfade(float *samples, qint64 frames, int channels, const FoundLoop
     }
 }
 
-FoundLoop FoundLoop::resampled(double ratio) const
+FoundLoop FoundLoop::resampled(double ratio, qint64 origin) const
 {
     FoundLoop r = *this;
-    r.start = std::llround(double(start) * ratio);
+    r.start = std::llround(double(start - origin) * ratio);
     r.end = r.start + (periods > 0 ? std::llround(periods * period * ratio) : std::llround(double(end - start) * ratio));
     r.crossfade = std::llround(double(crossfade) * ratio);
     r.period = period * ratio;
-    r.sustainStart = std::llround(double(sustainStart) * ratio);
-    r.sustainEnd = std::llround(double(sustainEnd) * ratio);
+    r.sustainStart = std::llround(double(sustainStart - origin) * ratio);
+    r.sustainEnd = std::llround(double(sustainEnd - origin) * ratio);
     return r;
 }
 

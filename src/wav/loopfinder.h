@@ -21,10 +21,11 @@ struct FoundLoop {
     qint64 sustainStart = 0; // the held part the loop was taken from
     qint64 sustainEnd = 0;
 
-    // The loop after resampling by ratio (new rate / source rate). The length is
-    // rounded from the periods, not from the two ends, so it stays within half a
-    // frame of a whole number of periods and the held note stays in tune.
-    FoundLoop resampled(double ratio) const;
+    // The loop in frames counted from origin (a cut's start) and resampled by
+    // ratio (new rate / source rate), for applyCrossfade on converted frames. The
+    // length is rounded from the periods, not from the two ends, so it stays within
+    // half a frame of a whole number of periods and the held note stays in tune.
+    FoundLoop resampled(double ratio, qint64 origin = 0) const;
     // "loop 5512-77175", "loop 5512-77175, crossfade 441" or "no loop: <reason>".
     QString description() const;
 };

@@ -2,6 +2,7 @@
 // one run over Debian's sound fonts, drum kits and speech.
 #include "wav/levels.h"
 #include "wav/loopfinder.h"
+#include "wav/sourceanalysis.h"
 
 #include "helper_sound.h"
 
@@ -134,7 +135,8 @@ void TestLoopFinder::generatedNotes()
 
 // Hiss at -80 dBFS around a square wave of 0.5 (0.25 on the right) with a burst of
 // 0.9 late in it: the sound's bounds, the peak of the file and of the part before
-// the burst, and the set gain.
+// the burst, the set gain, and a loop found within the sound; a source with a loop
+// of its own keeps it.
 void TestLoopFinder::levels()
 {
     constexpr qint64 lead = 13230, sound = 44100, burst = 40000;
@@ -153,6 +155,10 @@ void TestLoopFinder::levels()
     QVERIFY(std::fabs(measureSource(path, lead, lead + burst).peak - 0.5f) < 1e-6f);
     QVERIFY(std::fabs(setGain({whole.peak, 0.5f}) * whole.peak - std::pow(10.0, -1.0 / 20)) < 1e-9);
     QVERIFY(setGain({0.0f}) == 1.0 && !measureSource(dir.filePath(QStringLiteral("missing.wav"))).ok);
+    const SourceAnalysis analysis = analyseSource(path, {0, -1, true});
+    QVERIFY2(analysis.loop.found && analysis.loop.start >= lead && analysis.loop.end <= lead + sound, qPrintable(analysis.loop.description()));
+    QVERIFY(tamo::test::sound::write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100, 60, tamo::test::sound::Loop{100, 200}));
+    QVERIFY(analyseSource(path, {0, -1, true}).hasOwnLoop && !analyseSource(path, {0, -1, true}).loop.found);
 }
 
 // TimGM6mb's looped samples with their loops ignored: the found loops, as played
