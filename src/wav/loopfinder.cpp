@@ -156,7 +156,7 @@ Lag bestLag(const float *x, qint64 length, qint64 centre, qint64 radius, qint64 
     return {double(best) + (bend > 0 ? std::clamp(0.5 * (a - c) / bend, -0.5, 0.5) : 0.0), true};
 }
 
-// The period measured over ever longer spans of whole periods (four times longer
+// The period measured over ever longer spans of whole periods (sixteen times longer
 // each step), so that a non-integer period is known to a small fraction of a
 // frame. The windows compared are long (a fifth of a second, the last one half
 // the sustain), which averages out vibrato: a short one would follow its wander,
@@ -167,8 +167,8 @@ double refinePeriod(const float *x, qint64 length, double period, int rate)
     double k = 1;
     for (bool last = false; !last;) {
         qint64 window = std::clamp<qint64>(rate / 5, qint64(std::ceil(2 * period)), std::max<qint64>(1, length / 4));
-        double next = k * 4;
-        if ((next + 4) * period >= double(length - longWindow)) {
+        double next = k * 16;
+        if ((next + 16) * period >= double(length - longWindow)) {
             window = longWindow;
             next = std::floor((double(length - window) - period / 2) / period);
             last = true;
