@@ -333,7 +333,7 @@ FoundLoop findLoopInFile(const QString &path)
 void applyCrossfade(float *samples, qint64 frames, int channels, const FoundLoop &loop)
 {
     const qint64 length = loop.end - loop.start;
-    const qint64 fade = std::min({loop.crossfade, loop.start, length, frames - loop.start - length});
+    const qint64 fade = loop.end <= frames ? std::min({loop.crossfade, loop.start, length}) : 0;
     for (qint64 i = 0; i < fade; ++i) {
         const float rise = float(i + 1) / float(fade);
         float *at = samples + (loop.end - fade + i) * channels;
