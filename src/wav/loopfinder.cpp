@@ -166,7 +166,7 @@ double refinePeriod(const float *x, qint64 length, double period, int rate)
     const qint64 longWindow = std::max<qint64>(1, length / 2);
     double k = 1;
     for (bool last = false; !last;) {
-        qint64 window = std::clamp<qint64>(rate / 5, qint64(std::ceil(2 * period)), std::max<qint64>(1, length / 4));
+        qint64 window = std::max<qint64>(qint64(std::ceil(2 * period)), std::min<qint64>(rate / 5, length / 4));
         double next = k * 16;
         if ((next + 16) * period >= double(length - longWindow)) {
             window = longWindow;
