@@ -257,11 +257,18 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     }
     std::vector<float> mono(size_t(frames), 0.0f);
     float peak = 0;
+    bool finite = true;
     for (qint64 i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c) {
-            mono[size_t(i)] += samples[i * channels + c] / float(channels);
-            peak = std::max(peak, std::fabs(samples[i * channels + c]));
+            const float v = samples[i * channels + c];
+            mono[size_t(i)] += v / float(channels);
+            peak = std::max(peak, std::fabs(v));
+            finite = finite && std::isfinite(v);
         }
+    }
+    if (!finite) { // a float source may hold anything
+        loop.reason = QStringLiteral("samples not finite");
+        return loop;
     }
     if (peak < 1e-5f) {
         loop.reason = QStringLiteral("silent");
@@ -286,7 +293,7 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     // a reliable pitch check, so only the loop points' match decides.
     if (pitch.aperiodicity <= kMaxAperiodicity || sustain.cutWhileSounding)
         loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, rate);
-    if (loop.period < 2
+    if (!(loop.period >= 2) // also when not a number
         || (!sustain.cutWhileSounding && (pitch.aperiodicity > kMaxAperiodicity || periodSpread(mono.data() + sustain.start, length, loop.period) > kMaxSpread))) {
         loop.reason = QStringLiteral("no steady pitch");
         return loop;

@@ -10,7 +10,7 @@ namespace tamo::wav {
 struct FoundLoop {
     bool found = false;
     // Without a loop: "silent", "too short", "percussive decay, no sustain",
-    // "no steady pitch" or "unreadable: <libsndfile's reason>".
+    // "no steady pitch", "samples not finite" or "unreadable: <libsndfile's reason>".
     QString reason;
     qint64 start = 0;     // the first looped frame
     qint64 end = 0;       // one past the last looped frame
