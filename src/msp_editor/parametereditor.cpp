@@ -211,31 +211,31 @@ bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-std::optional<ParameterEditor::FieldSpec> ParameterEditor::specOf(const QObject *field)
+std::optional<ParameterEditor::FieldEditing> ParameterEditor::editingOf(const QObject *field)
 {
     bool isNumber = false;
     const int number = field->objectName().mid(4).toInt(&isNumber);
     if (!isNumber || !field->objectName().startsWith(QStringLiteral("Text")))
         return std::nullopt;
-    using Kind = FieldSpec::Kind;
+    using Kind = FieldEditing::Kind;
     const auto sample = [](SampleField f) { return Target{true, f, GlobalField::HeaderReserved}; };
     const auto global = [](GlobalField f) { return Target{false, SampleField::StartKey, f}; };
     const auto slider = [](Target t, ValueFormat format, qint16 min, qint16 max, int offset = 570) {
-        return FieldSpec{Kind::Slider, t, format, min, max, offset};
+        return FieldEditing{Kind::Slider, t, format, min, max, offset};
     };
     // The key picker's notes run 0..128.
-    const auto key = [&](SampleField f) { return FieldSpec{Kind::Key, sample(f), ValueFormat::Plain, 0, 128, 0}; };
+    const auto key = [&](SampleField f) { return FieldEditing{Kind::Key, sample(f), ValueFormat::Plain, 0, 128, 0}; };
     switch (number) {
     case 15: return key(SampleField::StartKey);
     case 16: return key(SampleField::EndKey);
     case 17: return slider(sample(SampleField::Volume), ValueFormat::Plain, 0, 127);
-    case 18: return FieldSpec{Kind::Pitch, sample(SampleField::PitchMode), ValueFormat::Plain, 0, 0, 0};
+    case 18: return FieldEditing{Kind::Pitch, sample(SampleField::PitchMode), ValueFormat::Plain, 0, 0, 0};
     case 19: return key(SampleField::Key);
     case 20: return slider(sample(SampleField::Fine), ValueFormat::Fine, 0, 99);
     case 21: return slider(global(GlobalField::Reverb), ValueFormat::Half, 0, 63);
     case 22: return slider(global(GlobalField::Level), ValueFormat::Half, 0, 63);
-    case 23: return FieldSpec{Kind::Octave, global(GlobalField::Octave), ValueFormat::Plain, 0, 0, 0};
-    case 24: return FieldSpec{Kind::Rotor, global(GlobalField::Effect), ValueFormat::Plain, 0, 0, 0};
+    case 23: return FieldEditing{Kind::Octave, global(GlobalField::Octave), ValueFormat::Plain, 0, 0, 0};
+    case 24: return FieldEditing{Kind::Rotor, global(GlobalField::Effect), ValueFormat::Plain, 0, 0, 0};
     case 25: return slider(global(GlobalField::Overdrive), ValueFormat::Half, 0, 63);
     case 26: return slider(global(GlobalField::Delay), ValueFormat::Half, 0, 63);
     case 27: return slider(global(GlobalField::Chorus), ValueFormat::Half, 0, 63);
@@ -262,30 +262,30 @@ void ParameterEditor::fieldClicked(QObject *object)
         openEffects();
         return;
     }
-    const std::optional<FieldSpec> spec = specOf(field);
-    if (!spec)
+    const std::optional<FieldEditing> layout = editingOf(field);
+    if (!layout)
         return;
-    switch (spec->kind) {
-    case FieldSpec::Kind::Slider:
-        editWithSlider(field, spec->target, spec->format, spec->min, spec->max, spec->offset);
+    switch (layout->kind) {
+    case FieldEditing::Kind::Slider:
+        editWithSlider(field, layout->target, layout->format, layout->min, layout->max, layout->offset);
         break;
-    case FieldSpec::Kind::Key: editKey(field, spec->target.sample); break;
-    case FieldSpec::Kind::Pitch: togglePitch(); break;
-    case FieldSpec::Kind::Rotor: toggleRotor(); break;
-    case FieldSpec::Kind::Octave: openOctave(); break;
+    case FieldEditing::Kind::Key: editKey(field, layout->target.sample); break;
+    case FieldEditing::Kind::Pitch: togglePitch(); break;
+    case FieldEditing::Kind::Rotor: toggleRotor(); break;
+    case FieldEditing::Kind::Octave: openOctave(); break;
     }
 }
 
 bool ParameterEditor::startTyping(QObject *object, const QString &typed)
 {
     auto *field = qobject_cast<QLineEdit *>(object);
-    const std::optional<FieldSpec> spec = field ? specOf(field) : std::nullopt;
-    if (!spec || typed.size() != 1 || !guardPasses(spec->target.perSample))
+    const std::optional<FieldEditing> layout = field ? editingOf(field) : std::nullopt;
+    if (!layout || typed.size() != 1 || !guardPasses(layout->target.perSample))
         return false;
     const QChar c = typed.at(0);
-    const bool starts = c.isDigit() || (c == u'-' && spec->min < 0)
-                        || (spec->kind == FieldSpec::Kind::Key && QStringLiteral("abcdefgABCDEFG").contains(c));
-    if (!starts || (spec->kind != FieldSpec::Kind::Slider && spec->kind != FieldSpec::Kind::Key))
+    const bool starts = c.isDigit() || (c == u'-' && layout->min < 0)
+                        || (layout->kind == FieldEditing::Kind::Key && QStringLiteral("abcdefgABCDEFG").contains(c));
+    if (!starts || (layout->kind != FieldEditing::Kind::Slider && layout->kind != FieldEditing::Kind::Key))
         return false;
     m_typing = field;
     m_textBeforeTyping = field->text();
@@ -303,30 +303,30 @@ void ParameterEditor::endTyping(bool store)
     field->setReadOnly(true);
     const QString typed = field->text().trimmed();
     field->setText(m_textBeforeTyping);
-    const std::optional<FieldSpec> spec = specOf(field);
-    if (!store || !spec)
+    const std::optional<FieldEditing> layout = editingOf(field);
+    if (!store || !layout)
         return;
-    const std::optional<quint8> old = read(spec->target);
+    const std::optional<quint8> old = read(layout->target);
     bool ok = false;
     std::optional<int> value;
     if (const int number = typed.toInt(&ok); ok)
         value = number;
-    else if (spec->kind == FieldSpec::Kind::Key)
+    else if (layout->kind == FieldEditing::Kind::Key)
         value = noteFromName(typed);
     if (!old || !value)
         return;
-    const int picked = std::clamp(*value, int(spec->min), int(spec->max));
+    const int picked = std::clamp(*value, int(layout->min), int(layout->max));
     std::optional<quint8> stored;
-    if (spec->kind == FieldSpec::Kind::Slider)
-        stored = msp::storedValue(spec->format, picked, *old);
-    else if (spec->target.sample == SampleField::StartKey)
+    if (layout->kind == FieldEditing::Kind::Slider)
+        stored = msp::storedValue(layout->format, picked, *old);
+    else if (layout->target.sample == SampleField::StartKey)
         stored = msp::storedStartNote(picked);
     else
         stored = quint8(picked);
     if (!stored)
         return;
     const MspDocument document = m_form.document();
-    write(spec->target, *stored);
+    write(layout->target, *stored);
     refreshAfterEdit();
     m_form.recordChange(field->accessibleName(), document);
 }

@@ -53,7 +53,7 @@ private:
     };
 
     // How a field is edited.
-    struct FieldSpec {
+    struct FieldEditing {
         enum class Kind { Slider, Key, Pitch, Rotor, Octave } kind;
         Target target;
         msp::ValueFormat format = msp::ValueFormat::Plain;
@@ -61,7 +61,7 @@ private:
         qint16 max = 0;
         int offset = 0; // of the slider, in twips
     };
-    static std::optional<FieldSpec> specOf(const QObject *field);
+    static std::optional<FieldEditing> editingOf(const QObject *field);
 
     void fieldClicked(QObject *field);
     bool startTyping(QObject *field, const QString &typed);
