@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <utility>
@@ -18,6 +19,11 @@ using namespace Qt::StringLiterals;
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 // Deeper than any real instrument; stops a chain of distinct files early.
 constexpr int kMaxIncludeDepth = 64;
+// Caps far above real instruments that keep small hostile files (a #define that
+// doubles itself, an #include tree fanning out) from exhausting the program.
+constexpr qsizetype kMaxLineLength = 1024 * 1024;
+constexpr qint64 kMaxIncludedBytes = 32 * 1024 * 1024;
+constexpr qsizetype kMaxRegions = 20000;
 
 bool isNameChar(QChar c)
 {
@@ -32,6 +38,29 @@ bool isKeyOpcode(QStringView name)
                                      u"sw_last"_s, u"sw_lokey"_s, u"sw_hikey"_s, u"sw_up"_s,
                                      u"sw_down"_s, u"sw_previous"_s, u"sw_default"_s};
     return keys.contains(name);
+}
+
+// Key opcodes the import reads: a value that is no note there stops the import;
+// in the others it is read past with a warning.
+bool isNeededKeyOpcode(QStringView name)
+{
+    return name == u"key" || name == u"lokey" || name == u"hikey" || name == u"pitch_keycenter" || name == u"sw_last"
+        || name == u"sw_default";
+}
+
+// Where a #define or #include starts in line: at its start or after a space.
+qsizetype directiveAt(QStringView line)
+{
+    qsizetype first = -1;
+    for (const QStringView word : {QStringView(u"#define"), QStringView(u"#include")}) {
+        for (qsizetype at = line.indexOf(word); at >= 0; at = line.indexOf(word, at + 1)) {
+            if (at == 0 || line.at(at - 1).isSpace()) {
+                first = first < 0 ? at : std::min(first, at);
+                break;
+            }
+        }
+    }
+    return first;
 }
 
 QString slashes(QString path)
@@ -87,8 +116,10 @@ private:
     QString m_defaultPath;
     int m_octaveOffset = 0;
     int m_noteOffset = 0;
-    QList<std::pair<QString, QString>> m_defines; // longest name first
+    QHash<QString, QString> m_defines; // by name, $ included
+    QList<qsizetype> m_defineLengths;  // of the names, longest first
     QStringList m_includeStack;
+    qint64 m_includedBytes = 0;
 
     static QList<QByteArrayView> split(QByteArrayView text)
     {
@@ -114,15 +145,24 @@ private:
         qsizetype i = 0;
         while (i < line.size()) {
             if (inComment) {
-                const qsizetype end = line.indexOf(u"*/"_s, i);
+                const qsizetype end = line.indexOf(u"*/", i);
                 if (end < 0)
                     return kept;
                 inComment = false;
                 i = end + 2;
                 kept += u' ';
-            } else if (line.mid(i, 2) == u"//") {
+                continue;
+            }
+            const qsizetype slash = line.indexOf(u'/', i);
+            if (slash < 0 || slash + 1 >= line.size()) {
+                kept += QStringView(line).sliced(i);
                 return kept;
-            } else if (line.mid(i, 2) == u"/*") {
+            }
+            kept += QStringView(line).sliced(i, slash - i);
+            i = slash;
+            if (line.at(i + 1) == u'/')
+                return kept;
+            if (line.at(i + 1) == u'*') {
                 inComment = true;
                 i += 2;
             } else {
@@ -138,15 +178,67 @@ private:
         return false;
     }
 
+    void warn(const QString &message, const SourcePlace &place)
+    {
+        document.notes << SfzError{message, place}.text();
+    }
+
+    // text with each $NAME replaced by its value, the longest defined name first, in
+    // one pass; false (and an error) when the result grows beyond the cap.
+    bool expand(QString &text, const SourcePlace &place)
+    {
+        if (m_defines.isEmpty() || !text.contains(u'$'))
+            return true;
+        QString out;
+        qsizetype i = 0;
+        while (i < text.size()) {
+            const qsizetype dollar = text.indexOf(u'$', i);
+            if (dollar < 0) {
+                out += QStringView(text).sliced(i);
+                break;
+            }
+            out += QStringView(text).sliced(i, dollar - i);
+            qsizetype run = dollar + 1;
+            while (run < text.size() && isNameChar(text.at(run)))
+                ++run;
+            i = dollar + 1;
+            const QString *value = nullptr;
+            for (const qsizetype length : std::as_const(m_defineLengths)) {
+                if (length <= run - dollar) {
+                    const auto found = m_defines.constFind(text.sliced(dollar, length));
+                    if (found != m_defines.cend()) {
+                        value = &*found;
+                        i = dollar + length;
+                        break;
+                    }
+                }
+            }
+            out += value ? *value : u"$"_s;
+            if (out.size() > kMaxLineLength)
+                return fail(u"The line grows beyond %1 characters once its $names are replaced"_s.arg(kMaxLineLength), place);
+        }
+        text = out;
+        return true;
+    }
+
     bool parseLine(QString line, const SourcePlace &place, int depth)
     {
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(u"#define"))
-            return define(trimmed.mid(7).trimmed(), place);
-        if (trimmed.startsWith(u"#include"))
-            return include(trimmed.mid(8).trimmed(), place, depth);
-        for (const auto &[name, value] : std::as_const(m_defines))
-            line.replace(name, value);
+        if (line.size() > kMaxLineLength)
+            return fail(u"The line is longer than %1 characters"_s.arg(kMaxLineLength), place);
+        const qsizetype directive = directiveAt(line);
+        if (directive > 0) {
+            // Opcodes before a directive on the same line are read first.
+            if (!parseLine(line.left(directive), place, depth))
+                return false;
+            line = line.mid(directive);
+        }
+        if (directive >= 0) {
+            const bool isDefine = line.startsWith(u"#define");
+            const QString rest = line.mid(isDefine ? 7 : 8).trimmed();
+            return isDefine ? define(rest, place) : include(rest, place, depth);
+        }
+        if (!expand(line, place))
+            return false;
 
         qsizetype i = 0;
         while (true) {
@@ -158,7 +250,8 @@ private:
                 const qsizetype close = line.indexOf(u'>', i);
                 if (close < 0)
                     return fail(u"The header is not closed with >"_s, place);
-                header(line.mid(i + 1, close - i - 1).trimmed(), place);
+                if (!header(line.mid(i + 1, close - i - 1).trimmed(), place))
+                    return false;
                 i = close + 1;
                 continue;
             }
@@ -174,22 +267,25 @@ private:
             const QString name = line.mid(i, nameEnd - i);
             const QString value = line.mid(valueStart, valueEnd - valueStart).trimmed();
             if (value.isEmpty())
-                return fail(u"The opcode %1 has no value"_s.arg(name), place);
-            if (!opcode(name, value, place))
+                warn(u"The opcode %1 has no value; it is read past"_s.arg(name), place);
+            else if (!opcode(name, value, place))
                 return false;
             i = valueEnd;
         }
     }
 
     // A value runs to the next header, the next "name=" after a space, or the end of
-    // the line: so file names may hold spaces.
+    // the line: so file names may hold spaces. Each run of spaces is looked at once.
     static qsizetype endOfValue(const QString &line, qsizetype from)
     {
-        for (qsizetype i = from; i < line.size(); ++i) {
+        qsizetype i = from;
+        while (i < line.size()) {
             if (line.at(i) == u'<')
                 return i;
-            if (!line.at(i).isSpace())
+            if (!line.at(i).isSpace()) {
+                ++i;
                 continue;
+            }
             qsizetype j = i;
             while (j < line.size() && line.at(j).isSpace())
                 ++j;
@@ -198,6 +294,7 @@ private:
                 ++k;
             if (k > j && k < line.size() && line.at(k) == u'=')
                 return i;
+            i = j;
         }
         return line.size();
     }
@@ -209,18 +306,24 @@ private:
         if (name.size() < 2 || !name.startsWith(u'$')
             || !std::all_of(name.begin() + 1, name.end(), isNameChar) || value.isEmpty())
             return fail(u"Expected #define $NAME value"_s, place);
-        m_defines.removeIf([&](const auto &d) { return d.first == name; });
-        m_defines.append({name, value});
+        // A value naming earlier defines holds their values: each expansion is then
+        // one pass, and its growth is checked here.
+        QString expanded = value;
+        if (!expand(expanded, place))
+            return false;
+        m_defines.insert(name, expanded);
         // $AB before $A, so the shorter name never eats part of the longer one.
-        std::stable_sort(m_defines.begin(), m_defines.end(),
-                         [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
+        if (!m_defineLengths.contains(name.size())) {
+            m_defineLengths.append(name.size());
+            std::sort(m_defineLengths.begin(), m_defineLengths.end(), std::greater<>());
+        }
         return true;
     }
 
     bool include(QString rest, const SourcePlace &place, int depth)
     {
-        for (const auto &[name, value] : std::as_const(m_defines))
-            rest.replace(name, value);
+        if (!expand(rest, place))
+            return false;
         if (rest.size() < 2 || !rest.startsWith(u'"') || !rest.endsWith(u'"'))
             return fail(u"Expected #include \"file\""_s, place);
         const QString name = slashes(rest.mid(1, rest.size() - 2));
@@ -235,10 +338,13 @@ private:
         QByteArray bytes;
         if (!readFile(path, bytes))
             return fail(u"The included file \"%1\" cannot be read"_s.arg(name), place);
+        m_includedBytes += bytes.size();
+        if (m_includedBytes > kMaxIncludedBytes)
+            return fail(u"The #include files come to more than %1 MB in all at \"%2\""_s.arg(kMaxIncludedBytes >> 20).arg(name), place);
         return parse(bytes, path, depth + 1);
     }
 
-    void header(const QString &name, const SourcePlace &place)
+    bool header(const QString &name, const SourcePlace &place)
     {
         if (name == u"control") {
             // Each <control> starts afresh, as players do.
@@ -258,6 +364,8 @@ private:
             m_level = Level::Group;
             m_group.clear();
         } else if (name == u"region") {
+            if (document.regions.size() >= kMaxRegions)
+                return fail(u"More than %1 regions"_s.arg(kMaxRegions), place);
             m_level = Level::Region;
             document.regions.append({m_global + m_master + m_group, place});
         } else {
@@ -268,6 +376,7 @@ private:
                 }))
                 document.notes.append(note);
         }
+        return true;
     }
 
     bool opcode(const QString &name, QString value, const SourcePlace &place)
@@ -294,8 +403,12 @@ private:
         }
         if (isKeyOpcode(name) && !(name == u"pitch_keycenter" && value == u"sample")) {
             const std::optional<int> note = parseNote(value);
-            if (!note)
+            if (!note && isNeededKeyOpcode(name))
                 return fail(u"\"%1\" is not a note for %2"_s.arg(value, name), place);
+            if (!note) {
+                warn(u"\"%1\" is not a note for %2; it is read past"_s.arg(value, name), place);
+                return true;
+            }
             value = QString::number(*note + 12 * m_octaveOffset + m_noteOffset);
         } else if (name == u"sample") {
             value = slashes(value);

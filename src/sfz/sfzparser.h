@@ -47,7 +47,8 @@ struct SfzDocument {
     // Opcodes that belong to no region: those of <control> other than default_path,
     // octave_offset and note_offset.
     QList<Opcode> controlOpcodes;
-    // Headers read past (<curve>, <effect>, <midi>, ...), once each.
+    // What was read past: headers (<curve>, <effect>, <midi>, ...), once each, and
+    // opcodes without a usable value ("piano.sfz, line 12: ...").
     QStringList notes;
     SfzError error; // set: the document is incomplete and must not be used
     QString folder; // the top file's folder, where relative sample paths start
