@@ -407,7 +407,7 @@ private:
             bool ok = false;
             const double number = opcode.value.toDouble(&ok);
             if (!ok || !std::isfinite(number))
-                return fail(u"\"%1\" is not a number for %2"_s.arg(opcode.value, opcode.name), opcode.place);
+                return fail(u"\"%1\" is not a number for %2"_s.arg(shownValue(opcode.value), opcode.name), opcode.place);
             const double value = std::clamp(number, rule->lowest, rule->highest);
             if (rule->use == Use::Key) {
                 values.set(Use::LowKey, value);

@@ -82,12 +82,14 @@ public:
     SfzDocument document;
 
     // Returns false once an error is set.
-    bool parse(QByteArrayView text, const QString &path, int depth)
+    // identity: the file's canonical path; empty for the top text, whose own is
+    // looked up (a text from memory has no file yet: its absolute path stands for it).
+    bool parse(QByteArrayView text, const QString &path, int depth, QString identity = {})
     {
-        // A text from memory has no file yet: its absolute path stands for it.
         const QFileInfo info(path);
-        const QString canonical = info.canonicalFilePath();
-        m_includeStack.append(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
+        if (identity.isEmpty())
+            identity = info.canonicalFilePath();
+        m_includeStack.append(identity.isEmpty() ? info.absoluteFilePath() : identity);
         SourcePlace place{info.absoluteFilePath(), 0};
         bool inComment = false;
         SourcePlace commentStart;
@@ -120,6 +122,12 @@ private:
     QList<qsizetype> m_defineLengths;  // of the names, longest first
     QStringList m_includeStack;
     qint64 m_includedBytes = 0;
+    struct IncludedFile {
+        QString identity; // canonical path; empty when it cannot be read
+        QByteArray bytes;
+        bool exists;
+    };
+    QHash<QString, IncludedFile> m_included; // by clean absolute path
 
     static QList<QByteArrayView> split(QByteArrayView text)
     {
@@ -259,7 +267,7 @@ private:
             while (nameEnd < line.size() && isNameChar(line.at(nameEnd)))
                 ++nameEnd;
             if (nameEnd == i || nameEnd >= line.size() || line.at(nameEnd) != u'=') {
-                const QString word = line.mid(i).section(u' ', 0, 0);
+                const QString word = shownValue(line.mid(i).section(u' ', 0, 0));
                 return fail(u"Expected an opcode (name=value) but found \"%1\""_s.arg(word), place);
             }
             const qsizetype valueStart = nameEnd + 1;
@@ -328,20 +336,28 @@ private:
             return fail(u"Expected #include \"file\""_s, place);
         const QString name = slashes(rest.mid(1, rest.size() - 2));
         const QString path = QDir::cleanPath(QFileInfo(place.file).absoluteDir().filePath(name));
-        const QString identity = QFileInfo(path).canonicalFilePath();
-        if (identity.isEmpty() || !QFileInfo(path).isFile())
+        // A file included many times is looked up and read once.
+        auto known = m_included.constFind(path);
+        if (known == m_included.cend()) {
+            IncludedFile file{QFileInfo(path).canonicalFilePath(), {}, false};
+            file.exists = !file.identity.isEmpty() && QFileInfo(path).isFile();
+            if (file.exists && !readFile(path, file.bytes))
+                file.identity.clear();
+            known = m_included.insert(path, file);
+        }
+        if (!known->exists)
             return fail(u"The included file \"%1\" does not exist"_s.arg(name), place);
-        if (m_includeStack.contains(identity))
+        if (known->identity.isEmpty())
+            return fail(u"The included file \"%1\" cannot be read"_s.arg(name), place);
+        if (m_includeStack.contains(known->identity))
             return fail(u"#include loop: \"%1\" is already being read"_s.arg(name), place);
         if (depth + 1 > kMaxIncludeDepth)
             return fail(u"#include nested too deeply at \"%1\""_s.arg(name), place);
-        QByteArray bytes;
-        if (!readFile(path, bytes))
-            return fail(u"The included file \"%1\" cannot be read"_s.arg(name), place);
-        m_includedBytes += bytes.size();
+        m_includedBytes += known->bytes.size();
         if (m_includedBytes > kMaxIncludedBytes)
             return fail(u"The #include files come to more than %1 MB in all at \"%2\""_s.arg(kMaxIncludedBytes >> 20).arg(name), place);
-        return parse(bytes, path, depth + 1);
+        const IncludedFile file = *known; // the hash may grow while it is read
+        return parse(file.bytes, path, depth + 1, file.identity);
     }
 
     bool header(const QString &name, const SourcePlace &place)
@@ -404,9 +420,9 @@ private:
         if (isKeyOpcode(name) && !(name == u"pitch_keycenter" && value == u"sample")) {
             const std::optional<int> note = parseNote(value);
             if (!note && isNeededKeyOpcode(name))
-                return fail(u"\"%1\" is not a note for %2"_s.arg(value, name), place);
+                return fail(u"\"%1\" is not a note for %2"_s.arg(shownValue(value), name), place);
             if (!note) {
-                warn(u"\"%1\" is not a note for %2; it is read past"_s.arg(value, name), place);
+                warn(u"\"%1\" is not a note for %2; it is read past"_s.arg(shownValue(value), name), place);
                 return true;
             }
             value = QString::number(*note + 12 * m_octaveOffset + m_noteOffset);
@@ -470,6 +486,12 @@ std::optional<int> parseNote(QStringView text)
     if (!ok || i == text.size())
         return std::nullopt;
     return note + 12 * (octave + 1);
+}
+
+QString shownValue(const QString &value)
+{
+    constexpr qsizetype kShown = 40;
+    return value.size() <= kShown ? value : value.left(kShown) + u"..."_s;
 }
 
 SfzDocument parseSfzText(QByteArrayView text, const QString &path)

@@ -65,4 +65,7 @@ SfzDocument parseSfzText(QByteArrayView text, const QString &path);
 // convention, where c4 is 60. No offset applied; nullopt when the text is no note.
 std::optional<int> parseNote(QStringView text);
 
+// A value as a message quotes it: cut after 40 characters.
+QString shownValue(const QString &value);
+
 } // namespace tamo::sfz
