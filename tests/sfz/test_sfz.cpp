@@ -108,13 +108,20 @@ private Q_SLOTS:
         QTest::newRow("directive after an opcode") << QStringList{u"m.sfz"_s,
             u"<region> sample=a.wav #define $X 61\n<region> key=$X #include \"i.sfz\""_s, u"i.sfz"_s, u"lokey=1"_s}
             << u"sample=a.wav | key=61 lokey=1"_s;
-        QTest::newRow("80 KB of spaces in a value") << QStringList{u"m.sfz"_s,
-            u"<region> sample=a.wav"_s + QString(80000, u' ') + u"key=60"_s} << u"sample=a.wav key=60"_s;
-        QString bomb = u"#define $A0 <region>sample=a.wav\n"_s;
-        for (int i = 1; i < 40; ++i)
+        const QString spaces(80000, u' ');
+        QTest::newRow("80 KB of spaces in a value") << QStringList{u"m.sfz"_s, u"<region> sample=a"_s + spaces + u"b.wav"_s}
+            << u"sample=a"_s + spaces + u"b.wav"_s;
+        // Each define doubles the one before: expanded where defined, or left as written
+        // when it names one defined later.
+        QString bomb = u"#define $A0 <region>sample=a.wav\n"_s, reversed;
+        for (int i = 1; i < 40; ++i) {
             bomb += u"#define $A%1 $A%2$A%2\n"_s.arg(i).arg(i - 1);
+            reversed.prepend(u"#define $A%1 $A%2$A%2\n"_s.arg(i).arg(i - 1));
+        }
         QTest::newRow("define bomb") << QStringList{u"m.sfz"_s, bomb + u"$A39"_s}
             << u"m.sfz, line 17: The line grows beyond 1048576 characters once its $names are replaced"_s;
+        QTest::newRow("define bomb, reversed") << QStringList{u"m.sfz"_s, reversed + u"#define $A0 <region>\n$A39"_s}
+            << u"m.sfz, line 41: Expected an opcode (name=value) but found \"$A38$A38\""_s;
         QStringList fanOut{u"m.sfz"_s, QString(u"#include \"f1.sfz\"\n"_s).repeated(10)};
         for (int i = 1; i <= 4; ++i)
             fanOut << u"f%1.sfz"_s.arg(i) << QString(u"#include \"f%1.sfz\"\n"_s.arg(i + 1)).repeated(10);
