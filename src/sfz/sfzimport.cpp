@@ -120,7 +120,7 @@ constexpr std::array kRules{
     OpcodeRule{"loop_start",      Use::LoopStart,        0,      0,  4294967295., 0},
     OpcodeRule{"loop_end",        Use::LoopEnd,          0,      0,  4294967295., 0},
     // Key switches: only the default articulation (sw_default, else the lowest
-    // sw_last) is kept; the switch keys themselves play nothing.
+    // sw_last) is kept; sw_lokey and sw_hikey only bound the switch keys.
     OpcodeRule{"sw_last",         Use::SwitchLast,       0,      0,    127,   0},
     OpcodeRule{"sw_default",      Use::SwitchDefault,    0,      0,    127,   0},
     OpcodeRule{"sw_lokey",        Use::Consumed,         0,      0,    127,   0},
@@ -360,6 +360,7 @@ private:
     QList<std::pair<QString, QStringList>> m_leftOut; // reason, regions
     QStringList m_velocity, m_merged, m_approximated;
     QHash<QString, QString> m_found; // sample as written -> path on disk
+    QStringList m_readPast;
 
     void noteUnexpressed(const Opcode &opcode)
     {
@@ -406,6 +407,14 @@ private:
             }
             bool ok = false;
             const double number = opcode.value.toDouble(&ok);
+            if ((!ok || !std::isfinite(number)) && rule->use == Use::Consumed) {
+                // Read for nothing: a slip here changes nothing that is imported.
+                const QString note = SfzError{u"\"%1\" is not a number for %2; it is read past"_s.arg(
+                    shownValue(opcode.value), opcode.name), opcode.place}.text();
+                if (!m_readPast.contains(note))
+                    m_readPast << note;
+                continue;
+            }
             if (!ok || !std::isfinite(number))
                 return fail(u"\"%1\" is not a number for %2"_s.arg(shownValue(opcode.value), opcode.name), opcode.place);
             const double value = std::clamp(number, rule->lowest, rule->highest);
@@ -788,7 +797,7 @@ private:
     {
         QStringList &report = result.report;
         report << u"%1 regions read, %2 samples made"_s.arg(m_document.regions.size()).arg(result.samples.size());
-        report << m_document.notes;
+        report << m_document.notes << m_readPast;
         if (!m_unexpressed.isEmpty()) {
             report << u"Opcodes the keyboard cannot express, left out:"_s;
             for (auto it = m_unexpressed.cbegin(); it != m_unexpressed.cend(); ++it)

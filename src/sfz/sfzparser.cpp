@@ -309,8 +309,9 @@ private:
 
     bool define(const QString &rest, const SourcePlace &place)
     {
-        const QString name = rest.section(u' ', 0, 0, QString::SectionSkipEmpty);
-        const QString value = rest.mid(rest.indexOf(name) + name.size()).trimmed();
+        const qsizetype space = std::find_if(rest.begin(), rest.end(), [](QChar c) { return c.isSpace(); }) - rest.begin();
+        const QString name = rest.left(space);
+        const QString value = rest.mid(space).trimmed();
         if (name.size() < 2 || !name.startsWith(u'$')
             || !std::all_of(name.begin() + 1, name.end(), isNameChar) || value.isEmpty())
             return fail(u"Expected #define $NAME value"_s, place);

@@ -102,7 +102,7 @@ private Q_SLOTS:
         QTest::newRow("missing include") << QStringList{u"m.sfz"_s, u"<region>\n#include \"gone.sfz\""_s}
             << u"m.sfz, line 2: The included file \"gone.sfz\" does not exist"_s;
         QTest::newRow("slips in ignored opcodes are read past") << QStringList{u"m.sfz"_s,
-            u"<region> label_cc30= sample=a.wav\n<region> sw_up=h4 key=60"_s}
+            u"<region> label_cc30= sample=a.wav\n<region> sw_up=h4 key=60\n#define\t$T\t1"_s}
             << u"sample=a.wav | key=60 || m.sfz, line 1: The opcode label_cc30 has no value; it is read past"
                " / m.sfz, line 2: \"h4\" is not a note for sw_up; it is read past"_s;
         QTest::newRow("directive after an opcode") << QStringList{u"m.sfz"_s,
@@ -194,6 +194,9 @@ private Q_SLOTS:
             << u"b start=59 end=60 fine=0 key=60"_s << u"  a.wav, keys C3 (MIDI 60), velocity 0-127 (m.sfz, line 1)"_s;
         QTest::newRow("pitch_keycenter=sample, first trigger") << u"<region> sample=a.wav lokey=60 hikey=70 pitch_keycenter=sample trigger=first"_s
             << QStringList{u"a.wav:100:67"_s} << u"a start=59 end=70 fine=0 key=67"_s << QString();
+        QTest::newRow("slip in an opcode read for nothing") << u"<group> seq_length=x <region> sample=a.wav key=60"_s
+            << QStringList{u"a.wav"_s} << u"a start=59 end=60 fine=0 key=60"_s
+            << u"m.sfz, line 1: \"x\" is not a number for seq_length; it is read past"_s;
         QTest::newRow("tune beyond a semitone moves KEY") << u"<region> sample=a.wav key=60 tune=250"_s
             << QStringList{u"a.wav"_s} << u"a start=59 end=60 fine=127 key=58"_s << QString();
         QTest::newRow("folder case on disk") << u"<region> sample=Samples\\Sub\\a.wav key=60"_s
