@@ -116,7 +116,7 @@ constexpr std::array kRules{
     // The window and loop of the file, in its frames; end and loop_end are the last
     // frames played, inclusive. They become the zone's cut of the file.
     OpcodeRule{"offset",          Use::Offset,           0,      0,  4294967295., 0},
-    OpcodeRule{"end",             Use::End,              0,     -1,  4294967295., 0},
+    OpcodeRule{"end",             Use::End,              0,      0,  4294967295., 0},
     OpcodeRule{"loop_start",      Use::LoopStart,        0,      0,  4294967295., 0},
     OpcodeRule{"loop_end",        Use::LoopEnd,          0,      0,  4294967295., 0},
     // Key switches: only the default articulation (sw_default, else the lowest
@@ -586,8 +586,11 @@ private:
                                       .arg(loopEnd - 1).arg(stop - 1);
                 loopEnd = stop;
             }
-            if (loopStart < cut.start)
+            if (loopStart < cut.start) {
+                m_approximated << u"  %1: loop_start=%2 lies before offset=%3; the loop starts there"_s.arg(who)
+                                      .arg(loopStart).arg(cut.start);
                 loopStart = cut.start;
+            }
             if (loopEnd <= loopStart) {
                 m_approximated << u"  %1: the loop %2-%3 holds no frame played; it plays without a loop"_s.arg(who)
                                       .arg(v[Use::LoopStart]).arg(v[Use::LoopEnd]);
@@ -607,7 +610,7 @@ private:
     {
         QHash<QString, QByteArray> nameOf; // by source
         QHash<QString, int> cutsOfFile;
-        QSet<QByteArray> taken;
+        QSet<QByteArray> taken; // in upper case: the stick's file system ignores case
         for (const Zone &zone : zones) {
             const QString source = sourceKey(zone);
             auto name = nameOf.constFind(source);
@@ -615,9 +618,9 @@ private:
                 const QString base = QFileInfo(zone.path).completeBaseName();
                 int nth = ++cutsOfFile[zone.path];
                 QByteArray made = readableName(base, nth > 1 ? u"_%1"_s.arg(nth) : QString());
-                while (taken.contains(made))
+                while (taken.contains(made.toUpper()))
                     made = readableName(base, u"_%1"_s.arg(++nth));
-                taken.insert(made);
+                taken.insert(made.toUpper());
                 name = nameOf.insert(source, made);
             }
             result.samples.append(sampleOf(zone, *name));

@@ -181,10 +181,10 @@ private Q_SLOTS:
         // Names: one per file and cut, readable, never shared by two sources.
         QTest::newRow("one name per file and cut") << u"<region> sample=Piano C4.wav key=60 <region> sample=Piano C4.wav key=61 "
             "<region> sample=Piano C4.wav key=62 offset=10 <region> sample=Strings Ensemble C3.wav key=63 "
-            "<region> sample=Strings Ensemble Long C3.wav key=64"_s
-            << QStringList{u"Piano C4.wav:100"_s, u"Strings Ensemble C3.wav"_s, u"Strings Ensemble Long C3.wav"_s}
+            "<region> sample=Strings Ensemble Long C3.wav key=64 <region> sample=s/PianoC4.wav key=65"_s
+            << QStringList{u"Piano C4.wav:100"_s, u"Strings Ensemble C3.wav"_s, u"Strings Ensemble Long C3.wav"_s, u"s/PianoC4.wav"_s}
             << u"PIANOC4 start=59 end=60 fine=0 key=60 | PIANOC4 start=60 end=61 fine=0 key=61 | PIANC4_2 start=61 end=62 fine=0 key=62 "
-               "cut=10--1 | STRINGC3 start=62 end=63 fine=0 key=63 | STRIC3_2 start=63 end=64 fine=0 key=64"_s << QString();
+               "cut=10--1 | STRINGC3 start=62 end=63 fine=0 key=63 | STRIC3_2 start=63 end=64 fine=0 key=64 | PIANOC_2 start=64 end=65 fine=0 key=65"_s << QString();
         // Articulations and pitch.
         QTest::newRow("key switch: the lowest") << u"<group> sw_lokey=24 sw_hikey=25 <region> sw_last=25 sample=b.wav key=60 "
             "<region> sw_last=24 sample=a.wav key=60"_s << QStringList{u"a.wav"_s, u"b.wav"_s}
