@@ -212,6 +212,7 @@ struct Zone {
 struct FileFacts {
     qint64 frames = -1; // -1: libsndfile cannot read it
     bool hasLoop = false;
+    qint64 loopStart = -1, loopEnd = -1; // its one forward loop, end one past
     int unityNote = -1; // the sampler chunk's, -1 when none
 };
 
@@ -225,6 +226,10 @@ FileFacts readFacts(const QString &path)
     SF_INSTRUMENT instrument{};
     if (file.instrument(&instrument)) {
         facts.hasLoop = instrument.loop_count > 0;
+        if (instrument.loop_count == 1 && instrument.loops[0].mode == SF_LOOP_FORWARD) {
+            facts.loopStart = instrument.loops[0].start;
+            facts.loopEnd = instrument.loops[0].end; // libsndfile counts it one past
+        }
         if (quint8(instrument.basenote) <= 127)
             facts.unityNote = quint8(instrument.basenote);
     }
@@ -595,7 +600,8 @@ private:
                 m_approximated << u"  %1: the loop %2-%3 holds no frame played; it plays without a loop"_s.arg(who)
                                       .arg(v[Use::LoopStart]).arg(v[Use::LoopEnd]);
                 cut.loop = wav::SourceCut::Loop::None;
-            } else {
+            } else if (loopStart != facts.loopStart || loopEnd != facts.loopEnd) {
+                // The file's own loop, written again, stays as it is: the file may be copied.
                 cut.loop = wav::SourceCut::Loop::Forward;
                 cut.loopStart = loopStart;
                 cut.loopEnd = loopEnd;

@@ -175,6 +175,8 @@ private Q_SLOTS:
             << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60 loop=5-15"_s << QString();
         QTest::newRow("no loop given: the file's own") << u"<region> sample=a.wav key=60 loop_mode=loop_sustain"_s
             << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60"_s << QString();
+        QTest::newRow("the file's own loop again") << u"<region> sample=a.wav key=60 loop_mode=loop_continuous loop_start=10 loop_end=19"_s
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60"_s << QString();
         QTest::newRow("beyond the file, clamped") << u"<region> sample=a.wav key=60 offset=5000 end=20000 "
             "loop_mode=loop_continuous loop_start=10 loop_end=30000"_s << QStringList{u"a.wav:1000"_s}
             << u"a start=59 end=60 fine=0 key=60 loop=10-1000"_s << u"  a.wav: end=20000 lies beyond its 1000 frames; it plays to its end"_s;
