@@ -24,6 +24,10 @@ constexpr int kMaxIncludeDepth = 64;
 constexpr qsizetype kMaxLineLength = 1024 * 1024;
 constexpr qint64 kMaxIncludedBytes = 32 * 1024 * 1024;
 constexpr qsizetype kMaxRegions = 20000;
+// Each region holds the opcodes of its headers, and each line may expand: both
+// totals are capped too, so neither a huge <group> nor many expanding lines multiply.
+constexpr qsizetype kMaxOpcodesInRegions = 1000000;
+constexpr qsizetype kMaxExpandedTotal = 16 * 1024 * 1024;
 
 bool isNameChar(QChar c)
 {
@@ -122,6 +126,8 @@ private:
     QList<qsizetype> m_defineLengths;  // of the names, longest first
     QStringList m_includeStack;
     qint64 m_includedBytes = 0;
+    qint64 m_expanded = 0;
+    qsizetype m_opcodesInRegions = 0;
     struct IncludedFile {
         QString identity; // canonical path; empty when it cannot be read
         QByteArray bytes;
@@ -225,6 +231,9 @@ private:
             if (out.size() > kMaxLineLength)
                 return fail(u"The line grows beyond %1 characters once its $names are replaced"_s.arg(kMaxLineLength), place);
         }
+        m_expanded += out.size();
+        if (m_expanded > kMaxExpandedTotal)
+            return fail(u"The $names expand to more than %1 MB of text in all"_s.arg(kMaxExpandedTotal >> 20), place);
         text = out;
         return true;
     }
@@ -384,6 +393,9 @@ private:
             if (document.regions.size() >= kMaxRegions)
                 return fail(u"More than %1 regions"_s.arg(kMaxRegions), place);
             m_level = Level::Region;
+            m_opcodesInRegions += m_global.size() + m_master.size() + m_group.size();
+            if (m_opcodesInRegions > kMaxOpcodesInRegions)
+                return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
             document.regions.append({m_global + m_master + m_group, place});
         } else {
             m_level = Level::Other;
@@ -437,7 +449,11 @@ private:
         case Level::Global: m_global.append(parsed); break;
         case Level::Master: m_master.append(parsed); break;
         case Level::Group: m_group.append(parsed); break;
-        default: document.regions.last().opcodes.append(parsed); break;
+        default:
+            if (++m_opcodesInRegions > kMaxOpcodesInRegions)
+                return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
+            document.regions.last().opcodes.append(parsed);
+            break;
         }
         return true;
     }

@@ -127,6 +127,14 @@ private Q_SLOTS:
             fanOut << u"f%1.sfz"_s.arg(i) << QString(u"#include \"f%1.sfz\"\n"_s.arg(i + 1)).repeated(10);
         QTest::newRow("include fan-out") << (fanOut << u"f5.sfz"_s << u"<region> sample=a.wav"_s)
             << u"f5.sfz, line 1: More than 20000 regions"_s;
+        QTest::newRow("many regions under a big group") << QStringList{u"m.sfz"_s, u"#define $O a=1 a=1 a=1 a=1 a=1 a=1 a=1 a=1 a=1 a=1\n"
+            "#define $P $O $O $O $O $O $O $O $O $O $O\n#define $Q $P $P $P $P $P $P $P $P $P $P\n<group> $Q $Q $Q $Q $Q\n"_s
+            + QString(u"<region><region><region><region><region><region><region><region><region><region>\n"_s).repeated(200)}
+            << u"m.sfz, line 25: The regions hold more than 1000000 opcodes in all"_s;
+        // 3 * (2^17 - 2) characters in the defines, then 3 * 2^16 a line: past 16 MB on the 84th.
+        QTest::newRow("expanding lines") << QStringList{u"m.sfz"_s, QString(bomb).replace(u"<region>sample=a.wav"_s, u"x=1"_s)
+            .section(u'\n', 0, 16) + u"\n<control>\n"_s + QString(u"$A16\n"_s).repeated(100)}
+            << u"m.sfz, line 102: The $names expand to more than 16 MB of text in all"_s;
         QTest::newRow("included bytes") << QStringList{u"m.sfz"_s, QString(u"#include \"big.sfz\"\n"_s).repeated(40),
             u"big.sfz"_s, u"//"_s + QString(1 << 20, u'x')}
             << u"m.sfz, line 32: The #include files come to more than 32 MB in all at \"big.sfz\""_s;
