@@ -366,11 +366,25 @@ private:
     QStringList m_velocity, m_merged, m_approximated;
     QHash<QString, QString> m_found; // sample as written -> path on disk
     QStringList m_readPast;
+    QSet<QString> m_seenUnexpressed;
+    QHash<QString, const OpcodeRule *> m_rules; // by opcode name, null when none
 
     void noteUnexpressed(const Opcode &opcode)
     {
+        // Every region repeats its headers' opcodes: each name is looked at once.
+        if (m_seenUnexpressed.contains(opcode.name))
+            return;
+        m_seenUnexpressed.insert(opcode.name);
         if (!isMetadata(opcode.name) && !m_unexpressed.contains(opcodeFamily(opcode.name)))
             m_unexpressed.insert(opcodeFamily(opcode.name), opcode.place);
+    }
+
+    const OpcodeRule *cachedRuleFor(const QString &name)
+    {
+        auto found = m_rules.constFind(name);
+        if (found == m_rules.cend())
+            found = m_rules.insert(name, ruleFor(name));
+        return *found;
     }
 
     void leaveOut(const QString &reason, const QString &region)
@@ -392,7 +406,7 @@ private:
         for (const OpcodeRule &rule : kRules)
             values.number[size_t(rule.use)] = rule.fallback;
         for (const Opcode &opcode : region.opcodes) {
-            const OpcodeRule *rule = ruleFor(opcode.name);
+            const OpcodeRule *rule = cachedRuleFor(opcode.name);
             if (!rule) {
                 noteUnexpressed(opcode);
                 continue;

@@ -26,7 +26,7 @@ constexpr qint64 kMaxIncludedBytes = 32 * 1024 * 1024;
 constexpr qsizetype kMaxRegions = 20000;
 // Each region holds the opcodes of its headers, and each line may expand: both
 // totals are capped too, so neither a huge <group> nor many expanding lines multiply.
-constexpr qsizetype kMaxOpcodesInRegions = 1000000;
+constexpr qsizetype kMaxOpcodesInRegions = 500000;
 constexpr qsizetype kMaxExpandedTotal = 16 * 1024 * 1024;
 
 bool isNameChar(QChar c)
