@@ -284,8 +284,9 @@ def sfz_seeds():
         # Every region holds a <group> of 5000 opcodes.
         "big-group.sfz": b"#define $O " + b"a=1 " * 10 + b"\n#define $P " + b"$O " * 10 + b"\n#define $Q " + b"$P " * 10
                          + b"\n<group> " + b"$Q " * 5 + b"\n" + b"<region>" * 120 + b"\n",
-        # Files split at NUL: the first includes 1.sfz ten times, and so on down.
-        "fanout.sfz": b"\0".join([b'#include "%d.sfz"\n' % (i + 1) * 10 for i in range(6)] + [b"<region> sample=a.wav\n"]),
+        # Files split at NUL: the first includes 1.sfz ten times, and so on down (the
+        # tests take it to the cap on regions; here it stays quick).
+        "fanout.sfz": b"\0".join([b'#include "%d.sfz"\n' % (i + 1) * 10 for i in range(3)] + [b"<region> sample=a.wav\n"]),
     }
 
 

@@ -90,11 +90,13 @@ public:
     // looked up (a text from memory has no file yet: its absolute path stands for it).
     bool parse(QByteArrayView text, const QString &path, int depth, QString identity = {})
     {
-        const QFileInfo info(path);
-        if (identity.isEmpty())
+        SourcePlace place{path, 0}; // an included file's path is already clean and absolute
+        if (identity.isEmpty()) {
+            const QFileInfo info(path);
             identity = info.canonicalFilePath();
-        m_includeStack.append(identity.isEmpty() ? info.absoluteFilePath() : identity);
-        SourcePlace place{info.absoluteFilePath(), 0};
+            place.file = info.absoluteFilePath();
+        }
+        m_includeStack.append(identity.isEmpty() ? place.file : identity);
         bool inComment = false;
         SourcePlace commentStart;
         const QList<QByteArrayView> lines = split(text);
@@ -119,6 +121,8 @@ private:
 
     Level m_level = Level::None;
     QList<Opcode> m_global, m_master, m_group;
+    QList<Opcode> m_inherited; // the three together
+    bool m_inheritedValid = false;
     QString m_defaultPath;
     int m_octaveOffset = 0;
     int m_noteOffset = 0;
@@ -372,6 +376,8 @@ private:
 
     bool header(const QString &name, const SourcePlace &place)
     {
+        if (name != u"region")
+            m_inheritedValid = false;
         if (name == u"control") {
             // Each <control> starts afresh, as players do.
             m_level = Level::Control;
@@ -393,10 +399,15 @@ private:
             if (document.regions.size() >= kMaxRegions)
                 return fail(u"More than %1 regions"_s.arg(kMaxRegions), place);
             m_level = Level::Region;
-            m_opcodesInRegions += m_global.size() + m_master.size() + m_group.size();
+            // Made once per change of the headers, shared by the regions until each adds its own.
+            if (!m_inheritedValid) {
+                m_inherited = m_global + m_master + m_group;
+                m_inheritedValid = true;
+            }
+            m_opcodesInRegions += m_inherited.size();
             if (m_opcodesInRegions > kMaxOpcodesInRegions)
                 return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
-            document.regions.append({m_global + m_master + m_group, place});
+            document.regions.append({m_inherited, place});
         } else {
             m_level = Level::Other;
             const QString note = u"<%1> header read past (first at %2)"_s.arg(name, place.text());
@@ -446,9 +457,9 @@ private:
         }
         const Opcode parsed{name, value, place};
         switch (m_level) {
-        case Level::Global: m_global.append(parsed); break;
-        case Level::Master: m_master.append(parsed); break;
-        case Level::Group: m_group.append(parsed); break;
+        case Level::Global: m_global.append(parsed); m_inheritedValid = false; break;
+        case Level::Master: m_master.append(parsed); m_inheritedValid = false; break;
+        case Level::Group: m_group.append(parsed); m_inheritedValid = false; break;
         default:
             if (++m_opcodesInRegions > kMaxOpcodesInRegions)
                 return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
