@@ -129,7 +129,7 @@ constexpr std::array kRules{
     OpcodeRule{"trigger",         Use::Trigger,          0,      0,      0,   0},
     // no_loop and one_shot: no loop; loop_continuous and loop_sustain: the loop.
     OpcodeRule{"loop_mode",       Use::LoopMode,         0,      0,      0,   0},
-    // The sound file; its stored name is derived as adding a file derives it.
+    // The sound file; its stored name is made from the file's name (see nameSamples).
     OpcodeRule{"sample",          Use::Sample,           0,      0,      0,   0},
 };
 
