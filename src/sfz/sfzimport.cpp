@@ -280,7 +280,7 @@ QString findIgnoringCase(const QString &folder, const QString &relative)
             current = QDir::cleanPath(dir.filePath(part));
             continue;
         }
-        if (QFileInfo(dir.filePath(part)).exists() && (last ? QFileInfo(dir.filePath(part)).isFile() : true)) {
+        if (const QFileInfo exact(dir.filePath(part)); last ? exact.isFile() : exact.isDir()) {
             current = dir.filePath(part);
             continue;
         }
