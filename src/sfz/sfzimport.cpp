@@ -280,7 +280,7 @@ QString findIgnoringCase(const QString &folder, const QString &relative)
             current = QDir::cleanPath(dir.filePath(part));
             continue;
         }
-        if (const QFileInfo exact(dir.filePath(part)); last ? exact.isFile() : exact.isDir()) {
+        if (const QFileInfo asWritten(dir.filePath(part)); last ? asWritten.isFile() : asWritten.isDir()) {
             current = dir.filePath(part);
             continue;
         }
