@@ -269,6 +269,24 @@ def sfz_seeds():
                       b"<group> lovel=65 <region> sample=A.WAV key=60 transpose=2 seq_position=1\n",
         "comments.sfz": b"/* a\n<region> */ <region> sample=My a.wav // x\r\n<master> <region> sample=a.wav key=db-1",
         "bad.sfz": b"<region> sample=a.wav\n<region lokey=1\n",
+        "slips.sfz": b"<region> label_cc30= sample=a.wav #define $X 61\n<region> sw_up=h4 key=$X sample=a.wav"
+                     b" sw_last=24 sw_lokey=24 sw_hikey=25\n<region> sw_last=25 sw_default=25 sample=a.wav key=62\n",
+        "loops.sfz": b"<group> loop_mode=loop_continuous offset=10 <region> sample=a.wav end=99 loop_start=20"
+                     b" loop_end=49 pitch_keycenter=sample tune=250 trigger=first\n"
+                     b"<region> sample=a.wav loop_mode=one_shot loopstart=5 loopend=9 offset=5000\n",
+        # A long run of spaces inside a value, not followed by a name=.
+        "spaces.sfz": b"<region> sample=a" + b" " * 3800 + b"b.wav key=60\n",
+        # Each define doubles the one before, in both orders.
+        "bomb.sfz": b"#define $A0 <region>sample=a.wav\n"
+                    + b"".join(b"#define $A%d $A%d$A%d\n" % (i, i - 1, i - 1) for i in range(1, 40)) + b"$A39\n",
+        "bomb-reversed.sfz": b"".join(b"#define $A%d $A%d$A%d\n" % (i, i - 1, i - 1) for i in range(39, 0, -1))
+                             + b"#define $A0 <region>sample=a.wav\n$A39\n",
+        # Every region holds a <group> of 5000 opcodes.
+        "big-group.sfz": b"#define $O " + b"a=1 " * 10 + b"\n#define $P " + b"$O " * 10 + b"\n#define $Q " + b"$P " * 10
+                         + b"\n<group> " + b"$Q " * 5 + b"\n" + b"<region>" * 120 + b"\n",
+        # Files split at NUL: the first includes 1.sfz ten times, and so on down (the
+        # tests take it to the cap on regions; here it stays quick).
+        "fanout.sfz": b"\0".join([b'#include "%d.sfz"\n' % (i + 1) * 10 for i in range(3)] + [b"<region> sample=a.wav\n"]),
     }
 
 

@@ -1,21 +1,22 @@
 #include "sfz/sfzimport.h"
 
 #include "msp/valueformats.h"
-#include "util/paths.h"
 #include "util/shortname.h"
+#include "wav/soundfile.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
-#include <QStringEncoder>
+#include <QSet>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <queue>
 #include <string_view>
-#include <vector>
 #include <tuple>
+#include <vector>
 
 namespace tamo::sfz {
 
@@ -43,7 +44,14 @@ enum class Use {
     SequencePosition,
     LowRandom,
     Consumed,
+    Offset,
+    End,
+    LoopStart,
+    LoopEnd,
+    SwitchLast,
+    SwitchDefault,
     Trigger,
+    LoopMode,
     Sample,
 };
 constexpr int kUseCount = int(Use::Sample) + 1;
@@ -82,7 +90,7 @@ constexpr std::array kRules{
     // takes the rest, 0..99 cents upwards (FineValue's inverse). A KEY pushed out of
     // 0..127 keeps the root and drops the tuning, and says so.
     OpcodeRule{"transpose",       Use::Transpose,        0,   -127,    127,   0},
-    OpcodeRule{"tune",            Use::Tune,             0,   -100,    100,   0},
+    OpcodeRule{"tune",            Use::Tune,             0,  -9600,   9600,   0},
     // PITCH: 0 is FIXED, 100 STANDARD; anything else is reported and left STANDARD.
     OpcodeRule{"pitch_keytrack",  Use::KeyTrack,       100,  -1200,   1200,   0},
     // VOLUME = 127 * 10^(dB / 40), the MIDI volume curve; above 0 dB clipped at 127.
@@ -105,9 +113,23 @@ constexpr std::array kRules{
     OpcodeRule{"seq_length",      Use::Consumed,         1,      1,    100,   0},
     OpcodeRule{"lorand",          Use::LowRandom,        0,      0,      1,   0},
     OpcodeRule{"hirand",          Use::Consumed,         1,      0,      1,   0},
-    // Only regions played on key down (attack) are kept.
+    // The window and loop of the file, in its frames; end and loop_end are the last
+    // frames played, inclusive. They become the zone's cut of the file.
+    OpcodeRule{"offset",          Use::Offset,           0,      0,  4294967295., 0},
+    OpcodeRule{"end",             Use::End,              0,      0,  4294967295., 0},
+    OpcodeRule{"loop_start",      Use::LoopStart,        0,      0,  4294967295., 0},
+    OpcodeRule{"loop_end",        Use::LoopEnd,          0,      0,  4294967295., 0},
+    // Key switches: only the default articulation (sw_default, else the lowest
+    // sw_last) is kept; sw_lokey and sw_hikey only bound the switch keys.
+    OpcodeRule{"sw_last",         Use::SwitchLast,       0,      0,    127,   0},
+    OpcodeRule{"sw_default",      Use::SwitchDefault,    0,      0,    127,   0},
+    OpcodeRule{"sw_lokey",        Use::Consumed,         0,      0,    127,   0},
+    OpcodeRule{"sw_hikey",        Use::Consumed,         0,      0,    127,   0},
+    // Regions played on key down (attack, first, legato) are kept.
     OpcodeRule{"trigger",         Use::Trigger,          0,      0,      0,   0},
-    // The sound file; its stored name is derived as adding a file derives it.
+    // no_loop and one_shot: no loop; loop_continuous and loop_sustain: the loop.
+    OpcodeRule{"loop_mode",       Use::LoopMode,         0,      0,      0,   0},
+    // The sound file; its stored name is made from the file's name (see nameSamples).
     OpcodeRule{"sample",          Use::Sample,           0,      0,      0,   0},
 };
 
@@ -126,6 +148,11 @@ static_assert(eachUseOnce());
 
 const OpcodeRule *ruleFor(QStringView name)
 {
+    // Older spellings players still read.
+    if (name == u"loopstart")
+        name = u"loop_start";
+    else if (name == u"loopend")
+        name = u"loop_end";
     for (const OpcodeRule &rule : kRules) {
         if (name == QLatin1StringView(rule.opcode.data(), qsizetype(rule.opcode.size())))
             return &rule;
@@ -156,6 +183,7 @@ struct Values {
     std::array<bool, kUseCount> given{};
     QString sample;
     QString trigger = u"attack"_s;
+    QString loopMode; // empty: not given
     SourcePlace samplePlace;
     bool keyCenterFromFile = false;
 
@@ -177,7 +205,95 @@ struct Zone {
     int lowVelocity = 0;
     int highVelocity = 127;
     QString path; // absolute, once resolved
+    wav::SourceCut cut;
 };
+
+// What the import needs of a sound file, read once per file.
+struct FileFacts {
+    qint64 frames = -1; // -1: libsndfile cannot read it
+    bool hasLoop = false;
+    qint64 loopStart = -1, loopEnd = -1; // its one forward loop, end one past
+    int unityNote = -1; // the sampler chunk's, -1 when none
+};
+
+FileFacts readFacts(const QString &path)
+{
+    FileFacts facts;
+    const wav::SoundFile file(path);
+    if (!file.isOpen())
+        return facts;
+    facts.frames = file.info().frames;
+    SF_INSTRUMENT instrument{};
+    if (file.instrument(&instrument)) {
+        facts.hasLoop = instrument.loop_count > 0;
+        if (instrument.loop_count == 1 && instrument.loops[0].mode == SF_LOOP_FORWARD) {
+            facts.loopStart = instrument.loops[0].start;
+            facts.loopEnd = instrument.loops[0].end; // libsndfile counts it one past
+        }
+        if (quint8(instrument.basenote) <= 127)
+            facts.unityNote = quint8(instrument.basenote);
+    }
+    return facts;
+}
+
+// An 8.3-safe name of at most 8 characters from a file's base name, suffix at its
+// end. A short last word (a note, a number) survives the cut: "Strings Ensemble C3"
+// gives "STRINGC3", "Piano D1" with "_2" gives "PIAND1_2".
+QByteArray readableName(const QString &baseName, const QString &suffix)
+{
+    // A name that already fits is kept as it is written.
+    if (suffix.isEmpty() && baseName.size() <= msp::kSampleNameSize
+        && util::shortNameCharacters(baseName).size() == baseName.size() && !baseName.isEmpty())
+        return baseName.toLatin1().leftJustified(msp::kSampleNameSize, ' ');
+    static const QRegularExpression separators(u"[\\s_.-]+"_s);
+    QStringList words = baseName.split(separators, Qt::SkipEmptyParts);
+    QString last = words.isEmpty() ? QString() : util::shortNameCharacters(words.constLast());
+    QString head;
+    if (words.size() > 1 && !last.isEmpty() && last.size() <= 4) {
+        words.removeLast();
+        head = util::shortNameCharacters(words.join(QString()));
+    } else {
+        head = util::shortNameCharacters(baseName);
+        last.clear();
+    }
+    const QString tail = last + suffix;
+    QString name = head.left(msp::kSampleNameSize - tail.size()) + tail;
+    if (name.isEmpty())
+        name = u"_"_s;
+    return name.toLatin1().leftJustified(msp::kSampleNameSize, ' ');
+}
+
+// path below folder, each component matched ignoring case when the exact one is
+// missing (libraries made on Windows); empty when none exists.
+QString findIgnoringCase(const QString &folder, const QString &relative)
+{
+    const QString exact = QDir::cleanPath(QDir(folder).absoluteFilePath(relative));
+    if (QFileInfo(exact).isFile())
+        return exact;
+    QString current = QDir::isAbsolutePath(relative) ? QDir::rootPath() : folder;
+    const QStringList parts = QDir::cleanPath(relative).split(u'/', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts.at(i);
+        const bool last = i + 1 == parts.size();
+        QDir dir(current);
+        if (part == u"..") {
+            current = QDir::cleanPath(dir.filePath(part));
+            continue;
+        }
+        if (const QFileInfo asWritten(dir.filePath(part)); last ? asWritten.isFile() : asWritten.isDir()) {
+            current = dir.filePath(part);
+            continue;
+        }
+        const QStringList entries = dir.entryList((last ? QDir::Files : QDir::Dirs) | QDir::Hidden | QDir::System
+                                                  | QDir::NoDotAndDotDot, QDir::Name);
+        const auto found = std::find_if(entries.begin(), entries.end(),
+                                        [&](const QString &e) { return e.compare(part, Qt::CaseInsensitive) == 0; });
+        if (found == entries.end())
+            return {};
+        current = dir.filePath(*found);
+    }
+    return QFileInfo(current).isFile() ? current : QString();
+}
 
 int rounded(double value)
 {
@@ -225,18 +341,21 @@ public:
         }
         for (const Opcode &opcode : m_document.controlOpcodes)
             noteUnexpressed(opcode);
+        chooseArticulation(zones);
         chooseVelocityLayer(zones);
+        QHash<QString, FileFacts> facts;
         for (Zone &zone : zones) {
             if (!findSampleFile(zone))
                 return;
+            auto known = facts.constFind(zone.path);
+            if (known == facts.cend())
+                known = facts.insert(zone.path, readFacts(zone.path));
+            if (zone.values.keyCenterFromFile)
+                keyCenterFromFile(zone, *known);
+            zone.cut = cutOf(zone, *known);
         }
         mergeToFit(zones);
-        QStringList paths;
-        for (const Zone &zone : std::as_const(zones))
-            paths << zone.path;
-        const QStringList shortPaths = util::ShortFileNames(paths);
-        for (qsizetype i = 0; i < zones.size(); ++i)
-            result.samples.append(sampleOf(zones.at(i), shortPaths.at(i)));
+        nameSamples(zones);
         writeReport();
     }
 
@@ -245,11 +364,27 @@ private:
     QMap<QString, SourcePlace> m_unexpressed; // by opcode family
     QList<std::pair<QString, QStringList>> m_leftOut; // reason, regions
     QStringList m_velocity, m_merged, m_approximated;
+    QHash<QString, QString> m_found; // sample as written -> path on disk
+    QStringList m_readPast;
+    QSet<QString> m_seenUnexpressed;
+    QHash<QString, const OpcodeRule *> m_rules; // by opcode name, null when none
 
     void noteUnexpressed(const Opcode &opcode)
     {
+        // Every region repeats its headers' opcodes: each name is looked at once.
+        if (m_seenUnexpressed.contains(opcode.name))
+            return;
+        m_seenUnexpressed.insert(opcode.name);
         if (!isMetadata(opcode.name) && !m_unexpressed.contains(opcodeFamily(opcode.name)))
             m_unexpressed.insert(opcodeFamily(opcode.name), opcode.place);
+    }
+
+    const OpcodeRule *cachedRuleFor(const QString &name)
+    {
+        auto found = m_rules.constFind(name);
+        if (found == m_rules.cend())
+            found = m_rules.insert(name, ruleFor(name));
+        return *found;
     }
 
     void leaveOut(const QString &reason, const QString &region)
@@ -271,7 +406,7 @@ private:
         for (const OpcodeRule &rule : kRules)
             values.number[size_t(rule.use)] = rule.fallback;
         for (const Opcode &opcode : region.opcodes) {
-            const OpcodeRule *rule = ruleFor(opcode.name);
+            const OpcodeRule *rule = cachedRuleFor(opcode.name);
             if (!rule) {
                 noteUnexpressed(opcode);
                 continue;
@@ -281,8 +416,8 @@ private:
                 values.samplePlace = opcode.place;
                 continue;
             }
-            if (rule->use == Use::Trigger) {
-                values.trigger = opcode.value;
+            if (rule->use == Use::Trigger || rule->use == Use::LoopMode) {
+                (rule->use == Use::Trigger ? values.trigger : values.loopMode) = opcode.value;
                 continue;
             }
             if (rule->use == Use::KeyCenter && opcode.value == u"sample") {
@@ -291,8 +426,16 @@ private:
             }
             bool ok = false;
             const double number = opcode.value.toDouble(&ok);
+            if ((!ok || !std::isfinite(number)) && rule->use == Use::Consumed) {
+                // Read for nothing: a slip here changes nothing that is imported.
+                const QString note = SfzError{u"\"%1\" is not a number for %2; it is read past"_s.arg(
+                    shownValue(opcode.value), opcode.name), opcode.place}.text();
+                if (!m_readPast.contains(note))
+                    m_readPast << note;
+                continue;
+            }
             if (!ok || !std::isfinite(number))
-                return fail(u"\"%1\" is not a number for %2"_s.arg(opcode.value, opcode.name), opcode.place);
+                return fail(u"\"%1\" is not a number for %2"_s.arg(shownValue(opcode.value), opcode.name), opcode.place);
             const double value = std::clamp(number, rule->lowest, rule->highest);
             if (rule->use == Use::Key) {
                 values.set(Use::LowKey, value);
@@ -320,7 +463,7 @@ private:
             leaveOut(u"Regions without a sample, left out:"_s, describe(zone));
         else if (v.sample.startsWith(u'*'))
             leaveOut(u"Regions playing a built-in generator (*sine, *noise, ...), left out:"_s, describe(zone));
-        else if (v.trigger != u"attack")
+        else if (v.trigger != u"attack" && v.trigger != u"first" && v.trigger != u"legato")
             leaveOut(u"Regions played on release or other triggers, left out:"_s, describe(zone));
         else if (rounded(v[Use::SequencePosition]) != 1 || v[Use::LowRandom] > 0)
             leaveOut(u"Round robins and random alternates: the first is kept, left out:"_s, describe(zone));
@@ -328,6 +471,9 @@ private:
             leaveOut(u"Regions no key plays, left out:"_s, describe(zone));
         else {
             zone.lowKey = std::max(zone.lowKey, 0);
+            const QString note = u"Regions with trigger=%1 play on every key down, as attack regions"_s.arg(v.trigger);
+            if (v.trigger != u"attack" && !m_velocity.contains(note))
+                m_velocity << note;
             return true;
         }
         return false;
@@ -365,28 +511,152 @@ private:
         zones.removeIf([&](const Zone &z) { return !kept(z); });
     }
 
-    // Relative to the top file's folder, as players read them; a name whose case
+    // Relative to the top file's folder, as players read them; a path whose case
     // differs on disk is still found (libraries are often made on Windows).
     bool findSampleFile(Zone &zone)
     {
         const QString written = zone.values.sample;
-        QString path = QDir::cleanPath(QDir(m_document.folder).absoluteFilePath(written));
-        if (!QFileInfo(path).isFile()) {
-            const QFileInfo info(path);
-            const QString found = util::findFileCaseInsensitive(info.absolutePath(), info.fileName());
-            if (found.isEmpty())
-                return fail(u"The sample file \"%1\" does not exist"_s.arg(QDir::toNativeSeparators(path)),
-                            zone.values.samplePlace);
-            path = QDir(info.absolutePath()).filePath(found);
+        auto found = m_found.constFind(written);
+        if (found == m_found.cend())
+            found = m_found.insert(written, findIgnoringCase(m_document.folder, written));
+        if (found->isEmpty()) {
+            const QString path = QDir::cleanPath(QDir(m_document.folder).absoluteFilePath(written));
+            return fail(u"The sample file \"%1\" does not exist"_s.arg(QDir::toNativeSeparators(path)),
+                        zone.values.samplePlace);
         }
-        zone.path = path;
+        zone.path = *found;
         return true;
     }
 
+    // Key switches choose one articulation at a time; the keyboard plays one, so the
+    // default one (sw_default, else the lowest switch) is kept.
+    void chooseArticulation(QList<Zone> &zones)
+    {
+        std::optional<int> wanted;
+        QList<int> switches;
+        for (const Zone &zone : std::as_const(zones)) {
+            if (!wanted && zone.values.isGiven(Use::SwitchDefault))
+                wanted = rounded(zone.values[Use::SwitchDefault]);
+            if (zone.values.isGiven(Use::SwitchLast) && !switches.contains(rounded(zone.values[Use::SwitchLast])))
+                switches << rounded(zone.values[Use::SwitchLast]);
+        }
+        if (switches.size() < 2)
+            return;
+        const int kept = wanted && switches.contains(*wanted) ? *wanted : *std::min_element(switches.begin(), switches.end());
+        const auto other = [&](const Zone &z) {
+            return z.values.isGiven(Use::SwitchLast) && rounded(z.values[Use::SwitchLast]) != kept;
+        };
+        const QString reason = u"Key-switched articulations other than the one on %1 (%2), left out:"_s.arg(
+            keyText(kept, kept), wanted && kept == *wanted ? u"sw_default"_s : u"the lowest switch"_s);
+        for (const Zone &zone : std::as_const(zones)) {
+            if (other(zone))
+                leaveOut(reason, describe(zone));
+        }
+        zones.removeIf(other);
+    }
+
+    void keyCenterFromFile(Zone &zone, const FileFacts &facts)
+    {
+        if (facts.unityNote >= 0) {
+            zone.keyCenter = facts.unityNote;
+            return;
+        }
+        m_approximated << u"  %1: pitch_keycenter=sample, but the file names no unity note; KEY is %2"_s.arg(
+            QFileInfo(zone.path).fileName(), msp::NoteName(zone.keyCenter));
+    }
+
+    // The zone's window and loop in frames of its file: SFZ's end and loop_end are
+    // last frames, the cut's are one past. What lies outside the file is clamped.
+    wav::SourceCut cutOf(const Zone &zone, const FileFacts &facts)
+    {
+        const Values &v = zone.values;
+        const QString who = QFileInfo(zone.path).fileName();
+        const qint64 frames = facts.frames;
+        wav::SourceCut cut;
+        cut.start = v.isGiven(Use::Offset) ? qint64(v[Use::Offset]) : 0;
+        cut.end = v.isGiven(Use::End) ? qint64(v[Use::End]) + 1 : -1;
+        if (frames >= 0 && cut.start >= frames) {
+            m_approximated << u"  %1: offset=%2 lies beyond its %3 frames; it plays from the start"_s.arg(who).arg(cut.start).arg(frames);
+            cut.start = 0;
+        }
+        if (frames >= 0 && cut.end > frames) {
+            m_approximated << u"  %1: end=%2 lies beyond its %3 frames; it plays to its end"_s.arg(who).arg(cut.end - 1).arg(frames);
+            cut.end = frames;
+        }
+        if (cut.end >= 0 && cut.end <= cut.start) {
+            m_approximated << u"  %1: end=%2 comes before offset=%3; it plays to its end"_s.arg(who).arg(cut.end - 1).arg(cut.start);
+            cut.end = -1;
+        }
+        if (cut.end == frames)
+            cut.end = -1;
+        const qint64 stop = cut.end >= 0 ? cut.end : frames;
+        const QString &mode = v.loopMode;
+        const bool points = v.isGiven(Use::LoopStart) || v.isGiven(Use::LoopEnd);
+        if (mode == u"no_loop" || mode == u"one_shot") {
+            cut.loop = wav::SourceCut::Loop::None;
+        } else if (!mode.isEmpty() && mode != u"loop_continuous" && mode != u"loop_sustain") {
+            m_approximated << u"  %1: loop_mode=%2 is not known; its own loop is kept"_s.arg(who, mode);
+        } else if (points && (!mode.isEmpty() || facts.hasLoop)) {
+            // Without loop_mode the file's own loop says whether it loops at all.
+            qint64 loopStart = v.isGiven(Use::LoopStart) ? qint64(v[Use::LoopStart]) : cut.start;
+            qint64 loopEnd = v.isGiven(Use::LoopEnd) ? qint64(v[Use::LoopEnd]) + 1 : stop;
+            if (stop >= 0 && loopEnd > stop) {
+                m_approximated << u"  %1: loop_end=%2 lies beyond the frames played; the loop ends at %3"_s.arg(who)
+                                      .arg(loopEnd - 1).arg(stop - 1);
+                loopEnd = stop;
+            }
+            if (loopStart < cut.start) {
+                m_approximated << u"  %1: loop_start=%2 lies before offset=%3; the loop starts there"_s.arg(who)
+                                      .arg(loopStart).arg(cut.start);
+                loopStart = cut.start;
+            }
+            if (loopEnd <= loopStart) {
+                m_approximated << u"  %1: the loop %2-%3 holds no frame played; it plays without a loop"_s.arg(who)
+                                      .arg(v[Use::LoopStart]).arg(v[Use::LoopEnd]);
+                cut.loop = wav::SourceCut::Loop::None;
+            } else if (loopStart != facts.loopStart || loopEnd != facts.loopEnd) {
+                // The file's own loop, written again, stays as it is: the file may be copied.
+                cut.loop = wav::SourceCut::Loop::Forward;
+                cut.loopStart = loopStart;
+                cut.loopEnd = loopEnd;
+            }
+        }
+        return cut;
+    }
+
+    // Zones playing the same file with the same cut share one name (one written
+    // file); any other source gets a name of its own, readable and stable.
+    void nameSamples(const QList<Zone> &zones)
+    {
+        QHash<QString, QByteArray> nameOf; // by source
+        QHash<QString, int> cutsOfFile;
+        QSet<QByteArray> taken; // in upper case: the stick's file system ignores case
+        for (const Zone &zone : zones) {
+            const QString source = sourceKey(zone);
+            auto name = nameOf.constFind(source);
+            if (name == nameOf.cend()) {
+                const QString base = QFileInfo(zone.path).completeBaseName();
+                int nth = ++cutsOfFile[zone.path];
+                QByteArray made = readableName(base, nth > 1 ? u"_%1"_s.arg(nth) : QString());
+                while (taken.contains(made.toUpper()))
+                    made = readableName(base, u"_%1"_s.arg(++nth));
+                taken.insert(made.toUpper());
+                name = nameOf.insert(source, made);
+            }
+            result.samples.append(sampleOf(zone, *name));
+        }
+    }
+
+    static QString sourceKey(const Zone &zone)
+    {
+        const wav::SourceCut &c = zone.cut;
+        return u"%1|%2|%3|%4|%5|%6"_s.arg(zone.path).arg(c.start).arg(c.end).arg(int(c.loop)).arg(c.loopStart).arg(c.loopEnd);
+    }
+
     // More than 64 zones: the two neighbours of one layer whose union is narrowest
-    // become one (the same sound twice costs nothing), until 64 are left. The sample
-    // whose root lies nearest the middle of the union plays it. The search runs on
-    // small spans, so thousands of regions merge quickly.
+    // become one (the same sound twice costs nothing), until 64 are left; of equal
+    // ones the lowest goes first. The sample whose root lies nearest the middle of
+    // the union plays it. A queue of neighbour pairs keeps this O(n log n).
     void mergeToFit(QList<Zone> &zones)
     {
         struct Span {
@@ -397,33 +667,53 @@ private:
         std::vector<Span> spans;
         for (qsizetype i = 0; i < zones.size(); ++i) {
             const Zone &z = zones.at(i);
-            if (!sounds.contains(z.path))
-                sounds.insert(z.path, int(sounds.size()));
-            spans.push_back({z.lowKey, z.highKey, z.keyCenter, z.lowVelocity, z.highVelocity, sounds.value(z.path), i});
+            const QString key = sourceKey(z);
+            if (!sounds.contains(key))
+                sounds.insert(key, int(sounds.size()));
+            const int sound = sounds.value(key);
+            spans.push_back({z.lowKey, z.highKey, z.keyCenter, z.lowVelocity, z.highVelocity, sound, i});
         }
         std::stable_sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
             return std::tie(a.lowVelocity, a.highVelocity, a.lowKey, a.keyCenter, a.highKey)
                  < std::tie(b.lowVelocity, b.highVelocity, b.lowKey, b.keyCenter, b.highKey);
         });
-        while (spans.size() > size_t(msp::kMaxSamples)) {
-            size_t best = spans.size();
-            int bestCost = 0;
-            for (size_t i = 0; i + 1 < spans.size(); ++i) {
-                const Span &a = spans[i];
-                const Span &b = spans[i + 1];
-                if (a.lowVelocity != b.lowVelocity || a.highVelocity != b.highVelocity)
-                    continue;
-                const bool sameSound = a.sound == b.sound && a.keyCenter == b.keyCenter;
-                const int cost = sameSound ? -1 : std::max(a.highKey, b.highKey) - std::min(a.lowKey, b.lowKey);
-                if (best == spans.size() || cost < bestCost) {
-                    best = i;
-                    bestCost = cost;
-                }
-            }
-            if (best == spans.size())
-                break;
-            const Span a = spans[best];
-            const Span b = spans[best + 1];
+        const size_t n = spans.size();
+        std::vector<size_t> next(n), previous(n);
+        std::vector<int> version(n, 0);
+        std::vector<bool> alive(n, true);
+        for (size_t i = 0; i < n; ++i) {
+            next[i] = i + 1;
+            previous[i] = i == 0 ? n : i - 1;
+        }
+        struct Pair {
+            int cost;
+            size_t left, right;
+            int leftVersion, rightVersion;
+            bool operator>(const Pair &o) const { return std::tie(cost, left) > std::tie(o.cost, o.left); }
+        };
+        std::priority_queue<Pair, std::vector<Pair>, std::greater<>> queue;
+        const auto offer = [&](size_t left, size_t right) {
+            if (left >= n || right >= n)
+                return;
+            const Span &a = spans[left];
+            const Span &b = spans[right];
+            if (a.lowVelocity != b.lowVelocity || a.highVelocity != b.highVelocity)
+                return;
+            const bool sameSound = a.sound == b.sound && a.keyCenter == b.keyCenter;
+            const int cost = sameSound ? -1 : std::max(a.highKey, b.highKey) - std::min(a.lowKey, b.lowKey);
+            queue.push({cost, left, right, version[left], version[right]});
+        };
+        for (size_t i = 0; i + 1 < n; ++i)
+            offer(i, i + 1);
+        size_t count = n;
+        while (count > size_t(msp::kMaxSamples) && !queue.empty()) {
+            const Pair pair = queue.top();
+            queue.pop();
+            if (!alive[pair.left] || !alive[pair.right] || next[pair.left] != pair.right
+                || version[pair.left] != pair.leftVersion || version[pair.right] != pair.rightVersion)
+                continue;
+            const Span a = spans[pair.left];
+            const Span b = spans[pair.right];
             const int low = std::min(a.lowKey, b.lowKey);
             const int high = std::max(a.highKey, b.highKey);
             const bool keepA = std::abs(2 * a.keyCenter - low - high) <= std::abs(2 * b.keyCenter - low - high);
@@ -434,14 +724,26 @@ private:
                 QFileInfo(zones.at(gone.zone).path).fileName(), keyText(gone.lowKey, gone.highKey));
             kept.lowKey = low;
             kept.highKey = high;
-            spans[best] = kept;
-            spans.erase(spans.begin() + qsizetype(best) + 1);
+            spans[pair.left] = kept;
+            ++version[pair.left];
+            alive[pair.right] = false;
+            next[pair.left] = next[pair.right];
+            if (next[pair.right] < n)
+                previous[next[pair.right]] = pair.left;
+            --count;
+            offer(previous[pair.left], pair.left);
+            offer(pair.left, next[pair.left]);
         }
-        std::stable_sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) {
+        std::vector<Span> left;
+        for (size_t i = 0; i < n; ++i) {
+            if (alive[i])
+                left.push_back(spans[i]);
+        }
+        std::stable_sort(left.begin(), left.end(), [](const Span &a, const Span &b) {
             return std::tie(a.lowKey, a.keyCenter, a.highKey) < std::tie(b.lowKey, b.keyCenter, b.highKey);
         });
         QList<Zone> merged;
-        for (const Span &span : spans) {
+        for (const Span &span : left) {
             Zone zone = zones.at(span.zone);
             zone.lowKey = span.lowKey;
             zone.highKey = span.highKey;
@@ -460,23 +762,13 @@ private:
         return std::clamp(rounded(step), 0, top);
     }
 
-    // The name adding a file gives: the short name up to its first ".", 8 at most.
-    static QByteArray derivedName(const QString &shortPath)
-    {
-        const QString shortName = util::fileNameExtract(shortPath);
-        const qsizetype dot = shortName.indexOf(u'.');
-        const QString base = (dot < 0 ? shortName : shortName.left(dot)).left(msp::kSampleNameSize);
-        QStringEncoder encoder("windows-1252");
-        QByteArray bytes = encoder.isValid() ? QByteArray(encoder.encode(base)) : base.toLatin1();
-        return bytes.leftJustified(msp::kSampleNameSize, ' ');
-    }
-
-    ImportedSample sampleOf(const Zone &zone, const QString &shortPath)
+    ImportedSample sampleOf(const Zone &zone, const QByteArray &name)
     {
         const Values &v = zone.values;
         ImportedSample sample;
         sample.sourcePath = zone.path;
-        sample.name = derivedName(shortPath);
+        sample.name = name;
+        sample.cut = zone.cut;
         sample.lowKey = zone.lowKey;
         sample.highKey = std::min(zone.highKey, 127);
         sample.place = zone.place;
@@ -485,9 +777,6 @@ private:
         f[SampleField::StartKey] = *msp::storedStartNote(sample.lowKey);
         f[SampleField::EndKey] = quint8(sample.highKey);
 
-        if (v.keyCenterFromFile)
-            m_approximated << u"  %1: pitch_keycenter=sample is not read from the file; KEY is %2"_s.arg(
-                who, msp::NoteName(zone.keyCenter));
         const int cents = rounded(v[Use::Transpose] * 100 + v[Use::Tune]);
         const int semitones = cents >= 0 ? cents / 100 : -((-cents + 99) / 100); // floor
         int key = zone.keyCenter - semitones;
@@ -531,7 +820,7 @@ private:
     {
         QStringList &report = result.report;
         report << u"%1 regions read, %2 samples made"_s.arg(m_document.regions.size()).arg(result.samples.size());
-        report << m_document.notes;
+        report << m_document.notes << m_readPast;
         if (!m_unexpressed.isEmpty()) {
             report << u"Opcodes the keyboard cannot express, left out:"_s;
             for (auto it = m_unexpressed.cbegin(); it != m_unexpressed.cend(); ++it)
@@ -544,16 +833,6 @@ private:
             report << u"More than 64 regions: neighbouring zones merged:"_s << m_merged;
         if (!m_approximated.isEmpty())
             report << u"Approximated:"_s << m_approximated;
-        QHash<QByteArray, QString> owners;
-        for (const ImportedSample &sample : std::as_const(result.samples)) {
-            const QString owner = owners.value(sample.name);
-            if (!owner.isEmpty() && owner != sample.sourcePath)
-                report << u"%1 and %2 get the same stored name %3: rename one before exporting"_s.arg(
-                    QFileInfo(owner).fileName(), QFileInfo(sample.sourcePath).fileName(),
-                    QString::fromLatin1(sample.name.trimmed()));
-            else
-                owners.insert(sample.name, sample.sourcePath);
-        }
     }
 };
 

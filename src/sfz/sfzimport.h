@@ -14,13 +14,15 @@ namespace tamo::sfz {
 // One region turned into one MSP sample.
 struct ImportedSample {
     QString sourcePath; // absolute path of the sound file (WAV, FLAC, OGG, AIFF, ...)
-    QByteArray name;    // the 8 stored bytes, derived as adding a file derives them
+    // The 8 stored bytes, readable and made from the file's name: samples of one file
+    // and cut share it, any other source has its own.
+    QByteArray name;
     // The bytes the import sets; every other field keeps the slot default.
     QMap<msp::SampleField, quint8> fields;
     int lowKey = 0;  // the zone as MIDI notes, merges included
     int highKey = 127;
     SourcePlace place; // the <region> header
-    wav::SourceCut cut; // the window, loop and root of the region's file
+    wav::SourceCut cut; // the region's window and loop, in frames of its file
 };
 
 struct SfzImport {

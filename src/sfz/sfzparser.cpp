@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <utility>
@@ -18,6 +19,15 @@ using namespace Qt::StringLiterals;
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
 // Deeper than any real instrument; stops a chain of distinct files early.
 constexpr int kMaxIncludeDepth = 64;
+// Caps far above real instruments that keep small hostile files (a #define that
+// doubles itself, an #include tree fanning out) from exhausting the program.
+constexpr qsizetype kMaxLineLength = 1024 * 1024;
+constexpr qint64 kMaxIncludedBytes = 32 * 1024 * 1024;
+constexpr qsizetype kMaxRegions = 20000;
+// Each region holds the opcodes of its headers, and each line may expand: both
+// totals are capped too, so neither a huge <group> nor many expanding lines multiply.
+constexpr qsizetype kMaxOpcodesInRegions = 500000;
+constexpr qsizetype kMaxExpandedTotal = 16 * 1024 * 1024;
 
 bool isNameChar(QChar c)
 {
@@ -32,6 +42,29 @@ bool isKeyOpcode(QStringView name)
                                      u"sw_last"_s, u"sw_lokey"_s, u"sw_hikey"_s, u"sw_up"_s,
                                      u"sw_down"_s, u"sw_previous"_s, u"sw_default"_s};
     return keys.contains(name);
+}
+
+// Key opcodes the import reads: a value that is no note there stops the import;
+// in the others it is read past with a warning.
+bool isNeededKeyOpcode(QStringView name)
+{
+    return name == u"key" || name == u"lokey" || name == u"hikey" || name == u"pitch_keycenter" || name == u"sw_last"
+        || name == u"sw_default";
+}
+
+// Where a #define or #include starts in line: at its start or after a space.
+qsizetype directiveAt(QStringView line)
+{
+    qsizetype first = -1;
+    for (const QStringView word : {QStringView(u"#define"), QStringView(u"#include")}) {
+        for (qsizetype at = line.indexOf(word); at >= 0; at = line.indexOf(word, at + 1)) {
+            if (at == 0 || line.at(at - 1).isSpace()) {
+                first = first < 0 ? at : std::min(first, at);
+                break;
+            }
+        }
+    }
+    return first;
 }
 
 QString slashes(QString path)
@@ -53,13 +86,17 @@ public:
     SfzDocument document;
 
     // Returns false once an error is set.
-    bool parse(QByteArrayView text, const QString &path, int depth)
+    // identity: the file's canonical path; empty for the top text, whose own is
+    // looked up (a text from memory has no file yet: its absolute path stands for it).
+    bool parse(QByteArrayView text, const QString &path, int depth, QString identity = {})
     {
-        // A text from memory has no file yet: its absolute path stands for it.
-        const QFileInfo info(path);
-        const QString canonical = info.canonicalFilePath();
-        m_includeStack.append(canonical.isEmpty() ? info.absoluteFilePath() : canonical);
-        SourcePlace place{info.absoluteFilePath(), 0};
+        SourcePlace place{path, 0}; // an included file's path is already clean and absolute
+        if (identity.isEmpty()) {
+            const QFileInfo info(path);
+            identity = info.canonicalFilePath();
+            place.file = info.absoluteFilePath();
+        }
+        m_includeStack.append(identity.isEmpty() ? place.file : identity);
         bool inComment = false;
         SourcePlace commentStart;
         const QList<QByteArrayView> lines = split(text);
@@ -84,11 +121,23 @@ private:
 
     Level m_level = Level::None;
     QList<Opcode> m_global, m_master, m_group;
+    QList<Opcode> m_inherited; // the three together
+    bool m_inheritedValid = false;
     QString m_defaultPath;
     int m_octaveOffset = 0;
     int m_noteOffset = 0;
-    QList<std::pair<QString, QString>> m_defines; // longest name first
+    QHash<QString, QString> m_defines; // by name, $ included
+    QList<qsizetype> m_defineLengths;  // of the names, longest first
     QStringList m_includeStack;
+    qint64 m_includedBytes = 0;
+    qint64 m_expanded = 0;
+    qsizetype m_opcodesInRegions = 0;
+    struct IncludedFile {
+        QString identity; // canonical path; empty when it cannot be read
+        QByteArray bytes;
+        bool exists;
+    };
+    QHash<QString, IncludedFile> m_included; // by clean absolute path
 
     static QList<QByteArrayView> split(QByteArrayView text)
     {
@@ -114,15 +163,24 @@ private:
         qsizetype i = 0;
         while (i < line.size()) {
             if (inComment) {
-                const qsizetype end = line.indexOf(u"*/"_s, i);
+                const qsizetype end = line.indexOf(u"*/", i);
                 if (end < 0)
                     return kept;
                 inComment = false;
                 i = end + 2;
                 kept += u' ';
-            } else if (line.mid(i, 2) == u"//") {
+                continue;
+            }
+            const qsizetype slash = line.indexOf(u'/', i);
+            if (slash < 0 || slash + 1 >= line.size()) {
+                kept += QStringView(line).sliced(i);
                 return kept;
-            } else if (line.mid(i, 2) == u"/*") {
+            }
+            kept += QStringView(line).sliced(i, slash - i);
+            i = slash;
+            if (line.at(i + 1) == u'/')
+                return kept;
+            if (line.at(i + 1) == u'*') {
                 inComment = true;
                 i += 2;
             } else {
@@ -138,15 +196,70 @@ private:
         return false;
     }
 
+    void warn(const QString &message, const SourcePlace &place)
+    {
+        document.notes << SfzError{message, place}.text();
+    }
+
+    // text with each $NAME replaced by its value, the longest defined name first, in
+    // one pass; false (and an error) when the result grows beyond the cap.
+    bool expand(QString &text, const SourcePlace &place)
+    {
+        if (m_defines.isEmpty() || !text.contains(u'$'))
+            return true;
+        QString out;
+        qsizetype i = 0;
+        while (i < text.size()) {
+            const qsizetype dollar = text.indexOf(u'$', i);
+            if (dollar < 0) {
+                out += QStringView(text).sliced(i);
+                break;
+            }
+            out += QStringView(text).sliced(i, dollar - i);
+            qsizetype run = dollar + 1;
+            while (run < text.size() && isNameChar(text.at(run)))
+                ++run;
+            i = dollar + 1;
+            const QString *value = nullptr;
+            for (const qsizetype length : std::as_const(m_defineLengths)) {
+                if (length <= run - dollar) {
+                    const auto found = m_defines.constFind(text.sliced(dollar, length));
+                    if (found != m_defines.cend()) {
+                        value = &*found;
+                        i = dollar + length;
+                        break;
+                    }
+                }
+            }
+            out += value ? *value : u"$"_s;
+            if (out.size() > kMaxLineLength)
+                return fail(u"The line grows beyond %1 characters once its $names are replaced"_s.arg(kMaxLineLength), place);
+        }
+        m_expanded += out.size();
+        if (m_expanded > kMaxExpandedTotal)
+            return fail(u"The $names expand to more than %1 MB of text in all"_s.arg(kMaxExpandedTotal >> 20), place);
+        text = out;
+        return true;
+    }
+
     bool parseLine(QString line, const SourcePlace &place, int depth)
     {
-        const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(u"#define"))
-            return define(trimmed.mid(7).trimmed(), place);
-        if (trimmed.startsWith(u"#include"))
-            return include(trimmed.mid(8).trimmed(), place, depth);
-        for (const auto &[name, value] : std::as_const(m_defines))
-            line.replace(name, value);
+        if (line.size() > kMaxLineLength)
+            return fail(u"The line is longer than %1 characters"_s.arg(kMaxLineLength), place);
+        const qsizetype directive = directiveAt(line);
+        if (directive > 0) {
+            // Opcodes before a directive on the same line are read first.
+            if (!parseLine(line.left(directive), place, depth))
+                return false;
+            line = line.mid(directive);
+        }
+        if (directive >= 0) {
+            const bool isDefine = line.startsWith(u"#define");
+            const QString rest = line.mid(isDefine ? 7 : 8).trimmed();
+            return isDefine ? define(rest, place) : include(rest, place, depth);
+        }
+        if (!expand(line, place))
+            return false;
 
         qsizetype i = 0;
         while (true) {
@@ -158,7 +271,8 @@ private:
                 const qsizetype close = line.indexOf(u'>', i);
                 if (close < 0)
                     return fail(u"The header is not closed with >"_s, place);
-                header(line.mid(i + 1, close - i - 1).trimmed(), place);
+                if (!header(line.mid(i + 1, close - i - 1).trimmed(), place))
+                    return false;
                 i = close + 1;
                 continue;
             }
@@ -166,7 +280,7 @@ private:
             while (nameEnd < line.size() && isNameChar(line.at(nameEnd)))
                 ++nameEnd;
             if (nameEnd == i || nameEnd >= line.size() || line.at(nameEnd) != u'=') {
-                const QString word = line.mid(i).section(u' ', 0, 0);
+                const QString word = shownValue(line.mid(i).section(u' ', 0, 0));
                 return fail(u"Expected an opcode (name=value) but found \"%1\""_s.arg(word), place);
             }
             const qsizetype valueStart = nameEnd + 1;
@@ -174,22 +288,25 @@ private:
             const QString name = line.mid(i, nameEnd - i);
             const QString value = line.mid(valueStart, valueEnd - valueStart).trimmed();
             if (value.isEmpty())
-                return fail(u"The opcode %1 has no value"_s.arg(name), place);
-            if (!opcode(name, value, place))
+                warn(u"The opcode %1 has no value; it is read past"_s.arg(name), place);
+            else if (!opcode(name, value, place))
                 return false;
             i = valueEnd;
         }
     }
 
     // A value runs to the next header, the next "name=" after a space, or the end of
-    // the line: so file names may hold spaces.
+    // the line: so file names may hold spaces. Each run of spaces is looked at once.
     static qsizetype endOfValue(const QString &line, qsizetype from)
     {
-        for (qsizetype i = from; i < line.size(); ++i) {
+        qsizetype i = from;
+        while (i < line.size()) {
             if (line.at(i) == u'<')
                 return i;
-            if (!line.at(i).isSpace())
+            if (!line.at(i).isSpace()) {
+                ++i;
                 continue;
+            }
             qsizetype j = i;
             while (j < line.size() && line.at(j).isSpace())
                 ++j;
@@ -198,48 +315,69 @@ private:
                 ++k;
             if (k > j && k < line.size() && line.at(k) == u'=')
                 return i;
+            i = j;
         }
         return line.size();
     }
 
     bool define(const QString &rest, const SourcePlace &place)
     {
-        const QString name = rest.section(u' ', 0, 0, QString::SectionSkipEmpty);
-        const QString value = rest.mid(rest.indexOf(name) + name.size()).trimmed();
+        const qsizetype space = std::find_if(rest.begin(), rest.end(), [](QChar c) { return c.isSpace(); }) - rest.begin();
+        const QString name = rest.left(space);
+        const QString value = rest.mid(space).trimmed();
         if (name.size() < 2 || !name.startsWith(u'$')
             || !std::all_of(name.begin() + 1, name.end(), isNameChar) || value.isEmpty())
             return fail(u"Expected #define $NAME value"_s, place);
-        m_defines.removeIf([&](const auto &d) { return d.first == name; });
-        m_defines.append({name, value});
+        // A value naming earlier defines holds their values: each expansion is then
+        // one pass, and its growth is checked here.
+        QString expanded = value;
+        if (!expand(expanded, place))
+            return false;
+        m_defines.insert(name, expanded);
         // $AB before $A, so the shorter name never eats part of the longer one.
-        std::stable_sort(m_defines.begin(), m_defines.end(),
-                         [](const auto &a, const auto &b) { return a.first.size() > b.first.size(); });
+        if (!m_defineLengths.contains(name.size())) {
+            m_defineLengths.append(name.size());
+            std::sort(m_defineLengths.begin(), m_defineLengths.end(), std::greater<>());
+        }
         return true;
     }
 
     bool include(QString rest, const SourcePlace &place, int depth)
     {
-        for (const auto &[name, value] : std::as_const(m_defines))
-            rest.replace(name, value);
+        if (!expand(rest, place))
+            return false;
         if (rest.size() < 2 || !rest.startsWith(u'"') || !rest.endsWith(u'"'))
             return fail(u"Expected #include \"file\""_s, place);
         const QString name = slashes(rest.mid(1, rest.size() - 2));
         const QString path = QDir::cleanPath(QFileInfo(place.file).absoluteDir().filePath(name));
-        const QString identity = QFileInfo(path).canonicalFilePath();
-        if (identity.isEmpty() || !QFileInfo(path).isFile())
+        // A file included many times is looked up and read once.
+        auto known = m_included.constFind(path);
+        if (known == m_included.cend()) {
+            IncludedFile file{QFileInfo(path).canonicalFilePath(), {}, false};
+            file.exists = !file.identity.isEmpty() && QFileInfo(path).isFile();
+            if (file.exists && !readFile(path, file.bytes))
+                file.identity.clear();
+            known = m_included.insert(path, file);
+        }
+        if (!known->exists)
             return fail(u"The included file \"%1\" does not exist"_s.arg(name), place);
-        if (m_includeStack.contains(identity))
+        if (known->identity.isEmpty())
+            return fail(u"The included file \"%1\" cannot be read"_s.arg(name), place);
+        if (m_includeStack.contains(known->identity))
             return fail(u"#include loop: \"%1\" is already being read"_s.arg(name), place);
         if (depth + 1 > kMaxIncludeDepth)
             return fail(u"#include nested too deeply at \"%1\""_s.arg(name), place);
-        QByteArray bytes;
-        if (!readFile(path, bytes))
-            return fail(u"The included file \"%1\" cannot be read"_s.arg(name), place);
-        return parse(bytes, path, depth + 1);
+        m_includedBytes += known->bytes.size();
+        if (m_includedBytes > kMaxIncludedBytes)
+            return fail(u"The #include files come to more than %1 MB in all at \"%2\""_s.arg(kMaxIncludedBytes >> 20).arg(name), place);
+        const IncludedFile file = *known; // the hash may grow while it is read
+        return parse(file.bytes, path, depth + 1, file.identity);
     }
 
-    void header(const QString &name, const SourcePlace &place)
+    bool header(const QString &name, const SourcePlace &place)
     {
+        if (name != u"region")
+            m_inheritedValid = false;
         if (name == u"control") {
             // Each <control> starts afresh, as players do.
             m_level = Level::Control;
@@ -258,8 +396,18 @@ private:
             m_level = Level::Group;
             m_group.clear();
         } else if (name == u"region") {
+            if (document.regions.size() >= kMaxRegions)
+                return fail(u"More than %1 regions"_s.arg(kMaxRegions), place);
             m_level = Level::Region;
-            document.regions.append({m_global + m_master + m_group, place});
+            // Made once per change of the headers, shared by the regions until each adds its own.
+            if (!m_inheritedValid) {
+                m_inherited = m_global + m_master + m_group;
+                m_inheritedValid = true;
+            }
+            m_opcodesInRegions += m_inherited.size();
+            if (m_opcodesInRegions > kMaxOpcodesInRegions)
+                return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
+            document.regions.append({m_inherited, place});
         } else {
             m_level = Level::Other;
             const QString note = u"<%1> header read past (first at %2)"_s.arg(name, place.text());
@@ -268,6 +416,7 @@ private:
                 }))
                 document.notes.append(note);
         }
+        return true;
     }
 
     bool opcode(const QString &name, QString value, const SourcePlace &place)
@@ -294,8 +443,12 @@ private:
         }
         if (isKeyOpcode(name) && !(name == u"pitch_keycenter" && value == u"sample")) {
             const std::optional<int> note = parseNote(value);
-            if (!note)
-                return fail(u"\"%1\" is not a note for %2"_s.arg(value, name), place);
+            if (!note && isNeededKeyOpcode(name))
+                return fail(u"\"%1\" is not a note for %2"_s.arg(shownValue(value), name), place);
+            if (!note) {
+                warn(u"\"%1\" is not a note for %2; it is read past"_s.arg(shownValue(value), name), place);
+                return true;
+            }
             value = QString::number(*note + 12 * m_octaveOffset + m_noteOffset);
         } else if (name == u"sample") {
             value = slashes(value);
@@ -304,10 +457,14 @@ private:
         }
         const Opcode parsed{name, value, place};
         switch (m_level) {
-        case Level::Global: m_global.append(parsed); break;
-        case Level::Master: m_master.append(parsed); break;
-        case Level::Group: m_group.append(parsed); break;
-        default: document.regions.last().opcodes.append(parsed); break;
+        case Level::Global: m_global.append(parsed); m_inheritedValid = false; break;
+        case Level::Master: m_master.append(parsed); m_inheritedValid = false; break;
+        case Level::Group: m_group.append(parsed); m_inheritedValid = false; break;
+        default:
+            if (++m_opcodesInRegions > kMaxOpcodesInRegions)
+                return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
+            document.regions.last().opcodes.append(parsed);
+            break;
         }
         return true;
     }
@@ -357,6 +514,12 @@ std::optional<int> parseNote(QStringView text)
     if (!ok || i == text.size())
         return std::nullopt;
     return note + 12 * (octave + 1);
+}
+
+QString shownValue(const QString &value)
+{
+    constexpr qsizetype kShown = 40;
+    return value.size() <= kShown ? value : value.left(kShown) + u"..."_s;
 }
 
 SfzDocument parseSfzText(QByteArrayView text, const QString &path)

@@ -47,7 +47,8 @@ struct SfzDocument {
     // Opcodes that belong to no region: those of <control> other than default_path,
     // octave_offset and note_offset.
     QList<Opcode> controlOpcodes;
-    // Headers read past (<curve>, <effect>, <midi>, ...), once each.
+    // What was read past: headers (<curve>, <effect>, <midi>, ...), once each, and
+    // opcodes without a usable value ("piano.sfz, line 12: ...").
     QStringList notes;
     SfzError error; // set: the document is incomplete and must not be used
     QString folder; // the top file's folder, where relative sample paths start
@@ -63,5 +64,8 @@ SfzDocument parseSfzText(QByteArrayView text, const QString &path);
 // A MIDI note number from "60", "-1", "c4" (60), "C#4", "db4", "c-1" (0): SFZ's own
 // convention, where c4 is 60. No offset applied; nullopt when the text is no note.
 std::optional<int> parseNote(QStringView text);
+
+// A value as a message quotes it: cut after 40 characters.
+QString shownValue(const QString &value);
 
 } // namespace tamo::sfz

@@ -3,6 +3,8 @@
 
 #include "sfz/sfzimport.h"
 
+#include "../wav/helper_sound.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -39,7 +41,7 @@ static QString regionsText(const SfzDocument &document)
         }
         regions << opcodes.join(u' ');
     }
-    return regions.join(u" | "_s);
+    return regions.join(u" | "_s) + (document.notes.isEmpty() ? QString() : u" || "_s + document.notes.join(u" / "_s));
 }
 
 static QString samplesText(const SfzImport &import)
@@ -53,6 +55,11 @@ static QString samplesText(const SfzImport &import)
         QStringList parts{QString::fromLatin1(sample.name.trimmed())};
         for (auto it = sample.fields.cbegin(); it != sample.fields.cend(); ++it)
             parts << QString::fromLatin1(labels[int(it.key())]) + u'=' + QString::number(it.value());
+        const wav::SourceCut &cut = sample.cut;
+        if (cut.start != 0 || cut.end >= 0)
+            parts << u"cut=%1-%2"_s.arg(cut.start).arg(cut.end);
+        if (cut.loop != wav::SourceCut::Loop::Keep)
+            parts << (cut.loop == wav::SourceCut::Loop::None ? u"loop=none"_s : u"loop=%1-%2"_s.arg(cut.loopStart).arg(cut.loopEnd));
         samples << parts.join(u' ');
     }
     return samples.join(u" | "_s);
@@ -94,6 +101,43 @@ private Q_SLOTS:
             << u"m.sfz, line 2: \"h4\" is not a note for key"_s;
         QTest::newRow("missing include") << QStringList{u"m.sfz"_s, u"<region>\n#include \"gone.sfz\""_s}
             << u"m.sfz, line 2: The included file \"gone.sfz\" does not exist"_s;
+        QTest::newRow("slips in ignored opcodes are read past") << QStringList{u"m.sfz"_s,
+            u"<region> label_cc30= sample=a.wav\n<region> sw_up=h4 key=60\n#define\t$T\t1"_s}
+            << u"sample=a.wav | key=60 || m.sfz, line 1: The opcode label_cc30 has no value; it is read past"
+               " / m.sfz, line 2: \"h4\" is not a note for sw_up; it is read past"_s;
+        QTest::newRow("directive after an opcode") << QStringList{u"m.sfz"_s,
+            u"<region> sample=a.wav #define $X 61\n<region> key=$X #include \"i.sfz\""_s, u"i.sfz"_s, u"lokey=1"_s}
+            << u"sample=a.wav | key=61 lokey=1"_s;
+        const QString spaces(80000, u' ');
+        QTest::newRow("80 KB of spaces in a value") << QStringList{u"m.sfz"_s, u"<region> sample=a"_s + spaces + u"b.wav"_s}
+            << u"sample=a"_s + spaces + u"b.wav"_s;
+        // Each define doubles the one before: expanded where defined, or left as written
+        // when it names one defined later.
+        QString bomb = u"#define $A0 <region>sample=a.wav\n"_s, reversed;
+        for (int i = 1; i < 40; ++i) {
+            bomb += u"#define $A%1 $A%2$A%2\n"_s.arg(i).arg(i - 1);
+            reversed.prepend(u"#define $A%1 $A%2$A%2\n"_s.arg(i).arg(i - 1));
+        }
+        QTest::newRow("define bomb") << QStringList{u"m.sfz"_s, bomb + u"$A39"_s}
+            << u"m.sfz, line 17: The line grows beyond 1048576 characters once its $names are replaced"_s;
+        QTest::newRow("define bomb, reversed") << QStringList{u"m.sfz"_s, reversed + u"#define $A0 <region>\n$A39"_s}
+            << u"m.sfz, line 41: Expected an opcode (name=value) but found \"$A38$A38\""_s;
+        QStringList fanOut{u"m.sfz"_s, QString(u"#include \"f1.sfz\"\n"_s).repeated(10)};
+        for (int i = 1; i <= 4; ++i)
+            fanOut << u"f%1.sfz"_s.arg(i) << QString(u"#include \"f%1.sfz\"\n"_s.arg(i + 1)).repeated(10);
+        QTest::newRow("include fan-out") << (fanOut << u"f5.sfz"_s << u"<region> sample=a.wav"_s)
+            << u"f5.sfz, line 1: More than 20000 regions"_s;
+        QTest::newRow("many regions under a big group") << QStringList{u"m.sfz"_s, u"#define $O a=1 a=1 a=1 a=1 a=1 a=1 a=1 a=1 a=1 a=1\n"
+            "#define $P $O $O $O $O $O $O $O $O $O $O\n#define $Q $P $P $P $P $P $P $P $P $P $P\n<group> $Q $Q $Q $Q $Q\n"_s
+            + QString(u"<region><region><region><region><region><region><region><region><region><region>\n"_s).repeated(200)}
+            << u"m.sfz, line 15: The regions hold more than 500000 opcodes in all"_s; // 5000 a region
+        // 3 * (2^17 - 2) characters in the defines, then 3 * 2^16 a line: past 16 MB on the 84th.
+        QTest::newRow("expanding lines") << QStringList{u"m.sfz"_s, QString(bomb).replace(u"<region>sample=a.wav"_s, u"x=1"_s)
+            .section(u'\n', 0, 16) + u"\n<control>\n"_s + QString(u"$A16\n"_s).repeated(100)}
+            << u"m.sfz, line 102: The $names expand to more than 16 MB of text in all"_s;
+        QTest::newRow("included bytes") << QStringList{u"m.sfz"_s, QString(u"#include \"big.sfz\"\n"_s).repeated(40),
+            u"big.sfz"_s, u"//"_s + QString(1 << 20, u'x')}
+            << u"m.sfz, line 32: The #include files come to more than 32 MB in all at \"big.sfz\""_s;
         QTest::newRow("include loop") << QStringList{u"m.sfz"_s, u"<group>\n#include \"a.sfz\""_s,
             u"a.sfz"_s, u"#include \"m.sfz\""_s}
             << u"a.sfz, line 1: #include loop: \"m.sfz\" is already being read"_s;
@@ -109,9 +153,11 @@ private Q_SLOTS:
     void import_data()
     {
         QTest::addColumn<QString>("sfz");
-        QTest::addColumn<QStringList>("sampleFiles"); // made empty beside the SFZ
-        QTest::addColumn<QString>("expected");        // samplesText
-        QTest::addColumn<QString>("reported");        // a report line that must appear
+        // Beside the SFZ: "name" empty, "name:frames[:root[:loop start:loop end]]" a WAV
+        // (its loop end one past the last looped frame).
+        QTest::addColumn<QStringList>("sampleFiles");
+        QTest::addColumn<QString>("expected"); // samplesText
+        QTest::addColumn<QString>("reported"); // a report line that must appear; "!line": must not
         QTest::newRow("mapping, name case on disk") << u"<region> sample=A.WAV lokey=c4 hikey=e4 pitch_keycenter=d4 tune=-10 "
             "volume=-6 ampeg_attack=0 ampeg_release=20 ampeg_sustain=50 cutoff=500 fil_type=lpf_2p"_s << QStringList{u"a.wav"_s}
             << u"a start=59 end=64 vol=90 fine=229 key=63 att=127 sus=64 dec=99 rel=0"_s << u"  fil_type (first at m.sfz, line 1)"_s;
@@ -127,6 +173,44 @@ private Q_SLOTS:
             << u"a start=61 end=62 fine=0 key=62"_s << u"  b.wav, keys D3 (MIDI 62), velocity 0-127 (m.sfz, line 1)"_s;
         QTest::newRow("missing sample") << u"<region> sample=a.wav\n<region> sample=sub\\gone.wav"_s << QStringList{u"a.wav"_s}
             << u"m.sfz, line 2: The sample file \"%1/sub/gone.wav\" does not exist"_s << QString();
+        // Windows and loops: SFZ's end and loop_end are last frames, the cut's one past.
+        QTest::newRow("window and loop, from the group") << u"<group> loop_mode=loop_continuous offset=100 <region> "
+            "sample=a.wav key=60 end=899 loop_start=200 loop_end=499"_s << QStringList{u"a.wav:1000"_s}
+            << u"a start=59 end=60 fine=0 key=60 cut=100-900 loop=200-500"_s << u"!  offset (first at m.sfz, line 1)"_s;
+        QTest::newRow("one-shot drops the file's loop") << u"<region> sample=a.wav key=60 loop_mode=one_shot loop_start=9 loop_end=20"_s
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60 loop=none"_s << u"!  loop_mode (first at m.sfz, line 1)"_s;
+        QTest::newRow("no loop_mode: the file's loop says it loops") << u"<region> sample=a.wav key=60 loopstart=5 loopend=14"_s
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60 loop=5-15"_s << QString();
+        QTest::newRow("no loop given: the file's own") << u"<region> sample=a.wav key=60 loop_mode=loop_sustain"_s
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60"_s << QString();
+        QTest::newRow("the file's own loop again") << u"<region> sample=a.wav key=60 loop_mode=loop_continuous loop_start=10 loop_end=19"_s
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60"_s << QString();
+        QTest::newRow("beyond the file, clamped") << u"<region> sample=a.wav key=60 offset=5000 end=20000 "
+            "loop_mode=loop_continuous loop_start=10 loop_end=30000"_s << QStringList{u"a.wav:1000"_s}
+            << u"a start=59 end=60 fine=0 key=60 loop=10-1000"_s << u"  a.wav: end=20000 lies beyond its 1000 frames; it plays to its end"_s;
+        // Names: one per file and cut, readable, never shared by two sources.
+        QTest::newRow("one name per file and cut") << u"<region> sample=Piano C4.wav key=60 <region> sample=Piano C4.wav key=61 "
+            "<region> sample=Piano C4.wav key=62 offset=10 <region> sample=Strings Ensemble C3.wav key=63 "
+            "<region> sample=Strings Ensemble Long C3.wav key=64 <region> sample=s/PianoC4.wav key=65"_s
+            << QStringList{u"Piano C4.wav:100"_s, u"Strings Ensemble C3.wav"_s, u"Strings Ensemble Long C3.wav"_s, u"s/PianoC4.wav"_s}
+            << u"PIANOC4 start=59 end=60 fine=0 key=60 | PIANOC4 start=60 end=61 fine=0 key=61 | PIANC4_2 start=61 end=62 fine=0 key=62 "
+               "cut=10--1 | STRINGC3 start=62 end=63 fine=0 key=63 | STRIC3_2 start=63 end=64 fine=0 key=64 | PIANOC_2 start=64 end=65 fine=0 key=65"_s << QString();
+        // Articulations and pitch.
+        QTest::newRow("key switch: the lowest") << u"<group> sw_lokey=24 sw_hikey=25 <region> sw_last=25 sample=b.wav key=60 "
+            "<region> sw_last=24 sample=a.wav key=60"_s << QStringList{u"a.wav"_s, u"b.wav"_s}
+            << u"a start=59 end=60 fine=0 key=60"_s << u"  b.wav, keys C3 (MIDI 60), velocity 0-127 (m.sfz, line 1)"_s;
+        QTest::newRow("key switch: sw_default") << u"<global> sw_default=25 <region> sw_last=24 sample=a.wav key=60 "
+            "<region> sw_last=25 sample=b.wav key=60"_s << QStringList{u"a.wav"_s, u"b.wav"_s}
+            << u"b start=59 end=60 fine=0 key=60"_s << u"  a.wav, keys C3 (MIDI 60), velocity 0-127 (m.sfz, line 1)"_s;
+        QTest::newRow("pitch_keycenter=sample, first trigger") << u"<region> sample=a.wav lokey=60 hikey=70 pitch_keycenter=sample trigger=first"_s
+            << QStringList{u"a.wav:100:67"_s} << u"a start=59 end=70 fine=0 key=67"_s << QString();
+        QTest::newRow("slip in an opcode read for nothing") << u"<group> seq_length=x <region> sample=a.wav key=60"_s
+            << QStringList{u"a.wav"_s} << u"a start=59 end=60 fine=0 key=60"_s
+            << u"m.sfz, line 1: \"x\" is not a number for seq_length; it is read past"_s;
+        QTest::newRow("tune beyond a semitone moves KEY") << u"<region> sample=a.wav key=60 tune=250"_s
+            << QStringList{u"a.wav"_s} << u"a start=59 end=60 fine=127 key=58"_s << QString();
+        QTest::newRow("folder case on disk") << u"<region> sample=Samples\\Sub\\a.wav key=60"_s
+            << QStringList{u"samples/sUB/A.WAV"_s} << u"A start=59 end=60 fine=0 key=60"_s << QString();
     }
     void import()
     {
@@ -135,12 +219,21 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QFETCH(QString, reported);
         QTemporaryDir dir;
-        for (const QString &name : std::as_const(sampleFiles))
-            QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+        for (const QString &file : std::as_const(sampleFiles)) {
+            const QStringList f = file.split(u':');
+            QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(f[0])).path()));
+            if (f.size() == 1)
+                QVERIFY(QFile(dir.filePath(f[0])).open(QIODevice::WriteOnly));
+            else
+                QVERIFY(test::sound::write(dir.filePath(f[0]), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, f[1].toInt(),
+                                           f.size() > 2 ? std::optional(f[2].toInt()) : std::nullopt,
+                                           f.size() > 4 ? std::optional(test::sound::Loop{f[3].toUInt(), f[4].toUInt()}) : std::nullopt));
+        }
         const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, sfz}));
         QCOMPARE(samplesText(import), expected.contains(u"%1") ? expected.arg(dir.path()) : expected);
         if (!reported.isEmpty())
-            QVERIFY2(import.report.contains(reported), qPrintable(import.report.join(u'\n')));
+            QVERIFY2(import.report.contains(reported.mid(reported.startsWith(u'!'))) != reported.startsWith(u'!'),
+                     qPrintable(import.report.join(u'\n')));
     }
 
     // More than 64 regions: neighbours merge until 64 are left, the zones still tile
