@@ -1,5 +1,6 @@
 #include "msp_editor/keyboardtools.h"
 
+#include "export/exportplan.h"
 #include "export/keyboardexport.h"
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
@@ -9,6 +10,7 @@
 #include "sfz/sfzimport.h"
 #include "ui/platform.h"
 #include "util/atomicfile.h"
+#include "util/shortname.h"
 #include "util/playback/playit.h"
 #include "wav/pitchedpreview.h"
 
@@ -100,10 +102,13 @@ bool KeyboardTools::mapFromRoots(bool quiet)
         found = found || roots.last().has_value();
     }
     if (!found) {
-        if (!quiet)
-            ui::message(QStringLiteral("No root key was found in the samples' files or names."), ui::Buttons::Ok,
-                        ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
-        return false;
+        // A drum kit: each sound on a key of its own.
+        if (quiet || after.record.usedSlotCount() == 0)
+            return false;
+        msp::mapOneKeyPerSound(after.record);
+        m_editor.changeDocument(QStringLiteral("Map keys"), after);
+        ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+        return true;
     }
     const QList<int> order = msp::mapKeys(after.record, roots);
     QList<QString> sources(after.sampleSources.begin(), after.sampleSources.end());
@@ -143,6 +148,8 @@ void KeyboardTools::decorateList()
         tip << (facts.root.note ? QStringLiteral("Root %1, from the %2").arg(msp::NoteName(*facts.root.note),
                                                                              wav::rootSourceText(facts.root.source))
                                 : QStringLiteral("No root key found"));
+        if (facts.root.overruledName)
+            tip << QStringLiteral("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
         if (!path.isEmpty())
             tip << QDir::toNativeSeparators(path);
         QListWidgetItem *item = list->item(row);
@@ -240,11 +247,13 @@ void KeyboardTools::exportForKeyboard()
     const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return;
+    const QString mspName = mspNameForExport(chosen.fileName);
+    if (mspName.isEmpty())
+        return;
     exporter::ExportRequest job;
     job.record = m_editor.record();
     job.targetFolder = chosen.fileName;
-    job.mspFileName = m_editor.CurrentMspPath.isEmpty() ? exporter::mspNameForFolder(chosen.fileName)
-                                                        : QFileInfo(m_editor.CurrentMspPath).fileName();
+    job.mspFileName = mspName;
     QStringList sources;
     for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
         sources << m_editor.sampleSourceFile(slot);
@@ -267,13 +276,49 @@ void KeyboardTools::exportForKeyboard()
     if (result.status == exporter::ExportStatus::Failed) {
         ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
     } else if (result.status == exporter::ExportStatus::Done) {
-        ui::message(QStringLiteral("%1 files written to %2 (%3 WAV copied, %4 converted).")
-                        .arg(result.written.size())
-                        .arg(QDir::toNativeSeparators(chosen.fileName))
-                        .arg(result.copied)
-                        .arg(result.converted),
-                    ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+        QStringList lines{QStringLiteral("%1 files written to %2 (%3 WAV copied, %4 converted).")
+                              .arg(result.written.size())
+                              .arg(QDir::toNativeSeparators(chosen.fileName))
+                              .arg(result.copied)
+                              .arg(result.converted),
+                          QStringLiteral("The instrument is %1.").arg(mspName)};
+        lines << result.notes;
+        for (const QString &path : result.replaced)
+            lines << QStringLiteral("Replaced: %1").arg(QDir::toNativeSeparators(path));
+        ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
     }
+}
+
+QString KeyboardTools::mspNameForExport(const QString &folder)
+{
+    QString name = QFileInfo(m_editor.CurrentMspPath).fileName();
+    if (m_editor.CurrentMspPath.isEmpty()) {
+        // Never saved: the name is asked, not taken from the folder.
+        const QString source = m_editor.record().usedSlotCount() > 0 ? m_editor.sampleSourceFile(1) : QString();
+        const QString proposal = exporter::mspNameFor(
+            !m_importedSfz.isEmpty() ? m_importedSfz
+            : !source.isEmpty()      ? exporter::nameWithoutNote(QFileInfo(source).completeBaseName())
+                                     : QStringLiteral("SET"));
+        const std::optional<QString> typed = ui::askText(QStringLiteral("Export for the keyboard"),
+                                                         QStringLiteral("Name of the instrument (up to 8 characters):"),
+                                                         proposal.chopped(4), &m_editor);
+        if (!typed || typed->trimmed().isEmpty())
+            return {};
+        QString typedName = typed->trimmed();
+        if (typedName.endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
+            typedName.chop(4);
+        name = exporter::mspNameFor(typedName);
+    }
+    const QString existing = util::findFileCaseInsensitive(folder, name);
+    if (!existing.isEmpty()) {
+        if (ui::message(QStringLiteral("%1 already exists in %2. Replace that instrument?")
+                            .arg(existing, QDir::toNativeSeparators(folder)),
+                        ui::Buttons::YesNoDefaultNo, ui::Icon::Question, ui::kProgramTitle, &m_editor)
+            != ui::Answer::Yes)
+            return {};
+        name = existing;
+    }
+    return name;
 }
 
 void KeyboardTools::importSfz(const QString &givenPath)
@@ -307,6 +352,7 @@ void KeyboardTools::importSfz(const QString &givenPath)
     for (const sfz::ImportedSample &sample : imported.samples)
         sources << sample.sourcePath;
     m_editor.loadImportedDocument(record, sources);
+    m_importedSfz = QFileInfo(path).completeBaseName();
     QStringList report = imported.report;
     if (report.size() > kReportLines) {
         const qsizetype more = report.size() - kReportLines;

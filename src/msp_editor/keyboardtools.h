@@ -56,6 +56,9 @@ private:
     void decorateList();
     void updateKeyMap();
     bool mapFromRoots(bool quiet);
+    // The MSP file name to export as into folder, asked for an untitled document;
+    // empty when the user stops.
+    QString mspNameForExport(const QString &folder);
 
     MspEditorWindow &m_editor;
     QMenu *m_menu = nullptr;
@@ -63,6 +66,7 @@ private:
     QHash<QString, FileFacts> m_facts;
     std::unique_ptr<QTemporaryDir> m_previewDir;
     int m_previewCount = 0;
+    QString m_importedSfz; // the base name of the SFZ the untitled document came from
 };
 
 } // namespace tamo::msp_editor

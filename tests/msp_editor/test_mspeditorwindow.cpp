@@ -757,6 +757,12 @@ private Q_SLOTS:
         platform.queueCancel();
         run(editor, u"Command9"_s); // the next dialog opens where the files came from
         QCOMPARE(platform.dialogs().last().initialFolder, m_saveDir.path());
+        // No root at all (a drum kit): Map keys gives each sound a key from C1 and says so.
+        MspEditorWindow kit;
+        kit.addWavFiles({sound(u"KICK.wav"_s), sound(u"SNARE.wav"_s)});
+        kit.keyboardTools()->mapKeys();
+        QCOMPARE(kit.record().sample(SampleField::Key, 2), quint8(37));
+        QVERIFY(platform.messageTexts().last().startsWith(u"No root keys found: one key per sound from C1"_s));
         QCOMPARE(platform.unexpected(), 0);
         util::useSettingsFile({});
     }
@@ -804,11 +810,21 @@ private Q_SLOTS:
         QVERIFY(tools->playKey(90) && !tools->playKey(0)); // no START can show key 0
         QCOMPARE(tools->keyMap()->keyAt(QPoint(72 + 60 * 8 + 1, 2 * 14 + 10)), 60);
 
+        // The untitled document is asked its name; replacing an MSP is asked, No first.
         QVERIFY(QDir().mkpath(target));
         platform.queueFile(target);
+        platform.queueText(u"Stick:1"_s);
         tools->exportForKeyboard(); // what it writes is test_keyboardexport's
-        QCOMPARE(test::filesIn(target), split("P_C3.WAV|P_C5.WAV|STICK.MSP"));
-        QCOMPARE(test::readAll(target + u"/STICK.MSP"_s), editor.record().bytes());
+        QCOMPARE(test::filesIn(target), split("P_C3.WAV|P_C5.WAV|STICK1.MSP"));
+        QCOMPARE(test::readAll(target + u"/STICK1.MSP"_s), editor.record().bytes());
+        QVERIFY(platform.messageTexts().last().contains(u"STICK1.MSP"_s));
+        QVERIFY(test::writeAll(target + u"/P_C3.WAV"_s, "older"));
+        platform.queueFile(target);
+        platform.queueText(u"stick1.msp"_s);
+        platform.queueAnswer(ui::Answer::No);
+        tools->exportForKeyboard();
+        QVERIFY(platform.messages().last().buttons == ui::Buttons::YesNoDefaultNo && platform.messages().last().text.contains(u"STICK1.MSP"_s));
+        QCOMPARE(test::readAll(target + u"/P_C3.WAV"_s), "older");
 
         QVERIFY(test::writeAll(m_saveDir.filePath(u"kit.sfz"_s), "<region> sample=P_C3.wav lokey=40 hikey=50 pitch_keycenter=45\n"));
         platform.queueAnswer(ui::Answer::No); // the unsaved document is let go
