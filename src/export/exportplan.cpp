@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <functional>
+
 namespace tamo::exporter {
 
 namespace {
@@ -56,14 +58,15 @@ QString shortened(QString word, qsizetype length)
     return word.left(length);
 }
 
-// base, else base with a number at its end ("SNARE2"), that free does not refuse.
-QString freeName(const QString &base, const std::function<bool(const QString &)> &isFree)
+// stem + tail, else with a number at the stem's end ("SNARE2", "PIAN2_C3": the
+// note stays readable), that isFree accepts.
+QString freeName(const QString &stem, const QString &tail, const std::function<bool(const QString &)> &isFree)
 {
-    if (isFree(base))
-        return base;
+    if (isFree(stem + tail))
+        return stem + tail;
     for (int n = 2;; ++n) {
         const QString number = QString::number(n);
-        const QString name = base.left(msp::kSampleNameSize - number.size()) + number;
+        const QString name = stem.left(std::max<qsizetype>(0, msp::kSampleNameSize - tail.size() - number.size())) + number + tail;
         if (isFree(name))
             return name;
     }
@@ -181,7 +184,8 @@ ExportPlan planExport(const ExportRequest &request)
         PlannedWav &wav = plan.wavs[i];
         const QString wanted = madeUp.at(i) ? readableSampleName(wav.source.path, roots.at(i), stemLength)
                                             : wav.fileName.chopped(4);
-        const QString name = freeName(wanted, isFree);
+        const qsizetype noteAt = madeUp.at(i) && roots.at(i) ? wanted.lastIndexOf(u'_') : wanted.size();
+        const QString name = freeName(wanted.left(noteAt), wanted.mid(noteAt), isFree);
         taken.insert(name.toUpper());
         const QString owner = otherSets.value(wanted.toUpper() + QStringLiteral(".WAV"));
         if (!owner.isEmpty())
