@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <functional>
 
 namespace tamo::exporter {
@@ -45,17 +46,36 @@ QHash<QString, QString> namesOfOtherSets(const QDir &folder, const QString &ownM
 
 QString noteText(int note) { return msp::NoteName(note).replace(u'#', u'S'); }
 
-// Vowels after the first letter go first ("PIANO" -> "PNO"), then the end.
-QString shortened(QString word, qsizetype length)
+// The words of a name in at most length characters, most readable first: whole
+// ("KICKDRUM", "SNARE2"), then without inner vowels ("HRD_HS_OHH"), then with the
+// longest words cut, so that each word keeps a letter.
+QString shortened(const QString &name, qsizetype length)
 {
-    static const QString kVowels = QStringLiteral("AEIOU");
-    if (word.size() <= length)
-        return word;
-    for (qsizetype i = word.size() - 2; i >= 1; --i) {
-        if (kVowels.contains(word.at(i)))
-            word.remove(i, 1);
+    static const QRegularExpression separators(QStringLiteral("[ _.-]+"));
+    QStringList words;
+    for (const QString &word : name.split(separators, Qt::SkipEmptyParts)) {
+        if (const QString kept = util::shortNameCharacters(word).remove(u'~'); !kept.isEmpty())
+            words << kept;
     }
-    return word.left(length);
+    if (words.join(QString()).size() <= length)
+        return words.join(QString());
+    static const QString kVowels = QStringLiteral("AEIOU");
+    for (QString &word : words) {
+        for (qsizetype i = word.size() - 2; i >= 1; --i) {
+            if (kVowels.contains(word.at(i)))
+                word.remove(i, 1);
+        }
+    }
+    if (words.join(u'_').size() <= length)
+        return words.join(u'_');
+    while (words.join(QString()).size() > length) {
+        const auto longest = std::max_element(words.begin(), words.end(),
+                                              [](const QString &a, const QString &b) { return a.size() < b.size(); });
+        if (longest->size() <= 1)
+            break;
+        longest->chop(1);
+    }
+    return words.join(QString()).left(length);
 }
 
 // stem + tail, else with a number at the stem's end ("SNARE2", "PIAN2_C3": the
@@ -103,14 +123,13 @@ QString readableSampleName(const QString &sourcePath, std::optional<int> root, q
     QString stem = QFileInfo(sourcePath).completeBaseName();
     if (root)
         stem = nameWithoutNote(stem);
-    QString word = util::shortNameCharacters(stem).remove(u'~');
-    if (word.isEmpty())
-        word = QStringLiteral("SAMPLE");
+    if (util::shortNameCharacters(stem).remove(u'~').isEmpty())
+        stem = QStringLiteral("SAMPLE");
     if (!root)
-        return shortened(word, msp::kSampleNameSize);
+        return shortened(stem, msp::kSampleNameSize);
     const QString note = noteText(*root);
     const qsizetype room = std::min<qsizetype>(stemLength, msp::kSampleNameSize - 1 - note.size());
-    return shortened(word, std::max<qsizetype>(1, room)) + u'_' + note;
+    return shortened(stem, std::max<qsizetype>(1, room)) + u'_' + note;
 }
 
 ExportPlan planExport(const ExportRequest &request)
