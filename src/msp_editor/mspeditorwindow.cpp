@@ -781,10 +781,10 @@ void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const Q
     CurrentMspPath.clear();
     RefreshMspView();
     m_undoStack->clear();
-    markSaved();
-    // Nothing of it is on disk yet.
-    mspModified = true;
-    setWindowModified(true);
+    // Nothing of it is on disk yet: no state of the stack is clean until a save.
+    m_undoStack->resetClean();
+    updateModified();
+    updateTitle();
 }
 
 void MspEditorWindow::recordChange(const QString &text, const MspDocument &before)

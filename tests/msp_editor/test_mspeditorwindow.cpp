@@ -833,6 +833,10 @@ private Q_SLOTS:
         QCOMPARE(editor.record().sample(SampleField::EndKey, 1), quint8(50));
         QCOMPARE(editor.sampleSourceFile(1), wav);
         QVERIFY(editor.isWindowModified() && editor.CurrentMspPath.isEmpty());
+        // Edited and undone, the import is still work that no file holds.
+        editor.removeSelectedSample();
+        run(editor, u"MnuUndo"_s);
+        QVERIFY(editor.isWindowModified() && mspModified);
         QCOMPARE(platform.unexpected(), 0);
     }
 

@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+# End to end on material nobody here wrote: every SFZ instrument Polyphone makes from
+# Debian's TimGM6mb, and a Hydrogen drum kit, go through `TAMO export`. The sets are
+# read back here with a reader of their own (RIFF walk, MSP offsets), not TAMO's.
+#   real_material.py TAMO-BINARY
+import os, re, struct, subprocess, sys, tempfile
+from pathlib import Path
+
+SF2 = Path('/usr/share/sounds/sf2/TimGM6mb.sf2')
+KITS = Path('/usr/share/hydrogen/data/drumkits')
+NAMES_AT, COUNT_AT, START_AT, END_AT = 20, 7, 532, 596
+
+def chunks(data):
+    at = 12
+    while at + 8 <= len(data):
+        tag, size = data[at:at + 4], struct.unpack_from('<I', data, at + 4)[0]
+        yield tag, data[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+
+def read_wav(path):
+    data = path.read_bytes()
+    assert data[:4] == b'RIFF' and data[8:12] == b'WAVE', f'{path}: not a WAV'
+    assert struct.unpack_from('<I', data, 4)[0] + 8 == len(data), f'{path}: RIFF size disagrees with the file'
+    found = dict(chunks(data))
+    tag, channels, rate, _, _, bits = struct.unpack_from('<HHIIHH', found[b'fmt '])
+    assert (tag, rate, bits) == (1, 44100, 16) and channels in (1, 2), f'{path}: not 16-bit PCM 44.1 kHz'
+    frames = len(found[b'data']) // (2 * channels)
+    loops = []
+    if b'smpl' in found:
+        smpl = found[b'smpl']
+        for k in range(struct.unpack_from('<I', smpl, 28)[0]):
+            start, end = struct.unpack_from('<II', smpl, 36 + 24 * k + 8)
+            assert start <= end < frames, f'{path}: loop {start}..{end} outside {frames} frames'
+            loops.append((start, end))
+    return data, loops
+
+def read_msp(folder):
+    msps = list(folder.glob('*.MSP'))
+    assert len(msps) == 1, f'{folder}: {len(msps)} MSP files'
+    rec = msps[0].read_bytes()
+    assert len(rec) == 2644
+    slots = []
+    for k in range(rec[COUNT_AT]):
+        name = rec[NAMES_AT + 8 * k:NAMES_AT + 8 * k + 8].decode('cp1252').strip()
+        slots.append((name, rec[START_AT + k] + 1, rec[END_AT + k]))
+    return slots
+
+def export(tamo, source, out):
+    run = subprocess.run([tamo, 'export', str(source), str(out)], capture_output=True, text=True, timeout=600)
+    assert run.returncode == 0, f'{source}: exit {run.returncode}: {run.stderr.strip()}'
+    return run.stdout
+
+def check_set(out):
+    """Every slot's WAV is there in the keyboard's format, and no sound is written twice."""
+    files = {p.name.upper(): p for p in out.glob('*') if p.suffix.upper() == '.WAV'}
+    seen, loops = {}, {}
+    for name, _, _ in read_msp(out):
+        assert name.upper() + '.WAV' in files, f'{out}: no WAV for sample {name}'
+    for upper, path in files.items():
+        data, loops[upper] = read_wav(path)
+        assert data not in seen, f'{out}: {upper} repeats {seen.get(data)}'
+        seen[data] = upper
+    return loops
+
+def region_loops(sfz):
+    """(loop mode, loop length in source frames) of each region, with <group> defaults."""
+    group, regions, current = {}, [], None
+    for line in sfz.read_text(errors='replace').splitlines():
+        line = line.split('//')[0].strip()
+        if line.startswith('<'):
+            current = {} if line == '<region>' else None
+            if current is None:
+                group = {}
+            else:
+                regions.append(current)
+            continue
+        target = current if current is not None else group
+        if line.startswith('sample='):
+            target['sample'] = line[len('sample='):]
+            continue
+        for key, value in re.findall(r'(\w+)=(\S+)', line):
+            target[key] = value
+        if current is not None:
+            current.update({k: v for k, v in group.items() if k not in current})
+    result = []
+    for r in regions:
+        length = None
+        if 'loop_end' in r:
+            wav = dict(chunks((sfz.parent / r['sample'].replace('\\', '/')).read_bytes()))
+            rate = struct.unpack_from('<I', wav[b'fmt '], 4)[0]
+            length = (int(r['loop_end']) - int(r['loop_start']) + 1) * 44100 / rate
+        result.append((r.get('loop_mode', 'no_loop'), length))
+    return result
+
+def main(tamo):
+    if not SF2.exists() or not KITS.exists() or subprocess.run(['which', 'polyphone'], capture_output=True).returncode:
+        print('SKIP: polyphone, timgm6mb-soundfont or hydrogen-drumkits is missing')
+        return 77
+    failures = []
+    with tempfile.TemporaryDirectory() as tmp:
+        tmp = Path(tmp)
+        (tmp / 'sfz').mkdir()
+        subprocess.run(['polyphone', '-3', '-i', str(SF2), '-d', str(tmp / 'sfz'), '-c', '100'], check=True,
+                       env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), capture_output=True)
+        instruments = sorted((tmp / 'sfz').rglob('*.sfz'))
+        assert len(instruments) == 136, f'{len(instruments)} instruments from Polyphone'
+        for i, sfz in enumerate(instruments):
+            out = tmp / f'out{i}'
+            try:
+                export(tamo, sfz, out)
+                loops = check_set(out)
+                regions = region_loops(sfz)
+                looped = [m for m, _ in regions if m in ('loop_continuous', 'loop_sustain')]
+                if not looped:
+                    assert not any(loops.values()), f'{sfz.name}: a one-shot set keeps a loop'
+                elif len(looped) == len(regions):
+                    missing = [n for n, l in loops.items() if not l]
+                    assert not missing, f'{sfz.name}: {missing} lost their loop'
+                # Each written loop is one the SFZ gave, scaled to 44.1 kHz (a frame of rounding).
+                lengths = [n for _, n in regions if n]
+                for name, written in loops.items():
+                    for start, end in written:
+                        assert any(abs(end - start + 1 - n) <= 1.5 for n in lengths), \
+                            f'{sfz.name}: {name} loops {end - start + 1} frames, the SFZ none such'
+            except AssertionError as error:
+                failures.append(str(error))
+        kit = KITS / 'HardElectro1'
+        out = tmp / 'kit'
+        try:
+            said = export(tamo, kit, out)
+            assert 'one key per sound from C1' in said, f'{kit.name}: no word on the keys: {said}'
+            check_set(out)
+            slots = read_msp(out)
+            keys = [low for _, low, high in slots if low == high]
+            assert keys == list(range(36, 36 + len(slots))), f'{kit.name}: keys {slots}'
+        except AssertionError as error:
+            failures.append(str(error))
+    for failure in failures:
+        print('FAIL:', failure)
+    print(f'{137 - len(failures)} passed, {len(failures)} failed')
+    return 1 if failures else 0
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv[1]))
