@@ -150,6 +150,8 @@ void KeyboardTools::decorateList()
                                 : QStringLiteral("No root key found"));
         if (facts.root.overruledName)
             tip << QStringLiteral("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
+        if (exporter::isMadeUpName(slotLine(m_editor, slot), path))
+            tip << QStringLiteral("A name made up for %1").arg(QFileInfo(path).fileName());
         if (!path.isEmpty())
             tip << QDir::toNativeSeparators(path);
         QListWidgetItem *item = list->item(row);
@@ -179,8 +181,15 @@ void KeyboardTools::showKeyMap()
 
 void KeyboardTools::updateKeyMap()
 {
-    if (m_keyMap)
-        m_keyMap->showRecord(m_editor.record(), m_editor.selectedSlot());
+    if (!m_keyMap)
+        return;
+    // A made-up name ("PIA~4RMF") says little: its row tells the file it stands for.
+    QStringList sourceNames;
+    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot) {
+        const QString source = m_editor.sampleSourceFile(slot);
+        sourceNames << (exporter::isMadeUpName(slotLine(m_editor, slot), source) ? QFileInfo(source).fileName() : QString());
+    }
+    m_keyMap->showRecord(m_editor.record(), m_editor.selectedSlot(), sourceNames);
 }
 
 bool KeyboardTools::playKey(int key)

@@ -6,7 +6,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QHelpEvent>
 #include <QScrollArea>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace tamo::msp_editor {
@@ -115,6 +117,30 @@ protected:
         }
     }
 
+public:
+    QStringList sourceNames; // per slot, for the rows' tooltips
+
+    QString toolTipAt(QPoint p) const
+    {
+        const int slot = slotAt(p);
+        return slot > 0 ? sourceNames.value(slot - 1) : QString();
+    }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return QWidget::event(event);
+        const QPoint p = static_cast<QHelpEvent *>(event)->pos();
+        const QString tip = toolTipAt(p);
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, this);
+        return true;
+    }
+
+protected:
     void mousePressEvent(QMouseEvent *event) override
     {
         if (event->button() != Qt::LeftButton)
@@ -150,7 +176,13 @@ KeyMapWindow::KeyMapWindow(QWidget *parent)
 
 KeyMapWindow::~KeyMapWindow() = default;
 
-void KeyMapWindow::showRecord(const msp::MspRecord &record, int selected) { m_canvas->setRecord(record, selected); }
+void KeyMapWindow::showRecord(const msp::MspRecord &record, int selected, const QStringList &sourceNames)
+{
+    m_canvas->sourceNames = sourceNames;
+    m_canvas->setRecord(record, selected);
+}
+
+QString KeyMapWindow::toolTipAt(QPoint canvasPoint) const { return m_canvas->toolTipAt(canvasPoint); }
 
 int KeyMapWindow::slotAt(QPoint canvasPoint) const { return m_canvas->slotAt(canvasPoint); }
 

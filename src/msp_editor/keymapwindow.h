@@ -2,6 +2,7 @@
 
 #include "msp/msprecord.h"
 
+#include <QStringList>
 #include <QWidget>
 
 class QScrollArea;
@@ -21,8 +22,10 @@ public:
     explicit KeyMapWindow(QWidget *parent = nullptr);
     ~KeyMapWindow() override;
 
-    // Shows the record's zones, with slot selected (0: none) highlighted.
-    void showRecord(const msp::MspRecord &record, int selected);
+    // Shows the record's zones, with slot selected (0: none) highlighted; a row's
+    // tooltip is its entry of sourceNames (slot k at k - 1), if any.
+    void showRecord(const msp::MspRecord &record, int selected, const QStringList &sourceNames = {});
+    QString toolTipAt(QPoint canvasPoint) const;
 
     // What a click at a point of the drawing means: a slot (zone rows) or a key
     // (the keyboard strip); 0 and -1 when it hits neither.

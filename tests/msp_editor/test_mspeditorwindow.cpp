@@ -759,10 +759,15 @@ private Q_SLOTS:
         QCOMPARE(platform.dialogs().last().initialFolder, m_saveDir.path());
         // No root at all (a drum kit): Map keys gives each sound a key from C1 and says so.
         MspEditorWindow kit;
-        kit.addWavFiles({sound(u"KICK.wav"_s), sound(u"SNARE.wav"_s)});
+        kit.addWavFiles({sound(u"KICK.wav"_s), sound(u"SNARE.wav"_s), sound(u"Low Tom.wav"_s)});
         kit.keyboardTools()->mapKeys();
-        QCOMPARE(kit.record().sample(SampleField::Key, 2), quint8(37));
+        QCOMPARE(kit.record().sample(SampleField::Key, 3), quint8(38));
         QVERIFY(platform.messageTexts().last().startsWith(u"No root keys found: one key per sound from C1"_s));
+        // A made-up name's row and item tell the file it stands for.
+        kit.keyboardTools()->showKeyMap();
+        QCOMPARE(kit.keyboardTools()->keyMap()->toolTipAt(QPoint(10, 2 * 14 + 5)), u"Low Tom.wav"_s);
+        QCOMPARE(kit.keyboardTools()->keyMap()->toolTipAt(QPoint(10, 5)), QString());
+        QVERIFY(kit.sampleList()->item(2)->toolTip().contains(u"A name made up for Low Tom.wav"_s));
         QCOMPARE(platform.unexpected(), 0);
         util::useSettingsFile({});
     }
