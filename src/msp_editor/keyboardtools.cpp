@@ -304,10 +304,12 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
     if (m_editor.CurrentMspPath.isEmpty()) {
         // Never saved: the name is asked, not taken from the folder.
         const QString source = m_editor.record().usedSlotCount() > 0 ? m_editor.sampleSourceFile(1) : QString();
+        // The SFZ's name while the document is still the import's.
+        const bool imported = !m_importedSfz.isEmpty() && source == m_importedFirstSource;
         const QString proposal = exporter::mspNameFor(
-            !m_importedSfz.isEmpty() ? m_importedSfz
-            : !source.isEmpty()      ? exporter::nameWithoutNote(QFileInfo(source).completeBaseName())
-                                     : QStringLiteral("SET"));
+            imported            ? m_importedSfz
+            : !source.isEmpty() ? exporter::nameWithoutNote(QFileInfo(source).completeBaseName())
+                                : QStringLiteral("SET"));
         const std::optional<QString> typed = ui::askText(QStringLiteral("Export for the keyboard"),
                                                          QStringLiteral("Name of the instrument (up to 8 characters):"),
                                                          proposal.chopped(4), &m_editor);
@@ -362,6 +364,7 @@ void KeyboardTools::importSfz(const QString &givenPath)
         sources << sample.sourcePath;
     m_editor.loadImportedDocument(record, sources);
     m_importedSfz = QFileInfo(path).completeBaseName();
+    m_importedFirstSource = m_editor.sampleSourceFile(1);
     QStringList report = imported.report;
     if (report.size() > kReportLines) {
         const qsizetype more = report.size() - kReportLines;

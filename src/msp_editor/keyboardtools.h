@@ -66,7 +66,8 @@ private:
     QHash<QString, FileFacts> m_facts;
     std::unique_ptr<QTemporaryDir> m_previewDir;
     int m_previewCount = 0;
-    QString m_importedSfz; // the base name of the SFZ the untitled document came from
+    QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
+    QString m_importedFirstSource;
 };
 
 } // namespace tamo::msp_editor

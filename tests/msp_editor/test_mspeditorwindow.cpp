@@ -819,6 +819,7 @@ private Q_SLOTS:
         platform.queueFile(target);
         platform.queueText(u"Stick:1"_s);
         tools->exportForKeyboard(); // what it writes is test_keyboardexport's
+        QCOMPARE(platform.offeredTexts().last(), u"P"_s); // the first sample's name without its note
         QCOMPARE(test::filesIn(target), split("P_C3.WAV|P_C5.WAV|STICK1.MSP"));
         QCOMPARE(test::readAll(target + u"/STICK1.MSP"_s), editor.record().bytes());
         QVERIFY(platform.messageTexts().last().contains(u"STICK1.MSP"_s));
@@ -835,6 +836,9 @@ private Q_SLOTS:
         QCOMPARE(editor.record().sample(SampleField::EndKey, 1), quint8(50));
         QCOMPARE(editor.sampleSourceFile(1), wav);
         QVERIFY(editor.isWindowModified() && editor.CurrentMspPath.isEmpty());
+        platform.queueFile(target), platform.queueText(std::nullopt);
+        tools->exportForKeyboard();
+        QCOMPARE(platform.offeredTexts().last(), u"KIT"_s); // the SFZ's name
         // Edited and undone, the import is still work that no file holds.
         editor.removeSelectedSample();
         run(editor, u"MnuUndo"_s);
