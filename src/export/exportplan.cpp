@@ -121,8 +121,14 @@ QString readableSampleName(const QString &sourcePath, std::optional<int> root, q
 {
     // A note at the end of the name says what the root says.
     QString stem = QFileInfo(sourcePath).completeBaseName();
-    if (root)
-        stem = nameWithoutNote(stem);
+    if (root) {
+        // Words that name notes ("D#21": a note and a layer) would contradict it.
+        static const QRegularExpression separators(QStringLiteral("[ _.-]+"));
+        static const QRegularExpression noteWord(QStringLiteral("^[A-Ga-g](#|b|S)?-?[0-9]+$"));
+        QStringList words = nameWithoutNote(stem).split(separators, Qt::SkipEmptyParts);
+        words.removeIf([](const QString &word) { return noteWord.match(word).hasMatch(); });
+        stem = words.join(u' ');
+    }
     if (util::shortNameCharacters(stem).remove(u'~').isEmpty())
         stem = QStringLiteral("SAMPLE");
     if (!root)
@@ -180,8 +186,9 @@ ExportPlan planExport(const ExportRequest &request)
         madeUp[i] = isMadeUpName(wav.fileName.chopped(4), wav.source.path);
         if (!madeUp.at(i))
             continue;
-        roots[i] = wav.source.cut.rootKey >= 0 ? std::optional<int>(wav.source.cut.rootKey)
-                                               : wav::detectRoot(wav.source.path).note;
+        // The key the keyboard plays it at, for a sound that has a root at all.
+        if (wav.source.cut.rootKey >= 0 || wav::detectRoot(wav.source.path).note)
+            roots[i] = request.record.sample(msp::SampleField::Key, wav.slots.first());
         // One stem length for the set, so its names read alike (PNO_C2, PNO_FS2).
         if (roots.at(i))
             stemLength = std::min<qsizetype>(stemLength, msp::kSampleNameSize - 1 - noteText(*roots.at(i)).size());

@@ -31,8 +31,9 @@ struct ExportPlan {
 // - slots with the same name and the same source (the same file, whatever link or
 //   case led to it, and the same cut) share one WAV; different sources on one name
 //   are refused;
-// - a made-up (hashed) name gets a readable one from its source's name and root
-//   (PNO_C2, KICK), unique in the set; names that fit are kept;
+// - a made-up (hashed) name gets a readable one from its source's name and, when
+//   the sound has a root, the key it plays at (PNO_C2, KICK), unique in the set;
+//   names that fit are kept;
 // - a WAV another MSP of the target folder names is never replaced: the sample
 //   takes a free name, and a note says so;
 // - a target file that is one of the sources is refused unless it would be copied

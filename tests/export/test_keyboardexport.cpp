@@ -115,10 +115,11 @@ private Q_SLOTS:
         QTest::newRow("another set's files") << QList<QByteArray>{"KICK", "hat", "OLD"} << "a.wav|b.wav|a.wav" << "KICK2|hat2|OLD" << "OLD.WAV|SET.MSP";
         QTest::newRow("a source converted onto itself") << QList<QByteArray>{"A", "B"} << "a.wav|out/B.WAV" << "" << "B.WAV";
         QTest::newRow("a source copied onto itself") << QList<QByteArray>{"A"} << "out/A.WAV" << "A" << "SET.MSP";
-        const QString readable = u"Piano C2.wav|Piano F#2.wav|Snare 2.wav|snare 2.wav|Kick drum.wav|Kick drum.wav|piano C2.wav"_s;
+        // Played at KEY (after "="), named by the root found and KEY.
+        const QString readable = u"Piano C2.wav=48|Piano F#2.wav=54|Snare 2.wav|snare 2.wav|Kick drum.wav|Kick drum.wav|piano C2.wav=48"_s;
         QList<QByteArray> madeUp;
         for (const QString &source : readable.split(u'|'))
-            madeUp << tamo::util::shortFormOf(source).section(u'.', 0, 0).toLatin1();
+            madeUp << tamo::util::shortFormOf(source.section(u'=', 0, 0)).section(u'.', 0, 0).toLatin1();
         QTest::newRow("made-up names made readable") << madeUp << readable << "PNO_C2|PNO_FS2|SNARE2|SNARE22|KICKDRUM|KICKDRUM|PNO2_C2" << "SET.MSP";
     }
     void namesAndFiles()
@@ -143,10 +144,12 @@ private Q_SLOTS:
                 && msp::SaveMspFile(root.filePath(QStringLiteral("out/SET.MSP")), recordNamed({"OLD"})).ok);
         ExportRequest request;
         request.record = recordNamed(names);
+        for (int k = 1; k <= sources.size(); ++k)
+            request.record.setSample(msp::SampleField::Key, k, quint8(sources.at(k - 1).section(u'=', 1).toInt()));
         request.mspFileName = QStringLiteral("SET.MSP");
         request.targetFolder = target;
         request.sourceFor = [&](int slot) {
-            const QString source = sources.value(slot - 1);
+            const QString source = sources.value(slot - 1).section(u'=', 0, 0);
             wav::SourceCut cut;
             cut.start = source.section(u'@', 1).toLongLong();
             const QString file = source.section(u'@', 0, 0);
