@@ -59,6 +59,10 @@ QString shortened(const QString &name, qsizetype length)
     }
     if (words.join(QString()).size() <= length)
         return words.join(QString());
+    // Long numbers (a library's catalogue numbers) say least.
+    static const QRegularExpression longNumber(QStringLiteral("^[0-9]{4,}$"));
+    if (words.size() > words.filter(longNumber).size())
+        words.removeIf([](const QString &word) { return longNumber.match(word).hasMatch(); });
     static const QString kVowels = QStringLiteral("AEIOU");
     for (QString &word : words) {
         for (qsizetype i = word.size() - 2; i >= 1; --i) {
