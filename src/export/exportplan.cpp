@@ -27,8 +27,8 @@ QString nativePath(const QString &path) { return QDir::toNativeSeparators(path);
 QHash<QString, QString> namesOfOtherSets(const QDir &folder, const QString &ownMsp)
 {
     QHash<QString, QString> owner;
-    const QStringList msps = folder.entryList({QStringLiteral("*.msp"), QStringLiteral("*.MSP"), QStringLiteral("*.Msp")},
-                                              QDir::Files, QDir::Name);
+    // Name filters ignore case unless told otherwise.
+    const QStringList msps = folder.entryList({QStringLiteral("*.msp")}, QDir::Files, QDir::Name);
     for (const QString &msp : msps) {
         if (msp.compare(ownMsp, Qt::CaseInsensitive) == 0)
             continue;
