@@ -47,7 +47,7 @@ enum class ExportStatus { Done, Cancelled, Failed };
 struct ExportResult {
     ExportStatus status = ExportStatus::Failed;
     QString message;     // one line naming the file, when Failed
-    QStringList written; // full paths of the files written, WAVs in slot order then the MSP
+    QStringList written; // full paths of the files written, each WAV once in slot order, then the MSP
     QStringList replaced; // full paths of older files now replaced
     QStringList notes;    // names the export chose otherwise than the record, one line each
     int copied = 0;      // WAVs copied byte for byte
