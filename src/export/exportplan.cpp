@@ -150,6 +150,9 @@ ExportPlan planExport(const ExportRequest &request)
     const QString mspName = QFileInfo(request.mspFileName).fileName();
 
     // Slots on one name share its file when they play the same sound.
+    const auto sameSound = [](const SlotSource &a, const SlotSource &b) {
+        return a.cut == b.cut && (a.path == b.path || isSameFile(a.path, b.path));
+    };
     QHash<QString, qsizetype> wavOfName; // upper-case file name -> index in plan.wavs
     for (int slot = 1; slot <= request.record.usedSlotCount(); ++slot) {
         const QByteArray stored = request.record.sampleName(slot);
@@ -159,12 +162,15 @@ ExportPlan planExport(const ExportRequest &request)
             return plan;
         }
         const SlotSource source = request.sourceFor ? request.sourceFor(slot) : SlotSource();
-        const auto found = wavOfName.constFind(fileName.toUpper());
-        if (found != wavOfName.cend()) {
-            PlannedWav &wav = plan.wavs[*found];
-            const bool same = wav.source.cut == source.cut
-                              && (wav.source.path == source.path || isSameFile(wav.source.path, source.path));
-            if (!same) {
+        // A made-up name is replaced below: another sound on it gets a file of its own.
+        QString key = fileName.toUpper();
+        while (wavOfName.contains(key) && !sameSound(plan.wavs.at(wavOfName.value(key)).source, source)
+               && isMadeUpName(fileName.chopped(4), source.path)
+               && isMadeUpName(fileName.chopped(4), plan.wavs.at(wavOfName.value(key)).source.path))
+            key += u'+';
+        if (wavOfName.contains(key)) {
+            PlannedWav &wav = plan.wavs[wavOfName.value(key)];
+            if (!sameSound(wav.source, source)) {
                 plan.error = QStringLiteral("Two samples would be written as %1.").arg(fileName);
                 return plan;
             }
@@ -175,7 +181,7 @@ ExportPlan planExport(const ExportRequest &request)
             plan.error = QStringLiteral("%1: no sound file found for sample \"%2\".").arg(fileName, sampleNameText(stored));
             return plan;
         }
-        wavOfName.insert(fileName.toUpper(), plan.wavs.size());
+        wavOfName.insert(key, plan.wavs.size());
         plan.wavs.append({fileName, source, {slot}});
     }
 

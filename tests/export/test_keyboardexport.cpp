@@ -120,6 +120,8 @@ private Q_SLOTS:
         QList<QByteArray> madeUp;
         for (const QString &source : readable.split(u'|'))
             madeUp << tamo::util::shortFormOf(source.section(u'=', 0, 0)).section(u'.', 0, 0).toLatin1();
+        QTest::newRow("two sounds on one made-up name") << QList<QByteArray>{madeUp.first(), madeUp.first()} << "Piano C2.wav=48|piano C2.wav=48"
+                                                        << "PIANO_C2|PIAN2_C2" << "SET.MSP";
         QTest::newRow("made-up names made readable") << madeUp << readable << "PNO_C2|PNO_FS2|SNARE2|SNARE22|KICKDRUM|KICKDRUM|PNO2_C2" << "SET.MSP";
     }
     void namesAndFiles()
