@@ -142,6 +142,20 @@ QString readableSampleName(const QString &sourcePath, std::optional<int> root, q
     return shortened(stem, std::max<qsizetype>(1, room)) + u'_' + note;
 }
 
+QStringList namesWithNotes(const QString &prefix, const QList<int> &keys, QSet<QString> taken)
+{
+    qsizetype room = msp::kSampleNameSize;
+    for (const int key : keys)
+        room = std::min<qsizetype>(room, msp::kSampleNameSize - 1 - noteText(key).size());
+    const QString stem = shortened(prefix, std::max<qsizetype>(1, room));
+    QStringList names;
+    for (const int key : keys) {
+        names << freeName(stem, u'_' + noteText(key), [&](const QString &name) { return !taken.contains(name.toUpper()); });
+        taken.insert(names.last().toUpper());
+    }
+    return names;
+}
+
 ExportPlan planExport(const ExportRequest &request)
 {
     ExportPlan plan;

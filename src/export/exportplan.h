@@ -4,6 +4,7 @@
 #include "msp/msprecord.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -55,5 +56,10 @@ QString nameWithoutNote(const QString &baseName);
 // shortened to fit, then "_" and the root with "S" for sharp ("PNO_FS2"); the name
 // alone when there is no root ("KICK"). At most 8 short-name characters.
 QString readableSampleName(const QString &sourcePath, std::optional<int> root, qsizetype stemLength = 8);
+
+// Names for samples played at keys: prefix, shortened to leave room for the
+// longest note, "_" and each key's note ("STR_C2", "STR_FS2"), each distinct from
+// the upper-case names in taken and from one another (a number before the note).
+QStringList namesWithNotes(const QString &prefix, const QList<int> &keys, QSet<QString> taken);
 
 } // namespace tamo::exporter

@@ -215,6 +215,10 @@ bool KeyboardTools::playKey(int key)
 
 void KeyboardTools::renameSelectedSample()
 {
+    if (const QList<int> slots = m_editor.selectedSlots(); slots.size() > 1) {
+        renameSamples(slots);
+        return;
+    }
     const int slot = m_editor.selectedSlot();
     if (slot == 0) {
         ui::message(QStringLiteral("Select a sample first."), ui::Buttons::Ok, ui::Icon::Exclamation,
@@ -245,6 +249,38 @@ void KeyboardTools::renameSelectedSample()
     after.record.setSampleName(slot, name.toLatin1().leftJustified(8, ' '));
     m_editor.changeDocument(QStringLiteral("Rename sample"), after);
     m_editor.selectSlot(slot);
+}
+
+void KeyboardTools::renameSamples(const QList<int> &slots)
+{
+    const QString source = m_editor.sampleSourceFile(slots.first());
+    const std::optional<QString> typed = ui::askText(
+        QStringLiteral("Rename samples"), QStringLiteral("Common start of the %1 names (each ends with its KEY):").arg(slots.size()),
+        source.isEmpty() ? slotLine(m_editor, slots.first()) : exporter::nameWithoutNote(QFileInfo(source).completeBaseName()),
+        &m_editor);
+    if (!typed)
+        return;
+    if (util::shortNameCharacters(*typed).isEmpty()) {
+        ui::message(QStringLiteral("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        return;
+    }
+    QSet<QString> others;
+    QList<int> keys;
+    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot) {
+        if (!slots.contains(slot))
+            others.insert(slotLine(m_editor, slot).toUpper());
+    }
+    for (const int slot : slots)
+        keys << m_editor.record().sample(msp::SampleField::Key, slot);
+    const QStringList names = exporter::namesWithNotes(*typed, keys, others);
+    MspDocument after = m_editor.document();
+    for (qsizetype i = 0; i < slots.size(); ++i) {
+        const int slot = slots.at(i);
+        after.sampleSources.at(std::size_t(slot - 1)) = m_editor.sampleSourceFile(slot); // the sounds stay
+        after.record.setSampleName(slot, names.at(i).toLatin1());
+    }
+    m_editor.changeDocument(QStringLiteral("Rename sample"), after);
 }
 
 void KeyboardTools::exportForKeyboard()

@@ -56,6 +56,8 @@ private:
     void decorateList();
     void updateKeyMap();
     bool mapFromRoots(bool quiet);
+    // Names several samples at once: a common start and each one's KEY.
+    void renameSamples(const QList<int> &slots);
     // The MSP file name to export as into folder, asked for an untitled document;
     // empty when the user stops.
     QString mspNameForExport(const QString &folder);

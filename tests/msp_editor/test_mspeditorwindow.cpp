@@ -6,6 +6,7 @@
 
 #include "../wav/helper_sound.h"
 #include "../wav/helper_wav.h"
+#include "msp/valueformats.h"
 #include "msp_editor/editorstate.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/keymapwindow.h"
@@ -796,6 +797,26 @@ private Q_SLOTS:
         QVERIFY(platform.messageTexts().join(u' ').startsWith(message));
         // The sound stays with the renamed sample.
         QCOMPARE(QFileInfo(editor.sampleSourceFile(1)).fileName(), u"A.wav"_s);
+    }
+
+    // Several selected samples take a common start and each one's KEY, all distinct.
+    void renameSeveral()
+    {
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        editor.addWavFiles({sound(u"A_C3.wav"_s), sound(u"B_C3.wav"_s), sound(u"C_C4.wav"_s), sound(u"D.wav"_s)});
+        editor.sampleList()->selectAll();
+        editor.sampleList()->item(3)->setSelected(false);
+        platform.queueText(u"Strings"_s);
+        editor.keyboardTools()->renameSelectedSample();
+        const QStringList names = listed(editor);
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 4);
+        for (int slot = 1; slot <= 3; ++slot) {
+            QVERIFY2(names.at(slot - 1).startsWith(u"STR"_s) && names.at(slot - 1).size() <= 8
+                         && names.at(slot - 1).endsWith(u'_' + msp::NoteName(editor.record().sample(SampleField::Key, slot))), qPrintable(names.join(u' ')));
+        }
+        QCOMPARE(names.at(3), u"D"_s);
+        QCOMPARE(QFileInfo(editor.sampleSourceFile(3)).fileName(), u"C_C4.wav"_s);
     }
 
     // The key map selects what is clicked and plays the sample mapped to a key; the
