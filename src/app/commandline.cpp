@@ -23,6 +23,29 @@ StartRequest exitWith(int code)
     return request;
 }
 
+// Written out rather than laid out by QCommandLineParser, whose columns break the
+// export line badly; every line fits 80 columns.
+constexpr const char *kHelpText = R"(Usage: TAMO [options] [file]
+       TAMO export <input> <folder>
+
+Editor for the user sound files of an arranger keyboard: MSP multisamples,
+USD drum-kit banks and USV user-voice banks. Without a file it shows a menu of
+the three editors.
+
+Options:
+  -h, --help       Show this help and exit.
+  -v, --version    Show the version and exit.
+
+Arguments:
+  file             An MSP, USD or USV file to open in its editor.
+  export <input> <folder>
+                   Write the set the keyboard reads (the MSP file and its WAV
+                   files, converted where needed) into folder. The input is an
+                   MSP file, an SFZ instrument or a folder of sound files.
+
+Exit status: 0 done; 1 no display, or the export failed; 2 a bad argument.
+)";
+
 StartRequest fail(QTextStream &err, const QString &reason)
 {
     err << "TAMO: " << reason << '\n';
@@ -93,10 +116,6 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
     QCommandLineParser parser;
     // "-platform xcb", as every Qt program takes it, not "-p -l -a ...".
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.setApplicationDescription(
-        QStringLiteral("Editor for the user sound files of an arranger keyboard: MSP multisamples,\n"
-                       "USD drum-kit banks and USV user-voice banks. Without a file it shows a menu\n"
-                       "of the three editors."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -104,24 +123,11 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
     parser.addOption(help);
     parser.addOption(version);
     parser.addOptions(windowSystemOptions());
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("An MSP, USD or USV file to open in its editor."),
-                                 QStringLiteral("[file]"));
-    // Sub-commands that work without a window are taken here, before the file.
-    parser.addPositionalArgument(QStringLiteral("export"),
-                                 QStringLiteral("TAMO export <input> <folder>: writes the set the keyboard reads\n"
-                                                "(the MSP and its WAV files, converted where needed) into folder;\n"
-                                                "input is an MSP file, an SFZ instrument or a folder of sound files."),
-                                 QStringLiteral("| export <input> <folder>"));
 
     if (!parser.parse(arguments))
-        return fail(err, parser.errorText());
+        return fail(err, parser.errorText() + QStringLiteral(" See TAMO --help."));
     if (parser.isSet(help)) {
-        // The parser names the program only once an application object exists, and
-        // there is none yet: the usage line is written here.
-        QString text = parser.helpText();
-        text.remove(0, text.indexOf(u'\n') + 1);
-        out << "Usage: TAMO [options] [file]\n       TAMO export <input> <folder>\n" << text;
+        out << kHelpText;
         out.flush();
         return exitWith(0);
     }

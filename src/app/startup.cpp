@@ -34,6 +34,8 @@ void openInEditor(FileKind kind, const QString &path)
         showEditor<usv::UserVoiceWindow>()->openDropped(1, path);
         break;
     case FileKind::Wav:
+    case FileKind::Sfz:
+    case FileKind::Export:
         break; // never asked for: the command line takes only the three documents
     }
 }

@@ -130,8 +130,7 @@ QString askBankFile(const QString &filter, util::FileKind kind, QString &dialogF
 {
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Open;
-    const QString lastFolder = util::lastFolder(kind);
-    request.initialFolder = lastFolder.isEmpty() ? ui::programFolder() : lastFolder;
+    request.initialFolder = util::startFolder(kind);
     request.filter = filter;
     request.fileName = dialogFileName;
     const ui::FileDialogResult result = ui::fileDialog(request, parent);

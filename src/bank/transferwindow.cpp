@@ -39,6 +39,14 @@ TransferWindow::TransferWindow(Kind kind, QWidget *parent) : QWidget(parent), m_
         m_recentMenus.at(std::size_t(side - 1)) = recent;
         fillRecentMenu(side);
     }
+    file->addSeparator();
+    QAction *quit = file->addAction(QStringLiteral("&Quit"));
+    quit->setObjectName(QStringLiteral("MnuEnd"));
+    quit->setShortcuts(keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
+    connect(quit, &QAction::triggered, this, [this] {
+        if (askSaveModified())
+            ui::quitProgram();
+    });
     QMenu *edit = menuBar->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("MnuEdit"));
     QAction *undo = m_undoStack->createUndoAction(edit, QStringLiteral("&Undo"));

@@ -12,6 +12,7 @@
 #include "util/atomicfile.h"
 #include "util/shortname.h"
 #include "util/playback/playit.h"
+#include "util/recentfiles.h"
 #include "wav/pitchedpreview.h"
 
 #include <QApplication>
@@ -65,7 +66,8 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     connect(&editor, &MspEditorWindow::viewRefreshed, this, &KeyboardTools::viewRefreshed);
     connect(&editor, &MspEditorWindow::samplesAdded, this, &KeyboardTools::samplesAdded);
     connect(&editor, &MspEditorWindow::sfzDropped, this, [this](const QString &path) { importSfz(path); });
-    connect(editor.sampleList(), &QListWidget::currentRowChanged, this, &KeyboardTools::updateKeyMap);
+    // Told once the selection is in place, also when selectSlot() puts it back.
+    connect(&editor, &MspEditorWindow::sampleShown, this, &KeyboardTools::updateKeyMap);
 }
 
 KeyboardTools::~KeyboardTools() = default;
@@ -159,7 +161,9 @@ void KeyboardTools::decorateList()
             item->setIcon(QIcon());
             item->setForeground(list->palette().text());
         } else {
-            tip << QStringLiteral("Not in the keyboard's format: %1").arg(facts.format.reason);
+            // Says what to do, so that nobody rewrites the header by hand.
+            tip << QStringLiteral("Not in the keyboard's format: %1. Export for the keyboard converts it.")
+                       .arg(facts.format.reason);
             item->setIcon(warning);
             item->setForeground(QColor(190, 0, 0));
         }
@@ -183,12 +187,9 @@ void KeyboardTools::updateKeyMap()
 {
     if (!m_keyMap)
         return;
-    // A made-up name ("PIA~4RMF") says little: its row tells the file it stands for.
     QStringList sourceNames;
-    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot) {
-        const QString source = m_editor.sampleSourceFile(slot);
-        sourceNames << (exporter::isMadeUpName(slotLine(m_editor, slot), source) ? QFileInfo(source).fileName() : QString());
-    }
+    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot)
+        sourceNames << QFileInfo(m_editor.sampleSourceFile(slot)).fileName();
     m_keyMap->showRecord(m_editor.record(), m_editor.selectedSlot(), sourceNames);
 }
 
@@ -227,7 +228,7 @@ void KeyboardTools::renameSelectedSample()
     }
     const std::optional<QString> typed =
         ui::askText(QStringLiteral("Rename sample"), QStringLiteral("New name (up to 8 characters):"),
-                    slotLine(m_editor, slot), &m_editor);
+                    slotLine(m_editor, slot), &m_editor, 8);
     if (!typed)
         return;
     const QString name = typed->trimmed().toUpper();
@@ -288,10 +289,11 @@ void KeyboardTools::exportForKeyboard()
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Folder;
     request.title = QStringLiteral("Export for the keyboard");
-    request.initialFolder = ui::programFolder();
+    request.initialFolder = util::startFolder(util::FileKind::Export);
     const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return;
+    util::rememberFolder(util::FileKind::Export, chosen.fileName);
     const QString mspName = mspNameForExport(chosen.fileName);
     if (mspName.isEmpty())
         return;
@@ -348,7 +350,7 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
                                 : QStringLiteral("SET"));
         const std::optional<QString> typed = ui::askText(QStringLiteral("Export for the keyboard"),
                                                          QStringLiteral("Name of the instrument (up to 8 characters):"),
-                                                         proposal.chopped(4), &m_editor);
+                                                         proposal.chopped(4), &m_editor, 12);
         if (!typed || typed->trimmed().isEmpty())
             return {};
         QString typedName = typed->trimmed();
@@ -375,12 +377,13 @@ void KeyboardTools::importSfz(const QString &givenPath)
         ui::FileDialogRequest request;
         request.mode = ui::FileDialogRequest::Mode::Open;
         request.title = QStringLiteral("Import SFZ");
-        request.initialFolder = ui::programFolder();
+        request.initialFolder = util::startFolder(util::FileKind::Sfz);
         request.filter = QStringLiteral("SFZ Files (*.SFZ)|*.SFZ");
         const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
         if (chosen.cancelled || chosen.fileName.isEmpty())
             return;
         path = chosen.fileName;
+        util::rememberFolder(util::FileKind::Sfz, QFileInfo(path).absolutePath());
     }
     if (!m_editor.askSaveModified())
         return;

@@ -4,23 +4,31 @@
 #include "export/soundimport.h"
 #include "msp/valueformats.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QHelpEvent>
+#include <QScreen>
 #include <QScrollArea>
-#include <QToolTip>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tamo::msp_editor {
 
 namespace {
 
 constexpr int kKeys = 128;
-constexpr int kKeyWidth = 8;
-constexpr int kLabelWidth = 72;
-constexpr int kRowHeight = 14;
-constexpr int kKeyboardHeight = 40;
 constexpr int kTopKey = kKeys - 1;
+constexpr int kMinKeyWidth = 8;
+constexpr int kNameWidth = 64;
+constexpr int kLabelWidth = 200; // the sample name, then its file's name
+constexpr int kMinRowHeight = 14;
+constexpr int kMaxRowHeight = 26;
+constexpr int kKeyHeight = 40;
+constexpr int kNoteLabelHeight = 14;
+constexpr int kGapAboveKeys = 4;
+// A frame and title bar the window manager adds, kept inside the screen too.
+constexpr int kFrameAllowance = 48;
 
 bool isBlackKey(int key)
 {
@@ -32,6 +40,10 @@ const QColor kGap(220, 40, 40);
 const QColor kOverlap(240, 150, 0);
 const QColor kZone(90, 140, 210);
 const QColor kSelectedZone(30, 80, 180);
+const QColor kWhiteKey(250, 250, 250);
+const QColor kBlackKey(40, 40, 40);
+const QColor kKeyOutline(120, 120, 120);
+const QColor kPressedKey(60, 170, 90);
 
 } // namespace
 
@@ -42,37 +54,56 @@ public:
         , m_window(window)
     {
         setObjectName(QStringLiteral("KeyMapCanvas"));
-        setMouseTracking(false);
     }
 
-    void setRecord(const msp::MspRecord &record, int selected)
+    void setRecord(const msp::MspRecord &record, int selected, const QStringList &sourceNames)
     {
         m_record = record;
         m_selected = selected;
+        m_sourceNames = sourceNames;
         m_coverage = msp::keyCoverage(record);
-        setFixedSize(kLabelWidth + kKeys * kKeyWidth, rows() * kRowHeight + kKeyboardHeight + 4);
+        setMinimumSize(kLabelWidth + kKeys * kMinKeyWidth,
+                       rows() * kMinRowHeight + kGapAboveKeys + kKeyHeight + kNoteLabelHeight);
         update();
     }
 
+    // The keys and rows share out the room the window gives.
+    int keyWidth() const { return std::max(kMinKeyWidth, (width() - kLabelWidth) / kKeys); }
+    int rowHeight() const
+    {
+        const int free = height() - kGapAboveKeys - kKeyHeight - kNoteLabelHeight;
+        return std::clamp(free / std::max(1, rows()), kMinRowHeight, kMaxRowHeight);
+    }
     int rows() const { return m_record.usedSlotCount(); }
-    int keyboardTop() const { return rows() * kRowHeight + 4; }
+    int keyboardTop() const { return rows() * rowHeight() + kGapAboveKeys; }
+    int keyLeft(int key) const { return kLabelWidth + key * keyWidth(); }
+
+    QRect keyRect(int key) const { return {keyLeft(key), keyboardTop(), keyWidth(), kKeyHeight}; }
+    QRect rowRect(int slot) const { return {0, (slot - 1) * rowHeight(), width(), rowHeight()}; }
 
     int slotAt(QPoint p) const
     {
-        if (p.x() < 0 || p.y() < 0 || p.y() >= rows() * kRowHeight || p.x() >= width())
+        if (p.x() < 0 || p.y() < 0 || p.y() >= rows() * rowHeight() || p.x() >= width())
             return 0;
-        return p.y() / kRowHeight + 1;
+        return p.y() / rowHeight() + 1;
     }
 
     int keyAt(QPoint p) const
     {
-        if (p.y() < keyboardTop() || p.y() >= keyboardTop() + kKeyboardHeight || p.x() < kLabelWidth)
+        if (p.y() < keyboardTop() || p.y() >= keyboardTop() + kKeyHeight || p.x() < kLabelWidth)
             return -1;
-        const int key = (p.x() - kLabelWidth) / kKeyWidth;
+        const int key = (p.x() - kLabelWidth) / keyWidth();
         return key <= kTopKey ? key : -1;
     }
 
+    const msp::MspRecord &record() const { return m_record; }
+    QString sourceName(int slot) const { return m_sourceNames.value(slot - 1); }
+    int selected() const { return m_selected; }
+    int pressedKey = -1;
+
 protected:
+    // Rows first, then the keys, their marks and outlines, the note names last, so
+    // that nothing drawn later covers what a musician reads.
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
@@ -80,67 +111,56 @@ protected:
         QFont small = font();
         small.setPointSizeF(7);
         painter.setFont(small);
-        for (int slot = 1; slot <= rows(); ++slot) {
-            const int y = (slot - 1) * kRowHeight;
-            if (slot == m_selected)
-                painter.fillRect(0, y, width(), kRowHeight, palette().highlight().color().lighter(170));
-            painter.setPen(palette().text().color());
-            painter.drawText(QRect(2, y, kLabelWidth - 4, kRowHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                             exporter::sampleNameText(m_record.sampleName(slot)));
-            const int first = m_record.sample(msp::SampleField::StartKey, slot) + 1;
-            const int last = std::min<int>(m_record.sample(msp::SampleField::EndKey, slot), kTopKey);
-            if (first <= last)
-                painter.fillRect(kLabelWidth + first * kKeyWidth, y + 2, (last - first + 1) * kKeyWidth,
-                                 kRowHeight - 4, slot == m_selected ? kSelectedZone : kZone);
-            const int root = m_record.sample(msp::SampleField::Key, slot);
-            if (root <= kTopKey) {
-                painter.setBrush(Qt::white);
-                painter.setPen(Qt::black);
-                painter.drawEllipse(QPoint(kLabelWidth + root * kKeyWidth + kKeyWidth / 2, y + kRowHeight / 2), 3, 3);
-            }
-        }
+        const int kw = keyWidth(), rh = rowHeight();
+        for (int slot = 1; slot <= rows(); ++slot)
+            paintRow(painter, slot, kw, rh);
+
         const int top = keyboardTop();
+        painter.setBrush(Qt::NoBrush);
         for (int key = 0; key <= kTopKey; ++key) {
-            const QRect r(kLabelWidth + key * kKeyWidth, top, kKeyWidth, kKeyboardHeight);
+            const QRect r = keyRect(key);
+            painter.fillRect(r, key == pressedKey ? kPressedKey : isBlackKey(key) ? kBlackKey : kWhiteKey);
             const int covered = m_coverage.value(key);
             // Key 0 no START can show; it is no gap.
             const QColor mark = covered > 1 ? kOverlap : covered == 0 && key > 0 ? kGap : QColor();
-            painter.fillRect(r, isBlackKey(key) ? QColor(40, 40, 40) : QColor(250, 250, 250));
             if (mark.isValid())
-                painter.fillRect(r.adjusted(1, kKeyboardHeight * 2 / 3, -1, 0), mark);
-            painter.setPen(QColor(120, 120, 120));
+                painter.fillRect(r.adjusted(1, kKeyHeight * 2 / 3, -1, 0), mark);
+            painter.setPen(kKeyOutline);
             painter.drawRect(r.adjusted(0, 0, -1, -1));
-            if (key % 12 == 0) {
-                painter.setPen(palette().text().color());
-                painter.drawText(QRect(r.left() - 12, top - 2, 36, 14), Qt::AlignCenter, msp::NoteName(key));
-            }
+        }
+        painter.setPen(palette().text().color());
+        for (int key = 0; key <= kTopKey; key += 12) {
+            painter.drawText(QRect(keyLeft(key), top + kKeyHeight, 12 * kw, kNoteLabelHeight),
+                             Qt::AlignVCenter | Qt::AlignLeft, msp::NoteName(key));
         }
     }
 
-public:
-    QStringList sourceNames; // per slot, for the rows' tooltips
-
-    QString toolTipAt(QPoint p) const
+    void paintRow(QPainter &painter, int slot, int kw, int rh)
     {
-        const int slot = slotAt(p);
-        return slot > 0 ? sourceNames.value(slot - 1) : QString();
+        const int y = (slot - 1) * rh;
+        if (slot == m_selected)
+            painter.fillRect(0, y, width(), rh, palette().highlight().color().lighter(170));
+        painter.setPen(palette().text().color());
+        painter.drawText(QRect(2, y, kNameWidth - 4, rh), Qt::AlignVCenter | Qt::AlignLeft,
+                         exporter::sampleNameText(m_record.sampleName(slot)));
+        const QRect fileRect(kNameWidth, y, kLabelWidth - kNameWidth - 4, rh);
+        painter.setPen(palette().placeholderText().color());
+        painter.drawText(fileRect, Qt::AlignVCenter | Qt::AlignLeft,
+                         painter.fontMetrics().elidedText(sourceName(slot), Qt::ElideMiddle, fileRect.width()));
+        const int first = m_record.sample(msp::SampleField::StartKey, slot) + 1;
+        const int last = std::min<int>(m_record.sample(msp::SampleField::EndKey, slot), kTopKey);
+        if (first <= last)
+            painter.fillRect(keyLeft(first), y + 2, (last - first + 1) * kw, rh - 4,
+                             slot == m_selected ? kSelectedZone : kZone);
+        const int root = m_record.sample(msp::SampleField::Key, slot);
+        if (root <= kTopKey) {
+            painter.setBrush(Qt::white);
+            painter.setPen(Qt::black);
+            painter.drawEllipse(QPoint(keyLeft(root) + kw / 2, y + rh / 2), 3, 3);
+            painter.setBrush(Qt::NoBrush);
+        }
     }
 
-protected:
-    bool event(QEvent *event) override
-    {
-        if (event->type() != QEvent::ToolTip)
-            return QWidget::event(event);
-        const QPoint p = static_cast<QHelpEvent *>(event)->pos();
-        const QString tip = toolTipAt(p);
-        if (tip.isEmpty())
-            QToolTip::hideText();
-        else
-            QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), tip, this);
-        return true;
-    }
-
-protected:
     void mousePressEvent(QMouseEvent *event) override
     {
         if (event->button() != Qt::LeftButton)
@@ -149,12 +169,13 @@ protected:
         if (const int slot = slotAt(p); slot > 0)
             Q_EMIT m_window->sampleClicked(slot);
         else if (const int key = keyAt(p); key >= 0)
-            Q_EMIT m_window->keyClicked(key);
+            m_window->keyPressed(key);
     }
 
 private:
     KeyMapWindow *m_window;
     msp::MspRecord m_record;
+    QStringList m_sourceNames;
     QList<int> m_coverage;
     int m_selected = 0;
 };
@@ -163,31 +184,81 @@ KeyMapWindow::KeyMapWindow(QWidget *parent)
     : QWidget(parent, Qt::Tool)
     , m_canvas(new KeyMapCanvas(this))
     , m_scroll(new QScrollArea(this))
+    , m_keyLine(new QLabel(this))
 {
     setObjectName(QStringLiteral("KeyMap"));
     setWindowTitle(QStringLiteral("Key Map"));
     m_scroll->setWidget(m_canvas);
+    m_scroll->setWidgetResizable(true);
+    m_keyLine->setObjectName(QStringLiteral("KeyMapPressedKey"));
+    m_keyLine->setText(QStringLiteral("Click a key to hear the sample it plays."));
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_scroll);
-    m_canvas->setRecord(msp::MspRecord::newDocument(), 0);
-    resize(kLabelWidth + kKeys * kKeyWidth + 24, 360);
+    layout->setContentsMargins(0, 0, 0, 4);
+    layout->addWidget(m_scroll, 1);
+    layout->addWidget(m_keyLine);
+    m_canvas->setRecord(msp::MspRecord::newDocument(), 0, {});
+    resize(kLabelWidth + kKeys * kMinKeyWidth + 24, 360);
 }
 
 KeyMapWindow::~KeyMapWindow() = default;
 
 void KeyMapWindow::showRecord(const msp::MspRecord &record, int selected, const QStringList &sourceNames)
 {
-    m_canvas->sourceNames = sourceNames;
-    m_canvas->setRecord(record, selected);
+    m_canvas->setRecord(record, selected, sourceNames);
+    if (m_canvas->pressedKey >= 0)
+        keyPressed(m_canvas->pressedKey, false);
 }
 
-QString KeyMapWindow::toolTipAt(QPoint canvasPoint) const { return m_canvas->toolTipAt(canvasPoint); }
+int KeyMapWindow::selectedSlot() const { return m_canvas->selected(); }
 
 int KeyMapWindow::slotAt(QPoint canvasPoint) const { return m_canvas->slotAt(canvasPoint); }
 
 int KeyMapWindow::keyAt(QPoint canvasPoint) const { return m_canvas->keyAt(canvasPoint); }
 
+QRect KeyMapWindow::keyRect(int key) const { return m_canvas->keyRect(key); }
+
+QRect KeyMapWindow::rowRect(int slot) const { return m_canvas->rowRect(slot); }
+
 QWidget *KeyMapWindow::canvas() const { return m_canvas; }
+
+int KeyMapWindow::pressedKey() const { return m_canvas->pressedKey; }
+
+QString KeyMapWindow::pressedKeyText() const { return m_keyLine->text(); }
+
+void KeyMapWindow::keyPressed(int key, bool play)
+{
+    m_canvas->pressedKey = key;
+    m_canvas->update();
+    const int slot = msp::slotForKey(m_canvas->record(), key);
+    QString text = QStringLiteral("%1: ").arg(msp::NoteName(key));
+    if (slot == 0) {
+        text += QStringLiteral("no sample plays this key");
+    } else {
+        text += QStringLiteral("sample %1 %2").arg(slot).arg(exporter::sampleNameText(m_canvas->record().sampleName(slot)));
+        if (const QString file = m_canvas->sourceName(slot); !file.isEmpty())
+            text += QStringLiteral(" (%1)").arg(file);
+    }
+    m_keyLine->setText(text);
+    if (play)
+        Q_EMIT keyClicked(key);
+}
+
+void KeyMapWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    // Opened whole on the screen of the editor, over its middle where there is room.
+    const QScreen *where = parentWidget() ? parentWidget()->screen() : screen();
+    if (!where)
+        return;
+    const QRect free = where->availableGeometry().adjusted(0, 0, -kFrameAllowance / 2, -kFrameAllowance);
+    resize(std::min(width(), free.width()), std::min(height(), free.height()));
+    QPoint at = parentWidget() ? parentWidget()->geometry().center() - rect().center() : pos();
+    at.setX(std::clamp(at.x(), free.left(), free.right() + 1 - width()));
+    at.setY(std::clamp(at.y(), free.top() + kFrameAllowance / 2, free.bottom() + 1 - height()));
+    move(at);
+}
 
 } // namespace tamo::msp_editor

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QLabel;
 class QScrollArea;
 
 namespace tamo::msp_editor {
@@ -15,32 +16,46 @@ class KeyMapCanvas;
 // START to its END as the editor shows them, the root key marked, the selected
 // sample highlighted, and the keys below coloured where no zone covers them (a
 // gap) or more than one does (an overlap). A click on a zone asks to select that
-// sample; a click on a key asks to hear the sample mapped there at that key.
+// sample; a click on a key asks to hear the sample mapped there at that key, and
+// the key stays marked with the sample it plays named below the keyboard.
 class KeyMapWindow : public QWidget {
     Q_OBJECT
 public:
     explicit KeyMapWindow(QWidget *parent = nullptr);
     ~KeyMapWindow() override;
 
-    // Shows the record's zones, with slot selected (0: none) highlighted; a row's
-    // tooltip is its entry of sourceNames (slot k at k - 1), if any.
+    // Shows the record's zones, with slot selected (0: none) highlighted; each row
+    // also names the file its sample comes from (sourceNames[slot - 1], may be empty).
     void showRecord(const msp::MspRecord &record, int selected, const QStringList &sourceNames = {});
-    QString toolTipAt(QPoint canvasPoint) const;
+    int selectedSlot() const;
 
     // What a click at a point of the drawing means: a slot (zone rows) or a key
     // (the keyboard strip); 0 and -1 when it hits neither.
     int slotAt(QPoint canvasPoint) const;
     int keyAt(QPoint canvasPoint) const;
+    // Where a key (its whole strip) and a slot's row lie on the canvas.
+    QRect keyRect(int key) const;
+    QRect rowRect(int slot) const;
     QWidget *canvas() const;
+    // The key last clicked (-1: none) and the line that says what it plays.
+    int pressedKey() const;
+    QString pressedKeyText() const;
 
 Q_SIGNALS:
     void sampleClicked(int slot);
     void keyClicked(int key);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     friend class KeyMapCanvas;
+    void keyPressed(int key, bool play = true);
+
     KeyMapCanvas *m_canvas;
     QScrollArea *m_scroll;
+    QLabel *m_keyLine;
+    bool m_placed = false;
 };
 
 } // namespace tamo::msp_editor

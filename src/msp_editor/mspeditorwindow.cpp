@@ -15,10 +15,14 @@
 #include "util/recentfiles.h"
 #include "util/shortname.h"
 #include "ui/snapshotcommand.h"
+#include "util/atomicfile.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -29,6 +33,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QStringEncoder>
 #include <QUndoStack>
@@ -37,6 +43,7 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
+#include <utility>
 
 namespace tamo::msp_editor {
 
@@ -49,6 +56,7 @@ const QColor kLightBlue(192, 192, 255);
 const QColor kNavy(0, 0, 128);
 
 constexpr int kFirstField = 15;
+constexpr int kStatusBarHeight = 330;
 constexpr int kLastField = 37;
 constexpr int kFieldWidth = 1455;
 constexpr int kFieldHeight = 375;
@@ -135,9 +143,17 @@ class SampleList final : public QListWidget {
 public:
     using QListWidget::QListWidget;
     std::function<void()> onMouseUp;
+    std::function<void()> onDelete;
     bool mouseHeld() const { return m_mouseHeld; }
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->matches(QKeySequence::Delete) && onDelete)
+            onDelete();
+        else
+            QListWidget::keyPressEvent(event);
+    }
     void mousePressEvent(QMouseEvent *event) override
     {
         m_mouseHeld = true;
@@ -154,13 +170,6 @@ protected:
 private:
     bool m_mouseHeld = false;
 };
-
-// The folder a dialog for kind starts in: the one last used, else the program's.
-QString startFolder(util::FileKind kind)
-{
-    const QString folder = util::lastFolder(kind);
-    return folder.isEmpty() ? ui::programFolder() : folder;
-}
 
 // The platform's keys for a command, or the usual ones where it has none.
 QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallback)
@@ -192,11 +201,53 @@ QString findWav(const QString &line, const QString &folderPart)
     return folderPart + found;
 }
 
+// A file the WAV panel wrote, kept as its bytes before and after until the
+// document closes: undo puts the old bytes back (or removes a file that was new).
+// The MSP document itself is untouched, so the command leaves it unmodified.
+class FileWriteCommand final : public QUndoCommand {
+public:
+    static constexpr int kId = 0x57415646; // "WAVF"
+
+    FileWriteCommand(const QString &text, QString path, std::optional<QByteArray> before,
+                     std::optional<QByteArray> after, std::function<void(const QString &)> written)
+        : QUndoCommand(text), m_path(std::move(path)), m_before(std::move(before)), m_after(std::move(after)),
+          m_written(std::move(written))
+    {
+    }
+    int id() const override { return kId; }
+    void undo() override { put(m_before); }
+    void redo() override
+    {
+        if (m_pushed)
+            put(m_after);
+        m_pushed = true;
+    }
+
+private:
+    void put(const std::optional<QByteArray> &bytes)
+    {
+        QString error;
+        if (bytes) {
+            const SaveResult saved = saveFileAtomically(m_path, *bytes);
+            error = saved.ok ? QString() : saved.error;
+        } else if (QFile file(m_path); !file.remove()) {
+            error = file.errorString();
+        }
+        m_written(error.isEmpty() ? QString() : QStringLiteral("\"%1\" could not be put back: %2")
+                                                   .arg(QDir::toNativeSeparators(m_path), error));
+    }
+
+    QString m_path;
+    std::optional<QByteArray> m_before, m_after;
+    std::function<void(const QString &)> m_written;
+    bool m_pushed = false;
+};
+
 ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
     ui::FileDialogRequest request;
     request.mode = mode;
-    request.initialFolder = startFolder(util::FileKind::Msp);
+    request.initialFolder = util::startFolder(util::FileKind::Msp);
     request.title = mode == ui::FileDialogRequest::Mode::Open ? QStringLiteral("Open")
                                                               : QStringLiteral("Save As");
     request.filter = QStringLiteral("Ketron MultiSamPle Files (*.MSP)|*.MSP");
@@ -227,7 +278,12 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 
     // Made first so that it lies under the editor's own controls wherever they meet.
     m_wavPanel = new WavPanel(m_client, &CurrentWavPath);
+    connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
     buildControls();
+    // Fixed in height like every control, so the window keeps its size.
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setFixedHeight(ui::twips(kStatusBarHeight));
+    statusBar()->setSizeGripEnabled(false);
 
     // Window load: a new, untitled document. No prompt: nothing can be lost yet.
     m_record = msp::MspRecord::newDocument();
@@ -236,6 +292,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*this);
     m_keyboardTools = new KeyboardTools(*this);
+    setKeyboardMenuKeys();
     ui::keepTextsFitted(this);
 }
 
@@ -271,6 +328,9 @@ void MspEditorWindow::buildMenus()
             keysFor(QKeySequence::Save, QStringLiteral("Ctrl+S")));
     addItem(file, QStringLiteral("MnuSaveAs"), QStringLiteral("Save &As..."), &MspEditorWindow::saveDocumentAs,
             keysFor(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
+    file->addSeparator();
+    addItem(file, QStringLiteral("MnuAddWav"), QStringLiteral("Add &Wav Sample..."), &MspEditorWindow::addSamples,
+            {QKeySequence(QStringLiteral("Ctrl+Shift+A"))});
     m_fileMenu = file;
     m_quitAction = addItem(file, QStringLiteral("MnuEnd"), QStringLiteral("&Quit"), &MspEditorWindow::quit,
                            keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
@@ -304,6 +364,18 @@ void MspEditorWindow::buildMenus()
     addItem(help, QStringLiteral("MnuAbout"), QStringLiteral("A&bout"), &MspEditorWindow::showAbout, {});
 }
 
+void MspEditorWindow::setKeyboardMenuKeys()
+{
+    const std::pair<const char16_t *, const char *> keys[] = {
+        {u"MnuMapKeys", "Ctrl+M"},    {u"MnuKeyMap", "Ctrl+K"},        {u"MnuRenameSample", "F2"},
+        {u"MnuImportSfz", "Ctrl+I"}, {u"MnuExportKeyboard", "Ctrl+E"},
+    };
+    for (const auto &[name, key] : keys) {
+        if (auto *action = findChild<QAction *>(QString::fromUtf16(name)))
+            action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+    }
+}
+
 void MspEditorWindow::buildControls()
 {
     const auto label = [this](const QString &name, const QString &caption) {
@@ -327,6 +399,10 @@ void MspEditorWindow::buildControls()
     connect(list, &QListWidget::itemSelectionChanged, this, &MspEditorWindow::showSelectedSample);
     connect(list, &QListWidget::currentRowChanged, this, &MspEditorWindow::followCurrentSample);
     m_sampleList = list;
+    list->onDelete = [this] {
+        if (selectedSlot() > 0)
+            removeSelectedSample();
+    };
 
     m_addButton = new QPushButton(QStringLiteral("Add Wav Sample"), m_client);
     m_addButton->setObjectName(QStringLiteral("Command9"));
@@ -448,6 +524,8 @@ void MspEditorWindow::refreshViewContents()
 void MspEditorWindow::showSelectedSample()
 {
     const int k = selectedSlot();
+    // Told after the fields are filled, whatever way this returns.
+    const auto told = qScopeGuard([this, k] { Q_EMIT sampleShown(k); });
     if (k == 0)
         return;
     const auto value = [this, k](SampleField f) { return m_record.sample(f, k); };
@@ -632,8 +710,17 @@ bool MspEditorWindow::save()
 
 void MspEditorWindow::saveDocumentAs()
 {
-    const QString path = ui::askSavePath(mspDialog(ui::FileDialogRequest::Mode::Save), QStringLiteral(".MSP"),
-                                         CurrentMspPath, this);
+    ui::FileDialogRequest request = mspDialog(ui::FileDialogRequest::Mode::Save);
+    // A new set belongs beside its samples, where the keyboard looks for them.
+    if (CurrentMspPath.isEmpty()) {
+        for (int slot = 1; slot <= m_record.usedSlotCount(); ++slot) {
+            if (const QString source = sampleSourceFile(slot); !source.isEmpty()) {
+                request.initialFolder = QFileInfo(source).absolutePath();
+                break;
+            }
+        }
+    }
+    const QString path = ui::askSavePath(request, QStringLiteral(".MSP"), CurrentMspPath, this);
     if (path.isEmpty())
         return;
     // The document takes the new name only once it is really there. Replacing another
@@ -658,7 +745,9 @@ bool MspEditorWindow::requestQuit()
 void MspEditorWindow::showAbout()
 {
     ui::message(QStringLiteral("MultiSamPles (MSP) Files Editor for Ketron SD1\r\n\r\n"
-                               "V1.04    Uncompleted Version !!!"),
+                               "V1.04    Uncompleted Version !!!\r\n\r\n"
+                               "TAMO is free software under the GNU General Public License, version 3 "
+                               "or later (GPL-3.0-or-later). It comes with no warranty."),
                 ui::Buttons::Ok, ui::Icon::None, QStringLiteral("TAMO"), this);
 }
 
@@ -687,10 +776,12 @@ void MspEditorWindow::addSamples()
 {
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Open;
-    request.initialFolder = startFolder(util::FileKind::Wav);
+    request.initialFolder = util::startFolder(util::FileKind::Wav);
     request.title = QStringLiteral("Selectionner un ou plusieurs fichier(s) WAV");
     request.multiSelect = true;
-    request.filter = QStringLiteral("Wav Files (*.WAV)|*.WAV");
+    // Then every sound the export converts for the keyboard.
+    request.filter = QStringLiteral("Wav Files (*.WAV)|*.WAV|Sound Files (*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG)|"
+                                    "*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG");
     request.maxLength = 32000;
     const ui::FileDialogResult answer = ui::fileDialog(request, this);
     if (answer.cancelled)
@@ -826,8 +917,27 @@ void MspEditorWindow::markSaved()
 
 void MspEditorWindow::updateModified()
 {
-    mspModified = !m_undoStack->isClean();
+    // Undone or redone file writes of the WAV panel leave the document as saved.
+    const int clean = m_undoStack->cleanIndex(), index = m_undoStack->index();
+    bool modified = clean < 0;
+    for (int i = std::min(clean, index); !modified && i < std::max(clean, index); ++i)
+        modified = m_undoStack->command(i)->id() != FileWriteCommand::kId;
+    mspModified = modified;
     setWindowModified(mspModified);
+}
+
+void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before)
+{
+    QFile file(path);
+    std::optional<QByteArray> after;
+    if (file.open(QIODevice::ReadOnly))
+        after = file.readAll();
+    const QString shown = QDir::toNativeSeparators(path);
+    m_undoStack->push(new FileWriteCommand(tool, path, before, after, [this, shown, path](const QString &error) {
+        m_wavPanel->reloadIfCurrent(path);
+        statusBar()->showMessage(error.isEmpty() ? QStringLiteral("Put back: %1").arg(shown) : error);
+    }));
+    statusBar()->showMessage(QStringLiteral("%1 wrote %2").arg(tool, shown));
 }
 
 void MspEditorWindow::updateTitle()

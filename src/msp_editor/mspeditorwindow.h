@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QCloseEvent;
@@ -156,6 +157,9 @@ Q_SIGNALS:
     void wavPlayed(const QString &path);
     // The view was rebuilt from the record.
     void viewRefreshed();
+    // The sample fields were filled from List1's selection (also when none is
+    // selected), after the selection itself changed.
+    void sampleShown(int slot);
     // Slots first..last were filled by added files.
     void samplesAdded(int first, int last);
     // An SFZ file was dropped on the window.
@@ -170,6 +174,8 @@ protected:
 private:
     void buildMenus();
     void buildControls();
+    // The Keyboard menu's shortcuts, set here with the window's other keys.
+    void setKeyboardMenuKeys();
     void refreshViewContents();
     void openSelectedWav();
     void followCurrentSample(int row);
@@ -177,6 +183,8 @@ private:
     void restoreDocument(const MspDocument &document);
     void markSaved();
     void updateModified();
+    // Puts a write of the WAV panel on the undo stack and says so in the status bar.
+    void recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
     void updateTitle();
     // The files of a drop this window takes: an MSP or SFZ file, or sound files over List1.
     QStringList acceptedDrop(const QDropEvent *event, bool *isMsp) const;

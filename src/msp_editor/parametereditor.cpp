@@ -9,10 +9,13 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace tamo::msp_editor {
 
@@ -85,6 +88,26 @@ int selectedRow(const QListWidget *list)
     return selected.isEmpty() ? -1 : list->row(selected.first());
 }
 
+// A note as the fields name it ("C-2" is 0, "C3" 60, "C#3" or "Db3" 61, any case).
+std::optional<int> noteFromName(const QString &text)
+{
+    static constexpr int kSemitones[] = {0, 2, 4, 5, 7, 9, 11};
+    const qsizetype letter = text.isEmpty() ? -1 : QStringLiteral("CDEFGAB").indexOf(text.at(0).toUpper());
+    if (letter < 0)
+        return std::nullopt;
+    int note = kSemitones[letter];
+    qsizetype i = 1;
+    if (i < text.size() && (text.at(i) == u'#' || text.at(i) == u'b')) {
+        note += text.at(i) == u'#' ? 1 : -1;
+        ++i;
+    }
+    bool ok = false;
+    const int octave = text.mid(i).toInt(&ok);
+    if (!ok)
+        return std::nullopt;
+    return note + (octave + 2) * 12;
+}
+
 } // namespace
 
 ParameterEditor::ParameterEditor(MspEditorWindow &form) : QObject(), m_form(form)
@@ -125,9 +148,19 @@ bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
     switch (event->type()) {
     case QEvent::KeyPress: {
         // Enter or Space opens a field's editor as a click does; in a chooser, Enter
-        // takes the marked entry and Escape closes it.
+        // takes the marked entry and Escape closes it. A digit or note letter starts
+        // typing a value in the field, which Enter stores and Escape drops.
         auto *ke = static_cast<QKeyEvent *>(event);
         const bool enter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+        if (watched == m_typing) {
+            if (!enter && ke->key() != Qt::Key_Escape)
+                break;
+            endTyping(enter);
+            return true;
+        }
+        if (!ke->isAutoRepeat() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+            && startTyping(watched, ke->text()))
+            return true;
         if (ke->isAutoRepeat() || (ke->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             break;
         if (watched == m_octaveChooser || watched == m_effectChooser) {
@@ -145,6 +178,10 @@ bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
         }
         break;
     }
+    case QEvent::FocusOut:
+        if (watched == m_typing)
+            endTyping(false);
+        break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick: {
         auto *me = static_cast<QMouseEvent *>(event);
@@ -153,6 +190,8 @@ bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     case QEvent::MouseButtonRelease: {
+        if (watched == m_typing)
+            break; // the pointer places the text cursor while typing
         auto *me = static_cast<QMouseEvent *>(event);
         auto *widget = qobject_cast<QWidget *>(watched);
         if (me->button() != Qt::LeftButton)
@@ -172,6 +211,48 @@ bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+std::optional<ParameterEditor::FieldEditing> ParameterEditor::editingOf(const QObject *field)
+{
+    bool isNumber = false;
+    const int number = field->objectName().mid(4).toInt(&isNumber);
+    if (!isNumber || !field->objectName().startsWith(QStringLiteral("Text")))
+        return std::nullopt;
+    using Kind = FieldEditing::Kind;
+    const auto sample = [](SampleField f) { return Target{true, f, GlobalField::HeaderReserved}; };
+    const auto global = [](GlobalField f) { return Target{false, SampleField::StartKey, f}; };
+    const auto slider = [](Target t, ValueFormat format, qint16 min, qint16 max, int offset = 570) {
+        return FieldEditing{Kind::Slider, t, format, min, max, offset};
+    };
+    // The key picker's notes run 0..128.
+    const auto key = [&](SampleField f) { return FieldEditing{Kind::Key, sample(f), ValueFormat::Plain, 0, 128, 0}; };
+    switch (number) {
+    case 15: return key(SampleField::StartKey);
+    case 16: return key(SampleField::EndKey);
+    case 17: return slider(sample(SampleField::Volume), ValueFormat::Plain, 0, 127);
+    case 18: return FieldEditing{Kind::Pitch, sample(SampleField::PitchMode), ValueFormat::Plain, 0, 0, 0};
+    case 19: return key(SampleField::Key);
+    case 20: return slider(sample(SampleField::Fine), ValueFormat::Fine, 0, 99);
+    case 21: return slider(global(GlobalField::Reverb), ValueFormat::Half, 0, 63);
+    case 22: return slider(global(GlobalField::Level), ValueFormat::Half, 0, 63);
+    case 23: return FieldEditing{Kind::Octave, global(GlobalField::Octave), ValueFormat::Plain, 0, 0, 0};
+    case 24: return FieldEditing{Kind::Rotor, global(GlobalField::Effect), ValueFormat::Plain, 0, 0, 0};
+    case 25: return slider(global(GlobalField::Overdrive), ValueFormat::Half, 0, 63);
+    case 26: return slider(global(GlobalField::Delay), ValueFormat::Half, 0, 63);
+    case 27: return slider(global(GlobalField::Chorus), ValueFormat::Half, 0, 63);
+    case 28: return slider(sample(SampleField::Attack), ValueFormat::Reverse127, 0, 127);
+    case 29: return slider(sample(SampleField::Decay), ValueFormat::Reverse99, 0, 99);
+    case 30: return slider(sample(SampleField::Sustain), ValueFormat::Plain, 0, 127);
+    case 31: return slider(sample(SampleField::Release), ValueFormat::Reverse96, 0, 64, -300);
+    case 32: return slider(sample(SampleField::CutOff), ValueFormat::Plain, 3, 127);
+    case 33: return slider(sample(SampleField::Dca), ValueFormat::HighNibble, 0, 7);
+    case 34: return slider(sample(SampleField::Dca), ValueFormat::LowNibble, 1, 7);
+    case 35: return slider(sample(SampleField::Dcf), ValueFormat::LowNibble, 1, 7, -1000);
+    case 36: return slider(sample(SampleField::Dcf), ValueFormat::HighNibble, 0, 7, -300);
+    case 37: return slider(global(GlobalField::FineTune), ValueFormat::SignedOffset64, -64, 64);
+    default: return std::nullopt;
+    }
+}
+
 void ParameterEditor::fieldClicked(QObject *object)
 {
     auto *field = qobject_cast<QWidget *>(object);
@@ -181,39 +262,73 @@ void ParameterEditor::fieldClicked(QObject *object)
         openEffects();
         return;
     }
-    bool isNumber = false;
-    const int number = field->objectName().mid(4).toInt(&isNumber);
-    if (!isNumber)
+    const std::optional<FieldEditing> layout = editingOf(field);
+    if (!layout)
         return;
-
-    const auto sample = [](SampleField f) { return Target{true, f, GlobalField::HeaderReserved}; };
-    const auto global = [](GlobalField f) { return Target{false, SampleField::StartKey, f}; };
-    switch (number) {
-    case 15: editKey(field, SampleField::StartKey); break;
-    case 16: editKey(field, SampleField::EndKey); break;
-    case 17: editWithSlider(field, sample(SampleField::Volume), ValueFormat::Plain, 0, 127, 570); break;
-    case 18: togglePitch(); break;
-    case 19: editKey(field, SampleField::Key); break;
-    case 20: editWithSlider(field, sample(SampleField::Fine), ValueFormat::Fine, 0, 99, 570); break;
-    case 21: editWithSlider(field, global(GlobalField::Reverb), ValueFormat::Half, 0, 63, 570); break;
-    case 22: editWithSlider(field, global(GlobalField::Level), ValueFormat::Half, 0, 63, 570); break;
-    case 23: openOctave(); break;
-    case 24: toggleRotor(); break;
-    case 25: editWithSlider(field, global(GlobalField::Overdrive), ValueFormat::Half, 0, 63, 570); break;
-    case 26: editWithSlider(field, global(GlobalField::Delay), ValueFormat::Half, 0, 63, 570); break;
-    case 27: editWithSlider(field, global(GlobalField::Chorus), ValueFormat::Half, 0, 63, 570); break;
-    case 28: editWithSlider(field, sample(SampleField::Attack), ValueFormat::Reverse127, 0, 127, 570); break;
-    case 29: editWithSlider(field, sample(SampleField::Decay), ValueFormat::Reverse99, 0, 99, 570); break;
-    case 30: editWithSlider(field, sample(SampleField::Sustain), ValueFormat::Plain, 0, 127, 570); break;
-    case 31: editWithSlider(field, sample(SampleField::Release), ValueFormat::Reverse96, 0, 64, -300); break;
-    case 32: editWithSlider(field, sample(SampleField::CutOff), ValueFormat::Plain, 3, 127, 570); break;
-    case 33: editWithSlider(field, sample(SampleField::Dca), ValueFormat::HighNibble, 0, 7, 570); break;
-    case 34: editWithSlider(field, sample(SampleField::Dca), ValueFormat::LowNibble, 1, 7, 570); break;
-    case 35: editWithSlider(field, sample(SampleField::Dcf), ValueFormat::LowNibble, 1, 7, -1000); break;
-    case 36: editWithSlider(field, sample(SampleField::Dcf), ValueFormat::HighNibble, 0, 7, -300); break;
-    case 37: editWithSlider(field, global(GlobalField::FineTune), ValueFormat::SignedOffset64, -64, 64, 570); break;
-    default: break;
+    switch (layout->kind) {
+    case FieldEditing::Kind::Slider:
+        editWithSlider(field, layout->target, layout->format, layout->min, layout->max, layout->offset);
+        break;
+    case FieldEditing::Kind::Key: editKey(field, layout->target.sample); break;
+    case FieldEditing::Kind::Pitch: togglePitch(); break;
+    case FieldEditing::Kind::Rotor: toggleRotor(); break;
+    case FieldEditing::Kind::Octave: openOctave(); break;
     }
+}
+
+bool ParameterEditor::startTyping(QObject *object, const QString &typed)
+{
+    auto *field = qobject_cast<QLineEdit *>(object);
+    const std::optional<FieldEditing> layout = field ? editingOf(field) : std::nullopt;
+    if (!layout || typed.size() != 1 || !guardPasses(layout->target.perSample))
+        return false;
+    const QChar c = typed.at(0);
+    const bool starts = c.isDigit() || (c == u'-' && layout->min < 0)
+                        || (layout->kind == FieldEditing::Kind::Key && QStringLiteral("abcdefgABCDEFG").contains(c));
+    if (!starts || (layout->kind != FieldEditing::Kind::Slider && layout->kind != FieldEditing::Kind::Key))
+        return false;
+    m_typing = field;
+    m_textBeforeTyping = field->text();
+    field->setReadOnly(false);
+    field->setText(typed);
+    return true;
+}
+
+void ParameterEditor::endTyping(bool store)
+{
+    QPointer<QLineEdit> field = m_typing;
+    m_typing.clear();
+    if (!field)
+        return;
+    field->setReadOnly(true);
+    const QString typed = field->text().trimmed();
+    field->setText(m_textBeforeTyping);
+    const std::optional<FieldEditing> layout = editingOf(field);
+    if (!store || !layout)
+        return;
+    const std::optional<quint8> old = read(layout->target);
+    bool ok = false;
+    std::optional<int> value;
+    if (const int number = typed.toInt(&ok); ok)
+        value = number;
+    else if (layout->kind == FieldEditing::Kind::Key)
+        value = noteFromName(typed);
+    if (!old || !value)
+        return;
+    const int picked = std::clamp(*value, int(layout->min), int(layout->max));
+    std::optional<quint8> stored;
+    if (layout->kind == FieldEditing::Kind::Slider)
+        stored = msp::storedValue(layout->format, picked, *old);
+    else if (layout->target.sample == SampleField::StartKey)
+        stored = msp::storedStartNote(picked);
+    else
+        stored = quint8(picked);
+    if (!stored)
+        return;
+    const MspDocument document = m_form.document();
+    write(layout->target, *stored);
+    refreshAfterEdit();
+    m_form.recordChange(field->accessibleName(), document);
 }
 
 bool ParameterEditor::guardPasses(bool perSample) const

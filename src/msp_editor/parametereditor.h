@@ -10,6 +10,7 @@
 
 class QDialog;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QListWidgetItem;
 class QWidget;
@@ -21,7 +22,9 @@ class MspEditorWindow;
 // Edits the parameter fields of MspEditorWindow with the value slider, the key picker, the
 // two chooser lists and the two toggles. A left click on a field runs its command;
 // every edit stores the new byte, refreshes the view with the same sample still
-// selected, and marks the document modified.
+// selected, and marks the document modified. Digits typed on a value field (a note
+// name or number on START, END and KEY) and Enter store the value as the slider or
+// the picker would, kept within its range; Escape or leaving the field drops it.
 class ParameterEditor : public QObject {
     Q_OBJECT
 public:
@@ -49,7 +52,20 @@ private:
         msp::GlobalField global;
     };
 
+    // How a field is edited.
+    struct FieldEditing {
+        enum class Kind { Slider, Key, Pitch, Rotor, Octave } kind;
+        Target target;
+        msp::ValueFormat format = msp::ValueFormat::Plain;
+        qint16 min = 0;
+        qint16 max = 0;
+        int offset = 0; // of the slider, in twips
+    };
+    static std::optional<FieldEditing> editingOf(const QObject *field);
+
     void fieldClicked(QObject *field);
+    bool startTyping(QObject *field, const QString &typed);
+    void endTyping(bool store);
     bool guardPasses(bool perSample) const;
     std::optional<quint8> read(const Target &target) const;
     void write(const Target &target, quint8 value);
@@ -74,6 +90,8 @@ private:
     QPointer<QListWidget> m_octaveChooser; // OCTAVE chooser
     QPointer<QListWidget> m_effectChooser; // EFFECTS chooser
     QObject *m_pressed = nullptr;  // the field the left button went down on
+    QPointer<QLineEdit> m_typing;  // the field being typed in
+    QString m_textBeforeTyping;
 };
 
 } // namespace tamo::msp_editor

@@ -9,6 +9,7 @@
 #include "util/playback/playit.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFrame>
@@ -31,6 +32,20 @@ constexpr int kScrollMax = 100; // zoom and pan bars: 0..100
 
 // Places w at its design rectangle, given in twips of the form's client area,
 // inside a parent whose own top-left corner lies at (originLeft, originTop).
+// What a tool is about to write over, kept so that the write can be undone: the
+// bytes, or none when there is no file. A file that cannot be read makes the write
+// one that cannot be undone (undoable false).
+std::optional<QByteArray> bytesOf(const QString &path, bool *undoable)
+{
+    QFile file(path);
+    *undoable = !QFileInfo::exists(path);
+    if (*undoable || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    *undoable = file.error() == QFileDevice::NoError;
+    return bytes;
+}
+
 void placeAt(QWidget *w, int originLeft, int originTop, int left, int top, int width, int height)
 {
     ui::place(w, left - originLeft, top - originTop, width, height);
@@ -113,6 +128,9 @@ WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
     QLabel *title = label(this, kLeft, kTop, "Label47", QStringLiteral("Wavfile settings"), 5640, 600, 1965, 285);
     title->setFont(ui::designFont(QStringLiteral("Tahoma"), 12, true, true));
     setTextColor(title, QColor(0, 0, 128));
+    // Which file the fields and the drawing show, beside the tools that write files.
+    m_fileNameLabel = label(this, kLeft, kTop, "WavFileName", QString(), 10320, 10200, 4695, 285);
+    m_fileNameLabel->setFont(ui::designFont(QStringLiteral("Tahoma"), 9.75, true));
     QLabel *remark = label(this, kLeft, kTop, "Label48", QStringLiteral("Don't see this for now !! :)"), 7800,
                            600, 3735, 255);
     remark->setFont(ui::designFont(QStringLiteral("Tahoma"), 9.75, true));
@@ -265,6 +283,8 @@ void WavPanel::clearWavInfo()
     m_byteCodeLabel->setText(QStringLiteral("Dec :"));
     m_waveCanvas->clearPlot();
     m_view = {};
+    m_fileNameLabel->clear();
+    m_fileNameLabel->setToolTip(QString());
     m_shownPath.clear();
     m_shownStamp = {};
 }
@@ -284,6 +304,8 @@ void WavPanel::showWavInfo()
     if (!source.open())
         return;
     m_view = wav::readWavView(source);
+    m_fileNameLabel->setText(QFileInfo(*m_currentWavPath).fileName());
+    m_fileNameLabel->setToolTip(QDir::toNativeSeparators(*m_currentWavPath));
     m_shownPath = *m_currentWavPath;
     m_shownStamp = stamp;
     const wav::WavFieldTexts t = wav::shownTexts(m_view);
@@ -408,8 +430,12 @@ void WavPanel::writeHeaderFields()
     }
     QString error;
     bool unchanged = true;
+    bool undoable = false;
+    const std::optional<QByteArray> before = bytesOf(*m_currentWavPath, &undoable);
     if (wav::writePiecesInPlace(*m_currentWavPath, plan.pieces, &error, &unchanged)) {
         reloadIfCurrent(*m_currentWavPath);
+        if (undoable)
+            Q_EMIT fileWritten(QStringLiteral("Ecrire les infos"), *m_currentWavPath, before);
         return;
     }
     const QString path = QDir::toNativeSeparators(*m_currentWavPath);
@@ -457,13 +483,18 @@ void WavPanel::reloadIfCurrent(const QString &written)
 void WavPanel::cleanUpWav()
 {
     wav::CleanUpResult result;
+    std::optional<QByteArray> before;
+    bool undoable = false;
     {
         ui::BusyPointer busy;
+        before = bytesOf(*m_currentWavPath, &undoable);
         result = wav::cleanUpWavFile(*m_currentWavPath);
     }
     switch (result.status) {
     case wav::CleanUpStatus::Done:
         reloadIfCurrent(*m_currentWavPath);
+        if (undoable)
+            Q_EMIT fileWritten(QStringLiteral("CleanUp"), *m_currentWavPath, before);
         return;
     case wav::CleanUpStatus::BadFileSize:
         ui::message(QStringLiteral("Bad file size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
@@ -491,6 +522,8 @@ void WavPanel::cleanUpWav()
 void WavPanel::createNoiseFile()
 {
     const QString path = noiseFilePath();
+    bool undoable = false;
+    const std::optional<QByteArray> before = bytesOf(path, &undoable);
     const SaveResult saved = saveFileAtomically(path, wav::noiseWav());
     if (!saved.ok) {
         ui::message(QStringLiteral("The noise file \"%1\" could not be written: %2")
@@ -499,12 +532,16 @@ void WavPanel::createNoiseFile()
         return;
     }
     reloadIfCurrent(path);
+    if (undoable)
+        Q_EMIT fileWritten(QStringLiteral("creer bruit"), path, before);
     util::PlayIt(path);
 }
 
 void WavPanel::writeTestHeader()
 {
     *m_currentWavPath = testHeaderFilePath();
+    bool undoable = false;
+    const std::optional<QByteArray> before = bytesOf(*m_currentWavPath, &undoable);
     QString error;
     if (!wav::stampTestHeaderFile(*m_currentWavPath, &error)) {
         ui::message(QStringLiteral("The header could not be written to \"%1\": %2")
@@ -513,6 +550,8 @@ void WavPanel::writeTestHeader()
         return;
     }
     reloadIfCurrent(*m_currentWavPath);
+    if (undoable)
+        Q_EMIT fileWritten(QStringLiteral("Ecrire une entete"), *m_currentWavPath, before);
 }
 
 void WavPanel::removeBlockHeaders()
@@ -520,6 +559,8 @@ void WavPanel::removeBlockHeaders()
     const QDir folder(ui::programFolder());
     QString error;
     bool ok = false;
+    bool undoable = false;
+    const std::optional<QByteArray> before = bytesOf(folder.filePath(wav::kDeblockOutputName), &undoable);
     {
         ui::BusyPointer busy;
         ok = wav::deblockFile(folder.filePath(wav::kDeblockInputName), folder.filePath(wav::kDeblockOutputName),
@@ -533,6 +574,8 @@ void WavPanel::removeBlockHeaders()
         return;
     }
     reloadIfCurrent(folder.filePath(wav::kDeblockOutputName));
+    if (undoable)
+        Q_EMIT fileWritten(QStringLiteral("Command8"), folder.filePath(wav::kDeblockOutputName), before);
     ui::message(QString(), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
 }
 

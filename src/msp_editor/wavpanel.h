@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -55,11 +56,16 @@ public:
     // The panel's bounding box in twips of the form's client area.
     static constexpr int kLeft = 5520, kTop = 240, kRight = 15135, kBottom = 10575;
 
+    // After a file was put back or written again (an undo of a tool's write).
+    void reloadIfCurrent(const QString &written);
+
+Q_SIGNALS:
+    // A tool wrote path; before is what the file held (nullopt: there was none).
+    void fileWritten(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
+
 private:
     void showReadout(QLineEdit *box);
     void showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut);
-    // After a tool rewrote `written`: the panel shows it afresh if it is the current WAV.
-    void reloadIfCurrent(const QString &written);
     // Whether the fields show the file at CurrentWavPath as it is now; a message otherwise.
     bool showsCurrentFile();
     wav::WavFieldTexts fieldTexts() const;
@@ -74,6 +80,7 @@ private:
     ByteTextBox *m_extraChunksBox = nullptr;
     QLabel *m_dataOffsetLabel = nullptr, *m_byteCodeLabel = nullptr, *m_trailerLengthLabel = nullptr, *m_extraLengthLabel = nullptr;
     QLabel *m_trailerNote = nullptr, *m_extraChunksNote = nullptr;
+    QLabel *m_fileNameLabel = nullptr; // the name of the file shown
     QWidget *m_waveFrame = nullptr;
     WaveCanvas *m_waveCanvas = nullptr;
     QScrollBar *m_zoomBar = nullptr, *m_panBar = nullptr;

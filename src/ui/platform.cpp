@@ -100,11 +100,18 @@ public:
     }
 
     std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                                   QWidget *parent) override
+                                   int maxLength, QWidget *parent) override
     {
-        bool ok = false;
-        const QString typed = QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &ok);
-        return ok ? std::optional<QString>(typed) : std::nullopt;
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(label);
+        dialog.setTextValue(text);
+        // The field itself refuses what is too long, as it is typed.
+        if (auto *field = dialog.findChild<QLineEdit *>(); field && maxLength > 0)
+            field->setMaxLength(maxLength);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
     }
 
     void setBusy(bool busy) override
@@ -146,9 +153,10 @@ FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
 
 void quitProgram() { platform().quitProgram(); }
 
-std::optional<QString> askText(const QString &title, const QString &label, const QString &text, QWidget *parent)
+std::optional<QString> askText(const QString &title, const QString &label, const QString &text, QWidget *parent,
+                               int maxLength)
 {
-    return platform().askText(title, label, text, parent);
+    return platform().askText(title, label, text, maxLength, parent);
 }
 
 QString qtNameFilter(const QString &filter)

@@ -62,9 +62,10 @@ public:
     virtual void setBusy(bool busy) = 0;
     // Ends the whole program at once: no window is asked whether it may close.
     virtual void quitProgram();
-    // A line of text typed by the user; nullopt when cancelled.
+    // A line of text typed by the user, at most maxLength characters (0: any) as the
+    // field takes them; nullopt when cancelled.
     virtual std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                                           QWidget *parent) = 0;
+                                           int maxLength, QWidget *parent) = 0;
 };
 
 // The platform in use: the real one unless a test has installed another.
@@ -78,7 +79,7 @@ Answer message(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = I
 FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
 void quitProgram();
 std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                               QWidget *parent = nullptr);
+                               QWidget *parent = nullptr, int maxLength = 0);
 
 // Shows the busy pointer for its lifetime.
 class BusyPointer {

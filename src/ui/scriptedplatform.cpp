@@ -88,14 +88,16 @@ void ScriptedPlatform::quitProgram() { ++m_quitRequests; }
 
 void ScriptedPlatform::queueText(const std::optional<QString> &text) { m_texts.enqueue(text); }
 
-std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &text, QWidget *)
+std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &offered,
+                                                 int maxLength, QWidget *)
 {
-    m_offeredTexts << text;
+    m_offeredTexts << offered;
     if (m_texts.isEmpty()) {
         ++m_unexpected;
         return std::nullopt;
     }
-    return m_texts.dequeue();
+    const std::optional<QString> text = m_texts.dequeue();
+    return text && maxLength > 0 ? std::optional<QString>(text->left(maxLength)) : text;
 }
 
 } // namespace tamo::ui

@@ -51,8 +51,9 @@ public:
     FileDialogResult showFileDialog(const FileDialogRequest &request, QWidget *parent) override;
     void setBusy(bool busy) override;
     void quitProgram() override;
+    // A queued text longer than maxLength is cut there, as the field would take it.
     std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                                   QWidget *parent) override;
+                                   int maxLength, QWidget *parent) override;
 
 private:
     QList<MessageBox> m_messages;

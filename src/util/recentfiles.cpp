@@ -27,6 +27,8 @@ QString kindKey(FileKind kind)
     case FileKind::Wav: return QStringLiteral("wav");
     case FileKind::Usd: return QStringLiteral("usd");
     case FileKind::Usv: return QStringLiteral("usv");
+    case FileKind::Sfz: return QStringLiteral("sfz");
+    case FileKind::Export: return QStringLiteral("export");
     }
     return QStringLiteral("other");
 }
@@ -54,6 +56,14 @@ void rememberFolder(FileKind kind, const QString &folder)
 {
     if (const auto settings = openSettings())
         settings->setValue(kindKey(kind) + QStringLiteral("/lastFolder"), folder);
+}
+
+QString startFolder(FileKind kind)
+{
+    if (const QString last = lastFolder(kind); !last.isEmpty())
+        return last;
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    return !music.isEmpty() && QFileInfo(music).isDir() ? music : QDir::homePath();
 }
 
 QStringList recentDocuments(FileKind kind)

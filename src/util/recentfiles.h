@@ -6,7 +6,7 @@
 namespace tamo::util {
 
 // The kinds of file the dialogs ask for; each remembers its own folder and documents.
-enum class FileKind { Msp, Wav, Usd, Usv };
+enum class FileKind { Msp, Wav, Usd, Usv, Sfz, Export };
 
 // How many documents a File menu lists.
 inline constexpr int kRecentDocumentCount = 8;
@@ -21,6 +21,9 @@ QString userSettingsFile();
 // The folder a file of kind was last chosen in; empty when none is known or it has gone.
 QString lastFolder(FileKind kind);
 void rememberFolder(FileKind kind, const QString &folder);
+// Where a dialog for kind starts: the folder last used, else the user's music
+// folder, else the home folder (never the program's own).
+QString startFolder(FileKind kind);
 
 // The documents of kind last opened or saved, newest first, at most kRecentDocumentCount.
 QStringList recentDocuments(FileKind kind);

@@ -224,7 +224,8 @@ private Q_SLOTS:
                                 << QByteArray(editorClass) << message;
         };
         row("--version", u"--version"_s, 0, u"TAMO 1.04\n"_s);
-        row("unknown option", u"--frobnicate"_s, 2, u"TAMO: Unknown option 'frobnicate'."_s);
+        row("unknown option", u"--frobnicate"_s, 2, u"TAMO: Unknown option 'frobnicate'. See TAMO --help."_s);
+        row("--help", u"--help"_s, 0, u"  export <input> <folder>\n"_s);
         row("two files", u"@/SINES.MSP @/kits.msp"_s, 2, u"TAMO: one file at a time, not 2"_s);
         row("missing", u"@/GONE.MSP"_s, 2, u"TAMO: cannot open @/GONE.MSP: no such file"_s);
         row("FIFO", u"@/pipe.MSP"_s, 2, u"TAMO: cannot open @/pipe.MSP: not a regular file"_s);
@@ -255,6 +256,8 @@ private Q_SLOTS:
             QCOMPARE(request.action, StartRequest::Action::Exit);
             QVERIFY2((exitCode == 0 ? out : err).contains(output), qPrintable(out + err));
             QVERIFY(exitCode == 0 ? err.isEmpty() : out.isEmpty() && err.count(u'\n') == 1);
+            for (const QString &line : out.split(u'\n'))
+                QVERIFY2(line.size() <= 80, qPrintable(line));
 
             // The shipped program, with no display at all, says and does the same.
             QProcess program;

@@ -442,7 +442,7 @@ private Q_SLOTS:
     void askBeforeLosingCopies_data()
     {
         QTest::addColumn<bool>("usd");
-        QTest::addColumn<QString>("command"); // "close", "open" (side 1 again) or "drop" (on side 1)
+        QTest::addColumn<QString>("command"); // "close", "quit" (Ctrl+Q), "open" (side 1 again) or "drop" (on side 1)
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("proceeds");
         // Both kinds ask through bank::TransferWindow: the second only for its title.
@@ -450,6 +450,8 @@ private Q_SLOTS:
         QTest::newRow("close, Yes") << true << "close" << "Yes" << true;
         QTest::newRow("open, Cancel") << true << "open" << "Cancel" << false;
         QTest::newRow("USV drop, No") << false << "drop" << "No" << true;
+        QTest::newRow("USV quit, Cancel") << false << "quit" << "Cancel" << false;
+        QTest::newRow("quit, No") << true << "quit" << "No" << true;
     }
     // Closing, or opening or dropping a file on a side with unsaved copies asks first,
     // with Cancel; Yes saves, No drops the copies.
@@ -468,6 +470,10 @@ private Q_SLOTS:
         platform.queueAnswer(answer == u"Yes" ? ui::Answer::Yes : answer == u"No" ? ui::Answer::No : ui::Answer::Cancel);
         if (command == u"close")
             w.form->close();
+        else if (command == u"quit") {
+            QVERIFY(w.form->findChild<QAction *>(u"MnuEnd"_s)->shortcuts().contains(QKeySequence(u"Ctrl+Q"_s)));
+            w.click("MnuEnd");
+        }
         else if (command == u"open")
             w.click("Command2");
         else
@@ -475,7 +481,7 @@ private Q_SLOTS:
 
         QCOMPARE(platform.messages().first(), (ui::MessageBox{u"The file was modified.\r\n\r\nDo you want to save the modifications ?"_s, ui::Buttons::YesNoCancel, ui::Icon::Question, usd ? u"USD Editor"_s : u"USV Editor"_s}));
         QCOMPARE(platform.unexpected() + platform.pending(), 0);
-        QCOMPARE(command == u"close" ? !w.form->isVisible() : w.path(1) == m_right, proceeds);
+        QCOMPARE(command == u"close" ? !w.form->isVisible() : command == u"quit" ? platform.quitRequests() == 1 : w.path(1) == m_right, proceeds);
         QCOMPARE(test::readAll(m_left), answer == u"Yes" ? copied : m_leftImage);
         if (!proceeds)
             QVERIFY(w.image(1) == copied && w.form->isWindowModified());

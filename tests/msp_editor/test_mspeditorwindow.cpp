@@ -28,10 +28,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -394,18 +396,22 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("chosen"); // names starting GONE are not made
         QTest::addColumn<QStringList>("after");  // Nj: the sample of slot j before
         QTest::addColumn<bool>("limit");
+        QTest::addColumn<QString>("command"); // empty: the button
         const auto n = [](int count) { QStringList names; for (int j = 1; j <= count; ++j) names << u"N%1"_s.arg(j); return names; };
         const QStringList none;
         QTest::newRow("add five, in the dialog's order, a long name") << 3 << -1
-            << split("W/DRUMS.WAV|W/AB.WAV|W/E.wav|W/Grand Piano.wav|W/BASS.WAV") << n(3) + QStringList{u"DRUMS"_s, u"AB"_s, u"E"_s, grandShort, u"BASS"_s} << false;
-        QTest::newRow("add from a folder with a dot") << 0 << -1 << split("my.samples/PIANO1.WAV") << split("PIANO1") << false;
+            << split("W/DRUMS.WAV|W/AB.WAV|W/E.wav|W/Grand Piano.wav|W/BASS.WAV") << n(3) + QStringList{u"DRUMS"_s, u"AB"_s, u"E"_s, grandShort, u"BASS"_s} << false << QString();
+        QTest::newRow("add from a folder with a dot") << 0 << -1 << split("my.samples/PIANO1.WAV") << split("PIANO1") << false << QString();
         QTest::newRow("add a missing file and a name without a dot: skipped")
-            << 0 << -1 << split("W/A.WAV|W/GONE.WAV|W/NODOT|W/B.WAV") << split("A|B") << false;
-        QTest::newRow("add 3 to 62") << 62 << -1 << split("W/X1.WAV|W/X2.WAV|W/X3.WAV") << n(62) + split("X1|X2") << true;
-        QTest::newRow("add cancelled") << 2 << -1 << none << n(2) << false;
-        QTest::newRow("remove the first of three") << 3 << 1 << none << split("N2|N3") << false;
-        QTest::newRow("remove slot 64 of 64") << 64 << 64 << none << n(63) << false;
-        QTest::newRow("remove with no selection") << 3 << 0 << none << n(3) << false;
+            << 0 << -1 << split("W/A.WAV|W/GONE.WAV|W/NODOT|W/B.WAV") << split("A|B") << false << QString();
+        QTest::newRow("add 3 to 62") << 62 << -1 << split("W/X1.WAV|W/X2.WAV|W/X3.WAV") << n(62) + split("X1|X2") << true << QString();
+        QTest::newRow("add cancelled") << 2 << -1 << none << n(2) << false << QString();
+        QTest::newRow("remove the first of three") << 3 << 1 << none << split("N2|N3") << false << QString();
+        QTest::newRow("remove slot 64 of 64") << 64 << 64 << none << n(63) << false << QString();
+        QTest::newRow("remove with no selection") << 3 << 0 << none << n(3) << false << QString();
+        QTest::newRow("Delete in the list") << 3 << 2 << none << split("N1|N3") << false << u"Delete"_s;
+        QTest::newRow("Delete with no selection: nothing") << 3 << 0 << none << n(3) << false << u"Delete"_s;
+        QTest::newRow("add from the File menu") << 0 << -1 << split("W/A.WAV") << split("A") << false << u"MnuAddWav"_s;
     }
 
     void addAndRemove()
@@ -415,6 +421,7 @@ private Q_SLOTS:
         QFETCH(QStringList, chosen);
         QFETCH(QStringList, after);
         QFETCH(bool, limit);
+        QFETCH(QString, command);
         QTemporaryDir dir;
         QStringList names;
         for (const QString &file : chosen) {
@@ -434,13 +441,14 @@ private Q_SLOTS:
         showRecord(form, before);
         if (remove >= 0) {
             form.selectSlot(remove);
-            run(form, u"Command10"_s);
+            command.isEmpty() ? run(form, u"Command10"_s) : QTest::keyClick(form.sampleList(), Qt::Key_Delete);
         } else {
             const QString folder = chosen.isEmpty() ? QString() : dir.filePath(QFileInfo(chosen.first()).path());
             chosen.isEmpty() ? platform.queueCancel() : platform.queueFiles(folder, names);
-            run(form, u"Command9"_s);
+            run(form, command.isEmpty() ? u"Command9"_s : command);
             const ui::FileDialogRequest &request = platform.dialogs().first();
-            QCOMPARE(request.title + request.filter, u"Selectionner un ou plusieurs fichier(s) WAVWav Files (*.WAV)|*.WAV"_s);
+            QCOMPARE(request.title, u"Selectionner un ou plusieurs fichier(s) WAV"_s);
+            QCOMPARE(ui::qtNameFilter(request.filter), u"Wav Files (*.WAV *.wav);;Sound Files (*.WAV *.wav *.FLAC *.flac *.AIF *.aif *.AIFF *.aiff *.OGG *.ogg)"_s);
             QVERIFY(request.mode == ui::FileDialogRequest::Mode::Open && request.multiSelect && request.maxLength == 32000);
         }
         QCOMPARE(listed(form).size(), after.size()); // the names are in the slots' bytes
@@ -458,7 +466,7 @@ private Q_SLOTS:
         }
         const ui::MessageBox full{u"You can use only 64 Wav files in a Msp!"_s, ui::Buttons::Ok, ui::Icon::Exclamation};
         QCOMPARE(platform.messages(), limit ? QList{full} : QList<ui::MessageBox>());
-        QCOMPARE(mspModified, remove >= 0 || !chosen.isEmpty());
+        QCOMPARE(mspModified, (remove >= 0 && (command.isEmpty() || remove > 0)) || !chosen.isEmpty());
     }
 
     // Selecting sample 2 looks up its WAV beside the MSP file, by short name too (the
@@ -752,7 +760,7 @@ private Q_SLOTS:
         QVERIFY(list->item(0)->toolTip().contains(u"Root G1, from the sampler chunk"_s));
         QVERIFY(list->item(1)->toolTip().contains(u"from the file name"_s) && list->item(1)->icon().isNull());
         QVERIFY(list->item(3)->toolTip().contains(u"No root key found"_s));
-        QVERIFY(list->item(3)->toolTip().contains(u"24-bit"_s) && !list->item(3)->icon().isNull());
+        QVERIFY(list->item(3)->toolTip().contains(u"24-bit. Export for the keyboard converts it."_s) && !list->item(3)->icon().isNull());
         editor.undoStack()->undo();
         QCOMPARE(listed(editor), QStringList({u"HI_C4"_s, u"LO"_s, u"MID-C3"_s, u"DEEP"_s}));
         platform.queueCancel();
@@ -764,9 +772,7 @@ private Q_SLOTS:
         kit.keyboardTools()->mapKeys();
         QCOMPARE(kit.record().sample(SampleField::Key, 3), quint8(38));
         QVERIFY(platform.messageTexts().last().startsWith(u"No root keys found: one key per sound from C1"_s));
-        // A made-up name's row and item tell the file it stands for.
-        kit.keyboardTools()->showKeyMap();
-        QCOMPARE(kit.keyboardTools()->keyMap()->toolTipAt(QPoint(10, 2 * 14 + 5)), u"Low Tom.wav"_s);
+        // A made-up name's item tells the file it stands for.
         QVERIFY(kit.sampleList()->item(2)->toolTip().contains(u"A name made up for Low Tom.wav"_s));
         QCOMPARE(platform.unexpected(), 0);
         util::useSettingsFile({});
@@ -778,7 +784,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name"); // of slot 1 afterwards
         QTest::addColumn<QString>("message");
         QTest::newRow("readable") << u"piano c3"_s.remove(u' ') << u"PIANOC3"_s << QString();
-        QTest::newRow("too long") << u"NINECHARS"_s << u"A"_s << u"A sample name has 1 to 8"_s;
+        QTest::newRow("too long: the field takes 8") << u"NINECHARS"_s << u"NINECHAR"_s << QString();
+        QTest::newRow("a space") << u"A B"_s << u"A"_s << u"A sample name has 1 to 8"_s;
         QTest::newRow("taken") << u"b"_s << u"A"_s << u"Another sample is already named B."_s;
     }
     void rename()
@@ -828,12 +835,26 @@ private Q_SLOTS:
         const QString wav = sound(u"P_C3.wav"_s), target = m_saveDir.filePath(u"STICK"_s);
         editor.addWavFiles({wav, sound(u"P_C5.wav"_s)});
         KeyboardTools *tools = editor.keyboardTools();
+        editor.show();
         tools->showKeyMap();
-        QVERIFY(tools->keyMap() && tools->keyMap()->isVisible());
-        QTest::mouseClick(tools->keyMap()->canvas(), Qt::LeftButton, {}, QPoint(200, 14 + 5));
+        KeyMapWindow *map = tools->keyMap();
+        QVERIFY(map && map->isVisible());
+        QTest::mouseClick(map->canvas(), Qt::LeftButton, {}, map->rowRect(2).center());
         QCOMPARE(editor.selectedSlot(), 2);
         QVERIFY(tools->playKey(90) && !tools->playKey(0)); // no START can show key 0
-        QCOMPARE(tools->keyMap()->keyAt(QPoint(72 + 60 * 8 + 1, 2 * 14 + 10)), 60);
+        QCOMPARE(map->keyAt(map->keyRect(60).center()), 60);
+        // The row highlighted follows a click in the list at once, and stays through a picker edit.
+        QListWidget *list = editor.sampleList();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QCOMPARE(map->selectedSlot(), 1);
+        clickField(editor, u"Text19"_s, u"key 100 1005"_s);
+        QCOMPARE(editor.record().sample(SampleField::Key, 1), quint8(0));
+        QCOMPARE(map->selectedSlot(), 1);
+        // A pressed key says what it plays; its rows name the files.
+        QTest::mouseClick(map->canvas(), Qt::LeftButton, {}, map->keyRect(90).center());
+        QCOMPARE(map->pressedKey(), 90);
+        QCOMPARE(map->pressedKeyText(), u"F#5: sample 2 P_C5 (P_C5.wav)"_s);
+        QCOMPARE(map->canvas()->grab().toImage().pixelColor(map->keyRect(90).center()), QColor(60, 170, 90));
 
         // The untitled document is asked its name; replacing an MSP is asked, No first.
         QVERIFY(QDir().mkpath(target));
@@ -867,6 +888,122 @@ private Q_SLOTS:
         QCOMPARE(platform.unexpected(), 0);
     }
 
+    // What the key map draws for two zones, 48..59 and 55..70.
+    void keyMapDrawing_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("low"); // where the mark goes, else the key's top
+        QTest::addColumn<QColor>("colour");
+        const QColor black(40, 40, 40), white(250, 250, 250);
+        QTest::newRow("black key in a zone") << 49 << true << black;
+        QTest::newRow("white key in a zone") << 50 << true << white;
+        QTest::newRow("gap: the black key above its mark") << 30 << false << black;
+        QTest::newRow("gap: red mark") << 30 << true << QColor(220, 40, 40);
+        QTest::newRow("overlap: orange mark") << 57 << true << QColor(240, 150, 0);
+        QTest::newRow("key 0 is no gap") << 0 << true << white;
+    }
+    void keyMapDrawing()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, low);
+        QFETCH(QColor, colour);
+        MspEditorWindow editor;
+        open(editor, split("LOW|HIGH"), {{msp::sampleFieldOffset(SampleField::StartKey, 1), 47}, {msp::sampleFieldOffset(SampleField::EndKey, 1), 59},
+                                         {msp::sampleFieldOffset(SampleField::StartKey, 2), 54}, {msp::sampleFieldOffset(SampleField::EndKey, 2), 70}});
+        editor.keyboardTools()->showKeyMap();
+        const KeyMapWindow *map = editor.keyboardTools()->keyMap();
+        const QImage image = map->canvas()->grab().toImage();
+        const QRect r = map->keyRect(key);
+        QCOMPARE(image.pixelColor(r.center().x(), low ? r.bottom() - 2 : r.top() + 4), colour);
+        // "C-2" is whole: text under keys 1 and 2, below the keyboard.
+        bool text = false;
+        for (int x = map->keyRect(1).left(); x <= map->keyRect(2).right(); ++x)
+            for (int y = r.bottom() + 2; y < r.bottom() + 14; ++y)
+                text = text || image.pixelColor(x, y).value() < 100;
+        QVERIFY(text);
+    }
+
+    // The WAV panel's writes go on the editor's undo stack, leave the MSP unmodified and
+    // are named in the status bar: undo puts the old bytes back or removes a new file.
+    void panelWritesUndo_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Ecrire les infos, Freq. 22050") << u"Command5"_s;
+        QTest::newRow("creer bruit, a new file") << u"Command1"_s;
+    }
+    void panelWritesUndo()
+    {
+        QFETCH(QString, button);
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        const QString wav = sound(u"PANEL.wav"_s);
+        editor.addWavFiles({wav});
+        editor.undoStack()->setClean();
+        editor.selectSlot(1);
+        editor.wavPanel()->showWavInfo();
+        QCOMPARE(shown(editor, u"WavFileName"_s), u"PANEL.wav"_s);
+        const QString path = button == u"Command5" ? wav : WavPanel::noiseFilePath();
+        const QByteArray before = test::readAll(wav);
+        editor.findChild<QLineEdit *>(u"Text8"_s)->setText(u"22050"_s);
+        editor.findChild<QPushButton *>(button)->click();
+        const QByteArray written = test::readAll(path);
+        QCOMPARE(written.mid(24, 4), button == u"Command5" ? QByteArray("\x22\x56\0\0", 4) : written.mid(24, 4)); // 22050, little-endian
+        QVERIFY(editor.statusBar()->currentMessage().contains(QDir::toNativeSeparators(path)) && !editor.isWindowModified());
+        editor.undoStack()->undo();
+        QCOMPARE(QFileInfo::exists(path) ? test::readAll(path) : QByteArray("removed"), button == u"Command5" ? before : "removed");
+        editor.undoStack()->redo();
+        QVERIFY(test::readAll(path) == written && !editor.isWindowModified());
+        QFile::remove(WavPanel::noiseFilePath());
+    }
+
+    // Where the dialogs start with nothing remembered: the music folder, else home;
+    // Save As of a new set beside its samples; Import SFZ and Export remember theirs.
+    void dialogFolders_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("start"); // Music, home, samples or remembered
+        for (const QString &command : split("Command9|MnuSaveAs|MnuImportSfz|MnuExportKeyboard"))
+            QTest::newRow(qPrintable(command)) << command << u"Music"_s;
+        QTest::newRow("Add Wav Sample, no music folder") << u"MnuAddWav"_s << u"home"_s;
+        QTest::newRow("Save As of a new set") << u"MnuSaveAs"_s << u"samples"_s;
+        QTest::newRow("Import SFZ again") << u"MnuImportSfz"_s << u"remembered"_s;
+        QTest::newRow("Export again") << u"MnuExportKeyboard"_s << u"remembered"_s;
+    }
+    void dialogFolders()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, start);
+        QDir home(m_home.path());
+        QVERIFY(start == u"home" ? home.rmpath(u"Music"_s) || !home.exists(u"Music"_s) : home.mkpath(u"Music"_s));
+        QTemporaryDir chosen;
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        if (start == u"samples")
+            editor.addWavFiles({sound(u"A.wav"_s)});
+        if (start == u"remembered") {
+            util::useSettingsFile(chosen.filePath(u"settings.ini"_s));
+            platform.queueFile(command == u"MnuImportSfz" ? chosen.filePath(u"kit.sfz"_s) : chosen.path());
+            run(editor, command);
+        }
+        platform.queueCancel();
+        run(editor, command);
+        util::useSettingsFile({});
+        QCOMPARE(platform.dialogs().last().initialFolder, start == u"samples" ? m_saveDir.path() : start == u"remembered" ? chosen.path()
+                                                          : start == u"home" ? home.path() : home.filePath(start));
+    }
+
+    // Every command of the File and Keyboard menus has a key of its own.
+    void menuKeys()
+    {
+        MspEditorWindow editor;
+        QStringList keys;
+        for (const char *menu : {"MnuFichier", "MnuKeyboard"})
+            for (QAction *action : editor.findChild<QMenu *>(QLatin1String(menu))->actions())
+                if (!action->isSeparator() && !action->objectName().startsWith(u"MnuRecent"))
+                    keys << action->shortcut().toString();
+        QVERIFY2(!keys.contains(QString()) && QSet<QString>(keys.begin(), keys.end()).size() == keys.size(), qPrintable(keys.join(u' ')));
+    }
+
     // Editing from the keyboard: Space or Return on a field opens its editor, whose keys
     // step, jump or type the value; Return closes it, closing the window keeps the value.
     void keyboardEditing_data()
@@ -890,6 +1027,16 @@ private Q_SLOTS:
         QTest::newRow("KEY: Up, Down an octave") << "Text19" << key << 60 << "Return Up Up Down Return" << 72 << "2500";
         QTest::newRow("KEY: held at the top") << "Text19" << key << 120 << "Return Up Return" << 128 << "5290";
         QTest::newRow("KEY: a high note opens in view, closed") << "Text19" << key << 120 << "Return" << 120 << "4440 open";
+        QTest::newRow("VOLUME: typed on the field") << "Text17" << volume << 40 << "1 0 0 Return" << 100 << "100";
+        QTest::newRow("VOLUME: typed past the top") << "Text17" << volume << 40 << "2 0 0 Enter" << 127 << "127";
+        QTest::newRow("VOLUME: Escape leaves it") << "Text17" << volume << 40 << "5 Escape" << 40 << "40";
+        QTest::newRow("FINE TUNE: typed minus") << "Text37" << fine << 64 << "- 1 2 Return" << 52 << "-12";
+        QTest::newRow("FINE TUNE: below the bottom") << "Text37" << fine << 64 << "- 9 9 Return" << 0 << "-64";
+        QTest::newRow("KEY: a typed note") << "Text19" << key << 60 << "c # 4 Return" << 73 << "C#4";
+        QTest::newRow("KEY: a typed flat") << "Text19" << key << 60 << "D b - 2 Return" << 1 << "C#-2";
+        QTest::newRow("KEY: a number") << "Text19" << key << 60 << "4 8 Return" << 48 << "C2";
+        QTest::newRow("KEY: no note") << "Text19" << key << 60 << "C x Return" << 60 << "C3";
+        QTest::newRow("START: shown one above its byte") << "Text15" << msp::sampleFieldOffset(SampleField::StartKey, kSlot) << 0 << "E 3 Return" << 63 << "E3";
         QTest::newRow("OCTAVE: Enter, the chooser") << "Text23" << msp::kOctaveOffset << 0 << "Enter Down Return" << 1 << "";
     }
     void keyboardEditing()
@@ -921,7 +1068,16 @@ private Q_SLOTS:
             popupSeen += popup->isVisible() ? u" open"_s : QString();
             popup->close();
         });
-        press(form.findChild<QWidget *>(field), keys.section(u' ', 0, 0));
+        auto *edit = form.findChild<QLineEdit *>(field);
+        // A single character first is typed on the field itself: one undo step when stored.
+        if (keys.section(u' ', 0, 0).size() == 1) {
+            press(edit, keys);
+            QCOMPARE(edit->text() + (edit->isReadOnly() ? u""_s : u" editing"_s), seen);
+            QCOMPARE(int(quint8(form.record().bytes().at(offset))), after);
+            QCOMPARE(form.undoStack()->count(), after == before ? 0 : 1);
+            return;
+        }
+        press(edit, keys.section(u' ', 0, 0));
         if (auto *chooser = form.findChild<QWidget *>(u"List2"_s); chooser->isVisibleTo(&form))
             press(chooser, editorKeys);
         QCOMPARE(popupSeen, seen);

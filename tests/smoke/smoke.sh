@@ -172,7 +172,7 @@ start
 editor=$(opens "$msp_caption" xdotool windowfocus --sync "$menu" key Return) || fail "the MSP editor did not appear"
 gone "$menu" "the launcher"
 geometry "$editor"
-menubar=$((HEIGHT - 10830 / 15))  # the client area is 10830 twips high
+menubar=$((HEIGHT - 10830 / 15 - 330 / 15))  # the client area is 10830 twips high, the status bar 330
 # Shortcut keys: one key event each, where a menu opened by alt+f may not be shown
 # yet when the next key arrives.
 dialog=$(opens "popup:$editor" xdotool windowfocus --sync "$editor" key ctrl+o) || fail "the file dialog did not appear"
@@ -191,6 +191,13 @@ picker=$(opens "popup:$editor" click "$editor" 4327 6907 "$menubar") || fail "th
 shot key-picker "$editor"
 xdotool windowfocus --sync "$picker" key Escape
 gone "$picker" "the key picker"
+# Keyboard, Key map (ctrl+k): opened whole on the screen, the selected sample highlighted.
+keymap=$(opens '^Key Map' xdotool windowfocus --sync "$editor" key ctrl+k) || fail "the key map did not appear"
+geometry "$keymap"
+((X >= 0 && Y >= 0 && X + WIDTH <= 1280 && Y + HEIGHT <= 1024)) || fail "the key map is not whole on the screen"
+shot key-map "$keymap"
+close_window "$keymap"
+gone "$keymap" "the key map"
 question=$(opens "popup:$editor" xdotool windowfocus --sync "$editor" key ctrl+q) ||
     fail "the unsaved-changes question did not appear"
 xdotool windowfocus --sync "$question" key n

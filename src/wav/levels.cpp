@@ -1,0 +1,85 @@
+#include "wav/levels.h"
+
+#include "wav/soundfile.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tamo::wav {
+
+double decibelsToGain(double db) { return std::pow(10.0, db / 20.0); }
+
+double gainToDecibels(double gain) { return gain > 0 ? 20.0 * std::log10(gain) : -HUGE_VAL; }
+
+float peakOf(const float *samples, qint64 frames, int channels, qint64 from, qint64 to)
+{
+    to = to < 0 ? frames : std::min(to, frames);
+    float peak = 0;
+    for (qint64 i = std::max<qint64>(from, 0) * channels; i < to * channels; ++i)
+        peak = std::max(peak, std::fabs(samples[i]));
+    return peak;
+}
+
+SoundBounds soundBoundsOf(const float *samples, qint64 frames, int channels, double thresholdDb)
+{
+    const float threshold = float(decibelsToGain(thresholdDb));
+    auto loud = [&](qint64 frame) {
+        for (int c = 0; c < channels; ++c)
+            if (std::fabs(samples[frame * channels + c]) >= threshold)
+                return true;
+        return false;
+    };
+    qint64 start = 0;
+    while (start < frames && !loud(start))
+        ++start;
+    if (start == frames)
+        return {};
+    qint64 end = frames;
+    while (!loud(end - 1))
+        --end;
+    return {start, end};
+}
+
+SourceLevels measureSource(const QString &path, qint64 from, qint64 to, double thresholdDb)
+{
+    SourceLevels levels;
+    SoundFile file(path);
+    if (!file.isOpen()) {
+        levels.error = file.errorString();
+        return levels;
+    }
+    const int channels = file.info().channels;
+    levels.frames = file.info().frames;
+    levels.rate = file.info().samplerate;
+    to = to < 0 ? levels.frames : std::min(to, levels.frames);
+    constexpr qint64 kBlockFrames = 16384;
+    std::vector<float> block(size_t(kBlockFrames * channels));
+    bool anySound = false;
+    for (qint64 at = 0; at < levels.frames;) {
+        const qint64 n = sf_readf_float(file.handle(), block.data(), kBlockFrames);
+        if (n <= 0) {
+            levels.error = file.errorString();
+            return levels;
+        }
+        if (to > at)
+            levels.peak = std::max(levels.peak, peakOf(block.data(), n, channels, from - at, std::min(to - at, n)));
+        const SoundBounds here = soundBoundsOf(block.data(), n, channels, thresholdDb);
+        if (!here.isSilent()) {
+            if (!anySound)
+                levels.sound.start = at + here.start;
+            levels.sound.end = at + here.end;
+            anySound = true;
+        }
+        at += n;
+    }
+    levels.ok = true;
+    return levels;
+}
+
+double setGain(const std::vector<float> &peaks, double targetDb)
+{
+    const float loudest = peaks.empty() ? 0.0f : *std::max_element(peaks.begin(), peaks.end());
+    return loudest > 0 ? decibelsToGain(targetDb) / double(loudest) : 1.0;
+}
+
+} // namespace tamo::wav
