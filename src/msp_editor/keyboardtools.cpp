@@ -10,9 +10,9 @@
 #include "sfz/sfzimport.h"
 #include "ui/platform.h"
 #include "util/atomicfile.h"
-#include "util/shortname.h"
 #include "util/playback/playit.h"
 #include "util/recentfiles.h"
+#include "util/shortname.h"
 #include "wav/pitchedpreview.h"
 
 #include <QApplication>
