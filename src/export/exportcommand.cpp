@@ -5,10 +5,11 @@
 #include "msp/keymapping.h"
 #include "msp/mspfile.h"
 #include "sfz/sfzimport.h"
-#include "util/shortname.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace tamo::exporter {
 
@@ -21,7 +22,7 @@ struct Set {
 };
 
 // Empty when the set is ready, else the reason.
-QString setFromFolder(const QString &folder, Set &set)
+QString setFromFolder(const QString &folder, Set &set, QTextStream &out)
 {
     const QDir dir(folder);
     const QFileInfoList files = dir.entryInfoList(
@@ -47,8 +48,16 @@ QString setFromFolder(const QString &folder, Set &set)
     for (const AddedSample &sample : added.added) {
         sources << sample.path;
         roots << sample.root.note;
+        if (sample.root.overruledName)
+            out << sampleRootText(sample) << Qt::endl;
     }
-    for (const QString &source : msp::reorderedBySlot(sources, msp::mapKeys(set.record, roots)))
+    if (std::none_of(roots.cbegin(), roots.cend(), [](const std::optional<int> &root) { return root.has_value(); })) {
+        msp::mapOneKeyPerSound(set.record);
+        out << kOneKeyPerSound << Qt::endl;
+    } else {
+        sources = msp::reorderedBySlot(sources, msp::mapKeys(set.record, roots));
+    }
+    for (const QString &source : std::as_const(sources))
         set.sources << source;
     set.mspFileName = mspNameForFolder(dir.absolutePath());
     return {};
@@ -85,11 +94,7 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
         set.sources << SlotSource(sample.sourcePath, sample.cut);
     for (const QString &line : imported.report)
         out << line << Qt::endl;
-    // The instrument reads 8.3 names, so the MSP's name keeps to what they hold.
-    QString name = util::shortNameCharacters(QFileInfo(path).completeBaseName()).left(msp::kSampleNameSize);
-    if (name.isEmpty())
-        name = QStringLiteral("_");
-    set.mspFileName = name + QStringLiteral(".MSP");
+    set.mspFileName = mspNameFor(QFileInfo(path).completeBaseName());
     return {};
 }
 
@@ -105,7 +110,7 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
     if (!in.exists())
         return failWith(QStringLiteral("%1 not found").arg(input));
     Set set;
-    const QString problem = in.isDir()  ? setFromFolder(input, set)
+    const QString problem = in.isDir()  ? setFromFolder(input, set, out)
                           : isSfzFile(in) ? setFromSfz(input, set, out)
                                           : setFromMsp(input, set);
     if (!problem.isEmpty())
@@ -129,8 +134,12 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
             reason.chop(1);
         return failWith(reason);
     }
+    for (const QString &note : result.notes)
+        out << note << Qt::endl;
     for (const QString &path : result.written)
         out << QDir::toNativeSeparators(path) << Qt::endl;
+    for (const QString &path : result.replaced)
+        out << "Replaced: " << QDir::toNativeSeparators(path) << Qt::endl;
     return 0;
 }
 

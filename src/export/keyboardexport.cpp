@@ -1,5 +1,6 @@
 #include "export/keyboardexport.h"
 
+#include "export/exportplan.h"
 #include "export/soundimport.h"
 #include "util/atomicfile.h"
 #include "util/filecopy.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 
 #include <memory>
 #include <vector>
@@ -33,7 +33,11 @@ struct PlannedFile {
 
 class Export {
 public:
-    explicit Export(const ExportRequest &request) : m_request(request), m_folder(request.targetFolder) {}
+    // request's record is the plan's, with the names it chose.
+    Export(const ExportRequest &request, const ExportPlan &plan)
+        : m_request(request), m_plan(plan), m_folder(request.targetFolder)
+    {
+    }
 
     ExportResult run()
     {
@@ -74,24 +78,13 @@ private:
         const QString mspName = QFileInfo(m_request.mspFileName).fileName();
         if (mspName.isEmpty())
             return fail(QStringLiteral("The MSP file has no name."));
-        QSet<QString> taken;
-        for (int slot = 1; slot <= m_request.record.usedSlotCount(); ++slot) {
-            const QByteArray stored = m_request.record.sampleName(slot);
+        if (!m_plan.error.isEmpty())
+            return fail(m_plan.error);
+        for (const PlannedWav &wav : m_plan.wavs) {
             PlannedFile file;
-            file.finalName = keyboardFileName(stored);
-            if (file.finalName.isEmpty())
-                return fail(QStringLiteral("Sample %1 (\"%2\") has no name a file can carry.")
-                                .arg(slot)
-                                .arg(sampleNameText(stored)));
-            if (taken.contains(file.finalName.toUpper()))
-                return fail(QStringLiteral("Two samples would be written as %1.").arg(file.finalName));
-            taken.insert(file.finalName.toUpper());
-            const SlotSource slotSource = m_request.sourceFor ? m_request.sourceFor(slot) : SlotSource();
-            file.source = slotSource.path;
-            file.cut = slotSource.cut;
-            if (file.source.isEmpty())
-                return fail(QStringLiteral("%1: no sound file found for sample \"%2\".")
-                                .arg(file.finalName, sampleNameText(stored)));
+            file.finalName = wav.fileName;
+            file.source = wav.source.path;
+            file.cut = wav.source.cut;
             const wav::FormatCheck check = wav::checkKeyboardFormat(file.source);
             if (!check.readable)
                 return fail(QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(file.source), check.reason));
@@ -209,6 +202,7 @@ private:
     }
 
     const ExportRequest &m_request;
+    const ExportPlan &m_plan;
     QDir m_folder;
     QList<PlannedFile> m_files; // the WAVs in slot order, then the MSP
     QStringList m_staged;
@@ -220,7 +214,15 @@ private:
 
 ExportResult exportForKeyboard(const ExportRequest &request)
 {
-    return Export(request).run();
+    const ExportPlan plan = planExport(request);
+    ExportRequest planned = request;
+    planned.record = plan.record;
+    ExportResult result = Export(planned, plan).run();
+    if (result.status == ExportStatus::Done) {
+        result.replaced = plan.replaced;
+        result.notes = plan.notes;
+    }
+    return result;
 }
 
 } // namespace tamo::exporter

@@ -47,7 +47,9 @@ enum class ExportStatus { Done, Cancelled, Failed };
 struct ExportResult {
     ExportStatus status = ExportStatus::Failed;
     QString message;     // one line naming the file, when Failed
-    QStringList written; // full paths of the files written, WAVs in slot order then the MSP
+    QStringList written; // full paths of the files written, each WAV once in slot order, then the MSP
+    QStringList replaced; // full paths of older files now replaced
+    QStringList notes;    // names the export chose otherwise than the record, one line each
     int copied = 0;      // WAVs copied byte for byte
     int converted = 0;   // WAVs converted to the keyboard's format
 };
@@ -55,9 +57,11 @@ struct ExportResult {
 // Writes the set the keyboard reads into the target folder: for every used slot
 // its sound file as keyboardFileName(name), copied byte for byte when it is
 // already 16-bit PCM 44100 Hz mono or stereo WAV, converted otherwise, and the MSP
-// record itself. Two samples with the same file name (ignoring case), a name no
-// file can carry, a missing or unreadable source, a failed write (a full disk)
-// stop it with a message naming the file. Every file is first written complete
+// record itself. Slots playing one sound under one name share its file; the names
+// and the files are decided as planExport says (exportplan.h), and the MSP names
+// what was written. Two sources on one name, a name no file can carry, a missing
+// or unreadable source, a source in the way of a target, a failed write (a full
+// disk) stop it with a message naming the file. Every file is first written complete
 // under a temporary name in the target folder; only when all are there do they
 // take their final names (older files of those names are replaced, and put back
 // if a rename fails). On failure or cancel no temporary is left and the folder is

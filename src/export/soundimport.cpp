@@ -1,5 +1,6 @@
 #include "export/soundimport.h"
 
+#include "msp/valueformats.h"
 #include "util/paths.h"
 #include "util/shortname.h"
 
@@ -45,6 +46,15 @@ QByteArray sampleNameFor(const QString &path)
         bytes += !encoder.hasError() && one.size() == 1 ? one : QByteArray("_");
     }
     return bytes;
+}
+
+QString sampleRootText(const AddedSample &sample)
+{
+    QString text = QStringLiteral("%1: root %2 from the sampler chunk")
+                       .arg(QFileInfo(sample.path).fileName(), msp::NoteName(sample.root.note.value_or(0)));
+    if (sample.root.overruledName)
+        text += QStringLiteral("; the name's %1 is overruled").arg(msp::NoteName(*sample.root.overruledName));
+    return text + u'.';
 }
 
 AddResult addSoundFiles(msp::MspRecord &record, const QStringList &paths)
@@ -108,9 +118,17 @@ bool isSampleName(QStringView text)
     });
 }
 
+QString mspNameFor(QStringView name)
+{
+    QString base = util::shortNameCharacters(name).left(msp::kSampleNameSize);
+    if (base.isEmpty())
+        base = QStringLiteral("_");
+    return base + QStringLiteral(".MSP");
+}
+
 QString mspNameForFolder(const QString &folder)
 {
-    return QFileInfo(QDir(folder).absolutePath()).fileName().left(msp::kSampleNameSize) + QStringLiteral(".MSP");
+    return mspNameFor(QFileInfo(QDir(folder).absolutePath()).fileName());
 }
 
 } // namespace tamo::exporter

@@ -29,6 +29,13 @@ struct AddResult {
     bool limitReached = false; // the record was full before every file was added
 };
 
+// What a drum folder's export and Map keys say when no sample has a root.
+inline const QString kOneKeyPerSound = QStringLiteral("No root keys found: one key per sound from C1");
+
+// "Kick C3.wav: root C2 from the sampler chunk; the name's C3 is overruled." for a
+// sample whose file's name names another note than its sampler chunk.
+QString sampleRootText(const AddedSample &sample);
+
 // Adds the files, in order, as new samples at the end of the record, as "Add Wav
 // Sample" does: the name from the short path and the slot defaults. Stops at 64
 // samples. Each added file's root is detected; the record's keys are not changed
@@ -50,8 +57,12 @@ QString keyboardFileName(const QByteArray &storedName);
 // names allow (letters, digits and ! # $ % & ' ( ) - @ ^ _ ` { } ~).
 bool isSampleName(QStringView text);
 
-// The MSP file name of a set exported into folder: the folder's name, up to 8
-// characters, then ".MSP".
+// An 8.3-safe MSP file name made from name (a folder's, an SFZ file's): the
+// characters short names hold, in upper case, up to 8 ("Grand Piano.v2" gives
+// "GRANDPIA.MSP", "Flute:1" "FLUTE1.MSP"), "_" when none is left.
+QString mspNameFor(QStringView name);
+
+// The MSP file name of a set made from folder: mspNameFor its name.
 QString mspNameForFolder(const QString &folder);
 
 // A stored name as text (Windows-1252), without its outer spaces.

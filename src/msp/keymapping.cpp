@@ -75,6 +75,16 @@ QList<int> mapKeys(MspRecord &record, const SlotRoots &roots)
     return order;
 }
 
+void mapOneKeyPerSound(MspRecord &record, int firstKey)
+{
+    for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+        const int key = std::clamp(firstKey + slot - 1, 1, kTopKey);
+        record.setSample(SampleField::StartKey, slot, storedStartNote(key).value_or(0));
+        record.setSample(SampleField::EndKey, slot, quint8(key));
+        record.setSample(SampleField::Key, slot, quint8(key));
+    }
+}
+
 QList<int> keyCoverage(const MspRecord &record)
 {
     QList<int> count(kTopKey + 1, 0);

@@ -27,6 +27,14 @@ using SlotRoots = QList<std::optional<int>>;
 // entries of roots count as none; a record with no root is left as it is.
 QList<int> mapKeys(MspRecord &record, const SlotRoots &roots);
 
+// Where drum maps start: C1 as the editor names notes.
+constexpr int kFirstDrumKey = 36;
+
+// For samples with no root (a drum kit): each used slot, in slot order, gets a key
+// of its own from firstKey up (KEY, START and END on that key alone; past 127 the
+// top key). The others are silent.
+void mapOneKeyPerSound(MspRecord &record, int firstKey = kFirstDrumKey);
+
 // How many samples' zones cover each key 0..127, reading START and END as the
 // editor shows them (START shows the note after its stored value): 0 is a gap,
 // more than 1 an overlap.

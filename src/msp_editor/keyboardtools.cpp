@@ -1,5 +1,6 @@
 #include "msp_editor/keyboardtools.h"
 
+#include "export/exportplan.h"
 #include "export/keyboardexport.h"
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
@@ -11,6 +12,7 @@
 #include "util/atomicfile.h"
 #include "util/playback/playit.h"
 #include "util/recentfiles.h"
+#include "util/shortname.h"
 #include "wav/pitchedpreview.h"
 
 #include <QApplication>
@@ -102,10 +104,13 @@ bool KeyboardTools::mapFromRoots(bool quiet)
         found = found || roots.last().has_value();
     }
     if (!found) {
-        if (!quiet)
-            ui::message(QStringLiteral("No root key was found in the samples' files or names."), ui::Buttons::Ok,
-                        ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
-        return false;
+        // A drum kit: each sound on a key of its own.
+        if (quiet || after.record.usedSlotCount() == 0)
+            return false;
+        msp::mapOneKeyPerSound(after.record);
+        m_editor.changeDocument(QStringLiteral("Map keys"), after);
+        ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+        return true;
     }
     const QList<int> order = msp::mapKeys(after.record, roots);
     QList<QString> sources(after.sampleSources.begin(), after.sampleSources.end());
@@ -145,6 +150,10 @@ void KeyboardTools::decorateList()
         tip << (facts.root.note ? QStringLiteral("Root %1, from the %2").arg(msp::NoteName(*facts.root.note),
                                                                              wav::rootSourceText(facts.root.source))
                                 : QStringLiteral("No root key found"));
+        if (facts.root.overruledName)
+            tip << QStringLiteral("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
+        if (exporter::isMadeUpName(slotLine(m_editor, slot), path))
+            tip << QStringLiteral("A name made up for %1").arg(QFileInfo(path).fileName());
         if (!path.isEmpty())
             tip << QDir::toNativeSeparators(path);
         QListWidgetItem *item = list->item(row);
@@ -207,6 +216,10 @@ bool KeyboardTools::playKey(int key)
 
 void KeyboardTools::renameSelectedSample()
 {
+    if (const QList<int> slots = m_editor.selectedSlots(); slots.size() > 1) {
+        renameSamples(slots);
+        return;
+    }
     const int slot = m_editor.selectedSlot();
     if (slot == 0) {
         ui::message(QStringLiteral("Select a sample first."), ui::Buttons::Ok, ui::Icon::Exclamation,
@@ -239,6 +252,38 @@ void KeyboardTools::renameSelectedSample()
     m_editor.selectSlot(slot);
 }
 
+void KeyboardTools::renameSamples(const QList<int> &slots)
+{
+    const QString source = m_editor.sampleSourceFile(slots.first());
+    const std::optional<QString> typed = ui::askText(
+        QStringLiteral("Rename samples"), QStringLiteral("Common start of the %1 names (each ends with its KEY):").arg(slots.size()),
+        source.isEmpty() ? slotLine(m_editor, slots.first()) : exporter::nameWithoutNote(QFileInfo(source).completeBaseName()),
+        &m_editor);
+    if (!typed)
+        return;
+    if (util::shortNameCharacters(*typed).isEmpty()) {
+        ui::message(QStringLiteral("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        return;
+    }
+    QSet<QString> others;
+    QList<int> keys;
+    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot) {
+        if (!slots.contains(slot))
+            others.insert(slotLine(m_editor, slot).toUpper());
+    }
+    for (const int slot : slots)
+        keys << m_editor.record().sample(msp::SampleField::Key, slot);
+    const QStringList names = exporter::namesWithNotes(*typed, keys, others);
+    MspDocument after = m_editor.document();
+    for (qsizetype i = 0; i < slots.size(); ++i) {
+        const int slot = slots.at(i);
+        after.sampleSources.at(std::size_t(slot - 1)) = m_editor.sampleSourceFile(slot); // the sounds stay
+        after.record.setSampleName(slot, names.at(i).toLatin1());
+    }
+    m_editor.changeDocument(QStringLiteral("Rename sample"), after);
+}
+
 void KeyboardTools::exportForKeyboard()
 {
     ui::FileDialogRequest request;
@@ -249,11 +294,13 @@ void KeyboardTools::exportForKeyboard()
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return;
     util::rememberFolder(util::FileKind::Export, chosen.fileName);
+    const QString mspName = mspNameForExport(chosen.fileName);
+    if (mspName.isEmpty())
+        return;
     exporter::ExportRequest job;
     job.record = m_editor.record();
     job.targetFolder = chosen.fileName;
-    job.mspFileName = m_editor.CurrentMspPath.isEmpty() ? exporter::mspNameForFolder(chosen.fileName)
-                                                        : QFileInfo(m_editor.CurrentMspPath).fileName();
+    job.mspFileName = mspName;
     QStringList sources;
     for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
         sources << m_editor.sampleSourceFile(slot);
@@ -276,13 +323,51 @@ void KeyboardTools::exportForKeyboard()
     if (result.status == exporter::ExportStatus::Failed) {
         ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
     } else if (result.status == exporter::ExportStatus::Done) {
-        ui::message(QStringLiteral("%1 files written to %2 (%3 WAV copied, %4 converted).")
-                        .arg(result.written.size())
-                        .arg(QDir::toNativeSeparators(chosen.fileName))
-                        .arg(result.copied)
-                        .arg(result.converted),
-                    ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+        QStringList lines{QStringLiteral("%1 files written to %2 (%3 WAV copied, %4 converted).")
+                              .arg(result.written.size())
+                              .arg(QDir::toNativeSeparators(chosen.fileName))
+                              .arg(result.copied)
+                              .arg(result.converted),
+                          QStringLiteral("The instrument is %1.").arg(mspName)};
+        lines << result.notes;
+        for (const QString &path : result.replaced)
+            lines << QStringLiteral("Replaced: %1").arg(QDir::toNativeSeparators(path));
+        ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
     }
+}
+
+QString KeyboardTools::mspNameForExport(const QString &folder)
+{
+    QString name = QFileInfo(m_editor.CurrentMspPath).fileName();
+    if (m_editor.CurrentMspPath.isEmpty()) {
+        // Never saved: the name is asked, not taken from the folder.
+        const QString source = m_editor.record().usedSlotCount() > 0 ? m_editor.sampleSourceFile(1) : QString();
+        // The SFZ's name while the document is still the import's.
+        const bool imported = !m_importedSfz.isEmpty() && source == m_importedFirstSource;
+        const QString proposal = exporter::mspNameFor(
+            imported            ? m_importedSfz
+            : !source.isEmpty() ? exporter::nameWithoutNote(QFileInfo(source).completeBaseName())
+                                : QStringLiteral("SET"));
+        const std::optional<QString> typed = ui::askText(QStringLiteral("Export for the keyboard"),
+                                                         QStringLiteral("Name of the instrument (up to 8 characters):"),
+                                                         proposal.chopped(4), &m_editor, 12);
+        if (!typed || typed->trimmed().isEmpty())
+            return {};
+        QString typedName = typed->trimmed();
+        if (typedName.endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
+            typedName.chop(4);
+        name = exporter::mspNameFor(typedName);
+    }
+    const QString existing = util::findFileCaseInsensitive(folder, name);
+    if (!existing.isEmpty()) {
+        if (ui::message(QStringLiteral("%1 already exists in %2. Replace that instrument?")
+                            .arg(existing, QDir::toNativeSeparators(folder)),
+                        ui::Buttons::YesNoDefaultNo, ui::Icon::Question, ui::kProgramTitle, &m_editor)
+            != ui::Answer::Yes)
+            return {};
+        name = existing;
+    }
+    return name;
 }
 
 void KeyboardTools::importSfz(const QString &givenPath)
@@ -317,6 +402,8 @@ void KeyboardTools::importSfz(const QString &givenPath)
     for (const sfz::ImportedSample &sample : imported.samples)
         sources << sample.sourcePath;
     m_editor.loadImportedDocument(record, sources);
+    m_importedSfz = QFileInfo(path).completeBaseName();
+    m_importedFirstSource = m_editor.sampleSourceFile(1);
     QStringList report = imported.report;
     if (report.size() > kReportLines) {
         const qsizetype more = report.size() - kReportLines;

@@ -56,6 +56,11 @@ private:
     void decorateList();
     void updateKeyMap();
     bool mapFromRoots(bool quiet);
+    // Names several samples at once: a common start and each one's KEY.
+    void renameSamples(const QList<int> &slots);
+    // The MSP file name to export as into folder, asked for an untitled document;
+    // empty when the user stops.
+    QString mspNameForExport(const QString &folder);
 
     MspEditorWindow &m_editor;
     QMenu *m_menu = nullptr;
@@ -63,6 +68,8 @@ private:
     QHash<QString, FileFacts> m_facts;
     std::unique_ptr<QTemporaryDir> m_previewDir;
     int m_previewCount = 0;
+    QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
+    QString m_importedFirstSource;
 };
 
 } // namespace tamo::msp_editor

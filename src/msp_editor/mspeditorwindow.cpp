@@ -391,7 +391,8 @@ void MspEditorWindow::buildControls()
     list->setObjectName(QStringLiteral("List1"));
     list->setAccessibleName(QStringLiteral("Samples"));
     list->setFont(ui::designFont(QStringLiteral("Verdana"), 8.25));
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several lines for Rename sample; the fields show one.
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSortingEnabled(false);
     list->onMouseUp = [this] { openSelectedWav(); };
     ui::place(list, 120, 240, 1575, 10590);
@@ -552,8 +553,18 @@ void MspEditorWindow::showSelectedSample()
 
 int MspEditorWindow::selectedSlot() const
 {
-    const QList<QListWidgetItem *> selected = m_sampleList->selectedItems();
-    return selected.isEmpty() ? 0 : m_sampleList->row(selected.first()) + 1;
+    const QList<int> slots = selectedSlots();
+    const int current = m_sampleList->currentRow() + 1;
+    return slots.contains(current) ? current : slots.value(0, 0);
+}
+
+QList<int> MspEditorWindow::selectedSlots() const
+{
+    QList<int> slots;
+    for (const QListWidgetItem *item : m_sampleList->selectedItems())
+        slots << m_sampleList->row(item) + 1;
+    std::sort(slots.begin(), slots.end());
+    return slots;
 }
 
 void MspEditorWindow::selectSlot(int slot)

@@ -93,7 +93,11 @@ public:
     // CurrentWavPath at its WAV file when that exists.
     void showSelectedSample();
     // The selected List1 line as a slot number 1..64; 0 when none is selected.
+    // With several selected (Ctrl or Shift and a click), the current one if it is
+    // among them, else the first.
     int selectedSlot() const;
+    // Every selected line as a slot number, in list order.
+    QList<int> selectedSlots() const;
     // Selects List1's line of the slot (0 or out of range: none) and shows it, as a
     // user's selection would, without loading the WAV.
     void selectSlot(int slot);

@@ -48,9 +48,9 @@ public:
             const int chosen = mb.exec();
             return chosen == QMessageBox::Yes ? Answer::Yes : chosen == QMessageBox::No ? Answer::No : Answer::Cancel;
         }
-        if (box.buttons == Buttons::YesNo) {
+        if (box.buttons == Buttons::YesNo || box.buttons == Buttons::YesNoDefaultNo) {
             mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            mb.setDefaultButton(QMessageBox::Yes);
+            mb.setDefaultButton(box.buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::No);
             return mb.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
         }
         mb.setStandardButtons(QMessageBox::Ok);

@@ -13,7 +13,8 @@ namespace tamo::ui {
 // The program's own name, the title of every message box given none.
 inline const QString kProgramTitle = QStringLiteral("TAMO");
 
-enum class Buttons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: Enter answers No, for a question that risks a file.
+enum class Buttons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class Icon { None, Exclamation, Question, Information };
 // Escape or closing a Yes/No/Cancel box answers Cancel.
 enum class Answer { Ok, Yes, No, Cancel };

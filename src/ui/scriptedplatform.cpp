@@ -50,6 +50,7 @@ void ScriptedPlatform::clear()
     m_answers.clear();
     m_files.clear();
     m_texts.clear();
+    m_offeredTexts.clear();
     m_unexpected = 0;
     m_quitRequests = 0;
 }
@@ -87,9 +88,10 @@ void ScriptedPlatform::quitProgram() { ++m_quitRequests; }
 
 void ScriptedPlatform::queueText(const std::optional<QString> &text) { m_texts.enqueue(text); }
 
-std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &, int maxLength,
-                                                 QWidget *)
+std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &offered,
+                                                 int maxLength, QWidget *)
 {
+    m_offeredTexts << offered;
     if (m_texts.isEmpty()) {
         ++m_unexpected;
         return std::nullopt;

@@ -32,6 +32,8 @@ public:
     const QList<FileDialogRequest> &dialogs() const { return m_dialogs; }
     // Texts of the boxes shown, in order.
     QStringList messageTexts() const;
+    // The text each askText call offered, in order.
+    const QStringList &offeredTexts() const { return m_offeredTexts; }
     bool busy() const { return m_busyDepth > 0; }
     int busyDepth() const { return m_busyDepth; }
     // Prompts shown without a queued answer, plus answers never used (see pending()).
@@ -59,6 +61,7 @@ private:
     QQueue<Answer> m_answers;
     QQueue<FileDialogResult> m_files;
     QQueue<std::optional<QString>> m_texts;
+    QStringList m_offeredTexts;
     int m_busyDepth = 0;
     int m_unexpected = 0;
     int m_quitRequests = 0;

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -52,9 +54,9 @@ QString shortNameChars(QStringView text)
 // base, "~", then four characters of a hash of the whole long name, and up to three
 // of its extension ("Grand Piano C3.wav" gives "GRA~" + four characters + ".WAV").
 // It depends on the name alone, so adding or removing other files never moves it,
-// the way Samba makes its 8.3 aliases; two names may still meet on one short form,
-// which shortNameClashes tells.
-QString mangledName(const QString &longName)
+// the way Samba makes its 8.3 aliases; where two names meet on one short form, the
+// folder's assignment (shortFormsIn) moves the later one to the next free tail.
+QString mangledName(const QString &longName, quint32 step = 0)
 {
     // Leading dots are dropped; the extension is what follows the last remaining dot.
     qsizetype start = 0;
@@ -73,6 +75,8 @@ QString mangledName(const QString &longName)
         hash ^= quint8(c);
         hash *= 16777619u;
     }
+    static constexpr quint32 kTails = 36 * 36 * 36 * 36;
+    hash = (hash % kTails + step) % kTails;
     static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     QString tail(4, u'0');
     for (qsizetype i = tail.size() - 1; i >= 0; --i) {
@@ -90,6 +94,34 @@ QStringList entriesOf(const QString &folder, QDir::Filters kind)
     return QDir(folder.isEmpty() ? QStringLiteral(".") : folder)
         .entryList(kind | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
+
+#ifndef Q_OS_WIN
+// The short form of each entry of a folder, upper-cased names as keys: names in
+// 8.3 form keep their own, the others, in name order, take their hashed form or,
+// when an earlier one holds it, the next free tail. The same folder contents give
+// the same forms.
+QHash<QString, QString> shortFormsIn(const QStringList &entries)
+{
+    QHash<QString, QString> forms;
+    QSet<QString> taken;
+    for (const QString &entry : entries) {
+        if (isValidShortName(entry))
+            taken.insert(entry.toUpper());
+    }
+    for (const QString &entry : entries) {
+        if (isValidShortName(entry)) {
+            forms.insert(entry, entry);
+            continue;
+        }
+        QString form = mangledName(entry);
+        for (quint32 step = 1; taken.contains(form.toUpper()); ++step)
+            form = mangledName(entry, step);
+        taken.insert(form.toUpper());
+        forms.insert(entry, form);
+    }
+    return forms;
+}
+#endif
 
 #ifdef Q_OS_WIN
 QString systemShortPath(const QString &path)
@@ -126,7 +158,10 @@ QString ShortFileName(const QString &longName)
     const QString name = fileNameExtract(longName);
     if (name.isEmpty() || name == u"." || name == u"..")
         return longName;
-    return pathNameExtract(longName) + shortFormOf(name);
+    if (isValidShortName(name))
+        return longName;
+    const QString folder = pathNameExtract(longName);
+    return folder + shortFormsIn(entriesOf(folder, QDir::AllEntries)).value(name, shortFormOf(name));
 #endif
 }
 
@@ -171,16 +206,12 @@ QString longNameForShort(const QString &folder, const QString &shortName)
     }
     return {};
 #else
-    // Two files on one short form: neither is found, rather than maybe the wrong one.
-    QString found;
-    for (const QString &file : entriesOf(folder, QDir::Files)) {
-        if (shortFormOf(file).compare(shortName, Qt::CaseInsensitive) == 0) {
-            if (!found.isEmpty())
-                return {};
-            found = file;
-        }
+    const QHash<QString, QString> forms = shortFormsIn(entriesOf(folder, QDir::AllEntries));
+    for (auto it = forms.cbegin(); it != forms.cend(); ++it) {
+        if (it.value().compare(shortName, Qt::CaseInsensitive) == 0)
+            return QFileInfo(QDir(folder.isEmpty() ? QStringLiteral(".") : folder).filePath(it.key())).isFile() ? it.key() : QString();
     }
-    return found;
+    return {};
 #endif
 }
 
@@ -193,12 +224,15 @@ QStringList shortNameClashes(const QString &longName)
     const QString name = fileNameExtract(longName);
     if (name.isEmpty())
         return {};
-    const QString shortName = shortFormOf(name);
+    // Only a name in 8.3 form that differs from another in case alone can meet it.
+    const QHash<QString, QString> forms = shortFormsIn(entriesOf(pathNameExtract(longName), QDir::AllEntries));
+    const QString shortName = forms.value(name, shortFormOf(name));
     QStringList others;
-    for (const QString &entry : entriesOf(pathNameExtract(longName), QDir::AllEntries)) {
-        if (entry != name && shortFormOf(entry).compare(shortName, Qt::CaseInsensitive) == 0)
-            others << entry;
+    for (auto it = forms.cbegin(); it != forms.cend(); ++it) {
+        if (it.key() != name && it.value().compare(shortName, Qt::CaseInsensitive) == 0)
+            others << it.key();
     }
+    others.sort();
     return others;
 #endif
 }

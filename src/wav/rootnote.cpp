@@ -26,17 +26,34 @@ std::optional<int> noteFromFileName(QStringView fileName)
         note += (m.capturedView(3).toInt() + 2) * 12;
         found = note >= 0 && note <= 127 ? std::optional<int>(note) : std::nullopt;
     }
-    return found;
+    if (found)
+        return found;
+    // Glued to letters, as 8.3 names write it ("PIANOC3", "STRGFS2" with S for
+    // sharp), read only in a name without small letters, at the end of its base:
+    // there "Abc3" or "Cello2" cannot be meant.
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    const QStringView base = dot > 0 ? fileName.left(dot) : fileName;
+    static const QRegularExpression glued(QStringLiteral("^[A-Z0-9_ -]*[A-Z]([A-G])([S#]?)(-?[0-9])$"));
+    const QRegularExpressionMatch m = glued.match(base.toString());
+    if (!m.hasMatch())
+        return std::nullopt;
+    static constexpr int kPitchClass[] = {9, 11, 0, 2, 4, 5, 7}; // A..G
+    const int note = kPitchClass[m.capturedView(1).at(0).unicode() - u'A'] + (m.capturedLength(2) > 0 ? 1 : 0)
+                     + (m.capturedView(3).toInt() + 2) * 12;
+    return note >= 0 && note <= 127 ? std::optional<int>(note) : std::nullopt;
 }
 
 RootNote detectRoot(const QString &path)
 {
     const SoundFile file(path);
     SF_INSTRUMENT instrument;
-    if (file.instrument(&instrument) && static_cast<unsigned char>(instrument.basenote) <= 127)
-        return {int(instrument.basenote), RootSource::SamplerChunk};
-    if (const std::optional<int> note = noteFromFileName(QFileInfo(path).fileName()))
-        return {note, RootSource::FileName};
+    const std::optional<int> named = noteFromFileName(QFileInfo(path).fileName());
+    if (file.instrument(&instrument) && static_cast<unsigned char>(instrument.basenote) <= 127) {
+        const int chunk = int(instrument.basenote);
+        return {chunk, RootSource::SamplerChunk, named != chunk ? named : std::nullopt};
+    }
+    if (named)
+        return {named, RootSource::FileName, std::nullopt};
     return {};
 }
 

@@ -11,12 +11,14 @@
 
 #include <QDir>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tamo;
 using namespace tamo::exporter;
 using namespace tamo::test;
+using namespace Qt::StringLiterals;
 
 constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 
@@ -96,6 +98,93 @@ private Q_SLOTS:
         QCOMPARE(snapshot(target), before);
     }
 
+    // What a set writes beside what the target folder holds. Sources in src: a.wav,
+    // b.wav, link.wav (a link to a.wav); "out/" ones in the target; "@100" cuts from
+    // frame 100. The target holds KITA.MSP (naming KICK and HAT, with their WAVs), an
+    // older own SET.MSP naming OLD, A.WAV (a copy of a.wav) and B.WAV (24-bit 48 kHz).
+    void namesAndFiles_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("names");
+        QTest::addColumn<QString>("sourceList");
+        QTest::addColumn<QString>("stored");   // names in the written MSP; empty: refused
+        QTest::addColumn<QString>("replaced"); // or the refusal's words
+        QTest::newRow("one file, three slots") << QList<QByteArray>{"A", "a", "B"} << "a.wav|a.wav|b.wav" << "A|a|B" << "A.WAV|B.WAV|SET.MSP";
+        QTest::newRow("one file through a link") << QList<QByteArray>{"A", "A"} << "a.wav|link.wav" << "A|A" << "A.WAV|SET.MSP";
+        QTest::newRow("two files on one name") << QList<QByteArray>{"A", "A"} << "a.wav|b.wav" << "" << "Two samples would be written as A.WAV";
+        QTest::newRow("two cuts on one name") << QList<QByteArray>{"A", "A"} << "a.wav|a.wav@100" << "" << "A.WAV";
+        QTest::newRow("another set's files") << QList<QByteArray>{"KICK", "hat", "OLD"} << "a.wav|b.wav|a.wav" << "KICK2|hat2|OLD" << "OLD.WAV|SET.MSP";
+        QTest::newRow("a source converted onto itself") << QList<QByteArray>{"A", "B"} << "a.wav|out/B.WAV" << "" << "B.WAV";
+        QTest::newRow("a source copied onto itself") << QList<QByteArray>{"A"} << "out/A.WAV" << "A" << "SET.MSP";
+        // Played at KEY (after "="), named by the root found and KEY.
+        const QString readable = u"Piano C2.wav=48|Piano F#2.wav=54|Snare 2.wav|snare 2.wav|Kick drum.wav|Kick drum.wav|piano C2.wav=48"_s;
+        QList<QByteArray> madeUp;
+        for (const QString &source : readable.split(u'|'))
+            madeUp << tamo::util::shortFormOf(source.section(u'=', 0, 0)).section(u'.', 0, 0).toLatin1();
+        QTest::newRow("two sounds on one made-up name") << QList<QByteArray>{madeUp.first(), madeUp.first()} << "Piano C2.wav=48|piano C2.wav=48"
+                                                        << "PIANO_C2|PIAN2_C2" << "SET.MSP";
+        QTest::newRow("made-up names made readable") << madeUp << readable << "PNO_C2|PNO_FS2|SNARE2|SNARE22|KICKDRUM|KICKDRUM|PNO2_C2" << "SET.MSP";
+    }
+    void namesAndFiles()
+    {
+        QFETCH(QList<QByteArray>, names);
+        QFETCH(QString, sourceList);
+        const QStringList sources = sourceList.split(u'|');
+        QFETCH(QString, stored);
+        QFETCH(QString, replaced);
+        const QString readable = u"Piano C2.wav|Piano F#2.wav|Snare 2.wav|snare 2.wav|Kick drum.wav|piano C2.wav"_s;
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        const QString target = root.filePath(QStringLiteral("out"));
+        QVERIFY(root.mkpath(QStringLiteral("src")) && root.mkpath(QStringLiteral("out")));
+        int frames = 1000; // a length of its own for each file
+        for (const QString &name : (u"a.wav|b.wav|../out/KICK.WAV|../out/HAT.WAV|../out/OLD.WAV|"_s + readable).split(u'|'))
+            QVERIFY(sound::write(root.filePath(u"src/"_s + name), kWav16, 44100, 1, ++frames));
+        QVERIFY(QFile::copy(root.filePath(u"src/a.wav"_s), root.filePath(u"out/A.WAV"_s))
+                && sound::write(root.filePath(u"out/B.WAV"_s), SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1, 1000)
+                && QFile::link(root.filePath(u"src/a.wav"_s), root.filePath(u"src/link.wav"_s))
+                && msp::SaveMspFile(root.filePath(QStringLiteral("out/KITA.MSP")), recordNamed({"KICK", "HAT"})).ok
+                && msp::SaveMspFile(root.filePath(QStringLiteral("out/SET.MSP")), recordNamed({"OLD"})).ok);
+        ExportRequest request;
+        request.record = recordNamed(names);
+        for (int k = 1; k <= sources.size(); ++k)
+            request.record.setSample(msp::SampleField::Key, k, quint8(sources.at(k - 1).section(u'=', 1).toInt()));
+        request.mspFileName = QStringLiteral("SET.MSP");
+        request.targetFolder = target;
+        request.sourceFor = [&](int slot) {
+            const QString source = sources.value(slot - 1).section(u'=', 0, 0);
+            wav::SourceCut cut;
+            cut.start = source.section(u'@', 1).toLongLong();
+            const QString file = source.section(u'@', 0, 0);
+            return SlotSource(root.filePath(file.startsWith(u"out/") ? file : u"src/"_s + file), cut);
+        };
+        const QMap<QString, QByteArray> before = snapshot(target);
+        const ExportResult result = exportForKeyboard(request);
+        if (stored.isEmpty()) {
+            QCOMPARE(result.status, ExportStatus::Failed);
+            QVERIFY2(result.message.contains(replaced), qPrintable(result.message));
+            QCOMPARE(snapshot(target), before);
+            return;
+        }
+        QVERIFY2(result.status == ExportStatus::Done, qPrintable(result.message));
+        msp::MspRecord written;
+        QVERIFY(msp::LoadMspFile(QDir(target).filePath(QStringLiteral("SET.MSP")), written, nullptr));
+        QStringList writtenNames, replacedNames;
+        for (int k = 1; k <= written.usedSlotCount(); ++k) {
+            writtenNames << sampleNameText(written.sampleName(k)); // its file there, in the keyboard's format:
+            QVERIFY(wav::checkKeyboardFormat(QDir(target).filePath(tamo::util::findFileCaseInsensitive(target, writtenNames.last() + u".WAV"_s))).ok);
+        }
+        QCOMPARE(writtenNames.join(u'|'), stored);
+        const QStringList files = stored.toUpper().split(u'|'); // each written once
+        QCOMPARE(result.written.size(), QSet<QString>(files.begin(), files.end()).size() + 1);
+        for (const QString &path : result.replaced)
+            replacedNames << QFileInfo(path).fileName();
+        QCOMPARE(replacedNames.join(u'|'), replaced);
+        const QMap<QString, QByteArray> after = snapshot(target); // every other file as it was
+        for (const QString &name : before.keys())
+            QVERIFY(replacedNames.contains(name) || after.value(name) == before.value(name));
+        QCOMPARE(result.notes.size(), stored.split(u'|').filter(QRegularExpression(u"^(KICK|hat)2$"_s)).size()); // one per name another set holds
+    }
+
     // The command line, for a folder of sounds, an MSP and its WAVs, and an SFZ
     // instrument: two FLAC samples in other formats than the keyboard's, one behind a
     // path with a space and a backslash, keys given as numbers and as note names (c4 is
@@ -108,14 +197,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("written"); // "|"-separated
         QTest::addColumn<QList<int>>("keys"); // of the written MSP
         QTest::newRow("folder of sounds") << "My Piano Set" << 0
-            << tamo::util::shortFormOf(QStringLiteral("Piano C3.wav")) + u'|' + tamo::util::shortFormOf(QStringLiteral("Piano C4.wav"))
-                   + QStringLiteral("|Pad.WAV|My Piano.MSP")
+            << QStringLiteral("PIANO_C3.WAV|PIANO_C4.WAV|Pad.WAV|MYPIANOS.MSP")
             << QList{60, 72, 60};
         QTest::newRow("MSP and its WAVs") << "set/TWO.MSP" << 0 << "A.WAV|B.WAV|TWO.MSP" << QList{60, 60};
         // After a line that tells how many regions became samples; each WAV named by its
-        // source's short name.
-        const auto wav = [](const char *source) { return tamo::util::shortFormOf(QLatin1String(source)).section(u'.', 0, 0) + QStringLiteral(".WAV|"); };
-        QTest::newRow("SFZ instrument") << "sfz/My Piano.sfz" << 0 << wav("soft c3.flac") + wav("high.flac") + QStringLiteral("MYPIANO.MSP") << QList{48, 72};
+        // source's short name, or its name and root where that is made up.
+        QTest::newRow("SFZ instrument") << "sfz/My Piano.sfz" << 0 << "SOFT_C3.WAV|HIGH.WAV|MYPIANO.MSP" << QList{60, 72};
         QTest::newRow("a WAV is missing") << "set/THREE.MSP" << 1 << "" << QList<int>{};
         QTest::newRow("SFZ import error") << "sfz/bad.sfz" << 1 << "" << QList<int>{};
     }
@@ -135,7 +222,7 @@ private Q_SLOTS:
         QVERIFY(msp::SaveMspFile(root.filePath(QStringLiteral("set/TWO.MSP")), recordNamed({"A", "B"})).ok);
         QVERIFY(msp::SaveMspFile(root.filePath(QStringLiteral("set/THREE.MSP")), recordNamed({"A", "B", "C"})).ok);
         const QByteArray sfz = "// two zones\n<global> ampeg_release=0.3\n"
-                               "<region> sample=low notes\\soft c3.flac lokey=36 hikey=59 pitch_keycenter=48\n"
+                               "<region> sample=low notes\\soft c3.flac lokey=36 hikey=59 pitch_keycenter=60\n"
                                "<region> sample=high.flac lokey=c4 hikey=b5 pitch_keycenter=c5\n";
         QVERIFY(sound::write(root.filePath(QStringLiteral("sfz/low notes/soft c3.flac")), SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 48000, 2, 9000)
                 && sound::write(root.filePath(QStringLiteral("sfz/high.flac")), SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, 5001)
@@ -158,6 +245,56 @@ private Q_SLOTS:
         QVERIFY(keys.isEmpty() || msp::LoadMspFile(target + u'/' + written.section(u'|', -1), record, nullptr));
         for (int k = 1; k <= keys.size(); ++k)
             QCOMPARE(int(record.sample(msp::SampleField::Key, k)), keys.at(k - 1));
+    }
+
+    // Roads of the command line. Files: "=N" writes a sampler chunk with root N,
+    // "*" makes it 24-bit 48 kHz, "NAME.MSP>A" an MSP naming A. The MSP written is
+    // named 8.3-safe; an export into its own sources' folder is refused.
+    void commandRoads_data()
+    {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("said");    // in the output (exit 0) or the error (exit 1)
+        QTest::addColumn<QString>("msp");     // written into "stick" (or the input's folder); empty: refused
+        QTest::addColumn<QList<int>>("keys"); // of that MSP
+        QTest::newRow("drum folder") << "Kit:1/Kick.wav|Kit:1/Snare.wav|Kit:1/Hat.wav" << "Kit:1"
+                                     << "No root keys found: one key per sound from C1" << "stick/KIT1.MSP" << QList{36, 37, 38};
+        QTest::newRow("notes glued to letters") << "Grand Piano.v2/PIANOC3.WAV|Grand Piano.v2/STRGFS2.WAV" << "Grand Piano.v2" << "" << "stick/GRANDPIA.MSP" << QList{54, 60};
+        QTest::newRow("the chunk overrules the name") << "p/Piano D3.wav=60|p/Piano E3.wav" << "p"
+                                                      << "Piano D3.wav: root C3 from the sampler chunk; the name's D3 is overruled." << "stick/P.MSP" << QList{60, 64};
+        QTest::newRow("folder into itself") << "self/A.WAV*" << "self" << "A.WAV" << "" << QList<int>{};
+        QTest::newRow("MSP into its folder") << "self/A.WAV*|self/SET.MSP>A" << "self/SET.MSP" << "A.WAV" << "" << QList<int>{};
+        QTest::newRow("MSP onto its own copy") << "self/A.WAV|self/SET.MSP>A" << "self/SET.MSP" << "" << "self/SET.MSP" << QList<int>{};
+    }
+    void commandRoads()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, input);
+        QFETCH(QString, said);
+        QFETCH(QString, msp);
+        QFETCH(QList<int>, keys);
+        QTemporaryDir dir;
+        const QDir root(dir.path());
+        for (const QString &file : files.split(u'|')) {
+            const QString path = root.filePath(file.section(u'>', 0, 0).section(u'=', 0, 0).remove(u'*'));
+            const std::optional<int> chunkRoot = file.contains(u'=') ? std::optional(file.section(u'=', 1).toInt()) : std::nullopt;
+            QVERIFY(root.mkpath(QFileInfo(path).path()));
+            QVERIFY(file.contains(u'>') ? msp::SaveMspFile(path, recordNamed({file.section(u'>', 1).toLatin1()})).ok
+                    : file.endsWith(u'*') ? sound::write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1, 500)
+                                          : sound::write(path, kWav16, 44100, 1, 500, chunkRoot));
+        }
+        const QString target = root.filePath(input.startsWith(u"self") ? u"self"_s : u"stick"_s);
+        const QMap<QString, QByteArray> before = snapshot(target);
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        QCOMPARE(runExportCommand(root.filePath(input), target, out, err), msp.isEmpty() ? 1 : 0);
+        QVERIFY2((msp.isEmpty() ? errText : outText).contains(said), qPrintable(outText + errText));
+        msp::MspRecord record;
+        QVERIFY(msp.isEmpty() ? snapshot(target) == before : msp::LoadMspFile(root.filePath(msp), record, nullptr));
+        QList<int> written;
+        for (int k = 1; k <= record.usedSlotCount() && !keys.isEmpty(); ++k)
+            written << record.sample(msp::SampleField::Key, k);
+        QCOMPARE(written, keys);
     }
 };
 

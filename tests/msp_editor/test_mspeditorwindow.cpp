@@ -6,6 +6,7 @@
 
 #include "../wav/helper_sound.h"
 #include "../wav/helper_wav.h"
+#include "msp/valueformats.h"
 #include "msp_editor/editorstate.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/keymapwindow.h"
@@ -765,6 +766,14 @@ private Q_SLOTS:
         platform.queueCancel();
         run(editor, u"Command9"_s); // the next dialog opens where the files came from
         QCOMPARE(platform.dialogs().last().initialFolder, m_saveDir.path());
+        // No root at all (a drum kit): Map keys gives each sound a key from C1 and says so.
+        MspEditorWindow kit;
+        kit.addWavFiles({sound(u"KICK.wav"_s), sound(u"SNARE.wav"_s), sound(u"Low Tom.wav"_s)});
+        kit.keyboardTools()->mapKeys();
+        QCOMPARE(kit.record().sample(SampleField::Key, 3), quint8(38));
+        QVERIFY(platform.messageTexts().last().startsWith(u"No root keys found: one key per sound from C1"_s));
+        // A made-up name's item tells the file it stands for.
+        QVERIFY(kit.sampleList()->item(2)->toolTip().contains(u"A name made up for Low Tom.wav"_s));
         QCOMPARE(platform.unexpected(), 0);
         util::useSettingsFile({});
     }
@@ -797,6 +806,26 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(editor.sampleSourceFile(1)).fileName(), u"A.wav"_s);
     }
 
+    // Several selected samples take a common start and each one's KEY, all distinct.
+    void renameSeveral()
+    {
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        editor.addWavFiles({sound(u"A_C3.wav"_s), sound(u"B_C3.wav"_s), sound(u"C_C4.wav"_s), sound(u"D.wav"_s)});
+        editor.sampleList()->selectAll();
+        editor.sampleList()->item(3)->setSelected(false);
+        platform.queueText(u"Strings"_s);
+        editor.keyboardTools()->renameSelectedSample();
+        const QStringList names = listed(editor);
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 4);
+        for (int slot = 1; slot <= 3; ++slot) {
+            QVERIFY2(names.at(slot - 1).startsWith(u"STR"_s) && names.at(slot - 1).size() <= 8
+                         && names.at(slot - 1).endsWith(u'_' + msp::NoteName(editor.record().sample(SampleField::Key, slot))), qPrintable(names.join(u' ')));
+        }
+        QCOMPARE(names.at(3), u"D"_s);
+        QCOMPARE(QFileInfo(editor.sampleSourceFile(3)).fileName(), u"C_C4.wav"_s);
+    }
+
     // The key map selects what is clicked and plays the sample mapped to a key; the
     // export writes the set under the stored names; an SFZ import replaces the document.
     void keyMapExportAndImport()
@@ -827,11 +856,20 @@ private Q_SLOTS:
         QCOMPARE(map->pressedKeyText(), u"F#5: sample 2 P_C5 (P_C5.wav)"_s);
         QCOMPARE(map->canvas()->grab().toImage().pixelColor(map->keyRect(90).center()), QColor(60, 170, 90));
 
+        // The untitled document is asked its name; replacing an MSP is asked, No first.
         QVERIFY(QDir().mkpath(target));
         platform.queueFile(target);
+        platform.queueText(u"Stick:1"_s);
         tools->exportForKeyboard(); // what it writes is test_keyboardexport's
-        QCOMPARE(test::filesIn(target), split("P_C3.WAV|P_C5.WAV|STICK.MSP"));
-        QCOMPARE(test::readAll(target + u"/STICK.MSP"_s), editor.record().bytes());
+        QCOMPARE(platform.offeredTexts().last(), u"P"_s); // the first sample's name without its note
+        QCOMPARE(test::filesIn(target), split("P_C3.WAV|P_C5.WAV|STICK1.MSP"));
+        QCOMPARE(test::readAll(target + u"/STICK1.MSP"_s), editor.record().bytes());
+        QVERIFY(platform.messageTexts().last().contains(u"STICK1.MSP"_s));
+        QVERIFY(test::writeAll(target + u"/P_C3.WAV"_s, "older"));
+        platform.queueFile(target), platform.queueText(u"stick1.msp"_s), platform.queueAnswer(ui::Answer::No);
+        tools->exportForKeyboard();
+        QVERIFY(platform.messages().last().buttons == ui::Buttons::YesNoDefaultNo && platform.messages().last().text.contains(u"STICK1.MSP"_s));
+        QCOMPARE(test::readAll(target + u"/P_C3.WAV"_s), "older");
 
         QVERIFY(test::writeAll(m_saveDir.filePath(u"kit.sfz"_s), "<region> sample=P_C3.wav lokey=40 hikey=50 pitch_keycenter=45\n"));
         platform.queueAnswer(ui::Answer::No); // the unsaved document is let go
@@ -840,6 +878,9 @@ private Q_SLOTS:
         QCOMPARE(editor.record().sample(SampleField::EndKey, 1), quint8(50));
         QCOMPARE(editor.sampleSourceFile(1), wav);
         QVERIFY(editor.isWindowModified() && editor.CurrentMspPath.isEmpty());
+        platform.queueFile(target), platform.queueText(std::nullopt);
+        tools->exportForKeyboard();
+        QCOMPARE(platform.offeredTexts().last(), u"KIT"_s); // the SFZ's name
         // Edited and undone, the import is still work that no file holds.
         editor.removeSelectedSample();
         run(editor, u"MnuUndo"_s);

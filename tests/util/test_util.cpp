@@ -213,8 +213,8 @@ private Q_SLOTS:
         QCOMPARE(ShortFileNames(paths + QStringList{folder + u"gone.wav"_s}), shortPaths + QStringList{QString()});
     }
 
-    // Some names share a short name: such a pair is told as a clash when either is
-    // there, and its short name finds neither file rather than perhaps the wrong one.
+    // Two names whose hashed forms meet get different short names in one folder,
+    // the same on every look, and each leads back to its file.
     void clashes()
     {
         QHash<QString, QString> byShortName;
@@ -230,10 +230,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         for (const QString &name : pair + QStringList{u"Piano take.wav"_s})
             QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
-        QCOMPARE(shortNameClashes(dir.filePath(pair[0])), QStringList{pair[1]});
-        QCOMPARE(shortNameClashes(dir.filePath(pair[1])), QStringList{pair[0]});
-        QCOMPARE(shortNameClashes(dir.filePath(u"Piano take.wav"_s)), QStringList());
-        QCOMPARE(longNameForShort(dir.path(), shortFormOf(pair[0])), QString());
+        const QString first = QFileInfo(ShortFileName(dir.filePath(pair[0]))).fileName();
+        const QString second = QFileInfo(ShortFileName(dir.filePath(pair[1]))).fileName();
+        QVERIFY2(first.compare(second, Qt::CaseInsensitive) != 0, qPrintable(first));
+        QCOMPARE(QFileInfo(ShortFileName(dir.filePath(pair[0]))).fileName(), first);
+        QCOMPARE(longNameForShort(dir.path(), first), pair[0]);
+        QCOMPARE(longNameForShort(dir.path(), second), pair[1]);
+        QCOMPARE(shortNameClashes(dir.filePath(pair[0])), QStringList());
         // Names already in 8.3 form clash when they differ only in case.
         QVERIFY(QFile(dir.filePath(u"PIANO.WAV"_s)).open(QIODevice::WriteOnly));
         QVERIFY(QFile(dir.filePath(u"piano.wav"_s)).open(QIODevice::WriteOnly));

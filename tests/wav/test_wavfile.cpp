@@ -311,6 +311,9 @@ private Q_SLOTS:
         QTest::newRow("unreadable file, name used") << "Junk_E3.wav" << -2 << 64 << RootSource::FileName;
         QTest::newRow("glued to letters") << "Cello2.wav" << -1 << -1 << RootSource::None;
         QTest::newRow("above G8") << "Lead A8.wav" << -1 << -1 << RootSource::None;
+        QTest::newRow("glued in an 8.3 name") << "PIANOC3.WAV" << -1 << 60 << RootSource::FileName;
+        QTest::newRow("glued sharp S") << "STRGFS2.WAV" << -1 << 54 << RootSource::FileName;
+        QTest::newRow("glued, small letters") << "Abc3.wav" << -1 << -1 << RootSource::None;
     }
     void root()
     {
@@ -322,7 +325,9 @@ private Q_SLOTS:
         QVERIFY(samplerNote == -2 ? writeAll(path, "RIFF junk")
                                   : sound::write(path, kWav16, 44100, 1, 100,
                                                  samplerNote >= 0 ? std::optional(samplerNote) : std::nullopt));
-        const RootNote expected{note >= 0 ? std::optional(note) : std::nullopt, source};
+        // A name's other note is kept beside the chunk's (Piano_C3 is 60).
+        const std::optional<int> overruled = samplerNote >= 0 && samplerNote != 60 ? std::optional(60) : std::nullopt;
+        const RootNote expected{note >= 0 ? std::optional(note) : std::nullopt, source, overruled};
         QCOMPARE(detectRoot(path), expected);
     }
 

@@ -1,0 +1,279 @@
+#include "export/exportplan.h"
+
+#include "export/soundimport.h"
+#include "msp/mspfile.h"
+#include "msp/valueformats.h"
+#include "util/filestamp.h"
+#include "util/shortname.h"
+#include "wav/keyboardformat.h"
+#include "wav/rootnote.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <algorithm>
+#include <functional>
+
+namespace tamo::exporter {
+
+namespace {
+
+QString nativePath(const QString &path) { return QDir::toNativeSeparators(path); }
+
+// The WAV names (upper case) each other MSP of the folder plays, by MSP file name.
+QHash<QString, QString> namesOfOtherSets(const QDir &folder, const QString &ownMsp)
+{
+    QHash<QString, QString> owner;
+    // Name filters ignore case unless told otherwise.
+    const QStringList msps = folder.entryList({QStringLiteral("*.msp")}, QDir::Files, QDir::Name);
+    for (const QString &msp : msps) {
+        if (msp.compare(ownMsp, Qt::CaseInsensitive) == 0)
+            continue;
+        msp::MspRecord record;
+        if (!msp::LoadMspFile(folder.filePath(msp), record, nullptr))
+            continue; // what it names cannot be known
+        for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+            const QString name = keyboardFileName(record.sampleName(slot)).toUpper();
+            if (!name.isEmpty() && !owner.contains(name))
+                owner.insert(name, msp);
+        }
+    }
+    return owner;
+}
+
+QString noteText(int note) { return msp::NoteName(note).replace(u'#', u'S'); }
+
+// The words of a name in at most length characters, most readable first: whole
+// ("KICKDRUM", "SNARE2"), then without inner vowels ("HRD_HS_OHH"), then with the
+// longest words cut, so that each word keeps a letter.
+QString shortened(const QString &name, qsizetype length)
+{
+    static const QRegularExpression separators(QStringLiteral("[ _.-]+"));
+    QStringList words;
+    for (const QString &word : name.split(separators, Qt::SkipEmptyParts)) {
+        if (const QString kept = util::shortNameCharacters(word).remove(u'~'); !kept.isEmpty())
+            words << kept;
+    }
+    if (words.join(QString()).size() <= length)
+        return words.join(QString());
+    // Long numbers (a library's catalogue numbers) say least.
+    static const QRegularExpression longNumber(QStringLiteral("^[0-9]{4,}$"));
+    if (words.size() > words.filter(longNumber).size())
+        words.removeIf([](const QString &word) { return longNumber.match(word).hasMatch(); });
+    static const QString kVowels = QStringLiteral("AEIOU");
+    for (QString &word : words) {
+        for (qsizetype i = word.size() - 2; i >= 1; --i) {
+            if (kVowels.contains(word.at(i)))
+                word.remove(i, 1);
+        }
+    }
+    if (words.join(u'_').size() <= length)
+        return words.join(u'_');
+    while (words.join(QString()).size() > length) {
+        const auto longest = std::max_element(words.begin(), words.end(),
+                                              [](const QString &a, const QString &b) { return a.size() < b.size(); });
+        if (longest->size() <= 1)
+            break;
+        longest->chop(1);
+    }
+    return words.join(QString()).left(length);
+}
+
+// stem + tail, else with a number at the stem's end ("SNARE2", "PIAN2_C3": the
+// note stays readable), that isFree accepts.
+QString freeName(const QString &stem, const QString &tail, const std::function<bool(const QString &)> &isFree)
+{
+    if (isFree(stem + tail))
+        return stem + tail;
+    for (int n = 2;; ++n) {
+        const QString number = QString::number(n);
+        const QString name = stem.left(std::max<qsizetype>(0, msp::kSampleNameSize - tail.size() - number.size())) + number + tail;
+        if (isFree(name))
+            return name;
+    }
+}
+
+} // namespace
+
+bool isSameFile(const QString &a, const QString &b)
+{
+    const util::FileStamp sa = util::fileStamp(a), sb = util::fileStamp(b);
+    if (!sa.exists || !sb.exists)
+        return false;
+    if (sa.inode != 0 || sb.inode != 0)
+        return sa.device == sb.device && sa.inode == sb.inode;
+    // No file numbers here: the resolved paths, ignoring case as such systems do.
+    return QFileInfo(a).canonicalFilePath().compare(QFileInfo(b).canonicalFilePath(), Qt::CaseInsensitive) == 0;
+}
+
+bool isMadeUpName(const QString &storedName, const QString &sourcePath)
+{
+    const QString own = QFileInfo(sourcePath).fileName().section(u'.', 0, 0);
+    return storedName.contains(u'~') && own.compare(storedName, Qt::CaseInsensitive) != 0;
+}
+
+QString nameWithoutNote(const QString &baseName)
+{
+    static const QRegularExpression trailingNote(QStringLiteral("[ _.-]*[A-Ga-g](#|b|S)?-?[0-9]$"));
+    return QString(baseName).remove(trailingNote);
+}
+
+QString readableSampleName(const QString &sourcePath, std::optional<int> root, qsizetype stemLength)
+{
+    // A note at the end of the name says what the root says.
+    QString stem = QFileInfo(sourcePath).completeBaseName();
+    if (root) {
+        // Words that name notes ("D#21": a note and a layer) would contradict it.
+        static const QRegularExpression separators(QStringLiteral("[ _.-]+"));
+        static const QRegularExpression noteWord(QStringLiteral("^[A-Ga-g](#|b|S)?-?[0-9]+$"));
+        QStringList words = nameWithoutNote(stem).split(separators, Qt::SkipEmptyParts);
+        words.removeIf([](const QString &word) { return noteWord.match(word).hasMatch(); });
+        stem = words.join(u' ');
+    }
+    if (util::shortNameCharacters(stem).remove(u'~').isEmpty())
+        stem = QStringLiteral("SAMPLE");
+    if (!root)
+        return shortened(stem, msp::kSampleNameSize);
+    const QString note = noteText(*root);
+    const qsizetype room = std::min<qsizetype>(stemLength, msp::kSampleNameSize - 1 - note.size());
+    return shortened(stem, std::max<qsizetype>(1, room)) + u'_' + note;
+}
+
+QStringList namesWithNotes(const QString &prefix, const QList<int> &keys, QSet<QString> taken)
+{
+    qsizetype room = msp::kSampleNameSize;
+    for (const int key : keys)
+        room = std::min<qsizetype>(room, msp::kSampleNameSize - 1 - noteText(key).size());
+    const QString stem = shortened(prefix, std::max<qsizetype>(1, room));
+    QStringList names;
+    for (const int key : keys) {
+        names << freeName(stem, u'_' + noteText(key), [&](const QString &name) { return !taken.contains(name.toUpper()); });
+        taken.insert(names.last().toUpper());
+    }
+    return names;
+}
+
+ExportPlan planExport(const ExportRequest &request)
+{
+    ExportPlan plan;
+    plan.record = request.record;
+    const QDir folder(request.targetFolder);
+    const QString mspName = QFileInfo(request.mspFileName).fileName();
+
+    // Slots on one name share its file when they play the same sound.
+    const auto sameSound = [](const SlotSource &a, const SlotSource &b) {
+        return a.cut == b.cut && (a.path == b.path || isSameFile(a.path, b.path));
+    };
+    QHash<QString, qsizetype> wavOfName; // upper-case file name -> index in plan.wavs
+    for (int slot = 1; slot <= request.record.usedSlotCount(); ++slot) {
+        const QByteArray stored = request.record.sampleName(slot);
+        const QString fileName = keyboardFileName(stored);
+        if (fileName.isEmpty()) {
+            plan.error = QStringLiteral("Sample %1 (\"%2\") has no name a file can carry.").arg(slot).arg(sampleNameText(stored));
+            return plan;
+        }
+        const SlotSource source = request.sourceFor ? request.sourceFor(slot) : SlotSource();
+        // A made-up name is replaced below: another sound on it gets a file of its own.
+        QString key = fileName.toUpper();
+        while (wavOfName.contains(key) && !sameSound(plan.wavs.at(wavOfName.value(key)).source, source)
+               && isMadeUpName(fileName.chopped(4), source.path)
+               && isMadeUpName(fileName.chopped(4), plan.wavs.at(wavOfName.value(key)).source.path))
+            key += u'+';
+        if (wavOfName.contains(key)) {
+            PlannedWav &wav = plan.wavs[wavOfName.value(key)];
+            if (!sameSound(wav.source, source)) {
+                plan.error = QStringLiteral("Two samples would be written as %1.").arg(fileName);
+                return plan;
+            }
+            wav.slots << slot;
+            continue;
+        }
+        if (source.path.isEmpty()) {
+            plan.error = QStringLiteral("%1: no sound file found for sample \"%2\".").arg(fileName, sampleNameText(stored));
+            return plan;
+        }
+        wavOfName.insert(key, plan.wavs.size());
+        plan.wavs.append({fileName, source, {slot}});
+    }
+
+    // Names: those that fit stay; made-up ones become readable; none takes a
+    // file that another set of the folder plays.
+    const QHash<QString, QString> otherSets = namesOfOtherSets(folder, mspName);
+    QList<std::optional<int>> roots(plan.wavs.size());
+    QList<bool> madeUp(plan.wavs.size(), false);
+    qsizetype stemLength = msp::kSampleNameSize;
+    for (qsizetype i = 0; i < plan.wavs.size(); ++i) {
+        const PlannedWav &wav = plan.wavs.at(i);
+        madeUp[i] = isMadeUpName(wav.fileName.chopped(4), wav.source.path);
+        if (!madeUp.at(i))
+            continue;
+        // The key the keyboard plays it at, for a sound that has a root at all.
+        if (wav.source.cut.rootKey >= 0 || wav::detectRoot(wav.source.path).note)
+            roots[i] = request.record.sample(msp::SampleField::Key, wav.slots.first());
+        // One stem length for the set, so its names read alike (PNO_C2, PNO_FS2).
+        if (roots.at(i))
+            stemLength = std::min<qsizetype>(stemLength, msp::kSampleNameSize - 1 - noteText(*roots.at(i)).size());
+    }
+    QSet<QString> taken; // upper-case names without ".WAV"
+    QList<bool> settled(plan.wavs.size(), false);
+    for (qsizetype i = 0; i < plan.wavs.size(); ++i) {
+        const QString name = plan.wavs.at(i).fileName.chopped(4).toUpper();
+        settled[i] = !madeUp.at(i) && !otherSets.contains(plan.wavs.at(i).fileName.toUpper()) && !taken.contains(name);
+        if (settled.at(i))
+            taken.insert(name);
+    }
+    const auto isFree = [&](const QString &name) {
+        return !taken.contains(name.toUpper()) && !otherSets.contains(name.toUpper() + QStringLiteral(".WAV"));
+    };
+    for (qsizetype i = 0; i < plan.wavs.size(); ++i) {
+        if (settled.at(i))
+            continue;
+        PlannedWav &wav = plan.wavs[i];
+        const QString wanted = madeUp.at(i) ? readableSampleName(wav.source.path, roots.at(i), stemLength)
+                                            : wav.fileName.chopped(4);
+        const qsizetype noteAt = madeUp.at(i) && roots.at(i) ? wanted.lastIndexOf(u'_') : wanted.size();
+        const QString name = freeName(wanted.left(noteAt), wanted.mid(noteAt), isFree);
+        taken.insert(name.toUpper());
+        const QString owner = otherSets.value(wanted.toUpper() + QStringLiteral(".WAV"));
+        if (!owner.isEmpty())
+            plan.notes << QStringLiteral("%1.WAV belongs to %2, which is left as it is: this set's sample is written as %3.WAV.")
+                              .arg(wanted, owner, name);
+        wav.fileName = name + QStringLiteral(".WAV");
+        for (const int slot : std::as_const(wav.slots))
+            plan.record.setSampleName(slot, name.toLatin1());
+    }
+
+    // A target that is a source is written over only by its own unchanged bytes.
+    QStringList overwritten;
+    for (const PlannedWav &wav : std::as_const(plan.wavs)) {
+        const QString target = folder.filePath(wav.fileName);
+        if (!QFileInfo::exists(target))
+            continue;
+        bool ownCopy = false, isSource = false;
+        for (const PlannedWav &other : std::as_const(plan.wavs)) {
+            if (!isSameFile(target, other.source.path))
+                continue;
+            isSource = true;
+            ownCopy = &other == &wav && wav.source.cut.isWhole() && wav::checkKeyboardFormat(target).ok;
+            break;
+        }
+        if (isSource && !ownCopy)
+            overwritten << nativePath(target);
+        else if (!isSource)
+            plan.replaced << target;
+    }
+    if (!overwritten.isEmpty()) {
+        plan.error = QStringLiteral("The export would write over its own source files: %1. "
+                                    "Export into another folder.")
+                         .arg(overwritten.join(QStringLiteral(", ")));
+        return plan;
+    }
+    if (!mspName.isEmpty() && QFileInfo::exists(folder.filePath(mspName)))
+        plan.replaced << folder.filePath(mspName);
+    return plan;
+}
+
+} // namespace tamo::exporter

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "export/keyboardexport.h"
+#include "msp/msprecord.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tamo::exporter {
+
+// One WAV of the set: the sound it holds and the slots that play it.
+struct PlannedWav {
+    QString fileName; // "KICK.WAV"
+    SlotSource source;
+    QList<int> slots;
+};
+
+// What an export writes, decided before anything is written.
+struct ExportPlan {
+    msp::MspRecord record;  // as written: the names below, the rest as requested
+    QList<PlannedWav> wavs; // in the order of their first slot
+    QStringList notes;      // names the plan changed, one line each
+    QStringList replaced;   // files of the target folder that the export replaces
+    QString error;          // a sentence naming the files when the export is refused
+};
+
+// Decides the set's names and files:
+// - slots with the same name and the same source (the same file, whatever link or
+//   case led to it, and the same cut) share one WAV; different sources on one name
+//   are refused;
+// - a made-up (hashed) name gets a readable one from its source's name and, when
+//   the sound has a root, the key it plays at (PNO_C2, KICK), unique in the set;
+//   names that fit are kept;
+// - a WAV another MSP of the target folder names is never replaced: the sample
+//   takes a free name, and a note says so;
+// - a target file that is one of the sources is refused unless it would be copied
+//   onto itself unchanged.
+ExportPlan planExport(const ExportRequest &request);
+
+// Whether a and b are one file (links followed; the file system's own case rule).
+bool isSameFile(const QString &a, const QString &b);
+
+// Whether storedName was made up from the long name of sourcePath ("PIA~4RMF"
+// for "Piano C2.wav") rather than being that file's own name.
+bool isMadeUpName(const QString &storedName, const QString &sourcePath);
+
+// baseName without a note at its end ("Piano C2" and "PIANOFS2" give "Piano" and
+// "PIANO").
+QString nameWithoutNote(const QString &baseName);
+
+// A name a player can read for a sample: its source's name without a note in it,
+// shortened to fit, then "_" and the root with "S" for sharp ("PNO_FS2"); the name
+// alone when there is no root ("KICK"). At most 8 short-name characters.
+QString readableSampleName(const QString &sourcePath, std::optional<int> root, qsizetype stemLength = 8);
+
+// Names for samples played at keys: prefix, shortened to leave room for the
+// longest note, "_" and each key's note ("STR_C2", "STR_FS2"), each distinct from
+// the upper-case names in taken and from one another (a number before the note).
+QStringList namesWithNotes(const QString &prefix, const QList<int> &keys, QSet<QString> taken);
+
+} // namespace tamo::exporter
