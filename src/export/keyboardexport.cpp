@@ -174,13 +174,14 @@ private:
         std::atomic_bool stop = false;
         std::mutex mutex;
         std::condition_variable changed;
-        QString current; // the name last started, under mutex
+        QStringList started; // names not reported yet, under mutex
+        QString current;
         bool news = false;
         const auto tell = [&](const QString *name) {
             {
                 const std::lock_guard lock(mutex);
                 if (name)
-                    current = *name;
+                    started.append(*name);
                 news = true;
             }
             changed.notify_one();
@@ -213,18 +214,22 @@ private:
                 tell(nullptr);
             });
         for (;;) {
-            QString name;
+            QStringList names;
             {
                 std::unique_lock lock(mutex);
                 changed.wait(lock, [&] { return news; });
                 news = false;
-                name = current;
+                names.swap(started);
             }
             qint64 sum = 0;
             for (const auto &bytes : done)
                 sum += bytes;
-            if (m_request.progress)
-                m_request.progress({sum, m_total, name});
+            // Each file's name is told at least once, in the order the files start.
+            if (!names.isEmpty())
+                current = names.last();
+            for (const QString &name : names.isEmpty() ? QStringList{current} : names)
+                if (m_request.progress)
+                    m_request.progress({sum, m_total, name});
             if (cancelled())
                 stop = true;
             if (running == 0)
