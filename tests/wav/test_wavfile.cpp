@@ -390,6 +390,18 @@ private Q_SLOTS:
                      std::tuple(62, 1, qint64(std::llround(loop.start * 44100.0 / rate)), qint64(std::llround(loop.end * 44100.0 / rate))));
     }
 
+    // Command8 on a file (the kernel copies each block): the header, then every
+    // 65536-byte block without the 8 bytes before it, a last partial one too.
+    void deblockFileKeepsEveryBlock()
+    {
+        const QByteArray in = payload(44 + 2 * 65544 + 100);
+        const QByteArray expected = in.left(44) + in.mid(52, 65536) + in.mid(44 + 65544 + 8, 65536) + in.mid(44 + 2 * 65544 + 8);
+        const QString input = m_dir.filePath(QStringLiteral("IN8.wav")), output = m_dir.filePath(QStringLiteral("OUT8.wav"));
+        QString error;
+        QVERIFY(writeAll(input, in) && deblockFile(input, output, &error));
+        QCOMPARE(readAll(output), expected);
+    }
+
     // A cut of a 1000-frame mono file whose sampler chunk says root 62 and loops
     // frames 200..799: the frames and the sampler chunk written, worked out by hand.
     void cut_data()
