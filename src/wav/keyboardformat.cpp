@@ -105,7 +105,7 @@ std::vector<WrittenLoop> loopsFor(const SourceCut &cut, const SF_INSTRUMENT *ins
     return written;
 }
 
-// libsndfile gives loop ends one past the last frame; the chunk stores the last.
+// Loop ends here are one past the last looped frame; the chunk stores the last.
 QByteArray samplerChunk(int unityNote, int cents, const std::vector<WrittenLoop> &loops)
 {
     if (cents < 0 && unityNote > 0) { // the fraction only goes upwards
