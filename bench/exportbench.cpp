@@ -357,7 +357,7 @@ int main(int argc, char **argv)
         const QString made = dir.filePath(QStringLiteral("timgm6mb")), out = dir.filePath(QStringLiteral("out"));
         std::printf("Making SFZ instruments of TimGM6mb with polyphone ...\n");
         std::fflush(stdout);
-        if (!shell(QStringLiteral("QT_QPA_PLATFORM=offscreen polyphone -3 -i /usr/share/sounds/sf2/TimGM6mb.sf2 -d %1 -c 100 >/dev/null 2>&1")
+        if (!QDir().mkpath(made) || !shell(QStringLiteral("QT_QPA_PLATFORM=offscreen polyphone -3 -i /usr/share/sounds/sf2/TimGM6mb.sf2 -d %1 -c 100 >/dev/null 2>&1")
                        .arg(q(made))).ok) {
             std::fprintf(stderr, "polyphone could not make the instruments (packages polyphone, timgm6mb-soundfont)\n");
             return 1;
@@ -369,7 +369,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < reps; ++i) {
             QDir().mkpath(out);
             refs.push_back(shell(QStringLiteral("i=0; find %1 -iname '*.wav' | while IFS= read -r f; do i=$((i+1)); "
-                                                "sox \"$f\" -b 16 -r 44100 %2/$i.wav || exit 1; done").arg(q(sfzFolder), q(out))));
+                                                "sox -V1 \"$f\" -b 16 -r 44100 %2/$i.wav || exit 1; done").arg(q(sfzFolder), q(out))));
             shell(QStringLiteral("rm -rf %1 && sync").arg(q(out)));
             QDir().mkpath(out);
             ours.push_back(ourOp("instruments", sfzFolder, out));
