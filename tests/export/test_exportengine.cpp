@@ -11,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +39,7 @@ private Q_SLOTS:
     // What the export must never do to a stick or its sources, each row a fault the
     // engine had. The set: a.wav (16-bit 44.1 kHz unless given), b.wav 24-bit 48 kHz
     // stereo, c.wav 22.05 kHz; the stick holds older A.WAV and SET.MSP, and a file of
-    // someone else lies beside it.
+    // someone else (x) lies beside it.
     void safety_data()
     {
         using namespace wavgen;
@@ -72,8 +70,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, written);
         QFETCH(QString, named);
         QTemporaryDir dir;
-        const QString sources = dir.filePath(QStringLiteral("src")), target = dir.filePath(QStringLiteral("out"));
-        const QString victim = dir.filePath(QStringLiteral("someone else's"));
+        const QString sources = dir.filePath(QStringLiteral("src")), target = dir.filePath(QStringLiteral("out")), victim = dir.filePath(QStringLiteral("x"));
         const int rate = change.startsWith(u"rate") ? change.section(u' ', 1).toInt() : 48000;
         QVERIFY(QDir().mkpath(sources) && QDir().mkpath(target) && writeAll(victim, "precious")
                 && (a.isEmpty() ? sound::write(sources + QStringLiteral("/a.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 3000)
@@ -86,14 +83,13 @@ private Q_SLOTS:
                     && (name != u"B.WAV" || QFile::link(victim, target + u'/' + name)));
         const QMap<QString, QByteArray> before = snapshot(target);
         ExportRequest request;
+        request.mspFileName = QStringLiteral("SET.MSP");
+        request.targetFolder = target;
         request.record = msp::MspRecord::newDocument();
         request.record.setGlobal(msp::GlobalField::SampleCount, 3);
         for (int k = 1; k <= 3; ++k)
             request.record.setSampleName(k, QByteArray(1, char('A' + k - 1)));
-        request.mspFileName = QStringLiteral("SET.MSP");
-        request.targetFolder = target;
         request.sourceFor = [&](int slot) { return SlotSource(sources + u'/' + QChar(u'a' + slot - 1) + QStringLiteral(".wav")); };
-
         ExportResult result;
         const int signal = change.section(u' ', 1, 1).toInt();
         pid_t child = change.startsWith(u"signal") ? fork() : -1;
@@ -106,8 +102,7 @@ private Q_SLOTS:
             _exit(int(exportForKeyboard(request).status));
         }
         int status = 0;
-        if (child > 0 && waitpid(child, &status, 0) == child && signal == SIGKILL) {
-            // Its staging files stay behind; the next export clears them.
+        if (child > 0 && waitpid(child, &status, 0) == child && signal == SIGKILL) { // staging files stay; the next export clears them
             QVERIFY(WIFSIGNALED(status) && filesIn(target).join(u' ').contains(u".tamo-export-"));
             child = -1;
         }

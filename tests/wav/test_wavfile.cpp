@@ -398,7 +398,7 @@ private Q_SLOTS:
         const QByteArray expected = in.left(44) + in.mid(52, 65536) + in.mid(44 + 65544 + 8, 65536) + in.mid(44 + 2 * 65544 + 8);
         const QString input = m_dir.filePath(QStringLiteral("IN8.wav")), output = m_dir.filePath(QStringLiteral("OUT8.wav"));
         QString error;
-        QVERIFY(writeAll(input, in) && deblockFile(input, output, &error));
+        QVERIFY2(writeAll(input, in) && deblockFile(input, output, &error), qPrintable(error));
         QCOMPARE(readAll(output), expected);
     }
 
@@ -428,9 +428,8 @@ private Q_SLOTS:
         QFETCH(qint64, frames);
         QFETCH(QList<qint64>, chunk);
         const QString source = m_dir.filePath(QStringLiteral("cut.wav")), target = m_dir.filePath(QStringLiteral("CUT.WAV"));
-        QVERIFY(sound::write(source, kWav16, rate, 1, 1000, 62, sound::Loop{200, 800}));
-        const ConvertResult result = convertFileToKeyboardFormat(source, target, {}, cut);
-        QVERIFY2(result.ok, qPrintable(result.error));
+        QVERIFY(sound::write(source, kWav16, rate, 1, 1000, 62, sound::Loop{200, 800})
+                && convertFileToKeyboardFormat(source, target, {}, cut).ok);
         const QByteArray out = readAll(target);
         const qint64 dataSize = int32At(out, 40), at = 44 + dataSize; // the sampler chunk follows the samples
         QCOMPARE(dataSize, 2 * frames);
