@@ -7,12 +7,18 @@ namespace tamo::util {
 namespace {
 
 std::atomic_bool interrupted = false;
-static_assert(std::atomic_bool::is_always_lock_free, "set from a signal handler");
+std::atomic_int interruptions = 0;
+static_assert(std::atomic_bool::is_always_lock_free && std::atomic_int::is_always_lock_free, "set from a signal handler");
 
+// `timeout` and a shell's job control signal the whole process group, so one stop
+// can arrive twice; a third ends the process.
 extern "C" void onInterruption(int signal)
 {
     interrupted = true;
-    std::signal(signal, SIG_DFL);
+    if (++interruptions >= 3) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
 }
 
 } // namespace

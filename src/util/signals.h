@@ -11,7 +11,7 @@ void ignoreFileSizeSignal();
 
 // From the first call on, SIGINT and SIGTERM set the flag returned instead of
 // ending the process, so a long job stops as Cancel does and removes what it
-// staged; a second signal of a kind ends the process as usual.
+// staged; a third signal ends the process as usual.
 const std::atomic_bool *cancelOnInterruption();
 
 } // namespace tamo::util
