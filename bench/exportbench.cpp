@@ -2,10 +2,9 @@
 // files in the same session: a set of 64 WAVs already in the keyboard's format
 // against `cp -r`, conversion of 24-bit 48 kHz stereo against sox, `TAMO export`
 // of an SFZ instrument of 64 FLAC regions against sox converting its FLAC files one
-// by one, the TimGM6mb instruments Polyphone writes against sox converting their
-// WAVs, and the key mapping of 64 samples. Each measured operation runs in a
+// by one, and the key mapping of 64 samples. Each measured operation runs in a
 // fresh child process, whose peak memory is reported too.
-//   tamo_exportbench [total MiB, default 64] [--dir FOLDER] [--reps N] [--only export,convert,sfz,instruments,map]
+//   tamo_exportbench [total MiB, default 64] [--dir FOLDER] [--reps N] [--only export,convert,sfz,map]
 
 #include "benchsupport.h"
 #include "export/exportcommand.h"
@@ -162,19 +161,6 @@ int child(const QString &op, const QString &a, const QString &b)
             std::fprintf(stderr, "%s", qPrintable(errors));
             return 1;
         }
-    } else if (op == u"instruments") {
-        // Every SFZ instrument of folder a exported into its own folder under b.
-        int index = 0, refused = 0;
-        for (const QFileInfo &sfz : QDir(a).entryInfoList({QStringLiteral("*.sfz")}, QDir::Files, QDir::Name)) {
-            QString printed, errors;
-            QTextStream out(&printed), err(&errors);
-            if (exporter::runExportCommand(sfz.filePath(), QDir(b).filePath(QString::number(++index)), out, err) != 0) {
-                ++refused;
-                std::fprintf(stderr, "%s: %s", qPrintable(sfz.fileName()), qPrintable(errors));
-            }
-        }
-        if (refused)
-            std::fprintf(stderr, "%d of %d instruments refused\n", refused, index);
     } else {
         return 2;
     }
@@ -239,7 +225,7 @@ int main(int argc, char **argv)
     QString base = QDir::tempPath();
     int reps = 2;
     QStringList only = {QStringLiteral("export"), QStringLiteral("convert"), QStringLiteral("sfz"),
-                         QStringLiteral("instruments"), QStringLiteral("map")};
+                         QStringLiteral("map")};
     for (int i = 1; i < args.size(); ++i) {
         if (args.at(i) == u"--only" && i + 1 < args.size())
             only = args.at(++i).split(u',');
@@ -350,33 +336,6 @@ int main(int argc, char **argv)
         }
         report("SFZ import + export", ours, "sox one by one", refs, 0.3);
         QDir(samples).removeRecursively();
-    }
-
-    if (only.contains(QStringLiteral("instruments"))) {
-        // Real instruments: the SFZ files Polyphone makes of the TimGM6mb SoundFont.
-        const QString made = dir.filePath(QStringLiteral("timgm6mb")), out = dir.filePath(QStringLiteral("out"));
-        std::printf("Making SFZ instruments of TimGM6mb with polyphone ...\n");
-        std::fflush(stdout);
-        if (!QDir().mkpath(made) || !shell(QStringLiteral("QT_QPA_PLATFORM=offscreen polyphone -3 -i /usr/share/sounds/sf2/TimGM6mb.sf2 -d %1 -c 100 >/dev/null 2>&1")
-                       .arg(q(made))).ok) {
-            std::fprintf(stderr, "polyphone could not make the instruments (packages polyphone, timgm6mb-soundfont)\n");
-            return 1;
-        }
-        const QString sfzFolder = QDir(made).entryList({QStringLiteral("*.sfz")}, QDir::Files).isEmpty()
-            ? QDir(made).filePath(QDir(made).entryList(QDir::Dirs | QDir::NoDotAndDotDot).value(0)) : made;
-        ::sync();
-        std::vector<Run> ours, refs;
-        for (int i = 0; i < reps; ++i) {
-            QDir().mkpath(out);
-            refs.push_back(shell(QStringLiteral("i=0; find %1 -iname '*.wav' | while IFS= read -r f; do i=$((i+1)); "
-                                                "sox -V1 \"$f\" -b 16 -r 44100 %2/$i.wav || exit 1; done").arg(q(sfzFolder), q(out))));
-            shell(QStringLiteral("rm -rf %1 && sync").arg(q(out)));
-            QDir().mkpath(out);
-            ours.push_back(ourOp("instruments", sfzFolder, out));
-            shell(QStringLiteral("rm -rf %1 && sync").arg(q(out)));
-        }
-        report("TimGM6mb instruments", ours, "sox, their WAVs", refs, 1.0);
-        QDir(made).removeRecursively();
     }
 
     if (only.contains(QStringLiteral("map")))
