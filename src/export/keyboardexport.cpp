@@ -229,7 +229,7 @@ private:
                 current = names.last();
             for (const QString &name : names.isEmpty() ? QStringList{current} : names)
                 if (m_request.progress)
-                    m_request.progress({sum, m_total, name});
+                    m_request.progress({.doneBytes = sum, .totalBytes = m_total, .fileName = name});
             if (cancelled())
                 stop = true;
             if (running == 0)
@@ -253,7 +253,7 @@ private:
     {
         const bool placed = m_set->commit([this](const QString &name) {
             if (m_request.progress)
-                m_request.progress({m_total, m_total, name, true});
+                m_request.progress({.doneBytes = m_total, .totalBytes = m_total, .fileName = name, .placing = true});
         });
         if (!placed)
             return fail(m_set->errorString());
