@@ -16,6 +16,7 @@ namespace tamo::bench {
 struct Run {
     double seconds = 0; // wall time; for our own operations, as measured inside the child
     double peakMiB = 0;
+    double cpuSeconds = 0; // user + system time of the process and what it waited for
     bool ok = false;
 };
 
@@ -53,6 +54,7 @@ inline Run runChild(const std::vector<std::string> &args)
     Run r;
     r.seconds = double(timer.nsecsElapsed()) / 1e9;
     r.peakMiB = double(usage.ru_maxrss) / 1024.0;
+    r.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!out.empty() && out.find_first_not_of("0123456789.e-\n") == std::string::npos)
         r.seconds = std::stod(out);

@@ -196,7 +196,7 @@ int main(int argc, char **argv)
         ::sync();
     }
     if (!ours.empty())
-        report("CleanUp", ours, "cp + sync", refs, 1.5);
+        report("CleanUp", ours, "cp + sync", refs, 1.1);
 
     ours.clear();
     refs.clear();
@@ -209,7 +209,7 @@ int main(int argc, char **argv)
         QFile::remove(out);
     }
     if (!ours.empty())
-        report("Command8 (de-block)", ours, "cp + sync", refs, 1.5);
+        report("Command8 (de-block)", ours, "cp + sync", refs, 1.1);
 
     ours.clear();
     refs.clear();

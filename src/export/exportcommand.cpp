@@ -5,6 +5,7 @@
 #include "msp/keymapping.h"
 #include "msp/mspfile.h"
 #include "sfz/sfzimport.h"
+#include "util/signals.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -124,12 +125,13 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
     request.mspFileName = set.mspFileName;
     request.targetFolder = folder;
     request.sourceFor = [&](int slot) { return set.sources.value(slot - 1); };
+    request.cancel = util::cancelOnInterruption(); // Ctrl-C and kill stop it as Cancel does
     const ExportResult result = exportForKeyboard(request);
     if (result.status != ExportStatus::Done) {
         if (created)
             QDir().rmdir(folder);
         // The engine's messages are sentences; the command's line is not.
-        QString reason = result.message;
+        QString reason = result.status == ExportStatus::Cancelled ? QStringLiteral("interrupted; nothing written") : result.message;
         if (reason.endsWith(u'.'))
             reason.chop(1);
         return failWith(reason);

@@ -10,7 +10,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace tamo::exporter {
@@ -19,9 +24,6 @@ namespace {
 
 // Copies go to the kernel in pieces this large, so progress and Cancel are seen.
 constexpr qint64 kCopyPiece = qint64(32) << 20;
-
-const QString kStagingPrefix = QStringLiteral(".tamo-export-");
-const QString kReplacedPrefix = QStringLiteral(".tamo-replaced-");
 
 struct PlannedFile {
     QString finalName;
@@ -42,12 +44,13 @@ public:
     ExportResult run()
     {
         // Cancel is honoured up to the moment the files take their names.
-        if (!plan() || !stageAll() || cancelled() || !swapIn()) {
-            for (const QString &staged : std::as_const(m_staged))
-                QFile::remove(staged);
-            return m_result;
+        if (plan()) {
+            AtomicFileSet::removeLeftovers(m_request.targetFolder);
+            m_set = std::make_unique<AtomicFileSet>(m_request.targetFolder);
+            if (stageAll() && !cancelled() && swapIn())
+                m_result.status = ExportStatus::Done;
+            m_set.reset(); // removes what was not placed
         }
-        m_result.status = ExportStatus::Done;
         return m_result;
     }
 
@@ -65,12 +68,6 @@ private:
         m_result.status = ExportStatus::Cancelled;
         return true;
     }
-    void report(const QString &fileName, qint64 done)
-    {
-        if (m_request.progress)
-            m_request.progress({m_done + done, m_total, fileName});
-    }
-
     bool plan()
     {
         if (!QFileInfo(m_request.targetFolder).isDir())
@@ -101,103 +98,160 @@ private:
         return true;
     }
 
-    bool copyInto(AtomicFileWriter &out, const PlannedFile &file)
+    // What staging one file came to; a message only when it failed.
+    struct Staging {
+        enum { Done, Stopped, Failed } outcome = Done;
+        QString message;
+    };
+    // Told the bytes of the file done so far; false asks the file to stop.
+    using StagingStep = std::function<bool(qint64 done)>;
+
+    static Staging failed(const QString &message) { return {Staging::Failed, message}; }
+
+    static Staging copyInto(AtomicFileWriter &out, const PlannedFile &file, const StagingStep &step)
     {
         QFile source(file.source);
         if (!source.open(QIODevice::ReadOnly))
-            return fail(QStringLiteral("%1: unreadable: %2.").arg(QDir::toNativeSeparators(file.source), source.errorString()));
+            return failed(QStringLiteral("%1: unreadable: %2.").arg(QDir::toNativeSeparators(file.source), source.errorString()));
         const qint64 length = source.size();
         for (qint64 at = 0; at < length; at += kCopyPiece) {
-            if (cancelled())
-                return false;
             if (!out.appendFileRange(source.handle(), at, std::min(kCopyPiece, length - at)))
-                return fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
-            report(file.finalName, std::min(at + kCopyPiece, length));
+                return failed(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
+            if (!step(std::min(at + kCopyPiece, length)))
+                return {Staging::Stopped, {}};
         }
-        ++m_result.copied;
-        return true;
+        return {};
     }
 
-    bool convertInto(AtomicFileWriter &out, const PlannedFile &file)
+    static Staging convertInto(AtomicFileWriter &out, const PlannedFile &file, const StagingStep &step)
     {
         const wav::ConvertResult r = wav::convertToKeyboardFormat(file.source, out, [&](double done) {
-            report(file.finalName, qint64(done * double(file.size)));
-            return !cancelled();
+            return step(qint64(done * double(file.size)));
         }, file.cut);
         if (r.cancelled)
-            return false;
+            return {Staging::Stopped, {}};
         if (!r.ok)
-            return fail(out.failed() ? QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString())
-                                     : QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(file.source), r.error));
-        ++m_result.converted;
-        return true;
+            return failed(out.failed() ? QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString())
+                                       : QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(file.source), r.error));
+        return {};
     }
 
-    // Every file is written before any is committed: a commit syncs its file to
-    // the disk, and syncing them one after another while the next is written
-    // would make the copy wait for the disk file by file.
+    Staging stage(AtomicFileWriter &out, const PlannedFile &file, const StagingStep &step) const
+    {
+        Staging staged = file.source.isEmpty() ? (out.write(m_request.record.bytes()) ? Staging{} : failed({}))
+                       : file.copy             ? copyInto(out, file, step)
+                                               : convertInto(out, file, step);
+        // Flushed only: the set syncs all files at once.
+        if (staged.outcome == Staging::Done && !out.commit())
+            staged = failed({});
+        if (staged.outcome == Staging::Failed && staged.message.isEmpty())
+            staged.message = QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString());
+        return staged;
+    }
+
+    // Every file is written to its staging file by a small pool of workers, one
+    // file each at a time; this thread reports progress and sees Cancel meanwhile.
     bool stageAll()
     {
-        std::vector<std::unique_ptr<AtomicFileWriter>> writers; // an uncommitted writer removes its file
+        std::vector<AtomicFileWriter *> writers;
         for (const PlannedFile &file : std::as_const(m_files)) {
-            if (cancelled())
-                return false;
-            report(file.finalName, 0);
-            auto &out = *writers.emplace_back(
-                std::make_unique<AtomicFileWriter>(m_folder.filePath(kStagingPrefix + file.finalName)));
+            AtomicFileWriter &out = m_set->add(file.finalName);
             if (!out.open())
                 return fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
-            const bool written = file.source.isEmpty()
-                ? out.write(m_request.record.bytes()) || fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()))
-                : file.copy ? copyInto(out, file) : convertInto(out, file);
-            if (!written)
-                return false;
-            m_done += file.size;
-            report(file.finalName, 0);
+            writers.push_back(&out);
         }
-        // One batch for the whole set; each commit's own sync then finds little left to do.
-        util::syncFileSystem(m_request.targetFolder);
-        for (qsizetype i = 0; i < m_files.size(); ++i) {
-            if (!writers.at(std::size_t(i))->commit())
-                return fail(QStringLiteral("Cannot write %1: %2.").arg(m_files.at(i).finalName, writers.at(std::size_t(i))->errorString()));
-            m_staged.append(m_folder.filePath(kStagingPrefix + m_files.at(i).finalName));
+        const std::size_t count = writers.size();
+        std::vector<Staging> outcomes(count);
+        std::vector<std::atomic<qint64>> done(count);
+        std::atomic<std::size_t> next = 0;
+        std::atomic_bool stop = false;
+        std::mutex mutex;
+        std::condition_variable changed;
+        QStringList started; // names not reported yet, under mutex
+        QString current;
+        bool news = false;
+        const auto tell = [&](const QString *name) {
+            {
+                const std::lock_guard lock(mutex);
+                if (name)
+                    started.append(*name);
+                news = true;
+            }
+            changed.notify_one();
+        };
+        const auto work = [&] {
+            while (!stop) {
+                const std::size_t i = next++;
+                if (i >= count)
+                    break;
+                const PlannedFile &file = m_files.at(qsizetype(i));
+                tell(&file.finalName);
+                outcomes[i] = stage(*writers[i], file, [&, i](qint64 bytes) {
+                    done[i] = bytes;
+                    tell(nullptr);
+                    return !stop && !(m_request.cancel && m_request.cancel->load());
+                });
+                done[i] = file.size;
+                if (outcomes[i].outcome != Staging::Done)
+                    stop = true;
+                tell(nullptr);
+            }
+        };
+        const std::size_t threads = std::min<std::size_t>(count, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+        std::vector<std::thread> pool;
+        std::atomic<std::size_t> running = threads;
+        for (std::size_t t = 0; t < threads; ++t)
+            pool.emplace_back([&] {
+                work();
+                --running;
+                tell(nullptr);
+            });
+        for (;;) {
+            QStringList names;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return news; });
+                news = false;
+                names.swap(started);
+            }
+            qint64 sum = 0;
+            for (const auto &bytes : done)
+                sum += bytes;
+            // Each file's name is told at least once, in the order the files start.
+            if (!names.isEmpty())
+                current = names.last();
+            for (const QString &name : names.isEmpty() ? QStringList{current} : names)
+                if (m_request.progress)
+                    m_request.progress({.doneBytes = sum, .totalBytes = m_total, .fileName = name});
+            if (cancelled())
+                stop = true;
+            if (running == 0)
+                break;
         }
+        for (std::thread &thread : pool)
+            thread.join();
+        for (std::size_t i = 0; i < count; ++i)
+            if (outcomes[i].outcome == Staging::Failed)
+                return fail(outcomes[i].message);
+        if (cancelled() || stop)
+            return false;
+        for (const PlannedFile &file : std::as_const(m_files))
+            if (!file.source.isEmpty())
+                ++(file.copy ? m_result.copied : m_result.converted);
         return true;
     }
 
-    // Older files of the final names step aside first, so a failed rename can put
-    // them back; they are removed once every new file is in place.
+    // One rename each: a file of the set is either the old one or the new one.
     bool swapIn()
     {
-        QStringList placed, replaced;
-        const auto undo = [&] {
-            for (const QString &path : std::as_const(placed))
-                QFile::remove(path);
-            for (const QString &name : std::as_const(replaced))
-                QFile::rename(m_folder.filePath(kReplacedPrefix + name), m_folder.filePath(name));
-        };
-        for (qsizetype i = 0; i < m_files.size(); ++i) {
-            const QString name = m_files.at(i).finalName;
-            const QString finalPath = m_folder.filePath(name);
-            const QString aside = m_folder.filePath(kReplacedPrefix + name);
-            if (QFileInfo::exists(finalPath) || QFileInfo(finalPath).isSymLink()) {
-                QFile::remove(aside);
-                if (!QFile::rename(finalPath, aside)) {
-                    undo();
-                    return fail(QStringLiteral("Cannot replace %1.").arg(name));
-                }
-                replaced.append(name);
-            }
-            if (!QFile::rename(m_staged.at(i), finalPath)) {
-                undo();
-                return fail(QStringLiteral("Cannot write %1.").arg(name));
-            }
-            placed.append(finalPath);
-        }
-        m_staged.clear();
-        for (const QString &name : std::as_const(replaced))
-            QFile::remove(m_folder.filePath(kReplacedPrefix + name));
-        m_result.written = placed;
+        const bool placed = m_set->commit([this](const QString &name) {
+            if (m_request.progress)
+                m_request.progress({.doneBytes = m_total, .totalBytes = m_total, .fileName = name, .placing = true});
+        });
+        if (!placed)
+            return fail(m_set->errorString());
+        for (const PlannedFile &file : std::as_const(m_files))
+            m_result.written.append(m_folder.filePath(file.finalName));
         return true;
     }
 
@@ -205,8 +259,8 @@ private:
     const ExportPlan &m_plan;
     QDir m_folder;
     QList<PlannedFile> m_files; // the WAVs in slot order, then the MSP
-    QStringList m_staged;
-    qint64 m_total = 0, m_done = 0;
+    std::unique_ptr<AtomicFileSet> m_set;
+    qint64 m_total = 0;
     ExportResult m_result;
 };
 

@@ -16,6 +16,7 @@ struct ExportProgress {
     qint64 doneBytes = 0;  // source bytes handled so far
     qint64 totalBytes = 0; // all source bytes of the set
     QString fileName;      // the file being written, e.g. "PIANOC3.WAV"
+    bool placing = false;  // the files are taking their names: too late to cancel
 };
 
 // The sound a slot plays: a file, and what of it.
@@ -62,10 +63,10 @@ struct ExportResult {
 // what was written. Two sources on one name, a name no file can carry, a missing
 // or unreadable source, a source in the way of a target, a failed write (a full
 // disk) stop it with a message naming the file. Every file is first written complete
-// under a temporary name in the target folder; only when all are there do they
-// take their final names (older files of those names are replaced, and put back
-// if a rename fails). On failure or cancel no temporary is left and the folder is
-// as it was.
+// to a staging file of its own in the target folder (see AtomicFileSet), several
+// at once; only when all are there and on the disk does each take its final name
+// by one rename. On failure or cancel no staging file is left and the folder is as
+// it was; what an interrupted export left there is removed first.
 ExportResult exportForKeyboard(const ExportRequest &request);
 
 } // namespace tamo::exporter

@@ -3,9 +3,13 @@
 #include "util/filecopy.h"
 #include "util/regularfile.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #include <cerrno>
+
+#include <unistd.h>
 
 namespace tamo {
 
@@ -23,22 +27,57 @@ QString reasonFor(const QFileDevice &file, int savedErrno)
 
 AtomicFileWriter::AtomicFileWriter(const QString &path) : m_file(path) {}
 
+AtomicFileWriter::AtomicFileWriter(const QString &folder, Staged) : m_stagedFolder(folder) {}
+
 AtomicFileWriter::~AtomicFileWriter()
 {
-    if (m_open)
+    if (m_open && m_stagedFolder.isEmpty())
         m_file.cancelWriting();
+    removeStaged();
+}
+
+QFileDevice &AtomicFileWriter::device()
+{
+    if (m_stagedFolder.isEmpty())
+        return m_file;
+    return m_staged;
+}
+
+void AtomicFileWriter::removeStaged()
+{
+    m_staged.close();
+    if (!m_stagedPath.isEmpty())
+        QFile::remove(m_stagedPath);
+    m_stagedPath.clear();
 }
 
 void AtomicFileWriter::fail(const QString &reason)
 {
     if (m_error.isEmpty())
         m_error = reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
-    if (m_open)
+    if (m_open && m_stagedFolder.isEmpty())
         m_file.cancelWriting();
+    else if (m_open)
+        removeStaged();
 }
 
 bool AtomicFileWriter::open()
 {
+    if (!m_stagedFolder.isEmpty()) {
+        QString reason;
+        const int fd = util::createExclusiveFile(m_stagedFolder, AtomicFileSet::kStagingPrefix
+                                                     + QString::number(QCoreApplication::applicationPid()) + u'-',
+                                                 &m_stagedPath, &reason);
+        if (fd < 0 || !m_staged.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+            if (fd >= 0)
+                ::close(fd);
+            fail(fd < 0 ? reason : m_staged.errorString());
+            removeStaged();
+            return false;
+        }
+        m_open = true;
+        return true;
+    }
     const QFileInfo target(m_file.fileName());
     if (target.isDir()) {
         fail(QStringLiteral("Is a directory"));
@@ -127,9 +166,9 @@ bool AtomicFileWriter::write(QByteArrayView bytes)
     qint64 done = 0;
     while (done < bytes.size()) {
         errno = 0;
-        const qint64 n = m_file.write(bytes.data() + done, bytes.size() - done);
+        const qint64 n = device().write(bytes.data() + done, bytes.size() - done);
         if (n <= 0) {
-            fail(reasonFor(m_file, errno));
+            fail(reasonFor(device(), errno));
             return false;
         }
         done += n;
@@ -143,12 +182,12 @@ bool AtomicFileWriter::appendFileRange(int fromFd, qint64 from, qint64 length)
         return false;
     // Bytes still in the write buffer must land before the kernel appends.
     errno = 0;
-    if (!m_file.flush()) {
-        fail(reasonFor(m_file, errno));
+    if (!device().flush()) {
+        fail(reasonFor(device(), errno));
         return false;
     }
     QString reason;
-    if (!util::copyFileRange(fromFd, from, m_file.handle(), length, &reason)) {
+    if (!util::copyFileRange(fromFd, from, device().handle(), length, &reason)) {
         fail(reason);
         return false;
     }
@@ -162,12 +201,14 @@ bool AtomicFileWriter::commit()
     // Qt 6.4's commit() can report success after a failed final flush, so flush
     // here, where a failure is still seen, and only then let it sync and rename.
     errno = 0;
-    if (!m_file.flush() || m_file.error() != QFileDevice::NoError) {
+    if (!device().flush() || device().error() != QFileDevice::NoError) {
         // Qt 6.4 leaves "Unknown error" after a failed flush; the system knows why.
         const int reason = errno;
-        fail(reason ? qt_error_string(reason) : m_file.errorString());
+        fail(reason ? qt_error_string(reason) : device().errorString());
         return false;
     }
+    if (!m_stagedFolder.isEmpty())
+        return true; // the set syncs and renames it
     m_open = false;
     errno = 0;
     if (!m_file.commit()) {
@@ -179,9 +220,69 @@ bool AtomicFileWriter::commit()
 
 void AtomicFileWriter::cancel()
 {
-    if (m_open) {
+    if (!m_stagedFolder.isEmpty()) {
+        m_open = false;
+        removeStaged();
+    } else if (m_open) {
         m_file.cancelWriting();
         m_open = false;
+    }
+}
+
+AtomicFileSet::AtomicFileSet(const QString &folder) : m_folder(folder) {}
+
+AtomicFileSet::~AtomicFileSet() { cancel(); }
+
+AtomicFileWriter &AtomicFileSet::add(const QString &name)
+{
+    m_files.emplace_back(name, std::unique_ptr<AtomicFileWriter>(new AtomicFileWriter(m_folder, AtomicFileWriter::Staged{})));
+    return *m_files.back().second;
+}
+
+bool AtomicFileSet::commit(const std::function<void(const QString &name)> &placing)
+{
+    // One sync for the whole set instead of one per file; every file's data is on
+    // the disk before any takes the place of an older one.
+    if (!util::syncFileSystem(m_folder))
+        for (auto &[name, writer] : m_files)
+            if (!util::syncFileData(writer->m_staged.handle())) {
+                m_error = QStringLiteral("Cannot write %1: %2.").arg(name, qt_error_string(errno));
+                return false;
+            }
+    for (auto &[name, writer] : m_files) {
+        if (placing)
+            placing(name);
+        writer->m_staged.close();
+        QString reason;
+        if (!util::renameOver(writer->m_stagedPath, QDir(m_folder).filePath(name), &reason)) {
+            m_error = QStringLiteral("Cannot write %1: %2.").arg(name, reason);
+            return false;
+        }
+        writer->m_stagedPath.clear();
+        writer->m_open = false;
+    }
+    util::syncFolder(m_folder);
+    return true;
+}
+
+void AtomicFileSet::cancel()
+{
+    for (auto &[name, writer] : m_files)
+        writer->cancel();
+}
+
+void AtomicFileSet::removeLeftovers(const QString &folder)
+{
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({kStagingPrefix + u'*', QStringLiteral(".tamo-replaced-*")},
+                                            QDir::Files | QDir::System | QDir::Hidden);
+    for (const QString &name : names) {
+        // ".tamo-export-<pid>-<tail>": another process's set may still be in the making.
+        bool isNumber = false;
+        const qint64 pid = name.mid(kStagingPrefix.size()).section(u'-', 0, 0).toLongLong(&isNumber);
+        if (isNumber && (pid == QCoreApplication::applicationPid() || util::isProcessRunning(pid)))
+            continue;
+        QFile::remove(dir.filePath(name));
     }
 }
 

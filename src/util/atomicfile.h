@@ -6,7 +6,11 @@
 #include <QSaveFile>
 #include <QString>
 
+#include <functional>
+#include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace tamo {
 
@@ -44,11 +48,19 @@ public:
     bool failed() const { return !m_error.isEmpty(); }
 
 private:
+    friend class AtomicFileSet;
+    struct Staged {}; // a member of an AtomicFileSet
+    AtomicFileWriter(const QString &folder, Staged);
+    QFileDevice &device();
     void fail(const QString &reason);
     bool openOldFile();
     bool writeOldTail();
+    void removeStaged();
 
     QSaveFile m_file;
+    // A set's member is written under m_stagedPath; commit() only flushes it.
+    QString m_stagedFolder, m_stagedPath;
+    QFile m_staged;
     QString m_error;
     bool m_open = false;
     bool m_directWriteAllowed = false;
@@ -57,6 +69,39 @@ private:
     // written in place and would be truncated before the copy.
     QFile m_oldFile;
     std::optional<QByteArray> m_oldTail;
+};
+
+// Files replaced together, as an export replaces a set on a stick: each is written
+// to its own new file in the folder (created exclusively under a name starting
+// with kStagingPrefix, never through a link), and only when all are written do
+// they take their names. Staged files not placed are removed on destruction.
+class AtomicFileSet {
+public:
+    static inline const QString kStagingPrefix = QStringLiteral(".tamo-export-");
+
+    explicit AtomicFileSet(const QString &folder);
+    ~AtomicFileSet();
+    AtomicFileSet(const AtomicFileSet &) = delete;
+    AtomicFileSet &operator=(const AtomicFileSet &) = delete;
+
+    // A writer for the file `name` of the folder; open(), write and commit() it.
+    AtomicFileWriter &add(const QString &name);
+    // Puts every committed file's data on the disk (one sync of the file system,
+    // each file's own where that fails), then gives each file its name by one
+    // rename (replacing an older file or link itself), then syncs the folder.
+    // placing is told each name first. On failure the files already renamed stay.
+    bool commit(const std::function<void(const QString &name)> &placing = {});
+    // Removes the staged files.
+    void cancel();
+    QString errorString() const { return m_error; }
+
+    // Removes what an interrupted set left in folder: staging files of processes
+    // no longer running, and older exports' leftovers.
+    static void removeLeftovers(const QString &folder);
+
+private:
+    QString m_folder, m_error;
+    std::vector<std::pair<QString, std::unique_ptr<AtomicFileWriter>>> m_files; // name, writer
 };
 
 struct SaveResult {

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <fcntl.h>
+#include <csignal>
 #include <unistd.h>
 
 namespace tamo::util {
@@ -81,6 +83,58 @@ bool syncFileSystem(const QString &path)
     Q_UNUSED(path);
     return false;
 #endif
+}
+
+} // namespace tamo::util
+
+namespace tamo::util {
+
+int createExclusiveFile(const QString &folder, const QString &prefix, QString *createdPath, QString *error)
+{
+    int reason = EEXIST;
+    for (int attempt = 0; attempt < 16 && reason == EEXIST; ++attempt) {
+        const QString path = folder + u'/' + prefix
+            + QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, u'0');
+        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            *createdPath = path;
+            return fd;
+        }
+        reason = errno;
+    }
+    fail(error, reason);
+    return -1;
+}
+
+bool renameOver(const QString &from, const QString &to, QString *error)
+{
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    return fail(error, errno);
+}
+
+bool syncFileData(int fd)
+{
+#ifdef Q_OS_LINUX
+    return ::fdatasync(fd) == 0;
+#else
+    return ::fsync(fd) == 0;
+#endif
+}
+
+bool syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool isProcessRunning(qint64 pid)
+{
+    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
 }
 
 } // namespace tamo::util

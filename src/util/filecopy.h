@@ -20,3 +20,26 @@ namespace tamo::util {
 bool syncFileSystem(const QString &path);
 
 } // namespace tamo::util
+
+namespace tamo::util {
+
+// Creates a new, empty file in folder named prefix + an unpredictable tail and
+// opens it for writing; it never opens an existing file nor follows a link (a
+// name taken is skipped). Returns the descriptor (-1 with the reason on failure)
+// and the file's path through createdPath.
+int createExclusiveFile(const QString &folder, const QString &prefix, QString *createdPath, QString *error);
+
+// Gives the file at from the name to in one atomic step; an older file or a link
+// of that name is replaced itself, never what a link points at.
+bool renameOver(const QString &from, const QString &to, QString *error);
+
+// Writes the data of the open file to the disk.
+bool syncFileData(int fd);
+
+// Writes a folder's entries (names just created or replaced) to the disk.
+bool syncFolder(const QString &folder);
+
+// Whether a process of that id runs on this machine.
+bool isProcessRunning(qint64 pid);
+
+} // namespace tamo::util

@@ -3,6 +3,7 @@
 #include "util/atomicfile.h"
 #include "wav/soundfile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QtEndian>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace tamo::wav {
@@ -69,34 +71,62 @@ QByteArray canonicalHeader(int channels, qint64 dataSize, qint64 trailerSize)
     return h;
 }
 
-quint32 scaledFrame(quint32 frame, double ratio, qint64 frames)
+// A loop in frames of the written file, its end one past the last looped frame.
+struct WrittenLoop {
+    quint32 type = 0; // 0 forward, 1 alternating, 2 backward
+    qint64 start = 0, end = 0;
+    quint32 count = 0;
+};
+
+// The loops a cut asks for, in source frames relative to its window and clipped to
+// it, then scaled to the written rate; loops left empty are dropped.
+std::vector<WrittenLoop> loopsFor(const SourceCut &cut, const SF_INSTRUMENT *instrument, qint64 start, qint64 length,
+                                  double ratio, qint64 frames)
 {
-    return quint32(std::clamp<qint64>(std::llround(double(frame) * ratio), 0, frames));
+    std::vector<WrittenLoop> source;
+    if (cut.loop == SourceCut::Loop::Forward)
+        source.push_back({0, cut.loopStart, cut.loopEnd, 0});
+    else if (cut.loop == SourceCut::Loop::Keep && instrument)
+        for (int i = 0; i < std::clamp(instrument->loop_count, 0, 16); ++i) {
+            const auto &l = instrument->loops[i];
+            const quint32 type = l.mode == SF_LOOP_ALTERNATING ? 1 : l.mode == SF_LOOP_BACKWARD ? 2 : 0;
+            source.push_back({type, qint64(l.start), qint64(l.end), l.count});
+        }
+    std::vector<WrittenLoop> written;
+    const auto scaled = [&](qint64 frame) {
+        return std::clamp<qint64>(std::llround(double(std::clamp<qint64>(frame - start, 0, length)) * ratio), 0, frames);
+    };
+    for (WrittenLoop l : source) {
+        l.start = scaled(l.start);
+        l.end = scaled(l.end);
+        if (l.end > l.start)
+            written.push_back(l);
+    }
+    return written;
 }
 
-// libsndfile gives loop ends one past the last frame; the chunk stores the last.
-QByteArray samplerChunk(const SF_INSTRUMENT &instrument, double ratio, qint64 frames)
+// Loop ends here are one past the last looped frame; the chunk stores the last.
+QByteArray samplerChunk(int unityNote, int cents, const std::vector<WrittenLoop> &loops)
 {
-    const int loops = std::clamp(instrument.loop_count, 0, 16);
-    QByteArray c(kSmplLoopsAt + loops * kSmplLoopSize, '\0');
+    if (cents < 0 && unityNote > 0) { // the fraction only goes upwards
+        --unityNote;
+        cents += 100;
+    }
+    QByteArray c(kSmplLoopsAt + qsizetype(loops.size()) * kSmplLoopSize, '\0');
     std::copy_n("smpl", 4, c.data());
     put32(c, 4, quint32(c.size() - 8));
     put32(c, kSmplPeriodAt, quint32(std::lround(1e9 / kKeyboardRate)));
-    put32(c, kSmplUnityNoteAt, quint32(static_cast<unsigned char>(instrument.basenote) & 0x7f));
-    if (instrument.detune > 0) // cents above the unity note, as a fraction of a semitone
-        put32(c, kSmplPitchFractionAt, quint32(double(instrument.detune) / 100.0 * 4294967296.0));
-    put32(c, kSmplLoopCountAt, quint32(loops));
-    for (int i = 0; i < loops; ++i) {
-        const auto &loop = instrument.loops[i];
-        const qsizetype at = kSmplLoopsAt + i * kSmplLoopSize;
-        const quint32 type = loop.mode == SF_LOOP_ALTERNATING ? 1 : loop.mode == SF_LOOP_BACKWARD ? 2 : 0;
-        const quint32 start = scaledFrame(loop.start, ratio, frames);
-        const quint32 end = std::max(start, scaledFrame(loop.end, ratio, frames));
+    put32(c, kSmplUnityNoteAt, quint32(std::clamp(unityNote, 0, 127)));
+    if (cents > 0) // cents above the unity note, as a fraction of a semitone
+        put32(c, kSmplPitchFractionAt, quint32(double(std::min(cents, 99)) / 100.0 * 4294967296.0));
+    put32(c, kSmplLoopCountAt, quint32(loops.size()));
+    for (std::size_t i = 0; i < loops.size(); ++i) {
+        const qsizetype at = kSmplLoopsAt + qsizetype(i) * kSmplLoopSize;
         put32(c, at, quint32(i));
-        put32(c, at + kLoopTypeAt, type);
-        put32(c, at + kLoopStartAt, start);
-        put32(c, at + kLoopEndAt, end > start ? end - 1 : start);
-        put32(c, at + kLoopPlayCountAt, loop.count);
+        put32(c, at + kLoopTypeAt, loops[i].type);
+        put32(c, at + kLoopStartAt, quint32(loops[i].start));
+        put32(c, at + kLoopEndAt, quint32(loops[i].end - 1));
+        put32(c, at + kLoopPlayCountAt, loops[i].count);
     }
     return c;
 }
@@ -182,8 +212,9 @@ public:
         m_bytes.resize(count * 2);
         char *dst = m_bytes.data();
         for (qsizetype i = 0; i < count; ++i) {
+            // Clamped before rounding: lrint of a value past a long is undefined.
             const float scaled = samples[i] * 32768.0f + (m_dither ? m_noise.next() : 0.0f);
-            const long v = std::clamp(std::lrint(scaled), -32768L, 32767L);
+            const long v = std::lrint(std::isnan(scaled) ? 0.0f : std::clamp(scaled, -32768.0f, 32767.0f));
             qToLittleEndian(qint16(v), dst + 2 * i);
         }
         m_left -= frames;
@@ -211,6 +242,31 @@ private:
     TpdfDither m_noise;
     QByteArray m_bytes;
 };
+
+// True when the RIFF size and every chunk's size fit the file's length, so that
+// copying the file byte for byte gives the keyboard what the header promises.
+bool riffSizesAgree(const QString &path)
+{
+    QFile file(path);
+    char head[12];
+    if (!file.open(QIODevice::ReadOnly) || file.read(head, 12) != 12)
+        return false;
+    const qint64 riffEnd = 8 + qint64(qFromLittleEndian<quint32>(head + 4));
+    if (riffEnd != file.size() && riffEnd + 1 != file.size()) // a pad byte may follow
+        return false;
+    bool data = false;
+    for (qint64 at = 12; at < riffEnd;) {
+        char chunk[8];
+        if (at + 8 > riffEnd || !file.seek(at) || file.read(chunk, 8) != 8)
+            return false;
+        const qint64 size = qFromLittleEndian<quint32>(chunk + 4);
+        if (at + 8 + size > riffEnd)
+            return false;
+        data = data || std::equal(chunk, chunk + 4, "data");
+        at += 8 + size + (size & 1);
+    }
+    return data;
+}
 
 ConvertResult failed(const QString &error)
 {
@@ -253,6 +309,8 @@ FormatCheck checkKeyboardFormat(const QString &path)
         reasons << QString::number(sf.samplerate) + QStringLiteral(" Hz");
     if (sf.channels != 1 && sf.channels != 2)
         reasons << QString::number(sf.channels) + QStringLiteral(" channels");
+    if (reasons.isEmpty() && !riffSizesAgree(path))
+        reasons << QStringLiteral("header sizes disagree with the file");
     check.reason = reasons.join(QStringLiteral(", "));
     check.ok = reasons.isEmpty();
     return check;
@@ -261,7 +319,6 @@ FormatCheck checkKeyboardFormat(const QString &path)
 ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWriter &out, const ConvertStep &step,
                                       const SourceCut &cut)
 {
-    (void)cut; // windows, loops and roots are not written yet
     const SoundFile in(sourcePath);
     if (!in.isOpen())
         return failed(QFileInfo::exists(sourcePath) ? QStringLiteral("unreadable: ") + in.errorString()
@@ -272,13 +329,28 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
         return failed(QString::number(channels) + QStringLiteral(" channels"));
     if (sf.samplerate <= 0 || sf.frames < 0)
         return failed(QStringLiteral("unreadable: no length or rate"));
+    if (sf.samplerate < kLowestSourceRate || sf.samplerate > kHighestSourceRate)
+        return failed(QStringLiteral("%1 Hz: only rates from %2 to %3 Hz can be converted")
+                          .arg(sf.samplerate).arg(kLowestSourceRate).arg(kHighestSourceRate));
+    const qint64 start = std::clamp<qint64>(cut.start, 0, sf.frames);
+    const qint64 end = cut.end < 0 ? qint64(sf.frames) : std::clamp<qint64>(cut.end, start, sf.frames);
+    const qint64 length = end - start;
+    if (length == 0 && sf.frames > 0)
+        return failed(QStringLiteral("the sample window %1..%2 holds no frames").arg(cut.start).arg(cut.end));
+    if (start > 0 && sf_seek(in.handle(), start, SEEK_SET) != start)
+        return failed(QStringLiteral("unreadable: ") + in.errorString());
 
     const bool resample = sf.samplerate != kKeyboardRate;
     const double ratio = double(kKeyboardRate) / double(sf.samplerate);
-    const qint64 frames = resample ? std::llround(double(sf.frames) * ratio) : qint64(sf.frames);
+    const qint64 frames = resample ? std::llround(double(length) * ratio) : length;
     SF_INSTRUMENT instrument;
-    const bool hasSampler = in.instrument(&instrument);
-    const QByteArray sampler = hasSampler ? samplerChunk(instrument, ratio, frames) : QByteArray();
+    const bool hasInstrument = in.instrument(&instrument);
+    const std::vector<WrittenLoop> loops = loopsFor(cut, hasInstrument ? &instrument : nullptr, start, length, ratio, frames);
+    const bool ownRoot = cut.rootKey < 0 && hasInstrument;
+    QByteArray sampler;
+    if (!loops.empty() || cut.rootKey >= 0 || ownRoot)
+        sampler = samplerChunk(cut.rootKey >= 0 ? cut.rootKey : ownRoot ? (instrument.basenote & 0x7f) : 60,
+                               cut.rootKey >= 0 ? cut.fineCents : ownRoot ? int(instrument.detune) : 0, loops);
     const qint64 dataSize = frames * channels * 2;
     if (kHeaderSize + dataSize + sampler.size() > qint64(0xffffffffu))
         return failed(QStringLiteral("too long for a WAV file"));
@@ -295,15 +367,15 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
     }
 
     ConvertResult result;
-    result.dithered = resample || hasMoreThan16Bits(sf.format);
-    result.hasSampler = hasSampler;
+    result.dithered = resample || hasMoreThan16Bits(sf.format) || cut.gain != 1.0;
+    result.hasSampler = !sampler.isEmpty();
     if (!out.write(canonicalHeader(channels, dataSize, sampler.size())))
         return failed(out.errorString());
 
     SampleWriter writer(out, channels, frames, result.dithered);
     std::vector<float> block(std::size_t(kBlockFrames) * std::size_t(channels));
-    const std::size_t resampledCapacity = std::size_t(std::ceil(double(kBlockFrames) * ratio)) + 64;
-    std::vector<float> resampled(resampledCapacity * std::size_t(channels));
+    // The resampler fills a block of fixed size as often as it needs to, whatever the ratio.
+    std::vector<float> resampled(block.size());
     // Hands one block of source frames (none: the end, to drain the resampler) to the writer.
     const auto push = [&](const float *input, sf_count_t count) {
         if (!resampler)
@@ -313,7 +385,7 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
             std::size_t done = 0, produced = 0;
             const float *from = input ? input + used * std::size_t(channels) : nullptr;
             if (soxr_process(resampler.get(), from, input ? std::size_t(count) - used : 0, &done,
-                             resampled.data(), resampledCapacity, &produced))
+                             resampled.data(), std::size_t(kBlockFrames), &produced))
                 return false;
             used += done;
             if (!writer.write(resampled.data(), qint64(produced)))
@@ -324,15 +396,21 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
         return true;
     };
 
-    sf_count_t read = 0;
-    while (writer.left() > 0) {
-        const sf_count_t n = sf_readf_float(in.handle(), block.data(), kBlockFrames);
+    const float gain = float(cut.gain);
+    qint64 read = 0;
+    while (writer.left() > 0 && read < length) {
+        const sf_count_t n = sf_readf_float(in.handle(), block.data(), std::min<qint64>(kBlockFrames, length - read));
         if (n <= 0)
             break;
         read += n;
+        // Infinities and NaN (a float file) would spread through the resampler.
+        for (float &sample : std::span(block.data(), std::size_t(n) * std::size_t(channels))) {
+            const float s = sample * gain;
+            sample = std::isnan(s) ? 0.0f : std::clamp(s, -1.0f, 1.0f);
+        }
         if (!push(block.data(), n))
             return failed(out.failed() ? out.errorString() : QStringLiteral("resampler failed"));
-        if (step && !step(sf.frames > 0 ? double(read) / double(sf.frames) : 1.0)) {
+        if (step && !step(length > 0 ? double(read) / double(length) : 1.0)) {
             result.cancelled = true;
             return result;
         }

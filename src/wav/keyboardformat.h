@@ -13,12 +13,16 @@ namespace tamo::wav {
 
 // What the keyboard reads: 16-bit PCM WAV at 44100 Hz, one or two channels.
 constexpr int kKeyboardRate = 44100;
+// Rates a sound for the keyboard can come in; others are refused, not converted.
+constexpr int kLowestSourceRate = 1000;
+constexpr int kHighestSourceRate = 384000;
 
 struct FormatCheck {
     bool ok = false;
     bool readable = false; // libsndfile decodes it, so it can be converted
     // Short reasons, comma-separated: "missing", "unreadable: …", "24-bit",
-    // "48000 Hz", "float", "AIFF", "6 channels"; empty when ok.
+    // "48000 Hz", "float", "AIFF", "6 channels", "header sizes disagree with the
+    // file" (a cut or lying header: rewritten, never copied); empty when ok.
     QString reason;
 };
 
@@ -61,13 +65,15 @@ struct ConvertResult {
 // false stops the conversion as cancelled.
 using ConvertStep = std::function<bool(double done)>;
 
-// Decodes any file libsndfile reads and appends it to out in the keyboard's
-// format: a canonical 44-byte header, the samples resampled to 44100 Hz with
-// libsoxr when needed (round(frames * 44100 / rate) frames), channels kept, TPDF
-// dither whenever the samples carry more than 16 bits (a deeper source, or one
-// that was resampled), and after them a sampler chunk when the source had sampler
-// data, its loops scaled to the new rate. Streams in blocks, whatever the file's
-// size. More than two channels are refused.
+// Decodes any file libsndfile reads and appends the cut of it to out in the
+// keyboard's format: a canonical 44-byte header, the window's frames times the
+// gain, resampled to 44100 Hz with libsoxr when needed (round(frames * 44100 /
+// rate) frames), channels kept, TPDF dither whenever the samples carry more than 16
+// bits (a deeper source, a gain, or a resampled one), and after them a sampler
+// chunk when there is a loop or a root: the cut's loop, or the source's own loops
+// moved into the window, scaled to the new rate. Streams in blocks, whatever the
+// file's size. More than two channels and rates outside kLowestSourceRate ..
+// kHighestSourceRate are refused.
 ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWriter &out,
                                       const ConvertStep &step = {}, const SourceCut &cut = {});
 

@@ -49,6 +49,7 @@ public:
     qint64 size() const override { return m_size; }
     qint64 readAt(qint64 pos, char *dst, qint64 len) override;
     QString errorString() const override { return m_error.isEmpty() ? m_file.errorString() : m_error; }
+    int handle() const { return m_file.handle(); } // for copies in the kernel
 
 private:
     QFile m_file;
@@ -83,6 +84,7 @@ public:
     explicit AtomicSink(tamo::AtomicFileWriter &writer) : m_writer(writer) {}
     bool write(QByteArrayView bytes) override { return m_writer.write(bytes); }
     QString errorString() const override { return m_writer.errorString(); }
+    tamo::AtomicFileWriter &writer() { return m_writer; }
 
 private:
     tamo::AtomicFileWriter &m_writer;

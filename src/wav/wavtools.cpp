@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace tamo::wav {
 
@@ -27,8 +28,27 @@ qint64 halfRoundedEven(qint64 twice)
     return (k % 2 == 0) ? k : k + 1;
 }
 
+// A file copied into an atomic write: unchanged bytes move in the kernel.
+std::pair<FileSource *, AtomicSink *> kernelCopyEnds(ByteSource &source, ByteSink &out)
+{
+    auto *file = dynamic_cast<FileSource *>(&source);
+    auto *sink = dynamic_cast<AtomicSink *>(&out);
+    return file && sink ? std::pair(file, sink) : std::pair<FileSource *, AtomicSink *>();
+}
+
 bool copyRange(ByteSource &source, qint64 from, qint64 count, ByteSink &out, QString *error)
 {
+    if (const auto [file, sink] = kernelCopyEnds(source, out); file && count > 0) {
+        if (from + count > file->size()) {
+            *error = QStringLiteral("Unexpected end of file");
+            return false;
+        }
+        if (!sink->writer().appendFileRange(file->handle(), from, count)) {
+            *error = sink->errorString();
+            return false;
+        }
+        return true;
+    }
     QByteArray buffer(qsizetype(std::min<qint64>(count, kStreamBlockSize)), Qt::Uninitialized);
     while (count > 0) {
         const qint64 n = std::min<qint64>(count, buffer.size());
@@ -286,6 +306,14 @@ bool deblock(ByteSource &source, ByteSink &out, QString *error)
     if (!copyRange(source, 0, kDeblockHeader, out, error))
         return false;
     constexpr qint64 kPeriod = kDeblockGap + kDeblockBlock;
+    if (kernelCopyEnds(source, out).first) {
+        for (qint64 pos = kDeblockHeader; pos < length; pos += kPeriod) {
+            const qint64 begin = pos + kDeblockGap, end = std::min(pos + kPeriod, length);
+            if (begin < end && !copyRange(source, begin, end - begin, out, error))
+                return false;
+        }
+        return true;
+    }
     // Whole periods per read, so every gap lies at a known place in the buffer.
     constexpr qint64 kChunk = 16 * kPeriod;
     QByteArray buffer(qsizetype(std::min<qint64>(kChunk, length - kDeblockHeader)), Qt::Uninitialized);

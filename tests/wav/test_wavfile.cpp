@@ -26,6 +26,8 @@ using namespace tamo::wav;
 using namespace tamo::test::wavgen;
 using namespace tamo::test;
 
+Q_DECLARE_METATYPE(tamo::wav::SourceCut)
+
 namespace {
 
 // The canonical 44-byte header of a file of L bytes with S bytes of data.
@@ -391,6 +393,63 @@ private Q_SLOTS:
             QCOMPARE(std::tuple(int(out.instrument->basenote), out.instrument->loop_count, qint64(out.instrument->loops[0].start),
                                 qint64(out.instrument->loops[0].end)),
                      std::tuple(62, 1, qint64(std::llround(loop.start * 44100.0 / rate)), qint64(std::llround(loop.end * 44100.0 / rate))));
+    }
+
+    // Command8 on a file (the kernel copies each block): the header, then every
+    // 65536-byte block without the 8 bytes before it, a last partial one too.
+    void deblockFileKeepsEveryBlock()
+    {
+        const QByteArray in = payload(44 + 2 * 65544 + 100);
+        const QByteArray expected = in.left(44) + in.mid(52, 65536) + in.mid(44 + 65544 + 8, 65536) + in.mid(44 + 2 * 65544 + 8);
+        const QString input = m_dir.filePath(QStringLiteral("IN8.wav")), output = m_dir.filePath(QStringLiteral("OUT8.wav"));
+        QString error;
+        QVERIFY2(writeAll(input, in) && deblockFile(input, output, &error), qPrintable(error));
+        QCOMPARE(readAll(output), expected);
+    }
+
+    // A cut of a 1000-frame mono file whose sampler chunk says root 62 and loops
+    // frames 200..799: the frames and the sampler chunk written, worked out by hand.
+    void cut_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<SourceCut>("cut");
+        QTest::addColumn<qint64>("frames");
+        QTest::addColumn<QList<qint64>>("chunk"); // unity note, pitch fraction, then each loop's first and last frame; empty: none
+        using L = SourceCut::Loop;
+        QTest::newRow("window keeps the file's loop, moved") << 44100 << SourceCut{100, 950} << qint64(850) << QList<qint64>{62, 0, 100, 699};
+        QTest::newRow("one-shot drops it") << 44100 << SourceCut{0, -1, L::None} << qint64(1000) << QList<qint64>{62, 0};
+        QTest::newRow("loop outside the window") << 44100 << SourceCut{850, -1} << qint64(150) << QList<qint64>{62, 0};
+        QTest::newRow("forward loop, root, cents below") << 44100 << SourceCut{100, 900, L::Forward, 300, 500, 67, -25}
+                                                         << qint64(800) << QList<qint64>{66, 3221225472, 200, 399};
+        QTest::newRow("half level") << 44100 << SourceCut{0, -1, L::Keep, 0, 0, -1, 0, 0.5} << qint64(1000) << QList<qint64>{62, 0, 200, 799};
+        QTest::newRow("22050 Hz: loop scaled") << 22050 << SourceCut{100, 601, L::Forward, 200, 300, 60} << qint64(1002)
+                                               << QList<qint64>{60, 0, 200, 399};
+        QTest::newRow("22050 Hz: own loop clipped, scaled") << 22050 << SourceCut{100, 601} << qint64(1002) << QList<qint64>{62, 0, 200, 1001};
+    }
+    void cut()
+    {
+        QFETCH(int, rate);
+        QFETCH(SourceCut, cut);
+        QFETCH(qint64, frames);
+        QFETCH(QList<qint64>, chunk);
+        const QString source = m_dir.filePath(QStringLiteral("cut.wav")), target = m_dir.filePath(QStringLiteral("CUT.WAV"));
+        QVERIFY(sound::write(source, kWav16, rate, 1, 1000, 62, sound::Loop{200, 800})
+                && convertFileToKeyboardFormat(source, target, {}, cut).ok);
+        const QByteArray out = readAll(target);
+        const qint64 dataSize = int32At(out, 40), at = 44 + dataSize; // the sampler chunk follows the samples
+        QCOMPARE(dataSize, 2 * frames);
+        QList<qint64> found;
+        if (out.mid(at, 4) == "smpl") {
+            found << quint32(int32At(out, at + 20)) << quint32(int32At(out, at + 24));
+            for (int i = 0; i < int32At(out, at + 36); ++i)
+                found << int32At(out, at + 52 + 24 * i) << int32At(out, at + 56 + 24 * i);
+        }
+        QCOMPARE(found, chunk);
+        // Without resampling the window's own samples, scaled; dither moves them a step at most.
+        const sound::Contents in = sound::read(source), written = sound::read(target);
+        for (qint64 i = 0; rate == 44100 && i < frames; ++i)
+            QVERIFY(std::abs(written.samples[std::size_t(i)] - float(cut.gain) * in.samples[std::size_t(cut.start + i)])
+                    <= (cut.gain == 1.0 ? 0.0f : 1.5f / 32768));
     }
 };
 
