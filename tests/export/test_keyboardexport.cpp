@@ -200,9 +200,9 @@ private Q_SLOTS:
             << QStringLiteral("PIANO_C3.WAV|PIANO_C4.WAV|Pad.WAV|MYPIANOS.MSP")
             << QList{60, 72, 60};
         QTest::newRow("MSP and its WAVs") << "set/TWO.MSP" << 0 << "A.WAV|B.WAV|TWO.MSP" << QList{60, 60};
-        // After a line that tells how many regions became samples; each WAV named by its
-        // source's short name, or its name and root where that is made up.
-        QTest::newRow("SFZ instrument") << "sfz/My Piano.sfz" << 0 << "SOFT_C3.WAV|HIGH.WAV|MYPIANO.MSP" << QList{60, 72};
+        // After a line that tells how many regions became samples; each WAV named as the
+        // import names it: the file's own name where it fits, else its 8.3-safe letters.
+        QTest::newRow("SFZ instrument") << "sfz/My Piano.sfz" << 0 << "SOFTC3.WAV|high.WAV|MYPIANO.MSP" << QList{60, 72};
         QTest::newRow("a WAV is missing") << "set/THREE.MSP" << 1 << "" << QList<int>{};
         QTest::newRow("SFZ import error") << "sfz/bad.sfz" << 1 << "" << QList<int>{};
     }
