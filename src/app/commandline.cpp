@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "export/exportcommand.h"
+#include "export/soundfontexport.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -113,6 +114,20 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
                                                 "(the MSP and its WAV files, converted where needed) into folder;\n"
                                                 "input is an MSP file, an SFZ instrument or a folder of sound files."),
                                  QStringLiteral("| export <input> <folder>"));
+    parser.addPositionalArgument(QStringLiteral("presets"),
+                                 QStringLiteral("TAMO presets <file.sf2>: lists a SoundFont's presets as BANK:PROGRAM NAME.\n"
+                                                "TAMO export <file.sf2|sf3> <folder> writes every preset into a\n"
+                                                "subfolder of its own, or with --preset one preset into folder; a\n"
+                                                "folder of .sfz/.sf2/.sf3 files gives one subfolder per instrument."),
+                                 QStringLiteral("| presets <file.sf2>"));
+    const QCommandLineOption preset(QStringLiteral("preset"),
+                                    QStringLiteral("export: only this SoundFont preset (BANK:PROGRAM)."),
+                                    QStringLiteral("BANK:PROGRAM"));
+    const QCommandLineOption velocityLayers(QStringLiteral("velocity-layers"),
+                                            QStringLiteral("export: one MSP per velocity layer of a SoundFont preset\n"
+                                                           "(otherwise the layer playing at velocity 100 is kept)."));
+    parser.addOption(preset);
+    parser.addOption(velocityLayers);
 
     if (!parser.parse(arguments))
         return fail(err, parser.errorText());
@@ -121,7 +136,10 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         // there is none yet: the usage line is written here.
         QString text = parser.helpText();
         text.remove(0, text.indexOf(u'\n') + 1);
-        out << "Usage: TAMO [options] [file]\n       TAMO export <input> <folder>\n" << text;
+        out << "Usage: TAMO [options] [file]\n       TAMO export <input> <folder>\n"
+               "       TAMO export <file.sf2> <folder> [--preset BANK:PROGRAM] [--velocity-layers]\n"
+               "       TAMO presets <file.sf2>\n"
+            << text;
         out.flush();
         return exitWith(0);
     }
@@ -131,9 +149,21 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         return exitWith(0);
     }
     const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty() && files.first() == u"presets") {
+        if (files.size() != 2)
+            return fail(err, QStringLiteral("presets takes one SoundFont file"));
+        return exitWith(exporter::runPresetsCommand(files.at(1), out, err) == 0 ? 0 : 1);
+    }
     if (!files.isEmpty() && files.first() == u"export") {
         if (files.size() != 3)
             return fail(err, QStringLiteral("export takes an input and a target folder"));
+        if (exporter::isSoundFontExportInput(files.at(1)))
+            return exitWith(exporter::runSoundFontExport(files.at(1), files.at(2), parser.value(preset),
+                                                         parser.isSet(velocityLayers), out, err) == 0
+                                ? 0
+                                : 1);
+        if (parser.isSet(preset) || parser.isSet(velocityLayers))
+            return fail(err, QStringLiteral("--preset and --velocity-layers go with a SoundFont file"));
         return exitWith(exporter::runExportCommand(files.at(1), files.at(2), out, err) == 0 ? 0 : 1);
     }
     if (files.size() > 1)
