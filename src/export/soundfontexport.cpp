@@ -195,19 +195,19 @@ public:
     {
     }
 
-    void run(bool velocityLayers, const QString &baseName)
+    bool run(bool velocityLayers, const QString &baseName)
     {
         result.files = std::make_shared<QTemporaryDir>();
         if (!result.files->isValid())
             return fail(u"cannot make a temporary folder: %1"_s.arg(result.files->errorString()));
         if (!resolve())
-            return;
+            return false;
         pairStereo();
         if (m_zones.isEmpty())
             return fail(u"preset %1 has no zone with a sample"_s.arg(title()));
         for (Resolved &zone : m_zones) {
             if (!extract(zone))
-                return;
+                return false;
         }
         writeNotes();
         QStringList takenMsp;
@@ -229,6 +229,7 @@ public:
             result.report << set.import.report;
             result.sets << set;
         }
+        return true;
     }
 
 private:
