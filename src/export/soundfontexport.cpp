@@ -409,11 +409,12 @@ private:
                                 .arg(z.looped ? z.loopStart : -1)
                                 .arg(z.looped ? z.loopEnd : -1)
                                 .arg(z.root);
-        z.file = m_written.value(key);
-        if (!z.file.isEmpty())
-            return true;
         const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
         z.file = result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s);
+        // The export writes each slot's file under the slot's own name, so a zone
+        // sharing a sound gets a link of its own name to the one file.
+        if (const QString written = m_written.value(key); !written.isEmpty())
+            return QFile::link(written, z.file) || fail(u"cannot link %1"_s.arg(z.file));
         if (!writeWav(z.file, z))
             return false;
         m_written.insert(key, z.file);
@@ -590,7 +591,8 @@ struct Job {
 void onEveryCore(qsizetype count, const std::function<void(qsizetype)> &work)
 {
     QThreadPool pool;
-    pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    // Writing waits on the disk (every file is synced), so more tasks than cores keep them busy.
+    pool.setMaxThreadCount(4 * std::max(1, QThread::idealThreadCount()));
     for (qsizetype i = 0; i < count; ++i)
         pool.start([&work, i] { work(i); });
     pool.waitForDone();
