@@ -68,6 +68,12 @@ QString nameAt(QByteArrayView b, qsizetype at)
     return decoder.isValid() ? QString(decoder.decode(name)).trimmed() : QString::fromLatin1(name).trimmed();
 }
 
+// A chunk header at `at` whose size fits in what follows.
+bool fitsAt(QByteArrayView data, qsizetype at)
+{
+    return at + kChunkHeaderSize <= data.size() && u32(data, at + kChunkSizeAt) <= quint64(data.size() - at - kChunkHeaderSize);
+}
+
 struct Chunk {
     QByteArray id;
     QByteArrayView data;
@@ -157,7 +163,10 @@ private:
                 return false;
             }
             out.append({id, data.sliced(at + kChunkHeaderSize, qsizetype(size))});
-            at += kChunkHeaderSize + qsizetype(size) + (size & 1);
+            at += kChunkHeaderSize + qsizetype(size);
+            // Some writers leave out the pad byte after an odd size: the next chunk tells.
+            if ((size & 1) != 0 && !(fitsAt(data, at) && !fitsAt(data, at + 1)))
+                ++at;
         }
         return true;
     }
