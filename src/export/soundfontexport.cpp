@@ -205,9 +205,12 @@ public:
         pairStereo();
         if (m_zones.isEmpty())
             return fail(u"preset %1 has no zone with a sample"_s.arg(title()));
-        for (Resolved &zone : m_zones) {
-            if (!extract(zone))
-                return false;
+        // Zones playing at velocity 100 are named first, so the kept layer gets the plain names.
+        for (const bool at100 : {true, false}) {
+            for (Resolved &zone : m_zones) {
+                if ((zone.lowVelocity <= 100 && 100 <= zone.highVelocity) == at100 && !extract(zone))
+                    return false;
+            }
         }
         writeNotes();
         QStringList takenMsp;
@@ -393,12 +396,14 @@ private:
             const double correction = scaled > 0 ? 1200.0 * std::log2(double(scaled) / exact) : 0.0;
             if (std::abs(correction) >= 0.5) {
                 z.cents += correction;
-                m_approximated << u"  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents"_s.arg(
-                    sample.name)
-                                      .arg(z.loopEnd - z.loopStart)
-                                      .arg(rate)
-                                      .arg(scaled)
-                                      .arg(number(correction));
+                const QString line = u"  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents"_s
+                                         .arg(sample.name)
+                                         .arg(z.loopEnd - z.loopStart)
+                                         .arg(rate)
+                                         .arg(scaled)
+                                         .arg(number(correction));
+                if (!m_approximated.contains(line))
+                    m_approximated << line;
             }
         }
         const QString key = u"%1 %2 %3 %4 %5 %6 %7 %8"_s.arg(z.sample)
@@ -684,7 +689,13 @@ QString presetTitle(const sf2::Preset &preset)
 QString uniqueShortBase(const QString &name, QStringList &taken)
 {
     static const QRegularExpression device(u"^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK\\$)$"_s);
-    QString base = util::shortNameCharacters(name).left(msp::kSampleNameSize);
+    QString base = util::shortNameCharacters(name);
+    // "P200 Piano D#5": a short last word (a note, a number) tells names apart, so it stays.
+    static const QRegularExpression lastWord(u"[^\\s_\\-]{1,4}$"_s);
+    const QString tail = util::shortNameCharacters(lastWord.match(name.trimmed()).captured());
+    if (base.size() > msp::kSampleNameSize && !tail.isEmpty() && tail.size() < base.size() && base.endsWith(tail))
+        base = base.left(msp::kSampleNameSize - tail.size()) + tail;
+    base = base.left(msp::kSampleNameSize);
     if (base.isEmpty() || device.match(base).hasMatch())
         base = (u"_"_s + base).left(msp::kSampleNameSize);
     QString candidate = base;
