@@ -6,7 +6,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 TEST_PACKAGES=(pulseaudio pulseaudio-utils sox libsox-fmt-base sndfile-programs xvfb xauth xdotool
   x11-utils imagemagick python3 clang libclang-rt-14-dev
-  lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin)
+  lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
+  timgm6mb-soundfont fluid-soundfont-gm musescore-general-soundfont-small)
 bash "$ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
   "${TEST_PACKAGES[@]}"
 export QT_QPA_PLATFORM=offscreen

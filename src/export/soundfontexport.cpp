@@ -691,8 +691,8 @@ QString uniqueShortBase(const QString &name, QStringList &taken)
     static const QRegularExpression device(u"^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK\\$)$"_s);
     QString base = util::shortNameCharacters(name);
     // "P200 Piano D#5": a short last word (a note, a number) tells names apart, so it stays.
-    static const QRegularExpression lastWord(u"[^\\s_\\-]{1,4}$"_s);
-    const QString tail = util::shortNameCharacters(lastWord.match(name.trimmed()).captured());
+    static const QRegularExpression lastWord(u"[\\s_\\-]([^\\s_\\-]{1,4})$"_s);
+    const QString tail = util::shortNameCharacters(lastWord.match(name.trimmed()).captured(1));
     if (base.size() > msp::kSampleNameSize && !tail.isEmpty() && tail.size() < base.size() && base.endsWith(tail))
         base = base.left(msp::kSampleNameSize - tail.size()) + tail;
     base = base.left(msp::kSampleNameSize);
