@@ -856,7 +856,7 @@ QStringList MspEditorWindow::acceptedDrop(const QDropEvent *event, bool *isMsp) 
     for (const QUrl &url : event->mimeData()->urls()) {
         const QString path = QDir::toNativeSeparators(url.toLocalFile());
         const QString suffix = QFileInfo(path).suffix().toLower();
-        if (suffix == u"msp" || suffix == u"sfz")
+        if (suffix == u"msp" || suffix == u"sfz" || suffix == u"sf2" || suffix == u"sf3")
             msp << path;
         else if (QStringList{QStringLiteral("wav"), QStringLiteral("aif"), QStringLiteral("aiff"), QStringLiteral("flac"), QStringLiteral("ogg")}.contains(suffix))
             wavs << path;
@@ -896,7 +896,7 @@ void MspEditorWindow::dropEvent(QDropEvent *event)
     }
     event->acceptProposedAction();
     if (isMsp) {
-        if (files.first().endsWith(QStringLiteral(".sfz"), Qt::CaseInsensitive))
+        if (!files.first().endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
             Q_EMIT sfzDropped(files.first());
         else if (askSaveModified())
             openFile(files.first());
