@@ -502,7 +502,6 @@ private:
             if (!withVelocities && !layer.contains(int(i)))
                 continue;
             const Resolved &z = m_zones.at(i);
-            const sf2::SampleHeader &sample = m_font.samples.at(z.sample); // DEBUG-REMOVE
             sfz::Region region;
             region.place = {placeName + u" zone"_s, z.zoneNumber};
             const auto add = [&](const QString &name, const QString &value) {
@@ -527,10 +526,6 @@ private:
             add(u"ampeg_sustain"_s, number(100.0 * std::pow(10.0, -z.sustain / 200.0)));
             add(u"ampeg_release"_s, number(seconds(z.release)));
             document.regions.append(region);
-            if (qEnvironmentVariableIsSet("TAMO_DEBUG_SFZ")) { // DEBUG-REMOVE
-                QStringList t; for (const auto &o : region.opcodes) t << o.name + u'=' + (o.name == u"sample" ? QFileInfo(o.value).fileName() + u"("_s + sample.name + u")"_s : o.value); // DEBUG-REMOVE
-                qInfo("%s", qPrintable(t.join(u' ') + (z.looped ? u" loop=%1-%2 start=%3 end=%4"_s.arg(z.loopStart).arg(z.loopEnd).arg(z.start).arg(z.end) : u" start=%1 end=%2"_s.arg(z.start).arg(z.end)))); // DEBUG-REMOVE
-            } // DEBUG-REMOVE
         }
         return document;
     }
