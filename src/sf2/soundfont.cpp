@@ -58,14 +58,18 @@ quint16 u16(QByteArrayView b, qsizetype at)
     return quint16(quint8(b[at]) | quint8(b[at + 1]) << 8);
 }
 
-// Names are zero-padded; their bytes are read as Windows-1252.
+// Texts are zero-padded Windows-1252 bytes.
+QString windows1252(QByteArrayView text)
+{
+    if (const qsizetype zero = text.indexOf('\0'); zero >= 0)
+        text.truncate(zero);
+    QStringDecoder decoder("windows-1252");
+    return decoder.isValid() ? QString(decoder.decode(text)).trimmed() : QString::fromLatin1(text).trimmed();
+}
+
 QString nameAt(QByteArrayView b, qsizetype at)
 {
-    QByteArrayView name = b.sliced(at, kNameSize);
-    if (const qsizetype zero = name.indexOf('\0'); zero >= 0)
-        name.truncate(zero);
-    QStringDecoder decoder("windows-1252");
-    return decoder.isValid() ? QString(decoder.decode(name)).trimmed() : QString::fromLatin1(name).trimmed();
+    return windows1252(b.sliced(at, kNameSize));
 }
 
 // A chunk header at `at` whose size fits in what follows.
@@ -123,7 +127,7 @@ public:
             return QByteArrayView();
         };
         if (const QByteArrayView inam = find("INAM"); inam.size() > 0)
-            font.name = QString::fromLatin1(inam.first(std::min<qsizetype>(inam.size(), 256)).toByteArray().data());
+            font.name = windows1252(inam.first(std::min<qsizetype>(inam.size(), 256)));
         const QByteArrayView ifil = find("ifil");
         font.isCompressed = ifil.size() >= 4 && u16(ifil, 0) == 3;
         font.smpl = find("smpl");
