@@ -69,20 +69,19 @@ const Range *rangeOf(Generator g)
     return nullptr;
 }
 
-// What the keyboard has no field for, by the generators that carry it.
+// What the keyboard has no field for, by the generators that carry it (-1: none).
 struct LeftOut {
     const char *what;
-    std::initializer_list<Generator> generators;
+    std::array<int, 4> generators;
 };
-const std::array kLeftOut{
-    LeftOut{"LFOs (vibrato, tremolo)", {Generator::ModLfoToPitch, Generator::VibLfoToPitch, Generator::ModLfoToVolume}},
-    LeftOut{"filters", {Generator::FilterCutoff, Generator::FilterQ, Generator::ModLfoToFilter}},
-    LeftOut{"the modulation envelope", {Generator::ModEnvToPitch, Generator::ModEnvToFilter}},
-    LeftOut{"exclusive classes", {Generator::ExclusiveClass}},
-    LeftOut{"chorus and reverb sends", {Generator::Chorus, Generator::Reverb}},
-    LeftOut{"volume envelope delay and hold",
-            {Generator::VolEnvDelay, Generator::VolEnvHold, Generator::KeyToVolEnvHold, Generator::KeyToVolEnvDecay}},
-    LeftOut{"fixed keys and velocities", {Generator::FixedKey, Generator::FixedVelocity}},
+constexpr std::array kLeftOut{
+    LeftOut{"LFOs (vibrato, tremolo)", {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
+    LeftOut{"filters", {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
+    LeftOut{"the modulation envelope", {7, 11, -1, -1}},        // to pitch, to cutoff
+    LeftOut{"exclusive classes", {57, -1, -1, -1}},
+    LeftOut{"chorus and reverb sends", {15, 16, -1, -1}},
+    LeftOut{"volume envelope delay and hold", {33, 35, 39, 40}}, // delay, hold, key to hold and decay
+    LeftOut{"fixed keys and velocities", {46, 47, -1, -1}},
 };
 
 // A preset zone over an instrument zone: the values one note plays with.
@@ -338,7 +337,7 @@ private:
             ++m_leftOut[u"modulators"_s];
         for (const LeftOut &leftOut : kLeftOut) {
             if (std::any_of(leftOut.generators.begin(), leftOut.generators.end(),
-                            [&](Generator g) { return v.isChanged(g); }))
+                            [&](int g) { return g >= 0 && v.isChanged(Generator(g)); }))
                 ++m_leftOut[QString::fromLatin1(leftOut.what)];
         }
         m_zones.append(z);
