@@ -689,11 +689,22 @@ QString uniqueShortBase(const QString &name, QStringList &taken)
 {
     static const QRegularExpression device(u"^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK\\$)$"_s);
     QString base = util::shortNameCharacters(name);
-    // "P200 Piano D#5": a short last word (a note, a number) tells names apart, so it stays.
-    static const QRegularExpression lastWord(u"[\\s_\\-]([^\\s_\\-]{1,4})$"_s);
-    const QString tail = util::shortNameCharacters(lastWord.match(name.trimmed()).captured(1));
-    if (base.size() > msp::kSampleNameSize && !tail.isEmpty() && tail.size() < base.size() && base.endsWith(tail))
-        base = base.left(msp::kSampleNameSize - tail.size()) + tail;
+    // "P200 Piano D#5", "Temple Block 5-mp": short last words (a note, a number, a
+    // dynamic) tell names apart, so up to 4 of their characters stay.
+    static const QRegularExpression separators(u"[\\s_\\-]+"_s);
+    const QStringList words = name.split(separators, Qt::SkipEmptyParts);
+    QString tail;
+    qsizetype first = words.size();
+    while (first > 1) {
+        const QString word = util::shortNameCharacters(words.at(first - 1));
+        if (word.size() > 4 || tail.size() + word.size() > 4)
+            break;
+        tail.prepend(word);
+        --first;
+    }
+    if (base.size() > msp::kSampleNameSize && !tail.isEmpty())
+        base = util::shortNameCharacters(words.first(first).join(QString())).left(msp::kSampleNameSize - tail.size())
+             + tail;
     base = base.left(msp::kSampleNameSize);
     if (base.isEmpty() || device.match(base).hasMatch())
         base = (u"_"_s + base).left(msp::kSampleNameSize);
