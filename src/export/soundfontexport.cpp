@@ -194,6 +194,14 @@ public:
     {
     }
 
+    // The zones resolved and checked, nothing written (SF3 windows and loops need the
+    // decoded sample and are checked when it is written).
+    bool check()
+    {
+        m_checkOnly = true;
+        return resolve();
+    }
+
     bool run(bool velocityLayers, const QString &baseName)
     {
         result.files = std::make_shared<QTemporaryDir>();
@@ -245,6 +253,7 @@ private:
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
+    bool m_checkOnly = false;
 
     QString title() const { return u"%1:%2 \"%3\""_s.arg(m_preset.bank).arg(m_preset.program).arg(m_preset.name); }
 
@@ -302,10 +311,15 @@ private:
             return true;
         }
         const QString who = u"preset %1, sample \"%2\""_s.arg(title(), sample.name);
-        const sf2::SampleFrames &frames = framesOf(sampleIndex);
-        if (!frames.error.isEmpty())
-            return fail(frames.error);
-        const qint64 length = qint64(frames.frames.size());
+        if (m_checkOnly && sample.isCompressed())
+            return true;
+        qint64 length = qint64(sample.end) - qint64(sample.start);
+        if (!m_checkOnly) {
+            const sf2::SampleFrames &frames = framesOf(sampleIndex);
+            if (!frames.error.isEmpty())
+                return fail(frames.error);
+            length = qint64(frames.frames.size());
+        }
         z.start = v.offset(Generator::StartOffset, Generator::StartCoarseOffset);
         z.end = length + v.offset(Generator::EndOffset, Generator::EndCoarseOffset);
         if (z.start < 0 || z.end > length || z.end <= z.start)
@@ -610,12 +624,12 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
     };
     if (jobs.isEmpty())
         return failWith(u"nothing to export"_s);
-    // First every import, so that a damaged preset stops the run before anything is written.
+    // First every preset is checked, so that a damaged one stops the run before anything
+    // is written; then each is imported and written in turn, its temporary WAVs going at once.
     onEveryCore(jobs.size(), [&](qsizetype i) {
         Job &job = jobs[i];
         if (job.font) {
-            job.import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder);
-            job.error = job.import.error;
+            job.error = checkPreset(*job.font, job.preset);
         } else {
             const sfz::SfzImport imported = sfz::importSfz(job.sfzPath);
             job.error = !imported.ok() ? imported.error.text()
@@ -643,6 +657,9 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         const QString sub = QDir(folder).filePath(job.subfolder);
         QStringList written;
         if (job.font) {
+            job.import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder);
+            if (job.error = job.import.error; !job.error.isEmpty())
+                return;
             int samples = 0;
             for (const PresetSet &set : std::as_const(job.import.sets)) {
                 if (job.error = exportSet(set, sub, written); !job.error.isEmpty())
@@ -715,6 +732,15 @@ QString uniqueShortBase(const QString &name, QStringList &taken)
     }
     taken << candidate;
     return candidate;
+}
+
+QString checkPreset(const sf2::SoundFont &font, int presetIndex)
+{
+    if (!font.ok() || presetIndex < 0 || presetIndex >= font.presets.size())
+        return font.ok() ? u"no preset %1"_s.arg(presetIndex) : font.error;
+    PresetImporter importer(font, presetIndex);
+    importer.check();
+    return importer.result.error;
 }
 
 PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers, const QString &baseName)

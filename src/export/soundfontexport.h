@@ -35,6 +35,10 @@ struct PresetImport {
 PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers,
                           const QString &baseName = {});
 
+// Empty when the preset's zones read without fault (SF2: windows and loops inside
+// their samples; SF3's are checked on import, once decoded), else why not.
+QString checkPreset(const sf2::SoundFont &font, int presetIndex);
+
 // Up to 8 characters a short name may hold, made from name and unique among taken
 // (which it joins); never a device name such as CON.
 QString uniqueShortBase(const QString &name, QStringList &taken);
