@@ -95,6 +95,8 @@ public:
             || m_bytes.sliced(kChunkHeaderSize, 4) != "sfbk")
             return fail(u"not a SoundFont (no RIFF sfbk header)"_s);
         const qint64 riffSize = u32(m_bytes, kChunkSizeAt);
+        if (riffSize < kListTypeSize)
+            return fail(u"the RIFF chunk is too short (%1 bytes) to hold a SoundFont"_s.arg(riffSize));
         if (riffSize > m_bytes.size() - kChunkHeaderSize)
             return fail(u"the file is truncated: its RIFF chunk holds %1 bytes, the file only %2"_s.arg(riffSize).arg(
                 m_bytes.size() - kChunkHeaderSize));

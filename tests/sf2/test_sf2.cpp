@@ -295,6 +295,7 @@ private Q_SLOTS:
         const TestSample looped{"Loop", 200, 10, 150};
         const QByteArray good = build(oneInstrument({{{{kModes, 1}}, 0}}, {looped}));
         QTest::newRow("truncated") << good.left(good.size() - 30) << u"truncated"_s;
+        QTest::newRow("RIFF shorter than its form") << QByteArray("RIFF\2\0\0\0sfbk", 12) << u"too short"_s;
         QByteArray big = good;
         const qsizetype shdr = big.indexOf("shdr");
         big[shdr + 7] = 0x7f; // its size far past the end
