@@ -9,7 +9,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
-#include <QMutex>
 #include <QRegularExpression>
 #include <QThread>
 #include <QThreadPool>
@@ -19,7 +18,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <optional>
 
 namespace tamo::exporter {
 
