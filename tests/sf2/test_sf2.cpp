@@ -332,6 +332,19 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(dir.filePath(u"out"_s)));
     }
 
+    // Some writers leave out the pad byte after an odd-sized chunk: still read.
+    void oddChunkWithoutPad()
+    {
+        QByteArray bytes = build(oneInstrument({{{}, 0}}, {{"Tone"}}));
+        bytes.replace(QByteArray("INAM\4\0\0\0Test", 12), QByteArray("INAM\3\0\0\0Tst", 11));
+        for (const qsizetype sizeAt : {4, 16}) // the RIFF's and the INFO list's sizes, one byte less
+            bytes[sizeAt] = char(bytes[sizeAt] - 1);
+        const sf2::SoundFont font = sf2::readSoundFont(bytes);
+        QVERIFY2(font.ok(), qPrintable(font.error));
+        QCOMPARE(font.name, u"Tst"_s);
+        QCOMPARE(font.presets.size(), 1);
+    }
+
     // A whole bank, a preset chosen, an unknown one; presets listed.
     void commands()
     {
