@@ -290,6 +290,49 @@ def sfz_seeds():
     }
 
 
+def sf2_bank(version=2, smpl_bytes=None):
+    """A bank of one preset: a global zone and a stereo pair of looped zones."""
+    def name(text):
+        return text.encode().ljust(20, b"\0")[:20]
+
+    def gens(pairs):
+        return b"".join(le16(op) + le16(amount) for op, amount in pairs)
+
+    frames = 64
+    smpl = smpl_bytes if smpl_bytes is not None else b"".join(le16(i * 300) for i in range(frames)) * 2 + b"\0" * 92
+    shdr = b""
+    for i, (label, kind) in enumerate([(b"Left", 4), (b"Right", 2)]):
+        start = i * frames
+        shdr += name(label.decode()) + le32(start) + le32(start + frames) + le32(start + 8) + le32(start + 40)
+        shdr += le32(22050) + bytes([60, 0xF6]) + le16(1 - i) + le16(kind)
+    shdr += name("EOS") + b"\0" * 26
+    # Instrument: global (coarse -1, loop), left (pan -500), right (pan 500, root 62).
+    igen = gens([(51, 0xFFFF), (54, 1)]) + gens([(17, 0xFE0C), (43, 0x7F00), (53, 0)])
+    igen += gens([(17, 500), (58, 62), (53, 1)]) + b"\0" * 4
+    ibag = le16(0) + le16(0) + le16(2) + le16(0) + le16(5) + le16(0) + le16(8) + le16(0)
+    pgen = gens([(44, 0x7F40), (48, 30), (41, 0)]) + b"\0" * 4
+    pbag = le16(0) + le16(0) + le16(3) + le16(0)
+    phdr = name("Piano") + le16(0) + le16(0) + le16(0) + b"\0" * 12
+    phdr += name("EOP") + le16(0) + le16(0) + le16(1) + b"\0" * 12
+    inst = name("Inst") + le16(0) + name("EOI") + le16(3)
+    pdta = b"pdta" + chunk(b"phdr", phdr) + chunk(b"pbag", pbag) + chunk(b"pmod", b"\0" * 10) + chunk(b"pgen", pgen)
+    pdta += chunk(b"inst", inst) + chunk(b"ibag", ibag) + chunk(b"imod", b"\0" * 10) + chunk(b"igen", igen)
+    pdta += chunk(b"shdr", shdr)
+    info = b"INFO" + chunk(b"ifil", le16(version) + le16(1)) + chunk(b"INAM", b"Seed\0")
+    body = b"sfbk" + chunk(b"LIST", info) + chunk(b"LIST", b"sdta" + chunk(b"smpl", smpl)) + chunk(b"LIST", pdta)
+    return chunk(b"RIFF", body)
+
+
+def sf2_seeds():
+    good = sf2_bank()
+    return {
+        "stereo.sf2": good,
+        "truncated.sf2": good[:-40],
+        # SF3: the sample data is no Ogg stream, so decoding must fail cleanly.
+        "not-vorbis.sf3": sf2_bank(3, b"OggS" + b"\1" * 400),
+    }
+
+
 def write(target, seeds):
     folder = os.path.join(CORPUS, target)
     shutil.rmtree(folder, ignore_errors=True)
@@ -309,6 +352,7 @@ def main():
     write("fuzz_wav_view", {**wavs, **wav_edit_seeds()})
     write("fuzz_wav_panel", wavs)
     write("fuzz_sfz", sfz_seeds())
+    write("fuzz_sf2", sf2_seeds())
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "export/exportcommand.h"
+#include "export/soundfontexport.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -26,7 +27,8 @@ StartRequest exitWith(int code)
 // Written out rather than laid out by QCommandLineParser, whose columns break the
 // export line badly; every line fits 80 columns.
 constexpr const char *kHelpText = R"(Usage: TAMO [options] [file]
-       TAMO export <input> <folder>
+       TAMO export <input> <folder> [--preset BANK:PROGRAM] [--velocity-layers]
+       TAMO presets <file.sf2>
 
 Editor for the user sound files of an arranger keyboard: MSP multisamples,
 USD drum-kit banks and USV user-voice banks. Without a file it shows a menu of
@@ -35,13 +37,22 @@ the three editors.
 Options:
   -h, --help       Show this help and exit.
   -v, --version    Show the version and exit.
+  --preset BANK:PROGRAM
+                   export: only this preset of a SoundFont, into folder itself.
+  --velocity-layers
+                   export: one MSP per velocity layer of a SoundFont preset
+                   (otherwise the layer playing at velocity 100 is kept).
 
 Arguments:
   file             An MSP, USD or USV file to open in its editor.
   export <input> <folder>
                    Write the set the keyboard reads (the MSP file and its WAV
                    files, converted where needed) into folder. The input is an
-                   MSP file, an SFZ instrument or a folder of sound files.
+                   MSP file, an SFZ instrument, a folder of sound files, a
+                   SoundFont (.sf2, .sf3: one subfolder per preset) or a
+                   folder of SFZ and SoundFont files (one subfolder each).
+  presets <file.sf2>
+                   List a SoundFont's presets as BANK:PROGRAM NAME.
 
 Exit status: 0 done; 1 no display, or the export failed; 2 a bad argument.
 )";
@@ -123,6 +134,14 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
     parser.addOption(help);
     parser.addOption(version);
     parser.addOptions(windowSystemOptions());
+    const QCommandLineOption preset(QStringLiteral("preset"),
+                                    QStringLiteral("export: only this SoundFont preset (BANK:PROGRAM)."),
+                                    QStringLiteral("BANK:PROGRAM"));
+    const QCommandLineOption velocityLayers(QStringLiteral("velocity-layers"),
+                                            QStringLiteral("export: one MSP per velocity layer of a SoundFont preset\n"
+                                                           "(otherwise the layer playing at velocity 100 is kept)."));
+    parser.addOption(preset);
+    parser.addOption(velocityLayers);
 
     if (!parser.parse(arguments))
         return fail(err, parser.errorText() + QStringLiteral(" See TAMO --help."));
@@ -137,9 +156,21 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         return exitWith(0);
     }
     const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty() && files.first() == u"presets") {
+        if (files.size() != 2)
+            return fail(err, QStringLiteral("presets takes one SoundFont file"));
+        return exitWith(exporter::runPresetsCommand(files.at(1), out, err) == 0 ? 0 : 1);
+    }
     if (!files.isEmpty() && files.first() == u"export") {
         if (files.size() != 3)
             return fail(err, QStringLiteral("export takes an input and a target folder"));
+        if (exporter::isSoundFontExportInput(files.at(1)))
+            return exitWith(exporter::runSoundFontExport(files.at(1), files.at(2), parser.value(preset),
+                                                         parser.isSet(velocityLayers), out, err) == 0
+                                ? 0
+                                : 1);
+        if (parser.isSet(preset) || parser.isSet(velocityLayers))
+            return fail(err, QStringLiteral("--preset and --velocity-layers go with a SoundFont file"));
         return exitWith(exporter::runExportCommand(files.at(1), files.at(2), out, err) == 0 ? 0 : 1);
     }
     if (files.size() > 1)

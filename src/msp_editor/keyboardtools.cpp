@@ -8,6 +8,8 @@
 #include "msp_editor/keymapwindow.h"
 #include "msp_editor/mspeditorwindow.h"
 #include "sfz/sfzimport.h"
+#include "export/soundfontexport.h"
+#include "msp_editor/presetchooser.h"
 #include "ui/platform.h"
 #include "util/atomicfile.h"
 #include "util/playback/playit.h"
@@ -57,6 +59,7 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     add("MnuRenameSample", QStringLiteral("&Rename sample..."), [this] { renameSelectedSample(); });
     m_menu->addSeparator();
     add("MnuImportSfz", QStringLiteral("&Import SFZ..."), [this] { importSfz(); });
+    add("MnuImportSoundFont", QStringLiteral("Import &SoundFont..."), [this] { importSoundFont(); });
     add("MnuExportKeyboard", QStringLiteral("&Export for the keyboard..."), [this] { exportForKeyboard(); });
     // Before the Help menu, the last one.
     QMenuBar *bar = editor.menuBar();
@@ -65,7 +68,12 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
 
     connect(&editor, &MspEditorWindow::viewRefreshed, this, &KeyboardTools::viewRefreshed);
     connect(&editor, &MspEditorWindow::samplesAdded, this, &KeyboardTools::samplesAdded);
-    connect(&editor, &MspEditorWindow::sfzDropped, this, [this](const QString &path) { importSfz(path); });
+    connect(&editor, &MspEditorWindow::sfzDropped, this, [this](const QString &path) {
+        if (exporter::isSoundFontExportInput(path))
+            importSoundFont(path);
+        else
+            importSfz(path);
+    });
     // Told once the selection is in place, also when selectSlot() puts it back.
     connect(&editor, &MspEditorWindow::sampleShown, this, &KeyboardTools::updateKeyMap);
 }
@@ -413,6 +421,60 @@ void KeyboardTools::importSfz(const QString &givenPath)
     if (!report.isEmpty())
         ui::message(QStringLiteral("%1 imported.\r\n\r\n%2").arg(QFileInfo(path).fileName(), report.join(u"\r\n")),
                     ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+}
+
+void KeyboardTools::importSoundFont(const QString &givenPath)
+{
+    QString path = givenPath;
+    if (path.isEmpty()) {
+        ui::FileDialogRequest request;
+        request.mode = ui::FileDialogRequest::Mode::Open;
+        request.title = QStringLiteral("Import SoundFont");
+        request.initialFolder = ui::programFolder();
+        request.filter = QStringLiteral("SoundFont Files (*.SF2;*.SF3)|*.SF2;*.SF3");
+        const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
+        if (chosen.cancelled || chosen.fileName.isEmpty())
+            return;
+        path = chosen.fileName;
+    }
+    sf2::SoundFont font;
+    {
+        const ui::BusyPointer busy;
+        font = sf2::readSoundFontFile(path);
+    }
+    if (!font.ok() || font.presets.isEmpty()) {
+        ui::message(font.ok() ? QStringLiteral("%1 holds no preset.").arg(path) : font.error, ui::Buttons::Ok,
+                    ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        return;
+    }
+    PresetChooser chooser(font, QStringLiteral("Import SoundFont: %1").arg(QFileInfo(path).fileName()), &m_editor);
+    if (chooser.exec() != QDialog::Accepted || chooser.chosenPreset() < 0 || !m_editor.askSaveModified())
+        return;
+    exporter::PresetImport imported;
+    {
+        const ui::BusyPointer busy;
+        imported = exporter::importPreset(font, chooser.chosenPreset(), false);
+    }
+    if (!imported.ok() || imported.sets.isEmpty()) {
+        ui::message(imported.error, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        return;
+    }
+    const sfz::SfzImport &set = imported.sets.first().import;
+    msp::MspRecord record = msp::MspRecord::newDocument();
+    sfz::fillMspRecord(set, record);
+    QStringList sources;
+    for (const sfz::ImportedSample &sample : set.samples)
+        sources << sample.sourcePath;
+    m_soundFontFiles = imported.files;
+    m_editor.loadImportedDocument(record, sources);
+    QStringList report = imported.report;
+    if (report.size() > kReportLines) {
+        const qsizetype more = report.size() - kReportLines;
+        report = report.first(kReportLines);
+        report << QStringLiteral("... and %1 more lines.").arg(more);
+    }
+    ui::message(QStringLiteral("%1 imported.\r\n\r\n%2").arg(font.presets.at(chooser.chosenPreset()).name, report.join(u"\r\n")),
+                ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
 }
 
 } // namespace tamo::msp_editor

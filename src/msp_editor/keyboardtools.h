@@ -34,6 +34,8 @@ public:
     void renameSelectedSample();
     void exportForKeyboard();
     void importSfz(const QString &path = {});
+    // Keyboard > Import SoundFont: a preset of a .sf2/.sf3 file, chosen in a list.
+    void importSoundFont(const QString &path = {});
 
     KeyMapWindow *keyMap() const;
     // Plays the sample mapped to key at that key's pitch; false when none is.
@@ -70,6 +72,7 @@ private:
     int m_previewCount = 0;
     QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
     QString m_importedFirstSource;
+    std::shared_ptr<QTemporaryDir> m_soundFontFiles; // the imported preset's WAVs, while it is open
 };
 
 } // namespace tamo::msp_editor

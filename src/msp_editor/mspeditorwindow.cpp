@@ -368,7 +368,7 @@ void MspEditorWindow::setKeyboardMenuKeys()
 {
     const std::pair<const char16_t *, const char *> keys[] = {
         {u"MnuMapKeys", "Ctrl+M"},    {u"MnuKeyMap", "Ctrl+K"},        {u"MnuRenameSample", "F2"},
-        {u"MnuImportSfz", "Ctrl+I"}, {u"MnuExportKeyboard", "Ctrl+E"},
+        {u"MnuImportSfz", "Ctrl+I"}, {u"MnuImportSoundFont", "Ctrl+Shift+I"}, {u"MnuExportKeyboard", "Ctrl+E"},
     };
     for (const auto &[name, key] : keys) {
         if (auto *action = findChild<QAction *>(QString::fromUtf16(name)))
@@ -977,7 +977,7 @@ QStringList MspEditorWindow::acceptedDrop(const QDropEvent *event, bool *isMsp) 
     for (const QUrl &url : event->mimeData()->urls()) {
         const QString path = QDir::toNativeSeparators(url.toLocalFile());
         const QString suffix = QFileInfo(path).suffix().toLower();
-        if (suffix == u"msp" || suffix == u"sfz")
+        if (suffix == u"msp" || suffix == u"sfz" || suffix == u"sf2" || suffix == u"sf3")
             msp << path;
         else if (QStringList{QStringLiteral("wav"), QStringLiteral("aif"), QStringLiteral("aiff"), QStringLiteral("flac"), QStringLiteral("ogg")}.contains(suffix))
             wavs << path;
@@ -1017,7 +1017,7 @@ void MspEditorWindow::dropEvent(QDropEvent *event)
     }
     event->acceptProposedAction();
     if (isMsp) {
-        if (files.first().endsWith(QStringLiteral(".sfz"), Qt::CaseInsensitive))
+        if (!files.first().endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
             Q_EMIT sfzDropped(files.first());
         else if (askSaveModified())
             openFile(files.first());

@@ -162,7 +162,7 @@ Q_SIGNALS:
     void sampleShown(int slot);
     // Slots first..last were filled by added files.
     void samplesAdded(int first, int last);
-    // An SFZ file was dropped on the window.
+    // An SFZ or SoundFont file was dropped on the window.
     void sfzDropped(const QString &path);
 
 protected:

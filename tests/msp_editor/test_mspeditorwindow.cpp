@@ -12,6 +12,7 @@
 #include "msp_editor/keymapwindow.h"
 #include "msp_editor/keypicker.h"
 #include "msp_editor/mspeditorwindow.h"
+#include "msp_editor/presetchooser.h"
 #include "msp_editor/valueslider.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/scriptedplatform.h"
@@ -1002,6 +1003,28 @@ private Q_SLOTS:
                 if (!action->isSeparator() && !action->objectName().startsWith(u"MnuRecent"))
                     keys << action->shortcut().toString();
         QVERIFY2(!keys.contains(QString()) && QSet<QString>(keys.begin(), keys.end()).size() == keys.size(), qPrintable(keys.join(u' ')));
+    }
+
+    // Import SoundFont: the chooser's filter narrows the presets, OK imports the one
+    // shown, whose WAVs stay readable while the document is open.
+    void importSoundFont()
+    {
+        const QString bank = u"/usr/share/sounds/sf2/TimGM6mb.sf2"_s;
+        if (!QFileInfo::exists(bank))
+            QSKIP("timgm6mb-soundfont is not installed");
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        QTimer::singleShot(0, this, [] {
+            auto *chooser = qobject_cast<PresetChooser *>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            chooser->findChild<QLineEdit *>(u"PresetFilter"_s)->setText(u"warm pad"_s);
+            chooser->accept();
+        });
+        platform.queueAnswer(ui::Answer::Ok); // the report
+        editor.keyboardTools()->importSoundFont(bank);
+        QVERIFY(editor.record().sampleCount() > 0);
+        QVERIFY(QFileInfo(editor.sampleSourceFile(1)).isFile());
+        QVERIFY(platform.messageTexts().join(u'\n').contains(u"Warm Pad imported"_s));
     }
 
     // Editing from the keyboard: Space or Return on a field opens its editor, whose keys

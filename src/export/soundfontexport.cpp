@@ -1,0 +1,872 @@
+#include "export/soundfontexport.h"
+
+#include "export/exportcommand.h"
+#include "export/keyboardexport.h"
+#include "msp/msprecord.h"
+#include "util/shortname.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <QRegularExpression>
+#include <QThread>
+#include <QThreadPool>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace tamo::exporter {
+
+namespace {
+
+using namespace Qt::StringLiterals;
+using sf2::Generator;
+
+constexpr int kKeyboardRate = 44100;
+constexpr int kUnset = -1; // keynum, velocity, overridingRootKey
+constexpr int kShortestTime = -12000; // timecents: instant
+
+struct Range {
+    Generator generator;
+    int lowest, highest, fallback;
+};
+
+// The defaults of the generators read, and the range players clamp sums into.
+constexpr std::array kRanges{
+    Range{Generator::Attenuation, 0, 1440, 0},
+    Range{Generator::CoarseTune, -120, 120, 0},
+    Range{Generator::FineTune, -99, 99, 0},
+    Range{Generator::Pan, -500, 500, 0},
+    Range{Generator::ScaleTuning, 0, 1200, 100},
+    Range{Generator::VolEnvDelay, kShortestTime, 5000, kShortestTime},
+    Range{Generator::VolEnvAttack, kShortestTime, 8000, kShortestTime},
+    Range{Generator::VolEnvHold, kShortestTime, 5000, kShortestTime},
+    Range{Generator::VolEnvDecay, kShortestTime, 8000, kShortestTime},
+    Range{Generator::VolEnvSustain, 0, 1440, 0},
+    Range{Generator::VolEnvRelease, kShortestTime, 8000, kShortestTime},
+    Range{Generator::FilterCutoff, 1500, 13500, 13500},
+    Range{Generator::FixedKey, kUnset, 127, kUnset},
+    Range{Generator::FixedVelocity, kUnset, 127, kUnset},
+    Range{Generator::RootKey, kUnset, 127, kUnset},
+    Range{Generator::ModLfoDelay, kShortestTime, 5000, kShortestTime},
+    Range{Generator::VibLfoDelay, kShortestTime, 5000, kShortestTime},
+    Range{Generator::ModEnvDelay, kShortestTime, 5000, kShortestTime},
+    Range{Generator::ModEnvRelease, kShortestTime, 8000, kShortestTime},
+};
+
+const Range *rangeOf(Generator g)
+{
+    for (const Range &range : kRanges) {
+        if (range.generator == g)
+            return &range;
+    }
+    return nullptr;
+}
+
+// What the keyboard has no field for, by the generators that carry it (-1: none).
+struct LeftOut {
+    const char *what;
+    std::array<int, 4> generators;
+};
+constexpr std::array kLeftOut{
+    LeftOut{"LFOs (vibrato, tremolo)", {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
+    LeftOut{"filters", {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
+    LeftOut{"the modulation envelope", {7, 11, -1, -1}},        // to pitch, to cutoff
+    LeftOut{"exclusive classes", {57, -1, -1, -1}},
+    LeftOut{"chorus and reverb sends", {15, 16, -1, -1}},
+    LeftOut{"volume envelope delay and hold", {33, 35, 39, 40}}, // delay, hold, key to hold and decay
+    LeftOut{"fixed keys and velocities", {46, 47, -1, -1}},
+};
+
+// A preset zone over an instrument zone: the values one note plays with.
+class ZoneValues {
+public:
+    ZoneValues(const sf2::Zone *presetZone, const sf2::Zone *presetGlobal, const sf2::Zone *instrumentZone,
+               const sf2::Zone *instrumentGlobal)
+        : m_preset(presetZone), m_presetGlobal(presetGlobal), m_instrument(instrumentZone),
+          m_instrumentGlobal(instrumentGlobal)
+    {
+    }
+
+    // The instrument's value (its zone, else its global zone, else the default).
+    int instrumentValue(Generator g) const
+    {
+        if (m_instrument->has(g))
+            return m_instrument->amount(g);
+        if (m_instrumentGlobal && m_instrumentGlobal->has(g))
+            return m_instrumentGlobal->amount(g);
+        const Range *range = rangeOf(g);
+        return range ? range->fallback : 0;
+    }
+    // What the preset adds.
+    int presetValue(Generator g) const
+    {
+        if (m_preset->has(g))
+            return m_preset->amount(g);
+        return m_presetGlobal && m_presetGlobal->has(g) ? m_presetGlobal->amount(g) : 0;
+    }
+    // The sum, clamped as players clamp it.
+    int value(Generator g) const
+    {
+        const int sum = instrumentValue(g) + presetValue(g);
+        const Range *range = rangeOf(g);
+        return range ? std::clamp(sum, range->lowest, range->highest) : sum;
+    }
+    bool isChanged(Generator g) const
+    {
+        const Range *range = rangeOf(g);
+        return instrumentValue(g) != (range ? range->fallback : 0) || presetValue(g) != 0;
+    }
+    // Key and velocity ranges: the preset's and the instrument's, intersected.
+    std::pair<int, int> range(Generator g) const
+    {
+        const auto of = [g](const sf2::Zone *zone, const sf2::Zone *global) {
+            const sf2::Zone *from = zone->has(g) ? zone : global && global->has(g) ? global : nullptr;
+            return from ? std::pair(from->low(g), from->high(g)) : std::pair(0, 127);
+        };
+        const auto p = of(m_preset, m_presetGlobal);
+        const auto i = of(m_instrument, m_instrumentGlobal);
+        return {std::max(p.first, i.first), std::min({p.second, i.second, 127})};
+    }
+    // Sample address offsets (instrument level only): fine + 32768 * coarse.
+    qint64 offset(Generator fine, Generator coarse) const
+    {
+        return qint64(instrumentValue(fine)) + 32768 * qint64(instrumentValue(coarse));
+    }
+    int modulatorCount() const
+    {
+        return m_preset->modulatorCount + m_instrument->modulatorCount
+             + (m_presetGlobal ? m_presetGlobal->modulatorCount : 0)
+             + (m_instrumentGlobal ? m_instrumentGlobal->modulatorCount : 0);
+    }
+
+private:
+    const sf2::Zone *m_preset, *m_presetGlobal, *m_instrument, *m_instrumentGlobal;
+};
+
+struct Resolved {
+    int sample = 0;
+    int rightSample = -1; // the right channel of a stereo pair
+    int lowKey = 0, highKey = 127, lowVelocity = 0, highVelocity = 127;
+    qint64 start = 0, end = 0, rightStart = 0; // frames of the sample
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0; // frames of the sample
+    int root = 60;
+    double cents = 0; // coarse, fine and the sample's correction
+    int pan = 0;
+    int scaleTuning = 100;
+    int attenuation = 0;
+    int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
+    int zoneNumber = 0;
+    bool isRight = false, isLeft = false;
+    QString file; // the WAV written for it
+};
+
+double seconds(int timecents)
+{
+    return timecents <= kShortestTime ? 0.0 : std::pow(2.0, timecents / 1200.0);
+}
+
+QString number(double value)
+{
+    return QString::number(value, 'f', 4).remove(QRegularExpression(u"\\.?0+$"_s));
+}
+
+// "Violin L" and "Violin R" make "Violin".
+QString withoutSide(const QString &name)
+{
+    static const QRegularExpression side(u"[\\s_\\-(]*[LlRr]\\)?$"_s);
+    const QString stripped = QString(name).remove(side);
+    return stripped.isEmpty() ? name : stripped;
+}
+
+class PresetImporter {
+public:
+    PresetImport result;
+
+    PresetImporter(const sf2::SoundFont &font, int presetIndex) : m_font(font), m_preset(font.presets.at(presetIndex))
+    {
+    }
+
+    // The zones resolved and checked, nothing written (SF3 windows and loops need the
+    // decoded sample and are checked when it is written).
+    bool check()
+    {
+        m_checkOnly = true;
+        return resolve();
+    }
+
+    bool run(bool velocityLayers, const QString &baseName)
+    {
+        result.files = std::make_shared<QTemporaryDir>();
+        if (!result.files->isValid())
+            return fail(u"cannot make a temporary folder: %1"_s.arg(result.files->errorString()));
+        if (!resolve())
+            return false;
+        pairStereo();
+        if (m_zones.isEmpty())
+            return fail(u"preset %1 has no zone with a sample"_s.arg(title()));
+        // Zones playing at velocity 100 are named first, so the kept layer gets the plain names.
+        for (const bool at100 : {true, false}) {
+            for (Resolved &zone : m_zones) {
+                if ((zone.lowVelocity <= 100 && 100 <= zone.highVelocity) == at100 && !extract(zone))
+                    return false;
+            }
+        }
+        writeNotes();
+        QStringList takenMsp;
+        const QString base = baseName.isEmpty() ? uniqueShortBase(m_preset.name, takenMsp) : baseName;
+        const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{{}};
+        for (qsizetype i = 0; i < layers.size(); ++i) {
+            sfz::SfzDocument document = documentOf(layers.at(i), !velocityLayers);
+            PresetSet set;
+            set.import = sfz::importSfz(document);
+            if (!set.import.ok())
+                return fail(set.import.error.text());
+            QString name = base;
+            if (layers.size() > 1) {
+                const QString suffix = u"_%1"_s.arg(i + 1);
+                name = base.left(msp::kSampleNameSize - suffix.size()) + suffix;
+                result.report << u"Velocity layer %1 (%2):"_s.arg(i + 1).arg(m_layerNames.value(i));
+            }
+            set.mspFileName = name + u".MSP"_s;
+            result.report << set.import.report;
+            result.sets << set;
+        }
+        return true;
+    }
+
+private:
+    const sf2::SoundFont &m_font;
+    const sf2::Preset &m_preset;
+    QList<Resolved> m_zones;
+    QHash<int, sf2::SampleFrames> m_frames;
+    QHash<QString, QString> m_written; // by what was cut, the file
+    QStringList m_takenNames;
+    QMap<QString, int> m_leftOut; // what, zones
+    QStringList m_approximated;
+    QStringList m_layerNames;
+    int m_stereoPairs = 0;
+    bool m_checkOnly = false;
+
+    QString title() const { return u"%1:%2 \"%3\""_s.arg(m_preset.bank).arg(m_preset.program).arg(m_preset.name); }
+
+    bool fail(const QString &message)
+    {
+        result.error = message;
+        return false;
+    }
+
+    const sf2::SampleFrames &framesOf(int sample)
+    {
+        auto it = m_frames.find(sample);
+        if (it == m_frames.end())
+            it = m_frames.insert(sample, sf2::sampleFrames(m_font, sample));
+        return *it;
+    }
+
+    bool resolve()
+    {
+        const sf2::Zone *presetGlobal = !m_preset.zones.isEmpty() && m_preset.zones.first().link < 0
+                                          ? &m_preset.zones.first()
+                                          : nullptr;
+        int number = 0;
+        for (const sf2::Zone &presetZone : m_preset.zones) {
+            if (presetZone.link < 0)
+                continue;
+            const sf2::Instrument &instrument = m_font.instruments.at(presetZone.link);
+            const sf2::Zone *instrumentGlobal = !instrument.zones.isEmpty() && instrument.zones.first().link < 0
+                                                  ? &instrument.zones.first()
+                                                  : nullptr;
+            for (const sf2::Zone &instrumentZone : instrument.zones) {
+                if (instrumentZone.link < 0)
+                    continue;
+                ++number;
+                if (!resolveZone(ZoneValues(&presetZone, presetGlobal, &instrumentZone, instrumentGlobal),
+                                 instrumentZone.link, number))
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    bool resolveZone(const ZoneValues &v, int sampleIndex, int number)
+    {
+        const sf2::SampleHeader &sample = m_font.samples.at(sampleIndex);
+        Resolved z;
+        z.zoneNumber = number;
+        z.sample = sampleIndex;
+        std::tie(z.lowKey, z.highKey) = v.range(Generator::KeyRange);
+        std::tie(z.lowVelocity, z.highVelocity) = v.range(Generator::VelocityRange);
+        if (z.lowKey > z.highKey || z.lowVelocity > z.highVelocity)
+            return true; // no note reaches it
+        if (sample.isRom()) {
+            ++m_leftOut[u"zones playing samples of a sound chip's memory"_s];
+            return true;
+        }
+        const QString who = u"preset %1, sample \"%2\""_s.arg(title(), sample.name);
+        if (m_checkOnly && sample.isCompressed())
+            return true;
+        qint64 length = qint64(sample.end) - qint64(sample.start);
+        if (!m_checkOnly) {
+            const sf2::SampleFrames &frames = framesOf(sampleIndex);
+            if (!frames.error.isEmpty())
+                return fail(frames.error);
+            length = qint64(frames.frames.size());
+        }
+        z.start = v.offset(Generator::StartOffset, Generator::StartCoarseOffset);
+        z.end = length + v.offset(Generator::EndOffset, Generator::EndCoarseOffset);
+        if (z.start < 0 || z.end > length || z.end <= z.start)
+            return fail(u"%1: its offsets give frames %2..%3, outside its %4 frames"_s.arg(who).arg(z.start).arg(z.end).arg(
+                length));
+        const int modes = v.instrumentValue(Generator::SampleModes) & 3;
+        z.looped = modes == 1 || modes == 3;
+        z.loopStart = sample.loopStart + v.offset(Generator::StartLoopOffset, Generator::StartLoopCoarseOffset);
+        z.loopEnd = sample.loopEnd + v.offset(Generator::EndLoopOffset, Generator::EndLoopCoarseOffset);
+        if (z.looped && (z.loopStart < z.start || z.loopEnd > z.end || z.loopEnd <= z.loopStart))
+            return fail(u"%1: its loop %2..%3 lies outside the sample (%4..%5)"_s.arg(who)
+                            .arg(z.loopStart)
+                            .arg(z.loopEnd)
+                            .arg(z.start)
+                            .arg(z.end));
+        const int rootKey = v.instrumentValue(Generator::RootKey);
+        z.root = rootKey >= 0 ? rootKey : sample.originalPitch <= 127 ? sample.originalPitch : 60;
+        z.cents = 100.0 * v.value(Generator::CoarseTune) + v.value(Generator::FineTune) + sample.pitchCorrection;
+        z.pan = v.value(Generator::Pan);
+        z.isLeft = z.pan < 0 || (z.pan == 0 && (sample.type & 4) != 0);
+        z.isRight = z.pan > 0 || (z.pan == 0 && (sample.type & 2) != 0);
+        z.scaleTuning = v.value(Generator::ScaleTuning);
+        z.attenuation = v.value(Generator::Attenuation);
+        z.attack = v.value(Generator::VolEnvAttack);
+        z.decay = v.value(Generator::VolEnvDecay);
+        z.sustain = v.value(Generator::VolEnvSustain);
+        z.release = v.value(Generator::VolEnvRelease);
+        if (v.modulatorCount() > 0)
+            ++m_leftOut[u"modulators"_s];
+        for (const LeftOut &leftOut : kLeftOut) {
+            if (std::any_of(leftOut.generators.begin(), leftOut.generators.end(),
+                            [&](int g) { return g >= 0 && v.isChanged(Generator(g)); }))
+                ++m_leftOut[QString::fromLatin1(leftOut.what)];
+        }
+        m_zones.append(z);
+        return true;
+    }
+
+    // Stereo: a left and a right zone over the same keys and velocities, as long and
+    // looped alike, become one zone. The samples' links are not trusted.
+    void pairStereo()
+    {
+        for (qsizetype i = 0; i < m_zones.size(); ++i) {
+            Resolved &left = m_zones[i];
+            if (!left.isLeft || left.rightSample >= 0)
+                continue;
+            for (qsizetype j = 0; j < m_zones.size(); ++j) {
+                const Resolved &right = m_zones.at(j);
+                if (!right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
+                    || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
+                    || right.highVelocity != left.highVelocity || right.end - right.start != left.end - left.start
+                    || right.looped != left.looped
+                    || (left.looped
+                        && (right.loopStart - right.start != left.loopStart - left.start
+                            || right.loopEnd - right.start != left.loopEnd - left.start))
+                    || m_font.samples.at(right.sample).sampleRate != m_font.samples.at(left.sample).sampleRate)
+                    continue;
+                left.rightSample = right.sample;
+                left.rightStart = right.start;
+                left.pan = 0;
+                m_zones.removeAt(j);
+                if (j < i)
+                    --i;
+                ++m_stereoPairs;
+                break;
+            }
+        }
+        for (const Resolved &zone : std::as_const(m_zones)) {
+            if (zone.rightSample < 0 && zone.pan != 0)
+                ++m_leftOut[u"the pan of mono zones"_s];
+        }
+    }
+
+    // The zone's sound as a WAV at its own rate: the window, the loop, the root
+    // and the sample's pitch in its sampler chunk. Equal cuts share one file.
+    bool extract(Resolved &z)
+    {
+        const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
+        const int rate = int(sample.sampleRate);
+        // A loop whose length rounds when resampled detunes the held note:
+        // FINE takes the difference.
+        if (z.looped && rate != kKeyboardRate) {
+            const double ratio = double(kKeyboardRate) / rate;
+            const qint64 scaled = std::llround(double(z.loopEnd - z.start) * ratio)
+                                - std::llround(double(z.loopStart - z.start) * ratio);
+            const double exact = double(z.loopEnd - z.loopStart) * ratio;
+            const double correction = scaled > 0 ? 1200.0 * std::log2(double(scaled) / exact) : 0.0;
+            if (std::abs(correction) >= 0.5) {
+                z.cents += correction;
+                const QString line = u"  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents"_s
+                                         .arg(sample.name)
+                                         .arg(z.loopEnd - z.loopStart)
+                                         .arg(rate)
+                                         .arg(scaled)
+                                         .arg(number(correction));
+                if (!m_approximated.contains(line))
+                    m_approximated << line;
+            }
+        }
+        const QString key = u"%1 %2 %3 %4 %5 %6 %7 %8"_s.arg(z.sample)
+                                .arg(z.rightSample)
+                                .arg(z.start)
+                                .arg(z.end)
+                                .arg(z.rightStart)
+                                .arg(z.looped ? z.loopStart : -1)
+                                .arg(z.looped ? z.loopEnd : -1)
+                                .arg(z.root);
+        const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
+        z.file = result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s);
+        // The export writes each slot's file under the slot's own name, so a zone
+        // sharing a sound gets a link of its own name to the one file.
+        if (const QString written = m_written.value(key); !written.isEmpty())
+            return QFile::link(written, z.file) || fail(u"cannot link %1"_s.arg(z.file));
+        if (!writeWav(z.file, z))
+            return false;
+        m_written.insert(key, z.file);
+        return true;
+    }
+
+    bool writeWav(const QString &path, const Resolved &z)
+    {
+        const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
+        const std::vector<qint32> &left = framesOf(z.sample).frames;
+        const std::vector<qint32> *right = z.rightSample >= 0 ? &framesOf(z.rightSample).frames : nullptr;
+        const int channels = right ? 2 : 1;
+        SF_INFO info{};
+        info.samplerate = int(sample.sampleRate);
+        info.channels = channels;
+        info.format = SF_FORMAT_WAV | (m_font.sampleBits > 16 || m_font.isCompressed ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
+        SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        if (!file)
+            return fail(u"cannot write %1: %2"_s.arg(path, QString::fromLatin1(sf_strerror(nullptr))));
+        // The sample's own pitch: its root, less its correction, as a fraction above the unity note.
+        SF_INSTRUMENT instrument{};
+        const int pitch = 100 * z.root - sample.pitchCorrection;
+        const int unity = pitch >= 0 ? pitch / 100 : -((-pitch + 99) / 100);
+        instrument.basenote = char(std::clamp(unity, 0, 127));
+        instrument.detune = char(pitch - 100 * unity);
+        instrument.key_hi = instrument.velocity_hi = 127;
+        if (z.looped) {
+            instrument.loop_count = 1;
+            instrument.loops[0].mode = SF_LOOP_FORWARD;
+            instrument.loops[0].start = quint32(z.loopStart - z.start);
+            instrument.loops[0].end = quint32(z.loopEnd - z.start);
+        }
+        sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
+        const qint64 frames = z.end - z.start;
+        std::vector<qint32> data(size_t(frames * channels));
+        for (qint64 i = 0; i < frames; ++i) {
+            data[size_t(i * channels)] = left[size_t(z.start + i)];
+            if (right) {
+                const qint64 at = z.rightStart + i;
+                data[size_t(i * channels + 1)] = at < qint64(right->size()) ? (*right)[size_t(at)] : 0;
+            }
+        }
+        const bool written = sf_writef_int(file, data.data(), frames) == frames;
+        const bool closed = sf_close(file) == 0;
+        if (!written || !closed)
+            return fail(u"cannot write %1"_s.arg(path));
+        return true;
+    }
+
+    // Velocity layers: the sets of zones sounding at each velocity, one per change.
+    QList<QList<int>> splitLayers()
+    {
+        QList<QList<int>> layers;
+        QList<int> previous;
+        int from = 0;
+        for (int velocity = 0; velocity <= 128; ++velocity) {
+            QList<int> sounding;
+            for (qsizetype i = 0; velocity <= 127 && i < m_zones.size(); ++i) {
+                if (m_zones.at(i).lowVelocity <= velocity && velocity <= m_zones.at(i).highVelocity)
+                    sounding << int(i);
+            }
+            if (sounding == previous)
+                continue;
+            if (!previous.isEmpty()) {
+                layers << previous;
+                m_layerNames << u"velocity %1-%2"_s.arg(from).arg(velocity - 1);
+            }
+            previous = sounding;
+            from = velocity;
+        }
+        return layers;
+    }
+
+    sfz::SfzDocument documentOf(const QList<int> &layer, bool withVelocities)
+    {
+        sfz::SfzDocument document;
+        document.folder = result.files->path();
+        const QString placeName = QString(m_preset.name).replace(u'/', u'_');
+        for (qsizetype i = 0; i < m_zones.size(); ++i) {
+            if (!withVelocities && !layer.contains(int(i)))
+                continue;
+            const Resolved &z = m_zones.at(i);
+            sfz::Region region;
+            region.place = {placeName + u" zone"_s, z.zoneNumber};
+            const auto add = [&](const QString &name, const QString &value) {
+                region.opcodes.append({name, value, region.place});
+            };
+            add(u"sample"_s, z.file);
+            add(u"lokey"_s, QString::number(z.lowKey));
+            add(u"hikey"_s, QString::number(z.highKey));
+            if (withVelocities) {
+                add(u"lovel"_s, QString::number(z.lowVelocity));
+                add(u"hivel"_s, QString::number(z.highVelocity));
+            }
+            add(u"pitch_keycenter"_s, QString::number(z.root));
+            const double semitones = std::round(z.cents / 100.0);
+            add(u"transpose"_s, QString::number(int(semitones)));
+            add(u"tune"_s, number(z.cents - 100.0 * semitones));
+            if (z.scaleTuning != 100)
+                add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
+            add(u"volume"_s, number(-z.attenuation / 10.0));
+            add(u"ampeg_attack"_s, number(seconds(z.attack)));
+            add(u"ampeg_decay"_s, number(seconds(z.decay)));
+            add(u"ampeg_sustain"_s, number(100.0 * std::pow(10.0, -z.sustain / 200.0)));
+            add(u"ampeg_release"_s, number(seconds(z.release)));
+            document.regions.append(region);
+        }
+        return document;
+    }
+
+    void writeNotes()
+    {
+        result.report << u"Preset %1: %2 zones"_s.arg(title()).arg(m_zones.size() + m_stereoPairs);
+        if (m_stereoPairs > 0)
+            result.report << u"%1 left and right zone pairs written as stereo files"_s.arg(m_stereoPairs);
+        if (!m_leftOut.isEmpty()) {
+            result.report << u"SoundFont features the keyboard cannot express, left out:"_s;
+            for (auto it = m_leftOut.cbegin(); it != m_leftOut.cend(); ++it)
+                result.report << u"  %1 (%2 zones)"_s.arg(it.key()).arg(it.value());
+        }
+        if (!m_approximated.isEmpty())
+            result.report << u"Short loops kept in tune at 44.1 kHz by FINE:"_s << m_approximated;
+    }
+};
+
+bool isLibraryFile(const QFileInfo &file)
+{
+    const QString suffix = file.suffix().toLower();
+    return file.isFile() && (suffix == u"sfz" || suffix == u"sf2" || suffix == u"sf3");
+}
+
+bool isSoundFontFile(const QFileInfo &file)
+{
+    const QString suffix = file.suffix().toLower();
+    return suffix == u"sf2" || suffix == u"sf3";
+}
+
+// Writes one set into folder (which must exist); empty when done, else why not.
+QString exportSet(const PresetSet &set, const QString &folder, QStringList &written)
+{
+    ExportRequest request;
+    if (!sfz::fillMspRecord(set.import, request.record))
+        return u"%1 has no sample to export"_s.arg(set.mspFileName);
+    request.mspFileName = set.mspFileName;
+    request.targetFolder = folder;
+    request.sourceFor = [&set](int slot) {
+        const sfz::ImportedSample sample = set.import.samples.value(slot - 1);
+        return SlotSource(sample.sourcePath, sample.cut);
+    };
+    const ExportResult result = exportForKeyboard(request);
+    if (result.status != ExportStatus::Done) {
+        QString reason = result.message;
+        if (reason.endsWith(u'.'))
+            reason.chop(1);
+        return reason;
+    }
+    written << result.written;
+    return {};
+}
+
+// One instrument of a bank or library folder: an SFZ file or a SoundFont preset.
+struct Job {
+    QString sfzPath;
+    const sf2::SoundFont *font = nullptr;
+    int preset = -1;
+    QString title;     // "0:0 Piano 1" or the SFZ's file name
+    QString subfolder; // 8.3
+    PresetImport import;
+    QString error;
+    QString summary;
+};
+
+// Runs work(i) for every i below count on every core.
+void onEveryCore(qsizetype count, const std::function<void(qsizetype)> &work)
+{
+    QThreadPool pool;
+    // Writing waits on the disk (every file is synced), so more tasks than cores keep them busy.
+    pool.setMaxThreadCount(4 * std::max(1, QThread::idealThreadCount()));
+    for (qsizetype i = 0; i < count; ++i)
+        pool.start([&work, i] { work(i); });
+    pool.waitForDone();
+}
+
+int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTextStream &out, QTextStream &err)
+{
+    const auto failWith = [&](const QString &reason) {
+        err << "TAMO export: " << reason << Qt::endl;
+        return 1;
+    };
+    if (jobs.isEmpty())
+        return failWith(u"nothing to export"_s);
+    // First every preset is checked, so that a damaged one stops the run before anything
+    // is written; then each is imported and written in turn, its temporary WAVs going at once.
+    onEveryCore(jobs.size(), [&](qsizetype i) {
+        Job &job = jobs[i];
+        if (job.font) {
+            job.error = checkPreset(*job.font, job.preset);
+        } else {
+            const sfz::SfzImport imported = sfz::importSfz(job.sfzPath);
+            job.error = !imported.ok() ? imported.error.text()
+                      : imported.samples.isEmpty() ? u"%1 has no region to export"_s.arg(job.sfzPath) : QString();
+        }
+    });
+    for (const Job &job : std::as_const(jobs)) {
+        if (!job.error.isEmpty())
+            return failWith(u"%1: %2"_s.arg(job.title, job.error));
+    }
+    const bool created = !QFileInfo::exists(folder);
+    if (created && !QDir().mkdir(folder))
+        return failWith(u"cannot create the folder %1"_s.arg(folder));
+    QStringList made;
+    for (const Job &job : std::as_const(jobs)) {
+        const QString sub = QDir(folder).filePath(job.subfolder);
+        if (!QFileInfo::exists(sub)) {
+            if (!QDir().mkdir(sub))
+                return failWith(u"cannot create the folder %1"_s.arg(sub));
+            made << sub;
+        }
+    }
+    onEveryCore(jobs.size(), [&](qsizetype i) {
+        Job &job = jobs[i];
+        const QString sub = QDir(folder).filePath(job.subfolder);
+        QStringList written;
+        if (job.font) {
+            job.import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder);
+            if (job.error = job.import.error; !job.error.isEmpty())
+                return;
+            int samples = 0;
+            for (const PresetSet &set : std::as_const(job.import.sets)) {
+                if (job.error = exportSet(set, sub, written); !job.error.isEmpty())
+                    return;
+                samples += int(set.import.samples.size());
+            }
+            job.summary = u"%1 -> %2 (%3 MSP, %4 samples)"_s.arg(job.title, QDir::toNativeSeparators(sub))
+                              .arg(job.import.sets.size())
+                              .arg(samples);
+            job.import.files.reset(); // the temporary WAVs go at once
+        } else {
+            QString output, errors;
+            QTextStream localOut(&output), localErr(&errors);
+            if (runExportCommand(job.sfzPath, sub, localOut, localErr) != 0) {
+                job.error = errors.trimmed().remove(u"TAMO export: "_s);
+                return;
+            }
+            job.summary = u"%1 -> %2"_s.arg(job.title, QDir::toNativeSeparators(sub));
+        }
+    });
+    for (const Job &job : std::as_const(jobs)) {
+        if (!job.error.isEmpty()) {
+            // All or nothing: the folders this run made go again.
+            for (const QString &sub : std::as_const(made))
+                QDir(sub).removeRecursively();
+            if (created)
+                QDir(folder).removeRecursively();
+            return failWith(u"%1: %2"_s.arg(job.title, job.error));
+        }
+    }
+    for (const Job &job : std::as_const(jobs))
+        out << job.summary << Qt::endl;
+    return 0;
+}
+
+QString presetTitle(const sf2::Preset &preset)
+{
+    return u"%1:%2 %3"_s.arg(preset.bank).arg(preset.program).arg(preset.name);
+}
+
+} // namespace
+
+QString uniqueShortBase(const QString &name, QStringList &taken)
+{
+    static const QRegularExpression device(u"^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK\\$)$"_s);
+    QString base = util::shortNameCharacters(name);
+    // "P200 Piano D#5", "Temple Block 5-mp": short last words (a note, a number, a
+    // dynamic) tell names apart, so up to 4 of their characters stay.
+    static const QRegularExpression separators(u"[\\s_\\-]+"_s);
+    const QStringList words = name.split(separators, Qt::SkipEmptyParts);
+    QString tail;
+    qsizetype first = words.size();
+    while (first > 1) {
+        const QString word = util::shortNameCharacters(words.at(first - 1));
+        if (word.size() > 4 || tail.size() + word.size() > 4)
+            break;
+        tail.prepend(word);
+        --first;
+    }
+    if (base.size() > msp::kSampleNameSize && !tail.isEmpty())
+        base = util::shortNameCharacters(words.first(first).join(QString())).left(msp::kSampleNameSize - tail.size())
+             + tail;
+    base = base.left(msp::kSampleNameSize);
+    if (base.isEmpty() || device.match(base).hasMatch())
+        base = (u"_"_s + base).left(msp::kSampleNameSize);
+    QString candidate = base;
+    for (int n = 2; taken.contains(candidate); ++n) {
+        const QString suffix = u"~%1"_s.arg(n);
+        candidate = base.left(msp::kSampleNameSize - suffix.size()) + suffix;
+    }
+    taken << candidate;
+    return candidate;
+}
+
+QString checkPreset(const sf2::SoundFont &font, int presetIndex)
+{
+    if (!font.ok() || presetIndex < 0 || presetIndex >= font.presets.size())
+        return font.ok() ? u"no preset %1"_s.arg(presetIndex) : font.error;
+    PresetImporter importer(font, presetIndex);
+    importer.check();
+    return importer.result.error;
+}
+
+PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers, const QString &baseName)
+{
+    if (!font.ok() || presetIndex < 0 || presetIndex >= font.presets.size()) {
+        PresetImport failed;
+        failed.error = font.ok() ? u"no preset %1"_s.arg(presetIndex) : font.error;
+        return failed;
+    }
+    PresetImporter importer(font, presetIndex);
+    importer.run(velocityLayers, baseName);
+    if (!importer.result.ok()) {
+        importer.result.sets.clear();
+        importer.result.files.reset();
+    }
+    return std::move(importer.result);
+}
+
+int runPresetsCommand(const QString &path, QTextStream &out, QTextStream &err)
+{
+    const sf2::SoundFont font = sf2::readSoundFontFile(path);
+    if (!font.ok()) {
+        err << "TAMO presets: " << font.error << Qt::endl;
+        return 1;
+    }
+    for (const sf2::Preset &preset : font.presets)
+        out << presetTitle(preset) << '\n';
+    out.flush();
+    return 0;
+}
+
+bool isSoundFontExportInput(const QString &input)
+{
+    const QFileInfo info(input);
+    if (info.isFile())
+        return isSoundFontFile(info);
+    if (!info.isDir())
+        return false;
+    const QFileInfoList files = QDir(input).entryInfoList(QDir::Files);
+    return std::any_of(files.begin(), files.end(), [](const QFileInfo &file) { return isLibraryFile(file); });
+}
+
+int runSoundFontExport(const QString &input, const QString &folder, const QString &preset, bool velocityLayers,
+                       QTextStream &out, QTextStream &err)
+{
+    const auto failWith = [&](const QString &reason) {
+        err << "TAMO export: " << reason << Qt::endl;
+        return 1;
+    };
+    const QFileInfo in(input);
+    if (!in.exists())
+        return failWith(u"%1 not found"_s.arg(input));
+    if (!QFileInfo(QFileInfo(folder).absolutePath()).isDir())
+        return failWith(u"the folder %1 does not exist"_s.arg(QFileInfo(folder).absolutePath()));
+    QList<std::shared_ptr<sf2::SoundFont>> fonts;
+    QList<Job> jobs;
+    QStringList taken;
+    const auto addFont = [&](const QString &path) {
+        auto font = std::make_shared<sf2::SoundFont>(sf2::readSoundFontFile(path));
+        if (!font->ok())
+            return font->error;
+        fonts << font;
+        for (int i = 0; i < font->presets.size(); ++i) {
+            Job job;
+            job.font = font.get();
+            job.preset = i;
+            job.title = presetTitle(font->presets.at(i));
+            job.subfolder = uniqueShortBase(font->presets.at(i).name, taken);
+            jobs << job;
+        }
+        return QString();
+    };
+
+    if (in.isDir()) {
+        if (!preset.isEmpty())
+            return failWith(u"--preset needs a SoundFont file, not a folder"_s);
+        const QFileInfoList files = QDir(input).entryInfoList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+        for (const QFileInfo &file : files) {
+            if (!isLibraryFile(file))
+                continue;
+            if (isSoundFontFile(file)) {
+                if (const QString error = addFont(file.absoluteFilePath()); !error.isEmpty())
+                    return failWith(error);
+            } else {
+                Job job;
+                job.sfzPath = file.absoluteFilePath();
+                job.title = file.fileName();
+                job.subfolder = uniqueShortBase(file.completeBaseName(), taken);
+                jobs << job;
+            }
+        }
+        return exportJobs(jobs, folder, velocityLayers, out, err);
+    }
+    if (const QString error = addFont(in.absoluteFilePath()); !error.isEmpty())
+        return failWith(error);
+    if (preset.isEmpty())
+        return exportJobs(jobs, folder, velocityLayers, out, err);
+
+    // One preset, into folder itself, as any other input.
+    static const QRegularExpression bankProgram(u"^(\\d{1,5}):(\\d{1,5})$"_s);
+    const QRegularExpressionMatch match = bankProgram.match(preset);
+    const sf2::SoundFont &font = *fonts.first();
+    const auto found = std::find_if(font.presets.begin(), font.presets.end(), [&](const sf2::Preset &p) {
+        return match.hasMatch() && p.bank == match.captured(1).toInt() && p.program == match.captured(2).toInt();
+    });
+    if (found == font.presets.end())
+        return failWith(u"%1 has no preset %2 (BANK:PROGRAM, as `TAMO presets` lists them)"_s.arg(input, preset));
+    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers);
+    if (!import.ok())
+        return failWith(import.error);
+    for (const QString &line : import.report)
+        out << line << Qt::endl;
+    const bool created = !QFileInfo::exists(folder);
+    if (created && !QDir().mkdir(folder))
+        return failWith(u"cannot create the folder %1"_s.arg(folder));
+    QStringList written;
+    for (const PresetSet &set : import.sets) {
+        if (const QString error = exportSet(set, folder, written); !error.isEmpty()) {
+            for (const QString &path : std::as_const(written))
+                QFile::remove(path);
+            if (created)
+                QDir().rmdir(folder);
+            return failWith(error);
+        }
+    }
+    for (const QString &path : std::as_const(written))
+        out << QDir::toNativeSeparators(path) << Qt::endl;
+    return 0;
+}
+
+} // namespace tamo::exporter

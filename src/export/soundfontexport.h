@@ -1,0 +1,59 @@
+#pragma once
+
+#include "sf2/soundfont.h"
+#include "sfz/sfzimport.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <memory>
+
+namespace tamo::exporter {
+
+// One MSP made from a preset (or one velocity layer of it).
+struct PresetSet {
+    sfz::SfzImport import; // samples point into the files' folder
+    QString mspFileName;   // 8.3, e.g. "PIANO1.MSP"
+};
+
+// A preset turned into sets: its zones resolved, its samples written as WAVs at
+// their own rate (stereo pairs as one stereo file, window, loop and root in each)
+// into a temporary folder, and imported as an SFZ instrument would be.
+struct PresetImport {
+    QString error; // set: nothing usable
+    QList<PresetSet> sets;
+    QStringList report; // the SoundFont's own notes, then each set's import report
+    std::shared_ptr<QTemporaryDir> files;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// velocityLayers: one set per velocity layer; otherwise one set, the layer that
+// plays at velocity 100 kept. baseName: the 8.3 base of the MSP (empty: from the
+// preset's name).
+PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers,
+                          const QString &baseName = {});
+
+// Empty when the preset's zones read without fault (SF2: windows and loops inside
+// their samples; SF3's are checked on import, once decoded), else why not.
+QString checkPreset(const sf2::SoundFont &font, int presetIndex);
+
+// Up to 8 characters a short name may hold, made from name and unique among taken
+// (which it joins); never a device name such as CON.
+QString uniqueShortBase(const QString &name, QStringList &taken);
+
+// `TAMO presets FILE`: "BANK:PROGRAM NAME" per preset.
+int runPresetsCommand(const QString &path, QTextStream &out, QTextStream &err);
+
+// `TAMO export FILE.sf2 FOLDER [--preset BANK:PROGRAM] [--velocity-layers]`, and
+// `TAMO export FOLDER-OF-LIBRARIES OUT` (.sfz, .sf2, .sf3 files, one subfolder per
+// instrument). Several presets are exported on every core; nothing is left written
+// when one fails.
+int runSoundFontExport(const QString &input, const QString &folder, const QString &preset, bool velocityLayers,
+                       QTextStream &out, QTextStream &err);
+
+// The input is a SoundFont, or a folder holding SFZ or SoundFont files.
+bool isSoundFontExportInput(const QString &input);
+
+} // namespace tamo::exporter

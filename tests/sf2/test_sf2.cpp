@@ -1,0 +1,375 @@
+// SoundFonts built in memory: the reader's checks, and a preset's zones as the
+// keyboard gets them. That any bytes are read or refused: tests/fuzz/fuzz_sf2.
+
+#include "export/soundfontexport.h"
+#include "msp/valueformats.h"
+#include "sf2/soundfont.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <sndfile.h>
+
+using namespace tamo;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Gens = QList<std::pair<int, int>>; // generator, amount (ranges: low + 256 * high)
+struct TestZone {
+    Gens gens;
+    int link = -1; // instrument or sample; -1: global
+};
+struct TestSample {
+    QByteArray name;
+    int frames = 200;
+    int loopStart = 0, loopEnd = 0;
+    int rate = 44100, pitch = 60, correction = 0, type = 1;
+};
+struct TestFont {
+    QList<QList<TestZone>> presets; // bank 0, program = index
+    QList<QList<TestZone>> instruments;
+    QList<TestSample> samples;
+};
+
+void put16(QByteArray &b, int v) { b.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); }
+void put32(QByteArray &b, qint64 v) { put16(b, int(v & 0xffff)), put16(b, int((v >> 16) & 0xffff)); }
+QByteArray name20(const QByteArray &name) { return name.left(19).leftJustified(20, '\0'); }
+QByteArray chunk(const char *id, const QByteArray &data)
+{
+    QByteArray b(id, 4);
+    put32(b, data.size());
+    return b + data + (data.size() % 2 ? QByteArray(1, '\0') : QByteArray());
+}
+
+// Zones into bag, gen and (empty) mod chunks; returns the first bag index of each owner.
+QList<int> zones(const QList<QList<TestZone>> &owners, int linkGenerator, QByteArray &bag, QByteArray &gen)
+{
+    QList<int> firstBags;
+    int bags = 0, gens = 0;
+    for (const auto &owner : owners) {
+        firstBags << bags;
+        for (const TestZone &zone : owner) {
+            put16(bag, gens), put16(bag, 0), ++bags;
+            for (const auto &[op, amount] : zone.gens)
+                put16(gen, op), put16(gen, amount), ++gens;
+            if (zone.link >= 0)
+                put16(gen, linkGenerator), put16(gen, zone.link), ++gens;
+        }
+    }
+    firstBags << bags;
+    put16(bag, gens), put16(bag, 0), put32(gen, 0);
+    return firstBags;
+}
+
+// Samples hold a rising ramp (sample k starts at 1000 * k), 46 zero frames after each.
+QByteArray build(const TestFont &font)
+{
+    QByteArray smpl, shdr;
+    for (qsizetype s = 0; s < font.samples.size(); ++s) {
+        const TestSample &t = font.samples.at(s);
+        const qint64 start = smpl.size() / 2;
+        for (int i = 0; i < t.frames; ++i)
+            put16(smpl, int(1000 * s + i));
+        smpl.append(QByteArray(92, '\0'));
+        shdr += name20(t.name);
+        put32(shdr, start), put32(shdr, start + t.frames), put32(shdr, start + t.loopStart), put32(shdr, start + t.loopEnd);
+        put32(shdr, t.rate);
+        shdr.append(char(t.pitch)).append(char(t.correction));
+        put16(shdr, 0), put16(shdr, t.type);
+    }
+    shdr += name20("EOS") + QByteArray(26, '\0');
+    QByteArray pbag, pgen, ibag, igen, phdr, inst;
+    const QList<int> presetBags = zones(font.presets, 41, pbag, pgen);
+    const QList<int> instrumentBags = zones(font.instruments, 53, ibag, igen);
+    for (qsizetype p = 0; p <= font.presets.size(); ++p) {
+        phdr += name20(p < font.presets.size() ? "Preset " + QByteArray::number(p) : "EOP");
+        put16(phdr, int(p)), put16(phdr, 0), put16(phdr, presetBags.at(p));
+        phdr.append(QByteArray(12, '\0'));
+    }
+    for (qsizetype i = 0; i <= font.instruments.size(); ++i)
+        inst += name20(i < font.instruments.size() ? "Inst" : "EOI"), put16(inst, instrumentBags.at(i));
+    QByteArray ifil;
+    put16(ifil, 2), put16(ifil, 1);
+    const QByteArray info = "INFO" + chunk("ifil", ifil) + chunk("INAM", "Test");
+    const QByteArray sdta = "sdta" + chunk("smpl", smpl);
+    const QByteArray pdta = "pdta" + chunk("phdr", phdr) + chunk("pbag", pbag) + chunk("pmod", QByteArray(10, '\0'))
+                          + chunk("pgen", pgen) + chunk("inst", inst) + chunk("ibag", ibag)
+                          + chunk("imod", QByteArray(10, '\0')) + chunk("igen", igen) + chunk("shdr", shdr);
+    return chunk("RIFF", "sfbk" + chunk("LIST", info) + chunk("LIST", sdta) + chunk("LIST", pdta));
+}
+
+// One preset of one instrument whose zones play the given samples.
+TestFont oneInstrument(const QList<TestZone> &instrumentZones, const QList<TestSample> &samples,
+                       const Gens &presetGens = {})
+{
+    return {{{TestZone{presetGens, 0}}}, {instrumentZones}, samples};
+}
+
+exporter::PresetImport importOf(const QByteArray &bytes, bool layers = false)
+{
+    const sf2::SoundFont font = sf2::readSoundFont(bytes);
+    if (!font.ok()) {
+        exporter::PresetImport failed;
+        failed.error = font.error;
+        return failed;
+    }
+    return exporter::importPreset(font, 0, layers);
+}
+
+QString fieldsOf(const exporter::PresetImport &import)
+{
+    if (!import.ok())
+        return import.error;
+    QStringList samples;
+    for (const auto &set : import.sets) {
+        for (const sfz::ImportedSample &s : set.import.samples)
+            samples << u"%1-%2 key %3 fine %4 vol %5"_s.arg(s.lowKey)
+                           .arg(s.highKey)
+                           .arg(s.fields.value(msp::SampleField::Key))
+                           .arg(msp::FineValue(s.fields.value(msp::SampleField::Fine)))
+                           .arg(s.fields.value(msp::SampleField::Volume));
+    }
+    return samples.join(u" | "_s);
+}
+
+struct Wav {
+    int channels = 0, rate = 0, frames = 0;
+    std::vector<short> data;
+    SF_INSTRUMENT instrument{};
+};
+Wav readWav(const QString &path)
+{
+    Wav wav;
+    SF_INFO info{};
+    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file)
+        return wav;
+    wav.channels = info.channels, wav.rate = info.samplerate, wav.frames = int(info.frames);
+    wav.data.resize(size_t(info.frames * info.channels));
+    sf_readf_short(file, wav.data.data(), info.frames);
+    sf_command(file, SFC_GET_INSTRUMENT, &wav.instrument, sizeof wav.instrument);
+    sf_close(file);
+    return wav;
+}
+
+constexpr int kKeyRange = 43, kVelRange = 44, kPan = 17, kAttenuation = 48, kCoarse = 51, kFine = 52,
+              kModes = 54, kRoot = 58, kEndOffset = 1, kStartOffset = 0;
+
+} // namespace
+
+class TestSf2 : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Preset values add to instrument values, global zones give defaults, sums are
+    // clamped; the root is never guessed from a name. KEY and FINE: the root less
+    // whole semitones of the tuning, FINE the rest upwards (cents as 0..99).
+    void generatorRules_data()
+    {
+        QTest::addColumn<Gens>("presetGens");
+        QTest::addColumn<QList<TestZone>>("instrument");
+        QTest::addColumn<TestSample>("sample");
+        QTest::addColumn<QString>("expected");
+        const TestSample piano{"Piano D1", 200, 0, 0, 44100, 63};
+        QTest::newRow("root from the header, not the name") << Gens{} << QList<TestZone>{{{}, 0}} << piano
+                                                             << u"0-127 key 63 fine 0 vol 127"_s;
+        QTest::newRow("overriding root key") << Gens{} << QList<TestZone>{{{{kRoot, 50}}, 0}} << piano
+                                             << u"0-127 key 50 fine 0 vol 127"_s;
+        QTest::newRow("coarse tunes add") << Gens{{kCoarse, 2}} << QList<TestZone>{{{{kCoarse, 1}}, 0}} << piano
+                                          << u"0-127 key 60 fine 0 vol 127"_s;
+        QTest::newRow("fine sum clamped to 99") << Gens{{kFine, 50}} << QList<TestZone>{{{{kFine, 90}}, 0}} << piano
+                                                << u"0-127 key 63 fine 99 vol 127"_s;
+        QTest::newRow("sample correction") << Gens{} << QList<TestZone>{{{}, 0}}
+                                           << TestSample{"s", 200, 0, 0, 44100, 60, -30}
+                                           << u"0-127 key 61 fine 70 vol 127"_s;
+        QTest::newRow("global zone is the default") << Gens{} << QList<TestZone>{{{{kCoarse, -1}}}, {{}, 0}} << piano
+                                                    << u"0-127 key 64 fine 0 vol 127"_s;
+        QTest::newRow("own zone overrides the global") << Gens{}
+                                                       << QList<TestZone>{{{{kCoarse, -1}}}, {{{kCoarse, 0}}, 0}}
+                                                       << piano << u"0-127 key 63 fine 0 vol 127"_s;
+        // 20 dB: 127 * 10^(-20/40) = 40.2.
+        QTest::newRow("attenuations add") << Gens{{kAttenuation, -100}}
+                                          << QList<TestZone>{{{{kAttenuation, 300}}, 0}} << piano
+                                          << u"0-127 key 63 fine 0 vol 40"_s;
+        QTest::newRow("key ranges intersect") << Gens{{kKeyRange, 40 + 256 * 80}}
+                                              << QList<TestZone>{{{{kKeyRange, 60 + 256 * 100}}, 0}} << piano
+                                              << u"60-80 key 63 fine 0 vol 127"_s;
+    }
+    void generatorRules()
+    {
+        QFETCH(Gens, presetGens);
+        QFETCH(QList<TestZone>, instrument);
+        QFETCH(TestSample, sample);
+        QFETCH(QString, expected);
+        QCOMPARE(fieldsOf(importOf(build(oneInstrument(instrument, {sample}, presetGens)))), expected);
+    }
+
+    // Left and right zones of one geometry make one stereo file, whatever the links
+    // say; zones of different lengths stay mono. Start/end offsets trim the file.
+    void stereoPairsAndWindows()
+    {
+        const QList<TestSample> samples{{"Str L", 200, 0, 0, 44100, 60, 0, 4}, {"Str R", 200, 0, 0, 44100, 60, 0, 2},
+                                        {"Odd R", 150, 0, 0, 44100, 60, 0, 2}};
+        const Gens window{{kStartOffset, 10}, {kEndOffset, -40}};
+        auto import = importOf(build(oneInstrument({{window + Gens{{kPan, -500}}, 0}, {window + Gens{{kPan, 500}}, 1}},
+                                                   samples)));
+        QVERIFY2(import.ok(), qPrintable(import.error));
+        QCOMPARE(import.sets.at(0).import.samples.size(), 1);
+        const Wav wav = readWav(import.sets.at(0).import.samples.at(0).sourcePath);
+        QCOMPARE(wav.channels, 2);
+        QCOMPARE(wav.frames, 150);
+        // The ramps: left sample 0 from frame 10, right sample 1 from 1000 + 10.
+        QCOMPARE(std::pair(wav.data.at(0), wav.data.at(1)), std::pair(short(10), short(1010)));
+        QVERIFY(import.report.join(u'\n').contains(u"1 left and right zone pairs"_s));
+
+        import = importOf(build(oneInstrument({{{{kPan, -500}}, 0}, {{{kPan, 500}}, 2}}, samples)));
+        QCOMPARE(import.sets.at(0).import.samples.size(), 2);
+        QCOMPARE(readWav(import.sets.at(0).import.samples.at(0).sourcePath).channels, 1);
+    }
+
+    // Velocity 100's layer alone, or one set per layer.
+    void velocityLayers()
+    {
+        const QList<TestSample> samples{{"Soft"}, {"Loud"}};
+        const QByteArray bytes = build(oneInstrument({{{{kVelRange, 0 + 256 * 63}}, 0}, {{{kVelRange, 64 + 256 * 127}}, 1}},
+                                                     samples));
+        const auto one = importOf(bytes);
+        QCOMPARE(one.sets.size(), 1);
+        QCOMPARE(one.sets.at(0).import.samples.size(), 1);
+        QCOMPARE(one.sets.at(0).import.samples.at(0).name, QByteArray("LOUD    "));
+        const auto layers = importOf(bytes, true);
+        QCOMPARE(layers.sets.size(), 2);
+        QCOMPARE(layers.sets.at(0).import.samples.at(0).name, QByteArray("SOFT    "));
+        QCOMPARE(layers.sets.at(1).mspFileName, u"PRESET_2.MSP"_s);
+    }
+
+    // A loop resampled to 44.1 kHz keeps its pitch: 5 frames at 32 kHz are 6.89 at
+    // 44.1 kHz, its ends (10, 15) land on 14 and 21, 7 frames: 27.3 cents flat, so
+    // FINE rises by 27. At 22.05 kHz the length doubles exactly: no change.
+    void loopsAcrossResampling_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("32 kHz") << 32000 << u"0-127 key 60 fine 27 vol 127"_s;
+        QTest::newRow("22.05 kHz") << 22050 << u"0-127 key 60 fine 0 vol 127"_s;
+    }
+    void loopsAcrossResampling()
+    {
+        QFETCH(int, rate);
+        QFETCH(QString, expected);
+        const auto import = importOf(build(oneInstrument({{{{kModes, 1}}, 0}}, {{"Loop", 200, 10, 15, rate}})));
+        QCOMPARE(fieldsOf(import), expected);
+        const Wav wav = readWav(import.sets.at(0).import.samples.at(0).sourcePath);
+        QCOMPARE(wav.rate, rate);
+        QCOMPARE(wav.instrument.loop_count, 1);
+        QCOMPARE(std::pair(wav.instrument.loops[0].start, wav.instrument.loops[0].end), std::pair(10u, 15u));
+        QCOMPARE(int(wav.instrument.basenote), 60);
+    }
+
+    // Sample names become 8.3 file names in the temporary folder, unique, whatever they
+    // hold; short last words (a note, a dynamic) stay.
+    void hostileSampleNames()
+    {
+        const QList<TestSample> samples{{"../../etc/x"}, {"CON"}, {"Name:With*Chars?"}, {"Name:With*Chars?"}, {""},
+                                        {"Temple Block 5-mp"}};
+        QList<TestZone> zones;
+        for (int i = 0; i < samples.size(); ++i)
+            zones << TestZone{{{kKeyRange, 10 * i + 256 * (10 * i + 9)}}, i};
+        const auto import = importOf(build(oneInstrument(zones, samples)));
+        QVERIFY2(import.ok(), qPrintable(import.error));
+        QStringList names;
+        for (const sfz::ImportedSample &s : import.sets.at(0).import.samples) {
+            QCOMPARE(QFileInfo(s.sourcePath).absolutePath(), import.files->path());
+            names << QFileInfo(s.sourcePath).fileName();
+        }
+        QCOMPARE(names, (QStringList{u"ETCX.WAV"_s, u"_CON.WAV"_s, u"NAMEWITH.WAV"_s, u"NAMEWI~2.WAV"_s, u"_.WAV"_s,
+                                     u"TEMPL5MP.WAV"_s}));
+    }
+
+    // Damage: a message naming the problem; the command writes nothing.
+    void damage_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        const TestSample looped{"Loop", 200, 10, 150};
+        const QByteArray good = build(oneInstrument({{{{kModes, 1}}, 0}}, {looped}));
+        QTest::newRow("truncated") << good.left(good.size() - 30) << u"truncated"_s;
+        QTest::newRow("RIFF shorter than its form") << QByteArray("RIFF\2\0\0\0sfbk", 12) << u"too short"_s;
+        QByteArray big = good;
+        const qsizetype shdr = big.indexOf("shdr");
+        big[shdr + 7] = 0x7f; // its size far past the end
+        QTest::newRow("chunk larger than the file") << big << u"more than the file has left"_s;
+        QTest::newRow("instrument past the last") << build({{{TestZone{{}, 3}}}, {{{{}, 0}}}, {looped}})
+                                                  << u"names instrument 3, past the last (0)"_s;
+        QTest::newRow("sample past the last") << build(oneInstrument({{{}, 7}}, {looped}))
+                                              << u"names sample 7, past the last (0)"_s;
+        QTest::newRow("loop outside its sample") << build(oneInstrument({{{{kModes, 1}}, 0}}, {{"Loop", 200, 10, 250}}))
+                                                 << u"loop 10..250 lies outside the sample (0..200)"_s;
+        QTest::newRow("window outside its sample") << build(oneInstrument({{{{kEndOffset, 20}}, 0}}, {looped}))
+                                                   << u"outside its 200 frames"_s;
+        QByteArray bag = good;
+        const qsizetype phdr = bag.indexOf("phdr") + 8;
+        bag[phdr + 24] = 99; // the first preset's bag index
+        QTest::newRow("bag past the end") << bag << u"past the end of the bag chunk"_s;
+    }
+    void damage()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        const auto import = importOf(bytes);
+        QVERIFY2(import.error.contains(message), qPrintable(import.error));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"bank.sf2"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"out"_s), {}, false, outStream, errStream), 1);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"out"_s)));
+    }
+
+    // Some writers leave out the pad byte after an odd-sized chunk: still read.
+    void oddChunkWithoutPad()
+    {
+        QByteArray bytes = build(oneInstrument({{{}, 0}}, {{"Tone"}}));
+        bytes.replace(QByteArray("INAM\4\0\0\0Test", 12), QByteArray("INAM\3\0\0\0Tst", 11));
+        for (const qsizetype sizeAt : {4, 16}) // the RIFF's and the INFO list's sizes, one byte less
+            bytes[sizeAt] = char(bytes[sizeAt] - 1);
+        const sf2::SoundFont font = sf2::readSoundFont(bytes);
+        QVERIFY2(font.ok(), qPrintable(font.error));
+        QCOMPARE(font.name, u"Tst"_s);
+        QCOMPARE(font.presets.size(), 1);
+    }
+
+    // A whole bank, a preset chosen, an unknown one; presets listed.
+    void commands()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"bank.sf2"_s);
+        QFile file(path);
+        const QByteArray bytes = build({{{TestZone{{}, 0}}, {TestZone{{}, 0}}}, {{{{}, 0}}}, {{"Tone"}}});
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(exporter::runPresetsCommand(path, o, e), 0);
+        QCOMPARE(out, u"0:0 Preset 0\n0:1 Preset 1\n"_s);
+        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"one"_s), u"0:9"_s, false, o, e), 1);
+        QVERIFY(err.contains(u"no preset 0:9"_s) && !QFileInfo::exists(dir.filePath(u"one"_s)));
+        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"one"_s), u"0:1"_s, false, o, e), 0);
+        QVERIFY(QFileInfo::exists(dir.filePath(u"one/PRESET1.MSP"_s)) && QFileInfo::exists(dir.filePath(u"one/TONE.WAV"_s)));
+        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"all"_s), {}, false, o, e), 0);
+        QCOMPARE(QDir(dir.filePath(u"all"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{u"PRESET0"_s, u"PRESET1"_s}));
+    }
+};
+
+Q_DECLARE_METATYPE(TestSample)
+Q_DECLARE_METATYPE(TestZone)
+
+QTEST_GUILESS_MAIN(TestSf2)
+#include "test_sf2.moc"
