@@ -425,12 +425,13 @@ private:
                                 .arg(z.looped ? z.loopStart : -1)
                                 .arg(z.looped ? z.loopEnd : -1)
                                 .arg(z.root);
+        // Zones playing one sound name one file, which the export writes once.
+        if (const QString written = m_written.value(key); !written.isEmpty()) {
+            z.file = written;
+            return true;
+        }
         const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
         z.file = result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s);
-        // The export writes each slot's file under the slot's own name, so a zone
-        // sharing a sound gets a link of its own name to the one file.
-        if (const QString written = m_written.value(key); !written.isEmpty())
-            return QFile::link(written, z.file) || fail(u"cannot link %1"_s.arg(z.file));
         if (!writeWav(z.file, z))
             return false;
         m_written.insert(key, z.file);
