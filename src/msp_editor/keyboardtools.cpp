@@ -6,6 +6,7 @@
 #include "msp/keymapping.h"
 #include "msp/valueformats.h"
 #include "msp_editor/keymapwindow.h"
+#include "msp_editor/looptool.h"
 #include "msp_editor/mspeditorwindow.h"
 #include "sfz/sfzimport.h"
 #include "export/soundfontexport.h"
@@ -57,6 +58,7 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     add("MnuMapKeys", QStringLiteral("&Map keys"), [this] { mapKeys(); });
     add("MnuKeyMap", QStringLiteral("&Key map..."), [this] { showKeyMap(); });
     add("MnuRenameSample", QStringLiteral("&Rename sample..."), [this] { renameSelectedSample(); });
+    add("MnuFindLoop", QStringLiteral("&Find loop"), [this] { findLoopForSelectedSample(m_editor); });
     m_menu->addSeparator();
     add("MnuImportSfz", QStringLiteral("&Import SFZ..."), [this] { importSfz(); });
     add("MnuImportSoundFont", QStringLiteral("Import &SoundFont..."), [this] { importSoundFont(); });
@@ -305,7 +307,17 @@ void KeyboardTools::exportForKeyboard()
     const QString mspName = mspNameForExport(chosen.fileName);
     if (mspName.isEmpty())
         return;
+    const std::optional<QList<bool>> ticks = ui::askChoices(
+        QStringLiteral("Export for the keyboard"),
+        QStringLiteral("Prepare the exported copies (your sound files stay as they are):"),
+        {QStringLiteral("Find loops for held notes that have none"),
+         QStringLiteral("Normalize: one gain, the loudest sample at -1 dBFS"),
+         QStringLiteral("Trim silence below -60 dBFS at the start and end")},
+        {false, false, false}, &m_editor);
+    if (!ticks)
+        return;
     exporter::ExportRequest job;
+    job.options = {.findLoops = ticks->value(0), .normalize = ticks->value(1), .trimSilence = ticks->value(2)};
     job.record = m_editor.record();
     job.targetFolder = chosen.fileName;
     job.mspFileName = mspName;
@@ -337,7 +349,7 @@ void KeyboardTools::exportForKeyboard()
                               .arg(result.copied)
                               .arg(result.converted),
                           QStringLiteral("The instrument is %1.").arg(mspName)};
-        lines << result.notes;
+        lines << result.notes << result.loops;
         for (const QString &path : result.replaced)
             lines << QStringLiteral("Replaced: %1").arg(QDir::toNativeSeparators(path));
         ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);

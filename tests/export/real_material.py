@@ -45,8 +45,8 @@ def read_msp(folder):
         slots.append((name, rec[START_AT + k] + 1, rec[END_AT + k]))
     return slots
 
-def export(tamo, source, out):
-    run = subprocess.run([tamo, 'export', str(source), str(out)], capture_output=True, text=True, timeout=600)
+def export(tamo, source, out, *options):
+    run = subprocess.run([tamo, 'export', str(source), str(out), *options], capture_output=True, text=True, timeout=600)
     assert run.returncode == 0, f'{source}: exit {run.returncode}: {run.stderr.strip()}'
     return run.stdout
 
@@ -104,6 +104,7 @@ def main(tamo):
                        env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), capture_output=True)
         instruments = sorted((tmp / 'sfz').rglob('*.sfz'))
         assert len(instruments) == 136, f'{len(instruments)} instruments from Polyphone'
+        looped_set = None
         for i, sfz in enumerate(instruments):
             out = tmp / f'out{i}'
             try:
@@ -116,6 +117,7 @@ def main(tamo):
                 elif len(looped) == len(regions):
                     missing = [n for n, l in loops.items() if not l]
                     assert not missing, f'{sfz.name}: {missing} lost their loop'
+                    looped_set = looped_set or (sfz, out)
                 # Each written loop is one the SFZ gave, scaled to 44.1 kHz (a frame of rounding).
                 lengths = [n for _, n in regions if n]
                 for name, written in loops.items():
@@ -124,7 +126,27 @@ def main(tamo):
                             f'{sfz.name}: {name} loops {end - start + 1} frames, the SFZ none such'
             except AssertionError as error:
                 failures.append(str(error))
+        # Loops and level: an instrument's own loops stay byte for byte; a drum kit
+        # gets no loops, one gain to -1 dBFS and its silence trimmed; no source changes.
         kit = KITS / 'HardElectro1'
+        try:
+            sfz, plain = looped_set
+            said = export(tamo, sfz, tmp / 'looped', '--find-loops')
+            assert all({p.name: p.read_bytes() for p in (tmp / 'looped').glob('*.WAV')}[p.name] == p.read_bytes()
+                       for p in plain.glob('*.WAV')), f'{sfz.name}: --find-loops changed looped samples'
+            sources = {p: p.read_bytes() for p in kit.iterdir()}
+            said = export(tamo, kit, tmp / 'kit2', '--find-loops', '--normalize', '--trim-silence')
+            lines = [l for l in said.splitlines() if '.WAV: ' in l]
+            looped = [l for l in lines if ': no loop: ' not in l]
+            assert lines and len(looped) * 100 <= len(lines) * 5, f'{kit.name}: looped {looped}'
+            peak = 0
+            for path in (tmp / 'kit2').glob('*.WAV'):
+                data = dict(chunks(path.read_bytes()))[b'data']
+                peak = max(peak, max(abs(v) for v in struct.unpack(f'<{len(data) // 2}h', data)) / 32768)
+            assert abs(peak - 10 ** (-1 / 20)) < 0.003, f'{kit.name}: normalised peak {peak}'
+            assert sources == {p: p.read_bytes() for p in kit.iterdir()}, f'{kit.name}: a source changed'
+        except (AssertionError, TypeError) as error:
+            failures.append(f'loops and level: {error}')
         out = tmp / 'kit'
         try:
             said = export(tamo, kit, out)
@@ -137,7 +159,7 @@ def main(tamo):
             failures.append(str(error))
     for failure in failures:
         print('FAIL:', failure)
-    print(f'{137 - len(failures)} passed, {len(failures)} failed')
+    print(f'{138 - len(failures)} passed, {len(failures)} failed')
     return 1 if failures else 0
 
 if __name__ == '__main__':
