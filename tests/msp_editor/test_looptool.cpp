@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QTest>
 
 using namespace tamo;
