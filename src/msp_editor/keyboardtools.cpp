@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressDialog>
@@ -58,7 +59,8 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     add("MnuMapKeys", QStringLiteral("&Map keys"), [this] { mapKeys(); });
     add("MnuKeyMap", QStringLiteral("&Key map..."), [this] { showKeyMap(); });
     add("MnuRenameSample", QStringLiteral("&Rename sample..."), [this] { renameSelectedSample(); });
-    add("MnuFindLoop", QStringLiteral("&Find loop"), [this] { findLoopForSelectedSample(m_editor); });
+    add("MnuFindLoop", QStringLiteral("&Find loop"), [this] { findLoopForSelectedSample(m_editor); })
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     m_menu->addSeparator();
     add("MnuImportSfz", QStringLiteral("&Import SFZ..."), [this] { importSfz(); });
     add("MnuImportSoundFont", QStringLiteral("Import &SoundFont..."), [this] { importSoundFont(); });
