@@ -33,7 +33,8 @@ namespace tamo::msp_editor {
 
 namespace {
 
-constexpr double kPreviewSeconds = 4.0;
+// A held key plays on (through the sample's loop) until it is let go.
+constexpr double kPreviewSeconds = 20.0;
 // More lines than this of an import report are summed up in one.
 constexpr qsizetype kReportLines = 30;
 
@@ -189,6 +190,7 @@ void KeyboardTools::showKeyMap()
         m_keyMap = new KeyMapWindow(&m_editor);
         connect(m_keyMap, &KeyMapWindow::sampleClicked, this, [this](int slot) { m_editor.selectSlot(slot); });
         connect(m_keyMap, &KeyMapWindow::keyClicked, this, &KeyboardTools::playKey);
+        connect(m_keyMap, &KeyMapWindow::keyReleased, this, [] { util::StopPlaying(); });
     }
     updateKeyMap();
     m_keyMap->show();

@@ -3,6 +3,7 @@
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/mspeditorwindow.h"
 #include "ui/scriptedplatform.h"
+#include "wav/pitchedpreview.h"
 
 #include "helper_sound.h"
 #include "helper_tone.h"
@@ -50,6 +51,11 @@ private Q_SLOTS:
         QCOMPARE(platform.pending(), 0);
         QVERIFY2(platform.messageTexts().last().contains(u"held.WAV: loop "_s), qPrintable(platform.messageTexts().last()));
         QCOMPARE(test::readAll(held), bytes);
+
+        // A looped sample's audition sustains through its loop: 1 s of sound plays 2 s.
+        const QString looped = dir.filePath(u"looped.wav"_s);
+        QVERIFY(test::sound::write(looped, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100, 60, test::sound::Loop{1000, 30000}));
+        QCOMPARE(wav::pitchedPreview(looped, 0, 2.0, nullptr).size(), 44 + 2 * 2 * 44100);
     }
 };
 
