@@ -1,12 +1,10 @@
-// Keyboard, Find loop on a generated note, undone by the old bytes; the export's
-// three choices asked through the platform.
+// Keyboard, Find loop (undone by the old bytes), the export's choices, a looped audition.
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/mspeditorwindow.h"
 #include "ui/scriptedplatform.h"
 #include "wav/pitchedpreview.h"
 
 #include "helper_sound.h"
-#include "helper_tone.h"
 #include "testsupport.h"
 
 #include <QAction>
@@ -27,18 +25,14 @@ private Q_SLOTS:
         ui::ScriptedPlatform platform;
         QTemporaryDir dir;
         const QString held = dir.filePath(u"held.wav"_s), target = dir.filePath(u"stick"_s);
-        const std::vector<float> x = test::tone::note(440, 44100, 1, false);
-        SF_INFO info{0, 44100, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
-        SNDFILE *f = sf_open(QFile::encodeName(held).constData(), SFM_WRITE, &info);
-        QVERIFY(f && sf_writef_float(f, x.data(), sf_count_t(x.size())) > 0 && sf_close(f) == 0 && QDir().mkdir(target));
+        QVERIFY(test::sound::write24(held, test::sound::note(440, 44100, 1, false), 44100, 1, SF_FORMAT_PCM_16) && QDir().mkdir(target));
         const QByteArray bytes = test::readAll(held);
         const test::sound::Contents was = test::sound::read(held);
         msp_editor::MspEditorWindow editor;
-        editor.addWavFiles({held});
-        editor.sampleList()->setCurrentRow(0);
+        editor.addWavFiles({held}), editor.sampleList()->setCurrentRow(0);
         editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
         const test::sound::Contents now = test::sound::read(held);
-        QVERIFY2(now.instrument && now.instrument->loop_count == 1, qPrintable(platform.messageTexts().join(u'\n')));
+        QVERIFY(now.instrument && now.instrument->loop_count == 1);
         const auto &loop = now.instrument->loops[0];
         QVERIFY(platform.messageTexts().last().contains(u": loop %1-%2"_s.arg(loop.start).arg(loop.end)));
         for (std::size_t i = 0; i < was.samples.size(); ++i) // a crossfade only changes looped frames
@@ -48,12 +42,10 @@ private Q_SLOTS:
 
         platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
         editor.keyboardTools()->exportForKeyboard();
-        QCOMPARE(platform.pending(), 0);
-        QVERIFY2(platform.messageTexts().last().contains(u"held.WAV: loop "_s), qPrintable(platform.messageTexts().last()));
+        QVERIFY(platform.pending() == 0 && platform.messageTexts().last().contains(u"held.WAV: loop "_s));
         QCOMPARE(test::readAll(held), bytes);
 
-        // A looped sample's audition sustains through its loop: 1 s of sound plays 2 s.
-        const QString looped = dir.filePath(u"looped.wav"_s);
+        const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s
         QVERIFY(test::sound::write(looped, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100, 60, test::sound::Loop{1000, 30000}));
         QCOMPARE(wav::pitchedPreview(looped, 0, 2.0, nullptr).size(), 44 + 2 * 2 * 44100);
     }

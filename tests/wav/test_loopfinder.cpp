@@ -5,7 +5,6 @@
 #include "wav/sourceanalysis.h"
 
 #include "helper_sound.h"
-#include "helper_tone.h"
 
 #include <QDirIterator>
 #include <QProcess>
@@ -16,11 +15,10 @@
 #include <sndfile.h>
 
 #include <cmath>
-#include <random>
 #include <set>
 
 using namespace tamo::wav;
-using namespace tamo::test::tone;
+using namespace tamo::test::sound;
 
 class TestLoopFinder : public QObject {
     Q_OBJECT
