@@ -28,6 +28,7 @@ StartRequest exitWith(int code)
 // export line badly; every line fits 80 columns.
 constexpr const char *kHelpText = R"(Usage: TAMO [options] [file]
        TAMO export <input> <folder> [--preset BANK:PROGRAM] [--velocity-layers]
+                   [--find-loops] [--normalize] [--trim-silence]
        TAMO presets <file.sf2>
 
 Editor for the user sound files of an arranger keyboard: MSP multisamples,
@@ -42,6 +43,14 @@ Options:
   --velocity-layers
                    export: one MSP per velocity layer of a SoundFont preset
                    (otherwise the layer playing at velocity 100 is kept).
+  --find-loops     export: a loop for every sustained sample that has none,
+                   in whole periods of its tone (crossfaded only where no
+                   clean loop exists); one line per sample tells the loop
+                   or "no loop: <reason>". Samples' own loops are kept.
+  --normalize      export: one gain for the whole set, so that its loudest
+                   sample peaks at -1 dBFS; the balance between samples stays.
+  --trim-silence   export: leading and trailing silence below -60 dBFS left
+                   out; loops move with the sound.
 
 Arguments:
   file             An MSP, USD or USV file to open in its editor.
@@ -51,6 +60,7 @@ Arguments:
                    MSP file, an SFZ instrument, a folder of sound files, a
                    SoundFont (.sf2, .sf3: one subfolder per preset) or a
                    folder of SFZ and SoundFont files (one subfolder each).
+                   The input's files are never changed.
   presets <file.sf2>
                    List a SoundFont's presets as BANK:PROGRAM NAME.
 
@@ -142,6 +152,10 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
                                                            "(otherwise the layer playing at velocity 100 is kept)."));
     parser.addOption(preset);
     parser.addOption(velocityLayers);
+    const QCommandLineOption findLoops(QStringLiteral("find-loops"), QStringLiteral("export: find loops."));
+    const QCommandLineOption normalize(QStringLiteral("normalize"), QStringLiteral("export: normalise the set."));
+    const QCommandLineOption trimSilence(QStringLiteral("trim-silence"), QStringLiteral("export: trim silence."));
+    parser.addOptions({findLoops, normalize, trimSilence});
 
     if (!parser.parse(arguments))
         return fail(err, parser.errorText() + QStringLiteral(" See TAMO --help."));
@@ -161,17 +175,22 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
             return fail(err, QStringLiteral("presets takes one SoundFont file"));
         return exitWith(exporter::runPresetsCommand(files.at(1), out, err) == 0 ? 0 : 1);
     }
+    const exporter::ExportOptions options{.findLoops = parser.isSet(findLoops),
+                                          .normalize = parser.isSet(normalize),
+                                          .trimSilence = parser.isSet(trimSilence)};
+    if (options.any() && (files.isEmpty() || files.first() != u"export"))
+        return fail(err, QStringLiteral("--find-loops, --normalize and --trim-silence go with export"));
     if (!files.isEmpty() && files.first() == u"export") {
         if (files.size() != 3)
             return fail(err, QStringLiteral("export takes an input and a target folder"));
         if (exporter::isSoundFontExportInput(files.at(1)))
             return exitWith(exporter::runSoundFontExport(files.at(1), files.at(2), parser.value(preset),
-                                                         parser.isSet(velocityLayers), out, err) == 0
+                                                         parser.isSet(velocityLayers), out, err, options) == 0
                                 ? 0
                                 : 1);
         if (parser.isSet(preset) || parser.isSet(velocityLayers))
             return fail(err, QStringLiteral("--preset and --velocity-layers go with a SoundFont file"));
-        return exitWith(exporter::runExportCommand(files.at(1), files.at(2), out, err) == 0 ? 0 : 1);
+        return exitWith(exporter::runExportCommand(files.at(1), files.at(2), out, err, options) == 0 ? 0 : 1);
     }
     if (files.size() > 1)
         return fail(err, QStringLiteral("one file at a time, not %1").arg(files.size()));

@@ -101,7 +101,8 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
 
 } // namespace
 
-int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err)
+int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err,
+                     const ExportOptions &options, QStringList *loops)
 {
     const auto failWith = [&](const QString &reason) {
         err << "TAMO export: " << reason << Qt::endl;
@@ -126,6 +127,7 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
     request.targetFolder = folder;
     request.sourceFor = [&](int slot) { return set.sources.value(slot - 1); };
     request.cancel = util::cancelOnInterruption(); // Ctrl-C and kill stop it as Cancel does
+    request.options = options;
     const ExportResult result = exportForKeyboard(request);
     if (result.status != ExportStatus::Done) {
         if (created)
@@ -138,6 +140,11 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
     }
     for (const QString &note : result.notes)
         out << note << Qt::endl;
+    if (loops)
+        *loops << result.loops;
+    else
+        for (const QString &line : result.loops)
+            out << line << Qt::endl;
     for (const QString &path : result.written)
         out << QDir::toNativeSeparators(path) << Qt::endl;
     for (const QString &path : result.replaced)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "export/keyboardexport.h"
+
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 
 namespace tamo::exporter {
@@ -12,8 +15,10 @@ namespace tamo::exporter {
 // them, mapped across the keyboard when a root was found, and saved as "<folder
 // name, up to 8 characters>.MSP". An input ending in .sfz is an SFZ instrument:
 // imported (its report printed to out) and saved as "<its name in short-name
-// characters, up to 8>.MSP". Prints one line per file written to out; on
-// any failure prints one line "TAMO export: <reason>" to err and returns 1.
-int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err);
+// characters, up to 8>.MSP". Prints one line per file written to out (with
+// options.findLoops first one line per WAV on its loop, into loops instead when
+// given); on any failure prints one line "TAMO export: <reason>" to err and returns 1.
+int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err,
+                     const ExportOptions &options = {}, QStringList *loops = nullptr);
 
 } // namespace tamo::exporter

@@ -6,7 +6,9 @@
 #include "util/filestamp.h"
 #include "util/shortname.h"
 #include "wav/keyboardformat.h"
+#include "wav/levels.h"
 #include "wav/rootnote.h"
+#include "wav/sourceanalysis.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +17,10 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
+#include <vector>
 
 namespace tamo::exporter {
 
@@ -94,6 +99,77 @@ QString freeName(const QString &stem, const QString &tail, const std::function<b
         if (isFree(name))
             return name;
     }
+}
+
+// What --find-loops says of one WAV, in frames of the written file.
+QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
+{
+    if (analysis.loop.found)
+        return analysis.loop.resampled(double(wav::kKeyboardRate) / double(analysis.rate), cut.start).description();
+    if (cut.loop == wav::SourceCut::Loop::Forward || (cut.loop == wav::SourceCut::Loop::Keep && analysis.hasOwnLoop))
+        return QStringLiteral("its own loop, kept");
+    if (cut.loop == wav::SourceCut::Loop::None)
+        return QStringLiteral("no loop: a one-shot in its instrument");
+    return analysis.loop.description();
+}
+
+// Changes each WAV's cut as the options ask; false, with plan.error, when a source
+// cannot be read. A cut that already loops (an instrument's loop, the source's
+// own) or is a one-shot by its instrument gets no other loop.
+bool applyOptions(ExportPlan &plan, const ExportOptions &options)
+{
+    using Loop = wav::SourceCut::Loop;
+    const std::size_t count = std::size_t(plan.wavs.size());
+    std::vector<wav::SourceAnalysis> analyses(count);
+    // Each source is read whole once; finding loops takes time, so on every core.
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        for (std::size_t i = next++; i < count; i = next++) {
+            const SlotSource &source = plan.wavs.at(qsizetype(i)).source;
+            analyses[i] = wav::analyseSource(source.path, {.from = source.cut.start,
+                                                           .to = source.cut.end,
+                                                           .findLoop = options.findLoops && source.cut.loop == Loop::Keep});
+        }
+    };
+    std::vector<std::thread> pool;
+    for (std::size_t t = std::min<std::size_t>(count, std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); t > 0; --t)
+        pool.emplace_back(work);
+    for (std::thread &thread : pool)
+        thread.join();
+
+    std::vector<float> peaks;
+    for (std::size_t i = 0; i < count; ++i) {
+        PlannedWav &wav = plan.wavs[qsizetype(i)];
+        const wav::SourceAnalysis &analysis = analyses[i];
+        if (!analysis.ok) {
+            plan.error = QStringLiteral("%1: unreadable: %2.").arg(nativePath(wav.source.path), analysis.error);
+            return false;
+        }
+        wav::SourceCut &cut = wav.source.cut;
+        if (options.trimSilence && !analysis.sound.isSilent()) {
+            qint64 from = analysis.sound.start, to = analysis.sound.end;
+            if (cut.loop == Loop::Forward) { // an instrument's loop stays whole
+                from = std::min(from, cut.loopStart);
+                to = std::max(to, cut.loopEnd);
+            }
+            cut.start = from;
+            cut.end = to >= analysis.frames ? -1 : to;
+        }
+        if (const wav::FoundLoop &loop = analysis.loop; loop.found) {
+            cut.loop = Loop::Forward;
+            cut.loopStart = loop.start;
+            cut.loopEnd = loop.end;
+            cut.loopLength = loop.periods > 0 ? loop.periods * loop.period : double(loop.end - loop.start);
+            cut.crossfade = loop.crossfade;
+        }
+        if (options.findLoops)
+            plan.loops << QStringLiteral("%1: %2").arg(wav.fileName, loopLine(analysis, cut));
+        peaks.push_back(analysis.peak * float(cut.gain));
+    }
+    if (const double gain = options.normalize ? wav::setGain(peaks) : 1.0; gain != 1.0)
+        for (PlannedWav &wav : plan.wavs)
+            wav.source.cut.gain *= gain;
+    return true;
 }
 
 } // namespace
@@ -245,6 +321,9 @@ ExportPlan planExport(const ExportRequest &request)
         for (const int slot : std::as_const(wav.slots))
             plan.record.setSampleName(slot, name.toLatin1());
     }
+
+    if (request.options.any() && !applyOptions(plan, request.options))
+        return plan;
 
     // A target that is a source is written over only by its own unchanged bytes.
     QStringList overwritten;

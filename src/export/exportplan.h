@@ -24,6 +24,7 @@ struct ExportPlan {
     msp::MspRecord record;  // as written: the names below, the rest as requested
     QList<PlannedWav> wavs; // in the order of their first slot
     QStringList notes;      // names the plan changed, one line each
+    QStringList loops;      // with findLoops: one line per WAV (ExportResult::loops)
     QStringList replaced;   // files of the target folder that the export replaces
     QString error;          // a sentence naming the files when the export is refused
 };
@@ -37,6 +38,10 @@ struct ExportPlan {
 //   names that fit are kept;
 // - a WAV another MSP of the target folder names is never replaced: the sample
 //   takes a free name, and a note says so;
+// - the request's options change each WAV's cut after the sharing is decided, so
+//   shared sounds stay shared: trimming plays the sound's bounds, a found loop goes
+//   in as Forward (a source's own loop is kept, a one-shot keeps none), and
+//   normalising multiplies every gain by one factor;
 // - a target file that is one of the sources is refused unless it would be copied
 //   onto itself unchanged.
 ExportPlan planExport(const ExportRequest &request);

@@ -275,6 +275,7 @@ ExportResult exportForKeyboard(const ExportRequest &request)
     if (result.status == ExportStatus::Done) {
         result.replaced = plan.replaced;
         result.notes = plan.notes;
+        result.loops = plan.loops;
     }
     return result;
 }

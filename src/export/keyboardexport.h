@@ -31,6 +31,14 @@ struct SlotSource {
     friend bool operator==(const SlotSource &, const SlotSource &) = default;
 };
 
+// What the export does to the copies it writes; the sources are never changed.
+struct ExportOptions {
+    bool findLoops = false;   // a loop for each sample that has none, or why not
+    bool normalize = false;   // one gain for the set: its loudest sample peaks at -1 dBFS
+    bool trimSilence = false; // leading and trailing frames below -60 dBFS dropped
+    bool any() const { return findLoops || normalize || trimSilence; }
+};
+
 struct ExportRequest {
     msp::MspRecord record;
     QString mspFileName;  // the MSP's name in the target folder, e.g. "PIANO.MSP"
@@ -41,6 +49,7 @@ struct ExportRequest {
     std::function<void(const ExportProgress &)> progress;
     // Set from any thread to stop; the folder is then left as it was.
     const std::atomic_bool *cancel = nullptr;
+    ExportOptions options;
 };
 
 enum class ExportStatus { Done, Cancelled, Failed };
@@ -51,6 +60,9 @@ struct ExportResult {
     QStringList written; // full paths of the files written, each WAV once in slot order, then the MSP
     QStringList replaced; // full paths of older files now replaced
     QStringList notes;    // names the export chose otherwise than the record, one line each
+    // With findLoops, one line per WAV in frames of the written file:
+    // "PNO_C3.WAV: loop 5512-77175, crossfade 441", "...: its own loop, kept" or "...: no loop: <reason>".
+    QStringList loops;
     int copied = 0;      // WAVs copied byte for byte
     int converted = 0;   // WAVs converted to the keyboard's format
 };

@@ -570,9 +570,11 @@ bool isSoundFontFile(const QFileInfo &file)
 }
 
 // Writes one set into folder (which must exist); empty when done, else why not.
-QString exportSet(const PresetSet &set, const QString &folder, QStringList &written)
+QString exportSet(const PresetSet &set, const QString &folder, QStringList &written, const ExportOptions &options,
+                  QStringList &loops)
 {
     ExportRequest request;
+    request.options = options;
     if (!sfz::fillMspRecord(set.import, request.record))
         return u"%1 has no sample to export"_s.arg(set.mspFileName);
     request.mspFileName = set.mspFileName;
@@ -589,6 +591,7 @@ QString exportSet(const PresetSet &set, const QString &folder, QStringList &writ
         return reason;
     }
     written << result.written;
+    loops << result.loops;
     return {};
 }
 
@@ -602,6 +605,7 @@ struct Job {
     PresetImport import;
     QString error;
     QString summary;
+    QStringList loops;
 };
 
 // Runs work(i) for every i below count on every core.
@@ -615,7 +619,8 @@ void onEveryCore(qsizetype count, const std::function<void(qsizetype)> &work)
     pool.waitForDone();
 }
 
-int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTextStream &out, QTextStream &err)
+int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTextStream &out, QTextStream &err,
+               const ExportOptions &options)
 {
     const auto failWith = [&](const QString &reason) {
         err << "TAMO export: " << reason << Qt::endl;
@@ -661,7 +666,7 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
                 return;
             int samples = 0;
             for (const PresetSet &set : std::as_const(job.import.sets)) {
-                if (job.error = exportSet(set, sub, written); !job.error.isEmpty())
+                if (job.error = exportSet(set, sub, written, options, job.loops); !job.error.isEmpty())
                     return;
                 samples += int(set.import.samples.size());
             }
@@ -672,7 +677,7 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         } else {
             QString output, errors;
             QTextStream localOut(&output), localErr(&errors);
-            if (runExportCommand(job.sfzPath, sub, localOut, localErr) != 0) {
+            if (runExportCommand(job.sfzPath, sub, localOut, localErr, options, &job.loops) != 0) {
                 job.error = errors.trimmed().remove(u"TAMO export: "_s);
                 return;
             }
@@ -689,8 +694,11 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
             return failWith(u"%1: %2"_s.arg(job.title, job.error));
         }
     }
-    for (const Job &job : std::as_const(jobs))
+    for (const Job &job : std::as_const(jobs)) {
         out << job.summary << Qt::endl;
+        for (const QString &line : job.loops)
+            out << job.subfolder << '/' << line << Qt::endl;
+    }
     return 0;
 }
 
@@ -783,7 +791,7 @@ bool isSoundFontExportInput(const QString &input)
 }
 
 int runSoundFontExport(const QString &input, const QString &folder, const QString &preset, bool velocityLayers,
-                       QTextStream &out, QTextStream &err)
+                       QTextStream &out, QTextStream &err, const ExportOptions &options)
 {
     const auto failWith = [&](const QString &reason) {
         err << "TAMO export: " << reason << Qt::endl;
@@ -831,12 +839,12 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
                 jobs << job;
             }
         }
-        return exportJobs(jobs, folder, velocityLayers, out, err);
+        return exportJobs(jobs, folder, velocityLayers, out, err, options);
     }
     if (const QString error = addFont(in.absoluteFilePath()); !error.isEmpty())
         return failWith(error);
     if (preset.isEmpty())
-        return exportJobs(jobs, folder, velocityLayers, out, err);
+        return exportJobs(jobs, folder, velocityLayers, out, err, options);
 
     // One preset, into folder itself, as any other input.
     static const QRegularExpression bankProgram(u"^(\\d{1,5}):(\\d{1,5})$"_s);
@@ -855,9 +863,9 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
     const bool created = !QFileInfo::exists(folder);
     if (created && !QDir().mkdir(folder))
         return failWith(u"cannot create the folder %1"_s.arg(folder));
-    QStringList written;
+    QStringList written, loops;
     for (const PresetSet &set : import.sets) {
-        if (const QString error = exportSet(set, folder, written); !error.isEmpty()) {
+        if (const QString error = exportSet(set, folder, written, options, loops); !error.isEmpty()) {
             for (const QString &path : std::as_const(written))
                 QFile::remove(path);
             if (created)
@@ -865,6 +873,8 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
             return failWith(error);
         }
     }
+    for (const QString &line : std::as_const(loops))
+        out << line << Qt::endl;
     for (const QString &path : std::as_const(written))
         out << QDir::toNativeSeparators(path) << Qt::endl;
     return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/keyboardexport.h"
 #include "sf2/soundfont.h"
 #include "sfz/sfzimport.h"
 
@@ -49,9 +50,10 @@ int runPresetsCommand(const QString &path, QTextStream &out, QTextStream &err);
 // `TAMO export FILE.sf2 FOLDER [--preset BANK:PROGRAM] [--velocity-layers]`, and
 // `TAMO export FOLDER-OF-LIBRARIES OUT` (.sfz, .sf2, .sf3 files, one subfolder per
 // instrument). Several presets are exported on every core; nothing is left written
-// when one fails.
+// when one fails. With options.findLoops each instrument's summary is followed by
+// its WAVs' loop lines ("PIANO1/PNO_C3.WAV: loop ...").
 int runSoundFontExport(const QString &input, const QString &folder, const QString &preset, bool velocityLayers,
-                       QTextStream &out, QTextStream &err);
+                       QTextStream &out, QTextStream &err, const ExportOptions &options = {});
 
 // The input is a SoundFont, or a folder holding SFZ or SoundFont files.
 bool isSoundFontExportInput(const QString &input);

@@ -6,6 +6,7 @@
 #include "msp/keymapping.h"
 #include "msp/valueformats.h"
 #include "msp_editor/keymapwindow.h"
+#include "msp_editor/looptool.h"
 #include "msp_editor/mspeditorwindow.h"
 #include "sfz/sfzimport.h"
 #include "export/soundfontexport.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressDialog>
@@ -31,7 +33,8 @@ namespace tamo::msp_editor {
 
 namespace {
 
-constexpr double kPreviewSeconds = 4.0;
+// A held key plays on (through the sample's loop) until it is let go.
+constexpr double kPreviewSeconds = 20.0;
 // More lines than this of an import report are summed up in one.
 constexpr qsizetype kReportLines = 30;
 
@@ -57,6 +60,8 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     add("MnuMapKeys", QStringLiteral("&Map keys"), [this] { mapKeys(); });
     add("MnuKeyMap", QStringLiteral("&Key map..."), [this] { showKeyMap(); });
     add("MnuRenameSample", QStringLiteral("&Rename sample..."), [this] { renameSelectedSample(); });
+    add("MnuFindLoop", QStringLiteral("&Find loop"), [this] { findLoopForSelectedSample(m_editor); })
+        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     m_menu->addSeparator();
     add("MnuImportSfz", QStringLiteral("&Import SFZ..."), [this] { importSfz(); });
     add("MnuImportSoundFont", QStringLiteral("Import &SoundFont..."), [this] { importSoundFont(); });
@@ -185,6 +190,7 @@ void KeyboardTools::showKeyMap()
         m_keyMap = new KeyMapWindow(&m_editor);
         connect(m_keyMap, &KeyMapWindow::sampleClicked, this, [this](int slot) { m_editor.selectSlot(slot); });
         connect(m_keyMap, &KeyMapWindow::keyClicked, this, &KeyboardTools::playKey);
+        connect(m_keyMap, &KeyMapWindow::keyReleased, this, [] { util::StopPlaying(); });
     }
     updateKeyMap();
     m_keyMap->show();
@@ -305,7 +311,17 @@ void KeyboardTools::exportForKeyboard()
     const QString mspName = mspNameForExport(chosen.fileName);
     if (mspName.isEmpty())
         return;
+    const std::optional<QList<bool>> ticks = ui::askChoices(
+        QStringLiteral("Export for the keyboard"),
+        QStringLiteral("Prepare the exported copies (your sound files stay as they are):"),
+        {QStringLiteral("Find loops for held notes that have none"),
+         QStringLiteral("Normalize: one gain, the loudest sample at -1 dBFS"),
+         QStringLiteral("Trim silence below -60 dBFS at the start and end")},
+        {false, false, false}, &m_editor);
+    if (!ticks)
+        return;
     exporter::ExportRequest job;
+    job.options = {.findLoops = ticks->value(0), .normalize = ticks->value(1), .trimSilence = ticks->value(2)};
     job.record = m_editor.record();
     job.targetFolder = chosen.fileName;
     job.mspFileName = mspName;
@@ -337,7 +353,7 @@ void KeyboardTools::exportForKeyboard()
                               .arg(result.copied)
                               .arg(result.converted),
                           QStringLiteral("The instrument is %1.").arg(mspName)};
-        lines << result.notes;
+        lines << result.notes << result.loops;
         for (const QString &path : result.replaced)
             lines << QStringLiteral("Replaced: %1").arg(QDir::toNativeSeparators(path));
         ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);

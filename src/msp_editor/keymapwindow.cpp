@@ -11,6 +11,8 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include <algorithm>
 
 namespace tamo::msp_editor {
@@ -169,11 +171,17 @@ protected:
         if (const int slot = slotAt(p); slot > 0)
             Q_EMIT m_window->sampleClicked(slot);
         else if (const int key = keyAt(p); key >= 0)
-            m_window->keyPressed(key);
+            m_window->keyPressed(key), m_holding = true;
+    }
+    void mouseReleaseEvent(QMouseEvent *event) override
+    {
+        if (event->button() == Qt::LeftButton && std::exchange(m_holding, false))
+            Q_EMIT m_window->keyReleased();
     }
 
 private:
     KeyMapWindow *m_window;
+    bool m_holding = false; // a key is held down
     msp::MspRecord m_record;
     QStringList m_sourceNames;
     QList<int> m_coverage;

@@ -44,6 +44,8 @@ public:
 Q_SIGNALS:
     void sampleClicked(int slot);
     void keyClicked(int key);
+    // The mouse button pressed on a key was let go: its sound ends.
+    void keyReleased();
 
 protected:
     void showEvent(QShowEvent *event) override;

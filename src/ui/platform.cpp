@@ -1,13 +1,17 @@
 #include "ui/platform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QVBoxLayout>
 
 namespace tamo::ui {
 
@@ -114,6 +118,31 @@ public:
         return dialog.textValue();
     }
 
+    std::optional<QList<bool>> askChoices(const QString &title, const QString &label, const QStringList &choices,
+                                          const QList<bool> &checked, QWidget *parent) override
+    {
+        QDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        auto *layout = new QVBoxLayout(&dialog);
+        layout->addWidget(new QLabel(label, &dialog));
+        QList<QCheckBox *> boxes;
+        for (qsizetype i = 0; i < choices.size(); ++i) {
+            boxes << new QCheckBox(choices.at(i), &dialog);
+            boxes.last()->setChecked(checked.value(i));
+            layout->addWidget(boxes.last());
+        }
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        QList<bool> ticks;
+        for (const QCheckBox *box : std::as_const(boxes))
+            ticks << box->isChecked();
+        return ticks;
+    }
+
     void setBusy(bool busy) override
     {
         if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
@@ -157,6 +186,12 @@ std::optional<QString> askText(const QString &title, const QString &label, const
                                int maxLength)
 {
     return platform().askText(title, label, text, maxLength, parent);
+}
+
+std::optional<QList<bool>> askChoices(const QString &title, const QString &label, const QStringList &choices,
+                                      const QList<bool> &checked, QWidget *parent)
+{
+    return platform().askChoices(title, label, choices, checked, parent);
 }
 
 QString qtNameFilter(const QString &filter)

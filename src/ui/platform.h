@@ -66,6 +66,11 @@ public:
     // field takes them; nullopt when cancelled.
     virtual std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
                                            int maxLength, QWidget *parent) = 0;
+    // Choices to tick, ticked at first as checked says; the ticks as left on OK,
+    // nullopt when cancelled.
+    virtual std::optional<QList<bool>> askChoices(const QString &title, const QString &label,
+                                                  const QStringList &choices, const QList<bool> &checked,
+                                                  QWidget *parent) = 0;
 };
 
 // The platform in use: the real one unless a test has installed another.
@@ -80,6 +85,8 @@ FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent = 
 void quitProgram();
 std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
                                QWidget *parent = nullptr, int maxLength = 0);
+std::optional<QList<bool>> askChoices(const QString &title, const QString &label, const QStringList &choices,
+                                      const QList<bool> &checked, QWidget *parent = nullptr);
 
 // Shows the busy pointer for its lifetime.
 class BusyPointer {

@@ -51,6 +51,8 @@ void ScriptedPlatform::clear()
     m_files.clear();
     m_texts.clear();
     m_offeredTexts.clear();
+    m_choices.clear();
+    m_offeredChoices.clear();
     m_unexpected = 0;
     m_quitRequests = 0;
 }
@@ -98,6 +100,15 @@ std::optional<QString> ScriptedPlatform::askText(const QString &, const QString 
     }
     const std::optional<QString> text = m_texts.dequeue();
     return text && maxLength > 0 ? std::optional<QString>(text->left(maxLength)) : text;
+}
+
+void ScriptedPlatform::queueChoices(const std::optional<QList<bool>> &ticks) { m_choices.enqueue(ticks); }
+
+std::optional<QList<bool>> ScriptedPlatform::askChoices(const QString &, const QString &, const QStringList &choices,
+                                                        const QList<bool> &checked, QWidget *)
+{
+    m_offeredChoices << choices.join(u'|');
+    return m_choices.isEmpty() ? std::optional<QList<bool>>(checked) : m_choices.dequeue();
 }
 
 } // namespace tamo::ui

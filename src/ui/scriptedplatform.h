@@ -27,6 +27,11 @@ public:
     void queueCancel();
     // Answers for the next text prompts; nullopt cancels.
     void queueText(const std::optional<QString> &text);
+    // Answers for the next choice questions; nullopt cancels. A question without a
+    // queued answer keeps the ticks offered (scripts written before it run on).
+    void queueChoices(const std::optional<QList<bool>> &ticks);
+    // The choices each askChoices call offered, joined by "|", in order.
+    const QStringList &offeredChoices() const { return m_offeredChoices; }
 
     const QList<MessageBox> &messages() const { return m_messages; }
     const QList<FileDialogRequest> &dialogs() const { return m_dialogs; }
@@ -39,7 +44,7 @@ public:
     // Prompts shown without a queued answer, plus answers never used (see pending()).
     int unexpected() const { return m_unexpected; }
     // Answers still queued.
-    int pending() const { return int(m_answers.size() + m_files.size() + m_texts.size()); }
+    int pending() const { return int(m_answers.size() + m_files.size() + m_texts.size() + m_choices.size()); }
     // How often the program was asked to end; a scripted platform never ends it.
     int quitRequests() const { return m_quitRequests; }
     void clear();
@@ -54,6 +59,8 @@ public:
     // A queued text longer than maxLength is cut there, as the field would take it.
     std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
                                    int maxLength, QWidget *parent) override;
+    std::optional<QList<bool>> askChoices(const QString &title, const QString &label, const QStringList &choices,
+                                          const QList<bool> &checked, QWidget *parent) override;
 
 private:
     QList<MessageBox> m_messages;
@@ -62,6 +69,8 @@ private:
     QQueue<FileDialogResult> m_files;
     QQueue<std::optional<QString>> m_texts;
     QStringList m_offeredTexts;
+    QQueue<std::optional<QList<bool>>> m_choices;
+    QStringList m_offeredChoices;
     int m_busyDepth = 0;
     int m_unexpected = 0;
     int m_quitRequests = 0;

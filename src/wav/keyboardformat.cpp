@@ -1,6 +1,7 @@
 #include "wav/keyboardformat.h"
 
 #include "util/atomicfile.h"
+#include "wav/loopfinder.h"
 #include "wav/soundfile.h"
 
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -84,6 +86,12 @@ std::vector<WrittenLoop> loopsFor(const SourceCut &cut, const SF_INSTRUMENT *ins
                                   double ratio, qint64 frames)
 {
     std::vector<WrittenLoop> source;
+    if (cut.loop == SourceCut::Loop::Forward && cut.loopLength > 0) {
+        // Rounded from the length, as FoundLoop::resampled() does: the loop stays in tune.
+        const qint64 at = std::clamp<qint64>(std::llround(double(std::clamp<qint64>(cut.loopStart - start, 0, length)) * ratio), 0, frames);
+        const qint64 end = std::min(frames, at + std::llround(cut.loopLength * ratio));
+        return end > at ? std::vector<WrittenLoop>{{0, at, end, 0}} : std::vector<WrittenLoop>{};
+    }
     if (cut.loop == SourceCut::Loop::Forward)
         source.push_back({0, cut.loopStart, cut.loopEnd, 0});
     else if (cut.loop == SourceCut::Loop::Keep && instrument)
@@ -208,6 +216,11 @@ public:
     bool write(const float *samples, qint64 frames)
     {
         frames = std::min(frames, m_left);
+        if (m_hold) {
+            m_held.insert(m_held.end(), samples, samples + std::size_t(frames) * std::size_t(m_channels));
+            m_left -= frames;
+            return true;
+        }
         const qsizetype count = qsizetype(frames) * m_channels;
         m_bytes.resize(count * 2);
         char *dst = m_bytes.data();
@@ -233,8 +246,21 @@ public:
         return true;
     }
     qint64 left() const { return m_left; }
+    // Frames written from now on are kept until release(), which lets change work
+    // on all of them before they are quantised.
+    void hold() { m_hold = true; }
+    bool release(const std::function<void(float *, qint64)> &change)
+    {
+        m_hold = false;
+        const qint64 frames = qint64(m_held.size()) / m_channels;
+        change(m_held.data(), frames);
+        m_left += frames;
+        return write(m_held.data(), frames);
+    }
 
 private:
+    bool m_hold = false;
+    std::vector<float> m_held;
     AtomicFileWriter &m_out;
     int m_channels;
     qint64 m_left;
@@ -373,6 +399,9 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
         return failed(out.errorString());
 
     SampleWriter writer(out, channels, frames, result.dithered);
+    const bool blend = cut.loop == SourceCut::Loop::Forward && cut.crossfade > 0 && !loops.empty();
+    if (blend)
+        writer.hold();
     std::vector<float> block(std::size_t(kBlockFrames) * std::size_t(channels));
     // The resampler fills a block of fixed size as often as it needs to, whatever the ratio.
     std::vector<float> resampled(block.size());
@@ -419,7 +448,16 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
         return failed(QStringLiteral("unreadable: ") + in.errorString());
     // The resampler holds back its last frames until told the input has ended;
     // a decoder that gives fewer frames than it announced leaves silence.
-    if ((resampler && writer.left() > 0 && !push(nullptr, 0)) || !writer.padToEnd() || !out.write(sampler))
+    const auto crossfade = [&](float *samples, qint64 count) {
+        FoundLoop loop;
+        loop.found = true;
+        loop.start = loops.front().start;
+        loop.end = loops.front().end;
+        loop.crossfade = std::llround(double(cut.crossfade) * ratio);
+        applyCrossfade(samples, count, channels, loop);
+    };
+    if ((resampler && writer.left() > 0 && !push(nullptr, 0)) || !writer.padToEnd() || (blend && !writer.release(crossfade))
+        || !out.write(sampler))
         return failed(out.failed() ? out.errorString() : QStringLiteral("resampler failed"));
     result.ok = true;
     result.frames = frames;

@@ -43,6 +43,10 @@ struct SourceCut {
     Loop loop = Loop::Keep;
     qint64 loopStart = 0; // Forward: the first looped frame
     qint64 loopEnd = 0;   // Forward: one past the last looped frame
+    // Forward: the loop's exact length (a found loop's whole periods), so that the
+    // written end is FoundLoop::resampled()'s; 0: loopEnd - loopStart.
+    double loopLength = 0;
+    qint64 crossfade = 0; // Forward: source frames before the loop end blended (applyCrossfade)
     int rootKey = -1;     // MIDI unity note for the sampler chunk; -1: the source's own
     int fineCents = 0;    // pitch correction above rootKey, with rootKey only
     double gain = 1.0;    // one level for a whole set (normalising keeps the balance)
@@ -71,7 +75,8 @@ using ConvertStep = std::function<bool(double done)>;
 // rate) frames), channels kept, TPDF dither whenever the samples carry more than 16
 // bits (a deeper source, a gain, or a resampled one), and after them a sampler
 // chunk when there is a loop or a root: the cut's loop, or the source's own loops
-// moved into the window, scaled to the new rate. Streams in blocks, whatever the
+// moved into the window, scaled to the new rate. A cut's crossfade is blended into
+// the converted frames before they are quantised (those files are held whole). Streams in blocks, whatever the
 // file's size. More than two channels and rates outside kLowestSourceRate ..
 // kHighestSourceRate are refused.
 ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWriter &out,

@@ -64,6 +64,19 @@ QByteArray pitchedPreview(const QString &path, double semitones, double maxSecon
     std::vector<float> in(size_t(std::min<sf_count_t>(wantedFrames, file.info().frames)) * size_t(channels));
     const sf_count_t read = sf_readf_float(file.handle(), in.data(), sf_count_t(in.size() / size_t(channels)));
     in.resize(size_t(std::max<sf_count_t>(read, 0)) * size_t(channels));
+    // A held key sustains through the sample's loop, as the keyboard plays it.
+    SF_INSTRUMENT instrument;
+    if (file.instrument(&instrument) && instrument.loop_count > 0) {
+        const size_t start = instrument.loops[0].start * size_t(channels), end = instrument.loops[0].end * size_t(channels);
+        if (start < end && end <= in.size()) {
+            const size_t wanted = size_t(wantedFrames) * size_t(channels);
+            in.resize(end);
+            in.reserve(wanted + (end - start)); // no reallocation while it copies from itself
+            while (in.size() < wanted)
+                for (size_t i = start; i < end; ++i)
+                    in.push_back(in[i]);
+        }
+    }
     const size_t inFrames = in.size() / size_t(channels);
     std::vector<float> out(size_t(std::ceil(double(inFrames) / factor) + 16) * size_t(channels));
     size_t done = 0;

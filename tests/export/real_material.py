@@ -45,8 +45,8 @@ def read_msp(folder):
         slots.append((name, rec[START_AT + k] + 1, rec[END_AT + k]))
     return slots
 
-def export(tamo, source, out):
-    run = subprocess.run([tamo, 'export', str(source), str(out)], capture_output=True, text=True, timeout=600)
+def export(tamo, source, out, *options):
+    run = subprocess.run([tamo, 'export', str(source), str(out), *options], capture_output=True, text=True, timeout=600)
     assert run.returncode == 0, f'{source}: exit {run.returncode}: {run.stderr.strip()}'
     return run.stdout
 
@@ -124,7 +124,17 @@ def main(tamo):
                             f'{sfz.name}: {name} loops {end - start + 1} frames, the SFZ none such'
             except AssertionError as error:
                 failures.append(str(error))
+        # Loops and level: a drum kit gets no loops (but a drum still ringing) and one gain to -1 dBFS.
         kit = KITS / 'HardElectro1'
+        try:
+            said = export(tamo, kit, tmp / 'kit2', '--find-loops', '--normalize', '--trim-silence').splitlines()
+            looped = [l for l in said if '.WAV: ' in l and ': no loop: ' not in l]
+            assert sum('.WAV: ' in l for l in said) > 10 * len(looped), f'{kit.name}: looped {looped}'
+            peak = max(max(map(abs, struct.unpack(f'<{len(d) // 2}h', d))) / 32768 for d in
+                       (dict(chunks(p.read_bytes()))[b'data'] for p in (tmp / 'kit2').glob('*.WAV')))
+            assert abs(peak - 10 ** (-1 / 20)) < 0.003, f'{kit.name}: normalised peak {peak}'
+        except AssertionError as error:
+            failures.append(f'loops and level: {error}')
         out = tmp / 'kit'
         try:
             said = export(tamo, kit, out)
@@ -137,7 +147,7 @@ def main(tamo):
             failures.append(str(error))
     for failure in failures:
         print('FAIL:', failure)
-    print(f'{137 - len(failures)} passed, {len(failures)} failed')
+    print(f'{138 - len(failures)} passed, {len(failures)} failed')
     return 1 if failures else 0
 
 if __name__ == '__main__':

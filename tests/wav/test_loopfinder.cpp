@@ -15,76 +15,10 @@
 #include <sndfile.h>
 
 #include <cmath>
-#include <random>
 #include <set>
 
 using namespace tamo::wav;
-
-namespace {
-
-// Three harmonics; mono: a 50 ms attack to 0.7, held to 1.6 s, released by 2 s;
-// stereo: the attack overshoots to 1 and decays to 0.7 by 150 ms, with vibrato of
-// +-5 cents at 5.5 Hz and white noise 60 dB down; a one-shot decays from a pluck.
-std::vector<float> note(double hz, int rate, int channels, bool oneShot)
-{
-    const bool rich = channels == 2;
-    std::vector<float> x(size_t(2 * rate * channels));
-    std::mt19937 random(7);
-    std::normal_distribution<double> noise(0.0, rich ? 0.0008 : 0.0);
-    double phase = 0;
-    for (size_t i = 0; i < x.size() / channels; ++i) {
-        const double t = double(i) / rate;
-        const double level = oneShot ? std::min(t / 0.005, 1.0) * std::exp(-t / 0.15)
-            : t < 0.05 ? t / 0.05 * (rich ? 1 : 0.7) : t < 0.15 && rich ? 1 - 3 * (t - 0.05) : t < 1.6 ? 0.7 : 0.7 * (2 - t) / 0.4;
-        for (int c = 0; c < channels; ++c) {
-            const double p = phase + c * 0.6;
-            x[i * channels + c] = float(0.6 * level * (std::sin(p) + 0.3 * std::sin(2 * p) + 0.1 * std::sin(3 * p)) + noise(random));
-        }
-        phase += 2 * M_PI * hz * std::pow(2.0, rich ? std::sin(2 * M_PI * 5.5 * t) / 240 : 0.0) / rate;
-    }
-    return x;
-}
-
-bool write24(const QString &path, const std::vector<float> &x, int rate, int channels)
-{
-    SF_INFO info{0, rate, channels, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 0, 0};
-    SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    const bool ok = f && sf_writef_float(f, x.data(), sf_count_t(x.size()) / channels) > 0;
-    return f && sf_close(f) == 0 && ok;
-}
-
-// The click: the played pair at the seam (the loop's last frame, then its first)
-// against the natural pair before the first frame (after the last when the loop
-// starts the file); the largest of the channels, in full-scale units.
-double jump(const std::vector<float> &x, int channels, qint64 start, qint64 end)
-{
-    double worst = 0;
-    for (int c = 0; c < channels; ++c) {
-        auto at = [&](qint64 i) { return double(x[size_t(i * channels + c)]); };
-        worst = std::max(worst, start > 0 ? std::fabs(at(end - 1) - at(start - 1)) : std::fabs(at(start) - at(end)));
-    }
-    return worst;
-}
-
-// The pitch of the first channel played loop after loop for two seconds, from
-// the timing of its rising zero crossings.
-double loopedPitch(const std::vector<float> &x, int channels, int rate, qint64 start, qint64 end)
-{
-    const auto played = [&](qint64 i) { return double(x[size_t((start + i % (end - start)) * channels)]); };
-    double first = -1, last = 0;
-    int crossings = 0;
-    for (qint64 i = 1, armed = 0; i < 2 * rate; ++i) {
-        armed = armed || played(i) < -0.05;
-        if (armed && played(i - 1) < 0 && played(i) >= 0) {
-            last = double(i - 1) + played(i - 1) / (played(i - 1) - played(i));
-            first = first < 0 ? last : first;
-            ++crossings, armed = 0;
-        }
-    }
-    return (crossings - 1) * rate / (last - first);
-}
-
-} // namespace
+using namespace tamo::test::sound;
 
 class TestLoopFinder : public QObject {
     Q_OBJECT

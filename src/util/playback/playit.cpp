@@ -352,4 +352,10 @@ void PlayIt(const QString &path)
     currentSound() = playback;
 }
 
+void StopPlaying()
+{
+    if (QCoreApplication *app = QCoreApplication::instance(); app && QThread::currentThread() == app->thread())
+        stopCurrent();
+}
+
 } // namespace tamo::util

@@ -9,4 +9,7 @@ namespace tamo::util {
 // reports nothing. Call from the GUI thread of a Q(Gui)Application.
 void PlayIt(const QString &path);
 
+// Stops the sound now playing, if any (a key let go). From the GUI thread.
+void StopPlaying();
+
 } // namespace tamo::util
