@@ -419,10 +419,10 @@ private Q_SLOTS:
         QTest::newRow("window keeps the file's loop, moved") << 44100 << SourceCut{100, 950} << qint64(850) << QList<qint64>{62, 0, 100, 699};
         QTest::newRow("one-shot drops it") << 44100 << SourceCut{0, -1, L::None} << qint64(1000) << QList<qint64>{62, 0};
         QTest::newRow("loop outside the window") << 44100 << SourceCut{850, -1} << qint64(150) << QList<qint64>{62, 0};
-        QTest::newRow("forward loop, root, cents below") << 44100 << SourceCut{100, 900, L::Forward, 300, 500, 67, -25}
+        QTest::newRow("forward loop, root, cents below") << 44100 << SourceCut{.start = 100, .end = 900, .loop = L::Forward, .loopStart = 300, .loopEnd = 500, .rootKey = 67, .fineCents = -25}
                                                          << qint64(800) << QList<qint64>{66, 3221225472, 200, 399};
-        QTest::newRow("half level") << 44100 << SourceCut{0, -1, L::Keep, 0, 0, -1, 0, 0.5} << qint64(1000) << QList<qint64>{62, 0, 200, 799};
-        QTest::newRow("22050 Hz: loop scaled") << 22050 << SourceCut{100, 601, L::Forward, 200, 300, 60} << qint64(1002)
+        QTest::newRow("half level") << 44100 << SourceCut{.gain = 0.5} << qint64(1000) << QList<qint64>{62, 0, 200, 799};
+        QTest::newRow("22050 Hz: loop scaled") << 22050 << SourceCut{.start = 100, .end = 601, .loop = L::Forward, .loopStart = 200, .loopEnd = 300, .rootKey = 60} << qint64(1002)
                                                << QList<qint64>{60, 0, 200, 399};
         QTest::newRow("22050 Hz: own loop clipped, scaled") << 22050 << SourceCut{100, 601} << qint64(1002) << QList<qint64>{62, 0, 200, 1001};
     }
