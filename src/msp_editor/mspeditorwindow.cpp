@@ -4,7 +4,6 @@
 #include "msp/valueformats.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/parametereditor.h"
-#include "msp_editor/editorstate.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/fonts.h"
 #include "ui/textfit.h"
@@ -35,6 +34,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStringEncoder>
 #include <QUndoStack>
@@ -206,15 +206,13 @@ QString findWav(const QString &line, const QString &folderPart)
 // The MSP document itself is untouched, so the command leaves it unmodified.
 class FileWriteCommand final : public QUndoCommand {
 public:
-    static constexpr int kId = 0x57415646; // "WAVF"
-
     FileWriteCommand(const QString &text, QString path, std::optional<QByteArray> before,
                      std::optional<QByteArray> after, std::function<void(const QString &)> written)
         : QUndoCommand(text), m_path(std::move(path)), m_before(std::move(before)), m_after(std::move(after)),
           m_written(std::move(written))
     {
     }
-    int id() const override { return kId; }
+    int id() const override { return MspDocument::kOutsideCommandId; }
     void undo() override { put(m_before); }
     void redo() override
     {
@@ -259,9 +257,9 @@ ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 
 MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 {
-    m_undoStack = new QUndoStack(this);
-    connect(m_undoStack, &QUndoStack::cleanChanged, this, &MspEditorWindow::updateModified);
-    connect(m_undoStack, &QUndoStack::indexChanged, this, &MspEditorWindow::updateModified);
+    m_document = new MspDocument(this);
+    connect(m_document, &MspDocument::modifiedChanged, this, &MspEditorWindow::setWindowModified);
+    connect(m_document, &MspDocument::contentChanged, this, &MspEditorWindow::contentChanged);
     buildMenus();
     setAcceptDrops(true);
 
@@ -277,7 +275,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Made first so that it lies under the editor's own controls wherever they meet.
-    m_wavPanel = new WavPanel(m_client, &CurrentWavPath);
+    m_wavPanel = new WavPanel(m_client);
     connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
     buildControls();
     // Fixed in height like every control, so the window keeps its size.
@@ -286,9 +284,8 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     statusBar()->setSizeGripEnabled(false);
 
     // Window load: a new, untitled document. No prompt: nothing can be lost yet.
-    m_record = msp::MspRecord::newDocument();
     RefreshMspView();
-    markSaved();
+    updateTitle();
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*this);
     m_keyboardTools = new KeyboardTools(*this);
@@ -301,7 +298,7 @@ MspEditorWindow::~MspEditorWindow()
     // The editor refers to the fields, which go with the window.
     m_parameterEditor.reset();
     // The stack clears itself as it goes, after this window has stopped being one.
-    m_undoStack->disconnect(this);
+    m_document->disconnect(this);
 }
 
 void MspEditorWindow::buildMenus()
@@ -351,10 +348,10 @@ void MspEditorWindow::buildMenus()
     refreshRecentDocuments();
 
     QMenu *edit = addMenu(QStringLiteral("MnuEdit"), QStringLiteral("&Edit"));
-    QAction *undo = m_undoStack->createUndoAction(edit, QStringLiteral("&Undo"));
+    QAction *undo = undoStack()->createUndoAction(edit, QStringLiteral("&Undo"));
     undo->setObjectName(QStringLiteral("MnuUndo"));
     undo->setShortcuts(keysFor(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
-    QAction *redo = m_undoStack->createRedoAction(edit, QStringLiteral("&Redo"));
+    QAction *redo = undoStack()->createRedoAction(edit, QStringLiteral("&Redo"));
     redo->setObjectName(QStringLiteral("MnuRedo"));
     redo->setShortcuts(keysFor(QKeySequence::Redo, QStringLiteral("Ctrl+Shift+Z")));
     edit->addAction(undo);
@@ -478,7 +475,8 @@ void MspEditorWindow::refreshViewContents()
         edit->clear();
     m_sampleCountLabel->setText(QStringLiteral("0 SAMPLES"));
 
-    if (!m_record.isValid()) {
+    const msp::MspRecord &current = m_document->record();
+    if (!current.isValid()) {
         // Nothing of a foreign record is shown, the effect name included.
         m_effectLabel->clear();
         for (std::size_t i = 0; i < m_amountLabels.size(); ++i) {
@@ -490,18 +488,18 @@ void MspEditorWindow::refreshViewContents()
         return;
     }
 
-    m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(m_record.sampleCount()));
+    m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(current.sampleCount()));
 
     const auto number = [](int value) { return QString::number(value); };
-    field(ParameterField::Reverb)->setText(number(msp::HalfValue(m_record.global(GlobalField::Reverb))));
-    field(ParameterField::Level)->setText(number(msp::HalfValue(m_record.global(GlobalField::Level))));
-    field(ParameterField::Octave)->setText(msp::OctaveText(m_record.global(GlobalField::Octave)));
-    field(ParameterField::Rotor)->setText(msp::RotorText(m_record.global(GlobalField::Effect)));
-    field(ParameterField::Overdrive)->setText(number(msp::HalfValue(m_record.global(GlobalField::Overdrive))));
-    field(ParameterField::Delay)->setText(number(msp::HalfValue(m_record.global(GlobalField::Delay))));
-    field(ParameterField::Chorus)->setText(number(msp::HalfValue(m_record.global(GlobalField::Chorus))));
+    field(ParameterField::Reverb)->setText(number(msp::HalfValue(current.global(GlobalField::Reverb))));
+    field(ParameterField::Level)->setText(number(msp::HalfValue(current.global(GlobalField::Level))));
+    field(ParameterField::Octave)->setText(msp::OctaveText(current.global(GlobalField::Octave)));
+    field(ParameterField::Rotor)->setText(msp::RotorText(current.global(GlobalField::Effect)));
+    field(ParameterField::Overdrive)->setText(number(msp::HalfValue(current.global(GlobalField::Overdrive))));
+    field(ParameterField::Delay)->setText(number(msp::HalfValue(current.global(GlobalField::Delay))));
+    field(ParameterField::Chorus)->setText(number(msp::HalfValue(current.global(GlobalField::Chorus))));
 
-    const msp::EffectView effect = msp::EffectName(m_record.global(GlobalField::Effect));
+    const msp::EffectView effect = msp::EffectName(current.global(GlobalField::Effect));
     m_effectLabel->setText(effect.name);
     for (std::size_t i = 0; i < effect.amount.size(); ++i) {
         QLineEdit *amountField = field(ParameterField(kFirstAmountField + int(i)));
@@ -514,11 +512,11 @@ void MspEditorWindow::refreshViewContents()
         amountField->setVisible(amount.shown);
         amountLabel->setVisible(amount.shown);
     }
-    field(ParameterField::FineTune)->setText(number(msp::SignedOffset64(m_record.global(GlobalField::FineTune))));
+    field(ParameterField::FineTune)->setText(number(msp::SignedOffset64(current.global(GlobalField::FineTune))));
 
     // A foreign file may count more samples than there are slots: list the slots.
-    for (int slot = 1; slot <= m_record.usedSlotCount(); ++slot)
-        m_sampleList->addItem(nameText(m_record.sampleName(slot)));
+    for (int slot = 1; slot <= current.usedSlotCount(); ++slot)
+        m_sampleList->addItem(nameText(current.sampleName(slot)));
 }
 
 void MspEditorWindow::showSelectedSample()
@@ -528,7 +526,7 @@ void MspEditorWindow::showSelectedSample()
     const auto told = qScopeGuard([this, k] { Q_EMIT sampleShown(k); });
     if (k == 0)
         return;
-    const auto value = [this, k](SampleField f) { return m_record.sample(f, k); };
+    const auto value = [this, k](SampleField f) { return m_document->record().sample(f, k); };
     const auto number = [](int v) { return QString::number(v); };
     field(ParameterField::StartKey)->setText(msp::StartNoteName(value(SampleField::StartKey)));
     field(ParameterField::EndKey)->setText(msp::NoteName(value(SampleField::EndKey)));
@@ -548,7 +546,7 @@ void MspEditorWindow::showSelectedSample()
 
     const QString wav = wavFileForSlot(k);
     if (!wav.isEmpty())
-        CurrentWavPath = wav;
+        m_wavPanel->setWavPath(wav);
 }
 
 int MspEditorWindow::selectedSlot() const
@@ -583,16 +581,16 @@ void MspEditorWindow::selectSlot(int slot)
 
 QString MspEditorWindow::wavFileFor(const QString &line) const
 {
-    return findWav(line, util::pathNameExtract(CurrentMspPath));
+    return findWav(line, util::pathNameExtract(m_document->path()));
 }
 
 QString MspEditorWindow::wavFileForSlot(int slot) const
 {
     // Until the document has a file, each sample is looked for where it was added from.
-    const QString &source = m_sampleSources.at(std::size_t(slot - 1));
+    const QString source = m_document->source(slot).path;
     const QString addedFrom = source.isEmpty() ? QString() : util::pathNameExtract(QDir::toNativeSeparators(source));
     const QString line = m_sampleList->item(slot - 1)->text();
-    if (CurrentMspPath.isEmpty() && !addedFrom.isEmpty())
+    if (m_document->path().isEmpty() && !addedFrom.isEmpty())
         return findWav(line, addedFrom);
     return wavFileFor(line);
 }
@@ -604,9 +602,20 @@ QString MspEditorWindow::sampleSourceFile(int slot) const
     const QString found = wavFileForSlot(slot);
     if (!found.isEmpty())
         return found;
-    const QString &source = m_sampleSources.at(std::size_t(slot - 1));
+    const QString source = m_document->source(slot).path;
     return !source.isEmpty() && QFileInfo(source).isFile() ? source : QString();
 }
+
+exporter::SlotSource MspEditorWindow::exportSource(int slot) const
+{
+    const QString path = sampleSourceFile(slot);
+    const exporter::SlotSource stored = m_document->source(slot);
+    if (path.isEmpty() || stored.path.isEmpty() || QFileInfo(path) != QFileInfo(stored.path))
+        return path;
+    return {path, stored.cut};
+}
+
+QUndoStack *MspEditorWindow::undoStack() const { return m_document->undoStack(); }
 
 void MspEditorWindow::openSelectedWav()
 {
@@ -615,7 +624,7 @@ void MspEditorWindow::openSelectedWav()
     const QString wav = wavFileForSlot(selectedSlot());
     if (wav.isEmpty())
         return;
-    CurrentWavPath = wav;
+    m_wavPanel->setWavPath(wav);
     m_wavPanel->showWavInfo();
     m_wavPanel->drawWaveform();
     Q_EMIT wavOpened(wav);
@@ -629,13 +638,10 @@ void MspEditorWindow::newDocument()
 {
     if (!askSaveModified())
         return;
-    m_record = msp::MspRecord::newDocument();
-    m_sampleSources = {};
     // A new document is untitled, so that Save cannot overwrite the file last opened.
-    CurrentMspPath.clear();
+    m_document->reset({msp::MspRecord::newDocument(), {}}, QString());
     RefreshMspView();
-    m_undoStack->clear();
-    markSaved();
+    updateTitle();
 }
 
 void MspEditorWindow::openDocument()
@@ -658,12 +664,9 @@ bool MspEditorWindow::openFile(const QString &path)
         if (!msp::LoadMspFile(path, loaded, nullptr))
             return false;
     }
-    m_record = loaded;
-    m_sampleSources = {};
-    CurrentMspPath = path;
+    m_document->reset({loaded, {}}, path);
     RefreshMspView();
-    m_undoStack->clear();
-    markSaved();
+    updateTitle();
     util::rememberDocument(util::FileKind::Msp, path);
     refreshRecentDocuments();
     return true;
@@ -683,7 +686,7 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
     SaveResult result;
     {
         const ui::BusyPointer busy;
-        result = msp::SaveMspFile(path, m_record);
+        result = msp::SaveMspFile(path, m_document->record());
     }
     if (!result.ok) {
         ui::message(QStringLiteral("The file %1 could not be saved:\r\n%2").arg(path, result.error),
@@ -691,7 +694,9 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
         return false;
     }
     RefreshMspView();
-    markSaved();
+    // The document takes the name it was saved under only once it is really there.
+    m_document->markSaved(path);
+    updateTitle();
     util::rememberDocument(util::FileKind::Msp, path);
     refreshRecentDocuments();
     return true;
@@ -701,35 +706,33 @@ void MspEditorWindow::saveDocument() { save(); }
 
 bool MspEditorWindow::save()
 {
-    if (CurrentMspPath.isEmpty()) {
+    if (m_document->path().isEmpty()) {
         saveDocumentAs();
-        return !CurrentMspPath.isEmpty() && !mspModified;
+        return !m_document->path().isEmpty() && !m_document->isModified();
     }
-    return saveTo(CurrentMspPath);
+    return saveTo(m_document->path());
 }
 
 void MspEditorWindow::saveDocumentAs()
 {
     ui::FileDialogRequest request = mspDialog(ui::FileDialogRequest::Mode::Save);
     // A new set belongs beside its samples, where the keyboard looks for them.
-    if (CurrentMspPath.isEmpty()) {
-        for (int slot = 1; slot <= m_record.usedSlotCount(); ++slot) {
+    const QString current = m_document->path();
+    if (current.isEmpty()) {
+        for (int slot = 1; slot <= record().usedSlotCount(); ++slot) {
             if (const QString source = sampleSourceFile(slot); !source.isEmpty()) {
                 request.initialFolder = QFileInfo(source).absolutePath();
                 break;
             }
         }
     }
-    const QString path = ui::askSavePath(request, QStringLiteral(".MSP"), CurrentMspPath, this);
+    const QString path = ui::askSavePath(request, QStringLiteral(".MSP"), current, this);
     if (path.isEmpty())
         return;
     // The document takes the new name only once it is really there. Replacing another
     // file was agreed to in askSavePath; its own file was not asked about.
-    const bool ownFile = !CurrentMspPath.isEmpty() && QFileInfo(path) == QFileInfo(CurrentMspPath);
-    if (saveTo(path, !ownFile && QFileInfo::exists(path))) {
-        CurrentMspPath = path;
-        updateTitle();
-    }
+    const bool ownFile = !current.isEmpty() && QFileInfo(path) == QFileInfo(current);
+    saveTo(path, !ownFile && QFileInfo::exists(path));
 }
 
 void MspEditorWindow::quit() { requestQuit(); }
@@ -753,7 +756,7 @@ void MspEditorWindow::showAbout()
 
 bool MspEditorWindow::askSaveModified()
 {
-    if (!mspModified)
+    if (!m_document->isModified())
         return true;
     const ui::Answer answer =
         ui::message(QStringLiteral("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
@@ -810,11 +813,12 @@ QStringList MspEditorWindow::pathsFromDialogAnswer(const QString &dialogAnswer)
 
 void MspEditorWindow::addWavFiles(const QStringList &longPaths)
 {
-    const MspDocument before = document();
+    MspContent after = m_document->content();
+    msp::MspRecord &added = after.record;
     if (!longPaths.isEmpty())
         util::rememberFolder(util::FileKind::Wav, QFileInfo(longPaths.first()).absolutePath());
     for (const QString &longPath : longPaths) {
-        if (m_record.sampleCount() >= msp::kMaxSamples) {
+        if (added.sampleCount() >= msp::kMaxSamples) {
             ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
                         ui::Icon::Exclamation, ui::kProgramTitle, this);
             break;
@@ -826,11 +830,11 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
         const qsizetype dot = fileName.indexOf(u'.');
         if (dot <= 0)
             continue;
-        const int k = m_record.sampleCount() + 1;
-        m_record.setGlobal(GlobalField::SampleCount, quint8(k));
-        m_record.ResetSampleSlot(k);
-        m_record.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
-        m_sampleSources.at(std::size_t(k - 1)) = QFileInfo(longPath).absoluteFilePath();
+        const int k = added.sampleCount() + 1;
+        added.setGlobal(GlobalField::SampleCount, quint8(k));
+        added.ResetSampleSlot(k);
+        added.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
+        after.sources.at(std::size_t(k - 1)) = QFileInfo(longPath).absoluteFilePath();
         // The sample finds its file by the short name alone: another file on the same
         // one would leave it without a file, so the user hears of it now.
         const QStringList clashes = util::shortNameClashes(longPath);
@@ -841,89 +845,52 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
                             .arg(util::fileNameExtract(longPath), clashes.join(QStringLiteral("\", \"")), fileName),
                         ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     }
-    RefreshMspView();
-    recordChange(QStringLiteral("Add Wav Sample"), before);
-    if (m_record.sampleCount() > before.record.sampleCount())
-        Q_EMIT samplesAdded(before.record.sampleCount() + 1, m_record.sampleCount());
+    const int before = record().sampleCount();
+    {
+        // The list is left with no line selected.
+        const QScopedValueRollback keep(m_keepSelection, false);
+        m_document->change(QStringLiteral("Add Wav Sample"), after);
+    }
+    if (record().sampleCount() > before)
+        Q_EMIT samplesAdded(before + 1, record().sampleCount());
 }
 
 void MspEditorWindow::removeSelectedSample()
 {
-    const MspDocument before = document();
+    MspContent after = m_document->content();
     const int k = selectedSlot();
     if (m_sampleList->count() > 0 && k > 0) {
         for (int j = k; j < msp::kMaxSamples; ++j) {
-            m_record.copySlot(j + 1, j);
-            m_sampleSources.at(std::size_t(j - 1)) = m_sampleSources.at(std::size_t(j));
+            after.record.copySlot(j + 1, j);
+            after.sources.at(std::size_t(j - 1)) = after.sources.at(std::size_t(j));
         }
-        m_record.ResetSampleSlot(msp::kMaxSamples);
-        m_sampleSources.back().clear();
-        m_record.setGlobal(GlobalField::SampleCount, quint8(m_record.sampleCount() - 1));
-        RefreshMspView();
+        after.record.ResetSampleSlot(msp::kMaxSamples);
+        after.sources.back() = {};
+        after.record.setGlobal(GlobalField::SampleCount, quint8(after.record.sampleCount() - 1));
     }
-    // Marked modified in every case, also with nothing removed.
-    recordChange(QStringLiteral("Remove Selected Sample"), before);
+    // Marked modified in every case, also with nothing removed; a removal leaves
+    // no line selected.
+    const QScopedValueRollback keep(m_keepSelection, k == 0);
+    m_document->change(QStringLiteral("Remove Selected Sample"), after);
 }
 
-MspDocument MspEditorWindow::document() const { return {m_record, m_sampleSources}; }
-
-void MspEditorWindow::changeDocument(const QString &text, const MspDocument &after)
+void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources)
 {
-    const MspDocument before = document();
-    restoreDocument(after);
-    recordChange(text, before);
-}
-
-void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const QStringList &sources)
-{
-    m_record = record;
-    m_sampleSources = {};
+    MspContent content{record, {}};
     for (qsizetype i = 0; i < sources.size() && i < msp::kMaxSamples; ++i)
-        m_sampleSources.at(std::size_t(i)) = sources.at(i);
-    CurrentMspPath.clear();
-    RefreshMspView();
-    m_undoStack->clear();
+        content.sources.at(std::size_t(i)) = sources.at(i);
     // Nothing of it is on disk yet: no state of the stack is clean until a save.
-    m_undoStack->resetClean();
-    updateModified();
+    m_document->reset(content, QString(), false);
+    RefreshMspView();
     updateTitle();
 }
 
-void MspEditorWindow::recordChange(const QString &text, const MspDocument &before)
-{
-    // Pushed even when nothing changed: every command marks the document modified.
-    m_undoStack->push(new ui::SnapshotCommand<MspDocument>(
-        text, before, document(), [this](const MspDocument &state) { restoreDocument(state); }));
-    mspModified = true;
-    setWindowModified(true);
-}
-
-void MspEditorWindow::restoreDocument(const MspDocument &state)
+void MspEditorWindow::contentChanged()
 {
     const int slot = selectedSlot();
-    m_record = state.record;
-    m_sampleSources = state.sampleSources;
     RefreshMspView();
-    selectSlot(slot);
-}
-
-void MspEditorWindow::markSaved()
-{
-    m_undoStack->setClean();
-    mspModified = false;
-    updateModified();
-    updateTitle();
-}
-
-void MspEditorWindow::updateModified()
-{
-    // Undone or redone file writes of the WAV panel leave the document as saved.
-    const int clean = m_undoStack->cleanIndex(), index = m_undoStack->index();
-    bool modified = clean < 0;
-    for (int i = std::min(clean, index); !modified && i < std::max(clean, index); ++i)
-        modified = m_undoStack->command(i)->id() != FileWriteCommand::kId;
-    mspModified = modified;
-    setWindowModified(mspModified);
+    if (m_keepSelection)
+        selectSlot(slot);
 }
 
 void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before)
@@ -933,7 +900,7 @@ void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, 
     if (file.open(QIODevice::ReadOnly))
         after = file.readAll();
     const QString shown = QDir::toNativeSeparators(path);
-    m_undoStack->push(new FileWriteCommand(tool, path, before, after, [this, shown, path](const QString &error) {
+    undoStack()->push(new FileWriteCommand(tool, path, before, after, [this, shown, path](const QString &error) {
         m_wavPanel->reloadIfCurrent(path);
         statusBar()->showMessage(error.isEmpty() ? QStringLiteral("Put back: %1").arg(shown) : error);
     }));
@@ -942,7 +909,7 @@ void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, 
 
 void MspEditorWindow::updateTitle()
 {
-    const QString name = util::fileNameExtract(CurrentMspPath);
+    const QString name = util::fileNameExtract(m_document->path());
     setWindowTitle(name.isEmpty() ? QStringLiteral("[*]   MSP Editor for KETRON SD1")
                                   : name + QStringLiteral("[*] \u2014 MSP Editor for KETRON SD1"));
 }

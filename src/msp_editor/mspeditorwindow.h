@@ -1,6 +1,8 @@
 #pragma once
 
+#include "export/keyboardexport.h"
 #include "msp/msprecord.h"
+#include "msp_editor/mspdocument.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -57,40 +59,26 @@ enum class ParameterField {
 
 class WavPanel;
 
-// The document as undo keeps it: the record, and the file each sample was added
-// or imported from (where its WAV is looked for until the document has a file of
-// its own, and where the export reads a sound that is not beside the MSP file).
-struct MspDocument {
-    msp::MspRecord record;
-    std::array<QString, msp::kMaxSamples> sampleSources;
-
-    friend bool operator==(const MspDocument &, const MspDocument &) = default;
-};
-
-// The MSP editor window. It owns one MSP document (the record with its two paths),
+// The MSP editor window. It shows one MSP document (MspDocument),
 // lists its samples, shows the global parameters and those of the selected sample,
 // and carries the document commands, WAV import and removal. Parameter editing
 // (ParameterEditor) and the WAV panel (WavPanel) live in their own classes and
-// reach the window through the public members below.
+// reach the window through the members below.
 class MspEditorWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MspEditorWindow(QWidget *parent = nullptr);
     ~MspEditorWindow() override;
 
-    // The document.
-    msp::MspRecord &record() { return m_record; }
-    const msp::MspRecord &record() const { return m_record; }
-    // The MSP file the document was last read from or saved to; empty when untitled.
-    QString CurrentMspPath;
-    // The WAV file the panel shows: the last selected sample's file that was found.
-    QString CurrentWavPath;
+    // The document; changed only by commands on its stack.
+    MspDocument &document() const { return *m_document; }
+    const msp::MspRecord &record() const { return m_document->record(); }
 
     // Rebuilds the whole view from the record; leaves no line of List1 selected
     // and the sample fields empty.
     void RefreshMspView();
     // Fills the sample fields from the line selected in List1 and points
-    // CurrentWavPath at its WAV file when that exists.
+    // the WAV panel at its WAV file when that exists.
     void showSelectedSample();
     // The selected List1 line as a slot number 1..64; 0 when none is selected.
     // With several selected (Ctrl or Shift and a click), the current one if it is
@@ -125,19 +113,17 @@ public:
     // Reads path into the window as Open does after its dialog; false when unreadable.
     bool openFile(const QString &path);
 
-    // Undo: every change is pushed with the document as it was before it.
-    MspDocument document() const;
-    void recordChange(const QString &text, const MspDocument &before);
-    // Replaces the document with after, as one change that undo reverts.
-    void changeDocument(const QString &text, const MspDocument &after);
     // A new untitled document built elsewhere (an imported instrument), unsaved.
-    void loadImportedDocument(const msp::MspRecord &record, const QStringList &sources);
+    void loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources);
     // The sound file of a sample: its WAV found as the list's lookup finds it,
     // else the file it was added or imported from when that still exists.
     QString sampleSourceFile(int slot) const;
+    // What the export reads for a sample: its sound file, with the window and loop
+    // it was imported with while that file is the one it came from.
+    exporter::SlotSource exportSource(int slot) const;
     QListWidget *sampleList() const { return m_sampleList; }
     KeyboardTools *keyboardTools() const { return m_keyboardTools; }
-    QUndoStack *undoStack() const { return m_undoStack; }
+    QUndoStack *undoStack() const;
     // Rebuilds the File menu's list of recent documents.
     void refreshRecentDocuments();
 
@@ -180,9 +166,8 @@ private:
     void openSelectedWav();
     void followCurrentSample(int row);
     QString wavFileForSlot(int slot) const;
-    void restoreDocument(const MspDocument &document);
-    void markSaved();
-    void updateModified();
+    // Shows the document's content after a command, keeping the selected slot.
+    void contentChanged();
     // Puts a write of the WAV panel on the undo stack and says so in the status bar.
     void recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
     void updateTitle();
@@ -195,9 +180,9 @@ private:
     bool save();
     QLineEdit *field(ParameterField which) const;
 
-    msp::MspRecord m_record;
-    std::array<QString, msp::kMaxSamples> m_sampleSources;
-    QUndoStack *m_undoStack = nullptr;
+    MspDocument *m_document = nullptr;
+    // Whether a change of the content selects again the slot that was selected.
+    bool m_keepSelection = true;
     KeyboardTools *m_keyboardTools = nullptr;
     QMenu *m_fileMenu = nullptr;
     QAction *m_quitAction = nullptr;

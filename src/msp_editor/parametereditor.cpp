@@ -3,7 +3,6 @@
 #include "msp_editor/mspeditorwindow.h"
 #include "msp_editor/keypicker.h"
 #include "msp_editor/valueslider.h"
-#include "msp_editor/editorstate.h"
 #include "ui/fonts.h"
 #include "ui/twips.h"
 
@@ -325,10 +324,9 @@ void ParameterEditor::endTyping(bool store)
         stored = quint8(picked);
     if (!stored)
         return;
-    const MspDocument document = m_form.document();
+    m_edit = m_form.document().content();
     write(layout->target, *stored);
-    refreshAfterEdit();
-    m_form.recordChange(field->accessibleName(), document);
+    m_form.document().change(field->accessibleName(), m_edit);
 }
 
 bool ParameterEditor::guardPasses(bool perSample) const
@@ -352,13 +350,13 @@ std::optional<quint8> ParameterEditor::read(const Target &target) const
 void ParameterEditor::write(const Target &target, quint8 value)
 {
     if (!target.perSample) {
-        m_form.record().setGlobal(target.global, value);
+        m_edit.record.setGlobal(target.global, value);
         return;
     }
     // The slot is read again from List1 at the moment of storing.
     const int slot = m_form.selectedSlot();
     if (slot > 0)
-        m_form.record().setSample(target.sample, slot, value);
+        m_edit.record.setSample(target.sample, slot, value);
 }
 
 void ParameterEditor::editWithSlider(QWidget *field, const Target &target, ValueFormat format,
@@ -369,7 +367,7 @@ void ParameterEditor::editWithSlider(QWidget *field, const Target &target, Value
     const std::optional<quint8> before = read(target);
     if (!before)
         return;
-    const MspDocument document = m_form.document();
+    m_edit = m_form.document().content();
     const int picked = showValueSlider(field, msp::sliderStartValue(format, *before), min, max, offset);
     // A start value outside the range comes back unchanged when the slider is
     // closed at once; if its stored form does not fit, the byte stays as it is.
@@ -377,8 +375,7 @@ void ParameterEditor::editWithSlider(QWidget *field, const Target &target, Value
         if (const std::optional<quint8> stored = msp::storedValue(format, picked, *old))
             write(target, *stored);
     }
-    refreshAfterEdit();
-    m_form.recordChange(field->accessibleName(), document);
+    m_form.document().change(field->accessibleName(), m_edit);
 }
 
 void ParameterEditor::editKey(QWidget *field, SampleField key)
@@ -390,7 +387,7 @@ void ParameterEditor::editKey(QWidget *field, SampleField key)
     if (!before)
         return;
     const bool start = key == SampleField::StartKey;
-    const MspDocument document = m_form.document();
+    m_edit = m_form.document().content();
     const std::optional<int> picked = showKeyPicker(field, start ? *before + 1 : *before);
     if (!picked)
         return; // closed without a pick: nothing changes
@@ -401,8 +398,7 @@ void ParameterEditor::editKey(QWidget *field, SampleField key)
         stored = quint8(*picked);
     if (stored)
         write(target, *stored);
-    refreshAfterEdit();
-    m_form.recordChange(field->accessibleName(), document);
+    m_form.document().change(field->accessibleName(), m_edit);
 }
 
 void ParameterEditor::togglePitch()
@@ -410,26 +406,24 @@ void ParameterEditor::togglePitch()
     if (!guardPasses(true))
         return;
     const Target target{true, SampleField::PitchMode, GlobalField::HeaderReserved};
-    const MspDocument document = m_form.document();
+    m_edit = m_form.document().content();
     if (const std::optional<quint8> mode = read(target)) {
         if (*mode == 0)
             write(target, 1);
         else if (*mode == 1)
             write(target, 0);
     }
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("PITCH"), document);
+    m_form.document().change(QStringLiteral("PITCH"), m_edit);
 }
 
 void ParameterEditor::toggleRotor()
 {
     if (!guardPasses(false))
         return;
-    const MspDocument document = m_form.document();
-    msp::MspRecord &record = m_form.record();
+    m_edit = m_form.document().content();
+    msp::MspRecord &record = m_edit.record;
     record.setGlobal(GlobalField::Effect, quint8(record.global(GlobalField::Effect) ^ kRotorBit));
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("ROTOR"), document);
+    m_form.document().change(QStringLiteral("ROTOR"), m_edit);
 }
 
 void ParameterEditor::placeBelow(QListWidget *list, QWidget *field)
@@ -495,31 +489,29 @@ void ParameterEditor::showEffectAmounts(quint8 effect)
 void ParameterEditor::octaveChosen()
 {
     m_octaveChooser->hide();
-    const MspDocument document = m_form.document();
+    m_edit = m_form.document().content();
     const int row = selectedRow(m_octaveChooser);
     if (row >= 0 && row < int(std::size(kOctaveEntries)))
-        m_form.record().setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("OCTAVE"), document);
+        m_edit.record.setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
+    m_form.document().change(QStringLiteral("OCTAVE"), m_edit);
 }
 
 void ParameterEditor::effectChosen()
 {
     m_effectChooser->hide();
-    const MspDocument document = m_form.document();
-    msp::MspRecord &record = m_form.record();
+    m_edit = m_form.document().content();
+    msp::MspRecord &record = m_edit.record;
     const bool rotor = record.global(GlobalField::Effect) & kRotorBit;
     const int row = selectedRow(m_effectChooser);
     if (row >= 0 && row < msp::kEffectTypeCount)
         record.setGlobal(GlobalField::Effect, quint8(row + (rotor ? kRotorBit : 0)));
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("EFFECTS"), document);
+    m_form.document().change(QStringLiteral("EFFECTS"), m_edit);
 }
 
 int ParameterEditor::showValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset)
 {
-    sliderValue = qint16(start);
     ValueSlider slider(&m_form);
+    slider.setValue(start);
     slider.minimum = min;
     slider.maximum = max;
     // The slider's middle lies `offset` twips below the field's top edge.
@@ -528,19 +520,17 @@ int ParameterEditor::showValueSlider(QWidget *field, int start, qint16 min, qint
                QPoint(fieldTopLeft.x() + field->width(),
                       fieldTopLeft.y() + ui::twips(offset) - ValueSlider::windowSize().height() / 2));
     slider.exec();
-    return sliderValue;
+    return slider.value();
 }
 
 std::optional<int> ParameterEditor::showKeyPicker(QWidget *field, int note)
 {
-    noteValue = qint16(note);
     KeyPicker picker(&m_form);
+    picker.setNote(note);
     const QPoint fieldTopLeft = field->mapToGlobal(QPoint(0, 0));
     placePopup(&picker, field, QPoint(fieldTopLeft.x() + field->width(), fieldTopLeft.y()));
     picker.exec();
-    if (!picker.picked())
-        return std::nullopt;
-    return noteValue;
+    return picker.picked();
 }
 
 void ParameterEditor::placePopup(QDialog *popup, QWidget *field, QPoint topLeft)
@@ -553,13 +543,6 @@ void ParameterEditor::placePopup(QDialog *popup, QWidget *field, QPoint topLeft)
         at.setY(qMax(free.top(), qMin(at.y(), free.bottom() + 1 - size.height())));
     }
     popup->move(at);
-}
-
-void ParameterEditor::refreshAfterEdit()
-{
-    const int slot = m_form.selectedSlot();
-    m_form.RefreshMspView();
-    m_form.selectSlot(slot);
 }
 
 } // namespace tamo::msp_editor

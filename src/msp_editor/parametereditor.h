@@ -2,6 +2,7 @@
 
 #include "msp/msprecord.h"
 #include "msp/valueformats.h"
+#include "msp_editor/mspdocument.h"
 
 #include <QObject>
 #include <QPointer>
@@ -37,8 +38,6 @@ public:
     // The key picker beside field, starting at note; the note picked, or nothing
     // when the picker was closed without a pick.
     std::optional<int> showKeyPicker(QWidget *field, int note);
-    // Redraws the view after a change, keeping the selected sample selected.
-    void refreshAfterEdit();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -85,6 +84,7 @@ private:
     static void placePopup(QDialog *popup, QWidget *field, QPoint topLeft);
 
     MspEditorWindow &m_form;
+    MspContent m_edit; // the content as the running edit changes it
     QPointer<QWidget> m_effectLabel;
     QPointer<QListWidget> m_sampleList;
     QPointer<QListWidget> m_octaveChooser; // OCTAVE chooser
