@@ -4,6 +4,7 @@
 #include "msp/valueformats.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/parametereditor.h"
+#include "msp_editor/parametertable.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/fonts.h"
 #include "ui/textfit.h"
@@ -48,50 +49,17 @@
 namespace tamo::msp_editor {
 
 using msp::GlobalField;
-using msp::SampleField;
 
 namespace {
 
 const QColor kLightBlue(192, 192, 255);
 const QColor kNavy(0, 0, 128);
 
-constexpr int kFirstField = 15;
 constexpr int kStatusBarHeight = 330;
-constexpr int kLastField = 37;
 constexpr int kFieldWidth = 1455;
 constexpr int kFieldHeight = 375;
 constexpr int kCaptionHeight = 270;
 constexpr int kCaptionAbove = 240;
-constexpr int kLeftColumn = 2040;
-constexpr int kRightColumn = 3600;
-
-// Every parameter field: its number, the caption above it, its place in twips.
-struct FieldPlace {
-    int number;
-    const char16_t *caption;
-    int left;
-    int top;
-};
-
-constexpr FieldPlace kFieldPlaces[] = {
-    {22, u"LEVEL", kLeftColumn, 2160},      {21, u"REVERB", kRightColumn, 2160},
-    {23, u"OCTAVE", kLeftColumn, 2760},     {37, u"FINE TUNE", kRightColumn, 2760},
-    {25, u"OVERDRIVE", kLeftColumn, 4320},  {26, u"DELAY", kRightColumn, 4320},
-    {27, u"CHORUS", kLeftColumn, 4920},     {24, u"ROTOR", kRightColumn, 4920},
-    {15, u"START", kLeftColumn, 6120},      {18, u"PITCH", kRightColumn, 6120},
-    {16, u"END", kLeftColumn, 6720},        {19, u"KEY", kRightColumn, 6720},
-    {17, u"VOLUME", kLeftColumn, 7320},     {20, u"FINE", kRightColumn, 7320},
-    {28, u"ATTACK", kLeftColumn, 7920},     {32, u"CUT OFF", kRightColumn, 7920},
-    {29, u"DECAY", kLeftColumn, 8520},      {33, u"DCA OFFS", kRightColumn, 8520},
-    {30, u"SUSTAIN", kLeftColumn, 9120},    {34, u"DCA SLOP", kRightColumn, 9120},
-    {31, u"RELEASE", kLeftColumn, 9720},    {36, u"DCF OFFS", kRightColumn, 9720},
-    {35, u"DCF SLOP", kRightColumn, 10320},
-};
-static_assert(std::size(kFieldPlaces) == kLastField - kFirstField + 1);
-
-// The effect amount fields Text25..Text27 have the named captions Label30..Label32.
-constexpr int kFirstAmountField = 25;
-constexpr int kFirstAmountLabel = 30;
 
 QFont tahoma(double points, bool underline = false)
 {
@@ -287,7 +255,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     RefreshMspView();
     updateTitle();
 
-    m_parameterEditor = std::make_unique<ParameterEditor>(*this);
+    m_parameterEditor = std::make_unique<ParameterEditor>(*m_document, parameterWidgets(), [this] { return selectedSlot(); });
     m_keyboardTools = new KeyboardTools(*this);
     setKeyboardMenuKeys();
     ui::keepTextsFitted(this);
@@ -427,9 +395,9 @@ void MspEditorWindow::buildControls()
     heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
     ui::place(heading, 1920, 5520, 3135, 285);
 
-    for (const FieldPlace &place : kFieldPlaces) {
+    for (const ParameterSpec &place : parameterTable()) {
         const QString caption = QString::fromUtf16(place.caption);
-        const bool amount = place.number >= kFirstAmountField && place.number < kFirstAmountField + 3;
+        const bool amount = place.number >= kFirstAmountField && place.number < kFirstAmountField + kAmountCount;
         const QString labelName =
             amount ? QStringLiteral("Label%1").arg(place.number - kFirstAmountField + kFirstAmountLabel)
                    : QStringLiteral("CaptionText%1").arg(place.number);
@@ -444,7 +412,9 @@ void MspEditorWindow::buildControls()
         edit->setReadOnly(true);
         edit->setFont(tahoma(12));
         ui::place(edit, place.left, place.top, kFieldWidth, kFieldHeight);
-        m_fields[std::size_t(place.number - kFirstField)] = edit;
+        m_fields[std::size_t(place.number - kFirstParameter)] = edit;
+        if (amount)
+            m_amountFields[std::size_t(place.number - kFirstAmountField)] = edit;
     }
 
     QLabel *effects = label(QStringLiteral("CaptionLabel33"), QStringLiteral("EFFECTS"));
@@ -457,9 +427,14 @@ void MspEditorWindow::buildControls()
     ui::place(m_effectLabel, 2040, 3600, 3015, 375);
 }
 
-QLineEdit *MspEditorWindow::field(ParameterField which) const
+QLineEdit *MspEditorWindow::field(const ParameterSpec &spec) const
 {
-    return m_fields.at(std::size_t(int(which) - kFirstField));
+    return m_fields.at(std::size_t(spec.number - kFirstParameter));
+}
+
+ParameterWidgets MspEditorWindow::parameterWidgets() const
+{
+    return {m_client, m_sampleList, m_effectLabel, m_fields, m_amountFields, m_amountLabels};
 }
 
 void MspEditorWindow::RefreshMspView()
@@ -480,7 +455,7 @@ void MspEditorWindow::refreshViewContents()
         // Nothing of a foreign record is shown, the effect name included.
         m_effectLabel->clear();
         for (std::size_t i = 0; i < m_amountLabels.size(); ++i) {
-            field(ParameterField(kFirstAmountField + int(i)))->hide();
+            m_amountFields[i]->hide();
             m_amountLabels[i]->hide();
         }
         ui::message(QStringLiteral("This is not a valid Ketron MSP file !"), ui::Buttons::Ok,
@@ -490,29 +465,13 @@ void MspEditorWindow::refreshViewContents()
 
     m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(current.sampleCount()));
 
-    const auto number = [](int value) { return QString::number(value); };
-    field(ParameterField::Reverb)->setText(number(msp::HalfValue(current.global(GlobalField::Reverb))));
-    field(ParameterField::Level)->setText(number(msp::HalfValue(current.global(GlobalField::Level))));
-    field(ParameterField::Octave)->setText(msp::OctaveText(current.global(GlobalField::Octave)));
-    field(ParameterField::Rotor)->setText(msp::RotorText(current.global(GlobalField::Effect)));
-    field(ParameterField::Overdrive)->setText(number(msp::HalfValue(current.global(GlobalField::Overdrive))));
-    field(ParameterField::Delay)->setText(number(msp::HalfValue(current.global(GlobalField::Delay))));
-    field(ParameterField::Chorus)->setText(number(msp::HalfValue(current.global(GlobalField::Chorus))));
-
-    const msp::EffectView effect = msp::EffectName(current.global(GlobalField::Effect));
-    m_effectLabel->setText(effect.name);
-    for (std::size_t i = 0; i < effect.amount.size(); ++i) {
-        QLineEdit *amountField = field(ParameterField(kFirstAmountField + int(i)));
-        QLabel *amountLabel = m_amountLabels[i];
-        const msp::EffectView::Amount &amount = effect.amount[i];
-        if (amount.shown) {
-            amountLabel->setText(amount.caption);
-            amountField->setAccessibleName(amount.caption);
-        }
-        amountField->setVisible(amount.shown);
-        amountLabel->setVisible(amount.shown);
+    for (const ParameterSpec &spec : parameterTable()) {
+        if (!spec.perSample)
+            field(spec)->setText(parameterText(spec, parameterByte(spec, current, 0)));
     }
-    field(ParameterField::FineTune)->setText(number(msp::SignedOffset64(current.global(GlobalField::FineTune))));
+    const quint8 effect = current.global(GlobalField::Effect);
+    m_effectLabel->setText(msp::EffectName(effect).name);
+    showEffectAmounts(effect, m_amountFields, m_amountLabels);
 
     // A foreign file may count more samples than there are slots: list the slots.
     for (int slot = 1; slot <= current.usedSlotCount(); ++slot)
@@ -526,23 +485,10 @@ void MspEditorWindow::showSelectedSample()
     const auto told = qScopeGuard([this, k] { Q_EMIT sampleShown(k); });
     if (k == 0)
         return;
-    const auto value = [this, k](SampleField f) { return m_document->record().sample(f, k); };
-    const auto number = [](int v) { return QString::number(v); };
-    field(ParameterField::StartKey)->setText(msp::StartNoteName(value(SampleField::StartKey)));
-    field(ParameterField::EndKey)->setText(msp::NoteName(value(SampleField::EndKey)));
-    field(ParameterField::Volume)->setText(number(msp::PlainValue(value(SampleField::Volume))));
-    field(ParameterField::PitchMode)->setText(msp::PitchModeText(value(SampleField::PitchMode)));
-    field(ParameterField::Key)->setText(msp::NoteName(value(SampleField::Key)));
-    field(ParameterField::Fine)->setText(number(msp::FineValue(value(SampleField::Fine))));
-    field(ParameterField::Attack)->setText(number(msp::Reverse127(value(SampleField::Attack))));
-    field(ParameterField::Decay)->setText(number(msp::Reverse99(value(SampleField::Decay))));
-    field(ParameterField::Sustain)->setText(number(msp::PlainValue(value(SampleField::Sustain))));
-    field(ParameterField::Release)->setText(number(msp::Reverse96(value(SampleField::Release))));
-    field(ParameterField::CutOff)->setText(number(msp::PlainValue(value(SampleField::CutOff))));
-    field(ParameterField::DcaOffset)->setText(number(msp::HighNibble(value(SampleField::Dca))));
-    field(ParameterField::DcaSlope)->setText(number(msp::LowNibble(value(SampleField::Dca))));
-    field(ParameterField::DcfSlope)->setText(number(msp::LowNibble(value(SampleField::Dcf))));
-    field(ParameterField::DcfOffset)->setText(number(msp::HighNibble(value(SampleField::Dcf))));
+    for (const ParameterSpec &spec : parameterTable()) {
+        if (spec.perSample)
+            field(spec)->setText(parameterText(spec, parameterByte(spec, m_document->record(), k)));
+    }
 
     const QString wav = wavFileForSlot(k);
     if (!wav.isEmpty())

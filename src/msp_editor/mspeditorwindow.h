@@ -3,6 +3,8 @@
 #include "export/keyboardexport.h"
 #include "msp/msprecord.h"
 #include "msp_editor/mspdocument.h"
+#include "msp_editor/parametereditor.h"
+#include "msp_editor/parametertable.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -28,34 +30,6 @@ class QAction;
 namespace tamo::msp_editor {
 
 class KeyboardTools;
-class ParameterEditor;
-
-// The parameter fields, numbered as their design names (Text15 .. Text37).
-enum class ParameterField {
-    StartKey = 15,
-    EndKey = 16,
-    Volume = 17,
-    PitchMode = 18,
-    Key = 19,
-    Fine = 20,
-    Reverb = 21,
-    Level = 22,
-    Octave = 23,
-    Rotor = 24,
-    Overdrive = 25,
-    Delay = 26,
-    Chorus = 27,
-    Attack = 28,
-    Decay = 29,
-    Sustain = 30,
-    Release = 31,
-    CutOff = 32,
-    DcaOffset = 33,
-    DcaSlope = 34,
-    DcfSlope = 35,
-    DcfOffset = 36,
-    FineTune = 37,
-};
 
 class WavPanel;
 
@@ -178,7 +152,8 @@ private:
     // keeps the document modified.
     bool saveTo(const QString &path, bool replaceConfirmed = false);
     bool save();
-    QLineEdit *field(ParameterField which) const;
+    QLineEdit *field(const ParameterSpec &spec) const;
+    ParameterWidgets parameterWidgets() const;
 
     MspDocument *m_document = nullptr;
     // Whether a change of the content selects again the slot that was selected.
@@ -195,10 +170,11 @@ private:
     QPushButton *m_removeButton = nullptr;
     QCheckBox *m_autoPlayBox = nullptr;
     QLabel *m_effectLabel = nullptr;
-    // The parameter fields in ParameterField order.
-    std::array<QLineEdit *, 23> m_fields{};
-    // Captions of the effect amount fields Text25..Text27.
-    std::array<QLabel *, 3> m_amountLabels{};
+    // The parameter fields Text15..Text37 in number order.
+    std::array<QLineEdit *, kParameterCount> m_fields{};
+    // The effect amount fields Text25..Text27 and their captions.
+    std::array<QLineEdit *, kAmountCount> m_amountFields{};
+    std::array<QLabel *, kAmountCount> m_amountLabels{};
     std::unique_ptr<ParameterEditor> m_parameterEditor;
 };
 
