@@ -2,6 +2,7 @@
 
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
+#include "export/soundimport.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/parametereditor.h"
 #include "msp_editor/parametertable.h"
@@ -37,7 +38,6 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
-#include <QStringEncoder>
 #include <QUndoStack>
 #include <QUrl>
 
@@ -70,38 +70,6 @@ QFont tahoma(double points, bool underline = false)
 QString nameText(const QByteArray &bytes)
 {
     return util::windows1252DisplayText(bytes);
-}
-
-QByteArray nameBytes(const QString &text)
-{
-    QStringEncoder encoder("windows-1252");
-    QByteArray bytes;
-    for (const QChar c : text) {
-        char byte = '_'; // for what the code page cannot hold
-        if (!encoder.isValid()) {
-            if (c.unicode() < 256)
-                byte = char(c.unicode());
-        } else {
-            encoder.resetState();
-            const QByteArray one = encoder.encode(QString(c));
-            if (!encoder.hasError() && one.size() == 1)
-                byte = one.at(0);
-        }
-        bytes += byte;
-    }
-    return bytes;
-}
-
-// A list line without its end spaces (spaces only, as the names are padded with them).
-QString trimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 // List1 reports a released mouse button after the list has handled it, so the
@@ -144,29 +112,6 @@ QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallba
 {
     const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
     return keys.isEmpty() ? QList<QKeySequence>{QKeySequence(fallback)} : keys;
-}
-
-// The WAV file of a list line in folderPart (with its trailing separator; empty:
-// the current folder), found whatever the case of its name; a short name finds
-// the long-named file it stands for. Empty when there is none.
-QString findWav(const QString &line, const QString &folderPart)
-{
-    const QString base = trimSpaces(line);
-    // A name that cannot be a plain file name beside the MSP file finds nothing:
-    // no folder change through a foreign file's name, no cut at a NUL.
-    if (base.isEmpty() || base.contains(QChar(u'\0')) || base.contains(u'/')
-        || base.contains(u'\\') || base == u".." || base == u".")
-        return {};
-    const QString name = base + QStringLiteral(".wav");
-    const QString folder = folderPart.isEmpty() ? QDir::currentPath() : folderPart;
-
-    QString found = util::findFileCaseInsensitive(folder, name);
-    if (found.isEmpty())
-        found = util::longNameForShort(folder, name);
-    if (found.isEmpty() || !QFileInfo(QDir(folder).filePath(found)).isFile())
-        return {};
-    // With no folder the name stays relative to the current folder.
-    return folderPart + found;
 }
 
 // A file the WAV panel wrote, kept as its bytes before and after until the
@@ -525,20 +470,17 @@ void MspEditorWindow::selectSlot(int slot)
     showSelectedSample();
 }
 
-QString MspEditorWindow::wavFileFor(const QString &line) const
-{
-    return findWav(line, util::pathNameExtract(m_document->path()));
-}
-
 QString MspEditorWindow::wavFileForSlot(int slot) const
 {
     // Until the document has a file, each sample is looked for where it was added from.
     const QString source = m_document->source(slot).path;
-    const QString addedFrom = source.isEmpty() ? QString() : util::pathNameExtract(QDir::toNativeSeparators(source));
-    const QString line = m_sampleList->item(slot - 1)->text();
-    if (m_document->path().isEmpty() && !addedFrom.isEmpty())
-        return findWav(line, addedFrom);
-    return wavFileFor(line);
+    const QString beside = m_document->path().isEmpty() && !source.isEmpty() ? source : m_document->path();
+    const QByteArray name = record().sampleName(slot);
+    if (!beside.isEmpty())
+        return exporter::soundFileBeside(beside, name);
+    // With no folder the name stays relative to the current folder.
+    const QString found = exporter::soundFileBeside(QDir::current().filePath(QStringLiteral("_")), name);
+    return found.isEmpty() ? found : QDir::current().relativeFilePath(found);
 }
 
 QString MspEditorWindow::sampleSourceFile(int slot) const
@@ -737,24 +679,7 @@ void MspEditorWindow::addSamples()
         return;
     const ui::BusyPointer busy;
     // Marked modified even when the dialog named nothing, like every add.
-    addWavFiles(answer.fileName.isEmpty() ? QStringList() : pathsFromDialogAnswer(answer.fileName));
-}
-
-QStringList MspEditorWindow::pathsFromDialogAnswer(const QString &dialogAnswer)
-{
-    QStringList paths;
-    const qsizetype firstNul = dialogAnswer.indexOf(QChar(u'\0'));
-    if (firstNul < 0)
-        return {dialogAnswer};
-    QString folder = dialogAnswer.left(firstNul);
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
-    const QStringList names = dialogAnswer.mid(firstNul + 1).split(QChar(u'\0'));
-    for (const QString &name : names) {
-        if (!name.isEmpty())
-            paths << folder + name;
-    }
-    return paths;
+    addWavFiles(answer.paths());
 }
 
 void MspEditorWindow::addWavFiles(const QStringList &longPaths)
@@ -763,34 +688,23 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
     msp::MspRecord &added = after.record;
     if (!longPaths.isEmpty())
         util::rememberFolder(util::FileKind::Wav, QFileInfo(longPaths.first()).absolutePath());
-    for (const QString &longPath : longPaths) {
-        if (added.sampleCount() >= msp::kMaxSamples) {
-            ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
-                        ui::Icon::Exclamation, ui::kProgramTitle, this);
-            break;
-        }
-        // The name is the short file name up to its first ".": taken from the file
-        // part, so that a dot in a folder name plays no part. A file with no short
-        // name (it does not exist) or no "." is skipped and takes no slot.
-        const QString fileName = util::fileNameExtract(util::ShortFileName(longPath));
-        const qsizetype dot = fileName.indexOf(u'.');
-        if (dot <= 0)
-            continue;
-        const int k = added.sampleCount() + 1;
-        added.setGlobal(GlobalField::SampleCount, quint8(k));
-        added.ResetSampleSlot(k);
-        added.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
-        after.sources.at(std::size_t(k - 1)) = QFileInfo(longPath).absoluteFilePath();
+    const exporter::AddResult result = exporter::addSoundFiles(added, longPaths);
+    for (const exporter::AddedSample &sample : result.added) {
+        after.sources.at(std::size_t(sample.slot - 1)) = QFileInfo(sample.path).absoluteFilePath();
         // The sample finds its file by the short name alone: another file on the same
         // one would leave it without a file, so the user hears of it now.
-        const QStringList clashes = util::shortNameClashes(longPath);
+        const QStringList clashes = util::shortNameClashes(sample.path);
         if (!clashes.isEmpty())
             ui::message(QStringLiteral("The files \"%1\" and \"%2\" have the same short name %3 in "
                                        "their folder, so the sample cannot find its file.\r\n"
                                        "Rename one of them !")
-                            .arg(util::fileNameExtract(longPath), clashes.join(QStringLiteral("\", \"")), fileName),
+                            .arg(util::fileNameExtract(sample.path), clashes.join(QStringLiteral("\", \"")),
+                                 util::fileNameExtract(util::ShortFileName(sample.path))),
                         ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     }
+    if (result.limitReached)
+        ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
+                    ui::Icon::Exclamation, ui::kProgramTitle, this);
     const int before = record().sampleCount();
     {
         // The list is left with no line selected.
@@ -806,13 +720,9 @@ void MspEditorWindow::removeSelectedSample()
     MspContent after = m_document->content();
     const int k = selectedSlot();
     if (m_sampleList->count() > 0 && k > 0) {
-        for (int j = k; j < msp::kMaxSamples; ++j) {
-            after.record.copySlot(j + 1, j);
-            after.sources.at(std::size_t(j - 1)) = after.sources.at(std::size_t(j));
-        }
-        after.record.ResetSampleSlot(msp::kMaxSamples);
+        after.record.removeSlot(k);
+        std::move(after.sources.begin() + k, after.sources.end(), after.sources.begin() + k - 1);
         after.sources.back() = {};
-        after.record.setGlobal(GlobalField::SampleCount, quint8(after.record.sampleCount() - 1));
     }
     // Marked modified in every case, also with nothing removed; a removal leaves
     // no line selected.

@@ -67,10 +67,6 @@ public:
     QWidget *clientArea() const { return m_client; }
     WavPanel *wavPanel() const { return m_wavPanel; }
 
-    // The WAV file of a List1 line beside the MSP file: the line without its end
-    // spaces, then ".wav", found whatever the case of its name; a short name finds
-    // the long-named file it stands for. Empty when there is none.
-    QString wavFileFor(const QString &line) const;
 
     // Document commands, as the menu runs them.
     void newDocument();
@@ -106,9 +102,6 @@ public:
     void removeSelectedSample();
     // Adds the files as new samples at the end of the list, in order, as one change.
     void addWavFiles(const QStringList &paths);
-    // The full paths a file dialog answer names: one path, or the folder followed by
-    // "\0" + name for each file.
-    static QStringList pathsFromDialogAnswer(const QString &dialogAnswer);
 
 Q_SIGNALS:
     // A sample's WAV file was opened in the panel by a mouse release on List1,
@@ -139,6 +132,8 @@ private:
     void refreshViewContents();
     void openSelectedWav();
     void followCurrentSample(int row);
+    // The WAV file of a sample beside the MSP file (exporter::soundFileBeside); empty
+    // when there is none.
     QString wavFileForSlot(int slot) const;
     // Shows the document's content after a command, keeping the selected slot.
     void contentChanged();
