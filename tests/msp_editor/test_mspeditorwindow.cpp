@@ -872,12 +872,9 @@ private Q_SLOTS:
         // The zone plays frames 100..1099 of its looped file, once: so does its export.
         const QString looped = m_saveDir.filePath(u"LOOPED.wav"_s);
         QVERIFY(test::sound::write(looped, kPcm16, 44100, 1, 2000, 45, test::sound::Loop{500, 1500}));
-        QVERIFY(test::writeAll(m_saveDir.filePath(u"kit.sfz"_s), "<region> sample=LOOPED.wav lokey=40 hikey=50 "
-                                                                  "pitch_keycenter=45 offset=100 end=1099 loop_mode=no_loop\n"));
+        QVERIFY(test::writeAll(m_saveDir.filePath(u"kit.sfz"_s), "<region> sample=LOOPED.wav offset=100 end=1099 loop_mode=no_loop\n"));
         platform.queueAnswer(ui::Answer::No); // the unsaved document is let go
         tools->importSfz(m_saveDir.filePath(u"kit.sfz"_s));
-        QCOMPARE(editor.record().sampleCount(), 1);
-        QCOMPARE(editor.record().sample(SampleField::EndKey, 1), quint8(50));
         QCOMPARE(editor.sampleSourceFile(1), looped);
         QVERIFY(editor.isWindowModified() && editor.document().path().isEmpty());
         platform.queueFile(target), platform.queueText(u"KIT"_s);
