@@ -1,8 +1,9 @@
 #include "wav/pitchedpreview.h"
 
 #include "wav/soundfile.h"
+#include "wav/wavbytes.h"
+#include "wav/wavinfo.h"
 
-#include <QtEndian>
 
 #include <soxr.h>
 
@@ -14,27 +15,14 @@ namespace tamo::wav {
 
 namespace {
 
-void put32(QByteArray &b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
-void put16(QByteArray &b, qsizetype at, quint16 v) { qToLittleEndian(v, b.data() + at); }
-
 QByteArray wav16(const std::vector<float> &samples, int channels, int rate)
 {
     const qint64 dataSize = qint64(samples.size()) * 2;
-    QByteArray out(44 + dataSize, '\0');
-    std::copy_n("RIFFxxxxWAVEfmt ", 16, out.data());
-    put32(out, 4, quint32(36 + dataSize));
-    put32(out, 16, 16);
-    put16(out, 20, 1);
-    put16(out, 22, quint16(channels));
-    put32(out, 24, quint32(rate));
-    put32(out, 28, quint32(rate * channels * 2));
-    put16(out, 32, quint16(channels * 2));
-    put16(out, 34, 16);
-    std::copy_n("data", 4, out.data() + 36);
-    put32(out, 40, quint32(dataSize));
+    QByteArray out = canonicalHeader(qint32(quint32(wavhdr::kSize - 8 + dataSize)), channels, rate, qint32(dataSize))
+                     + QByteArray(dataSize, '\0');
     for (size_t i = 0; i < samples.size(); ++i) {
         const float v = std::clamp(samples[i], -1.0f, 1.0f);
-        put16(out, 44 + qsizetype(i) * 2, quint16(qint16(std::lround(v * 32767.0f))));
+        putInt16(out.data() + wavhdr::kSize + qsizetype(i) * 2, qint16(std::lround(v * 32767.0f)));
     }
     return out;
 }
