@@ -1,5 +1,9 @@
 #include "msp_editor/mspdocument.h"
 
+#include "export/soundimport.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -34,6 +38,46 @@ exporter::SlotSource MspDocument::source(int slot) const
     if (slot < 1 || slot > msp::kMaxSamples)
         return {};
     return m_content.sources.at(std::size_t(slot - 1));
+}
+
+bool MspDocument::listed(int slot) const
+{
+    // A foreign record lists nothing, so none of its samples has a file.
+    return slot >= 1 && slot <= (record().isValid() ? record().usedSlotCount() : 0);
+}
+
+QString MspDocument::wavFile(int slot) const
+{
+    if (!listed(slot))
+        return {};
+    // Until the document has a file, each sample is looked for where it was added from.
+    const QString added = source(slot).path;
+    const QString beside = m_path.isEmpty() && !added.isEmpty() ? added : m_path;
+    const QByteArray name = record().sampleName(slot);
+    if (!beside.isEmpty())
+        return exporter::soundFileBeside(beside, name);
+    const QString found = exporter::soundFileBeside(QDir::current().filePath(QStringLiteral("_")), name);
+    return found.isEmpty() ? found : QDir::current().relativeFilePath(found);
+}
+
+QString MspDocument::soundFile(int slot) const
+{
+    if (!listed(slot))
+        return {};
+    const QString found = wavFile(slot);
+    if (!found.isEmpty())
+        return found;
+    const QString added = source(slot).path;
+    return !added.isEmpty() && QFileInfo(added).isFile() ? added : QString();
+}
+
+exporter::SlotSource MspDocument::exportSource(int slot) const
+{
+    const QString path = soundFile(slot);
+    const exporter::SlotSource stored = source(slot);
+    if (path.isEmpty() || stored.path.isEmpty() || QFileInfo(path) != QFileInfo(stored.path))
+        return path;
+    return {path, stored.cut};
 }
 
 void MspDocument::change(const QString &text, const MspContent &after)

@@ -43,6 +43,17 @@ public:
     QUndoStack *undoStack() const { return m_undoStack; }
     bool isModified() const { return m_modified; }
 
+    // The WAV file of a listed sample beside the document's file (or, untitled, beside
+    // the file it was added from), as exporter::soundFileBeside finds it; empty when
+    // there is none. Relative to the current folder when neither is known.
+    QString wavFile(int slot) const;
+    // The sound file of a listed sample: wavFile(), else the file it was added or
+    // imported from while that exists; empty when none.
+    QString soundFile(int slot) const;
+    // What the export reads for a listed sample: soundFile(), with the window and loop
+    // it was imported with while that is the file it came from.
+    exporter::SlotSource exportSource(int slot) const;
+
     // Replaces the content with after, as one change that undo reverts. Pushed also
     // when nothing changes: every command of the editor marks the document modified.
     void change(const QString &text, const MspContent &after);
@@ -59,6 +70,7 @@ Q_SIGNALS:
 
 private:
     friend class ContentCommand;
+    bool listed(int slot) const;
     void apply(const MspContent &content);
     void updateModified();
 

@@ -435,7 +435,7 @@ void MspEditorWindow::showSelectedSample()
             field(spec)->setText(parameterText(spec, parameterByte(spec, m_document->record(), k)));
     }
 
-    const QString wav = wavFileForSlot(k);
+    const QString wav = m_document->wavFile(k);
     if (!wav.isEmpty())
         m_wavPanel->setWavPath(wav);
 }
@@ -470,38 +470,9 @@ void MspEditorWindow::selectSlot(int slot)
     showSelectedSample();
 }
 
-QString MspEditorWindow::wavFileForSlot(int slot) const
-{
-    // Until the document has a file, each sample is looked for where it was added from.
-    const QString source = m_document->source(slot).path;
-    const QString beside = m_document->path().isEmpty() && !source.isEmpty() ? source : m_document->path();
-    const QByteArray name = record().sampleName(slot);
-    if (!beside.isEmpty())
-        return exporter::soundFileBeside(beside, name);
-    // With no folder the name stays relative to the current folder.
-    const QString found = exporter::soundFileBeside(QDir::current().filePath(QStringLiteral("_")), name);
-    return found.isEmpty() ? found : QDir::current().relativeFilePath(found);
-}
+QString MspEditorWindow::sampleSourceFile(int slot) const { return m_document->soundFile(slot); }
 
-QString MspEditorWindow::sampleSourceFile(int slot) const
-{
-    if (slot < 1 || slot > m_sampleList->count() || slot > msp::kMaxSamples)
-        return {};
-    const QString found = wavFileForSlot(slot);
-    if (!found.isEmpty())
-        return found;
-    const QString source = m_document->source(slot).path;
-    return !source.isEmpty() && QFileInfo(source).isFile() ? source : QString();
-}
-
-exporter::SlotSource MspEditorWindow::exportSource(int slot) const
-{
-    const QString path = sampleSourceFile(slot);
-    const exporter::SlotSource stored = m_document->source(slot);
-    if (path.isEmpty() || stored.path.isEmpty() || QFileInfo(path) != QFileInfo(stored.path))
-        return path;
-    return {path, stored.cut};
-}
+exporter::SlotSource MspEditorWindow::exportSource(int slot) const { return m_document->exportSource(slot); }
 
 QUndoStack *MspEditorWindow::undoStack() const { return m_document->undoStack(); }
 
@@ -509,7 +480,7 @@ void MspEditorWindow::openSelectedWav()
 {
     if (selectedSlot() == 0)
         return;
-    const QString wav = wavFileForSlot(selectedSlot());
+    const QString wav = m_document->wavFile(selectedSlot());
     if (wav.isEmpty())
         return;
     m_wavPanel->setWavPath(wav);

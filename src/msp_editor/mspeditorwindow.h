@@ -85,11 +85,8 @@ public:
 
     // A new untitled document built elsewhere (an imported instrument), unsaved.
     void loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources);
-    // The sound file of a sample: its WAV found as the list's lookup finds it,
-    // else the file it was added or imported from when that still exists.
+    // MspDocument::soundFile and exportSource of a listed sample.
     QString sampleSourceFile(int slot) const;
-    // What the export reads for a sample: its sound file, with the window and loop
-    // it was imported with while that file is the one it came from.
     exporter::SlotSource exportSource(int slot) const;
     QListWidget *sampleList() const { return m_sampleList; }
     KeyboardTools *keyboardTools() const { return m_keyboardTools; }
@@ -132,9 +129,6 @@ private:
     void refreshViewContents();
     void openSelectedWav();
     void followCurrentSample(int row);
-    // The WAV file of a sample beside the MSP file (exporter::soundFileBeside); empty
-    // when there is none.
-    QString wavFileForSlot(int slot) const;
     // Shows the document's content after a command, keeping the selected slot.
     void contentChanged();
     // Puts a write of the WAV panel on the undo stack and says so in the status bar.
