@@ -3,6 +3,7 @@
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "export/soundimport.h"
+#include "msp_editor/filewritecommand.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/parametereditor.h"
 #include "msp_editor/parametertable.h"
@@ -15,7 +16,6 @@
 #include "util/paths.h"
 #include "util/recentfiles.h"
 #include "util/shortname.h"
-#include "ui/snapshotcommand.h"
 #include "util/atomicfile.h"
 
 #include <QAction>
@@ -113,46 +113,6 @@ QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallba
     const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
     return keys.isEmpty() ? QList<QKeySequence>{QKeySequence(fallback)} : keys;
 }
-
-// A file the WAV panel wrote, kept as its bytes before and after until the
-// document closes: undo puts the old bytes back (or removes a file that was new).
-// The MSP document itself is untouched, so the command leaves it unmodified.
-class FileWriteCommand final : public QUndoCommand {
-public:
-    FileWriteCommand(const QString &text, QString path, std::optional<QByteArray> before,
-                     std::optional<QByteArray> after, std::function<void(const QString &)> written)
-        : QUndoCommand(text), m_path(std::move(path)), m_before(std::move(before)), m_after(std::move(after)),
-          m_written(std::move(written))
-    {
-    }
-    int id() const override { return MspDocument::kOutsideCommandId; }
-    void undo() override { put(m_before); }
-    void redo() override
-    {
-        if (m_pushed)
-            put(m_after);
-        m_pushed = true;
-    }
-
-private:
-    void put(const std::optional<QByteArray> &bytes)
-    {
-        QString error;
-        if (bytes) {
-            const SaveResult saved = saveFileAtomically(m_path, *bytes);
-            error = saved.ok ? QString() : saved.error;
-        } else if (QFile file(m_path); !file.remove()) {
-            error = file.errorString();
-        }
-        m_written(error.isEmpty() ? QString() : QStringLiteral("\"%1\" could not be put back: %2")
-                                                   .arg(QDir::toNativeSeparators(m_path), error));
-    }
-
-    QString m_path;
-    std::optional<QByteArray> m_before, m_after;
-    std::function<void(const QString &)> m_written;
-    bool m_pushed = false;
-};
 
 ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
