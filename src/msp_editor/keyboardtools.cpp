@@ -209,16 +209,10 @@ bool KeyboardTools::playKey(int key)
     const QString source = m_editor.sampleSourceFile(slot);
     const int root = m_editor.record().sample(msp::SampleField::Key, slot);
     QString error;
-    const QByteArray preview = wav::pitchedPreview(source, key - root, kPreviewSeconds, &error);
-    if (preview.isEmpty())
+    const wav::Frames preview = wav::pitchedPreview(source, key - root, kPreviewSeconds, &error);
+    if (preview.samples.empty())
         return false;
-    if (!m_previewDir)
-        m_previewDir = std::make_unique<QTemporaryDir>();
-    // A new name each time: the file still playing is never written over.
-    const QString path = m_previewDir->filePath(QStringLiteral("key%1.wav").arg(m_previewCount++ % 8));
-    if (!saveFileAtomically(path, preview).ok)
-        return false;
-    util::PlayIt(path);
+    util::PlayFrames(preview.samples, preview.channels, preview.rate);
     return true;
 }
 

@@ -1,35 +1,18 @@
 #include "wav/pitchedpreview.h"
 
 #include "wav/soundfile.h"
-#include "wav/wavbytes.h"
-#include "wav/wavinfo.h"
 
 
 #include <soxr.h>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace tamo::wav {
 
-namespace {
-
-QByteArray wav16(const std::vector<float> &samples, int channels, int rate)
-{
-    const qint64 dataSize = qint64(samples.size()) * 2;
-    QByteArray out = canonicalHeader(qint32(quint32(wavhdr::kSize - 8 + dataSize)), channels, rate, qint32(dataSize))
-                     + QByteArray(dataSize, '\0');
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const float v = std::clamp(samples[i], -1.0f, 1.0f);
-        putInt16(out.data() + wavhdr::kSize + qsizetype(i) * 2, qint16(std::lround(v * 32767.0f)));
-    }
-    return out;
-}
-
-} // namespace
-
-QByteArray pitchedPreview(const QString &path, double semitones, double maxSeconds, QString *error)
+Frames pitchedPreview(const QString &path, double semitones, double maxSeconds, QString *error)
 {
     SoundFile file(path);
     if (!file.isOpen()) {
@@ -64,7 +47,7 @@ QByteArray pitchedPreview(const QString &path, double semitones, double maxSecon
         return {};
     }
     out.resize(std::min(done, size_t(maxSeconds * rate)) * size_t(channels));
-    return wav16(out, channels, rate);
+    return {std::move(out), channels, rate};
 }
 
 } // namespace tamo::wav

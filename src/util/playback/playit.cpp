@@ -213,18 +213,12 @@ void Playback::finish()
 
 } // namespace
 
-void PlayIt(const QString &path)
+namespace {
+
+void play(std::optional<Sound> sound)
 {
     QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return;
-    if (QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(app, [path] { PlayIt(path); }, Qt::QueuedConnection);
-        return;
-    }
     stopCurrent();
-
-    std::optional<Sound> sound = readWav(path);
     if (!sound)
         return;
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
@@ -249,6 +243,41 @@ void PlayIt(const QString &path)
         return;
     }
     currentSound() = playback;
+}
+
+} // namespace
+
+void PlayIt(const QString &path)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (QThread::currentThread() != app->thread()) {
+        QMetaObject::invokeMethod(app, [path] { PlayIt(path); }, Qt::QueuedConnection);
+        return;
+    }
+    play(readWav(path));
+}
+
+void PlayFrames(const std::vector<float> &samples, int channels, int rate)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (QThread::currentThread() != app->thread()) {
+        QMetaObject::invokeMethod(app, [samples, channels, rate] { PlayFrames(samples, channels, rate); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    std::optional<Sound> sound;
+    const qint64 bytes = qint64(samples.size()) * qint64(sizeof(float));
+    if (channels >= 1 && channels <= kMaxChannels && rate >= 1 && rate <= kMaxSampleRate && bytes > 0
+        && bytes <= kMaxDataBytes && samples.size() % size_t(channels) == 0) {
+        sound = Sound{{wav::kFormatFloat, wav::SampleEncoding::Float32, 4, channels}, rate, QByteArray(bytes, '\0')};
+        for (size_t i = 0; i < samples.size(); ++i)
+            qToLittleEndian(samples[i], sound->data.data() + qsizetype(i) * 4);
+    }
+    play(std::move(sound));
 }
 
 } // namespace tamo::util
