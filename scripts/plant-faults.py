@@ -27,9 +27,9 @@ FAULTS = [
     ("src/util/atomicfile.cpp", "    if (!m_file.commit()) {", "    if (m_file.commit(), false) {", "failed commit reported as success"),
     ("src/util/replacechar.cpp", "        rest += before + 1;", "        rest += before;", "replacement does not skip the replaced byte"),
     ("src/util/shortname.cpp", "rest.left(dot)).left(3);", "rest.left(dot)).left(4);", "short-name prefix one character too long"),
-    ("src/msp_editor/mspeditorwindow.cpp", "        for (int j = k; j < msp::kMaxSamples; ++j)", "        for (int j = k + 1; j < msp::kMaxSamples; ++j)", "removal leaves the removed sample"),
-    ("src/msp_editor/mspeditorwindow.cpp", "        if (m_record.sampleCount() >= msp::kMaxSamples) {", "        if (m_record.sampleCount() > msp::kMaxSamples) {", "65th sample accepted"),
-    ("src/msp_editor/parametereditor.cpp", "    case 31: editWithSlider(field, sample(SampleField::Release), ValueFormat::Reverse96, 0, 64, -300); break;", "    case 31: editWithSlider(field, sample(SampleField::Release), ValueFormat::Reverse96, 0, 96, -300); break;", "wrong slider range"),
+    ("src/msp/msprecord.cpp", "    for (int j = slot; j < kMaxSamples; ++j)", "    for (int j = slot + 1; j < kMaxSamples; ++j)", "removal leaves the removed sample"),
+    ("src/export/soundimport.cpp", "        if (record.sampleCount() >= msp::kMaxSamples) {", "        if (record.sampleCount() > msp::kMaxSamples) {", "65th sample accepted"),
+    ("src/msp_editor/parametertable.cpp", "SampleField::Release, K::Slider, F::Reverse96, 0, 64, -300),", "SampleField::Release, K::Slider, F::Reverse96, 0, 96, -300),", "wrong slider range"),
     ("src/msp_editor/valueslider.cpp", "    const double exact = maximum + double(int(minimum) - int(maximum)) * y / H;", "    const double exact = minimum + double(int(maximum) - int(minimum)) * y / H;", "slider upside down"),
     ("src/msp_editor/keypicker.cpp", "    choose(int(std::floor(X / kOctave)) * 12 + k);", "    choose(int(std::floor(X / kOctave)) * 12 + k + 1);", "picked note off by one"),
 ]

@@ -219,6 +219,16 @@ void MspRecord::ResetSampleSlot(int slot)
         setSampleReserved(block, slot, 0);
 }
 
+void MspRecord::removeSlot(int slot)
+{
+    if (!validSlot(slot))
+        return;
+    for (int j = slot; j < kMaxSamples; ++j)
+        copySlot(j + 1, j);
+    ResetSampleSlot(kMaxSamples);
+    setGlobal(GlobalField::SampleCount, quint8(sampleCount() - 1));
+}
+
 void MspRecord::copySlot(int from, int to)
 {
     if (!validSlot(from) || !validSlot(to) || from == to)

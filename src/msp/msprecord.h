@@ -135,6 +135,9 @@ public:
     void ResetSampleSlot(int slot);
     // Copies the name and every per-sample byte, reserved ones included.
     void copySlot(int from, int to);
+    // Removes slot: the slots after it move down one, slot 64 gets the defaults and
+    // the sample count drops by one.
+    void removeSlot(int slot);
 
     friend bool operator==(const MspRecord &, const MspRecord &) = default;
 

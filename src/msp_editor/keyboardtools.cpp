@@ -109,7 +109,7 @@ wav::FormatCheck KeyboardTools::formatOf(int slot) { return factsFor(m_editor.sa
 
 bool KeyboardTools::mapFromRoots(bool quiet)
 {
-    MspDocument after = m_editor.document();
+    MspContent after = m_editor.document().content();
     msp::SlotRoots roots;
     bool found = false;
     for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot) {
@@ -121,15 +121,15 @@ bool KeyboardTools::mapFromRoots(bool quiet)
         if (quiet || after.record.usedSlotCount() == 0)
             return false;
         msp::mapOneKeyPerSound(after.record);
-        m_editor.changeDocument(QStringLiteral("Map keys"), after);
+        m_editor.document().change(QStringLiteral("Map keys"), after);
         ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
         return true;
     }
     const QList<int> order = msp::mapKeys(after.record, roots);
-    QList<QString> sources(after.sampleSources.begin(), after.sampleSources.end());
+    QList<exporter::SlotSource> sources(after.sources.begin(), after.sources.end());
     sources = msp::reorderedBySlot(sources, order);
-    std::copy(sources.begin(), sources.end(), after.sampleSources.begin());
-    m_editor.changeDocument(QStringLiteral("Map keys"), after);
+    std::copy(sources.begin(), sources.end(), after.sources.begin());
+    m_editor.document().change(QStringLiteral("Map keys"), after);
     return true;
 }
 
@@ -215,16 +215,10 @@ bool KeyboardTools::playKey(int key)
     const QString source = m_editor.sampleSourceFile(slot);
     const int root = m_editor.record().sample(msp::SampleField::Key, slot);
     QString error;
-    const QByteArray preview = wav::pitchedPreview(source, key - root, kPreviewSeconds, &error);
-    if (preview.isEmpty())
+    const wav::Frames preview = wav::pitchedPreview(source, key - root, kPreviewSeconds, &error);
+    if (preview.samples.empty())
         return false;
-    if (!m_previewDir)
-        m_previewDir = std::make_unique<QTemporaryDir>();
-    // A new name each time: the file still playing is never written over.
-    const QString path = m_previewDir->filePath(QStringLiteral("key%1.wav").arg(m_previewCount++ % 8));
-    if (!saveFileAtomically(path, preview).ok)
-        return false;
-    util::PlayIt(path);
+    util::PlayFrames(preview.samples, preview.channels, preview.rate);
     return true;
 }
 
@@ -258,11 +252,11 @@ void KeyboardTools::renameSelectedSample()
             return;
         }
     }
-    MspDocument after = m_editor.document();
+    MspContent after = m_editor.document().content();
     // The sound stays where it was: the file the sample was read from is kept.
-    after.sampleSources.at(std::size_t(slot - 1)) = m_editor.sampleSourceFile(slot);
+    after.sources.at(std::size_t(slot - 1)) = m_editor.exportSource(slot);
     after.record.setSampleName(slot, name.toLatin1().leftJustified(8, ' '));
-    m_editor.changeDocument(QStringLiteral("Rename sample"), after);
+    m_editor.document().change(QStringLiteral("Rename sample"), after);
     m_editor.selectSlot(slot);
 }
 
@@ -289,13 +283,13 @@ void KeyboardTools::renameSamples(const QList<int> &slots)
     for (const int slot : slots)
         keys << m_editor.record().sample(msp::SampleField::Key, slot);
     const QStringList names = exporter::namesWithNotes(*typed, keys, others);
-    MspDocument after = m_editor.document();
+    MspContent after = m_editor.document().content();
     for (qsizetype i = 0; i < slots.size(); ++i) {
         const int slot = slots.at(i);
-        after.sampleSources.at(std::size_t(slot - 1)) = m_editor.sampleSourceFile(slot); // the sounds stay
+        after.sources.at(std::size_t(slot - 1)) = m_editor.exportSource(slot); // the sounds stay
         after.record.setSampleName(slot, names.at(i).toLatin1());
     }
-    m_editor.changeDocument(QStringLiteral("Rename sample"), after);
+    m_editor.document().change(QStringLiteral("Rename sample"), after);
 }
 
 void KeyboardTools::exportForKeyboard()
@@ -325,9 +319,9 @@ void KeyboardTools::exportForKeyboard()
     job.record = m_editor.record();
     job.targetFolder = chosen.fileName;
     job.mspFileName = mspName;
-    QStringList sources;
+    QList<exporter::SlotSource> sources;
     for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
-        sources << m_editor.sampleSourceFile(slot);
+        sources << m_editor.exportSource(slot);
     job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
     std::atomic_bool cancel = false;
     job.cancel = &cancel;
@@ -362,8 +356,8 @@ void KeyboardTools::exportForKeyboard()
 
 QString KeyboardTools::mspNameForExport(const QString &folder)
 {
-    QString name = QFileInfo(m_editor.CurrentMspPath).fileName();
-    if (m_editor.CurrentMspPath.isEmpty()) {
+    QString name = QFileInfo(m_editor.document().path()).fileName();
+    if (m_editor.document().path().isEmpty()) {
         // Never saved: the name is asked, not taken from the folder.
         const QString source = m_editor.record().usedSlotCount() > 0 ? m_editor.sampleSourceFile(1) : QString();
         // The SFZ's name while the document is still the import's.
@@ -422,9 +416,9 @@ void KeyboardTools::importSfz(const QString &givenPath)
     }
     msp::MspRecord record = msp::MspRecord::newDocument();
     sfz::fillMspRecord(imported, record);
-    QStringList sources;
+    QList<exporter::SlotSource> sources;
     for (const sfz::ImportedSample &sample : imported.samples)
-        sources << sample.sourcePath;
+        sources << exporter::SlotSource(sample.sourcePath, sample.cut);
     m_editor.loadImportedDocument(record, sources);
     m_importedSfz = QFileInfo(path).completeBaseName();
     m_importedFirstSource = m_editor.sampleSourceFile(1);
@@ -478,9 +472,9 @@ void KeyboardTools::importSoundFont(const QString &givenPath)
     const sfz::SfzImport &set = imported.sets.first().import;
     msp::MspRecord record = msp::MspRecord::newDocument();
     sfz::fillMspRecord(set, record);
-    QStringList sources;
+    QList<exporter::SlotSource> sources;
     for (const sfz::ImportedSample &sample : set.samples)
-        sources << sample.sourcePath;
+        sources << exporter::SlotSource(sample.sourcePath, sample.cut);
     m_soundFontFiles = imported.files;
     m_editor.loadImportedDocument(record, sources);
     QStringList report = imported.report;

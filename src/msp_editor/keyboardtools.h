@@ -68,8 +68,6 @@ private:
     QMenu *m_menu = nullptr;
     QPointer<KeyMapWindow> m_keyMap;
     QHash<QString, FileFacts> m_facts;
-    std::unique_ptr<QTemporaryDir> m_previewDir;
-    int m_previewCount = 0;
     QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
     QString m_importedFirstSource;
     std::shared_ptr<QTemporaryDir> m_soundFontFiles; // the imported preset's WAVs, while it is open

@@ -1,6 +1,5 @@
 #include "msp_editor/keypicker.h"
 
-#include "msp_editor/editorstate.h"
 #include "msp_editor/mspeditorwindow.h"
 #include "ui/fonts.h"
 #include "ui/platform.h"
@@ -207,7 +206,7 @@ void KeyPicker::load()
     m_picked = false;
     place(m_canvas, 0, 0, kCanvasWidth, kCanvasHeight);
     m_scroll->setRange(0, int(std::nearbyint(kCanvasWidth - kViewportWidth)));
-    m_current = noteValue;
+    m_current = m_note;
     m_canvas->draw(m_current);
     m_scroll->setValue(kStartScroll);
     scrollTo(m_scroll->value());
@@ -267,10 +266,9 @@ void KeyPicker::pick(QPointF pixelPos)
 
 void KeyPicker::choose(int note)
 {
-    noteValue = qint16(note);
+    m_note = note;
     m_picked = true;
     accept();
-    mspModified = true;
 }
 
 void KeyPicker::mouseDoubleClickEvent(QMouseEvent *event)

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <optional>
+
 class QScrollBar;
 class QWidget;
 
@@ -10,9 +12,9 @@ namespace tamo::msp_editor {
 class KeyboardCanvas;
 
 // The key picker: a borderless modal pop-up with a scrollable keyboard of 129
-// semitones. It shows noteValue (shared.h) in blue; pressing any mouse button on
-// a key puts that key's note into noteValue, sets mspModified and closes the
-// window (exec() then returns Accepted). Closed any other way it changes neither.
+// semitones. It shows the note it is given in blue; pressing any mouse button on
+// a key picks that key's note and closes the window (exec() then returns
+// Accepted). Closed any other way it picks nothing.
 // A double-click on the bare strip right of the keyboard ends the program like the
 // editor's Quit, asking first about unsaved changes.
 // From the keyboard: Left/Right move the blue key a semitone, Up/Down an octave,
@@ -26,8 +28,11 @@ public:
     // The window's size in pixels, fixed by its twip design.
     static QSize windowSize();
 
-    // A key was picked during this showing.
-    bool picked() const { return m_picked; }
+    // The note shown in blue when the window opens.
+    void setNote(int note) { m_note = note; }
+    int note() const { return m_note; }
+    // The note picked during this showing; none when closed otherwise.
+    std::optional<int> picked() const { return m_picked ? std::optional<int>(m_note) : std::nullopt; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -47,6 +52,7 @@ private:
     KeyboardCanvas *m_canvas;  // Picture2
     QScrollBar *m_scroll;      // HScroll1
     bool m_picked = false;
+    int m_note = 0;
     int m_current = 0; // the blue key, moved by the arrow keys
 };
 

@@ -2,9 +2,11 @@
 
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
+#include "export/soundimport.h"
+#include "msp_editor/filewritecommand.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/parametereditor.h"
-#include "msp_editor/editorstate.h"
+#include "msp_editor/parametertable.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/fonts.h"
 #include "ui/textfit.h"
@@ -14,7 +16,6 @@
 #include "util/paths.h"
 #include "util/recentfiles.h"
 #include "util/shortname.h"
-#include "ui/snapshotcommand.h"
 #include "util/atomicfile.h"
 
 #include <QAction>
@@ -35,8 +36,8 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
-#include <QStringEncoder>
 #include <QUndoStack>
 #include <QUrl>
 
@@ -48,50 +49,17 @@
 namespace tamo::msp_editor {
 
 using msp::GlobalField;
-using msp::SampleField;
 
 namespace {
 
 const QColor kLightBlue(192, 192, 255);
 const QColor kNavy(0, 0, 128);
 
-constexpr int kFirstField = 15;
 constexpr int kStatusBarHeight = 330;
-constexpr int kLastField = 37;
 constexpr int kFieldWidth = 1455;
 constexpr int kFieldHeight = 375;
 constexpr int kCaptionHeight = 270;
 constexpr int kCaptionAbove = 240;
-constexpr int kLeftColumn = 2040;
-constexpr int kRightColumn = 3600;
-
-// Every parameter field: its number, the caption above it, its place in twips.
-struct FieldPlace {
-    int number;
-    const char16_t *caption;
-    int left;
-    int top;
-};
-
-constexpr FieldPlace kFieldPlaces[] = {
-    {22, u"LEVEL", kLeftColumn, 2160},      {21, u"REVERB", kRightColumn, 2160},
-    {23, u"OCTAVE", kLeftColumn, 2760},     {37, u"FINE TUNE", kRightColumn, 2760},
-    {25, u"OVERDRIVE", kLeftColumn, 4320},  {26, u"DELAY", kRightColumn, 4320},
-    {27, u"CHORUS", kLeftColumn, 4920},     {24, u"ROTOR", kRightColumn, 4920},
-    {15, u"START", kLeftColumn, 6120},      {18, u"PITCH", kRightColumn, 6120},
-    {16, u"END", kLeftColumn, 6720},        {19, u"KEY", kRightColumn, 6720},
-    {17, u"VOLUME", kLeftColumn, 7320},     {20, u"FINE", kRightColumn, 7320},
-    {28, u"ATTACK", kLeftColumn, 7920},     {32, u"CUT OFF", kRightColumn, 7920},
-    {29, u"DECAY", kLeftColumn, 8520},      {33, u"DCA OFFS", kRightColumn, 8520},
-    {30, u"SUSTAIN", kLeftColumn, 9120},    {34, u"DCA SLOP", kRightColumn, 9120},
-    {31, u"RELEASE", kLeftColumn, 9720},    {36, u"DCF OFFS", kRightColumn, 9720},
-    {35, u"DCF SLOP", kRightColumn, 10320},
-};
-static_assert(std::size(kFieldPlaces) == kLastField - kFirstField + 1);
-
-// The effect amount fields Text25..Text27 have the named captions Label30..Label32.
-constexpr int kFirstAmountField = 25;
-constexpr int kFirstAmountLabel = 30;
 
 QFont tahoma(double points, bool underline = false)
 {
@@ -102,38 +70,6 @@ QFont tahoma(double points, bool underline = false)
 QString nameText(const QByteArray &bytes)
 {
     return util::windows1252DisplayText(bytes);
-}
-
-QByteArray nameBytes(const QString &text)
-{
-    QStringEncoder encoder("windows-1252");
-    QByteArray bytes;
-    for (const QChar c : text) {
-        char byte = '_'; // for what the code page cannot hold
-        if (!encoder.isValid()) {
-            if (c.unicode() < 256)
-                byte = char(c.unicode());
-        } else {
-            encoder.resetState();
-            const QByteArray one = encoder.encode(QString(c));
-            if (!encoder.hasError() && one.size() == 1)
-                byte = one.at(0);
-        }
-        bytes += byte;
-    }
-    return bytes;
-}
-
-// A list line without its end spaces (spaces only, as the names are padded with them).
-QString trimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 // List1 reports a released mouse button after the list has handled it, so the
@@ -178,71 +114,6 @@ QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallba
     return keys.isEmpty() ? QList<QKeySequence>{QKeySequence(fallback)} : keys;
 }
 
-// The WAV file of a list line in folderPart (with its trailing separator; empty:
-// the current folder), found whatever the case of its name; a short name finds
-// the long-named file it stands for. Empty when there is none.
-QString findWav(const QString &line, const QString &folderPart)
-{
-    const QString base = trimSpaces(line);
-    // A name that cannot be a plain file name beside the MSP file finds nothing:
-    // no folder change through a foreign file's name, no cut at a NUL.
-    if (base.isEmpty() || base.contains(QChar(u'\0')) || base.contains(u'/')
-        || base.contains(u'\\') || base == u".." || base == u".")
-        return {};
-    const QString name = base + QStringLiteral(".wav");
-    const QString folder = folderPart.isEmpty() ? QDir::currentPath() : folderPart;
-
-    QString found = util::findFileCaseInsensitive(folder, name);
-    if (found.isEmpty())
-        found = util::longNameForShort(folder, name);
-    if (found.isEmpty() || !QFileInfo(QDir(folder).filePath(found)).isFile())
-        return {};
-    // With no folder the name stays relative to the current folder.
-    return folderPart + found;
-}
-
-// A file the WAV panel wrote, kept as its bytes before and after until the
-// document closes: undo puts the old bytes back (or removes a file that was new).
-// The MSP document itself is untouched, so the command leaves it unmodified.
-class FileWriteCommand final : public QUndoCommand {
-public:
-    static constexpr int kId = 0x57415646; // "WAVF"
-
-    FileWriteCommand(const QString &text, QString path, std::optional<QByteArray> before,
-                     std::optional<QByteArray> after, std::function<void(const QString &)> written)
-        : QUndoCommand(text), m_path(std::move(path)), m_before(std::move(before)), m_after(std::move(after)),
-          m_written(std::move(written))
-    {
-    }
-    int id() const override { return kId; }
-    void undo() override { put(m_before); }
-    void redo() override
-    {
-        if (m_pushed)
-            put(m_after);
-        m_pushed = true;
-    }
-
-private:
-    void put(const std::optional<QByteArray> &bytes)
-    {
-        QString error;
-        if (bytes) {
-            const SaveResult saved = saveFileAtomically(m_path, *bytes);
-            error = saved.ok ? QString() : saved.error;
-        } else if (QFile file(m_path); !file.remove()) {
-            error = file.errorString();
-        }
-        m_written(error.isEmpty() ? QString() : QStringLiteral("\"%1\" could not be put back: %2")
-                                                   .arg(QDir::toNativeSeparators(m_path), error));
-    }
-
-    QString m_path;
-    std::optional<QByteArray> m_before, m_after;
-    std::function<void(const QString &)> m_written;
-    bool m_pushed = false;
-};
-
 ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
     ui::FileDialogRequest request;
@@ -259,9 +130,9 @@ ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 
 MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
 {
-    m_undoStack = new QUndoStack(this);
-    connect(m_undoStack, &QUndoStack::cleanChanged, this, &MspEditorWindow::updateModified);
-    connect(m_undoStack, &QUndoStack::indexChanged, this, &MspEditorWindow::updateModified);
+    m_document = new MspDocument(this);
+    connect(m_document, &MspDocument::modifiedChanged, this, &MspEditorWindow::setWindowModified);
+    connect(m_document, &MspDocument::contentChanged, this, &MspEditorWindow::contentChanged);
     buildMenus();
     setAcceptDrops(true);
 
@@ -277,7 +148,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     // Made first so that it lies under the editor's own controls wherever they meet.
-    m_wavPanel = new WavPanel(m_client, &CurrentWavPath);
+    m_wavPanel = new WavPanel(m_client);
     connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
     buildControls();
     // Fixed in height like every control, so the window keeps its size.
@@ -286,11 +157,10 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     statusBar()->setSizeGripEnabled(false);
 
     // Window load: a new, untitled document. No prompt: nothing can be lost yet.
-    m_record = msp::MspRecord::newDocument();
     RefreshMspView();
-    markSaved();
+    updateTitle();
 
-    m_parameterEditor = std::make_unique<ParameterEditor>(*this);
+    m_parameterEditor = std::make_unique<ParameterEditor>(*m_document, parameterWidgets(), [this] { return selectedSlot(); });
     m_keyboardTools = new KeyboardTools(*this);
     setKeyboardMenuKeys();
     ui::keepTextsFitted(this);
@@ -301,7 +171,7 @@ MspEditorWindow::~MspEditorWindow()
     // The editor refers to the fields, which go with the window.
     m_parameterEditor.reset();
     // The stack clears itself as it goes, after this window has stopped being one.
-    m_undoStack->disconnect(this);
+    m_document->disconnect(this);
 }
 
 void MspEditorWindow::buildMenus()
@@ -351,10 +221,10 @@ void MspEditorWindow::buildMenus()
     refreshRecentDocuments();
 
     QMenu *edit = addMenu(QStringLiteral("MnuEdit"), QStringLiteral("&Edit"));
-    QAction *undo = m_undoStack->createUndoAction(edit, QStringLiteral("&Undo"));
+    QAction *undo = undoStack()->createUndoAction(edit, QStringLiteral("&Undo"));
     undo->setObjectName(QStringLiteral("MnuUndo"));
     undo->setShortcuts(keysFor(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
-    QAction *redo = m_undoStack->createRedoAction(edit, QStringLiteral("&Redo"));
+    QAction *redo = undoStack()->createRedoAction(edit, QStringLiteral("&Redo"));
     redo->setObjectName(QStringLiteral("MnuRedo"));
     redo->setShortcuts(keysFor(QKeySequence::Redo, QStringLiteral("Ctrl+Shift+Z")));
     edit->addAction(undo);
@@ -430,9 +300,9 @@ void MspEditorWindow::buildControls()
     heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
     ui::place(heading, 1920, 5520, 3135, 285);
 
-    for (const FieldPlace &place : kFieldPlaces) {
+    for (const ParameterSpec &place : parameterTable()) {
         const QString caption = QString::fromUtf16(place.caption);
-        const bool amount = place.number >= kFirstAmountField && place.number < kFirstAmountField + 3;
+        const bool amount = place.number >= kFirstAmountField && place.number < kFirstAmountField + kAmountCount;
         const QString labelName =
             amount ? QStringLiteral("Label%1").arg(place.number - kFirstAmountField + kFirstAmountLabel)
                    : QStringLiteral("CaptionText%1").arg(place.number);
@@ -447,7 +317,9 @@ void MspEditorWindow::buildControls()
         edit->setReadOnly(true);
         edit->setFont(tahoma(12));
         ui::place(edit, place.left, place.top, kFieldWidth, kFieldHeight);
-        m_fields[std::size_t(place.number - kFirstField)] = edit;
+        m_fields[std::size_t(place.number - kFirstParameter)] = edit;
+        if (amount)
+            m_amountFields[std::size_t(place.number - kFirstAmountField)] = edit;
     }
 
     QLabel *effects = label(QStringLiteral("CaptionLabel33"), QStringLiteral("EFFECTS"));
@@ -460,9 +332,14 @@ void MspEditorWindow::buildControls()
     ui::place(m_effectLabel, 2040, 3600, 3015, 375);
 }
 
-QLineEdit *MspEditorWindow::field(ParameterField which) const
+QLineEdit *MspEditorWindow::field(const ParameterSpec &spec) const
 {
-    return m_fields.at(std::size_t(int(which) - kFirstField));
+    return m_fields.at(std::size_t(spec.number - kFirstParameter));
+}
+
+ParameterWidgets MspEditorWindow::parameterWidgets() const
+{
+    return {m_client, m_sampleList, m_effectLabel, m_fields, m_amountFields, m_amountLabels};
 }
 
 void MspEditorWindow::RefreshMspView()
@@ -478,11 +355,12 @@ void MspEditorWindow::refreshViewContents()
         edit->clear();
     m_sampleCountLabel->setText(QStringLiteral("0 SAMPLES"));
 
-    if (!m_record.isValid()) {
+    const msp::MspRecord &current = m_document->record();
+    if (!current.isValid()) {
         // Nothing of a foreign record is shown, the effect name included.
         m_effectLabel->clear();
         for (std::size_t i = 0; i < m_amountLabels.size(); ++i) {
-            field(ParameterField(kFirstAmountField + int(i)))->hide();
+            m_amountFields[i]->hide();
             m_amountLabels[i]->hide();
         }
         ui::message(QStringLiteral("This is not a valid Ketron MSP file !"), ui::Buttons::Ok,
@@ -490,35 +368,19 @@ void MspEditorWindow::refreshViewContents()
         return;
     }
 
-    m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(m_record.sampleCount()));
+    m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(current.sampleCount()));
 
-    const auto number = [](int value) { return QString::number(value); };
-    field(ParameterField::Reverb)->setText(number(msp::HalfValue(m_record.global(GlobalField::Reverb))));
-    field(ParameterField::Level)->setText(number(msp::HalfValue(m_record.global(GlobalField::Level))));
-    field(ParameterField::Octave)->setText(msp::OctaveText(m_record.global(GlobalField::Octave)));
-    field(ParameterField::Rotor)->setText(msp::RotorText(m_record.global(GlobalField::Effect)));
-    field(ParameterField::Overdrive)->setText(number(msp::HalfValue(m_record.global(GlobalField::Overdrive))));
-    field(ParameterField::Delay)->setText(number(msp::HalfValue(m_record.global(GlobalField::Delay))));
-    field(ParameterField::Chorus)->setText(number(msp::HalfValue(m_record.global(GlobalField::Chorus))));
-
-    const msp::EffectView effect = msp::EffectName(m_record.global(GlobalField::Effect));
-    m_effectLabel->setText(effect.name);
-    for (std::size_t i = 0; i < effect.amount.size(); ++i) {
-        QLineEdit *amountField = field(ParameterField(kFirstAmountField + int(i)));
-        QLabel *amountLabel = m_amountLabels[i];
-        const msp::EffectView::Amount &amount = effect.amount[i];
-        if (amount.shown) {
-            amountLabel->setText(amount.caption);
-            amountField->setAccessibleName(amount.caption);
-        }
-        amountField->setVisible(amount.shown);
-        amountLabel->setVisible(amount.shown);
+    for (const ParameterSpec &spec : parameterTable()) {
+        if (!spec.perSample)
+            field(spec)->setText(parameterText(spec, parameterByte(spec, current, 0)));
     }
-    field(ParameterField::FineTune)->setText(number(msp::SignedOffset64(m_record.global(GlobalField::FineTune))));
+    const quint8 effect = current.global(GlobalField::Effect);
+    m_effectLabel->setText(msp::EffectName(effect).name);
+    showEffectAmounts(effect, m_amountFields, m_amountLabels);
 
     // A foreign file may count more samples than there are slots: list the slots.
-    for (int slot = 1; slot <= m_record.usedSlotCount(); ++slot)
-        m_sampleList->addItem(nameText(m_record.sampleName(slot)));
+    for (int slot = 1; slot <= current.usedSlotCount(); ++slot)
+        m_sampleList->addItem(nameText(current.sampleName(slot)));
 }
 
 void MspEditorWindow::showSelectedSample()
@@ -528,27 +390,14 @@ void MspEditorWindow::showSelectedSample()
     const auto told = qScopeGuard([this, k] { Q_EMIT sampleShown(k); });
     if (k == 0)
         return;
-    const auto value = [this, k](SampleField f) { return m_record.sample(f, k); };
-    const auto number = [](int v) { return QString::number(v); };
-    field(ParameterField::StartKey)->setText(msp::StartNoteName(value(SampleField::StartKey)));
-    field(ParameterField::EndKey)->setText(msp::NoteName(value(SampleField::EndKey)));
-    field(ParameterField::Volume)->setText(number(msp::PlainValue(value(SampleField::Volume))));
-    field(ParameterField::PitchMode)->setText(msp::PitchModeText(value(SampleField::PitchMode)));
-    field(ParameterField::Key)->setText(msp::NoteName(value(SampleField::Key)));
-    field(ParameterField::Fine)->setText(number(msp::FineValue(value(SampleField::Fine))));
-    field(ParameterField::Attack)->setText(number(msp::Reverse127(value(SampleField::Attack))));
-    field(ParameterField::Decay)->setText(number(msp::Reverse99(value(SampleField::Decay))));
-    field(ParameterField::Sustain)->setText(number(msp::PlainValue(value(SampleField::Sustain))));
-    field(ParameterField::Release)->setText(number(msp::Reverse96(value(SampleField::Release))));
-    field(ParameterField::CutOff)->setText(number(msp::PlainValue(value(SampleField::CutOff))));
-    field(ParameterField::DcaOffset)->setText(number(msp::HighNibble(value(SampleField::Dca))));
-    field(ParameterField::DcaSlope)->setText(number(msp::LowNibble(value(SampleField::Dca))));
-    field(ParameterField::DcfSlope)->setText(number(msp::LowNibble(value(SampleField::Dcf))));
-    field(ParameterField::DcfOffset)->setText(number(msp::HighNibble(value(SampleField::Dcf))));
+    for (const ParameterSpec &spec : parameterTable()) {
+        if (spec.perSample)
+            field(spec)->setText(parameterText(spec, parameterByte(spec, m_document->record(), k)));
+    }
 
-    const QString wav = wavFileForSlot(k);
+    const QString wav = m_document->wavFile(k);
     if (!wav.isEmpty())
-        CurrentWavPath = wav;
+        m_wavPanel->setWavPath(wav);
 }
 
 int MspEditorWindow::selectedSlot() const
@@ -581,41 +430,20 @@ void MspEditorWindow::selectSlot(int slot)
     showSelectedSample();
 }
 
-QString MspEditorWindow::wavFileFor(const QString &line) const
-{
-    return findWav(line, util::pathNameExtract(CurrentMspPath));
-}
+QString MspEditorWindow::sampleSourceFile(int slot) const { return m_document->soundFile(slot); }
 
-QString MspEditorWindow::wavFileForSlot(int slot) const
-{
-    // Until the document has a file, each sample is looked for where it was added from.
-    const QString &source = m_sampleSources.at(std::size_t(slot - 1));
-    const QString addedFrom = source.isEmpty() ? QString() : util::pathNameExtract(QDir::toNativeSeparators(source));
-    const QString line = m_sampleList->item(slot - 1)->text();
-    if (CurrentMspPath.isEmpty() && !addedFrom.isEmpty())
-        return findWav(line, addedFrom);
-    return wavFileFor(line);
-}
+exporter::SlotSource MspEditorWindow::exportSource(int slot) const { return m_document->exportSource(slot); }
 
-QString MspEditorWindow::sampleSourceFile(int slot) const
-{
-    if (slot < 1 || slot > m_sampleList->count() || slot > msp::kMaxSamples)
-        return {};
-    const QString found = wavFileForSlot(slot);
-    if (!found.isEmpty())
-        return found;
-    const QString &source = m_sampleSources.at(std::size_t(slot - 1));
-    return !source.isEmpty() && QFileInfo(source).isFile() ? source : QString();
-}
+QUndoStack *MspEditorWindow::undoStack() const { return m_document->undoStack(); }
 
 void MspEditorWindow::openSelectedWav()
 {
     if (selectedSlot() == 0)
         return;
-    const QString wav = wavFileForSlot(selectedSlot());
+    const QString wav = m_document->wavFile(selectedSlot());
     if (wav.isEmpty())
         return;
-    CurrentWavPath = wav;
+    m_wavPanel->setWavPath(wav);
     m_wavPanel->showWavInfo();
     m_wavPanel->drawWaveform();
     Q_EMIT wavOpened(wav);
@@ -629,13 +457,10 @@ void MspEditorWindow::newDocument()
 {
     if (!askSaveModified())
         return;
-    m_record = msp::MspRecord::newDocument();
-    m_sampleSources = {};
     // A new document is untitled, so that Save cannot overwrite the file last opened.
-    CurrentMspPath.clear();
+    m_document->reset({msp::MspRecord::newDocument(), {}}, QString());
     RefreshMspView();
-    m_undoStack->clear();
-    markSaved();
+    updateTitle();
 }
 
 void MspEditorWindow::openDocument()
@@ -658,12 +483,9 @@ bool MspEditorWindow::openFile(const QString &path)
         if (!msp::LoadMspFile(path, loaded, nullptr))
             return false;
     }
-    m_record = loaded;
-    m_sampleSources = {};
-    CurrentMspPath = path;
+    m_document->reset({loaded, {}}, path);
     RefreshMspView();
-    m_undoStack->clear();
-    markSaved();
+    updateTitle();
     util::rememberDocument(util::FileKind::Msp, path);
     refreshRecentDocuments();
     return true;
@@ -683,7 +505,7 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
     SaveResult result;
     {
         const ui::BusyPointer busy;
-        result = msp::SaveMspFile(path, m_record);
+        result = msp::SaveMspFile(path, m_document->record());
     }
     if (!result.ok) {
         ui::message(QStringLiteral("The file %1 could not be saved:\r\n%2").arg(path, result.error),
@@ -691,7 +513,9 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
         return false;
     }
     RefreshMspView();
-    markSaved();
+    // The document takes the name it was saved under only once it is really there.
+    m_document->markSaved(path);
+    updateTitle();
     util::rememberDocument(util::FileKind::Msp, path);
     refreshRecentDocuments();
     return true;
@@ -701,35 +525,33 @@ void MspEditorWindow::saveDocument() { save(); }
 
 bool MspEditorWindow::save()
 {
-    if (CurrentMspPath.isEmpty()) {
+    if (m_document->path().isEmpty()) {
         saveDocumentAs();
-        return !CurrentMspPath.isEmpty() && !mspModified;
+        return !m_document->path().isEmpty() && !m_document->isModified();
     }
-    return saveTo(CurrentMspPath);
+    return saveTo(m_document->path());
 }
 
 void MspEditorWindow::saveDocumentAs()
 {
     ui::FileDialogRequest request = mspDialog(ui::FileDialogRequest::Mode::Save);
     // A new set belongs beside its samples, where the keyboard looks for them.
-    if (CurrentMspPath.isEmpty()) {
-        for (int slot = 1; slot <= m_record.usedSlotCount(); ++slot) {
+    const QString current = m_document->path();
+    if (current.isEmpty()) {
+        for (int slot = 1; slot <= record().usedSlotCount(); ++slot) {
             if (const QString source = sampleSourceFile(slot); !source.isEmpty()) {
                 request.initialFolder = QFileInfo(source).absolutePath();
                 break;
             }
         }
     }
-    const QString path = ui::askSavePath(request, QStringLiteral(".MSP"), CurrentMspPath, this);
+    const QString path = ui::askSavePath(request, QStringLiteral(".MSP"), current, this);
     if (path.isEmpty())
         return;
     // The document takes the new name only once it is really there. Replacing another
     // file was agreed to in askSavePath; its own file was not asked about.
-    const bool ownFile = !CurrentMspPath.isEmpty() && QFileInfo(path) == QFileInfo(CurrentMspPath);
-    if (saveTo(path, !ownFile && QFileInfo::exists(path))) {
-        CurrentMspPath = path;
-        updateTitle();
-    }
+    const bool ownFile = !current.isEmpty() && QFileInfo(path) == QFileInfo(current);
+    saveTo(path, !ownFile && QFileInfo::exists(path));
 }
 
 void MspEditorWindow::quit() { requestQuit(); }
@@ -753,7 +575,7 @@ void MspEditorWindow::showAbout()
 
 bool MspEditorWindow::askSaveModified()
 {
-    if (!mspModified)
+    if (!m_document->isModified())
         return true;
     const ui::Answer answer =
         ui::message(QStringLiteral("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
@@ -788,142 +610,74 @@ void MspEditorWindow::addSamples()
         return;
     const ui::BusyPointer busy;
     // Marked modified even when the dialog named nothing, like every add.
-    addWavFiles(answer.fileName.isEmpty() ? QStringList() : pathsFromDialogAnswer(answer.fileName));
-}
-
-QStringList MspEditorWindow::pathsFromDialogAnswer(const QString &dialogAnswer)
-{
-    QStringList paths;
-    const qsizetype firstNul = dialogAnswer.indexOf(QChar(u'\0'));
-    if (firstNul < 0)
-        return {dialogAnswer};
-    QString folder = dialogAnswer.left(firstNul);
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
-    const QStringList names = dialogAnswer.mid(firstNul + 1).split(QChar(u'\0'));
-    for (const QString &name : names) {
-        if (!name.isEmpty())
-            paths << folder + name;
-    }
-    return paths;
+    addWavFiles(answer.paths());
 }
 
 void MspEditorWindow::addWavFiles(const QStringList &longPaths)
 {
-    const MspDocument before = document();
+    MspContent after = m_document->content();
+    msp::MspRecord &added = after.record;
     if (!longPaths.isEmpty())
         util::rememberFolder(util::FileKind::Wav, QFileInfo(longPaths.first()).absolutePath());
-    for (const QString &longPath : longPaths) {
-        if (m_record.sampleCount() >= msp::kMaxSamples) {
-            ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
-                        ui::Icon::Exclamation, ui::kProgramTitle, this);
-            break;
-        }
-        // The name is the short file name up to its first ".": taken from the file
-        // part, so that a dot in a folder name plays no part. A file with no short
-        // name (it does not exist) or no "." is skipped and takes no slot.
-        const QString fileName = util::fileNameExtract(util::ShortFileName(longPath));
-        const qsizetype dot = fileName.indexOf(u'.');
-        if (dot <= 0)
-            continue;
-        const int k = m_record.sampleCount() + 1;
-        m_record.setGlobal(GlobalField::SampleCount, quint8(k));
-        m_record.ResetSampleSlot(k);
-        m_record.setSampleName(k, nameBytes(fileName.left(std::min<qsizetype>(dot, 8))));
-        m_sampleSources.at(std::size_t(k - 1)) = QFileInfo(longPath).absoluteFilePath();
+    const exporter::AddResult result = exporter::addSoundFiles(added, longPaths);
+    for (const exporter::AddedSample &sample : result.added) {
+        after.sources.at(std::size_t(sample.slot - 1)) = QFileInfo(sample.path).absoluteFilePath();
         // The sample finds its file by the short name alone: another file on the same
         // one would leave it without a file, so the user hears of it now.
-        const QStringList clashes = util::shortNameClashes(longPath);
+        const QStringList clashes = util::shortNameClashes(sample.path);
         if (!clashes.isEmpty())
             ui::message(QStringLiteral("The files \"%1\" and \"%2\" have the same short name %3 in "
                                        "their folder, so the sample cannot find its file.\r\n"
                                        "Rename one of them !")
-                            .arg(util::fileNameExtract(longPath), clashes.join(QStringLiteral("\", \"")), fileName),
+                            .arg(util::fileNameExtract(sample.path), clashes.join(QStringLiteral("\", \"")),
+                                 util::fileNameExtract(util::ShortFileName(sample.path))),
                         ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     }
-    RefreshMspView();
-    recordChange(QStringLiteral("Add Wav Sample"), before);
-    if (m_record.sampleCount() > before.record.sampleCount())
-        Q_EMIT samplesAdded(before.record.sampleCount() + 1, m_record.sampleCount());
+    if (result.limitReached)
+        ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
+                    ui::Icon::Exclamation, ui::kProgramTitle, this);
+    const int before = record().sampleCount();
+    {
+        // The list is left with no line selected.
+        const QScopedValueRollback keep(m_keepSelection, false);
+        m_document->change(QStringLiteral("Add Wav Sample"), after);
+    }
+    if (record().sampleCount() > before)
+        Q_EMIT samplesAdded(before + 1, record().sampleCount());
 }
 
 void MspEditorWindow::removeSelectedSample()
 {
-    const MspDocument before = document();
+    MspContent after = m_document->content();
     const int k = selectedSlot();
     if (m_sampleList->count() > 0 && k > 0) {
-        for (int j = k; j < msp::kMaxSamples; ++j) {
-            m_record.copySlot(j + 1, j);
-            m_sampleSources.at(std::size_t(j - 1)) = m_sampleSources.at(std::size_t(j));
-        }
-        m_record.ResetSampleSlot(msp::kMaxSamples);
-        m_sampleSources.back().clear();
-        m_record.setGlobal(GlobalField::SampleCount, quint8(m_record.sampleCount() - 1));
-        RefreshMspView();
+        after.record.removeSlot(k);
+        std::move(after.sources.begin() + k, after.sources.end(), after.sources.begin() + k - 1);
+        after.sources.back() = {};
     }
-    // Marked modified in every case, also with nothing removed.
-    recordChange(QStringLiteral("Remove Selected Sample"), before);
+    // Marked modified in every case, also with nothing removed; a removal leaves
+    // no line selected.
+    const QScopedValueRollback keep(m_keepSelection, k == 0);
+    m_document->change(QStringLiteral("Remove Selected Sample"), after);
 }
 
-MspDocument MspEditorWindow::document() const { return {m_record, m_sampleSources}; }
-
-void MspEditorWindow::changeDocument(const QString &text, const MspDocument &after)
+void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources)
 {
-    const MspDocument before = document();
-    restoreDocument(after);
-    recordChange(text, before);
-}
-
-void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const QStringList &sources)
-{
-    m_record = record;
-    m_sampleSources = {};
+    MspContent content{record, {}};
     for (qsizetype i = 0; i < sources.size() && i < msp::kMaxSamples; ++i)
-        m_sampleSources.at(std::size_t(i)) = sources.at(i);
-    CurrentMspPath.clear();
-    RefreshMspView();
-    m_undoStack->clear();
+        content.sources.at(std::size_t(i)) = sources.at(i);
     // Nothing of it is on disk yet: no state of the stack is clean until a save.
-    m_undoStack->resetClean();
-    updateModified();
+    m_document->reset(content, QString(), false);
+    RefreshMspView();
     updateTitle();
 }
 
-void MspEditorWindow::recordChange(const QString &text, const MspDocument &before)
-{
-    // Pushed even when nothing changed: every command marks the document modified.
-    m_undoStack->push(new ui::SnapshotCommand<MspDocument>(
-        text, before, document(), [this](const MspDocument &state) { restoreDocument(state); }));
-    mspModified = true;
-    setWindowModified(true);
-}
-
-void MspEditorWindow::restoreDocument(const MspDocument &state)
+void MspEditorWindow::contentChanged()
 {
     const int slot = selectedSlot();
-    m_record = state.record;
-    m_sampleSources = state.sampleSources;
     RefreshMspView();
-    selectSlot(slot);
-}
-
-void MspEditorWindow::markSaved()
-{
-    m_undoStack->setClean();
-    mspModified = false;
-    updateModified();
-    updateTitle();
-}
-
-void MspEditorWindow::updateModified()
-{
-    // Undone or redone file writes of the WAV panel leave the document as saved.
-    const int clean = m_undoStack->cleanIndex(), index = m_undoStack->index();
-    bool modified = clean < 0;
-    for (int i = std::min(clean, index); !modified && i < std::max(clean, index); ++i)
-        modified = m_undoStack->command(i)->id() != FileWriteCommand::kId;
-    mspModified = modified;
-    setWindowModified(mspModified);
+    if (m_keepSelection)
+        selectSlot(slot);
 }
 
 void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before)
@@ -933,7 +687,7 @@ void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, 
     if (file.open(QIODevice::ReadOnly))
         after = file.readAll();
     const QString shown = QDir::toNativeSeparators(path);
-    m_undoStack->push(new FileWriteCommand(tool, path, before, after, [this, shown, path](const QString &error) {
+    undoStack()->push(new FileWriteCommand(tool, path, before, after, [this, shown, path](const QString &error) {
         m_wavPanel->reloadIfCurrent(path);
         statusBar()->showMessage(error.isEmpty() ? QStringLiteral("Put back: %1").arg(shown) : error);
     }));
@@ -942,7 +696,7 @@ void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, 
 
 void MspEditorWindow::updateTitle()
 {
-    const QString name = util::fileNameExtract(CurrentMspPath);
+    const QString name = util::fileNameExtract(m_document->path());
     setWindowTitle(name.isEmpty() ? QStringLiteral("[*]   MSP Editor for KETRON SD1")
                                   : name + QStringLiteral("[*] \u2014 MSP Editor for KETRON SD1"));
 }

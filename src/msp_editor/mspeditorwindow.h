@@ -1,6 +1,10 @@
 #pragma once
 
+#include "export/keyboardexport.h"
 #include "msp/msprecord.h"
+#include "msp_editor/mspdocument.h"
+#include "msp_editor/parametereditor.h"
+#include "msp_editor/parametertable.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -26,71 +30,29 @@ class QAction;
 namespace tamo::msp_editor {
 
 class KeyboardTools;
-class ParameterEditor;
-
-// The parameter fields, numbered as their design names (Text15 .. Text37).
-enum class ParameterField {
-    StartKey = 15,
-    EndKey = 16,
-    Volume = 17,
-    PitchMode = 18,
-    Key = 19,
-    Fine = 20,
-    Reverb = 21,
-    Level = 22,
-    Octave = 23,
-    Rotor = 24,
-    Overdrive = 25,
-    Delay = 26,
-    Chorus = 27,
-    Attack = 28,
-    Decay = 29,
-    Sustain = 30,
-    Release = 31,
-    CutOff = 32,
-    DcaOffset = 33,
-    DcaSlope = 34,
-    DcfSlope = 35,
-    DcfOffset = 36,
-    FineTune = 37,
-};
 
 class WavPanel;
 
-// The document as undo keeps it: the record, and the file each sample was added
-// or imported from (where its WAV is looked for until the document has a file of
-// its own, and where the export reads a sound that is not beside the MSP file).
-struct MspDocument {
-    msp::MspRecord record;
-    std::array<QString, msp::kMaxSamples> sampleSources;
-
-    friend bool operator==(const MspDocument &, const MspDocument &) = default;
-};
-
-// The MSP editor window. It owns one MSP document (the record with its two paths),
+// The MSP editor window. It shows one MSP document (MspDocument),
 // lists its samples, shows the global parameters and those of the selected sample,
 // and carries the document commands, WAV import and removal. Parameter editing
 // (ParameterEditor) and the WAV panel (WavPanel) live in their own classes and
-// reach the window through the public members below.
+// reach the window through the members below.
 class MspEditorWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MspEditorWindow(QWidget *parent = nullptr);
     ~MspEditorWindow() override;
 
-    // The document.
-    msp::MspRecord &record() { return m_record; }
-    const msp::MspRecord &record() const { return m_record; }
-    // The MSP file the document was last read from or saved to; empty when untitled.
-    QString CurrentMspPath;
-    // The WAV file the panel shows: the last selected sample's file that was found.
-    QString CurrentWavPath;
+    // The document; changed only by commands on its stack.
+    MspDocument &document() const { return *m_document; }
+    const msp::MspRecord &record() const { return m_document->record(); }
 
     // Rebuilds the whole view from the record; leaves no line of List1 selected
     // and the sample fields empty.
     void RefreshMspView();
     // Fills the sample fields from the line selected in List1 and points
-    // CurrentWavPath at its WAV file when that exists.
+    // the WAV panel at its WAV file when that exists.
     void showSelectedSample();
     // The selected List1 line as a slot number 1..64; 0 when none is selected.
     // With several selected (Ctrl or Shift and a click), the current one if it is
@@ -105,10 +67,6 @@ public:
     QWidget *clientArea() const { return m_client; }
     WavPanel *wavPanel() const { return m_wavPanel; }
 
-    // The WAV file of a List1 line beside the MSP file: the line without its end
-    // spaces, then ".wav", found whatever the case of its name; a short name finds
-    // the long-named file it stands for. Empty when there is none.
-    QString wavFileFor(const QString &line) const;
 
     // Document commands, as the menu runs them.
     void newDocument();
@@ -125,19 +83,14 @@ public:
     // Reads path into the window as Open does after its dialog; false when unreadable.
     bool openFile(const QString &path);
 
-    // Undo: every change is pushed with the document as it was before it.
-    MspDocument document() const;
-    void recordChange(const QString &text, const MspDocument &before);
-    // Replaces the document with after, as one change that undo reverts.
-    void changeDocument(const QString &text, const MspDocument &after);
     // A new untitled document built elsewhere (an imported instrument), unsaved.
-    void loadImportedDocument(const msp::MspRecord &record, const QStringList &sources);
-    // The sound file of a sample: its WAV found as the list's lookup finds it,
-    // else the file it was added or imported from when that still exists.
+    void loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources);
+    // MspDocument::soundFile and exportSource of a listed sample.
     QString sampleSourceFile(int slot) const;
+    exporter::SlotSource exportSource(int slot) const;
     QListWidget *sampleList() const { return m_sampleList; }
     KeyboardTools *keyboardTools() const { return m_keyboardTools; }
-    QUndoStack *undoStack() const { return m_undoStack; }
+    QUndoStack *undoStack() const;
     // Rebuilds the File menu's list of recent documents.
     void refreshRecentDocuments();
 
@@ -146,9 +99,6 @@ public:
     void removeSelectedSample();
     // Adds the files as new samples at the end of the list, in order, as one change.
     void addWavFiles(const QStringList &paths);
-    // The full paths a file dialog answer names: one path, or the folder followed by
-    // "\0" + name for each file.
-    static QStringList pathsFromDialogAnswer(const QString &dialogAnswer);
 
 Q_SIGNALS:
     // A sample's WAV file was opened in the panel by a mouse release on List1,
@@ -179,10 +129,8 @@ private:
     void refreshViewContents();
     void openSelectedWav();
     void followCurrentSample(int row);
-    QString wavFileForSlot(int slot) const;
-    void restoreDocument(const MspDocument &document);
-    void markSaved();
-    void updateModified();
+    // Shows the document's content after a command, keeping the selected slot.
+    void contentChanged();
     // Puts a write of the WAV panel on the undo stack and says so in the status bar.
     void recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
     void updateTitle();
@@ -193,11 +141,12 @@ private:
     // keeps the document modified.
     bool saveTo(const QString &path, bool replaceConfirmed = false);
     bool save();
-    QLineEdit *field(ParameterField which) const;
+    QLineEdit *field(const ParameterSpec &spec) const;
+    ParameterWidgets parameterWidgets() const;
 
-    msp::MspRecord m_record;
-    std::array<QString, msp::kMaxSamples> m_sampleSources;
-    QUndoStack *m_undoStack = nullptr;
+    MspDocument *m_document = nullptr;
+    // Whether a change of the content selects again the slot that was selected.
+    bool m_keepSelection = true;
     KeyboardTools *m_keyboardTools = nullptr;
     QMenu *m_fileMenu = nullptr;
     QAction *m_quitAction = nullptr;
@@ -210,10 +159,11 @@ private:
     QPushButton *m_removeButton = nullptr;
     QCheckBox *m_autoPlayBox = nullptr;
     QLabel *m_effectLabel = nullptr;
-    // The parameter fields in ParameterField order.
-    std::array<QLineEdit *, 23> m_fields{};
-    // Captions of the effect amount fields Text25..Text27.
-    std::array<QLabel *, 3> m_amountLabels{};
+    // The parameter fields Text15..Text37 in number order.
+    std::array<QLineEdit *, kParameterCount> m_fields{};
+    // The effect amount fields Text25..Text27 and their captions.
+    std::array<QLineEdit *, kAmountCount> m_amountFields{};
+    std::array<QLabel *, kAmountCount> m_amountLabels{};
     std::unique_ptr<ParameterEditor> m_parameterEditor;
 };
 

@@ -1,9 +1,7 @@
 #include "msp_editor/parametereditor.h"
 
-#include "msp_editor/mspeditorwindow.h"
 #include "msp_editor/keypicker.h"
 #include "msp_editor/valueslider.h"
-#include "msp_editor/editorstate.h"
 #include "ui/fonts.h"
 #include "ui/twips.h"
 
@@ -16,6 +14,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <utility>
 
 namespace tamo::msp_editor {
 
@@ -110,20 +109,23 @@ std::optional<int> noteFromName(const QString &text)
 
 } // namespace
 
-ParameterEditor::ParameterEditor(MspEditorWindow &form) : QObject(), m_form(form)
+ParameterEditor::ParameterEditor(MspDocument &document, const ParameterWidgets &widgets,
+                                 std::function<int()> selectedSlot)
+    : QObject(), m_document(document), m_widgets(widgets), m_selectedSlot(std::move(selectedSlot))
 {
-    for (int number = 15; number <= 37; ++number) {
-        if (auto *field = m_form.findChild<QWidget *>(QStringLiteral("Text%1").arg(number)))
-            field->installEventFilter(this);
+    for (const ParameterSpec &spec : parameterTable()) {
+        QLineEdit *field = m_widgets.fields.at(std::size_t(spec.number - kFirstParameter));
+        m_specs.insert(field, &spec);
+        field->installEventFilter(this);
+        if (spec.kind == FieldKind::Octave)
+            m_octaveField = field;
     }
-    m_effectLabel = m_form.findChild<QWidget *>(QStringLiteral("Label33"));
-    if (m_effectLabel) {
-        m_effectLabel->installEventFilter(this);
-        m_effectLabel->setFocusPolicy(Qt::StrongFocus); // so Enter can open it too
-    }
-    m_sampleList = m_form.findChild<QListWidget *>(QStringLiteral("List1"));
+    m_effectLabel = m_widgets.effectLabel;
+    m_effectLabel->installEventFilter(this);
+    m_effectLabel->setFocusPolicy(Qt::StrongFocus); // so Enter can open it too
+    m_sampleList = m_widgets.sampleList;
 
-    QWidget *client = m_form.clientArea();
+    QWidget *client = m_widgets.client;
     m_octaveChooser = makeChooser(client, QStringLiteral("List2"), 12);
     for (const OctaveEntry &entry : kOctaveEntries)
         m_octaveChooser->addItem(QString::fromUtf16(entry.text));
@@ -211,47 +213,7 @@ bool ParameterEditor::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-std::optional<ParameterEditor::FieldEditing> ParameterEditor::editingOf(const QObject *field)
-{
-    bool isNumber = false;
-    const int number = field->objectName().mid(4).toInt(&isNumber);
-    if (!isNumber || !field->objectName().startsWith(QStringLiteral("Text")))
-        return std::nullopt;
-    using Kind = FieldEditing::Kind;
-    const auto sample = [](SampleField f) { return Target{true, f, GlobalField::HeaderReserved}; };
-    const auto global = [](GlobalField f) { return Target{false, SampleField::StartKey, f}; };
-    const auto slider = [](Target t, ValueFormat format, qint16 min, qint16 max, int offset = 570) {
-        return FieldEditing{Kind::Slider, t, format, min, max, offset};
-    };
-    // The key picker's notes run 0..128.
-    const auto key = [&](SampleField f) { return FieldEditing{Kind::Key, sample(f), ValueFormat::Plain, 0, 128, 0}; };
-    switch (number) {
-    case 15: return key(SampleField::StartKey);
-    case 16: return key(SampleField::EndKey);
-    case 17: return slider(sample(SampleField::Volume), ValueFormat::Plain, 0, 127);
-    case 18: return FieldEditing{Kind::Pitch, sample(SampleField::PitchMode), ValueFormat::Plain, 0, 0, 0};
-    case 19: return key(SampleField::Key);
-    case 20: return slider(sample(SampleField::Fine), ValueFormat::Fine, 0, 99);
-    case 21: return slider(global(GlobalField::Reverb), ValueFormat::Half, 0, 63);
-    case 22: return slider(global(GlobalField::Level), ValueFormat::Half, 0, 63);
-    case 23: return FieldEditing{Kind::Octave, global(GlobalField::Octave), ValueFormat::Plain, 0, 0, 0};
-    case 24: return FieldEditing{Kind::Rotor, global(GlobalField::Effect), ValueFormat::Plain, 0, 0, 0};
-    case 25: return slider(global(GlobalField::Overdrive), ValueFormat::Half, 0, 63);
-    case 26: return slider(global(GlobalField::Delay), ValueFormat::Half, 0, 63);
-    case 27: return slider(global(GlobalField::Chorus), ValueFormat::Half, 0, 63);
-    case 28: return slider(sample(SampleField::Attack), ValueFormat::Reverse127, 0, 127);
-    case 29: return slider(sample(SampleField::Decay), ValueFormat::Reverse99, 0, 99);
-    case 30: return slider(sample(SampleField::Sustain), ValueFormat::Plain, 0, 127);
-    case 31: return slider(sample(SampleField::Release), ValueFormat::Reverse96, 0, 64, -300);
-    case 32: return slider(sample(SampleField::CutOff), ValueFormat::Plain, 3, 127);
-    case 33: return slider(sample(SampleField::Dca), ValueFormat::HighNibble, 0, 7);
-    case 34: return slider(sample(SampleField::Dca), ValueFormat::LowNibble, 1, 7);
-    case 35: return slider(sample(SampleField::Dcf), ValueFormat::LowNibble, 1, 7, -1000);
-    case 36: return slider(sample(SampleField::Dcf), ValueFormat::HighNibble, 0, 7, -300);
-    case 37: return slider(global(GlobalField::FineTune), ValueFormat::SignedOffset64, -64, 64);
-    default: return std::nullopt;
-    }
-}
+const ParameterSpec *ParameterEditor::specOf(const QObject *field) const { return m_specs.value(field, nullptr); }
 
 void ParameterEditor::fieldClicked(QObject *object)
 {
@@ -262,30 +224,28 @@ void ParameterEditor::fieldClicked(QObject *object)
         openEffects();
         return;
     }
-    const std::optional<FieldEditing> layout = editingOf(field);
-    if (!layout)
+    const ParameterSpec *spec = specOf(field);
+    if (!spec)
         return;
-    switch (layout->kind) {
-    case FieldEditing::Kind::Slider:
-        editWithSlider(field, layout->target, layout->format, layout->min, layout->max, layout->offset);
-        break;
-    case FieldEditing::Kind::Key: editKey(field, layout->target.sample); break;
-    case FieldEditing::Kind::Pitch: togglePitch(); break;
-    case FieldEditing::Kind::Rotor: toggleRotor(); break;
-    case FieldEditing::Kind::Octave: openOctave(); break;
+    switch (spec->kind) {
+    case FieldKind::Slider: editWithSlider(field, *spec); break;
+    case FieldKind::Key: editKey(field, *spec); break;
+    case FieldKind::Pitch: togglePitch(*spec); break;
+    case FieldKind::Rotor: toggleRotor(); break;
+    case FieldKind::Octave: openOctave(); break;
     }
 }
 
 bool ParameterEditor::startTyping(QObject *object, const QString &typed)
 {
     auto *field = qobject_cast<QLineEdit *>(object);
-    const std::optional<FieldEditing> layout = field ? editingOf(field) : std::nullopt;
-    if (!layout || typed.size() != 1 || !guardPasses(layout->target.perSample))
+    const ParameterSpec *layout = field ? specOf(field) : nullptr;
+    if (!layout || typed.size() != 1 || !guardPasses(layout->perSample))
         return false;
     const QChar c = typed.at(0);
     const bool starts = c.isDigit() || (c == u'-' && layout->min < 0)
-                        || (layout->kind == FieldEditing::Kind::Key && QStringLiteral("abcdefgABCDEFG").contains(c));
-    if (!starts || (layout->kind != FieldEditing::Kind::Slider && layout->kind != FieldEditing::Kind::Key))
+                        || (layout->kind == FieldKind::Key && QStringLiteral("abcdefgABCDEFG").contains(c));
+    if (!starts || (layout->kind != FieldKind::Slider && layout->kind != FieldKind::Key))
         return false;
     m_typing = field;
     m_textBeforeTyping = field->text();
@@ -303,32 +263,31 @@ void ParameterEditor::endTyping(bool store)
     field->setReadOnly(true);
     const QString typed = field->text().trimmed();
     field->setText(m_textBeforeTyping);
-    const std::optional<FieldEditing> layout = editingOf(field);
+    const ParameterSpec *layout = specOf(field);
     if (!store || !layout)
         return;
-    const std::optional<quint8> old = read(layout->target);
+    const std::optional<quint8> old = read(*layout);
     bool ok = false;
     std::optional<int> value;
     if (const int number = typed.toInt(&ok); ok)
         value = number;
-    else if (layout->kind == FieldEditing::Kind::Key)
+    else if (layout->kind == FieldKind::Key)
         value = noteFromName(typed);
     if (!old || !value)
         return;
     const int picked = std::clamp(*value, int(layout->min), int(layout->max));
     std::optional<quint8> stored;
-    if (layout->kind == FieldEditing::Kind::Slider)
+    if (layout->kind == FieldKind::Slider)
         stored = msp::storedValue(layout->format, picked, *old);
-    else if (layout->target.sample == SampleField::StartKey)
+    else if (layout->sample == SampleField::StartKey)
         stored = msp::storedStartNote(picked);
     else
         stored = quint8(picked);
     if (!stored)
         return;
-    const MspDocument document = m_form.document();
-    write(layout->target, *stored);
-    refreshAfterEdit();
-    m_form.recordChange(field->accessibleName(), document);
+    m_edit = m_document.content();
+    write(*layout, *stored);
+    m_document.change(field->accessibleName(), m_edit);
 }
 
 bool ParameterEditor::guardPasses(bool perSample) const
@@ -336,61 +295,52 @@ bool ParameterEditor::guardPasses(bool perSample) const
     // Global fields need a sample in the list; per-sample fields a selected one.
     if (!m_sampleList || m_sampleList->count() == 0)
         return false;
-    return !perSample || m_form.selectedSlot() > 0;
+    return !perSample || m_selectedSlot() > 0;
 }
 
-std::optional<quint8> ParameterEditor::read(const Target &target) const
+std::optional<quint8> ParameterEditor::read(const ParameterSpec &spec) const
 {
-    if (!target.perSample)
-        return m_form.record().global(target.global);
-    const int slot = m_form.selectedSlot();
-    if (slot == 0)
+    const int slot = spec.perSample ? m_selectedSlot() : 0;
+    if (spec.perSample && slot == 0)
         return std::nullopt;
-    return m_form.record().sample(target.sample, slot);
+    return parameterByte(spec, m_document.record(), slot);
 }
 
-void ParameterEditor::write(const Target &target, quint8 value)
+void ParameterEditor::write(const ParameterSpec &spec, quint8 value)
 {
-    if (!target.perSample) {
-        m_form.record().setGlobal(target.global, value);
-        return;
-    }
     // The slot is read again from List1 at the moment of storing.
-    const int slot = m_form.selectedSlot();
-    if (slot > 0)
-        m_form.record().setSample(target.sample, slot, value);
+    const int slot = spec.perSample ? m_selectedSlot() : 0;
+    if (!spec.perSample || slot > 0)
+        setParameterByte(spec, m_edit.record, slot, value);
 }
 
-void ParameterEditor::editWithSlider(QWidget *field, const Target &target, ValueFormat format,
-                                     qint16 min, qint16 max, int offset)
+void ParameterEditor::editWithSlider(QWidget *field, const ParameterSpec &spec)
 {
-    if (!guardPasses(target.perSample))
+    if (!guardPasses(spec.perSample))
         return;
-    const std::optional<quint8> before = read(target);
+    const std::optional<quint8> before = read(spec);
     if (!before)
         return;
-    const MspDocument document = m_form.document();
-    const int picked = showValueSlider(field, msp::sliderStartValue(format, *before), min, max, offset);
+    m_edit = m_document.content();
+    const int picked = showValueSlider(field, msp::sliderStartValue(spec.format, *before), spec.min, spec.max, spec.offset);
     // A start value outside the range comes back unchanged when the slider is
     // closed at once; if its stored form does not fit, the byte stays as it is.
-    if (const std::optional<quint8> old = read(target)) {
-        if (const std::optional<quint8> stored = msp::storedValue(format, picked, *old))
-            write(target, *stored);
+    if (const std::optional<quint8> old = read(spec)) {
+        if (const std::optional<quint8> stored = msp::storedValue(spec.format, picked, *old))
+            write(spec, *stored);
     }
-    refreshAfterEdit();
-    m_form.recordChange(field->accessibleName(), document);
+    m_document.change(field->accessibleName(), m_edit);
 }
 
-void ParameterEditor::editKey(QWidget *field, SampleField key)
+void ParameterEditor::editKey(QWidget *field, const ParameterSpec &spec)
 {
     if (!guardPasses(true))
         return;
-    const Target target{true, key, GlobalField::HeaderReserved};
-    const std::optional<quint8> before = read(target);
+    const std::optional<quint8> before = read(spec);
     if (!before)
         return;
-    const bool start = key == SampleField::StartKey;
-    const MspDocument document = m_form.document();
+    const bool start = spec.sample == SampleField::StartKey;
+    m_edit = m_document.content();
     const std::optional<int> picked = showKeyPicker(field, start ? *before + 1 : *before);
     if (!picked)
         return; // closed without a pick: nothing changes
@@ -400,41 +350,37 @@ void ParameterEditor::editKey(QWidget *field, SampleField key)
     else if (*picked >= 0 && *picked <= 255)
         stored = quint8(*picked);
     if (stored)
-        write(target, *stored);
-    refreshAfterEdit();
-    m_form.recordChange(field->accessibleName(), document);
+        write(spec, *stored);
+    m_document.change(field->accessibleName(), m_edit);
 }
 
-void ParameterEditor::togglePitch()
+void ParameterEditor::togglePitch(const ParameterSpec &spec)
 {
     if (!guardPasses(true))
         return;
-    const Target target{true, SampleField::PitchMode, GlobalField::HeaderReserved};
-    const MspDocument document = m_form.document();
-    if (const std::optional<quint8> mode = read(target)) {
+    m_edit = m_document.content();
+    if (const std::optional<quint8> mode = read(spec)) {
         if (*mode == 0)
-            write(target, 1);
+            write(spec, 1);
         else if (*mode == 1)
-            write(target, 0);
+            write(spec, 0);
     }
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("PITCH"), document);
+    m_document.change(QStringLiteral("PITCH"), m_edit);
 }
 
 void ParameterEditor::toggleRotor()
 {
     if (!guardPasses(false))
         return;
-    const MspDocument document = m_form.document();
-    msp::MspRecord &record = m_form.record();
+    m_edit = m_document.content();
+    msp::MspRecord &record = m_edit.record;
     record.setGlobal(GlobalField::Effect, quint8(record.global(GlobalField::Effect) ^ kRotorBit));
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("ROTOR"), document);
+    m_document.change(QStringLiteral("ROTOR"), m_edit);
 }
 
 void ParameterEditor::placeBelow(QListWidget *list, QWidget *field)
 {
-    const QPoint bottomLeft = field->mapTo(m_form.clientArea(), QPoint(0, field->height()));
+    const QPoint bottomLeft = field->mapTo(m_widgets.client, QPoint(0, field->height()));
     list->move(bottomLeft);
 }
 
@@ -442,11 +388,8 @@ void ParameterEditor::openOctave()
 {
     if (!guardPasses(false))
         return;
-    QWidget *field = m_form.findChild<QWidget *>(QStringLiteral("Text23"));
-    if (!field)
-        return;
-    placeBelow(m_octaveChooser, field);
-    const QString current = msp::OctaveText(m_form.record().global(GlobalField::Octave));
+    placeBelow(m_octaveChooser, m_octaveField);
+    const QString current = msp::OctaveText(m_document.record().global(GlobalField::Octave));
     {
         // Marking the current entry is no choice: nothing is stored yet.
         const QSignalBlocker blocker(m_octaveChooser);
@@ -463,8 +406,8 @@ void ParameterEditor::openEffects()
     if (!guardPasses(false))
         return;
     placeBelow(m_effectChooser, m_effectLabel);
-    const quint8 effect = m_form.record().global(GlobalField::Effect);
-    showEffectAmounts(effect);
+    const quint8 effect = m_document.record().global(GlobalField::Effect);
+    showEffectAmounts(effect, m_widgets.amountFields, m_widgets.amountLabels);
     const QString name = msp::EffectName(effect).name;
     {
         const QSignalBlocker blocker(m_effectChooser);
@@ -476,50 +419,32 @@ void ParameterEditor::openEffects()
     m_effectChooser->setFocus();
 }
 
-void ParameterEditor::showEffectAmounts(quint8 effect)
-{
-    const msp::EffectView view = msp::EffectName(effect);
-    for (int i = 0; i < 3; ++i) {
-        const auto &amount = view.amount[std::size_t(i)];
-        auto *field = m_form.findChild<QWidget *>(QStringLiteral("Text%1").arg(25 + i));
-        auto *label = m_form.findChild<QLabel *>(QStringLiteral("Label%1").arg(30 + i));
-        if (label && amount.shown)
-            label->setText(amount.caption);
-        if (field)
-            field->setVisible(amount.shown);
-        if (label)
-            label->setVisible(amount.shown);
-    }
-}
-
 void ParameterEditor::octaveChosen()
 {
     m_octaveChooser->hide();
-    const MspDocument document = m_form.document();
+    m_edit = m_document.content();
     const int row = selectedRow(m_octaveChooser);
     if (row >= 0 && row < int(std::size(kOctaveEntries)))
-        m_form.record().setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("OCTAVE"), document);
+        m_edit.record.setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
+    m_document.change(QStringLiteral("OCTAVE"), m_edit);
 }
 
 void ParameterEditor::effectChosen()
 {
     m_effectChooser->hide();
-    const MspDocument document = m_form.document();
-    msp::MspRecord &record = m_form.record();
+    m_edit = m_document.content();
+    msp::MspRecord &record = m_edit.record;
     const bool rotor = record.global(GlobalField::Effect) & kRotorBit;
     const int row = selectedRow(m_effectChooser);
     if (row >= 0 && row < msp::kEffectTypeCount)
         record.setGlobal(GlobalField::Effect, quint8(row + (rotor ? kRotorBit : 0)));
-    refreshAfterEdit();
-    m_form.recordChange(QStringLiteral("EFFECTS"), document);
+    m_document.change(QStringLiteral("EFFECTS"), m_edit);
 }
 
 int ParameterEditor::showValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset)
 {
-    sliderValue = qint16(start);
-    ValueSlider slider(&m_form);
+    ValueSlider slider(m_widgets.client->window());
+    slider.setValue(start);
     slider.minimum = min;
     slider.maximum = max;
     // The slider's middle lies `offset` twips below the field's top edge.
@@ -528,19 +453,17 @@ int ParameterEditor::showValueSlider(QWidget *field, int start, qint16 min, qint
                QPoint(fieldTopLeft.x() + field->width(),
                       fieldTopLeft.y() + ui::twips(offset) - ValueSlider::windowSize().height() / 2));
     slider.exec();
-    return sliderValue;
+    return slider.value();
 }
 
 std::optional<int> ParameterEditor::showKeyPicker(QWidget *field, int note)
 {
-    noteValue = qint16(note);
-    KeyPicker picker(&m_form);
+    KeyPicker picker(m_widgets.client->window());
+    picker.setNote(note);
     const QPoint fieldTopLeft = field->mapToGlobal(QPoint(0, 0));
     placePopup(&picker, field, QPoint(fieldTopLeft.x() + field->width(), fieldTopLeft.y()));
     picker.exec();
-    if (!picker.picked())
-        return std::nullopt;
-    return noteValue;
+    return picker.picked();
 }
 
 void ParameterEditor::placePopup(QDialog *popup, QWidget *field, QPoint topLeft)
@@ -553,13 +476,6 @@ void ParameterEditor::placePopup(QDialog *popup, QWidget *field, QPoint topLeft)
         at.setY(qMax(free.top(), qMin(at.y(), free.bottom() + 1 - size.height())));
     }
     popup->move(at);
-}
-
-void ParameterEditor::refreshAfterEdit()
-{
-    const int slot = m_form.selectedSlot();
-    m_form.RefreshMspView();
-    m_form.selectSlot(slot);
 }
 
 } // namespace tamo::msp_editor

@@ -2,10 +2,15 @@
 
 #include "msp/msprecord.h"
 #include "msp/valueformats.h"
+#include "msp_editor/mspdocument.h"
+#include "msp_editor/parametertable.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
+#include <array>
+#include <functional>
 #include <optional>
 
 class QDialog;
@@ -17,9 +22,17 @@ class QWidget;
 
 namespace tamo::msp_editor {
 
-class MspEditorWindow;
+// The widgets of the MSP editor that the parameter editor works with.
+struct ParameterWidgets {
+    QWidget *client = nullptr; // the window's client area: parent of the choosers
+    QListWidget *sampleList = nullptr;
+    QLabel *effectLabel = nullptr;
+    std::array<QLineEdit *, kParameterCount> fields{}; // Text15..Text37 in number order
+    std::array<QLineEdit *, kAmountCount> amountFields{};
+    std::array<QLabel *, kAmountCount> amountLabels{};
+};
 
-// Edits the parameter fields of MspEditorWindow with the value slider, the key picker, the
+// Edits the parameter fields of the MSP editor with the value slider, the key picker, the
 // two chooser lists and the two toggles. A left click on a field runs its command;
 // every edit stores the new byte, refreshes the view with the same sample still
 // selected, and marks the document modified. Digits typed on a value field (a note
@@ -28,7 +41,8 @@ class MspEditorWindow;
 class ParameterEditor : public QObject {
     Q_OBJECT
 public:
-    explicit ParameterEditor(MspEditorWindow &form);
+    // selectedSlot: the sample the per-sample fields show (1..64), 0 when none.
+    ParameterEditor(MspDocument &document, const ParameterWidgets &widgets, std::function<int()> selectedSlot);
     ~ParameterEditor() override;
 
     // The slider beside field with the given start value, range and vertical offset
@@ -37,54 +51,40 @@ public:
     // The key picker beside field, starting at note; the note picked, or nothing
     // when the picker was closed without a pick.
     std::optional<int> showKeyPicker(QWidget *field, int note);
-    // Redraws the view after a change, keeping the selected sample selected.
-    void refreshAfterEdit();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Where a field's byte lives: a per-sample byte of the selected slot, or a
-    // global one.
-    struct Target {
-        bool perSample;
-        msp::SampleField sample;
-        msp::GlobalField global;
-    };
-
-    // How a field is edited.
-    struct FieldEditing {
-        enum class Kind { Slider, Key, Pitch, Rotor, Octave } kind;
-        Target target;
-        msp::ValueFormat format = msp::ValueFormat::Plain;
-        qint16 min = 0;
-        qint16 max = 0;
-        int offset = 0; // of the slider, in twips
-    };
-    static std::optional<FieldEditing> editingOf(const QObject *field);
+    const ParameterSpec *specOf(const QObject *field) const;
 
     void fieldClicked(QObject *field);
     bool startTyping(QObject *field, const QString &typed);
     void endTyping(bool store);
     bool guardPasses(bool perSample) const;
-    std::optional<quint8> read(const Target &target) const;
-    void write(const Target &target, quint8 value);
+    // The byte a field shows, none for a per-sample field with no sample selected.
+    std::optional<quint8> read(const ParameterSpec &spec) const;
+    // Stores into m_edit.
+    void write(const ParameterSpec &spec, quint8 value);
 
-    void editWithSlider(QWidget *field, const Target &target, msp::ValueFormat format, qint16 min,
-                        qint16 max, int offset);
-    void editKey(QWidget *field, msp::SampleField key);
-    void togglePitch();
+    void editWithSlider(QWidget *field, const ParameterSpec &spec);
+    void editKey(QWidget *field, const ParameterSpec &spec);
+    void togglePitch(const ParameterSpec &spec);
     void toggleRotor();
     void openOctave();
     void openEffects();
     void octaveChosen();
     void effectChosen();
-    void showEffectAmounts(quint8 effect);
     void placeBelow(QListWidget *list, QWidget *field);
     // Moves a pop-up beside field on screen, kept inside the screen's free area.
     static void placePopup(QDialog *popup, QWidget *field, QPoint topLeft);
 
-    MspEditorWindow &m_form;
+    MspDocument &m_document;
+    ParameterWidgets m_widgets;
+    std::function<int()> m_selectedSlot;
+    QHash<const QObject *, const ParameterSpec *> m_specs; // the field of each row
+    QLineEdit *m_octaveField = nullptr;
+    MspContent m_edit; // the content as the running edit changes it
     QPointer<QWidget> m_effectLabel;
     QPointer<QListWidget> m_sampleList;
     QPointer<QListWidget> m_octaveChooser; // OCTAVE chooser

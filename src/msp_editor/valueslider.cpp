@@ -1,6 +1,5 @@
 #include "msp_editor/valueslider.h"
 
-#include "msp_editor/editorstate.h"
 #include "ui/fonts.h"
 #include "ui/textfit.h"
 #include "ui/twips.h"
@@ -183,7 +182,7 @@ QSize ValueSlider::windowSize()
 
 void ValueSlider::showEvent(QShowEvent *event)
 {
-    // Every opening starts afresh from sliderValue, minimum and maximum.
+    // Every opening starts afresh from value(), minimum and maximum.
     layOut();
     QDialog::showEvent(event);
 }
@@ -221,7 +220,7 @@ void ValueSlider::layOut()
     // The knob's centre marks the start value: maximum at the top end of the
     // track, minimum at the bottom, even when the value lies outside the range.
     m_typed.clear();
-    const int start = sliderValue;
+    const int start = m_picked;
     const int span = int(minimum) - int(maximum);
     const double offset = span == 0 ? 0.0 : double(start - maximum) * H / span;
     placeKnob(offset + T - m_knobHeight / 2);
@@ -356,8 +355,7 @@ void ValueSlider::trackMouse(QEvent *event)
 void ValueSlider::done(int result)
 {
     // However the window closes, the value shown is the value picked.
-    sliderValue = qint16(m_value->text().toInt());
-    mspModified = true;
+    m_picked = qint16(m_value->text().toInt());
     QDialog::done(result);
 }
 

@@ -8,9 +8,8 @@ class QWidget;
 namespace tamo::msp_editor {
 
 // The value slider: a small borderless modal pop-up with a vertical track. The
-// caller sets sliderValue (shared.h), minimum and maximum, moves the window and
-// runs exec(); however the window closes, sliderValue then holds the value shown
-// and mspModified is set. From the keyboard: Up/Down step by 1, PageUp/PageDown by
+// caller sets the start value, minimum and maximum, moves the window and runs
+// exec(); however the window closes, value() then holds the value shown. From the keyboard: Up/Down step by 1, PageUp/PageDown by
 // 10, Home/End go to the ends, typed digits (and a leading minus) set the value,
 // Enter closes.
 class ValueSlider : public QDialog {
@@ -22,6 +21,9 @@ public:
     // Bottom and top of the track; maximum is meant to be above minimum.
     qint16 minimum = 0;
     qint16 maximum = 127;
+    // The value shown when the window opens, and after it has closed.
+    void setValue(int value) { m_picked = qint16(value); }
+    int value() const { return m_picked; }
 
     // The window's size in pixels, fixed by its twip design.
     static QSize windowSize();
@@ -56,6 +58,7 @@ private:
     double m_trackHeight = 0;
     double m_knobLeft = 0;
     double m_knobHeight = 0;
+    qint16 m_picked = 0;
 };
 
 } // namespace tamo::msp_editor

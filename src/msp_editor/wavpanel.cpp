@@ -100,8 +100,8 @@ const FieldInfo &fieldInfo(WavField f)
 
 } // namespace
 
-WavPanel::WavPanel(QWidget *form, QString *currentWavPath)
-    : QWidget(form), m_currentWavPath(currentWavPath)
+WavPanel::WavPanel(QWidget *form)
+    : QWidget(form)
 {
     setObjectName(QStringLiteral("WavPanel"));
     ui::place(this, kLeft, kTop, kRight - kLeft, kBottom - kTop);
@@ -299,14 +299,14 @@ void WavPanel::showWavInfo()
 {
     clearWavInfo();
     // Taken before the read: a change while it reads makes the stamp stale, not the view.
-    const util::FileStamp stamp = util::fileStamp(*m_currentWavPath);
-    wav::FileSource source(*m_currentWavPath);
+    const util::FileStamp stamp = util::fileStamp(m_wavPath);
+    wav::FileSource source(m_wavPath);
     if (!source.open())
         return;
     m_view = wav::readWavView(source);
-    m_fileNameLabel->setText(QFileInfo(*m_currentWavPath).fileName());
-    m_fileNameLabel->setToolTip(QDir::toNativeSeparators(*m_currentWavPath));
-    m_shownPath = *m_currentWavPath;
+    m_fileNameLabel->setText(QFileInfo(m_wavPath).fileName());
+    m_fileNameLabel->setToolTip(QDir::toNativeSeparators(m_wavPath));
+    m_shownPath = m_wavPath;
     m_shownStamp = stamp;
     const wav::WavFieldTexts t = wav::shownTexts(m_view);
     m_fieldBoxes[1]->setText(wav::byteText(m_view.riff));
@@ -338,7 +338,7 @@ void WavPanel::showWavInfo()
 void WavPanel::drawWaveform()
 {
     m_waveCanvas->clearPlot();
-    const QString path = *m_currentWavPath;
+    const QString path = m_wavPath;
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     ui::BusyPointer busy;
@@ -350,7 +350,7 @@ void WavPanel::drawWaveform()
     m_waveCanvas->setPlot(wav::computeWaveform(source, W, H, wav::leadingNumber(m_fieldBoxes[13]->text())));
 }
 
-void WavPanel::Play() { util::PlayIt(*m_currentWavPath); }
+void WavPanel::Play() { util::PlayIt(m_wavPath); }
 
 void WavPanel::zoomChanged()
 {
@@ -431,17 +431,17 @@ void WavPanel::writeHeaderFields()
     QString error;
     bool unchanged = true;
     bool undoable = false;
-    const std::optional<QByteArray> before = bytesOf(*m_currentWavPath, &undoable);
-    if (wav::writePiecesInPlace(*m_currentWavPath, plan.pieces, &error, &unchanged)) {
-        reloadIfCurrent(*m_currentWavPath);
+    const std::optional<QByteArray> before = bytesOf(m_wavPath, &undoable);
+    if (wav::writePiecesInPlace(m_wavPath, plan.pieces, &error, &unchanged)) {
+        reloadIfCurrent(m_wavPath);
         if (undoable)
-            Q_EMIT fileWritten(QStringLiteral("Ecrire les infos"), *m_currentWavPath, before);
+            Q_EMIT fileWritten(QStringLiteral("Ecrire les infos"), m_wavPath, before);
         return;
     }
-    const QString path = QDir::toNativeSeparators(*m_currentWavPath);
+    const QString path = QDir::toNativeSeparators(m_wavPath);
     if (unchanged) {
         // Its bytes are as shown, only its time changed: the edits can be written again.
-        m_shownStamp = util::fileStamp(*m_currentWavPath);
+        m_shownStamp = util::fileStamp(m_wavPath);
         ui::message(QStringLiteral("The header could not be written to \"%1\": %2. The file was left as it was.")
                         .arg(path, error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
@@ -451,14 +451,14 @@ void WavPanel::writeHeaderFields()
                                "back: the panel now shows the file as it is.")
                     .arg(path, error),
                 ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
-    reloadIfCurrent(*m_currentWavPath);
+    reloadIfCurrent(m_wavPath);
 }
 
 bool WavPanel::showsCurrentFile()
 {
-    const QString path = QDir::toNativeSeparators(*m_currentWavPath);
+    const QString path = QDir::toNativeSeparators(m_wavPath);
     QString text;
-    if (m_shownPath.isEmpty() || m_shownPath != *m_currentWavPath)
+    if (m_shownPath.isEmpty() || m_shownPath != m_wavPath)
         text = QStringLiteral("The panel does not show \"%1\". Nothing was written: select its sample again "
                               "first.")
                    .arg(path);
@@ -474,7 +474,7 @@ bool WavPanel::showsCurrentFile()
 
 void WavPanel::reloadIfCurrent(const QString &written)
 {
-    if (m_currentWavPath->isEmpty() || QFileInfo(written) != QFileInfo(*m_currentWavPath))
+    if (m_wavPath.isEmpty() || QFileInfo(written) != QFileInfo(m_wavPath))
         return;
     showWavInfo();
     drawWaveform();
@@ -487,14 +487,14 @@ void WavPanel::cleanUpWav()
     bool undoable = false;
     {
         ui::BusyPointer busy;
-        before = bytesOf(*m_currentWavPath, &undoable);
-        result = wav::cleanUpWavFile(*m_currentWavPath);
+        before = bytesOf(m_wavPath, &undoable);
+        result = wav::cleanUpWavFile(m_wavPath);
     }
     switch (result.status) {
     case wav::CleanUpStatus::Done:
-        reloadIfCurrent(*m_currentWavPath);
+        reloadIfCurrent(m_wavPath);
         if (undoable)
-            Q_EMIT fileWritten(QStringLiteral("CleanUp"), *m_currentWavPath, before);
+            Q_EMIT fileWritten(QStringLiteral("CleanUp"), m_wavPath, before);
         return;
     case wav::CleanUpStatus::BadFileSize:
         ui::message(QStringLiteral("Bad file size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
@@ -508,12 +508,12 @@ void WavPanel::cleanUpWav()
     case wav::CleanUpStatus::Unreadable:
         ui::message(QStringLiteral("CleanUp cannot make a file other programs can read of \"%1\": %2. The file was "
                                    "left as it was.")
-                        .arg(QDir::toNativeSeparators(*m_currentWavPath), result.error),
+                        .arg(QDir::toNativeSeparators(m_wavPath), result.error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     case wav::CleanUpStatus::Failed:
         ui::message(QStringLiteral("CleanUp could not rewrite \"%1\": %2. The file was left as it was.")
-                        .arg(QDir::toNativeSeparators(*m_currentWavPath), result.error),
+                        .arg(QDir::toNativeSeparators(m_wavPath), result.error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
@@ -539,19 +539,19 @@ void WavPanel::createNoiseFile()
 
 void WavPanel::writeTestHeader()
 {
-    *m_currentWavPath = testHeaderFilePath();
+    m_wavPath = testHeaderFilePath();
     bool undoable = false;
-    const std::optional<QByteArray> before = bytesOf(*m_currentWavPath, &undoable);
+    const std::optional<QByteArray> before = bytesOf(m_wavPath, &undoable);
     QString error;
-    if (!wav::stampTestHeaderFile(*m_currentWavPath, &error)) {
+    if (!wav::stampTestHeaderFile(m_wavPath, &error)) {
         ui::message(QStringLiteral("The header could not be written to \"%1\": %2")
-                        .arg(QDir::toNativeSeparators(*m_currentWavPath), error),
+                        .arg(QDir::toNativeSeparators(m_wavPath), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
-    reloadIfCurrent(*m_currentWavPath);
+    reloadIfCurrent(m_wavPath);
     if (undoable)
-        Q_EMIT fileWritten(QStringLiteral("Ecrire une entete"), *m_currentWavPath, before);
+        Q_EMIT fileWritten(QStringLiteral("Ecrire une entete"), m_wavPath, before);
 }
 
 void WavPanel::removeBlockHeaders()

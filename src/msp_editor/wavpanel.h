@@ -19,8 +19,8 @@ class ByteTextBox;
 class WaveCanvas;
 
 // The WAV inspection panel on the right of MspEditorWindow, with its file tools. It shows,
-// draws and plays the file named by the editor's CurrentWavPath, and its tools may
-// point CurrentWavPath at the file they made.
+// draws and plays the file it is given (wavPath), and its tools may point it at
+// the file they made; fileWritten tells what they wrote.
 //
 // The panel is a transparent child of the form covering just its own controls;
 // each control sits at its design place in twips of the form's client area.
@@ -28,14 +28,17 @@ class WavPanel : public QWidget {
     Q_OBJECT
 public:
     // form: the client area of MspEditorWindow (the panel places itself and its controls in
-    // twips relative to it). currentWavPath: MspEditorWindow's CurrentWavPath, outliving the panel.
-    WavPanel(QWidget *form, QString *currentWavPath);
+    // twips relative to it).
+    explicit WavPanel(QWidget *form);
     ~WavPanel() override;
 
-    // Fills the fields from the file at CurrentWavPath.
+    // The WAV file the panel works on: the last selected sample's file that was found.
+    const QString &wavPath() const { return m_wavPath; }
+    void setWavPath(const QString &path) { m_wavPath = path; }
+    // Fills the fields from the file at wavPath().
     void showWavInfo();
     void clearWavInfo();
-    // Draws the data chunk of the file at CurrentWavPath into the canvas.
+    // Draws the data chunk of the file at wavPath() into the canvas.
     void drawWaveform();
     void Play();
 
@@ -66,11 +69,11 @@ Q_SIGNALS:
 private:
     void showReadout(QLineEdit *box);
     void showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut);
-    // Whether the fields show the file at CurrentWavPath as it is now; a message otherwise.
+    // Whether the fields show the file at wavPath() as it is now; a message otherwise.
     bool showsCurrentFile();
     wav::WavFieldTexts fieldTexts() const;
 
-    QString *m_currentWavPath;
+    QString m_wavPath;
     wav::WavView m_view; // the file as showWavInfo last read it
     QString m_shownPath; // which file that was, and its state then
     util::FileStamp m_shownStamp;

@@ -3,6 +3,7 @@
 #include "util/atomicfile.h"
 #include "wav/loopfinder.h"
 #include "wav/soundfile.h"
+#include "wav/wavinfo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,20 +23,7 @@ namespace tamo::wav {
 
 namespace {
 
-// The canonical 44-byte header.
-constexpr qsizetype kRiffSizeAt = 4;
-constexpr qsizetype kWaveAt = 8;
-constexpr qsizetype kFmtAt = 12;
-constexpr qsizetype kFmtSizeAt = 16;
-constexpr qsizetype kFormatTagAt = 20;
-constexpr qsizetype kChannelsAt = 22;
-constexpr qsizetype kSampleRateAt = 24;
-constexpr qsizetype kByteRateAt = 28;
-constexpr qsizetype kBlockAlignAt = 32;
-constexpr qsizetype kBitsAt = 34;
-constexpr qsizetype kDataAt = 36;
-constexpr qsizetype kDataSizeAt = 40;
-constexpr qsizetype kHeaderSize = 44;
+constexpr qsizetype kHeaderSize = wavhdr::kSize;
 
 // The sampler chunk: 36 bytes after its 8-byte chunk header, then 24 per loop.
 constexpr qsizetype kSmplPeriodAt = 16;
@@ -52,26 +40,6 @@ constexpr qsizetype kLoopPlayCountAt = 20;
 constexpr sf_count_t kBlockFrames = 16384;
 
 void put32(QByteArray &b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
-void put16(QByteArray &b, qsizetype at, quint16 v) { qToLittleEndian(v, b.data() + at); }
-
-QByteArray canonicalHeader(int channels, qint64 dataSize, qint64 trailerSize)
-{
-    QByteArray h(kHeaderSize, '\0');
-    std::copy_n("RIFF", 4, h.data());
-    put32(h, kRiffSizeAt, quint32(kHeaderSize - 8 + dataSize + trailerSize));
-    std::copy_n("WAVE", 4, h.data() + kWaveAt);
-    std::copy_n("fmt ", 4, h.data() + kFmtAt);
-    put32(h, kFmtSizeAt, 16);
-    put16(h, kFormatTagAt, 1);
-    put16(h, kChannelsAt, quint16(channels));
-    put32(h, kSampleRateAt, kKeyboardRate);
-    put32(h, kByteRateAt, quint32(kKeyboardRate * channels * 2));
-    put16(h, kBlockAlignAt, quint16(channels * 2));
-    put16(h, kBitsAt, 16);
-    std::copy_n("data", 4, h.data() + kDataAt);
-    put32(h, kDataSizeAt, quint32(dataSize));
-    return h;
-}
 
 // A loop in frames of the written file, its end one past the last looped frame.
 struct WrittenLoop {
@@ -395,7 +363,8 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
     ConvertResult result;
     result.dithered = resample || hasMoreThan16Bits(sf.format) || cut.gain != 1.0;
     result.hasSampler = !sampler.isEmpty();
-    if (!out.write(canonicalHeader(channels, dataSize, sampler.size())))
+    if (!out.write(canonicalHeader(qint32(quint32(kHeaderSize - 8 + dataSize + sampler.size())), channels, kKeyboardRate,
+                                   qint32(quint32(dataSize)))))
         return failed(out.errorString());
 
     SampleWriter writer(out, channels, frames, result.dithered);

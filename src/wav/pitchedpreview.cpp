@@ -2,46 +2,17 @@
 
 #include "wav/soundfile.h"
 
-#include <QtEndian>
 
 #include <soxr.h>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace tamo::wav {
 
-namespace {
-
-void put32(QByteArray &b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
-void put16(QByteArray &b, qsizetype at, quint16 v) { qToLittleEndian(v, b.data() + at); }
-
-QByteArray wav16(const std::vector<float> &samples, int channels, int rate)
-{
-    const qint64 dataSize = qint64(samples.size()) * 2;
-    QByteArray out(44 + dataSize, '\0');
-    std::copy_n("RIFFxxxxWAVEfmt ", 16, out.data());
-    put32(out, 4, quint32(36 + dataSize));
-    put32(out, 16, 16);
-    put16(out, 20, 1);
-    put16(out, 22, quint16(channels));
-    put32(out, 24, quint32(rate));
-    put32(out, 28, quint32(rate * channels * 2));
-    put16(out, 32, quint16(channels * 2));
-    put16(out, 34, 16);
-    std::copy_n("data", 4, out.data() + 36);
-    put32(out, 40, quint32(dataSize));
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const float v = std::clamp(samples[i], -1.0f, 1.0f);
-        put16(out, 44 + qsizetype(i) * 2, quint16(qint16(std::lround(v * 32767.0f))));
-    }
-    return out;
-}
-
-} // namespace
-
-QByteArray pitchedPreview(const QString &path, double semitones, double maxSeconds, QString *error)
+Frames pitchedPreview(const QString &path, double semitones, double maxSeconds, QString *error)
 {
     SoundFile file(path);
     if (!file.isOpen()) {
@@ -89,7 +60,7 @@ QByteArray pitchedPreview(const QString &path, double semitones, double maxSecon
         return {};
     }
     out.resize(std::min(done, size_t(maxSeconds * rate)) * size_t(channels));
-    return wav16(out, channels, rate);
+    return {std::move(out), channels, rate};
 }
 
 } // namespace tamo::wav

@@ -1,5 +1,6 @@
 #include "wav/wavinfo.h"
 
+#include "wav/wavbytes.h"
 #include "wav/wavtext.h"
 
 #include <QFile>
@@ -9,6 +10,27 @@
 #include <cerrno>
 
 namespace tamo::wav {
+
+QByteArray canonicalHeader(qint32 riffSize, int channels, qint32 rate, qint32 dataSize)
+{
+    using namespace wavhdr;
+    QByteArray h(kSize, '\0');
+    char *p = h.data();
+    std::copy_n("RIFF", 4, p + kRiff);
+    putInt32(p + kRiffSize, riffSize);
+    std::copy_n("WAVE", 4, p + kWave);
+    std::copy_n("fmt ", 4, p + kFmt);
+    putInt32(p + kFmtSize, 16);
+    putInt16(p + kFormatTag, 1);
+    putInt16(p + kChannels, qint16(channels));
+    putInt32(p + kSampleRate, rate);
+    putInt32(p + kByteRate, qint32(quint32(rate) * 2 * quint32(channels)));
+    putInt16(p + kBlockAlign, qint16(2 * channels));
+    putInt16(p + kBitsPerSample, 16);
+    std::copy_n("data", 4, p + kData);
+    putInt32(p + kDataSize, dataSize);
+    return h;
+}
 
 WavView readWavView(ByteSource &source, qint64 textLimit)
 {

@@ -212,32 +212,12 @@ CleanUpResult cleanUpWavFile(const QString &path)
     return result;
 }
 
-// The canonical 44-byte header of a 16-bit PCM file.
-static void putCanonicalHeader(char *p, qint32 riffSize, qint16 channels, qint32 rate, qint32 dataSize)
-{
-    using namespace wavhdr;
-    std::memcpy(p + kRiff, "RIFF", 4);
-    putInt32(p + kRiffSize, riffSize);
-    std::memcpy(p + kWave, "WAVE", 4);
-    std::memcpy(p + kFmt, "fmt ", 4);
-    putInt32(p + kFmtSize, 16);
-    putInt16(p + kFormatTag, 1);
-    putInt16(p + kChannels, channels);
-    putInt32(p + kSampleRate, rate);
-    putInt32(p + kByteRate, rate * 2 * channels);
-    putInt16(p + kBlockAlign, qint16(2 * channels));
-    putInt16(p + kBitsPerSample, 16);
-    std::memcpy(p + kData, "data", 4);
-    putInt32(p + kDataSize, dataSize);
-}
-
 QByteArray noiseWav()
 {
     using namespace wavhdr;
     constexpr qint32 kDataBytes = 2 * kNoiseSamples;
-    QByteArray f(kSize + kDataBytes, '\0');
+    QByteArray f = canonicalHeader(kDataBytes + 36, 2, 22050, kDataBytes) + QByteArray(kDataBytes, '\0');
     char *p = f.data();
-    putCanonicalHeader(p, kDataBytes + 36, 2, 22050, kDataBytes);
     // A fixed seed: every run writes the same file.
     std::mt19937 generator(20260101u);
     for (int i = 0; i < kNoiseSamples; ++i) {
@@ -251,9 +231,7 @@ QByteArray testHeader(qint64 fileLength)
 {
     using namespace wavhdr;
     const qint64 length = std::max<qint64>(fileLength, kSize);
-    QByteArray h(kSize, '\0');
-    putCanonicalHeader(h.data(), qint32(quint32(length - 8)), 1, 44100, qint32(quint32(length - kSize)));
-    return h;
+    return canonicalHeader(qint32(quint32(length - 8)), 1, 44100, qint32(quint32(length - kSize)));
 }
 
 bool stampTestHeader(ByteSource &source, ByteSink &out, QString *error)

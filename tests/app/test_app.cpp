@@ -9,7 +9,6 @@
 #include "app/commandline.h"
 #include "app/launcher.h"
 #include "app/startup.h"
-#include "msp_editor/editorstate.h"
 #include "msp_editor/mspeditorwindow.h"
 #include "msp_editor/valueslider.h"
 #include "msp_editor/wavpanel.h"
@@ -113,13 +112,13 @@ Scenario makeScenario(const QString &kind, ui::ScriptedPlatform &platform, const
     auto *form = new msp_editor::MspEditorWindow;
     msp_editor::WavPanel *panel = form->wavPanel();
     if (!kind.startsWith(u"MSP")) {
-        form->CurrentWavPath = copyExample(u"SINEC3.WAV"_s, folder);
+        panel->setWavPath(copyExample(u"SINEC3.WAV"_s, folder));
         if (kind == u"CleanUp")
-            return {std::unique_ptr<QWidget>(form), form->CurrentWavPath, [panel] { panel->cleanUpWav(); }};
+            return {std::unique_ptr<QWidget>(form), panel->wavPath(), [panel] { panel->cleanUpWav(); }};
         // A long trailer, so that the file grows well past its old end.
         panel->showWavInfo();
         panel->findChild<QLineEdit *>(u"Text14"_s)->setText(QString(16384, u'x'));
-        return {std::unique_ptr<QWidget>(form), form->CurrentWavPath, [panel] { panel->writeHeaderFields(); },
+        return {std::unique_ptr<QWidget>(form), panel->wavPath(), [panel] { panel->writeHeaderFields(); },
                 [] { return true; }, true};
     }
     const QString opened = copyExample(u"SINES.MSP"_s, folder);
@@ -128,7 +127,7 @@ Scenario makeScenario(const QString &kind, ui::ScriptedPlatform &platform, const
     form->selectSlot(1);
     form->removeSelectedSample();
     const auto unsaved = [form, opened] {
-        return msp_editor::mspModified && form->CurrentMspPath == opened && form->record().sampleCount() == 2;
+        return form->document().isModified() && form->document().path() == opened && form->record().sampleCount() == 2;
     };
     if (kind == u"MSP Save")
         return {std::unique_ptr<QWidget>(form), opened, [form] { form->saveDocument(); }, unsaved};
@@ -151,7 +150,6 @@ class TestApp : public QObject {
     QString inDir(const QString &name) const { return m_dir.filePath(name); }
 
 private Q_SLOTS:
-    void init() { msp_editor::mspModified = false; }
 
     void initTestCase()
     {
@@ -310,8 +308,8 @@ private Q_SLOTS:
     void windowTextsFit()
     {
         ui::ScriptedPlatform platform;
-        msp_editor::sliderValue = -64;
         auto *slider = new msp_editor::ValueSlider;
+        slider->setValue(-64);
         slider->minimum = -64;
         slider->maximum = 64;
         auto *msp = new msp_editor::MspEditorWindow;

@@ -5,7 +5,6 @@
 
 #include "msp/msprecord.h"
 #include "msp_editor/mspeditorwindow.h"
-#include "msp_editor/editorstate.h"
 #include "ui/scriptedplatform.h"
 
 #include <QApplication>
@@ -44,12 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const MspRecord expected = MspRecord::fromBytes(bytes);
     const QString path = fuzz::writeFile(QStringLiteral("FUZZ.MSP"), bytes);
     editor->platform.clear();
-    msp_editor::mspModified = false;
     editor->platform.queueFile(path);
     editor->form.openDocument();
     FUZZ_CHECK(editor->platform.pending() == 0 && editor->platform.unexpected() == 0);
-    FUZZ_CHECK(editor->form.record() == expected && editor->form.CurrentMspPath == path);
-    FUZZ_CHECK(!msp_editor::mspModified);
+    FUZZ_CHECK(editor->form.record() == expected && editor->form.document().path() == path);
+    FUZZ_CHECK(!editor->form.document().isModified());
 
     // An invalid file is reported once and nothing of it is listed; a valid one
     // lists at most 64 names, whatever its sample count says.

@@ -22,8 +22,7 @@ namespace {
 struct Panel {
     ui::ScriptedPlatform platform;
     QWidget form;
-    QString currentWavPath;
-    msp_editor::WavPanel *panel = new msp_editor::WavPanel(&form, &currentWavPath);
+    msp_editor::WavPanel *panel = new msp_editor::WavPanel(&form);
     template <class T> T *child(const char *name) const { return fuzz::child<T>(&form, name); }
 };
 Panel *world = nullptr;
@@ -46,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes = fuzz::input(data, size);
     const QString path = fuzz::writeFile(QStringLiteral("PANEL.wav"), bytes);
-    world->currentWavPath = path;
+    world->panel->setWavPath(path);
     world->platform.clear();
     const WavFieldTexts shown = shownTexts(readWavView(bytes));
     world->panel->showWavInfo();

@@ -47,7 +47,7 @@ private Q_SLOTS:
 
         const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s
         QVERIFY(test::sound::write(looped, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100, 60, test::sound::Loop{1000, 30000}));
-        QCOMPARE(wav::pitchedPreview(looped, 0, 2.0, nullptr).size(), 44 + 2 * 2 * 44100);
+        QCOMPARE(wav::pitchedPreview(looped, 0, 2.0, nullptr).samples.size(), std::size_t(2 * 44100));
     }
 };
 

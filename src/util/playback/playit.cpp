@@ -1,5 +1,7 @@
 #include "util/playback/playit.h"
 
+#include "wav/wavformat.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -27,32 +29,17 @@ namespace tamo::util {
 
 namespace {
 
-enum class Encoding { Unsigned8, Signed16, Signed24, Signed32, Float32, Float64, ALaw, MuLaw };
-
 struct Sound {
-    Encoding encoding = Encoding::Signed16;
-    int bytesPerSample = 2;
-    int channels = 1;
+    wav::SampleFormat format;
     int sampleRate = 44100;
     QByteArray data; // whole frames only
 };
 
-constexpr quint16 kFormatPcm = 1;
-constexpr quint16 kFormatFloat = 3;
-constexpr quint16 kFormatALaw = 6;
-constexpr quint16 kFormatMuLaw = 7;
-constexpr quint16 kFormatExtensible = 0xFFFE;
+// Playback's own limits, narrower than what the WAV reader accepts.
 constexpr int kMaxChannels = 8;
 constexpr int kMaxSampleRate = 384000;
 // More than an hour of CD audio; a larger data chunk is played up to here.
 constexpr qint64 kMaxDataBytes = qint64(1) << 30;
-// Bytes 2..15 of the sub-format GUID of an extensible format.
-constexpr char kGuidTail[] = "\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71";
-
-quint16 le16(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(b.constData() + at);
-}
 
 quint32 le32(const QByteArray &b, qsizetype at)
 {
@@ -65,54 +52,16 @@ bool looksLikeChunkId(const QByteArray &id)
            && std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x20 && c <= 0x7e; });
 }
 
+// The format as the WAV reader reads it, within playback's limits.
 std::optional<Sound> soundFromFormat(const QByteArray &fmt)
 {
-    if (fmt.size() < 16)
+    const wav::SampleFormatCheck check = wav::readSampleFormat(fmt);
+    if (!check.format || check.format->channels > kMaxChannels)
         return std::nullopt;
-    quint16 tag = le16(fmt, 0);
-    const int channels = le16(fmt, 2);
-    const quint32 rate = le32(fmt, 4);
-    const int bits = le16(fmt, 14);
-    if (tag == kFormatExtensible) {
-        if (fmt.size() < 40 || std::memcmp(fmt.constData() + 26, kGuidTail, 14) != 0)
-            return std::nullopt;
-        tag = le16(fmt, 24);
-    }
-    if (channels < 1 || channels > kMaxChannels || rate < 1 || rate > kMaxSampleRate)
+    const quint32 rate = le32(fmt, wav::fmtbody::kSampleRate);
+    if (rate > quint32(kMaxSampleRate))
         return std::nullopt;
-
-    Sound sound;
-    sound.channels = channels;
-    sound.sampleRate = int(rate);
-    sound.bytesPerSample = (bits + 7) / 8;
-    switch (tag) {
-    case kFormatPcm:
-        switch (sound.bytesPerSample) {
-        case 1: sound.encoding = Encoding::Unsigned8; break;
-        case 2: sound.encoding = Encoding::Signed16; break;
-        case 3: sound.encoding = Encoding::Signed24; break;
-        case 4: sound.encoding = Encoding::Signed32; break;
-        default: return std::nullopt;
-        }
-        break;
-    case kFormatFloat:
-        if (sound.bytesPerSample == 4)
-            sound.encoding = Encoding::Float32;
-        else if (sound.bytesPerSample == 8)
-            sound.encoding = Encoding::Float64;
-        else
-            return std::nullopt;
-        break;
-    case kFormatALaw:
-    case kFormatMuLaw:
-        if (sound.bytesPerSample != 1)
-            return std::nullopt;
-        sound.encoding = tag == kFormatALaw ? Encoding::ALaw : Encoding::MuLaw;
-        break;
-    default:
-        return std::nullopt;
-    }
-    return sound;
+    return Sound{*check.format, int(rate), {}};
 }
 
 // Reads what a lenient player would play: the chunks are walked with or without the
@@ -161,7 +110,7 @@ std::optional<Sound> readWav(const QString &path)
     std::optional<Sound> sound = soundFromFormat(fmt);
     if (!sound)
         return std::nullopt;
-    const qint64 frameBytes = qint64(sound->bytesPerSample) * sound->channels;
+    const qint64 frameBytes = sound->format.frameBytes();
     dataSize = std::min(dataSize, kMaxDataBytes);
     dataSize -= dataSize % frameBytes;
     if (dataSize <= 0 || !file.seek(dataOffset))
@@ -171,56 +120,6 @@ std::optional<Sound> readWav(const QString &path)
     if (sound->data.isEmpty())
         return std::nullopt;
     return sound;
-}
-
-float aLawToFloat(quint8 byte)
-{
-    const int v = byte ^ 0x55;
-    const int exponent = (v >> 4) & 7;
-    int magnitude = ((v & 0x0f) << 4) + 8;
-    if (exponent != 0)
-        magnitude = (magnitude + 0x100) << (exponent - 1);
-    return float((v & 0x80) ? magnitude : -magnitude) / 32768.0f;
-}
-
-float muLawToFloat(quint8 byte)
-{
-    const int v = ~byte & 0xff;
-    const int exponent = (v >> 4) & 7;
-    const int magnitude = ((((v & 0x0f) << 3) + 0x84) << exponent) - 0x84;
-    return float((v & 0x80) ? -magnitude : magnitude) / 32768.0f;
-}
-
-float clampSample(double v)
-{
-    if (!(v == v)) // NaN
-        return 0.0f;
-    return float(std::clamp(v, -1.0, 1.0));
-}
-
-float decodeSample(Encoding encoding, const uchar *p)
-{
-    switch (encoding) {
-    case Encoding::Unsigned8:
-        return float(int(p[0]) - 128) / 128.0f;
-    case Encoding::Signed16:
-        return float(qFromLittleEndian<qint16>(p)) / 32768.0f;
-    case Encoding::Signed24: {
-        const qint32 v = qint32(quint32(p[0]) << 8 | quint32(p[1]) << 16 | quint32(p[2]) << 24);
-        return float(double(v) / 2147483648.0);
-    }
-    case Encoding::Signed32:
-        return float(double(qFromLittleEndian<qint32>(p)) / 2147483648.0);
-    case Encoding::Float32:
-        return clampSample(double(qFromLittleEndian<float>(p)));
-    case Encoding::Float64:
-        return clampSample(qFromLittleEndian<double>(p));
-    case Encoding::ALaw:
-        return aLawToFloat(p[0]);
-    case Encoding::MuLaw:
-        return muLawToFloat(p[0]);
-    }
-    return 0.0f;
 }
 
 // Hands the sound to the sink as 32-bit float frames, converting as it goes.
@@ -238,11 +137,11 @@ public:
 protected:
     qint64 readData(char *out, qint64 maxSize) override
     {
-        const qint64 frameOut = qint64(sizeof(float)) * m_sound.channels;
-        const qint64 count = std::min(maxSize / frameOut * m_sound.channels, remainingSamples());
-        const auto *in = reinterpret_cast<const uchar *>(m_sound.data.constData());
+        const wav::SampleFormat &format = m_sound.format;
+        const qint64 frameOut = qint64(sizeof(float)) * format.channels;
+        const qint64 count = std::min(maxSize / frameOut * format.channels, remainingSamples());
         for (qint64 i = 0; i < count; ++i) {
-            const float v = decodeSample(m_sound.encoding, in + m_next * m_sound.bytesPerSample);
+            const auto v = float(wav::sampleLevel(m_sound.data.constData() + m_next * format.sampleBytes, format.encoding));
             std::memcpy(out + i * qint64(sizeof(float)), &v, sizeof(float));
             ++m_next;
         }
@@ -251,7 +150,7 @@ protected:
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    qint64 remainingSamples() const { return m_sound.data.size() / m_sound.bytesPerSample - m_next; }
+    qint64 remainingSamples() const { return m_sound.data.size() / m_sound.format.sampleBytes - m_next; }
 
     Sound m_sound;
     qint64 m_next = 0; // index of the next sample (not frame)
@@ -314,18 +213,12 @@ void Playback::finish()
 
 } // namespace
 
-void PlayIt(const QString &path)
+namespace {
+
+void play(std::optional<Sound> sound)
 {
     QCoreApplication *app = QCoreApplication::instance();
-    if (!app)
-        return;
-    if (QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(app, [path] { PlayIt(path); }, Qt::QueuedConnection);
-        return;
-    }
     stopCurrent();
-
-    std::optional<Sound> sound = readWav(path);
     if (!sound)
         return;
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
@@ -333,7 +226,7 @@ void PlayIt(const QString &path)
         return;
     QAudioFormat format;
     format.setSampleRate(sound->sampleRate);
-    format.setChannelCount(sound->channels);
+    format.setChannelCount(sound->format.channels);
     format.setSampleFormat(QAudioFormat::Float);
 
     auto *playback = new Playback(std::move(*sound), device, format, app);
@@ -352,10 +245,45 @@ void PlayIt(const QString &path)
     currentSound() = playback;
 }
 
+} // namespace
+
 void StopPlaying()
 {
     if (QCoreApplication *app = QCoreApplication::instance(); app && QThread::currentThread() == app->thread())
         stopCurrent();
+}
+
+void PlayIt(const QString &path)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (QThread::currentThread() != app->thread()) {
+        QMetaObject::invokeMethod(app, [path] { PlayIt(path); }, Qt::QueuedConnection);
+        return;
+    }
+    play(readWav(path));
+}
+
+void PlayFrames(const std::vector<float> &samples, int channels, int rate)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (QThread::currentThread() != app->thread()) {
+        QMetaObject::invokeMethod(app, [samples, channels, rate] { PlayFrames(samples, channels, rate); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    std::optional<Sound> sound;
+    const qint64 bytes = qint64(samples.size()) * qint64(sizeof(float));
+    if (channels >= 1 && channels <= kMaxChannels && rate >= 1 && rate <= kMaxSampleRate && bytes > 0
+        && bytes <= kMaxDataBytes && samples.size() % size_t(channels) == 0) {
+        sound = Sound{{wav::kFormatFloat, wav::SampleEncoding::Float32, 4, channels}, rate, QByteArray(bytes, '\0')};
+        for (size_t i = 0; i < samples.size(); ++i)
+            qToLittleEndian(samples[i], sound->data.data() + qsizetype(i) * 4);
+    }
+    play(std::move(sound));
 }
 
 } // namespace tamo::util

@@ -1,0 +1,126 @@
+#include "msp_editor/mspdocument.h"
+
+#include "export/soundimport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUndoStack>
+
+#include <algorithm>
+#include <utility>
+
+namespace tamo::msp_editor {
+
+// The content before and after one change; redo() applies it, also on the push.
+class ContentCommand final : public QUndoCommand {
+public:
+    ContentCommand(const QString &text, MspDocument &document, MspContent before, MspContent after)
+        : QUndoCommand(text), m_document(document), m_before(std::move(before)), m_after(std::move(after))
+    {
+    }
+    void undo() override { m_document.apply(m_before); }
+    void redo() override { m_document.apply(m_after); }
+
+private:
+    MspDocument &m_document;
+    MspContent m_before, m_after;
+};
+
+MspDocument::MspDocument(QObject *parent) : QObject(parent), m_undoStack(new QUndoStack(this))
+{
+    m_content.record = msp::MspRecord::newDocument();
+    connect(m_undoStack, &QUndoStack::cleanChanged, this, &MspDocument::updateModified);
+    connect(m_undoStack, &QUndoStack::indexChanged, this, &MspDocument::updateModified);
+}
+
+exporter::SlotSource MspDocument::source(int slot) const
+{
+    if (slot < 1 || slot > msp::kMaxSamples)
+        return {};
+    return m_content.sources.at(std::size_t(slot - 1));
+}
+
+bool MspDocument::listed(int slot) const
+{
+    // A foreign record lists nothing, so none of its samples has a file.
+    return slot >= 1 && slot <= (record().isValid() ? record().usedSlotCount() : 0);
+}
+
+QString MspDocument::wavFile(int slot) const
+{
+    if (!listed(slot))
+        return {};
+    // Until the document has a file, each sample is looked for where it was added from.
+    const QString added = source(slot).path;
+    const QString beside = m_path.isEmpty() && !added.isEmpty() ? added : m_path;
+    const QByteArray name = record().sampleName(slot);
+    if (!beside.isEmpty())
+        return exporter::soundFileBeside(beside, name);
+    const QString found = exporter::soundFileBeside(QDir::current().filePath(QStringLiteral("_")), name);
+    return found.isEmpty() ? found : QDir::current().relativeFilePath(found);
+}
+
+QString MspDocument::soundFile(int slot) const
+{
+    if (!listed(slot))
+        return {};
+    const QString found = wavFile(slot);
+    if (!found.isEmpty())
+        return found;
+    const QString added = source(slot).path;
+    return !added.isEmpty() && QFileInfo(added).isFile() ? added : QString();
+}
+
+exporter::SlotSource MspDocument::exportSource(int slot) const
+{
+    const QString path = soundFile(slot);
+    const exporter::SlotSource stored = source(slot);
+    if (path.isEmpty() || stored.path.isEmpty() || QFileInfo(path) != QFileInfo(stored.path))
+        return path;
+    return {path, stored.cut};
+}
+
+void MspDocument::change(const QString &text, const MspContent &after)
+{
+    m_undoStack->push(new ContentCommand(text, *this, m_content, after));
+}
+
+void MspDocument::reset(const MspContent &content, const QString &path, bool onDisk)
+{
+    m_content = content;
+    m_path = path;
+    m_undoStack->clear();
+    if (onDisk)
+        m_undoStack->setClean();
+    else
+        m_undoStack->resetClean(); // no state of the stack is on disk until a save
+    updateModified();
+}
+
+void MspDocument::markSaved(const QString &path)
+{
+    m_path = path;
+    m_undoStack->setClean();
+    updateModified();
+}
+
+void MspDocument::apply(const MspContent &content)
+{
+    m_content = content;
+    Q_EMIT contentChanged();
+}
+
+void MspDocument::updateModified()
+{
+    // Undone or redone writes of files beside the document leave it as saved.
+    const int clean = m_undoStack->cleanIndex(), index = m_undoStack->index();
+    bool modified = clean < 0;
+    for (int i = std::min(clean, index); !modified && i < std::max(clean, index); ++i)
+        modified = m_undoStack->command(i)->id() != kOutsideCommandId;
+    if (modified == m_modified)
+        return;
+    m_modified = modified;
+    Q_EMIT modifiedChanged(modified);
+}
+
+} // namespace tamo::msp_editor

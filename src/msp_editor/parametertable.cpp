@@ -1,0 +1,108 @@
+#include "msp_editor/parametertable.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace tamo::msp_editor {
+
+using msp::GlobalField;
+using msp::SampleField;
+using msp::ValueFormat;
+
+namespace {
+
+constexpr int kLeft = 2040;
+constexpr int kRight = 3600;
+constexpr int kSliderOffset = 570;
+constexpr auto kNoSample = SampleField::StartKey;
+constexpr auto kNoGlobal = GlobalField::HeaderReserved;
+
+constexpr ParameterSpec global(int number, const char16_t *caption, int left, int top, GlobalField field,
+                               FieldKind kind, ValueFormat format = ValueFormat::Plain, qint16 min = 0,
+                               qint16 max = 0)
+{
+    return {number, caption, left, top, false, kNoSample, field, kind, format, min, max, kSliderOffset};
+}
+
+constexpr ParameterSpec sample(int number, const char16_t *caption, int left, int top, SampleField field,
+                               FieldKind kind, ValueFormat format = ValueFormat::Plain, qint16 min = 0,
+                               qint16 max = 0, int offset = kSliderOffset)
+{
+    return {number, caption, left, top, true, field, kNoGlobal, kind, format, min, max, offset};
+}
+
+using K = FieldKind;
+using F = ValueFormat;
+// The key picker's notes run 0..128.
+constexpr ParameterSpec kTable[] = {
+    global(22, u"LEVEL", kLeft, 2160, GlobalField::Level, K::Slider, F::Half, 0, 63),
+    global(21, u"REVERB", kRight, 2160, GlobalField::Reverb, K::Slider, F::Half, 0, 63),
+    global(23, u"OCTAVE", kLeft, 2760, GlobalField::Octave, K::Octave),
+    global(37, u"FINE TUNE", kRight, 2760, GlobalField::FineTune, K::Slider, F::SignedOffset64, -64, 64),
+    global(25, u"OVERDRIVE", kLeft, 4320, GlobalField::Overdrive, K::Slider, F::Half, 0, 63),
+    global(26, u"DELAY", kRight, 4320, GlobalField::Delay, K::Slider, F::Half, 0, 63),
+    global(27, u"CHORUS", kLeft, 4920, GlobalField::Chorus, K::Slider, F::Half, 0, 63),
+    global(24, u"ROTOR", kRight, 4920, GlobalField::Effect, K::Rotor),
+    sample(15, u"START", kLeft, 6120, SampleField::StartKey, K::Key, F::Plain, 0, 128),
+    sample(18, u"PITCH", kRight, 6120, SampleField::PitchMode, K::Pitch),
+    sample(16, u"END", kLeft, 6720, SampleField::EndKey, K::Key, F::Plain, 0, 128),
+    sample(19, u"KEY", kRight, 6720, SampleField::Key, K::Key, F::Plain, 0, 128),
+    sample(17, u"VOLUME", kLeft, 7320, SampleField::Volume, K::Slider, F::Plain, 0, 127),
+    sample(20, u"FINE", kRight, 7320, SampleField::Fine, K::Slider, F::Fine, 0, 99),
+    sample(28, u"ATTACK", kLeft, 7920, SampleField::Attack, K::Slider, F::Reverse127, 0, 127),
+    sample(32, u"CUT OFF", kRight, 7920, SampleField::CutOff, K::Slider, F::Plain, 3, 127),
+    sample(29, u"DECAY", kLeft, 8520, SampleField::Decay, K::Slider, F::Reverse99, 0, 99),
+    sample(33, u"DCA OFFS", kRight, 8520, SampleField::Dca, K::Slider, F::HighNibble, 0, 7),
+    sample(30, u"SUSTAIN", kLeft, 9120, SampleField::Sustain, K::Slider, F::Plain, 0, 127),
+    sample(34, u"DCA SLOP", kRight, 9120, SampleField::Dca, K::Slider, F::LowNibble, 1, 7),
+    sample(31, u"RELEASE", kLeft, 9720, SampleField::Release, K::Slider, F::Reverse96, 0, 64, -300),
+    sample(36, u"DCF OFFS", kRight, 9720, SampleField::Dcf, K::Slider, F::HighNibble, 0, 7, -300),
+    sample(35, u"DCF SLOP", kRight, 10320, SampleField::Dcf, K::Slider, F::LowNibble, 1, 7, -1000),
+};
+static_assert(std::size(kTable) == kParameterCount);
+
+} // namespace
+
+std::span<const ParameterSpec> parameterTable() { return kTable; }
+
+quint8 parameterByte(const ParameterSpec &spec, const msp::MspRecord &record, int slot)
+{
+    return spec.perSample ? record.sample(spec.sample, slot) : record.global(spec.global);
+}
+
+void setParameterByte(const ParameterSpec &spec, msp::MspRecord &record, int slot, quint8 value)
+{
+    if (spec.perSample)
+        record.setSample(spec.sample, slot, value);
+    else
+        record.setGlobal(spec.global, value);
+}
+
+QString parameterText(const ParameterSpec &spec, quint8 byte)
+{
+    switch (spec.kind) {
+    case FieldKind::Slider: return QString::number(msp::shownValue(spec.format, byte));
+    case FieldKind::Key: return spec.sample == SampleField::StartKey ? msp::StartNoteName(byte) : msp::NoteName(byte);
+    case FieldKind::Pitch: return msp::PitchModeText(byte);
+    case FieldKind::Rotor: return msp::RotorText(byte);
+    case FieldKind::Octave: return msp::OctaveText(byte);
+    }
+    return {};
+}
+
+void showEffectAmounts(quint8 effect, const std::array<QLineEdit *, kAmountCount> &fields,
+                       const std::array<QLabel *, kAmountCount> &labels)
+{
+    const msp::EffectView view = msp::EffectName(effect);
+    for (std::size_t i = 0; i < view.amount.size() && i < fields.size(); ++i) {
+        const msp::EffectView::Amount &amount = view.amount[i];
+        if (amount.shown) {
+            labels[i]->setText(amount.caption);
+            fields[i]->setAccessibleName(amount.caption);
+        }
+        fields[i]->setVisible(amount.shown);
+        labels[i]->setVisible(amount.shown);
+    }
+}
+
+} // namespace tamo::msp_editor
