@@ -71,15 +71,24 @@ WaveformSummary::WaveformSummary(ByteSource &source)
     }
 }
 
-void WaveformSummary::addFrames(ByteSource &source, qint64 a, qint64 b, WaveformColumn &column) const
+void WaveformSummary::addFrames(ByteSource &source, qint64 a, qint64 b, WaveformColumn &column,
+                                BlockCache &cache) const
 {
+    // Block by block through the cache: the edge between two columns lies in one
+    // block, read once for both.
     const qint64 frame = m_format.frameBytes();
-    const qint64 perRead = std::max<qint64>(1, kReadBytes / frame);
-    QByteArray buffer(qsizetype(std::min(perRead, b - a) * frame), Qt::Uninitialized);
-    for (qint64 k = a; k < b; k += perRead) {
-        const qint64 n = std::min(perRead, b - k);
-        source.readPadded(m_payload + k * frame, buffer.data(), n * frame);
-        addLevels(buffer.constData(), n, frame, m_format.encoding, column);
+    const qint64 B = m_blockFrames;
+    if (cache.bytes.size() != B * frame)
+        cache.bytes.resize(qsizetype(B * frame));
+    for (qint64 k = a; k < b;) {
+        const qint64 block = k / B, start = block * B, end = std::min(b, start + B);
+        if (cache.block != block) {
+            source.readPadded(m_payload + start * frame, cache.bytes.data(),
+                              std::min(B, m_fileFrames - start) * frame);
+            cache.block = block;
+        }
+        addLevels(cache.bytes.constData() + (k - start) * frame, end - k, frame, m_format.encoding, column);
+        k = end;
     }
 }
 
@@ -102,6 +111,7 @@ QList<WaveformColumn> WaveformSummary::columns(ByteSource &source, qint64 count,
     const qint64 fileFrames = std::min(m_fileFrames, drawnFrames);
     const qint64 perColumn = count * frame; // frame k is in column floor(k * perColumn / S)
     const qint64 B = m_blockFrames;
+    BlockCache cache;
     for (qint64 c = first; c < last; ++c) {
         WaveformColumn &column = out[qsizetype(c - first)];
         const qint64 a = ceilDiv(c * m_dataSize, perColumn);
@@ -115,13 +125,13 @@ QList<WaveformColumn> WaveformSummary::columns(ByteSource &source, qint64 count,
             continue;
         const qint64 firstBlock = ceilDiv(a, B), lastBlock = end / B;
         if (firstBlock >= lastBlock) {
-            addFrames(source, a, end, column);
+            addFrames(source, a, end, column, cache);
             continue;
         }
-        addFrames(source, a, firstBlock * B, column);
+        addFrames(source, a, firstBlock * B, column, cache);
         for (qint64 i = firstBlock; i < lastBlock; ++i)
             column.add(m_blocks[qsizetype(i)]);
-        addFrames(source, lastBlock * B, end, column);
+        addFrames(source, lastBlock * B, end, column, cache);
     }
     return out;
 }

@@ -55,8 +55,12 @@ public:
     qint64 blockFrames() const { return m_blockFrames; }
 
 private:
+    struct BlockCache {
+        qint64 block = -1;
+        QByteArray bytes;
+    };
     // Adds the levels of frames [a, b) (all inside the source) read from it.
-    void addFrames(ByteSource &source, qint64 a, qint64 b, WaveformColumn &column) const;
+    void addFrames(ByteSource &source, qint64 a, qint64 b, WaveformColumn &column, BlockCache &cache) const;
 
     bool m_drawn = false;
     qint32 m_dataSize = 0;
