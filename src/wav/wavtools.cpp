@@ -338,6 +338,23 @@ bool deblock(ByteSource &source, ByteSink &out, QString *error)
     return true;
 }
 
+namespace {
+
+// Command8 from bytes in memory: each block written straight from where it lies.
+bool deblockBytes(QByteArrayView bytes, ByteSink &out, QString *error)
+{
+    constexpr qint64 kPeriod = kDeblockGap + kDeblockBlock;
+    const qint64 length = bytes.size();
+    bool ok = out.write(bytes.first(std::min(length, kDeblockHeader)));
+    for (qint64 pos = kDeblockHeader; ok && pos + kDeblockGap < length; pos += kPeriod)
+        ok = out.write(bytes.sliced(pos + kDeblockGap, std::min(pos + kPeriod, length) - pos - kDeblockGap));
+    if (!ok)
+        *error = out.errorString();
+    return ok;
+}
+
+} // namespace
+
 bool deblockFile(const QString &inputPath, const QString &outputPath, QString *error)
 {
     QString reason;
@@ -353,9 +370,16 @@ bool deblockFile(const QString &inputPath, const QString &outputPath, QString *e
         *error = source.errorString();
         return false;
     }
+    // Mapped, the input's pages go to the output in one copy, not through a buffer
+    // (measured steadier and faster). Cutting the file while it is copied would stop
+    // the program; the input is the tool's own fixed file.
+    QFile input(inputPath);
+    const uchar *mapped = input.open(QIODevice::ReadOnly) && input.size() > 0 ? input.map(0, input.size()) : nullptr;
     tamo::AtomicFileWriter writer(outputPath);
     AtomicSink sink(writer);
-    const bool ok = writer.open() && deblock(source, sink, &reason);
+    const bool ok = writer.open()
+                    && (mapped ? deblockBytes(QByteArrayView(mapped, input.size()), sink, &reason)
+                               : deblock(source, sink, &reason));
     if (!finish(writer, ok, &reason)) {
         *error = reason;
         return false;
