@@ -104,7 +104,7 @@ void WaveCanvas::paintEvent(QPaintEvent *event)
             continue;
         double low = column.low, high = column.high;
         const double x = c + 0.5;
-        if (previous == c - 1) { // reach the neighbour's range: one unbroken trace
+        if (previous >= 0 && previous == c - 1) { // reach the neighbour's range: one unbroken trace
             low = std::min(low, double(m_columns[previous].high));
             high = std::max(high, double(m_columns[previous].low));
         } else if (previous >= 0) { // columns without frames between: a straight line across
