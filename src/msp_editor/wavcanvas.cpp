@@ -1,7 +1,5 @@
 #include "msp_editor/wavcanvas.h"
 
-#include "ui/twips.h"
-
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -18,54 +16,113 @@ WaveCanvas::WaveCanvas(QWidget *parent) : QWidget(parent)
     setPalette(pal);
 }
 
+WaveCanvas::~WaveCanvas() = default;
+
 void WaveCanvas::clearPlot()
 {
-    m_plot = {};
+    m_shown = false;
     update();
 }
 
-void WaveCanvas::setPlot(wav::WaveformPlot plot)
+void WaveCanvas::showFile(const QString &path, double drawLength)
 {
-    m_plot = std::move(plot);
+    const util::FileStamp stamp = util::fileStamp(path);
+    auto source = std::make_unique<wav::FileSource>(path);
+    if (!source->open()) {
+        clearPlot();
+        return;
+    }
+    // The summary reads the whole file: only again when it changed.
+    if (path != m_path || stamp != m_stamp || !stamp.exists) {
+        m_summary = wav::WaveformSummary(*source);
+        m_path = path;
+        m_stamp = stamp;
+    }
+    m_source = std::move(source);
+    m_drawLength = drawLength;
+    m_columns.clear();
+    m_known.clear();
+    m_shown = true;
     update();
+}
+
+void WaveCanvas::computeColumns(int first, int last)
+{
+    for (int c = first; c < last;) {
+        if (m_known[c]) {
+            ++c;
+            continue;
+        }
+        int end = c;
+        while (end < last && !m_known[end])
+            ++end;
+        const QList<wav::WaveformColumn> got = m_summary.columns(*m_source, width(), c, end, m_drawLength);
+        for (int i = c; i < end; ++i) {
+            m_columns[i] = got[i - c];
+            m_known[i] = true;
+        }
+        c = end;
+    }
 }
 
 void WaveCanvas::paintEvent(QPaintEvent *event)
 {
-    if (!m_plot.drawn)
+    if (!m_shown || !m_summary.isDrawn())
         return;
     QPainter painter(this);
-    // The plot is in twips; draw it in them.
-    const double unit = 1.0 / ui::kTwipsPerPixel;
-    painter.scale(unit, unit);
-    const double W = width() * ui::kTwipsPerPixel;
-    const double H = height() * ui::kTwipsPerPixel;
+    const int w = width();
+    const double H = height();
+    if (m_columns.size() != w) {
+        m_columns = QList<wav::WaveformColumn>(w);
+        m_known = QList<bool>(w, false);
+    }
+    // The exposed columns, widened to the nearest drawn column on each side so
+    // that the joins across the edges are drawn too.
+    int left = std::max(0, event->rect().left());
+    int right = std::min(w, event->rect().right() + 1);
+    computeColumns(left, right);
+    constexpr int kStep = 64;
+    for (bool found = false; left > 0 && !found;) {
+        const int from = std::max(0, left - kStep);
+        computeColumns(from, left);
+        for (found = false; left > from && !found;)
+            found = !m_columns[--left].isEmpty();
+    }
+    for (bool found = false; right < w && !found;) {
+        const int to = std::min(w, right + kStep);
+        computeColumns(right, to);
+        for (found = false; right < to && !found;)
+            found = !m_columns[right++].isEmpty();
+    }
 
-    const QList<QPointF> &pts = m_plot.points;
-    QPen pen(kForeground, 0); // cosmetic: one pixel whatever the scale
-    painter.setPen(pen);
-    if (pts.size() == 1) {
-        painter.drawPoint(pts.first());
-    } else if (pts.size() > 1) {
-        // Only the points of the exposed strip, plus one on each side.
-        const double left = event->rect().left() * ui::kTwipsPerPixel;
-        const double right = (event->rect().right() + 1) * ui::kTwipsPerPixel;
-        auto byX = [](const QPointF &p, double x) { return p.x() < x; };
-        auto first = std::lower_bound(pts.cbegin(), pts.cend(), left, byX);
-        auto last = std::lower_bound(first, pts.cend(), right, byX);
-        if (first != pts.cbegin())
-            --first;
-        if (last != pts.cend())
-            ++last;
-        const qsizetype n = last - first;
-        if (n > 1)
-            painter.drawPolyline(&*first, int(n));
+    painter.setPen(QPen(kForeground, 0)); // cosmetic: one pixel
+    auto y = [H](double level) { return H * (1.0 - level) / 2.0; };
+    int previous = -1;
+    for (int c = left; c < right; ++c) {
+        const wav::WaveformColumn &column = m_columns[c];
+        if (column.isEmpty())
+            continue;
+        double low = column.low, high = column.high;
+        const double x = c + 0.5;
+        if (previous >= 0 && previous == c - 1) { // reach the neighbour's range: one unbroken trace
+            low = std::min(low, double(m_columns[previous].high));
+            high = std::max(high, double(m_columns[previous].low));
+        } else if (previous >= 0) { // columns without frames between: a straight line across
+            const wav::WaveformColumn &before = m_columns[previous];
+            painter.drawLine(QPointF(previous + 0.5, y((before.low + before.high) / 2.0)),
+                             QPointF(x, y((low + high) / 2.0)));
+        }
+        if (low == high)
+            painter.drawPoint(QPointF(x, y(low)));
+        else
+            painter.drawLine(QPointF(x, y(high)), QPointF(x, y(low)));
+        previous = c;
     }
     painter.setPen(QPen(kReference, 0));
-    painter.drawLine(QPointF(0, H / 4), QPointF(W, H / 4));
-    painter.drawLine(QPointF(0, 3 * H / 4), QPointF(W, 3 * H / 4));
+    painter.drawLine(QPointF(0, H / 4), QPointF(w, H / 4));
+    painter.drawLine(QPointF(0, 3 * H / 4), QPointF(w, 3 * H / 4));
     painter.setPen(QPen(Qt::black, 0));
-    painter.drawLine(QPointF(0, H / 2), QPointF(W, H / 2));
+    painter.drawLine(QPointF(0, H / 2), QPointF(w, H / 2));
 }
 
 void ByteTextBox::mousePressEvent(QMouseEvent *event)

@@ -342,12 +342,7 @@ void WavPanel::drawWaveform()
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     ui::BusyPointer busy;
-    wav::FileSource source(path);
-    if (!source.open())
-        return;
-    const double W = double(m_waveCanvas->width()) * ui::kTwipsPerPixel;
-    const double H = double(m_waveCanvas->height()) * ui::kTwipsPerPixel;
-    m_waveCanvas->setPlot(wav::computeWaveform(source, W, H, wav::leadingNumber(m_fieldBoxes[13]->text())));
+    m_waveCanvas->showFile(path, wav::leadingNumber(m_fieldBoxes[13]->text()));
 }
 
 void WavPanel::Play() { util::PlayIt(m_wavPath); }

@@ -1,120 +1,156 @@
 #include "wav/wavwaveform.h"
 
-#include "wav/wavformat.h"
-
 #include <QtEndian>
 
-#include <algorithm>
 #include <cmath>
 
 namespace tamo::wav {
 
 namespace {
 
-// Gets the samples by the cheaper way for their spacing: far apart, one small
-// positional read each; closer together, through blocks read in turn into one
-// buffer (copying a stretch of the file then costs less than a call per sample).
-class SampleReader {
-public:
-    SampleReader(ByteSource &source, qint64 step) : m_source(source), m_direct(step >= kDirectStep)
-    {
-        if (!m_direct)
-            m_block.resize(kBlock);
-    }
+// A block's edge costs one small read: about 2 KiB of frames. Reads while
+// building go in 1 MiB pieces.
+constexpr qint64 kBlockBytes = 2048;
+constexpr qint64 kReadBytes = 1 << 20;
 
-    // The sample of `size` bytes at pos; nullptr when it starts past the end of
-    // the source (silence), bytes past the end reading as 0.
-    const char *at(qint64 pos, int size)
-    {
-        if (pos >= m_source.size())
-            return nullptr;
-        if (m_direct || pos < 0 || size > kBlock)
-            return direct(pos, size);
-        if (pos < m_start || pos + size > m_start + m_fill) {
-            m_start = pos;
-            m_fill = 0;
-            const qint64 left = m_source.size() - pos;
-            if (left >= size)
-                m_fill = std::max<qint64>(m_source.readAt(pos, m_block.data(), std::min<qint64>(kBlock, left)), 0);
-            if (m_fill < size)
-                return direct(pos, size); // the end of the source
-        }
-        return m_block.constData() + (pos - m_start);
+// Adds the first-channel levels of the n frames in `bytes`.
+void addLevels(const char *bytes, qint64 n, qint64 frame, SampleEncoding encoding, WaveformColumn &column)
+{
+    if (n <= 0)
+        return;
+    if (encoding == SampleEncoding::Signed16) {
+        // The level grows with the value: the extremes of the values give those of the levels.
+        qint16 low = qFromLittleEndian<qint16>(bytes), high = low;
+        auto scan = [&](qint64 stride) {
+            for (qint64 i = 1; i < n; ++i) {
+                const qint16 v = qFromLittleEndian<qint16>(bytes + i * stride);
+                low = std::min(low, v);
+                high = std::max(high, v);
+            }
+        };
+        if (frame == 2)
+            scan(2); // mono: a constant stride the compiler can vectorise
+        else
+            scan(frame);
+        column.add(float(low / 32768.0));
+        column.add(float(high / 32768.0));
+        return;
     }
+    for (qint64 i = 0; i < n; ++i)
+        column.add(float(sampleLevel(bytes + i * frame, encoding)));
+}
 
-private:
-    static constexpr qint64 kDirectStep = 16 * 1024;
-    static constexpr qsizetype kBlock = 256 * 1024;
-    const char *direct(qint64 pos, int size)
-    {
-        m_one.resize(size);
-        m_source.readPadded(pos, m_one.data(), size);
-        return m_one.constData();
-    }
-
-    ByteSource &m_source;
-    const bool m_direct;
-    QByteArray m_one;
-    QByteArray m_block;
-    qint64 m_start = 0;
-    qint64 m_fill = 0;
-};
+qint64 ceilDiv(qint64 a, qint64 b) { return a / b + (a % b > 0 ? 1 : 0); }
 
 } // namespace
 
-WaveformPlot computeWaveform(ByteSource &source, double width, double height, double drawLength)
+WaveformSummary::WaveformSummary(ByteSource &source)
 {
-    WaveformPlot plot;
     const qint64 length = source.size();
     qint64 d = findDataTag(source);
     if (d < 0)
         d = length;
-    plot.dataOffset = d;
     if (d == 0 || length == 0)
-        return plot;
-    plot.drawn = true;
+        return;
+    m_drawn = true;
+    m_dataSize = source.int32At(d + 4);
+    if (m_dataSize <= 0)
+        return;
+    m_format = fileSampleFormat(source).format.value_or(SampleFormat{});
+    const qint64 frame = m_format.frameBytes();
+    m_payload = d + 8;
+    m_fileFrames = std::clamp<qint64>(ceilDiv(length - m_payload, frame), 0, ceilDiv(m_dataSize, frame));
+    m_blockFrames = std::max<qint64>(1, kBlockBytes / frame);
 
-    const qint32 S = source.int32At(d + 4);
-    plot.dataSize = S;
-    // No payload to spread over the width: x = W * o / S means nothing.
-    if (S <= 0 || width <= 0)
-        return plot;
-
-    // Each sample drawn from its real value: the first channel of a frame, at the
-    // width the format chunk gives; 16-bit mono when it gives none a reader knows.
-    const SampleFormat format = fileSampleFormat(source).format.value_or(SampleFormat{});
-    const qint64 frame = format.frameBytes();
-    plot.frameBytes = frame;
-
-    double R = double(S) / width;
-    if (R <= 1)
-        R = 1;
-    // About one sample per two units of width, as 16-bit mono steps 2 * floor(R) bytes.
-    const qint64 step = frame * std::max<qint64>(1, qint64(std::floor(2 * R / double(frame))));
-    plot.step = step;
-    const qint64 q = d + 8;
-    SampleReader reader(source, step);
-    auto y = [&](qint64 pos) {
-        const char *sample = reader.at(pos, format.sampleBytes);
-        const double level = sample ? sampleLevel(sample, format.encoding) : 0.0;
-        return height * (1.0 - level) / 2.0;
-    };
-
-    // Points right of the canvas cannot be seen: stop one step past its edge, so
-    // a size typed larger than the data still reads no more than the width allows.
-    const double last = std::min(drawLength - double(frame), double(S) + double(step));
-    plot.points.append(QPointF(0, y(q)));
-    if (last >= double(frame))
-        plot.points.reserve(qsizetype((last - double(frame)) / double(step)) + 2);
-    for (qint64 o = frame; double(o) <= last; o += step)
-        plot.points.append(QPointF(width * double(o) / double(S), y(q + o)));
-    return plot;
+    // One pass over the payload, a whole number of blocks per read.
+    const qint64 perRead = std::max<qint64>(1, kReadBytes / (m_blockFrames * frame)) * m_blockFrames;
+    QByteArray buffer(qsizetype(std::min(perRead, m_fileFrames) * frame), Qt::Uninitialized);
+    m_blocks.reserve(qsizetype(ceilDiv(m_fileFrames, m_blockFrames)));
+    for (qint64 k = 0; k < m_fileFrames; k += perRead) {
+        const qint64 n = std::min(perRead, m_fileFrames - k);
+        source.readPadded(m_payload + k * frame, buffer.data(), n * frame);
+        for (qint64 b = 0; b < n; b += m_blockFrames) {
+            WaveformColumn block;
+            addLevels(buffer.constData() + b * frame, std::min(m_blockFrames, n - b), frame, m_format.encoding, block);
+            m_blocks.append(block);
+        }
+    }
 }
 
-WaveformPlot computeWaveform(QByteArrayView bytes, double width, double height, double drawLength)
+void WaveformSummary::addFrames(ByteSource &source, qint64 a, qint64 b, WaveformColumn &column,
+                                BlockCache &cache) const
+{
+    // Block by block through the cache: the edge between two columns lies in one
+    // block, read once for both.
+    const qint64 frame = m_format.frameBytes();
+    const qint64 B = m_blockFrames;
+    if (cache.bytes.size() != B * frame)
+        cache.bytes.resize(qsizetype(B * frame));
+    for (qint64 k = a; k < b;) {
+        const qint64 block = k / B, start = block * B, end = std::min(b, start + B);
+        if (cache.block != block) {
+            source.readPadded(m_payload + start * frame, cache.bytes.data(),
+                              std::min(B, m_fileFrames - start) * frame);
+            cache.block = block;
+        }
+        addLevels(cache.bytes.constData() + (k - start) * frame, end - k, frame, m_format.encoding, column);
+        k = end;
+    }
+}
+
+QList<WaveformColumn> WaveformSummary::columns(ByteSource &source, qint64 count, qint64 first, qint64 last,
+                                               double drawLength) const
+{
+    first = std::max<qint64>(first, 0);
+    last = std::min(last, count);
+    QList<WaveformColumn> out(qsizetype(std::max<qint64>(last - first, 0)));
+    if (m_dataSize <= 0 || count <= 0)
+        return out;
+    const qint64 frame = m_format.frameBytes();
+    const qint64 canvasFrames = ceilDiv(m_dataSize, frame);
+    // Frames that end within drawLength; the first one always.
+    qint64 drawnFrames = 1;
+    if (drawLength >= double(canvasFrames * frame))
+        drawnFrames = canvasFrames;
+    else if (drawLength >= double(frame))
+        drawnFrames = qint64(std::floor(drawLength / double(frame)));
+    const qint64 fileFrames = std::min(m_fileFrames, drawnFrames);
+    const qint64 perColumn = count * frame; // frame k is in column floor(k * perColumn / S)
+    const qint64 B = m_blockFrames;
+    BlockCache cache;
+    for (qint64 c = first; c < last; ++c) {
+        WaveformColumn &column = out[qsizetype(c - first)];
+        const qint64 a = ceilDiv(c * m_dataSize, perColumn);
+        const qint64 b = std::min(ceilDiv((c + 1) * m_dataSize, perColumn), drawnFrames);
+        if (a >= b)
+            continue;
+        if (b > fileFrames)
+            column.add(0.0f); // past the end of the source: silence
+        const qint64 end = std::min(b, fileFrames);
+        if (a >= end)
+            continue;
+        const qint64 firstBlock = ceilDiv(a, B), lastBlock = end / B;
+        if (firstBlock >= lastBlock) {
+            addFrames(source, a, end, column, cache);
+            continue;
+        }
+        addFrames(source, a, firstBlock * B, column, cache);
+        for (qint64 i = firstBlock; i < lastBlock; ++i)
+            column.add(m_blocks[qsizetype(i)]);
+        addFrames(source, lastBlock * B, end, column, cache);
+    }
+    return out;
+}
+
+QList<WaveformColumn> computeWaveform(ByteSource &source, qint64 count, double drawLength)
+{
+    return WaveformSummary(source).columns(source, count, 0, count, drawLength);
+}
+
+QList<WaveformColumn> computeWaveform(QByteArrayView bytes, qint64 count, double drawLength)
 {
     MemorySource source(bytes);
-    return computeWaveform(source, width, height, drawLength);
+    return computeWaveform(source, count, drawLength);
 }
 
 } // namespace tamo::wav

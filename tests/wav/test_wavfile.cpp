@@ -249,17 +249,55 @@ private Q_SLOTS:
             for (int c = 0; c < channels; ++c) // other channels at another level, never drawn
                 data += sampleAt(c ? -level / 2 : level, real, bytes);
         const QByteArray file = riff(chunk("fmt ", fmtBody(tag, channels, bits)) + chunk("data", data));
-        const double W = 9315, H = 4440;
-        const WaveformPlot plot = computeWaveform(file, W, H, double(data.size()));
-        QVERIFY(!plot.points.isEmpty());
-        const qint64 frame = qint64(channels) * bytes;
-        for (qsizetype i = 0; i < plot.points.size(); ++i) {
-            const qint64 at = i ? frame + (i - 1) * plot.step : 0; // byte offset of the point's frame
-            QVERIFY(at < data.size());
-            QCOMPARE(plot.points[i].x(), W * double(at) / double(data.size()));
-            QVERIFY2(qAbs(plot.points[i].y() - H * (1 - levels[at / frame]) / 2) < H / 200,
-                     qPrintable(QStringLiteral("point %1").arg(i)));
+        const qint64 count = 621, frame = qint64(channels) * bytes, S = data.size();
+        const QList<WaveformColumn> columns = computeWaveform(file, count, double(S));
+        for (qint64 c = 0; c < count; ++c) { // frame k lands in column floor(count * k * frame / S)
+            const qint64 k = (c * S + count * frame - 1) / (count * frame);
+            const bool hit = k < levels.size() && k * frame * count / S == c;
+            QCOMPARE(columns[c].isEmpty(), !hit);
+            if (hit)
+                QVERIFY2(qAbs(columns[c].low - levels[k]) < 0.01 && columns[c].high == columns[c].low,
+                         qPrintable(QStringLiteral("column %1").arg(c)));
         }
+    }
+
+    // Property: the summary's whole blocks give each column the same low and high as
+    // reading every frame of it, at every zoom, for a window and past the file's end.
+    void waveformSummary_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<double>("drawLength");
+        for (const int bits : {16, 24})
+            for (const qint64 count : {7, 50, 333, 5000})
+                QTest::addRow("%d-bit, %lld columns", bits, count) << bits << count << 1e12;
+        QTest::newRow("16-bit, typed length a third") << 16 << 50LL << 200000.0;
+    }
+
+    void waveformSummary()
+    {
+        QFETCH(int, bits);
+        QFETCH(qint64, count);
+        QFETCH(double, drawLength);
+        const qint64 bytes = bits / 8, frames = 200003, S = (frames + 1000) * bytes; // 1000 frames past the end
+        QByteArray data(frames * bytes, Qt::Uninitialized);
+        quint32 x = 12345;
+        for (char &b : data)
+            b = char((x = x * 1103515245u + 12345u) >> 23);
+        const QByteArray file = riff(chunk("fmt ", fmtBody(1, 1, bits)) + "data" + le32(S) + data);
+        MemorySource source(file);
+        const WaveformSummary summary(source);
+        QVERIFY(summary.blockFrames() * 3 < S / bytes / 7); // wide columns span whole blocks
+        QList<WaveformColumn> expected(count);
+        for (qint64 k = 0; k < S / bytes && double((k + 1) * bytes) <= drawLength; ++k) {
+            qint32 v = 0; // little-endian, sign from the top byte
+            for (qint64 i = bytes - 1; i >= 0 && k < frames; --i)
+                v = v * 256 + (i == bytes - 1 ? qint8(data.at(k * bytes + i)) : quint8(data.at(k * bytes + i)));
+            expected[k * bytes * count / S].add(k < frames ? float(v / double(1 << (bits - 1))) : 0.0f);
+        }
+        QCOMPARE(summary.columns(source, count, 0, count, drawLength), expected);
+        QCOMPARE(summary.columns(source, count, count / 3, count / 2, drawLength),
+                 expected.mid(count / 3, count / 2 - count / 3));
     }
 
     // Found by fuzzing: the loop end S / 2 + 15 was summed in 32 bits and wrapped near 2^31.
@@ -291,7 +329,8 @@ private Q_SLOTS:
         const WavView view = readWavView(source);
         QCOMPARE(std::tuple(view.length, view.dataOffset, view.dataSize, view.afterBytes),
                  std::tuple(d + tail.size(), d, 16, QByteArray("end!")));
-        QCOMPARE(computeWaveform(source, 9315, 4635, 16).points.size(), 8);
+        const QList<WaveformColumn> columns = computeWaveform(source, 621, 16);
+        QCOMPARE(std::count_if(columns.cbegin(), columns.cend(), [](WaveformColumn c) { return !c.isEmpty(); }), 8);
         // The chunk walk reaches the data past 4 GiB; the result is small and canonical.
         QCOMPARE(cleanUpWavFile(path).status, CleanUpStatus::Done);
         const QByteArray cleaned = readAll(path);
@@ -395,12 +434,25 @@ private Q_SLOTS:
                      std::tuple(62, 1, qint64(std::llround(loop.start * 44100.0 / rate)), qint64(std::llround(loop.end * 44100.0 / rate))));
     }
 
-    // Command8 on a file (the kernel copies each block): the header, then every
-    // 65536-byte block without the 8 bytes before it, a last partial one too.
+    // Command8 on a file: the header, then every 65536-byte block without the 8
+    // bytes before it, a last partial one too, across the tool's reads of many blocks.
+    void deblockFileKeepsEveryBlock_data()
+    {
+        QTest::addColumn<int>("periods");
+        QTest::addColumn<int>("tail");
+        QTest::newRow("2 blocks, odd tail") << 2 << 1001;
+        QTest::newRow("130 blocks, tail inside the gap") << 130 << 5;
+        QTest::newRow("64 blocks, no tail") << 64 << 0;
+    }
+
     void deblockFileKeepsEveryBlock()
     {
-        const QByteArray in = payload(44 + 2 * 65544 + 100);
-        const QByteArray expected = in.left(44) + in.mid(52, 65536) + in.mid(44 + 65544 + 8, 65536) + in.mid(44 + 2 * 65544 + 8);
+        QFETCH(int, periods);
+        QFETCH(int, tail);
+        const QByteArray in = payload(44 + periods * 65544LL + tail);
+        QByteArray expected = in.left(44);
+        for (qsizetype at = 44; at < in.size(); at += 65544)
+            expected += in.mid(at + 8, 65536);
         const QString input = m_dir.filePath(QStringLiteral("IN8.wav")), output = m_dir.filePath(QStringLiteral("OUT8.wav"));
         QString error;
         QVERIFY2(writeAll(input, in) && deblockFile(input, output, &error), qPrintable(error));
