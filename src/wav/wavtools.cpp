@@ -318,39 +318,6 @@ bool deblock(ByteSource &source, ByteSink &out, QString *error)
 
 namespace {
 
-// Command8 from the input mapped a window at a time: each block goes from the page
-// cache to the output in one copy, not through a buffer (measured steadier and
-// faster), and no more than one window is mapped. False with no error when the
-// file cannot be mapped at all, so that it is read instead. Cutting the file while
-// it is copied would stop the program; the input is the tool's own fixed file.
-bool deblockMapped(QFile &input, ByteSink &out, QString *error)
-{
-    constexpr qint64 kPeriod = kDeblockGap + kDeblockBlock;
-    constexpr qint64 kWindow = 128 * kPeriod;
-    const qint64 length = input.size();
-    for (qint64 pos = 0; pos < length;) {
-        const qint64 start = pos == 0 ? kDeblockHeader : 0; // the first window holds the header
-        const qint64 n = std::min(start + kWindow, length - pos);
-        uchar *map = input.map(pos, n);
-        if (!map) {
-            if (pos > 0)
-                *error = input.errorString();
-            return false;
-        }
-        const QByteArrayView bytes(map, n);
-        bool ok = pos > 0 || out.write(bytes.first(std::min(n, kDeblockHeader)));
-        for (qint64 at = start; ok && at + kDeblockGap < n; at += kPeriod)
-            ok = out.write(bytes.sliced(at + kDeblockGap, std::min(at + kPeriod, n) - at - kDeblockGap));
-        input.unmap(map);
-        if (!ok) {
-            *error = out.errorString();
-            return false;
-        }
-        pos += n;
-    }
-    return true;
-}
-
 } // namespace
 
 bool deblockFile(const QString &inputPath, const QString &outputPath, QString *error)
@@ -368,12 +335,10 @@ bool deblockFile(const QString &inputPath, const QString &outputPath, QString *e
         *error = source.errorString();
         return false;
     }
-    QFile input(inputPath);
+    // Read, not mapped: a file cut by another program while mapped would stop this one.
     tamo::AtomicFileWriter writer(outputPath);
     AtomicSink sink(writer);
-    bool ok = writer.open();
-    if (ok && (!input.open(QIODevice::ReadOnly) || !deblockMapped(input, sink, &reason)))
-        ok = reason.isEmpty() && deblock(source, sink, &reason);
+    const bool ok = writer.open() && deblock(source, sink, &reason);
     if (!finish(writer, ok, &reason)) {
         *error = reason;
         return false;
