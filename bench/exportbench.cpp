@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the keyboard export against the shell doing the same work on the same
 // files in the same session: a set of 64 WAVs already in the keyboard's format
 // against `cp -r`, conversion of 24-bit 48 kHz stereo against sox, `TAMO export`

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the loop finder and the level scan on 100 generated two-second held notes
 // (16-bit 44.1 kHz, a semitone apart, each with attack, sustain and release): what
 // --find-loops and --normalize/--trim-silence add to an export of such a set.

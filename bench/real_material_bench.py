@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Exporting every SFZ instrument Polyphone makes from Debian's TimGM6mb, against sox
 # converting the same WAVs to 16-bit 44.1 kHz, file after file, in the same run: once
 # as one command over the folder of instruments, once as one command per instrument

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the WAV tools on large files it generates, each against a reference
 // command run in the same session on the same file, and reports the peak memory
 // of every measured operation (each runs in a fresh child process).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cpack -G DEB` in a build folder. Library dependencies come
 # from the binary (dpkg-shlibdeps); what Qt loads at run time is named here.
 set(CPACK_GENERATOR DEB)

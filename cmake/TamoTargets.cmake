@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared compile settings and helpers for every TAMO target.
 
 function(tamo_set_options target)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the start and test scripts.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
   qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/ (run by hand).
 
 The seeds start from the example files the tests generate (examples/) and add the

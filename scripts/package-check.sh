@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The cheap half of the package test: packs the Debian package from a built tree,
 # lets lintian judge it (no errors allowed), validates the desktop entry, the
 # metadata and the file types it installs, and runs the packed program.

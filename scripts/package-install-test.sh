@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # By hand, as root: builds the Debian package, installs it with apt into a bare
 # Debian 12 system (debootstrap --variant=minbase), runs `TAMO --version` there,
 # then starts the installed program on examples/SINES.MSP on a virtual display and

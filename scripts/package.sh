@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of TAMO (an optimised build) and prints its path.
 # Install it with: sudo apt-get install ./build-package/tamo_*.deb
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Plants realistic one-line faults, one at a time, and records which tests catch each.
 
 A development aid, run by hand (not part of the test command):

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the screenshots in docs/screenshots afresh from the built program: the smoke
 # test drives it under Xvfb with real X input and writes them there.
 # Usage: scripts/screenshots.sh [<build folder>]   (default: build)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds TAMO and starts it.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"

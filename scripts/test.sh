@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds TAMO with warnings as errors and runs every test: the fuzz targets for a
 # bounded time, the suite under AddressSanitizer + UndefinedBehaviorSanitizer, then
 # the plain suite, whose CTest summary closes the output.

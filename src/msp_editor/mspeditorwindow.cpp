@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/mspeditorwindow.h"
 
 #include "msp/mspfile.h"
@@ -332,9 +333,9 @@ void MspEditorWindow::buildControls()
     ui::place(m_effectLabel, 2040, 3600, 3015, 375);
 }
 
-QLineEdit *MspEditorWindow::field(const ParameterSpec &spec) const
+QLineEdit *MspEditorWindow::field(const ParameterSpec &entry) const
 {
-    return m_fields.at(std::size_t(spec.number - kFirstParameter));
+    return m_fields.at(std::size_t(entry.number - kFirstParameter));
 }
 
 ParameterWidgets MspEditorWindow::parameterWidgets() const
@@ -370,9 +371,9 @@ void MspEditorWindow::refreshViewContents()
 
     m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(current.sampleCount()));
 
-    for (const ParameterSpec &spec : parameterTable()) {
-        if (!spec.perSample)
-            field(spec)->setText(parameterText(spec, parameterByte(spec, current, 0)));
+    for (const ParameterSpec &entry : parameterTable()) {
+        if (!entry.perSample)
+            field(entry)->setText(parameterText(entry, parameterByte(entry, current, 0)));
     }
     const quint8 effect = current.global(GlobalField::Effect);
     m_effectLabel->setText(msp::EffectName(effect).name);
@@ -390,9 +391,9 @@ void MspEditorWindow::showSelectedSample()
     const auto told = qScopeGuard([this, k] { Q_EMIT sampleShown(k); });
     if (k == 0)
         return;
-    for (const ParameterSpec &spec : parameterTable()) {
-        if (spec.perSample)
-            field(spec)->setText(parameterText(spec, parameterByte(spec, m_document->record(), k)));
+    for (const ParameterSpec &entry : parameterTable()) {
+        if (entry.perSample)
+            field(entry)->setText(parameterText(entry, parameterByte(entry, m_document->record(), k)));
     }
 
     const QString wav = m_document->wavFile(k);

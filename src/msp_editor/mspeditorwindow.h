@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "export/keyboardexport.h"
@@ -141,7 +142,7 @@ private:
     // keeps the document modified.
     bool saveTo(const QString &path, bool replaceConfirmed = false);
     bool save();
-    QLineEdit *field(const ParameterSpec &spec) const;
+    QLineEdit *field(const ParameterSpec &entry) const;
     ParameterWidgets parameterWidgets() const;
 
     MspDocument *m_document = nullptr;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/parametereditor.h"
 
 #include "msp_editor/keypicker.h"
@@ -113,11 +114,11 @@ ParameterEditor::ParameterEditor(MspDocument &document, const ParameterWidgets &
                                  std::function<int()> selectedSlot)
     : QObject(), m_document(document), m_widgets(widgets), m_selectedSlot(std::move(selectedSlot))
 {
-    for (const ParameterSpec &spec : parameterTable()) {
-        QLineEdit *field = m_widgets.fields.at(std::size_t(spec.number - kFirstParameter));
-        m_specs.insert(field, &spec);
+    for (const ParameterSpec &entry : parameterTable()) {
+        QLineEdit *field = m_widgets.fields.at(std::size_t(entry.number - kFirstParameter));
+        m_specs.insert(field, &entry);
         field->installEventFilter(this);
-        if (spec.kind == FieldKind::Octave)
+        if (entry.kind == FieldKind::Octave)
             m_octaveField = field;
     }
     m_effectLabel = m_widgets.effectLabel;
@@ -224,13 +225,13 @@ void ParameterEditor::fieldClicked(QObject *object)
         openEffects();
         return;
     }
-    const ParameterSpec *spec = specOf(field);
-    if (!spec)
+    const ParameterSpec *entry = specOf(field);
+    if (!entry)
         return;
-    switch (spec->kind) {
-    case FieldKind::Slider: editWithSlider(field, *spec); break;
-    case FieldKind::Key: editKey(field, *spec); break;
-    case FieldKind::Pitch: togglePitch(*spec); break;
+    switch (entry->kind) {
+    case FieldKind::Slider: editWithSlider(field, *entry); break;
+    case FieldKind::Key: editKey(field, *entry); break;
+    case FieldKind::Pitch: togglePitch(*entry); break;
     case FieldKind::Rotor: toggleRotor(); break;
     case FieldKind::Octave: openOctave(); break;
     }
@@ -298,48 +299,48 @@ bool ParameterEditor::guardPasses(bool perSample) const
     return !perSample || m_selectedSlot() > 0;
 }
 
-std::optional<quint8> ParameterEditor::read(const ParameterSpec &spec) const
+std::optional<quint8> ParameterEditor::read(const ParameterSpec &entry) const
 {
-    const int slot = spec.perSample ? m_selectedSlot() : 0;
-    if (spec.perSample && slot == 0)
+    const int slot = entry.perSample ? m_selectedSlot() : 0;
+    if (entry.perSample && slot == 0)
         return std::nullopt;
-    return parameterByte(spec, m_document.record(), slot);
+    return parameterByte(entry, m_document.record(), slot);
 }
 
-void ParameterEditor::write(const ParameterSpec &spec, quint8 value)
+void ParameterEditor::write(const ParameterSpec &entry, quint8 value)
 {
     // The slot is read again from List1 at the moment of storing.
-    const int slot = spec.perSample ? m_selectedSlot() : 0;
-    if (!spec.perSample || slot > 0)
-        setParameterByte(spec, m_edit.record, slot, value);
+    const int slot = entry.perSample ? m_selectedSlot() : 0;
+    if (!entry.perSample || slot > 0)
+        setParameterByte(entry, m_edit.record, slot, value);
 }
 
-void ParameterEditor::editWithSlider(QWidget *field, const ParameterSpec &spec)
+void ParameterEditor::editWithSlider(QWidget *field, const ParameterSpec &entry)
 {
-    if (!guardPasses(spec.perSample))
+    if (!guardPasses(entry.perSample))
         return;
-    const std::optional<quint8> before = read(spec);
+    const std::optional<quint8> before = read(entry);
     if (!before)
         return;
     m_edit = m_document.content();
-    const int picked = showValueSlider(field, msp::sliderStartValue(spec.format, *before), spec.min, spec.max, spec.offset);
+    const int picked = showValueSlider(field, msp::sliderStartValue(entry.format, *before), entry.min, entry.max, entry.offset);
     // A start value outside the range comes back unchanged when the slider is
     // closed at once; if its stored form does not fit, the byte stays as it is.
-    if (const std::optional<quint8> old = read(spec)) {
-        if (const std::optional<quint8> stored = msp::storedValue(spec.format, picked, *old))
-            write(spec, *stored);
+    if (const std::optional<quint8> old = read(entry)) {
+        if (const std::optional<quint8> stored = msp::storedValue(entry.format, picked, *old))
+            write(entry, *stored);
     }
     m_document.change(field->accessibleName(), m_edit);
 }
 
-void ParameterEditor::editKey(QWidget *field, const ParameterSpec &spec)
+void ParameterEditor::editKey(QWidget *field, const ParameterSpec &entry)
 {
     if (!guardPasses(true))
         return;
-    const std::optional<quint8> before = read(spec);
+    const std::optional<quint8> before = read(entry);
     if (!before)
         return;
-    const bool start = spec.sample == SampleField::StartKey;
+    const bool start = entry.sample == SampleField::StartKey;
     m_edit = m_document.content();
     const std::optional<int> picked = showKeyPicker(field, start ? *before + 1 : *before);
     if (!picked)
@@ -350,20 +351,20 @@ void ParameterEditor::editKey(QWidget *field, const ParameterSpec &spec)
     else if (*picked >= 0 && *picked <= 255)
         stored = quint8(*picked);
     if (stored)
-        write(spec, *stored);
+        write(entry, *stored);
     m_document.change(field->accessibleName(), m_edit);
 }
 
-void ParameterEditor::togglePitch(const ParameterSpec &spec)
+void ParameterEditor::togglePitch(const ParameterSpec &entry)
 {
     if (!guardPasses(true))
         return;
     m_edit = m_document.content();
-    if (const std::optional<quint8> mode = read(spec)) {
+    if (const std::optional<quint8> mode = read(entry)) {
         if (*mode == 0)
-            write(spec, 1);
+            write(entry, 1);
         else if (*mode == 1)
-            write(spec, 0);
+            write(entry, 0);
     }
     m_document.change(QStringLiteral("PITCH"), m_edit);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "msp/msprecord.h"
@@ -63,13 +64,13 @@ private:
     void endTyping(bool store);
     bool guardPasses(bool perSample) const;
     // The byte a field shows, none for a per-sample field with no sample selected.
-    std::optional<quint8> read(const ParameterSpec &spec) const;
+    std::optional<quint8> read(const ParameterSpec &entry) const;
     // Stores into m_edit.
-    void write(const ParameterSpec &spec, quint8 value);
+    void write(const ParameterSpec &entry, quint8 value);
 
-    void editWithSlider(QWidget *field, const ParameterSpec &spec);
-    void editKey(QWidget *field, const ParameterSpec &spec);
-    void togglePitch(const ParameterSpec &spec);
+    void editWithSlider(QWidget *field, const ParameterSpec &entry);
+    void editKey(QWidget *field, const ParameterSpec &entry);
+    void togglePitch(const ParameterSpec &entry);
     void toggleRotor();
     void openOctave();
     void openEffects();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/parametertable.h"
 
 #include <QLabel>
@@ -65,24 +66,24 @@ static_assert(std::size(kTable) == kParameterCount);
 
 std::span<const ParameterSpec> parameterTable() { return kTable; }
 
-quint8 parameterByte(const ParameterSpec &spec, const msp::MspRecord &record, int slot)
+quint8 parameterByte(const ParameterSpec &entry, const msp::MspRecord &record, int slot)
 {
-    return spec.perSample ? record.sample(spec.sample, slot) : record.global(spec.global);
+    return entry.perSample ? record.sample(entry.sample, slot) : record.global(entry.global);
 }
 
-void setParameterByte(const ParameterSpec &spec, msp::MspRecord &record, int slot, quint8 value)
+void setParameterByte(const ParameterSpec &entry, msp::MspRecord &record, int slot, quint8 value)
 {
-    if (spec.perSample)
-        record.setSample(spec.sample, slot, value);
+    if (entry.perSample)
+        record.setSample(entry.sample, slot, value);
     else
-        record.setGlobal(spec.global, value);
+        record.setGlobal(entry.global, value);
 }
 
-QString parameterText(const ParameterSpec &spec, quint8 byte)
+QString parameterText(const ParameterSpec &entry, quint8 byte)
 {
-    switch (spec.kind) {
-    case FieldKind::Slider: return QString::number(msp::shownValue(spec.format, byte));
-    case FieldKind::Key: return spec.sample == SampleField::StartKey ? msp::StartNoteName(byte) : msp::NoteName(byte);
+    switch (entry.kind) {
+    case FieldKind::Slider: return QString::number(msp::shownValue(entry.format, byte));
+    case FieldKind::Key: return entry.sample == SampleField::StartKey ? msp::StartNoteName(byte) : msp::NoteName(byte);
     case FieldKind::Pitch: return msp::PitchModeText(byte);
     case FieldKind::Rotor: return msp::RotorText(byte);
     case FieldKind::Octave: return msp::OctaveText(byte);

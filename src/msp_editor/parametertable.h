@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "msp/msprecord.h"
@@ -43,10 +44,10 @@ constexpr int kAmountCount = 3;
 std::span<const ParameterSpec> parameterTable();
 
 // The byte a field shows: of slot (1..64) for a per-sample field.
-quint8 parameterByte(const ParameterSpec &spec, const msp::MspRecord &record, int slot);
-void setParameterByte(const ParameterSpec &spec, msp::MspRecord &record, int slot, quint8 value);
+quint8 parameterByte(const ParameterSpec &entry, const msp::MspRecord &record, int slot);
+void setParameterByte(const ParameterSpec &entry, msp::MspRecord &record, int slot, quint8 value);
 // The text a field shows for its byte.
-QString parameterText(const ParameterSpec &spec, quint8 byte);
+QString parameterText(const ParameterSpec &entry, quint8 byte);
 
 // Shows the amount fields and their captions that effect uses, captioned as it names them.
 void showEffectAmounts(quint8 effect, const std::array<QLineEdit *, kAmountCount> &fields,

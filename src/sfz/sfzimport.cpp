@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sfz/sfzimport.h"
 
 #include "msp/valueformats.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "usv/usvfile.h"
 
 namespace tamo::usv {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start: the command line, what each kind of argument does (in the
 // program itself, run without any display, and in-process, where a file also opens in
 // its editor), the launcher, and that every window's texts fit the room their widgets

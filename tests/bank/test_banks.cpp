@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drum-kit (USD) and user-voice (USV) banks: the checksum, what is read and written
 // back, malformed banks and their messages, the shipped examples, and faults: a huge
 // file, a FIFO or a device is never read whole; a save that would not read back is

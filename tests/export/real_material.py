@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End to end on material nobody here wrote: every SFZ instrument Polyphone makes from
 # Debian's TimGM6mb, and a Hydrogen drum kit, go through `TAMO export`. The sets are
 # read back here with a reader of their own (RIFF walk, MSP offsets), not TAMO's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/keyboardexport.h"
 #include "msp/msprecord.h"
 #include "util/signals.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `TAMO export` --find-loops, --normalize, --trim-silence on generated notes (loud, and at half level).
 #include "export/exportcommand.h"
 

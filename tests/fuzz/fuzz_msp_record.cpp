@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MSP reader and the value formats: any byte image is read whole, from memory
 // and from a file alike, and every shown value can be stored back as it shows.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MSP editor opening any file: File > Open, the view refresh, and the selection
 // of every listed sample.
 

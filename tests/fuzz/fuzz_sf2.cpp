@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SoundFont reader and a preset's import: any bytes are read or refused with a
 // message; whatever is read points only inside itself, and a preset imports into
 // at most 64 samples whose files lie in the import's own folder.

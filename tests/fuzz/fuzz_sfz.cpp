@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SFZ reader and import: any text is either read or refused with a place, a
 // trailing comment changes nothing, and whatever imports fits an MSP record. The
 // input is up to eight files split at NUL bytes: the first is read, the others are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drum-kit bank reader: any bytes end in a load, a refusal with its message,
 // or a silent failure; a load writes back as the same kits with a good checksum.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user-voice bank reader: the first "KORG1" after the header splits the file,
 // wherever it lies; a load writes back as the same entries with a good checksum.
 

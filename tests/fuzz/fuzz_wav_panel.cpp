@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV panel on any file: the readout, the drawing at a zoom and pan taken
 // from the input, and CleanUp with its messages. The write-back of the fields as
 // shown: fuzz_wav_view.

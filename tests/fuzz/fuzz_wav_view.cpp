@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV logic without a window: the header readout and the "data" search, the
 // write-back of the header fields ("Ecrire les infos"), the waveform's sample
 // positions, and the file tools (CleanUp, the de-block tool "Command8", the sampler

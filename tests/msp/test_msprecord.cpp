@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MSP record, its value formats and the key mapping; what a save leaves of the file it
 // writes over, where it may write, and paths no reader can use.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard, Find loop (undone by the old bytes), the export's choices, a looped audition.
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/mspeditorwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MSP editor window through its menu, buttons, list, fields and drops, with scripted
 // dialogs and answers; its pop-ups, Keyboard menu and WAV panel. What the view and the panel
 // show of any file, the drawing and CleanUp are fuzz_msp_view's and fuzz_wav_panel's. The

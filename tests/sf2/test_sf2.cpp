@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SoundFonts built in memory: the reader's checks, and a preset's zones as the
 // keyboard gets them. That any bytes are read or refused: tests/fuzz/fuzz_sf2.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole General MIDI bank from Debian (timgm6mb-soundfont, installed by
 // scripts/test.sh) becomes one set per preset, every slot's WAV beside its MSP.
 

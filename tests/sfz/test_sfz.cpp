@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SFZ reader and its import into a record. That whatever imports fills a record:
 // tests/fuzz/fuzz_sfz.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Smoke test on real windows: the built program runs on a virtual X display and is
 # driven with real X input, one editor per run, as a user would.
 # Usage: smoke.sh <TAMO program> <source folder> [<screenshot folder>]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for the fault tests: how much a call reads, special files, calls that may hang.
 

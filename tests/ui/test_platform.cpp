@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window layer's own rules (dialog answers, filters) and the scripted double
 // that every window test relies on.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform helpers of src/util: atomic saves under a file-size limit and into
 // bad targets, byte replacement, and 8.3 short names that stay put.
 

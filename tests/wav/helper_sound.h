@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound files of any format libsndfile writes, a read-back of what a file holds,
 // generated held notes and one-shots, and how a loop of one plays.

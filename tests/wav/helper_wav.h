@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Short WAV files built in memory, for the WAV tests here and of the MSP editor.
 

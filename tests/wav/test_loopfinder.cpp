@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The loop finder on generated held notes and one-shots, the level helpers, and
 // one run over Debian's sound fonts, drum kits and speech.
 #include "wav/levels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV reading, header write-back, waveform, the file tools and the keyboard
 // format (root notes, the check, the conversion). Among them, faults
 // found on files made by common tools and under a full disk: CleanUp's result must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plays through a private PulseAudio server with a null sink and records the sink's
 // monitor, so what PlayIt really sends to the sound system is checked.
 
