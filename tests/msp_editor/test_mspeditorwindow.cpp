@@ -993,17 +993,6 @@ private Q_SLOTS:
                                                           : start == u"home" ? home.path() : home.filePath(start));
     }
 
-    // Every command of the File and Keyboard menus has a key of its own.
-    void menuKeys()
-    {
-        MspEditorWindow editor;
-        QStringList keys;
-        for (const char *menu : {"MnuFichier", "MnuKeyboard"})
-            for (QAction *action : editor.findChild<QMenu *>(QLatin1String(menu))->actions())
-                if (!action->isSeparator() && !action->objectName().startsWith(u"MnuRecent"))
-                    keys << action->shortcut().toString();
-        QVERIFY2(!keys.contains(QString()) && QSet<QString>(keys.begin(), keys.end()).size() == keys.size(), qPrintable(keys.join(u' ')));
-    }
 
     // Import SoundFont: the chooser's filter narrows the presets, OK imports the one
     // shown, whose WAVs stay readable while the document is open.
