@@ -389,22 +389,50 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
     return name;
 }
 
+QString KeyboardTools::askInstrumentFile(const QString &title, const QString &filter)
+{
+    ui::FileDialogRequest request;
+    request.mode = ui::FileDialogRequest::Mode::Open;
+    request.title = title;
+    request.initialFolder = util::startFolder(util::FileKind::Sfz);
+    request.filter = filter;
+    const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
+    if (chosen.cancelled || chosen.fileName.isEmpty())
+        return {};
+    util::rememberFolder(util::FileKind::Sfz, QFileInfo(chosen.fileName).absolutePath());
+    return chosen.fileName;
+}
+
+// An imported instrument becomes the untitled document, each slot with its zone's cut;
+// the report follows, shortened to what a message box holds.
+void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading,
+                               QStringList report)
+{
+    msp::MspRecord record = msp::MspRecord::newDocument();
+    sfz::fillMspRecord(imported, record);
+    QList<exporter::SlotSource> sources;
+    for (const sfz::ImportedSample &sample : imported.samples)
+        sources << exporter::SlotSource(sample.sourcePath, sample.cut);
+    m_editor.loadImportedDocument(record, sources);
+    m_importedSfz = name;
+    m_importedFirstSource = m_editor.sampleSourceFile(1);
+    if (report.isEmpty())
+        return;
+    if (report.size() > kReportLines) {
+        const qsizetype more = report.size() - kReportLines;
+        report = report.first(kReportLines);
+        report << QStringLiteral("... and %1 more lines.").arg(more);
+    }
+    ui::message(QStringLiteral("%1 imported.\r\n\r\n%2").arg(heading, report.join(u"\r\n")), ui::Buttons::Ok,
+                ui::Icon::Information, ui::kProgramTitle, &m_editor);
+}
+
 void KeyboardTools::importSfz(const QString &givenPath)
 {
-    QString path = givenPath;
-    if (path.isEmpty()) {
-        ui::FileDialogRequest request;
-        request.mode = ui::FileDialogRequest::Mode::Open;
-        request.title = QStringLiteral("Import SFZ");
-        request.initialFolder = util::startFolder(util::FileKind::Sfz);
-        request.filter = QStringLiteral("SFZ Files (*.SFZ)|*.SFZ");
-        const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
-        if (chosen.cancelled || chosen.fileName.isEmpty())
-            return;
-        path = chosen.fileName;
-        util::rememberFolder(util::FileKind::Sfz, QFileInfo(path).absolutePath());
-    }
-    if (!m_editor.askSaveModified())
+    const QString path = givenPath.isEmpty()
+        ? askInstrumentFile(QStringLiteral("Import SFZ"), QStringLiteral("SFZ Files (*.SFZ)|*.SFZ"))
+        : givenPath;
+    if (path.isEmpty() || !m_editor.askSaveModified())
         return;
     sfz::SfzImport imported;
     {
@@ -415,39 +443,16 @@ void KeyboardTools::importSfz(const QString &givenPath)
         ui::message(imported.error.text(), ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
         return;
     }
-    msp::MspRecord record = msp::MspRecord::newDocument();
-    sfz::fillMspRecord(imported, record);
-    QList<exporter::SlotSource> sources;
-    for (const sfz::ImportedSample &sample : imported.samples)
-        sources << exporter::SlotSource(sample.sourcePath, sample.cut);
-    m_editor.loadImportedDocument(record, sources);
-    m_importedSfz = QFileInfo(path).completeBaseName();
-    m_importedFirstSource = m_editor.sampleSourceFile(1);
-    QStringList report = imported.report;
-    if (report.size() > kReportLines) {
-        const qsizetype more = report.size() - kReportLines;
-        report = report.first(kReportLines);
-        report << QStringLiteral("... and %1 more lines.").arg(more);
-    }
-    if (!report.isEmpty())
-        ui::message(QStringLiteral("%1 imported.\r\n\r\n%2").arg(QFileInfo(path).fileName(), report.join(u"\r\n")),
-                    ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+    loadImport(imported, QFileInfo(path).completeBaseName(), QFileInfo(path).fileName(), imported.report);
 }
 
 void KeyboardTools::importSoundFont(const QString &givenPath)
 {
-    QString path = givenPath;
-    if (path.isEmpty()) {
-        ui::FileDialogRequest request;
-        request.mode = ui::FileDialogRequest::Mode::Open;
-        request.title = QStringLiteral("Import SoundFont");
-        request.initialFolder = ui::programFolder();
-        request.filter = QStringLiteral("SoundFont Files (*.SF2;*.SF3)|*.SF2;*.SF3");
-        const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
-        if (chosen.cancelled || chosen.fileName.isEmpty())
-            return;
-        path = chosen.fileName;
-    }
+    const QString path = givenPath.isEmpty()
+        ? askInstrumentFile(QStringLiteral("Import SoundFont"), QStringLiteral("SoundFont Files (*.SF2;*.SF3)|*.SF2;*.SF3"))
+        : givenPath;
+    if (path.isEmpty())
+        return;
     sf2::SoundFont font;
     {
         const ui::BusyPointer busy;
@@ -470,22 +475,9 @@ void KeyboardTools::importSoundFont(const QString &givenPath)
         ui::message(imported.error, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
         return;
     }
-    const sfz::SfzImport &set = imported.sets.first().import;
-    msp::MspRecord record = msp::MspRecord::newDocument();
-    sfz::fillMspRecord(set, record);
-    QList<exporter::SlotSource> sources;
-    for (const sfz::ImportedSample &sample : set.samples)
-        sources << exporter::SlotSource(sample.sourcePath, sample.cut);
     m_soundFontFiles = imported.files;
-    m_editor.loadImportedDocument(record, sources);
-    QStringList report = imported.report;
-    if (report.size() > kReportLines) {
-        const qsizetype more = report.size() - kReportLines;
-        report = report.first(kReportLines);
-        report << QStringLiteral("... and %1 more lines.").arg(more);
-    }
-    ui::message(QStringLiteral("%1 imported.\r\n\r\n%2").arg(font.presets.at(chooser.chosenPreset()).name, report.join(u"\r\n")),
-                ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+    const QString preset = font.presets.at(chooser.chosenPreset()).name;
+    loadImport(imported.sets.first().import, preset, preset, imported.report);
 }
 
 } // namespace tamo::msp_editor

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "sfz/sfzimport.h"
 #include "wav/keyboardformat.h"
 #include "wav/rootnote.h"
 
@@ -47,6 +48,10 @@ public:
     wav::FormatCheck formatOf(int slot);
 
 private:
+    // The file an import reads, asked in the folder instruments were last imported from.
+    QString askInstrumentFile(const QString &title, const QString &filter);
+    void loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading, QStringList report);
+
     struct FileFacts {
         QDateTime modified;
         qint64 size = -1;
