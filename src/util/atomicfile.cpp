@@ -179,6 +179,11 @@ bool AtomicFileWriter::write(QByteArrayView bytes)
 
 bool AtomicFileWriter::appendFileRange(int fromFd, qint64 from, qint64 length)
 {
+    return appendFileRanges(fromFd, {{from, length}});
+}
+
+bool AtomicFileWriter::appendFileRanges(int fromFd, const std::vector<util::FileRange> &ranges)
+{
     if (!m_open || failed())
         return false;
     // Bytes still in the write buffer must land before the kernel appends.
@@ -188,7 +193,7 @@ bool AtomicFileWriter::appendFileRange(int fromFd, qint64 from, qint64 length)
         return false;
     }
     QString reason;
-    if (!util::copyFileRange(fromFd, from, device().handle(), length, &reason)) {
+    if (!util::copyFileRanges(fromFd, ranges, device().handle(), &reason)) {
         fail(reason);
         return false;
     }

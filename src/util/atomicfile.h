@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "util/filecopy.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
@@ -40,6 +42,8 @@ public:
     // Appends length bytes of another open file, from offset `from`, letting the
     // kernel copy them where it can. False, with the reason kept, on failure.
     bool appendFileRange(int fromFd, qint64 from, qint64 length);
+    // The same for many ranges of one file, one after the other.
+    bool appendFileRanges(int fromFd, const std::vector<util::FileRange> &ranges);
     // Flushes, syncs and replaces the target. False leaves the target as it was.
     bool commit();
     void cancel();

@@ -45,7 +45,78 @@ bool bufferedCopy(int fromFd, qint64 from, int toFd, qint64 length, QString *err
     return true;
 }
 
+#ifdef Q_OS_LINUX
+// The ranges go into a pipe by reference and leave it in large writes. Sets
+// *unsupported, with nothing written, where the file systems cannot splice.
+bool splicedCopy(int fromFd, const std::vector<FileRange> &ranges, int toFd, bool *unsupported, QString *error)
+{
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        *unsupported = true;
+        return false;
+    }
+    struct Closer {
+        int *fds;
+        ~Closer() { ::close(fds[0]), ::close(fds[1]); }
+    } closer{pipeFds};
+    ::fcntl(pipeFds[1], F_SETPIPE_SZ, 1 << 20); // fewer, larger writes; the default size works too
+    qint64 queued = 0;
+    bool written = false;
+    auto refused = [&](int errnum) {
+        *unsupported = !written && (errnum == EINVAL || errnum == ENOSYS || errnum == EOPNOTSUPP);
+        return fail(error, errnum);
+    };
+    auto drain = [&] {
+        while (queued > 0) {
+            const ssize_t n = ::splice(pipeFds[0], nullptr, toFd, nullptr, std::size_t(queued), SPLICE_F_MOVE);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return refused(n < 0 ? errno : ENOSPC);
+            written = true;
+            queued -= n;
+        }
+        return true;
+    };
+    for (const FileRange &range : ranges) {
+        loff_t in = range.offset;
+        for (qint64 left = range.length; left > 0;) {
+            const ssize_t n = ::splice(fromFd, &in, pipeFds[1], nullptr, std::size_t(left),
+                                       SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno == EAGAIN && queued > 0) { // the pipe is full
+                if (!drain())
+                    return false;
+                continue;
+            }
+            if (n <= 0) // a file shorter than promised is a read error too
+                return refused(n < 0 ? errno : EIO);
+            queued += n;
+            left -= n;
+        }
+    }
+    return drain();
+}
+#endif
+
 } // namespace
+
+bool copyFileRanges(int fromFd, const std::vector<FileRange> &ranges, int toFd, QString *error)
+{
+    if (ranges.size() == 1) // one range: the kernel's own copy, which may share the blocks
+        return copyFileRange(fromFd, ranges.front().offset, toFd, ranges.front().length, error);
+#ifdef Q_OS_LINUX
+    bool unsupported = false;
+    if (const bool ok = splicedCopy(fromFd, ranges, toFd, &unsupported, error); ok || !unsupported)
+        return ok;
+#endif
+    for (const FileRange &range : ranges) {
+        if (!bufferedCopy(fromFd, range.offset, toFd, range.length, error))
+            return false;
+    }
+    return true;
+}
 
 bool copyFileRange(int fromFd, qint64 from, int toFd, qint64 length, QString *error)
 {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <vector>
+
 namespace tamo::util {
 
 // Copies length bytes from offset `from` of the file open on fromFd to the current
@@ -11,6 +13,17 @@ namespace tamo::util {
 // (copy_file_range); where it cannot (another file system, an old kernel) the
 // bytes go through a buffer. Returns false with the system's reason on failure.
 bool copyFileRange(int fromFd, qint64 from, int toFd, qint64 length, QString *error);
+
+struct FileRange {
+    qint64 offset = 0;
+    qint64 length = 0;
+};
+
+// Copies the ranges of the file open on fromFd, one after the other, to the current
+// end of the file open on toFd. Many short ranges pass through a pipe in the kernel
+// (splice): a kernel copy per range costs more in calls than the bytes themselves.
+// Where the system cannot, through a buffer. A file shorter than a range is an error.
+bool copyFileRanges(int fromFd, const std::vector<FileRange> &ranges, int toFd, QString *error);
 
 } // namespace tamo::util
 
