@@ -111,6 +111,45 @@ SampleFormatCheck sampleFormatAt(ByteSource &source, qint64 fmtChunk)
     return readSampleFormat(source.bytesAt(fmtChunk + 8, std::min<qint64>(size, fmtbody::kExtensibleSize)));
 }
 
+namespace {
+
+bool looksLikeChunkId(const char *id)
+{
+    return std::all_of(id, id + 4, [](char c) { return c >= 0x20 && c <= 0x7e; });
+}
+
+} // namespace
+
+PlayableChunks findPlayableChunks(ByteSource &source)
+{
+    PlayableChunks found;
+    const qint64 length = source.size();
+    char head[12];
+    if (length < 12 || !source.readPadded(0, head, 12) || std::memcmp(head, "RIFF", 4) != 0
+        || std::memcmp(head + 8, "WAVE", 4) != 0)
+        return found;
+    for (qint64 pos = 12; pos + 8 <= length && (found.formatOffset < 0 || found.dataOffset < 0);) {
+        if (!source.readPadded(pos, head, 8))
+            break;
+        const qint64 size = qFromLittleEndian<quint32>(head + 4);
+        const qint64 payload = pos + 8;
+        if (std::memcmp(head, "fmt ", 4) == 0 && found.formatOffset < 0) {
+            found.formatOffset = payload;
+            found.formatSize = std::min(size, length - payload);
+        } else if (std::memcmp(head, "data", 4) == 0 && found.dataOffset < 0) {
+            found.dataOffset = payload;
+            found.dataSize = std::min(size, length - payload);
+        }
+        pos = payload + size + (size & 1);
+        // No pad byte written: the header starts right after the payload.
+        char after[5];
+        if ((size & 1) && payload + size + 5 <= length && source.readPadded(payload + size, after, 5)
+            && !looksLikeChunkId(after + 1) && looksLikeChunkId(after))
+            pos = payload + size;
+    }
+    return found;
+}
+
 SampleFormatCheck fileSampleFormat(ByteSource &source)
 {
     const qint64 length = source.size();

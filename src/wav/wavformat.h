@@ -56,6 +56,18 @@ SampleFormatCheck fileSampleFormat(ByteSource &source);
 // The same for a chunk at a known offset (-1: the canonical fields at 20).
 SampleFormatCheck sampleFormatAt(ByteSource &source, qint64 fmtChunk);
 
+// The chunks a lenient player plays: the first "fmt " and "data" of a RIFF WAVE
+// file, walked with or without the pad byte after an odd size, as the next header
+// shows (writers differ); a data chunk claiming more than the file holds ends with
+// the file. Offsets and sizes of the payloads; an offset of -1 where none is met.
+struct PlayableChunks {
+    qint64 formatOffset = -1;
+    qint64 formatSize = 0;
+    qint64 dataOffset = -1;
+    qint64 dataSize = 0;
+};
+PlayableChunks findPlayableChunks(ByteSource &source);
+
 // One sample at p as a level from -1 to 1 (0 is silence).
 double sampleLevel(const char *p, SampleEncoding encoding);
 

@@ -7,7 +7,6 @@
 #include <QAudioFormat>
 #include <QAudioSink>
 #include <QCoreApplication>
-#include <QFile>
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QPointer>
@@ -47,12 +46,6 @@ quint32 le32(const QByteArray &b, qsizetype at)
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
-bool looksLikeChunkId(const QByteArray &id)
-{
-    return id.size() == 4
-           && std::all_of(id.begin(), id.end(), [](char c) { return c >= 0x20 && c <= 0x7e; });
-}
-
 // The format as the WAV reader reads it, within playback's limits.
 std::optional<Sound> soundFromFormat(const QByteArray &fmt)
 {
@@ -65,60 +58,27 @@ std::optional<Sound> soundFromFormat(const QByteArray &fmt)
     return Sound{*check.format, int(rate), {}};
 }
 
-// Reads what a lenient player would play: the chunks are walked with or without the
-// pad byte after an odd size (writers differ), and a data chunk claiming more than
-// the file holds is cut at the end of the file.
 std::optional<Sound> readWav(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    wav::FileSource file(path);
+    if (!file.open())
         return std::nullopt;
-    const qint64 fileSize = file.size();
-    const QByteArray riff = file.read(12);
-    if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
+    const wav::PlayableChunks chunks = wav::findPlayableChunks(file);
+    if (chunks.formatOffset < 0 || chunks.dataOffset < 0)
         return std::nullopt;
-
-    QByteArray fmt;
-    qint64 dataOffset = -1;
-    qint64 dataSize = 0;
-    qint64 pos = 12;
-    while (pos + 8 <= fileSize && (fmt.isEmpty() || dataOffset < 0)) {
-        if (!file.seek(pos))
-            return std::nullopt;
-        const QByteArray header = file.read(8);
-        if (header.size() < 8)
-            break;
-        const QByteArray id = header.left(4);
-        const qint64 size = le32(header, 4);
-        const qint64 payload = pos + 8;
-        if (id == "fmt " && fmt.isEmpty()) {
-            fmt = file.read(std::min<qint64>(size, 64));
-        } else if (id == "data" && dataOffset < 0) {
-            dataOffset = payload;
-            dataSize = std::min(size, fileSize - payload);
-        }
-        qint64 next = payload + size + (size & 1);
-        if ((size & 1) && file.seek(payload + size)) {
-            const QByteArray unpadded = file.read(5);
-            if (unpadded.size() == 5 && !looksLikeChunkId(unpadded.mid(1, 4))
-                && looksLikeChunkId(unpadded.left(4)))
-                next = payload + size;
-        }
-        pos = next;
-    }
-    if (dataOffset < 0)
+    QByteArray fmt(qsizetype(std::min<qint64>(chunks.formatSize, 64)), '\0');
+    if (file.readAt(chunks.formatOffset, fmt.data(), fmt.size()) != fmt.size())
         return std::nullopt;
     std::optional<Sound> sound = soundFromFormat(fmt);
     if (!sound)
         return std::nullopt;
     const qint64 frameBytes = sound->format.frameBytes();
-    dataSize = std::min(dataSize, kMaxDataBytes);
+    qint64 dataSize = std::min(chunks.dataSize, kMaxDataBytes);
     dataSize -= dataSize % frameBytes;
-    if (dataSize <= 0 || !file.seek(dataOffset))
+    if (dataSize <= 0)
         return std::nullopt;
-    sound->data = file.read(dataSize);
-    sound->data.truncate(sound->data.size() - sound->data.size() % frameBytes);
-    if (sound->data.isEmpty())
+    sound->data = QByteArray(qsizetype(dataSize), Qt::Uninitialized);
+    if (file.readAt(chunks.dataOffset, sound->data.data(), dataSize) != dataSize)
         return std::nullopt;
     return sound;
 }
