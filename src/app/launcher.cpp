@@ -35,7 +35,7 @@ Launcher::Launcher(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("Form4"));
     // Unloading the launcher destroys it.
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Menu"));
+    setWindowTitle(tr("Menu"));
     // Fixed tool window: narrow title bar, close box only, not resizable.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -57,14 +57,14 @@ Launcher::Launcher(QWidget *parent) : QWidget(parent)
     shape->setAutoFillBackground(true);
     ui::place(shape, 360, 240, 2655, 3015);
 
-    auto *label = new QLabel(QStringLiteral("Version 1.04"), this);
+    auto *label = new QLabel(tr("Version 1.04"), this);
     label->setObjectName(QStringLiteral("Label1"));
     ui::place(label, 360, 0, 1935, 255);
 
     // Made in tab order, after the shape so that they lie above it.
-    m_mspButton = addButton(this, QStringLiteral("Command1"), QStringLiteral("Sampler MSP Editor"), 360);
-    m_usdButton = addButton(this, QStringLiteral("Command2"), QStringLiteral("DrumKits USD Editor"), 1320);
-    m_usvButton = addButton(this, QStringLiteral("Command3"), QStringLiteral("UserVoices USV Editor"),
+    m_mspButton = addButton(this, QStringLiteral("Command1"), tr("Sampler MSP Editor"), 360);
+    m_usdButton = addButton(this, QStringLiteral("Command2"), tr("DrumKits USD Editor"), 1320);
+    m_usvButton = addButton(this, QStringLiteral("Command3"), tr("UserVoices USV Editor"),
                          2280);
     m_mspButton->setFocus();
 

@@ -4,6 +4,7 @@
 #include "ui/fonts.h"
 #include "ui/twips.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
@@ -122,7 +123,7 @@ void showReadMessages(const QStringList &messages, QWidget *parent)
 
 void reportSaveFailure(const QString &path, const QString &reason, QWidget *parent)
 {
-    ui::message(QStringLiteral("The file %1 could not be saved : %2 !\nIt was left as it was.")
+    ui::message(QCoreApplication::translate("BankWindow", "The file %1 could not be saved : %2 !\nIt was left as it was.")
                     .arg(path, reason),
                 ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, parent);
 }

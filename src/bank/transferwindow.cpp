@@ -31,7 +31,7 @@ TransferWindow::TransferWindow(Kind kind, QWidget *parent) : QWidget(parent), m_
     connect(m_undoStack, &QUndoStack::indexChanged, this, &TransferWindow::updateTitle);
 
     auto *menuBar = new QMenuBar(this);
-    QMenu *file = menuBar->addMenu(QStringLiteral("&File"));
+    QMenu *file = menuBar->addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("MnuFichier"));
     for (int side = 1; side <= 2; ++side) {
         QMenu *recent = file->addMenu(m_kind.recentCaptions.at(std::size_t(side - 1)));
@@ -41,19 +41,19 @@ TransferWindow::TransferWindow(Kind kind, QWidget *parent) : QWidget(parent), m_
         fillRecentMenu(side);
     }
     file->addSeparator();
-    QAction *quit = file->addAction(QStringLiteral("&Quit"));
+    QAction *quit = file->addAction(tr("&Quit"));
     quit->setObjectName(QStringLiteral("MnuEnd"));
     quit->setShortcuts(keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
     connect(quit, &QAction::triggered, this, [this] {
         if (askSaveModified())
             ui::quitProgram();
     });
-    QMenu *edit = menuBar->addMenu(QStringLiteral("&Edit"));
+    QMenu *edit = menuBar->addMenu(tr("&Edit"));
     edit->setObjectName(QStringLiteral("MnuEdit"));
-    QAction *undo = m_undoStack->createUndoAction(edit, QStringLiteral("&Undo"));
+    QAction *undo = m_undoStack->createUndoAction(edit, tr("&Undo"));
     undo->setObjectName(QStringLiteral("MnuUndo"));
     undo->setShortcuts(keysFor(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
-    QAction *redo = m_undoStack->createRedoAction(edit, QStringLiteral("&Redo"));
+    QAction *redo = m_undoStack->createRedoAction(edit, tr("&Redo"));
     redo->setObjectName(QStringLiteral("MnuRedo"));
     redo->setShortcuts(keysFor(QKeySequence::Redo, QStringLiteral("Ctrl+Shift+Z")));
     edit->addAction(undo);
@@ -103,7 +103,7 @@ bool TransferWindow::ask(const QList<int> &sides)
     if (unsaved.isEmpty())
         return true;
     const ui::Answer answer =
-        ui::message(QStringLiteral("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
+        ui::message(tr("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
                     ui::Buttons::YesNoCancel, ui::Icon::Question, m_kind.questionTitle, this);
     if (answer != ui::Answer::Yes)
         return answer == ui::Answer::No;

@@ -4,6 +4,7 @@
 #include "msp_editor/mspdocument.h"
 #include "util/atomicfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -39,7 +40,7 @@ void FileWriteCommand::put(const std::optional<QByteArray> &bytes)
         error = file.errorString();
     }
     m_written(error.isEmpty() ? QString()
-                              : QStringLiteral("\"%1\" could not be put back: %2")
+                              : QCoreApplication::translate("FileWriteCommand", "\"%1\" could not be put back: %2")
                                     .arg(QDir::toNativeSeparators(m_path), error));
 }
 

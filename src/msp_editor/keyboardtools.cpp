@@ -50,7 +50,7 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     : QObject(&editor)
     , m_editor(editor)
 {
-    m_menu = new QMenu(QStringLiteral("&Keyboard"), &editor);
+    m_menu = new QMenu(tr("&Keyboard"), &editor);
     m_menu->setObjectName(QStringLiteral("MnuKeyboard"));
     const auto add = [this](const char *name, const QString &text, auto slot) {
         QAction *action = m_menu->addAction(text);
@@ -58,15 +58,15 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    add("MnuMapKeys", QStringLiteral("&Map keys"), [this] { mapKeys(); });
-    add("MnuKeyMap", QStringLiteral("&Key map..."), [this] { showKeyMap(); });
-    add("MnuRenameSample", QStringLiteral("&Rename sample..."), [this] { renameSelectedSample(); });
-    add("MnuFindLoop", QStringLiteral("&Find loop"), [this] { findLoopForSelectedSample(m_editor); })
+    add("MnuMapKeys", tr("&Map keys"), [this] { mapKeys(); });
+    add("MnuKeyMap", tr("&Key map..."), [this] { showKeyMap(); });
+    add("MnuRenameSample", tr("&Rename sample..."), [this] { renameSelectedSample(); });
+    add("MnuFindLoop", tr("&Find loop"), [this] { findLoopForSelectedSample(m_editor); })
         ->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     m_menu->addSeparator();
-    add("MnuImportSfz", QStringLiteral("&Import SFZ..."), [this] { importSfz(); });
-    add("MnuImportSoundFont", QStringLiteral("Import &SoundFont..."), [this] { importSoundFont(); });
-    add("MnuExportKeyboard", QStringLiteral("&Export for the keyboard..."), [this] { exportForKeyboard(); });
+    add("MnuImportSfz", tr("&Import SFZ..."), [this] { importSfz(); });
+    add("MnuImportSoundFont", tr("Import &SoundFont..."), [this] { importSoundFont(); });
+    add("MnuExportKeyboard", tr("&Export for the keyboard..."), [this] { exportForKeyboard(); });
     // Before the Help menu, the last one.
     QMenuBar *bar = editor.menuBar();
     const QList<QAction *> menus = bar->actions();
@@ -99,7 +99,7 @@ const KeyboardTools::FileFacts &KeyboardTools::factsFor(const QString &path)
         facts.root = path.isEmpty() ? wav::RootNote{} : wav::detectRoot(path);
         facts.format = wav::checkKeyboardFormat(path);
         if (path.isEmpty())
-            facts.format.reason = QStringLiteral("missing");
+            facts.format.reason = tr("missing");
     }
     return facts;
 }
@@ -122,7 +122,7 @@ bool KeyboardTools::mapFromRoots(bool quiet)
         if (quiet || after.record.usedSlotCount() == 0)
             return false;
         msp::mapOneKeyPerSound(after.record);
-        m_editor.document().change(QStringLiteral("Map keys"), after);
+        m_editor.document().change(tr("Map keys"), after);
         ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
         return true;
     }
@@ -130,7 +130,7 @@ bool KeyboardTools::mapFromRoots(bool quiet)
     QList<exporter::SlotSource> sources(after.sources.begin(), after.sources.end());
     sources = msp::reorderedBySlot(sources, order);
     std::copy(sources.begin(), sources.end(), after.sources.begin());
-    m_editor.document().change(QStringLiteral("Map keys"), after);
+    m_editor.document().change(tr("Map keys"), after);
     return true;
 }
 
@@ -161,13 +161,13 @@ void KeyboardTools::decorateList()
         const QString path = m_editor.sampleSourceFile(slot);
         const FileFacts &facts = factsFor(path);
         QStringList tip;
-        tip << (facts.root.note ? QStringLiteral("Root %1, from the %2").arg(msp::NoteName(*facts.root.note),
+        tip << (facts.root.note ? tr("Root %1, from the %2").arg(msp::NoteName(*facts.root.note),
                                                                              wav::rootSourceText(facts.root.source))
-                                : QStringLiteral("No root key found"));
+                                : tr("No root key found"));
         if (facts.root.overruledName)
-            tip << QStringLiteral("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
+            tip << tr("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
         if (exporter::isMadeUpName(slotLine(m_editor, slot), path))
-            tip << QStringLiteral("A name made up for %1").arg(QFileInfo(path).fileName());
+            tip << tr("A name made up for %1").arg(QFileInfo(path).fileName());
         if (!path.isEmpty())
             tip << QDir::toNativeSeparators(path);
         QListWidgetItem *item = list->item(row);
@@ -176,7 +176,7 @@ void KeyboardTools::decorateList()
             item->setForeground(list->palette().text());
         } else {
             // Says what to do, so that nobody rewrites the header by hand.
-            tip << QStringLiteral("Not in the keyboard's format: %1. Export for the keyboard converts it.")
+            tip << tr("Not in the keyboard's format: %1. Export for the keyboard converts it.")
                        .arg(facts.format.reason);
             item->setIcon(warning);
             item->setForeground(QColor(190, 0, 0));
@@ -231,24 +231,24 @@ void KeyboardTools::renameSelectedSample()
     }
     const int slot = m_editor.selectedSlot();
     if (slot == 0) {
-        ui::message(QStringLiteral("Select a sample first."), ui::Buttons::Ok, ui::Icon::Exclamation,
+        ui::message(tr("Select a sample first."), ui::Buttons::Ok, ui::Icon::Exclamation,
                     ui::kProgramTitle, &m_editor);
         return;
     }
     const std::optional<QString> typed =
-        ui::askText(QStringLiteral("Rename sample"), QStringLiteral("New name (up to 8 characters):"),
+        ui::askText(tr("Rename sample"), tr("New name (up to 8 characters):"),
                     slotLine(m_editor, slot), &m_editor, 8);
     if (!typed)
         return;
     const QString name = typed->trimmed().toUpper();
     if (!exporter::isSampleName(name)) {
-        ui::message(QStringLiteral("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
+        ui::message(tr("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
         return;
     }
     for (int other = 1; other <= m_editor.record().usedSlotCount(); ++other) {
         if (other != slot && slotLine(m_editor, other).compare(name, Qt::CaseInsensitive) == 0) {
-            ui::message(QStringLiteral("Another sample is already named %1.").arg(name), ui::Buttons::Ok,
+            ui::message(tr("Another sample is already named %1.").arg(name), ui::Buttons::Ok,
                         ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
             return;
         }
@@ -257,7 +257,7 @@ void KeyboardTools::renameSelectedSample()
     // The sound stays where it was: the file the sample was read from is kept.
     after.sources.at(std::size_t(slot - 1)) = m_editor.exportSource(slot);
     after.record.setSampleName(slot, name.toLatin1().leftJustified(8, ' '));
-    m_editor.document().change(QStringLiteral("Rename sample"), after);
+    m_editor.document().change(tr("Rename sample"), after);
     m_editor.selectSlot(slot);
 }
 
@@ -265,13 +265,13 @@ void KeyboardTools::renameSamples(const QList<int> &slots)
 {
     const QString source = m_editor.sampleSourceFile(slots.first());
     const std::optional<QString> typed = ui::askText(
-        QStringLiteral("Rename samples"), QStringLiteral("Common start of the %1 names (each ends with its KEY):").arg(slots.size()),
+        tr("Rename samples"), tr("Common start of the %1 names (each ends with its KEY):").arg(slots.size()),
         source.isEmpty() ? slotLine(m_editor, slots.first()) : exporter::nameWithoutNote(QFileInfo(source).completeBaseName()),
         &m_editor);
     if (!typed)
         return;
     if (util::shortNameCharacters(*typed).isEmpty()) {
-        ui::message(QStringLiteral("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
+        ui::message(tr("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
         return;
     }
@@ -290,14 +290,14 @@ void KeyboardTools::renameSamples(const QList<int> &slots)
         after.sources.at(std::size_t(slot - 1)) = m_editor.exportSource(slot); // the sounds stay
         after.record.setSampleName(slot, names.at(i).toLatin1());
     }
-    m_editor.document().change(QStringLiteral("Rename sample"), after);
+    m_editor.document().change(tr("Rename sample"), after);
 }
 
 void KeyboardTools::exportForKeyboard()
 {
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Folder;
-    request.title = QStringLiteral("Export for the keyboard");
+    request.title = tr("Export for the keyboard");
     request.initialFolder = util::startFolder(util::FileKind::Export);
     const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
     if (chosen.cancelled || chosen.fileName.isEmpty())
@@ -307,11 +307,11 @@ void KeyboardTools::exportForKeyboard()
     if (mspName.isEmpty())
         return;
     const std::optional<QList<bool>> ticks = ui::askChoices(
-        QStringLiteral("Export for the keyboard"),
-        QStringLiteral("Prepare the exported copies (your sound files stay as they are):"),
-        {QStringLiteral("Find loops for held notes that have none"),
-         QStringLiteral("Normalize: one gain, the loudest sample at -1 dBFS"),
-         QStringLiteral("Trim silence below -60 dBFS at the start and end")},
+        tr("Export for the keyboard"),
+        tr("Prepare the exported copies (your sound files stay as they are):"),
+        {tr("Find loops for held notes that have none"),
+         tr("Normalize: one gain, the loudest sample at -1 dBFS"),
+         tr("Trim silence below -60 dBFS at the start and end")},
         {false, false, false}, &m_editor);
     if (!ticks)
         return;
@@ -326,13 +326,13 @@ void KeyboardTools::exportForKeyboard()
     job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
     std::atomic_bool cancel = false;
     job.cancel = &cancel;
-    QProgressDialog progress(QStringLiteral("Exporting for the keyboard..."), QStringLiteral("Cancel"), 0, 1000,
+    QProgressDialog progress(tr("Exporting for the keyboard..."), tr("Cancel"), 0, 1000,
                              &m_editor);
     progress.setObjectName(QStringLiteral("ExportProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     job.progress = [&](const exporter::ExportProgress &p) {
-        progress.setLabelText(QStringLiteral("Writing %1").arg(p.fileName));
+        progress.setLabelText(tr("Writing %1").arg(p.fileName));
         progress.setValue(p.totalBytes > 0 ? int(p.doneBytes * 1000 / p.totalBytes) : 0);
         if (progress.wasCanceled())
             cancel = true;
@@ -342,15 +342,15 @@ void KeyboardTools::exportForKeyboard()
     if (result.status == exporter::ExportStatus::Failed) {
         ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
     } else if (result.status == exporter::ExportStatus::Done) {
-        QStringList lines{QStringLiteral("%1 files written to %2 (%3 WAV copied, %4 converted).")
+        QStringList lines{tr("%1 files written to %2 (%3 WAV copied, %4 converted).")
                               .arg(result.written.size())
                               .arg(QDir::toNativeSeparators(chosen.fileName))
                               .arg(result.copied)
                               .arg(result.converted),
-                          QStringLiteral("The instrument is %1.").arg(mspName)};
+                          tr("The instrument is %1.").arg(mspName)};
         lines << result.notes << result.loops;
         for (const QString &path : result.replaced)
-            lines << QStringLiteral("Replaced: %1").arg(QDir::toNativeSeparators(path));
+            lines << tr("Replaced: %1").arg(QDir::toNativeSeparators(path));
         ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
     }
 }
@@ -367,8 +367,8 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
             imported            ? m_importedSfz
             : !source.isEmpty() ? exporter::nameWithoutNote(QFileInfo(source).completeBaseName())
                                 : QStringLiteral("SET"));
-        const std::optional<QString> typed = ui::askText(QStringLiteral("Export for the keyboard"),
-                                                         QStringLiteral("Name of the instrument (up to 8 characters):"),
+        const std::optional<QString> typed = ui::askText(tr("Export for the keyboard"),
+                                                         tr("Name of the instrument (up to 8 characters):"),
                                                          proposal.chopped(4), &m_editor, 12);
         if (!typed || typed->trimmed().isEmpty())
             return {};
@@ -379,7 +379,7 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
     }
     const QString existing = util::findFileCaseInsensitive(folder, name);
     if (!existing.isEmpty()) {
-        if (ui::message(QStringLiteral("%1 already exists in %2. Replace that instrument?")
+        if (ui::message(tr("%1 already exists in %2. Replace that instrument?")
                             .arg(existing, QDir::toNativeSeparators(folder)),
                         ui::Buttons::YesNoDefaultNo, ui::Icon::Question, ui::kProgramTitle, &m_editor)
             != ui::Answer::Yes)
@@ -421,16 +421,16 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
     if (report.size() > kReportLines) {
         const qsizetype more = report.size() - kReportLines;
         report = report.first(kReportLines);
-        report << QStringLiteral("... and %1 more lines.").arg(more);
+        report << tr("... and %1 more lines.").arg(more);
     }
-    ui::message(QStringLiteral("%1 imported.\r\n\r\n%2").arg(heading, report.join(u"\r\n")), ui::Buttons::Ok,
+    ui::message(tr("%1 imported.\r\n\r\n%2").arg(heading, report.join(u"\r\n")), ui::Buttons::Ok,
                 ui::Icon::Information, ui::kProgramTitle, &m_editor);
 }
 
 void KeyboardTools::importSfz(const QString &givenPath)
 {
     const QString path = givenPath.isEmpty()
-        ? askInstrumentFile(QStringLiteral("Import SFZ"), QStringLiteral("SFZ Files (*.SFZ)|*.SFZ"))
+        ? askInstrumentFile(tr("Import SFZ"), tr("SFZ Files (*.SFZ)|*.SFZ"))
         : givenPath;
     if (path.isEmpty() || !m_editor.askSaveModified())
         return;
@@ -449,7 +449,7 @@ void KeyboardTools::importSfz(const QString &givenPath)
 void KeyboardTools::importSoundFont(const QString &givenPath)
 {
     const QString path = givenPath.isEmpty()
-        ? askInstrumentFile(QStringLiteral("Import SoundFont"), QStringLiteral("SoundFont Files (*.SF2;*.SF3)|*.SF2;*.SF3"))
+        ? askInstrumentFile(tr("Import SoundFont"), tr("SoundFont Files (*.SF2;*.SF3)|*.SF2;*.SF3"))
         : givenPath;
     if (path.isEmpty())
         return;
@@ -459,11 +459,11 @@ void KeyboardTools::importSoundFont(const QString &givenPath)
         font = sf2::readSoundFontFile(path);
     }
     if (!font.ok() || font.presets.isEmpty()) {
-        ui::message(font.ok() ? QStringLiteral("%1 holds no preset.").arg(path) : font.error, ui::Buttons::Ok,
+        ui::message(font.ok() ? tr("%1 holds no preset.").arg(path) : font.error, ui::Buttons::Ok,
                     ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
         return;
     }
-    PresetChooser chooser(font, QStringLiteral("Import SoundFont: %1").arg(QFileInfo(path).fileName()), &m_editor);
+    PresetChooser chooser(font, tr("Import SoundFont: %1").arg(QFileInfo(path).fileName()), &m_editor);
     if (chooser.exec() != QDialog::Accepted || chooser.chosenPreset() < 0 || !m_editor.askSaveModified())
         return;
     exporter::PresetImport imported;

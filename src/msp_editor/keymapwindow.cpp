@@ -196,11 +196,11 @@ KeyMapWindow::KeyMapWindow(QWidget *parent)
     , m_keyLine(new QLabel(this))
 {
     setObjectName(QStringLiteral("KeyMap"));
-    setWindowTitle(QStringLiteral("Key Map"));
+    setWindowTitle(tr("Key Map"));
     m_scroll->setWidget(m_canvas);
     m_scroll->setWidgetResizable(true);
     m_keyLine->setObjectName(QStringLiteral("KeyMapPressedKey"));
-    m_keyLine->setText(QStringLiteral("Click a key to hear the sample it plays."));
+    m_keyLine->setText(tr("Click a key to hear the sample it plays."));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->addWidget(m_scroll, 1);
@@ -239,13 +239,13 @@ void KeyMapWindow::keyPressed(int key, bool play)
     m_canvas->pressedKey = key;
     m_canvas->update();
     const int slot = msp::slotForKey(m_canvas->record(), key);
-    QString text = QStringLiteral("%1: ").arg(msp::NoteName(key));
+    QString text = tr("%1: ").arg(msp::NoteName(key));
     if (slot == 0) {
-        text += QStringLiteral("no sample plays this key");
+        text += tr("no sample plays this key");
     } else {
-        text += QStringLiteral("sample %1 %2").arg(slot).arg(exporter::sampleNameText(m_canvas->record().sampleName(slot)));
+        text += tr("sample %1 %2").arg(slot).arg(exporter::sampleNameText(m_canvas->record().sampleName(slot)));
         if (const QString file = m_canvas->sourceName(slot); !file.isEmpty())
-            text += QStringLiteral(" (%1)").arg(file);
+            text += tr(" (%1)").arg(file);
     }
     m_keyLine->setText(text);
     if (play)

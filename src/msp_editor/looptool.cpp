@@ -7,6 +7,7 @@
 #include "wav/keyboardformat.h"
 #include "wav/sourceanalysis.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -19,26 +20,26 @@ void findLoopForSelectedSample(MspEditorWindow &editor)
     };
     const int slot = editor.selectedSlot();
     if (slot == 0)
-        return tell(QStringLiteral("Select a sample first."), ui::Icon::Exclamation);
+        return tell(QCoreApplication::translate("LoopTool", "Select a sample first."), ui::Icon::Exclamation);
     const QString path = editor.sampleSourceFile(slot);
     const QString shown = QDir::toNativeSeparators(path);
     // Another format would be converted as a whole: the export does that on its copies.
     if (const wav::FormatCheck format = wav::checkKeyboardFormat(path); !format.ok)
-        return tell(QStringLiteral("%1 is not in the keyboard's format (%2), so Find loop leaves it as it is. "
+        return tell(QCoreApplication::translate("LoopTool", "%1 is not in the keyboard's format (%2), so Find loop leaves it as it is. "
                                    "Export for the keyboard with Find loops ticked loops the exported copy.")
                         .arg(shown, format.reason),
                     ui::Icon::Exclamation);
     const wav::SourceAnalysis analysis = wav::analyseSource(path, {.findLoop = true});
     if (!analysis.ok)
-        return tell(QStringLiteral("%1: unreadable: %2").arg(shown, analysis.error), ui::Icon::Exclamation);
+        return tell(QCoreApplication::translate("LoopTool", "%1: unreadable: %2").arg(shown, analysis.error), ui::Icon::Exclamation);
     if (analysis.hasOwnLoop)
-        return tell(QStringLiteral("%1 has a loop already; it stays as it is.").arg(shown), ui::Icon::Information);
+        return tell(QCoreApplication::translate("LoopTool", "%1 has a loop already; it stays as it is.").arg(shown), ui::Icon::Information);
     const wav::FoundLoop &loop = analysis.loop;
     if (!loop.found)
-        return tell(QStringLiteral("%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
+        return tell(QCoreApplication::translate("LoopTool", "%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return tell(QStringLiteral("%1: unreadable: %2").arg(shown, file.errorString()), ui::Icon::Exclamation);
+        return tell(QCoreApplication::translate("LoopTool", "%1: unreadable: %2").arg(shown, file.errorString()), ui::Icon::Exclamation);
     const QByteArray before = file.readAll();
     file.close();
     wav::SourceCut cut;
@@ -50,9 +51,9 @@ void findLoopForSelectedSample(MspEditorWindow &editor)
     // 16-bit frames at their own rate come back bit for bit: no gain, no dither.
     const wav::ConvertResult written = wav::convertFileToKeyboardFormat(path, path, {}, cut);
     if (!written.ok)
-        return tell(QStringLiteral("%1 could not be written: %2").arg(shown, written.error), ui::Icon::Exclamation);
-    Q_EMIT editor.wavPanel()->fileWritten(QStringLiteral("Find loop"), path, before);
-    tell(QStringLiteral("%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
+        return tell(QCoreApplication::translate("LoopTool", "%1 could not be written: %2").arg(shown, written.error), ui::Icon::Exclamation);
+    Q_EMIT editor.wavPanel()->fileWritten(QCoreApplication::translate("LoopTool", "Find loop"), path, before);
+    tell(QCoreApplication::translate("LoopTool", "%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
 }
 
 } // namespace tamo::msp_editor

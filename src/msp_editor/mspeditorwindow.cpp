@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -120,9 +121,12 @@ ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
     ui::FileDialogRequest request;
     request.mode = mode;
     request.initialFolder = util::startFolder(util::FileKind::Msp);
-    request.title = mode == ui::FileDialogRequest::Mode::Open ? QStringLiteral("Open")
-                                                              : QStringLiteral("Save As");
-    request.filter = QStringLiteral("Ketron MultiSamPle Files (*.MSP)|*.MSP");
+    // The window's own context: the dialog is only ever the window's.
+    request.title = mode == ui::FileDialogRequest::Mode::Open
+                        ? QCoreApplication::translate("tamo::msp_editor::MspEditorWindow", "Open")
+                        : QCoreApplication::translate("tamo::msp_editor::MspEditorWindow", "Save As");
+    request.filter = QCoreApplication::translate("tamo::msp_editor::MspEditorWindow",
+                                                 "Ketron MultiSamPle Files (*.MSP)|*.MSP");
     request.maxLength = 32000;
     return request;
 }
@@ -190,20 +194,20 @@ void MspEditorWindow::buildMenus()
         connect(action, &QAction::triggered, this, command);
         return action;
     };
-    QMenu *file = addMenu(QStringLiteral("MnuFichier"), QStringLiteral("&File"));
-    addItem(file, QStringLiteral("MnuNew"), QStringLiteral("&New"), &MspEditorWindow::newDocument,
+    QMenu *file = addMenu(QStringLiteral("MnuFichier"), tr("&File"));
+    addItem(file, QStringLiteral("MnuNew"), tr("&New"), &MspEditorWindow::newDocument,
             keysFor(QKeySequence::New, QStringLiteral("Ctrl+N")));
-    addItem(file, QStringLiteral("MnuOuvrir"), QStringLiteral("&Open"), &MspEditorWindow::openDocument,
+    addItem(file, QStringLiteral("MnuOuvrir"), tr("&Open"), &MspEditorWindow::openDocument,
             keysFor(QKeySequence::Open, QStringLiteral("Ctrl+O")));
-    addItem(file, QStringLiteral("MnuSave"), QStringLiteral("&Save"), &MspEditorWindow::saveDocument,
+    addItem(file, QStringLiteral("MnuSave"), tr("&Save"), &MspEditorWindow::saveDocument,
             keysFor(QKeySequence::Save, QStringLiteral("Ctrl+S")));
-    addItem(file, QStringLiteral("MnuSaveAs"), QStringLiteral("Save &As..."), &MspEditorWindow::saveDocumentAs,
+    addItem(file, QStringLiteral("MnuSaveAs"), tr("Save &As..."), &MspEditorWindow::saveDocumentAs,
             keysFor(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
     file->addSeparator();
-    addItem(file, QStringLiteral("MnuAddWav"), QStringLiteral("Add &Wav Sample..."), &MspEditorWindow::addSamples,
+    addItem(file, QStringLiteral("MnuAddWav"), tr("Add &Wav Sample..."), &MspEditorWindow::addSamples,
             {QKeySequence(QStringLiteral("Ctrl+Shift+A"))});
     m_fileMenu = file;
-    m_quitAction = addItem(file, QStringLiteral("MnuEnd"), QStringLiteral("&Quit"), &MspEditorWindow::quit,
+    m_quitAction = addItem(file, QStringLiteral("MnuEnd"), tr("&Quit"), &MspEditorWindow::quit,
                            keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
     // The recent documents sit above Quit, and are read again each time the menu opens.
     file->insertSeparator(m_quitAction);
@@ -221,18 +225,18 @@ void MspEditorWindow::buildMenus()
     connect(file, &QMenu::aboutToShow, this, &MspEditorWindow::refreshRecentDocuments);
     refreshRecentDocuments();
 
-    QMenu *edit = addMenu(QStringLiteral("MnuEdit"), QStringLiteral("&Edit"));
-    QAction *undo = undoStack()->createUndoAction(edit, QStringLiteral("&Undo"));
+    QMenu *edit = addMenu(QStringLiteral("MnuEdit"), tr("&Edit"));
+    QAction *undo = undoStack()->createUndoAction(edit, tr("&Undo"));
     undo->setObjectName(QStringLiteral("MnuUndo"));
     undo->setShortcuts(keysFor(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
-    QAction *redo = undoStack()->createRedoAction(edit, QStringLiteral("&Redo"));
+    QAction *redo = undoStack()->createRedoAction(edit, tr("&Redo"));
     redo->setObjectName(QStringLiteral("MnuRedo"));
     redo->setShortcuts(keysFor(QKeySequence::Redo, QStringLiteral("Ctrl+Shift+Z")));
     edit->addAction(undo);
     edit->addAction(redo);
 
-    QMenu *help = addMenu(QStringLiteral("MnuHelp"), QStringLiteral("&?"));
-    addItem(help, QStringLiteral("MnuAbout"), QStringLiteral("A&bout"), &MspEditorWindow::showAbout, {});
+    QMenu *help = addMenu(QStringLiteral("MnuHelp"), tr("&?"));
+    addItem(help, QStringLiteral("MnuAbout"), tr("A&bout"), &MspEditorWindow::showAbout, {});
 }
 
 void MspEditorWindow::setKeyboardMenuKeys()
@@ -255,12 +259,12 @@ void MspEditorWindow::buildControls()
         return l;
     };
 
-    m_sampleCountLabel = label(QStringLiteral("Label25"), QStringLiteral("0 SAMPLES"));
+    m_sampleCountLabel = label(QStringLiteral("Label25"), tr("0 SAMPLES"));
     ui::place(m_sampleCountLabel, 120, 0, 1575, 270);
 
     auto *list = new SampleList(m_client);
     list->setObjectName(QStringLiteral("List1"));
-    list->setAccessibleName(QStringLiteral("Samples"));
+    list->setAccessibleName(tr("Samples"));
     list->setFont(ui::designFont(QStringLiteral("Verdana"), 8.25));
     // Several lines for Rename sample; the fields show one.
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -275,34 +279,34 @@ void MspEditorWindow::buildControls()
             removeSelectedSample();
     };
 
-    m_addButton = new QPushButton(QStringLiteral("Add Wav Sample"), m_client);
+    m_addButton = new QPushButton(tr("Add Wav Sample"), m_client);
     m_addButton->setObjectName(QStringLiteral("Command9"));
     ui::place(m_addButton, 1920, 240, 2055, 375);
     connect(m_addButton, &QPushButton::clicked, this, &MspEditorWindow::addSamples);
 
-    m_removeButton = new QPushButton(QStringLiteral("Remove Selected Sample"), m_client);
+    m_removeButton = new QPushButton(tr("Remove Selected Sample"), m_client);
     m_removeButton->setObjectName(QStringLiteral("Command10"));
     ui::place(m_removeButton, 1920, 720, 2055, 375);
     connect(m_removeButton, &QPushButton::clicked, this, &MspEditorWindow::removeSelectedSample);
 
-    m_autoPlayBox = new QCheckBox(QStringLiteral("Auto Play"), m_client);
+    m_autoPlayBox = new QCheckBox(tr("Auto Play"), m_client);
     m_autoPlayBox->setObjectName(QStringLiteral("Check1"));
     // Light blue like the window; buttons fill with their own role by default.
     m_autoPlayBox->setBackgroundRole(QPalette::Window);
     m_autoPlayBox->setAutoFillBackground(true);
     ui::place(m_autoPlayBox, 1920, 1200, 1695, 255);
 
-    QLabel *heading = label(QStringLiteral("Label46"), QStringLiteral("Global MSP settings"));
+    QLabel *heading = label(QStringLiteral("Label46"), tr("Global MSP settings"));
     heading->setFont(tahoma(12, true));
     heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
     ui::place(heading, 1920, 1560, 3135, 285);
-    heading = label(QStringLiteral("Label45"), QStringLiteral("Sample settings"));
+    heading = label(QStringLiteral("Label45"), tr("Sample settings"));
     heading->setFont(tahoma(12, true));
     heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
     ui::place(heading, 1920, 5520, 3135, 285);
 
     for (const ParameterSpec &place : parameterTable()) {
-        const QString caption = QString::fromUtf16(place.caption);
+        const QString caption = QCoreApplication::translate("ParameterTable", place.caption);
         const bool amount = place.number >= kFirstAmountField && place.number < kFirstAmountField + kAmountCount;
         const QString labelName =
             amount ? QStringLiteral("Label%1").arg(place.number - kFirstAmountField + kFirstAmountLabel)
@@ -323,10 +327,10 @@ void MspEditorWindow::buildControls()
             m_amountFields[std::size_t(place.number - kFirstAmountField)] = edit;
     }
 
-    QLabel *effects = label(QStringLiteral("CaptionLabel33"), QStringLiteral("EFFECTS"));
+    QLabel *effects = label(QStringLiteral("CaptionLabel33"), tr("EFFECTS"));
     ui::place(effects, 1920, 3240, 1455, kCaptionHeight);
     m_effectLabel = label(QStringLiteral("Label33"), QString());
-    m_effectLabel->setAccessibleName(QStringLiteral("EFFECTS"));
+    m_effectLabel->setAccessibleName(tr("EFFECTS"));
     m_effectLabel->setFont(tahoma(11.25));
     m_effectLabel->setAlignment(Qt::AlignCenter);
     m_effectLabel->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -354,7 +358,7 @@ void MspEditorWindow::refreshViewContents()
     m_sampleList->clear();
     for (QLineEdit *edit : m_fields)
         edit->clear();
-    m_sampleCountLabel->setText(QStringLiteral("0 SAMPLES"));
+    m_sampleCountLabel->setText(tr("0 SAMPLES"));
 
     const msp::MspRecord &current = m_document->record();
     if (!current.isValid()) {
@@ -364,12 +368,12 @@ void MspEditorWindow::refreshViewContents()
             m_amountFields[i]->hide();
             m_amountLabels[i]->hide();
         }
-        ui::message(QStringLiteral("This is not a valid Ketron MSP file !"), ui::Buttons::Ok,
+        ui::message(tr("This is not a valid Ketron MSP file !"), ui::Buttons::Ok,
                     ui::Icon::Exclamation, ui::kProgramTitle, this);
         return;
     }
 
-    m_sampleCountLabel->setText(QStringLiteral("%1 SAMPLES").arg(current.sampleCount()));
+    m_sampleCountLabel->setText(tr("%1 SAMPLES").arg(current.sampleCount()));
 
     for (const ParameterSpec &entry : parameterTable()) {
         if (!entry.perSample)
@@ -497,7 +501,7 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
     // A file that is not a multisample (one opened by mistake, shown as not valid)
     // is only written over once the user agrees.
     if (!replaceConfirmed && msp::holdsOtherThanMultisample(path)
-        && ui::message(QStringLiteral("The file %1 is not a multisample (MSP) file.\r\n\r\n"
+        && ui::message(tr("The file %1 is not a multisample (MSP) file.\r\n\r\n"
                                       "Do you want to write the multisample over it ?")
                            .arg(path),
                        ui::Buttons::YesNo, ui::Icon::Exclamation, ui::kProgramTitle, this)
@@ -509,7 +513,7 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
         result = msp::SaveMspFile(path, m_document->record());
     }
     if (!result.ok) {
-        ui::message(QStringLiteral("The file %1 could not be saved:\r\n%2").arg(path, result.error),
+        ui::message(tr("The file %1 could not be saved:\r\n%2").arg(path, result.error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
         return false;
     }
@@ -567,7 +571,7 @@ bool MspEditorWindow::requestQuit()
 
 void MspEditorWindow::showAbout()
 {
-    ui::message(QStringLiteral("MultiSamPles (MSP) Files Editor for Ketron SD1\r\n\r\n"
+    ui::message(tr("MultiSamPles (MSP) Files Editor for Ketron SD1\r\n\r\n"
                                "V1.04    Uncompleted Version !!!\r\n\r\n"
                                "TAMO is free software under the GNU General Public License, version 3 "
                                "or later (GPL-3.0-or-later). It comes with no warranty."),
@@ -579,8 +583,8 @@ bool MspEditorWindow::askSaveModified()
     if (!m_document->isModified())
         return true;
     const ui::Answer answer =
-        ui::message(QStringLiteral("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
-                    ui::Buttons::YesNoCancel, ui::Icon::Question, QStringLiteral("MSP Editor"), this);
+        ui::message(tr("The file was modified.\r\n\r\nDo you want to save the modifications ?"),
+                    ui::Buttons::YesNoCancel, ui::Icon::Question, tr("MSP Editor"), this);
     if (answer == ui::Answer::Yes)
         return save();
     return answer == ui::Answer::No;
@@ -600,10 +604,10 @@ void MspEditorWindow::addSamples()
     ui::FileDialogRequest request;
     request.mode = ui::FileDialogRequest::Mode::Open;
     request.initialFolder = util::startFolder(util::FileKind::Wav);
-    request.title = QStringLiteral("Selectionner un ou plusieurs fichier(s) WAV");
+    request.title = tr("Selectionner un ou plusieurs fichier(s) WAV");
     request.multiSelect = true;
     // Then every sound the export converts for the keyboard.
-    request.filter = QStringLiteral("Wav Files (*.WAV)|*.WAV|Sound Files (*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG)|"
+    request.filter = tr("Wav Files (*.WAV)|*.WAV|Sound Files (*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG)|"
                                     "*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG");
     request.maxLength = 32000;
     const ui::FileDialogResult answer = ui::fileDialog(request, this);
@@ -627,7 +631,7 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
         // one would leave it without a file, so the user hears of it now.
         const QStringList clashes = util::shortNameClashes(sample.path);
         if (!clashes.isEmpty())
-            ui::message(QStringLiteral("The files \"%1\" and \"%2\" have the same short name %3 in "
+            ui::message(tr("The files \"%1\" and \"%2\" have the same short name %3 in "
                                        "their folder, so the sample cannot find its file.\r\n"
                                        "Rename one of them !")
                             .arg(util::fileNameExtract(sample.path), clashes.join(QStringLiteral("\", \"")),
@@ -635,13 +639,13 @@ void MspEditorWindow::addWavFiles(const QStringList &longPaths)
                         ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     }
     if (result.limitReached)
-        ui::message(QStringLiteral("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
+        ui::message(tr("You can use only 64 Wav files in a Msp!"), ui::Buttons::Ok,
                     ui::Icon::Exclamation, ui::kProgramTitle, this);
     const int before = record().sampleCount();
     {
         // The list is left with no line selected.
         const QScopedValueRollback keep(m_keepSelection, false);
-        m_document->change(QStringLiteral("Add Wav Sample"), after);
+        m_document->change(tr("Add Wav Sample"), after);
     }
     if (record().sampleCount() > before)
         Q_EMIT samplesAdded(before + 1, record().sampleCount());
@@ -659,7 +663,7 @@ void MspEditorWindow::removeSelectedSample()
     // Marked modified in every case, also with nothing removed; a removal leaves
     // no line selected.
     const QScopedValueRollback keep(m_keepSelection, k == 0);
-    m_document->change(QStringLiteral("Remove Selected Sample"), after);
+    m_document->change(tr("Remove Selected Sample"), after);
 }
 
 void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources)
@@ -690,16 +694,16 @@ void MspEditorWindow::recordFileWrite(const QString &tool, const QString &path, 
     const QString shown = QDir::toNativeSeparators(path);
     undoStack()->push(new FileWriteCommand(tool, path, before, after, [this, shown, path](const QString &error) {
         m_wavPanel->reloadIfCurrent(path);
-        statusBar()->showMessage(error.isEmpty() ? QStringLiteral("Put back: %1").arg(shown) : error);
+        statusBar()->showMessage(error.isEmpty() ? tr("Put back: %1").arg(shown) : error);
     }));
-    statusBar()->showMessage(QStringLiteral("%1 wrote %2").arg(tool, shown));
+    statusBar()->showMessage(tr("%1 wrote %2").arg(tool, shown));
 }
 
 void MspEditorWindow::updateTitle()
 {
     const QString name = util::fileNameExtract(m_document->path());
-    setWindowTitle(name.isEmpty() ? QStringLiteral("[*]   MSP Editor for KETRON SD1")
-                                  : name + QStringLiteral("[*] \u2014 MSP Editor for KETRON SD1"));
+    setWindowTitle(name.isEmpty() ? tr("[*]   MSP Editor for KETRON SD1")
+                                  : tr("%1[*] — MSP Editor for KETRON SD1").arg(name));
 }
 
 void MspEditorWindow::followCurrentSample(int row)

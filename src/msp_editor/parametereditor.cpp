@@ -366,7 +366,7 @@ void ParameterEditor::togglePitch(const ParameterSpec &entry)
         else if (*mode == 1)
             write(entry, 0);
     }
-    m_document.change(QStringLiteral("PITCH"), m_edit);
+    m_document.change(tr("PITCH"), m_edit);
 }
 
 void ParameterEditor::toggleRotor()
@@ -376,7 +376,7 @@ void ParameterEditor::toggleRotor()
     m_edit = m_document.content();
     msp::MspRecord &record = m_edit.record;
     record.setGlobal(GlobalField::Effect, quint8(record.global(GlobalField::Effect) ^ kRotorBit));
-    m_document.change(QStringLiteral("ROTOR"), m_edit);
+    m_document.change(tr("ROTOR"), m_edit);
 }
 
 void ParameterEditor::placeBelow(QListWidget *list, QWidget *field)
@@ -427,7 +427,7 @@ void ParameterEditor::octaveChosen()
     const int row = selectedRow(m_octaveChooser);
     if (row >= 0 && row < int(std::size(kOctaveEntries)))
         m_edit.record.setGlobal(GlobalField::Octave, kOctaveEntries[row].byte);
-    m_document.change(QStringLiteral("OCTAVE"), m_edit);
+    m_document.change(tr("OCTAVE"), m_edit);
 }
 
 void ParameterEditor::effectChosen()
@@ -439,7 +439,7 @@ void ParameterEditor::effectChosen()
     const int row = selectedRow(m_effectChooser);
     if (row >= 0 && row < msp::kEffectTypeCount)
         record.setGlobal(GlobalField::Effect, quint8(row + (rotor ? kRotorBit : 0)));
-    m_document.change(QStringLiteral("EFFECTS"), m_edit);
+    m_document.change(tr("EFFECTS"), m_edit);
 }
 
 int ParameterEditor::showValueSlider(QWidget *field, int start, qint16 min, qint16 max, int offset)

@@ -22,7 +22,7 @@ enum class FieldKind { Slider, Key, Pitch, Rotor, Octave };
 // caption above it, its place in twips, the byte it shows and how it is edited.
 struct ParameterSpec {
     int number;
-    const char16_t *caption;
+    const char *caption; // translated in the context "ParameterTable"
     int left, top;
     bool perSample;           // a byte of the selected slot, else a global one
     msp::SampleField sample;  // perSample

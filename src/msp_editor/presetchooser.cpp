@@ -33,12 +33,12 @@ PresetChooser::PresetChooser(const sf2::SoundFont &font, const QString &title, Q
     setObjectName(QStringLiteral("PresetChooser"));
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("PresetFilter"));
-    m_filter->setPlaceholderText(QStringLiteral("Filter"));
+    m_filter->setPlaceholderText(tr("Filter"));
     m_filter->setClearButtonEnabled(true);
     m_table = new QTableWidget(int(font.presets.size()), 4, this);
     m_table->setObjectName(QStringLiteral("PresetTable"));
     m_table->setHorizontalHeaderLabels(
-        {QStringLiteral("Bank"), QStringLiteral("Program"), QStringLiteral("Name"), QStringLiteral("Zones")});
+        {tr("Bank"), tr("Program"), tr("Name"), tr("Zones")});
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);

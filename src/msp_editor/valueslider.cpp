@@ -129,7 +129,7 @@ ValueSlider::ValueSlider(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("FrmSlider"));
-    setWindowTitle(QStringLiteral("Slider"));
+    setWindowTitle(tr("Slider"));
     setModal(true);
     setFixedSize(windowSize());
     setAutoFillBackground(true);

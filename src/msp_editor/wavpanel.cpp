@@ -72,23 +72,23 @@ void setTextColor(QWidget *w, const QColor &c)
 struct FieldInfo {
     WavField field;
     int number; // TextN
-    const char16_t *caption;
+    const char *caption;
 };
 
 constexpr FieldInfo kFields[] = {
-    {WavField::RiffSize, 2, u"Taille du fichier - 8"},
-    {WavField::Wave, 3, u"WAVE"},
-    {WavField::Fmt, 4, u"fmt "},
-    {WavField::FmtSize, 5, u"Pcm=16"},
-    {WavField::FormatTag, 6, u"1=non compressé"},
-    {WavField::Channels, 7, u"1=mono/2=stéréo"},
-    {WavField::SampleRate, 8, u"Freq."},
-    {WavField::ByteRate, 9, u"Tx Transfert=F*NbrChan*Bit/8"},
-    {WavField::BlockAlign, 10, u"Oct/sample=NbrChan*Bit/8"},
-    {WavField::BitsPerSample, 11, u"Bits"},
-    {WavField::DataTag, 12, u"data"},
-    {WavField::DataSize, 13, u"Taille données"},
-    {WavField::Trailer, 14, u"Données Après DATA"},
+    {WavField::RiffSize, 2, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Taille du fichier - 8")},
+    {WavField::Wave, 3, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "WAVE")},
+    {WavField::Fmt, 4, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "fmt ")},
+    {WavField::FmtSize, 5, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Pcm=16")},
+    {WavField::FormatTag, 6, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "1=non compressé")},
+    {WavField::Channels, 7, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "1=mono/2=stéréo")},
+    {WavField::SampleRate, 8, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Freq.")},
+    {WavField::ByteRate, 9, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Tx Transfert=F*NbrChan*Bit/8")},
+    {WavField::BlockAlign, 10, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Oct/sample=NbrChan*Bit/8")},
+    {WavField::BitsPerSample, 11, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Bits")},
+    {WavField::DataTag, 12, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "data")},
+    {WavField::DataSize, 13, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Taille données")},
+    {WavField::Trailer, 14, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Données Après DATA")},
 };
 
 const FieldInfo &fieldInfo(WavField f)
@@ -126,13 +126,13 @@ WavPanel::WavPanel(QWidget *form)
     };
 
     // Title and remark above the frame.
-    QLabel *title = label(this, kLeft, kTop, "Label47", QStringLiteral("Wavfile settings"), 5640, 600, 1965, 285);
+    QLabel *title = label(this, kLeft, kTop, "Label47", tr("Wavfile settings"), 5640, 600, 1965, 285);
     title->setFont(ui::designFont(QStringLiteral("Tahoma"), 12, true, true));
     setTextColor(title, QColor(0, 0, 128));
     // Which file the fields and the drawing show, beside the tools that write files.
     m_fileNameLabel = label(this, kLeft, kTop, "WavFileName", QString(), 10320, 10200, 4695, 285);
     m_fileNameLabel->setFont(ui::designFont(QStringLiteral("Tahoma"), 9.75, true));
-    QLabel *remark = label(this, kLeft, kTop, "Label48", QStringLiteral("Don't see this for now !! :)"), 7800,
+    QLabel *remark = label(this, kLeft, kTop, "Label48", tr("Don't see this for now !! :)"), 7800,
                            600, 3735, 255);
     remark->setFont(ui::designFont(QStringLiteral("Tahoma"), 9.75, true));
 
@@ -150,21 +150,21 @@ WavPanel::WavPanel(QWidget *form)
         return label(frame, kFrameLeft, kFrameTop, name, caption, l, t, w, h);
     };
     inFrame("Label1", QStringLiteral("RIFF"), 7080, 1200, 345, 195);
-    inFrame("Label2", QStringLiteral("Taille du fichier - 8"), 7080, 1560, 1290, 195);
+    inFrame("Label2", tr("Taille du fichier - 8"), 7080, 1560, 1290, 195);
     inFrame("Label3", QStringLiteral("WAVE"), 7080, 1920, 480, 195);
     inFrame("Label4", QStringLiteral("fmt "), 7200, 2160, 255, 195);
-    inFrame("Label5", QStringLiteral("Pcm=16"), 6840, 2520, 615, 255);
-    inFrame("Label6", QStringLiteral("1=non compressé"), 6120, 2880, 1335, 255);
-    inFrame("Label7", QStringLiteral("1=mono/2=stéréo"), 6240, 3240, 1260, 195);
-    inFrame("Label8", QStringLiteral("Freq."), 8280, 1200, 360, 195);
-    inFrame("Label9", QStringLiteral("Tx Transfert=F*NbrChan*Bit/8"), 9600, 1200, 2130, 195);
-    inFrame("Label10", QStringLiteral("Oct/sample=NbrChan*Bit/8"), 9600, 1560, 2055, 255);
-    inFrame("Label11", QStringLiteral("Bits"), 12840, 1200, 255, 195);
+    inFrame("Label5", tr("Pcm=16"), 6840, 2520, 615, 255);
+    inFrame("Label6", tr("1=non compressé"), 6120, 2880, 1335, 255);
+    inFrame("Label7", tr("1=mono/2=stéréo"), 6240, 3240, 1260, 195);
+    inFrame("Label8", tr("Freq."), 8280, 1200, 360, 195);
+    inFrame("Label9", tr("Tx Transfert=F*NbrChan*Bit/8"), 9600, 1200, 2130, 195);
+    inFrame("Label10", tr("Oct/sample=NbrChan*Bit/8"), 9600, 1560, 2055, 255);
+    inFrame("Label11", tr("Bits"), 12840, 1200, 255, 195);
     inFrame("Label12", QStringLiteral("data"), 13920, 1200, 315, 195);
-    inFrame("Label13", QStringLiteral("Taille données"), 12840, 1560, 1035, 195);
-    inFrame("Label49", QStringLiteral("Données Avant DATA"), 8280, 1920, 1695, 255);
-    inFrame("Label14", QStringLiteral("Données Après DATA"), 8280, 2880, 1575, 195);
-    inFrame("Label15", QStringLiteral("Taille du Fichier"), 12720, 3840, 1110, 195);
+    inFrame("Label13", tr("Taille données"), 12840, 1560, 1035, 195);
+    inFrame("Label49", tr("Données Avant DATA"), 8280, 1920, 1695, 255);
+    inFrame("Label14", tr("Données Après DATA"), 8280, 2880, 1575, 195);
+    inFrame("Label15", tr("Taille du Fichier"), 12720, 3840, 1110, 195);
     m_extraLengthLabel = inFrame("Label50", QString(), 9960, 1920, 855, 255);
     m_trailerLengthLabel = inFrame("Label18", QString(), 9960, 2880, 735, 255);
     m_dataOffsetLabel = inFrame("Label16", QString(), 13920, 3840, 1095, 255);
@@ -184,7 +184,7 @@ WavPanel::WavPanel(QWidget *form)
     m_extraChunksBox = new ByteTextBox(frame);
     m_extraChunksBox->setObjectName(QStringLiteral("Text38"));
     placeAt(m_extraChunksBox, kFrameLeft, kFrameTop, 8280, 2160, 6735, 615);
-    button("Command5", QStringLiteral("Ecrire les infos"), 5640, 2040, 1215, 375, frame, kFrameLeft, kFrameTop);
+    button("Command5", tr("Ecrire les infos"), 5640, 2040, 1215, 375, frame, kFrameLeft, kFrameTop);
 
     // The header fields.
     struct Box {
@@ -212,9 +212,9 @@ WavPanel::WavPanel(QWidget *form)
         box->onCaretEvent = [this, box] { showReadout(box); };
     }
 
-    QPushButton *play = button("Command6", QStringLiteral("Play"), 5640, 1200, 1215, 375);
-    button("Command4", QStringLiteral("Lire les infos"), 5760, 1680, 1215, 375); // no action
-    QPushButton *draw = button("Command2", QStringLiteral("dessiner"), 5760, 2520, 975, 375);
+    QPushButton *play = button("Command6", tr("Play"), 5640, 1200, 1215, 375);
+    button("Command4", tr("Lire les infos"), 5760, 1680, 1215, 375); // no action
+    QPushButton *draw = button("Command2", tr("dessiner"), 5760, 2520, 975, 375);
 
     // The drawing: a grey viewport holding the canvas and the pan bar.
     m_waveFrame = new QWidget(this);
@@ -244,10 +244,10 @@ WavPanel::WavPanel(QWidget *form)
         bar->setTracking(false);
     }
 
-    QPushButton *cleanUp = button("Command7", QStringLiteral("CleanUp"), 5760, 240, 975, 375);
-    QPushButton *deblock = button("Command8", QStringLiteral("Command8"), 5760, 10080, 1935, 495);
-    QPushButton *stamp = button("Command3", QStringLiteral("Ecrire une entete"), 7920, 10080, 1095, 495);
-    QPushButton *noise = button("Command1", QStringLiteral("creer bruit"), 9120, 10080, 975, 495);
+    QPushButton *cleanUp = button("Command7", tr("CleanUp"), 5760, 240, 975, 375);
+    QPushButton *deblock = button("Command8", tr("Command8"), 5760, 10080, 1935, 495);
+    QPushButton *stamp = button("Command3", tr("Ecrire une entete"), 7920, 10080, 1095, 495);
+    QPushButton *noise = button("Command1", tr("creer bruit"), 9120, 10080, 975, 495);
 
     connect(play, &QPushButton::clicked, this, &WavPanel::Play);
     connect(draw, &QPushButton::clicked, this, &WavPanel::drawWaveform);
@@ -293,7 +293,7 @@ void WavPanel::clearWavInfo()
 void WavPanel::showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut)
 {
     if (cut)
-        note->setText(QStringLiteral("Only the first %1 of %2 bytes are shown").arg(shown.size()).arg(total));
+        note->setText(tr("Only the first %1 of %2 bytes are shown").arg(shown.size()).arg(total));
 }
 
 void WavPanel::showWavInfo()
@@ -407,17 +407,17 @@ void WavPanel::writeHeaderFields()
     using Problem = wav::HeaderWritePlan::Problem;
     if (plan.problem != Problem::None) {
         const FieldInfo &info = fieldInfo(plan.badField);
-        const QString field = QStringLiteral("\"%1\" (Text%2)").arg(QString::fromUtf16(info.caption)).arg(info.number);
+        const QString field = tr("\"%1\" (Text%2)").arg(tr(info.caption)).arg(info.number);
         QString text;
         if (plan.problem == Problem::NotANumber) {
             const qint64 lo = -(qint64(1) << (plan.badFieldBits - 1));
             const qint64 hi = (qint64(1) << (plan.badFieldBits - 1)) - 1;
-            text = QStringLiteral("%1 must be a whole number from %2 to %3. Nothing was written.")
+            text = tr("%1 must be a whole number from %2 to %3. Nothing was written.")
                        .arg(field)
                        .arg(lo)
                        .arg(hi);
         } else {
-            text = QStringLiteral("%1 would place the bytes after the data before the start of the file. "
+            text = tr("%1 would place the bytes after the data before the start of the file. "
                                   "Nothing was written.")
                        .arg(field);
         }
@@ -431,19 +431,19 @@ void WavPanel::writeHeaderFields()
     if (wav::writePiecesInPlace(m_wavPath, plan.pieces, &error, &unchanged)) {
         reloadIfCurrent(m_wavPath);
         if (undoable)
-            Q_EMIT fileWritten(QStringLiteral("Ecrire les infos"), m_wavPath, before);
+            Q_EMIT fileWritten(tr("Ecrire les infos"), m_wavPath, before);
         return;
     }
     const QString path = QDir::toNativeSeparators(m_wavPath);
     if (unchanged) {
         // Its bytes are as shown, only its time changed: the edits can be written again.
         m_shownStamp = util::fileStamp(m_wavPath);
-        ui::message(QStringLiteral("The header could not be written to \"%1\": %2. The file was left as it was.")
+        ui::message(tr("The header could not be written to \"%1\": %2. The file was left as it was.")
                         .arg(path, error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
-    ui::message(QStringLiteral("The header could not be written to \"%1\": %2. Its old bytes could not all be put "
+    ui::message(tr("The header could not be written to \"%1\": %2. Its old bytes could not all be put "
                                "back: the panel now shows the file as it is.")
                     .arg(path, error),
                 ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
@@ -455,11 +455,11 @@ bool WavPanel::showsCurrentFile()
     const QString path = QDir::toNativeSeparators(m_wavPath);
     QString text;
     if (m_shownPath.isEmpty() || m_shownPath != m_wavPath)
-        text = QStringLiteral("The panel does not show \"%1\". Nothing was written: select its sample again "
+        text = tr("The panel does not show \"%1\". Nothing was written: select its sample again "
                               "first.")
                    .arg(path);
     else if (util::fileStamp(m_shownPath) != m_shownStamp)
-        text = QStringLiteral("\"%1\" has changed since the panel read it (its size or modification time "
+        text = tr("\"%1\" has changed since the panel read it (its size or modification time "
                               "differ). Nothing was written: select its sample again to see it as it is now.")
                    .arg(path);
     if (text.isEmpty())
@@ -490,25 +490,25 @@ void WavPanel::cleanUpWav()
     case wav::CleanUpStatus::Done:
         reloadIfCurrent(m_wavPath);
         if (undoable)
-            Q_EMIT fileWritten(QStringLiteral("CleanUp"), m_wavPath, before);
+            Q_EMIT fileWritten(tr("CleanUp"), m_wavPath, before);
         return;
     case wav::CleanUpStatus::BadFileSize:
-        ui::message(QStringLiteral("Bad file size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
+        ui::message(tr("Bad file size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
         return;
     case wav::CleanUpStatus::DataNotFound:
-        ui::message(QStringLiteral("Data not found"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
+        ui::message(tr("Data not found"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
         return;
     case wav::CleanUpStatus::WrongDataSize:
-        ui::message(QStringLiteral("Wrong Data Size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
+        ui::message(tr("Wrong Data Size"), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
         return;
     case wav::CleanUpStatus::Unreadable:
-        ui::message(QStringLiteral("CleanUp cannot make a file other programs can read of \"%1\": %2. The file was "
+        ui::message(tr("CleanUp cannot make a file other programs can read of \"%1\": %2. The file was "
                                    "left as it was.")
                         .arg(QDir::toNativeSeparators(m_wavPath), result.error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     case wav::CleanUpStatus::Failed:
-        ui::message(QStringLiteral("CleanUp could not rewrite \"%1\": %2. The file was left as it was.")
+        ui::message(tr("CleanUp could not rewrite \"%1\": %2. The file was left as it was.")
                         .arg(QDir::toNativeSeparators(m_wavPath), result.error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
@@ -522,14 +522,14 @@ void WavPanel::createNoiseFile()
     const std::optional<QByteArray> before = bytesOf(path, &undoable);
     const SaveResult saved = saveFileAtomically(path, wav::noiseWav());
     if (!saved.ok) {
-        ui::message(QStringLiteral("The noise file \"%1\" could not be written: %2")
+        ui::message(tr("The noise file \"%1\" could not be written: %2")
                         .arg(QDir::toNativeSeparators(path), saved.error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
     reloadIfCurrent(path);
     if (undoable)
-        Q_EMIT fileWritten(QStringLiteral("creer bruit"), path, before);
+        Q_EMIT fileWritten(tr("creer bruit"), path, before);
     util::PlayIt(path);
 }
 
@@ -540,14 +540,14 @@ void WavPanel::writeTestHeader()
     const std::optional<QByteArray> before = bytesOf(m_wavPath, &undoable);
     QString error;
     if (!wav::stampTestHeaderFile(m_wavPath, &error)) {
-        ui::message(QStringLiteral("The header could not be written to \"%1\": %2")
+        ui::message(tr("The header could not be written to \"%1\": %2")
                         .arg(QDir::toNativeSeparators(m_wavPath), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
         return;
     }
     reloadIfCurrent(m_wavPath);
     if (undoable)
-        Q_EMIT fileWritten(QStringLiteral("Ecrire une entete"), m_wavPath, before);
+        Q_EMIT fileWritten(tr("Ecrire une entete"), m_wavPath, before);
 }
 
 void WavPanel::removeBlockHeaders()
@@ -563,7 +563,7 @@ void WavPanel::removeBlockHeaders()
                               &error);
     }
     if (!ok) {
-        ui::message(QStringLiteral("Command8 could not copy \"%1\" to \"%2\": %3")
+        ui::message(tr("Command8 could not copy \"%1\" to \"%2\": %3")
                         .arg(QDir::toNativeSeparators(folder.filePath(wav::kDeblockInputName)),
                              QDir::toNativeSeparators(folder.filePath(wav::kDeblockOutputName)), error),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
@@ -571,7 +571,7 @@ void WavPanel::removeBlockHeaders()
     }
     reloadIfCurrent(folder.filePath(wav::kDeblockOutputName));
     if (undoable)
-        Q_EMIT fileWritten(QStringLiteral("Command8"), folder.filePath(wav::kDeblockOutputName), before);
+        Q_EMIT fileWritten(tr("Command8"), folder.filePath(wav::kDeblockOutputName), before);
     ui::message(QString(), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, window());
 }
 

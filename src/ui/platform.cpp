@@ -239,7 +239,7 @@ QString askSavePath(const FileDialogRequest &request, const QString &extension, 
     // Saving the open document over its own file needs no question.
     if (target.exists() && !(!currentPath.isEmpty() && target == QFileInfo(currentPath))) {
         const Answer replace =
-            message(QStringLiteral("The file %1 already exists.\r\nDo you want to replace it ?").arg(path),
+            message(QCoreApplication::translate("Platform", "The file %1 already exists.\r\nDo you want to replace it ?").arg(path),
                     Buttons::YesNo, Icon::Question, kProgramTitle, parent);
         if (replace != Answer::Yes)
             return {};

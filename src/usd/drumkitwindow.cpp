@@ -17,13 +17,13 @@ using namespace bank;
 
 namespace {
 
-const QString kFilter = QStringLiteral("Ketron USerDrumkit Files (*.USD)|*.USD");
+const char *const kFilter = QT_TRANSLATE_NOOP("tamo::usd::DrumKitWindow", "Ketron USerDrumkit Files (*.USD)|*.USD");
 
 } // namespace
 
 DrumKitWindow::DrumKitWindow(QWidget *parent)
-    : TransferWindow({QStringLiteral("USD Editor for KETRON SD1"), QStringLiteral("USD Editor"), QStringLiteral("USD"),
-                      util::FileKind::Usd, {QStringLiteral("Recent in Kit &1"), QStringLiteral("Recent in Kit &2")}},
+    : TransferWindow({tr("USD Editor for KETRON SD1"), tr("USD Editor"), QStringLiteral("USD"),
+                      util::FileKind::Usd, {tr("Recent in Kit &1"), tr("Recent in Kit &2")}},
                      parent)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -35,9 +35,9 @@ DrumKitWindow::DrumKitWindow(QWidget *parent)
 
     m_leftPathLabel = addLabel(client, QStringLiteral("Label2"), 240, 240, 1935, 255);
     m_rightPathLabel = addLabel(client, QStringLiteral("Label3"), 4320, 240, 1935, 255);
-    m_openLeftButton = addButton(client, QStringLiteral("Command2"), QStringLiteral("Open USD Kit 1"), 240,
+    m_openLeftButton = addButton(client, QStringLiteral("Command2"), tr("Open USD Kit 1"), 240,
                          600, 1935, 615);
-    m_openRightButton = addButton(client, QStringLiteral("Command5"), QStringLiteral("Open USD Kit 2"), 4320,
+    m_openRightButton = addButton(client, QStringLiteral("Command5"), tr("Open USD Kit 2"), 4320,
                          600, 1935, 615);
     m_leftList = addList(client, QStringLiteral("List1"), 240, 1320, 1935, 7710);
     m_rightList = addList(client, QStringLiteral("List2"), 4320, 1320, 1935, 7710);
@@ -45,9 +45,9 @@ DrumKitWindow::DrumKitWindow(QWidget *parent)
                               2880, 1215, 1215);
     m_copyToRightButton = addArrowButton(client, QStringLiteral("Command4"), ArrowDirection::Right, 32, 2640,
                               4440, 1215, 1215);
-    m_saveLeftButton = addButton(client, QStringLiteral("Command1"), QStringLiteral("Save This File"), 240,
+    m_saveLeftButton = addButton(client, QStringLiteral("Command1"), tr("Save This File"), 240,
                          9120, 1935, 615);
-    m_saveRightButton = addButton(client, QStringLiteral("Command6"), QStringLiteral("Save This File"), 4320,
+    m_saveRightButton = addButton(client, QStringLiteral("Command6"), tr("Save This File"), 4320,
                          9120, 1935, 615);
 
     connect(m_openLeftButton, &QPushButton::clicked, this, [this] { openKit(1); });
@@ -64,7 +64,7 @@ void DrumKitWindow::openKit(int side)
 {
     if (!askSaveSide(side))
         return;
-    const QString chosen = askBankFile(kFilter, util::FileKind::Usd, m_dialogFileName, this);
+    const QString chosen = askBankFile(tr(kFilter), util::FileKind::Usd, m_dialogFileName, this);
     if (!chosen.isEmpty())
         openSideFile(side, chosen);
 }
@@ -94,7 +94,7 @@ void DrumKitWindow::copyKit(int from, int to)
     targetKit.Entries[target] = sourceKit.Entries[source];
     refreshKitList(listOf(to), to);
     undoStack()->push(new ui::SnapshotCommand<std::optional<UsdFile>>(
-        QStringLiteral("Copy Kit"), before, sideOf(to).document, [this, to](const std::optional<UsdFile> &kit) {
+        tr("Copy Kit"), before, sideOf(to).document, [this, to](const std::optional<UsdFile> &kit) {
             sideOf(to).document = kit;
             refreshKitList(listOf(to), to);
         }));

@@ -22,7 +22,7 @@ using bank::selectedRow;
 
 namespace {
 
-const QString kFilter = QStringLiteral("Ketron USerVoice Files (*.USV)|*.USV");
+const char *const kFilter = QT_TRANSLATE_NOOP("tamo::usv::UserVoiceWindow", "Ketron USerVoice Files (*.USV)|*.USV");
 
 // The small arrows of the tagged entries.
 constexpr int kSmallArrow = 24;
@@ -30,8 +30,8 @@ constexpr int kSmallArrow = 24;
 } // namespace
 
 UserVoiceWindow::UserVoiceWindow(QWidget *parent)
-    : TransferWindow({QStringLiteral("USV Editor for KETRON SD1"), QStringLiteral("USV Editor"), QStringLiteral("USV"),
-                      util::FileKind::Usv, {QStringLiteral("Recent in USV &1"), QStringLiteral("Recent in USV &2")}},
+    : TransferWindow({tr("USV Editor for KETRON SD1"), tr("USV Editor"), QStringLiteral("USV"),
+                      util::FileKind::Usv, {tr("Recent in USV &1"), tr("Recent in USV &2")}},
                      parent)
 {
     setObjectName(QStringLiteral("FormUSV"));
@@ -43,9 +43,9 @@ UserVoiceWindow::UserVoiceWindow(QWidget *parent)
 
     m_leftPathLabel = addLabel(client, QStringLiteral("Label2"), 240, 240, 1935, 255);
     m_rightPathLabel = addLabel(client, QStringLiteral("Label3"), 4320, 240, 1935, 255);
-    m_openLeftButton = addButton(client, QStringLiteral("Command2"), QStringLiteral("Open USV 1"), 240, 600,
+    m_openLeftButton = addButton(client, QStringLiteral("Command2"), tr("Open USV 1"), 240, 600,
                          1935, 615);
-    m_openRightButton = addButton(client, QStringLiteral("Command5"), QStringLiteral("Open USV 2"), 4320,
+    m_openRightButton = addButton(client, QStringLiteral("Command5"), tr("Open USV 2"), 4320,
                          600, 1935, 615);
     m_leftVoices = addList(client, QStringLiteral("List1"), 240, 1320, 1935, 5550);
     m_rightVoices = addList(client, QStringLiteral("List2"), 4320, 1320, 1935, 5550);
@@ -59,9 +59,9 @@ UserVoiceWindow::UserVoiceWindow(QWidget *parent)
                               2880, 7080, 735, 735);
     m_copyTaggedToRightButton = addArrowButton(client, QStringLiteral("Command8"), ArrowDirection::Right, kSmallArrow,
                               2880, 8040, 735, 735);
-    m_saveLeftButton = addButton(client, QStringLiteral("Command1"), QStringLiteral("Save This File"), 240,
+    m_saveLeftButton = addButton(client, QStringLiteral("Command1"), tr("Save This File"), 240,
                          9120, 1935, 615);
-    m_saveRightButton = addButton(client, QStringLiteral("Command6"), QStringLiteral("Save This File"), 4320,
+    m_saveRightButton = addButton(client, QStringLiteral("Command6"), tr("Save This File"), 4320,
                          9120, 1935, 615);
 
     connect(m_openLeftButton, &QPushButton::clicked, this, [this] { openUsv(1); });
@@ -80,7 +80,7 @@ void UserVoiceWindow::openUsv(int side)
 {
     if (!askSaveSide(side))
         return;
-    const QString chosen = bank::askBankFile(kFilter, util::FileKind::Usv, m_dialogFileName, this);
+    const QString chosen = bank::askBankFile(tr(kFilter), util::FileKind::Usv, m_dialogFileName, this);
     if (!chosen.isEmpty())
         openSideFile(side, chosen);
 }
@@ -107,7 +107,7 @@ void UserVoiceWindow::copyVoice(int from, int to)
     const std::optional<UsvFile> before = sideOf(to).document;
     sideOf(to).document->Voices[target] = sideOf(from).document->Voices[source];
     refreshSide(to);
-    pushCopy(QStringLiteral("Copy Voice"), to, before);
+    pushCopy(tr("Copy Voice"), to, before);
 }
 
 void UserVoiceWindow::copyTaggedEntry(int from, int to)
@@ -119,7 +119,7 @@ void UserVoiceWindow::copyTaggedEntry(int from, int to)
     const std::optional<UsvFile> before = sideOf(to).document;
     sideOf(to).document->TaggedEntries[target] = sideOf(from).document->TaggedEntries[source];
     refreshSide(to);
-    pushCopy(QStringLiteral("Copy Entry"), to, before);
+    pushCopy(tr("Copy Entry"), to, before);
 }
 
 void UserVoiceWindow::pushCopy(const QString &text, int to, const std::optional<UsvFile> &before)
