@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bank/transferwindow.h"
 
+#include "ui/menus.h"
 #include "ui/platform.h"
 
 #include <QCloseEvent>
@@ -14,16 +15,6 @@
 #include <QVBoxLayout>
 
 namespace tamo::bank {
-
-namespace {
-
-QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallback)
-{
-    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
-    return keys.isEmpty() ? QList<QKeySequence>{QKeySequence(fallback)} : keys;
-}
-
-} // namespace
 
 TransferWindow::TransferWindow(Kind kind, QWidget *parent) : QWidget(parent), m_kind(std::move(kind))
 {
@@ -43,21 +34,14 @@ TransferWindow::TransferWindow(Kind kind, QWidget *parent) : QWidget(parent), m_
     file->addSeparator();
     QAction *quit = file->addAction(tr("&Quit"));
     quit->setObjectName(QStringLiteral("MnuEnd"));
-    quit->setShortcuts(keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
+    quit->setShortcuts(ui::keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
     connect(quit, &QAction::triggered, this, [this] {
         if (askSaveModified())
             ui::quitProgram();
     });
     QMenu *edit = menuBar->addMenu(tr("&Edit"));
     edit->setObjectName(QStringLiteral("MnuEdit"));
-    QAction *undo = m_undoStack->createUndoAction(edit, tr("&Undo"));
-    undo->setObjectName(QStringLiteral("MnuUndo"));
-    undo->setShortcuts(keysFor(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
-    QAction *redo = m_undoStack->createRedoAction(edit, tr("&Redo"));
-    redo->setObjectName(QStringLiteral("MnuRedo"));
-    redo->setShortcuts(keysFor(QKeySequence::Redo, QStringLiteral("Ctrl+Shift+Z")));
-    edit->addAction(undo);
-    edit->addAction(redo);
+    ui::addUndoRedo(edit, m_undoStack);
 
     // The controls sit at fixed twip positions in the client area, below the menus.
     m_client = new QWidget(this);

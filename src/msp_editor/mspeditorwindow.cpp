@@ -10,6 +10,7 @@
 #include "msp_editor/parametertable.h"
 #include "msp_editor/wavpanel.h"
 #include "ui/fonts.h"
+#include "ui/menus.h"
 #include "ui/textfit.h"
 #include "ui/platform.h"
 #include "ui/twips.h"
@@ -109,13 +110,6 @@ private:
     bool m_mouseHeld = false;
 };
 
-// The platform's keys for a command, or the usual ones where it has none.
-QList<QKeySequence> keysFor(QKeySequence::StandardKey key, const QString &fallback)
-{
-    const QList<QKeySequence> keys = QKeySequence::keyBindings(key);
-    return keys.isEmpty() ? QList<QKeySequence>{QKeySequence(fallback)} : keys;
-}
-
 ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
     ui::FileDialogRequest request;
@@ -196,19 +190,19 @@ void MspEditorWindow::buildMenus()
     };
     QMenu *file = addMenu(QStringLiteral("MnuFichier"), tr("&File"));
     addItem(file, QStringLiteral("MnuNew"), tr("&New"), &MspEditorWindow::newDocument,
-            keysFor(QKeySequence::New, QStringLiteral("Ctrl+N")));
+            ui::keysFor(QKeySequence::New, QStringLiteral("Ctrl+N")));
     addItem(file, QStringLiteral("MnuOuvrir"), tr("&Open"), &MspEditorWindow::openDocument,
-            keysFor(QKeySequence::Open, QStringLiteral("Ctrl+O")));
+            ui::keysFor(QKeySequence::Open, QStringLiteral("Ctrl+O")));
     addItem(file, QStringLiteral("MnuSave"), tr("&Save"), &MspEditorWindow::saveDocument,
-            keysFor(QKeySequence::Save, QStringLiteral("Ctrl+S")));
+            ui::keysFor(QKeySequence::Save, QStringLiteral("Ctrl+S")));
     addItem(file, QStringLiteral("MnuSaveAs"), tr("Save &As..."), &MspEditorWindow::saveDocumentAs,
-            keysFor(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
+            ui::keysFor(QKeySequence::SaveAs, QStringLiteral("Ctrl+Shift+S")));
     file->addSeparator();
     addItem(file, QStringLiteral("MnuAddWav"), tr("Add &Wav Sample..."), &MspEditorWindow::addSamples,
             {QKeySequence(QStringLiteral("Ctrl+Shift+A"))});
     m_fileMenu = file;
     m_quitAction = addItem(file, QStringLiteral("MnuEnd"), tr("&Quit"), &MspEditorWindow::quit,
-                           keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
+                           ui::keysFor(QKeySequence::Quit, QStringLiteral("Ctrl+Q")));
     // The recent documents sit above Quit, and are read again each time the menu opens.
     file->insertSeparator(m_quitAction);
     for (int i = 1; i <= util::kRecentDocumentCount; ++i) {
@@ -226,14 +220,7 @@ void MspEditorWindow::buildMenus()
     refreshRecentDocuments();
 
     QMenu *edit = addMenu(QStringLiteral("MnuEdit"), tr("&Edit"));
-    QAction *undo = undoStack()->createUndoAction(edit, tr("&Undo"));
-    undo->setObjectName(QStringLiteral("MnuUndo"));
-    undo->setShortcuts(keysFor(QKeySequence::Undo, QStringLiteral("Ctrl+Z")));
-    QAction *redo = undoStack()->createRedoAction(edit, tr("&Redo"));
-    redo->setObjectName(QStringLiteral("MnuRedo"));
-    redo->setShortcuts(keysFor(QKeySequence::Redo, QStringLiteral("Ctrl+Shift+Z")));
-    edit->addAction(undo);
-    edit->addAction(redo);
+    ui::addUndoRedo(edit, undoStack());
 
     QMenu *help = addMenu(QStringLiteral("MnuHelp"), tr("&?"));
     addItem(help, QStringLiteral("MnuAbout"), tr("A&bout"), &MspEditorWindow::showAbout, {});

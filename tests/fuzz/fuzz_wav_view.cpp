@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The WAV logic without a window: the header readout and the "data" search, the
+// The WAV logic without a window: the header readout, the "data" search and playback's chunk walk, the
 // write-back of the header fields ("Ecrire les infos"), the waveform's sample
 // positions, and the file tools (CleanUp, the de-block tool "Command8", the sampler
 // chunk for any data size), in memory and on files.
@@ -136,6 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FileSource file(path);
     FUZZ_CHECK(file.open());
     FUZZ_CHECK(sameView(readWavView(file), view));
+    // What playback plays lies in the file, behind the chunk id it was found by.
+    const PlayableChunks chunks = findPlayableChunks(file);
+    for (const auto &[offset, size, id] : {std::tuple{chunks.formatOffset, chunks.formatSize, "fmt "},
+                                           std::tuple{chunks.dataOffset, chunks.dataSize, "data"}})
+        FUZZ_CHECK(offset < 0 || (offset >= 20 && size >= 0 && offset + size <= bytes.size() && bytes.sliced(offset - 8, 4) == QByteArrayView(id)));
 
     // "Ecrire les infos" with the fields as shown, or as edited.
     const WavFieldTexts shown = shownTexts(view);
