@@ -29,7 +29,21 @@ using namespace tamo::test::editor;
 using msp::SampleField;
 using namespace tamo::test::wavgen;
 
+// How the document starts, and what it is after a command.
+enum class Start { Saved, Modified, Untitled };
+enum class Outcome { Unsaved, New, Set, Closed, Quit }; // Set: SET.MSP, read
+// An answer to the save question or to the replace question, or a file dialog's.
+struct Reply {
+    enum Kind { Ask, Replace, File, Cancel } kind;
+    ui::Answer answer = ui::Answer::Ok;
+    QString file;
+};
+static Reply ask(ui::Answer answer) { return {Reply::Ask, answer, {}}; }
+static Reply replace(ui::Answer answer) { return {Reply::Replace, answer, {}}; }
 Q_DECLARE_METATYPE(tamo::ui::Answer)
+Q_DECLARE_METATYPE(Start)
+Q_DECLARE_METATYPE(Outcome)
+Q_DECLARE_METATYPE(Reply)
 
 namespace {
 
@@ -81,43 +95,48 @@ private Q_SLOTS:
     // untitled. The folder holds DOC.MSP (old bytes), SET.MSP and a folder FOLDER.MSP.
     void commands_data()
     {
-        QTest::addColumn<QString>("command");    // a menu item, "close", "picker" (its strip) or "drop" (of SET.MSP)
-        QTest::addColumn<QString>("start");      // saved, modified, or modified and untitled
-        QTest::addColumn<QStringList>("script"); // answers to the questions (Keep: do not replace) and the dialogs
-        QTest::addColumn<QString>("document");   // unsaved, new, the file read, or unsaved and closed or quit
+        QTest::addColumn<QString>("command"); // a menu item, "close", "picker" (its strip) or "drop" (of SET.MSP)
+        QTest::addColumn<Start>("start");
+        QTest::addColumn<QList<Reply>>("script"); // the answers, in order
+        QTest::addColumn<Outcome>("document");
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("modifiedAfter");
         QTest::addColumn<QString>("written"); // the file that now holds the unsaved document
-        const QStringList none;
-        QTest::newRow("New, unmodified") << "MnuNew" << "saved" << none << "new" << "" << false << "";
-        QTest::newRow("New, Yes saves") << "MnuNew" << "modified" << split("Yes") << "new" << "" << false << "DOC.MSP";
-        QTest::newRow("New, Cancel") << "MnuNew" << "modified" << split("Cancel") << "unsaved" << "DOC.MSP" << true << "";
-        QTest::newRow("Open, No, cancelled") << "MnuOuvrir" << "modified" << split("No|cancel") << "unsaved" << "DOC.MSP" << true << "";
-        QTest::newRow("Open, Yes saves first")
-            << "MnuOuvrir" << "modified" << split("Yes|SET.MSP") << "SET.MSP" << "SET.MSP" << false << "DOC.MSP";
-        QTest::newRow("Open, a folder") << "MnuOuvrir" << "modified" << split("No|FOLDER.MSP") << "unsaved" << "DOC.MSP" << true << "";
-        QTest::newRow("Close, No") << "close" << "modified" << split("No") << "closed" << "DOC.MSP" << true << "";
-        QTest::newRow("Close, Cancel") << "close" << "modified" << split("Cancel") << "unsaved" << "DOC.MSP" << true << "";
-        QTest::newRow("Close untitled, Yes, Save As cancelled") << "close" << "untitled" << split("Yes|cancel") << "unsaved" << "" << true << "";
-        QTest::newRow("Quit, Yes") << "MnuEnd" << "modified" << split("Yes") << "quit" << "DOC.MSP" << false << "DOC.MSP";
-        QTest::newRow("Quit, Cancel") << "MnuEnd" << "modified" << split("Cancel") << "unsaved" << "DOC.MSP" << true << "";
-        QTest::newRow("key picker strip, No") << "picker" << "modified" << split("No") << "quit" << "DOC.MSP" << true << "";
-        QTest::newRow("MSP dropped, No") << "drop" << "modified" << split("No") << "SET.MSP" << "SET.MSP" << false << "";
-        QTest::newRow("MSP dropped, Cancel") << "drop" << "modified" << split("Cancel") << "unsaved" << "DOC.MSP" << true << "";
-        QTest::newRow("Save") << "MnuSave" << "modified" << none << "unsaved" << "DOC.MSP" << false << "DOC.MSP";
-        QTest::newRow("Save untitled, named") << "MnuSave" << "untitled" << split("NEW.MSP") << "unsaved" << "NEW.MSP" << false << "NEW.MSP";
-        QTest::newRow("Save As, no extension") << "MnuSaveAs" << "modified" << split("NEW") << "unsaved" << "NEW.MSP" << false << "NEW.MSP";
-        QTest::newRow("Save As the open file: no question") << "MnuSaveAs" << "modified" << split("DOC.MSP") << "unsaved" << "DOC.MSP" << false << "DOC.MSP";
-        QTest::newRow("Save As another file, replaced") << "MnuSaveAs" << "modified" << split("Replace|SET.MSP") << "unsaved" << "SET.MSP" << false << "SET.MSP";
-        QTest::newRow("Save As another file, kept") << "MnuSaveAs" << "modified" << split("Keep|SET.MSP") << "unsaved" << "DOC.MSP" << true << "";
+        using S = Start;
+        using O = Outcome;
+        const QList<Reply> none;
+        const Reply yes = ask(ui::Answer::Yes), no = ask(ui::Answer::No), cancel = ask(ui::Answer::Cancel), cancelled{Reply::Cancel, {}, {}};
+        const auto file = [](const QString &name) { return Reply{Reply::File, {}, name}; };
+        QTest::newRow("New, unmodified") << "MnuNew" << S::Saved << none << O::New << "" << false << "";
+        QTest::newRow("New, Yes saves") << "MnuNew" << S::Modified << QList{yes} << O::New << "" << false << "DOC.MSP";
+        QTest::newRow("New, Cancel") << "MnuNew" << S::Modified << QList{cancel} << O::Unsaved << "DOC.MSP" << true << "";
+        QTest::newRow("Open, No, cancelled") << "MnuOuvrir" << S::Modified << QList{no, cancelled} << O::Unsaved << "DOC.MSP" << true << "";
+        QTest::newRow("Open, Yes saves first") << "MnuOuvrir" << S::Modified << QList{yes, file(u"SET.MSP"_s)} << O::Set << "SET.MSP" << false << "DOC.MSP";
+        QTest::newRow("Open, a folder") << "MnuOuvrir" << S::Modified << QList{no, file(u"FOLDER.MSP"_s)} << O::Unsaved << "DOC.MSP" << true << "";
+        QTest::newRow("Close, No") << "close" << S::Modified << QList{no} << O::Closed << "DOC.MSP" << true << "";
+        QTest::newRow("Close, Cancel") << "close" << S::Modified << QList{cancel} << O::Unsaved << "DOC.MSP" << true << "";
+        QTest::newRow("Close untitled, Yes, Save As cancelled") << "close" << S::Untitled << QList{yes, cancelled} << O::Unsaved << "" << true << "";
+        QTest::newRow("Quit, Yes") << "MnuEnd" << S::Modified << QList{yes} << O::Quit << "DOC.MSP" << false << "DOC.MSP";
+        QTest::newRow("Quit, Cancel") << "MnuEnd" << S::Modified << QList{cancel} << O::Unsaved << "DOC.MSP" << true << "";
+        QTest::newRow("key picker strip, No") << "picker" << S::Modified << QList{no} << O::Quit << "DOC.MSP" << true << "";
+        QTest::newRow("MSP dropped, No") << "drop" << S::Modified << QList{no} << O::Set << "SET.MSP" << false << "";
+        QTest::newRow("MSP dropped, Cancel") << "drop" << S::Modified << QList{cancel} << O::Unsaved << "DOC.MSP" << true << "";
+        QTest::newRow("Save") << "MnuSave" << S::Modified << none << O::Unsaved << "DOC.MSP" << false << "DOC.MSP";
+        QTest::newRow("Save untitled, named") << "MnuSave" << S::Untitled << QList{file(u"NEW.MSP"_s)} << O::Unsaved << "NEW.MSP" << false << "NEW.MSP";
+        QTest::newRow("Save As, no extension") << "MnuSaveAs" << S::Modified << QList{file(u"NEW"_s)} << O::Unsaved << "NEW.MSP" << false << "NEW.MSP";
+        QTest::newRow("Save As the open file: no question") << "MnuSaveAs" << S::Modified << QList{file(u"DOC.MSP"_s)} << O::Unsaved << "DOC.MSP" << false << "DOC.MSP";
+        QTest::newRow("Save As another file, replaced")
+            << "MnuSaveAs" << S::Modified << QList{replace(ui::Answer::Yes), file(u"SET.MSP"_s)} << O::Unsaved << "SET.MSP" << false << "SET.MSP";
+        QTest::newRow("Save As another file, kept")
+            << "MnuSaveAs" << S::Modified << QList{replace(ui::Answer::No), file(u"SET.MSP"_s)} << O::Unsaved << "DOC.MSP" << true << "";
     }
 
     void commands()
     {
         QFETCH(QString, command);
-        QFETCH(QString, start);
-        QFETCH(QStringList, script);
-        QFETCH(QString, document);
+        QFETCH(Start, start);
+        QFETCH(QList<Reply>, script);
+        QFETCH(Outcome, document);
         QFETCH(QString, path);
         QFETCH(bool, modifiedAfter);
         QFETCH(QString, written);
@@ -131,14 +150,13 @@ private Q_SLOTS:
         MspEditorWindow form;
         QCOMPARE(form.record(), MspRecord::newDocument()); // a new document at start, no prompt
         form.show();
-        showRecord(form, unsaved, start == u"untitled" ? QString() : doc, start != u"saved");
-        const QMap<QString, ui::Answer> answers{{u"Yes"_s, ui::Answer::Yes}, {u"Replace"_s, ui::Answer::Yes}, {u"No"_s, ui::Answer::No},
-                                                {u"Keep"_s, ui::Answer::No}, {u"Cancel"_s, ui::Answer::Cancel}};
-        for (const QString &step : script) {
-            if (answers.contains(step))
-                platform.queueAnswer(answers.value(step));
-            else
-                step == u"cancel" ? platform.queueCancel() : platform.queueFile(dir.filePath(step));
+        showRecord(form, unsaved, start == Start::Untitled ? QString() : doc, start != Start::Saved);
+        QStringList questions; // the questions come first, when there is an answer for them; failed saves are test_app's
+        for (const Reply &reply : script) {
+            reply.kind == Reply::Cancel ? platform.queueCancel() : reply.kind == Reply::File ? platform.queueFile(dir.filePath(reply.file))
+                                                                                           : platform.queueAnswer(reply.answer);
+            if (reply.kind == Reply::Ask || reply.kind == Reply::Replace)
+                questions << (reply.kind == Reply::Ask ? u"ask"_s : u"replace"_s);
         }
         qsizetype dialogsWhenAsked = -1;
         platform.onMessage = [&](const ui::MessageBox &box) { dialogsWhenAsked = box == kAsk ? platform.dialogs().size() : dialogsWhenAsked; };
@@ -146,7 +164,7 @@ private Q_SLOTS:
             KeyPicker picker(&form);
             picker.show();
             QTest::mouseDClick(&picker, Qt::LeftButton, {}, QPoint(ui::twips(9785), 40));
-            QCOMPARE(picker.isVisible(), document != u"quit");
+            QCOMPARE(picker.isVisible(), document != Outcome::Quit);
         } else if (command == u"drop") {
             drop(form, {other}, QPoint(10, 10));
         } else {
@@ -156,22 +174,18 @@ private Q_SLOTS:
         QStringList seen;
         for (const ui::MessageBox &box : platform.messages())
             seen << (box == kAsk ? u"ask"_s : box.text.endsWith(u"Do you want to replace it ?"_s) ? u"replace"_s : box.text);
-        // The questions come first, when there is an answer for them; failed saves are test_app's.
-        const bool asked = script.contains(u"Yes"_s) || script.contains(u"No"_s) || script.contains(u"Cancel"_s);
-        const QStringList replace = script.contains(u"Replace"_s) || script.contains(u"Keep"_s) ? split("replace") : QStringList();
-        QCOMPARE(seen, (asked ? split("ask") : QStringList()) + replace);
-        QCOMPARE(dialogsWhenAsked, asked ? 0 : -1);
+        QCOMPARE(seen, questions);
+        QCOMPARE(dialogsWhenAsked, questions.contains(u"ask"_s) ? 0 : -1);
         QVERIFY(platform.unexpected() == 0 && platform.pending() == 0);
-        QCOMPARE(platform.quitRequests(), document == u"quit" ? 1 : 0);
-        const QMap<QString, MspRecord> documents{{u"new"_s, MspRecord::newDocument()}, {u"SET.MSP"_s, set}};
-        QCOMPARE(form.record(), documents.value(document, unsaved));
+        QCOMPARE(platform.quitRequests(), document == Outcome::Quit ? 1 : 0);
+        QCOMPARE(form.record(), document == Outcome::New ? MspRecord::newDocument() : document == Outcome::Set ? set : unsaved);
         QCOMPARE(form.document().path(), path.isEmpty() ? QString() : dir.filePath(path));
         QCOMPARE(form.document().isModified(), modifiedAfter);
-        QCOMPARE(form.isVisible(), document != u"closed");
+        QCOMPARE(form.isVisible(), document != Outcome::Closed);
         QCOMPARE(test::readAll(doc), written == u"DOC.MSP" ? unsaved.bytes() : oldBytes);
         QCOMPARE(test::readAll(named), written == u"NEW.MSP" ? unsaved.bytes() : QByteArray());
         QCOMPARE(test::readAll(other), written == u"SET.MSP" ? unsaved.bytes() : set.bytes());
-        QCOMPARE(listed(form), document == u"SET.MSP" ? split("PIANO1|STRINGS") : document == u"new" ? QStringList() : split("PIANO1"));
+        QCOMPARE(listed(form), document == Outcome::Set ? split("PIANO1|STRINGS") : document == Outcome::New ? QStringList() : split("PIANO1"));
     }
 
     // Add Wav Sample with the files chosen in one folder, or Remove Selected Sample,
