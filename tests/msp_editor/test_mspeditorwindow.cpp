@@ -83,12 +83,7 @@ class TestMspEditorWindow : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The WAV tools' fixed files go to the documents folder of this home.
-        qputenv("HOME", m_home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", QDir(m_home.path()).filePath(u".config"_s).toLocal8Bit());
-    }
+    void initTestCase() { useHome(m_home.path()); }
     void cleanup() { QDir::setCurrent(m_oldCurrent); }
 
     // The commands that may lose or write the document "PIANO1", titled DOC.MSP or

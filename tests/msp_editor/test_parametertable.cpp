@@ -163,8 +163,8 @@ private Q_SLOTS:
                 return;
             press(popup, editorKeys);
             if (auto *slider = qobject_cast<msp_editor::ValueSlider *>(popup)) {
-                const auto [value, knobRight] = sliderState(*slider);
-                popupSeen = QString::number(value) + (knobRight ? u""_s : u" knob misplaced"_s);
+                const int value = shown(*popup, u"Text1"_s).toInt();
+                popupSeen = QString::number(value) + (knobAt(*slider, placeOf(*slider, value)) ? u""_s : u" knob misplaced"_s);
             } else {
                 popupSeen = QString::number(popup->findChild<QScrollBar *>(u"HScroll1"_s)->value());
             }

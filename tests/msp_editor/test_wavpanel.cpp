@@ -32,12 +32,7 @@ class TestWavPanel : public QObject {
     QTemporaryDir m_home, m_dir;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The WAV tools' fixed files go to the documents folder of this home.
-        qputenv("HOME", m_home.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", QDir(m_home.path()).filePath(u".config"_s).toLocal8Bit());
-    }
+    void initTestCase() { useHome(m_home.path()); }
 
     // A file shown, read out at the caret, then written back as shown (byte for byte,
     // 0 and 176, both shown as "°", included) or as edited. "Ecrire les infos" never

@@ -48,6 +48,13 @@ inline MspRecord documentWith(const QStringList &names, const Bytes &bytes = {})
     return MspRecord::fromBytes(image);
 }
 
+// The WAV tools' fixed files go to the documents folder of this home.
+inline void useHome(const QString &home)
+{
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", QDir(home).filePath(u".config"_s).toLocal8Bit());
+}
+
 inline QStringList split(const char *texts) { return QString::fromUtf8(texts).split(u'|', Qt::SkipEmptyParts); }
 inline bool touch(const QString &path) { return QDir().mkpath(QFileInfo(path).absolutePath()) && writeAll(path, "RIFF"); }
 
@@ -111,14 +118,13 @@ inline void clickItem(QListWidget *list, QListWidgetItem *item)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
 
-// The value the slider shows, and whether its knob's centre sits at that value's
-// place on the track (within two twips).
-inline std::pair<int, bool> sliderState(msp_editor::ValueSlider &slider)
+// Where a value lies on the slider's track, in twips below its top; whether the
+// knob's centre sits there (within two twips).
+inline double placeOf(const msp_editor::ValueSlider &s, int value) { return (s.maximum - value) * 2925.0 / (s.maximum - s.minimum); }
+inline bool knobAt(const msp_editor::ValueSlider &s, double place)
 {
-    const int value = shown(slider, u"Text1"_s).toInt();
-    const QWidget *knob = slider.findChild<QWidget *>(u"Picture1"_s);
-    const double place = (slider.maximum - value) * 2925.0 / (slider.maximum - slider.minimum);
-    return {value, qAbs((knob->y() + knob->height() / 2.0) * kTwip - 360 - place) <= 2 * kTwip};
+    const QWidget *knob = s.findChild<QWidget *>(u"Picture1"_s);
+    return qAbs((knob->y() + knob->height() / 2.0) * kTwip - 360 - place) <= 2 * kTwip;
 }
 
 // What a click on a field does in the pop-up it opens.
@@ -152,7 +158,8 @@ inline QString clickField(MspEditorWindow &form, const QString &name, const Gest
         if (auto *slider = qobject_cast<msp_editor::ValueSlider *>(popup)) {
             auto labels = popup->findChildren<QLabel *>(u"Label1"_s);
             std::sort(labels.begin(), labels.end(), [](QLabel *a, QLabel *b) { return a->y() < b->y(); });
-            const auto [start, knobRight] = sliderState(*slider);
+            const int start = shown(*popup, u"Text1"_s).toInt();
+            const bool knobRight = knobAt(*slider, placeOf(*slider, start));
             seen = u"%1 in %2 %3 %4"_s.arg(start).arg(labels.at(0)->text(), labels.at(1)->text(), labels.at(2)->text());
             auto *track = popup->findChild<QWidget *>(u"Picture2"_s);
             const bool drag = gesture.kind == Gesture::Drag, onTrack = gesture.at.y() >= 0 && gesture.at.y() <= 2925;
@@ -163,9 +170,7 @@ inline QString clickField(MspEditorWindow &form, const QString &name, const Gest
                 QTest::mouseMove(track, at(gesture.at));
                 QTest::mouseRelease(track, Qt::LeftButton, {}, at(gesture.at));
             }
-            const double knobAfter = !drag ? (slider->maximum - start) * 2925.0 / (slider->maximum - slider->minimum) : onTrack ? gesture.at.y() : 600;
-            const QWidget *knob = popup->findChild<QWidget *>(u"Picture1"_s);
-            seen += knobRight && qAbs((knob->y() + knob->height() / 2.0) * kTwip - 360 - knobAfter) <= 2 * kTwip ? QString() : u" knob misplaced"_s;
+            seen += knobRight && knobAt(*slider, !drag ? placeOf(*slider, start) : onTrack ? gesture.at.y() : 600) ? QString() : u" knob misplaced"_s;
             if (gesture.closer == Gesture::EscapeKey)
                 QTest::keyClick(popup, Qt::Key_Escape);
             else if (gesture.closer == Gesture::Close)
