@@ -339,6 +339,7 @@ private Q_SLOTS:
             [&] { drop(form, wavs.mid(2) << dir.filePath(u"WAVS/B.WAV"_s), list->mapTo(&form, list->rect().center())); }, // WAVs on the list
             [&] { clickField(form, u"Text24"_s); }, // ROTOR
             [&] { form.selectSlot(2); clickField(form, u"Text18"_s); wavOfPitch = form.wavPanel()->wavPath(); }, // PITCH
+            [&] { clickField(form, u"Text17"_s, drag(2925, Gesture::Text1)); }, // VOLUME of slot 2
             [&] {
                 clickField(form, u"Label33"_s);
                 clickItem(effects, effects->item(4));
@@ -513,10 +514,13 @@ private Q_SLOTS:
             chunks[cut.mid(at, 4)] = at + 8;
         QCOMPARE(int32At(cut, chunks.value("data") - 4), 1000 * 2);
         QVERIFY(!chunks.contains("smpl") || int32At(cut, chunks.value("smpl") + 28) == 0); // no loop
-        // Edited and undone, the import is still work that no file holds.
-        editor.removeSelectedSample();
+        // A slider edit undone: the import is still work that no file holds, and the title says so.
+        const MspRecord imported = editor.record();
+        editor.selectSlot(1);
+        clickField(editor, u"Text17"_s, drag(2925, Gesture::Text1));
+        QCOMPARE(editor.record().sample(SampleField::Volume, 1), quint8(0));
         run(editor, u"MnuUndo"_s);
-        QVERIFY(editor.isWindowModified() && editor.document().isModified());
+        QVERIFY(editor.record() == imported && editor.isWindowModified() && editor.document().isModified());
         QCOMPARE(platform.unexpected(), 0);
     }
 

@@ -185,32 +185,6 @@ private Q_SLOTS:
         QCOMPARE(popupSeen, seen);
         QCOMPARE(int(quint8(form.record().bytes().at(offset))), after);
     }
-
-    // A slider edit undone: the title's mark goes when the document is back as read
-    // from its file, and stays for an imported document never saved.
-    void sliderEditUndone_data()
-    {
-        QTest::addColumn<bool>("onDisk");
-        QTest::newRow("read from a file") << true;
-        QTest::newRow("imported, never saved") << false;
-    }
-    void sliderEditUndone()
-    {
-        QFETCH(bool, onDisk);
-        MspEditorWindow form;
-        const MspRecord record = documentWith(split("S1|S2"), {{msp::sampleFieldOffset(SampleField::Volume, kSlot), 64}});
-        form.document().reset({record, {}}, onDisk ? u"/nowhere/SET.MSP"_s : QString(), onDisk);
-        form.RefreshMspView();
-        form.selectSlot(kSlot);
-        form.show();
-        QCOMPARE(form.isWindowModified(), !onDisk);
-        QCOMPARE(clickField(form, u"Text17"_s, drag(0, Gesture::Label2)), u"64 in 127 63 0"_s);
-        QVERIFY(form.isWindowModified() && form.record().sample(SampleField::Volume, kSlot) == 127);
-        run(form, u"MnuUndo"_s);
-        QCOMPARE(form.record(), record);
-        QCOMPARE(form.isWindowModified(), !onDisk);
-        QCOMPARE(form.document().isModified(), !onDisk);
-    }
 };
 
 QTEST_MAIN(TestParameterTable)
