@@ -235,6 +235,9 @@ private Q_SLOTS:
         QTest::newRow("USD 32768 kits") << usdImage(32768) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
         QTest::newRow("32767 voices") << usvImage(32767, 1) << ReadOutcome::Loaded << none << 32767 << 1 << QByteArray();
         QTest::newRow("32768 voices") << usvImage(32768, 1) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
+        // Only the 7-byte header (its checksum of nothing is 0): nothing to load, no message.
+        QTest::newRow("USD header only") << QByteArray("KUSD\x03\0\0", 7) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
+        QTest::newRow("USV header only") << QByteArray("KUSV\0\0\0", 7) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
         const QByteArray z16(16, 'z');
         QTest::newRow("tag + 2x32+16 rounds to even, down") << withTail(usvImage(3, 2), z16) << ReadOutcome::Loaded << none << 3 << 2 << usvImage(3, 2);
         // The last entry reaches past the end: its missing half is written as zero bytes.

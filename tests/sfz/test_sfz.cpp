@@ -96,6 +96,9 @@ private Q_SLOTS:
             u"#include \"sub\\inc.sfz\"\n<region> sample=b.wav"_s, u"sub/inc.sfz"_s,
             u"<group> lokey=1\n#include \"more.sfz\""_s, u"sub/more.sfz"_s, u"<region> sample=a.wav"_s}
             << u"lokey=1 sample=a.wav | lokey=1 sample=b.wav"_s;
+        QTest::newRow("one file included twice: read twice") << QStringList{u"m.sfz"_s,
+            u"<group> lokey=1\n#include \"i.sfz\"\n<group> lokey=2\n#include \"i.sfz\""_s, u"i.sfz"_s, u"<region> sample=a.wav"_s}
+            << u"lokey=1 sample=a.wav | lokey=2 sample=a.wav"_s;
         QTest::newRow("unclosed header") << QStringList{u"m.sfz"_s, u"<region> sample=a.wav\n<region lokey=1"_s}
             << u"m.sfz, line 2: The header is not closed with >"_s;
         QTest::newRow("bad note") << QStringList{u"m.sfz"_s, u"<region>\nkey=h4"_s}
@@ -169,6 +172,9 @@ private Q_SLOTS:
         QTest::newRow("velocity 100 layer kept") << u"<group> amp_velcurve_64=0.5 amp_velcurve_100=1 <region> sample=p.wav hivel=64 key=60 "
             "<region> sample=f.wav lovel=65 key=60 <region> sample=p.wav hivel=64 key=62"_s << QStringList{u"p.wav"_s, u"f.wav"_s}
             << u"f start=59 end=60 fine=0 key=60"_s << u"  p.wav, keys D3 (MIDI 62), velocity 0-64 (m.sfz, line 1)"_s;
+        QTest::newRow("a layer ending at velocity 100 plays it") << u"<region> sample=p.wav hivel=100 key=60 "
+            "<region> sample=f.wav lovel=101 key=60"_s << QStringList{u"p.wav"_s, u"f.wav"_s}
+            << u"p start=59 end=60 fine=0 key=60"_s << u"  f.wav, keys C3 (MIDI 60), velocity 101-127 (m.sfz, line 1)"_s;
         QTest::newRow("round robins, release triggers") << u"<group> seq_length=2 key=62 <region> sample=a.wav seq_position=1 "
             "<region> sample=b.wav seq_position=2 <region> sample=r.wav trigger=release"_s << QStringList{u"a.wav"_s}
             << u"a start=61 end=62 fine=0 key=62"_s << u"  b.wav, keys D3 (MIDI 62), velocity 0-127 (m.sfz, line 1)"_s;

@@ -75,4 +75,14 @@ inline QByteArray wavFile(const QByteArray &data, const QByteArray &trailer = {}
     return riff(fmtChunk() + extra + "data" + le32(data.size()) + data) + trailer;
 }
 
+// The 68-byte "smpl" chunk CleanUp appends for S data bytes, field by field: MIDI
+// maker code 26 hex, a period of 26666 ns, unity note 60, one forward loop from S / 2
+// to S / 2 + 15, each half rounded to the even neighbour.
+inline QByteArray cleanUpSampler(qint64 S)
+{
+    const auto half = [](qint64 n) { return n / 2 + (n % 2 && (n / 2) % 2); };
+    return "smpl" + le32(60) + le32(0x01000026) + le32(0) + le32(26666) + le32(60) + QByteArray(12, '\0') + le32(1)
+           + QByteArray(12, '\0') + le32(half(S)) + le32(half(S + 30)) + QByteArray(8, '\0');
+}
+
 } // namespace tamo::test::wavgen
