@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="en">
 <context>
+    <name>BankFile</name>
+    <message>
+        <source>INFO : The file presents a bad CheckSum header. We will try to load it...</source>
+        <translation>INFO : The file presents a bad CheckSum header. We will try to load it...</translation>
+    </message>
+    <message>
+        <source>This is not a valid Ketron SD1 Header (KUSD3) !</source>
+        <translation>This is not a valid Ketron SD1 Header (KUSD3) !</translation>
+    </message>
+    <message>
+        <source>Bad Kit Format !</source>
+        <translation>Bad Kit Format !</translation>
+    </message>
+    <message>
+        <source>This is not a valid Ketron SD1 Header (KUSV0) !</source>
+        <translation>This is not a valid Ketron SD1 Header (KUSV0) !</translation>
+    </message>
+    <message>
+        <source>Bad USV Format !</source>
+        <translation>Bad USV Format !</translation>
+    </message>
+</context>
+<context>
     <name>BankWindow</name>
     <message>
         <source>The file %1 could not be saved : %2 !
@@ -11,10 +34,106 @@ It was left as it was.</translation>
     </message>
 </context>
 <context>
+    <name>ExportPlan</name>
+    <message>
+        <source>its own loop, kept</source>
+        <translation>its own loop, kept</translation>
+    </message>
+    <message>
+        <source>no loop: a one-shot in its instrument</source>
+        <translation>no loop: a one-shot in its instrument</translation>
+    </message>
+    <message>
+        <source>%1: unreadable: %2.</source>
+        <translation>%1: unreadable: %2.</translation>
+    </message>
+    <message>
+        <source>Two samples would be written as %1.</source>
+        <translation>Two samples would be written as %1.</translation>
+    </message>
+    <message>
+        <source>%1.WAV belongs to %2, which is left as it is: this set&apos;s sample is written as %3.WAV.</source>
+        <translation>%1.WAV belongs to %2, which is left as it is: this set&apos;s sample is written as %3.WAV.</translation>
+    </message>
+</context>
+<context>
     <name>FileWriteCommand</name>
     <message>
         <source>&quot;%1&quot; could not be put back: %2</source>
         <translation>&quot;%1&quot; could not be put back: %2</translation>
+    </message>
+</context>
+<context>
+    <name>KeyboardExport</name>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>The folder %1 does not exist.</translation>
+    </message>
+    <message>
+        <source>The MSP file has no name.</source>
+        <translation>The MSP file has no name.</translation>
+    </message>
+    <message>
+        <source>%1: unreadable: %2.</source>
+        <translation>%1: unreadable: %2.</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2.</source>
+        <translation>Cannot write %1: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>KeyboardFormat</name>
+    <message>
+        <source>missing</source>
+        <translation>missing</translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation>not a file</translation>
+    </message>
+    <message>
+        <source>unreadable: </source>
+        <translation>unreadable: </translation>
+    </message>
+    <message>
+        <source> channels</source>
+        <translation> channels</translation>
+    </message>
+    <message>
+        <source>header sizes disagree with the file</source>
+        <translation>header sizes disagree with the file</translation>
+    </message>
+</context>
+<context>
+    <name>LoopFinder</name>
+    <message>
+        <source>percussive decay, no sustain</source>
+        <translation>percussive decay, no sustain</translation>
+    </message>
+    <message>
+        <source>too short</source>
+        <translation>too short</translation>
+    </message>
+    <message>
+        <source>samples not finite</source>
+        <translation>samples not finite</translation>
+    </message>
+    <message>
+        <source>no steady pitch</source>
+        <translation>no steady pitch</translation>
+    </message>
+    <message>
+        <source>no loop: </source>
+        <translation>no loop: </translation>
+    </message>
+    <message>
+        <source>loop %1-%2</source>
+        <translation>loop %1-%2</translation>
+    </message>
+    <message>
+        <source>, crossfade %1</source>
+        <translation>, crossfade %1</translation>
     </message>
 </context>
 <context>
@@ -150,6 +269,306 @@ It was left as it was.</translation>
 Do you want to replace it ?</source>
         <translation>The file %1 already exists.<byte value="xd"/>
 Do you want to replace it ?</translation>
+    </message>
+</context>
+<context>
+    <name>RootNote</name>
+    <message>
+        <source>sampler chunk</source>
+        <translation>sampler chunk</translation>
+    </message>
+    <message>
+        <source>file name</source>
+        <translation>file name</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+</context>
+<context>
+    <name>SfzImport</name>
+    <message>
+        <source>  %1, keys %2, velocity %3-%4 (%5)</source>
+        <translation>  %1, keys %2, velocity %3-%4 (%5)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number for %2; it is read past</source>
+        <translation>&quot;%1&quot; is not a number for %2; it is read past</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number for %2</source>
+        <translation>&quot;%1&quot; is not a number for %2</translation>
+    </message>
+    <message>
+        <source>Regions without a sample, left out:</source>
+        <translation>Regions without a sample, left out:</translation>
+    </message>
+    <message>
+        <source>Regions playing a built-in generator (*sine, *noise, ...), left out:</source>
+        <translation>Regions playing a built-in generator (*sine, *noise, ...), left out:</translation>
+    </message>
+    <message>
+        <source>Regions played on release or other triggers, left out:</source>
+        <translation>Regions played on release or other triggers, left out:</translation>
+    </message>
+    <message>
+        <source>Round robins and random alternates: the first is kept, left out:</source>
+        <translation>Round robins and random alternates: the first is kept, left out:</translation>
+    </message>
+    <message>
+        <source>Regions no key plays, left out:</source>
+        <translation>Regions no key plays, left out:</translation>
+    </message>
+    <message>
+        <source>Regions with trigger=%1 play on every key down, as attack regions</source>
+        <translation>Regions with trigger=%1 play on every key down, as attack regions</translation>
+    </message>
+    <message>
+        <source>Only one velocity layer fits a key: of %1 layers, kept velocity %2, %3</source>
+        <translation>Only one velocity layer fits a key: of %1 layers, kept velocity %2, %3</translation>
+    </message>
+    <message>
+        <source>the one playing at velocity 100</source>
+        <translation>the one playing at velocity 100</translation>
+    </message>
+    <message>
+        <source>the loudest (none plays at velocity 100)</source>
+        <translation>the loudest (none plays at velocity 100)</translation>
+    </message>
+    <message>
+        <source>Other velocity layers, left out:</source>
+        <translation>Other velocity layers, left out:</translation>
+    </message>
+    <message>
+        <source>The sample file &quot;%1&quot; does not exist</source>
+        <translation>The sample file &quot;%1&quot; does not exist</translation>
+    </message>
+    <message>
+        <source>Key-switched articulations other than the one on %1 (%2), left out:</source>
+        <translation>Key-switched articulations other than the one on %1 (%2), left out:</translation>
+    </message>
+    <message>
+        <source>the lowest switch</source>
+        <translation>the lowest switch</translation>
+    </message>
+    <message>
+        <source>  %1: pitch_keycenter=sample, but the file names no unity note; KEY is %2</source>
+        <translation>  %1: pitch_keycenter=sample, but the file names no unity note; KEY is %2</translation>
+    </message>
+    <message>
+        <source>  %1: offset=%2 lies beyond its %3 frames; it plays from the start</source>
+        <translation>  %1: offset=%2 lies beyond its %3 frames; it plays from the start</translation>
+    </message>
+    <message>
+        <source>  %1: end=%2 lies beyond its %3 frames; it plays to its end</source>
+        <translation>  %1: end=%2 lies beyond its %3 frames; it plays to its end</translation>
+    </message>
+    <message>
+        <source>  %1: end=%2 comes before offset=%3; it plays to its end</source>
+        <translation>  %1: end=%2 comes before offset=%3; it plays to its end</translation>
+    </message>
+    <message>
+        <source>  %1: loop_mode=%2 is not known; its own loop is kept</source>
+        <translation>  %1: loop_mode=%2 is not known; its own loop is kept</translation>
+    </message>
+    <message>
+        <source>  %1: loop_end=%2 lies beyond the frames played; the loop ends at %3</source>
+        <translation>  %1: loop_end=%2 lies beyond the frames played; the loop ends at %3</translation>
+    </message>
+    <message>
+        <source>  %1: loop_start=%2 lies before offset=%3; the loop starts there</source>
+        <translation>  %1: loop_start=%2 lies before offset=%3; the loop starts there</translation>
+    </message>
+    <message>
+        <source>  %1: the loop %2-%3 holds no frame played; it plays without a loop</source>
+        <translation>  %1: the loop %2-%3 holds no frame played; it plays without a loop</translation>
+    </message>
+    <message>
+        <source>  %1 now plays keys %2, in place of %3 (keys %4)</source>
+        <translation>  %1 now plays keys %2, in place of %3 (keys %4)</translation>
+    </message>
+    <message>
+        <source>Beyond 64 samples, left out:</source>
+        <translation>Beyond 64 samples, left out:</translation>
+    </message>
+    <message>
+        <source>  %1: a tuning of %2 cents does not fit; KEY is kept at %3, untuned</source>
+        <translation>  %1: a tuning of %2 cents does not fit; KEY is kept at %3, untuned</translation>
+    </message>
+    <message>
+        <source>  %1: pitch_keytrack=%2 is not expressed; PITCH stays STANDARD</source>
+        <translation>  %1: pitch_keytrack=%2 is not expressed; PITCH stays STANDARD</translation>
+    </message>
+    <message>
+        <source>  %1: a volume of %2 dB is above full; VOLUME is 127</source>
+        <translation>  %1: a volume of %2 dB is above full; VOLUME is 127</translation>
+    </message>
+    <message>
+        <source>%1 regions read, %2 samples made</source>
+        <translation>%1 regions read, %2 samples made</translation>
+    </message>
+    <message>
+        <source>Opcodes the keyboard cannot express, left out:</source>
+        <translation>Opcodes the keyboard cannot express, left out:</translation>
+    </message>
+    <message>
+        <source>  %1 (first at %2)</source>
+        <translation>  %1 (first at %2)</translation>
+    </message>
+    <message>
+        <source>More than 64 regions: neighbouring zones merged:</source>
+        <translation>More than 64 regions: neighbouring zones merged:</translation>
+    </message>
+    <message>
+        <source>Approximated:</source>
+        <translation>Approximated:</translation>
+    </message>
+</context>
+<context>
+    <name>SfzParser</name>
+    <message>
+        <source>The comment started here is never closed with */</source>
+        <translation>The comment started here is never closed with */</translation>
+    </message>
+    <message>
+        <source>The line grows beyond %1 characters once its $names are replaced</source>
+        <translation>The line grows beyond %1 characters once its $names are replaced</translation>
+    </message>
+    <message>
+        <source>The $names expand to more than %1 MB of text in all</source>
+        <translation>The $names expand to more than %1 MB of text in all</translation>
+    </message>
+    <message>
+        <source>The line is longer than %1 characters</source>
+        <translation>The line is longer than %1 characters</translation>
+    </message>
+    <message>
+        <source>The header is not closed with &gt;</source>
+        <translation>The header is not closed with &gt;</translation>
+    </message>
+    <message>
+        <source>Expected an opcode (name=value) but found &quot;%1&quot;</source>
+        <translation>Expected an opcode (name=value) but found &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>The opcode %1 has no value; it is read past</source>
+        <translation>The opcode %1 has no value; it is read past</translation>
+    </message>
+    <message>
+        <source>Expected #define $NAME value</source>
+        <translation>Expected #define $NAME value</translation>
+    </message>
+    <message>
+        <source>The included file &quot;%1&quot; does not exist</source>
+        <translation>The included file &quot;%1&quot; does not exist</translation>
+    </message>
+    <message>
+        <source>The included file &quot;%1&quot; cannot be read</source>
+        <translation>The included file &quot;%1&quot; cannot be read</translation>
+    </message>
+    <message>
+        <source>More than %1 regions</source>
+        <translation>More than %1 regions</translation>
+    </message>
+    <message>
+        <source>The regions hold more than %1 opcodes in all</source>
+        <translation>The regions hold more than %1 opcodes in all</translation>
+    </message>
+    <message>
+        <source>&lt;%1&gt; header read past (first at %2)</source>
+        <translation>&lt;%1&gt; header read past (first at %2)</translation>
+    </message>
+    <message>
+        <source>The opcode %1 comes before any header</source>
+        <translation>The opcode %1 comes before any header</translation>
+    </message>
+    <message>
+        <source>%1 needs a whole number, not &quot;%2&quot;</source>
+        <translation>%1 needs a whole number, not &quot;%2&quot;</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a note for %2</source>
+        <translation>&quot;%1&quot; is not a note for %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a note for %2; it is read past</source>
+        <translation>&quot;%1&quot; is not a note for %2; it is read past</translation>
+    </message>
+    <message>
+        <source>%1, line %2</source>
+        <translation>%1, line %2</translation>
+    </message>
+    <message>
+        <source>The file cannot be read</source>
+        <translation>The file cannot be read</translation>
+    </message>
+</context>
+<context>
+    <name>SoundFontExport</name>
+    <message>
+        <source>cannot make a temporary folder: %1</source>
+        <translation>cannot make a temporary folder: %1</translation>
+    </message>
+    <message>
+        <source>preset %1 has no zone with a sample</source>
+        <translation>preset %1 has no zone with a sample</translation>
+    </message>
+    <message>
+        <source>Velocity layer %1 (%2):</source>
+        <translation>Velocity layer %1 (%2):</translation>
+    </message>
+    <message>
+        <source>zones playing samples of a sound chip&apos;s memory</source>
+        <translation>zones playing samples of a sound chip&apos;s memory</translation>
+    </message>
+    <message>
+        <source>%1: its offsets give frames %2..%3, outside its %4 frames</source>
+        <translation>%1: its offsets give frames %2..%3, outside its %4 frames</translation>
+    </message>
+    <message>
+        <source>%1: its loop %2..%3 lies outside the sample (%4..%5)</source>
+        <translation>%1: its loop %2..%3 lies outside the sample (%4..%5)</translation>
+    </message>
+    <message>
+        <source>modulators</source>
+        <translation>modulators</translation>
+    </message>
+    <message>
+        <source>the pan of mono zones</source>
+        <translation>the pan of mono zones</translation>
+    </message>
+    <message>
+        <source>  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents</source>
+        <translation>  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>cannot write %1</translation>
+    </message>
+    <message>
+        <source>velocity %1-%2</source>
+        <translation>velocity %1-%2</translation>
+    </message>
+    <message>
+        <source>Preset %1: %2 zones</source>
+        <translation>Preset %1: %2 zones</translation>
+    </message>
+    <message>
+        <source>%1 left and right zone pairs written as stereo files</source>
+        <translation>%1 left and right zone pairs written as stereo files</translation>
+    </message>
+    <message>
+        <source>SoundFont features the keyboard cannot express, left out:</source>
+        <translation>SoundFont features the keyboard cannot express, left out:</translation>
+    </message>
+    <message>
+        <source>Short loops kept in tune at 44.1 kHz by FINE:</source>
+        <translation>Short loops kept in tune at 44.1 kHz by FINE:</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR" sourcelanguage="en">
 <context>
+    <name>BankFile</name>
+    <message>
+        <source>INFO : The file presents a bad CheckSum header. We will try to load it...</source>
+        <translation>INFO : La somme de contrôle de l&apos;en-tête du fichier est fausse. Nous allons essayer de le charger...</translation>
+    </message>
+    <message>
+        <source>This is not a valid Ketron SD1 Header (KUSD3) !</source>
+        <translation>Ce n&apos;est pas un en-tête Ketron SD1 valide (KUSD3) !</translation>
+    </message>
+    <message>
+        <source>Bad Kit Format !</source>
+        <translation>Mauvais format de kit !</translation>
+    </message>
+    <message>
+        <source>This is not a valid Ketron SD1 Header (KUSV0) !</source>
+        <translation>Ce n&apos;est pas un en-tête Ketron SD1 valide (KUSV0) !</translation>
+    </message>
+    <message>
+        <source>Bad USV Format !</source>
+        <translation>Mauvais format USV !</translation>
+    </message>
+</context>
+<context>
     <name>BankWindow</name>
     <message>
         <source>The file %1 could not be saved : %2 !
@@ -11,10 +34,106 @@ Il est resté tel quel.</translation>
     </message>
 </context>
 <context>
+    <name>ExportPlan</name>
+    <message>
+        <source>its own loop, kept</source>
+        <translation>sa propre boucle, gardée</translation>
+    </message>
+    <message>
+        <source>no loop: a one-shot in its instrument</source>
+        <translation>pas de boucle : un son joué une fois dans son instrument</translation>
+    </message>
+    <message>
+        <source>%1: unreadable: %2.</source>
+        <translation>%1 : illisible : %2.</translation>
+    </message>
+    <message>
+        <source>Two samples would be written as %1.</source>
+        <translation>Deux échantillons seraient écrits sous le nom %1.</translation>
+    </message>
+    <message>
+        <source>%1.WAV belongs to %2, which is left as it is: this set&apos;s sample is written as %3.WAV.</source>
+        <translation>%1.WAV appartient à %2, qui reste tel quel : l&apos;échantillon de ce jeu est écrit sous le nom %3.WAV.</translation>
+    </message>
+</context>
+<context>
     <name>FileWriteCommand</name>
     <message>
         <source>&quot;%1&quot; could not be put back: %2</source>
         <translation>« %1 » n&apos;a pas pu être remis : %2</translation>
+    </message>
+</context>
+<context>
+    <name>KeyboardExport</name>
+    <message>
+        <source>The folder %1 does not exist.</source>
+        <translation>Le dossier %1 n&apos;existe pas.</translation>
+    </message>
+    <message>
+        <source>The MSP file has no name.</source>
+        <translation>Le fichier MSP n&apos;a pas de nom.</translation>
+    </message>
+    <message>
+        <source>%1: unreadable: %2.</source>
+        <translation>%1 : illisible : %2.</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2.</source>
+        <translation>Impossible d&apos;écrire %1 : %2.</translation>
+    </message>
+</context>
+<context>
+    <name>KeyboardFormat</name>
+    <message>
+        <source>missing</source>
+        <translation>fichier absent</translation>
+    </message>
+    <message>
+        <source>not a file</source>
+        <translation>pas un fichier</translation>
+    </message>
+    <message>
+        <source>unreadable: </source>
+        <translation>illisible : </translation>
+    </message>
+    <message>
+        <source> channels</source>
+        <translation> canaux</translation>
+    </message>
+    <message>
+        <source>header sizes disagree with the file</source>
+        <translation>les tailles de l&apos;en-tête ne correspondent pas au fichier</translation>
+    </message>
+</context>
+<context>
+    <name>LoopFinder</name>
+    <message>
+        <source>percussive decay, no sustain</source>
+        <translation>déclin percussif, pas de maintien</translation>
+    </message>
+    <message>
+        <source>too short</source>
+        <translation>trop court</translation>
+    </message>
+    <message>
+        <source>samples not finite</source>
+        <translation>valeurs non finies</translation>
+    </message>
+    <message>
+        <source>no steady pitch</source>
+        <translation>pas de hauteur stable</translation>
+    </message>
+    <message>
+        <source>no loop: </source>
+        <translation>pas de boucle : </translation>
+    </message>
+    <message>
+        <source>loop %1-%2</source>
+        <translation>boucle %1-%2</translation>
+    </message>
+    <message>
+        <source>, crossfade %1</source>
+        <translation>, fondu enchaîné %1</translation>
     </message>
 </context>
 <context>
@@ -150,6 +269,306 @@ Il est resté tel quel.</translation>
 Do you want to replace it ?</source>
         <translation>Le fichier %1 existe déjà.<byte value="xd"/>
 Voulez-vous le remplacer ?</translation>
+    </message>
+</context>
+<context>
+    <name>RootNote</name>
+    <message>
+        <source>sampler chunk</source>
+        <translation>le bloc « smpl »</translation>
+    </message>
+    <message>
+        <source>file name</source>
+        <translation>le nom du fichier</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>aucune source</translation>
+    </message>
+</context>
+<context>
+    <name>SfzImport</name>
+    <message>
+        <source>  %1, keys %2, velocity %3-%4 (%5)</source>
+        <translation>  %1, touches %2, vélocité %3-%4 (%5)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number for %2; it is read past</source>
+        <translation>« %1 » n&apos;est pas un nombre pour %2 ; il est ignoré</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a number for %2</source>
+        <translation>« %1 » n&apos;est pas un nombre pour %2</translation>
+    </message>
+    <message>
+        <source>Regions without a sample, left out:</source>
+        <translation>Régions sans échantillon, laissées de côté :</translation>
+    </message>
+    <message>
+        <source>Regions playing a built-in generator (*sine, *noise, ...), left out:</source>
+        <translation>Régions jouant un générateur intégré (*sine, *noise, ...), laissées de côté :</translation>
+    </message>
+    <message>
+        <source>Regions played on release or other triggers, left out:</source>
+        <translation>Régions jouées au relâchement ou par un autre déclencheur, laissées de côté :</translation>
+    </message>
+    <message>
+        <source>Round robins and random alternates: the first is kept, left out:</source>
+        <translation>Alternances (round robin) et variantes aléatoires : la première est gardée, laissées de côté :</translation>
+    </message>
+    <message>
+        <source>Regions no key plays, left out:</source>
+        <translation>Régions qu&apos;aucune touche ne joue, laissées de côté :</translation>
+    </message>
+    <message>
+        <source>Regions with trigger=%1 play on every key down, as attack regions</source>
+        <translation>Les régions avec trigger=%1 jouent à chaque touche enfoncée, comme des régions d&apos;attaque</translation>
+    </message>
+    <message>
+        <source>Only one velocity layer fits a key: of %1 layers, kept velocity %2, %3</source>
+        <translation>Une seule couche de vélocité tient sur une touche : sur %1 couches, vélocité %2 gardée, %3</translation>
+    </message>
+    <message>
+        <source>the one playing at velocity 100</source>
+        <translation>celle qui joue à la vélocité 100</translation>
+    </message>
+    <message>
+        <source>the loudest (none plays at velocity 100)</source>
+        <translation>la plus forte (aucune ne joue à la vélocité 100)</translation>
+    </message>
+    <message>
+        <source>Other velocity layers, left out:</source>
+        <translation>Autres couches de vélocité, laissées de côté :</translation>
+    </message>
+    <message>
+        <source>The sample file &quot;%1&quot; does not exist</source>
+        <translation>Le fichier d&apos;échantillon « %1 » n&apos;existe pas</translation>
+    </message>
+    <message>
+        <source>Key-switched articulations other than the one on %1 (%2), left out:</source>
+        <translation>Articulations par touche de commutation autres que celle de %1 (%2), laissées de côté :</translation>
+    </message>
+    <message>
+        <source>the lowest switch</source>
+        <translation>la commutation la plus basse</translation>
+    </message>
+    <message>
+        <source>  %1: pitch_keycenter=sample, but the file names no unity note; KEY is %2</source>
+        <translation>  %1 : pitch_keycenter=sample, mais le fichier ne donne aucune note fondamentale ; KEY vaut %2</translation>
+    </message>
+    <message>
+        <source>  %1: offset=%2 lies beyond its %3 frames; it plays from the start</source>
+        <translation>  %1 : offset=%2 dépasse ses %3 trames ; il joue depuis le début</translation>
+    </message>
+    <message>
+        <source>  %1: end=%2 lies beyond its %3 frames; it plays to its end</source>
+        <translation>  %1 : end=%2 dépasse ses %3 trames ; il joue jusqu&apos;à sa fin</translation>
+    </message>
+    <message>
+        <source>  %1: end=%2 comes before offset=%3; it plays to its end</source>
+        <translation>  %1 : end=%2 vient avant offset=%3 ; il joue jusqu&apos;à sa fin</translation>
+    </message>
+    <message>
+        <source>  %1: loop_mode=%2 is not known; its own loop is kept</source>
+        <translation>  %1 : loop_mode=%2 est inconnu ; sa propre boucle est gardée</translation>
+    </message>
+    <message>
+        <source>  %1: loop_end=%2 lies beyond the frames played; the loop ends at %3</source>
+        <translation>  %1 : loop_end=%2 dépasse les trames jouées ; la boucle finit à %3</translation>
+    </message>
+    <message>
+        <source>  %1: loop_start=%2 lies before offset=%3; the loop starts there</source>
+        <translation>  %1 : loop_start=%2 est avant offset=%3 ; la boucle commence là</translation>
+    </message>
+    <message>
+        <source>  %1: the loop %2-%3 holds no frame played; it plays without a loop</source>
+        <translation>  %1 : la boucle %2-%3 ne contient aucune trame jouée ; il joue sans boucle</translation>
+    </message>
+    <message>
+        <source>  %1 now plays keys %2, in place of %3 (keys %4)</source>
+        <translation>  %1 joue maintenant les touches %2, à la place de %3 (touches %4)</translation>
+    </message>
+    <message>
+        <source>Beyond 64 samples, left out:</source>
+        <translation>Au-delà de 64 échantillons, laissées de côté :</translation>
+    </message>
+    <message>
+        <source>  %1: a tuning of %2 cents does not fit; KEY is kept at %3, untuned</source>
+        <translation>  %1 : un accord de %2 cents ne tient pas ; KEY reste à %3, sans accord</translation>
+    </message>
+    <message>
+        <source>  %1: pitch_keytrack=%2 is not expressed; PITCH stays STANDARD</source>
+        <translation>  %1 : pitch_keytrack=%2 n&apos;est pas rendu ; PITCH reste STANDARD</translation>
+    </message>
+    <message>
+        <source>  %1: a volume of %2 dB is above full; VOLUME is 127</source>
+        <translation>  %1 : un volume de %2 dB dépasse le maximum ; VOLUME vaut 127</translation>
+    </message>
+    <message>
+        <source>%1 regions read, %2 samples made</source>
+        <translation>%1 régions lues, %2 échantillons créés</translation>
+    </message>
+    <message>
+        <source>Opcodes the keyboard cannot express, left out:</source>
+        <translation>Opcodes que le clavier ne peut pas rendre, laissés de côté :</translation>
+    </message>
+    <message>
+        <source>  %1 (first at %2)</source>
+        <translation>  %1 (la première fois en %2)</translation>
+    </message>
+    <message>
+        <source>More than 64 regions: neighbouring zones merged:</source>
+        <translation>Plus de 64 régions : zones voisines fusionnées :</translation>
+    </message>
+    <message>
+        <source>Approximated:</source>
+        <translation>Approximé :</translation>
+    </message>
+</context>
+<context>
+    <name>SfzParser</name>
+    <message>
+        <source>The comment started here is never closed with */</source>
+        <translation>Le commentaire commencé ici n&apos;est jamais fermé par */</translation>
+    </message>
+    <message>
+        <source>The line grows beyond %1 characters once its $names are replaced</source>
+        <translation>La ligne dépasse %1 caractères une fois ses $noms remplacés</translation>
+    </message>
+    <message>
+        <source>The $names expand to more than %1 MB of text in all</source>
+        <translation>Les $noms donnent plus de %1 Mo de texte en tout</translation>
+    </message>
+    <message>
+        <source>The line is longer than %1 characters</source>
+        <translation>La ligne dépasse %1 caractères</translation>
+    </message>
+    <message>
+        <source>The header is not closed with &gt;</source>
+        <translation>L&apos;en-tête n&apos;est pas fermé par &gt;</translation>
+    </message>
+    <message>
+        <source>Expected an opcode (name=value) but found &quot;%1&quot;</source>
+        <translation>Un opcode (nom=valeur) était attendu, mais « %1 » a été trouvé</translation>
+    </message>
+    <message>
+        <source>The opcode %1 has no value; it is read past</source>
+        <translation>L&apos;opcode %1 n&apos;a pas de valeur ; il est ignoré</translation>
+    </message>
+    <message>
+        <source>Expected #define $NAME value</source>
+        <translation>#define $NOM valeur était attendu</translation>
+    </message>
+    <message>
+        <source>The included file &quot;%1&quot; does not exist</source>
+        <translation>Le fichier inclus « %1 » n&apos;existe pas</translation>
+    </message>
+    <message>
+        <source>The included file &quot;%1&quot; cannot be read</source>
+        <translation>Le fichier inclus « %1 » ne peut pas être lu</translation>
+    </message>
+    <message>
+        <source>More than %1 regions</source>
+        <translation>Plus de %1 régions</translation>
+    </message>
+    <message>
+        <source>The regions hold more than %1 opcodes in all</source>
+        <translation>Les régions contiennent plus de %1 opcodes en tout</translation>
+    </message>
+    <message>
+        <source>&lt;%1&gt; header read past (first at %2)</source>
+        <translation>En-tête &lt;%1&gt; ignoré (la première fois en %2)</translation>
+    </message>
+    <message>
+        <source>The opcode %1 comes before any header</source>
+        <translation>L&apos;opcode %1 vient avant tout en-tête</translation>
+    </message>
+    <message>
+        <source>%1 needs a whole number, not &quot;%2&quot;</source>
+        <translation>%1 demande un nombre entier, pas « %2 »</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a note for %2</source>
+        <translation>« %1 » n&apos;est pas une note pour %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a note for %2; it is read past</source>
+        <translation>« %1 » n&apos;est pas une note pour %2 ; il est ignoré</translation>
+    </message>
+    <message>
+        <source>%1, line %2</source>
+        <translation>%1, ligne %2</translation>
+    </message>
+    <message>
+        <source>The file cannot be read</source>
+        <translation>Le fichier ne peut pas être lu</translation>
+    </message>
+</context>
+<context>
+    <name>SoundFontExport</name>
+    <message>
+        <source>cannot make a temporary folder: %1</source>
+        <translation>impossible de créer un dossier temporaire : %1</translation>
+    </message>
+    <message>
+        <source>preset %1 has no zone with a sample</source>
+        <translation>le preset %1 n&apos;a aucune zone avec un échantillon</translation>
+    </message>
+    <message>
+        <source>Velocity layer %1 (%2):</source>
+        <translation>Couche de vélocité %1 (%2) :</translation>
+    </message>
+    <message>
+        <source>zones playing samples of a sound chip&apos;s memory</source>
+        <translation>zones jouant des échantillons de la mémoire d&apos;une puce sonore</translation>
+    </message>
+    <message>
+        <source>%1: its offsets give frames %2..%3, outside its %4 frames</source>
+        <translation>%1 : ses décalages donnent les trames %2..%3, hors de ses %4 trames</translation>
+    </message>
+    <message>
+        <source>%1: its loop %2..%3 lies outside the sample (%4..%5)</source>
+        <translation>%1 : sa boucle %2..%3 est hors de l&apos;échantillon (%4..%5)</translation>
+    </message>
+    <message>
+        <source>modulators</source>
+        <translation>modulateurs</translation>
+    </message>
+    <message>
+        <source>the pan of mono zones</source>
+        <translation>le panoramique des zones mono</translation>
+    </message>
+    <message>
+        <source>  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents</source>
+        <translation>  %1 : une boucle de %2 trames à %3 Hz fait %4 trames à 44,1 kHz ; accordée de %5 cents</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>impossible d&apos;écrire %1 : %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1</source>
+        <translation>impossible d&apos;écrire %1</translation>
+    </message>
+    <message>
+        <source>velocity %1-%2</source>
+        <translation>vélocité %1-%2</translation>
+    </message>
+    <message>
+        <source>Preset %1: %2 zones</source>
+        <translation>Preset %1 : %2 zones</translation>
+    </message>
+    <message>
+        <source>%1 left and right zone pairs written as stereo files</source>
+        <translation>%1 paires de zones gauche et droite écrites en fichiers stéréo</translation>
+    </message>
+    <message>
+        <source>SoundFont features the keyboard cannot express, left out:</source>
+        <translation>Fonctions SoundFont que le clavier ne peut pas rendre, laissées de côté :</translation>
+    </message>
+    <message>
+        <source>Short loops kept in tune at 44.1 kHz by FINE:</source>
+        <translation>Boucles courtes gardées justes à 44,1 kHz par FINE :</translation>
     </message>
 </context>
 <context>
