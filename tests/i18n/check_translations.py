@@ -11,16 +11,14 @@ def messages(path):
     return {(c.findtext('name'), text(m.find('source'))): m.find('translation')
             for c in ET.parse(path).getroot().iter('context') for m in c.iter('message')}
 
-lupdate, root, faults = sys.argv[1], pathlib.Path(sys.argv[2]), []
+root, faults = pathlib.Path(sys.argv[2]), []
 with tempfile.TemporaryDirectory() as tmp:
-    subprocess.run([lupdate, '-silent', '-no-obsolete', str(root / 'src'), '-ts', tmp + '/now.ts'], check=True)
+    subprocess.run([sys.argv[1], '-silent', '-no-obsolete', str(root / 'src'), '-ts', tmp + '/now.ts'], check=True)
     current = set(messages(tmp + '/now.ts'))
 for ts in sorted((root / 'translations').glob('tamo_*.ts')):
     found = messages(ts)
-    for key, tr in found.items():
-        if tr.get('type') or not text(tr).strip() or sorted(re.findall(r'%\d+', text(tr))) != sorted(re.findall(r'%\d+', key[1])):
-            faults.append(f'{ts.name}: {key} is untranslated ({tr.get("type")}) or loses a %n: {text(tr)!r}')
-    faults += [f'{ts.name} lacks {k}: build the update_translations target' for k in sorted(current - set(found))]
-    faults += [f'{ts.name} holds {k}, gone from src/' for k in sorted(set(found) - current)]
+    faults += [f'{ts.name}: {k} untranslated ({t.get("type")}) or its %n changed: {text(t)!r}' for k, t in found.items()
+               if t.get('type') or not text(t).strip() or sorted(re.findall(r'%\d+', text(t))) != sorted(re.findall(r'%\d+', k[1]))]
+    faults += [f'{ts.name}: {k} is missing (build update_translations) or gone from src/' for k in current ^ set(found)]
 print('\n'.join(faults) or f'{len(current)} texts, each translated in every file')
 sys.exit(1 if faults else 0)
