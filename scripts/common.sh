@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the start and test scripts.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+  qt6-tools-dev qt6-l10n-tools
   qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
   libsndfile1-dev libsoxr-dev fonts-wine)
 # The Multimedia backend and what it needs to make sound at run time.

@@ -58,6 +58,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tamo.TAMO"));
     // Folders and recent documents are kept between runs; only the program itself does so.
     tamo::util::useSettingsFile(tamo::util::userSettingsFile());
+    // The desktop's language (LANGUAGE, LC_ALL, LC_MESSAGES, LANG), before any window.
+    tamo::app::installTranslations(QLocale::system());
     if (request.action == tamo::app::StartRequest::Action::OpenFile)
         tamo::app::openInEditor(request.kind, request.path);
     else

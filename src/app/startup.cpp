@@ -5,6 +5,12 @@
 #include "usd/drumkitwindow.h"
 #include "usv/uservoicewindow.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <memory>
+
 namespace tamo::app {
 
 namespace {
@@ -19,7 +25,47 @@ Editor *showEditor()
     return editor;
 }
 
+const QString kTranslatorName = QStringLiteral("TamoTranslator");
+
+void addTranslator(std::unique_ptr<QTranslator> translator)
+{
+    translator->setObjectName(kTranslatorName);
+    translator->setParent(QCoreApplication::instance()); // lives as long as the application
+    QCoreApplication::installTranslator(translator.release());
+}
+
 } // namespace
+
+QString translationFile(const QLocale &locale)
+{
+    // LANGUAGE comes first in uiLanguages(), so it chooses over LANG.
+    const QStringList languages = locale.uiLanguages();
+    const QLocale first = languages.isEmpty() ? locale : QLocale(languages.first());
+    if (first.language() == QLocale::C)
+        return {};
+    if (first.language() == QLocale::French)
+        return QStringLiteral(":/i18n/tamo_fr.qm");
+    return QStringLiteral(":/i18n/tamo_en.qm");
+}
+
+void installTranslations(const QLocale &locale)
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    for (QTranslator *old : application->findChildren<QTranslator *>(kTranslatorName, Qt::FindDirectChildrenOnly)) {
+        QCoreApplication::removeTranslator(old);
+        delete old;
+    }
+    const QString file = translationFile(locale);
+    if (file.isEmpty())
+        return;
+    // Qt's own texts (the standard buttons), where the package that holds them is installed.
+    auto qt = std::make_unique<QTranslator>();
+    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        addTranslator(std::move(qt));
+    auto tamo = std::make_unique<QTranslator>();
+    if (tamo->load(file))
+        addTranslator(std::move(tamo));
+}
 
 void openInEditor(FileKind kind, const QString &path)
 {

@@ -32,7 +32,7 @@ constexpr qsizetype kMaxEntries = 32767;
 
 // The reader's messages, each shown in an OK box without icon under the program title.
 inline const QString kBadChecksumMessage =
-    QStringLiteral("INFO : The file presents a bad CheckSum header. We will try to load it...");
+    QStringLiteral(QT_TRANSLATE_NOOP("BankFile", "INFO : The file presents a bad CheckSum header. We will try to load it..."));
 
 } // namespace layout
 using namespace layout;

@@ -117,8 +117,9 @@ QString bankLabel(const QString &path)
 
 void showReadMessages(const QStringList &messages, QWidget *parent)
 {
+    // The messages are the file readers' (Qt Core only), marked for translation there.
     for (const QString &text : messages)
-        ui::message(text, ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, parent);
+        ui::message(QCoreApplication::translate("BankFile", text.toUtf8().constData()), ui::Buttons::Ok, ui::Icon::None, ui::kProgramTitle, parent);
 }
 
 void reportSaveFailure(const QString &path, const QString &reason, QWidget *parent)

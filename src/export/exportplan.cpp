@@ -11,6 +11,7 @@
 #include "wav/rootnote.h"
 #include "wav/sourceanalysis.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -108,9 +109,9 @@ QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
     if (analysis.loop.found)
         return analysis.loop.resampled(double(wav::kKeyboardRate) / double(analysis.rate), cut.start).description();
     if (cut.loop == wav::SourceCut::Loop::Forward || (cut.loop == wav::SourceCut::Loop::Keep && analysis.hasOwnLoop))
-        return QStringLiteral("its own loop, kept");
+        return QCoreApplication::translate("ExportPlan", "its own loop, kept");
     if (cut.loop == wav::SourceCut::Loop::None)
-        return QStringLiteral("no loop: a one-shot in its instrument");
+        return QCoreApplication::translate("ExportPlan", "no loop: a one-shot in its instrument");
     return analysis.loop.description();
 }
 
@@ -143,7 +144,7 @@ bool applyOptions(ExportPlan &plan, const ExportOptions &options)
         PlannedWav &wav = plan.wavs[qsizetype(i)];
         const wav::SourceAnalysis &analysis = analyses[i];
         if (!analysis.ok) {
-            plan.error = QStringLiteral("%1: unreadable: %2.").arg(nativePath(wav.source.path), analysis.error);
+            plan.error = QCoreApplication::translate("ExportPlan", "%1: unreadable: %2.").arg(nativePath(wav.source.path), analysis.error);
             return false;
         }
         wav::SourceCut &cut = wav.source.cut;
@@ -262,7 +263,7 @@ ExportPlan planExport(const ExportRequest &request)
         if (wavOfName.contains(key)) {
             PlannedWav &wav = plan.wavs[wavOfName.value(key)];
             if (!sameSound(wav.source, source)) {
-                plan.error = QStringLiteral("Two samples would be written as %1.").arg(fileName);
+                plan.error = QCoreApplication::translate("ExportPlan", "Two samples would be written as %1.").arg(fileName);
                 return plan;
             }
             wav.slots << slot;
@@ -316,7 +317,7 @@ ExportPlan planExport(const ExportRequest &request)
         taken.insert(name.toUpper());
         const QString owner = otherSets.value(wanted.toUpper() + QStringLiteral(".WAV"));
         if (!owner.isEmpty())
-            plan.notes << QStringLiteral("%1.WAV belongs to %2, which is left as it is: this set's sample is written as %3.WAV.")
+            plan.notes << QCoreApplication::translate("ExportPlan", "%1.WAV belongs to %2, which is left as it is: this set's sample is written as %3.WAV.")
                               .arg(wanted, owner, name);
         wav.fileName = name + QStringLiteral(".WAV");
         for (const int slot : std::as_const(wav.slots))

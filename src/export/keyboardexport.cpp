@@ -7,6 +7,7 @@
 #include "util/filecopy.h"
 #include "wav/keyboardformat.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,10 +73,10 @@ private:
     bool plan()
     {
         if (!QFileInfo(m_request.targetFolder).isDir())
-            return fail(QStringLiteral("The folder %1 does not exist.").arg(m_request.targetFolder));
+            return fail(QCoreApplication::translate("KeyboardExport", "The folder %1 does not exist.").arg(m_request.targetFolder));
         const QString mspName = QFileInfo(m_request.mspFileName).fileName();
         if (mspName.isEmpty())
-            return fail(QStringLiteral("The MSP file has no name."));
+            return fail(QCoreApplication::translate("KeyboardExport", "The MSP file has no name."));
         if (!m_plan.error.isEmpty())
             return fail(m_plan.error);
         for (const PlannedWav &wav : m_plan.wavs) {
@@ -113,11 +114,11 @@ private:
     {
         QFile source(file.source);
         if (!source.open(QIODevice::ReadOnly))
-            return failed(QStringLiteral("%1: unreadable: %2.").arg(QDir::toNativeSeparators(file.source), source.errorString()));
+            return failed(QCoreApplication::translate("KeyboardExport", "%1: unreadable: %2.").arg(QDir::toNativeSeparators(file.source), source.errorString()));
         const qint64 length = source.size();
         for (qint64 at = 0; at < length; at += kCopyPiece) {
             if (!out.appendFileRange(source.handle(), at, std::min(kCopyPiece, length - at)))
-                return failed(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
+                return failed(QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString()));
             if (!step(std::min(at + kCopyPiece, length)))
                 return {Staging::Stopped, {}};
         }
@@ -132,7 +133,7 @@ private:
         if (r.cancelled)
             return {Staging::Stopped, {}};
         if (!r.ok)
-            return failed(out.failed() ? QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString())
+            return failed(out.failed() ? QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString())
                                        : QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(file.source), r.error));
         return {};
     }
@@ -146,7 +147,7 @@ private:
         if (staged.outcome == Staging::Done && !out.commit())
             staged = failed({});
         if (staged.outcome == Staging::Failed && staged.message.isEmpty())
-            staged.message = QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString());
+            staged.message = QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString());
         return staged;
     }
 
@@ -158,7 +159,7 @@ private:
         for (const PlannedFile &file : std::as_const(m_files)) {
             AtomicFileWriter &out = m_set->add(file.finalName);
             if (!out.open())
-                return fail(QStringLiteral("Cannot write %1: %2.").arg(file.finalName, out.errorString()));
+                return fail(QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString()));
             writers.push_back(&out);
         }
         const std::size_t count = writers.size();

@@ -6,6 +6,7 @@
 #include "msp/msprecord.h"
 #include "util/shortname.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -205,12 +206,12 @@ public:
     {
         result.files = std::make_shared<QTemporaryDir>();
         if (!result.files->isValid())
-            return fail(u"cannot make a temporary folder: %1"_s.arg(result.files->errorString()));
+            return fail(QCoreApplication::translate("SoundFontExport", "cannot make a temporary folder: %1").arg(result.files->errorString()));
         if (!resolve())
             return false;
         pairStereo();
         if (m_zones.isEmpty())
-            return fail(u"preset %1 has no zone with a sample"_s.arg(title()));
+            return fail(QCoreApplication::translate("SoundFontExport", "preset %1 has no zone with a sample").arg(title()));
         // Zones playing at velocity 100 are named first, so the kept layer gets the plain names.
         for (const bool at100 : {true, false}) {
             for (Resolved &zone : m_zones) {
@@ -232,7 +233,7 @@ public:
             if (layers.size() > 1) {
                 const QString suffix = u"_%1"_s.arg(i + 1);
                 name = base.left(msp::kSampleNameSize - suffix.size()) + suffix;
-                result.report << u"Velocity layer %1 (%2):"_s.arg(i + 1).arg(m_layerNames.value(i));
+                result.report << QCoreApplication::translate("SoundFontExport", "Velocity layer %1 (%2):").arg(i + 1).arg(m_layerNames.value(i));
             }
             set.mspFileName = name + u".MSP"_s;
             result.report << set.import.report;
@@ -306,7 +307,7 @@ private:
         if (z.lowKey > z.highKey || z.lowVelocity > z.highVelocity)
             return true; // no note reaches it
         if (sample.isRom()) {
-            ++m_leftOut[u"zones playing samples of a sound chip's memory"_s];
+            ++m_leftOut[QCoreApplication::translate("SoundFontExport", "zones playing samples of a sound chip's memory")];
             return true;
         }
         const QString who = u"preset %1, sample \"%2\""_s.arg(title(), sample.name);
@@ -322,14 +323,14 @@ private:
         z.start = v.offset(Generator::StartOffset, Generator::StartCoarseOffset);
         z.end = length + v.offset(Generator::EndOffset, Generator::EndCoarseOffset);
         if (z.start < 0 || z.end > length || z.end <= z.start)
-            return fail(u"%1: its offsets give frames %2..%3, outside its %4 frames"_s.arg(who).arg(z.start).arg(z.end).arg(
+            return fail(QCoreApplication::translate("SoundFontExport", "%1: its offsets give frames %2..%3, outside its %4 frames").arg(who).arg(z.start).arg(z.end).arg(
                 length));
         const int modes = v.instrumentValue(Generator::SampleModes) & 3;
         z.looped = modes == 1 || modes == 3;
         z.loopStart = sample.loopStart + v.offset(Generator::StartLoopOffset, Generator::StartLoopCoarseOffset);
         z.loopEnd = sample.loopEnd + v.offset(Generator::EndLoopOffset, Generator::EndLoopCoarseOffset);
         if (z.looped && (z.loopStart < z.start || z.loopEnd > z.end || z.loopEnd <= z.loopStart))
-            return fail(u"%1: its loop %2..%3 lies outside the sample (%4..%5)"_s.arg(who)
+            return fail(QCoreApplication::translate("SoundFontExport", "%1: its loop %2..%3 lies outside the sample (%4..%5)").arg(who)
                             .arg(z.loopStart)
                             .arg(z.loopEnd)
                             .arg(z.start)
@@ -347,7 +348,7 @@ private:
         z.sustain = v.value(Generator::VolEnvSustain);
         z.release = v.value(Generator::VolEnvRelease);
         if (v.modulatorCount() > 0)
-            ++m_leftOut[u"modulators"_s];
+            ++m_leftOut[QCoreApplication::translate("SoundFontExport", "modulators")];
         for (const LeftOut &leftOut : kLeftOut) {
             if (std::any_of(leftOut.generators.begin(), leftOut.generators.end(),
                             [&](int g) { return g >= 0 && v.isChanged(Generator(g)); }))
@@ -388,7 +389,7 @@ private:
         }
         for (const Resolved &zone : std::as_const(m_zones)) {
             if (zone.rightSample < 0 && zone.pan != 0)
-                ++m_leftOut[u"the pan of mono zones"_s];
+                ++m_leftOut[QCoreApplication::translate("SoundFontExport", "the pan of mono zones")];
         }
     }
 
@@ -408,7 +409,7 @@ private:
             const double correction = scaled > 0 ? 1200.0 * std::log2(double(scaled) / exact) : 0.0;
             if (std::abs(correction) >= 0.5) {
                 z.cents += correction;
-                const QString line = u"  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents"_s
+                const QString line = QCoreApplication::translate("SoundFontExport", "  %1: a loop of %2 frames at %3 Hz is %4 frames at 44.1 kHz; tuned %5 cents")
                                          .arg(sample.name)
                                          .arg(z.loopEnd - z.loopStart)
                                          .arg(rate)
@@ -451,7 +452,7 @@ private:
         info.format = SF_FORMAT_WAV | (m_font.sampleBits > 16 || m_font.isCompressed ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
         SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
         if (!file)
-            return fail(u"cannot write %1: %2"_s.arg(path, QString::fromLatin1(sf_strerror(nullptr))));
+            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1: %2").arg(path, QString::fromLatin1(sf_strerror(nullptr))));
         // The sample's own pitch: its root, less its correction, as a fraction above the unity note.
         SF_INSTRUMENT instrument{};
         const int pitch = 100 * z.root - sample.pitchCorrection;
@@ -478,7 +479,7 @@ private:
         const bool written = sf_writef_int(file, data.data(), frames) == frames;
         const bool closed = sf_close(file) == 0;
         if (!written || !closed)
-            return fail(u"cannot write %1"_s.arg(path));
+            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1").arg(path));
         return true;
     }
 
@@ -498,7 +499,7 @@ private:
                 continue;
             if (!previous.isEmpty()) {
                 layers << previous;
-                m_layerNames << u"velocity %1-%2"_s.arg(from).arg(velocity - 1);
+                m_layerNames << QCoreApplication::translate("SoundFontExport", "velocity %1-%2").arg(from).arg(velocity - 1);
             }
             previous = sounding;
             from = velocity;
@@ -545,16 +546,16 @@ private:
 
     void writeNotes()
     {
-        result.report << u"Preset %1: %2 zones"_s.arg(title()).arg(m_zones.size() + m_stereoPairs);
+        result.report << QCoreApplication::translate("SoundFontExport", "Preset %1: %2 zones").arg(title()).arg(m_zones.size() + m_stereoPairs);
         if (m_stereoPairs > 0)
-            result.report << u"%1 left and right zone pairs written as stereo files"_s.arg(m_stereoPairs);
+            result.report << QCoreApplication::translate("SoundFontExport", "%1 left and right zone pairs written as stereo files").arg(m_stereoPairs);
         if (!m_leftOut.isEmpty()) {
-            result.report << u"SoundFont features the keyboard cannot express, left out:"_s;
+            result.report << QCoreApplication::translate("SoundFontExport", "SoundFont features the keyboard cannot express, left out:");
             for (auto it = m_leftOut.cbegin(); it != m_leftOut.cend(); ++it)
                 result.report << u"  %1 (%2 zones)"_s.arg(it.key()).arg(it.value());
         }
         if (!m_approximated.isEmpty())
-            result.report << u"Short loops kept in tune at 44.1 kHz by FINE:"_s << m_approximated;
+            result.report << QCoreApplication::translate("SoundFontExport", "Short loops kept in tune at 44.1 kHz by FINE:") << m_approximated;
     }
 };
 

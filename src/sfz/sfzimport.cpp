@@ -5,6 +5,7 @@
 #include "util/shortname.h"
 #include "wav/soundfile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -311,7 +312,7 @@ QString keyText(int low, int high)
 
 QString describe(const Zone &zone)
 {
-    return u"  %1, keys %2, velocity %3-%4 (%5)"_s.arg(QFileInfo(zone.values.sample).fileName(),
+    return QCoreApplication::translate("SfzImport", "  %1, keys %2, velocity %3-%4 (%5)").arg(QFileInfo(zone.values.sample).fileName(),
                                                      keyText(zone.lowKey, zone.highKey))
         .arg(zone.lowVelocity)
         .arg(zone.highVelocity)
@@ -429,14 +430,14 @@ private:
             const double number = opcode.value.toDouble(&ok);
             if ((!ok || !std::isfinite(number)) && rule->use == Use::Consumed) {
                 // Read for nothing: a slip here changes nothing that is imported.
-                const QString note = SfzError{u"\"%1\" is not a number for %2; it is read past"_s.arg(
+                const QString note = SfzError{QCoreApplication::translate("SfzImport", "\"%1\" is not a number for %2; it is read past").arg(
                     shownValue(opcode.value), opcode.name), opcode.place}.text();
                 if (!m_readPast.contains(note))
                     m_readPast << note;
                 continue;
             }
             if (!ok || !std::isfinite(number))
-                return fail(u"\"%1\" is not a number for %2"_s.arg(shownValue(opcode.value), opcode.name), opcode.place);
+                return fail(QCoreApplication::translate("SfzImport", "\"%1\" is not a number for %2").arg(shownValue(opcode.value), opcode.name), opcode.place);
             const double value = std::clamp(number, rule->lowest, rule->highest);
             if (rule->use == Use::Key) {
                 values.set(Use::LowKey, value);
@@ -461,18 +462,18 @@ private:
         zone.lowVelocity = rounded(v[Use::LowVelocity]);
         zone.highVelocity = rounded(v[Use::HighVelocity]);
         if (v.sample.isEmpty())
-            leaveOut(u"Regions without a sample, left out:"_s, describe(zone));
+            leaveOut(QCoreApplication::translate("SfzImport", "Regions without a sample, left out:"), describe(zone));
         else if (v.sample.startsWith(u'*'))
-            leaveOut(u"Regions playing a built-in generator (*sine, *noise, ...), left out:"_s, describe(zone));
+            leaveOut(QCoreApplication::translate("SfzImport", "Regions playing a built-in generator (*sine, *noise, ...), left out:"), describe(zone));
         else if (v.trigger != u"attack" && v.trigger != u"first" && v.trigger != u"legato")
-            leaveOut(u"Regions played on release or other triggers, left out:"_s, describe(zone));
+            leaveOut(QCoreApplication::translate("SfzImport", "Regions played on release or other triggers, left out:"), describe(zone));
         else if (rounded(v[Use::SequencePosition]) != 1 || v[Use::LowRandom] > 0)
-            leaveOut(u"Round robins and random alternates: the first is kept, left out:"_s, describe(zone));
+            leaveOut(QCoreApplication::translate("SfzImport", "Round robins and random alternates: the first is kept, left out:"), describe(zone));
         else if (zone.highKey < zone.lowKey || zone.highKey < 0 || zone.lowKey > 127)
-            leaveOut(u"Regions no key plays, left out:"_s, describe(zone));
+            leaveOut(QCoreApplication::translate("SfzImport", "Regions no key plays, left out:"), describe(zone));
         else {
             zone.lowKey = std::max(zone.lowKey, 0);
-            const QString note = u"Regions with trigger=%1 play on every key down, as attack regions"_s.arg(v.trigger);
+            const QString note = QCoreApplication::translate("SfzImport", "Regions with trigger=%1 play on every key down, as attack regions").arg(v.trigger);
             if (v.trigger != u"attack" && !m_velocity.contains(note))
                 m_velocity << note;
             return true;
@@ -502,12 +503,12 @@ private:
             if (any100 ? covers100(l) : l == loudest)
                 keptLayers << u"%1-%2"_s.arg(l.first).arg(l.second);
         }
-        m_velocity << u"Only one velocity layer fits a key: of %1 layers, kept velocity %2, %3"_s.arg(
+        m_velocity << QCoreApplication::translate("SfzImport", "Only one velocity layer fits a key: of %1 layers, kept velocity %2, %3").arg(
             QString::number(layers.size()), keptLayers.join(u", "_s),
-            any100 ? u"the one playing at velocity 100"_s : u"the loudest (none plays at velocity 100)"_s);
+            any100 ? QCoreApplication::translate("SfzImport", "the one playing at velocity 100") : QCoreApplication::translate("SfzImport", "the loudest (none plays at velocity 100)"));
         for (const Zone &zone : std::as_const(zones)) {
             if (!kept(zone))
-                leaveOut(u"Other velocity layers, left out:"_s, describe(zone));
+                leaveOut(QCoreApplication::translate("SfzImport", "Other velocity layers, left out:"), describe(zone));
         }
         zones.removeIf([&](const Zone &z) { return !kept(z); });
     }
@@ -522,7 +523,7 @@ private:
             found = m_found.insert(written, findIgnoringCase(m_document.folder, written));
         if (found->isEmpty()) {
             const QString path = QDir::cleanPath(QDir(m_document.folder).absoluteFilePath(written));
-            return fail(u"The sample file \"%1\" does not exist"_s.arg(QDir::toNativeSeparators(path)),
+            return fail(QCoreApplication::translate("SfzImport", "The sample file \"%1\" does not exist").arg(QDir::toNativeSeparators(path)),
                         zone.values.samplePlace);
         }
         zone.path = *found;
@@ -547,8 +548,8 @@ private:
         const auto other = [&](const Zone &z) {
             return z.values.isGiven(Use::SwitchLast) && rounded(z.values[Use::SwitchLast]) != kept;
         };
-        const QString reason = u"Key-switched articulations other than the one on %1 (%2), left out:"_s.arg(
-            keyText(kept, kept), wanted && kept == *wanted ? u"sw_default"_s : u"the lowest switch"_s);
+        const QString reason = QCoreApplication::translate("SfzImport", "Key-switched articulations other than the one on %1 (%2), left out:").arg(
+            keyText(kept, kept), wanted && kept == *wanted ? u"sw_default"_s : QCoreApplication::translate("SfzImport", "the lowest switch"));
         for (const Zone &zone : std::as_const(zones)) {
             if (other(zone))
                 leaveOut(reason, describe(zone));
@@ -562,7 +563,7 @@ private:
             zone.keyCenter = facts.unityNote;
             return;
         }
-        m_approximated << u"  %1: pitch_keycenter=sample, but the file names no unity note; KEY is %2"_s.arg(
+        m_approximated << QCoreApplication::translate("SfzImport", "  %1: pitch_keycenter=sample, but the file names no unity note; KEY is %2").arg(
             QFileInfo(zone.path).fileName(), msp::NoteName(zone.keyCenter));
     }
 
@@ -577,15 +578,15 @@ private:
         cut.start = v.isGiven(Use::Offset) ? qint64(v[Use::Offset]) : 0;
         cut.end = v.isGiven(Use::End) ? qint64(v[Use::End]) + 1 : -1;
         if (frames >= 0 && cut.start >= frames) {
-            m_approximated << u"  %1: offset=%2 lies beyond its %3 frames; it plays from the start"_s.arg(who).arg(cut.start).arg(frames);
+            m_approximated << QCoreApplication::translate("SfzImport", "  %1: offset=%2 lies beyond its %3 frames; it plays from the start").arg(who).arg(cut.start).arg(frames);
             cut.start = 0;
         }
         if (frames >= 0 && cut.end > frames) {
-            m_approximated << u"  %1: end=%2 lies beyond its %3 frames; it plays to its end"_s.arg(who).arg(cut.end - 1).arg(frames);
+            m_approximated << QCoreApplication::translate("SfzImport", "  %1: end=%2 lies beyond its %3 frames; it plays to its end").arg(who).arg(cut.end - 1).arg(frames);
             cut.end = frames;
         }
         if (cut.end >= 0 && cut.end <= cut.start) {
-            m_approximated << u"  %1: end=%2 comes before offset=%3; it plays to its end"_s.arg(who).arg(cut.end - 1).arg(cut.start);
+            m_approximated << QCoreApplication::translate("SfzImport", "  %1: end=%2 comes before offset=%3; it plays to its end").arg(who).arg(cut.end - 1).arg(cut.start);
             cut.end = -1;
         }
         if (cut.end == frames)
@@ -596,23 +597,23 @@ private:
         if (mode == u"no_loop" || mode == u"one_shot") {
             cut.loop = wav::SourceCut::Loop::None;
         } else if (!mode.isEmpty() && mode != u"loop_continuous" && mode != u"loop_sustain") {
-            m_approximated << u"  %1: loop_mode=%2 is not known; its own loop is kept"_s.arg(who, mode);
+            m_approximated << QCoreApplication::translate("SfzImport", "  %1: loop_mode=%2 is not known; its own loop is kept").arg(who, mode);
         } else if (points && (!mode.isEmpty() || facts.hasLoop)) {
             // Without loop_mode the file's own loop says whether it loops at all.
             qint64 loopStart = v.isGiven(Use::LoopStart) ? qint64(v[Use::LoopStart]) : cut.start;
             qint64 loopEnd = v.isGiven(Use::LoopEnd) ? qint64(v[Use::LoopEnd]) + 1 : stop;
             if (stop >= 0 && loopEnd > stop) {
-                m_approximated << u"  %1: loop_end=%2 lies beyond the frames played; the loop ends at %3"_s.arg(who)
+                m_approximated << QCoreApplication::translate("SfzImport", "  %1: loop_end=%2 lies beyond the frames played; the loop ends at %3").arg(who)
                                       .arg(loopEnd - 1).arg(stop - 1);
                 loopEnd = stop;
             }
             if (loopStart < cut.start) {
-                m_approximated << u"  %1: loop_start=%2 lies before offset=%3; the loop starts there"_s.arg(who)
+                m_approximated << QCoreApplication::translate("SfzImport", "  %1: loop_start=%2 lies before offset=%3; the loop starts there").arg(who)
                                       .arg(loopStart).arg(cut.start);
                 loopStart = cut.start;
             }
             if (loopEnd <= loopStart) {
-                m_approximated << u"  %1: the loop %2-%3 holds no frame played; it plays without a loop"_s.arg(who)
+                m_approximated << QCoreApplication::translate("SfzImport", "  %1: the loop %2-%3 holds no frame played; it plays without a loop").arg(who)
                                       .arg(v[Use::LoopStart]).arg(v[Use::LoopEnd]);
                 cut.loop = wav::SourceCut::Loop::None;
             } else if (loopStart != facts.loopStart || loopEnd != facts.loopEnd) {
@@ -720,7 +721,7 @@ private:
             const bool keepA = std::abs(2 * a.keyCenter - low - high) <= std::abs(2 * b.keyCenter - low - high);
             Span kept = keepA ? a : b;
             const Span &gone = keepA ? b : a;
-            m_merged << u"  %1 now plays keys %2, in place of %3 (keys %4)"_s.arg(
+            m_merged << QCoreApplication::translate("SfzImport", "  %1 now plays keys %2, in place of %3 (keys %4)").arg(
                 QFileInfo(zones.at(kept.zone).path).fileName(), keyText(low, high),
                 QFileInfo(zones.at(gone.zone).path).fileName(), keyText(gone.lowKey, gone.highKey));
             kept.lowKey = low;
@@ -751,7 +752,7 @@ private:
             if (merged.size() < msp::kMaxSamples)
                 merged.append(zone);
             else
-                leaveOut(u"Beyond 64 samples, left out:"_s, describe(zone));
+                leaveOut(QCoreApplication::translate("SfzImport", "Beyond 64 samples, left out:"), describe(zone));
         }
         zones = merged;
     }
@@ -783,7 +784,7 @@ private:
         int key = zone.keyCenter - semitones;
         int fine = cents - 100 * semitones;
         if (key < 0 || key > 127) {
-            m_approximated << u"  %1: a tuning of %2 cents does not fit; KEY is kept at %3, untuned"_s.arg(who).arg(cents)
+            m_approximated << QCoreApplication::translate("SfzImport", "  %1: a tuning of %2 cents does not fit; KEY is kept at %3, untuned").arg(who).arg(cents)
                                   .arg(msp::NoteName(zone.keyCenter));
             key = zone.keyCenter;
             fine = 0;
@@ -794,13 +795,13 @@ private:
         if (v.isGiven(Use::KeyTrack)) {
             const int track = rounded(v[Use::KeyTrack]);
             if (track != 0 && track != 100)
-                m_approximated << u"  %1: pitch_keytrack=%2 is not expressed; PITCH stays STANDARD"_s.arg(who).arg(track);
+                m_approximated << QCoreApplication::translate("SfzImport", "  %1: pitch_keytrack=%2 is not expressed; PITCH stays STANDARD").arg(who).arg(track);
             f[SampleField::PitchMode] = track == 0 ? 1 : 0;
         }
         if (v.isGiven(Use::Volume) || v.isGiven(Use::Amplitude)) {
             const double dB = v[Use::Volume] + 20 * std::log10(v[Use::Amplitude] / 100);
             if (dB > 0.05)
-                m_approximated << u"  %1: a volume of %2 dB is above full; VOLUME is 127"_s.arg(who).arg(dB, 0, 'f', 1);
+                m_approximated << QCoreApplication::translate("SfzImport", "  %1: a volume of %2 dB is above full; VOLUME is 127").arg(who).arg(dB, 0, 'f', 1);
             f[SampleField::Volume] = quint8(std::clamp(rounded(127 * std::pow(10.0, dB / 40)), 0, 127));
         }
         if (v.isGiven(Use::Attack))
@@ -820,20 +821,20 @@ private:
     void writeReport()
     {
         QStringList &report = result.report;
-        report << u"%1 regions read, %2 samples made"_s.arg(m_document.regions.size()).arg(result.samples.size());
+        report << QCoreApplication::translate("SfzImport", "%1 regions read, %2 samples made").arg(m_document.regions.size()).arg(result.samples.size());
         report << m_document.notes << m_readPast;
         if (!m_unexpressed.isEmpty()) {
-            report << u"Opcodes the keyboard cannot express, left out:"_s;
+            report << QCoreApplication::translate("SfzImport", "Opcodes the keyboard cannot express, left out:");
             for (auto it = m_unexpressed.cbegin(); it != m_unexpressed.cend(); ++it)
-                report << u"  %1 (first at %2)"_s.arg(it.key(), it.value().text());
+                report << QCoreApplication::translate("SfzImport", "  %1 (first at %2)").arg(it.key(), it.value().text());
         }
         report << m_velocity;
         for (const auto &[reason, regions] : std::as_const(m_leftOut))
             report << reason << regions;
         if (!m_merged.isEmpty())
-            report << u"More than 64 regions: neighbouring zones merged:"_s << m_merged;
+            report << QCoreApplication::translate("SfzImport", "More than 64 regions: neighbouring zones merged:") << m_merged;
         if (!m_approximated.isEmpty())
-            report << u"Approximated:"_s << m_approximated;
+            report << QCoreApplication::translate("SfzImport", "Approximated:") << m_approximated;
     }
 };
 

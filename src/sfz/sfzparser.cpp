@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sfz/sfzparser.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -112,7 +113,7 @@ public:
                 return false;
         }
         if (inComment)
-            return fail(u"The comment started here is never closed with */"_s, commentStart);
+            return fail(QCoreApplication::translate("SfzParser", "The comment started here is never closed with */"), commentStart);
         m_includeStack.removeLast();
         return true;
     }
@@ -234,11 +235,11 @@ private:
             }
             out += value ? *value : u"$"_s;
             if (out.size() > kMaxLineLength)
-                return fail(u"The line grows beyond %1 characters once its $names are replaced"_s.arg(kMaxLineLength), place);
+                return fail(QCoreApplication::translate("SfzParser", "The line grows beyond %1 characters once its $names are replaced").arg(kMaxLineLength), place);
         }
         m_expanded += out.size();
         if (m_expanded > kMaxExpandedTotal)
-            return fail(u"The $names expand to more than %1 MB of text in all"_s.arg(kMaxExpandedTotal >> 20), place);
+            return fail(QCoreApplication::translate("SfzParser", "The $names expand to more than %1 MB of text in all").arg(kMaxExpandedTotal >> 20), place);
         text = out;
         return true;
     }
@@ -246,7 +247,7 @@ private:
     bool parseLine(QString line, const SourcePlace &place, int depth)
     {
         if (line.size() > kMaxLineLength)
-            return fail(u"The line is longer than %1 characters"_s.arg(kMaxLineLength), place);
+            return fail(QCoreApplication::translate("SfzParser", "The line is longer than %1 characters").arg(kMaxLineLength), place);
         const qsizetype directive = directiveAt(line);
         if (directive > 0) {
             // Opcodes before a directive on the same line are read first.
@@ -271,7 +272,7 @@ private:
             if (line.at(i) == u'<') {
                 const qsizetype close = line.indexOf(u'>', i);
                 if (close < 0)
-                    return fail(u"The header is not closed with >"_s, place);
+                    return fail(QCoreApplication::translate("SfzParser", "The header is not closed with >"), place);
                 if (!header(line.mid(i + 1, close - i - 1).trimmed(), place))
                     return false;
                 i = close + 1;
@@ -282,14 +283,14 @@ private:
                 ++nameEnd;
             if (nameEnd == i || nameEnd >= line.size() || line.at(nameEnd) != u'=') {
                 const QString word = shownValue(line.mid(i).section(u' ', 0, 0));
-                return fail(u"Expected an opcode (name=value) but found \"%1\""_s.arg(word), place);
+                return fail(QCoreApplication::translate("SfzParser", "Expected an opcode (name=value) but found \"%1\"").arg(word), place);
             }
             const qsizetype valueStart = nameEnd + 1;
             const qsizetype valueEnd = endOfValue(line, valueStart);
             const QString name = line.mid(i, nameEnd - i);
             const QString value = line.mid(valueStart, valueEnd - valueStart).trimmed();
             if (value.isEmpty())
-                warn(u"The opcode %1 has no value; it is read past"_s.arg(name), place);
+                warn(QCoreApplication::translate("SfzParser", "The opcode %1 has no value; it is read past").arg(name), place);
             else if (!opcode(name, value, place))
                 return false;
             i = valueEnd;
@@ -328,7 +329,7 @@ private:
         const QString value = rest.mid(space).trimmed();
         if (name.size() < 2 || !name.startsWith(u'$')
             || !std::all_of(name.begin() + 1, name.end(), isNameChar) || value.isEmpty())
-            return fail(u"Expected #define $NAME value"_s, place);
+            return fail(QCoreApplication::translate("SfzParser", "Expected #define $NAME value"), place);
         // A value naming earlier defines holds their values: each expansion is then
         // one pass, and its growth is checked here.
         QString expanded = value;
@@ -361,9 +362,9 @@ private:
             known = m_included.insert(path, file);
         }
         if (!known->exists)
-            return fail(u"The included file \"%1\" does not exist"_s.arg(name), place);
+            return fail(QCoreApplication::translate("SfzParser", "The included file \"%1\" does not exist").arg(name), place);
         if (known->identity.isEmpty())
-            return fail(u"The included file \"%1\" cannot be read"_s.arg(name), place);
+            return fail(QCoreApplication::translate("SfzParser", "The included file \"%1\" cannot be read").arg(name), place);
         if (m_includeStack.contains(known->identity))
             return fail(u"#include loop: \"%1\" is already being read"_s.arg(name), place);
         if (depth + 1 > kMaxIncludeDepth)
@@ -398,7 +399,7 @@ private:
             m_group.clear();
         } else if (name == u"region") {
             if (document.regions.size() >= kMaxRegions)
-                return fail(u"More than %1 regions"_s.arg(kMaxRegions), place);
+                return fail(QCoreApplication::translate("SfzParser", "More than %1 regions").arg(kMaxRegions), place);
             m_level = Level::Region;
             // Made once per change of the headers, shared by the regions until each adds its own.
             if (!m_inheritedValid) {
@@ -407,11 +408,11 @@ private:
             }
             m_opcodesInRegions += m_inherited.size();
             if (m_opcodesInRegions > kMaxOpcodesInRegions)
-                return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
+                return fail(QCoreApplication::translate("SfzParser", "The regions hold more than %1 opcodes in all").arg(kMaxOpcodesInRegions), place);
             document.regions.append({m_inherited, place});
         } else {
             m_level = Level::Other;
-            const QString note = u"<%1> header read past (first at %2)"_s.arg(name, place.text());
+            const QString note = QCoreApplication::translate("SfzParser", "<%1> header read past (first at %2)").arg(name, place.text());
             if (!std::any_of(document.notes.cbegin(), document.notes.cend(), [&](const QString &n) {
                     return n.startsWith(u'<' + name + u'>');
                 }))
@@ -423,7 +424,7 @@ private:
     bool opcode(const QString &name, QString value, const SourcePlace &place)
     {
         if (m_level == Level::None)
-            return fail(u"The opcode %1 comes before any header"_s.arg(name), place);
+            return fail(QCoreApplication::translate("SfzParser", "The opcode %1 comes before any header").arg(name), place);
         if (m_level == Level::Other)
             return true;
         if (m_level == Level::Control) {
@@ -435,7 +436,7 @@ private:
                 bool ok = false;
                 const int offset = value.toInt(&ok);
                 if (!ok)
-                    return fail(u"%1 needs a whole number, not \"%2\""_s.arg(name, value), place);
+                    return fail(QCoreApplication::translate("SfzParser", "%1 needs a whole number, not \"%2\"").arg(name, value), place);
                 (name == u"octave_offset" ? m_octaveOffset : m_noteOffset) = offset;
             } else {
                 document.controlOpcodes.append({name, value, place});
@@ -445,9 +446,9 @@ private:
         if (isKeyOpcode(name) && !(name == u"pitch_keycenter" && value == u"sample")) {
             const std::optional<int> note = parseNote(value);
             if (!note && isNeededKeyOpcode(name))
-                return fail(u"\"%1\" is not a note for %2"_s.arg(shownValue(value), name), place);
+                return fail(QCoreApplication::translate("SfzParser", "\"%1\" is not a note for %2").arg(shownValue(value), name), place);
             if (!note) {
-                warn(u"\"%1\" is not a note for %2; it is read past"_s.arg(shownValue(value), name), place);
+                warn(QCoreApplication::translate("SfzParser", "\"%1\" is not a note for %2; it is read past").arg(shownValue(value), name), place);
                 return true;
             }
             value = QString::number(*note + 12 * m_octaveOffset + m_noteOffset);
@@ -463,7 +464,7 @@ private:
         case Level::Group: m_group.append(parsed); m_inheritedValid = false; break;
         default:
             if (++m_opcodesInRegions > kMaxOpcodesInRegions)
-                return fail(u"The regions hold more than %1 opcodes in all"_s.arg(kMaxOpcodesInRegions), place);
+                return fail(QCoreApplication::translate("SfzParser", "The regions hold more than %1 opcodes in all").arg(kMaxOpcodesInRegions), place);
             document.regions.last().opcodes.append(parsed);
             break;
         }
@@ -475,7 +476,7 @@ private:
 
 QString SourcePlace::text() const
 {
-    return u"%1, line %2"_s.arg(QFileInfo(file).fileName()).arg(line);
+    return QCoreApplication::translate("SfzParser", "%1, line %2").arg(QFileInfo(file).fileName()).arg(line);
 }
 
 QString SfzError::text() const
@@ -536,7 +537,7 @@ SfzDocument parseSfzFile(const QString &path)
     QByteArray bytes;
     if (!readFile(path, bytes)) {
         SfzDocument document;
-        document.error = {u"The file cannot be read"_s, {QFileInfo(path).absoluteFilePath(), 0}};
+        document.error = {QCoreApplication::translate("SfzParser", "The file cannot be read"), {QFileInfo(path).absoluteFilePath(), 0}};
         return document;
     }
     return parseSfzText(bytes, path);

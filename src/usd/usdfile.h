@@ -48,8 +48,8 @@ struct UsdFile {
 using UsdReadResult = ReadResult<UsdFile>;
 
 inline const QString kUsdHeaderMessage =
-    QStringLiteral("This is not a valid Ketron SD1 Header (KUSD3) !");
-inline const QString kUsdFormatMessage = QStringLiteral("Bad Kit Format !");
+    QStringLiteral(QT_TRANSLATE_NOOP("BankFile", "This is not a valid Ketron SD1 Header (KUSD3) !"));
+inline const QString kUsdFormatMessage = QStringLiteral(QT_TRANSLATE_NOOP("BankFile", "Bad Kit Format !"));
 
 // Reads a whole bank from memory. A file larger than the largest valid bank
 // fails without a message, as one with too many entries does.

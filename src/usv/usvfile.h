@@ -53,8 +53,8 @@ struct UsvFile {
 using UsvReadResult = bank::ReadResult<UsvFile>;
 
 inline const QString kUsvHeaderMessage =
-    QStringLiteral("This is not a valid Ketron SD1 Header (KUSV0) !");
-inline const QString kUsvFormatMessage = QStringLiteral("Bad USV Format !");
+    QStringLiteral(QT_TRANSLATE_NOOP("BankFile", "This is not a valid Ketron SD1 Header (KUSV0) !"));
+inline const QString kUsvFormatMessage = QStringLiteral(QT_TRANSLATE_NOOP("BankFile", "Bad USV Format !"));
 
 // Reads a whole bank from memory. The tag is the first "KORG1" at offset 7 or later;
 // the tagged-entry count is rounded to nearest (ties to even), and an entry reaching

@@ -6,6 +6,7 @@
 #include "wav/soundfile.h"
 #include "wav/wavinfo.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -277,16 +278,16 @@ FormatCheck checkKeyboardFormat(const QString &path)
     FormatCheck check;
     const QFileInfo info(path);
     if (!info.exists()) {
-        check.reason = QStringLiteral("missing");
+        check.reason = QCoreApplication::translate("KeyboardFormat", "missing");
         return check;
     }
     if (!info.isFile()) {
-        check.reason = QStringLiteral("not a file");
+        check.reason = QCoreApplication::translate("KeyboardFormat", "not a file");
         return check;
     }
     const SoundFile file(path);
     if (!file.isOpen()) {
-        check.reason = QStringLiteral("unreadable: ") + file.errorString();
+        check.reason = QCoreApplication::translate("KeyboardFormat", "unreadable: ") + file.errorString();
         return check;
     }
     check.readable = true;
@@ -303,9 +304,9 @@ FormatCheck checkKeyboardFormat(const QString &path)
     if (sf.samplerate != kKeyboardRate)
         reasons << QString::number(sf.samplerate) + QStringLiteral(" Hz");
     if (sf.channels != 1 && sf.channels != 2)
-        reasons << QString::number(sf.channels) + QStringLiteral(" channels");
+        reasons << QString::number(sf.channels) + QCoreApplication::translate("KeyboardFormat", " channels");
     if (reasons.isEmpty() && !riffSizesAgree(path))
-        reasons << QStringLiteral("header sizes disagree with the file");
+        reasons << QCoreApplication::translate("KeyboardFormat", "header sizes disagree with the file");
     check.reason = reasons.join(QStringLiteral(", "));
     check.ok = reasons.isEmpty();
     return check;
@@ -316,12 +317,12 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
 {
     const SoundFile in(sourcePath);
     if (!in.isOpen())
-        return failed(QFileInfo::exists(sourcePath) ? QStringLiteral("unreadable: ") + in.errorString()
-                                                    : QStringLiteral("missing"));
+        return failed(QFileInfo::exists(sourcePath) ? QCoreApplication::translate("KeyboardFormat", "unreadable: ") + in.errorString()
+                                                    : QCoreApplication::translate("KeyboardFormat", "missing"));
     const SF_INFO &sf = in.info();
     const int channels = sf.channels;
     if (channels != 1 && channels != 2)
-        return failed(QString::number(channels) + QStringLiteral(" channels"));
+        return failed(QString::number(channels) + QCoreApplication::translate("KeyboardFormat", " channels"));
     if (sf.samplerate <= 0 || sf.frames < 0)
         return failed(QStringLiteral("unreadable: no length or rate"));
     if (sf.samplerate < kLowestSourceRate || sf.samplerate > kHighestSourceRate)
@@ -333,7 +334,7 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
     if (length == 0 && sf.frames > 0)
         return failed(QStringLiteral("the sample window %1..%2 holds no frames").arg(cut.start).arg(cut.end));
     if (start > 0 && sf_seek(in.handle(), start, SEEK_SET) != start)
-        return failed(QStringLiteral("unreadable: ") + in.errorString());
+        return failed(QCoreApplication::translate("KeyboardFormat", "unreadable: ") + in.errorString());
 
     const bool resample = sf.samplerate != kKeyboardRate;
     const double ratio = double(kKeyboardRate) / double(sf.samplerate);
@@ -415,7 +416,7 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
         }
     }
     if (sf_error(in.handle()) != SF_ERR_NO_ERROR)
-        return failed(QStringLiteral("unreadable: ") + in.errorString());
+        return failed(QCoreApplication::translate("KeyboardFormat", "unreadable: ") + in.errorString());
     // The resampler holds back its last frames until told the input has ended;
     // a decoder that gives fewer frames than it announced leaves silence.
     const auto crossfade = [&](float *samples, qint64 count) {

@@ -3,6 +3,8 @@
 
 #include "wav/soundfile.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -81,7 +83,7 @@ Sustain findSustain(const std::vector<float> &mono, int rate)
         b = e + 1;
     }
     if (double(bestLength) * kBlockSeconds < kMinSustainSeconds + 2 * kGuardSeconds)
-        return {0, 0, false, QStringLiteral("percussive decay, no sustain")};
+        return {0, 0, false, QCoreApplication::translate("LoopFinder", "percussive decay, no sustain")};
     return {(bestStart + guard) * block, std::min(frames, (bestStart + bestLength - guard) * block), false, {}};
 }
 
@@ -253,7 +255,7 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
 {
     FoundLoop loop;
     if (frames < 16 || channels < 1 || rate < 1000) {
-        loop.reason = QStringLiteral("too short");
+        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
     std::vector<float> mono(size_t(frames), 0.0f);
@@ -268,7 +270,7 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
         }
     }
     if (!finite) { // a float source may hold anything
-        loop.reason = QStringLiteral("samples not finite");
+        loop.reason = QCoreApplication::translate("LoopFinder", "samples not finite");
         return loop;
     }
     if (peak < 1e-5f) {
@@ -285,7 +287,7 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     const qint64 length = sustain.end - sustain.start;
     const int maxLag = int(std::min<qint64>(qint64(rate / kLowestPitchHz), length / 3));
     if (maxLag < 4) {
-        loop.reason = QStringLiteral("too short");
+        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
     const qint64 yinAt = sustain.start + (length - 2 * maxLag - 1) / 2;
@@ -296,7 +298,7 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
         loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, rate);
     if (!(loop.period >= 2) // also when not a number
         || (!sustain.cutWhileSounding && (pitch.aperiodicity > kMaxAperiodicity || periodSpread(mono.data() + sustain.start, length, loop.period) > kMaxSpread))) {
-        loop.reason = QStringLiteral("no steady pitch");
+        loop.reason = QCoreApplication::translate("LoopFinder", "no steady pitch");
         return loop;
     }
     const qint64 lo = std::max<qint64>(sustain.start, kMatchHalfWidth);
@@ -304,7 +306,7 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     const double compared = double((2 * kMatchHalfWidth + 1) * channels);
     const double cleanCost = kCleanMismatch * kCleanMismatch * double(peak) * peak * compared;
     if (double(hi - lo) < loop.period + 1) {
-        loop.reason = QStringLiteral("too short");
+        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
     std::vector<double> squares(size_t(frames) + 1, 0.0), rms(size_t(frames), 0.0);
@@ -365,10 +367,10 @@ FoundLoop FoundLoop::resampled(double ratio, qint64 origin) const
 QString FoundLoop::description() const
 {
     if (!found)
-        return QStringLiteral("no loop: ") + reason;
-    QString text = QStringLiteral("loop %1-%2").arg(start).arg(end);
+        return QCoreApplication::translate("LoopFinder", "no loop: ") + reason;
+    QString text = QCoreApplication::translate("LoopFinder", "loop %1-%2").arg(start).arg(end);
     if (crossfade > 0)
-        text += QStringLiteral(", crossfade %1").arg(crossfade);
+        text += QCoreApplication::translate("LoopFinder", ", crossfade %1").arg(crossfade);
     return text;
 }
 

@@ -3,6 +3,7 @@
 
 #include "wav/soundfile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -62,13 +63,13 @@ QString rootSourceText(RootSource source)
 {
     switch (source) {
     case RootSource::SamplerChunk:
-        return QStringLiteral("sampler chunk");
+        return QCoreApplication::translate("RootNote", "sampler chunk");
     case RootSource::FileName:
-        return QStringLiteral("file name");
+        return QCoreApplication::translate("RootNote", "file name");
     case RootSource::None:
         break;
     }
-    return QStringLiteral("none");
+    return QCoreApplication::translate("RootNote", "none");
 }
 
 } // namespace tamo::wav
