@@ -34,6 +34,17 @@ It was left as it was.</translation>
     </message>
 </context>
 <context>
+    <name>EditMenu</name>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Redo</translation>
+    </message>
+</context>
+<context>
     <name>ExportPlan</name>
     <message>
         <source>its own loop, kept</source>
@@ -609,14 +620,6 @@ Do you want to replace it ?</translation>
         <translation>&amp;Edit</translation>
     </message>
     <message>
-        <source>&amp;Undo</source>
-        <translation>&amp;Undo</translation>
-    </message>
-    <message>
-        <source>&amp;Redo</source>
-        <translation>&amp;Redo</translation>
-    </message>
-    <message>
         <source>The file was modified.<byte value="xd"/>
 <byte value="xd"/>
 Do you want to save the modifications ?</source>
@@ -876,14 +879,6 @@ Do you want to save the modifications ?</translation>
     <message>
         <source>&amp;Edit</source>
         <translation>&amp;Edit</translation>
-    </message>
-    <message>
-        <source>&amp;Undo</source>
-        <translation>&amp;Undo</translation>
-    </message>
-    <message>
-        <source>&amp;Redo</source>
-        <translation>&amp;Redo</translation>
     </message>
     <message>
         <source>&amp;?</source>

@@ -34,6 +34,17 @@ Il est resté tel quel.</translation>
     </message>
 </context>
 <context>
+    <name>EditMenu</name>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Annuler</translation>
+    </message>
+    <message>
+        <source>&amp;Redo</source>
+        <translation>&amp;Rétablir</translation>
+    </message>
+</context>
+<context>
     <name>ExportPlan</name>
     <message>
         <source>its own loop, kept</source>
@@ -609,14 +620,6 @@ Voulez-vous le remplacer ?</translation>
         <translation>&amp;Édition</translation>
     </message>
     <message>
-        <source>&amp;Undo</source>
-        <translation>&amp;Annuler</translation>
-    </message>
-    <message>
-        <source>&amp;Redo</source>
-        <translation>&amp;Rétablir</translation>
-    </message>
-    <message>
         <source>The file was modified.<byte value="xd"/>
 <byte value="xd"/>
 Do you want to save the modifications ?</source>
@@ -876,14 +879,6 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source>&amp;Edit</source>
         <translation>&amp;Édition</translation>
-    </message>
-    <message>
-        <source>&amp;Undo</source>
-        <translation>&amp;Annuler</translation>
-    </message>
-    <message>
-        <source>&amp;Redo</source>
-        <translation>&amp;Rétablir</translation>
     </message>
     <message>
         <source>&amp;?</source>
