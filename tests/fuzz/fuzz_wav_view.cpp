@@ -138,9 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(sameView(readWavView(file), view));
     // What playback plays lies in the file, behind the chunk id it was found by.
     const PlayableChunks chunks = findPlayableChunks(file);
-    for (const auto &[offset, size, id] : {std::tuple{chunks.formatOffset, chunks.formatSize, "fmt "},
+    for (const auto &[offset, length, id] : {std::tuple{chunks.formatOffset, chunks.formatSize, "fmt "},
                                            std::tuple{chunks.dataOffset, chunks.dataSize, "data"}})
-        FUZZ_CHECK(offset < 0 || (offset >= 20 && size >= 0 && offset + size <= bytes.size() && bytes.sliced(offset - 8, 4) == QByteArrayView(id)));
+        FUZZ_CHECK(offset < 0 || (offset >= 20 && length >= 0 && offset + length <= bytes.size() && bytes.sliced(offset - 8, 4) == QByteArrayView(id)));
 
     // "Ecrire les infos" with the fields as shown, or as edited.
     const WavFieldTexts shown = shownTexts(view);

@@ -61,6 +61,8 @@ poll test -s "$work/display" || { cat "$work/xvfb.log" >&2; fail "Xvfb did not s
 export DISPLAY=:$(head -n1 "$work/display")
 # Qt's settings and runtime files stay in the scratch folder.
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+# The windows show their design texts, whatever the machine's language.
+export LC_ALL=C.UTF-8 LANGUAGE=
 mkdir -m 700 "$work/runtime"
 
 start() {
