@@ -8,12 +8,11 @@
 #include "msp/valueformats.h"
 #include "msp_editor/keymapwindow.h"
 #include "msp_editor/looptool.h"
-#include "msp_editor/mspeditorwindow.h"
+#include "msp_editor/mspdocument.h"
 #include "sfz/sfzimport.h"
 #include "export/soundfontexport.h"
 #include "msp_editor/presetchooser.h"
 #include "ui/platform.h"
-#include "util/atomicfile.h"
 #include "util/playback/playit.h"
 #include "util/recentfiles.h"
 #include "util/shortname.h"
@@ -24,7 +23,7 @@
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QListWidget>
-#include <QMenuBar>
+#include <QMenu>
 #include <QProgressDialog>
 #include <QStyle>
 
@@ -39,18 +38,14 @@ constexpr double kPreviewSeconds = 20.0;
 // More lines than this of an import report are summed up in one.
 constexpr qsizetype kReportLines = 30;
 
-QString slotLine(const MspEditorWindow &editor, int slot)
-{
-    return exporter::sampleNameText(editor.record().sampleName(slot));
-}
-
 } // namespace
 
-KeyboardTools::KeyboardTools(MspEditorWindow &editor)
-    : QObject(&editor)
-    , m_editor(editor)
+KeyboardTools::KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *parent)
+    : QObject(parent)
+    , m_document(document)
+    , m_hooks(std::move(hooks))
 {
-    m_menu = new QMenu(tr("&Keyboard"), &editor);
+    m_menu = new QMenu(tr("&Keyboard"), m_hooks.window);
     m_menu->setObjectName(QStringLiteral("MnuKeyboard"));
     const auto add = [this](const char *name, const QString &text, auto slot) {
         QAction *action = m_menu->addAction(text);
@@ -61,32 +56,35 @@ KeyboardTools::KeyboardTools(MspEditorWindow &editor)
     add("MnuMapKeys", tr("&Map keys"), [this] { mapKeys(); });
     add("MnuKeyMap", tr("&Key map..."), [this] { showKeyMap(); });
     add("MnuRenameSample", tr("&Rename sample..."), [this] { renameSelectedSample(); });
-    add("MnuFindLoop", tr("&Find loop"), [this] { findLoopForSelectedSample(m_editor); })
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    add("MnuFindLoop", tr("&Find loop"), [this] {
+        const int slot = m_hooks.selectedSlot();
+        findLoopForSample(slot, m_document.soundFile(slot), m_hooks.window,
+                          [this](const QString &tool, const QString &path, const QByteArray &before) {
+                              Q_EMIT fileWritten(tool, path, before);
+                          });
+    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     m_menu->addSeparator();
     add("MnuImportSfz", tr("&Import SFZ..."), [this] { importSfz(); });
     add("MnuImportSoundFont", tr("Import &SoundFont..."), [this] { importSoundFont(); });
     add("MnuExportKeyboard", tr("&Export for the keyboard..."), [this] { exportForKeyboard(); });
-    // Before the Help menu, the last one.
-    QMenuBar *bar = editor.menuBar();
-    const QList<QAction *> menus = bar->actions();
-    bar->insertMenu(menus.isEmpty() ? nullptr : menus.last(), m_menu);
-
-    connect(&editor, &MspEditorWindow::viewRefreshed, this, &KeyboardTools::viewRefreshed);
-    connect(&editor, &MspEditorWindow::samplesAdded, this, &KeyboardTools::samplesAdded);
-    connect(&editor, &MspEditorWindow::sfzDropped, this, [this](const QString &path) {
-        if (exporter::isSoundFontExportInput(path))
-            importSoundFont(path);
-        else
-            importSfz(path);
-    });
-    // Told once the selection is in place, also when selectSlot() puts it back.
-    connect(&editor, &MspEditorWindow::sampleShown, this, &KeyboardTools::updateKeyMap);
 }
 
 KeyboardTools::~KeyboardTools() = default;
 
 KeyMapWindow *KeyboardTools::keyMap() const { return m_keyMap; }
+
+QString KeyboardTools::slotLine(int slot) const
+{
+    return exporter::sampleNameText(m_document.record().sampleName(slot));
+}
+
+void KeyboardTools::importDropped(const QString &path)
+{
+    if (exporter::isSoundFontExportInput(path))
+        importSoundFont(path);
+    else
+        importSfz(path);
+}
 
 const KeyboardTools::FileFacts &KeyboardTools::factsFor(const QString &path)
 {
@@ -104,13 +102,13 @@ const KeyboardTools::FileFacts &KeyboardTools::factsFor(const QString &path)
     return facts;
 }
 
-wav::RootNote KeyboardTools::rootOf(int slot) { return factsFor(m_editor.sampleSourceFile(slot)).root; }
+wav::RootNote KeyboardTools::rootOf(int slot) { return factsFor(m_document.soundFile(slot)).root; }
 
-wav::FormatCheck KeyboardTools::formatOf(int slot) { return factsFor(m_editor.sampleSourceFile(slot)).format; }
+wav::FormatCheck KeyboardTools::formatOf(int slot) { return factsFor(m_document.soundFile(slot)).format; }
 
 bool KeyboardTools::mapFromRoots(bool quiet)
 {
-    MspContent after = m_editor.document().content();
+    MspContent after = m_document.content();
     msp::SlotRoots roots;
     bool found = false;
     for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot) {
@@ -122,15 +120,15 @@ bool KeyboardTools::mapFromRoots(bool quiet)
         if (quiet || after.record.usedSlotCount() == 0)
             return false;
         msp::mapOneKeyPerSound(after.record);
-        m_editor.document().change(tr("Map keys"), after);
-        ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+        m_document.change(tr("Map keys"), after);
+        ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
         return true;
     }
     const QList<int> order = msp::mapKeys(after.record, roots);
     QList<exporter::SlotSource> sources(after.sources.begin(), after.sources.end());
     sources = msp::reorderedBySlot(sources, order);
     std::copy(sources.begin(), sources.end(), after.sources.begin());
-    m_editor.document().change(tr("Map keys"), after);
+    m_document.change(tr("Map keys"), after);
     return true;
 }
 
@@ -154,11 +152,11 @@ void KeyboardTools::viewRefreshed()
 
 void KeyboardTools::decorateList()
 {
-    QListWidget *list = m_editor.sampleList();
+    QListWidget *list = m_hooks.sampleList;
     const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     for (int row = 0; row < list->count() && row < msp::kMaxSamples; ++row) {
         const int slot = row + 1;
-        const QString path = m_editor.sampleSourceFile(slot);
+        const QString path = m_document.soundFile(slot);
         const FileFacts &facts = factsFor(path);
         QStringList tip;
         tip << (facts.root.note ? tr("Root %1, from the %2").arg(msp::NoteName(*facts.root.note),
@@ -166,7 +164,7 @@ void KeyboardTools::decorateList()
                                 : tr("No root key found"));
         if (facts.root.overruledName)
             tip << tr("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
-        if (exporter::isMadeUpName(slotLine(m_editor, slot), path))
+        if (exporter::isMadeUpName(slotLine(slot), path))
             tip << tr("A name made up for %1").arg(QFileInfo(path).fileName());
         if (!path.isEmpty())
             tip << QDir::toNativeSeparators(path);
@@ -188,8 +186,8 @@ void KeyboardTools::decorateList()
 void KeyboardTools::showKeyMap()
 {
     if (!m_keyMap) {
-        m_keyMap = new KeyMapWindow(&m_editor);
-        connect(m_keyMap, &KeyMapWindow::sampleClicked, this, [this](int slot) { m_editor.selectSlot(slot); });
+        m_keyMap = new KeyMapWindow(m_hooks.window);
+        connect(m_keyMap, &KeyMapWindow::sampleClicked, this, &KeyboardTools::sampleChosen);
         connect(m_keyMap, &KeyMapWindow::keyClicked, this, &KeyboardTools::playKey);
         connect(m_keyMap, &KeyMapWindow::keyReleased, this, [] { util::StopPlaying(); });
     }
@@ -203,18 +201,18 @@ void KeyboardTools::updateKeyMap()
     if (!m_keyMap)
         return;
     QStringList sourceNames;
-    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot)
-        sourceNames << QFileInfo(m_editor.sampleSourceFile(slot)).fileName();
-    m_keyMap->showRecord(m_editor.record(), m_editor.selectedSlot(), sourceNames);
+    for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot)
+        sourceNames << QFileInfo(m_document.soundFile(slot)).fileName();
+    m_keyMap->showRecord(m_document.record(), m_hooks.selectedSlot(), sourceNames);
 }
 
 bool KeyboardTools::playKey(int key)
 {
-    const int slot = msp::slotForKey(m_editor.record(), key);
+    const int slot = msp::slotForKey(m_document.record(), key);
     if (slot == 0)
         return false;
-    const QString source = m_editor.sampleSourceFile(slot);
-    const int root = m_editor.record().sample(msp::SampleField::Key, slot);
+    const QString source = m_document.soundFile(slot);
+    const int root = m_document.record().sample(msp::SampleField::Key, slot);
     QString error;
     const wav::Frames preview = wav::pitchedPreview(source, key - root, kPreviewSeconds, &error);
     if (preview.samples.empty())
@@ -225,72 +223,72 @@ bool KeyboardTools::playKey(int key)
 
 void KeyboardTools::renameSelectedSample()
 {
-    if (const QList<int> slots = m_editor.selectedSlots(); slots.size() > 1) {
+    if (const QList<int> slots = m_hooks.selectedSlots(); slots.size() > 1) {
         renameSamples(slots);
         return;
     }
-    const int slot = m_editor.selectedSlot();
+    const int slot = m_hooks.selectedSlot();
     if (slot == 0) {
         ui::message(tr("Select a sample first."), ui::Buttons::Ok, ui::Icon::Exclamation,
-                    ui::kProgramTitle, &m_editor);
+                    ui::kProgramTitle, m_hooks.window);
         return;
     }
     const std::optional<QString> typed =
         ui::askText(tr("Rename sample"), tr("New name (up to 8 characters):"),
-                    slotLine(m_editor, slot), &m_editor, 8);
+                    slotLine(slot), m_hooks.window, 8);
     if (!typed)
         return;
     const QString name = typed->trimmed().toUpper();
     if (!exporter::isSampleName(name)) {
         ui::message(tr("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
-                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
         return;
     }
-    for (int other = 1; other <= m_editor.record().usedSlotCount(); ++other) {
-        if (other != slot && slotLine(m_editor, other).compare(name, Qt::CaseInsensitive) == 0) {
+    for (int other = 1; other <= m_document.record().usedSlotCount(); ++other) {
+        if (other != slot && slotLine(other).compare(name, Qt::CaseInsensitive) == 0) {
             ui::message(tr("Another sample is already named %1.").arg(name), ui::Buttons::Ok,
-                        ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+                        ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
             return;
         }
     }
-    MspContent after = m_editor.document().content();
+    MspContent after = m_document.content();
     // The sound stays where it was: the file the sample was read from is kept.
-    after.sources.at(std::size_t(slot - 1)) = m_editor.exportSource(slot);
+    after.sources.at(std::size_t(slot - 1)) = m_document.exportSource(slot);
     after.record.setSampleName(slot, name.toLatin1().leftJustified(8, ' '));
-    m_editor.document().change(tr("Rename sample"), after);
-    m_editor.selectSlot(slot);
+    m_document.change(tr("Rename sample"), after);
+    Q_EMIT sampleChosen(slot);
 }
 
 void KeyboardTools::renameSamples(const QList<int> &slots)
 {
-    const QString source = m_editor.sampleSourceFile(slots.first());
+    const QString source = m_document.soundFile(slots.first());
     const std::optional<QString> typed = ui::askText(
         tr("Rename samples"), tr("Common start of the %1 names (each ends with its KEY):").arg(slots.size()),
-        source.isEmpty() ? slotLine(m_editor, slots.first()) : exporter::nameWithoutNote(QFileInfo(source).completeBaseName()),
-        &m_editor);
+        source.isEmpty() ? slotLine(slots.first()) : exporter::nameWithoutNote(QFileInfo(source).completeBaseName()),
+        m_hooks.window);
     if (!typed)
         return;
     if (util::shortNameCharacters(*typed).isEmpty()) {
         ui::message(tr("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
-                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
         return;
     }
     QSet<QString> others;
     QList<int> keys;
-    for (int slot = 1; slot <= m_editor.record().usedSlotCount(); ++slot) {
+    for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot) {
         if (!slots.contains(slot))
-            others.insert(slotLine(m_editor, slot).toUpper());
+            others.insert(slotLine(slot).toUpper());
     }
     for (const int slot : slots)
-        keys << m_editor.record().sample(msp::SampleField::Key, slot);
+        keys << m_document.record().sample(msp::SampleField::Key, slot);
     const QStringList names = exporter::namesWithNotes(*typed, keys, others);
-    MspContent after = m_editor.document().content();
+    MspContent after = m_document.content();
     for (qsizetype i = 0; i < slots.size(); ++i) {
         const int slot = slots.at(i);
-        after.sources.at(std::size_t(slot - 1)) = m_editor.exportSource(slot); // the sounds stay
+        after.sources.at(std::size_t(slot - 1)) = m_document.exportSource(slot); // the sounds stay
         after.record.setSampleName(slot, names.at(i).toLatin1());
     }
-    m_editor.document().change(tr("Rename sample"), after);
+    m_document.change(tr("Rename sample"), after);
 }
 
 void KeyboardTools::exportForKeyboard()
@@ -299,7 +297,7 @@ void KeyboardTools::exportForKeyboard()
     request.mode = ui::FileDialogRequest::Mode::Folder;
     request.title = tr("Export for the keyboard");
     request.initialFolder = util::startFolder(util::FileKind::Export);
-    const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
+    const ui::FileDialogResult chosen = ui::fileDialog(request, m_hooks.window);
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return;
     util::rememberFolder(util::FileKind::Export, chosen.fileName);
@@ -312,22 +310,22 @@ void KeyboardTools::exportForKeyboard()
         {tr("Find loops for held notes that have none"),
          tr("Normalize: one gain, the loudest sample at -1 dBFS"),
          tr("Trim silence below -60 dBFS at the start and end")},
-        {false, false, false}, &m_editor);
+        {false, false, false}, m_hooks.window);
     if (!ticks)
         return;
     exporter::ExportRequest job;
     job.options = {.findLoops = ticks->value(0), .normalize = ticks->value(1), .trimSilence = ticks->value(2)};
-    job.record = m_editor.record();
+    job.record = m_document.record();
     job.targetFolder = chosen.fileName;
     job.mspFileName = mspName;
     QList<exporter::SlotSource> sources;
     for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
-        sources << m_editor.exportSource(slot);
+        sources << m_document.exportSource(slot);
     job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
     std::atomic_bool cancel = false;
     job.cancel = &cancel;
     QProgressDialog progress(tr("Exporting for the keyboard..."), tr("Cancel"), 0, 1000,
-                             &m_editor);
+                             m_hooks.window);
     progress.setObjectName(QStringLiteral("ExportProgress"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
@@ -340,7 +338,7 @@ void KeyboardTools::exportForKeyboard()
     const exporter::ExportResult result = exporter::exportForKeyboard(job);
     progress.reset();
     if (result.status == exporter::ExportStatus::Failed) {
-        ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
     } else if (result.status == exporter::ExportStatus::Done) {
         QStringList lines{tr("%1 files written to %2 (%3 WAV copied, %4 converted).")
                               .arg(result.written.size())
@@ -351,16 +349,16 @@ void KeyboardTools::exportForKeyboard()
         lines << result.notes << result.loops;
         for (const QString &path : result.replaced)
             lines << tr("Replaced: %1").arg(QDir::toNativeSeparators(path));
-        ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, &m_editor);
+        ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
     }
 }
 
 QString KeyboardTools::mspNameForExport(const QString &folder)
 {
-    QString name = QFileInfo(m_editor.document().path()).fileName();
-    if (m_editor.document().path().isEmpty()) {
+    QString name = QFileInfo(m_document.path()).fileName();
+    if (m_document.path().isEmpty()) {
         // Never saved: the name is asked, not taken from the folder.
-        const QString source = m_editor.record().usedSlotCount() > 0 ? m_editor.sampleSourceFile(1) : QString();
+        const QString source = m_document.record().usedSlotCount() > 0 ? m_document.soundFile(1) : QString();
         // The SFZ's name while the document is still the import's.
         const bool imported = !m_importedSfz.isEmpty() && source == m_importedFirstSource;
         const QString proposal = exporter::mspNameFor(
@@ -369,7 +367,7 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
                                 : QStringLiteral("SET"));
         const std::optional<QString> typed = ui::askText(tr("Export for the keyboard"),
                                                          tr("Name of the instrument (up to 8 characters):"),
-                                                         proposal.chopped(4), &m_editor, 12);
+                                                         proposal.chopped(4), m_hooks.window, 12);
         if (!typed || typed->trimmed().isEmpty())
             return {};
         QString typedName = typed->trimmed();
@@ -381,7 +379,7 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
     if (!existing.isEmpty()) {
         if (ui::message(tr("%1 already exists in %2. Replace that instrument?")
                             .arg(existing, QDir::toNativeSeparators(folder)),
-                        ui::Buttons::YesNoDefaultNo, ui::Icon::Question, ui::kProgramTitle, &m_editor)
+                        ui::Buttons::YesNoDefaultNo, ui::Icon::Question, ui::kProgramTitle, m_hooks.window)
             != ui::Answer::Yes)
             return {};
         name = existing;
@@ -396,7 +394,7 @@ QString KeyboardTools::askInstrumentFile(const QString &title, const QString &fi
     request.title = title;
     request.initialFolder = util::startFolder(util::FileKind::Sfz);
     request.filter = filter;
-    const ui::FileDialogResult chosen = ui::fileDialog(request, &m_editor);
+    const ui::FileDialogResult chosen = ui::fileDialog(request, m_hooks.window);
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return {};
     util::rememberFolder(util::FileKind::Sfz, QFileInfo(chosen.fileName).absolutePath());
@@ -410,12 +408,12 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
 {
     msp::MspRecord record = msp::MspRecord::newDocument();
     sfz::fillMspRecord(imported, record);
-    QList<exporter::SlotSource> sources;
-    for (const sfz::ImportedSample &sample : imported.samples)
-        sources << exporter::SlotSource(sample.sourcePath, sample.cut);
-    m_editor.loadImportedDocument(record, sources);
+    MspContent content{record, {}};
+    for (qsizetype i = 0; i < imported.samples.size() && i < msp::kMaxSamples; ++i)
+        content.sources.at(std::size_t(i)) = exporter::SlotSource(imported.samples.at(i).sourcePath, imported.samples.at(i).cut);
+    m_hooks.loadImported(content);
     m_importedSfz = name;
-    m_importedFirstSource = m_editor.sampleSourceFile(1);
+    m_importedFirstSource = m_document.soundFile(1);
     if (report.isEmpty())
         return;
     if (report.size() > kReportLines) {
@@ -424,7 +422,7 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
         report << tr("... and %1 more lines.").arg(more);
     }
     ui::message(tr("%1 imported.\r\n\r\n%2").arg(heading, report.join(u"\r\n")), ui::Buttons::Ok,
-                ui::Icon::Information, ui::kProgramTitle, &m_editor);
+                ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
 }
 
 void KeyboardTools::importSfz(const QString &givenPath)
@@ -432,7 +430,7 @@ void KeyboardTools::importSfz(const QString &givenPath)
     const QString path = givenPath.isEmpty()
         ? askInstrumentFile(tr("Import SFZ"), tr("SFZ Files (*.SFZ)|*.SFZ"))
         : givenPath;
-    if (path.isEmpty() || !m_editor.askSaveModified())
+    if (path.isEmpty() || !m_hooks.askSaveModified())
         return;
     sfz::SfzImport imported;
     {
@@ -440,7 +438,7 @@ void KeyboardTools::importSfz(const QString &givenPath)
         imported = sfz::importSfz(path);
     }
     if (!imported.ok()) {
-        ui::message(imported.error.text(), ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        ui::message(imported.error.text(), ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
         return;
     }
     loadImport(imported, QFileInfo(path).completeBaseName(), QFileInfo(path).fileName(), imported.report);
@@ -460,11 +458,11 @@ void KeyboardTools::importSoundFont(const QString &givenPath)
     }
     if (!font.ok() || font.presets.isEmpty()) {
         ui::message(font.ok() ? tr("%1 holds no preset.").arg(path) : font.error, ui::Buttons::Ok,
-                    ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+                    ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
         return;
     }
-    PresetChooser chooser(font, tr("Import SoundFont: %1").arg(QFileInfo(path).fileName()), &m_editor);
-    if (chooser.exec() != QDialog::Accepted || chooser.chosenPreset() < 0 || !m_editor.askSaveModified())
+    PresetChooser chooser(font, tr("Import SoundFont: %1").arg(QFileInfo(path).fileName()), m_hooks.window);
+    if (chooser.exec() != QDialog::Accepted || chooser.chosenPreset() < 0 || !m_hooks.askSaveModified())
         return;
     exporter::PresetImport imported;
     {
@@ -472,7 +470,7 @@ void KeyboardTools::importSoundFont(const QString &givenPath)
         imported = exporter::importPreset(font, chooser.chosenPreset(), false);
     }
     if (!imported.ok() || imported.sets.isEmpty()) {
-        ui::message(imported.error, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, &m_editor);
+        ui::message(imported.error, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
         return;
     }
     m_soundFontFiles = imported.files;

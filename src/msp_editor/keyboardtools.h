@@ -11,14 +11,31 @@
 #include <QPointer>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
+class QListWidget;
+class QWidget;
 class QMenu;
 
 namespace tamo::msp_editor {
 
 class KeyMapWindow;
-class MspEditorWindow;
+class MspDocument;
+struct MspContent;
+
+// What the tools need of the window that shows the document.
+struct EditorHooks {
+    QWidget *window = nullptr;         // the parent of their dialogs
+    QListWidget *sampleList = nullptr; // List1, decorated with each sample's facts
+    std::function<int()> selectedSlot;
+    std::function<QList<int>()> selectedSlots;
+    // The unsaved-work question before an import replaces the document; false: keep it.
+    std::function<bool()> askSaveModified;
+    // An imported instrument becomes the untitled, unsaved document.
+    std::function<void(const MspContent &content)> loadImported;
+};
 
 // The road from sound files to a set the keyboard plays: the editor's Keyboard
 // menu (map keys from the samples' roots, the key map, renaming a sample, the
@@ -27,8 +44,11 @@ class MspEditorWindow;
 class KeyboardTools : public QObject {
     Q_OBJECT
 public:
-    explicit KeyboardTools(MspEditorWindow &editor);
+    KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *parent = nullptr);
     ~KeyboardTools() override;
+
+    // The Keyboard menu, for the window's menu bar.
+    QMenu *menu() const { return m_menu; }
 
     // The menu commands.
     void mapKeys();
@@ -47,6 +67,19 @@ public:
     wav::RootNote rootOf(int slot);
     wav::FormatCheck formatOf(int slot);
 
+    // What the window tells: the view was rebuilt, samples were added, an SFZ or a
+    // SoundFont was dropped on it, the selection changed.
+    void viewRefreshed();
+    void samplesAdded(int first, int last);
+    void importDropped(const QString &path);
+    void updateKeyMap();
+
+Q_SIGNALS:
+    // The user chose that sample (in the key map, or by renaming it).
+    void sampleChosen(int slot);
+    // A tool rewrote the file at path, whose bytes were before (undoable).
+    void fileWritten(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
+
 private:
     // The file an import reads, asked in the folder instruments were last imported from.
     QString askInstrumentFile(const QString &title, const QString &filter);
@@ -59,10 +92,8 @@ private:
         wav::FormatCheck format;
     };
     const FileFacts &factsFor(const QString &path);
-    void samplesAdded(int first, int last);
-    void viewRefreshed();
     void decorateList();
-    void updateKeyMap();
+    QString slotLine(int slot) const;
     bool mapFromRoots(bool quiet);
     // Names several samples at once: a common start and each one's KEY.
     void renameSamples(const QList<int> &slots);
@@ -70,7 +101,8 @@ private:
     // empty when the user stops.
     QString mspNameForExport(const QString &folder);
 
-    MspEditorWindow &m_editor;
+    MspDocument &m_document;
+    EditorHooks m_hooks;
     QMenu *m_menu = nullptr;
     QPointer<KeyMapWindow> m_keyMap;
     QHash<QString, FileFacts> m_facts;

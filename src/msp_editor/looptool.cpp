@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/looptool.h"
 
-#include "msp_editor/mspeditorwindow.h"
-#include "msp_editor/wavpanel.h"
 #include "ui/platform.h"
 #include "wav/keyboardformat.h"
 #include "wav/sourceanalysis.h"
@@ -13,15 +11,14 @@
 
 namespace tamo::msp_editor {
 
-void findLoopForSelectedSample(MspEditorWindow &editor)
+void findLoopForSample(int slot, const QString &path, QWidget *parent,
+                       const std::function<void(const QString &tool, const QString &path, const QByteArray &before)> &wrote)
 {
     const auto tell = [&](const QString &text, ui::Icon icon) {
-        ui::message(text, ui::Buttons::Ok, icon, ui::kProgramTitle, &editor);
+        ui::message(text, ui::Buttons::Ok, icon, ui::kProgramTitle, parent);
     };
-    const int slot = editor.selectedSlot();
     if (slot == 0)
         return tell(QCoreApplication::translate("LoopTool", "Select a sample first."), ui::Icon::Exclamation);
-    const QString path = editor.sampleSourceFile(slot);
     const QString shown = QDir::toNativeSeparators(path);
     // Another format would be converted as a whole: the export does that on its copies.
     if (const wav::FormatCheck format = wav::checkKeyboardFormat(path); !format.ok)
@@ -52,7 +49,7 @@ void findLoopForSelectedSample(MspEditorWindow &editor)
     const wav::ConvertResult written = wav::convertFileToKeyboardFormat(path, path, {}, cut);
     if (!written.ok)
         return tell(QCoreApplication::translate("LoopTool", "%1 could not be written: %2").arg(shown, written.error), ui::Icon::Exclamation);
-    Q_EMIT editor.wavPanel()->fileWritten(QCoreApplication::translate("LoopTool", "Find loop"), path, before);
+    wrote(QCoreApplication::translate("LoopTool", "Find loop"), path, before);
     tell(QCoreApplication::translate("LoopTool", "%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
 }
 

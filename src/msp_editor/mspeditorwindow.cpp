@@ -160,7 +160,24 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     updateTitle();
 
     m_parameterEditor = std::make_unique<ParameterEditor>(*m_document, parameterWidgets(), [this] { return selectedSlot(); });
-    m_keyboardTools = new KeyboardTools(*this);
+    m_keyboardTools = new KeyboardTools(*m_document,
+                                        {.window = this,
+                                         .sampleList = m_sampleList,
+                                         .selectedSlot = [this] { return selectedSlot(); },
+                                         .selectedSlots = [this] { return selectedSlots(); },
+                                         .askSaveModified = [this] { return askSaveModified(); },
+                                         .loadImported = [this](const MspContent &content) { loadImportedDocument(content); }},
+                                        this);
+    // Before the Help menu, the last one.
+    const QList<QAction *> menus = menuBar()->actions();
+    menuBar()->insertMenu(menus.isEmpty() ? nullptr : menus.last(), m_keyboardTools->menu());
+    connect(this, &MspEditorWindow::viewRefreshed, m_keyboardTools, &KeyboardTools::viewRefreshed);
+    connect(this, &MspEditorWindow::samplesAdded, m_keyboardTools, &KeyboardTools::samplesAdded);
+    connect(this, &MspEditorWindow::sfzDropped, m_keyboardTools, &KeyboardTools::importDropped);
+    // Told once the selection is in place, also when selectSlot() puts it back.
+    connect(this, &MspEditorWindow::sampleShown, m_keyboardTools, &KeyboardTools::updateKeyMap);
+    connect(m_keyboardTools, &KeyboardTools::sampleChosen, this, &MspEditorWindow::selectSlot);
+    connect(m_keyboardTools, &KeyboardTools::fileWritten, this, &MspEditorWindow::recordFileWrite);
     setKeyboardMenuKeys();
     ui::keepTextsFitted(this);
 }
@@ -424,8 +441,6 @@ void MspEditorWindow::selectSlot(int slot)
 
 QString MspEditorWindow::sampleSourceFile(int slot) const { return m_document->soundFile(slot); }
 
-exporter::SlotSource MspEditorWindow::exportSource(int slot) const { return m_document->exportSource(slot); }
-
 QUndoStack *MspEditorWindow::undoStack() const { return m_document->undoStack(); }
 
 void MspEditorWindow::openSelectedWav()
@@ -653,11 +668,8 @@ void MspEditorWindow::removeSelectedSample()
     m_document->change(tr("Remove Selected Sample"), after);
 }
 
-void MspEditorWindow::loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources)
+void MspEditorWindow::loadImportedDocument(const MspContent &content)
 {
-    MspContent content{record, {}};
-    for (qsizetype i = 0; i < sources.size() && i < msp::kMaxSamples; ++i)
-        content.sources.at(std::size_t(i)) = sources.at(i);
     // Nothing of it is on disk yet: no state of the stack is clean until a save.
     m_document->reset(content, QString(), false);
     RefreshMspView();

@@ -85,10 +85,9 @@ public:
     bool openFile(const QString &path);
 
     // A new untitled document built elsewhere (an imported instrument), unsaved.
-    void loadImportedDocument(const msp::MspRecord &record, const QList<exporter::SlotSource> &sources);
-    // MspDocument::soundFile and exportSource of a listed sample.
+    void loadImportedDocument(const MspContent &content);
+    // MspDocument::soundFile of a listed sample.
     QString sampleSourceFile(int slot) const;
-    exporter::SlotSource exportSource(int slot) const;
     QListWidget *sampleList() const { return m_sampleList; }
     KeyboardTools *keyboardTools() const { return m_keyboardTools; }
     QUndoStack *undoStack() const;
