@@ -889,14 +889,6 @@ Do you want to save the modifications ?</translation>
         <translation>A&amp;bout</translation>
     </message>
     <message>
-        <source>0 SAMPLES</source>
-        <translation>0 SAMPLES</translation>
-    </message>
-    <message>
-        <source>Samples</source>
-        <translation>Samples</translation>
-    </message>
-    <message>
         <source>Add Wav Sample</source>
         <translation>Add Wav Sample</translation>
     </message>
@@ -905,28 +897,8 @@ Do you want to save the modifications ?</translation>
         <translation>Remove Selected Sample</translation>
     </message>
     <message>
-        <source>Auto Play</source>
-        <translation>Auto Play</translation>
-    </message>
-    <message>
-        <source>Global MSP settings</source>
-        <translation>Global MSP settings</translation>
-    </message>
-    <message>
-        <source>Sample settings</source>
-        <translation>Sample settings</translation>
-    </message>
-    <message>
-        <source>EFFECTS</source>
-        <translation>EFFECTS</translation>
-    </message>
-    <message>
         <source>This is not a valid Ketron MSP file !</source>
         <translation>This is not a valid Ketron MSP file !</translation>
-    </message>
-    <message>
-        <source>%1 SAMPLES</source>
-        <translation>%1 SAMPLES</translation>
     </message>
     <message>
         <source>The file %1 is not a multisample (MSP) file.<byte value="xd"/>
@@ -999,6 +971,45 @@ Rename one of them !</translation>
     <message>
         <source>%1[*] — MSP Editor for KETRON SD1</source>
         <translation>%1[*] — MSP Editor for KETRON SD1</translation>
+    </message>
+</context>
+<context>
+    <name>tamo::msp_editor::MspForm</name>
+    <message>
+        <source>0 SAMPLES</source>
+        <translation>0 SAMPLES</translation>
+    </message>
+    <message>
+        <source>Samples</source>
+        <translation>Samples</translation>
+    </message>
+    <message>
+        <source>Add Wav Sample</source>
+        <translation>Add Wav Sample</translation>
+    </message>
+    <message>
+        <source>Remove Selected Sample</source>
+        <translation>Remove Selected Sample</translation>
+    </message>
+    <message>
+        <source>Auto Play</source>
+        <translation>Auto Play</translation>
+    </message>
+    <message>
+        <source>Global MSP settings</source>
+        <translation>Global MSP settings</translation>
+    </message>
+    <message>
+        <source>Sample settings</source>
+        <translation>Sample settings</translation>
+    </message>
+    <message>
+        <source>EFFECTS</source>
+        <translation>EFFECTS</translation>
+    </message>
+    <message>
+        <source>%1 SAMPLES</source>
+        <translation>%1 SAMPLES</translation>
     </message>
 </context>
 <context>

@@ -889,14 +889,6 @@ Voulez-vous enregistrer les modifications ?</translation>
         <translation>À &amp;propos</translation>
     </message>
     <message>
-        <source>0 SAMPLES</source>
-        <translation>0 ÉCHANTILLON</translation>
-    </message>
-    <message>
-        <source>Samples</source>
-        <translation>Échantillons</translation>
-    </message>
-    <message>
         <source>Add Wav Sample</source>
         <translation>Ajouter un échantillon WAV</translation>
     </message>
@@ -905,28 +897,8 @@ Voulez-vous enregistrer les modifications ?</translation>
         <translation>Retirer l&apos;échantillon choisi</translation>
     </message>
     <message>
-        <source>Auto Play</source>
-        <translation>Lecture auto</translation>
-    </message>
-    <message>
-        <source>Global MSP settings</source>
-        <translation>Réglages généraux du MSP</translation>
-    </message>
-    <message>
-        <source>Sample settings</source>
-        <translation>Réglages de l&apos;échantillon</translation>
-    </message>
-    <message>
-        <source>EFFECTS</source>
-        <translation>EFFETS</translation>
-    </message>
-    <message>
         <source>This is not a valid Ketron MSP file !</source>
         <translation>Ce n&apos;est pas un fichier MSP Ketron valide !</translation>
-    </message>
-    <message>
-        <source>%1 SAMPLES</source>
-        <translation>%1 ÉCHANTILLONS</translation>
     </message>
     <message>
         <source>The file %1 is not a multisample (MSP) file.<byte value="xd"/>
@@ -999,6 +971,45 @@ Renommez l&apos;un d&apos;eux !</translation>
     <message>
         <source>%1[*] — MSP Editor for KETRON SD1</source>
         <translation>%1[*] — Éditeur MSP pour KETRON SD1</translation>
+    </message>
+</context>
+<context>
+    <name>tamo::msp_editor::MspForm</name>
+    <message>
+        <source>0 SAMPLES</source>
+        <translation>0 ÉCHANTILLON</translation>
+    </message>
+    <message>
+        <source>Samples</source>
+        <translation>Échantillons</translation>
+    </message>
+    <message>
+        <source>Add Wav Sample</source>
+        <translation>Ajouter un échantillon WAV</translation>
+    </message>
+    <message>
+        <source>Remove Selected Sample</source>
+        <translation>Retirer l&apos;échantillon choisi</translation>
+    </message>
+    <message>
+        <source>Auto Play</source>
+        <translation>Lecture auto</translation>
+    </message>
+    <message>
+        <source>Global MSP settings</source>
+        <translation>Réglages généraux du MSP</translation>
+    </message>
+    <message>
+        <source>Sample settings</source>
+        <translation>Réglages de l&apos;échantillon</translation>
+    </message>
+    <message>
+        <source>EFFECTS</source>
+        <translation>EFFETS</translation>
+    </message>
+    <message>
+        <source>%1 SAMPLES</source>
+        <translation>%1 ÉCHANTILLONS</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "export/soundimport.h"
 #include "msp_editor/filewritecommand.h"
 #include "msp_editor/keyboardtools.h"
+#include "msp_editor/mspform.h"
 #include "msp_editor/parametereditor.h"
 #include "msp_editor/parametertable.h"
 #include "msp_editor/wavpanel.h"
@@ -55,61 +56,7 @@ using msp::GlobalField;
 
 namespace {
 
-const QColor kLightBlue(192, 192, 255);
-const QColor kNavy(0, 0, 128);
-
 constexpr int kStatusBarHeight = 330;
-constexpr int kFieldWidth = 1455;
-constexpr int kFieldHeight = 375;
-constexpr int kCaptionHeight = 270;
-constexpr int kCaptionAbove = 240;
-
-QFont tahoma(double points, bool underline = false)
-{
-    return ui::designFont(QStringLiteral("Tahoma"), points, true, underline);
-}
-
-// Sample names are bytes of the Windows code page.
-QString nameText(const QByteArray &bytes)
-{
-    return util::windows1252DisplayText(bytes);
-}
-
-// List1 reports a released mouse button after the list has handled it, so the
-// selection made by the press is already in place. While a button is down the
-// current line may change under the pointer; the release then opens its WAV once.
-class SampleList final : public QListWidget {
-public:
-    using QListWidget::QListWidget;
-    std::function<void()> onMouseUp;
-    std::function<void()> onDelete;
-    bool mouseHeld() const { return m_mouseHeld; }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        if (event->matches(QKeySequence::Delete) && onDelete)
-            onDelete();
-        else
-            QListWidget::keyPressEvent(event);
-    }
-    void mousePressEvent(QMouseEvent *event) override
-    {
-        m_mouseHeld = true;
-        QListWidget::mousePressEvent(event);
-    }
-    void mouseReleaseEvent(QMouseEvent *event) override
-    {
-        QListWidget::mouseReleaseEvent(event);
-        m_mouseHeld = false;
-        if (onMouseUp)
-            onMouseUp();
-    }
-
-private:
-    bool m_mouseHeld = false;
-};
-
 ui::FileDialogRequest mspDialog(ui::FileDialogRequest::Mode mode)
 {
     ui::FileDialogRequest request;
@@ -135,21 +82,17 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     setAcceptDrops(true);
 
-    m_client = new QWidget(this);
-    m_client->setObjectName(QStringLiteral("ClientArea"));
-    m_client->setFixedSize(ui::twips(15240), ui::twips(10830));
-    QPalette palette = m_client->palette();
-    palette.setColor(QPalette::Window, kLightBlue);
-    m_client->setPalette(palette);
-    m_client->setAutoFillBackground(true);
-    m_client->setFont(ui::designFont(QStringLiteral("MS Sans Serif"), 8.25));
-    setCentralWidget(m_client);
+    m_form = new MspForm(this);
+    m_wavPanel = m_form->wavPanel();
+    m_sampleList = m_form->sampleList();
+    setCentralWidget(m_form);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-
-    // Made first so that it lies under the editor's own controls wherever they meet.
-    m_wavPanel = new WavPanel(m_client);
     connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
-    buildControls();
+    connect(m_form, &MspForm::selectionChanged, this, &MspEditorWindow::showSelectedSample);
+    connect(m_form, &MspForm::lineOpened, this, &MspEditorWindow::openSelectedWav);
+    connect(m_form, &MspForm::deletePressed, this, &MspEditorWindow::removeSelectedSample);
+    connect(m_form->addButton(), &QPushButton::clicked, this, &MspEditorWindow::addSamples);
+    connect(m_form->removeButton(), &QPushButton::clicked, this, &MspEditorWindow::removeSelectedSample);
     // Fixed in height like every control, so the window keeps its size.
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setFixedHeight(ui::twips(kStatusBarHeight));
@@ -159,7 +102,7 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     RefreshMspView();
     updateTitle();
 
-    m_parameterEditor = std::make_unique<ParameterEditor>(*m_document, parameterWidgets(), [this] { return selectedSlot(); });
+    m_parameterEditor = std::make_unique<ParameterEditor>(*m_document, m_form->parameterWidgets(), [this] { return selectedSlot(); });
     m_keyboardTools = new KeyboardTools(*m_document,
                                         {.window = this,
                                          .sampleList = m_sampleList,
@@ -255,102 +198,6 @@ void MspEditorWindow::setKeyboardMenuKeys()
     }
 }
 
-void MspEditorWindow::buildControls()
-{
-    const auto label = [this](const QString &name, const QString &caption) {
-        auto *l = new QLabel(caption, m_client);
-        l->setObjectName(name);
-        return l;
-    };
-
-    m_sampleCountLabel = label(QStringLiteral("Label25"), tr("0 SAMPLES"));
-    ui::place(m_sampleCountLabel, 120, 0, 1575, 270);
-
-    auto *list = new SampleList(m_client);
-    list->setObjectName(QStringLiteral("List1"));
-    list->setAccessibleName(tr("Samples"));
-    list->setFont(ui::designFont(QStringLiteral("Verdana"), 8.25));
-    // Several lines for Rename sample; the fields show one.
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->setSortingEnabled(false);
-    list->onMouseUp = [this] { openSelectedWav(); };
-    ui::place(list, 120, 240, 1575, 10590);
-    connect(list, &QListWidget::itemSelectionChanged, this, &MspEditorWindow::showSelectedSample);
-    connect(list, &QListWidget::currentRowChanged, this, &MspEditorWindow::followCurrentSample);
-    m_sampleList = list;
-    list->onDelete = [this] {
-        if (selectedSlot() > 0)
-            removeSelectedSample();
-    };
-
-    m_addButton = new QPushButton(tr("Add Wav Sample"), m_client);
-    m_addButton->setObjectName(QStringLiteral("Command9"));
-    ui::place(m_addButton, 1920, 240, 2055, 375);
-    connect(m_addButton, &QPushButton::clicked, this, &MspEditorWindow::addSamples);
-
-    m_removeButton = new QPushButton(tr("Remove Selected Sample"), m_client);
-    m_removeButton->setObjectName(QStringLiteral("Command10"));
-    ui::place(m_removeButton, 1920, 720, 2055, 375);
-    connect(m_removeButton, &QPushButton::clicked, this, &MspEditorWindow::removeSelectedSample);
-
-    m_autoPlayBox = new QCheckBox(tr("Auto Play"), m_client);
-    m_autoPlayBox->setObjectName(QStringLiteral("Check1"));
-    // Light blue like the window; buttons fill with their own role by default.
-    m_autoPlayBox->setBackgroundRole(QPalette::Window);
-    m_autoPlayBox->setAutoFillBackground(true);
-    ui::place(m_autoPlayBox, 1920, 1200, 1695, 255);
-
-    QLabel *heading = label(QStringLiteral("Label46"), tr("Global MSP settings"));
-    heading->setFont(tahoma(12, true));
-    heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
-    ui::place(heading, 1920, 1560, 3135, 285);
-    heading = label(QStringLiteral("Label45"), tr("Sample settings"));
-    heading->setFont(tahoma(12, true));
-    heading->setStyleSheet(QStringLiteral("color: %1").arg(kNavy.name()));
-    ui::place(heading, 1920, 5520, 3135, 285);
-
-    for (const ParameterSpec &place : parameterTable()) {
-        const QString caption = QCoreApplication::translate("ParameterTable", place.caption);
-        const bool amount = place.number >= kFirstAmountField && place.number < kFirstAmountField + kAmountCount;
-        const QString labelName =
-            amount ? QStringLiteral("Label%1").arg(place.number - kFirstAmountField + kFirstAmountLabel)
-                   : QStringLiteral("CaptionText%1").arg(place.number);
-        QLabel *captionLabel = label(labelName, caption);
-        ui::place(captionLabel, place.left, place.top - kCaptionAbove, kFieldWidth, kCaptionHeight);
-        if (amount)
-            m_amountLabels[std::size_t(place.number - kFirstAmountField)] = captionLabel;
-
-        auto *edit = new QLineEdit(m_client);
-        edit->setObjectName(QStringLiteral("Text%1").arg(place.number));
-        edit->setAccessibleName(caption);
-        edit->setReadOnly(true);
-        edit->setFont(tahoma(12));
-        ui::place(edit, place.left, place.top, kFieldWidth, kFieldHeight);
-        m_fields[std::size_t(place.number - kFirstParameter)] = edit;
-        if (amount)
-            m_amountFields[std::size_t(place.number - kFirstAmountField)] = edit;
-    }
-
-    QLabel *effects = label(QStringLiteral("CaptionLabel33"), tr("EFFECTS"));
-    ui::place(effects, 1920, 3240, 1455, kCaptionHeight);
-    m_effectLabel = label(QStringLiteral("Label33"), QString());
-    m_effectLabel->setAccessibleName(tr("EFFECTS"));
-    m_effectLabel->setFont(tahoma(11.25));
-    m_effectLabel->setAlignment(Qt::AlignCenter);
-    m_effectLabel->setFrameStyle(QFrame::Box | QFrame::Plain);
-    ui::place(m_effectLabel, 2040, 3600, 3015, 375);
-}
-
-QLineEdit *MspEditorWindow::field(const ParameterSpec &entry) const
-{
-    return m_fields.at(std::size_t(entry.number - kFirstParameter));
-}
-
-ParameterWidgets MspEditorWindow::parameterWidgets() const
-{
-    return {m_client, m_sampleList, m_effectLabel, m_fields, m_amountFields, m_amountLabels};
-}
-
 void MspEditorWindow::RefreshMspView()
 {
     refreshViewContents();
@@ -359,37 +206,9 @@ void MspEditorWindow::RefreshMspView()
 
 void MspEditorWindow::refreshViewContents()
 {
-    m_sampleList->clear();
-    for (QLineEdit *edit : m_fields)
-        edit->clear();
-    m_sampleCountLabel->setText(tr("0 SAMPLES"));
-
-    const msp::MspRecord &current = m_document->record();
-    if (!current.isValid()) {
-        // Nothing of a foreign record is shown, the effect name included.
-        m_effectLabel->clear();
-        for (std::size_t i = 0; i < m_amountLabels.size(); ++i) {
-            m_amountFields[i]->hide();
-            m_amountLabels[i]->hide();
-        }
+    if (!m_form->showRecord(m_document->record()))
         ui::message(tr("This is not a valid Ketron MSP file !"), ui::Buttons::Ok,
                     ui::Icon::Exclamation, ui::kProgramTitle, this);
-        return;
-    }
-
-    m_sampleCountLabel->setText(tr("%1 SAMPLES").arg(current.sampleCount()));
-
-    for (const ParameterSpec &entry : parameterTable()) {
-        if (!entry.perSample)
-            field(entry)->setText(parameterText(entry, parameterByte(entry, current, 0)));
-    }
-    const quint8 effect = current.global(GlobalField::Effect);
-    m_effectLabel->setText(msp::EffectName(effect).name);
-    showEffectAmounts(effect, m_amountFields, m_amountLabels);
-
-    // A foreign file may count more samples than there are slots: list the slots.
-    for (int slot = 1; slot <= current.usedSlotCount(); ++slot)
-        m_sampleList->addItem(nameText(current.sampleName(slot)));
 }
 
 void MspEditorWindow::showSelectedSample()
@@ -399,45 +218,23 @@ void MspEditorWindow::showSelectedSample()
     const auto told = qScopeGuard([this, k] { Q_EMIT sampleShown(k); });
     if (k == 0)
         return;
-    for (const ParameterSpec &entry : parameterTable()) {
-        if (entry.perSample)
-            field(entry)->setText(parameterText(entry, parameterByte(entry, m_document->record(), k)));
-    }
-
+    m_form->showSample(m_document->record(), k);
     const QString wav = m_document->wavFile(k);
     if (!wav.isEmpty())
         m_wavPanel->setWavPath(wav);
 }
 
-int MspEditorWindow::selectedSlot() const
-{
-    const QList<int> slots = selectedSlots();
-    const int current = m_sampleList->currentRow() + 1;
-    return slots.contains(current) ? current : slots.value(0, 0);
-}
+int MspEditorWindow::selectedSlot() const { return m_form->selectedSlot(); }
 
-QList<int> MspEditorWindow::selectedSlots() const
-{
-    QList<int> slots;
-    for (const QListWidgetItem *item : m_sampleList->selectedItems())
-        slots << m_sampleList->row(item) + 1;
-    std::sort(slots.begin(), slots.end());
-    return slots;
-}
+QList<int> MspEditorWindow::selectedSlots() const { return m_form->selectedSlots(); }
 
 void MspEditorWindow::selectSlot(int slot)
 {
-    {
-        const QSignalBlocker blocker(m_sampleList);
-        if (slot >= 1 && slot <= m_sampleList->count()) {
-            m_sampleList->setCurrentRow(slot - 1, QItemSelectionModel::ClearAndSelect);
-        } else {
-            m_sampleList->clearSelection();
-            m_sampleList->setCurrentRow(-1);
-        }
-    }
+    m_form->selectLine(slot);
     showSelectedSample();
 }
+
+QWidget *MspEditorWindow::clientArea() const { return m_form; }
 
 QString MspEditorWindow::sampleSourceFile(int slot) const { return m_document->soundFile(slot); }
 
@@ -454,7 +251,7 @@ void MspEditorWindow::openSelectedWav()
     m_wavPanel->showWavInfo();
     m_wavPanel->drawWaveform();
     Q_EMIT wavOpened(wav);
-    if (m_autoPlayBox->isChecked()) {
+    if (m_form->autoPlay()) {
         m_wavPanel->Play();
         Q_EMIT wavPlayed(wav);
     }
@@ -703,14 +500,6 @@ void MspEditorWindow::updateTitle()
     const QString name = util::fileNameExtract(m_document->path());
     setWindowTitle(name.isEmpty() ? tr("[*]   MSP Editor for KETRON SD1")
                                   : tr("%1[*] — MSP Editor for KETRON SD1").arg(name));
-}
-
-void MspEditorWindow::followCurrentSample(int row)
-{
-    // A pressed mouse button opens the WAV on its release; the keyboard moves now.
-    auto *list = static_cast<SampleList *>(m_sampleList);
-    if (row >= 0 && !list->mouseHeld())
-        openSelectedWav();
 }
 
 void MspEditorWindow::refreshRecentDocuments()

@@ -15,15 +15,11 @@
 #include <memory>
 #include <optional>
 
-class QCheckBox;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class QLabel;
-class QLineEdit;
 class QListWidget;
-class QPushButton;
 class QUndoStack;
 class QMenu;
 class QAction;
@@ -31,6 +27,7 @@ class QAction;
 namespace tamo::msp_editor {
 
 class KeyboardTools;
+class MspForm;
 
 class WavPanel;
 
@@ -65,7 +62,7 @@ public:
     // user's selection would, without loading the WAV.
     void selectSlot(int slot);
     // The window's client area (15240 x 10830 twips) that holds every control.
-    QWidget *clientArea() const { return m_client; }
+    QWidget *clientArea() const;
     WavPanel *wavPanel() const { return m_wavPanel; }
 
 
@@ -123,12 +120,10 @@ protected:
 
 private:
     void buildMenus();
-    void buildControls();
     // The Keyboard menu's shortcuts, set here with the window's other keys.
     void setKeyboardMenuKeys();
     void refreshViewContents();
     void openSelectedWav();
-    void followCurrentSample(int row);
     // Shows the document's content after a command, keeping the selected slot.
     void contentChanged();
     // Puts a write of the WAV panel on the undo stack and says so in the status bar.
@@ -141,8 +136,6 @@ private:
     // keeps the document modified.
     bool saveTo(const QString &path, bool replaceConfirmed = false);
     bool save();
-    QLineEdit *field(const ParameterSpec &entry) const;
-    ParameterWidgets parameterWidgets() const;
 
     MspDocument *m_document = nullptr;
     // Whether a change of the content selects again the slot that was selected.
@@ -151,19 +144,9 @@ private:
     QMenu *m_fileMenu = nullptr;
     QAction *m_quitAction = nullptr;
     QList<QAction *> m_recentActions;
-    QWidget *m_client = nullptr;
-    WavPanel *m_wavPanel = nullptr;
-    QLabel *m_sampleCountLabel = nullptr;
-    QListWidget *m_sampleList = nullptr;
-    QPushButton *m_addButton = nullptr;
-    QPushButton *m_removeButton = nullptr;
-    QCheckBox *m_autoPlayBox = nullptr;
-    QLabel *m_effectLabel = nullptr;
-    // The parameter fields Text15..Text37 in number order.
-    std::array<QLineEdit *, kParameterCount> m_fields{};
-    // The effect amount fields Text25..Text27 and their captions.
-    std::array<QLineEdit *, kAmountCount> m_amountFields{};
-    std::array<QLabel *, kAmountCount> m_amountLabels{};
+    MspForm *m_form = nullptr;
+    WavPanel *m_wavPanel = nullptr;     // the form's
+    QListWidget *m_sampleList = nullptr; // the form's List1
     std::unique_ptr<ParameterEditor> m_parameterEditor;
 };
 
