@@ -265,38 +265,6 @@ QByteArray readableName(const QString &baseName, const QString &suffix)
     return name.toLatin1().leftJustified(msp::kSampleNameSize, ' ');
 }
 
-// path below folder, each component matched ignoring case when the exact one is
-// missing (libraries made on Windows); empty when none exists.
-QString findIgnoringCase(const QString &folder, const QString &relative)
-{
-    const QString exact = QDir::cleanPath(QDir(folder).absoluteFilePath(relative));
-    if (QFileInfo(exact).isFile())
-        return exact;
-    QString current = QDir::isAbsolutePath(relative) ? QDir::rootPath() : folder;
-    const QStringList parts = QDir::cleanPath(relative).split(u'/', Qt::SkipEmptyParts);
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QString &part = parts.at(i);
-        const bool last = i + 1 == parts.size();
-        QDir dir(current);
-        if (part == u"..") {
-            current = QDir::cleanPath(dir.filePath(part));
-            continue;
-        }
-        if (const QFileInfo asWritten(dir.filePath(part)); last ? asWritten.isFile() : asWritten.isDir()) {
-            current = dir.filePath(part);
-            continue;
-        }
-        const QStringList entries = dir.entryList((last ? QDir::Files : QDir::Dirs) | QDir::Hidden | QDir::System
-                                                  | QDir::NoDotAndDotDot, QDir::Name);
-        const auto found = std::find_if(entries.begin(), entries.end(),
-                                        [&](const QString &e) { return e.compare(part, Qt::CaseInsensitive) == 0; });
-        if (found == entries.end())
-            return {};
-        current = dir.filePath(*found);
-    }
-    return QFileInfo(current).isFile() ? current : QString();
-}
-
 int rounded(double value)
 {
     return int(std::nearbyint(value));
@@ -520,7 +488,7 @@ private:
         const QString written = zone.values.sample;
         auto found = m_found.constFind(written);
         if (found == m_found.cend())
-            found = m_found.insert(written, findIgnoringCase(m_document.folder, written));
+            found = m_found.insert(written, util::findPathCaseInsensitive(m_document.folder, written));
         if (found->isEmpty()) {
             const QString path = QDir::cleanPath(QDir(m_document.folder).absoluteFilePath(written));
             return fail(QCoreApplication::translate("SfzImport", "The sample file \"%1\" does not exist").arg(QDir::toNativeSeparators(path)),

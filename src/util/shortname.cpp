@@ -192,6 +192,36 @@ QString findFileCaseInsensitive(const QString &folder, const QString &name)
     return {};
 }
 
+QString findPathCaseInsensitive(const QString &folder, const QString &relative)
+{
+    const QString exact = QDir::cleanPath(QDir(folder).absoluteFilePath(relative));
+    if (QFileInfo(exact).isFile())
+        return exact;
+    QString current = QDir::isAbsolutePath(relative) ? QDir::rootPath() : folder;
+    const QStringList parts = QDir::cleanPath(relative).split(u'/', Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString &part = parts.at(i);
+        const bool last = i + 1 == parts.size();
+        QDir dir(current);
+        if (part == u"..") {
+            current = QDir::cleanPath(dir.filePath(part));
+            continue;
+        }
+        if (const QFileInfo asWritten(dir.filePath(part)); last ? asWritten.isFile() : asWritten.isDir()) {
+            current = dir.filePath(part);
+            continue;
+        }
+        const QStringList entries = dir.entryList((last ? QDir::Files : QDir::Dirs) | QDir::Hidden | QDir::System
+                                                  | QDir::NoDotAndDotDot, QDir::Name);
+        const auto found = std::find_if(entries.begin(), entries.end(),
+                                        [&](const QString &e) { return e.compare(part, Qt::CaseInsensitive) == 0; });
+        if (found == entries.end())
+            return {};
+        current = dir.filePath(*found);
+    }
+    return QFileInfo(current).isFile() ? current : QString();
+}
+
 QString longNameForShort(const QString &folder, const QString &shortName)
 {
     const QString direct = findFileCaseInsensitive(folder, shortName);

@@ -35,5 +35,8 @@ QStringList shortNameClashes(const QString &longName);
 // The file of folder named name: the exact match first, else the one file whose
 // name equals it ignoring case. A file name without folder; empty if none.
 QString findFileCaseInsensitive(const QString &folder, const QString &name);
+// The file at relative below folder, each component matched ignoring case when the
+// exact one is missing (libraries made on Windows); its path, empty when none exists.
+QString findPathCaseInsensitive(const QString &folder, const QString &relative);
 
 } // namespace tamo::util
