@@ -6,6 +6,7 @@
 
 #include "wav/levels.h"
 #include "wav/loopfinder.h"
+#include "wav/sourceanalysis.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -57,7 +58,7 @@ int main(int argc, char **argv)
     timer.restart();
     std::vector<float> peaks;
     for (const QString &path : paths)
-        peaks.push_back(tamo::wav::measureSource(path).peak);
+        peaks.push_back(tamo::wav::analyseSource(path).peak);
     const double levelSeconds = double(timer.nsecsElapsed()) / 1e9;
     std::printf("find loops: %d notes, %d looped, %.2f s (%.2f s of processor time, %.1f ms a note)\n", notes, looped,
                 loopSeconds, loopCpuSeconds, 1000 * loopCpuSeconds / notes);

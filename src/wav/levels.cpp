@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wav/levels.h"
 
-#include "wav/soundfile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -39,42 +38,6 @@ SoundBounds soundBoundsOf(const float *samples, qint64 frames, int channels, dou
     while (!loud(end - 1))
         --end;
     return {start, end};
-}
-
-SourceLevels measureSource(const QString &path, qint64 from, qint64 to, double thresholdDb)
-{
-    SourceLevels levels;
-    SoundFile file(path);
-    if (!file.isOpen()) {
-        levels.error = file.errorString();
-        return levels;
-    }
-    const int channels = file.info().channels;
-    levels.frames = file.info().frames;
-    levels.rate = file.info().samplerate;
-    to = to < 0 ? levels.frames : std::min(to, levels.frames);
-    constexpr qint64 kBlockFrames = 16384;
-    std::vector<float> block(size_t(kBlockFrames * channels));
-    bool anySound = false;
-    for (qint64 at = 0; at < levels.frames;) {
-        const qint64 n = sf_readf_float(file.handle(), block.data(), kBlockFrames);
-        if (n <= 0) {
-            levels.error = file.errorString();
-            return levels;
-        }
-        if (to > at)
-            levels.peak = std::max(levels.peak, peakOf(block.data(), n, channels, from - at, std::min(to - at, n)));
-        const SoundBounds here = soundBoundsOf(block.data(), n, channels, thresholdDb);
-        if (!here.isSilent()) {
-            if (!anySound)
-                levels.sound.start = at + here.start;
-            levels.sound.end = at + here.end;
-            anySound = true;
-        }
-        at += n;
-    }
-    levels.ok = true;
-    return levels;
 }
 
 double setGain(const std::vector<float> &peaks, double targetDb)

@@ -30,23 +30,6 @@ float peakOf(const float *samples, qint64 frames, int channels, qint64 from = 0,
 // The first and one past the last frame where any channel reaches thresholdDb.
 SoundBounds soundBoundsOf(const float *samples, qint64 frames, int channels, double thresholdDb = kSilenceDb);
 
-// What one source holds, read in blocks whatever its size.
-struct SourceLevels {
-    bool ok = false;
-    QString error;     // libsndfile's reason when the file cannot be read
-    qint64 frames = 0; // the source's length
-    int rate = 0;
-    float peak = 0;      // in the window asked for
-    SoundBounds sound;   // over the whole source
-};
-
-// The levels of a file any format libsndfile reads: the peak within frames
-// [from, to) (to < 0: the end; the window a SourceCut plays) and the bounds of
-// the sound against thresholdDb. Trimming plays sound.start..sound.end
-// (SourceCut::start/end); a loop found in the source moves with it unchanged,
-// since cut frames count from the source's start.
-SourceLevels measureSource(const QString &path, qint64 from = 0, qint64 to = -1, double thresholdDb = kSilenceDb);
-
 // One gain for a whole set (SourceCut::gain) so that its loudest peak reaches
 // targetDb; the balance between samples stays. 1.0 for a silent set.
 double setGain(const std::vector<float> &peaks, double targetDb = kNormalizeDb);

@@ -86,11 +86,11 @@ void TestLoopFinder::levels()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("levels.wav"));
     QVERIFY(write24(path, x, 44100, 2));
-    const SourceLevels whole = measureSource(path);
+    const SourceAnalysis whole = analyseSource(path);
     QVERIFY(whole.ok && whole.sound == (SoundBounds{lead, lead + sound}) && std::fabs(whole.peak - 0.9f) < 1e-6f);
-    QVERIFY(std::fabs(measureSource(path, lead, lead + burst).peak - 0.5f) < 1e-6f);
+    QVERIFY(std::fabs(analyseSource(path, {lead, lead + burst}).peak - 0.5f) < 1e-6f);
     QVERIFY(std::fabs(setGain({whole.peak, 0.5f}) * whole.peak - std::pow(10.0, -1.0 / 20)) < 1e-9);
-    QVERIFY(setGain({0.0f}) == 1.0 && !measureSource(dir.filePath(QStringLiteral("missing.wav"))).ok);
+    QVERIFY(setGain({0.0f}) == 1.0 && !analyseSource(dir.filePath(QStringLiteral("missing.wav"))).ok);
     const SourceAnalysis analysis = analyseSource(path, {0, -1, true});
     QVERIFY2(analysis.loop.found && analysis.loop.start >= lead && analysis.loop.end <= lead + sound, qPrintable(analysis.loop.description()));
     QVERIFY(tamo::test::sound::write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100, 60, tamo::test::sound::Loop{100, 200}));
