@@ -3,13 +3,16 @@
 // keyboard gets them. That any bytes are read or refused: tests/fuzz/fuzz_sf2.
 
 #include "export/soundfontexport.h"
+#include "export/soundimport.h"
+#include "helper_sound.h"
+#include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "sf2/soundfont.h"
+#include "testsupport.h"
 
-#include <QRegularExpression>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
-
-#include <sndfile.h>
 
 using namespace tamo;
 using namespace Qt::StringLiterals;
@@ -134,26 +137,6 @@ QString fieldsOf(const exporter::PresetImport &import)
     return samples.join(u" | "_s);
 }
 
-struct Wav {
-    int channels = 0, rate = 0, frames = 0;
-    std::vector<short> data;
-    SF_INSTRUMENT instrument{};
-};
-Wav readWav(const QString &path)
-{
-    Wav wav;
-    SF_INFO info{};
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return wav;
-    wav.channels = info.channels, wav.rate = info.samplerate, wav.frames = int(info.frames);
-    wav.data.resize(size_t(info.frames * info.channels));
-    sf_readf_short(file, wav.data.data(), info.frames);
-    sf_command(file, SFC_GET_INSTRUMENT, &wav.instrument, sizeof wav.instrument);
-    sf_close(file);
-    return wav;
-}
-
 constexpr int kKeyRange = 43, kVelRange = 44, kPan = 17, kAttenuation = 48, kCoarse = 51, kFine = 52,
               kModes = 54, kRoot = 58, kEndOffset = 1, kStartOffset = 0;
 
@@ -217,16 +200,15 @@ private Q_SLOTS:
                                                    samples)));
         QVERIFY2(import.ok(), qPrintable(import.error));
         QCOMPARE(import.sets.at(0).import.samples.size(), 1);
-        const Wav wav = readWav(import.sets.at(0).import.samples.at(0).sourcePath);
-        QCOMPARE(wav.channels, 2);
-        QCOMPARE(wav.frames, 150);
+        const test::sound::Contents wav = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        QCOMPARE(std::pair(wav.info.channels, wav.info.frames), std::pair(2, sf_count_t(150)));
         // The ramps: left sample 0 from frame 10, right sample 1 from 1000 + 10.
-        QCOMPARE(std::pair(wav.data.at(0), wav.data.at(1)), std::pair(short(10), short(1010)));
+        QCOMPARE(std::pair(wav.samples.at(0) * 32768, wav.samples.at(1) * 32768), std::pair(10.0f, 1010.0f));
         QVERIFY(import.report.join(u'\n').contains(u"1 left and right zone pairs"_s));
 
         import = importOf(build(oneInstrument({{{{kPan, -500}}, 0}, {{{kPan, 500}}, 2}}, samples)));
         QCOMPARE(import.sets.at(0).import.samples.size(), 2);
-        QCOMPARE(readWav(import.sets.at(0).import.samples.at(0).sourcePath).channels, 1);
+        QCOMPARE(test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath).info.channels, 1);
     }
 
     // Velocity 100's layer alone, or one set per layer.
@@ -261,11 +243,9 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const auto import = importOf(build(oneInstrument({{{{kModes, 1}}, 0}}, {{"Loop", 200, 10, 15, rate}})));
         QCOMPARE(fieldsOf(import), expected);
-        const Wav wav = readWav(import.sets.at(0).import.samples.at(0).sourcePath);
-        QCOMPARE(wav.rate, rate);
-        QCOMPARE(wav.instrument.loop_count, 1);
-        QCOMPARE(std::pair(wav.instrument.loops[0].start, wav.instrument.loops[0].end), std::pair(10u, 15u));
-        QCOMPARE(int(wav.instrument.basenote), 60);
+        const test::sound::Contents wav = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        QVERIFY(wav.instrument && wav.info.samplerate == rate && wav.instrument->loop_count == 1 && wav.instrument->basenote == 60);
+        QCOMPARE(std::pair(wav.instrument->loops[0].start, wav.instrument->loops[0].end), std::pair(10u, 15u));
     }
 
     // Sample names become 8.3 file names in the temporary folder, unique, whatever they
@@ -323,9 +303,7 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(u"bank.sf2"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(test::writeAll(path, bytes));
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"out"_s), {}, false, outStream, errStream), 1);
@@ -351,10 +329,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"bank.sf2"_s);
-        QFile file(path);
-        const QByteArray bytes = build({{{TestZone{{}, 0}}, {TestZone{{}, 0}}}, {{{{}, 0}}}, {{"Tone"}}});
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(test::writeAll(path, build({{{TestZone{{}, 0}}, {TestZone{{}, 0}}}, {{{{}, 0}}}, {{"Tone"}}})));
         QString out, err;
         QTextStream o(&out), e(&err);
         QCOMPARE(exporter::runPresetsCommand(path, o, e), 0);
@@ -366,6 +341,33 @@ private Q_SLOTS:
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"all"_s), {}, false, o, e), 0);
         QCOMPARE(QDir(dir.filePath(u"all"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  (QStringList{u"PRESET0"_s, u"PRESET1"_s}));
+    }
+    // A whole General MIDI bank from Debian (timgm6mb-soundfont, installed by
+    // scripts/test.sh) becomes one set per preset, every slot's WAV beside its MSP.
+    void everyPresetOfTimGm6mb()
+    {
+        const QString bank = u"/usr/share/sounds/sf2/TimGM6mb.sf2"_s;
+        if (!QFileInfo::exists(bank))
+            QSKIP("timgm6mb-soundfont is not installed");
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"bank"_s);
+        QString lines, errors;
+        QTextStream outStream(&lines), errStream(&errors);
+        QCOMPARE(exporter::runSoundFontExport(bank, out, {}, false, outStream, errStream), 0);
+        QCOMPARE(errors, QString());
+        const QStringList presets = QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(presets.size() == lines.count(u'\n') && presets.size() > 100);
+        for (const QString &preset : presets) {
+            const QDir folder(QDir(out).filePath(preset));
+            const QStringList msps = folder.entryList({u"*.MSP"_s}, QDir::Files);
+            msp::MspRecord record;
+            QVERIFY(msps.size() == 1 && msp::LoadMspFile(folder.filePath(msps.first()), record, nullptr));
+            QVERIFY2(record.usedSlotCount() > 0, qPrintable(preset));
+            for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+                const QString wav = exporter::keyboardFileName(record.sampleName(slot));
+                QVERIFY2(QFileInfo(folder.filePath(wav)).size() > 44, qPrintable(preset + u'/' + wav));
+            }
+        }
     }
 };
 
