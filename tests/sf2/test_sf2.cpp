@@ -155,30 +155,20 @@ private Q_SLOTS:
         QTest::addColumn<QList<TestZone>>("instrument");
         QTest::addColumn<TestSample>("sample");
         QTest::addColumn<QString>("expected");
-        const TestSample piano{"Piano D1", 200, 0, 0, 44100, 63};
-        QTest::newRow("root from the header, not the name") << Gens{} << QList<TestZone>{{{}, 0}} << piano
-                                                             << u"0-127 key 63 fine 0 vol 127"_s;
-        QTest::newRow("overriding root key") << Gens{} << QList<TestZone>{{{{kRoot, 50}}, 0}} << piano
-                                             << u"0-127 key 50 fine 0 vol 127"_s;
-        QTest::newRow("coarse tunes add") << Gens{{kCoarse, 2}} << QList<TestZone>{{{{kCoarse, 1}}, 0}} << piano
-                                          << u"0-127 key 60 fine 0 vol 127"_s;
-        QTest::newRow("fine sum clamped to 99") << Gens{{kFine, 50}} << QList<TestZone>{{{{kFine, 90}}, 0}} << piano
-                                                << u"0-127 key 63 fine 99 vol 127"_s;
-        QTest::newRow("sample correction") << Gens{} << QList<TestZone>{{{}, 0}}
-                                           << TestSample{"s", 200, 0, 0, 44100, 60, -30}
-                                           << u"0-127 key 61 fine 70 vol 127"_s;
-        QTest::newRow("global zone is the default") << Gens{} << QList<TestZone>{{{{kCoarse, -1}}}, {{}, 0}} << piano
-                                                    << u"0-127 key 64 fine 0 vol 127"_s;
-        QTest::newRow("own zone overrides the global") << Gens{}
-                                                       << QList<TestZone>{{{{kCoarse, -1}}}, {{{kCoarse, 0}}, 0}}
-                                                       << piano << u"0-127 key 63 fine 0 vol 127"_s;
+        const auto rule = [](const char *name, const Gens &preset, const QList<TestZone> &instrument, const char *expected,
+                             const TestSample &sample = {"Piano D1", 200, 0, 0, 44100, 63}) {
+            QTest::newRow(name) << preset << instrument << sample << QString::fromLatin1(expected);
+        };
+        rule("root from the header, not the name", {}, {{{}, 0}}, "0-127 key 63 fine 0 vol 127");
+        rule("overriding root key", {}, {{{{kRoot, 50}}, 0}}, "0-127 key 50 fine 0 vol 127");
+        rule("coarse tunes add", {{kCoarse, 2}}, {{{{kCoarse, 1}}, 0}}, "0-127 key 60 fine 0 vol 127");
+        rule("fine sum clamped to 99", {{kFine, 50}}, {{{{kFine, 90}}, 0}}, "0-127 key 63 fine 99 vol 127");
+        rule("sample correction", {}, {{{}, 0}}, "0-127 key 61 fine 70 vol 127", {"s", 200, 0, 0, 44100, 60, -30});
+        rule("global zone is the default", {}, {{{{kCoarse, -1}}}, {{}, 0}}, "0-127 key 64 fine 0 vol 127");
+        rule("own zone overrides the global", {}, {{{{kCoarse, -1}}}, {{{kCoarse, 0}}, 0}}, "0-127 key 63 fine 0 vol 127");
         // 20 dB: 127 * 10^(-20/40) = 40.2.
-        QTest::newRow("attenuations add") << Gens{{kAttenuation, -100}}
-                                          << QList<TestZone>{{{{kAttenuation, 300}}, 0}} << piano
-                                          << u"0-127 key 63 fine 0 vol 40"_s;
-        QTest::newRow("key ranges intersect") << Gens{{kKeyRange, 40 + 256 * 80}}
-                                              << QList<TestZone>{{{{kKeyRange, 60 + 256 * 100}}, 0}} << piano
-                                              << u"60-80 key 63 fine 0 vol 127"_s;
+        rule("attenuations add", {{kAttenuation, -100}}, {{{{kAttenuation, 300}}, 0}}, "0-127 key 63 fine 0 vol 40");
+        rule("key ranges intersect", {{kKeyRange, 40 + 256 * 80}}, {{{{kKeyRange, 60 + 256 * 100}}, 0}}, "60-80 key 63 fine 0 vol 127");
     }
     void generatorRules()
     {
