@@ -15,6 +15,7 @@
 #include "ui/twips.h"
 
 #include <QCheckBox>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -408,51 +409,47 @@ private Q_SLOTS:
         util::useSettingsFile({});
     }
 
+    // The first samples selected renamed: one takes the name typed, several a common
+    // start and each one's KEY, all distinct; every sound stays with its sample.
     void rename_data()
     {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<int>("selected");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("name"); // of slot 1 afterwards
+        QTest::addColumn<QString>("names"); // afterwards, as wildcard patterns
         QTest::addColumn<QString>("message");
-        QTest::newRow("readable") << u"piano c3"_s.remove(u' ') << u"PIANOC3"_s << QString();
-        QTest::newRow("too long: the field takes 8") << u"NINECHARS"_s << u"NINECHAR"_s << QString();
-        QTest::newRow("a space") << u"A B"_s << u"A"_s << u"A sample name has 1 to 8"_s;
-        QTest::newRow("taken") << u"b"_s << u"A"_s << u"Another sample is already named B."_s;
+        QTest::newRow("readable") << "A|B" << 1 << u"piano c3"_s.remove(u' ') << "PIANOC3|B" << QString();
+        QTest::newRow("too long: the field takes 8") << "A|B" << 1 << "NINECHARS" << "NINECHAR|B" << QString();
+        QTest::newRow("a space") << "A|B" << 1 << "A B" << "A|B" << "A sample name has 1 to 8";
+        QTest::newRow("taken") << "A|B" << 1 << "b" << "A|B" << "Another sample is already named B.";
+        QTest::newRow("several") << "A_C3|B_C3|C_C4|D" << 3 << "Strings" << "STR*_C3|STR*_C3|STR*_C4|D" << QString();
     }
     void rename()
     {
+        QFETCH(QString, files);
+        QFETCH(int, selected);
         QFETCH(QString, typed);
-        QFETCH(QString, name);
+        QFETCH(QString, names);
         QFETCH(QString, message);
         ui::ScriptedPlatform platform;
         MspEditorWindow editor;
-        editor.addWavFiles({sound(u"A.wav"_s), sound(u"B.wav"_s)});
+        QStringList wavs;
+        for (const QString &name : files.split(u'|'))
+            wavs << sound(name + u".wav"_s);
+        editor.addWavFiles(wavs);
         editor.selectSlot(1);
+        for (int slot = 2; slot <= selected; ++slot)
+            editor.sampleList()->item(slot - 1)->setSelected(true);
         platform.queueText(typed);
         editor.keyboardTools()->renameSelectedSample();
-        QCOMPARE(listed(editor).first(), name);
-        QVERIFY(platform.messageTexts().size() == (message.isEmpty() ? 0 : 1) && platform.messageTexts().join(u' ').startsWith(message));
-        // The sound stays with the renamed sample.
-        QCOMPARE(QFileInfo(editor.sampleSourceFile(1)).fileName(), u"A.wav"_s);
-    }
-
-    // Several selected samples take a common start and each one's KEY, all distinct.
-    void renameSeveral()
-    {
-        ui::ScriptedPlatform platform;
-        MspEditorWindow editor;
-        editor.addWavFiles({sound(u"A_C3.wav"_s), sound(u"B_C3.wav"_s), sound(u"C_C4.wav"_s), sound(u"D.wav"_s)});
-        editor.sampleList()->selectAll();
-        editor.sampleList()->item(3)->setSelected(false);
-        platform.queueText(u"Strings"_s);
-        editor.keyboardTools()->renameSelectedSample();
-        const QStringList names = listed(editor);
-        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 4);
-        for (int slot = 1; slot <= 3; ++slot) {
-            QVERIFY2(names.at(slot - 1).startsWith(u"STR"_s) && names.at(slot - 1).size() <= 8
-                         && names.at(slot - 1).endsWith(slot < 3 ? u"_C3"_s : u"_C4"_s), qPrintable(names.join(u' ')));
+        const QStringList now = listed(editor), patterns = names.split(u'|');
+        QCOMPARE(QSet<QString>(now.begin(), now.end()).size(), patterns.size());
+        for (int slot = 1; slot <= patterns.size(); ++slot) {
+            const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(patterns.at(slot - 1)));
+            QVERIFY2(pattern.match(now.at(slot - 1)).hasMatch() && now.at(slot - 1).size() <= 8, qPrintable(now.join(u' ')));
+            QCOMPARE(editor.sampleSourceFile(slot), wavs.at(slot - 1));
         }
-        QCOMPARE(names.at(3), u"D"_s);
-        QCOMPARE(QFileInfo(editor.sampleSourceFile(3)).fileName(), u"C_C4.wav"_s);
+        QVERIFY(platform.messageTexts().size() == (message.isEmpty() ? 0 : 1) && platform.messageTexts().join(u' ').startsWith(message));
     }
 
     // The key map selects what is clicked and plays the sample mapped to a key; the
