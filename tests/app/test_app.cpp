@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's start: the command line, what each kind of argument does (in the
-// program itself, run without any display, and in-process, where a file also opens in
-// its editor), the launcher, and that every window's texts fit the room their widgets
-// give them, in the design font as installed (also run at QT_SCALE_FACTOR 2).
-// And every save of the program, made to fail part-way under a file-size limit, as a
-// full disk would: the old file must survive byte for byte, no temporary may be left,
-// the user must be told why, and the document must stay unsaved.
+// The program's start (the command line, the launcher), every window's texts fitting
+// their widgets, and every save made to fail part-way as on a full disk: the old file
+// survives byte for byte, no temporary is left, the user is told why, the edit stays.
 
 #include "app/commandline.h"
 #include "app/launcher.h"

@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Drum-kit (USD) and user-voice (USV) banks: the checksum, what is read and written
-// back, malformed banks and their messages, the shipped examples, and faults: a huge
-// file, a FIFO or a device is never read whole; a save that would not read back is
-// refused. Round trips of any bytes, the header and format messages, the tag splitting
-// the file, and a written checksum that reads back: tests/fuzz/fuzz_usd and fuzz_usv.
-// Then the two transfer windows, DrumKitWindow and UserVoiceWindow, driven through
-// their controls and the scripted platform: copies, refused files, saves, the question
-// before unsaved copies are lost, undo and redo. Failed saves: tests/app/test_app.
+// Drum-kit (USD) and user-voice (USV) banks, read, written and refused, and their two
+// transfer windows driven through their controls. Any bytes: fuzz_usd and fuzz_usv;
+// failed saves: test_app.
 
 #include "faultsupport.h"
 #include "ui/scriptedplatform.h"
@@ -196,25 +191,12 @@ private Q_SLOTS:
     // A child that is not root must still reach the folder.
     void initTestCase() { QVERIFY(m_dir.isValid() && QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7777))); }
 
-    // The high byte takes the low byte's top bit, and keeps only its own 8 bits.
-    void checksum_data()
-    {
-        QTest::addColumn<int>("sum");
-        QTest::addColumn<int>("high");
-        QTest::addColumn<int>("low");
-        QTest::newRow("4848 carries the low byte's top bit") << 4848 << 19 << 240;
-        QTest::newRow("4660 has no carry") << 4660 << 18 << 52;
-        QTest::newRow("65408 overflows to 0") << 65408 << 0 << 128;
-        QTest::newRow("sums wrap at 65536") << 65536 + 4848 << 19 << 240;
-    }
-    // That the writers store it in bytes 5 and 6: the images compared in read() and copy().
+    // The high byte takes the low byte's top bit (4848), or not (4660), and keeps only
+    // its own 8 bits (65408); sums wrap at 65536. Stored in bytes 5 and 6: read(), copy().
     void checksum()
     {
-        QFETCH(int, sum);
-        QFETCH(int, high);
-        QFETCH(int, low);
-        const QByteArray bytes = QByteArray(sum / 255, '\xff') + char(sum % 255);
-        QCOMPARE(bank::HeaderChecksum(bytes), (bank::Checksum{quint8(high), quint8(low)}));
+        for (const auto &[sum, high, low] : {std::tuple{4848, 19, 240}, {4660, 18, 52}, {65408, 0, 128}, {65536 + 4848, 19, 240}})
+            QCOMPARE(bank::HeaderChecksum(QByteArray(sum / 255, '\xff') + char(sum % 255)), (bank::Checksum{quint8(high), quint8(low)}));
     }
 
     // What is read, and for USV what is written back: the tag as "KORG1" and two

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// WAV reading, header write-back, waveform, the file tools and the keyboard
-// format (root notes, the check, the conversion). Among them, faults
-// found on files made by common tools and under a full disk: CleanUp's result must
-// be readable, a write-back is all or nothing and leaves an unedited file as it
-// was, and the waveform shows every sample format at its real level.
+// WAV reading, header write-back, waveform, the file tools and the keyboard format
+// (root notes, the check, the conversion), on files made by common tools and on a full disk.
 
 #include "helper_sound.h"
 #include "helper_wav.h"
