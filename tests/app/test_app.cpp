@@ -65,7 +65,6 @@ struct Scenario {
     bool inPlace = false; // writes into the file itself, so its bytes may change
 };
 
-// Copies an example into folder; returns the copy's path.
 QString copyExample(const QString &name, const QString &folder, const QString &as = {})
 {
     const QString path = folder + u'/' + (as.isEmpty() ? name : as);
@@ -159,9 +158,8 @@ private Q_SLOTS:
 
 
     // Each button (Enter: the first) opens its editor as a window of its own, and the
-    // launcher is gone for good: closing the editor ends the program. Presses and
-    // clicks that reach it in a burst, before the first is handled, open one editor:
-    // the first one's.
+    // launcher is gone for good: closing the editor ends the program. A burst of
+    // presses and clicks opens the first one's editor only.
     void opensOneEditor_data()
     {
         QTest::addColumn<QString>("inputs"); // Return, or the button clicked

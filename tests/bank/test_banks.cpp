@@ -29,8 +29,6 @@ Q_DECLARE_METATYPE(tamo::bank::ReadOutcome)
 
 namespace {
 
-// Bank images built byte by byte.
-
 // An entry of size bytes: the name padded with spaces to 12 bytes, then data that
 // differs from entry to entry.
 QByteArray bankEntry(QByteArrayView name, qsizetype size, int seed)
@@ -51,7 +49,6 @@ QByteArray withTail(QByteArray image, const QByteArray &bytes)
     return image;
 }
 
-// The header of a bank without its checksum.
 QByteArray bankHead(bool usd) { return QByteArray(usd ? "KUSD\x03" : "KUSV\0", 5) + QByteArray(2, '\0'); }
 
 // Kits named P1, P2...; or voices named P1..., the tag, and tagged entries PT1...
@@ -122,7 +119,6 @@ struct Window {
     std::unique_ptr<QWidget> form = usd ? std::unique_ptr<QWidget>(new usd::DrumKitWindow) : std::make_unique<usv::UserVoiceWindow>();
 
     QListWidget *list(int n) const { return form->findChild<QListWidget *>(u"List%1"_s.arg(n)); }
-    // A button or a menu action.
     void click(const char *name) const
     {
         auto *button = form->findChild<QPushButton *>(QLatin1String(name));

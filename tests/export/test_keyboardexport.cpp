@@ -247,14 +247,12 @@ private Q_SLOTS:
         QCOMPARE(result.notes.size(), stored.split(u'|').filter(QRegularExpression(u"^(KICK|hat)2$"_s)).size()); // one per name another set holds
     }
 
-    // The command line, for a folder of sounds, an MSP and its WAVs, and an SFZ
-    // instrument: two FLAC samples in other formats than the keyboard's, one behind a
-    // path with a space and a backslash, keys given as numbers and as note names (c4 is
-    // 60). Every WAV written is in the keyboard's format. A failure, an import error too
-    // (the importer's own tests cover its messages), is one line, and nothing is written.
+    // The command line, for a folder of sounds, an MSP and its WAVs, and an SFZ instrument
+    // (two FLAC samples in other formats, one behind a path with a space and a backslash,
+    // keys as numbers and note names, c4 is 60): every WAV in the keyboard's format, the
+    // MSP named 8.3-safe. A failure, an import error too, is one line; nothing is written.
     // A row's own files: "=N" writes a sampler chunk with root N, "*" makes it 24-bit
-    // 48 kHz, "NAME.MSP>A" an MSP naming A. The MSP written is named 8.3-safe; an export
-    // into its own sources' folder is refused.
+    // 48 kHz, "NAME.MSP>A" an MSP naming A.
     void command_data()
     {
         QTest::addColumn<QString>("files");

@@ -58,7 +58,6 @@ constexpr int kPcm16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 const ui::MessageBox kAsk{u"The file was modified.\r\n\r\nDo you want to save the modifications ?"_s,
                           ui::Buttons::YesNoCancel, ui::Icon::Question, u"MSP Editor"_s};
 
-// A slot's name, fields and reserved bytes.
 QByteArray slotBytes(const MspRecord &record, int slot)
 {
     QByteArray bytes = record.sampleName(slot);
@@ -77,7 +76,6 @@ class TestMspEditorWindow : public QObject {
     QString m_oldCurrent = QDir::currentPath();
     QTemporaryDir m_home, m_saveDir;
 
-    // A sound file of 2000 frames in the save folder.
     QString sound(const QString &name, int format = kPcm16, std::optional<int> root = {})
     {
         const QString path = m_saveDir.filePath(name);

@@ -113,12 +113,9 @@ TestFont oneInstrument(const QList<TestZone> &instrumentZones, const QList<TestS
 exporter::PresetImport importOf(const QByteArray &bytes, bool layers = false)
 {
     const sf2::SoundFont font = sf2::readSoundFont(bytes);
-    if (!font.ok()) {
-        exporter::PresetImport failed;
-        failed.error = font.error;
-        return failed;
-    }
-    return exporter::importPreset(font, 0, layers);
+    exporter::PresetImport failed;
+    failed.error = font.error;
+    return font.ok() ? exporter::importPreset(font, 0, layers) : failed;
 }
 
 QString fieldsOf(const exporter::PresetImport &import)
@@ -126,14 +123,10 @@ QString fieldsOf(const exporter::PresetImport &import)
     if (!import.ok())
         return import.error;
     QStringList samples;
-    for (const auto &set : import.sets) {
+    for (const auto &set : import.sets)
         for (const sfz::ImportedSample &s : set.import.samples)
-            samples << u"%1-%2 key %3 fine %4 vol %5"_s.arg(s.lowKey)
-                           .arg(s.highKey)
-                           .arg(s.fields.value(msp::SampleField::Key))
-                           .arg(msp::FineValue(s.fields.value(msp::SampleField::Fine)))
-                           .arg(s.fields.value(msp::SampleField::Volume));
-    }
+            samples << u"%1-%2 key %3 fine %4 vol %5"_s.arg(s.lowKey).arg(s.highKey).arg(s.fields.value(msp::SampleField::Key))
+                           .arg(msp::FineValue(s.fields.value(msp::SampleField::Fine))).arg(s.fields.value(msp::SampleField::Volume));
     return samples.join(u" | "_s);
 }
 
@@ -208,8 +201,7 @@ private Q_SLOTS:
         const QByteArray bytes = build(oneInstrument({{{{kVelRange, 0 + 256 * 63}}, 0}, {{{kVelRange, 64 + 256 * 127}}, 1}},
                                                      samples));
         const auto one = importOf(bytes);
-        QCOMPARE(one.sets.size(), 1);
-        QCOMPARE(one.sets.at(0).import.samples.size(), 1);
+        QCOMPARE(std::pair(one.sets.size(), one.sets.at(0).import.samples.size()), std::pair(qsizetype(1), qsizetype(1)));
         QCOMPARE(one.sets.at(0).import.samples.at(0).name, QByteArray("LOUD    "));
         const auto layers = importOf(bytes, true);
         QCOMPARE(layers.sets.size(), 2);
