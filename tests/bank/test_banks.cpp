@@ -66,18 +66,10 @@ QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged, QByte
     return image;
 }
 
-QByteArray usdImage(int kits) { return bankImage(true, "K", kits, 0); }
-QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
-{
-    return bankImage(false, "V", voices, tagged, tag, goodChecksum);
-}
-
-
 const QString kInfo = u"INFO : The file presents a bad CheckSum header. We will try to load it..."_s;
 const QString kUsdHeader = u"This is not a valid Ketron SD1 Header (KUSD3) !"_s;
 const QString kUsvHeader = u"This is not a valid Ketron SD1 Header (KUSV0) !"_s;
 const QString kUsvFormat = u"Bad USV Format !"_s;
-
 
 // An example entry: the name padded to 12 bytes, then data varied by variant. A
 // kit's data is 112 items of note, level, pan and group.
@@ -103,7 +95,6 @@ QByteArray exampleImage(bool kits, const QList<QByteArray> &names, const QList<Q
         parts << exampleEntry(name, usv::kTaggedEntrySize, variant++);
     return withTail(bankHead(kits), parts.join());
 }
-
 
 // Where entry row of list n (1, 2: kits or voices; 3, 4: tagged entries) starts in an
 // image, and its size.
@@ -207,23 +198,23 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("written"); // null: as read
         const QStringList none;
         // The checksum note first: it never stops the read.
-        QTest::newRow("USD kits cut short") << usdImage(2).chopped(1) << ReadOutcome::Refused << QStringList{kInfo, u"Bad Kit Format !"_s} << 0 << -1 << QByteArray();
-        QTest::newRow("USD 32767 kits") << usdImage(32767) << ReadOutcome::Loaded << none << 32767 << -1 << QByteArray();
+        QTest::newRow("USD kits cut short") << bankImage(true, "K", 2, 0).chopped(1) << ReadOutcome::Refused << QStringList{kInfo, u"Bad Kit Format !"_s} << 0 << -1 << QByteArray();
+        QTest::newRow("USD 32767 kits") << bankImage(true, "K", 32767, 0) << ReadOutcome::Loaded << none << 32767 << -1 << QByteArray();
         // More kits than the instrument's count holds: the file just does not load.
-        QTest::newRow("USD 32768 kits") << usdImage(32768) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
-        QTest::newRow("32767 voices") << usvImage(32767, 1) << ReadOutcome::Loaded << none << 32767 << 1 << QByteArray();
-        QTest::newRow("32768 voices") << usvImage(32768, 1) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
+        QTest::newRow("USD 32768 kits") << bankImage(true, "K", 32768, 0) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
+        QTest::newRow("32767 voices") << bankImage(false, "V", 32767, 1) << ReadOutcome::Loaded << none << 32767 << 1 << QByteArray();
+        QTest::newRow("32768 voices") << bankImage(false, "V", 32768, 1) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
         // Only the 7-byte header (its checksum of nothing is 0): nothing to load, no message.
         QTest::newRow("USD header only") << QByteArray("KUSD\x03\0\0", 7) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
         QTest::newRow("USV header only") << QByteArray("KUSV\0\0\0", 7) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
         const QByteArray z16(16, 'z');
-        QTest::newRow("tag + 2x32+16 rounds to even, down") << withTail(usvImage(3, 2), z16) << ReadOutcome::Loaded << none << 3 << 2 << usvImage(3, 2);
+        QTest::newRow("tag + 2x32+16 rounds to even, down") << withTail(bankImage(false, "V", 3, 2), z16) << ReadOutcome::Loaded << none << 3 << 2 << bankImage(false, "V", 3, 2);
         // The last entry reaches past the end: its missing half is written as zero bytes.
-        QTest::newRow("tag + 3x32+16 rounds to even, up") << withTail(usvImage(3, 3), z16) << ReadOutcome::Loaded << none << 3 << 4
-                                                        << withTail(usvImage(3, 3), z16 + QByteArray(16, '\0'));
-        QTest::newRow("tag bytes not spaces") << usvImage(2, 2, "KORG1xy") << ReadOutcome::Loaded << none << 2 << 2 << usvImage(2, 2);
-        QTest::newRow("bad checksum") << usvImage(2, 2, "KORG1  ", false) << ReadOutcome::Loaded << QStringList{kInfo} << 2 << 2 << usvImage(2, 2);
-        QTest::newRow("checksum message comes first") << usvImage(3, 0, "") + "abc" << ReadOutcome::Refused << QStringList{kInfo, kUsvFormat} << 0 << 0 << QByteArray();
+        QTest::newRow("tag + 3x32+16 rounds to even, up") << withTail(bankImage(false, "V", 3, 3), z16) << ReadOutcome::Loaded << none << 3 << 4
+                                                        << withTail(bankImage(false, "V", 3, 3), z16 + QByteArray(16, '\0'));
+        QTest::newRow("tag bytes not spaces") << bankImage(false, "V", 2, 2, "KORG1xy") << ReadOutcome::Loaded << none << 2 << 2 << bankImage(false, "V", 2, 2);
+        QTest::newRow("bad checksum") << bankImage(false, "V", 2, 2, "KORG1  ", false) << ReadOutcome::Loaded << QStringList{kInfo} << 2 << 2 << bankImage(false, "V", 2, 2);
+        QTest::newRow("checksum message comes first") << bankImage(false, "V", 3, 0, "") + "abc" << ReadOutcome::Refused << QStringList{kInfo, kUsvFormat} << 0 << 0 << QByteArray();
     }
     void read()
     {
@@ -315,7 +306,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         QFETCH(QString, problem);
         const QString path = m_dir.filePath(u"save.usv"_s);
-        const QByteArray old = usvImage(4, 2);
+        const QByteArray old = bankImage(false, "V", 4, 2);
         QVERIFY(writeAll(path, old));
         usv::UsvFile doc = *usv::readUsv(old).document;
         doc.Voices[1] = usv::UsvVoice(before.size() == 48 ? before : bankEntry(before, 48, 2));
