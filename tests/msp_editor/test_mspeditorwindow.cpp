@@ -40,8 +40,6 @@ struct Reply {
     ui::Answer answer = ui::Answer::Ok;
     QString file;
 };
-static Reply ask(ui::Answer answer) { return {Reply::Ask, answer, {}}; }
-static Reply replace(ui::Answer answer) { return {Reply::Replace, answer, {}}; }
 Q_DECLARE_METATYPE(tamo::ui::Answer)
 Q_DECLARE_METATYPE(Start)
 Q_DECLARE_METATYPE(Outcome)
@@ -100,7 +98,7 @@ private Q_SLOTS:
         using S = Start;
         using O = Outcome;
         const QList<Reply> none;
-        const Reply yes = ask(ui::Answer::Yes), no = ask(ui::Answer::No), cancel = ask(ui::Answer::Cancel), cancelled{Reply::Cancel, {}, {}};
+        const Reply yes{Reply::Ask, ui::Answer::Yes, {}}, no{Reply::Ask, ui::Answer::No, {}}, cancel{Reply::Ask, ui::Answer::Cancel, {}}, cancelled{Reply::Cancel, {}, {}};
         const auto file = [](const QString &name) { return Reply{Reply::File, {}, name}; };
         QTest::newRow("New, unmodified") << "MnuNew" << S::Saved << none << O::New << "" << false << "";
         QTest::newRow("New, Yes saves") << "MnuNew" << S::Modified << QList{yes} << O::New << "" << false << "DOC.MSP";
@@ -121,9 +119,9 @@ private Q_SLOTS:
         QTest::newRow("Save As, no extension") << "MnuSaveAs" << S::Modified << QList{file(u"NEW"_s)} << O::Unsaved << "NEW.MSP" << false << "NEW.MSP";
         QTest::newRow("Save As the open file: no question") << "MnuSaveAs" << S::Modified << QList{file(u"DOC.MSP"_s)} << O::Unsaved << "DOC.MSP" << false << "DOC.MSP";
         QTest::newRow("Save As another file, replaced")
-            << "MnuSaveAs" << S::Modified << QList{replace(ui::Answer::Yes), file(u"SET.MSP"_s)} << O::Unsaved << "SET.MSP" << false << "SET.MSP";
+            << "MnuSaveAs" << S::Modified << QList{Reply{Reply::Replace, ui::Answer::Yes, {}}, file(u"SET.MSP"_s)} << O::Unsaved << "SET.MSP" << false << "SET.MSP";
         QTest::newRow("Save As another file, kept")
-            << "MnuSaveAs" << S::Modified << QList{replace(ui::Answer::No), file(u"SET.MSP"_s)} << O::Unsaved << "DOC.MSP" << true << "";
+            << "MnuSaveAs" << S::Modified << QList{Reply{Reply::Replace, ui::Answer::No, {}}, file(u"SET.MSP"_s)} << O::Unsaved << "DOC.MSP" << true << "";
     }
 
     void commands()

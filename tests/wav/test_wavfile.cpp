@@ -26,14 +26,9 @@ using namespace tamo::test;
 
 Q_DECLARE_METATYPE(tamo::wav::SourceCut)
 
-namespace {
-
 // The canonical 44-byte header of a file of L bytes with S bytes of data.
-QByteArray header44(qint64 L, qint64 S) { return wavFile({}).replace(4, 4, le32(L - 8)).replace(40, 4, le32(S)); }
-
+static QByteArray header44(qint64 L, qint64 S) { return wavFile({}).replace(4, 4, le32(L - 8)).replace(40, 4, le32(S)); }
 constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-
-} // namespace
 
 class TestWavFile : public QObject {
     Q_OBJECT
