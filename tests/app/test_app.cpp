@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's start: the command line, what each kind of argument does (in the
-// program itself, run without any display, and in-process, where a file also opens in
-// its editor), the launcher, and that every window's texts fit the room their widgets
-// give them, in the design font as installed (also run at QT_SCALE_FACTOR 2).
-// And every save of the program, made to fail part-way under a file-size limit, as a
-// full disk would: the old file must survive byte for byte, no temporary may be left,
-// the user must be told why, and the document must stay unsaved.
+// The program's start (the command line, the launcher), every window's texts fitting
+// their widgets, and every save made to fail part-way as on a full disk: the old file
+// survives byte for byte, no temporary is left, the user is told why, the edit stays.
 
 #include "app/commandline.h"
 #include "app/launcher.h"
@@ -69,7 +65,6 @@ struct Scenario {
     bool inPlace = false; // writes into the file itself, so its bytes may change
 };
 
-// Copies an example into folder; returns the copy's path.
 QString copyExample(const QString &name, const QString &folder, const QString &as = {})
 {
     const QString path = folder + u'/' + (as.isEmpty() ? name : as);
@@ -163,9 +158,8 @@ private Q_SLOTS:
 
 
     // Each button (Enter: the first) opens its editor as a window of its own, and the
-    // launcher is gone for good: closing the editor ends the program. Presses and
-    // clicks that reach it in a burst, before the first is handled, open one editor:
-    // the first one's.
+    // launcher is gone for good: closing the editor ends the program. A burst of
+    // presses and clicks opens the first one's editor only.
     void opensOneEditor_data()
     {
         QTest::addColumn<QString>("inputs"); // Return, or the button clicked

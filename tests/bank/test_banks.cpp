@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Drum-kit (USD) and user-voice (USV) banks: the checksum, what is read and written
-// back, malformed banks and their messages, the shipped examples, and faults: a huge
-// file, a FIFO or a device is never read whole; a save that would not read back is
-// refused. Round trips of any bytes, the header and format messages, the tag splitting
-// the file, and a written checksum that reads back: tests/fuzz/fuzz_usd and fuzz_usv.
-// Then the two transfer windows, DrumKitWindow and UserVoiceWindow, driven through
-// their controls and the scripted platform: copies, refused files, saves, the question
-// before unsaved copies are lost, undo and redo. Failed saves: tests/app/test_app.
+// Drum-kit (USD) and user-voice (USV) banks, read, written and refused, and their two
+// transfer windows driven through their controls. Any bytes: fuzz_usd and fuzz_usv;
+// failed saves: test_app.
 
 #include "faultsupport.h"
 #include "ui/scriptedplatform.h"
@@ -34,8 +29,6 @@ Q_DECLARE_METATYPE(tamo::bank::ReadOutcome)
 
 namespace {
 
-// Bank images built byte by byte.
-
 // An entry of size bytes: the name padded with spaces to 12 bytes, then data that
 // differs from entry to entry.
 QByteArray bankEntry(QByteArrayView name, qsizetype size, int seed)
@@ -56,7 +49,6 @@ QByteArray withTail(QByteArray image, const QByteArray &bytes)
     return image;
 }
 
-// The header of a bank without its checksum.
 QByteArray bankHead(bool usd) { return QByteArray(usd ? "KUSD\x03" : "KUSV\0", 5) + QByteArray(2, '\0'); }
 
 // Kits named P1, P2...; or voices named P1..., the tag, and tagged entries PT1...
@@ -74,18 +66,10 @@ QByteArray bankImage(bool usd, QByteArray prefix, int entries, int tagged, QByte
     return image;
 }
 
-QByteArray usdImage(int kits) { return bankImage(true, "K", kits, 0); }
-QByteArray usvImage(int voices, int tagged, QByteArrayView tag = "KORG1  ", bool goodChecksum = true)
-{
-    return bankImage(false, "V", voices, tagged, tag, goodChecksum);
-}
-
-
 const QString kInfo = u"INFO : The file presents a bad CheckSum header. We will try to load it..."_s;
 const QString kUsdHeader = u"This is not a valid Ketron SD1 Header (KUSD3) !"_s;
 const QString kUsvHeader = u"This is not a valid Ketron SD1 Header (KUSV0) !"_s;
 const QString kUsvFormat = u"Bad USV Format !"_s;
-
 
 // An example entry: the name padded to 12 bytes, then data varied by variant. A
 // kit's data is 112 items of note, level, pan and group.
@@ -112,7 +96,6 @@ QByteArray exampleImage(bool kits, const QList<QByteArray> &names, const QList<Q
     return withTail(bankHead(kits), parts.join());
 }
 
-
 // Where entry row of list n (1, 2: kits or voices; 3, 4: tagged entries) starts in an
 // image, and its size.
 qsizetype offsetOf(bool usd, const QByteArray &image, int n, int row)
@@ -127,7 +110,6 @@ struct Window {
     std::unique_ptr<QWidget> form = usd ? std::unique_ptr<QWidget>(new usd::DrumKitWindow) : std::make_unique<usv::UserVoiceWindow>();
 
     QListWidget *list(int n) const { return form->findChild<QListWidget *>(u"List%1"_s.arg(n)); }
-    // A button or a menu action.
     void click(const char *name) const
     {
         auto *button = form->findChild<QPushButton *>(QLatin1String(name));
@@ -196,25 +178,12 @@ private Q_SLOTS:
     // A child that is not root must still reach the folder.
     void initTestCase() { QVERIFY(m_dir.isValid() && QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7777))); }
 
-    // The high byte takes the low byte's top bit, and keeps only its own 8 bits.
-    void checksum_data()
-    {
-        QTest::addColumn<int>("sum");
-        QTest::addColumn<int>("high");
-        QTest::addColumn<int>("low");
-        QTest::newRow("4848 carries the low byte's top bit") << 4848 << 19 << 240;
-        QTest::newRow("4660 has no carry") << 4660 << 18 << 52;
-        QTest::newRow("65408 overflows to 0") << 65408 << 0 << 128;
-        QTest::newRow("sums wrap at 65536") << 65536 + 4848 << 19 << 240;
-    }
-    // That the writers store it in bytes 5 and 6: the images compared in read() and copy().
+    // The high byte takes the low byte's top bit (4848), or not (4660), and keeps only
+    // its own 8 bits (65408); sums wrap at 65536. Stored in bytes 5 and 6: read(), copy().
     void checksum()
     {
-        QFETCH(int, sum);
-        QFETCH(int, high);
-        QFETCH(int, low);
-        const QByteArray bytes = QByteArray(sum / 255, '\xff') + char(sum % 255);
-        QCOMPARE(bank::HeaderChecksum(bytes), (bank::Checksum{quint8(high), quint8(low)}));
+        for (const auto &[sum, high, low] : {std::tuple{4848, 19, 240}, {4660, 18, 52}, {65408, 0, 128}, {65536 + 4848, 19, 240}})
+            QCOMPARE(bank::HeaderChecksum(QByteArray(sum / 255, '\xff') + char(sum % 255)), (bank::Checksum{quint8(high), quint8(low)}));
     }
 
     // What is read, and for USV what is written back: the tag as "KORG1" and two
@@ -229,23 +198,23 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("written"); // null: as read
         const QStringList none;
         // The checksum note first: it never stops the read.
-        QTest::newRow("USD kits cut short") << usdImage(2).chopped(1) << ReadOutcome::Refused << QStringList{kInfo, u"Bad Kit Format !"_s} << 0 << -1 << QByteArray();
-        QTest::newRow("USD 32767 kits") << usdImage(32767) << ReadOutcome::Loaded << none << 32767 << -1 << QByteArray();
+        QTest::newRow("USD kits cut short") << bankImage(true, "K", 2, 0).chopped(1) << ReadOutcome::Refused << QStringList{kInfo, u"Bad Kit Format !"_s} << 0 << -1 << QByteArray();
+        QTest::newRow("USD 32767 kits") << bankImage(true, "K", 32767, 0) << ReadOutcome::Loaded << none << 32767 << -1 << QByteArray();
         // More kits than the instrument's count holds: the file just does not load.
-        QTest::newRow("USD 32768 kits") << usdImage(32768) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
-        QTest::newRow("32767 voices") << usvImage(32767, 1) << ReadOutcome::Loaded << none << 32767 << 1 << QByteArray();
-        QTest::newRow("32768 voices") << usvImage(32768, 1) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
+        QTest::newRow("USD 32768 kits") << bankImage(true, "K", 32768, 0) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
+        QTest::newRow("32767 voices") << bankImage(false, "V", 32767, 1) << ReadOutcome::Loaded << none << 32767 << 1 << QByteArray();
+        QTest::newRow("32768 voices") << bankImage(false, "V", 32768, 1) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
         // Only the 7-byte header (its checksum of nothing is 0): nothing to load, no message.
         QTest::newRow("USD header only") << QByteArray("KUSD\x03\0\0", 7) << ReadOutcome::Failed << none << 0 << -1 << QByteArray();
         QTest::newRow("USV header only") << QByteArray("KUSV\0\0\0", 7) << ReadOutcome::Failed << none << 0 << 0 << QByteArray();
         const QByteArray z16(16, 'z');
-        QTest::newRow("tag + 2x32+16 rounds to even, down") << withTail(usvImage(3, 2), z16) << ReadOutcome::Loaded << none << 3 << 2 << usvImage(3, 2);
+        QTest::newRow("tag + 2x32+16 rounds to even, down") << withTail(bankImage(false, "V", 3, 2), z16) << ReadOutcome::Loaded << none << 3 << 2 << bankImage(false, "V", 3, 2);
         // The last entry reaches past the end: its missing half is written as zero bytes.
-        QTest::newRow("tag + 3x32+16 rounds to even, up") << withTail(usvImage(3, 3), z16) << ReadOutcome::Loaded << none << 3 << 4
-                                                        << withTail(usvImage(3, 3), z16 + QByteArray(16, '\0'));
-        QTest::newRow("tag bytes not spaces") << usvImage(2, 2, "KORG1xy") << ReadOutcome::Loaded << none << 2 << 2 << usvImage(2, 2);
-        QTest::newRow("bad checksum") << usvImage(2, 2, "KORG1  ", false) << ReadOutcome::Loaded << QStringList{kInfo} << 2 << 2 << usvImage(2, 2);
-        QTest::newRow("checksum message comes first") << usvImage(3, 0, "") + "abc" << ReadOutcome::Refused << QStringList{kInfo, kUsvFormat} << 0 << 0 << QByteArray();
+        QTest::newRow("tag + 3x32+16 rounds to even, up") << withTail(bankImage(false, "V", 3, 3), z16) << ReadOutcome::Loaded << none << 3 << 4
+                                                        << withTail(bankImage(false, "V", 3, 3), z16 + QByteArray(16, '\0'));
+        QTest::newRow("tag bytes not spaces") << bankImage(false, "V", 2, 2, "KORG1xy") << ReadOutcome::Loaded << none << 2 << 2 << bankImage(false, "V", 2, 2);
+        QTest::newRow("bad checksum") << bankImage(false, "V", 2, 2, "KORG1  ", false) << ReadOutcome::Loaded << QStringList{kInfo} << 2 << 2 << bankImage(false, "V", 2, 2);
+        QTest::newRow("checksum message comes first") << bankImage(false, "V", 3, 0, "") + "abc" << ReadOutcome::Refused << QStringList{kInfo, kUsvFormat} << 0 << 0 << QByteArray();
     }
     void read()
     {
@@ -337,7 +306,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, after);
         QFETCH(QString, problem);
         const QString path = m_dir.filePath(u"save.usv"_s);
-        const QByteArray old = usvImage(4, 2);
+        const QByteArray old = bankImage(false, "V", 4, 2);
         QVERIFY(writeAll(path, old));
         usv::UsvFile doc = *usv::readUsv(old).document;
         doc.Voices[1] = usv::UsvVoice(before.size() == 48 ? before : bankEntry(before, 48, 2));

@@ -5,9 +5,11 @@
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "util/shortname.h"
+#include "util/signals.h"
 #include "wav/keyboardformat.h"
 
 #include "helper_sound.h"
+#include "helper_wav.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -16,19 +18,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace tamo;
 using namespace tamo::exporter;
 using namespace tamo::test;
 using namespace Qt::StringLiterals;
 
 constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+const QStringList kWritten{u"A.WAV"_s, u"B.WAV"_s, u"C.WAV"_s, u"SET.MSP"_s};
 
-// Every file of a folder with its bytes, hidden ones included.
+// Every file of a folder with its bytes (a link as "link"), hidden ones included.
 static QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> files;
     for (const QString &name : filesIn(folder))
-        files.insert(name, readAll(QDir(folder).filePath(name)));
+        files.insert(name, QFileInfo(QDir(folder).filePath(name)).isSymLink() ? "link" : readAll(QDir(folder).filePath(name)));
     return files;
 }
 
@@ -45,60 +51,115 @@ class TestKeyboardExport : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void failureLeavesTargetAsItWas_data()
+    // What the export must never do to a stick or its sources, each row a fault the
+    // engine had; a failure, named in its message, leaves the stick as it was. The set:
+    // a.wav (16-bit 44.1 kHz unless given), b.wav 24-bit 48 kHz stereo, c.wav 22.05 kHz;
+    // the stick holds older A.WAV and SET.MSP, and a file of someone else (x) lies beside it.
+    void safety_data()
     {
+        using namespace wavgen;
+        QTest::addColumn<QString>("change");
         QTest::addColumn<QList<QByteArray>>("names");
-        QTest::addColumn<QString>("change"); // what else goes wrong
-        QTest::addColumn<QString>("named");  // in the message; empty: cancelled
-        QTest::newRow("same file name") << QList<QByteArray>{"A", "b", " B"} << "" << "B.WAV";
-        QTest::newRow("a name no file can carry") << QList<QByteArray>{"A", "x/y", "C"} << "" << "x/y";
-        QTest::newRow("missing source") << QList<QByteArray>{"A", "B", "C"} << "remove b.wav" << "b.wav";
-        QTest::newRow("unreadable source") << QList<QByteArray>{"A", "B", "C"} << "garble c.aif" << "c.aif";
-        QTest::newRow("full while converting") << QList<QByteArray>{"A", "B", "C"} << "limit 100000" << "B.WAV";
-        QTest::newRow("cancel") << QList<QByteArray>{"A", "B", "C"} << "cancel at B.WAV" << "";
+        QTest::addColumn<QByteArray>("a");
+        QTest::addColumn<QList<int>>("written"); // A.WAV's first samples (within the dither)
+        QTest::addColumn<QString>("named");      // empty: the set is written
+        const auto row = [](const char *name, const QString &change, const QString &named, const QByteArray &a = {},
+                            const QList<int> &written = {}, const QList<QByteArray> &names = {"A", "B", "C"}) {
+            QTest::newRow(name) << change << names << a << written << named;
+        };
+        QByteArray floats, pcm;
+        for (const double level : {qInf(), 1e30, qQNaN(), -qInf(), -1e30, 0.5})
+            floats += sampleAt(level, 3, 4);
+        for (const int sample : {1000, -2000, 3000})
+            pcm += le16(sample);
+        row("links at staging and final names", u"link"_s, {});
+        row("header claims 4 GB", {}, {}, wavFile(pcm).replace(4, 4, le32(0xfffffff0)).replace(40, 4, le32(0xffffffc0)), {1000, -2000, 3000});
+        row("floats past full scale", {}, {}, riff(chunk("fmt ", fmtBody(3, 1, 32)) + chunk("data", floats)), {32767, 32767, 0, -32768, -32768, 16384});
+        row("999 Hz", u"rate 999"_s, u"999 Hz"_s);
+        row("384001 Hz", u"rate 384001"_s, u"384001 Hz"_s);
+        row("SIGTERM while staging", u"signal 15 staging"_s, u"cancelled"_s);
+        row("SIGINT while renaming", u"signal 2 placing"_s, {});
+        row("killed while staging, then again", u"signal 9 staging"_s, {});
+        row("cancelled at B.WAV", u"cancel"_s, u"cancelled"_s);
+        row("same file name", {}, u"B.WAV"_s, {}, {}, {"A", "b", " B"});
+        row("a name no file can carry", {}, u"x/y"_s, {}, {}, {"A", "x/y", "C"});
+        row("missing source", u"remove b.wav"_s, u"b.wav"_s);
+        row("unreadable source", u"garble c.wav"_s, u"c.wav"_s);
+        row("full while converting", u"limit 100000"_s, u"B.WAV"_s);
     }
-    void failureLeavesTargetAsItWas()
+    void safety()
     {
-        QFETCH(QList<QByteArray>, names);
         QFETCH(QString, change);
+        QFETCH(QList<QByteArray>, names);
+        QFETCH(QByteArray, a);
+        QFETCH(QList<int>, written);
         QFETCH(QString, named);
-        // A source folder with an in-format mono WAV, a 24-bit 48 kHz stereo one and a
-        // mono AIFF, and a target folder holding older files.
         QTemporaryDir dir;
-        const QDir root(dir.path());
-        const QString target = root.filePath(QStringLiteral("out"));
-        const auto source = [&root](const QString &name) { return root.filePath(QStringLiteral("src/") + name); };
-        QVERIFY(root.mkpath(QStringLiteral("src")) && root.mkpath(QStringLiteral("out"))
-                && sound::write(source(QStringLiteral("a.wav")), kWav16, 44100, 1, 30000)
-                && sound::write(source(QStringLiteral("b.wav")), SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 2, 30000, 64)
-                && sound::write(source(QStringLiteral("c.aif")), SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, 30000)
+        const QString sources = dir.filePath(QStringLiteral("src")), target = dir.filePath(QStringLiteral("out")), victim = dir.filePath(QStringLiteral("x"));
+        const int rate = change.startsWith(u"rate") ? change.section(u' ', 1).toInt() : 48000;
+        QVERIFY(QDir().mkpath(sources) && QDir().mkpath(target) && writeAll(victim, "precious")
+                && (a.isEmpty() ? sound::write(sources + QStringLiteral("/a.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 3000)
+                                : writeAll(sources + QStringLiteral("/a.wav"), a))
+                && sound::write(sources + QStringLiteral("/b.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_24, rate, 2, 30000, 60)
+                && sound::write(sources + QStringLiteral("/c.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 1, 3000)
                 && writeAll(target + QStringLiteral("/A.WAV"), "older A") && writeAll(target + QStringLiteral("/SET.MSP"), "older set"));
-        const QString file = change.section(u' ', -1);
-        if (change.startsWith(u"remove"))
-            QVERIFY(QFile::remove(source(file)));
-        if (change.startsWith(u"garble"))
-            QVERIFY(writeAll(source(file), "FORM garbage"));
-        std::atomic_bool cancel = false;
+        const QString file = sources + u'/' + change.section(u' ', 1);
+        QVERIFY((!change.startsWith(u"remove") || QFile::remove(file)) && (!change.startsWith(u"garble") || writeAll(file, "FORM garbage")));
+        for (const QString &name : change == u"link" ? kWritten : QStringList()) // the names staging files had, and a final one
+            QVERIFY(QFile::link(victim, target + QStringLiteral("/.tamo-export-") + name)
+                    && (name != u"B.WAV" || QFile::link(victim, target + u'/' + name)));
+        const QMap<QString, QByteArray> before = snapshot(target);
         ExportRequest request;
-        request.record = recordNamed(names);
         request.mspFileName = QStringLiteral("SET.MSP");
         request.targetFolder = target;
-        request.sourceFor = [source](int slot) {
-            return source(QStringList{QStringLiteral("a.wav"), QStringLiteral("b.wav"), QStringLiteral("c.aif")}.value(slot - 1));
-        };
+        request.record = recordNamed(names);
+        request.sourceFor = [&](int slot) { return SlotSource(sources + u'/' + QChar(u'a' + slot - 1) + QStringLiteral(".wav")); };
+        std::atomic_bool cancel = false;
         request.cancel = &cancel;
-        if (change.startsWith(u"cancel"))
-            request.progress = [&](const ExportProgress &p) { cancel = cancel || p.fileName == file; };
-        const QMap<QString, QByteArray> before = snapshot(target);
-        const auto failsNamingFile = [&] {
-            const ExportResult r = exportForKeyboard(request);
-            return named.isEmpty() ? r.status == ExportStatus::Cancelled
-                                   : r.status == ExportStatus::Failed && r.message.contains(named);
+        if (change == u"cancel")
+            request.progress = [&](const ExportProgress &p) { cancel = cancel || p.fileName == u"B.WAV"; };
+        const auto failsNamingIt = [&](const ExportResult &r) {
+            return named == u"cancelled" ? r.status == ExportStatus::Cancelled : r.status == ExportStatus::Failed && r.message.contains(named);
         };
-        QVERIFY(change.startsWith(u"limit") ? runInChildWithFileSizeLimit(file.toLongLong(), failsNamingFile) : failsNamingFile());
-        QCOMPARE(snapshot(target), before);
-    }
+        ExportResult result;
+        const int signal = change.section(u' ', 1, 1).toInt();
+        pid_t child = change.startsWith(u"signal") ? fork() : -1;
+        if (child == 0) { // exports as the command line does, signalled once by what it reports
+            request.cancel = util::cancelOnInterruption();
+            request.progress = [&, raised = false](const ExportProgress &p) mutable {
+                if (p.fileName == u"B.WAV" && p.placing == change.endsWith(u"placing") && !raised)
+                    raised = raise(signal) == 0;
+            };
+            _exit(int(exportForKeyboard(request).status));
+        }
+        int status = 0;
+        if (child > 0 && waitpid(child, &status, 0) == child && signal == SIGKILL) { // staging files stay; the next export clears them
+            QVERIFY(WIFSIGNALED(status) && filesIn(target).join(u' ').contains(u".tamo-export-"));
+            child = -1;
+        }
+        QVERIFY2(child < 0 || WIFEXITED(status), "the signal ended the export");
+        result.status = ExportStatus(WEXITSTATUS(status));
+        if (change.startsWith(u"limit"))
+            QVERIFY(runInChildWithFileSizeLimit(change.section(u' ', 1).toLongLong(), [&] { return failsNamingIt(exportForKeyboard(request)); }));
+        else if (child < 0)
+            result = exportForKeyboard(request);
 
+        QCOMPARE(readAll(victim), QByteArray("precious"));
+        if (!named.isEmpty()) {
+            QVERIFY2(change.startsWith(u"limit") || failsNamingIt(result), qPrintable(result.message));
+            QCOMPARE(snapshot(target), before);
+            return;
+        }
+        QVERIFY2(result.status == ExportStatus::Done, qPrintable(result.message));
+        QCOMPARE(filesIn(target), kWritten); // no staging file left
+        for (const QString &name : kWritten) { // no link followed or left; the header tells the true size
+            const QByteArray bytes = readAll(target + u'/' + name);
+            QVERIFY(!QFileInfo(target + u'/' + name).isSymLink() && (name.endsWith(u"MSP") || wavgen::int32At(bytes, 4) + 8 == bytes.size()));
+        }
+        const QByteArray out = readAll(target + QStringLiteral("/A.WAV"));
+        for (int i = 0; i < written.size(); ++i)
+            QVERIFY2(std::abs(qFromLittleEndian<qint16>(out.constData() + 44 + 2 * i) - written[i]) <= 1, qPrintable(QString::number(i)));
+    }
     // What a set writes beside what the target folder holds. Sources in src: a.wav,
     // b.wav, link.wav (a link to a.wav); "out/" ones in the target; "@100" cuts from
     // frame 100. The target holds KITA.MSP (naming KICK and HAT, with their WAVs), an
@@ -186,32 +247,46 @@ private Q_SLOTS:
         QCOMPARE(result.notes.size(), stored.split(u'|').filter(QRegularExpression(u"^(KICK|hat)2$"_s)).size()); // one per name another set holds
     }
 
-    // The command line, for a folder of sounds, an MSP and its WAVs, and an SFZ
-    // instrument: two FLAC samples in other formats than the keyboard's, one behind a
-    // path with a space and a backslash, keys given as numbers and as note names (c4 is
-    // 60). Every WAV written is in the keyboard's format. A failure, an import error too
-    // (the importer's own tests cover its messages), is one line, and nothing is written.
+    // The command line, for a folder of sounds, an MSP and its WAVs, and an SFZ instrument
+    // (two FLAC samples in other formats, one behind a path with a space and a backslash,
+    // keys as numbers and note names, c4 is 60): every WAV in the keyboard's format, the
+    // MSP named 8.3-safe. A failure, an import error too, is one line; nothing is written.
+    // A row's own files: "=N" writes a sampler chunk with root N, "*" makes it 24-bit
+    // 48 kHz, "NAME.MSP>A" an MSP naming A.
     void command_data()
     {
-        QTest::addColumn<QString>("input"); // in the fixture's folder
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("written"); // "|"-separated
-        QTest::addColumn<QList<int>>("keys"); // of the written MSP
-        QTest::newRow("folder of sounds") << "My Piano Set" << 0
-            << QStringLiteral("PIANO_C3.WAV|PIANO_C4.WAV|Pad.WAV|MYPIANOS.MSP")
-            << QList{60, 72, 60};
-        QTest::newRow("MSP and its WAVs") << "set/TWO.MSP" << 0 << "A.WAV|B.WAV|TWO.MSP" << QList{60, 60};
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("said");    // in the output (exit 0) or the error (exit 1)
+        QTest::addColumn<QString>("written"); // all the output names, "|"-separated; empty: not checked
+        QTest::addColumn<QString>("msp");     // written into "stick" (or the input's folder); empty: refused
+        QTest::addColumn<QList<int>>("keys"); // of that MSP
+        QTest::newRow("folder of sounds") << "" << "My Piano Set" << "" << "PIANO_C3.WAV|PIANO_C4.WAV|Pad.WAV|MYPIANOS.MSP"
+                                          << "stick/MYPIANOS.MSP" << QList{60, 72, 60};
+        QTest::newRow("MSP and its WAVs") << "" << "set/TWO.MSP" << "" << "A.WAV|B.WAV|TWO.MSP" << "stick/TWO.MSP" << QList{60, 60};
         // After a line that tells how many regions became samples; each WAV named as the
         // import names it: the file's own name where it fits, else its 8.3-safe letters.
-        QTest::newRow("SFZ instrument") << "sfz/My Piano.sfz" << 0 << "SOFTC3.WAV|high.WAV|MYPIANO.MSP" << QList{60, 72};
-        QTest::newRow("a WAV is missing") << "set/THREE.MSP" << 1 << "" << QList<int>{};
-        QTest::newRow("SFZ import error") << "sfz/bad.sfz" << 1 << "" << QList<int>{};
+        QTest::newRow("SFZ instrument") << "" << "sfz/My Piano.sfz" << "" << "SOFTC3.WAV|high.WAV|MYPIANO.MSP" << "stick/MYPIANO.MSP" << QList{60, 72};
+        QTest::newRow("a WAV is missing") << "" << "set/THREE.MSP" << "" << "" << "" << QList<int>{};
+        QTest::newRow("SFZ import error") << "" << "sfz/bad.sfz" << "" << "" << "" << QList<int>{};
+        QTest::newRow("drum folder") << "Kit:1/Kick.wav|Kit:1/Snare.wav|Kit:1/Hat.wav" << "Kit:1"
+                                     << "No root keys found: one key per sound from C1" << "" << "stick/KIT1.MSP" << QList{36, 37, 38};
+        QTest::newRow("notes glued to letters") << "Grand Piano.v2/PIANOC3.WAV|Grand Piano.v2/STRGFS2.WAV" << "Grand Piano.v2" << "" << ""
+                                                << "stick/GRANDPIA.MSP" << QList{54, 60};
+        QTest::newRow("the chunk overrules the name") << "p/Piano D3.wav=60|p/Piano E3.wav" << "p"
+                                                      << "Piano D3.wav: root C3 from the sampler chunk; the name's D3 is overruled." << ""
+                                                      << "stick/P.MSP" << QList{60, 64};
+        QTest::newRow("folder into itself") << "self/A.WAV*" << "self" << "A.WAV" << "" << "" << QList<int>{};
+        QTest::newRow("MSP into its folder") << "self/A.WAV*|self/SET.MSP>A" << "self/SET.MSP" << "A.WAV" << "" << "" << QList<int>{};
+        QTest::newRow("MSP onto its own copy") << "self/A.WAV|self/SET.MSP>A" << "self/SET.MSP" << "" << "" << "self/SET.MSP" << QList<int>{};
     }
     void command()
     {
+        QFETCH(QString, files);
         QFETCH(QString, input);
-        QFETCH(int, exitCode);
+        QFETCH(QString, said);
         QFETCH(QString, written);
+        QFETCH(QString, msp);
         QFETCH(QList<int>, keys);
         QTemporaryDir dir;
         const QDir root(dir.path());
@@ -229,54 +304,7 @@ private Q_SLOTS:
                 && sound::write(root.filePath(QStringLiteral("sfz/high.flac")), SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 22050, 1, 5001)
                 && writeAll(root.filePath(QStringLiteral("sfz/My Piano.sfz")), sfz)
                 && writeAll(root.filePath(QStringLiteral("sfz/bad.sfz")), sfz + "<region> sample=high.flac lokey=zz\n"));
-
-        QString outText, errText;
-        QTextStream out(&outText), err(&errText);
-        const QString target = root.filePath(QStringLiteral("stick"));
-        QCOMPARE(runExportCommand(root.filePath(input), target, out, err), exitCode);
-        QStringList expected;
-        for (const QString &name : written.split(u'|', Qt::SkipEmptyParts)) {
-            expected << QDir(target).filePath(name) + u'\n';
-            QVERIFY(!name.endsWith(u".WAV") || wav::checkKeyboardFormat(QDir(target).filePath(name)).ok);
-        }
-        QCOMPARE(outText.mid(std::max<qsizetype>(0, outText.indexOf(target))), expected.join(QString()));
-        QVERIFY2(exitCode == 0 ? errText.isEmpty() : errText.startsWith(u"TAMO export: ") && errText.count(u'\n') == 1, qPrintable(errText));
-        QCOMPARE(QFileInfo::exists(target), exitCode == 0);
-        msp::MspRecord record;
-        QVERIFY(keys.isEmpty() || msp::LoadMspFile(target + u'/' + written.section(u'|', -1), record, nullptr));
-        for (int k = 1; k <= keys.size(); ++k)
-            QCOMPARE(int(record.sample(msp::SampleField::Key, k)), keys.at(k - 1));
-    }
-
-    // Roads of the command line. Files: "=N" writes a sampler chunk with root N,
-    // "*" makes it 24-bit 48 kHz, "NAME.MSP>A" an MSP naming A. The MSP written is
-    // named 8.3-safe; an export into its own sources' folder is refused.
-    void commandRoads_data()
-    {
-        QTest::addColumn<QString>("files");
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<QString>("said");    // in the output (exit 0) or the error (exit 1)
-        QTest::addColumn<QString>("msp");     // written into "stick" (or the input's folder); empty: refused
-        QTest::addColumn<QList<int>>("keys"); // of that MSP
-        QTest::newRow("drum folder") << "Kit:1/Kick.wav|Kit:1/Snare.wav|Kit:1/Hat.wav" << "Kit:1"
-                                     << "No root keys found: one key per sound from C1" << "stick/KIT1.MSP" << QList{36, 37, 38};
-        QTest::newRow("notes glued to letters") << "Grand Piano.v2/PIANOC3.WAV|Grand Piano.v2/STRGFS2.WAV" << "Grand Piano.v2" << "" << "stick/GRANDPIA.MSP" << QList{54, 60};
-        QTest::newRow("the chunk overrules the name") << "p/Piano D3.wav=60|p/Piano E3.wav" << "p"
-                                                      << "Piano D3.wav: root C3 from the sampler chunk; the name's D3 is overruled." << "stick/P.MSP" << QList{60, 64};
-        QTest::newRow("folder into itself") << "self/A.WAV*" << "self" << "A.WAV" << "" << QList<int>{};
-        QTest::newRow("MSP into its folder") << "self/A.WAV*|self/SET.MSP>A" << "self/SET.MSP" << "A.WAV" << "" << QList<int>{};
-        QTest::newRow("MSP onto its own copy") << "self/A.WAV|self/SET.MSP>A" << "self/SET.MSP" << "" << "self/SET.MSP" << QList<int>{};
-    }
-    void commandRoads()
-    {
-        QFETCH(QString, files);
-        QFETCH(QString, input);
-        QFETCH(QString, said);
-        QFETCH(QString, msp);
-        QFETCH(QList<int>, keys);
-        QTemporaryDir dir;
-        const QDir root(dir.path());
-        for (const QString &file : files.split(u'|')) {
+        for (const QString &file : files.split(u'|', Qt::SkipEmptyParts)) {
             const QString path = root.filePath(file.section(u'>', 0, 0).section(u'=', 0, 0).remove(u'*'));
             const std::optional<int> chunkRoot = file.contains(u'=') ? std::optional(file.section(u'=', 1).toInt()) : std::nullopt;
             QVERIFY(root.mkpath(QFileInfo(path).path()));
@@ -284,18 +312,101 @@ private Q_SLOTS:
                     : file.endsWith(u'*') ? sound::write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1, 500)
                                           : sound::write(path, kWav16, 44100, 1, 500, chunkRoot));
         }
+
         const QString target = root.filePath(input.startsWith(u"self") ? u"self"_s : u"stick"_s);
         const QMap<QString, QByteArray> before = snapshot(target);
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
         QCOMPARE(runExportCommand(root.filePath(input), target, out, err), msp.isEmpty() ? 1 : 0);
         QVERIFY2((msp.isEmpty() ? errText : outText).contains(said), qPrintable(outText + errText));
+        QVERIFY2(msp.isEmpty() ? errText.startsWith(u"TAMO export: ") && errText.count(u'\n') == 1 : errText.isEmpty(), qPrintable(errText));
+        QStringList expected;
+        for (const QString &name : written.split(u'|', Qt::SkipEmptyParts)) {
+            expected << QDir(target).filePath(name) + u'\n';
+            QVERIFY(!name.endsWith(u".WAV") || wav::checkKeyboardFormat(QDir(target).filePath(name)).ok);
+        }
+        if (!written.isEmpty() || (msp.isEmpty() && files.isEmpty())) // a failure without own files says nothing on stdout
+            QCOMPARE(outText.mid(std::max<qsizetype>(0, outText.indexOf(target))), expected.join(QString()));
         msp::MspRecord record;
-        QVERIFY(msp.isEmpty() ? snapshot(target) == before : msp::LoadMspFile(root.filePath(msp), record, nullptr));
-        QList<int> written;
+        QVERIFY(msp.isEmpty() ? snapshot(target) == before && QFileInfo::exists(target) == input.startsWith(u"self")
+                              : msp::LoadMspFile(root.filePath(msp), record, nullptr));
+        QList<int> writtenKeys;
         for (int k = 1; k <= record.usedSlotCount() && !keys.isEmpty(); ++k)
-            written << record.sample(msp::SampleField::Key, k);
-        QCOMPARE(written, keys);
+            writtenKeys << record.sample(msp::SampleField::Key, k);
+        QCOMPARE(writtenKeys, keys);
+    }
+    // `TAMO export` --find-loops, --normalize, --trim-silence on generated notes (loud, and at half level).
+    void generatedSets_data()
+    {
+        QTest::addColumn<double>("hz"); // 0: a 16-bit half-sine with its own loop
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<QString>("options"); // "oneshot": a 16-bit pluck; "trim": 0.3 s of silence around
+        QTest::newRow("261.63 Hz, 48 kHz stereo, vibrato") << 261.63 << 48000 << 2 << "loops";
+        QTest::newRow("97.999 Hz, 48 kHz, all three") << 97.999 << 48000 << 1 << "loops normalize trim";
+        QTest::newRow("440 Hz stereo, trimmed") << 440.0 << 44100 << 2 << "loops trim";
+        QTest::newRow("normalised") << 261.63 << 48000 << 2 << "normalize";
+        QTest::newRow("one-shot") << 440.0 << 44100 << 1 << "loops oneshot";
+        QTest::newRow("own loops") << 0.0 << 44100 << 1 << "loops";
+    }
+    void generatedSets()
+    {
+        QFETCH(double, hz);
+        QFETCH(int, rate);
+        QFETCH(int, channels);
+        QFETCH(QString, options);
+        QTemporaryDir dir;
+        const QString in = dir.filePath(u"in"_s), out = dir.filePath(u"out"_s);
+        const bool copied = hz == 0 || options.contains(u"oneshot"_s); // 16-bit 44.1 kHz: as they are
+        const ExportOptions chosen{options.contains(u"loops"_s), options.contains(u"normalize"_s), options.contains(u"trim"_s)};
+        const double silence = chosen.trimSilence ? 0.3 : 0.0;
+        std::vector<float> x(std::size_t(silence * rate) * std::size_t(channels)), note = hz > 0 ? sound::note(hz, rate, channels, copied) : x;
+        x.insert(x.end(), note.begin(), note.end());
+        x.resize(x.size() + std::size_t(silence * rate) * std::size_t(channels));
+        for (const float level : {1.0f, 0.5f}) {
+            const QString path = QDir(in).filePath(level < 1 ? u"quiet.wav"_s : u"loud.wav"_s);
+            std::vector<float> y(x);
+            std::transform(y.begin(), y.end(), y.begin(), [level](float s) { return s * level; });
+            QVERIFY(QDir().mkpath(in) && (hz == 0 ? sound::write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 1, 44100, 60, sound::Loop{1000, 30000})
+                                                  : sound::write24(path, y, rate, channels, copied ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24)));
+        }
+        const auto sources = [&](const QString &at, const QString &wav) { return readAll(at + u"/loud"_s + wav) + readAll(at + u"/quiet"_s + wav); };
+        const QByteArray before = sources(in, u".wav"_s);
+        QString said;
+        QTextStream outText(&said), errText(&said);
+        QCOMPARE(runExportCommand(in, out, outText, errText, chosen), 0);
+        QCOMPARE(sources(in, u".wav"_s), before);
+
+        if (copied) { // unchanged, and loopless unless the source loops
+            QCOMPARE(sources(out, u".WAV"_s), before);
+            QVERIFY(said.contains(hz > 0 ? u"quiet.WAV: no loop: "_s : u"quiet.WAV: its own loop, kept"_s));
+            return;
+        }
+        const double ratio = 44100.0 / rate, period = 44100.0 / hz;
+        float peaks[2] = {};
+        for (const int i : {0, 1}) {
+            const sound::Contents w = sound::read(out + (i ? u"/quiet.WAV"_s : u"/loud.WAV"_s));
+            QVERIFY(w.ok && w.info.samplerate == 44100 && (peaks[i] = w.peak) > 0);
+            const float quiet = i ? 0.002f : 0.001f; // -60 dBFS, where the sound lies in the generated frames
+            const auto heard = [&](qint64 f) { return std::fabs(x[std::size_t(f * channels)]) >= quiet || std::fabs(x[std::size_t(f * channels + channels - 1)]) >= quiet; };
+            qint64 first = 0, last = qint64(x.size()) / channels;
+            for (; chosen.trimSilence && !heard(first); ++first) {}
+            for (; chosen.trimSilence && !heard(last - 1); --last) {}
+            QVERIFY(qAbs(w.info.frames - std::llround(double(last - first) * ratio)) <= 1);
+            QCOMPARE(w.instrument && w.instrument->loop_count > 0, chosen.findLoops);
+            if (!chosen.findLoops)
+                continue;
+            const double start = w.instrument->loops[0].start, end = w.instrument->loops[0].end;
+            const double noteAt = (silence * rate - double(first)) * ratio; // in written frames
+            QVERIFY2(said.contains(u"WAV: loop %1-%2"_s.arg(start).arg(end)), qPrintable(said));
+            QVERIFY(start >= noteAt + 0.05 * 44100 && end <= noteAt + 1.6 * 44100); // the sustain
+            QVERIFY(std::fabs(end - start - std::round((end - start) / period) * period) <= (channels == 2 ? 1.0 : 0.5)); // vibrato blurs
+            QVERIFY(std::fabs(1200 * std::log2(sound::loopedPitch(w.samples, channels, 44100, qint64(start), qint64(end)) / hz)) < 1);
+            QVERIFY(sound::jump(w.samples, channels, qint64(start), qint64(end)) < 0.01 * w.peak);
+        }
+        const float loudest = std::fabs(*std::max_element(x.begin(), x.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
+        QVERIFY(std::fabs(peaks[0] - (chosen.normalize ? 0.8913f : loudest)) < 0.003f);
+        QVERIFY(std::fabs(peaks[1] / peaks[0] - 0.5f) < 0.003f);
     }
 };
 

@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The WAV logic without a window: the header readout, the "data" search and playback's chunk walk, the
-// write-back of the header fields ("Ecrire les infos"), the waveform's sample
-// positions, and the file tools (CleanUp, the de-block tool "Command8", the sampler
-// chunk for any data size), in memory and on files.
-//
-// Input: the file's bytes, optionally followed by "\n#EDIT#\n" and lines
-// "<field>=<text>" that stand for what the user typed before writing
-// (field 0..12 in WavField order; the text is UTF-8).
+// The WAV logic without a window: the header readout and chunk walks, "Ecrire les
+// infos", the waveform and the file tools, in memory and on files. Input: the file's
+// bytes, optionally followed by "\n#EDIT#\n" and lines "<field>=<text>" that stand for
+// what the user typed before writing (field 0..12 in WavField order; the text is UTF-8).
 
 #include "fuzzsupport.h"
 

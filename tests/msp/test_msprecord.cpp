@@ -44,12 +44,8 @@ class TestMspRecord : public QObject {
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        // A child that is not root must reach the folders.
-        QVERIFY(QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755)));
-    }
+    // A child that is not root must reach the folders.
+    void initTestCase() { QVERIFY(m_dir.isValid() && QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755))); }
 
     // Saving writes exactly these bytes (save).
     void newDocument()

@@ -12,9 +12,12 @@
 #include "msp_editor/wavpanel.h"
 #include "ui/scriptedplatform.h"
 #include "util/recentfiles.h"
+#include "wav/pitchedpreview.h"
 #include "ui/twips.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -37,8 +40,6 @@ struct Reply {
     ui::Answer answer = ui::Answer::Ok;
     QString file;
 };
-static Reply ask(ui::Answer answer) { return {Reply::Ask, answer, {}}; }
-static Reply replace(ui::Answer answer) { return {Reply::Replace, answer, {}}; }
 Q_DECLARE_METATYPE(tamo::ui::Answer)
 Q_DECLARE_METATYPE(Start)
 Q_DECLARE_METATYPE(Outcome)
@@ -55,7 +56,6 @@ constexpr int kPcm16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
 const ui::MessageBox kAsk{u"The file was modified.\r\n\r\nDo you want to save the modifications ?"_s,
                           ui::Buttons::YesNoCancel, ui::Icon::Question, u"MSP Editor"_s};
 
-// A slot's name, fields and reserved bytes.
 QByteArray slotBytes(const MspRecord &record, int slot)
 {
     QByteArray bytes = record.sampleName(slot);
@@ -74,7 +74,6 @@ class TestMspEditorWindow : public QObject {
     QString m_oldCurrent = QDir::currentPath();
     QTemporaryDir m_home, m_saveDir;
 
-    // A sound file of 2000 frames in the save folder.
     QString sound(const QString &name, int format = kPcm16, std::optional<int> root = {})
     {
         const QString path = m_saveDir.filePath(name);
@@ -99,7 +98,7 @@ private Q_SLOTS:
         using S = Start;
         using O = Outcome;
         const QList<Reply> none;
-        const Reply yes = ask(ui::Answer::Yes), no = ask(ui::Answer::No), cancel = ask(ui::Answer::Cancel), cancelled{Reply::Cancel, {}, {}};
+        const Reply yes{Reply::Ask, ui::Answer::Yes, {}}, no{Reply::Ask, ui::Answer::No, {}}, cancel{Reply::Ask, ui::Answer::Cancel, {}}, cancelled{Reply::Cancel, {}, {}};
         const auto file = [](const QString &name) { return Reply{Reply::File, {}, name}; };
         QTest::newRow("New, unmodified") << "MnuNew" << S::Saved << none << O::New << "" << false << "";
         QTest::newRow("New, Yes saves") << "MnuNew" << S::Modified << QList{yes} << O::New << "" << false << "DOC.MSP";
@@ -120,9 +119,9 @@ private Q_SLOTS:
         QTest::newRow("Save As, no extension") << "MnuSaveAs" << S::Modified << QList{file(u"NEW"_s)} << O::Unsaved << "NEW.MSP" << false << "NEW.MSP";
         QTest::newRow("Save As the open file: no question") << "MnuSaveAs" << S::Modified << QList{file(u"DOC.MSP"_s)} << O::Unsaved << "DOC.MSP" << false << "DOC.MSP";
         QTest::newRow("Save As another file, replaced")
-            << "MnuSaveAs" << S::Modified << QList{replace(ui::Answer::Yes), file(u"SET.MSP"_s)} << O::Unsaved << "SET.MSP" << false << "SET.MSP";
+            << "MnuSaveAs" << S::Modified << QList{Reply{Reply::Replace, ui::Answer::Yes, {}}, file(u"SET.MSP"_s)} << O::Unsaved << "SET.MSP" << false << "SET.MSP";
         QTest::newRow("Save As another file, kept")
-            << "MnuSaveAs" << S::Modified << QList{replace(ui::Answer::No), file(u"SET.MSP"_s)} << O::Unsaved << "DOC.MSP" << true << "";
+            << "MnuSaveAs" << S::Modified << QList{Reply{Reply::Replace, ui::Answer::No, {}}, file(u"SET.MSP"_s)} << O::Unsaved << "DOC.MSP" << true << "";
     }
 
     void commands()
@@ -408,51 +407,47 @@ private Q_SLOTS:
         util::useSettingsFile({});
     }
 
+    // The first samples selected renamed: one takes the name typed, several a common
+    // start and each one's KEY, all distinct; every sound stays with its sample.
     void rename_data()
     {
+        QTest::addColumn<QString>("files");
+        QTest::addColumn<int>("selected");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("name"); // of slot 1 afterwards
+        QTest::addColumn<QString>("names"); // afterwards, as wildcard patterns
         QTest::addColumn<QString>("message");
-        QTest::newRow("readable") << u"piano c3"_s.remove(u' ') << u"PIANOC3"_s << QString();
-        QTest::newRow("too long: the field takes 8") << u"NINECHARS"_s << u"NINECHAR"_s << QString();
-        QTest::newRow("a space") << u"A B"_s << u"A"_s << u"A sample name has 1 to 8"_s;
-        QTest::newRow("taken") << u"b"_s << u"A"_s << u"Another sample is already named B."_s;
+        QTest::newRow("readable") << "A|B" << 1 << u"piano c3"_s.remove(u' ') << "PIANOC3|B" << QString();
+        QTest::newRow("too long: the field takes 8") << "A|B" << 1 << "NINECHARS" << "NINECHAR|B" << QString();
+        QTest::newRow("a space") << "A|B" << 1 << "A B" << "A|B" << "A sample name has 1 to 8";
+        QTest::newRow("taken") << "A|B" << 1 << "b" << "A|B" << "Another sample is already named B.";
+        QTest::newRow("several") << "A_C3|B_C3|C_C4|D" << 3 << "Strings" << "STR*_C3|STR*_C3|STR*_C4|D" << QString();
     }
     void rename()
     {
+        QFETCH(QString, files);
+        QFETCH(int, selected);
         QFETCH(QString, typed);
-        QFETCH(QString, name);
+        QFETCH(QString, names);
         QFETCH(QString, message);
         ui::ScriptedPlatform platform;
         MspEditorWindow editor;
-        editor.addWavFiles({sound(u"A.wav"_s), sound(u"B.wav"_s)});
+        QStringList wavs;
+        for (const QString &name : files.split(u'|'))
+            wavs << sound(name + u".wav"_s);
+        editor.addWavFiles(wavs);
         editor.selectSlot(1);
+        for (int slot = 2; slot <= selected; ++slot)
+            editor.sampleList()->item(slot - 1)->setSelected(true);
         platform.queueText(typed);
         editor.keyboardTools()->renameSelectedSample();
-        QCOMPARE(listed(editor).first(), name);
-        QVERIFY(platform.messageTexts().size() == (message.isEmpty() ? 0 : 1) && platform.messageTexts().join(u' ').startsWith(message));
-        // The sound stays with the renamed sample.
-        QCOMPARE(QFileInfo(editor.sampleSourceFile(1)).fileName(), u"A.wav"_s);
-    }
-
-    // Several selected samples take a common start and each one's KEY, all distinct.
-    void renameSeveral()
-    {
-        ui::ScriptedPlatform platform;
-        MspEditorWindow editor;
-        editor.addWavFiles({sound(u"A_C3.wav"_s), sound(u"B_C3.wav"_s), sound(u"C_C4.wav"_s), sound(u"D.wav"_s)});
-        editor.sampleList()->selectAll();
-        editor.sampleList()->item(3)->setSelected(false);
-        platform.queueText(u"Strings"_s);
-        editor.keyboardTools()->renameSelectedSample();
-        const QStringList names = listed(editor);
-        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), 4);
-        for (int slot = 1; slot <= 3; ++slot) {
-            QVERIFY2(names.at(slot - 1).startsWith(u"STR"_s) && names.at(slot - 1).size() <= 8
-                         && names.at(slot - 1).endsWith(slot < 3 ? u"_C3"_s : u"_C4"_s), qPrintable(names.join(u' ')));
+        const QStringList now = listed(editor), patterns = names.split(u'|');
+        QCOMPARE(QSet<QString>(now.begin(), now.end()).size(), patterns.size());
+        for (int slot = 1; slot <= patterns.size(); ++slot) {
+            const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(patterns.at(slot - 1)));
+            QVERIFY2(pattern.match(now.at(slot - 1)).hasMatch() && now.at(slot - 1).size() <= 8, qPrintable(now.join(u' ')));
+            QCOMPARE(editor.sampleSourceFile(slot), wavs.at(slot - 1));
         }
-        QCOMPARE(names.at(3), u"D"_s);
-        QCOMPARE(QFileInfo(editor.sampleSourceFile(3)).fileName(), u"C_C4.wav"_s);
+        QVERIFY(platform.messageTexts().size() == (message.isEmpty() ? 0 : 1) && platform.messageTexts().join(u' ').startsWith(message));
     }
 
     // The key map selects what is clicked and plays the sample mapped to a key; the
@@ -654,6 +649,36 @@ private Q_SLOTS:
         QCOMPARE(test::readAll(path), wav);
     }
 
+    // Keyboard, Find loop (undone by the old bytes), the export's choices, a looped audition.
+    void findLoopAndExportChoices()
+    {
+        ui::ScriptedPlatform platform;
+        QTemporaryDir dir;
+        const QString held = dir.filePath(u"held.wav"_s), target = dir.filePath(u"stick"_s);
+        QVERIFY(test::sound::write24(held, test::sound::note(440, 44100, 1, false), 44100, 1, SF_FORMAT_PCM_16) && QDir().mkdir(target));
+        const QByteArray bytes = test::readAll(held);
+        const test::sound::Contents was = test::sound::read(held);
+        msp_editor::MspEditorWindow editor;
+        editor.addWavFiles({held}), editor.sampleList()->setCurrentRow(0);
+        editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
+        const test::sound::Contents now = test::sound::read(held);
+        QVERIFY(now.instrument && now.instrument->loop_count == 1);
+        const auto &loop = now.instrument->loops[0];
+        QVERIFY(platform.messageTexts().last().contains(u": loop %1-%2"_s.arg(loop.start).arg(loop.end)));
+        for (std::size_t i = 0; i < was.samples.size(); ++i) // a crossfade only changes looped frames
+            QVERIFY(now.samples[i] == was.samples[i] || (i >= loop.start && i < loop.end));
+        editor.undoStack()->undo();
+        QCOMPARE(test::readAll(held), bytes);
+
+        platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
+        editor.keyboardTools()->exportForKeyboard();
+        QVERIFY(platform.pending() == 0 && platform.messageTexts().last().contains(u"held.WAV: loop "_s));
+        QCOMPARE(test::readAll(held), bytes);
+
+        const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s
+        QVERIFY(test::sound::write(looped, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100, 60, test::sound::Loop{1000, 30000}));
+        QCOMPARE(wav::pitchedPreview(looped, 0, 2.0, nullptr).samples.size(), std::size_t(2 * 44100));
+    }
 };
 
 QTEST_MAIN(TestMspEditorWindow)

@@ -42,7 +42,7 @@ private Q_SLOTS:
         slide("top, closed by Label2", 0, drag(0, G::Label2), 127);
         slide("bottom, closed by Text1", 64, drag(2925, G::Text1), 0);
         slide("63.8 truncated, closed by Escape", 0, drag(1455, G::EscapeKey), 63);
-        slide("beyond the range, closed at once", 200, hold(), 200);
+        slide("beyond the range, closed at once", 200, {G::Hold}, 200);
         slide("left above the track", 64, drag(-45, G::Label2), 100);
         const Gesture bottom = drag(2925, G::Text1), top = drag(0, G::Text1);
         QTest::newRow("FINE TUNE -3.6 truncated towards 0") << Edit{u"Text37"_s, msp::kFineTuneOffset, 64, drag(1545, G::Close), u"0 in 64 0 -64"_s, 61, u"-3"_s};

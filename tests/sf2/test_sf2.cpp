@@ -3,13 +3,16 @@
 // keyboard gets them. That any bytes are read or refused: tests/fuzz/fuzz_sf2.
 
 #include "export/soundfontexport.h"
+#include "export/soundimport.h"
+#include "helper_sound.h"
+#include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "sf2/soundfont.h"
+#include "testsupport.h"
 
-#include <QRegularExpression>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
-
-#include <sndfile.h>
 
 using namespace tamo;
 using namespace Qt::StringLiterals;
@@ -110,12 +113,9 @@ TestFont oneInstrument(const QList<TestZone> &instrumentZones, const QList<TestS
 exporter::PresetImport importOf(const QByteArray &bytes, bool layers = false)
 {
     const sf2::SoundFont font = sf2::readSoundFont(bytes);
-    if (!font.ok()) {
-        exporter::PresetImport failed;
-        failed.error = font.error;
-        return failed;
-    }
-    return exporter::importPreset(font, 0, layers);
+    exporter::PresetImport failed;
+    failed.error = font.error;
+    return font.ok() ? exporter::importPreset(font, 0, layers) : failed;
 }
 
 QString fieldsOf(const exporter::PresetImport &import)
@@ -123,35 +123,11 @@ QString fieldsOf(const exporter::PresetImport &import)
     if (!import.ok())
         return import.error;
     QStringList samples;
-    for (const auto &set : import.sets) {
+    for (const auto &set : import.sets)
         for (const sfz::ImportedSample &s : set.import.samples)
-            samples << u"%1-%2 key %3 fine %4 vol %5"_s.arg(s.lowKey)
-                           .arg(s.highKey)
-                           .arg(s.fields.value(msp::SampleField::Key))
-                           .arg(msp::FineValue(s.fields.value(msp::SampleField::Fine)))
-                           .arg(s.fields.value(msp::SampleField::Volume));
-    }
+            samples << u"%1-%2 key %3 fine %4 vol %5"_s.arg(s.lowKey).arg(s.highKey).arg(s.fields.value(msp::SampleField::Key))
+                           .arg(msp::FineValue(s.fields.value(msp::SampleField::Fine))).arg(s.fields.value(msp::SampleField::Volume));
     return samples.join(u" | "_s);
-}
-
-struct Wav {
-    int channels = 0, rate = 0, frames = 0;
-    std::vector<short> data;
-    SF_INSTRUMENT instrument{};
-};
-Wav readWav(const QString &path)
-{
-    Wav wav;
-    SF_INFO info{};
-    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return wav;
-    wav.channels = info.channels, wav.rate = info.samplerate, wav.frames = int(info.frames);
-    wav.data.resize(size_t(info.frames * info.channels));
-    sf_readf_short(file, wav.data.data(), info.frames);
-    sf_command(file, SFC_GET_INSTRUMENT, &wav.instrument, sizeof wav.instrument);
-    sf_close(file);
-    return wav;
 }
 
 constexpr int kKeyRange = 43, kVelRange = 44, kPan = 17, kAttenuation = 48, kCoarse = 51, kFine = 52,
@@ -172,30 +148,20 @@ private Q_SLOTS:
         QTest::addColumn<QList<TestZone>>("instrument");
         QTest::addColumn<TestSample>("sample");
         QTest::addColumn<QString>("expected");
-        const TestSample piano{"Piano D1", 200, 0, 0, 44100, 63};
-        QTest::newRow("root from the header, not the name") << Gens{} << QList<TestZone>{{{}, 0}} << piano
-                                                             << u"0-127 key 63 fine 0 vol 127"_s;
-        QTest::newRow("overriding root key") << Gens{} << QList<TestZone>{{{{kRoot, 50}}, 0}} << piano
-                                             << u"0-127 key 50 fine 0 vol 127"_s;
-        QTest::newRow("coarse tunes add") << Gens{{kCoarse, 2}} << QList<TestZone>{{{{kCoarse, 1}}, 0}} << piano
-                                          << u"0-127 key 60 fine 0 vol 127"_s;
-        QTest::newRow("fine sum clamped to 99") << Gens{{kFine, 50}} << QList<TestZone>{{{{kFine, 90}}, 0}} << piano
-                                                << u"0-127 key 63 fine 99 vol 127"_s;
-        QTest::newRow("sample correction") << Gens{} << QList<TestZone>{{{}, 0}}
-                                           << TestSample{"s", 200, 0, 0, 44100, 60, -30}
-                                           << u"0-127 key 61 fine 70 vol 127"_s;
-        QTest::newRow("global zone is the default") << Gens{} << QList<TestZone>{{{{kCoarse, -1}}}, {{}, 0}} << piano
-                                                    << u"0-127 key 64 fine 0 vol 127"_s;
-        QTest::newRow("own zone overrides the global") << Gens{}
-                                                       << QList<TestZone>{{{{kCoarse, -1}}}, {{{kCoarse, 0}}, 0}}
-                                                       << piano << u"0-127 key 63 fine 0 vol 127"_s;
+        const auto rule = [](const char *name, const Gens &preset, const QList<TestZone> &instrument, const char *expected,
+                             const TestSample &sample = {"Piano D1", 200, 0, 0, 44100, 63}) {
+            QTest::newRow(name) << preset << instrument << sample << QString::fromLatin1(expected);
+        };
+        rule("root from the header, not the name", {}, {{{}, 0}}, "0-127 key 63 fine 0 vol 127");
+        rule("overriding root key", {}, {{{{kRoot, 50}}, 0}}, "0-127 key 50 fine 0 vol 127");
+        rule("coarse tunes add", {{kCoarse, 2}}, {{{{kCoarse, 1}}, 0}}, "0-127 key 60 fine 0 vol 127");
+        rule("fine sum clamped to 99", {{kFine, 50}}, {{{{kFine, 90}}, 0}}, "0-127 key 63 fine 99 vol 127");
+        rule("sample correction", {}, {{{}, 0}}, "0-127 key 61 fine 70 vol 127", {"s", 200, 0, 0, 44100, 60, -30});
+        rule("global zone is the default", {}, {{{{kCoarse, -1}}}, {{}, 0}}, "0-127 key 64 fine 0 vol 127");
+        rule("own zone overrides the global", {}, {{{{kCoarse, -1}}}, {{{kCoarse, 0}}, 0}}, "0-127 key 63 fine 0 vol 127");
         // 20 dB: 127 * 10^(-20/40) = 40.2.
-        QTest::newRow("attenuations add") << Gens{{kAttenuation, -100}}
-                                          << QList<TestZone>{{{{kAttenuation, 300}}, 0}} << piano
-                                          << u"0-127 key 63 fine 0 vol 40"_s;
-        QTest::newRow("key ranges intersect") << Gens{{kKeyRange, 40 + 256 * 80}}
-                                              << QList<TestZone>{{{{kKeyRange, 60 + 256 * 100}}, 0}} << piano
-                                              << u"60-80 key 63 fine 0 vol 127"_s;
+        rule("attenuations add", {{kAttenuation, -100}}, {{{{kAttenuation, 300}}, 0}}, "0-127 key 63 fine 0 vol 40");
+        rule("key ranges intersect", {{kKeyRange, 40 + 256 * 80}}, {{{{kKeyRange, 60 + 256 * 100}}, 0}}, "60-80 key 63 fine 0 vol 127");
     }
     void generatorRules()
     {
@@ -217,16 +183,15 @@ private Q_SLOTS:
                                                    samples)));
         QVERIFY2(import.ok(), qPrintable(import.error));
         QCOMPARE(import.sets.at(0).import.samples.size(), 1);
-        const Wav wav = readWav(import.sets.at(0).import.samples.at(0).sourcePath);
-        QCOMPARE(wav.channels, 2);
-        QCOMPARE(wav.frames, 150);
+        const test::sound::Contents wav = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        QCOMPARE(std::pair(wav.info.channels, wav.info.frames), std::pair(2, sf_count_t(150)));
         // The ramps: left sample 0 from frame 10, right sample 1 from 1000 + 10.
-        QCOMPARE(std::pair(wav.data.at(0), wav.data.at(1)), std::pair(short(10), short(1010)));
+        QCOMPARE(std::pair(wav.samples.at(0) * 32768, wav.samples.at(1) * 32768), std::pair(10.0f, 1010.0f));
         QVERIFY(import.report.join(u'\n').contains(u"1 left and right zone pairs"_s));
 
         import = importOf(build(oneInstrument({{{{kPan, -500}}, 0}, {{{kPan, 500}}, 2}}, samples)));
         QCOMPARE(import.sets.at(0).import.samples.size(), 2);
-        QCOMPARE(readWav(import.sets.at(0).import.samples.at(0).sourcePath).channels, 1);
+        QCOMPARE(test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath).info.channels, 1);
     }
 
     // Velocity 100's layer alone, or one set per layer.
@@ -236,8 +201,7 @@ private Q_SLOTS:
         const QByteArray bytes = build(oneInstrument({{{{kVelRange, 0 + 256 * 63}}, 0}, {{{kVelRange, 64 + 256 * 127}}, 1}},
                                                      samples));
         const auto one = importOf(bytes);
-        QCOMPARE(one.sets.size(), 1);
-        QCOMPARE(one.sets.at(0).import.samples.size(), 1);
+        QCOMPARE(std::pair(one.sets.size(), one.sets.at(0).import.samples.size()), std::pair(qsizetype(1), qsizetype(1)));
         QCOMPARE(one.sets.at(0).import.samples.at(0).name, QByteArray("LOUD    "));
         const auto layers = importOf(bytes, true);
         QCOMPARE(layers.sets.size(), 2);
@@ -261,11 +225,9 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const auto import = importOf(build(oneInstrument({{{{kModes, 1}}, 0}}, {{"Loop", 200, 10, 15, rate}})));
         QCOMPARE(fieldsOf(import), expected);
-        const Wav wav = readWav(import.sets.at(0).import.samples.at(0).sourcePath);
-        QCOMPARE(wav.rate, rate);
-        QCOMPARE(wav.instrument.loop_count, 1);
-        QCOMPARE(std::pair(wav.instrument.loops[0].start, wav.instrument.loops[0].end), std::pair(10u, 15u));
-        QCOMPARE(int(wav.instrument.basenote), 60);
+        const test::sound::Contents wav = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        QVERIFY(wav.instrument && wav.info.samplerate == rate && wav.instrument->loop_count == 1 && wav.instrument->basenote == 60);
+        QCOMPARE(std::pair(wav.instrument->loops[0].start, wav.instrument->loops[0].end), std::pair(10u, 15u));
     }
 
     // Sample names become 8.3 file names in the temporary folder, unique, whatever they
@@ -323,9 +285,7 @@ private Q_SLOTS:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(u"bank.sf2"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(test::writeAll(path, bytes));
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"out"_s), {}, false, outStream, errStream), 1);
@@ -351,10 +311,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"bank.sf2"_s);
-        QFile file(path);
-        const QByteArray bytes = build({{{TestZone{{}, 0}}, {TestZone{{}, 0}}}, {{{{}, 0}}}, {{"Tone"}}});
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(test::writeAll(path, build({{{TestZone{{}, 0}}, {TestZone{{}, 0}}}, {{{{}, 0}}}, {{"Tone"}}})));
         QString out, err;
         QTextStream o(&out), e(&err);
         QCOMPARE(exporter::runPresetsCommand(path, o, e), 0);
@@ -366,6 +323,33 @@ private Q_SLOTS:
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"all"_s), {}, false, o, e), 0);
         QCOMPARE(QDir(dir.filePath(u"all"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  (QStringList{u"PRESET0"_s, u"PRESET1"_s}));
+    }
+    // A whole General MIDI bank from Debian (timgm6mb-soundfont, installed by
+    // scripts/test.sh) becomes one set per preset, every slot's WAV beside its MSP.
+    void everyPresetOfTimGm6mb()
+    {
+        const QString bank = u"/usr/share/sounds/sf2/TimGM6mb.sf2"_s;
+        if (!QFileInfo::exists(bank))
+            QSKIP("timgm6mb-soundfont is not installed");
+        QTemporaryDir dir;
+        const QString out = dir.filePath(u"bank"_s);
+        QString lines, errors;
+        QTextStream outStream(&lines), errStream(&errors);
+        QCOMPARE(exporter::runSoundFontExport(bank, out, {}, false, outStream, errStream), 0);
+        QCOMPARE(errors, QString());
+        const QStringList presets = QDir(out).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(presets.size() == lines.count(u'\n') && presets.size() > 100);
+        for (const QString &preset : presets) {
+            const QDir folder(QDir(out).filePath(preset));
+            const QStringList msps = folder.entryList({u"*.MSP"_s}, QDir::Files);
+            msp::MspRecord record;
+            QVERIFY(msps.size() == 1 && msp::LoadMspFile(folder.filePath(msps.first()), record, nullptr));
+            QVERIFY2(record.usedSlotCount() > 0, qPrintable(preset));
+            for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+                const QString wav = exporter::keyboardFileName(record.sampleName(slot));
+                QVERIFY2(QFileInfo(folder.filePath(wav)).size() > 44, qPrintable(preset + u'/' + wav));
+            }
+        }
     }
 };
 

@@ -5,6 +5,7 @@
 #include "sfz/sfzimport.h"
 
 #include "../wav/helper_sound.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,9 +21,7 @@ static QString writeFiles(const QTemporaryDir &dir, const QStringList &files)
 {
     for (qsizetype i = 0; i + 1 < files.size(); i += 2) {
         const QString path = dir.filePath(files.at(i));
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(files.at(i + 1).toUtf8()) < 0)
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !tamo::test::writeAll(path, files.at(i + 1).toUtf8()))
             return {};
     }
     return dir.filePath(files.value(0));

@@ -137,7 +137,6 @@ struct Gesture {
     Closer closer;
     QString entry; // Choose: the chooser entry clicked; empty: none
 };
-inline Gesture hold() { return {Gesture::Hold}; }
 inline Gesture drag(double y, Gesture::Closer closer) { return {Gesture::Drag, {120, y}, closer}; }
 inline Gesture pickKey(double x, double y) { return {Gesture::PickKey, {x, y}}; }
 inline Gesture choose(const QString &entry) { return {Gesture::Choose, {}, Gesture::Close, entry}; }

@@ -229,8 +229,7 @@ private Q_SLOTS:
         }
         QCOMPARE(pair.size(), 2);
         QTemporaryDir dir;
-        for (const QString &name : pair + QStringList{u"Piano take.wav"_s})
-            QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
+        create(dir, pair + QStringList{u"Piano take.wav"_s});
         const QString first = QFileInfo(ShortFileName(dir.filePath(pair[0]))).fileName();
         const QString second = QFileInfo(ShortFileName(dir.filePath(pair[1]))).fileName();
         QVERIFY2(first.compare(second, Qt::CaseInsensitive) != 0, qPrintable(first));
@@ -239,8 +238,7 @@ private Q_SLOTS:
         QCOMPARE(longNameForShort(dir.path(), second), pair[1]);
         QCOMPARE(shortNameClashes(dir.filePath(pair[0])), QStringList());
         // Names already in 8.3 form clash when they differ only in case.
-        QVERIFY(QFile(dir.filePath(u"PIANO.WAV"_s)).open(QIODevice::WriteOnly));
-        QVERIFY(QFile(dir.filePath(u"piano.wav"_s)).open(QIODevice::WriteOnly));
+        create(dir, {u"PIANO.WAV"_s, u"piano.wav"_s});
         QCOMPARE(shortNameClashes(dir.filePath(u"piano.wav"_s)), QStringList{u"PIANO.WAV"_s});
     }
 

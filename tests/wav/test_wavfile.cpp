@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// WAV reading, header write-back, waveform, the file tools and the keyboard
-// format (root notes, the check, the conversion). Among them, faults
-// found on files made by common tools and under a full disk: CleanUp's result must
-// be readable, a write-back is all or nothing and leaves an unedited file as it
-// was, and the waveform shows every sample format at its real level.
+// WAV reading, header write-back, waveform, the file tools and the keyboard format
+// (root notes, the check, the conversion), on files made by common tools and on a full disk.
 
 #include "helper_sound.h"
 #include "helper_wav.h"
@@ -29,14 +26,9 @@ using namespace tamo::test;
 
 Q_DECLARE_METATYPE(tamo::wav::SourceCut)
 
-namespace {
-
 // The canonical 44-byte header of a file of L bytes with S bytes of data.
-QByteArray header44(qint64 L, qint64 S) { return wavFile({}).replace(4, 4, le32(L - 8)).replace(40, 4, le32(S)); }
-
+static QByteArray header44(qint64 L, qint64 S) { return wavFile({}).replace(4, 4, le32(L - 8)).replace(40, 4, le32(S)); }
 constexpr int kWav16 = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-
-} // namespace
 
 class TestWavFile : public QObject {
     Q_OBJECT
