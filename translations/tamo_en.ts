@@ -68,6 +68,29 @@ It was left as it was.</translation>
     </message>
 </context>
 <context>
+    <name>FileErrors</name>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unknown error</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>Is a directory</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2.</source>
+        <translation>Cannot write %1: %2.</translation>
+    </message>
+    <message>
+        <source>No file name specified</source>
+        <translation>No file name specified</translation>
+    </message>
+    <message>
+        <source>Not a regular file</source>
+        <translation>Not a regular file</translation>
+    </message>
+</context>
+<context>
     <name>FileWriteCommand</name>
     <message>
         <source>&quot;%1&quot; could not be put back: %2</source>

@@ -68,6 +68,29 @@ Il est resté tel quel.</translation>
     </message>
 </context>
 <context>
+    <name>FileErrors</name>
+    <message>
+        <source>Unknown error</source>
+        <translation>Erreur inconnue</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>Est un dossier</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2.</source>
+        <translation>Impossible d&apos;écrire %1 : %2.</translation>
+    </message>
+    <message>
+        <source>No file name specified</source>
+        <translation>Aucun nom de fichier indiqué</translation>
+    </message>
+    <message>
+        <source>Not a regular file</source>
+        <translation>N&apos;est pas un fichier ordinaire</translation>
+    </message>
+</context>
+<context>
     <name>FileWriteCommand</name>
     <message>
         <source>&quot;%1&quot; could not be put back: %2</source>

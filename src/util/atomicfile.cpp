@@ -55,7 +55,7 @@ void AtomicFileWriter::removeStaged()
 void AtomicFileWriter::fail(const QString &reason)
 {
     if (m_error.isEmpty())
-        m_error = reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
+        m_error = reason.isEmpty() ? QCoreApplication::translate("FileErrors", "Unknown error") : reason;
     if (m_open && m_stagedFolder.isEmpty())
         m_file.cancelWriting();
     else if (m_open)
@@ -81,7 +81,7 @@ bool AtomicFileWriter::open()
     }
     const QFileInfo target(m_file.fileName());
     if (target.isDir()) {
-        fail(QStringLiteral("Is a directory"));
+        fail(QCoreApplication::translate("FileErrors", "Is a directory"));
         return false;
     }
     if (!openOldFile())
@@ -252,7 +252,7 @@ bool AtomicFileSet::commit(const std::function<void(const QString &name)> &placi
     if (!util::syncFileSystem(m_folder))
         for (auto &[name, writer] : m_files)
             if (!util::syncFileData(writer->m_staged.handle())) {
-                m_error = QStringLiteral("Cannot write %1: %2.").arg(name, qt_error_string(errno));
+                m_error = QCoreApplication::translate("FileErrors", "Cannot write %1: %2.").arg(name, qt_error_string(errno));
                 return false;
             }
     for (auto &[name, writer] : m_files) {
@@ -261,7 +261,7 @@ bool AtomicFileSet::commit(const std::function<void(const QString &name)> &placi
         writer->m_staged.close();
         QString reason;
         if (!util::renameOver(writer->m_stagedPath, QDir(m_folder).filePath(name), &reason)) {
-            m_error = QStringLiteral("Cannot write %1: %2.").arg(name, reason);
+            m_error = QCoreApplication::translate("FileErrors", "Cannot write %1: %2.").arg(name, reason);
             return false;
         }
         writer->m_stagedPath.clear();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/regularfile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -20,7 +21,7 @@ bool openRegularFile(QFile &file, const QString &path, QString *error)
         return false;
     };
     if (path.isEmpty())
-        return fail(QStringLiteral("No file name specified"));
+        return fail(QCoreApplication::translate("FileErrors", "No file name specified"));
 #ifdef Q_OS_UNIX
     // Non-blocking, so that a FIFO put there after any check still cannot hang the open;
     // the type is then checked on what was really opened.
@@ -31,7 +32,7 @@ bool openRegularFile(QFile &file, const QString &path, QString *error)
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         const bool folder = S_ISDIR(info.st_mode);
         ::close(fd);
-        return fail(folder ? QStringLiteral("Is a directory") : QStringLiteral("Not a regular file"));
+        return fail(folder ? QCoreApplication::translate("FileErrors", "Is a directory") : QCoreApplication::translate("FileErrors", "Not a regular file"));
     }
     // Unbuffered: a reader that wants 5 bytes reads 5, not a buffer's worth.
     if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
@@ -42,9 +43,9 @@ bool openRegularFile(QFile &file, const QString &path, QString *error)
 #else
     const QFileInfo info(path);
     if (info.isDir())
-        return fail(QStringLiteral("Is a directory"));
+        return fail(QCoreApplication::translate("FileErrors", "Is a directory"));
     if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("Not a regular file"));
+        return fail(QCoreApplication::translate("FileErrors", "Not a regular file"));
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
