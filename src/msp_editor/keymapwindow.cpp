@@ -263,7 +263,10 @@ void KeyMapWindow::showEvent(QShowEvent *event)
     if (!where)
         return;
     const QRect free = where->availableGeometry().adjusted(0, 0, -kFrameAllowance / 2, -kFrameAllowance);
-    resize(std::min(width(), free.width()), std::min(height(), free.height()));
+    // Tall enough for every row and the keys below them, where the screen has room.
+    const int whole = m_canvas->minimumHeight() + 2 * m_scroll->frameWidth() + layout()->spacing()
+                      + m_keyLine->sizeHint().height() + layout()->contentsMargins().bottom();
+    resize(std::min(width(), free.width()), std::min(std::max(height(), whole), free.height()));
     QPoint at = parentWidget() ? parentWidget()->geometry().center() - rect().center() : pos();
     at.setX(std::clamp(at.x(), free.left(), free.right() + 1 - width()));
     at.setY(std::clamp(at.y(), free.top() + kFrameAllowance / 2, free.bottom() + 1 - height()));
