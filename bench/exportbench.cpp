@@ -268,21 +268,31 @@ int main(int argc, char **argv)
         }
         // The same while another program keeps writing to the same disk.
         const QString busy = dir.filePath(QStringLiteral("busy"));
+        // Built before the fork: the child only execs. It leads a process group of
+        // its own, so that its dd ends with it.
+        const QByteArray loop =
+            QStringLiteral("while :; do dd if=/dev/zero of=%1 bs=1M count=64 2>/dev/null; done").arg(q(busy)).toLocal8Bit();
         const pid_t writer = fork();
         if (writer == 0) {
-            execl("/bin/sh", "sh", "-c", qPrintable(QStringLiteral("while :; do dd if=/dev/zero of=%1 bs=1M count=64 2>/dev/null; done").arg(q(busy))),
-                  static_cast<char *>(nullptr));
+            setpgid(0, 0);
+            execl("/bin/sh", "sh", "-c", loop.constData(), static_cast<char *>(nullptr));
             _exit(127);
         }
-        for (int i = 0; i < reps; ++i) {
+        if (writer > 0)
+            setpgid(writer, writer); // also here, so that the kill below never misses it
+        for (int i = 0; writer > 0 && i < reps; ++i) {
             syncedBusy.push_back(shell(QStringLiteral("cp -r %1 %2 && sync").arg(q(set), q(shellCopy))));
             shell(QStringLiteral("rm -rf %1").arg(q(shellCopy)));
             QDir().mkpath(ourCopy);
             oursBusy.push_back(ourOp("export", set, ourCopy));
             shell(QStringLiteral("rm -rf %1").arg(q(ourCopy)));
         }
-        kill(writer, SIGTERM);
-        waitpid(writer, nullptr, 0);
+        if (writer > 0) {
+            kill(-writer, SIGTERM);
+            waitpid(writer, nullptr, 0);
+        } else {
+            std::fprintf(stderr, "cannot start the background writer\n");
+        }
         QFile::remove(busy);
         report("export, in format", ours, "cp -r", refs, 0);
         report("export, in format", ours, "cp -r && sync", synced, 1.1);

@@ -175,7 +175,8 @@ double seconds(int timecents)
 
 QString number(double value)
 {
-    return QString::number(value, 'f', 4).remove(QRegularExpression(u"\\.?0+$"_s));
+    static const QRegularExpression trailingZeros(u"\\.?0+$"_s);
+    return QString::number(value, 'f', 4).remove(trailingZeros);
 }
 
 // "Violin L" and "Violin R" make "Violin".
@@ -368,7 +369,7 @@ private:
                 continue;
             for (qsizetype j = 0; j < m_zones.size(); ++j) {
                 const Resolved &right = m_zones.at(j);
-                if (!right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
+                if (j == i || !right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
                     || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
                     || right.highVelocity != left.highVelocity || right.end - right.start != left.end - left.start
                     || right.looped != left.looped

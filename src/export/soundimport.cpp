@@ -102,9 +102,8 @@ QString soundFileBeside(const QString &mspPath, const QByteArray &storedName)
         return {};
     const QString folder = QFileInfo(mspPath).absolutePath();
     const QString name = wavName.chopped(4) + QStringLiteral(".wav");
-    QString found = util::findFileCaseInsensitive(folder, name);
-    if (found.isEmpty())
-        found = util::longNameForShort(folder, name);
+    // The name as stored (any case), else the long name whose short form it is.
+    const QString found = util::longNameForShort(folder, name);
     const QString path = QDir(folder).filePath(found);
     return !found.isEmpty() && QFileInfo(path).isFile() ? path : QString();
 }

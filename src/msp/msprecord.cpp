@@ -222,7 +222,7 @@ void MspRecord::ResetSampleSlot(int slot)
 
 void MspRecord::removeSlot(int slot)
 {
-    if (!validSlot(slot))
+    if (!validSlot(slot) || slot > usedSlotCount())
         return;
     for (int j = slot; j < kMaxSamples; ++j)
         copySlot(j + 1, j);

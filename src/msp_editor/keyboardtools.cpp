@@ -62,7 +62,7 @@ KeyboardTools::KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *
                           [this](const QString &tool, const QString &path, const QByteArray &before) {
                               Q_EMIT fileWritten(tool, path, before);
                           });
-    })->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    });
     m_menu->addSeparator();
     add("MnuImportSfz", tr("&Import SFZ..."), [this] { importSfz(); });
     add("MnuImportSoundFont", tr("Import &SoundFont..."), [this] { importSoundFont(); });
@@ -103,8 +103,6 @@ const KeyboardTools::FileFacts &KeyboardTools::factsFor(const QString &path)
 }
 
 wav::RootNote KeyboardTools::rootOf(int slot) { return factsFor(m_document.soundFile(slot)).root; }
-
-wav::FormatCheck KeyboardTools::formatOf(int slot) { return factsFor(m_document.soundFile(slot)).format; }
 
 bool KeyboardTools::mapFromRoots(bool quiet)
 {

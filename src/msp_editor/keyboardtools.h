@@ -62,10 +62,8 @@ public:
     KeyMapWindow *keyMap() const;
     // Plays the sample mapped to key at that key's pitch; false when none is.
     bool playKey(int key);
-    // Where the root of the sample in slot came from, and whether its file is in
-    // the keyboard's format, as the list's tooltips tell.
+    // Where the root of the sample in slot came from, as the list's tooltip tells.
     wav::RootNote rootOf(int slot);
-    wav::FormatCheck formatOf(int slot);
 
     // What the window tells: the view was rebuilt, samples were added, an SFZ or a
     // SoundFont was dropped on it, the selection changed.

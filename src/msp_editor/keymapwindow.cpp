@@ -230,8 +230,6 @@ QRect KeyMapWindow::rowRect(int slot) const { return m_canvas->rowRect(slot); }
 
 QWidget *KeyMapWindow::canvas() const { return m_canvas; }
 
-int KeyMapWindow::pressedKey() const { return m_canvas->pressedKey; }
-
 QString KeyMapWindow::pressedKeyText() const { return m_keyLine->text(); }
 
 void KeyMapWindow::keyPressed(int key, bool play)

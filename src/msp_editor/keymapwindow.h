@@ -38,8 +38,7 @@ public:
     QRect keyRect(int key) const;
     QRect rowRect(int slot) const;
     QWidget *canvas() const;
-    // The key last clicked (-1: none) and the line that says what it plays.
-    int pressedKey() const;
+    // The line that says what the key last clicked plays.
     QString pressedKeyText() const;
 
 Q_SIGNALS:

@@ -190,7 +190,7 @@ void MspEditorWindow::setKeyboardMenuKeys()
 {
     const std::pair<const char16_t *, const char *> keys[] = {
         {u"MnuMapKeys", "Ctrl+M"},    {u"MnuKeyMap", "Ctrl+K"},        {u"MnuRenameSample", "F2"},
-        {u"MnuImportSfz", "Ctrl+I"}, {u"MnuImportSoundFont", "Ctrl+Shift+I"}, {u"MnuExportKeyboard", "Ctrl+E"},
+        {u"MnuFindLoop", "Ctrl+L"},  {u"MnuImportSfz", "Ctrl+I"}, {u"MnuImportSoundFont", "Ctrl+Shift+I"}, {u"MnuExportKeyboard", "Ctrl+E"},
     };
     for (const auto &[name, key] : keys) {
         if (auto *action = findChild<QAction *>(QString::fromUtf16(name)))
@@ -233,8 +233,6 @@ void MspEditorWindow::selectSlot(int slot)
     m_form->selectLine(slot);
     showSelectedSample();
 }
-
-QWidget *MspEditorWindow::clientArea() const { return m_form; }
 
 QString MspEditorWindow::sampleSourceFile(int slot) const { return m_document->soundFile(slot); }
 
@@ -316,9 +314,10 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
         return false;
     }
-    RefreshMspView();
-    // The document takes the name it was saved under only once it is really there.
+    // The document takes the name it was saved under only once it is really there;
+    // the view then finds the samples beside it.
     m_document->markSaved(path);
+    RefreshMspView();
     updateTitle();
     util::rememberDocument(util::FileKind::Msp, path);
     refreshRecentDocuments();

@@ -61,8 +61,6 @@ public:
     // Selects List1's line of the slot (0 or out of range: none) and shows it, as a
     // user's selection would, without loading the WAV.
     void selectSlot(int slot);
-    // The window's client area (15240 x 10830 twips) that holds every control.
-    QWidget *clientArea() const;
     WavPanel *wavPanel() const { return m_wavPanel; }
 
 

@@ -9,7 +9,6 @@ namespace tamo::wav {
 
 double decibelsToGain(double db) { return std::pow(10.0, db / 20.0); }
 
-double gainToDecibels(double gain) { return gain > 0 ? 20.0 * std::log10(gain) : -HUGE_VAL; }
 
 float peakOf(const float *samples, qint64 frames, int channels, qint64 from, qint64 to)
 {

@@ -21,7 +21,6 @@ constexpr double kSilenceDb = -60.0; // dBFS below which a leading or trailing f
 constexpr double kNormalizeDb = -1.0; // where a normalised set's loudest sample peaks
 
 double decibelsToGain(double db);
-double gainToDecibels(double gain);
 
 // The largest magnitude of any channel in frames [from, to) of interleaved samples
 // (full scale 1.0); to < 0 means the last frame.

@@ -282,8 +282,6 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
         loop.reason = sustain.reason;
         return loop;
     }
-    loop.sustainStart = sustain.start;
-    loop.sustainEnd = sustain.end;
     const qint64 length = sustain.end - sustain.start;
     const int maxLag = int(std::min<qint64>(qint64(rate / kLowestPitchHz), length / 3));
     if (maxLag < 4) {
@@ -316,11 +314,14 @@ FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
     for (qint64 i = span; i < frames; ++i)
         rms[size_t(i)] = std::sqrt(std::max(0.0, squares[size_t(i)] - squares[size_t(i - span)]) / double(span));
     const Candidate best = searchLoop(samples, channels, rms, lo, hi, loop.period, cleanCost);
+    if (best.length == 0) { // every length was out of reach
+        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
+        return loop;
+    }
     loop.found = true;
     loop.start = best.start;
     loop.end = best.start + best.length;
     loop.periods = best.periods;
-    loop.mismatch = std::sqrt(best.cost / compared) / double(peak);
     if (best.cost > cleanCost)
         loop.crossfade = std::min({qint64(std::max(2 * loop.period, rate * 0.01)), best.length / 2, best.start});
     return loop;
@@ -359,8 +360,6 @@ FoundLoop FoundLoop::resampled(double ratio, qint64 origin) const
     r.end = r.start + (periods > 0 ? std::llround(periods * period * ratio) : std::llround(double(end - start) * ratio));
     r.crossfade = std::llround(double(crossfade) * ratio);
     r.period = period * ratio;
-    r.sustainStart = std::llround(double(sustainStart - origin) * ratio);
-    r.sustainEnd = std::llround(double(sustainEnd - origin) * ratio);
     return r;
 }
 

@@ -18,9 +18,6 @@ struct FoundLoop {
     qint64 crossfade = 0; // frames just before end to blend (applyCrossfade); 0: a clean loop
     double period = 0;    // the tone's period in frames, rarely whole
     int periods = 0;      // end - start lies within half a frame of periods * period
-    double mismatch = 0;  // RMS difference across the loop point before any crossfade, relative to the peak
-    qint64 sustainStart = 0; // the held part the loop was taken from
-    qint64 sustainEnd = 0;
 
     // The loop in frames counted from origin (a cut's start) and resampled by
     // ratio (new rate / source rate), for applyCrossfade on converted frames. The

@@ -38,10 +38,8 @@ SourceAnalysis analyseSource(const QString &path, const AnalysisRequest &request
     } else if (request.findLoop && !analysis.hasOwnLoop) {
         const qint64 at = analysis.sound.start; // the loop must lie in what is kept
         analysis.loop = findLoop(samples.data() + at * channels, analysis.sound.end - at, channels, analysis.rate);
-        if (analysis.loop.found) {
+        if (analysis.loop.found)
             analysis.loop.start += at, analysis.loop.end += at;
-            analysis.loop.sustainStart += at, analysis.loop.sustainEnd += at;
-        }
     }
     analysis.ok = true;
     return analysis;
