@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sf2/soundfont.h"
 
+#include "util/regularfile.h"
+
 #include <QFile>
+#include <QMutex>
 #include <QStringDecoder>
 
 #include <sndfile.h>
@@ -73,81 +76,138 @@ QString nameAt(QByteArrayView b, qsizetype at)
     return windows1252(b.sliced(at, kNameSize));
 }
 
-// A chunk header at `at` whose size fits in what follows.
-bool fitsAt(QByteArrayView data, qsizetype at)
-{
-    return at + kChunkHeaderSize <= data.size() && u32(data, at + kChunkSizeAt) <= quint64(data.size() - at - kChunkHeaderSize);
-}
+using Span = SoundFont::Span;
 
 struct Chunk {
     QByteArray id;
-    QByteArrayView data;
+    Span data;
+};
+
+// More preset data than any real font holds; refused before it is read.
+constexpr qint64 kMostPresetBytes = 64 * 1024 * 1024;
+
+class MemorySource final : public SampleSource {
+public:
+    explicit MemorySource(QByteArrayView bytes) : m_bytes(bytes) {}
+    std::optional<QByteArray> read(qint64 at, qint64 size) const override
+    {
+        if (at < 0 || size < 0 || at > m_bytes.size() || size > m_bytes.size() - at)
+            return std::nullopt;
+        return m_bytes.sliced(qsizetype(at), qsizetype(size)).toByteArray();
+    }
+    qint64 size() const override { return m_bytes.size(); }
+
+private:
+    QByteArrayView m_bytes;
+};
+
+// Reads, not a mapping: a file cut short by another program gives a short read,
+// where a mapping would end the process with SIGBUS.
+class FileSource final : public SampleSource {
+public:
+    explicit FileSource(std::unique_ptr<QFile> file) : m_file(std::move(file)), m_size(m_file->size()) {}
+    std::optional<QByteArray> read(qint64 at, qint64 size) const override
+    {
+        if (at < 0 || size < 0 || at > m_size || size > m_size - at)
+            return std::nullopt;
+        const QMutexLocker lock(&m_mutex);
+        if (!m_file->seek(at))
+            return std::nullopt;
+        std::optional<QByteArray> bytes = util::readAtMost(*m_file, size);
+        if (bytes && bytes->size() != size)
+            return std::nullopt;
+        return bytes;
+    }
+    qint64 size() const override { return m_size; }
+
+private:
+    mutable QMutex m_mutex;
+    std::unique_ptr<QFile> m_file;
+    qint64 m_size;
 };
 
 class Reader {
 public:
     SoundFont font;
 
-    explicit Reader(QByteArrayView bytes) : m_bytes(bytes) {}
+    explicit Reader(std::shared_ptr<const SampleSource> source) : m_source(std::move(source)) {}
 
     void run()
     {
-        if (m_bytes.size() < kChunkHeaderSize + kListTypeSize || m_bytes.first(4) != "RIFF"
-            || m_bytes.sliced(kChunkHeaderSize, 4) != "sfbk")
+        const qint64 total = m_source->size();
+        const std::optional<QByteArray> head = m_source->read(0, kChunkHeaderSize + kListTypeSize);
+        if (!head || head->first(4) != "RIFF" || head->sliced(kChunkHeaderSize, 4) != "sfbk")
             return fail(u"not a SoundFont (no RIFF sfbk header)"_s);
-        const qint64 riffSize = u32(m_bytes, kChunkSizeAt);
+        const qint64 riffSize = u32(*head, kChunkSizeAt);
         if (riffSize < kListTypeSize)
             return fail(u"the RIFF chunk is too short (%1 bytes) to hold a SoundFont"_s.arg(riffSize));
-        if (riffSize > m_bytes.size() - kChunkHeaderSize)
+        if (riffSize > total - kChunkHeaderSize)
             return fail(u"the file is truncated: its RIFF chunk holds %1 bytes, the file only %2"_s.arg(riffSize).arg(
-                m_bytes.size() - kChunkHeaderSize));
+                total - kChunkHeaderSize));
         QList<Chunk> lists;
-        if (!chunks(m_bytes.sliced(kChunkHeaderSize + kListTypeSize, riffSize - kListTypeSize), u"sfbk"_s, lists))
+        if (!chunks({kChunkHeaderSize + kListTypeSize, riffSize - kListTypeSize}, u"sfbk"_s, lists))
             return;
-        QByteArrayView info, sdta, pdta;
+        std::optional<Span> info, sdta, pdta;
         for (const Chunk &chunk : std::as_const(lists)) {
-            if (chunk.id != "LIST" || chunk.data.size() < kListTypeSize)
+            if (chunk.id != "LIST" || chunk.data.size < kListTypeSize)
                 continue;
-            const QByteArrayView type = chunk.data.first(kListTypeSize);
-            const QByteArrayView body = chunk.data.sliced(kListTypeSize);
-            if (type == "INFO")
+            const std::optional<QByteArray> type = m_source->read(chunk.data.at, kListTypeSize);
+            const Span body{chunk.data.at + kListTypeSize, chunk.data.size - kListTypeSize};
+            if (!type)
+                return fail(u"the file cannot be read"_s);
+            if (*type == "INFO")
                 info = body;
-            else if (type == "sdta")
+            else if (*type == "sdta")
                 sdta = body;
-            else if (type == "pdta")
+            else if (*type == "pdta")
                 pdta = body;
         }
-        if (pdta.isNull())
+        if (!pdta)
             return fail(u"no preset data (pdta list)"_s);
+        if (pdta->size + (info ? info->size : 0) > kMostPresetBytes)
+            return fail(u"its preset data holds %1 bytes, more than a SoundFont's"_s.arg(pdta->size));
         QList<Chunk> parts;
-        if (!chunks(info, u"INFO"_s, parts) || !chunks(sdta, u"sdta"_s, parts) || !chunks(pdta, u"pdta"_s, parts))
+        if ((info && !chunks(*info, u"INFO"_s, parts)) || (sdta && !chunks(*sdta, u"sdta"_s, parts))
+            || !chunks(*pdta, u"pdta"_s, parts))
             return;
-        const auto find = [&](const char *id) {
+        const auto span = [&](const char *id) {
             for (const Chunk &chunk : std::as_const(parts)) {
                 if (chunk.id == id)
-                    return chunk.data;
+                    return std::optional<Span>(chunk.data);
             }
-            return QByteArrayView();
+            return std::optional<Span>();
         };
-        if (const QByteArrayView inam = find("INAM"); inam.size() > 0)
-            font.name = windows1252(inam.first(std::min<qsizetype>(inam.size(), 256)));
-        const QByteArrayView ifil = find("ifil");
+        // The small chunks, in memory; a missing one is a null array.
+        const auto find = [&](const char *id) {
+            const std::optional<Span> where = span(id);
+            return where ? m_source->read(where->at, where->size).value_or(QByteArray()) : QByteArray();
+        };
+        if (const QByteArray inam = find("INAM"); inam.size() > 0)
+            font.name = windows1252(QByteArrayView(inam).first(std::min<qsizetype>(inam.size(), 256)));
+        const QByteArray ifil = find("ifil");
         font.isCompressed = ifil.size() >= 4 && u16(ifil, 0) == 3;
-        font.smpl = find("smpl");
-        font.sm24 = find("sm24");
-        if (font.isCompressed || font.sm24.size() < font.smpl.size() / 2)
+        font.smpl = span("smpl").value_or(Span());
+        font.sm24 = span("sm24").value_or(Span());
+        if (font.isCompressed || font.sm24.size < font.smpl.size / 2)
             font.sm24 = {};
-        font.sampleBits = font.sm24.isEmpty() ? 16 : 24;
-        if (!readSamples(find("shdr")) || !readInstruments(find("inst"), find("ibag"), find("igen"), find("imod"))
-            || !readPresets(find("phdr"), find("pbag"), find("pgen"), find("pmod")))
+        font.sampleBits = font.sm24.size == 0 ? 16 : 24;
+        if (!readSamples(nonNull(find("shdr"))) || !readInstruments(nonNull(find("inst")), nonNull(find("ibag")), nonNull(find("igen")), nonNull(find("imod")))
+            || !readPresets(nonNull(find("phdr")), nonNull(find("pbag")), nonNull(find("pgen")), nonNull(find("pmod"))))
             return;
         std::stable_sort(font.presets.begin(), font.presets.end(), [](const Preset &a, const Preset &b) {
             return std::pair(a.bank, a.program) < std::pair(b.bank, b.program);
         });
+        font.source = m_source;
     }
 
 private:
-    QByteArrayView m_bytes;
+    std::shared_ptr<const SampleSource> m_source;
+
+    // A chunk read empty is there, but holds no record.
+    static QByteArrayView nonNull(const QByteArray &bytes)
+    {
+        return bytes.isNull() ? QByteArrayView() : QByteArrayView(bytes);
+    }
 
     void fail(const QString &message)
     {
@@ -155,24 +215,42 @@ private:
             font.error = message;
     }
 
-    // The chunks of a list's data, each checked to lie inside it.
-    bool chunks(QByteArrayView data, const QString &list, QList<Chunk> &out)
+    // The size of a chunk whose header at `at` fits in list, else -1.
+    qint64 sizeAt(Span list, qint64 at) const
     {
-        qsizetype at = 0;
-        while (at + kChunkHeaderSize <= data.size()) {
-            const QByteArray id = data.sliced(at, 4).toByteArray();
-            const qint64 size = u32(data, at + kChunkSizeAt);
-            if (size > data.size() - at - kChunkHeaderSize) {
-                fail(u"the chunk \"%1\" in %2 holds %3 bytes, more than the file has left (%4)"_s.arg(
-                         QString::fromLatin1(id).toHtmlEscaped(), list)
-                         .arg(size)
-                         .arg(data.size() - at - kChunkHeaderSize));
+        if (at + kChunkHeaderSize > list.at + list.size)
+            return -1;
+        const std::optional<QByteArray> header = m_source->read(at, kChunkHeaderSize);
+        if (!header)
+            return -1;
+        const qint64 size = u32(*header, kChunkSizeAt);
+        return size <= list.at + list.size - at - kChunkHeaderSize ? size : -1;
+    }
+
+    // The chunks of a list's data, each checked to lie inside it.
+    bool chunks(Span list, const QString &name, QList<Chunk> &out)
+    {
+        const qint64 end = list.at + list.size;
+        qint64 at = list.at;
+        while (at + kChunkHeaderSize <= end) {
+            const std::optional<QByteArray> header = m_source->read(at, kChunkHeaderSize);
+            if (!header) {
+                fail(u"the file cannot be read"_s);
                 return false;
             }
-            out.append({id, data.sliced(at + kChunkHeaderSize, qsizetype(size))});
-            at += kChunkHeaderSize + qsizetype(size);
+            const QByteArray id = header->first(4);
+            const qint64 size = u32(*header, kChunkSizeAt);
+            if (size > end - at - kChunkHeaderSize) {
+                fail(u"the chunk \"%1\" in %2 holds %3 bytes, more than the file has left (%4)"_s.arg(
+                         QString::fromLatin1(id).toHtmlEscaped(), name)
+                         .arg(size)
+                         .arg(end - at - kChunkHeaderSize));
+                return false;
+            }
+            out.append({id, {at + kChunkHeaderSize, size}});
+            at += kChunkHeaderSize + size;
             // Some writers leave out the pad byte after an odd size: the next chunk tells.
-            if ((size & 1) != 0 && !(fitsAt(data, at) && !fitsAt(data, at + 1)))
+            if ((size & 1) != 0 && !(sizeAt(list, at) >= 0 && sizeAt(list, at + 1) < 0))
                 ++at;
         }
         return true;
@@ -197,7 +275,7 @@ private:
         qsizetype count = 0;
         if (!records(shdr, "shdr", kShdrSize, 1, count))
             return false;
-        const qint64 smplFrames = font.smpl.size() / 2;
+        const qint64 smplFrames = font.smpl.size / 2;
         for (qsizetype i = 0; i + 1 < count; ++i) {
             const qsizetype at = i * kShdrSize;
             SampleHeader s;
@@ -217,7 +295,7 @@ private:
                 font.samples.append(s);
                 continue;
             }
-            const qint64 limit = s.isCompressed() ? font.smpl.size() : smplFrames;
+            const qint64 limit = s.isCompressed() ? font.smpl.size : smplFrames;
             if (s.end < s.start || s.end > limit) {
                 fail(u"%1 lies outside the sample data (%2..%3 of %4)"_s.arg(who).arg(s.start).arg(s.end).arg(limit));
                 return false;
@@ -398,7 +476,7 @@ SampleFrames decodeVorbis(QByteArrayView bytes, const QString &who)
 
 SoundFont readSoundFont(QByteArrayView bytes)
 {
-    Reader reader(bytes);
+    Reader reader(std::make_shared<MemorySource>(bytes));
     reader.run();
     if (!reader.font.ok()) {
         SoundFont failed;
@@ -410,30 +488,21 @@ SoundFont readSoundFont(QByteArrayView bytes)
 
 SoundFont readSoundFontFile(const QString &path)
 {
-    auto file = std::make_shared<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
+    auto file = std::make_unique<QFile>();
+    QString error;
+    if (!util::openRegularFile(*file, path, &error)) {
         SoundFont failed;
-        failed.error = u"cannot open %1: %2"_s.arg(path, file->errorString());
+        failed.error = u"cannot open %1: %2"_s.arg(path, error);
         return failed;
     }
-    const qint64 size = file->size();
-    uchar *mapped = size > 0 ? file->map(0, size) : nullptr;
-    std::shared_ptr<QByteArray> copy;
-    QByteArrayView bytes;
-    if (mapped) {
-        bytes = QByteArrayView(mapped, size);
-    } else {
-        copy = std::make_shared<QByteArray>(file->readAll());
-        bytes = *copy;
+    Reader reader(std::make_shared<FileSource>(std::move(file)));
+    reader.run();
+    if (!reader.font.ok()) {
+        SoundFont failed;
+        failed.error = u"%1: %2"_s.arg(path, reader.font.error);
+        return failed;
     }
-    SoundFont font = readSoundFont(bytes);
-    if (!font.ok())
-        font.error = u"%1: %2"_s.arg(path, font.error);
-    else if (copy)
-        font.keepAlive = copy;
-    else
-        font.keepAlive = file;
-    return font;
+    return std::move(reader.font);
 }
 
 SampleFrames sampleFrames(const SoundFont &font, int index)
@@ -449,14 +518,33 @@ SampleFrames sampleFrames(const SoundFont &font, int index)
         result.error = u"%1 lives in a sound chip's memory, not in the file"_s.arg(who);
         return result;
     }
-    if (s.isCompressed())
-        return decodeVorbis(font.smpl.sliced(s.start, s.end - s.start), who);
-    result.frames.resize(s.end - s.start);
-    for (quint32 i = s.start; i < s.end; ++i) {
-        qint32 value = qint32(qint16(u16(font.smpl, qsizetype(i) * 2))) * 65536;
-        if (!font.sm24.isEmpty())
-            value |= qint32(quint8(font.sm24[i])) << 8;
-        result.frames[i - s.start] = value;
+    const QString cutShort = u"%1 cannot be read: the file is shorter than when it was opened"_s.arg(who);
+    if (s.isCompressed()) {
+        const std::optional<QByteArray> stream = font.source->read(font.smpl.at + s.start, s.end - s.start);
+        if (!stream) {
+            result.error = cutShort;
+            return result;
+        }
+        return decodeVorbis(*stream, who);
+    }
+    const qint64 frames = qint64(s.end) - qint64(s.start);
+    if (frames > kMostDecodedFrames) {
+        result.error = u"%1 holds %2 frames, more than a keyboard sample"_s.arg(who).arg(frames);
+        return result;
+    }
+    const std::optional<QByteArray> words = font.source->read(font.smpl.at + 2 * qint64(s.start), 2 * frames);
+    const std::optional<QByteArray> low = font.sm24.size > 0 ? font.source->read(font.sm24.at + s.start, frames)
+                                                             : std::optional<QByteArray>(QByteArray());
+    if (!words || !low) {
+        result.error = cutShort;
+        return result;
+    }
+    result.frames.resize(size_t(frames));
+    for (qint64 i = 0; i < frames; ++i) {
+        qint32 value = qint32(qint16(u16(*words, qsizetype(i) * 2))) * 65536;
+        if (!low->isEmpty())
+            value |= qint32(quint8(low->at(qsizetype(i)))) << 8;
+        result.frames[size_t(i)] = value;
     }
     return result;
 }

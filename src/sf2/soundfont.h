@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tamo::sf2 {
@@ -104,6 +105,16 @@ struct SampleHeader {
     bool isCompressed() const { return (type & 0x10) != 0; }
 };
 
+// Bytes of the font's sample data, read as needed; safe from several threads.
+class SampleSource {
+public:
+    virtual ~SampleSource() = default;
+    // The size bytes at offset at; nullopt when they cannot be read whole (a file
+    // cut short since it was read).
+    virtual std::optional<QByteArray> read(qint64 at, qint64 size) const = 0;
+    virtual qint64 size() const = 0;
+};
+
 // A whole SoundFont, read and checked: every index points into what the file holds.
 struct SoundFont {
     QString error; // set: nothing else is usable
@@ -116,15 +127,21 @@ struct SoundFont {
 
     bool ok() const { return error.isEmpty(); }
 
-    // The data chunks, pointing into bytes held by the reader.
-    QByteArrayView smpl;
-    QByteArrayView sm24;
-    std::shared_ptr<const void> keepAlive;
+    // Where the sample data lies: the smpl and sm24 chunks, read on demand from
+    // the bytes or the file the font was read from.
+    struct Span {
+        qint64 at = 0;
+        qint64 size = 0;
+    };
+    Span smpl, sm24;
+    std::shared_ptr<const SampleSource> source;
 };
 
-// The SoundFont in bytes (which must outlive the result, or be held by keepAlive).
+// The SoundFont in bytes (which must outlive the result).
 SoundFont readSoundFont(QByteArrayView bytes);
-// The SoundFont file at path, mapped into memory.
+// The SoundFont file at path: a regular file only; its presets read at once, its
+// samples read from the file as they are asked for (never mapped, so a file cut
+// short meanwhile gives an error, not a crash).
 SoundFont readSoundFontFile(const QString &path);
 
 // A sample's frames, each scaled to the full 32-bit range.
