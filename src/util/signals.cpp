@@ -39,6 +39,9 @@ const std::atomic_bool *cancelOnInterruption()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr); // the terminal closed
+    // With the terminal gone, the report's lines must not end the process before it cleans up.
+    std::signal(SIGPIPE, SIG_IGN);
     return &interrupted;
 }
 

@@ -10,8 +10,8 @@ namespace tamo::util {
 // ("File too large") and is reported like any other failed save. Called once at start.
 void ignoreFileSizeSignal();
 
-// From the first call on, SIGINT and SIGTERM set the flag returned instead of
-// ending the process, so a long job stops as Cancel does and removes what it
+// From the first call on, SIGINT, SIGTERM and SIGHUP set the flag returned instead
+// of ending the process (and a closed output no longer ends it), so a long job stops as Cancel does and removes what it
 // staged; a third signal ends the process as usual.
 const std::atomic_bool *cancelOnInterruption();
 
