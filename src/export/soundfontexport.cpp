@@ -4,7 +4,9 @@
 #include "export/exportcommand.h"
 #include "export/keyboardexport.h"
 #include "msp/msprecord.h"
+#include "util/paths.h"
 #include "util/shortname.h"
+#include "util/signals.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,6 +33,11 @@ using sf2::Generator;
 constexpr int kKeyboardRate = 44100;
 constexpr int kUnset = -1; // keynum, velocity, overridingRootKey
 constexpr int kShortestTime = -12000; // timecents: instant
+// A preset's zones: 64 slots in each of up to 128 velocity layers, and the pairs of
+// preset and instrument zones visited to find them.
+constexpr qsizetype kMostZones = msp::kMaxSamples * 128;
+constexpr qint64 kMostZonePairs = 8 * kMostZones;
+const QString kCancelled = u"cancelled"_s;
 
 struct Range {
     Generator generator;
@@ -191,7 +198,8 @@ class PresetImporter {
 public:
     PresetImport result;
 
-    PresetImporter(const sf2::SoundFont &font, int presetIndex) : m_font(font), m_preset(font.presets.at(presetIndex))
+    PresetImporter(const sf2::SoundFont &font, int presetIndex, const std::atomic_bool *cancel = nullptr)
+        : m_font(font), m_preset(font.presets.at(presetIndex)), m_cancel(cancel)
     {
     }
 
@@ -221,7 +229,7 @@ public:
             }
         }
         writeNotes();
-        QStringList takenMsp;
+        ShortNames takenMsp;
         const QString base = baseName.isEmpty() ? uniqueShortBase(m_preset.name, takenMsp) : baseName;
         const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{{}};
         for (qsizetype i = 0; i < layers.size(); ++i) {
@@ -247,14 +255,18 @@ private:
     const sf2::SoundFont &m_font;
     const sf2::Preset &m_preset;
     QList<Resolved> m_zones;
-    QHash<int, sf2::SampleFrames> m_frames;
+    // The last samples read: zones mostly play one sample after another, and a
+    // bank of long samples must not be held whole.
+    QList<std::pair<int, std::shared_ptr<const sf2::SampleFrames>>> m_frames;
     QHash<QString, QString> m_written; // by what was cut, the file
-    QStringList m_takenNames;
+    QHash<int, qint64> m_lengths;      // decoded SF3 samples' frames
+    ShortNames m_takenNames;
     QMap<QString, int> m_leftOut; // what, zones
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
     bool m_checkOnly = false;
+    const std::atomic_bool *m_cancel = nullptr;
 
     QString title() const { return u"%1:%2 \"%3\""_s.arg(m_preset.bank).arg(m_preset.program).arg(m_preset.name); }
 
@@ -264,12 +276,18 @@ private:
         return false;
     }
 
-    const sf2::SampleFrames &framesOf(int sample)
+    std::shared_ptr<const sf2::SampleFrames> framesOf(int sample)
     {
-        auto it = m_frames.find(sample);
-        if (it == m_frames.end())
-            it = m_frames.insert(sample, sf2::sampleFrames(m_font, sample));
-        return *it;
+        for (qsizetype i = 0; i < m_frames.size(); ++i) {
+            if (m_frames.at(i).first == sample) {
+                m_frames.move(i, 0);
+                return m_frames.first().second;
+            }
+        }
+        if (m_frames.size() >= 2) // a stereo pair
+            m_frames.removeLast();
+        m_frames.prepend({sample, std::make_shared<const sf2::SampleFrames>(sf2::sampleFrames(m_font, sample))});
+        return m_frames.first().second;
     }
 
     bool resolve()
@@ -278,6 +296,7 @@ private:
                                           ? &m_preset.zones.first()
                                           : nullptr;
         int number = 0;
+        qint64 pairs = 0;
         for (const sf2::Zone &presetZone : m_preset.zones) {
             if (presetZone.link < 0)
                 continue;
@@ -288,6 +307,10 @@ private:
             for (const sf2::Zone &instrumentZone : instrument.zones) {
                 if (instrumentZone.link < 0)
                     continue;
+                // The work is bounded by what a set of MSPs can hold, not by the
+                // product of the zone lists a small damaged file can name.
+                if (++pairs > kMostZonePairs || m_zones.size() >= kMostZones)
+                    return fail(QCoreApplication::translate("SoundFontExport", "preset %1 has more zones than the keyboard can hold (%2 at most)").arg(title()).arg(kMostZones));
                 ++number;
                 if (!resolveZone(ZoneValues(&presetZone, presetGlobal, &instrumentZone, instrumentGlobal),
                                  instrumentZone.link, number))
@@ -299,6 +322,8 @@ private:
 
     bool resolveZone(const ZoneValues &v, int sampleIndex, int number)
     {
+        if (m_cancel && m_cancel->load())
+            return fail(kCancelled);
         const sf2::SampleHeader &sample = m_font.samples.at(sampleIndex);
         Resolved z;
         z.zoneNumber = number;
@@ -314,12 +339,18 @@ private:
         const QString who = u"preset %1, sample \"%2\""_s.arg(title(), sample.name);
         if (m_checkOnly && sample.isCompressed())
             return true;
+        // SF2 lengths are in the header; SF3's only in the decoded stream.
         qint64 length = qint64(sample.end) - qint64(sample.start);
-        if (!m_checkOnly) {
-            const sf2::SampleFrames &frames = framesOf(sampleIndex);
-            if (!frames.error.isEmpty())
-                return fail(frames.error);
-            length = qint64(frames.frames.size());
+        if (!m_checkOnly && sample.isCompressed()) {
+            if (const auto known = m_lengths.constFind(sampleIndex); known != m_lengths.cend()) {
+                length = *known;
+            } else {
+                const std::shared_ptr<const sf2::SampleFrames> frames = framesOf(sampleIndex);
+                if (!frames->error.isEmpty())
+                    return fail(frames->error);
+                length = qint64(frames->frames.size());
+                m_lengths.insert(sampleIndex, length);
+            }
         }
         z.start = v.offset(Generator::StartOffset, Generator::StartCoarseOffset);
         z.end = length + v.offset(Generator::EndOffset, Generator::EndCoarseOffset);
@@ -398,6 +429,8 @@ private:
     // and the sample's pitch in its sampler chunk. Equal cuts share one file.
     bool extract(Resolved &z)
     {
+        if (m_cancel && m_cancel->load())
+            return fail(kCancelled);
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         const int rate = int(sample.sampleRate);
         // A loop whose length rounds when resampled detunes the held note:
@@ -444,8 +477,15 @@ private:
     bool writeWav(const QString &path, const Resolved &z)
     {
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
-        const std::vector<qint32> &left = framesOf(z.sample).frames;
-        const std::vector<qint32> *right = z.rightSample >= 0 ? &framesOf(z.rightSample).frames : nullptr;
+        const std::shared_ptr<const sf2::SampleFrames> leftFrames = framesOf(z.sample);
+        const std::shared_ptr<const sf2::SampleFrames> rightFrames = z.rightSample >= 0 ? framesOf(z.rightSample) : nullptr;
+        for (const auto &frames : {leftFrames, rightFrames}) {
+            if (frames && !frames->error.isEmpty())
+                return fail(frames->error);
+        }
+        const std::vector<qint32> &left = leftFrames->frames;
+        const std::vector<qint32> *right = rightFrames ? &rightFrames->frames : nullptr;
+
         const int channels = right ? 2 : 1;
         SF_INFO info{};
         info.samplerate = int(sample.sampleRate);
@@ -572,29 +612,52 @@ bool isSoundFontFile(const QFileInfo &file)
     return suffix == u"sf2" || suffix == u"sf3";
 }
 
-// Writes one set into folder (which must exist); empty when done, else why not.
-QString exportSet(const PresetSet &set, const QString &folder, QStringList &written, const ExportOptions &options,
-                  QStringList &loops)
+// What the sets of an instrument wrote.
+struct Written {
+    QStringList written, replaced, loops;
+};
+
+// Writes the sets into folder (which must exist); empty when done, else why not.
+// A failed set takes away what the instrument's earlier sets made anew; the files
+// they wrote over older ones stay, the older ones being gone already.
+QString exportSets(const QList<PresetSet> &sets, const QString &folder, Written &done, const ExportOptions &options,
+                   const std::atomic_bool *cancel)
 {
-    ExportRequest request;
-    request.options = options;
-    if (!sfz::fillMspRecord(set.import, request.record))
-        return u"%1 has no sample to export"_s.arg(set.mspFileName);
-    request.mspFileName = set.mspFileName;
-    request.targetFolder = folder;
-    request.sourceFor = [&set](int slot) {
-        const sfz::ImportedSample sample = set.import.samples.value(slot - 1);
-        return SlotSource(sample.sourcePath, sample.cut);
-    };
-    const ExportResult result = exportForKeyboard(request);
-    if (result.status != ExportStatus::Done) {
-        QString reason = result.message;
+    for (const PresetSet &set : sets) {
+        ExportRequest request;
+        request.options = options;
+        request.cancel = cancel;
+        QString reason;
+        if (!sfz::fillMspRecord(set.import, request.record)) {
+            reason = u"%1 has no sample to export"_s.arg(set.mspFileName);
+        } else {
+            request.mspFileName = set.mspFileName;
+            request.targetFolder = folder;
+            request.sourceFor = [&set](int slot) {
+                const sfz::ImportedSample sample = set.import.samples.value(slot - 1);
+                return SlotSource(sample.sourcePath, sample.cut);
+            };
+            const ExportResult result = exportForKeyboard(request);
+            if (result.status == ExportStatus::Done) {
+                done.written << result.written;
+                done.replaced << result.replaced;
+                done.loops << result.loops;
+                continue;
+            }
+            reason = result.status == ExportStatus::Cancelled ? kCancelled : result.message;
+        }
         if (reason.endsWith(u'.'))
             reason.chop(1);
+        const QStringList kept = done.replaced;
+        for (const QString &path : std::as_const(done.written)) {
+            if (!kept.contains(path))
+                QFile::remove(path);
+        }
+        done.written = kept;
+        if (!kept.isEmpty())
+            reason += u"; %1 files written before it replaced older ones and are kept"_s.arg(kept.size());
         return reason;
     }
-    written << result.written;
-    loops << result.loops;
     return {};
 }
 
@@ -605,23 +668,36 @@ struct Job {
     int preset = -1;
     QString title;     // "0:0 Piano 1" or the SFZ's file name
     QString subfolder; // 8.3
-    PresetImport import;
     QString error;
     QString summary;
-    QStringList loops;
+    Written done;
 };
 
 // Runs work(i) for every i below count on every core.
 void onEveryCore(qsizetype count, const std::function<void(qsizetype)> &work)
 {
     QThreadPool pool;
-    // Writing waits on the disk (every file is synced), so more tasks than cores keep them busy.
-    pool.setMaxThreadCount(4 * std::max(1, QThread::idealThreadCount()));
+    // Writing waits on the disk (every file is synced), so more tasks than cores keep
+    // them busy; few enough that the samples in hand stay small.
+    pool.setMaxThreadCount(2 * std::max(1, QThread::idealThreadCount()));
     for (qsizetype i = 0; i < count; ++i)
         pool.start([&work, i] { work(i); });
     pool.waitForDone();
 }
 
+// The SFZ road's replaced files, from its report.
+QStringList replacedIn(const QString &output)
+{
+    QStringList paths;
+    for (const QString &line : output.split(u'\n')) {
+        if (line.startsWith(u"Replaced: "_s))
+            paths << QDir::fromNativeSeparators(line.mid(10));
+    }
+    return paths;
+}
+
+// Each instrument is written whole or not at all; a damaged one is refused with its
+// reason and the others are written.
 int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTextStream &out, QTextStream &err,
                const ExportOptions &options)
 {
@@ -631,77 +707,81 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
     };
     if (jobs.isEmpty())
         return failWith(u"nothing to export"_s);
-    // First every preset is checked, so that a damaged one stops the run before anything
-    // is written; then each is imported and written in turn, its temporary WAVs going at once.
+    const std::atomic_bool *cancel = util::cancelOnInterruption(); // Ctrl-C, kill and a closed terminal stop it
     onEveryCore(jobs.size(), [&](qsizetype i) {
         Job &job = jobs[i];
         if (job.font) {
-            job.error = checkPreset(*job.font, job.preset);
+            job.error = checkPreset(*job.font, job.preset, cancel);
         } else {
             const sfz::SfzImport imported = sfz::importSfz(job.sfzPath);
             job.error = !imported.ok() ? imported.error.text()
                       : imported.samples.isEmpty() ? u"%1 has no region to export"_s.arg(job.sfzPath) : QString();
         }
     });
-    for (const Job &job : std::as_const(jobs)) {
-        if (!job.error.isEmpty())
-            return failWith(u"%1: %2"_s.arg(job.title, job.error));
-    }
     const bool created = !QFileInfo::exists(folder);
-    if (created && !QDir().mkdir(folder))
-        return failWith(u"cannot create the folder %1"_s.arg(folder));
-    QStringList made;
-    for (const Job &job : std::as_const(jobs)) {
-        const QString sub = QDir(folder).filePath(job.subfolder);
-        if (!QFileInfo::exists(sub)) {
-            if (!QDir().mkdir(sub))
-                return failWith(u"cannot create the folder %1"_s.arg(sub));
-            made << sub;
-        }
-    }
+    QString reason;
+    if (created && !util::makeFolder(folder, &reason))
+        return failWith(u"cannot create the folder %1: %2"_s.arg(folder, reason));
     onEveryCore(jobs.size(), [&](qsizetype i) {
         Job &job = jobs[i];
+        if (!job.error.isEmpty())
+            return;
+        if (cancel->load()) {
+            job.error = kCancelled;
+            return;
+        }
         const QString sub = QDir(folder).filePath(job.subfolder);
-        QStringList written;
+        const bool made = !QFileInfo::exists(sub);
+        if (QString why; made && !util::makeFolder(sub, &why)) {
+            job.error = u"cannot create the folder %1: %2"_s.arg(sub, why);
+            return;
+        }
         if (job.font) {
-            job.import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder);
-            if (job.error = job.import.error; !job.error.isEmpty())
-                return;
-            int samples = 0;
-            for (const PresetSet &set : std::as_const(job.import.sets)) {
-                if (job.error = exportSet(set, sub, written, options, job.loops); !job.error.isEmpty())
-                    return;
-                samples += int(set.import.samples.size());
-            }
+            PresetImport import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder, cancel);
+            job.error = import.ok() ? exportSets(import.sets, sub, job.done, options, cancel) : import.error;
+            qsizetype samples = 0;
+            for (const PresetSet &set : std::as_const(import.sets))
+                samples += set.import.samples.size();
             job.summary = u"%1 -> %2 (%3 MSP, %4 samples)"_s.arg(job.title, QDir::toNativeSeparators(sub))
-                              .arg(job.import.sets.size())
+                              .arg(import.sets.size())
                               .arg(samples);
-            job.import.files.reset(); // the temporary WAVs go at once
         } else {
             QString output, errors;
             QTextStream localOut(&output), localErr(&errors);
-            if (runExportCommand(job.sfzPath, sub, localOut, localErr, options, &job.loops) != 0) {
+            if (runExportCommand(job.sfzPath, sub, localOut, localErr, options, &job.done.loops) != 0)
                 job.error = errors.trimmed().remove(u"TAMO export: "_s);
-                return;
-            }
+            localOut.flush();
+            job.done.replaced = replacedIn(output);
             job.summary = u"%1 -> %2"_s.arg(job.title, QDir::toNativeSeparators(sub));
         }
+        if (!job.error.isEmpty() && made)
+            QDir().rmdir(sub); // only when nothing is left in it
     });
+    int written = 0;
+    QStringList refused;
     for (const Job &job : std::as_const(jobs)) {
         if (!job.error.isEmpty()) {
-            // All or nothing: the folders this run made go again.
-            for (const QString &sub : std::as_const(made))
-                QDir(sub).removeRecursively();
-            if (created)
-                QDir(folder).removeRecursively();
-            return failWith(u"%1: %2"_s.arg(job.title, job.error));
+            if (job.error != kCancelled)
+                refused << u"%1: %2"_s.arg(job.title, job.error);
+            continue;
         }
-    }
-    for (const Job &job : std::as_const(jobs)) {
+        ++written;
         out << job.summary << Qt::endl;
-        for (const QString &line : job.loops)
+        for (const QString &line : job.done.loops)
             out << job.subfolder << '/' << line << Qt::endl;
     }
+    for (const Job &job : std::as_const(jobs)) {
+        for (const QString &path : job.done.replaced)
+            out << "Replaced: " << QDir::toNativeSeparators(path) << Qt::endl;
+    }
+    if (written == 0 && created)
+        QDir().rmdir(folder);
+    for (const QString &line : std::as_const(refused))
+        err << "Refused: " << line << Qt::endl;
+    if (cancel->load())
+        return failWith(u"interrupted; %1 of %2 instruments written whole, nothing of the others"_s.arg(written).arg(jobs.size()));
+    if (!refused.isEmpty())
+        return failWith(written == 0 ? refused.first() : u"%1 of %2 instruments refused"_s.arg(refused.size()).arg(jobs.size()));
     return 0;
 }
 
@@ -712,7 +792,7 @@ QString presetTitle(const sf2::Preset &preset)
 
 } // namespace
 
-QString uniqueShortBase(const QString &name, QStringList &taken)
+QString uniqueShortBase(const QString &name, ShortNames &taken)
 {
     static const QRegularExpression device(u"^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK\\$)$"_s);
     QString base = util::shortNameCharacters(name);
@@ -735,32 +815,36 @@ QString uniqueShortBase(const QString &name, QStringList &taken)
     base = base.left(msp::kSampleNameSize);
     if (base.isEmpty() || device.match(base).hasMatch())
         base = (u"_"_s + base).left(msp::kSampleNameSize);
+    // Each base counts on from where it stopped, so alike names cost no search.
     QString candidate = base;
-    for (int n = 2; taken.contains(candidate); ++n) {
+    int &next = taken.next[base];
+    for (int n = std::max(next, 2); taken.names.contains(candidate); ++n) {
         const QString suffix = u"~%1"_s.arg(n);
         candidate = base.left(msp::kSampleNameSize - suffix.size()) + suffix;
+        next = n + 1;
     }
-    taken << candidate;
+    taken.names.insert(candidate);
     return candidate;
 }
 
-QString checkPreset(const sf2::SoundFont &font, int presetIndex)
+QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atomic_bool *cancel)
 {
     if (!font.ok() || presetIndex < 0 || presetIndex >= font.presets.size())
         return font.ok() ? u"no preset %1"_s.arg(presetIndex) : font.error;
-    PresetImporter importer(font, presetIndex);
+    PresetImporter importer(font, presetIndex, cancel);
     importer.check();
     return importer.result.error;
 }
 
-PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers, const QString &baseName)
+PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers, const QString &baseName,
+                          const std::atomic_bool *cancel)
 {
     if (!font.ok() || presetIndex < 0 || presetIndex >= font.presets.size()) {
         PresetImport failed;
         failed.error = font.ok() ? u"no preset %1"_s.arg(presetIndex) : font.error;
         return failed;
     }
-    PresetImporter importer(font, presetIndex);
+    PresetImporter importer(font, presetIndex, cancel);
     importer.run(velocityLayers, baseName);
     if (!importer.result.ok()) {
         importer.result.sets.clear();
@@ -807,7 +891,7 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
         return failWith(u"the folder %1 does not exist"_s.arg(QFileInfo(folder).absolutePath()));
     QList<std::shared_ptr<sf2::SoundFont>> fonts;
     QList<Job> jobs;
-    QStringList taken;
+    ShortNames taken;
     const auto addFont = [&](const QString &path) {
         auto font = std::make_shared<sf2::SoundFont>(sf2::readSoundFontFile(path));
         if (!font->ok())
@@ -858,28 +942,27 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
     });
     if (found == font.presets.end())
         return failWith(u"%1 has no preset %2 (BANK:PROGRAM, as `TAMO presets` lists them)"_s.arg(input, preset));
-    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers);
+    const std::atomic_bool *cancel = util::cancelOnInterruption();
+    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers, {}, cancel);
     if (!import.ok())
-        return failWith(import.error);
+        return failWith(import.error == kCancelled ? u"interrupted; nothing written"_s : import.error);
     for (const QString &line : import.report)
         out << line << Qt::endl;
     const bool created = !QFileInfo::exists(folder);
-    if (created && !QDir().mkdir(folder))
-        return failWith(u"cannot create the folder %1"_s.arg(folder));
-    QStringList written, loops;
-    for (const PresetSet &set : import.sets) {
-        if (const QString error = exportSet(set, folder, written, options, loops); !error.isEmpty()) {
-            for (const QString &path : std::as_const(written))
-                QFile::remove(path);
-            if (created)
-                QDir().rmdir(folder);
-            return failWith(error);
-        }
+    if (QString reason; created && !util::makeFolder(folder, &reason))
+        return failWith(u"cannot create the folder %1: %2"_s.arg(folder, reason));
+    Written done;
+    if (const QString error = exportSets(import.sets, folder, done, options, cancel); !error.isEmpty()) {
+        if (created)
+            QDir().rmdir(folder);
+        return failWith(error.startsWith(kCancelled) ? u"interrupted"_s + error.mid(kCancelled.size()) : error);
     }
-    for (const QString &line : std::as_const(loops))
+    for (const QString &line : std::as_const(done.loops))
         out << line << Qt::endl;
-    for (const QString &path : std::as_const(written))
+    for (const QString &path : std::as_const(done.written))
         out << QDir::toNativeSeparators(path) << Qt::endl;
+    for (const QString &path : std::as_const(done.replaced))
+        out << "Replaced: " << QDir::toNativeSeparators(path) << Qt::endl;
     return 0;
 }
 

@@ -5,11 +5,14 @@
 #include "sf2/soundfont.h"
 #include "sfz/sfzimport.h"
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <atomic>
 #include <memory>
 
 namespace tamo::exporter {
@@ -34,16 +37,23 @@ struct PresetImport {
 // velocityLayers: one set per velocity layer; otherwise one set, the layer that
 // plays at velocity 100 kept. baseName: the 8.3 base of the MSP (empty: from the
 // preset's name).
+// cancel, when set, stops it as a failure.
 PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers,
-                          const QString &baseName = {});
+                          const QString &baseName = {}, const std::atomic_bool *cancel = nullptr);
 
 // Empty when the preset's zones read without fault (SF2: windows and loops inside
 // their samples; SF3's are checked on import, once decoded), else why not.
-QString checkPreset(const sf2::SoundFont &font, int presetIndex);
+QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atomic_bool *cancel = nullptr);
+
+// The short names given so far, and where each base's ~N count goes on.
+struct ShortNames {
+    QSet<QString> names;
+    QHash<QString, int> next;
+};
 
 // Up to 8 characters a short name may hold, made from name and unique among taken
 // (which it joins); never a device name such as CON.
-QString uniqueShortBase(const QString &name, QStringList &taken);
+QString uniqueShortBase(const QString &name, ShortNames &taken);
 
 // `TAMO presets FILE`: "BANK:PROGRAM NAME" per preset.
 int runPresetsCommand(const QString &path, QTextStream &out, QTextStream &err);

@@ -13,4 +13,8 @@ QString fileNameExtract(const QString &path);
 // empty when the path holds no separator.
 QString pathNameExtract(const QString &path);
 
+// Makes the folder, whose parent must exist; on failure false, with the system's
+// reason ("Permission denied", "Read-only file system") in *error.
+bool makeFolder(const QString &path, QString *error);
+
 } // namespace tamo::util
