@@ -14,8 +14,11 @@ float peakOf(const float *samples, qint64 frames, int channels, qint64 from, qin
 {
     to = to < 0 ? frames : std::min(to, frames);
     float peak = 0;
-    for (qint64 i = std::max<qint64>(from, 0) * channels; i < to * channels; ++i)
-        peak = std::max(peak, std::fabs(samples[i]));
+    // An infinite sample is written at full scale whatever the gain, so it cannot set one.
+    for (qint64 i = std::max<qint64>(from, 0) * channels; i < to * channels; ++i) {
+        if (std::isfinite(samples[i]))
+            peak = std::max(peak, std::fabs(samples[i]));
+    }
     return peak;
 }
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wav/loopfinder.h"
+#include "wav/sourceanalysis.h"
 
 #include "wav/soundfile.h"
 
@@ -336,8 +337,9 @@ FoundLoop findLoopInFile(const QString &path)
         return loop;
     }
     const SF_INFO &info = file.info();
-    std::vector<float> samples(size_t(info.frames) * size_t(info.channels));
-    const qint64 read = sf_readf_float(file.handle(), samples.data(), info.frames);
+    const qint64 frames = std::min<qint64>(info.frames, kMostLoopSearchFrames); // memory stays bounded
+    std::vector<float> samples(size_t(frames) * size_t(info.channels));
+    const qint64 read = sf_readf_float(file.handle(), samples.data(), frames);
     return findLoop(samples.data(), std::max<qint64>(read, 0), info.channels, info.samplerate);
 }
 

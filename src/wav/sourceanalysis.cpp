@@ -3,7 +3,10 @@
 
 #include "wav/soundfile.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace tamo::wav {
@@ -21,23 +24,51 @@ SourceAnalysis analyseSource(const QString &path, const AnalysisRequest &request
     analysis.frames = file.info().frames;
     SF_INSTRUMENT instrument;
     analysis.hasOwnLoop = file.instrument(&instrument) && instrument.loop_count > 0;
-    std::vector<float> samples(size_t(analysis.frames) * size_t(channels));
-    if (sf_readf_float(file.handle(), samples.data(), analysis.frames) != analysis.frames) {
+    const qint64 from = std::clamp<qint64>(request.from, 0, analysis.frames);
+    const qint64 to = request.to < 0 ? analysis.frames : std::clamp(request.to, from, analysis.frames);
+    // Read in blocks, so that memory stays the same whatever the file's length.
+    constexpr qint64 kBlock = 1 << 16;
+    std::vector<float> block(size_t(kBlock) * size_t(channels));
+    const float threshold = float(decibelsToGain(request.silenceDb));
+    qint64 first = -1, last = -1;
+    bool finite = true;
+    if (sf_seek(file.handle(), from, SEEK_SET) != from) {
         analysis.error = file.errorString();
         return analysis;
     }
-    const qint64 from = std::clamp<qint64>(request.from, 0, analysis.frames);
-    const qint64 to = request.to < 0 ? analysis.frames : std::clamp(request.to, from, analysis.frames);
-    const float *window = samples.data() + from * channels;
-    analysis.peak = peakOf(window, to - from, channels);
-    const SoundBounds sound = soundBoundsOf(window, to - from, channels, request.silenceDb);
-    if (!sound.isSilent())
-        analysis.sound = {from + sound.start, from + sound.end};
+    for (qint64 at = from; at < to;) {
+        const qint64 want = std::min(kBlock, to - at);
+        if (sf_readf_float(file.handle(), block.data(), want) != want) {
+            analysis.error = file.errorString();
+            return analysis;
+        }
+        analysis.peak = std::max(analysis.peak, peakOf(block.data(), want, channels));
+        for (qint64 i = 0; i < want * channels; ++i) {
+            const float v = block[size_t(i)];
+            finite = finite && std::isfinite(v);
+            if (std::fabs(v) >= threshold) {
+                last = at + i / channels;
+                if (first < 0)
+                    first = last;
+            }
+        }
+        at += want;
+    }
+    if (first >= 0)
+        analysis.sound = {first, last + 1};
     if (request.findLoop && !analysis.hasOwnLoop && analysis.sound.isSilent()) {
-        analysis.loop.reason = QStringLiteral("silent");
+        analysis.loop.reason = finite ? QStringLiteral("silent")
+                                      : QCoreApplication::translate("LoopFinder", "samples not finite");
     } else if (request.findLoop && !analysis.hasOwnLoop) {
-        const qint64 at = analysis.sound.start; // the loop must lie in what is kept
-        analysis.loop = findLoop(samples.data() + at * channels, analysis.sound.end - at, channels, analysis.rate);
+        // The loop must lie in what is kept; a long sound is searched in its first part only.
+        const qint64 at = analysis.sound.start;
+        const qint64 frames = std::min(analysis.sound.end - at, kMostLoopSearchFrames);
+        std::vector<float> samples(size_t(frames) * size_t(channels));
+        if (sf_seek(file.handle(), at, SEEK_SET) != at || sf_readf_float(file.handle(), samples.data(), frames) != frames) {
+            analysis.error = file.errorString();
+            return analysis;
+        }
+        analysis.loop = findLoop(samples.data(), frames, channels, analysis.rate);
         if (analysis.loop.found)
             analysis.loop.start += at, analysis.loop.end += at;
     }

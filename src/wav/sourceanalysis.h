@@ -9,6 +9,10 @@
 
 namespace tamo::wav {
 
+// A loop is sought in at most this many frames from the sound's start (24 s at
+// 44.1 kHz): the finder needs memory for each frame it searches.
+constexpr qint64 kMostLoopSearchFrames = qint64(1) << 20;
+
 // What an export asks of one source for --find-loops, --normalize and
 // --trim-silence. Frames count in the source's own rate, as SourceCut's do.
 struct AnalysisRequest {
@@ -29,7 +33,7 @@ struct SourceAnalysis {
     FoundLoop loop;          // sought within the sound, when asked and the source has no loop
 };
 
-// Reads the source once, whole, and measures what the request asks for.
+// Reads the source in blocks and measures what the request asks for.
 SourceAnalysis analyseSource(const QString &path, const AnalysisRequest &request = {});
 
 } // namespace tamo::wav
