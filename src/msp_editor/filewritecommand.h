@@ -11,7 +11,8 @@
 namespace tamo::msp_editor {
 
 // A file the WAV panel wrote, kept as its bytes before and after until the
-// document closes: undo puts the old bytes back (or removes a file that was new).
+// document closes: undo puts the old bytes back (or removes a file that was new),
+// as long as the file is still what the command left.
 // The MSP document itself is untouched, so the command leaves it unmodified.
 class FileWriteCommand final : public QUndoCommand {
 public:
@@ -24,7 +25,8 @@ public:
     void redo() override;
 
 private:
-    void put(const std::optional<QByteArray> &bytes);
+    // Puts bytes back (nullopt: removes the file) if the file still holds current.
+    void put(const std::optional<QByteArray> &current, const std::optional<QByteArray> &bytes);
 
     QString m_path;
     std::optional<QByteArray> m_before, m_after;

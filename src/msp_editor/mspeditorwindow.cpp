@@ -338,12 +338,16 @@ bool MspEditorWindow::save()
 void MspEditorWindow::saveDocumentAs()
 {
     ui::FileDialogRequest request = mspDialog(ui::FileDialogRequest::Mode::Save);
-    // A new set belongs beside its samples, where the keyboard looks for them.
+    // A new set belongs beside its samples, where the keyboard looks for them; never
+    // in a temporary folder (an imported SoundFont's), which goes when TAMO quits.
     const QString current = m_document->path();
+    const QString temporary = QDir(QDir::tempPath()).canonicalPath() + u'/';
     if (current.isEmpty()) {
         for (int slot = 1; slot <= record().usedSlotCount(); ++slot) {
-            if (const QString source = sampleSourceFile(slot); !source.isEmpty()) {
-                request.initialFolder = QFileInfo(source).absolutePath();
+            const QString source = sampleSourceFile(slot);
+            const QString folder = QFileInfo(QFileInfo(source).absolutePath()).canonicalFilePath() + u'/';
+            if (!source.isEmpty() && !folder.startsWith(temporary)) {
+                request.initialFolder = folder.chopped(1);
                 break;
             }
         }
