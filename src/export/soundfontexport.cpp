@@ -260,6 +260,7 @@ private:
     QList<std::pair<int, std::shared_ptr<const sf2::SampleFrames>>> m_frames;
     QHash<QString, QString> m_written; // by what was cut, the file
     QHash<int, qint64> m_lengths;      // decoded SF3 samples' frames
+    qint64 m_extractedFrames = 0;
     ShortNames m_takenNames;
     QMap<QString, int> m_leftOut; // what, zones
     QStringList m_approximated;
@@ -466,6 +467,11 @@ private:
             z.file = written;
             return true;
         }
+        // Many headers over one long sample would write it many times over: what a
+        // preset writes is bounded by what the font holds.
+        m_extractedFrames += (z.end - z.start) * (z.rightSample >= 0 ? 2 : 1);
+        if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
+            return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
         const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
         z.file = result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s);
         if (!writeWav(z.file, z))
