@@ -13,7 +13,7 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 BUILD=$(realpath -m "${1:-$ROOT/build-fuzz}")
 FUZZ_SECONDS=${FUZZ_SECONDS:-60}
-bash "$ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" clang libclang-rt-14-dev
+bash "$ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" clang libclang-rt-14-dev timgm6mb-soundfont
 
 # Debug keeps Qt's own range assertions; -O1 keeps the runs fast enough to matter.
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
@@ -58,6 +58,12 @@ for target in "${targets[@]}"; do
   mkdir -p "$work/corpus"
   if [ -d "$CORPUS/$target" ]; then
     cp -r "$CORPUS/$target/." "$work/corpus/"
+  fi
+  # The export road starts from the reader's seeds and a real bank, copied at run
+  # time (no sound of that material is kept in the repository).
+  if [ "$target" = fuzz_sf2_export ]; then
+    cp -r "$CORPUS/fuzz_sf2/." "$work/corpus/"
+    cp /usr/share/sounds/sf2/TimGM6mb.sf2 "$work/corpus/"
   fi
   echo "== $target: ${FUZZ_SECONDS}s"
   start=$SECONDS
