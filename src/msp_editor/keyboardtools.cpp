@@ -442,6 +442,11 @@ void KeyboardTools::importSfz(const QString &givenPath)
     loadImport(imported, QFileInfo(path).completeBaseName(), QFileInfo(path).fileName(), imported.report);
 }
 
+QString KeyboardTools::soundFontFolder() const
+{
+    return m_soundFontFiles ? m_soundFontFiles->path() : QString();
+}
+
 void KeyboardTools::importSoundFont(const QString &givenPath)
 {
     const QString path = givenPath.isEmpty()

@@ -60,6 +60,8 @@ public:
     void importSoundFont(const QString &path = {});
 
     KeyMapWindow *keyMap() const;
+    // The temporary folder of the imported SoundFont preset's WAVs; empty when none.
+    QString soundFontFolder() const;
     // Plays the sample mapped to key at that key's pitch; false when none is.
     bool playKey(int key);
     // Where the root of the sample in slot came from, as the list's tooltip tells.

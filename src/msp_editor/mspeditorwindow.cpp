@@ -339,15 +339,14 @@ void MspEditorWindow::saveDocumentAs()
 {
     ui::FileDialogRequest request = mspDialog(ui::FileDialogRequest::Mode::Save);
     // A new set belongs beside its samples, where the keyboard looks for them; never
-    // in a temporary folder (an imported SoundFont's), which goes when TAMO quits.
+    // in an imported SoundFont's temporary folder, which goes when TAMO quits.
     const QString current = m_document->path();
-    const QString temporary = QDir(QDir::tempPath()).canonicalPath() + u'/';
+    const QString temporary = m_keyboardTools->soundFontFolder();
     if (current.isEmpty()) {
         for (int slot = 1; slot <= record().usedSlotCount(); ++slot) {
             const QString source = sampleSourceFile(slot);
-            const QString folder = QFileInfo(QFileInfo(source).absolutePath()).canonicalFilePath() + u'/';
-            if (!source.isEmpty() && !folder.startsWith(temporary)) {
-                request.initialFolder = folder.chopped(1);
+            if (!source.isEmpty() && (temporary.isEmpty() || QFileInfo(QFileInfo(source).absolutePath()) != QFileInfo(temporary))) {
+                request.initialFolder = QFileInfo(source).absolutePath();
                 break;
             }
         }
