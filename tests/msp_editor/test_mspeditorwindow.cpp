@@ -610,6 +610,9 @@ private Q_SLOTS:
         QVERIFY(editor.record().sampleCount() > 0);
         QVERIFY(QFileInfo(editor.sampleSourceFile(1)).isFile());
         QVERIFY(platform.messageTexts().join(u'\n').contains(u"Warm Pad imported"_s));
+        platform.queueCancel(); // Save does not propose the import's temporary folder, gone when TAMO quits
+        run(editor, u"MnuSave"_s);
+        QVERIFY(QFileInfo(platform.dialogs().last().initialFolder) != QFileInfo(QFileInfo(editor.sampleSourceFile(1)).absolutePath()));
     }
 
     // Files that are not multisamples.
@@ -669,6 +672,12 @@ private Q_SLOTS:
             QVERIFY(now.samples[i] == was.samples[i] || (i >= loop.start && i < loop.end));
         editor.undoStack()->undo();
         QCOMPARE(test::readAll(held), bytes);
+        editor.undoStack()->redo(); // then another program writes a new take: undo leaves it
+        const QByteArray take = bytes.left(bytes.size() / 2);
+        QVERIFY(test::writeAll(held, take));
+        editor.undoStack()->undo();
+        QCOMPARE(test::readAll(held), take);
+        QVERIFY(test::writeAll(held, bytes));
 
         platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
         editor.keyboardTools()->exportForKeyboard();
