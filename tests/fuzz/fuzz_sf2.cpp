@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The SoundFont reader and a preset's import: any bytes are read or refused with a
-// message; whatever is read points only inside itself, and a preset imports into
-// at most 64 samples whose files lie in the import's own folder.
+// The SoundFont reader and the export road, seeded also with a real bank at run time
+// (scripts/fuzz.sh): any bytes are read or refused with a message; whatever is read
+// points only inside itself.
 
 #include "fuzzsupport.h"
 
+#include "export/keyboardexport.h"
 #include "export/soundfontexport.h"
+#include "msp/mspfile.h"
 #include "msp/msprecord.h"
 #include "sf2/soundfont.h"
 
+#include <QDirIterator>
+#include <QTextStream>
+
 using namespace tamo;
+using namespace Qt::StringLiterals;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -33,17 +39,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!header.isRom() && !header.isCompressed())
             FUZZ_CHECK(frames.frames.size() == header.end - header.start);
     }
-    // Two presets at most: each import writes its samples as files.
-    for (int p = 0; p < font.presets.size() && p < 2; ++p) {
-        const exporter::PresetImport import = exporter::importPreset(font, p, p == 1);
-        FUZZ_CHECK(import.ok() || import.sets.isEmpty());
-        for (const exporter::PresetSet &set : import.sets) {
-            FUZZ_CHECK(set.import.samples.size() <= msp::kMaxSamples);
-            FUZZ_CHECK(set.mspFileName.size() <= 12);
-            for (const sfz::ImportedSample &sample : set.import.samples)
-                FUZZ_CHECK(QFileInfo(sample.sourcePath).absolutePath() == import.files->path()
-                           && QFileInfo(sample.sourcePath).isFile());
-        }
+    // One preset a run down the whole export road, from a file to the folder the
+    // keyboard reads: written whole (every MSP's WAVs beside it, no staging file left)
+    // or refused with a message, leaving no folder.
+    if (font.presets.isEmpty())
+        return 0;
+    const sf2::Preset &chosen = font.presets.at(qsizetype(size % size_t(font.presets.size())));
+    const QString out = fuzz::scratchFolder().filePath(u"out"_s);
+    QString said;
+    QTextStream text(&said);
+    const int status = exporter::runSoundFontExport(fuzz::writeFile(u"bank.sf2"_s, bytes), out, u"%1:%2"_s.arg(chosen.bank).arg(chosen.program),
+                                                    (size & 1) != 0, text, text);
+    FUZZ_CHECK(status == 0 || (status == 1 && !said.isEmpty() && !QFileInfo::exists(out)));
+    for (QDirIterator it(out, {u"*.MSP"_s, u".*"_s}, QDir::Files | QDir::Hidden); it.hasNext();) {
+        msp::MspRecord record;
+        FUZZ_CHECK(!it.next().startsWith(out + u"/."_s) && msp::LoadMspFile(it.filePath(), record, nullptr));
+        for (int slot = 1; slot <= record.usedSlotCount(); ++slot)
+            FUZZ_CHECK(QFileInfo(QDir(out).filePath(exporter::keyboardFileName(record.sampleName(slot)))).isFile());
     }
+    QDir(out).removeRecursively();
     return 0;
 }
