@@ -96,6 +96,10 @@ It was left as it was.</translation>
         <source>&quot;%1&quot; could not be put back: %2</source>
         <translation>&quot;%1&quot; could not be put back: %2</translation>
     </message>
+    <message>
+        <source>another program changed it since; it is left as it is</source>
+        <translation>another program changed it since; it is left as it is</translation>
+    </message>
 </context>
 <context>
     <name>KeyboardExport</name>
@@ -603,6 +607,14 @@ Do you want to replace it ?</translation>
     <message>
         <source>Short loops kept in tune at 44.1 kHz by FINE:</source>
         <translation>Short loops kept in tune at 44.1 kHz by FINE:</translation>
+    </message>
+    <message>
+        <source>preset %1 has more zones than the keyboard can hold (%2 at most)</source>
+        <translation>preset %1 has more zones than the keyboard can hold (%2 at most)</translation>
+    </message>
+    <message>
+        <source>preset %1 plays its samples in more cuts than the keyboard can hold</source>
+        <translation>preset %1 plays its samples in more cuts than the keyboard can hold</translation>
     </message>
 </context>
 <context>

@@ -96,6 +96,10 @@ Il est resté tel quel.</translation>
         <source>&quot;%1&quot; could not be put back: %2</source>
         <translation>« %1 » n&apos;a pas pu être remis : %2</translation>
     </message>
+    <message>
+        <source>another program changed it since; it is left as it is</source>
+        <translation>un autre programme l&apos;a modifié depuis ; il est laissé tel quel</translation>
+    </message>
 </context>
 <context>
     <name>KeyboardExport</name>
@@ -603,6 +607,14 @@ Voulez-vous le remplacer ?</translation>
     <message>
         <source>Short loops kept in tune at 44.1 kHz by FINE:</source>
         <translation>Boucles courtes gardées justes à 44,1 kHz par FINE :</translation>
+    </message>
+    <message>
+        <source>preset %1 has more zones than the keyboard can hold (%2 at most)</source>
+        <translation>le preset %1 a plus de zones que le clavier ne peut en contenir (%2 au plus)</translation>
+    </message>
+    <message>
+        <source>preset %1 plays its samples in more cuts than the keyboard can hold</source>
+        <translation>le preset %1 joue ses échantillons en plus de découpes que le clavier ne peut en contenir</translation>
     </message>
 </context>
 <context>
