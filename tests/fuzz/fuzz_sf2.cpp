@@ -5,7 +5,7 @@
 
 #include "fuzzsupport.h"
 
-#include "export/keyboardexport.h"
+#include "export/soundimport.h"
 #include "export/soundfontexport.h"
 #include "msp/mspfile.h"
 #include "msp/msprecord.h"

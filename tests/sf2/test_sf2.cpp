@@ -144,13 +144,12 @@ QString brokenSets(const QString &out)
     for (QDirIterator it(out, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories); it.hasNext();) {
         const QFileInfo file = it.nextFileInfo();
         msp::MspRecord record;
-        if (file.fileName().startsWith(u".tamo-export"_s) || (file.isDir() && QDir(file.filePath()).isEmpty())
-            || (file.suffix() == u"MSP"_s && (!msp::LoadMspFile(file.filePath(), record, nullptr) || record.usedSlotCount() == 0)))
+        bool whole = !file.fileName().startsWith(u".tamo-export"_s) && !(file.isDir() && QDir(file.filePath()).isEmpty())
+                  && (file.suffix() != u"MSP"_s || (msp::LoadMspFile(file.filePath(), record, nullptr) && record.usedSlotCount() > 0));
+        for (int slot = 1; slot <= record.usedSlotCount(); ++slot)
+            whole = whole && QFileInfo(file.dir().filePath(exporter::keyboardFileName(record.sampleName(slot)))).size() > 44;
+        if (!whole)
             return file.filePath();
-        for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
-            if (QFileInfo(file.dir().filePath(exporter::keyboardFileName(record.sampleName(slot)))).size() <= 44)
-                return file.filePath() + u' ' + QString::fromLatin1(record.sampleName(slot));
-        }
     }
     return {};
 }
