@@ -37,14 +37,21 @@ inline double pitch(const std::vector<double> &x, double rate, double lowest = 4
         sum += s;
         d[lag] = sum > 0 ? s * double(lag) / sum : 1.0;
     }
+    // The first dip below the threshold, else (no clear period) the deepest.
+    std::size_t best = 0;
     for (std::size_t lag = std::max<std::size_t>(minLag, 2); lag <= maxLag; ++lag) {
         if (d[lag] < 0.1 && d[lag] <= d[lag + 1]) {
-            const double a = d[lag - 1], b = d[lag], c = d[lag + 1];
-            const double shift = (a - 2 * b + c) != 0 ? 0.5 * (a - c) / (a - 2 * b + c) : 0.0;
-            return rate / (double(lag) + shift);
+            best = lag;
+            break;
         }
+        if (best == 0 || d[lag] < d[best])
+            best = lag;
     }
-    return 0;
+    if (best == 0)
+        return 0;
+    const double a = d[best - 1], b = d[best], c = d[best + 1];
+    const double shift = (a - 2 * b + c) != 0 ? 0.5 * (a - c) / (a - 2 * b + c) : 0.0;
+    return rate / (double(best) + shift);
 }
 
 inline double cents(double measured, double expected) { return 1200 * std::log2(measured / expected); }

@@ -234,6 +234,66 @@ private Q_SLOTS:
         QVERIFY2(at(gone) < reference - 50, qPrintable(QString::number(at(gone) - reference)));
         QVERIFY2(at(kept) > reference - (released == kept ? 40 : 3), qPrintable(QString::number(at(kept) - reference)));
     }
+
+    // A Debian SoundFont preset through the export, against FluidSynth's render of the
+    // same preset (reverb and chorus off): the same pitch, note by note.
+    void soundFontAgreesWithFluidSynth_data()
+    {
+        QTest::addColumn<QString>("preset");
+        QTest::newRow("piano") << QStringLiteral("0:0");
+        QTest::newRow("flute") << QStringLiteral("0:73");
+        QTest::newRow("trumpet") << QStringLiteral("0:56");
+        QTest::newRow("strings") << QStringLiteral("0:48");
+    }
+    void soundFontAgreesWithFluidSynth()
+    {
+        QFETCH(QString, preset);
+        const QString font = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
+        const QString fluidsynth = QStandardPaths::findExecutable(QStringLiteral("fluidsynth"));
+        if (fluidsynth.isEmpty() || !QFile::exists(font))
+            QSKIP("fluidsynth or TimGM6mb missing");
+        const QList<int> keys{36, 48, 60, 72, 84};
+        // Format 0, 480 ticks a quarter at 120 beats a minute: a note each 2 s, held 1.5 s.
+        // FluidSynth plays the program chosen first; the render plays the preset it is given.
+        QByteArray notes = QByteArray::fromHex("00c0") + char(preset.section(u':', 1).toInt()) + char(0);
+        for (int key : keys)
+            notes += QByteArray::fromHex("90") + char(key) + char(100) + QByteArray::fromHex("8b2080") + char(key) + char(0)
+                     + QByteArray::fromHex("8360");
+        notes += QByteArray::fromHex("ff2f00");
+        const auto n = quint32(notes.size());
+        const char size[] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+        const QString mid = m_dir.filePath(QStringLiteral("notes.mid")), ours = m_dir.filePath(QStringLiteral("ours.wav")),
+                      theirs = m_dir.filePath(QStringLiteral("theirs.wav"));
+        QFile file(mid);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromHex("4d546864000000060000000101e0") + "MTrk" + QByteArray(size, 4) + notes);
+        file.close();
+        QString out, err;
+        QTextStream outStream(&out), errStream(&err);
+        QVERIFY2(app::runRenderCommand(font, ours, {.midiPath = mid, .preset = preset}, outStream, errStream) == 0, qPrintable(err));
+        QProcess fluid;
+        fluid.start(fluidsynth, {QStringLiteral("-ni"), QStringLiteral("-R"), QStringLiteral("0"), QStringLiteral("-C"),
+                                 QStringLiteral("0"), QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-F"), theirs,
+                                 QStringLiteral("-o"), QStringLiteral("synth.verbose=0"), font, mid});
+        QVERIFY(fluid.waitForFinished(120000));
+        const auto read = [](const QString &path) {
+            SF_INFO info{};
+            SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+            std::vector<float> x(std::size_t(info.frames * std::max(info.channels, 1)));
+            if (f)
+                sf_readf_float(f, x.data(), info.frames);
+            sf_close(f);
+            return x;
+        };
+        const std::vector<float> a = read(ours), b = read(theirs);
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const double from = 2.0 * double(i) + 0.3;
+            const double ha = test::measure::pitch(test::measure::window(a, kRate, from, from + 0.5), kRate);
+            const double hb = test::measure::pitch(test::measure::window(b, kRate, from, from + 0.5), kRate);
+            QVERIFY2(ha > 0 && hb > 0 && std::abs(test::measure::cents(ha, hb)) < 5,
+                     qPrintable(QStringLiteral("key %1: %2 Hz, FluidSynth %3 Hz").arg(keys.at(i)).arg(ha).arg(hb)));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestVoice)
