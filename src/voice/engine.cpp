@@ -12,13 +12,16 @@ namespace tamo::voice {
 namespace {
 
 // The interpolator: a Kaiser-windowed sinc of kHalfTaps zero crossings each side,
-// stretched by the step when a note plays faster than the sample (so that what
-// would fold over is filtered out first). Its images lie more than 70 dB down.
+// stretched when a note plays faster than the sample so that what would fold over
+// is filtered out first; its images lie more than 70 dB down. Kernels are kept for
+// cutoffs a quarter octave apart (the next one down is used), each at kPhases + 1
+// fractional positions, read linearly between two.
 constexpr int kHalfTaps = 8;
 constexpr double kKaiserBeta = 8.0;
-constexpr int kTableSteps = 1024; // table points per zero crossing, read linearly between
-// Stretching stops at this many taps each side: steps above 8 alias a little rather than cost more.
-constexpr int kMaxHalfTaps = kHalfTaps * 8;
+constexpr int kPhases = 256;
+// Past two octaves up the kernel stops stretching: higher steps alias a little rather than cost more.
+constexpr int kFamilies = 9;
+constexpr int kMaxHalfTaps = 4 * kHalfTaps;
 static_assert(kMaxHalfTaps + 2 <= kSamplePad);
 
 double besselI0(double x)
@@ -31,31 +34,56 @@ double besselI0(double x)
     return sum;
 }
 
-const std::vector<float> &kernelTable()
+struct Kernel {
+    double cutoff = 1;
+    int half = kHalfTaps;
+    // kPhases rows of 2 * half taps, then as many differences to the next row's.
+    std::vector<float> weights;
+};
+
+const std::array<Kernel, kFamilies> &kernels()
 {
-    static const std::vector<float> table = [] {
-        std::vector<float> t(kHalfTaps * kTableSteps + 2, 0.0f);
-        for (int i = 0; i <= kHalfTaps * kTableSteps; ++i) {
-            const double x = double(i) / kTableSteps;
-            const double r = x / kHalfTaps;
-            const double window = besselI0(kKaiserBeta * std::sqrt(std::max(0.0, 1 - r * r))) / besselI0(kKaiserBeta);
-            const double sinc = i == 0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
-            t[std::size_t(i)] = float(sinc * window);
+    static const std::array<Kernel, kFamilies> all = [] {
+        std::array<Kernel, kFamilies> k;
+        for (int f = 0; f < kFamilies; ++f) {
+            Kernel &kernel = k[std::size_t(f)];
+            kernel.cutoff = std::exp2(-f / 4.0);
+            kernel.half = 2 * int(std::ceil(kHalfTaps / kernel.cutoff / 2 - 1e-9)); // taps a multiple of 4
+            const int taps = 2 * kernel.half;
+            std::vector<float> rows(std::size_t((kPhases + 1) * taps));
+            for (int p = 0; p <= kPhases; ++p) {
+                for (int j = 0; j < taps; ++j) {
+                    const double x = std::abs(double(j - kernel.half + 1) - double(p) / kPhases) * kernel.cutoff;
+                    const double r = x / kHalfTaps;
+                    const double window = r < 1 ? besselI0(kKaiserBeta * std::sqrt(1 - r * r)) / besselI0(kKaiserBeta) : 0.0;
+                    const double sinc = x == 0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
+                    rows[std::size_t(p * taps + j)] = float(kernel.cutoff * sinc * window);
+                }
+            }
+            kernel.weights.resize(std::size_t(2 * kPhases * taps));
+            for (int p = 0; p < kPhases; ++p) {
+                for (int j = 0; j < taps; ++j) {
+                    const std::size_t at = std::size_t(p * taps + j);
+                    kernel.weights[std::size_t(2 * p * taps + j)] = rows[at];
+                    kernel.weights[std::size_t((2 * p + 1) * taps + j)] = rows[at + std::size_t(taps)] - rows[at];
+                }
+            }
         }
-        return t;
+        return k;
     }();
-    return table;
+    return all;
 }
+
+int familyOf(double step) { return std::clamp(int(std::ceil(4 * std::log2(step) - 1e-9)), 0, kFamilies - 1); }
 
 double dbToGain(double db) { return std::pow(10.0, db / 20.0); }
 
 } // namespace
 
 Engine::Engine(std::shared_ptr<const VoiceSet> set, double rate)
-    : m_set(std::move(set)), m_rate(rate > 0 ? rate : 44100.0), m_voices(std::size_t(std::max(1, kVoiceModel.voices))),
-      m_weights(2 * kMaxHalfTaps + 2)
+    : m_set(std::move(set)), m_rate(rate > 0 ? rate : 44100.0), m_voices(std::size_t(std::max(1, kVoiceModel.voices)))
 {
-    kernelTable();
+    kernels();
 }
 
 void Engine::noteOn(int channel, int key, int velocity)
@@ -183,21 +211,18 @@ void Engine::render(float *stereo, int frames)
     }
 }
 
-void Engine::renderVoice(Voice &v, float *stereo, int frames)
+template <int Taps, bool Stereo>
+void Engine::renderVoiceWith(Voice &v, float *stereo, int frames)
 {
     const SampleData &s = *v.zone->sample;
-    const std::vector<float> &table = kernelTable();
     const double step = v.step * std::exp2(m_bend[std::size_t(v.channel)] / 12.0);
-    const double cutoff = std::max(1.0 / 8.0, std::min(1.0, 1.0 / step));
-    const int half = std::min(kMaxHalfTaps, int(std::ceil(kHalfTaps / cutoff)));
-    const double scale = cutoff * kTableSteps;
+    constexpr int half = Taps / 2;
+    const float *weights = kernels()[std::size_t(familyOf(step))].weights.data();
     const float *left = s.data[0].data();
-    const float *right = s.channels > 1 ? s.data[1].data() : left;
+    const float *right = Stereo ? s.data[1].data() : left;
     const double silent = dbToGain(kVoiceModel.silentDb);
     const double sustain = v.zone->sustain;
     const double loopLength = double(s.loopEnd - s.loopStart);
-    float *w = m_weights.data();
-    const int taps = 2 * half;
     for (int f = 0; f < frames; ++f) {
         switch (v.stage) {
         case Stage::Attack:
@@ -223,20 +248,25 @@ void Engine::renderVoice(Voice &v, float *stereo, int frames)
             return;
         }
         const double whole = std::floor(v.position);
-        const double frac = v.position - whole;
-        // Taps at frames whole - half + 1 .. whole + half, weighted by their distance.
-        for (int j = 0; j < taps; ++j) {
-            const double u = std::abs(double(j - half + 1) - frac) * scale;
-            const auto i = std::size_t(u);
-            w[j] = i + 1 < table.size() ? table[i] + float(u - double(i)) * (table[i + 1] - table[i]) : 0.0f;
-        }
+        const double phase = (v.position - whole) * kPhases;
+        const int p = std::min(int(phase), kPhases - 1);
+        const float t = float(phase - p);
+        // Taps at frames whole - half + 1 .. whole + half.
+        const float *a = weights + std::ptrdiff_t(2 * p) * Taps;
+        const float *d = a + Taps;
         const std::size_t first = std::size_t(qint64(whole) + kSamplePad - half + 1);
+        const float *x = left + first;
+        const float *y = right + first;
         float l = 0, r = 0;
-        for (int j = 0; j < taps; ++j) {
-            l += w[j] * left[first + std::size_t(j)];
-            r += w[j] * right[first + std::size_t(j)];
+        for (int j = 0; j < Taps; ++j) {
+            const float w = a[j] + t * d[j];
+            l += w * x[j];
+            if constexpr (Stereo)
+                r += w * y[j];
         }
-        const float gain = float(v.gain * v.level * cutoff);
+        if constexpr (!Stereo)
+            r = l;
+        const float gain = float(v.gain * v.level);
         stereo[2 * f] += l * gain;
         stereo[2 * f + 1] += r * gain;
         v.position += step;
@@ -247,6 +277,23 @@ void Engine::renderVoice(Voice &v, float *stereo, int frames)
             v.stage = Stage::Off;
             return;
         }
+    }
+}
+
+void Engine::renderVoice(Voice &v, float *stereo, int frames)
+{
+    const double step = v.step * std::exp2(m_bend[std::size_t(v.channel)] / 12.0);
+    const bool two = v.zone->sample->channels > 1;
+    switch (kernels()[std::size_t(familyOf(step))].half * 2) {
+    case 16: return two ? renderVoiceWith<16, true>(v, stereo, frames) : renderVoiceWith<16, false>(v, stereo, frames);
+    case 20: return two ? renderVoiceWith<20, true>(v, stereo, frames) : renderVoiceWith<20, false>(v, stereo, frames);
+    case 24: return two ? renderVoiceWith<24, true>(v, stereo, frames) : renderVoiceWith<24, false>(v, stereo, frames);
+    case 28: return two ? renderVoiceWith<28, true>(v, stereo, frames) : renderVoiceWith<28, false>(v, stereo, frames);
+    case 32: return two ? renderVoiceWith<32, true>(v, stereo, frames) : renderVoiceWith<32, false>(v, stereo, frames);
+    case 40: return two ? renderVoiceWith<40, true>(v, stereo, frames) : renderVoiceWith<40, false>(v, stereo, frames);
+    case 48: return two ? renderVoiceWith<48, true>(v, stereo, frames) : renderVoiceWith<48, false>(v, stereo, frames);
+    case 56: return two ? renderVoiceWith<56, true>(v, stereo, frames) : renderVoiceWith<56, false>(v, stereo, frames);
+    default: return two ? renderVoiceWith<64, true>(v, stereo, frames) : renderVoiceWith<64, false>(v, stereo, frames);
     }
 }
 

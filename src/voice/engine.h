@@ -51,6 +51,8 @@ private:
     void release(Voice &voice) const;
     Voice &freeVoice();
     void renderVoice(Voice &voice, float *stereo, int frames);
+    template <int Taps, bool Stereo>
+    void renderVoiceWith(Voice &voice, float *stereo, int frames);
 
     std::shared_ptr<const VoiceSet> m_set;
     double m_rate;
@@ -58,7 +60,6 @@ private:
     quint64 m_notes = 0;
     std::array<double, 16> m_bend{};
     std::array<bool, 16> m_pedal{};
-    std::vector<float> m_weights;
 };
 
 } // namespace tamo::voice
