@@ -76,7 +76,7 @@ std::shared_ptr<SampleData> decode(const QString &path, QString *error)
     }
     const SF_INFO &info = file.info();
     if (info.channels < 1 || info.channels > 2 || info.samplerate < 1 || info.frames < 0) {
-        *error = QCoreApplication::translate("VoiceSet", "%n channels", nullptr, info.channels);
+        *error = QCoreApplication::translate("VoiceSet", "%1 channels: only mono and stereo play").arg(info.channels);
         return {};
     }
     std::vector<float> frames(std::size_t(info.frames) * std::size_t(info.channels));
@@ -117,7 +117,7 @@ VoiceSet loadVoiceSet(const msp::MspRecord &record, const std::function<QString(
             QString error;
             std::shared_ptr<const SampleData> sample = decode(path, &error);
             if (!sample) {
-                set.problems << QCoreApplication::translate("VoiceSet", "%1: %2").arg(QFileInfo(path).fileName(), error);
+                set.problems << QFileInfo(path).fileName() + QStringLiteral(": ") + error;
                 continue;
             }
             decoded.insert(key, sample);
