@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMediaDevices>
 #include <QSettings>
+#include <QTimer>
 
 #include <RtMidi.h>
 
@@ -23,6 +24,8 @@ constexpr int kRate = 44100;
 // About 12 ms of sound queued: the time from a note to its sound stays near 25 ms.
 constexpr qsizetype kBufferFrames = 512;
 const QString kPortSetting = QStringLiteral("play/midiInput");
+// How often the remembered MIDI input is looked for, as devices are plugged in and out.
+constexpr int kPortWatchMs = 2000;
 
 // Piano keys on two rows of the computer keyboard, in semitones from the row's C.
 struct KeyNote {
@@ -201,9 +204,27 @@ bool LivePlay::openMidiPort(const QString &name)
 
 void LivePlay::openRememberedMidiPort()
 {
+    if (!m_portWatch) {
+        m_portWatch = new QTimer(this);
+        connect(m_portWatch, &QTimer::timeout, this, &LivePlay::watchMidiPort);
+        m_portWatch->start(kPortWatchMs);
+    }
+    watchMidiPort();
+}
+
+void LivePlay::watchMidiPort()
+{
     const QString name = QSettings().value(kPortSetting).toString();
-    if (!name.isEmpty() && m_portName != name && midiPorts().contains(name))
+    if (name.isEmpty())
+        return;
+    const bool there = midiPorts().contains(name);
+    if (there && m_portName != name) {
         openMidiPort(name);
+    } else if (!there && m_portName == name) {
+        // Unplugged: its port is closed, and the name kept for when it comes back.
+        m_midi.reset();
+        m_portName.clear();
+    }
 }
 
 void LivePlay::midiMessage(const std::vector<unsigned char> &message)

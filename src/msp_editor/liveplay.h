@@ -12,6 +12,7 @@
 #include <memory>
 
 class QAudioSink;
+class QTimer;
 class RtMidiIn;
 
 namespace tamo::voice {
@@ -47,7 +48,8 @@ public:
     QString midiPort() const { return m_portName; }
     // Listens to the named input (empty: none) and remembers it; false when it cannot be opened.
     bool openMidiPort(const QString &name);
-    // The input remembered from last time, when it is there.
+    // The input remembered from last time, when it is there; from then on it is
+    // watched: unplugged, it is let go, and opened again when it comes back.
     void openRememberedMidiPort();
 
     // The computer keyboard's note for a key (Qt::Key) at the current octave; -1 for none.
@@ -61,12 +63,14 @@ private:
     class Source;
     void setStatus(const QString &status);
     void midiMessage(const std::vector<unsigned char> &message);
+    void watchMidiPort();
 
     std::shared_ptr<voice::Engine> m_engine;
     QAudioSink *m_sink = nullptr;
     Source *m_source = nullptr;
     std::unique_ptr<RtMidiIn> m_midi;
     QString m_portName;
+    QTimer *m_portWatch = nullptr;
     QString m_status;
     int m_octave = 4;         // Z plays C of this octave (MIDI's, 4 for note 48)
     QHash<int, int> m_heldKeys; // computer keys down, and the note each started

@@ -24,13 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(e.status >= 0x80 && e.status < 0xf0 && e.data1 < 128 && e.data2 < 128);
         last = e.seconds;
     }
-    static const auto set = [] {
+    static const auto set = [] { // one looped stereo sample of three frames on every key
         auto s = std::make_shared<voice::VoiceSet>();
-        const std::vector<float> frames{0.0f, 0.5f, -0.5f, 0.25f, 0.0f, 0.1f};
-        voice::Zone zone;
-        zone.sample = voice::makeSample(frames.data(), 3, 2, 22050, 1, 3);
-        zone.release = 0.001;
-        s->zones.push_back(zone);
+        const float frames[] = {0.0f, 0.5f, -0.5f, 0.25f, 0.0f, 0.1f};
+        s->zones.push_back({.sample = voice::makeSample(frames, 3, 2, 22050, 1, 3)});
         s->zoneOfKey.fill(0);
         return s;
     }();

@@ -45,15 +45,6 @@ private Q_SLOTS:
         }
     }
 
-    // 25 frames a second, 40 ticks a frame: 1000 ticks a second whatever the tempo.
-    void smpteTime()
-    {
-        const MidiSong song = readMidi(header(0, 1, 0xe728) + track("00ff510301e240 8768913c40"));
-        QVERIFY2(song.ok(), qPrintable(song.error));
-        QCOMPARE(song.events.size(), std::size_t(1));
-        QCOMPARE(song.events[0].seconds, 1.0);
-    }
-
     void refused_data()
     {
         QTest::addColumn<QByteArray>("file");
