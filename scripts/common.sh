@@ -3,7 +3,7 @@
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
   qt6-tools-dev qt6-l10n-tools
   qt6-multimedia-dev qt6-qpa-plugins libqt6opengl6-dev libgl-dev fonts-dejavu-core fonts-dejavu-extra
-  libsndfile1-dev libsoxr-dev fonts-wine)
+  libsndfile1-dev libsoxr-dev fonts-wine librtmidi-dev)
 # The Multimedia backend and what it needs to make sound at run time; Qt's own
 # texts (the standard buttons) in the user's language.
 RUNTIME_PACKAGES=(libqt6multimedia6 qt6-multimedia-dev gstreamer1.0-plugins-base

@@ -618,6 +618,17 @@ Do you want to replace it ?</translation>
     </message>
 </context>
 <context>
+    <name>VoiceSet</name>
+    <message>
+        <source>%1: no sound file</source>
+        <translation>%1: no sound file</translation>
+    </message>
+    <message>
+        <source>%1 channels: only mono and stereo play</source>
+        <translation>%1 channels: only mono and stereo play</translation>
+    </message>
+</context>
+<context>
     <name>tamo::app::Launcher</name>
     <message>
         <source>Menu</source>
@@ -867,6 +878,45 @@ Do you want to save the modifications ?</translation>
     <message>
         <source>Import SoundFont: %1</source>
         <translation>Import SoundFont: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Play...</source>
+        <translation>&amp;Play...</translation>
+    </message>
+    <message>
+        <source>MIDI &amp;input</source>
+        <translation>MIDI &amp;input</translation>
+    </message>
+    <message>
+        <source>The MIDI input %1 could not be opened.</source>
+        <translation>The MIDI input %1 could not be opened.</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>No MIDI input found</source>
+        <translation>No MIDI input found</translation>
+    </message>
+</context>
+<context>
+    <name>tamo::msp_editor::LivePlay</name>
+    <message>
+        <source>No audio output was found: nothing can be heard.</source>
+        <translation>No audio output was found: nothing can be heard.</translation>
+    </message>
+    <message>
+        <source>The audio output %1 cannot play 44.1 kHz stereo: nothing can be heard.</source>
+        <translation>The audio output %1 cannot play 44.1 kHz stereo: nothing can be heard.</translation>
+    </message>
+    <message>
+        <source>The audio output %1 could not be opened: nothing can be heard.</source>
+        <translation>The audio output %1 could not be opened: nothing can be heard.</translation>
+    </message>
+    <message>
+        <source>Playing through %1. Keys Z to M and Q to U play, - and + change the octave.</source>
+        <translation>Playing through %1. Keys Z to M and Q to U play, - and + change the octave.</translation>
     </message>
 </context>
 <context>

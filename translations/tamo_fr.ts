@@ -618,6 +618,17 @@ Voulez-vous le remplacer ?</translation>
     </message>
 </context>
 <context>
+    <name>VoiceSet</name>
+    <message>
+        <source>%1: no sound file</source>
+        <translation>%1 : aucun fichier son</translation>
+    </message>
+    <message>
+        <source>%1 channels: only mono and stereo play</source>
+        <translation>%1 canaux : seuls le mono et le stéréo sont joués</translation>
+    </message>
+</context>
+<context>
     <name>tamo::app::Launcher</name>
     <message>
         <source>Menu</source>
@@ -867,6 +878,45 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source>Import SoundFont: %1</source>
         <translation>Importer une SoundFont : %1</translation>
+    </message>
+    <message>
+        <source>&amp;Play...</source>
+        <translation>&amp;Jouer...</translation>
+    </message>
+    <message>
+        <source>MIDI &amp;input</source>
+        <translation>&amp;Entrée MIDI</translation>
+    </message>
+    <message>
+        <source>The MIDI input %1 could not be opened.</source>
+        <translation>L&apos;entrée MIDI %1 n&apos;a pas pu être ouverte.</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Aucune</translation>
+    </message>
+    <message>
+        <source>No MIDI input found</source>
+        <translation>Aucune entrée MIDI trouvée</translation>
+    </message>
+</context>
+<context>
+    <name>tamo::msp_editor::LivePlay</name>
+    <message>
+        <source>No audio output was found: nothing can be heard.</source>
+        <translation>Aucune sortie audio n&apos;a été trouvée : rien ne peut être entendu.</translation>
+    </message>
+    <message>
+        <source>The audio output %1 cannot play 44.1 kHz stereo: nothing can be heard.</source>
+        <translation>La sortie audio %1 ne peut pas jouer du stéréo à 44,1 kHz : rien ne peut être entendu.</translation>
+    </message>
+    <message>
+        <source>The audio output %1 could not be opened: nothing can be heard.</source>
+        <translation>La sortie audio %1 n&apos;a pas pu être ouverte : rien ne peut être entendu.</translation>
+    </message>
+    <message>
+        <source>Playing through %1. Keys Z to M and Q to U play, - and + change the octave.</source>
+        <translation>Lecture par %1. Les touches Z à M et Q à U jouent, - et + changent d&apos;octave.</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 
 #include "export/exportcommand.h"
 #include "export/soundfontexport.h"
+#include "app/rendercommand.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -31,6 +32,8 @@ constexpr const char *kHelpText = R"(Usage: TAMO [options] [file]
        TAMO export <input> <folder> [--preset BANK:PROGRAM] [--velocity-layers]
                    [--find-loops] [--normalize] [--trim-silence]
        TAMO presets <file.sf2>
+       TAMO render <input> <out.wav> [--midi FILE.mid] [--bits 16|24]
+                   [--preset BANK:PROGRAM]
 
 Editor for the user sound files of an arranger keyboard: MSP multisamples,
 USD drum-kit banks and USV user-voice banks. Without a file it shows a menu of
@@ -64,8 +67,15 @@ Arguments:
                    The input's files are never changed.
   presets <file.sf2>
                    List a SoundFont's presets as BANK:PROGRAM NAME.
+  render <input> <out.wav>
+                   Play the set export would write from input through a model
+                   of the keyboard's voices into a 44.1 kHz stereo WAV: the
+                   MIDI file given with --midi, else a test phrase (each
+                   sample's root, a scale, a chord, a held note). --bits 24
+                   writes 24-bit samples (16 otherwise).
 
-Exit status: 0 done; 1 no display, or the export failed; 2 a bad argument.
+Exit status: 0 done; 1 no display, or the export or render failed; 2 a bad
+argument.
 )";
 
 StartRequest fail(QTextStream &err, const QString &reason)
@@ -157,6 +167,10 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
     const QCommandLineOption normalize(QStringLiteral("normalize"), QStringLiteral("export: normalise the set."));
     const QCommandLineOption trimSilence(QStringLiteral("trim-silence"), QStringLiteral("export: trim silence."));
     parser.addOptions({findLoops, normalize, trimSilence});
+    const QCommandLineOption midiFile(QStringLiteral("midi"), QStringLiteral("render: the MIDI file played."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption bits(QStringLiteral("bits"), QStringLiteral("render: 16 or 24."), QStringLiteral("BITS"));
+    parser.addOptions({midiFile, bits});
 
     if (!parser.parse(arguments))
         return fail(err, parser.errorText() + QStringLiteral(" See TAMO --help."));
@@ -175,6 +189,20 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         if (files.size() != 2)
             return fail(err, QStringLiteral("presets takes one SoundFont file"));
         return exitWith(exporter::runPresetsCommand(files.at(1), out, err) == 0 ? 0 : 1);
+    }
+    const bool render = !files.isEmpty() && files.first() == u"render";
+    if ((parser.isSet(midiFile) || parser.isSet(bits)) && !render)
+        return fail(err, QStringLiteral("--midi and --bits go with render"));
+    if (render) {
+        if (files.size() != 3)
+            return fail(err, QStringLiteral("render takes an input and a WAV file to write"));
+        bool number = true;
+        const RenderOptions renderOptions{.midiPath = parser.value(midiFile),
+                                          .bits = parser.isSet(bits) ? parser.value(bits).toInt(&number) : 16,
+                                          .preset = parser.value(preset)};
+        if (!number || (renderOptions.bits != 16 && renderOptions.bits != 24))
+            return fail(err, QStringLiteral("--bits is 16 or 24"));
+        return exitWith(runRenderCommand(files.at(1), files.at(2), renderOptions, out, err) == 0 ? 0 : 1);
     }
     const exporter::ExportOptions options{.findLoops = parser.isSet(findLoops),
                                           .normalize = parser.isSet(normalize),

@@ -7,6 +7,7 @@
 #include "msp/keymapping.h"
 #include "msp/valueformats.h"
 #include "msp_editor/keymapwindow.h"
+#include "msp_editor/liveplay.h"
 #include "msp_editor/looptool.h"
 #include "msp_editor/mspdocument.h"
 #include "sfz/sfzimport.h"
@@ -55,6 +56,11 @@ KeyboardTools::KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *
     };
     add("MnuMapKeys", tr("&Map keys"), [this] { mapKeys(); });
     add("MnuKeyMap", tr("&Key map..."), [this] { showKeyMap(); });
+    add("MnuPlay", tr("&Play..."), [this] { play(); });
+    QMenu *midi = m_menu->addMenu(tr("MIDI &input"));
+    midi->setObjectName(QStringLiteral("MnuMidiInput"));
+    // Listed afresh each time it opens: MIDI devices come and go.
+    connect(midi, &QMenu::aboutToShow, this, [this, midi] { fillMidiMenu(midi); });
     add("MnuRenameSample", tr("&Rename sample..."), [this] { renameSelectedSample(); });
     add("MnuFindLoop", tr("&Find loop"), [this] {
         const int slot = m_hooks.selectedSlot();
@@ -187,7 +193,15 @@ void KeyboardTools::showKeyMap()
         m_keyMap = new KeyMapWindow(m_hooks.window);
         connect(m_keyMap, &KeyMapWindow::sampleClicked, this, &KeyboardTools::sampleChosen);
         connect(m_keyMap, &KeyMapWindow::keyClicked, this, &KeyboardTools::playKey);
-        connect(m_keyMap, &KeyMapWindow::keyReleased, this, [] { util::StopPlaying(); });
+        connect(m_keyMap, &KeyMapWindow::keyReleased, this, [this] {
+            if (!m_live || !m_live->isSounding()) {
+                util::StopPlaying();
+            } else if (!(QApplication::keyboardModifiers() & Qt::ShiftModifier)) {
+                for (int note : std::as_const(m_mouseNotes))
+                    m_live->noteOff(note);
+                m_mouseNotes.clear();
+            }
+        });
     }
     updateKeyMap();
     m_keyMap->show();
@@ -202,6 +216,61 @@ void KeyboardTools::updateKeyMap()
     for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot)
         sourceNames << QFileInfo(m_document.soundFile(slot)).fileName();
     m_keyMap->showRecord(m_document.record(), m_hooks.selectedSlot(), sourceNames);
+    refreshLiveSet();
+}
+
+void KeyboardTools::play()
+{
+    showKeyMap();
+    if (!m_live) {
+        m_live = new LivePlay(this);
+        m_keyMap->installEventFilter(m_live);
+        connect(m_live, &LivePlay::statusChanged, m_keyMap, &KeyMapWindow::setPlayStatus);
+        refreshLiveSet();
+        m_live->openRememberedMidiPort();
+    }
+    if (!m_live->start())
+        ui::message(m_live->status(), ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_keyMap);
+    m_keyMap->setPlayStatus(m_live->status());
+    m_keyMap->activateWindow();
+    m_keyMap->setFocus();
+}
+
+void KeyboardTools::refreshLiveSet()
+{
+    if (!m_live)
+        return;
+    QByteArray state = m_document.record().bytes();
+    for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot)
+        state += m_document.soundFile(slot).toUtf8() + '\n';
+    if (state == m_liveSet)
+        return;
+    m_liveSet = state;
+    m_live->setSet(m_document.record(), [this](int slot) { return m_document.soundFile(slot); });
+}
+
+void KeyboardTools::fillMidiMenu(QMenu *menu)
+{
+    menu->clear();
+    const QString current = m_live ? m_live->midiPort() : QString();
+    const auto add = [&](const QString &text, const QString &port) {
+        QAction *action = menu->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(port == current);
+        connect(action, &QAction::triggered, this, [this, port] {
+            if (!m_live)
+                play();
+            if (!m_live->openMidiPort(port))
+                ui::message(tr("The MIDI input %1 could not be opened.").arg(port), ui::Buttons::Ok,
+                            ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
+        });
+    };
+    add(tr("None"), QString());
+    const QStringList ports = LivePlay::midiPorts();
+    for (const QString &port : ports)
+        add(port, port);
+    if (ports.isEmpty())
+        menu->addAction(tr("No MIDI input found"))->setEnabled(false);
 }
 
 bool KeyboardTools::playKey(int key)
@@ -209,6 +278,17 @@ bool KeyboardTools::playKey(int key)
     const int slot = msp::slotForKey(m_document.record(), key);
     if (slot == 0)
         return false;
+    if (m_live && m_live->isSounding()) {
+        // A plain click lets go of the chord Shift-clicks held.
+        if (!(QApplication::keyboardModifiers() & Qt::ShiftModifier)) {
+            for (int note : std::as_const(m_mouseNotes))
+                m_live->noteOff(note);
+            m_mouseNotes.clear();
+        }
+        m_live->noteOn(key);
+        m_mouseNotes << key;
+        return true;
+    }
     const QString source = m_document.soundFile(slot);
     const int root = m_document.record().sample(msp::SampleField::Key, slot);
     QString error;

@@ -41,6 +41,8 @@ struct EditorHooks {
 // menu (map keys from the samples' roots, the key map, renaming a sample, the
 // export for the keyboard, SFZ import), and the marks in the sample list that say
 // where each root came from and which files the keyboard would refuse.
+class LivePlay;
+
 class KeyboardTools : public QObject {
     Q_OBJECT
 public:
@@ -58,6 +60,11 @@ public:
     void importSfz(const QString &path = {});
     // Keyboard > Import SoundFont: a preset of a .sf2/.sf3 file, chosen in a list.
     void importSoundFont(const QString &path = {});
+    // Keyboard > Play: the key map, played through the voice engine from the mouse
+    // (Shift holds a chord), the computer keyboard and the MIDI input chosen in
+    // Keyboard > MIDI input.
+    void play();
+    LivePlay *livePlay() const { return m_live; }
 
     KeyMapWindow *keyMap() const;
     // The temporary folder of the imported SoundFont preset's WAVs; empty when none.
@@ -105,6 +112,11 @@ private:
     EditorHooks m_hooks;
     QMenu *m_menu = nullptr;
     QPointer<KeyMapWindow> m_keyMap;
+    LivePlay *m_live = nullptr;
+    QByteArray m_liveSet;     // the record and sources the live set was made from
+    QList<int> m_mouseNotes;  // notes the mouse holds (Shift-clicked ones stay until a plain click)
+    void refreshLiveSet();
+    void fillMidiMenu(QMenu *menu);
     QHash<QString, FileFacts> m_facts;
     QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
     QString m_importedFirstSource;

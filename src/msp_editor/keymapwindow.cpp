@@ -194,6 +194,7 @@ KeyMapWindow::KeyMapWindow(QWidget *parent)
     , m_canvas(new KeyMapCanvas(this))
     , m_scroll(new QScrollArea(this))
     , m_keyLine(new QLabel(this))
+    , m_playLine(new QLabel(this))
 {
     setObjectName(QStringLiteral("KeyMap"));
     setWindowTitle(tr("Key Map"));
@@ -205,6 +206,10 @@ KeyMapWindow::KeyMapWindow(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 4);
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_keyLine);
+    m_playLine->setObjectName(QStringLiteral("KeyMapPlayStatus"));
+    m_playLine->setWordWrap(true);
+    m_playLine->hide();
+    layout->addWidget(m_playLine);
     m_canvas->setRecord(msp::MspRecord::newDocument(), 0, {});
     resize(kLabelWidth + kKeys * kMinKeyWidth + 24, 360);
 }
@@ -231,6 +236,14 @@ QRect KeyMapWindow::rowRect(int slot) const { return m_canvas->rowRect(slot); }
 QWidget *KeyMapWindow::canvas() const { return m_canvas; }
 
 QString KeyMapWindow::pressedKeyText() const { return m_keyLine->text(); }
+
+void KeyMapWindow::setPlayStatus(const QString &text)
+{
+    m_playLine->setText(text);
+    m_playLine->setVisible(!text.isEmpty());
+}
+
+QString KeyMapWindow::playStatus() const { return m_playLine->text(); }
 
 void KeyMapWindow::keyPressed(int key, bool play)
 {

@@ -40,6 +40,9 @@ public:
     QWidget *canvas() const;
     // The line that says what the key last clicked plays.
     QString pressedKeyText() const;
+    // The line under it that says how live play sounds (or that it cannot).
+    void setPlayStatus(const QString &text);
+    QString playStatus() const;
 
 Q_SIGNALS:
     void sampleClicked(int slot);
@@ -57,6 +60,7 @@ private:
     KeyMapCanvas *m_canvas;
     QScrollArea *m_scroll;
     QLabel *m_keyLine;
+    QLabel *m_playLine;
     bool m_placed = false;
 };
 

@@ -3,6 +3,7 @@
 
 #include "util/atomicfile.h"
 #include "wav/loopfinder.h"
+#include "wav/samplewriter.h"
 #include "wav/soundfile.h"
 #include "wav/wavinfo.h"
 
@@ -149,95 +150,10 @@ QString sampleFormatName(int format)
     }
 }
 
-// Two uniform values per sample give triangular noise of +-1 step.
-class TpdfDither {
-public:
-    float next()
-    {
-        const float a = float(step() >> 8) * (1.0f / 16777216.0f);
-        const float b = float(step() >> 8) * (1.0f / 16777216.0f);
-        return a - b;
-    }
-
-private:
-    quint32 step()
-    {
-        m_state ^= m_state << 13;
-        m_state ^= m_state >> 17;
-        m_state ^= m_state << 5;
-        return m_state;
-    }
-    quint32 m_state = 0x9e3779b9u;
-};
-
 struct SoxrDeleter {
     void operator()(soxr_t r) const { soxr_delete(r); }
 };
 using Resampler = std::unique_ptr<std::remove_pointer_t<soxr_t>, SoxrDeleter>;
-
-// Quantises float frames to 16-bit little-endian bytes and appends them to out.
-class SampleWriter {
-public:
-    SampleWriter(AtomicFileWriter &out, int channels, qint64 frames, bool dither)
-        : m_out(out), m_channels(channels), m_left(frames), m_dither(dither)
-    {
-    }
-    // False when the file could not take them; frames past the promised count are dropped.
-    bool write(const float *samples, qint64 frames)
-    {
-        frames = std::min(frames, m_left);
-        if (m_hold) {
-            m_held.insert(m_held.end(), samples, samples + std::size_t(frames) * std::size_t(m_channels));
-            m_left -= frames;
-            return true;
-        }
-        const qsizetype count = qsizetype(frames) * m_channels;
-        m_bytes.resize(count * 2);
-        char *dst = m_bytes.data();
-        for (qsizetype i = 0; i < count; ++i) {
-            // Clamped before rounding: lrint of a value past a long is undefined.
-            const float scaled = samples[i] * 32768.0f + (m_dither ? m_noise.next() : 0.0f);
-            const long v = std::lrint(std::isnan(scaled) ? 0.0f : std::clamp(scaled, -32768.0f, 32767.0f));
-            qToLittleEndian(qint16(v), dst + 2 * i);
-        }
-        m_left -= frames;
-        return m_out.write(m_bytes);
-    }
-    bool padToEnd()
-    {
-        const std::vector<float> silence(std::size_t(kBlockFrames) * std::size_t(m_channels), 0.0f);
-        const bool dither = m_dither;
-        m_dither = false;
-        while (m_left > 0) {
-            if (!write(silence.data(), std::min<qint64>(m_left, kBlockFrames)))
-                return false;
-        }
-        m_dither = dither;
-        return true;
-    }
-    qint64 left() const { return m_left; }
-    // Frames written from now on are kept until release(), which lets change work
-    // on all of them before they are quantised.
-    void hold() { m_hold = true; }
-    bool release(const std::function<void(float *, qint64)> &change)
-    {
-        m_hold = false;
-        const qint64 frames = qint64(m_held.size()) / m_channels;
-        change(m_held.data(), frames);
-        m_left += frames;
-        return write(m_held.data(), frames);
-    }
-
-private:
-    bool m_hold = false;
-    std::vector<float> m_held;
-    AtomicFileWriter &m_out;
-    int m_channels;
-    qint64 m_left;
-    bool m_dither;
-    TpdfDither m_noise;
-    QByteArray m_bytes;
-};
 
 // True when the RIFF size and every chunk's size fit the file's length, so that
 // copying the file byte for byte gives the keyboard what the header promises.

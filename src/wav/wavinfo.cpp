@@ -12,8 +12,9 @@
 
 namespace tamo::wav {
 
-QByteArray canonicalHeader(qint32 riffSize, int channels, qint32 rate, qint32 dataSize)
+QByteArray canonicalHeader(qint32 riffSize, int channels, qint32 rate, qint32 dataSize, int bits)
 {
+    const int bytes = bits / 8;
     using namespace wavhdr;
     QByteArray h(kSize, '\0');
     char *p = h.data();
@@ -25,9 +26,9 @@ QByteArray canonicalHeader(qint32 riffSize, int channels, qint32 rate, qint32 da
     putInt16(p + kFormatTag, 1);
     putInt16(p + kChannels, qint16(channels));
     putInt32(p + kSampleRate, rate);
-    putInt32(p + kByteRate, qint32(quint32(rate) * 2 * quint32(channels)));
-    putInt16(p + kBlockAlign, qint16(2 * channels));
-    putInt16(p + kBitsPerSample, 16);
+    putInt32(p + kByteRate, qint32(quint32(rate) * quint32(bytes) * quint32(channels)));
+    putInt16(p + kBlockAlign, qint16(bytes * channels));
+    putInt16(p + kBitsPerSample, qint16(bits));
     std::copy_n("data", 4, p + kData);
     putInt32(p + kDataSize, dataSize);
     return h;

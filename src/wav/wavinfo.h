@@ -30,9 +30,9 @@ constexpr qint64 kSize = 44;
 static_assert(kDataSize + 4 == kSize);
 } // namespace wavhdr
 
-// The canonical 44-byte header of a 16-bit PCM file. The sizes are written as given:
-// a header may describe a file other than the one it heads.
-QByteArray canonicalHeader(qint32 riffSize, int channels, qint32 rate, qint32 dataSize);
+// The canonical 44-byte header of a 16-bit (or 24-bit) PCM file. The sizes are
+// written as given: a header may describe a file other than the one it heads.
+QByteArray canonicalHeader(qint32 riffSize, int channels, qint32 rate, qint32 dataSize, int bits = 16);
 
 // The raw texts the panel shows are cut to this many bytes, so a wrong data size
 // on a large file cannot flood the window.
