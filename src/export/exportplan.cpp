@@ -118,15 +118,16 @@ QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
 // Changes each WAV's cut as the options ask; false, with plan.error, when a source
 // cannot be read. A cut that already loops (an instrument's loop, the source's
 // own) or is a one-shot by its instrument gets no other loop.
-bool applyOptions(ExportPlan &plan, const ExportOptions &options)
+bool applyOptions(ExportPlan &plan, const ExportOptions &options, const std::atomic_bool *cancel)
 {
+    const auto cancelled = [cancel] { return cancel && cancel->load(); };
     using Loop = wav::SourceCut::Loop;
     const std::size_t count = std::size_t(plan.wavs.size());
     std::vector<wav::SourceAnalysis> analyses(count);
     // Each source is read whole once; finding loops takes time, so on every core.
     std::atomic<std::size_t> next = 0;
     const auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++) {
+        for (std::size_t i = next++; i < count && !cancelled(); i = next++) {
             const SlotSource &source = plan.wavs.at(qsizetype(i)).source;
             analyses[i] = wav::analyseSource(source.path, {.from = source.cut.start,
                                                            .to = source.cut.end,
@@ -138,6 +139,8 @@ bool applyOptions(ExportPlan &plan, const ExportOptions &options)
         pool.emplace_back(work);
     for (std::thread &thread : pool)
         thread.join();
+    if (cancelled()) // the export stops without a word of the sources left unread
+        return false;
 
     std::vector<float> peaks;
     for (std::size_t i = 0; i < count; ++i) {
@@ -324,7 +327,7 @@ ExportPlan planExport(const ExportRequest &request)
             plan.record.setSampleName(slot, name.toLatin1());
     }
 
-    if (request.options.any() && !applyOptions(plan, request.options))
+    if (request.options.any() && !applyOptions(plan, request.options, request.cancel))
         return plan;
 
     // A target that is a source is written over only by its own unchanged bytes.

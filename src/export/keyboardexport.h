@@ -80,6 +80,12 @@ struct ExportResult {
 // at once; only when all are there and on the disk does each take its final name
 // by one rename. On failure or cancel no staging file is left and the folder is as
 // it was; what an interrupted export left there is removed first.
+// The free space of the target folder, before anything is read or written, must
+// hold every file at its largest.
 ExportResult exportForKeyboard(const ExportRequest &request);
+
+// Empty when the target folder has room for the set at its largest, else a
+// sentence saying how much it needs and how much is free.
+QString spaceShortage(const ExportRequest &request);
 
 } // namespace tamo::exporter

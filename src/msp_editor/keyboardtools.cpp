@@ -19,6 +19,8 @@
 #include "wav/pitchedpreview.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -28,6 +30,8 @@
 #include <QStyle>
 
 #include <atomic>
+#include <mutex>
+#include <thread>
 
 namespace tamo::msp_editor {
 
@@ -289,6 +293,63 @@ void KeyboardTools::renameSamples(const QList<int> &slots)
     m_document.change(tr("Rename sample"), after);
 }
 
+namespace {
+
+// Runs the export on a thread of its own while the window stays live: progress and
+// Cancel show at once, also while the sources are analysed before any file is written.
+exporter::ExportResult exportWithProgress(exporter::ExportRequest job, QWidget *window)
+{
+    struct Shared {
+        std::mutex mutex;
+        std::optional<exporter::ExportProgress> last; // not yet shown
+    };
+    auto shared = std::make_shared<Shared>();
+    std::atomic_bool cancel = false;
+    job.cancel = &cancel;
+    job.progress = [shared](const exporter::ExportProgress &p) {
+        const std::lock_guard lock(shared->mutex);
+        shared->last = p;
+    };
+    // A busy bar until the writing starts.
+    QProgressDialog progress(QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Preparing the copies..."),
+                             QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Cancel"), 0, 0, window);
+    progress.setObjectName(QStringLiteral("ExportProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        cancel = true;
+        progress.setLabelText(QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Cancelling..."));
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &progress, [&] {
+        std::optional<exporter::ExportProgress> p;
+        {
+            const std::lock_guard lock(shared->mutex);
+            p.swap(shared->last);
+        }
+        if (!p || cancel)
+            return;
+        progress.setMaximum(1000);
+        progress.setLabelText(QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Writing %1").arg(p->fileName));
+        progress.setValue(p->totalBytes > 0 ? int(p->doneBytes * 1000 / p->totalBytes) : 0);
+    });
+    poll.start(100);
+    progress.show();
+    QEventLoop loop;
+    exporter::ExportResult result;
+    std::thread worker([&] {
+        result = exporter::exportForKeyboard(job);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    return result;
+}
+
+} // namespace
+
 void KeyboardTools::exportForKeyboard()
 {
     ui::FileDialogRequest request;
@@ -299,9 +360,29 @@ void KeyboardTools::exportForKeyboard()
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return;
     util::rememberFolder(util::FileKind::Export, chosen.fileName);
-    const QString mspName = mspNameForExport(chosen.fileName);
+    if (m_document.record().usedSlotCount() == 0
+        && ui::message(tr("The set holds no sample: the keyboard would get an instrument that plays nothing.\r\n\r\n"
+                          "Export it anyway?"),
+                       ui::Buttons::YesNoDefaultNo, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window)
+               != ui::Answer::Yes)
+        return;
+    bool replaceAgreed = false;
+    const QString mspName = mspNameForExport(chosen.fileName, &replaceAgreed);
     if (mspName.isEmpty())
         return;
+    exporter::ExportRequest job;
+    job.record = m_document.record();
+    job.targetFolder = chosen.fileName;
+    job.mspFileName = mspName;
+    QList<exporter::SlotSource> sources;
+    for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
+        sources << m_document.exportSource(slot);
+    job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
+    // A stick too small is told before the user chooses what to prepare.
+    if (const QString shortage = exporter::spaceShortage(job); !shortage.isEmpty()) {
+        ui::message(shortage, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
+        return;
+    }
     const std::optional<QList<bool>> ticks = ui::askChoices(
         tr("Export for the keyboard"),
         tr("Prepare the exported copies (your sound files stay as they are):"),
@@ -311,47 +392,41 @@ void KeyboardTools::exportForKeyboard()
         {false, false, false}, m_hooks.window);
     if (!ticks)
         return;
-    exporter::ExportRequest job;
     job.options = {.findLoops = ticks->value(0), .normalize = ticks->value(1), .trimSilence = ticks->value(2)};
-    job.record = m_document.record();
-    job.targetFolder = chosen.fileName;
-    job.mspFileName = mspName;
-    QList<exporter::SlotSource> sources;
-    for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
-        sources << m_document.exportSource(slot);
-    job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
-    std::atomic_bool cancel = false;
-    job.cancel = &cancel;
-    QProgressDialog progress(tr("Exporting for the keyboard..."), tr("Cancel"), 0, 1000,
-                             m_hooks.window);
-    progress.setObjectName(QStringLiteral("ExportProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    job.progress = [&](const exporter::ExportProgress &p) {
-        progress.setLabelText(tr("Writing %1").arg(p.fileName));
-        progress.setValue(p.totalBytes > 0 ? int(p.doneBytes * 1000 / p.totalBytes) : 0);
-        if (progress.wasCanceled())
-            cancel = true;
-    };
-    const exporter::ExportResult result = exporter::exportForKeyboard(job);
-    progress.reset();
+    const exporter::ExportResult result = exportWithProgress(job, m_hooks.window);
     if (result.status == exporter::ExportStatus::Failed) {
         ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
-    } else if (result.status == exporter::ExportStatus::Done) {
-        QStringList lines{tr("%1 files written to %2 (%3 WAV copied, %4 converted).")
-                              .arg(result.written.size())
-                              .arg(QDir::toNativeSeparators(chosen.fileName))
-                              .arg(result.copied)
-                              .arg(result.converted),
-                          tr("The instrument is %1.").arg(mspName)};
-        lines << result.notes << result.loops;
-        for (const QString &path : result.replaced)
-            lines << tr("Replaced: %1").arg(QDir::toNativeSeparators(path));
-        ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
+        return;
     }
+    if (result.status == exporter::ExportStatus::Cancelled) {
+        ui::message(tr("Cancelled: nothing was written."), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle,
+                    m_hooks.window);
+        return;
+    }
+    // A short summary; each file's line behind the details button.
+    const qsizetype files = result.written.size();
+    QStringList summary{tr("%n file(s) written to %1 (%2 WAV copied, %3 converted).", nullptr, int(files))
+                            .arg(QDir::toNativeSeparators(chosen.fileName))
+                            .arg(result.copied)
+                            .arg(result.converted),
+                        tr("The instrument is %1.").arg(mspName)};
+    QStringList details = result.notes + result.loops;
+    // Replacing was agreed to already: the files are counted, not listed again.
+    if (replaceAgreed && !result.replaced.isEmpty())
+        summary << tr("%n older file(s) replaced.", nullptr, int(result.replaced.size()));
+    else
+        for (const QString &path : result.replaced)
+            details << tr("Replaced: %1").arg(QDir::toNativeSeparators(path));
+    if (!details.isEmpty())
+        summary << tr("See the details for each file.");
+    ui::MessageBox report;
+    report.text = summary.join(QStringLiteral("\r\n"));
+    report.icon = ui::Icon::Information;
+    report.details = details.join(QStringLiteral("\r\n"));
+    ui::message(report, m_hooks.window);
 }
 
-QString KeyboardTools::mspNameForExport(const QString &folder)
+QString KeyboardTools::mspNameForExport(const QString &folder, bool *replaceAgreed)
 {
     QString name = QFileInfo(m_document.path()).fileName();
     if (m_document.path().isEmpty()) {
@@ -381,6 +456,7 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
             != ui::Answer::Yes)
             return {};
         name = existing;
+        *replaceAgreed = true;
     }
     return name;
 }

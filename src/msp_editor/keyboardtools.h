@@ -96,8 +96,8 @@ private:
     // Names several samples at once: a common start and each one's KEY.
     void renameSamples(const QList<int> &slots);
     // The MSP file name to export as into folder, asked for an untitled document;
-    // empty when the user stops.
-    QString mspNameForExport(const QString &folder);
+    // empty when the user stops. replaceAgreed: the user agreed to replace that instrument.
+    QString mspNameForExport(const QString &folder, bool *replaceAgreed);
 
     MspDocument &m_document;
     EditorHooks m_hooks;

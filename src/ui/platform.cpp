@@ -40,6 +40,9 @@ public:
         mb.setWindowTitle(box.title);
         // The texts separate lines with CR LF; a label wants LF alone.
         mb.setText(QString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        // The details scroll in their own field, so a long report keeps the box on the screen.
+        if (!box.details.isEmpty())
+            mb.setDetailedText(QString(box.details).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         switch (box.icon) {
         case Icon::None: mb.setIcon(QMessageBox::NoIcon); break;
         case Icon::Exclamation: mb.setIcon(QMessageBox::Warning); break;
@@ -175,6 +178,8 @@ Answer message(const QString &text, Buttons buttons, Icon icon, const QString &t
 {
     return platform().showMessage({text, buttons, icon, title}, parent);
 }
+
+Answer message(const MessageBox &box, QWidget *parent) { return platform().showMessage(box, parent); }
 
 FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
 {

@@ -25,6 +25,8 @@ struct MessageBox {
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
     QString title = kProgramTitle;
+    // Lines shown only when the user opens the box's details, scrolled there.
+    QString details = {};
 
     bool operator==(const MessageBox &) const = default;
 };
@@ -82,6 +84,8 @@ void setPlatform(Platform *p);
 // Shorthands over platform().
 Answer message(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
                const QString &title = kProgramTitle, QWidget *parent = nullptr);
+// A box whose text is a short summary, with the long part behind its details button.
+Answer message(const MessageBox &box, QWidget *parent = nullptr);
 FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
 void quitProgram();
 std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
