@@ -17,6 +17,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include "util/playback/playit.h"
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -198,8 +200,8 @@ private Q_SLOTS:
         // The folder holds the long name's short form itself: the long name takes the next tail.
         QTest::newRow("add a long name beside its short form") << 0 << -1 << split("F/GRA~DHUW.WAV|F/Grand Piano.wav") << split("GRA~DHUW|GRA~DHUX") << false << QString();
         QTest::newRow("add from a folder with a dot") << 0 << -1 << split("my.samples/PIANO1.WAV") << split("PIANO1") << false << QString();
-        QTest::newRow("add a missing file and a name without a dot: skipped")
-            << 0 << -1 << split("W/A.WAV|W/GONE.WAV|W/NODOT|W/B.WAV") << split("A|B") << false << QString();
+        QTest::newRow("add a missing file, a text and a name without a dot: skipped")
+            << 0 << -1 << split("W/A.WAV|W/GONE.WAV|W/TEXT C3.wav|W/NODOT|W/B.WAV") << split("A|B") << false << QString();
         QTest::newRow("add 3 to 62") << 62 << -1 << split("W/X1.WAV|W/X2.WAV|W/X3.WAV") << n(62) + split("X1|X2") << true << QString();
         QTest::newRow("add cancelled") << 2 << -1 << none << n(2) << false << QString();
         QTest::newRow("remove the first of three") << 3 << 1 << none << split("N2|N3") << false << QString();
@@ -222,7 +224,9 @@ private Q_SLOTS:
         QStringList names;
         for (const QString &file : chosen) {
             names << QFileInfo(file).fileName();
-            QVERIFY(names.last().startsWith(u"GONE") || touch(dir.filePath(file)));
+            const QString path = dir.filePath(file);
+            QVERIFY(names.last().startsWith(u"GONE") || (QDir().mkpath(QFileInfo(path).path())
+                    && (names.last().startsWith(u"TEXT") ? touch(path) : test::sound::write(path, kPcm16, 44100, 1, 100))));
         }
         // `preset` samples N1, N2, ... with the bytes of all 64 slots set apart.
         QByteArray image = MspRecord::newDocument().bytes();
@@ -261,7 +265,16 @@ private Q_SLOTS:
             QCOMPARE(slotBytes(form.record(), slot), expected);
         }
         const ui::MessageBox full{u"You can use only 64 Wav files in a Msp!"_s, ui::Buttons::Ok, ui::Icon::Exclamation};
-        QCOMPARE(platform.messages(), limit ? QList{full} : QList<ui::MessageBox>());
+        // Files no sound is read from are refused at once, each with its reason.
+        QList<ui::MessageBox> boxes = platform.messages();
+        if (const QStringList unreadable = chosen.filter(QRegularExpression(u"/(GONE|TEXT)"_s)); !unreadable.isEmpty()) {
+            QVERIFY(!boxes.isEmpty());
+            const QStringList lines = boxes.takeFirst().text.split(u"\r\n"_s);
+            QCOMPARE(lines.size(), unreadable.size() + 1);
+            QCOMPARE(lines.at(1), u"GONE.WAV: missing"_s);
+            QVERIFY2(lines.at(2).startsWith(u"TEXT C3.wav: unreadable"_s), qPrintable(lines.at(2)));
+        }
+        QCOMPARE(boxes, limit ? QList{full} : QList<ui::MessageBox>());
         QCOMPARE(form.document().isModified(), (remove >= 0 && (command.isEmpty() || remove > 0)) || !chosen.isEmpty());
     }
 
@@ -325,8 +338,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QStringList wavs;
+        QVERIFY(QDir(dir.path()).mkdir(u"WAVS"_s));
         for (const QString &name : split("A|B|C"))
-            QVERIFY(touch(wavs.emplace_back(dir.filePath(u"WAVS/%1.WAV"_s.arg(name)))));
+            QVERIFY(test::sound::write(wavs.emplace_back(dir.filePath(u"WAVS/%1.WAV"_s.arg(name))), kPcm16, 44100, 1, 100));
         ui::ScriptedPlatform platform;
         MspEditorWindow form;
         form.show();
@@ -649,6 +663,69 @@ private Q_SLOTS:
         QCOMPARE(test::readAll(path), wav);
     }
 
+    // The export keeps the user informed: a warning for an empty set, progress and
+    // Cancel while the sources are still analysed, a short report with each file in
+    // its details. Sounds dropped anywhere are added; Ctrl+E works from a field; New
+    // clears the WAV panel; Escape closes the key map; no audio output is said.
+    void keepsUserInformed()
+    {
+        ui::ScriptedPlatform platform;
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"stick"_s);
+        QVERIFY(QDir().mkdir(target));
+        MspEditorWindow editor;
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowActive(&editor));
+        platform.queueFile(target), platform.queueAnswer(ui::Answer::No);
+        editor.keyboardTools()->exportForKeyboard();
+        QVERIFY(platform.messageTexts().last().startsWith(u"The set holds no sample"_s) && test::filesIn(target).isEmpty());
+        QStringList notes;
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(test::sound::write24(notes.emplace_back(dir.filePath(u"N%1_C%2.wav"_s.arg(i).arg(i + 2))), test::sound::note(440, 44100, 2, false), 44100, 2));
+        drop(editor, notes, QPoint(editor.width() - 5, editor.height() - 5));
+        QCOMPARE(editor.record().sampleCount(), 6);
+        bool seen = false; // Cancel clicked at the first turn of the window's events
+        QTimer::singleShot(0, &editor, [&] {
+            auto *progress = editor.findChild<QProgressDialog *>(u"ExportProgress"_s);
+            if ((seen = progress && progress->isVisible()))
+                progress->findChild<QPushButton *>()->click();
+        });
+        platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
+        editor.keyboardTools()->exportForKeyboard();
+        QVERIFY(seen && test::filesIn(target).isEmpty());
+        QCOMPARE(platform.messageTexts().last(), u"Cancelled: nothing was written."_s);
+        for (const bool again : {false, true}) { // the second replaces SET.MSP, agreed to
+            platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
+            if (again)
+                platform.queueAnswer(ui::Answer::Yes);
+            editor.keyboardTools()->exportForKeyboard();
+        }
+        const ui::MessageBox report = platform.messages().last();
+        QCOMPARE(report.text, u"7 file(s) written to %1 (0 WAV copied, 6 converted).\r\nThe instrument is SET.MSP.\r\n7 older file(s) replaced.\r\n"
+                              "See the details for each file."_s.arg(target));
+        QCOMPARE(report.details.split(u"\r\n"_s).filter(QRegularExpression(u"^N[0-5]_C[2-7]\\.WAV: "_s)).size(), 6);
+        QVERIFY(platform.unexpected() == 0 && platform.pending() == 0 && !report.details.contains(u"Replaced"_s));
+
+        auto *field = editor.wavPanel()->findChild<QLineEdit *>(u"Text1"_s);
+        field->setFocus();
+        platform.queueCancel();
+        QTest::keyClick(field, Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(platform.dialogs().last().title, u"Export for the keyboard"_s);
+        QCOMPARE(platform.dialogs().size(), 4);
+        editor.selectSlot(1), editor.wavPanel()->showWavInfo();
+        platform.queueAnswer(ui::Answer::No);
+        run(editor, u"MnuNew"_s);
+        QVERIFY(editor.wavPanel()->wavPath().isEmpty() && shown(*editor.wavPanel(), u"WavFileName"_s).isEmpty());
+        editor.keyboardTools()->showKeyMap();
+        QTest::keyClick(editor.keyboardTools()->keyMap(), Qt::Key_Escape);
+        QVERIFY(!editor.keyboardTools()->keyMap()->isVisible());
+        if (!util::HasAudioOutput()) {
+            QVERIFY(editor.keyboardTools()->keyMap()->windowTitle().contains(u"no audio output"_s));
+            run(editor, u"Command6"_s);
+            QCOMPARE(platform.messageTexts().last(), u"No audio output was found: nothing can be played."_s);
+        }
+    }
+
     // Keyboard, Find loop (undone by the old bytes), the export's choices, a looped audition.
     void findLoopAndExportChoices()
     {
@@ -672,7 +749,7 @@ private Q_SLOTS:
 
         platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
         editor.keyboardTools()->exportForKeyboard();
-        QVERIFY(platform.pending() == 0 && platform.messageTexts().last().contains(u"held.WAV: loop "_s));
+        QVERIFY(platform.pending() == 0 && platform.messages().last().details.startsWith(u"held.WAV: loop "_s));
         QCOMPARE(test::readAll(held), bytes);
 
         const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s
