@@ -42,6 +42,28 @@ constexpr double kPreviewSeconds = 20.0;
 // More lines than this of an import report are summed up in one.
 constexpr qsizetype kReportLines = 30;
 
+// The one rule for a name typed by the user, a sample's or an instrument's: told
+// while typing, never rewritten silently.
+QString nameProblem(const QString &typed)
+{
+    QString name = typed.trimmed();
+    if (name.endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
+        name.chop(4);
+    if (exporter::isSampleName(name))
+        return {};
+    return QCoreApplication::translate("tamo::msp_editor::KeyboardTools",
+                                       "A name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ (no space).");
+}
+
+// The name as stored: the rule's characters in capitals.
+QString typedName(const QString &typed)
+{
+    QString name = typed.trimmed().toUpper();
+    if (name.endsWith(QStringLiteral(".MSP")))
+        name.chop(4);
+    return name;
+}
+
 } // namespace
 
 KeyboardTools::KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *parent)
@@ -237,15 +259,10 @@ void KeyboardTools::renameSelectedSample()
     }
     const std::optional<QString> typed =
         ui::askText(tr("Rename sample"), tr("New name (up to 8 characters):"),
-                    slotLine(slot), m_hooks.window, 8);
+                    slotLine(slot), m_hooks.window, 8, nameProblem);
     if (!typed)
         return;
-    const QString name = typed->trimmed().toUpper();
-    if (!exporter::isSampleName(name)) {
-        ui::message(tr("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
-                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
-        return;
-    }
+    const QString name = typedName(*typed);
     for (int other = 1; other <= m_document.record().usedSlotCount(); ++other) {
         if (other != slot && slotLine(other).compare(name, Qt::CaseInsensitive) == 0) {
             ui::message(tr("Another sample is already named %1.").arg(name), ui::Buttons::Ok,
@@ -440,13 +457,10 @@ QString KeyboardTools::mspNameForExport(const QString &folder, bool *replaceAgre
                                 : QStringLiteral("SET"));
         const std::optional<QString> typed = ui::askText(tr("Export for the keyboard"),
                                                          tr("Name of the instrument (up to 8 characters):"),
-                                                         proposal.chopped(4), m_hooks.window, 12);
-        if (!typed || typed->trimmed().isEmpty())
+                                                         proposal.chopped(4), m_hooks.window, 12, nameProblem);
+        if (!typed)
             return {};
-        QString typedName = typed->trimmed();
-        if (typedName.endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
-            typedName.chop(4);
-        name = exporter::mspNameFor(typedName);
+        name = typedName(*typed) + QStringLiteral(".MSP");
     }
     const QString existing = util::findFileCaseInsensitive(folder, name);
     if (!existing.isEmpty()) {

@@ -432,7 +432,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("readable") << "A|B" << 1 << u"piano c3"_s.remove(u' ') << "PIANOC3|B" << QString();
         QTest::newRow("too long: the field takes 8") << "A|B" << 1 << "NINECHARS" << "NINECHAR|B" << QString();
-        QTest::newRow("a space") << "A|B" << 1 << "A B" << "A|B" << "A sample name has 1 to 8";
+        QTest::newRow("a space") << "A|B" << 1 << "A B" << "A|B" << "A name has 1 to 8";
         QTest::newRow("taken") << "A|B" << 1 << "b" << "A|B" << "Another sample is already named B.";
         QTest::newRow("several") << "A_C3|B_C3|C_C4|D" << 3 << "Strings" << "STR*_C3|STR*_C3|STR*_C4|D" << QString();
     }
@@ -461,7 +461,8 @@ private Q_SLOTS:
             QVERIFY2(pattern.match(now.at(slot - 1)).hasMatch() && now.at(slot - 1).size() <= 8, qPrintable(now.join(u' ')));
             QCOMPARE(editor.sampleSourceFile(slot), wavs.at(slot - 1));
         }
-        QVERIFY(platform.messageTexts().size() == (message.isEmpty() ? 0 : 1) && platform.messageTexts().join(u' ').startsWith(message));
+        const QStringList said = platform.messageTexts() + platform.textProblems(); // a box, or the rule shown while typing
+        QVERIFY(said.size() == (message.isEmpty() ? 0 : 1) && said.join(u' ').startsWith(message));
     }
 
     // The key map selects what is clicked and plays the sample mapped to a key; the
@@ -494,8 +495,11 @@ private Q_SLOTS:
 
         // The untitled document is asked its name; replacing an MSP is asked, No first.
         QVERIFY(QDir().mkpath(target));
+        platform.queueFile(target), platform.queueText(u"my piano:1/x"_s); // the name rule is shown, nothing rewritten
+        tools->exportForKeyboard();
+        QVERIFY(platform.textProblems().size() == 1 && test::filesIn(target).isEmpty());
         platform.queueFile(target);
-        platform.queueText(u"Stick:1"_s);
+        platform.queueText(u"Stick1"_s);
         tools->exportForKeyboard(); // what it writes is test_keyboardexport's
         QCOMPARE(platform.offeredTexts().last(), u"P"_s); // the first sample's name without its note
         QCOMPARE(test::filesIn(target), split("P_C3.WAV|P_C5.WAV|STICK1.MSP"));
