@@ -87,7 +87,8 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     m_wavPanel = m_form->wavPanel();
     m_sampleList = m_form->sampleList();
     setCentralWidget(m_form);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // At least the design's size; larger widens the sample list.
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
     connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
     connect(m_form, &MspForm::selectionChanged, this, &MspEditorWindow::showSelectedSample);
     connect(m_form, &MspForm::lineOpened, this, &MspEditorWindow::openSelectedWav);

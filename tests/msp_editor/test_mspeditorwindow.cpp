@@ -720,6 +720,10 @@ private Q_SLOTS:
         platform.queueAnswer(ui::Answer::No);
         run(editor, u"MnuNew"_s);
         QVERIFY(editor.wavPanel()->wavPath().isEmpty() && shown(*editor.wavPanel(), u"WavFileName"_s).isEmpty());
+        const QRect list = editor.sampleList()->geometry(), add = editor.findChild<QPushButton *>(u"Command9"_s)->geometry();
+        editor.resize(editor.size() + QSize(200, 100)); // the list takes the room
+        QCOMPARE(editor.sampleList()->geometry(), list.adjusted(0, 0, 200, 100));
+        QCOMPARE(editor.findChild<QPushButton *>(u"Command9"_s)->geometry(), add.translated(200, 0));
         editor.keyboardTools()->showKeyMap();
         QTest::keyClick(editor.keyboardTools()->keyMap(), Qt::Key_Escape);
         QVERIFY(!editor.keyboardTools()->keyMap()->isVisible());
