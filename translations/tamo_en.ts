@@ -115,6 +115,10 @@ It was left as it was.</translation>
         <source>Cannot write %1: %2.</source>
         <translation>Cannot write %1: %2.</translation>
     </message>
+    <message>
+        <source>The export needs %1 in %2, but only %3 is free: nothing was written.</source>
+        <translation>The export needs %1 in %2, but only %3 is free: nothing was written.</translation>
+    </message>
 </context>
 <context>
     <name>KeyboardFormat</name>
@@ -604,6 +608,34 @@ Do you want to replace it ?</translation>
         <source>Short loops kept in tune at 44.1 kHz by FINE:</source>
         <translation>Short loops kept in tune at 44.1 kHz by FINE:</translation>
     </message>
+    <message>
+        <source>LFOs (vibrato, tremolo)</source>
+        <translation>LFOs (vibrato, tremolo)</translation>
+    </message>
+    <message>
+        <source>filters</source>
+        <translation>filters</translation>
+    </message>
+    <message>
+        <source>the modulation envelope</source>
+        <translation>the modulation envelope</translation>
+    </message>
+    <message>
+        <source>exclusive classes</source>
+        <translation>exclusive classes</translation>
+    </message>
+    <message>
+        <source>chorus and reverb sends</source>
+        <translation>chorus and reverb sends</translation>
+    </message>
+    <message>
+        <source>volume envelope delay and hold</source>
+        <translation>volume envelope delay and hold</translation>
+    </message>
+    <message>
+        <source>fixed keys and velocities</source>
+        <translation>fixed keys and velocities</translation>
+    </message>
 </context>
 <context>
     <name>tamo::app::Launcher</name>
@@ -676,6 +708,14 @@ Do you want to save the modifications ?</translation>
     <message>
         <source> (%1)</source>
         <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>Key Map (no audio output: the keys cannot be heard)</source>
+        <translation>Key Map (no audio output: the keys cannot be heard)</translation>
+    </message>
+    <message>
+        <source>No audio output was found: the keys cannot be heard.</source>
+        <translation>No audio output was found: the keys cannot be heard.</translation>
     </message>
 </context>
 <context>
@@ -789,20 +829,12 @@ Do you want to save the modifications ?</translation>
         <translation>Trim silence below -60 dBFS at the start and end</translation>
     </message>
     <message>
-        <source>Exporting for the keyboard...</source>
-        <translation>Exporting for the keyboard...</translation>
-    </message>
-    <message>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
     <message>
         <source>Writing %1</source>
         <translation>Writing %1</translation>
-    </message>
-    <message>
-        <source>%1 files written to %2 (%3 WAV copied, %4 converted).</source>
-        <translation>%1 files written to %2 (%3 WAV copied, %4 converted).</translation>
     </message>
     <message>
         <source>The instrument is %1.</source>
@@ -855,6 +887,48 @@ Do you want to save the modifications ?</translation>
     <message>
         <source>Import SoundFont: %1</source>
         <translation>Import SoundFont: %1</translation>
+    </message>
+    <message>
+        <source>A name has 1 to 8 letters, digits or ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (no space).</source>
+        <translation>A name has 1 to 8 letters, digits or ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (no space).</translation>
+    </message>
+    <message>
+        <source>Preparing the copies...</source>
+        <translation>Preparing the copies...</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Cancelling...</translation>
+    </message>
+    <message>
+        <source>The set holds no sample: the keyboard would get an instrument that plays nothing.<byte value="xd"/>
+<byte value="xd"/>
+Export it anyway?</source>
+        <translation>The set holds no sample: the keyboard would get an instrument that plays nothing.<byte value="xd"/>
+<byte value="xd"/>
+Export it anyway?</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was written.</source>
+        <translation>Cancelled: nothing was written.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) written to %1 (%2 WAV copied, %3 converted).</source>
+        <translation>
+            <numerusform>%n file written to %1 (%2 WAV copied, %3 converted).</numerusform>
+            <numerusform>%n files written to %1 (%2 WAV copied, %3 converted).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n older file(s) replaced.</source>
+        <translation>
+            <numerusform>%n older file replaced.</numerusform>
+            <numerusform>%n older files replaced.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>See the details for each file.</source>
+        <translation>See the details for each file.</translation>
     </message>
 </context>
 <context>
@@ -994,6 +1068,16 @@ Rename one of them !</translation>
     <message>
         <source>%1[*] — MSP Editor for KETRON SD1</source>
         <translation>%1[*] — MSP Editor for KETRON SD1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Not added, no sound can be read from them:<byte value="xd"/>
+%1</source>
+        <translation>Not added, no sound can be read from them:<byte value="xd"/>
+%1</translation>
     </message>
 </context>
 <context>
@@ -1249,6 +1333,10 @@ Rename one of them !</translation>
     <message>
         <source>Command8 could not copy &quot;%1&quot; to &quot;%2&quot;: %3</source>
         <translation>Command8 could not copy &quot;%1&quot; to &quot;%2&quot;: %3</translation>
+    </message>
+    <message>
+        <source>No audio output was found: nothing can be played.</source>
+        <translation>No audio output was found: nothing can be played.</translation>
     </message>
 </context>
 <context>

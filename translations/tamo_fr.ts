@@ -115,6 +115,10 @@ Il est resté tel quel.</translation>
         <source>Cannot write %1: %2.</source>
         <translation>Impossible d&apos;écrire %1 : %2.</translation>
     </message>
+    <message>
+        <source>The export needs %1 in %2, but only %3 is free: nothing was written.</source>
+        <translation>L&apos;export demande %1 dans %2, mais seuls %3 sont libres : rien n&apos;a été écrit.</translation>
+    </message>
 </context>
 <context>
     <name>KeyboardFormat</name>
@@ -604,6 +608,34 @@ Voulez-vous le remplacer ?</translation>
         <source>Short loops kept in tune at 44.1 kHz by FINE:</source>
         <translation>Boucles courtes gardées justes à 44,1 kHz par FINE :</translation>
     </message>
+    <message>
+        <source>LFOs (vibrato, tremolo)</source>
+        <translation>LFO (vibrato, trémolo)</translation>
+    </message>
+    <message>
+        <source>filters</source>
+        <translation>filtres</translation>
+    </message>
+    <message>
+        <source>the modulation envelope</source>
+        <translation>l&apos;enveloppe de modulation</translation>
+    </message>
+    <message>
+        <source>exclusive classes</source>
+        <translation>classes exclusives</translation>
+    </message>
+    <message>
+        <source>chorus and reverb sends</source>
+        <translation>envois de chorus et de réverbération</translation>
+    </message>
+    <message>
+        <source>volume envelope delay and hold</source>
+        <translation>délai et maintien de l&apos;enveloppe de volume</translation>
+    </message>
+    <message>
+        <source>fixed keys and velocities</source>
+        <translation>touches et vélocités fixes</translation>
+    </message>
 </context>
 <context>
     <name>tamo::app::Launcher</name>
@@ -676,6 +708,14 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source> (%1)</source>
         <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>Key Map (no audio output: the keys cannot be heard)</source>
+        <translation>Carte des touches (pas de sortie audio : les touches restent muettes)</translation>
+    </message>
+    <message>
+        <source>No audio output was found: the keys cannot be heard.</source>
+        <translation>Aucune sortie audio trouvée : les touches restent muettes.</translation>
     </message>
 </context>
 <context>
@@ -774,7 +814,7 @@ Voulez-vous enregistrer les modifications ?</translation>
     </message>
     <message>
         <source>Prepare the exported copies (your sound files stay as they are):</source>
-        <translation>Préparer les copies exportées (vos fichiers son restent tels quels) :</translation>
+        <translation>Préparer les copies exportées (vos fichiers audio restent tels quels) :</translation>
     </message>
     <message>
         <source>Find loops for held notes that have none</source>
@@ -789,20 +829,12 @@ Voulez-vous enregistrer les modifications ?</translation>
         <translation>Couper le silence sous -60 dBFS au début et à la fin</translation>
     </message>
     <message>
-        <source>Exporting for the keyboard...</source>
-        <translation>Export pour le clavier...</translation>
-    </message>
-    <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
     </message>
     <message>
         <source>Writing %1</source>
         <translation>Écriture de %1</translation>
-    </message>
-    <message>
-        <source>%1 files written to %2 (%3 WAV copied, %4 converted).</source>
-        <translation>%1 fichiers écrits dans %2 (%3 WAV copiés, %4 convertis).</translation>
     </message>
     <message>
         <source>The instrument is %1.</source>
@@ -855,6 +887,48 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source>Import SoundFont: %1</source>
         <translation>Importer une SoundFont : %1</translation>
+    </message>
+    <message>
+        <source>A name has 1 to 8 letters, digits or ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (no space).</source>
+        <translation>Un nom a de 1 à 8 lettres, chiffres ou ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (sans espace).</translation>
+    </message>
+    <message>
+        <source>Preparing the copies...</source>
+        <translation>Préparation des copies...</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Annulation...</translation>
+    </message>
+    <message>
+        <source>The set holds no sample: the keyboard would get an instrument that plays nothing.<byte value="xd"/>
+<byte value="xd"/>
+Export it anyway?</source>
+        <translation>L&apos;ensemble ne contient aucun échantillon : le clavier recevrait un instrument muet.<byte value="xd"/>
+<byte value="xd"/>
+L&apos;exporter quand même ?</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was written.</source>
+        <translation>Annulé : rien n&apos;a été écrit.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) written to %1 (%2 WAV copied, %3 converted).</source>
+        <translation>
+            <numerusform>%n fichier écrit dans %1 (%2 WAV copiés, %3 convertis).</numerusform>
+            <numerusform>%n fichiers écrits dans %1 (%2 WAV copiés, %3 convertis).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n older file(s) replaced.</source>
+        <translation>
+            <numerusform>%n fichier plus ancien remplacé.</numerusform>
+            <numerusform>%n fichiers plus anciens remplacés.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>See the details for each file.</source>
+        <translation>Voir les détails pour chaque fichier.</translation>
     </message>
 </context>
 <context>
@@ -963,7 +1037,7 @@ Voulez-vous enregistrer les modifications ?</translation>
     </message>
     <message>
         <source>Selectionner un ou plusieurs fichier(s) WAV</source>
-        <translation>Selectionner un ou plusieurs fichier(s) WAV</translation>
+        <translation>Sélectionner un ou plusieurs fichier(s) WAV</translation>
     </message>
     <message>
         <source>Wav Files (*.WAV)|*.WAV|Sound Files (*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG)|*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG</source>
@@ -994,6 +1068,16 @@ Renommez l&apos;un d&apos;eux !</translation>
     <message>
         <source>%1[*] — MSP Editor for KETRON SD1</source>
         <translation>%1[*] — Éditeur MSP pour KETRON SD1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Not added, no sound can be read from them:<byte value="xd"/>
+%1</source>
+        <translation>Non ajoutés, aucun son ne peut y être lu :<byte value="xd"/>
+%1</translation>
     </message>
 </context>
 <context>
@@ -1140,7 +1224,7 @@ Renommez l&apos;un d&apos;eux !</translation>
     </message>
     <message>
         <source>Wavfile settings</source>
-        <translation>Réglages du fichier WAV</translation>
+        <translation>Réglages WAV</translation>
     </message>
     <message>
         <source>Don&apos;t see this for now !! :)</source>
@@ -1156,7 +1240,7 @@ Renommez l&apos;un d&apos;eux !</translation>
     </message>
     <message>
         <source>Ecrire les infos</source>
-        <translation>Ecrire les infos</translation>
+        <translation>Écrire les infos</translation>
     </message>
     <message>
         <source>Play</source>
@@ -1180,11 +1264,11 @@ Renommez l&apos;un d&apos;eux !</translation>
     </message>
     <message>
         <source>Ecrire une entete</source>
-        <translation>Ecrire une entete</translation>
+        <translation>Écrire une entête</translation>
     </message>
     <message>
         <source>creer bruit</source>
-        <translation>creer bruit</translation>
+        <translation>Créer bruit</translation>
     </message>
     <message>
         <source>Only the first %1 of %2 bytes are shown</source>
@@ -1249,6 +1333,10 @@ Renommez l&apos;un d&apos;eux !</translation>
     <message>
         <source>Command8 could not copy &quot;%1&quot; to &quot;%2&quot;: %3</source>
         <translation>Command8 n&apos;a pas pu copier « %1 » vers « %2 » : %3</translation>
+    </message>
+    <message>
+        <source>No audio output was found: nothing can be played.</source>
+        <translation>Aucune sortie audio trouvée : rien ne peut être joué.</translation>
     </message>
 </context>
 <context>

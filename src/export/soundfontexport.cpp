@@ -75,13 +75,13 @@ struct LeftOut {
     std::array<int, 4> generators;
 };
 constexpr std::array kLeftOut{
-    LeftOut{"LFOs (vibrato, tremolo)", {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
-    LeftOut{"filters", {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
-    LeftOut{"the modulation envelope", {7, 11, -1, -1}},        // to pitch, to cutoff
-    LeftOut{"exclusive classes", {57, -1, -1, -1}},
-    LeftOut{"chorus and reverb sends", {15, 16, -1, -1}},
-    LeftOut{"volume envelope delay and hold", {33, 35, 39, 40}}, // delay, hold, key to hold and decay
-    LeftOut{"fixed keys and velocities", {46, 47, -1, -1}},
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "LFOs (vibrato, tremolo)"), {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "filters"), {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "the modulation envelope"), {7, 11, -1, -1}},        // to pitch, to cutoff
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "exclusive classes"), {57, -1, -1, -1}},
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "chorus and reverb sends"), {15, 16, -1, -1}},
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "volume envelope delay and hold"), {33, 35, 39, 40}}, // delay, hold, key to hold and decay
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "fixed keys and velocities"), {46, 47, -1, -1}},
 };
 
 // A preset zone over an instrument zone: the values one note plays with.
@@ -353,7 +353,7 @@ private:
         for (const LeftOut &leftOut : kLeftOut) {
             if (std::any_of(leftOut.generators.begin(), leftOut.generators.end(),
                             [&](int g) { return g >= 0 && v.isChanged(Generator(g)); }))
-                ++m_leftOut[QString::fromLatin1(leftOut.what)];
+                ++m_leftOut[QCoreApplication::translate("SoundFontExport", leftOut.what)];
         }
         m_zones.append(z);
         return true;
