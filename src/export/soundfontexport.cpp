@@ -164,6 +164,8 @@ struct Resolved {
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int zoneNumber = 0;
+    QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
+    int instrumentZone = 0;
     bool isRight = false, isLeft = false;
     QString file; // the WAV written for it
 };
@@ -251,6 +253,8 @@ private:
     QHash<QString, QString> m_written; // by what was cut, the file
     QStringList m_takenNames;
     QMap<QString, int> m_leftOut; // what, zones
+    QString m_instrumentName; // of the zones being resolved
+    int m_instrumentZone = 0;
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
@@ -285,10 +289,12 @@ private:
             const sf2::Zone *instrumentGlobal = !instrument.zones.isEmpty() && instrument.zones.first().link < 0
                                                   ? &instrument.zones.first()
                                                   : nullptr;
+            m_instrumentName = instrument.name;
+            m_instrumentZone = 0;
             for (const sf2::Zone &instrumentZone : instrument.zones) {
                 if (instrumentZone.link < 0)
                     continue;
-                ++number;
+                ++number, ++m_instrumentZone;
                 if (!resolveZone(ZoneValues(&presetZone, presetGlobal, &instrumentZone, instrumentGlobal),
                                  instrumentZone.link, number))
                     return false;
@@ -302,6 +308,8 @@ private:
         const sf2::SampleHeader &sample = m_font.samples.at(sampleIndex);
         Resolved z;
         z.zoneNumber = number;
+        z.instrument = m_instrumentName;
+        z.instrumentZone = m_instrumentZone;
         z.sample = sampleIndex;
         std::tie(z.lowKey, z.highKey) = v.range(Generator::KeyRange);
         std::tie(z.lowVelocity, z.highVelocity) = v.range(Generator::VelocityRange);
@@ -518,7 +526,11 @@ private:
                 continue;
             const Resolved &z = m_zones.at(i);
             sfz::Region region;
-            region.place = {placeName + u" zone"_s, z.zoneNumber};
+            // Named as the font's editors show a zone: no SFZ file has the line.
+            region.place = {QCoreApplication::translate("SoundFontExport", "%1: instrument %2, zone %3")
+                                .arg(placeName, QString(z.instrument).replace(u'/', u'_'))
+                                .arg(z.instrumentZone),
+                            0};
             const auto add = [&](const QString &name, const QString &value) {
                 region.opcodes.append({name, value, region.place});
             };

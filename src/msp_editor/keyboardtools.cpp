@@ -492,7 +492,7 @@ QString KeyboardTools::askInstrumentFile(const QString &title, const QString &fi
 // An imported instrument becomes the untitled document, each slot with its zone's cut;
 // the report follows, shortened to what a message box holds.
 void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading,
-                               QStringList report)
+                               const QStringList &report)
 {
     msp::MspRecord record = msp::MspRecord::newDocument();
     sfz::fillMspRecord(imported, record);
@@ -504,13 +504,20 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
     m_importedFirstSource = m_document.soundFile(1);
     if (report.isEmpty())
         return;
-    if (report.size() > kReportLines) {
-        const qsizetype more = report.size() - kReportLines;
-        report = report.first(kReportLines);
-        report << tr("... and %1 more lines.").arg(more);
+    // The summary holds the report's headings; the lines under them (a zone, a file
+    // each) wait behind the details button, so the box fits the screen.
+    QStringList summary;
+    for (const QString &line : std::as_const(report))
+        if (!line.startsWith(u' ') && summary.size() < kReportLines)
+            summary << line;
+    ui::MessageBox box;
+    box.text = tr("%1 imported.\r\n\r\n%2").arg(heading, summary.join(u"\r\n"));
+    box.icon = ui::Icon::Information;
+    if (summary.size() < report.size()) {
+        box.text += QStringLiteral("\r\n") + tr("See the details for each file.");
+        box.details = report.join(u"\r\n");
     }
-    ui::message(tr("%1 imported.\r\n\r\n%2").arg(heading, report.join(u"\r\n")), ui::Buttons::Ok,
-                ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
+    ui::message(box, m_hooks.window);
 }
 
 void KeyboardTools::importSfz(const QString &givenPath)

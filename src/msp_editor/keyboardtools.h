@@ -81,7 +81,7 @@ Q_SIGNALS:
 private:
     // The file an import reads, asked in the folder instruments were last imported from.
     QString askInstrumentFile(const QString &title, const QString &filter);
-    void loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading, QStringList report);
+    void loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading, const QStringList &report);
 
     struct FileFacts {
         QDateTime modified;

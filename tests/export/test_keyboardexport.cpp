@@ -351,13 +351,9 @@ private Q_SLOTS:
         if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=1m"_s, u"tmpfs"_s, stick}) != 0)
             QSKIP("no tmpfs can be mounted here");
         const auto unmount = qScopeGuard([&] { QProcess::execute(u"umount"_s, {stick}); });
-        ExportRequest request;
-        request.record = recordNamed({"BIG"});
-        request.mspFileName = u"BIG.MSP"_s;
-        request.targetFolder = stick;
-        request.sourceFor = [&](int) { return SlotSource(source); };
-        const ExportResult result = exportForKeyboard(request);
-        QCOMPARE(result.message, u"The export needs 1.8 MB in %1, but only 1.0 MB is free: nothing was written."_s.arg(stick));
+        ExportRequest request{.record = recordNamed({"BIG"}), .mspFileName = u"BIG.MSP"_s, .targetFolder = stick,
+                              .sourceFor = [&](int) { return SlotSource(source); }, .progress = {}, .cancel = nullptr, .options = {}};
+        QCOMPARE(exportForKeyboard(request).message, u"The export needs 1.8 MB in %1, but only 1.0 MB is free: nothing was written."_s.arg(stick));
         QVERIFY(QDir(stick).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
     }
 
