@@ -546,6 +546,10 @@ private Q_SLOTS:
         QTest::newRow("gap: red mark") << 30 << true << QColor(220, 40, 40);
         QTest::newRow("overlap: orange mark") << 57 << true << QColor(240, 150, 0);
         QTest::newRow("key 0 is no gap") << 0 << true << white;
+        QTest::newRow("a zone's first key") << 48 << true << white; // the zones' ends, each side
+        QTest::newRow("below the first zone: gap") << 47 << true << QColor(220, 40, 40);
+        QTest::newRow("a zone's last key") << 70 << true << black;
+        QTest::newRow("above the last zone: gap") << 71 << true << QColor(220, 40, 40);
     }
     void keyMapDrawing()
     {
@@ -712,6 +716,8 @@ private Q_SLOTS:
         editor.selectSlot(1), editor.wavPanel()->showWavInfo(), platform.queueAnswer(ui::Answer::No);
         run(editor, u"MnuNew"_s);
         QVERIFY(editor.wavPanel()->wavPath().isEmpty() && shown(*editor.wavPanel(), u"WavFileName"_s).isEmpty());
+        clickField(editor, u"Text18"_s); // PITCH with no sample selected: nothing to undo
+        QCOMPARE(editor.undoStack()->count(), 0);
         const QRect list = editor.sampleList()->geometry(), add = editor.findChild<QPushButton *>(u"Command9"_s)->geometry();
         editor.resize(editor.size() + QSize(200, 100)); // the list takes the room
         QCOMPARE(editor.sampleList()->geometry(), list.adjusted(0, 0, 200, 100));
