@@ -636,6 +636,10 @@ Do you want to replace it ?</translation>
         <source>fixed keys and velocities</source>
         <translation>fixed keys and velocities</translation>
     </message>
+    <message>
+        <source>%1: instrument %2, zone %3</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tamo::app::Launcher</name>
@@ -851,10 +855,6 @@ Do you want to save the modifications ?</translation>
     <message>
         <source>%1 already exists in %2. Replace that instrument?</source>
         <translation>%1 already exists in %2. Replace that instrument?</translation>
-    </message>
-    <message>
-        <source>... and %1 more lines.</source>
-        <translation>... and %1 more lines.</translation>
     </message>
     <message>
         <source>%1 imported.<byte value="xd"/>

@@ -636,6 +636,10 @@ Voulez-vous le remplacer ?</translation>
         <source>fixed keys and velocities</source>
         <translation>touches et vélocités fixes</translation>
     </message>
+    <message>
+        <source>%1: instrument %2, zone %3</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tamo::app::Launcher</name>
@@ -851,10 +855,6 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source>%1 already exists in %2. Replace that instrument?</source>
         <translation>%1 existe déjà dans %2. Remplacer cet instrument ?</translation>
-    </message>
-    <message>
-        <source>... and %1 more lines.</source>
-        <translation>... et %1 lignes de plus.</translation>
     </message>
     <message>
         <source>%1 imported.<byte value="xd"/>
