@@ -638,7 +638,7 @@ Voulez-vous le remplacer ?</translation>
     </message>
     <message>
         <source>%1: instrument %2, zone %3</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 : instrument %2, zone %3</translation>
     </message>
 </context>
 <context>
