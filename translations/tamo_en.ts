@@ -930,6 +930,10 @@ Export it anyway?</translation>
         <source>See the details for each file.</source>
         <translation>See the details for each file.</translation>
     </message>
+    <message>
+        <source>Preparing %1</source>
+        <translation>Preparing %1</translation>
+    </message>
 </context>
 <context>
     <name>tamo::msp_editor::MspEditorWindow</name>

@@ -930,6 +930,10 @@ L&apos;exporter quand même ?</translation>
         <source>See the details for each file.</source>
         <translation>Voir les détails pour chaque fichier.</translation>
     </message>
+    <message>
+        <source>Preparing %1</source>
+        <translation>Préparation de %1</translation>
+    </message>
 </context>
 <context>
     <name>tamo::msp_editor::MspEditorWindow</name>

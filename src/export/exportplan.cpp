@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -118,12 +119,19 @@ QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
 // Changes each WAV's cut as the options ask; false, with plan.error, when a source
 // cannot be read. A cut that already loops (an instrument's loop, the source's
 // own) or is a one-shot by its instrument gets no other loop.
-bool applyOptions(ExportPlan &plan, const ExportOptions &options, const std::atomic_bool *cancel)
+bool applyOptions(ExportPlan &plan, const ExportRequest &request)
 {
-    const auto cancelled = [cancel] { return cancel && cancel->load(); };
+    const ExportOptions &options = request.options;
+    const auto cancelled = [&request] { return request.cancel && request.cancel->load(); };
     using Loop = wav::SourceCut::Loop;
     const std::size_t count = std::size_t(plan.wavs.size());
     std::vector<wav::SourceAnalysis> analyses(count);
+    // The analysis takes time: its progress is told in source bytes, one call at a time.
+    std::mutex telling;
+    ExportProgress told;
+    told.analysing = true;
+    for (const PlannedWav &wav : std::as_const(plan.wavs))
+        told.totalBytes += QFileInfo(wav.source.path).size();
     // Each source is read whole once; finding loops takes time, so on every core.
     std::atomic<std::size_t> next = 0;
     const auto work = [&] {
@@ -132,6 +140,12 @@ bool applyOptions(ExportPlan &plan, const ExportOptions &options, const std::ato
             analyses[i] = wav::analyseSource(source.path, {.from = source.cut.start,
                                                            .to = source.cut.end,
                                                            .findLoop = options.findLoops && source.cut.loop == Loop::Keep});
+            if (request.progress) {
+                const std::lock_guard lock(telling);
+                told.doneBytes += QFileInfo(source.path).size();
+                told.fileName = plan.wavs.at(qsizetype(i)).fileName;
+                request.progress(told);
+            }
         }
     };
     std::vector<std::thread> pool;
@@ -327,7 +341,7 @@ ExportPlan planExport(const ExportRequest &request)
             plan.record.setSampleName(slot, name.toLatin1());
     }
 
-    if (request.options.any() && !applyOptions(plan, request.options, request.cancel))
+    if (request.options.any() && !applyOptions(plan, request))
         return plan;
 
     // A target that is a source is written over only by its own unchanged bytes.

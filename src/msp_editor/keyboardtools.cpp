@@ -349,7 +349,8 @@ exporter::ExportResult exportWithProgress(exporter::ExportRequest job, QWidget *
         if (!p || cancel)
             return;
         progress.setMaximum(1000);
-        progress.setLabelText(QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Writing %1").arg(p->fileName));
+        progress.setLabelText(p->analysing ? QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Preparing %1").arg(p->fileName)
+                                           : QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Writing %1").arg(p->fileName));
         progress.setValue(p->totalBytes > 0 ? int(p->doneBytes * 1000 / p->totalBytes) : 0);
     });
     poll.start(100);

@@ -341,8 +341,7 @@ private Q_SLOTS:
             writtenKeys << record.sample(msp::SampleField::Key, k);
         QCOMPARE(writtenKeys, keys);
     }
-    // A stick too small is refused before anything is read or written: 20 s of 16-bit
-    // mono and the record need 1,766,688 bytes, a 1 MiB tmpfs has 1,048,576.
+    // Refused before anything is read: 20 s of 16-bit mono and the MSP need 1,766,688 bytes.
     void fullStick()
     {
         QTemporaryDir dir;

@@ -265,7 +265,6 @@ private Q_SLOTS:
             QCOMPARE(slotBytes(form.record(), slot), expected);
         }
         const ui::MessageBox full{u"You can use only 64 Wav files in a Msp!"_s, ui::Buttons::Ok, ui::Icon::Exclamation};
-        // Files no sound is read from are refused at once, each with its reason.
         QList<ui::MessageBox> boxes = platform.messages();
         if (chosen.filter(QRegularExpression(u"/(GONE|TEXT)"_s)).size() == 2) {
             const QStringList lines = boxes.takeFirst().text.split(u"\r\n"_s);
@@ -668,10 +667,8 @@ private Q_SLOTS:
         QCOMPARE(test::readAll(path), wav);
     }
 
-    // The export keeps the user informed: a warning for an empty set, progress and
-    // Cancel while the sources are still analysed, a short report with each file in
-    // its details. Sounds dropped anywhere are added; Ctrl+E works from a field; New
-    // clears the WAV panel; Escape closes the key map; no audio output is said.
+    // An empty set warned of, Cancel while the sources are analysed, a short report;
+    // drops anywhere, Ctrl+E in a field, New, a larger window, Escape, no audio output.
     void keepsUserInformed()
     {
         ui::ScriptedPlatform platform;
@@ -686,8 +683,7 @@ private Q_SLOTS:
         QStringList notes;
         for (int i = 0; i < 6; ++i)
             QVERIFY(test::sound::write24(notes.emplace_back(dir.filePath(u"N%1_C%2.wav"_s.arg(i).arg(i + 2))), test::sound::note(440, 44100, 2, false), 44100, 2));
-        drop(editor, notes, QPoint(editor.width() - 5, editor.height() - 5));
-        QCOMPARE(editor.record().sampleCount(), 6);
+        drop(editor, notes, QPoint(editor.width() - 5, editor.height() - 5)); // off the list
         bool seen = false; // Cancel clicked at the first turn of the window's events
         QTimer::singleShot(0, &editor, [&] {
             auto *progress = editor.findChild<QProgressDialog *>(u"ExportProgress"_s);
@@ -696,12 +692,11 @@ private Q_SLOTS:
         });
         platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
         editor.keyboardTools()->exportForKeyboard();
-        QVERIFY(seen && test::filesIn(target).isEmpty());
-        QCOMPARE(platform.messageTexts().last(), u"Cancelled: nothing was written."_s);
+        QVERIFY(seen && editor.record().sampleCount() == 6 && test::filesIn(target).isEmpty()
+                && platform.messageTexts().last() == u"Cancelled: nothing was written."_s);
         for (const bool again : {false, true}) { // the second replaces SET.MSP, agreed to
             platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
-            again ? platform.queueAnswer(ui::Answer::Yes) : void();
-            editor.keyboardTools()->exportForKeyboard();
+            again ? platform.queueAnswer(ui::Answer::Yes) : void(), editor.keyboardTools()->exportForKeyboard();
         }
         const ui::MessageBox report = platform.messages().last();
         QCOMPARE(report.text, u"7 file(s) written to %1 (0 WAV copied, 6 converted).\r\nThe instrument is SET.MSP.\r\n7 older file(s) replaced.\r\n"
@@ -718,18 +713,16 @@ private Q_SLOTS:
         QVERIFY(editor.wavPanel()->wavPath().isEmpty() && shown(*editor.wavPanel(), u"WavFileName"_s).isEmpty());
         clickField(editor, u"Text18"_s); // PITCH with no sample selected: nothing to undo
         QCOMPARE(editor.undoStack()->count(), 0);
-        const QRect list = editor.sampleList()->geometry(), add = editor.findChild<QPushButton *>(u"Command9"_s)->geometry();
+        const QWidget *add = editor.findChild<QPushButton *>(u"Command9"_s);
+        const QRect list = editor.sampleList()->geometry(), button = add->geometry();
         editor.resize(editor.size() + QSize(200, 100)); // the list takes the room
-        QCOMPARE(editor.sampleList()->geometry(), list.adjusted(0, 0, 200, 100));
-        QCOMPARE(editor.findChild<QPushButton *>(u"Command9"_s)->geometry(), add.translated(200, 0));
+        QVERIFY(editor.sampleList()->geometry() == list.adjusted(0, 0, 200, 100) && add->geometry() == button.translated(200, 0));
         editor.keyboardTools()->showKeyMap();
         QTest::keyClick(editor.keyboardTools()->keyMap(), Qt::Key_Escape);
         QVERIFY(!editor.keyboardTools()->keyMap()->isVisible());
-        if (!util::HasAudioOutput()) {
-            QVERIFY(editor.keyboardTools()->keyMap()->windowTitle().contains(u"no audio output"_s));
-            run(editor, u"Command6"_s);
-            QCOMPARE(platform.messageTexts().last(), u"No audio output was found: nothing can be played."_s);
-        }
+        run(editor, u"Command6"_s); // Play, and the key map's title, say when no audio output exists
+        QCOMPARE(platform.messageTexts().last() == u"No audio output was found: nothing can be played."_s, !util::HasAudioOutput());
+        QCOMPARE(editor.keyboardTools()->keyMap()->windowTitle().contains(u"no audio output"_s), !util::HasAudioOutput());
     }
 
     // Keyboard, Find loop (undone by the old bytes), the export's choices, a looped audition.
