@@ -135,8 +135,10 @@ bool MspEditorWindow::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::ShortcutOverride) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence pressed(key->keyCombination());
-        // Keys with Ctrl or Alt: a plain key or Delete stays the field's.
-        if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) {
+        // Keys with Ctrl or Alt: a plain key, Delete and the text editing keys stay the field's.
+        const bool editing = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) || key->matches(QKeySequence::Copy)
+                             || key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Paste) || key->matches(QKeySequence::SelectAll);
+        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !editing) {
             for (const QAction *action : findChildren<QAction *>()) {
                 if (action->isEnabled() && action->shortcuts().contains(pressed)) {
                     event->ignore(); // the window's shortcut runs
