@@ -119,6 +119,10 @@ It was left as it was.</translation>
         <source>Cannot write %1: %2.</source>
         <translation>Cannot write %1: %2.</translation>
     </message>
+    <message>
+        <source>The export needs %1 in %2, but only %3 is free: nothing was written.</source>
+        <translation>The export needs %1 in %2, but only %3 is free: nothing was written.</translation>
+    </message>
 </context>
 <context>
     <name>KeyboardFormat</name>
@@ -616,6 +620,38 @@ Do you want to replace it ?</translation>
         <source>preset %1 plays its samples in more cuts than the keyboard can hold</source>
         <translation>preset %1 plays its samples in more cuts than the keyboard can hold</translation>
     </message>
+    <message>
+        <source>LFOs (vibrato, tremolo)</source>
+        <translation>LFOs (vibrato, tremolo)</translation>
+    </message>
+    <message>
+        <source>filters</source>
+        <translation>filters</translation>
+    </message>
+    <message>
+        <source>the modulation envelope</source>
+        <translation>the modulation envelope</translation>
+    </message>
+    <message>
+        <source>exclusive classes</source>
+        <translation>exclusive classes</translation>
+    </message>
+    <message>
+        <source>chorus and reverb sends</source>
+        <translation>chorus and reverb sends</translation>
+    </message>
+    <message>
+        <source>volume envelope delay and hold</source>
+        <translation>volume envelope delay and hold</translation>
+    </message>
+    <message>
+        <source>fixed keys and velocities</source>
+        <translation>fixed keys and velocities</translation>
+    </message>
+    <message>
+        <source>%1: instrument %2, zone %3</source>
+        <translation>%1: instrument %2, zone %3</translation>
+    </message>
 </context>
 <context>
     <name>VoiceSet</name>
@@ -699,6 +735,14 @@ Do you want to save the modifications ?</translation>
     <message>
         <source> (%1)</source>
         <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>Key Map (no audio output: the keys cannot be heard)</source>
+        <translation>Key Map (no audio output: the keys cannot be heard)</translation>
+    </message>
+    <message>
+        <source>No audio output was found: the keys cannot be heard.</source>
+        <translation>No audio output was found: the keys cannot be heard.</translation>
     </message>
 </context>
 <context>
@@ -812,20 +856,12 @@ Do you want to save the modifications ?</translation>
         <translation>Trim silence below -60 dBFS at the start and end</translation>
     </message>
     <message>
-        <source>Exporting for the keyboard...</source>
-        <translation>Exporting for the keyboard...</translation>
-    </message>
-    <message>
         <source>Cancel</source>
         <translation>Cancel</translation>
     </message>
     <message>
         <source>Writing %1</source>
         <translation>Writing %1</translation>
-    </message>
-    <message>
-        <source>%1 files written to %2 (%3 WAV copied, %4 converted).</source>
-        <translation>%1 files written to %2 (%3 WAV copied, %4 converted).</translation>
     </message>
     <message>
         <source>The instrument is %1.</source>
@@ -842,10 +878,6 @@ Do you want to save the modifications ?</translation>
     <message>
         <source>%1 already exists in %2. Replace that instrument?</source>
         <translation>%1 already exists in %2. Replace that instrument?</translation>
-    </message>
-    <message>
-        <source>... and %1 more lines.</source>
-        <translation>... and %1 more lines.</translation>
     </message>
     <message>
         <source>%1 imported.<byte value="xd"/>
@@ -898,6 +930,52 @@ Do you want to save the modifications ?</translation>
     <message>
         <source>No MIDI input found</source>
         <translation>No MIDI input found</translation>
+    </message>
+    <message>
+        <source>A name has 1 to 8 letters, digits or ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (no space).</source>
+        <translation>A name has 1 to 8 letters, digits or ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (no space).</translation>
+    </message>
+    <message>
+        <source>Preparing the copies...</source>
+        <translation>Preparing the copies...</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Cancelling...</translation>
+    </message>
+    <message>
+        <source>Preparing %1</source>
+        <translation>Preparing %1</translation>
+    </message>
+    <message>
+        <source>The set holds no sample: the keyboard would get an instrument that plays nothing.<byte value="xd"/>
+<byte value="xd"/>
+Export it anyway?</source>
+        <translation>The set holds no sample: the keyboard would get an instrument that plays nothing.<byte value="xd"/>
+<byte value="xd"/>
+Export it anyway?</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was written.</source>
+        <translation>Cancelled: nothing was written.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) written to %1 (%2 WAV copied, %3 converted).</source>
+        <translation>
+            <numerusform>%n file written to %1 (%2 WAV copied, %3 converted).</numerusform>
+            <numerusform>%n files written to %1 (%2 WAV copied, %3 converted).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n older file(s) replaced.</source>
+        <translation>
+            <numerusform>%n older file replaced.</numerusform>
+            <numerusform>%n older files replaced.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>See the details for each file.</source>
+        <translation>See the details for each file.</translation>
     </message>
 </context>
 <context>
@@ -1056,6 +1134,16 @@ Rename one of them !</translation>
     <message>
         <source>%1[*] — MSP Editor for KETRON SD1</source>
         <translation>%1[*] — MSP Editor for KETRON SD1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Not added, no sound can be read from them:<byte value="xd"/>
+%1</source>
+        <translation>Not added, no sound can be read from them:<byte value="xd"/>
+%1</translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1399,10 @@ Rename one of them !</translation>
     <message>
         <source>Command8 could not copy &quot;%1&quot; to &quot;%2&quot;: %3</source>
         <translation>Command8 could not copy &quot;%1&quot; to &quot;%2&quot;: %3</translation>
+    </message>
+    <message>
+        <source>No audio output was found: nothing can be played.</source>
+        <translation>No audio output was found: nothing can be played.</translation>
     </message>
 </context>
 <context>

@@ -119,6 +119,10 @@ Il est resté tel quel.</translation>
         <source>Cannot write %1: %2.</source>
         <translation>Impossible d&apos;écrire %1 : %2.</translation>
     </message>
+    <message>
+        <source>The export needs %1 in %2, but only %3 is free: nothing was written.</source>
+        <translation>L&apos;export demande %1 dans %2, mais seuls %3 sont libres : rien n&apos;a été écrit.</translation>
+    </message>
 </context>
 <context>
     <name>KeyboardFormat</name>
@@ -616,6 +620,38 @@ Voulez-vous le remplacer ?</translation>
         <source>preset %1 plays its samples in more cuts than the keyboard can hold</source>
         <translation>le preset %1 joue ses échantillons en plus de découpes que le clavier ne peut en contenir</translation>
     </message>
+    <message>
+        <source>LFOs (vibrato, tremolo)</source>
+        <translation>LFO (vibrato, trémolo)</translation>
+    </message>
+    <message>
+        <source>filters</source>
+        <translation>filtres</translation>
+    </message>
+    <message>
+        <source>the modulation envelope</source>
+        <translation>l&apos;enveloppe de modulation</translation>
+    </message>
+    <message>
+        <source>exclusive classes</source>
+        <translation>classes exclusives</translation>
+    </message>
+    <message>
+        <source>chorus and reverb sends</source>
+        <translation>envois de chorus et de réverbération</translation>
+    </message>
+    <message>
+        <source>volume envelope delay and hold</source>
+        <translation>délai et maintien de l&apos;enveloppe de volume</translation>
+    </message>
+    <message>
+        <source>fixed keys and velocities</source>
+        <translation>touches et vélocités fixes</translation>
+    </message>
+    <message>
+        <source>%1: instrument %2, zone %3</source>
+        <translation>%1 : instrument %2, zone %3</translation>
+    </message>
 </context>
 <context>
     <name>VoiceSet</name>
@@ -699,6 +735,14 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source> (%1)</source>
         <translation> (%1)</translation>
+    </message>
+    <message>
+        <source>Key Map (no audio output: the keys cannot be heard)</source>
+        <translation>Carte des touches (pas de sortie audio : les touches restent muettes)</translation>
+    </message>
+    <message>
+        <source>No audio output was found: the keys cannot be heard.</source>
+        <translation>Aucune sortie audio trouvée : les touches restent muettes.</translation>
     </message>
 </context>
 <context>
@@ -812,20 +856,12 @@ Voulez-vous enregistrer les modifications ?</translation>
         <translation>Couper le silence sous -60 dBFS au début et à la fin</translation>
     </message>
     <message>
-        <source>Exporting for the keyboard...</source>
-        <translation>Export pour le clavier...</translation>
-    </message>
-    <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
     </message>
     <message>
         <source>Writing %1</source>
         <translation>Écriture de %1</translation>
-    </message>
-    <message>
-        <source>%1 files written to %2 (%3 WAV copied, %4 converted).</source>
-        <translation>%1 fichiers écrits dans %2 (%3 WAV copiés, %4 convertis).</translation>
     </message>
     <message>
         <source>The instrument is %1.</source>
@@ -842,10 +878,6 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source>%1 already exists in %2. Replace that instrument?</source>
         <translation>%1 existe déjà dans %2. Remplacer cet instrument ?</translation>
-    </message>
-    <message>
-        <source>... and %1 more lines.</source>
-        <translation>... et %1 lignes de plus.</translation>
     </message>
     <message>
         <source>%1 imported.<byte value="xd"/>
@@ -898,6 +930,52 @@ Voulez-vous enregistrer les modifications ?</translation>
     <message>
         <source>No MIDI input found</source>
         <translation>Aucune entrée MIDI trouvée</translation>
+    </message>
+    <message>
+        <source>A name has 1 to 8 letters, digits or ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (no space).</source>
+        <translation>Un nom a de 1 à 8 lettres, chiffres ou ! # $ % &amp; &apos; ( ) - @ ^ _ ` { } ~ (sans espace).</translation>
+    </message>
+    <message>
+        <source>Preparing the copies...</source>
+        <translation>Préparation des copies...</translation>
+    </message>
+    <message>
+        <source>Cancelling...</source>
+        <translation>Annulation...</translation>
+    </message>
+    <message>
+        <source>Preparing %1</source>
+        <translation>Préparation de %1</translation>
+    </message>
+    <message>
+        <source>The set holds no sample: the keyboard would get an instrument that plays nothing.<byte value="xd"/>
+<byte value="xd"/>
+Export it anyway?</source>
+        <translation>L&apos;ensemble ne contient aucun échantillon : le clavier recevrait un instrument muet.<byte value="xd"/>
+<byte value="xd"/>
+L&apos;exporter quand même ?</translation>
+    </message>
+    <message>
+        <source>Cancelled: nothing was written.</source>
+        <translation>Annulé : rien n&apos;a été écrit.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) written to %1 (%2 WAV copied, %3 converted).</source>
+        <translation>
+            <numerusform>%n fichier écrit dans %1 (%2 WAV copiés, %3 convertis).</numerusform>
+            <numerusform>%n fichiers écrits dans %1 (%2 WAV copiés, %3 convertis).</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n older file(s) replaced.</source>
+        <translation>
+            <numerusform>%n fichier plus ancien remplacé.</numerusform>
+            <numerusform>%n fichiers plus anciens remplacés.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>See the details for each file.</source>
+        <translation>Voir les détails pour chaque fichier.</translation>
     </message>
 </context>
 <context>
@@ -1056,6 +1134,16 @@ Renommez l&apos;un d&apos;eux !</translation>
     <message>
         <source>%1[*] — MSP Editor for KETRON SD1</source>
         <translation>%1[*] — Éditeur MSP pour KETRON SD1</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Not added, no sound can be read from them:<byte value="xd"/>
+%1</source>
+        <translation>Non ajoutés, aucun son ne peut y être lu :<byte value="xd"/>
+%1</translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1399,10 @@ Renommez l&apos;un d&apos;eux !</translation>
     <message>
         <source>Command8 could not copy &quot;%1&quot; to &quot;%2&quot;: %3</source>
         <translation>Command8 n&apos;a pas pu copier « %1 » vers « %2 » : %3</translation>
+    </message>
+    <message>
+        <source>No audio output was found: nothing can be played.</source>
+        <translation>Aucune sortie audio trouvée : rien ne peut être joué.</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,7 @@
 #include "msp/mspfile.h"
 #include "sfz/sfzimport.h"
 #include "util/signals.h"
+#include "wav/keyboardformat.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,8 +40,15 @@ QString setFromFolder(const QString &folder, Set &set, QTextStream &out)
             .arg(folder)
             .arg(msp::kMaxSamples);
     QStringList paths;
-    for (const QFileInfo &file : files)
-        paths << file.absoluteFilePath();
+    for (const QFileInfo &file : files) {
+        // One unreadable file (a text named .wav) does not hold back the others.
+        if (const wav::FormatCheck check = wav::checkKeyboardFormat(file.absoluteFilePath()); !check.readable)
+            out << QStringLiteral("%1: skipped: %2").arg(QDir::toNativeSeparators(file.absoluteFilePath()), check.reason) << Qt::endl;
+        else
+            paths << file.absoluteFilePath();
+    }
+    if (paths.isEmpty())
+        return QStringLiteral("no readable sound files in %1").arg(folder);
     set.record = msp::MspRecord::newDocument();
     const AddResult added = addSoundFiles(set.record, paths);
     if (!added.skipped.isEmpty())
@@ -118,9 +126,15 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
                                           : setFromMsp(input, set);
     if (!problem.isEmpty())
         return failWith(problem);
+    if (set.record.usedSlotCount() == 0)
+        out << "Warning: the set holds no sample; its instrument plays nothing." << Qt::endl;
 
-    const bool created = !QFileInfo::exists(folder);
-    if (created && !QDir().mkdir(folder))
+    // The folders made for the export, deepest first, go again if it writes nothing.
+    QStringList created;
+    for (QString at = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()); !QFileInfo::exists(at);
+         at = QFileInfo(at).absolutePath())
+        created << at;
+    if (!created.isEmpty() && !QDir().mkpath(folder))
         return failWith(QStringLiteral("cannot create the folder %1").arg(folder));
     ExportRequest request;
     request.record = set.record;
@@ -131,8 +145,8 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
     request.options = options;
     const ExportResult result = exportForKeyboard(request);
     if (result.status != ExportStatus::Done) {
-        if (created)
-            QDir().rmdir(folder);
+        for (const QString &made : std::as_const(created))
+            QDir().rmdir(made);
         // The engine's messages are sentences; the command's line is not.
         QString reason = result.status == ExportStatus::Cancelled ? QStringLiteral("interrupted; nothing written") : result.message;
         if (reason.endsWith(u'.'))

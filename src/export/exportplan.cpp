@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -118,19 +119,33 @@ QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
 // Changes each WAV's cut as the options ask; false, with plan.error, when a source
 // cannot be read. A cut that already loops (an instrument's loop, the source's
 // own) or is a one-shot by its instrument gets no other loop.
-bool applyOptions(ExportPlan &plan, const ExportOptions &options)
+bool applyOptions(ExportPlan &plan, const ExportRequest &request)
 {
+    const ExportOptions &options = request.options;
+    const auto cancelled = [&request] { return request.cancel && request.cancel->load(); };
     using Loop = wav::SourceCut::Loop;
     const std::size_t count = std::size_t(plan.wavs.size());
     std::vector<wav::SourceAnalysis> analyses(count);
+    // The analysis takes time: its progress is told in source bytes, one call at a time.
+    std::mutex telling;
+    ExportProgress told;
+    told.analysing = true;
+    for (const PlannedWav &wav : std::as_const(plan.wavs))
+        told.totalBytes += QFileInfo(wav.source.path).size();
     // Each source is read whole once; finding loops takes time, so on every core.
     std::atomic<std::size_t> next = 0;
     const auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++) {
+        for (std::size_t i = next++; i < count && !cancelled(); i = next++) {
             const SlotSource &source = plan.wavs.at(qsizetype(i)).source;
             analyses[i] = wav::analyseSource(source.path, {.from = source.cut.start,
                                                            .to = source.cut.end,
                                                            .findLoop = options.findLoops && source.cut.loop == Loop::Keep});
+            if (request.progress) {
+                const std::lock_guard lock(telling);
+                told.doneBytes += QFileInfo(source.path).size();
+                told.fileName = plan.wavs.at(qsizetype(i)).fileName;
+                request.progress(told);
+            }
         }
     };
     std::vector<std::thread> pool;
@@ -138,6 +153,8 @@ bool applyOptions(ExportPlan &plan, const ExportOptions &options)
         pool.emplace_back(work);
     for (std::thread &thread : pool)
         thread.join();
+    if (cancelled()) // the export stops without a word of the sources left unread
+        return false;
 
     std::vector<float> peaks;
     for (std::size_t i = 0; i < count; ++i) {
@@ -324,7 +341,7 @@ ExportPlan planExport(const ExportRequest &request)
             plan.record.setSampleName(slot, name.toLatin1());
     }
 
-    if (request.options.any() && !applyOptions(plan, request.options))
+    if (request.options.any() && !applyOptions(plan, request))
         return plan;
 
     // A target that is a source is written over only by its own unchanged bytes.

@@ -6,14 +6,19 @@
 #include "util/atomicfile.h"
 #include "util/filecopy.h"
 #include "wav/keyboardformat.h"
+#include "wav/soundfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
+#include <QSet>
+#include <QStorageInfo>
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -46,7 +51,7 @@ public:
     ExportResult run()
     {
         // Cancel is honoured up to the moment the files take their names.
-        if (plan()) {
+        if (!cancelled() && plan()) {
             AtomicFileSet::removeLeftovers(m_request.targetFolder);
             m_set = std::make_unique<AtomicFileSet>(m_request.targetFolder);
             if (stageAll() && !cancelled() && swapIn())
@@ -266,10 +271,57 @@ private:
     ExportResult m_result;
 };
 
+// At most what the set's files take: a keyboard-ready source its own size, any
+// other 16-bit frames at 44.1 kHz and a header; the MSP record.
+qint64 bytesNeeded(const ExportRequest &request)
+{
+    qint64 total = msp::kMspRecordSize;
+    QSet<QString> seen;
+    for (int slot = 1; slot <= request.record.usedSlotCount(); ++slot) {
+        const QString path = request.sourceFor ? request.sourceFor(slot).path : QString();
+        if (path.isEmpty() || seen.contains(path))
+            continue;
+        seen.insert(path);
+        if (wav::checkKeyboardFormat(path).ok) {
+            total += QFileInfo(path).size();
+            continue;
+        }
+        const wav::SoundFile file(path);
+        if (!file.isOpen()) // refused later, with its reason
+            continue;
+        const SF_INFO &info = file.info();
+        const double frames = std::ceil(double(info.frames) * wav::kKeyboardRate / std::max(1, info.samplerate));
+        total += qint64(frames) * std::max(1, info.channels) * 2 + 1024;
+    }
+    return total;
+}
+
 } // namespace
+
+QString spaceShortage(const ExportRequest &request)
+{
+    const QStorageInfo storage(request.targetFolder);
+    if (!storage.isValid())
+        return {};
+    const qint64 needed = bytesNeeded(request), free = storage.bytesAvailable();
+    if (free < 0 || needed <= free)
+        return {};
+    const QLocale locale;
+    return QCoreApplication::translate("KeyboardExport", "The export needs %1 in %2, but only %3 is free: nothing was written.")
+        .arg(locale.formattedDataSize(needed, 1, QLocale::DataSizeSIFormat), QDir::toNativeSeparators(request.targetFolder),
+             locale.formattedDataSize(free, 1, QLocale::DataSizeSIFormat));
+}
 
 ExportResult exportForKeyboard(const ExportRequest &request)
 {
+    // Checked before any sound is read or analysed: a full stick is told at once.
+    if (QFileInfo(request.targetFolder).isDir()) {
+        if (QString shortage = spaceShortage(request); !shortage.isEmpty()) {
+            ExportResult refused;
+            refused.message = std::move(shortage); // Failed
+            return refused;
+        }
+    }
     const ExportPlan plan = planExport(request);
     ExportRequest planned = request;
     planned.record = plan.record;

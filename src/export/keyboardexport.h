@@ -18,6 +18,7 @@ struct ExportProgress {
     qint64 totalBytes = 0; // all source bytes of the set
     QString fileName;      // the file being written, e.g. "PIANOC3.WAV"
     bool placing = false;  // the files are taking their names: too late to cancel
+    bool analysing = false; // the sources are being measured (loops, levels) before any file is written
 };
 
 // The sound a slot plays: a file, and what of it.
@@ -46,7 +47,8 @@ struct ExportRequest {
     QString targetFolder; // must exist
     // The sound file of the sample in slot k (1..SampleCount); empty when none.
     std::function<SlotSource(int slot)> sourceFor;
-    // Called before each file and between blocks; may be empty.
+    // Called before each file and between blocks, and after each source analysed
+    // (one call at a time, from any thread); may be empty.
     std::function<void(const ExportProgress &)> progress;
     // Set from any thread to stop; the folder is then left as it was.
     const std::atomic_bool *cancel = nullptr;
@@ -80,6 +82,12 @@ struct ExportResult {
 // at once; only when all are there and on the disk does each take its final name
 // by one rename. On failure or cancel no staging file is left and the folder is as
 // it was; what an interrupted export left there is removed first.
+// The free space of the target folder, before anything is read or written, must
+// hold every file at its largest.
 ExportResult exportForKeyboard(const ExportRequest &request);
+
+// Empty when the target folder has room for the set at its largest, else a
+// sentence saying how much it needs and how much is free.
+QString spaceShortage(const ExportRequest &request);
 
 } // namespace tamo::exporter

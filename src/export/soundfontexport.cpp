@@ -82,13 +82,13 @@ struct LeftOut {
     std::array<int, 4> generators;
 };
 constexpr std::array kLeftOut{
-    LeftOut{"LFOs (vibrato, tremolo)", {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
-    LeftOut{"filters", {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
-    LeftOut{"the modulation envelope", {7, 11, -1, -1}},        // to pitch, to cutoff
-    LeftOut{"exclusive classes", {57, -1, -1, -1}},
-    LeftOut{"chorus and reverb sends", {15, 16, -1, -1}},
-    LeftOut{"volume envelope delay and hold", {33, 35, 39, 40}}, // delay, hold, key to hold and decay
-    LeftOut{"fixed keys and velocities", {46, 47, -1, -1}},
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "LFOs (vibrato, tremolo)"), {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "filters"), {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "the modulation envelope"), {7, 11, -1, -1}},        // to pitch, to cutoff
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "exclusive classes"), {57, -1, -1, -1}},
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "chorus and reverb sends"), {15, 16, -1, -1}},
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "volume envelope delay and hold"), {33, 35, 39, 40}}, // delay, hold, key to hold and decay
+    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "fixed keys and velocities"), {46, 47, -1, -1}},
 };
 
 // A preset zone over an instrument zone: the values one note plays with.
@@ -171,6 +171,8 @@ struct Resolved {
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int zoneNumber = 0;
+    QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
+    int instrumentZone = 0;
     bool isRight = false, isLeft = false;
     QString file; // the WAV written for it
 };
@@ -263,6 +265,8 @@ private:
     qint64 m_extractedFrames = 0;
     ShortNames m_takenNames;
     QMap<QString, int> m_leftOut; // what, zones
+    QString m_instrumentName; // of the zones being resolved
+    int m_instrumentZone = 0;
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
@@ -305,6 +309,8 @@ private:
             const sf2::Zone *instrumentGlobal = !instrument.zones.isEmpty() && instrument.zones.first().link < 0
                                                   ? &instrument.zones.first()
                                                   : nullptr;
+            m_instrumentName = instrument.name;
+            m_instrumentZone = 0;
             for (const sf2::Zone &instrumentZone : instrument.zones) {
                 if (instrumentZone.link < 0)
                     continue;
@@ -312,7 +318,7 @@ private:
                 // product of the zone lists a small damaged file can name.
                 if (++pairs > kMostZonePairs || m_zones.size() >= kMostZones)
                     return fail(QCoreApplication::translate("SoundFontExport", "preset %1 has more zones than the keyboard can hold (%2 at most)").arg(title()).arg(kMostZones));
-                ++number;
+                ++number, ++m_instrumentZone;
                 if (!resolveZone(ZoneValues(&presetZone, presetGlobal, &instrumentZone, instrumentGlobal),
                                  instrumentZone.link, number))
                     return false;
@@ -328,6 +334,8 @@ private:
         const sf2::SampleHeader &sample = m_font.samples.at(sampleIndex);
         Resolved z;
         z.zoneNumber = number;
+        z.instrument = m_instrumentName;
+        z.instrumentZone = m_instrumentZone;
         z.sample = sampleIndex;
         std::tie(z.lowKey, z.highKey) = v.range(Generator::KeyRange);
         std::tie(z.lowVelocity, z.highVelocity) = v.range(Generator::VelocityRange);
@@ -385,7 +393,7 @@ private:
         for (const LeftOut &leftOut : kLeftOut) {
             if (std::any_of(leftOut.generators.begin(), leftOut.generators.end(),
                             [&](int g) { return g >= 0 && v.isChanged(Generator(g)); }))
-                ++m_leftOut[QString::fromLatin1(leftOut.what)];
+                ++m_leftOut[QCoreApplication::translate("SoundFontExport", leftOut.what)];
         }
         m_zones.append(z);
         return true;
@@ -564,7 +572,11 @@ private:
                 continue;
             const Resolved &z = m_zones.at(i);
             sfz::Region region;
-            region.place = {placeName + u" zone"_s, z.zoneNumber};
+            // Named as the font's editors show a zone: no SFZ file has the line.
+            region.place = {QCoreApplication::translate("SoundFontExport", "%1: instrument %2, zone %3")
+                                .arg(placeName, QString(z.instrument).replace(u'/', u'_'))
+                                .arg(z.instrumentZone),
+                            0};
             const auto add = [&](const QString &name, const QString &value) {
                 region.opcodes.append({name, value, region.place});
             };

@@ -20,6 +20,8 @@
 #include "wav/pitchedpreview.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -29,6 +31,8 @@
 #include <QStyle>
 
 #include <atomic>
+#include <mutex>
+#include <thread>
 
 namespace tamo::msp_editor {
 
@@ -38,6 +42,28 @@ namespace {
 constexpr double kPreviewSeconds = 20.0;
 // More lines than this of an import report are summed up in one.
 constexpr qsizetype kReportLines = 30;
+
+// The one rule for a name typed by the user, a sample's or an instrument's: told
+// while typing, never rewritten silently.
+QString nameProblem(const QString &typed)
+{
+    QString name = typed.trimmed();
+    if (name.endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
+        name.chop(4);
+    if (exporter::isSampleName(name))
+        return {};
+    return QCoreApplication::translate("tamo::msp_editor::KeyboardTools",
+                                       "A name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ (no space).");
+}
+
+// The name as stored: the rule's characters in capitals.
+QString typedName(const QString &typed)
+{
+    QString name = typed.trimmed().toUpper();
+    if (name.endsWith(QStringLiteral(".MSP")))
+        name.chop(4);
+    return name;
+}
 
 } // namespace
 
@@ -313,15 +339,10 @@ void KeyboardTools::renameSelectedSample()
     }
     const std::optional<QString> typed =
         ui::askText(tr("Rename sample"), tr("New name (up to 8 characters):"),
-                    slotLine(slot), m_hooks.window, 8);
+                    slotLine(slot), m_hooks.window, 8, nameProblem);
     if (!typed)
         return;
-    const QString name = typed->trimmed().toUpper();
-    if (!exporter::isSampleName(name)) {
-        ui::message(tr("A sample name has 1 to 8 letters, digits or ! # $ % & ' ( ) - @ ^ _ ` { } ~ ."),
-                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
-        return;
-    }
+    const QString name = typedName(*typed);
     for (int other = 1; other <= m_document.record().usedSlotCount(); ++other) {
         if (other != slot && slotLine(other).compare(name, Qt::CaseInsensitive) == 0) {
             ui::message(tr("Another sample is already named %1.").arg(name), ui::Buttons::Ok,
@@ -369,6 +390,64 @@ void KeyboardTools::renameSamples(const QList<int> &slots)
     m_document.change(tr("Rename sample"), after);
 }
 
+namespace {
+
+// Runs the export on a thread of its own while the window stays live: progress and
+// Cancel show at once, also while the sources are analysed before any file is written.
+exporter::ExportResult exportWithProgress(exporter::ExportRequest job, QWidget *window)
+{
+    struct Shared {
+        std::mutex mutex;
+        std::optional<exporter::ExportProgress> last; // not yet shown
+    };
+    auto shared = std::make_shared<Shared>();
+    std::atomic_bool cancel = false;
+    job.cancel = &cancel;
+    job.progress = [shared](const exporter::ExportProgress &p) {
+        const std::lock_guard lock(shared->mutex);
+        shared->last = p;
+    };
+    // A busy bar until the writing starts.
+    QProgressDialog progress(QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Preparing the copies..."),
+                             QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Cancel"), 0, 0, window);
+    progress.setObjectName(QStringLiteral("ExportProgress"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [&] {
+        cancel = true;
+        progress.setLabelText(QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Cancelling..."));
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &progress, [&] {
+        std::optional<exporter::ExportProgress> p;
+        {
+            const std::lock_guard lock(shared->mutex);
+            p.swap(shared->last);
+        }
+        if (!p || cancel)
+            return;
+        progress.setMaximum(1000);
+        progress.setLabelText(p->analysing ? QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Preparing %1").arg(p->fileName)
+                                           : QCoreApplication::translate("tamo::msp_editor::KeyboardTools", "Writing %1").arg(p->fileName));
+        progress.setValue(p->totalBytes > 0 ? int(p->doneBytes * 1000 / p->totalBytes) : 0);
+    });
+    poll.start(100);
+    progress.show();
+    QEventLoop loop;
+    exporter::ExportResult result;
+    std::thread worker([&] {
+        result = exporter::exportForKeyboard(job);
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    return result;
+}
+
+} // namespace
+
 void KeyboardTools::exportForKeyboard()
 {
     ui::FileDialogRequest request;
@@ -379,9 +458,29 @@ void KeyboardTools::exportForKeyboard()
     if (chosen.cancelled || chosen.fileName.isEmpty())
         return;
     util::rememberFolder(util::FileKind::Export, chosen.fileName);
-    const QString mspName = mspNameForExport(chosen.fileName);
+    if (m_document.record().usedSlotCount() == 0
+        && ui::message(tr("The set holds no sample: the keyboard would get an instrument that plays nothing.\r\n\r\n"
+                          "Export it anyway?"),
+                       ui::Buttons::YesNoDefaultNo, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window)
+               != ui::Answer::Yes)
+        return;
+    bool replaceAgreed = false;
+    const QString mspName = mspNameForExport(chosen.fileName, &replaceAgreed);
     if (mspName.isEmpty())
         return;
+    exporter::ExportRequest job;
+    job.record = m_document.record();
+    job.targetFolder = chosen.fileName;
+    job.mspFileName = mspName;
+    QList<exporter::SlotSource> sources;
+    for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
+        sources << m_document.exportSource(slot);
+    job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
+    // A stick too small is told before the user chooses what to prepare.
+    if (const QString shortage = exporter::spaceShortage(job); !shortage.isEmpty()) {
+        ui::message(shortage, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
+        return;
+    }
     const std::optional<QList<bool>> ticks = ui::askChoices(
         tr("Export for the keyboard"),
         tr("Prepare the exported copies (your sound files stay as they are):"),
@@ -391,47 +490,41 @@ void KeyboardTools::exportForKeyboard()
         {false, false, false}, m_hooks.window);
     if (!ticks)
         return;
-    exporter::ExportRequest job;
     job.options = {.findLoops = ticks->value(0), .normalize = ticks->value(1), .trimSilence = ticks->value(2)};
-    job.record = m_document.record();
-    job.targetFolder = chosen.fileName;
-    job.mspFileName = mspName;
-    QList<exporter::SlotSource> sources;
-    for (int slot = 1; slot <= job.record.usedSlotCount(); ++slot)
-        sources << m_document.exportSource(slot);
-    job.sourceFor = [sources](int slot) { return sources.value(slot - 1); };
-    std::atomic_bool cancel = false;
-    job.cancel = &cancel;
-    QProgressDialog progress(tr("Exporting for the keyboard..."), tr("Cancel"), 0, 1000,
-                             m_hooks.window);
-    progress.setObjectName(QStringLiteral("ExportProgress"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    job.progress = [&](const exporter::ExportProgress &p) {
-        progress.setLabelText(tr("Writing %1").arg(p.fileName));
-        progress.setValue(p.totalBytes > 0 ? int(p.doneBytes * 1000 / p.totalBytes) : 0);
-        if (progress.wasCanceled())
-            cancel = true;
-    };
-    const exporter::ExportResult result = exporter::exportForKeyboard(job);
-    progress.reset();
+    const exporter::ExportResult result = exportWithProgress(job, m_hooks.window);
     if (result.status == exporter::ExportStatus::Failed) {
         ui::message(result.message, ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, m_hooks.window);
-    } else if (result.status == exporter::ExportStatus::Done) {
-        QStringList lines{tr("%1 files written to %2 (%3 WAV copied, %4 converted).")
-                              .arg(result.written.size())
-                              .arg(QDir::toNativeSeparators(chosen.fileName))
-                              .arg(result.copied)
-                              .arg(result.converted),
-                          tr("The instrument is %1.").arg(mspName)};
-        lines << result.notes << result.loops;
-        for (const QString &path : result.replaced)
-            lines << tr("Replaced: %1").arg(QDir::toNativeSeparators(path));
-        ui::message(lines.join(QStringLiteral("\r\n")), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
+        return;
     }
+    if (result.status == exporter::ExportStatus::Cancelled) {
+        ui::message(tr("Cancelled: nothing was written."), ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle,
+                    m_hooks.window);
+        return;
+    }
+    // A short summary; each file's line behind the details button.
+    const qsizetype files = result.written.size();
+    QStringList summary{tr("%n file(s) written to %1 (%2 WAV copied, %3 converted).", nullptr, int(files))
+                            .arg(QDir::toNativeSeparators(chosen.fileName))
+                            .arg(result.copied)
+                            .arg(result.converted),
+                        tr("The instrument is %1.").arg(mspName)};
+    QStringList details = result.notes + result.loops;
+    // Replacing was agreed to already: the files are counted, not listed again.
+    if (replaceAgreed && !result.replaced.isEmpty())
+        summary << tr("%n older file(s) replaced.", nullptr, int(result.replaced.size()));
+    else
+        for (const QString &path : result.replaced)
+            details << tr("Replaced: %1").arg(QDir::toNativeSeparators(path));
+    if (!details.isEmpty())
+        summary << tr("See the details for each file.");
+    ui::MessageBox report;
+    report.text = summary.join(QStringLiteral("\r\n"));
+    report.icon = ui::Icon::Information;
+    report.details = details.join(QStringLiteral("\r\n"));
+    ui::message(report, m_hooks.window);
 }
 
-QString KeyboardTools::mspNameForExport(const QString &folder)
+QString KeyboardTools::mspNameForExport(const QString &folder, bool *replaceAgreed)
 {
     QString name = QFileInfo(m_document.path()).fileName();
     if (m_document.path().isEmpty()) {
@@ -445,13 +538,10 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
                                 : QStringLiteral("SET"));
         const std::optional<QString> typed = ui::askText(tr("Export for the keyboard"),
                                                          tr("Name of the instrument (up to 8 characters):"),
-                                                         proposal.chopped(4), m_hooks.window, 12);
-        if (!typed || typed->trimmed().isEmpty())
+                                                         proposal.chopped(4), m_hooks.window, 12, nameProblem);
+        if (!typed)
             return {};
-        QString typedName = typed->trimmed();
-        if (typedName.endsWith(QStringLiteral(".msp"), Qt::CaseInsensitive))
-            typedName.chop(4);
-        name = exporter::mspNameFor(typedName);
+        name = typedName(*typed) + QStringLiteral(".MSP");
     }
     const QString existing = util::findFileCaseInsensitive(folder, name);
     if (!existing.isEmpty()) {
@@ -461,6 +551,7 @@ QString KeyboardTools::mspNameForExport(const QString &folder)
             != ui::Answer::Yes)
             return {};
         name = existing;
+        *replaceAgreed = true;
     }
     return name;
 }
@@ -482,7 +573,7 @@ QString KeyboardTools::askInstrumentFile(const QString &title, const QString &fi
 // An imported instrument becomes the untitled document, each slot with its zone's cut;
 // the report follows, shortened to what a message box holds.
 void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading,
-                               QStringList report)
+                               const QStringList &report)
 {
     msp::MspRecord record = msp::MspRecord::newDocument();
     sfz::fillMspRecord(imported, record);
@@ -494,13 +585,20 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
     m_importedFirstSource = m_document.soundFile(1);
     if (report.isEmpty())
         return;
-    if (report.size() > kReportLines) {
-        const qsizetype more = report.size() - kReportLines;
-        report = report.first(kReportLines);
-        report << tr("... and %1 more lines.").arg(more);
+    // The summary holds the report's headings; the lines under them (a zone, a file
+    // each) wait behind the details button, so the box fits the screen.
+    QStringList summary;
+    for (const QString &line : std::as_const(report))
+        if (!line.startsWith(u' ') && summary.size() < kReportLines)
+            summary << line;
+    ui::MessageBox box;
+    box.text = tr("%1 imported.\r\n\r\n%2").arg(heading, summary.join(u"\r\n"));
+    box.icon = ui::Icon::Information;
+    if (summary.size() < report.size()) {
+        box.text += QStringLiteral("\r\n") + tr("See the details for each file.");
+        box.details = report.join(u"\r\n");
     }
-    ui::message(tr("%1 imported.\r\n\r\n%2").arg(heading, report.join(u"\r\n")), ui::Buttons::Ok,
-                ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
+    ui::message(box, m_hooks.window);
 }
 
 void KeyboardTools::importSfz(const QString &givenPath)

@@ -90,7 +90,7 @@ Q_SIGNALS:
 private:
     // The file an import reads, asked in the folder instruments were last imported from.
     QString askInstrumentFile(const QString &title, const QString &filter);
-    void loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading, QStringList report);
+    void loadImport(const sfz::SfzImport &imported, const QString &name, const QString &heading, const QStringList &report);
 
     struct FileFacts {
         QDateTime modified;
@@ -105,8 +105,8 @@ private:
     // Names several samples at once: a common start and each one's KEY.
     void renameSamples(const QList<int> &slots);
     // The MSP file name to export as into folder, asked for an untitled document;
-    // empty when the user stops.
-    QString mspNameForExport(const QString &folder);
+    // empty when the user stops. replaceAgreed: the user agreed to replace that instrument.
+    QString mspNameForExport(const QString &folder, bool *replaceAgreed);
 
     MspDocument &m_document;
     EditorHooks m_hooks;

@@ -4,7 +4,9 @@
 #include "msp/keymapping.h"
 #include "export/soundimport.h"
 #include "msp/valueformats.h"
+#include "util/playback/playit.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -197,11 +199,13 @@ KeyMapWindow::KeyMapWindow(QWidget *parent)
     , m_playLine(new QLabel(this))
 {
     setObjectName(QStringLiteral("KeyMap"));
-    setWindowTitle(tr("Key Map"));
+    // Without an audio output the keys are silent, and the window says so.
+    setWindowTitle(util::HasAudioOutput() ? tr("Key Map") : tr("Key Map (no audio output: the keys cannot be heard)"));
     m_scroll->setWidget(m_canvas);
     m_scroll->setWidgetResizable(true);
     m_keyLine->setObjectName(QStringLiteral("KeyMapPressedKey"));
-    m_keyLine->setText(tr("Click a key to hear the sample it plays."));
+    m_keyLine->setText(util::HasAudioOutput() ? tr("Click a key to hear the sample it plays.")
+                                              : tr("No audio output was found: the keys cannot be heard."));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 4);
     layout->addWidget(m_scroll, 1);
@@ -261,6 +265,14 @@ void KeyMapWindow::keyPressed(int key, bool play)
     m_keyLine->setText(text);
     if (play)
         Q_EMIT keyClicked(key);
+}
+
+void KeyMapWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void KeyMapWindow::showEvent(QShowEvent *event)

@@ -20,6 +20,7 @@
 #include "util/recentfiles.h"
 #include "util/shortname.h"
 #include "util/atomicfile.h"
+#include "wav/keyboardformat.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -86,7 +87,8 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     m_wavPanel = m_form->wavPanel();
     m_sampleList = m_form->sampleList();
     setCentralWidget(m_form);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // At least the design's size; larger widens the sample list.
+    layout()->setSizeConstraint(QLayout::SetMinimumSize);
     connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
     connect(m_form, &MspForm::selectionChanged, this, &MspEditorWindow::showSelectedSample);
     connect(m_form, &MspForm::lineOpened, this, &MspEditorWindow::openSelectedWav);
@@ -122,7 +124,30 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     connect(m_keyboardTools, &KeyboardTools::sampleChosen, this, &MspEditorWindow::selectSlot);
     connect(m_keyboardTools, &KeyboardTools::fileWritten, this, &MspEditorWindow::recordFileWrite);
     setKeyboardMenuKeys();
+    // A text field would take Ctrl+E and its kind for itself (line editing keys).
+    for (QLineEdit *field : m_form->findChildren<QLineEdit *>())
+        field->installEventFilter(this);
     ui::keepTextsFitted(this);
+}
+
+bool MspEditorWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        // Keys with Ctrl or Alt: a plain key, Delete and the text editing keys stay the field's.
+        const bool editing = key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) || key->matches(QKeySequence::Copy)
+                             || key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Paste) || key->matches(QKeySequence::SelectAll);
+        if ((key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && !editing) {
+            for (const QAction *action : findChildren<QAction *>()) {
+                if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+                    event->ignore(); // the window's shortcut runs
+                    return true;
+                }
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 MspEditorWindow::~MspEditorWindow()
@@ -238,6 +263,12 @@ QString MspEditorWindow::sampleSourceFile(int slot) const { return m_document->s
 
 QUndoStack *MspEditorWindow::undoStack() const { return m_document->undoStack(); }
 
+void MspEditorWindow::forgetWav()
+{
+    m_wavPanel->setWavPath({});
+    m_wavPanel->clearWavInfo();
+}
+
 void MspEditorWindow::openSelectedWav()
 {
     if (selectedSlot() == 0)
@@ -261,6 +292,7 @@ void MspEditorWindow::newDocument()
         return;
     // A new document is untitled, so that Save cannot overwrite the file last opened.
     m_document->reset({msp::MspRecord::newDocument(), {}}, QString());
+    forgetWav();
     RefreshMspView();
     updateTitle();
 }
@@ -286,6 +318,7 @@ bool MspEditorWindow::openFile(const QString &path)
             return false;
     }
     m_document->reset({loaded, {}}, path);
+    forgetWav();
     RefreshMspView();
     updateTitle();
     util::rememberDocument(util::FileKind::Msp, path);
@@ -419,12 +452,23 @@ void MspEditorWindow::addSamples()
     addWavFiles(answer.paths());
 }
 
-void MspEditorWindow::addWavFiles(const QStringList &longPaths)
+void MspEditorWindow::addWavFiles(const QStringList &chosen)
 {
     MspContent after = m_document->content();
     msp::MspRecord &added = after.record;
-    if (!longPaths.isEmpty())
-        util::rememberFolder(util::FileKind::Wav, QFileInfo(longPaths.first()).absolutePath());
+    if (!chosen.isEmpty())
+        util::rememberFolder(util::FileKind::Wav, QFileInfo(chosen.first()).absolutePath());
+    // A file no sound can be read from (a text named .wav) is refused now, not at the export.
+    QStringList longPaths, refused;
+    for (const QString &path : chosen) {
+        if (const wav::FormatCheck check = wav::checkKeyboardFormat(path); check.readable)
+            longPaths << path;
+        else
+            refused << tr("%1: %2").arg(util::fileNameExtract(path), check.reason);
+    }
+    if (!refused.isEmpty())
+        ui::message(tr("Not added, no sound can be read from them:\r\n%1").arg(refused.join(QStringLiteral("\r\n"))),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
     const exporter::AddResult result = exporter::addSoundFiles(added, longPaths);
     for (const exporter::AddedSample &sample : result.added) {
         after.sources.at(std::size_t(sample.slot - 1)) = QFileInfo(sample.path).absoluteFilePath();
@@ -471,6 +515,7 @@ void MspEditorWindow::loadImportedDocument(const MspContent &content)
 {
     // Nothing of it is on disk yet: no state of the stack is clean until a save.
     m_document->reset(content, QString(), false);
+    forgetWav();
     RefreshMspView();
     updateTitle();
 }
@@ -534,10 +579,8 @@ QStringList MspEditorWindow::acceptedDrop(const QDropEvent *event, bool *isMsp) 
     *isMsp = msp.size() == 1 && wavs.isEmpty();
     if (*isMsp)
         return msp;
-    const QPoint atList = m_sampleList->mapFrom(this, event->position().toPoint());
-    if (msp.isEmpty() && !wavs.isEmpty() && m_sampleList->rect().contains(atList))
-        return wavs;
-    return {};
+    // Sound files are added wherever on the window they land.
+    return msp.isEmpty() ? wavs : QStringList();
 }
 
 void MspEditorWindow::dragEnterEvent(QDragEnterEvent *event)

@@ -115,19 +115,22 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
     // The Keyboard menu's shortcuts, set here with the window's other keys.
     void setKeyboardMenuKeys();
     void refreshViewContents();
+    // The WAV panel lets go of the file of the document shown before.
+    void forgetWav();
     void openSelectedWav();
     // Shows the document's content after a command, keeping the selected slot.
     void contentChanged();
     // Puts a write of the WAV panel on the undo stack and says so in the status bar.
     void recordFileWrite(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
     void updateTitle();
-    // The files of a drop this window takes: an MSP or SFZ file, or sound files over List1.
+    // The files of a drop this window takes: an MSP or SFZ file, or sound files.
     QStringList acceptedDrop(const QDropEvent *event, bool *isMsp) const;
     // Writes the record to path, over a file that is not a multisample only once the
     // user agrees (unless replacing it was agreed to already); reports a failure and

@@ -75,10 +75,32 @@ private:
 
 } // namespace
 
+void MspForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    const int wider = width() - minimumWidth(), taller = height() - minimumHeight();
+    if (m_designPlaces.isEmpty()) {
+        if (wider > 0 || taller > 0)
+            return; // the places are taken at the design size, before any growth
+        for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow())
+                m_designPlaces.insert(child, child->geometry());
+        return;
+    }
+    const QRect list = m_designPlaces.value(m_sampleList);
+    for (auto it = m_designPlaces.cbegin(); it != m_designPlaces.cend(); ++it) {
+        if (it.key() == m_sampleList)
+            it.key()->setGeometry(list.adjusted(0, 0, wider, taller));
+        else if (it.value().left() > list.right())
+            it.key()->setGeometry(it.value().translated(wider, 0));
+    }
+}
+
 MspForm::MspForm(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("ClientArea"));
-    setFixedSize(ui::twips(15240), ui::twips(10830));
+    setMinimumSize(ui::twips(15240), ui::twips(10830));
+    resize(minimumSize());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, kLightBlue);
     setPalette(palette);

@@ -5,7 +5,9 @@
 #include "msp_editor/parametereditor.h"
 #include "msp_editor/parametertable.h"
 
+#include <QHash>
 #include <QList>
+#include <QRect>
 #include <QWidget>
 
 #include <array>
@@ -57,7 +59,12 @@ Q_SIGNALS:
     void lineOpened();
     void deletePressed();
 
+protected:
+    // The window may grow: the sample list takes the room, the controls on its right move along.
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    QHash<QWidget *, QRect> m_designPlaces; // the controls' places at the design size
     QLineEdit *field(const ParameterSpec &entry) const;
 
     WavPanel *m_wavPanel = nullptr;

@@ -249,7 +249,13 @@ WavPanel::WavPanel(QWidget *form)
     QPushButton *stamp = button("Command3", tr("Ecrire une entete"), 7920, 10080, 1095, 495);
     QPushButton *noise = button("Command1", tr("creer bruit"), 9120, 10080, 975, 495);
 
-    connect(play, &QPushButton::clicked, this, &WavPanel::Play);
+    connect(play, &QPushButton::clicked, this, [this] {
+        // Said on the button only: Auto Play stays quiet on every click in the list.
+        if (!util::HasAudioOutput())
+            ui::message(tr("No audio output was found: nothing can be played."), ui::Buttons::Ok,
+                        ui::Icon::Exclamation, ui::kProgramTitle, this);
+        Play();
+    });
     connect(draw, &QPushButton::clicked, this, &WavPanel::drawWaveform);
     connect(findChild<QPushButton *>(QStringLiteral("Command5")), &QPushButton::clicked, this,
             &WavPanel::writeHeaderFields);

@@ -476,6 +476,8 @@ private:
 
 QString SourcePlace::text() const
 {
+    if (line == 0) // a place that is no line of a file (a SoundFont's zone)
+        return file;
     return QCoreApplication::translate("SfzParser", "%1, line %2").arg(QFileInfo(file).fileName()).arg(line);
 }
 

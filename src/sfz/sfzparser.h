@@ -12,9 +12,9 @@ namespace tamo::sfz {
 
 // Where an opcode or header was written: the file and its 1-based line.
 struct SourcePlace {
-    QString file; // absolute path
+    QString file; // absolute path, or the name of a place that is no file's line (line 0)
     int line = 0;
-    // "piano.sfz, line 12"
+    // "piano.sfz, line 12"; the name alone for line 0
     QString text() const;
 };
 

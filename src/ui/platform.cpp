@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tamo::ui {
@@ -40,6 +41,9 @@ public:
         mb.setWindowTitle(box.title);
         // The texts separate lines with CR LF; a label wants LF alone.
         mb.setText(QString(box.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        // The details scroll in their own field, so a long report keeps the box on the screen.
+        if (!box.details.isEmpty())
+            mb.setDetailedText(QString(box.details).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         switch (box.icon) {
         case Icon::None: mb.setIcon(QMessageBox::NoIcon); break;
         case Icon::Exclamation: mb.setIcon(QMessageBox::Warning); break;
@@ -105,7 +109,7 @@ public:
     }
 
     std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                                   int maxLength, QWidget *parent) override
+                                   int maxLength, QWidget *parent, const TextCheck &check) override
     {
         QInputDialog dialog(parent);
         dialog.setWindowTitle(title);
@@ -114,6 +118,19 @@ public:
         // The field itself refuses what is too long, as it is typed.
         if (auto *field = dialog.findChild<QLineEdit *>(); field && maxLength > 0)
             field->setMaxLength(maxLength);
+        if (check) {
+            // The rule is told as the text is typed, and OK waits for a text it takes.
+            const auto follow = [&dialog, &label, &check](const QString &typed) {
+                const QString problem = check(typed);
+                dialog.setLabelText(problem.isEmpty() ? label : label + u'\n' + problem);
+                if (auto *buttons = dialog.findChild<QDialogButtonBox *>())
+                    if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok))
+                        ok->setEnabled(problem.isEmpty());
+            };
+            QObject::connect(&dialog, &QInputDialog::textValueChanged, &dialog, follow);
+            dialog.show(); // the buttons exist once shown
+            follow(text);
+        }
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return dialog.textValue();
@@ -176,6 +193,8 @@ Answer message(const QString &text, Buttons buttons, Icon icon, const QString &t
     return platform().showMessage({text, buttons, icon, title}, parent);
 }
 
+Answer message(const MessageBox &box, QWidget *parent) { return platform().showMessage(box, parent); }
+
 FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
 {
     return platform().showFileDialog(request, parent);
@@ -184,9 +203,9 @@ FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent)
 void quitProgram() { platform().quitProgram(); }
 
 std::optional<QString> askText(const QString &title, const QString &label, const QString &text, QWidget *parent,
-                               int maxLength)
+                               int maxLength, const TextCheck &check)
 {
-    return platform().askText(title, label, text, maxLength, parent);
+    return platform().askText(title, label, text, maxLength, parent, check);
 }
 
 std::optional<QList<bool>> askChoices(const QString &title, const QString &label, const QStringList &choices,

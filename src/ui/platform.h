@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class QWidget;
@@ -25,9 +26,14 @@ struct MessageBox {
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
     QString title = kProgramTitle;
+    // Lines shown only when the user opens the box's details, scrolled there.
+    QString details = {};
 
     bool operator==(const MessageBox &) const = default;
 };
+
+// What is wrong with a text as typed so far; empty when it may be taken.
+using TextCheck = std::function<QString(const QString &text)>;
 
 struct FileDialogRequest {
     enum class Mode { Open, Save, Folder }; // Folder: an existing folder is chosen
@@ -64,9 +70,10 @@ public:
     // Ends the whole program at once: no window is asked whether it may close.
     virtual void quitProgram();
     // A line of text typed by the user, at most maxLength characters (0: any) as the
-    // field takes them; nullopt when cancelled.
+    // field takes them; nullopt when cancelled. With check, its answer shows under the
+    // field while the user types, and OK waits until it has nothing to say.
     virtual std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                                           int maxLength, QWidget *parent) = 0;
+                                           int maxLength, QWidget *parent, const TextCheck &check) = 0;
     // Choices to tick, ticked at first as checked says; the ticks as left on OK,
     // nullopt when cancelled.
     virtual std::optional<QList<bool>> askChoices(const QString &title, const QString &label,
@@ -82,10 +89,12 @@ void setPlatform(Platform *p);
 // Shorthands over platform().
 Answer message(const QString &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
                const QString &title = kProgramTitle, QWidget *parent = nullptr);
+// A box whose text is a short summary, with the long part behind its details button.
+Answer message(const MessageBox &box, QWidget *parent = nullptr);
 FileDialogResult fileDialog(const FileDialogRequest &request, QWidget *parent = nullptr);
 void quitProgram();
 std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                               QWidget *parent = nullptr, int maxLength = 0);
+                               QWidget *parent = nullptr, int maxLength = 0, const TextCheck &check = {});
 std::optional<QList<bool>> askChoices(const QString &title, const QString &label, const QStringList &choices,
                                       const QList<bool> &checked, QWidget *parent = nullptr);
 

@@ -52,6 +52,7 @@ void ScriptedPlatform::clear()
     m_files.clear();
     m_texts.clear();
     m_offeredTexts.clear();
+    m_textProblems.clear();
     m_choices.clear();
     m_offeredChoices.clear();
     m_unexpected = 0;
@@ -92,7 +93,7 @@ void ScriptedPlatform::quitProgram() { ++m_quitRequests; }
 void ScriptedPlatform::queueText(const std::optional<QString> &text) { m_texts.enqueue(text); }
 
 std::optional<QString> ScriptedPlatform::askText(const QString &, const QString &, const QString &offered,
-                                                 int maxLength, QWidget *)
+                                                 int maxLength, QWidget *, const TextCheck &check)
 {
     m_offeredTexts << offered;
     if (m_texts.isEmpty()) {
@@ -100,7 +101,14 @@ std::optional<QString> ScriptedPlatform::askText(const QString &, const QString 
         return std::nullopt;
     }
     const std::optional<QString> text = m_texts.dequeue();
-    return text && maxLength > 0 ? std::optional<QString>(text->left(maxLength)) : text;
+    const std::optional<QString> typed = text && maxLength > 0 ? std::optional<QString>(text->left(maxLength)) : text;
+    if (typed && check) {
+        if (const QString problem = check(*typed); !problem.isEmpty()) {
+            m_textProblems << problem;
+            return std::nullopt;
+        }
+    }
+    return typed;
 }
 
 void ScriptedPlatform::queueChoices(const std::optional<QList<bool>> &ticks) { m_choices.enqueue(ticks); }

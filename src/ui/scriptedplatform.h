@@ -58,8 +58,12 @@ public:
     void setBusy(bool busy) override;
     void quitProgram() override;
     // A queued text longer than maxLength is cut there, as the field would take it.
+    // One the check finds fault with cannot be OK'd: its problem is recorded and the
+    // prompt counts as cancelled.
     std::optional<QString> askText(const QString &title, const QString &label, const QString &text,
-                                   int maxLength, QWidget *parent) override;
+                                   int maxLength, QWidget *parent, const TextCheck &check) override;
+    // What the check said of each refused text, in order.
+    const QStringList &textProblems() const { return m_textProblems; }
     std::optional<QList<bool>> askChoices(const QString &title, const QString &label, const QStringList &choices,
                                           const QList<bool> &checked, QWidget *parent) override;
 
@@ -70,6 +74,7 @@ private:
     QQueue<FileDialogResult> m_files;
     QQueue<std::optional<QString>> m_texts;
     QStringList m_offeredTexts;
+    QStringList m_textProblems;
     QQueue<std::optional<QList<bool>>> m_choices;
     QStringList m_offeredChoices;
     int m_busyDepth = 0;

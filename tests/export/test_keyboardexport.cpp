@@ -14,6 +14,8 @@
 
 #include <QDir>
 #include <QMap>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,7 +254,7 @@ private Q_SLOTS:
     // keys as numbers and note names, c4 is 60): every WAV in the keyboard's format, the
     // MSP named 8.3-safe. A failure, an import error too, is one line; nothing is written.
     // A row's own files: "=N" writes a sampler chunk with root N, "*" makes it 24-bit
-    // 48 kHz, "NAME.MSP>A" an MSP naming A.
+    // 48 kHz, "#" makes it a text, "NAME.MSP>A" an MSP naming A. The target is the MSP's folder.
     void command_data()
     {
         QTest::addColumn<QString>("files");
@@ -278,6 +280,9 @@ private Q_SLOTS:
                                                       << "stick/P.MSP" << QList{60, 64};
         QTest::newRow("folder into itself") << "self/A.WAV*" << "self" << "A.WAV" << "" << "" << QList<int>{};
         QTest::newRow("MSP into its folder") << "self/A.WAV*|self/SET.MSP>A" << "self/SET.MSP" << "A.WAV" << "" << "" << QList<int>{};
+        QTest::newRow("an unreadable file skipped") << "t/A.wav|t/notes C3.wav#" << "t" << "notes C3.wav: skipped: unreadable" << ""
+                                                    << "stick/T.MSP" << QList{36};
+        QTest::newRow("into folders not there yet") << "" << "set/TWO.MSP" << "" << "" << "new/sub/stick/TWO.MSP" << QList{60, 60};
         QTest::newRow("MSP onto its own copy") << "self/A.WAV|self/SET.MSP>A" << "self/SET.MSP" << "" << "" << "self/SET.MSP" << QList<int>{};
     }
     void command()
@@ -309,11 +314,12 @@ private Q_SLOTS:
             const std::optional<int> chunkRoot = file.contains(u'=') ? std::optional(file.section(u'=', 1).toInt()) : std::nullopt;
             QVERIFY(root.mkpath(QFileInfo(path).path()));
             QVERIFY(file.contains(u'>') ? msp::SaveMspFile(path, recordNamed({file.section(u'>', 1).toLatin1()})).ok
+                    : file.endsWith(u'#') ? writeAll(path.chopped(1), "a text, no sound")
                     : file.endsWith(u'*') ? sound::write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1, 500)
                                           : sound::write(path, kWav16, 44100, 1, 500, chunkRoot));
         }
 
-        const QString target = root.filePath(input.startsWith(u"self") ? u"self"_s : u"stick"_s);
+        const QString target = root.filePath(!msp.isEmpty() ? msp.section(u'/', 0, -2) : input.startsWith(u"self") ? u"self"_s : u"stick"_s);
         const QMap<QString, QByteArray> before = snapshot(target);
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
@@ -335,6 +341,21 @@ private Q_SLOTS:
             writtenKeys << record.sample(msp::SampleField::Key, k);
         QCOMPARE(writtenKeys, keys);
     }
+    // Refused before anything is read: 20 s of 16-bit mono and the MSP need 1,766,688 bytes.
+    void fullStick()
+    {
+        QTemporaryDir dir;
+        const QString stick = dir.filePath(u"stick"_s), source = dir.filePath(u"big.wav"_s);
+        QVERIFY(QDir().mkdir(stick) && sound::write(source, kWav16, 44100, 1, 44100 * 20));
+        if (QProcess::execute(u"mount"_s, {u"-t"_s, u"tmpfs"_s, u"-o"_s, u"size=1m"_s, u"tmpfs"_s, stick}) != 0)
+            QSKIP("no tmpfs can be mounted here");
+        const auto unmount = qScopeGuard([&] { QProcess::execute(u"umount"_s, {stick}); });
+        ExportRequest request{.record = recordNamed({"BIG"}), .mspFileName = u"BIG.MSP"_s, .targetFolder = stick,
+                              .sourceFor = [&](int) { return SlotSource(source); }, .progress = {}, .cancel = nullptr, .options = {}};
+        QCOMPARE(exportForKeyboard(request).message, u"The export needs 1.8 MB in %1, but only 1.0 MB is free: nothing was written."_s.arg(stick));
+        QVERIFY(QDir(stick).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).isEmpty());
+    }
+
     // `TAMO export` --find-loops, --normalize, --trim-silence on generated notes (loud, and at half level).
     void generatedSets_data()
     {

@@ -15,7 +15,7 @@ private Q_SLOTS:
     {
         const struct { QString locale, control, caption; } cases[] = {
             {u"C"_s, u"Command5"_s, u"Ecrire les infos"_s},          {u"en_US"_s, u"Command5"_s, u"Write info"_s},
-            {u"de_DE"_s, u"Label7"_s, u"1=mono/2=stereo"_s},         {u"fr_FR"_s, u"Command5"_s, u"Ecrire les infos"_s},
+            {u"de_DE"_s, u"Label7"_s, u"1=mono/2=stereo"_s},         {u"fr_FR"_s, u"Command5"_s, u"\u00C9crire les infos"_s},
             {u"fr_CA"_s, u"Command9"_s, u"Ajouter un échantillon WAV"_s}, {u"fr_FR"_s, u"CaptionText19"_s, u"TOUCHE"_s}};
         const tamo::ui::ScriptedPlatform platform;
         for (const auto &c : cases) {

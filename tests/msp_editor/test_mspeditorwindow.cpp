@@ -17,6 +17,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include "util/playback/playit.h"
+#include <QProgressDialog>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -198,8 +200,8 @@ private Q_SLOTS:
         // The folder holds the long name's short form itself: the long name takes the next tail.
         QTest::newRow("add a long name beside its short form") << 0 << -1 << split("F/GRA~DHUW.WAV|F/Grand Piano.wav") << split("GRA~DHUW|GRA~DHUX") << false << QString();
         QTest::newRow("add from a folder with a dot") << 0 << -1 << split("my.samples/PIANO1.WAV") << split("PIANO1") << false << QString();
-        QTest::newRow("add a missing file and a name without a dot: skipped")
-            << 0 << -1 << split("W/A.WAV|W/GONE.WAV|W/NODOT|W/B.WAV") << split("A|B") << false << QString();
+        QTest::newRow("add a missing file, a text and a name without a dot: skipped")
+            << 0 << -1 << split("W/A.WAV|W/GONE.WAV|W/TEXT C3.wav|W/NODOT|W/B.WAV") << split("A|B") << false << QString();
         QTest::newRow("add 3 to 62") << 62 << -1 << split("W/X1.WAV|W/X2.WAV|W/X3.WAV") << n(62) + split("X1|X2") << true << QString();
         QTest::newRow("add cancelled") << 2 << -1 << none << n(2) << false << QString();
         QTest::newRow("remove the first of three") << 3 << 1 << none << split("N2|N3") << false << QString();
@@ -222,7 +224,9 @@ private Q_SLOTS:
         QStringList names;
         for (const QString &file : chosen) {
             names << QFileInfo(file).fileName();
-            QVERIFY(names.last().startsWith(u"GONE") || touch(dir.filePath(file)));
+            const QString path = dir.filePath(file);
+            QVERIFY(names.last().startsWith(u"GONE") || (QDir().mkpath(QFileInfo(path).path())
+                    && (names.last().startsWith(u"TEXT") ? touch(path) : test::sound::write(path, kPcm16, 44100, 1, 100))));
         }
         // `preset` samples N1, N2, ... with the bytes of all 64 slots set apart.
         QByteArray image = MspRecord::newDocument().bytes();
@@ -261,7 +265,12 @@ private Q_SLOTS:
             QCOMPARE(slotBytes(form.record(), slot), expected);
         }
         const ui::MessageBox full{u"You can use only 64 Wav files in a Msp!"_s, ui::Buttons::Ok, ui::Icon::Exclamation};
-        QCOMPARE(platform.messages(), limit ? QList{full} : QList<ui::MessageBox>());
+        QList<ui::MessageBox> boxes = platform.messages();
+        if (chosen.filter(QRegularExpression(u"/(GONE|TEXT)"_s)).size() == 2) {
+            const QStringList lines = boxes.takeFirst().text.split(u"\r\n"_s);
+            QVERIFY(lines.size() == 3 && lines.at(1) == u"GONE.WAV: missing"_s && lines.at(2).startsWith(u"TEXT C3.wav: unreadable"_s));
+        }
+        QCOMPARE(boxes, limit ? QList{full} : QList<ui::MessageBox>());
         QCOMPARE(form.document().isModified(), (remove >= 0 && (command.isEmpty() || remove > 0)) || !chosen.isEmpty());
     }
 
@@ -325,8 +334,9 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QStringList wavs;
+        QVERIFY(QDir(dir.path()).mkdir(u"WAVS"_s));
         for (const QString &name : split("A|B|C"))
-            QVERIFY(touch(wavs.emplace_back(dir.filePath(u"WAVS/%1.WAV"_s.arg(name)))));
+            QVERIFY(test::sound::write(wavs.emplace_back(dir.filePath(u"WAVS/%1.WAV"_s.arg(name))), kPcm16, 44100, 1, 100));
         ui::ScriptedPlatform platform;
         MspEditorWindow form;
         form.show();
@@ -418,7 +428,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         QTest::newRow("readable") << "A|B" << 1 << u"piano c3"_s.remove(u' ') << "PIANOC3|B" << QString();
         QTest::newRow("too long: the field takes 8") << "A|B" << 1 << "NINECHARS" << "NINECHAR|B" << QString();
-        QTest::newRow("a space") << "A|B" << 1 << "A B" << "A|B" << "A sample name has 1 to 8";
+        QTest::newRow("a space") << "A|B" << 1 << "A B" << "A|B" << "A name has 1 to 8";
         QTest::newRow("taken") << "A|B" << 1 << "b" << "A|B" << "Another sample is already named B.";
         QTest::newRow("several") << "A_C3|B_C3|C_C4|D" << 3 << "Strings" << "STR*_C3|STR*_C3|STR*_C4|D" << QString();
     }
@@ -447,7 +457,8 @@ private Q_SLOTS:
             QVERIFY2(pattern.match(now.at(slot - 1)).hasMatch() && now.at(slot - 1).size() <= 8, qPrintable(now.join(u' ')));
             QCOMPARE(editor.sampleSourceFile(slot), wavs.at(slot - 1));
         }
-        QVERIFY(platform.messageTexts().size() == (message.isEmpty() ? 0 : 1) && platform.messageTexts().join(u' ').startsWith(message));
+        const QStringList said = platform.messageTexts() + platform.textProblems(); // a box, or the rule shown while typing
+        QVERIFY(said.size() == (message.isEmpty() ? 0 : 1) && said.join(u' ').startsWith(message));
     }
 
     // The key map selects what is clicked and plays the sample mapped to a key; the
@@ -480,8 +491,11 @@ private Q_SLOTS:
 
         // The untitled document is asked its name; replacing an MSP is asked, No first.
         QVERIFY(QDir().mkpath(target));
+        platform.queueFile(target), platform.queueText(u"my piano:1/x"_s); // the name rule is shown, nothing rewritten
+        tools->exportForKeyboard();
+        QVERIFY(platform.textProblems().size() == 1 && test::filesIn(target).isEmpty());
         platform.queueFile(target);
-        platform.queueText(u"Stick:1"_s);
+        platform.queueText(u"Stick1"_s);
         tools->exportForKeyboard(); // what it writes is test_keyboardexport's
         QCOMPARE(platform.offeredTexts().last(), u"P"_s); // the first sample's name without its note
         QCOMPARE(test::filesIn(target), split("P_C3.WAV|P_C5.WAV|STICK1.MSP"));
@@ -531,6 +545,10 @@ private Q_SLOTS:
         QTest::newRow("gap: red mark") << 30 << true << QColor(220, 40, 40);
         QTest::newRow("overlap: orange mark") << 57 << true << QColor(240, 150, 0);
         QTest::newRow("key 0 is no gap") << 0 << true << white;
+        QTest::newRow("a zone's first key") << 48 << true << white; // the zones' ends, each side
+        QTest::newRow("below the first zone: gap") << 47 << true << QColor(220, 40, 40);
+        QTest::newRow("a zone's last key") << 70 << true << black;
+        QTest::newRow("above the last zone: gap") << 71 << true << QColor(220, 40, 40);
     }
     void keyMapDrawing()
     {
@@ -652,6 +670,64 @@ private Q_SLOTS:
         QCOMPARE(test::readAll(path), wav);
     }
 
+    // An empty set warned of, Cancel while the sources are analysed, a short report;
+    // drops anywhere, Ctrl+E in a field, New, a larger window, Escape, no audio output.
+    void keepsUserInformed()
+    {
+        ui::ScriptedPlatform platform;
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"stick"_s);
+        MspEditorWindow editor;
+        editor.show();
+        QVERIFY(QDir().mkdir(target) && QTest::qWaitForWindowActive(&editor));
+        platform.queueFile(target), platform.queueAnswer(ui::Answer::No);
+        editor.keyboardTools()->exportForKeyboard();
+        QVERIFY(platform.messageTexts().last().startsWith(u"The set holds no sample"_s) && test::filesIn(target).isEmpty());
+        QStringList notes;
+        for (int i = 0; i < 6; ++i)
+            QVERIFY(test::sound::write24(notes.emplace_back(dir.filePath(u"N%1_C%2.wav"_s.arg(i).arg(i + 2))), test::sound::note(440, 44100, 2, false), 44100, 2));
+        drop(editor, notes, QPoint(editor.width() - 5, editor.height() - 5)); // off the list
+        bool seen = false; // Cancel clicked at the first turn of the window's events
+        QTimer::singleShot(0, &editor, [&] {
+            auto *progress = editor.findChild<QProgressDialog *>(u"ExportProgress"_s);
+            if ((seen = progress && progress->isVisible()))
+                progress->findChild<QPushButton *>()->click();
+        });
+        platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
+        editor.keyboardTools()->exportForKeyboard();
+        QVERIFY(seen && editor.record().sampleCount() == 6 && test::filesIn(target).isEmpty()
+                && platform.messageTexts().last() == u"Cancelled: nothing was written."_s);
+        for (const bool again : {false, true}) { // the second replaces SET.MSP, agreed to
+            platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
+            again ? platform.queueAnswer(ui::Answer::Yes) : void(), editor.keyboardTools()->exportForKeyboard();
+        }
+        const ui::MessageBox report = platform.messages().last();
+        QCOMPARE(report.text, u"7 file(s) written to %1 (0 WAV copied, 6 converted).\r\nThe instrument is SET.MSP.\r\n7 older file(s) replaced.\r\n"
+                              "See the details for each file."_s.arg(target));
+        QCOMPARE(report.details.split(u"\r\n"_s).filter(QRegularExpression(u"^N[0-5]_C[2-7]\\.WAV: "_s)).size(), 6);
+        QVERIFY(platform.unexpected() == 0 && platform.pending() == 0 && !report.details.contains(u"Replaced"_s));
+
+        auto *field = editor.wavPanel()->findChild<QLineEdit *>(u"Text1"_s);
+        field->setFocus(), platform.queueCancel();
+        QTest::keyClick(field, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(platform.dialogs().size() == 4 && platform.dialogs().last().title == u"Export for the keyboard"_s);
+        editor.selectSlot(1), editor.wavPanel()->showWavInfo(), platform.queueAnswer(ui::Answer::No);
+        run(editor, u"MnuNew"_s);
+        QVERIFY(editor.wavPanel()->wavPath().isEmpty() && shown(*editor.wavPanel(), u"WavFileName"_s).isEmpty());
+        clickField(editor, u"Text18"_s); // PITCH with no sample selected: nothing to undo
+        QCOMPARE(editor.undoStack()->count(), 0);
+        const QWidget *add = editor.findChild<QPushButton *>(u"Command9"_s);
+        const QRect list = editor.sampleList()->geometry(), button = add->geometry();
+        editor.resize(editor.size() + QSize(200, 100)); // the list takes the room
+        QVERIFY(editor.sampleList()->geometry() == list.adjusted(0, 0, 200, 100) && add->geometry() == button.translated(200, 0));
+        editor.keyboardTools()->showKeyMap();
+        QTest::keyClick(editor.keyboardTools()->keyMap(), Qt::Key_Escape);
+        QVERIFY(!editor.keyboardTools()->keyMap()->isVisible());
+        run(editor, u"Command6"_s); // Play, and the key map's title, say when no audio output exists
+        QCOMPARE(platform.messageTexts().last() == u"No audio output was found: nothing can be played."_s, !util::HasAudioOutput());
+        QCOMPARE(editor.keyboardTools()->keyMap()->windowTitle().contains(u"no audio output"_s), !util::HasAudioOutput());
+    }
+
     // Keyboard, Find loop (undone by the old bytes), the export's choices, a looped audition.
     void findLoopAndExportChoices()
     {
@@ -681,7 +757,7 @@ private Q_SLOTS:
 
         platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
         editor.keyboardTools()->exportForKeyboard();
-        QVERIFY(platform.pending() == 0 && platform.messageTexts().last().contains(u"held.WAV: loop "_s));
+        QVERIFY(platform.pending() == 0 && platform.messages().last().details.startsWith(u"held.WAV: loop "_s));
         QCOMPARE(test::readAll(held), bytes);
 
         const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s

@@ -227,6 +227,7 @@ private Q_SLOTS:
         const auto one = importOf(bytes);
         QCOMPARE(std::pair(one.sets.size(), one.sets.at(0).import.samples.size()), std::pair(qsizetype(1), qsizetype(1)));
         QCOMPARE(one.sets.at(0).import.samples.at(0).name, QByteArray("LOUD    "));
+        QVERIFY2(one.report.join(u'\n').contains(u"velocity 0-63 (Preset 0: instrument Inst, zone 1)"_s), qPrintable(one.report.join(u'\n')));
         const auto layers = importOf(bytes, true);
         QCOMPARE(layers.sets.size(), 2);
         QCOMPARE(layers.sets.at(0).import.samples.at(0).name, QByteArray("SOFT    "));

@@ -208,6 +208,8 @@ void play(std::optional<Sound> sound)
 
 } // namespace
 
+bool HasAudioOutput() { return !QMediaDevices::defaultAudioOutput().isNull(); }
+
 void StopPlaying()
 {
     if (QCoreApplication *app = QCoreApplication::instance(); app && QThread::currentThread() == app->thread())

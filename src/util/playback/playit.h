@@ -15,6 +15,9 @@ void PlayIt(const QString &path);
 // beyond playback's limits (8 channels, 384 kHz, 1 GiB).
 void PlayFrames(const std::vector<float> &samples, int channels, int rate);
 
+// Whether the system offers an audio output at all; without one nothing plays.
+bool HasAudioOutput();
+
 // Stops the sound now playing, if any (a key let go). From the GUI thread.
 void StopPlaying();
 
