@@ -120,7 +120,9 @@ bool isSampleName(QStringView text)
 
 QString mspNameFor(QStringView name)
 {
-    QString base = util::shortNameCharacters(name).left(msp::kSampleNameSize);
+    QString base = util::shortNameCharacters(name);
+    base.removeIf([](QChar c) { return !util::isStickName(QString(c)); }); // no "#", "(" or "!" on the stick
+    base.truncate(msp::kSampleNameSize);
     if (base.isEmpty())
         base = QStringLiteral("_");
     return base + QStringLiteral(".MSP");

@@ -59,7 +59,7 @@ QString keyboardFileName(const QByteArray &storedName);
 bool isSampleName(QStringView text);
 
 // An 8.3-safe MSP file name made from name (a folder's, an SFZ file's): the
-// characters short names hold, in upper case, up to 8 ("Grand Piano.v2" gives
+// letters, digits, "_", "-" and "~" of it, in upper case, up to 8 ("Grand Piano.v2" gives
 // "GRANDPIA.MSP", "Flute:1" "FLUTE1.MSP"), "_" when none is left.
 QString mspNameFor(QStringView name);
 

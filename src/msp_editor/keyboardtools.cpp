@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/keyboardtools.h"
 
+#include "export/drumkit.h"
 #include "export/exportplan.h"
 #include "export/keyboardexport.h"
 #include "export/soundimport.h"
@@ -17,6 +18,7 @@
 #include "util/recentfiles.h"
 #include "util/shortname.h"
 #include "wav/pitchedpreview.h"
+#include "wav/soundfile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -132,8 +134,41 @@ bool KeyboardTools::mapFromRoots(bool quiet)
 
 void KeyboardTools::mapKeys() { mapFromRoots(false); }
 
+bool KeyboardTools::mapAddedDrums(int first, int last)
+{
+    MspContent after = m_document.content();
+    // Only sounds count: a file no decoder opens gets no key.
+    QStringList paths;
+    QList<std::optional<int>> roots;
+    QList<int> added, taken;
+    for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot) {
+        const QString path = m_document.soundFile(slot);
+        if (path.isEmpty() || !wav::SoundFile(path).isOpen())
+            continue;
+        paths << path;
+        roots << rootOf(slot).note;
+        const int key = after.record.sample(msp::SampleField::Key, slot);
+        if (slot >= first && slot <= last)
+            added << slot;
+        else if (after.record.sample(msp::SampleField::StartKey, slot) + 1 == key && after.record.sample(msp::SampleField::EndKey, slot) == key)
+            taken << key; // already a drum of its own
+    }
+    if (added.isEmpty() || !exporter::isDrumKit(paths, roots))
+        return false;
+    QStringList names;
+    for (const int slot : std::as_const(added))
+        names << QFileInfo(m_document.soundFile(slot)).completeBaseName();
+    const QList<int> keys = exporter::drumKeysFor(names, taken);
+    for (qsizetype i = 0; i < added.size(); ++i)
+        msp::setSlotKey(after.record, added.at(i), keys.at(i));
+    m_document.change(tr("Map keys"), after);
+    return true;
+}
+
 void KeyboardTools::samplesAdded(int first, int last)
 {
+    if (mapAddedDrums(first, last))
+        return;
     for (int slot = first; slot <= last; ++slot) {
         if (rootOf(slot).note) {
             mapFromRoots(true);
