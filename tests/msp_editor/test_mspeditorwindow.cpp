@@ -672,7 +672,7 @@ private Q_SLOTS:
 
         platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
         editor.keyboardTools()->exportForKeyboard();
-        QVERIFY(platform.pending() == 0 && platform.messageTexts().last().contains(u"held.WAV: loop "_s));
+        QVERIFY(platform.pending() == 0 && platform.messageTexts().last().contains(u"HELD.WAV: loop "_s));
         QCOMPARE(test::readAll(held), bytes);
 
         const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s
