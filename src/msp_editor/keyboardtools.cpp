@@ -119,7 +119,12 @@ bool KeyboardTools::mapFromRoots(bool quiet)
         // A drum kit: each sound on a key of its own.
         if (quiet || after.record.usedSlotCount() == 0)
             return false;
-        msp::mapOneKeyPerSound(after.record);
+        QStringList names; // General MIDI drum keys where the names say, as the command line does
+        for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot)
+            names << QFileInfo(m_document.soundFile(slot)).completeBaseName();
+        const QList<int> keys = exporter::drumKeysFor(names);
+        for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot)
+            msp::setSlotKey(after.record, slot, keys.at(slot - 1));
         m_document.change(tr("Map keys"), after);
         ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
         return true;
