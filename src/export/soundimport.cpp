@@ -34,7 +34,8 @@ QByteArray sampleNameFor(const QString &path)
     const qsizetype dot = fileName.indexOf(u'.');
     if (dot <= 0)
         return {};
-    const QString name = fileName.left(std::min<qsizetype>(dot, msp::kSampleNameSize));
+    // Upper case as on the stick; the file is still found (the lookup ignores case).
+    const QString name = fileName.left(std::min<qsizetype>(dot, msp::kSampleNameSize)).toUpper();
     QStringEncoder encoder("windows-1252");
     QByteArray bytes;
     for (const QChar c : name) {

@@ -13,7 +13,7 @@
 namespace tamo::exporter {
 
 // The 8-character sample name a sound file gets when added: its short (8.3) file
-// name up to the first ".", cut to 8 characters, in Windows-1252 (a character it
+// name up to the first ".", cut to 8 characters, in upper case, in Windows-1252 (a character it
 // cannot hold becomes "_"). Empty when the file has no short name (it does not
 // exist) or its short name has no ".", as adding then skips it.
 QByteArray sampleNameFor(const QString &path);

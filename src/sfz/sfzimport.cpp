@@ -238,31 +238,13 @@ FileFacts readFacts(const QString &path)
     return facts;
 }
 
-// An 8.3-safe name of at most 8 characters from a file's base name, suffix at its
-// end. A short last word (a note, a number) survives the cut: "Strings Ensemble C3"
-// gives "STRINGC3", "Piano D1" with "_2" gives "PIAND1_2".
+// The stick's name for a file's base name (util::stickName), suffix at its end
+// ("Strings Ensemble C3" gives "STRENSC3", "Piano D1" with "_2" "PIANO_D1" cut to
+// make room: "PIAN_D_2"-like), padded to 8.
 QByteArray readableName(const QString &baseName, const QString &suffix)
 {
-    // A name that already fits is kept as it is written.
-    if (suffix.isEmpty() && baseName.size() <= msp::kSampleNameSize
-        && util::shortNameCharacters(baseName).size() == baseName.size() && !baseName.isEmpty())
-        return baseName.toLatin1().leftJustified(msp::kSampleNameSize, ' ');
-    static const QRegularExpression separators(u"[\\s_.-]+"_s);
-    QStringList words = baseName.split(separators, Qt::SkipEmptyParts);
-    QString last = words.isEmpty() ? QString() : util::shortNameCharacters(words.constLast());
-    QString head;
-    if (words.size() > 1 && !last.isEmpty() && last.size() <= 4) {
-        words.removeLast();
-        head = util::shortNameCharacters(words.join(QString()));
-    } else {
-        head = util::shortNameCharacters(baseName);
-        last.clear();
-    }
-    const QString tail = last + suffix;
-    QString name = head.left(msp::kSampleNameSize - tail.size()) + tail;
-    if (name.isEmpty())
-        name = u"_"_s;
-    return name.toLatin1().leftJustified(msp::kSampleNameSize, ' ');
+    const QString stem = util::stickName(baseName, std::max<qsizetype>(1, msp::kSampleNameSize - suffix.size()));
+    return (stem + suffix).toLatin1().leftJustified(msp::kSampleNameSize, ' ');
 }
 
 int rounded(double value)

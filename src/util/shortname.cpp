@@ -166,6 +166,10 @@ QString stickName(QStringView text, qsizetype length)
     words.removeAll(QString());
     if (words.isEmpty())
         return QStringLiteral("_");
+    // A device name (CON, LPT1) is no file name on the stick.
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK)$"));
+    if (words.size() == 1 && device.match(words.first()).hasMatch())
+        words.first().prepend(u'_');
     if (words.join(u'_').size() <= length)
         return words.join(u'_');
     if (words.join(QString()).size() <= length)

@@ -24,7 +24,8 @@ QString shortNameCharacters(QStringView text);
 // alike: upper case, only A-Z, 0-9, "_" and "-" ("#" read as "S"), the words joined
 // by "_" where that fits in length, else run together, else shortened (inner vowels
 // dropped, then the longest words cut, each keeping a letter): "pad_F#2" gives
-// "PAD_FS2", "Ride2(R)" "RIDE2_R", "Kick Drum" "KICKDRUM". "_" when nothing is left.
+// "PAD_FS2", "Ride2(R)" "RIDE2_R", "Kick Drum" "KICKDRUM". "_" when nothing is left,
+// "_" before a device name ("_CON").
 QString stickName(QStringView text, qsizetype length = 8);
 // stem + tail when isFree accepts it, else the stem cut to make room for a number
 // before the tail ("SNARE2", "PIAN2_C3"), the first one isFree accepts.

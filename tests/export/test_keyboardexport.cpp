@@ -266,7 +266,7 @@ private Q_SLOTS:
         QTest::newRow("MSP and its WAVs") << "" << "set/TWO.MSP" << "" << "A.WAV|B.WAV|TWO.MSP" << "stick/TWO.MSP" << QList{60, 60};
         // After a line that tells how many regions became samples; each WAV named as the
         // import names it: the file's own name where it fits, else its 8.3-safe letters.
-        QTest::newRow("SFZ instrument") << "" << "sfz/My Piano.sfz" << "" << "SOFTC3.WAV|HIGH.WAV|MYPIANO.MSP" << "stick/MYPIANO.MSP" << QList{60, 72};
+        QTest::newRow("SFZ instrument") << "" << "sfz/My Piano.sfz" << "" << "SOFT_C3.WAV|HIGH.WAV|MYPIANO.MSP" << "stick/MYPIANO.MSP" << QList{60, 72};
         QTest::newRow("a WAV is missing") << "" << "set/THREE.MSP" << "" << "" << "" << QList<int>{};
         QTest::newRow("SFZ import error") << "" << "sfz/bad.sfz" << "" << "" << "" << QList<int>{};
         QTest::newRow("drum folder") << "Kit:1/Kick.wav|Kit:1/Snare.wav|Kit:1/Hat.wav" << "Kit:1"
