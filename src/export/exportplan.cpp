@@ -2,6 +2,7 @@
 #include "export/exportplan.h"
 
 #include "export/soundimport.h"
+#include "msp/keymapping.h"
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "util/filestamp.h"
@@ -122,6 +123,33 @@ bool applyOptions(ExportPlan &plan, const ExportOptions &options)
         for (PlannedWav &wav : plan.wavs)
             wav.source.cut.gain *= gain;
     return true;
+}
+
+// Where slots overlap the keyboard sounds only the first on a key: say which keys
+// and whose slots, so that no layer or stereo half is lost without a word.
+QString overlapNote(const msp::MspRecord &record)
+{
+    const QList<int> coverage = msp::keyCoverage(record);
+    QStringList ranges, names;
+    for (int key = 0; key < coverage.size(); ++key) {
+        if (coverage.at(key) < 2)
+            continue;
+        int last = key;
+        while (last + 1 < coverage.size() && coverage.at(last + 1) > 1)
+            ++last;
+        ranges << (key == last ? msp::NoteName(key) : msp::NoteName(key) + u'-' + msp::NoteName(last));
+        for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+            const QString name = sampleNameText(record.sampleName(slot));
+            if (record.sample(msp::SampleField::StartKey, slot) < last && record.sample(msp::SampleField::EndKey, slot) >= key
+                && !names.contains(name))
+                names << name;
+        }
+        key = last;
+    }
+    if (ranges.isEmpty())
+        return {};
+    return QCoreApplication::translate("ExportPlan", "Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.")
+        .arg(ranges.join(QStringLiteral(", ")), names.join(QStringLiteral(", ")));
 }
 
 } // namespace
@@ -278,6 +306,9 @@ ExportPlan planExport(const ExportRequest &request)
     for (const PlannedWav &wav : std::as_const(plan.wavs))
         for (const int slot : wav.slots)
             plan.record.setSampleName(slot, wav.fileName.chopped(4).toLatin1());
+
+    if (const QString overlaps = overlapNote(plan.record); !overlaps.isEmpty())
+        plan.notes << overlaps;
 
     if (request.options.any() && !applyOptions(plan, request.options))
         return plan;
