@@ -261,8 +261,7 @@ private Q_SLOTS:
         QCOMPARE(stickName(text), name);
         // Any text gives a name the stick holds, and a taken one a free one beside it.
         QString noise;
-        for (int i = 0; i < 24; ++i)
-            noise += QChar(char16_t(QRandomGenerator::global()->bounded(0x20, 0x2ff)));
+        for (int i = 0; i < 24; ++i, noise += QChar(char16_t(QRandomGenerator::global()->bounded(0x20, 0x2ff)))) {}
         const QString made = stickName(noise);
         const QString free = freeStickName(made, u"_C3"_s, [&](const QString &n) { return n.size() <= 8 && n != made + u"_C3"_s; });
         QVERIFY2(isStickName(made) && isStickName(free) && free.endsWith(u"_C3"_s), qPrintable(noise + u' ' + made + u' ' + free));
