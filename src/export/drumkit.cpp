@@ -328,7 +328,7 @@ std::optional<DrumKit> readHydrogenKit(const QString &folder, QString *error)
         layered += layers.size() > 1 ? 1 : 0;
     }
     if (layered > 0)
-        kit.report << QCoreApplication::translate("DrumKit", "%n instrument(s) with velocity layers: each plays its layer of velocity 100.", nullptr, layered);
+        kit.report << QCoreApplication::translate("DrumKit", "Instruments with velocity layers (%1): each plays its layer of velocity 100.").arg(layered);
     missing.removeDuplicates();
     if (!missing.isEmpty())
         kit.report << QCoreApplication::translate("DrumKit", "Sound files drumkit.xml names but the folder lacks, left out: %1.").arg(missing.join(QStringLiteral(", ")));
