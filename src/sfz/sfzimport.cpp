@@ -238,9 +238,9 @@ FileFacts readFacts(const QString &path)
     return facts;
 }
 
-// The stick's name for a file's base name (util::stickName), suffix at its end
-// ("Strings Ensemble C3" gives "STRENSC3", "Piano D1" with "_2" "PIANO_D1" cut to
-// make room: "PIAN_D_2"-like), padded to 8.
+// The stick's name for a file's base name (util::stickName), room left for suffix
+// at its end ("Strings Ensemble C3" gives "STRENSC3", "Piano D1" with "_2"
+// "PNO_D1_2"), padded to 8.
 QByteArray readableName(const QString &baseName, const QString &suffix)
 {
     const QString stem = util::stickName(baseName, std::max<qsizetype>(1, msp::kSampleNameSize - suffix.size()));
