@@ -145,7 +145,7 @@ def main(tamo):
             (plain / wav.name).write_bytes(wav.read_bytes())
         kits = sorted(p for p in KITS.iterdir() if (p / 'drumkit.xml').exists()) + [plain]
         for i, kit in enumerate(kits):
-            out = tmp / f'kit{i}'
+            out = tmp / f'drums{i}'
             try:
                 said = export(tamo, kit, out)
                 assert 'Drum kit, one key per sound' in said, f'{kit.name}: no word on the keys: {said}'
