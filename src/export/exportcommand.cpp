@@ -22,6 +22,7 @@ struct Set {
     msp::MspRecord record;
     QString mspFileName;
     QList<SlotSource> sources; // slot k at k - 1
+    std::shared_ptr<QTemporaryDir> files; // sources an import wrote, kept until the export is done
 };
 
 const QString kNotAKit = QStringLiteral("\n");
@@ -118,6 +119,7 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
         return QStringLiteral("%1 has no region to export").arg(path);
     for (const sfz::ImportedSample &sample : imported.samples)
         set.sources << SlotSource(sample.sourcePath, sample.cut);
+    set.files = imported.files;
     for (const QString &line : imported.report)
         out << line << Qt::endl;
     set.mspFileName = mspNameFor(QFileInfo(path).completeBaseName());

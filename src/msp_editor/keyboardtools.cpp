@@ -449,6 +449,7 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
     MspContent content{record, {}};
     for (qsizetype i = 0; i < imported.samples.size() && i < msp::kMaxSamples; ++i)
         content.sources.at(std::size_t(i)) = exporter::SlotSource(imported.samples.at(i).sourcePath, imported.samples.at(i).cut);
+    m_importFiles = imported.files;
     m_hooks.loadImported(content);
     m_importedSfz = name;
     m_importedFirstSource = m_document.soundFile(1);

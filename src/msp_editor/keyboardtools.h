@@ -110,6 +110,7 @@ private:
     QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
     QString m_importedFirstSource;
     std::shared_ptr<QTemporaryDir> m_soundFontFiles; // the imported preset's WAVs, while it is open
+    std::shared_ptr<QTemporaryDir> m_importFiles;    // files the last import wrote (stereo pairs)
 };
 
 } // namespace tamo::msp_editor

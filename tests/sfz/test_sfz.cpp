@@ -242,6 +242,42 @@ private Q_SLOTS:
                      qPrintable(import.report.join(u'\n')));
     }
 
+    // Regions hard left and right on the same keys become one stereo sample: the
+    // files side by side, the shorter ending in silence; anything less stays apart.
+    void stereoPairs_data()
+    {
+        QTest::addColumn<QString>("regions"); // two, each "sample;frames;pan;key"
+        QTest::addColumn<QString>("name");    // of the one sample; empty: two samples
+        QTest::newRow("pan -100 and 100, the right shorter") << "a.wav;1000;-100;60|b.wav;600;100;60" << "A";
+        QTest::newRow("names marked L and R, the left shorter") << "Pad_L.wav;800;0;60|Pad (R).wav;1200;0;60" << "PAD";
+        QTest::newRow("a mild pan") << "a.wav;1000;-20;60|b.wav;600;20;60" << "";
+        QTest::newRow("other keys") << "a.wav;1000;-100;60|b.wav;600;100;61" << "";
+    }
+    void stereoPairs()
+    {
+        QFETCH(QString, regions);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QString sfz;
+        std::vector<test::sound::Contents> sides;
+        for (const QString &region : regions.split(u'|')) {
+            const QStringList r = region.split(u';');
+            QVERIFY(test::sound::write(dir.filePath(r[0]), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, r[1].toInt()));
+            sides.push_back(test::sound::read(dir.filePath(r[0])));
+            sfz += u"<region> sample=%1 pan=%2 key=%3\n"_s.arg(r[0], r[2], r[3]);
+        }
+        const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, sfz}));
+        QCOMPARE(import.samples.size(), name.isEmpty() ? 2 : 1);
+        if (name.isEmpty())
+            return;
+        QCOMPARE(QString::fromLatin1(import.samples.at(0).name).trimmed(), name);
+        const test::sound::Contents both = test::sound::read(import.samples.at(0).sourcePath);
+        QVERIFY(both.ok && both.info.channels == 2 && both.info.frames == qint64(std::max(sides[0].samples.size(), sides[1].samples.size())));
+        for (std::size_t f = 0; f < std::size_t(both.info.frames); ++f)
+            for (std::size_t c = 0; c < 2; ++c)
+                QCOMPARE(both.samples[2 * f + c], f < sides[c].samples.size() ? sides[c].samples[f] : 0.0f);
+    }
+
     // More than 64 regions: neighbours merge until 64 are left, the zones still tile
     // the keys the regions covered, and a sample recorded over two keys merges with
     // itself first.
