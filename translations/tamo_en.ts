@@ -34,6 +34,45 @@ It was left as it was.</translation>
     </message>
 </context>
 <context>
+    <name>DrumKit</name>
+    <message>
+        <source>Instruments with velocity layers (%1): each plays its layer of velocity 100.</source>
+        <translation>Instruments with velocity layers (%1): each plays its layer of velocity 100.</translation>
+    </message>
+    <message>
+        <source>Sound files drumkit.xml names but the folder lacks, left out: %1.</source>
+        <translation>Sound files drumkit.xml names but the folder lacks, left out: %1.</translation>
+    </message>
+    <message>
+        <source>%1: kept %2 of %3 layers; left out %4.</source>
+        <translation>%1: kept %2 of %3 layers; left out %4.</translation>
+    </message>
+    <message>
+        <source>Silent placeholders left out: %1.</source>
+        <translation>Silent placeholders left out: %1.</translation>
+    </message>
+    <message>
+        <source>Unreadable sound files left out: %1.</source>
+        <translation>Unreadable sound files left out: %1.</translation>
+    </message>
+    <message>
+        <source>An MSP holds %1 sounds: left out %2.</source>
+        <translation>An MSP holds %1 sounds: left out %2.</translation>
+    </message>
+    <message>
+        <source>The kit&apos;s gains would clip: the whole kit is %1 dB lower.</source>
+        <translation>The kit&apos;s gains would clip: the whole kit is %1 dB lower.</translation>
+    </message>
+    <message>
+        <source>drumkit.xml cannot be read (%1): the folder&apos;s sound files are taken as they are.</source>
+        <translation>drumkit.xml cannot be read (%1): the folder&apos;s sound files are taken as they are.</translation>
+    </message>
+    <message>
+        <source>Drum kit, one key per sound: %1.</source>
+        <translation>Drum kit, one key per sound: %1.</translation>
+    </message>
+</context>
+<context>
     <name>EditMenu</name>
     <message>
         <source>&amp;Undo</source>
@@ -65,6 +104,10 @@ It was left as it was.</translation>
     <message>
         <source>%1.WAV belongs to %2, which is left as it is: this set&apos;s sample is written as %3.WAV.</source>
         <translation>%1.WAV belongs to %2, which is left as it is: this set&apos;s sample is written as %3.WAV.</translation>
+    </message>
+    <message>
+        <source>Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.</source>
+        <translation>Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.</translation>
     </message>
 </context>
 <context>
@@ -465,6 +508,10 @@ Do you want to replace it ?</translation>
     <message>
         <source>Approximated:</source>
         <translation>Approximated:</translation>
+    </message>
+    <message>
+        <source>Left and right regions playing together, now one stereo sample each:</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

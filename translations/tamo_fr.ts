@@ -34,6 +34,45 @@ Il est resté tel quel.</translation>
     </message>
 </context>
 <context>
+    <name>DrumKit</name>
+    <message>
+        <source>Instruments with velocity layers (%1): each plays its layer of velocity 100.</source>
+        <translation>Instruments à couches de vélocité (%1) : chacun joue sa couche de vélocité 100.</translation>
+    </message>
+    <message>
+        <source>Sound files drumkit.xml names but the folder lacks, left out: %1.</source>
+        <translation>Fichiers son que nomme drumkit.xml mais absents du dossier, laissés de côté : %1.</translation>
+    </message>
+    <message>
+        <source>%1: kept %2 of %3 layers; left out %4.</source>
+        <translation>%1 : %2 gardé sur %3 couches ; laissés de côté : %4.</translation>
+    </message>
+    <message>
+        <source>Silent placeholders left out: %1.</source>
+        <translation>Emplacements muets laissés de côté : %1.</translation>
+    </message>
+    <message>
+        <source>Unreadable sound files left out: %1.</source>
+        <translation>Fichiers son illisibles laissés de côté : %1.</translation>
+    </message>
+    <message>
+        <source>An MSP holds %1 sounds: left out %2.</source>
+        <translation>Un MSP contient %1 sons : laissés de côté : %2.</translation>
+    </message>
+    <message>
+        <source>The kit&apos;s gains would clip: the whole kit is %1 dB lower.</source>
+        <translation>Les gains du kit satureraient : tout le kit est abaissé de %1 dB.</translation>
+    </message>
+    <message>
+        <source>drumkit.xml cannot be read (%1): the folder&apos;s sound files are taken as they are.</source>
+        <translation>drumkit.xml est illisible (%1) : les fichiers son du dossier sont pris tels quels.</translation>
+    </message>
+    <message>
+        <source>Drum kit, one key per sound: %1.</source>
+        <translation>Kit de batterie, une touche par son : %1.</translation>
+    </message>
+</context>
+<context>
     <name>EditMenu</name>
     <message>
         <source>&amp;Undo</source>
@@ -65,6 +104,10 @@ Il est resté tel quel.</translation>
     <message>
         <source>%1.WAV belongs to %2, which is left as it is: this set&apos;s sample is written as %3.WAV.</source>
         <translation>%1.WAV appartient à %2, qui reste tel quel : l&apos;échantillon de ce jeu est écrit sous le nom %3.WAV.</translation>
+    </message>
+    <message>
+        <source>Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.</source>
+        <translation>Les touches %1 jouent plus d&apos;un échantillon (%2) : le clavier ne fait entendre que le premier sur chaque touche.</translation>
     </message>
 </context>
 <context>
@@ -465,6 +508,10 @@ Voulez-vous le remplacer ?</translation>
     <message>
         <source>Approximated:</source>
         <translation>Approximé :</translation>
+    </message>
+    <message>
+        <source>Left and right regions playing together, now one stereo sample each:</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

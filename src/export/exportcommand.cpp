@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/exportcommand.h"
 
+#include "export/drumkit.h"
 #include "export/keyboardexport.h"
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
@@ -22,7 +23,29 @@ struct Set {
     msp::MspRecord record;
     QString mspFileName;
     QList<SlotSource> sources; // slot k at k - 1
+    std::shared_ptr<QTemporaryDir> files; // sources an import wrote, kept until the export is done
 };
+
+const QString kNotAKit = QStringLiteral("\n");
+
+// A folder that is a drum kit (see drumKitOfFolder) as a set: empty when the set is
+// ready, else the reason; kNotAKit for a folder of notes.
+QString setFromKit(const QString &folder, const QFileInfoList &files, Set &set, QTextStream &out)
+{
+    QStringList paths, report;
+    for (const QFileInfo &file : files)
+        paths << file.absoluteFilePath();
+    const std::optional<DrumKit> kit = drumKitOfFolder(folder, paths, report);
+    for (const QString &line : std::as_const(report))
+        out << line << Qt::endl;
+    if (!kit)
+        return kNotAKit;
+    if (kit->pieces.isEmpty())
+        return QStringLiteral("no sound in the drum kit %1").arg(folder);
+    fillKitRecord(*kit, set.record, set.sources);
+    set.mspFileName = mspNameForFolder(QDir(folder).absolutePath());
+    return {};
+}
 
 // Empty when the set is ready, else the reason.
 QString setFromFolder(const QString &folder, Set &set, QTextStream &out)
@@ -32,6 +55,8 @@ QString setFromFolder(const QString &folder, Set &set, QTextStream &out)
         {QStringLiteral("*.wav"), QStringLiteral("*.aif"), QStringLiteral("*.aiff"), QStringLiteral("*.flac"),
          QStringLiteral("*.ogg")},
         QDir::Files, QDir::Name | QDir::IgnoreCase);
+    if (const QString kit = setFromKit(folder, files, set, out); kit != kNotAKit)
+        return kit;
     if (files.isEmpty())
         return QStringLiteral("no sound files in %1").arg(folder);
     if (files.size() > msp::kMaxSamples)
@@ -102,6 +127,7 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
         return QStringLiteral("%1 has no region to export").arg(path);
     for (const sfz::ImportedSample &sample : imported.samples)
         set.sources << SlotSource(sample.sourcePath, sample.cut);
+    set.files = imported.files;
     for (const QString &line : imported.report)
         out << line << Qt::endl;
     set.mspFileName = mspNameFor(QFileInfo(path).completeBaseName());

@@ -2,6 +2,7 @@
 #include "export/exportplan.h"
 
 #include "export/soundimport.h"
+#include "msp/keymapping.h"
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "util/filestamp.h"
@@ -53,56 +54,6 @@ QHash<QString, QString> namesOfOtherSets(const QDir &folder, const QString &ownM
 }
 
 QString noteText(int note) { return msp::NoteName(note).replace(u'#', u'S'); }
-
-// The words of a name in at most length characters, most readable first: whole
-// ("KICKDRUM", "SNARE2"), then without inner vowels ("HRD_HS_OHH"), then with the
-// longest words cut, so that each word keeps a letter.
-QString shortened(const QString &name, qsizetype length)
-{
-    static const QRegularExpression separators(QStringLiteral("[ _.-]+"));
-    QStringList words;
-    for (const QString &word : name.split(separators, Qt::SkipEmptyParts)) {
-        if (const QString kept = util::shortNameCharacters(word).remove(u'~'); !kept.isEmpty())
-            words << kept;
-    }
-    if (words.join(QString()).size() <= length)
-        return words.join(QString());
-    // Long numbers (a library's catalogue numbers) say least.
-    static const QRegularExpression longNumber(QStringLiteral("^[0-9]{4,}$"));
-    if (words.size() > words.filter(longNumber).size())
-        words.removeIf([](const QString &word) { return longNumber.match(word).hasMatch(); });
-    static const QString kVowels = QStringLiteral("AEIOU");
-    for (QString &word : words) {
-        for (qsizetype i = word.size() - 2; i >= 1; --i) {
-            if (kVowels.contains(word.at(i)))
-                word.remove(i, 1);
-        }
-    }
-    if (words.join(u'_').size() <= length)
-        return words.join(u'_');
-    while (words.join(QString()).size() > length) {
-        const auto longest = std::max_element(words.begin(), words.end(),
-                                              [](const QString &a, const QString &b) { return a.size() < b.size(); });
-        if (longest->size() <= 1)
-            break;
-        longest->chop(1);
-    }
-    return words.join(QString()).left(length);
-}
-
-// stem + tail, else with a number at the stem's end ("SNARE2", "PIAN2_C3": the
-// note stays readable), that isFree accepts.
-QString freeName(const QString &stem, const QString &tail, const std::function<bool(const QString &)> &isFree)
-{
-    if (isFree(stem + tail))
-        return stem + tail;
-    for (int n = 2;; ++n) {
-        const QString number = QString::number(n);
-        const QString name = stem.left(std::max<qsizetype>(0, msp::kSampleNameSize - tail.size() - number.size())) + number + tail;
-        if (isFree(name))
-            return name;
-    }
-}
 
 // What --find-loops says of one WAV, in frames of the written file.
 QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
@@ -191,6 +142,33 @@ bool applyOptions(ExportPlan &plan, const ExportRequest &request)
     return true;
 }
 
+// Where slots overlap the keyboard sounds only the first on a key: say which keys
+// and whose slots, so that no layer or stereo half is lost without a word.
+QString overlapNote(const msp::MspRecord &record)
+{
+    const QList<int> coverage = msp::keyCoverage(record);
+    QStringList ranges, names;
+    for (int key = 0; key < coverage.size(); ++key) {
+        if (coverage.at(key) < 2)
+            continue;
+        int last = key;
+        while (last + 1 < coverage.size() && coverage.at(last + 1) > 1)
+            ++last;
+        ranges << (key == last ? msp::NoteName(key) : msp::NoteName(key) + u'-' + msp::NoteName(last));
+        for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
+            const QString name = sampleNameText(record.sampleName(slot));
+            if (record.sample(msp::SampleField::StartKey, slot) < last && record.sample(msp::SampleField::EndKey, slot) >= key
+                && !names.contains(name))
+                names << name;
+        }
+        key = last;
+    }
+    if (ranges.isEmpty())
+        return {};
+    return QCoreApplication::translate("ExportPlan", "Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.")
+        .arg(ranges.join(QStringLiteral(", ")), names.join(QStringLiteral(", ")));
+}
+
 } // namespace
 
 bool isSameFile(const QString &a, const QString &b)
@@ -231,10 +209,10 @@ QString readableSampleName(const QString &sourcePath, std::optional<int> root, q
     if (util::shortNameCharacters(stem).remove(u'~').isEmpty())
         stem = QStringLiteral("SAMPLE");
     if (!root)
-        return shortened(stem, msp::kSampleNameSize);
+        return util::stickName(stem, msp::kSampleNameSize);
     const QString note = noteText(*root);
     const qsizetype room = std::min<qsizetype>(stemLength, msp::kSampleNameSize - 1 - note.size());
-    return shortened(stem, std::max<qsizetype>(1, room)) + u'_' + note;
+    return util::stickName(stem, std::max<qsizetype>(1, room)) + u'_' + note;
 }
 
 QStringList namesWithNotes(const QString &prefix, const QList<int> &keys, QSet<QString> taken)
@@ -242,10 +220,10 @@ QStringList namesWithNotes(const QString &prefix, const QList<int> &keys, QSet<Q
     qsizetype room = msp::kSampleNameSize;
     for (const int key : keys)
         room = std::min<qsizetype>(room, msp::kSampleNameSize - 1 - noteText(key).size());
-    const QString stem = shortened(prefix, std::max<qsizetype>(1, room));
+    const QString stem = util::stickName(prefix, std::max<qsizetype>(1, room));
     QStringList names;
     for (const int key : keys) {
-        names << freeName(stem, u'_' + noteText(key), [&](const QString &name) { return !taken.contains(name.toUpper()); });
+        names << util::freeStickName(stem, u'_' + noteText(key), [&](const QString &name) { return !taken.contains(name.toUpper()); });
         taken.insert(names.last().toUpper());
     }
     return names;
@@ -316,7 +294,7 @@ ExportPlan planExport(const ExportRequest &request)
     QList<bool> settled(plan.wavs.size(), false);
     for (qsizetype i = 0; i < plan.wavs.size(); ++i) {
         const QString name = plan.wavs.at(i).fileName.chopped(4).toUpper();
-        settled[i] = !madeUp.at(i) && !otherSets.contains(plan.wavs.at(i).fileName.toUpper()) && !taken.contains(name);
+        settled[i] = !madeUp.at(i) && util::isStickName(name) && name == plan.wavs.at(i).fileName.chopped(4) && !otherSets.contains(plan.wavs.at(i).fileName.toUpper()) && !taken.contains(name);
         if (settled.at(i))
             taken.insert(name);
     }
@@ -328,9 +306,9 @@ ExportPlan planExport(const ExportRequest &request)
             continue;
         PlannedWav &wav = plan.wavs[i];
         const QString wanted = madeUp.at(i) ? readableSampleName(wav.source.path, roots.at(i), stemLength)
-                                            : wav.fileName.chopped(4);
+                                            : util::stickName(wav.fileName.chopped(4));
         const qsizetype noteAt = madeUp.at(i) && roots.at(i) ? wanted.lastIndexOf(u'_') : wanted.size();
-        const QString name = freeName(wanted.left(noteAt), wanted.mid(noteAt), isFree);
+        const QString name = util::freeStickName(wanted.left(noteAt), wanted.mid(noteAt), isFree);
         taken.insert(name.toUpper());
         const QString owner = otherSets.value(wanted.toUpper() + QStringLiteral(".WAV"));
         if (!owner.isEmpty())
@@ -340,6 +318,14 @@ ExportPlan planExport(const ExportRequest &request)
         for (const int slot : std::as_const(wav.slots))
             plan.record.setSampleName(slot, name.toLatin1());
     }
+
+    // Every slot names its WAV as the stick does.
+    for (const PlannedWav &wav : std::as_const(plan.wavs))
+        for (const int slot : wav.slots)
+            plan.record.setSampleName(slot, wav.fileName.chopped(4).toLatin1());
+
+    if (const QString overlaps = overlapNote(plan.record); !overlaps.isEmpty())
+        plan.notes << overlaps;
 
     if (request.options.any() && !applyOptions(plan, request))
         return plan;

@@ -24,7 +24,7 @@ struct PlannedWav {
 struct ExportPlan {
     msp::MspRecord record;  // as written: the names below, the rest as requested
     QList<PlannedWav> wavs; // in the order of their first slot
-    QStringList notes;      // names the plan changed, one line each
+    QStringList notes;      // names the plan changed, and keys where slots overlap; one line each
     QStringList loops;      // with findLoops: one line per WAV (ExportResult::loops)
     QStringList replaced;   // files of the target folder that the export replaces
     QString error;          // a sentence naming the files when the export is refused

@@ -812,35 +812,8 @@ QString presetTitle(const sf2::Preset &preset)
 
 QString uniqueShortBase(const QString &name, ShortNames &taken)
 {
-    static const QRegularExpression device(u"^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK\\$)$"_s);
-    QString base = util::shortNameCharacters(name);
-    // "P200 Piano D#5", "Temple Block 5-mp": short last words (a note, a number, a
-    // dynamic) tell names apart, so up to 4 of their characters stay.
-    static const QRegularExpression separators(u"[\\s_\\-]+"_s);
-    const QStringList words = name.split(separators, Qt::SkipEmptyParts);
-    QString tail;
-    qsizetype first = words.size();
-    while (first > 1) {
-        const QString word = util::shortNameCharacters(words.at(first - 1));
-        if (word.size() > 4 || tail.size() + word.size() > 4)
-            break;
-        tail.prepend(word);
-        --first;
-    }
-    if (base.size() > msp::kSampleNameSize && !tail.isEmpty())
-        base = util::shortNameCharacters(words.first(first).join(QString())).left(msp::kSampleNameSize - tail.size())
-             + tail;
-    base = base.left(msp::kSampleNameSize);
-    if (base.isEmpty() || device.match(base).hasMatch())
-        base = (u"_"_s + base).left(msp::kSampleNameSize);
-    // Each base counts on from where it stopped, so alike names cost no search.
-    QString candidate = base;
-    int &next = taken.next[base];
-    for (int n = std::max(next, 2); taken.names.contains(candidate); ++n) {
-        const QString suffix = u"~%1"_s.arg(n);
-        candidate = base.left(msp::kSampleNameSize - suffix.size()) + suffix;
-        next = n + 1;
-    }
+    const QString candidate = util::freeStickName(util::stickName(name), QString(),
+                                                  [&](const QString &n) { return !taken.names.contains(n); });
     taken.names.insert(candidate);
     return candidate;
 }

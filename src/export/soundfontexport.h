@@ -45,10 +45,9 @@ PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velo
 // their samples; SF3's are checked on import, once decoded), else why not.
 QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atomic_bool *cancel = nullptr);
 
-// The short names given so far, and where each base's ~N count goes on.
+// The short names given so far.
 struct ShortNames {
     QSet<QString> names;
-    QHash<QString, int> next;
 };
 
 // Up to 8 characters a short name may hold, made from name and unique among taken

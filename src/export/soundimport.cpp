@@ -34,7 +34,8 @@ QByteArray sampleNameFor(const QString &path)
     const qsizetype dot = fileName.indexOf(u'.');
     if (dot <= 0)
         return {};
-    const QString name = fileName.left(std::min<qsizetype>(dot, msp::kSampleNameSize));
+    // Upper case as on the stick; the file is still found (the lookup ignores case).
+    const QString name = fileName.left(std::min<qsizetype>(dot, msp::kSampleNameSize)).toUpper();
     QStringEncoder encoder("windows-1252");
     QByteArray bytes;
     for (const QChar c : name) {
@@ -120,7 +121,9 @@ bool isSampleName(QStringView text)
 
 QString mspNameFor(QStringView name)
 {
-    QString base = util::shortNameCharacters(name).left(msp::kSampleNameSize);
+    QString base = util::shortNameCharacters(name);
+    base.removeIf([](QChar c) { return !util::isStickName(QString(c)); }); // no "#", "(" or "!" on the stick
+    base.truncate(msp::kSampleNameSize);
     if (base.isEmpty())
         base = QStringLiteral("_");
     return base + QStringLiteral(".MSP");

@@ -13,7 +13,7 @@
 namespace tamo::exporter {
 
 // The 8-character sample name a sound file gets when added: its short (8.3) file
-// name up to the first ".", cut to 8 characters, in Windows-1252 (a character it
+// name up to the first ".", cut to 8 characters, in upper case, in Windows-1252 (a character it
 // cannot hold becomes "_"). Empty when the file has no short name (it does not
 // exist) or its short name has no ".", as adding then skips it.
 QByteArray sampleNameFor(const QString &path);
@@ -59,7 +59,7 @@ QString keyboardFileName(const QByteArray &storedName);
 bool isSampleName(QStringView text);
 
 // An 8.3-safe MSP file name made from name (a folder's, an SFZ file's): the
-// characters short names hold, in upper case, up to 8 ("Grand Piano.v2" gives
+// letters, digits, "_", "-" and "~" of it, in upper case, up to 8 ("Grand Piano.v2" gives
 // "GRANDPIA.MSP", "Flute:1" "FLUTE1.MSP"), "_" when none is left.
 QString mspNameFor(QStringView name);
 

@@ -76,14 +76,18 @@ QList<int> mapKeys(MspRecord &record, const SlotRoots &roots)
     return order;
 }
 
+void setSlotKey(MspRecord &record, int slot, int key)
+{
+    key = std::clamp(key, 1, kTopKey);
+    record.setSample(SampleField::StartKey, slot, storedStartNote(key).value_or(0));
+    record.setSample(SampleField::EndKey, slot, quint8(key));
+    record.setSample(SampleField::Key, slot, quint8(key));
+}
+
 void mapOneKeyPerSound(MspRecord &record, int firstKey)
 {
-    for (int slot = 1; slot <= record.usedSlotCount(); ++slot) {
-        const int key = std::clamp(firstKey + slot - 1, 1, kTopKey);
-        record.setSample(SampleField::StartKey, slot, storedStartNote(key).value_or(0));
-        record.setSample(SampleField::EndKey, slot, quint8(key));
-        record.setSample(SampleField::Key, slot, quint8(key));
-    }
+    for (int slot = 1; slot <= record.usedSlotCount(); ++slot)
+        setSlotKey(record, slot, firstKey + slot - 1);
 }
 
 QList<int> keyCoverage(const MspRecord &record)

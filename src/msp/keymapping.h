@@ -35,6 +35,8 @@ constexpr int kFirstDrumKey = 36;
 // of its own from firstKey up (KEY, START and END on that key alone; past 127 the
 // top key). The others are silent.
 void mapOneKeyPerSound(MspRecord &record, int firstKey = kFirstDrumKey);
+// Slot's KEY, START and END on key alone (clamped to 1..127).
+void setSlotKey(MspRecord &record, int slot, int key);
 
 // How many samples' zones cover each key 0..127, reading START and END as the
 // editor shows them (START shows the note after its stored value): 0 is a gap,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/keyboardtools.h"
 
+#include "export/drumkit.h"
 #include "export/exportplan.h"
 #include "export/keyboardexport.h"
 #include "export/soundimport.h"
@@ -18,6 +19,7 @@
 #include "util/recentfiles.h"
 #include "util/shortname.h"
 #include "wav/pitchedpreview.h"
+#include "wav/soundfile.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -149,7 +151,12 @@ bool KeyboardTools::mapFromRoots(bool quiet)
         // A drum kit: each sound on a key of its own.
         if (quiet || after.record.usedSlotCount() == 0)
             return false;
-        msp::mapOneKeyPerSound(after.record);
+        QStringList names; // General MIDI drum keys where the names say, as the command line does
+        for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot)
+            names << QFileInfo(m_document.soundFile(slot)).completeBaseName();
+        const QList<int> keys = exporter::drumKeysFor(names);
+        for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot)
+            msp::setSlotKey(after.record, slot, keys.at(slot - 1));
         m_document.change(tr("Map keys"), after);
         ui::message(exporter::kOneKeyPerSound + u'.', ui::Buttons::Ok, ui::Icon::Information, ui::kProgramTitle, m_hooks.window);
         return true;
@@ -164,8 +171,41 @@ bool KeyboardTools::mapFromRoots(bool quiet)
 
 void KeyboardTools::mapKeys() { mapFromRoots(false); }
 
+bool KeyboardTools::mapAddedDrums(int first, int last)
+{
+    MspContent after = m_document.content();
+    // Only sounds count: a file no decoder opens gets no key.
+    QStringList paths;
+    QList<std::optional<int>> roots;
+    QList<int> added, taken;
+    for (int slot = 1; slot <= after.record.usedSlotCount(); ++slot) {
+        const QString path = m_document.soundFile(slot);
+        if (path.isEmpty() || !wav::SoundFile(path).isOpen())
+            continue;
+        paths << path;
+        roots << rootOf(slot).note;
+        const int key = after.record.sample(msp::SampleField::Key, slot);
+        if (slot >= first && slot <= last)
+            added << slot;
+        else if (after.record.sample(msp::SampleField::StartKey, slot) + 1 == key && after.record.sample(msp::SampleField::EndKey, slot) == key)
+            taken << key; // already a drum of its own
+    }
+    if (added.isEmpty() || !exporter::isDrumKit(paths, roots))
+        return false;
+    QStringList names;
+    for (const int slot : std::as_const(added))
+        names << QFileInfo(m_document.soundFile(slot)).completeBaseName();
+    const QList<int> keys = exporter::drumKeysFor(names, taken);
+    for (qsizetype i = 0; i < added.size(); ++i)
+        msp::setSlotKey(after.record, added.at(i), keys.at(i));
+    m_document.change(tr("Map keys"), after);
+    return true;
+}
+
 void KeyboardTools::samplesAdded(int first, int last)
 {
+    if (mapAddedDrums(first, last))
+        return;
     for (int slot = first; slot <= last; ++slot) {
         if (rootOf(slot).note) {
             mapFromRoots(true);
@@ -580,6 +620,7 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
     MspContent content{record, {}};
     for (qsizetype i = 0; i < imported.samples.size() && i < msp::kMaxSamples; ++i)
         content.sources.at(std::size_t(i)) = exporter::SlotSource(imported.samples.at(i).sourcePath, imported.samples.at(i).cut);
+    m_importFiles = imported.files;
     m_hooks.loadImported(content);
     m_importedSfz = name;
     m_importedFirstSource = m_document.soundFile(1);

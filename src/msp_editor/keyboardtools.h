@@ -102,6 +102,9 @@ private:
     void decorateList();
     QString slotLine(int slot) const;
     bool mapFromRoots(bool quiet);
+    // Samples first..last just added to a set that is a drum kit go on keys of their
+    // own as the command line places them (exporter::drumKeysFor); false for notes.
+    bool mapAddedDrums(int first, int last);
     // Names several samples at once: a common start and each one's KEY.
     void renameSamples(const QList<int> &slots);
     // The MSP file name to export as into folder, asked for an untitled document;
@@ -121,6 +124,7 @@ private:
     QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
     QString m_importedFirstSource;
     std::shared_ptr<QTemporaryDir> m_soundFontFiles; // the imported preset's WAVs, while it is open
+    std::shared_ptr<QTemporaryDir> m_importFiles;    // files the last import wrote (stereo pairs)
 };
 
 } // namespace tamo::msp_editor

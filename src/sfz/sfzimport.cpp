@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sfz/sfzimport.h"
 
+#include "sfz/stereopair.h"
+
 #include "msp/valueformats.h"
 #include "util/shortname.h"
 #include "wav/soundfile.h"
@@ -208,6 +210,8 @@ struct Zone {
     int highVelocity = 127;
     QString path; // absolute, once resolved
     wav::SourceCut cut;
+    double pan = 0;   // -100 (left) .. 100 (right)
+    QString nameBase; // what its name is made from when not its file's name
 };
 
 // What the import needs of a sound file, read once per file.
@@ -238,31 +242,13 @@ FileFacts readFacts(const QString &path)
     return facts;
 }
 
-// An 8.3-safe name of at most 8 characters from a file's base name, suffix at its
-// end. A short last word (a note, a number) survives the cut: "Strings Ensemble C3"
-// gives "STRINGC3", "Piano D1" with "_2" gives "PIAND1_2".
+// The stick's name for a file's base name (util::stickName), room left for suffix
+// at its end ("Strings Ensemble C3" gives "STRENSC3", "Piano D1" with "_2"
+// "PNO_D1_2"), padded to 8.
 QByteArray readableName(const QString &baseName, const QString &suffix)
 {
-    // A name that already fits is kept as it is written.
-    if (suffix.isEmpty() && baseName.size() <= msp::kSampleNameSize
-        && util::shortNameCharacters(baseName).size() == baseName.size() && !baseName.isEmpty())
-        return baseName.toLatin1().leftJustified(msp::kSampleNameSize, ' ');
-    static const QRegularExpression separators(u"[\\s_.-]+"_s);
-    QStringList words = baseName.split(separators, Qt::SkipEmptyParts);
-    QString last = words.isEmpty() ? QString() : util::shortNameCharacters(words.constLast());
-    QString head;
-    if (words.size() > 1 && !last.isEmpty() && last.size() <= 4) {
-        words.removeLast();
-        head = util::shortNameCharacters(words.join(QString()));
-    } else {
-        head = util::shortNameCharacters(baseName);
-        last.clear();
-    }
-    const QString tail = last + suffix;
-    QString name = head.left(msp::kSampleNameSize - tail.size()) + tail;
-    if (name.isEmpty())
-        name = u"_"_s;
-    return name.toLatin1().leftJustified(msp::kSampleNameSize, ' ');
+    const QString stem = util::stickName(baseName, std::max<qsizetype>(1, msp::kSampleNameSize - suffix.size()));
+    return (stem + suffix).toLatin1().leftJustified(msp::kSampleNameSize, ' ');
 }
 
 int rounded(double value)
@@ -304,6 +290,8 @@ public:
         for (const Region &region : m_document.regions) {
             Zone zone;
             zone.place = region.place;
+            if (const Opcode *pan = region.find(u"pan"))
+                zone.pan = pan->value.toDouble();
             if (!resolve(region, zone.values))
                 return;
             if (keep(zone))
@@ -324,6 +312,7 @@ public:
                 keyCenterFromFile(zone, *known);
             zone.cut = cutOf(zone, *known);
         }
+        pairChannels(zones, facts);
         mergeToFit(zones);
         nameSamples(zones);
         writeReport();
@@ -333,7 +322,7 @@ private:
     const SfzDocument &m_document;
     QMap<QString, SourcePlace> m_unexpressed; // by opcode family
     QList<std::pair<QString, QStringList>> m_leftOut; // reason, regions
-    QStringList m_velocity, m_merged, m_approximated;
+    QStringList m_velocity, m_merged, m_approximated, m_stereo;
     QHash<QString, QString> m_found; // sample as written -> path on disk
     QStringList m_readPast;
     QSet<QString> m_seenUnexpressed;
@@ -605,7 +594,7 @@ private:
             const QString source = sourceKey(zone);
             auto name = nameOf.constFind(source);
             if (name == nameOf.cend()) {
-                const QString base = QFileInfo(zone.path).completeBaseName();
+                const QString base = zone.nameBase.isEmpty() ? QFileInfo(zone.path).completeBaseName() : zone.nameBase;
                 int nth = ++cutsOfFile[zone.path];
                 QByteArray made = readableName(base, nth > 1 ? u"_%1"_s.arg(nth) : QString());
                 while (taken.contains(made.toUpper()))
@@ -621,6 +610,62 @@ private:
     {
         const wav::SourceCut &c = zone.cut;
         return u"%1|%2|%3|%4|%5|%6"_s.arg(zone.path).arg(c.start).arg(c.end).arg(int(c.loop)).arg(c.loopStart).arg(c.loopEnd);
+    }
+
+    // A region panned hard left (pan <= -50, or its sample named "_L") and one hard
+    // right playing the same keys, velocities and root are one stereo sound: their
+    // windows go into one stereo file (the shorter ending in silence) that plays
+    // with the left one's loop and values.
+    void pairChannels(QList<Zone> &zones, const QHash<QString, FileFacts> &facts)
+    {
+        const auto side = [](const Zone &z) {
+            return z.pan <= -50 ? -1 : z.pan >= 50 ? 1 : z.pan == 0 ? channelOfName(QFileInfo(z.path).completeBaseName()) : 0;
+        };
+        const auto partners = [](const Zone &a, const Zone &b) {
+            return std::tie(a.lowKey, a.highKey, a.lowVelocity, a.highVelocity, a.keyCenter)
+                == std::tie(b.lowKey, b.highKey, b.lowVelocity, b.highVelocity, b.keyCenter);
+        };
+        QList<bool> gone(zones.size(), false);
+        for (qsizetype i = 0; i < zones.size(); ++i) {
+            for (qsizetype j = 0; j < zones.size() && side(zones.at(i)) == -1 && !gone.at(i); ++j) {
+                Zone &left = zones[i];
+                const Zone &right = zones.at(j);
+                if (gone.at(j) || side(right) != 1 || !partners(left, right))
+                    continue;
+                if (left.path == right.path && left.cut == right.cut) { // one sound panned both ways: the middle
+                    m_stereo << u"  %1"_s.arg(QFileInfo(left.path).fileName());
+                    gone[j] = true;
+                    break;
+                }
+                if (!result.files)
+                    result.files = std::make_shared<QTemporaryDir>();
+                const QString path = result.files->filePath(u"stereo%1.wav"_s.arg(m_stereo.size() + 1));
+                if (!result.files->isValid() || !writeStereoPair(left.path, left.cut, right.path, right.cut, path).isEmpty())
+                    continue;
+                m_stereo << u"  %1 + %2"_s.arg(QFileInfo(left.path).fileName(), QFileInfo(right.path).fileName());
+                // The left one's loop, now in frames of the written window.
+                const wav::SourceCut was = left.cut;
+                const FileFacts own = facts.value(left.path);
+                wav::SourceCut cut;
+                cut.loop = was.loop == wav::SourceCut::Loop::None ? wav::SourceCut::Loop::None : wav::SourceCut::Loop::Keep;
+                const bool ownLoop = was.loop == wav::SourceCut::Loop::Keep && own.hasLoop && own.loopStart >= was.start
+                                     && (was.end < 0 || own.loopEnd <= was.end);
+                if (was.loop == wav::SourceCut::Loop::Forward || ownLoop) {
+                    cut.loop = wav::SourceCut::Loop::Forward;
+                    cut.loopStart = (ownLoop ? own.loopStart : was.loopStart) - was.start;
+                    cut.loopEnd = (ownLoop ? own.loopEnd : was.loopEnd) - was.start;
+                }
+                left.nameBase = nameWithoutChannel(QFileInfo(left.path).completeBaseName());
+                left.path = path;
+                left.cut = cut;
+                gone[j] = true;
+                break;
+            }
+        }
+        for (qsizetype i = zones.size() - 1; i >= 0; --i) {
+            if (gone.at(i))
+                zones.removeAt(i);
+        }
     }
 
     // More than 64 zones: the two neighbours of one layer whose union is narrowest
@@ -801,6 +846,8 @@ private:
             report << reason << regions;
         if (!m_merged.isEmpty())
             report << QCoreApplication::translate("SfzImport", "More than 64 regions: neighbouring zones merged:") << m_merged;
+        if (!m_stereo.isEmpty())
+            report << QCoreApplication::translate("SfzImport", "Left and right regions playing together, now one stereo sample each:") << m_stereo;
         if (!m_approximated.isEmpty())
             report << QCoreApplication::translate("SfzImport", "Approximated:") << m_approximated;
     }

@@ -9,6 +9,9 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
 
 namespace tamo::sfz {
 
@@ -34,6 +37,8 @@ struct SfzImport {
     // Set when the import must stop (syntax, missing include or sample, include loop):
     // the samples are then empty.
     SfzError error;
+    // Files the import wrote (stereo pairs), kept while the import is.
+    std::shared_ptr<QTemporaryDir> files;
     bool ok() const { return !error.isSet(); }
 };
 

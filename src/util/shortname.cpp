@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -143,6 +144,71 @@ QString systemShortPath(const QString &path)
 } // namespace
 
 QString shortNameCharacters(QStringView text) { return shortNameChars(text); }
+
+bool isStickName(QStringView name)
+{
+    static const QRegularExpression rule(QStringLiteral("^[A-Z0-9_~-]{1,8}$"));
+    return rule.match(name.toString()).hasMatch();
+}
+
+QString stickName(QStringView text, qsizetype length)
+{
+    QStringList words{QString()};
+    for (const QChar c : text) {
+        const char16_t u = c.toUpper().unicode();
+        if ((u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9'))
+            words.last() += QChar(u);
+        else if (u == u'#')
+            words.last() += u'S';
+        else if (!words.last().isEmpty())
+            words << QString();
+    }
+    words.removeAll(QString());
+    if (words.isEmpty())
+        return QStringLiteral("_");
+    // A device name (CON, LPT1) is no file name on the stick.
+    static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9]|LPT[0-9]|CLOCK)$"));
+    if (words.size() == 1 && device.match(words.first()).hasMatch())
+        words.first().prepend(u'_');
+    if (words.join(u'_').size() <= length)
+        return words.join(u'_');
+    if (words.join(QString()).size() <= length)
+        return words.join(QString());
+    // Long numbers (a library's catalogue numbers) say least.
+    static const QRegularExpression longNumber(QStringLiteral("^[0-9]{4,}$"));
+    if (words.size() > words.filter(longNumber).size())
+        words.removeIf([](const QString &word) { return longNumber.match(word).hasMatch(); });
+    static const QString kVowels = QStringLiteral("AEIOU");
+    for (QString &word : words) {
+        for (qsizetype i = word.size() - 2; i >= 1; --i) {
+            if (kVowels.contains(word.at(i)))
+                word.remove(i, 1);
+        }
+    }
+    if (words.join(u'_').size() <= length)
+        return words.join(u'_');
+    while (words.join(QString()).size() > length) {
+        const auto longest = std::max_element(words.begin(), words.end(),
+                                              [](const QString &a, const QString &b) { return a.size() < b.size(); });
+        if (longest->size() <= 1)
+            break;
+        longest->chop(1);
+    }
+    return words.join(QString()).left(length);
+}
+
+QString freeStickName(const QString &stem, const QString &tail, const std::function<bool(const QString &)> &isFree)
+{
+    constexpr qsizetype kLength = 8;
+    if (isFree(stem + tail))
+        return stem + tail;
+    for (int n = 2;; ++n) {
+        const QString number = QString::number(n);
+        const QString name = stem.left(std::max<qsizetype>(0, kLength - tail.size() - number.size())) + number + tail;
+        if (isFree(name))
+            return name;
+    }
+}
 
 QString shortFormOf(const QString &fileName)
 {

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tamo::util {
 
 // The path of an existing file with its last component in 8.3 form (base of at
@@ -17,6 +19,20 @@ QString ShortFileName(const QString &longName);
 QStringList ShortFileNames(const QStringList &longNames);
 // The characters of text a short name may hold, in upper case; the others dropped.
 QString shortNameCharacters(QStringView text);
+
+// The name a file takes on a keyboard's stick, made from any text by every road
+// alike: upper case, only A-Z, 0-9, "_" and "-" ("#" read as "S"), the words joined
+// by "_" where that fits in length, else run together, else shortened (inner vowels
+// dropped, then the longest words cut, each keeping a letter): "pad_F#2" gives
+// "PAD_FS2", "Ride2(R)" "RIDE2_R", "Kick Drum" "KICKDRUM". "_" when nothing is left,
+// "_" before a device name ("_CON").
+QString stickName(QStringView text, qsizetype length = 8);
+// stem + tail when isFree accepts it, else the stem cut to make room for a number
+// before the tail ("SNARE2", "PIAN2_C3"), the first one isFree accepts.
+QString freeStickName(const QString &stem, const QString &tail, const std::function<bool(const QString &)> &isFree);
+// Whether name (without extension) is one a stick holds as it is: 1 to 8 of A-Z,
+// 0-9, "_", "-" and "~".
+bool isStickName(QStringView name);
 
 // The 8.3 form a file name takes first where the system has none: the name itself
 // when it is already in 8.3 form, else one made from the name alone ("PIA~4RMF.WAV").

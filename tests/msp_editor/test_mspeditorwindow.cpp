@@ -6,6 +6,7 @@
 #include "../wav/helper_sound.h"
 #include "../wav/helper_wav.h"
 #include "editorsupport.h"
+#include "msp/keymapping.h"
 #include "msp_editor/keyboardtools.h"
 #include "msp_editor/keymapwindow.h"
 #include "msp_editor/presetchooser.h"
@@ -405,11 +406,15 @@ private Q_SLOTS:
         platform.queueCancel();
         run(editor, u"Command9"_s); // the next dialog opens where the files came from
         QCOMPARE(platform.dialogs().last().initialFolder, m_saveDir.path());
-        // No root at all (a drum kit): Map keys gives each sound a key from C1 and says so.
+        // No root at all (a drum kit): added, each sound goes on its General MIDI key as
+        // the command line places it (test_drumkit); Map keys does the same and says so.
         MspEditorWindow kit;
         kit.addWavFiles({sound(u"KICK.wav"_s), sound(u"SNARE.wav"_s), sound(u"Low Tom.wav"_s)});
+        const auto drumKeys = [&] { return QList<int>{msp::slotForKey(kit.record(), 36), msp::slotForKey(kit.record(), 38), msp::slotForKey(kit.record(), 43)}; };
+        QCOMPARE(drumKeys(), QList({1, 2, 3}));
+        QCOMPARE(msp::keyCoverage(kit.record()).count(1), 3); // one key each, nothing on the others
         kit.keyboardTools()->mapKeys();
-        QCOMPARE(kit.record().sample(SampleField::Key, 3), quint8(38));
+        QCOMPARE(drumKeys(), QList({1, 2, 3}));
         QVERIFY(platform.messageTexts().last().startsWith(u"No root keys found: one key per sound from C1"_s));
         // A made-up name's item tells the file it stands for.
         QVERIFY(kit.sampleList()->item(2)->toolTip().contains(u"A name made up for Low Tom.wav"_s));
@@ -757,7 +762,7 @@ private Q_SLOTS:
 
         platform.queueFile(target), platform.queueText(u"SET"_s), platform.queueChoices(QList<bool>{true, false, false});
         editor.keyboardTools()->exportForKeyboard();
-        QVERIFY(platform.pending() == 0 && platform.messages().last().details.startsWith(u"held.WAV: loop "_s));
+        QVERIFY(platform.pending() == 0 && platform.messages().last().details.startsWith(u"HELD.WAV: loop "_s));
         QCOMPARE(test::readAll(held), bytes);
 
         const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s

@@ -271,8 +271,8 @@ private Q_SLOTS:
             QCOMPARE(QFileInfo(s.sourcePath).absolutePath(), import.files->path());
             names << QFileInfo(s.sourcePath).fileName();
         }
-        QCOMPARE(names, (QStringList{u"ETCX.WAV"_s, u"_CON.WAV"_s, u"NAMEWITH.WAV"_s, u"NAMEWI~2.WAV"_s, u"_.WAV"_s,
-                                     u"TEMPL5MP.WAV"_s}));
+        QCOMPARE(names, (QStringList{u"ETC_X.WAV"_s, u"_CON.WAV"_s, u"NMWTHCHR.WAV"_s, u"NMWTHCH2.WAV"_s, u"_.WAV"_s,
+                                     u"TMBLC5MP.WAV"_s}));
     }
 
     // Damage: a message naming the problem; the command writes nothing.
@@ -344,10 +344,10 @@ private Q_SLOTS:
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"one"_s), u"0:9"_s, false, o, e), 1);
         QVERIFY(err.contains(u"no preset 0:9"_s) && !QFileInfo::exists(dir.filePath(u"one"_s)));
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"one"_s), u"0:1"_s, false, o, e), 0);
-        QVERIFY(QFileInfo::exists(dir.filePath(u"one/PRESET1.MSP"_s)) && QFileInfo::exists(dir.filePath(u"one/TONE.WAV"_s)));
+        QVERIFY(QFileInfo::exists(dir.filePath(u"one/PRESET_1.MSP"_s)) && QFileInfo::exists(dir.filePath(u"one/TONE.WAV"_s)));
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"all"_s), {}, false, o, e), 0);
         QCOMPARE(QDir(dir.filePath(u"all"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-                 (QStringList{u"PRESET0"_s, u"PRESET1"_s}));
+                 (QStringList{u"PRESET_0"_s, u"PRESET_1"_s}));
     }
     // A whole General MIDI bank from Debian (timgm6mb-soundfont, installed by
     // scripts/test.sh) becomes one set per preset, every slot's WAV beside its MSP.

@@ -163,58 +163,58 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reported"); // a report line that must appear; "!line": must not
         QTest::newRow("mapping, name case on disk") << u"<region> sample=A.WAV lokey=c4 hikey=e4 pitch_keycenter=d4 tune=-10 "
             "volume=-6 ampeg_attack=0 ampeg_release=20 ampeg_sustain=50 cutoff=500 fil_type=lpf_2p"_s << QStringList{u"a.wav"_s}
-            << u"a start=59 end=64 vol=90 fine=229 key=63 att=127 sus=64 dec=99 rel=0"_s << u"  fil_type (first at m.sfz, line 1)"_s;
+            << u"A start=59 end=64 vol=90 fine=229 key=63 att=127 sus=64 dec=99 rel=0"_s << u"  fil_type (first at m.sfz, line 1)"_s;
         QTest::newRow("transpose into KEY, tune into FINE") << u"<region> sample=a.wav key=60 transpose=-12 tune=30 pitch_keytrack=0"_s
-            << QStringList{u"a.wav"_s} << u"a start=59 end=60 pitch=1 fine=76 key=72"_s << QString();
+            << QStringList{u"a.wav"_s} << u"A start=59 end=60 pitch=1 fine=76 key=72"_s << QString();
         QTest::newRow("tuning beyond the keys") << u"<region> sample=a.wav key=120 transpose=-12 volume=6"_s << QStringList{u"a.wav"_s}
-            << u"a start=119 end=120 vol=127 fine=0 key=120"_s << u"  a.wav: a tuning of -1200 cents does not fit; KEY is kept at C8, untuned"_s;
+            << u"A start=119 end=120 vol=127 fine=0 key=120"_s << u"  a.wav: a tuning of -1200 cents does not fit; KEY is kept at C8, untuned"_s;
         QTest::newRow("velocity 100 layer kept") << u"<group> amp_velcurve_64=0.5 amp_velcurve_100=1 <region> sample=p.wav hivel=64 key=60 "
             "<region> sample=f.wav lovel=65 key=60 <region> sample=p.wav hivel=64 key=62"_s << QStringList{u"p.wav"_s, u"f.wav"_s}
-            << u"f start=59 end=60 fine=0 key=60"_s << u"  p.wav, keys D3 (MIDI 62), velocity 0-64 (m.sfz, line 1)"_s;
+            << u"F start=59 end=60 fine=0 key=60"_s << u"  p.wav, keys D3 (MIDI 62), velocity 0-64 (m.sfz, line 1)"_s;
         QTest::newRow("a layer ending at velocity 100 plays it") << u"<region> sample=p.wav hivel=100 key=60 "
             "<region> sample=f.wav lovel=101 key=60"_s << QStringList{u"p.wav"_s, u"f.wav"_s}
-            << u"p start=59 end=60 fine=0 key=60"_s << u"  f.wav, keys C3 (MIDI 60), velocity 101-127 (m.sfz, line 1)"_s;
+            << u"P start=59 end=60 fine=0 key=60"_s << u"  f.wav, keys C3 (MIDI 60), velocity 101-127 (m.sfz, line 1)"_s;
         QTest::newRow("round robins, release triggers") << u"<group> seq_length=2 key=62 <region> sample=a.wav seq_position=1 "
             "<region> sample=b.wav seq_position=2 <region> sample=r.wav trigger=release"_s << QStringList{u"a.wav"_s}
-            << u"a start=61 end=62 fine=0 key=62"_s << u"  b.wav, keys D3 (MIDI 62), velocity 0-127 (m.sfz, line 1)"_s;
+            << u"A start=61 end=62 fine=0 key=62"_s << u"  b.wav, keys D3 (MIDI 62), velocity 0-127 (m.sfz, line 1)"_s;
         QTest::newRow("missing sample") << u"<region> sample=a.wav\n<region> sample=sub\\gone.wav"_s << QStringList{u"a.wav"_s}
             << u"m.sfz, line 2: The sample file \"%1/sub/gone.wav\" does not exist"_s << QString();
         // Windows and loops: SFZ's end and loop_end are last frames, the cut's one past.
         QTest::newRow("window and loop, from the group") << u"<group> loop_mode=loop_continuous offset=100 <region> "
             "sample=a.wav key=60 end=899 loop_start=200 loop_end=499"_s << QStringList{u"a.wav:1000"_s}
-            << u"a start=59 end=60 fine=0 key=60 cut=100-900 loop=200-500"_s << u"!  offset (first at m.sfz, line 1)"_s;
+            << u"A start=59 end=60 fine=0 key=60 cut=100-900 loop=200-500"_s << u"!  offset (first at m.sfz, line 1)"_s;
         QTest::newRow("one-shot drops the file's loop") << u"<region> sample=a.wav key=60 loop_mode=one_shot loop_start=9 loop_end=20"_s
-            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60 loop=none"_s << u"!  loop_mode (first at m.sfz, line 1)"_s;
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"A start=59 end=60 fine=0 key=60 loop=none"_s << u"!  loop_mode (first at m.sfz, line 1)"_s;
         QTest::newRow("no loop_mode: the file's loop says it loops") << u"<region> sample=a.wav key=60 loopstart=5 loopend=14"_s
-            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60 loop=5-15"_s << QString();
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"A start=59 end=60 fine=0 key=60 loop=5-15"_s << QString();
         QTest::newRow("no loop given: the file's own") << u"<region> sample=a.wav key=60 loop_mode=loop_sustain"_s
-            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60"_s << QString();
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"A start=59 end=60 fine=0 key=60"_s << QString();
         QTest::newRow("the file's own loop again") << u"<region> sample=a.wav key=60 loop_mode=loop_continuous loop_start=10 loop_end=19"_s
-            << QStringList{u"a.wav:1000:60:10:20"_s} << u"a start=59 end=60 fine=0 key=60"_s << QString();
+            << QStringList{u"a.wav:1000:60:10:20"_s} << u"A start=59 end=60 fine=0 key=60"_s << QString();
         QTest::newRow("beyond the file, clamped") << u"<region> sample=a.wav key=60 offset=5000 end=20000 "
             "loop_mode=loop_continuous loop_start=10 loop_end=30000"_s << QStringList{u"a.wav:1000"_s}
-            << u"a start=59 end=60 fine=0 key=60 loop=10-1000"_s << u"  a.wav: end=20000 lies beyond its 1000 frames; it plays to its end"_s;
+            << u"A start=59 end=60 fine=0 key=60 loop=10-1000"_s << u"  a.wav: end=20000 lies beyond its 1000 frames; it plays to its end"_s;
         // Names: one per file and cut, readable, never shared by two sources.
         QTest::newRow("one name per file and cut") << u"<region> sample=Piano C4.wav key=60 <region> sample=Piano C4.wav key=61 "
             "<region> sample=Piano C4.wav key=62 offset=10 <region> sample=Strings Ensemble C3.wav key=63 "
             "<region> sample=Strings Ensemble Long C3.wav key=64 <region> sample=s/PianoC4.wav key=65"_s
             << QStringList{u"Piano C4.wav:100"_s, u"Strings Ensemble C3.wav"_s, u"Strings Ensemble Long C3.wav"_s, u"s/PianoC4.wav"_s}
-            << u"PIANOC4 start=59 end=60 fine=0 key=60 | PIANOC4 start=60 end=61 fine=0 key=61 | PIANC4_2 start=61 end=62 fine=0 key=62 "
-               "cut=10--1 | STRINGC3 start=62 end=63 fine=0 key=63 | STRIC3_2 start=63 end=64 fine=0 key=64 | PIANOC_2 start=64 end=65 fine=0 key=65"_s << QString();
+            << u"PIANO_C4 start=59 end=60 fine=0 key=60 | PIANO_C4 start=60 end=61 fine=0 key=61 | PNO_C4_2 start=61 end=62 fine=0 key=62 "
+               "cut=10--1 | STRENSC3 start=62 end=63 fine=0 key=63 | STENLNC3 start=63 end=64 fine=0 key=64 | PIANOC4 start=64 end=65 fine=0 key=65"_s << QString();
         // Articulations and pitch.
         QTest::newRow("key switch: the lowest") << u"<group> sw_lokey=24 sw_hikey=25 <region> sw_last=25 sample=b.wav key=60 "
             "<region> sw_last=24 sample=a.wav key=60"_s << QStringList{u"a.wav"_s, u"b.wav"_s}
-            << u"a start=59 end=60 fine=0 key=60"_s << u"  b.wav, keys C3 (MIDI 60), velocity 0-127 (m.sfz, line 1)"_s;
+            << u"A start=59 end=60 fine=0 key=60"_s << u"  b.wav, keys C3 (MIDI 60), velocity 0-127 (m.sfz, line 1)"_s;
         QTest::newRow("key switch: sw_default") << u"<global> sw_default=25 <region> sw_last=24 sample=a.wav key=60 "
             "<region> sw_last=25 sample=b.wav key=60"_s << QStringList{u"a.wav"_s, u"b.wav"_s}
-            << u"b start=59 end=60 fine=0 key=60"_s << u"  a.wav, keys C3 (MIDI 60), velocity 0-127 (m.sfz, line 1)"_s;
+            << u"B start=59 end=60 fine=0 key=60"_s << u"  a.wav, keys C3 (MIDI 60), velocity 0-127 (m.sfz, line 1)"_s;
         QTest::newRow("pitch_keycenter=sample, first trigger") << u"<region> sample=a.wav lokey=60 hikey=70 pitch_keycenter=sample trigger=first"_s
-            << QStringList{u"a.wav:100:67"_s} << u"a start=59 end=70 fine=0 key=67"_s << QString();
+            << QStringList{u"a.wav:100:67"_s} << u"A start=59 end=70 fine=0 key=67"_s << QString();
         QTest::newRow("slip in an opcode read for nothing") << u"<group> seq_length=x <region> sample=a.wav key=60"_s
-            << QStringList{u"a.wav"_s} << u"a start=59 end=60 fine=0 key=60"_s
+            << QStringList{u"a.wav"_s} << u"A start=59 end=60 fine=0 key=60"_s
             << u"m.sfz, line 1: \"x\" is not a number for seq_length; it is read past"_s;
         QTest::newRow("tune beyond a semitone moves KEY") << u"<region> sample=a.wav key=60 tune=250"_s
-            << QStringList{u"a.wav"_s} << u"a start=59 end=60 fine=127 key=58"_s << QString();
+            << QStringList{u"a.wav"_s} << u"A start=59 end=60 fine=127 key=58"_s << QString();
         QTest::newRow("folder case on disk") << u"<region> sample=Samples\\Sub\\a.wav key=60"_s
             << QStringList{u"samples/sUB/A.WAV"_s} << u"A start=59 end=60 fine=0 key=60"_s << QString();
     }
@@ -240,6 +240,42 @@ private Q_SLOTS:
         if (!reported.isEmpty())
             QVERIFY2(import.report.contains(reported.mid(reported.startsWith(u'!'))) != reported.startsWith(u'!'),
                      qPrintable(import.report.join(u'\n')));
+    }
+
+    // Regions hard left and right on the same keys become one stereo sample: the
+    // files side by side, the shorter ending in silence; anything less stays apart.
+    void stereoPairs_data()
+    {
+        QTest::addColumn<QString>("regions"); // two, each "sample;frames;pan;key"
+        QTest::addColumn<QString>("name");    // of the one sample; empty: two samples
+        QTest::newRow("pan -100 and 100, the right shorter") << "a.wav;1000;-100;60|b.wav;600;100;60" << "A";
+        QTest::newRow("names marked L and R, the left shorter") << "Pad_L.wav;800;0;60|Pad (R).wav;1200;0;60" << "PAD";
+        QTest::newRow("a mild pan") << "a.wav;1000;-20;60|b.wav;600;20;60" << "";
+        QTest::newRow("other keys") << "a.wav;1000;-100;60|b.wav;600;100;61" << "";
+    }
+    void stereoPairs()
+    {
+        QFETCH(QString, regions);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        QString sfz;
+        std::vector<test::sound::Contents> sides;
+        for (const QString &region : regions.split(u'|')) {
+            const QStringList r = region.split(u';');
+            QVERIFY(test::sound::write(dir.filePath(r[0]), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, r[1].toInt()));
+            sides.push_back(test::sound::read(dir.filePath(r[0])));
+            sfz += u"<region> sample=%1 pan=%2 key=%3\n"_s.arg(r[0], r[2], r[3]);
+        }
+        const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, sfz}));
+        QCOMPARE(import.samples.size(), name.isEmpty() ? 2 : 1);
+        if (name.isEmpty())
+            return;
+        QCOMPARE(QString::fromLatin1(import.samples.at(0).name).trimmed(), name);
+        const test::sound::Contents both = test::sound::read(import.samples.at(0).sourcePath);
+        QVERIFY(both.ok && both.info.channels == 2 && both.info.frames == qint64(std::max(sides[0].samples.size(), sides[1].samples.size())));
+        for (std::size_t f = 0; f < std::size_t(both.info.frames); ++f)
+            for (std::size_t c = 0; c < 2; ++c)
+                QCOMPARE(both.samples[2 * f + c], f < sides[c].samples.size() ? sides[c].samples[f] : 0.0f);
     }
 
     // More than 64 regions: neighbours merge until 64 are left, the zones still tile

@@ -242,6 +242,31 @@ private Q_SLOTS:
         QCOMPARE(shortNameClashes(dir.filePath(u"piano.wav"_s)), QStringList{u"PIANO.WAV"_s});
     }
 
+    // The stick's one naming rule: words joined by "_" where they fit, else run
+    // together, else without inner vowels, then the longest cut.
+    void stickNames_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        const QList<std::pair<const char *, const char *>> rows{
+            {"pad_F#2", "PAD_FS2"}, {"Ride2(R)", "RIDE2_R"}, {"Hello", "HELLO"}, {"Kick Drum", "KICKDRUM"},
+            {"Strings Ensemble C3", "STRENSC3"}, {"123456 Grand Piano", "GRND_PNO"}, {"CON", "_CON"}, {"#", "S"}, {"(!)", "_"}};
+        for (const auto &[text, name] : rows)
+            QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(name);
+    }
+    void stickNames()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QCOMPARE(stickName(text), name);
+        // Any text gives a name the stick holds, and a taken one a free one beside it.
+        QString noise;
+        for (int i = 0; i < 24; ++i, noise += QChar(char16_t(QRandomGenerator::global()->bounded(0x20, 0x2ff)))) {}
+        const QString made = stickName(noise);
+        const QString free = freeStickName(made, u"_C3"_s, [&](const QString &n) { return n.size() <= 8 && n != made + u"_C3"_s; });
+        QVERIFY2(isStickName(made) && isStickName(free) && free.endsWith(u"_C3"_s), qPrintable(noise + u' ' + made + u' ' + free));
+    }
+
     void lookUp_data()
     {
         QTest::addColumn<QString>("name");
