@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 
 #include "export/exportcommand.h"
+#include "export/pitchcheck.h"
 #include "export/soundfontexport.h"
 
 #include <QCommandLineParser>
@@ -31,6 +32,7 @@ constexpr const char *kHelpText = R"(Usage: TAMO [options] [file]
        TAMO export <input> <folder> [--preset BANK:PROGRAM] [--velocity-layers]
                    [--find-loops] [--normalize] [--trim-silence]
        TAMO presets <file.sf2>
+       TAMO check <set>
 
 Editor for the user sound files of an arranger keyboard: MSP multisamples,
 USD drum-kit banks and USV user-voice banks. Without a file it shows a menu of
@@ -64,8 +66,14 @@ Arguments:
                    The input's files are never changed.
   presets <file.sf2>
                    List a SoundFont's presets as BANK:PROGRAM NAME.
+  check <set>      Listen to each sample of a set (an MSP file, a folder of
+                   sound files, an SFZ file, a SoundFont, or a folder of MSP
+                   files) and compare its pitch with its root: one line per
+                   sample (root and where it came from, the pitch heard, the
+                   difference, the confidence) and a summary.
 
-Exit status: 0 done; 1 no display, or the export failed; 2 a bad argument.
+Exit status: 0 done; 1 no display, or the export failed, or check found a
+sample 50 cents or more out of tune; 2 a bad argument or an unreadable set.
 )";
 
 StartRequest fail(QTextStream &err, const QString &reason)
@@ -175,6 +183,11 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         if (files.size() != 2)
             return fail(err, QStringLiteral("presets takes one SoundFont file"));
         return exitWith(exporter::runPresetsCommand(files.at(1), out, err) == 0 ? 0 : 1);
+    }
+    if (!files.isEmpty() && files.first() == u"check") {
+        if (files.size() != 2)
+            return fail(err, QStringLiteral("check takes one set"));
+        return exitWith(exporter::runCheckCommand(files.at(1), out, err));
     }
     const exporter::ExportOptions options{.findLoops = parser.isSet(findLoops),
                                           .normalize = parser.isSet(normalize),

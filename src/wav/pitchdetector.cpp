@@ -291,7 +291,7 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
     const qint64 start = std::clamp<qint64>(window.start, 0, total);
     const qint64 end = window.end < 0 ? total : std::clamp(window.end, start, total);
     qint64 loopStart = window.loopStart, loopEnd = window.loopEnd;
-    if (SF_INSTRUMENT instrument; loopEnd <= loopStart && file.instrument(&instrument) && instrument.loop_count > 0)
+    if (SF_INSTRUMENT instrument; loopEnd <= loopStart && window.ownLoop && file.instrument(&instrument) && instrument.loop_count > 0)
         loopStart = instrument.loops[0].start, loopEnd = instrument.loops[0].end;
     const Yin yin(rate);
     const qint64 needed = yin.length + (kFewestFrames - 1) * (yin.window / 2);

@@ -23,6 +23,7 @@ struct PitchWindow {
     qint64 end = -1; // < 0: the file's end
     qint64 loopStart = 0;
     qint64 loopEnd = 0;
+    bool ownLoop = true; // without a loop above, the file's sampler loop, if any
 };
 
 // YIN (de Cheveigné & Kawahara 2002: the cumulative mean normalised difference,
