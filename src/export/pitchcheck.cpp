@@ -6,6 +6,7 @@
 #include "msp/valueformats.h"
 #include "sf2/soundfont.h"
 #include "sfz/sfzimport.h"
+#include "wav/soundfile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -157,6 +158,10 @@ QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::So
         check.origin = origins.value(slot - 1, origin);
         if (check.origin != RootOrigin::None)
             check.root = record.sample(SampleField::Key, slot) - msp::FineValue(record.sample(SampleField::Fine, slot)) / 100.0;
+        // A SoundFont's samples carry their own root; the tuning a zone adds is the
+        // bank's choice (a fifth above, an octave down), not a root.
+        if (SF_INSTRUMENT own; check.origin == RootOrigin::SoundFont && wav::SoundFile(path).instrument(&own))
+            check.root = std::clamp(int(own.basenote), 0, 127) + own.detune / 100.0;
         // START is stored one below the first key it plays.
         check.notCompared = record.sample(SampleField::EndKey, slot) - record.sample(SampleField::StartKey, slot) <= 1
                             || record.sample(SampleField::PitchMode, slot) == 1;

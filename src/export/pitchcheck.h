@@ -65,7 +65,9 @@ QString sampleCheckText(const SampleCheck &check);
 
 // The used slots of record, each against its source (sources[k - 1] for slot k),
 // roots as KEY - FINE / 100. origins[k - 1] says where each root came from
-// (missing: origin).
+// (missing: origin). A SoundFont's sample is held against its own root, the
+// sampler chunk its WAV was written with: the tuning its zones add is the bank's
+// choice (a preset a fifth above, an octave down).
 QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::SourceCut> &cuts,
                                const QStringList &paths, RootOrigin origin, const QList<RootOrigin> &origins = {});
 

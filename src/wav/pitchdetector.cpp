@@ -361,6 +361,11 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
         std::size_t last = level.size() - 1;
         while (last > loudest && level[last] < level[loudest] * 1e-4)
             --last;
+        // A hit dies away; a note that is held takes longer than 0.3 s to fall 40 dB.
+        if (last - loudest < 30) {
+            result.reason = tr("no held part: it dies away at once (a drum or a hit)");
+            return result;
+        }
         const qint64 soundEnd = start + qint64(last + 1) * blockFrames;
         qint64 from = start + qint64(loudest + 5) * blockFrames;
         const qint64 to = std::min({end, soundEnd, from + longest});
