@@ -75,28 +75,43 @@ wav::PitchWindow pitchWindowOf(const wav::SourceCut &cut)
     return window;
 }
 
+namespace {
+
+QMutex cacheMutex;
+QHash<QString, wav::PitchReading> cachedReadings;
+
+QString cacheKey(const QString &path, const wav::PitchWindow &window)
+{
+    const QFileInfo file(path);
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+        .arg(file.absoluteFilePath())
+        .arg(file.size())
+        .arg(file.lastModified().toMSecsSinceEpoch())
+        .arg(window.start)
+        .arg(window.end)
+        .arg(window.loopStart)
+        .arg(window.loopEnd)
+        .arg(window.ownLoop);
+}
+
+} // namespace
+
+std::optional<wav::PitchReading> knownPitch(const QString &path, const wav::PitchWindow &window)
+{
+    const QString key = cacheKey(path, window);
+    const QMutexLocker lock(&cacheMutex);
+    if (const auto found = cachedReadings.constFind(key); found != cachedReadings.cend())
+        return *found;
+    return std::nullopt;
+}
+
 wav::PitchReading cachedPitch(const QString &path, const wav::PitchWindow &window)
 {
-    static QMutex mutex;
-    static QHash<QString, wav::PitchReading> readings;
-    const QFileInfo file(path);
-    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
-                            .arg(file.absoluteFilePath())
-                            .arg(file.size())
-                            .arg(file.lastModified().toMSecsSinceEpoch())
-                            .arg(window.start)
-                            .arg(window.end)
-                            .arg(window.loopStart)
-                            .arg(window.loopEnd)
-                            .arg(window.ownLoop);
-    {
-        const QMutexLocker lock(&mutex);
-        if (const auto found = readings.constFind(key); found != readings.cend())
-            return *found;
-    }
+    if (const std::optional<wav::PitchReading> known = knownPitch(path, window))
+        return *known;
     const wav::PitchReading reading = wav::detectPitchInFile(path, window);
-    const QMutexLocker lock(&mutex);
-    readings.insert(key, reading);
+    const QMutexLocker lock(&cacheMutex);
+    cachedReadings.insert(cacheKey(path, window), reading);
     return reading;
 }
 
@@ -140,7 +155,6 @@ QString sampleCheckText(const SampleCheck &check)
 QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::SourceCut> &cuts,
                                const QStringList &paths, RootOrigin origin, const QList<RootOrigin> &origins)
 {
-    using msp::SampleField;
     QList<wav::PitchWindow> windows;
     QStringList measured;
     const int used = record.usedSlotCount();
@@ -150,27 +164,32 @@ QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::So
     }
     const QList<wav::PitchReading> pitches = measurePitches(windows, measured);
     QList<SampleCheck> checks;
-    for (int slot = 1; slot <= used; ++slot) {
-        SampleCheck check;
-        check.slot = slot;
-        const QString path = paths.value(slot - 1);
-        check.name = path.isEmpty() ? sampleNameText(record.sampleName(slot)) : fileNameOf(path);
-        check.origin = origins.value(slot - 1, origin);
-        if (check.origin != RootOrigin::None)
-            check.root = record.sample(SampleField::Key, slot) - msp::FineValue(record.sample(SampleField::Fine, slot)) / 100.0;
-        // A SoundFont's samples carry their own root; the tuning a zone adds is the
-        // bank's choice (a fifth above, an octave down), not a root.
-        if (SF_INSTRUMENT own; check.origin == RootOrigin::SoundFont && wav::SoundFile(path).instrument(&own))
-            check.root = std::clamp(int(own.basenote), 0, 127) + own.detune / 100.0;
-        // START is stored one below the first key it plays.
-        check.notCompared = record.sample(SampleField::EndKey, slot) - record.sample(SampleField::StartKey, slot) <= 1
-                            || record.sample(SampleField::PitchMode, slot) == 1;
-        check.pitch = pitches.value(slot - 1);
-        if (path.isEmpty())
-            check.pitch.reason = tr("no sound file");
-        checks << check;
-    }
+    for (int slot = 1; slot <= used; ++slot)
+        checks << checkOfSlot(record, slot, paths.value(slot - 1), origins.value(slot - 1, origin), pitches.value(slot - 1));
     return checks;
+}
+
+SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &path, RootOrigin origin,
+                        const wav::PitchReading &reading)
+{
+    using msp::SampleField;
+    SampleCheck check;
+    check.slot = slot;
+    check.name = path.isEmpty() ? sampleNameText(record.sampleName(slot)) : fileNameOf(path);
+    check.origin = origin;
+    if (check.origin != RootOrigin::None)
+        check.root = record.sample(SampleField::Key, slot) - msp::FineValue(record.sample(SampleField::Fine, slot)) / 100.0;
+    // A SoundFont's samples carry their own root; the tuning a zone adds is the
+    // bank's choice (a fifth above, an octave down), not a root.
+    if (SF_INSTRUMENT own; check.origin == RootOrigin::SoundFont && wav::SoundFile(path).instrument(&own))
+        check.root = std::clamp(int(own.basenote), 0, 127) + own.detune / 100.0;
+    // START is stored one below the first key it plays.
+    check.notCompared = record.sample(SampleField::EndKey, slot) - record.sample(SampleField::StartKey, slot) <= 1
+                        || record.sample(SampleField::PitchMode, slot) == 1;
+    check.pitch = reading;
+    if (path.isEmpty())
+        check.pitch.reason = tr("no sound file");
+    return check;
 }
 
 FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &found, const QList<wav::PitchReading> &pitches)

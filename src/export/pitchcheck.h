@@ -42,6 +42,9 @@ wav::PitchWindow pitchWindowOf(const wav::SourceCut &cut);
 // change) and part, so that asking again costs nothing. Safe from any thread.
 wav::PitchReading cachedPitch(const QString &path, const wav::PitchWindow &window);
 
+// The reading cachedPitch keeps, when it has measured it already.
+std::optional<wav::PitchReading> knownPitch(const QString &path, const wav::PitchWindow &window);
+
 // cachedPitch of every source, on every core.
 QList<wav::PitchReading> measurePitches(const QList<wav::PitchWindow> &windows, const QStringList &paths);
 
@@ -62,6 +65,11 @@ struct SampleCheck {
 
 // "root C3 from the name; sounds like C4 −12 cents", or "...; no held pitch: <why>".
 QString sampleCheckText(const SampleCheck &check);
+
+// Slot of record against the reading of its sound (path empty: none), its root
+// from origin.
+SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &path, RootOrigin origin,
+                        const wav::PitchReading &reading);
 
 // The used slots of record, each against its source (sources[k - 1] for slot k),
 // roots as KEY - FINE / 100. origins[k - 1] says where each root came from

@@ -22,6 +22,7 @@ class QMenu;
 namespace tamo::msp_editor {
 
 class KeyMapWindow;
+class PitchTools;
 class MspDocument;
 struct MspContent;
 
@@ -103,6 +104,7 @@ private:
     EditorHooks m_hooks;
     QMenu *m_menu = nullptr;
     QPointer<KeyMapWindow> m_keyMap;
+    PitchTools *m_pitch = nullptr;
     QHash<QString, FileFacts> m_facts;
     QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
     QString m_importedFirstSource;
