@@ -110,11 +110,12 @@ void benchSoundFont(const QString &path, Tally &tally)
                 } else {
                     tally.octaveOff += std::abs(cents - 1200 * std::round(cents / 1200)) < 50 ? 1 : 0;
                     ++tally.falseAlarms;
-                    tally.alarms << QStringLiteral("  %1:%2 %3 / %4: %5 (%6 cents)")
+                    tally.alarms << QStringLiteral("  %1:%2 %3 / %4: %5 (%6 cents, octave guard %7)")
                                         .arg(preset.bank)
                                         .arg(preset.program)
                                         .arg(preset.name, check.name, sampleCheckText(check))
-                                        .arg(std::lround(cents));
+                                        .arg(std::lround(cents))
+                                        .arg(check.pitch.octaveGuard);
                 }
             }
             if (!anyConfident)

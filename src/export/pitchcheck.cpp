@@ -179,10 +179,14 @@ SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &p
     check.origin = origin;
     if (check.origin != RootOrigin::None)
         check.root = record.sample(SampleField::Key, slot) - msp::FineValue(record.sample(SampleField::Fine, slot)) / 100.0;
-    // A SoundFont's samples carry their own root; the tuning a zone adds is the
-    // bank's choice (a fifth above, an octave down), not a root.
-    if (SF_INSTRUMENT own; check.origin == RootOrigin::SoundFont && wav::SoundFile(path).instrument(&own))
-        check.root = std::clamp(int(own.basenote), 0, 127) + own.detune / 100.0;
+    // A SoundFont's sample carries its own root; the tuning a zone adds may be the
+    // bank's choice (a fifth above) or a correction of that root, so the nearer of
+    // the two to the sound is the one held against it.
+    if (SF_INSTRUMENT own; check.origin == RootOrigin::SoundFont && wav::SoundFile(path).instrument(&own)) {
+        const double sampleRoot = std::clamp(int(own.basenote), 0, 127) + own.detune / 100.0;
+        if (!reading.confident || std::abs(reading.note - sampleRoot) < std::abs(reading.note - *check.root))
+            check.root = sampleRoot;
+    }
     // START is stored one below the first key it plays.
     check.notCompared = record.sample(SampleField::EndKey, slot) - record.sample(SampleField::StartKey, slot) <= 1
                         || record.sample(SampleField::PitchMode, slot) == 1;

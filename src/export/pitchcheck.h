@@ -73,9 +73,10 @@ SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &p
 
 // The used slots of record, each against its source (sources[k - 1] for slot k),
 // roots as KEY - FINE / 100. origins[k - 1] says where each root came from
-// (missing: origin). A SoundFont's sample is held against its own root, the
-// sampler chunk its WAV was written with: the tuning its zones add is the bank's
-// choice (a preset a fifth above, an octave down).
+// (missing: origin). A SoundFont's sample is held against its own root (the
+// sampler chunk its WAV was written with) or the root as its zone plays it,
+// whichever is nearer its sound: a zone's tuning is a bank's choice (a preset a
+// fifth above) as often as a correction.
 QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::SourceCut> &cuts,
                                const QStringList &paths, RootOrigin origin, const QList<RootOrigin> &origins = {});
 
