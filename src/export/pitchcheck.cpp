@@ -26,8 +26,6 @@ namespace tamo::exporter {
 
 namespace {
 
-QString tr(const char *text, int n = -1) { return QCoreApplication::translate("PitchCheck", text, nullptr, n); }
-
 QString fileNameOf(const QString &path) { return QFileInfo(path).fileName(); }
 
 // Whole octaves k (non-zero) with |difference - 12 k| under half a semitone.
@@ -44,16 +42,16 @@ std::optional<int> wholeOctaves(double difference)
 QString rootOriginText(RootOrigin origin)
 {
     switch (origin) {
-    case RootOrigin::SamplerChunk: return tr("the sampler chunk");
-    case RootOrigin::FileName: return tr("the name");
-    case RootOrigin::ShiftedName: return tr("the name, its octave moved");
-    case RootOrigin::Sound: return tr("the sound");
-    case RootOrigin::Set: return tr("the set");
-    case RootOrigin::Sfz: return tr("the SFZ file");
-    case RootOrigin::SoundFont: return tr("the SoundFont");
+    case RootOrigin::SamplerChunk: return QCoreApplication::translate("PitchCheck", "the sampler chunk");
+    case RootOrigin::FileName: return QCoreApplication::translate("PitchCheck", "the name");
+    case RootOrigin::ShiftedName: return QCoreApplication::translate("PitchCheck", "the name, its octave moved");
+    case RootOrigin::Sound: return QCoreApplication::translate("PitchCheck", "the sound");
+    case RootOrigin::Set: return QCoreApplication::translate("PitchCheck", "the set");
+    case RootOrigin::Sfz: return QCoreApplication::translate("PitchCheck", "the SFZ file");
+    case RootOrigin::SoundFont: return QCoreApplication::translate("PitchCheck", "the SoundFont");
     case RootOrigin::None: break;
     }
-    return tr("nowhere");
+    return QCoreApplication::translate("PitchCheck", "nowhere");
 }
 
 QString pitchText(double note)
@@ -62,7 +60,7 @@ QString pitchText(double note)
     const int cents = int(std::round((note - key) * 100));
     if (cents == 0)
         return msp::NoteName(key);
-    return tr("%1 %2 cents").arg(msp::NoteName(key), (cents > 0 ? QStringLiteral("+") : QStringLiteral("\u2212")) + QString::number(std::abs(cents)));
+    return QCoreApplication::translate("PitchCheck", "%1 %2 cents").arg(msp::NoteName(key), (cents > 0 ? QStringLiteral("+") : QStringLiteral("\u2212")) + QString::number(std::abs(cents)));
 }
 
 wav::PitchWindow pitchWindowOf(const wav::SourceCut &cut)
@@ -139,16 +137,16 @@ bool SampleCheck::disagrees() const
 
 QString sampleCheckText(const SampleCheck &check)
 {
-    QString text = check.root ? tr("root %1 from %2").arg(pitchText(*check.root), rootOriginText(check.origin))
-                              : tr("no root");
+    QString text = check.root ? QCoreApplication::translate("PitchCheck", "root %1 from %2").arg(pitchText(*check.root), rootOriginText(check.origin))
+                              : QCoreApplication::translate("PitchCheck", "no root");
     if (check.pitch.note <= 0)
-        text += tr("; no held pitch: %1").arg(check.pitch.reason);
+        text += QCoreApplication::translate("PitchCheck", "; no held pitch: %1").arg(check.pitch.reason);
     else if (!check.pitch.confident)
-        text += tr("; sounds like %1? (unsure: %2)").arg(pitchText(check.pitch.note), check.pitch.reason);
+        text += QCoreApplication::translate("PitchCheck", "; sounds like %1? (unsure: %2)").arg(pitchText(check.pitch.note), check.pitch.reason);
     else
-        text += tr("; sounds like %1").arg(pitchText(check.pitch.note));
+        text += QCoreApplication::translate("PitchCheck", "; sounds like %1").arg(pitchText(check.pitch.note));
     if (check.notCompared)
-        text += tr("; plays as recorded (one key or a fixed pitch)");
+        text += QCoreApplication::translate("PitchCheck", "; plays as recorded (one key or a fixed pitch)");
     return text;
 }
 
@@ -192,7 +190,7 @@ SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &p
                         || record.sample(SampleField::PitchMode, slot) == 1;
     check.pitch = reading;
     if (path.isEmpty())
-        check.pitch.reason = tr("no sound file");
+        check.pitch.reason = QCoreApplication::translate("PitchCheck", "no sound file");
     return check;
 }
 
@@ -225,10 +223,10 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
         if (it.key() != 0 && it.value() * 5 >= named * 3)
             shift = 12 * it.key();
     }
-    if (shift != 0)
-        result.notes << tr("The notes in the file names are %n octave(s) off their sound (another naming of octaves): they are read %1 semitones %2.", std::abs(shift) / 12)
-                            .arg(std::abs(shift))
-                            .arg(shift > 0 ? tr("higher") : tr("lower"));
+    if (shift > 0)
+        result.notes << QCoreApplication::translate("PitchCheck", "The notes in the file names lie %1 semitones below their sound (another naming of octaves): each is read that much higher.").arg(shift);
+    else if (shift < 0)
+        result.notes << QCoreApplication::translate("PitchCheck", "The notes in the file names lie %1 semitones above their sound (another naming of octaves): each is read that much lower.").arg(-shift);
 
     // Sampler chunks that all say one note, which the sound contradicts.
     int chunks = 0, heard = 0, contradicted = 0;
@@ -247,7 +245,8 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
     }
     const bool placeholder = chunks >= 2 && allSame && heard > 0 && contradicted * 2 >= heard;
     if (placeholder)
-        result.notes << tr("The sampler chunks of all %n files say %1, and %2 of their sounds disagree: their roots come from the names and the sound instead.", chunks)
+        result.notes << QCoreApplication::translate("PitchCheck", "The sampler chunks of all %1 files say %2, and %3 of their sounds disagree: their roots come from the names and the sound instead.")
+                            .arg(chunks)
                             .arg(msp::NoteName(*common))
                             .arg(contradicted);
     const bool anyRoot = std::any_of(found.cbegin(), found.cend(), [](const wav::RootNote &root) { return root.note.has_value(); });
@@ -268,9 +267,9 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
         int fine = 0;
         QString note;
         const QString name = names.value(i);
-        const QString was = root.note ? tr("%1 said %2").arg(rootOriginText(root.source == RootSource::SamplerChunk ? RootOrigin::SamplerChunk : RootOrigin::FileName),
+        const QString was = root.note ? QCoreApplication::translate("PitchCheck", "%1 said %2").arg(rootOriginText(root.source == RootSource::SamplerChunk ? RootOrigin::SamplerChunk : RootOrigin::FileName),
                                                              msp::NoteName(*root.note))
-                                      : tr("none was found");
+                                      : QCoreApplication::translate("PitchCheck", "none was found");
         if (confident(i) && (candidate || anyRoot)) {
             const double heardNote = pitches.at(i).note;
             const std::optional<int> octaves = candidate ? wholeOctaves(heardNote - *candidate) : std::nullopt;
@@ -279,24 +278,24 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
             } else if (octaves && fromName && *candidate + 12 * *octaves >= 0 && *candidate + 12 * *octaves <= 127) {
                 *candidate += 12 * *octaves;
                 origin = RootOrigin::ShiftedName;
-                note = tr("%1: root %2, the name's note moved %n octave(s) to match its sound (%3); %4.", std::abs(*octaves))
-                           .arg(name, msp::NoteName(*candidate), pitchText(heardNote), was);
+                note = QCoreApplication::translate("PitchCheck", "%1: root %2, the name's note moved %3 semitones to match its sound (%4); %5.")
+                           .arg(name, msp::NoteName(*candidate), QString::number(12 * *octaves), pitchText(heardNote), was);
             } else if (octaves) {
-                note = tr("%1: sounds like %2, %n octave(s) from its root %3 (%4); kept.", std::abs(*octaves))
-                           .arg(name, pitchText(heardNote), msp::NoteName(*candidate), rootOriginText(origin));
+                note = QCoreApplication::translate("PitchCheck", "%1: sounds like %2, %3 semitones from its root %4 (%5); kept.")
+                           .arg(name, pitchText(heardNote), QString::number(12 * *octaves), msp::NoteName(*candidate), rootOriginText(origin));
             } else {
                 const wav::KeyAndFine tuned = wav::keyAndFineFor(heardNote);
                 candidate = tuned.key;
                 fine = tuned.fine;
                 origin = RootOrigin::Sound;
-                note = tr("%1: root %2 from its sound (%3); %4.").arg(name, pitchText(tuned.key - tuned.fine / 100.0), pitchText(heardNote), was);
+                note = QCoreApplication::translate("PitchCheck", "%1: root %2 from its sound (%3); %4.").arg(name, pitchText(tuned.key - tuned.fine / 100.0), pitchText(heardNote), was);
             }
         } else if (placeholder && root.source == RootSource::SamplerChunk && !candidate) {
             candidate = root.note; // nothing better is known
             origin = RootOrigin::SamplerChunk;
         }
         if (note.isEmpty() && candidate && candidate != root.note)
-            note = tr("%1: root %2 from %3; %4.").arg(name, msp::NoteName(*candidate), rootOriginText(origin), was);
+            note = QCoreApplication::translate("PitchCheck", "%1: root %2 from %3; %4.").arg(name, msp::NoteName(*candidate), rootOriginText(origin), was);
         if (!note.isEmpty())
             result.notes << note;
         result.roots << candidate;

@@ -93,7 +93,7 @@ void PitchTools::checkPitch(const std::function<wav::RootNote(int slot)> &rootOf
         return;
     }
     const std::optional<QList<bool>> ticks = ui::askChoices(
-        tr("Check pitch"), tr("%n sample(s) sound 50 cents or more from their root. KEY and FINE from the sound for those ticked:", nullptr, int(off.size())),
+        tr("Check pitch"), tr("These samples sound 50 cents or more from their root. KEY and FINE from the sound for those ticked:"),
         choices, QList<bool>(off.size(), true), m_window);
     if (!ticks || !ticks->contains(true))
         return;

@@ -26,8 +26,6 @@ constexpr double kAgreeCents = 40;
 constexpr int kMostFrames = 8;
 constexpr int kFewestFrames = 3;
 
-QString tr(const char *text) { return QCoreApplication::translate("PitchDetector", text); }
-
 double noteOf(double hz) { return 69 + 12 * std::log2(hz / 440); }
 
 std::size_t powerOfTwoAtLeast(std::size_t n)
@@ -214,14 +212,14 @@ PitchReading detectPitch(const float *mono, qint64 frames, int rate)
 {
     PitchReading result;
     if (rate < 8000 || !mono) {
-        result.reason = tr("an unusable rate");
+        result.reason = QCoreApplication::translate("PitchDetector", "an unusable rate");
         return result;
     }
     Yin yin(rate);
     const qint64 spare = frames - yin.length;
     const qint64 shortestHop = yin.window / 2;
     if (spare < (kFewestFrames - 1) * shortestHop) {
-        result.reason = tr("too short to hold a note");
+        result.reason = QCoreApplication::translate("PitchDetector", "too short to hold a note");
         return result;
     }
     const int count = int(std::min<qint64>(kMostFrames, 1 + spare / shortestHop));
@@ -239,7 +237,7 @@ PitchReading detectPitch(const float *mono, qint64 frames, int rate)
     std::sort(dips.begin(), dips.end());
     const double medianDip = dips[dips.size() / 2];
     if (voiced.size() * 2 < readings.size()) {
-        result.reason = tr("no periodic tone (noise, a drum or a breath)");
+        result.reason = QCoreApplication::translate("PitchDetector", "no periodic tone (noise, a drum or a breath)");
         return result;
     }
     std::vector<double> sorted = voiced;
@@ -257,11 +255,11 @@ PitchReading detectPitch(const float *mono, qint64 frames, int rate)
     const double agreement = double(agreeing) / double(readings.size());
     result.confidence = std::clamp((1 - medianDip) * agreement, 0.0, 1.0);
     if (agreement < 0.75) {
-        result.reason = tr("its pitch moves (a sweep, a voice or a drum)");
+        result.reason = QCoreApplication::translate("PitchDetector", "its pitch moves (a sweep, a voice or a drum)");
         return result;
     }
     if (medianDip > kConfidentDip) {
-        result.reason = tr("too noisy to name a pitch");
+        result.reason = QCoreApplication::translate("PitchDetector", "too noisy to name a pitch");
         return result;
     }
     const Spectrum spectrum(mono, frames, rate);
@@ -279,13 +277,13 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
     PitchReading result;
     SoundFile file(path);
     if (!file.isOpen()) {
-        result.reason = tr("unreadable: %1").arg(file.errorString());
+        result.reason = QCoreApplication::translate("PitchDetector", "unreadable: %1").arg(file.errorString());
         return result;
     }
     const int rate = file.info().samplerate, channels = file.info().channels;
     const qint64 total = file.info().frames;
     if (rate < 8000 || channels < 1) {
-        result.reason = tr("an unusable rate");
+        result.reason = QCoreApplication::translate("PitchDetector", "an unusable rate");
         return result;
     }
     const qint64 start = std::clamp<qint64>(window.start, 0, total);
@@ -325,7 +323,7 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
         const qint64 from = std::max(loopStart, loopEnd - longest);
         std::vector<float> loop;
         if (!readMono(from, loopEnd, loop)) {
-            result.reason = tr("unreadable: %1").arg(file.errorString());
+            result.reason = QCoreApplication::translate("PitchDetector", "unreadable: %1").arg(file.errorString());
             return result;
         }
         held = loop;
@@ -338,7 +336,7 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
         std::vector<float> chunk;
         for (qint64 at = start; at < end; at += blockFrames * 64) {
             if (!readMono(at, std::min(end, at + blockFrames * 64), chunk)) {
-                result.reason = tr("unreadable: %1").arg(file.errorString());
+                result.reason = QCoreApplication::translate("PitchDetector", "unreadable: %1").arg(file.errorString());
                 return result;
             }
             for (std::size_t b = 0; b < chunk.size(); b += std::size_t(blockFrames)) {
@@ -350,12 +348,12 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
             }
         }
         if (level.empty()) {
-            result.reason = tr("too short to hold a note");
+            result.reason = QCoreApplication::translate("PitchDetector", "too short to hold a note");
             return result;
         }
         const auto loudest = std::size_t(std::max_element(level.begin(), level.end()) - level.begin());
         if (level[loudest] < 1e-8) {
-            result.reason = tr("silent");
+            result.reason = QCoreApplication::translate("PitchDetector", "silent");
             return result;
         }
         std::size_t last = level.size() - 1;
@@ -363,7 +361,7 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
             --last;
         // A hit dies away; a note that is held takes longer than 0.3 s to fall 40 dB.
         if (last - loudest < 30) {
-            result.reason = tr("no held part: it dies away at once (a drum or a hit)");
+            result.reason = QCoreApplication::translate("PitchDetector", "no held part: it dies away at once (a drum or a hit)");
             return result;
         }
         const qint64 soundEnd = start + qint64(last + 1) * blockFrames;
@@ -372,7 +370,7 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
         if (to - from < needed)
             from = std::max(start + qint64(loudest) * blockFrames, to - needed);
         if (!readMono(from, to, held)) {
-            result.reason = tr("unreadable: %1").arg(file.errorString());
+            result.reason = QCoreApplication::translate("PitchDetector", "unreadable: %1").arg(file.errorString());
             return result;
         }
     }

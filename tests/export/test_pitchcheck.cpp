@@ -82,7 +82,7 @@ private Q_SLOTS:
             << QList<int>{-1, -1, -1} << QList<double>{60, 64, 67} << u"Pad E4.wav: root E3"_s;
         QTest::newRow("names two octaves high under chunks saying 60")
             << QStringList{u"Str C5.wav"_s, u"Str G5.wav"_s, u"Str D6.wav"_s} << QList<double>{60, 67, 74}
-            << QList<int>{60, 60, 60} << QList<double>{60, 67, 74} << u"read 24 semitones lower"_s;
+            << QList<int>{60, 60, 60} << QList<double>{60, 67, 74} << u"24 semitones above their sound"_s;
         QTest::newRow("right roots stay")
             << QStringList{u"x C2.wav"_s, u"y.wav"_s} << QList<double>{48, 67} << QList<int>{-1, 67} << QList<double>{48, 67}
             << u""_s;
