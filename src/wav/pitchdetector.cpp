@@ -159,6 +159,8 @@ public:
     double at(double hz) const
     {
         const double spread = std::max(hz * 0.03, m_binHz);
+        if (hz + spread <= 0)
+            return 0;
         const auto from = std::size_t(std::max(0.0, std::floor((hz - spread) / m_binHz)));
         const auto to = std::min(m_power.size(), std::size_t(std::ceil((hz + spread) / m_binHz)) + 1);
         double most = 0;
