@@ -348,6 +348,144 @@ It was left as it was.</translation>
     </message>
 </context>
 <context>
+    <name>PitchCheck</name>
+    <message>
+        <source>the sampler chunk</source>
+        <translation>the sampler chunk</translation>
+    </message>
+    <message>
+        <source>the name</source>
+        <translation>the name</translation>
+    </message>
+    <message>
+        <source>the name, its octave moved</source>
+        <translation>the name, its octave moved</translation>
+    </message>
+    <message>
+        <source>the sound</source>
+        <translation>the sound</translation>
+    </message>
+    <message>
+        <source>the set</source>
+        <translation>the set</translation>
+    </message>
+    <message>
+        <source>the SFZ file</source>
+        <translation>the SFZ file</translation>
+    </message>
+    <message>
+        <source>the SoundFont</source>
+        <translation>the SoundFont</translation>
+    </message>
+    <message>
+        <source>nowhere</source>
+        <translation>nowhere</translation>
+    </message>
+    <message>
+        <source>%1 %2 cents</source>
+        <translation>%1 %2 cents</translation>
+    </message>
+    <message>
+        <source>root %1 from %2</source>
+        <translation>root %1 from %2</translation>
+    </message>
+    <message>
+        <source>no root</source>
+        <translation>no root</translation>
+    </message>
+    <message>
+        <source>; no held pitch: %1</source>
+        <translation>; no held pitch: %1</translation>
+    </message>
+    <message>
+        <source>; sounds like %1? (unsure: %2)</source>
+        <translation>; sounds like %1? (unsure: %2)</translation>
+    </message>
+    <message>
+        <source>; sounds like %1</source>
+        <translation>; sounds like %1</translation>
+    </message>
+    <message>
+        <source>; plays as recorded (one key or a fixed pitch)</source>
+        <translation>; plays as recorded (one key or a fixed pitch)</translation>
+    </message>
+    <message>
+        <source>no sound file</source>
+        <translation>no sound file</translation>
+    </message>
+    <message>
+        <source>The notes in the file names lie %1 semitones below their sound (another naming of octaves): each is read that much higher.</source>
+        <translation>The notes in the file names lie %1 semitones below their sound (another naming of octaves): each is read that much higher.</translation>
+    </message>
+    <message>
+        <source>The notes in the file names lie %1 semitones above their sound (another naming of octaves): each is read that much lower.</source>
+        <translation>The notes in the file names lie %1 semitones above their sound (another naming of octaves): each is read that much lower.</translation>
+    </message>
+    <message>
+        <source>The sampler chunks of all %1 files say %2, and %3 of their sounds disagree: their roots come from the names and the sound instead.</source>
+        <translation>The sampler chunks of all %1 files say %2, and %3 of their sounds disagree: their roots come from the names and the sound instead.</translation>
+    </message>
+    <message>
+        <source>%1 said %2</source>
+        <translation>%1 said %2</translation>
+    </message>
+    <message>
+        <source>none was found</source>
+        <translation>none was found</translation>
+    </message>
+    <message>
+        <source>%1: root %2, the name&apos;s note moved %3 semitones to match its sound (%4); %5.</source>
+        <translation>%1: root %2, the name&apos;s note moved %3 semitones to match its sound (%4); %5.</translation>
+    </message>
+    <message>
+        <source>%1: sounds like %2, %3 semitones from its root %4 (%5); kept.</source>
+        <translation>%1: sounds like %2, %3 semitones from its root %4 (%5); kept.</translation>
+    </message>
+    <message>
+        <source>%1: root %2 from its sound (%3); %4.</source>
+        <translation>%1: root %2 from its sound (%3); %4.</translation>
+    </message>
+    <message>
+        <source>%1: root %2 from %3; %4.</source>
+        <translation>%1: root %2 from %3; %4.</translation>
+    </message>
+</context>
+<context>
+    <name>PitchDetector</name>
+    <message>
+        <source>an unusable rate</source>
+        <translation>an unusable rate</translation>
+    </message>
+    <message>
+        <source>too short to hold a note</source>
+        <translation>too short to hold a note</translation>
+    </message>
+    <message>
+        <source>no periodic tone (noise, a drum or a breath)</source>
+        <translation>no periodic tone (noise, a drum or a breath)</translation>
+    </message>
+    <message>
+        <source>its pitch moves (a sweep, a voice or a drum)</source>
+        <translation>its pitch moves (a sweep, a voice or a drum)</translation>
+    </message>
+    <message>
+        <source>too noisy to name a pitch</source>
+        <translation>too noisy to name a pitch</translation>
+    </message>
+    <message>
+        <source>unreadable: %1</source>
+        <translation>unreadable: %1</translation>
+    </message>
+    <message>
+        <source>silent</source>
+        <translation>silent</translation>
+    </message>
+    <message>
+        <source>no held part: it dies away at once (a drum or a hit)</source>
+        <translation>no held part: it dies away at once (a drum or a hit)</translation>
+    </message>
+</context>
+<context>
     <name>Platform</name>
     <message>
         <source>The file %1 already exists.<byte value="xd"/>
@@ -1024,6 +1162,14 @@ Export it anyway?</translation>
         <source>See the details for each file.</source>
         <translation>See the details for each file.</translation>
     </message>
+    <message>
+        <source>Check &amp;pitch...</source>
+        <translation>Check &amp;pitch...</translation>
+    </message>
+    <message>
+        <source>♪ %1</source>
+        <translation>♪ %1</translation>
+    </message>
 </context>
 <context>
     <name>tamo::msp_editor::LivePlay</name>
@@ -1249,6 +1395,33 @@ Rename one of them !</translation>
     <message>
         <source>EFFECTS</source>
         <translation>EFFECTS</translation>
+    </message>
+</context>
+<context>
+    <name>tamo::msp_editor::PitchTools</name>
+    <message>
+        <source>being measured</source>
+        <translation>being measured</translation>
+    </message>
+    <message>
+        <source>Out of tune: %1 (KEY %2, FINE %3 would tune it)</source>
+        <translation>Out of tune: %1 (KEY %2, FINE %3 would tune it)</translation>
+    </message>
+    <message>
+        <source>%1 (%2): %3; KEY %4, FINE %5</source>
+        <translation>%1 (%2): %3; KEY %4, FINE %5</translation>
+    </message>
+    <message>
+        <source>Every sample with a held pitch plays within 50 cents of its root.</source>
+        <translation>Every sample with a held pitch plays within 50 cents of its root.</translation>
+    </message>
+    <message>
+        <source>Check pitch</source>
+        <translation>Check pitch</translation>
+    </message>
+    <message>
+        <source>These samples sound 50 cents or more from their root. KEY and FINE from the sound for those ticked:</source>
+        <translation>These samples sound 50 cents or more from their root. KEY and FINE from the sound for those ticked:</translation>
     </message>
 </context>
 <context>

@@ -348,6 +348,144 @@ Il est resté tel quel.</translation>
     </message>
 </context>
 <context>
+    <name>PitchCheck</name>
+    <message>
+        <source>the sampler chunk</source>
+        <translation>le bloc « smpl »</translation>
+    </message>
+    <message>
+        <source>the name</source>
+        <translation>le nom</translation>
+    </message>
+    <message>
+        <source>the name, its octave moved</source>
+        <translation>le nom, son octave déplacée</translation>
+    </message>
+    <message>
+        <source>the sound</source>
+        <translation>le son</translation>
+    </message>
+    <message>
+        <source>the set</source>
+        <translation>le jeu</translation>
+    </message>
+    <message>
+        <source>the SFZ file</source>
+        <translation>le fichier SFZ</translation>
+    </message>
+    <message>
+        <source>the SoundFont</source>
+        <translation>la SoundFont</translation>
+    </message>
+    <message>
+        <source>nowhere</source>
+        <translation>nulle part</translation>
+    </message>
+    <message>
+        <source>%1 %2 cents</source>
+        <translation>%1 %2 cents</translation>
+    </message>
+    <message>
+        <source>root %1 from %2</source>
+        <translation>note fondamentale %1 d’après %2</translation>
+    </message>
+    <message>
+        <source>no root</source>
+        <translation>pas de note fondamentale</translation>
+    </message>
+    <message>
+        <source>; no held pitch: %1</source>
+        <translation> ; pas de hauteur tenue : %1</translation>
+    </message>
+    <message>
+        <source>; sounds like %1? (unsure: %2)</source>
+        <translation> ; sonne comme %1 ? (incertain : %2)</translation>
+    </message>
+    <message>
+        <source>; sounds like %1</source>
+        <translation> ; sonne comme %1</translation>
+    </message>
+    <message>
+        <source>; plays as recorded (one key or a fixed pitch)</source>
+        <translation> ; joue tel qu’enregistré (une seule touche ou hauteur fixe)</translation>
+    </message>
+    <message>
+        <source>no sound file</source>
+        <translation>pas de fichier son</translation>
+    </message>
+    <message>
+        <source>The notes in the file names lie %1 semitones below their sound (another naming of octaves): each is read that much higher.</source>
+        <translation>Les notes des noms de fichier sont %1 demi-tons sous leur son (une autre façon de nommer les octaves) : chacune est lue d’autant plus haut.</translation>
+    </message>
+    <message>
+        <source>The notes in the file names lie %1 semitones above their sound (another naming of octaves): each is read that much lower.</source>
+        <translation>Les notes des noms de fichier sont %1 demi-tons au-dessus de leur son (une autre façon de nommer les octaves) : chacune est lue d’autant plus bas.</translation>
+    </message>
+    <message>
+        <source>The sampler chunks of all %1 files say %2, and %3 of their sounds disagree: their roots come from the names and the sound instead.</source>
+        <translation>Les blocs « smpl » des %1 fichiers disent tous %2, et %3 de leurs sons les contredisent : les notes fondamentales viennent plutôt des noms et du son.</translation>
+    </message>
+    <message>
+        <source>%1 said %2</source>
+        <translation>%1 disait %2</translation>
+    </message>
+    <message>
+        <source>none was found</source>
+        <translation>aucune n’avait été trouvée</translation>
+    </message>
+    <message>
+        <source>%1: root %2, the name&apos;s note moved %3 semitones to match its sound (%4); %5.</source>
+        <translation>%1 : note fondamentale %2, la note du nom déplacée de %3 demi-tons pour suivre son son (%4) ; %5.</translation>
+    </message>
+    <message>
+        <source>%1: sounds like %2, %3 semitones from its root %4 (%5); kept.</source>
+        <translation>%1 : sonne comme %2, à %3 demi-tons de sa note fondamentale %4 (%5) ; gardée.</translation>
+    </message>
+    <message>
+        <source>%1: root %2 from its sound (%3); %4.</source>
+        <translation>%1 : note fondamentale %2 d’après son son (%3) ; %4.</translation>
+    </message>
+    <message>
+        <source>%1: root %2 from %3; %4.</source>
+        <translation>%1 : note fondamentale %2 d’après %3 ; %4.</translation>
+    </message>
+</context>
+<context>
+    <name>PitchDetector</name>
+    <message>
+        <source>an unusable rate</source>
+        <translation>une fréquence d’échantillonnage inutilisable</translation>
+    </message>
+    <message>
+        <source>too short to hold a note</source>
+        <translation>trop court pour tenir une note</translation>
+    </message>
+    <message>
+        <source>no periodic tone (noise, a drum or a breath)</source>
+        <translation>pas de son périodique (bruit, percussion ou souffle)</translation>
+    </message>
+    <message>
+        <source>its pitch moves (a sweep, a voice or a drum)</source>
+        <translation>sa hauteur bouge (glissement, voix ou percussion)</translation>
+    </message>
+    <message>
+        <source>too noisy to name a pitch</source>
+        <translation>trop bruité pour nommer une hauteur</translation>
+    </message>
+    <message>
+        <source>unreadable: %1</source>
+        <translation>illisible : %1</translation>
+    </message>
+    <message>
+        <source>silent</source>
+        <translation>silencieux</translation>
+    </message>
+    <message>
+        <source>no held part: it dies away at once (a drum or a hit)</source>
+        <translation>pas de partie tenue : il s’éteint aussitôt (percussion ou coup)</translation>
+    </message>
+</context>
+<context>
     <name>Platform</name>
     <message>
         <source>The file %1 already exists.<byte value="xd"/>
@@ -1024,6 +1162,14 @@ L&apos;exporter quand même ?</translation>
         <source>See the details for each file.</source>
         <translation>Voir les détails pour chaque fichier.</translation>
     </message>
+    <message>
+        <source>Check &amp;pitch...</source>
+        <translation>Vérifier la &amp;hauteur...</translation>
+    </message>
+    <message>
+        <source>♪ %1</source>
+        <translation>♪ %1</translation>
+    </message>
 </context>
 <context>
     <name>tamo::msp_editor::LivePlay</name>
@@ -1249,6 +1395,33 @@ Renommez l&apos;un d&apos;eux !</translation>
     <message>
         <source>EFFECTS</source>
         <translation>EFFETS</translation>
+    </message>
+</context>
+<context>
+    <name>tamo::msp_editor::PitchTools</name>
+    <message>
+        <source>being measured</source>
+        <translation>en cours de mesure</translation>
+    </message>
+    <message>
+        <source>Out of tune: %1 (KEY %2, FINE %3 would tune it)</source>
+        <translation>Faux : %1 (KEY %2, FINE %3 le rendraient juste)</translation>
+    </message>
+    <message>
+        <source>%1 (%2): %3; KEY %4, FINE %5</source>
+        <translation>%1 (%2) : %3 ; KEY %4, FINE %5</translation>
+    </message>
+    <message>
+        <source>Every sample with a held pitch plays within 50 cents of its root.</source>
+        <translation>Chaque échantillon à hauteur tenue joue à moins de 50 cents de sa note fondamentale.</translation>
+    </message>
+    <message>
+        <source>Check pitch</source>
+        <translation>Vérifier la hauteur</translation>
+    </message>
+    <message>
+        <source>These samples sound 50 cents or more from their root. KEY and FINE from the sound for those ticked:</source>
+        <translation>Ces échantillons sonnent à 50 cents ou plus de leur note fondamentale. KEY et FINE d’après le son pour ceux cochés :</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 
 #include "export/exportcommand.h"
+#include "export/pitchcheck.h"
 #include "export/soundfontexport.h"
 #include "app/rendercommand.h"
 
@@ -34,6 +35,7 @@ constexpr const char *kHelpText = R"(Usage: TAMO [options] [file]
        TAMO presets <file.sf2>
        TAMO render <input> <out.wav> [--midi FILE.mid] [--bits 16|24]
                    [--preset BANK:PROGRAM]
+       TAMO check <set>
 
 Editor for the user sound files of an arranger keyboard: MSP multisamples,
 USD drum-kit banks and USV user-voice banks. Without a file it shows a menu of
@@ -73,9 +75,15 @@ Arguments:
                    MIDI file given with --midi, else a test phrase (each
                    sample's root, a scale, a chord, a held note). --bits 24
                    writes 24-bit samples (16 otherwise).
+  check <set>      Listen to each sample of a set (an MSP file, a folder of
+                   sound files, an SFZ file, a SoundFont, or a folder of MSP
+                   files) and compare its pitch with its root: one line per
+                   sample (root and where it came from, the pitch heard, the
+                   difference, the confidence) and a summary.
 
-Exit status: 0 done; 1 no display, or the export or render failed; 2 a bad
-argument.
+Exit status: 0 done; 1 no display, or the export or render failed, or check
+found a sample 50 cents or more out of tune; 2 a bad argument or an unreadable
+set.
 )";
 
 StartRequest fail(QTextStream &err, const QString &reason)
@@ -203,6 +211,11 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
         if (!number || (renderOptions.bits != 16 && renderOptions.bits != 24))
             return fail(err, QStringLiteral("--bits is 16 or 24"));
         return exitWith(runRenderCommand(files.at(1), files.at(2), renderOptions, out, err) == 0 ? 0 : 1);
+    }
+    if (!files.isEmpty() && files.first() == u"check") {
+        if (files.size() != 2)
+            return fail(err, QStringLiteral("check takes one set"));
+        return exitWith(exporter::runCheckCommand(files.at(1), out, err));
     }
     const exporter::ExportOptions options{.findLoops = parser.isSet(findLoops),
                                           .normalize = parser.isSet(normalize),

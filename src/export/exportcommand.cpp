@@ -19,12 +19,7 @@ namespace tamo::exporter {
 
 namespace {
 
-struct Set {
-    msp::MspRecord record;
-    QString mspFileName;
-    QList<SlotSource> sources; // slot k at k - 1
-    std::shared_ptr<QTemporaryDir> files; // sources an import wrote, kept until the export is done
-};
+using Set = ExportSet;
 
 const QString kNotAKit = QStringLiteral("\n");
 
@@ -78,22 +73,31 @@ QString setFromFolder(const QString &folder, Set &set, QTextStream &out)
     const AddResult added = addSoundFiles(set.record, paths);
     if (!added.skipped.isEmpty())
         return QStringLiteral("%1 cannot be named as a sample").arg(added.skipped.first());
-    msp::SlotRoots roots;
     QStringList sources;
-    for (const AddedSample &sample : added.added) {
+    for (const AddedSample &sample : added.added)
         sources << sample.path;
-        roots << sample.root.note;
-        if (sample.root.overruledName)
-            out << sampleRootText(sample) << Qt::endl;
+    // The roots found, checked against the sound.
+    FolderRoots decided = rootsBySound(added.added);
+    for (qsizetype i = 0; i < added.added.size(); ++i) {
+        if (added.added.at(i).root.overruledName && decided.origins.value(i) == RootOrigin::SamplerChunk)
+            out << sampleRootText(added.added.at(i)) << Qt::endl;
     }
+    for (const QString &note : std::as_const(decided.notes))
+        out << note << Qt::endl;
+    const msp::SlotRoots &roots = decided.roots;
     if (std::none_of(roots.cbegin(), roots.cend(), [](const std::optional<int> &root) { return root.has_value(); })) {
         msp::mapOneKeyPerSound(set.record);
         out << kOneKeyPerSound << Qt::endl;
     } else {
-        sources = msp::reorderedBySlot(sources, msp::mapKeys(set.record, roots));
+        const QList<int> order = msp::mapKeys(set.record, roots);
+        sources = msp::reorderedBySlot(sources, order);
+        decided.fines = msp::reorderedBySlot(decided.fines, order);
+        decided.origins = msp::reorderedBySlot(decided.origins, order);
+        setFines(set.record, decided.fines);
     }
     for (const QString &source : std::as_const(sources))
         set.sources << source;
+    set.origins = decided.origins;
     set.mspFileName = mspNameForFolder(dir.absolutePath());
     return {};
 }
@@ -136,6 +140,14 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
 
 } // namespace
 
+QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out)
+{
+    const QFileInfo in(input);
+    if (!in.exists())
+        return QStringLiteral("%1 not found").arg(input);
+    return in.isDir() ? setFromFolder(input, set, out) : isSfzFile(in) ? setFromSfz(input, set, out) : setFromMsp(input, set);
+}
+
 int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err,
                      const ExportOptions &options, QStringList *loops)
 {
@@ -143,13 +155,8 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
         err << "TAMO export: " << reason << Qt::endl;
         return 1;
     };
-    const QFileInfo in(input);
-    if (!in.exists())
-        return failWith(QStringLiteral("%1 not found").arg(input));
     Set set;
-    const QString problem = in.isDir()  ? setFromFolder(input, set, out)
-                          : isSfzFile(in) ? setFromSfz(input, set, out)
-                                          : setFromMsp(input, set);
+    const QString problem = resolveExportSet(input, set, out);
     if (!problem.isEmpty())
         return failWith(problem);
     if (set.record.usedSlotCount() == 0)

@@ -2,12 +2,26 @@
 #pragma once
 
 #include "export/keyboardexport.h"
+#include "export/pitchcheck.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
 namespace tamo::exporter {
+
+// A set as `export` reads it from an MSP, a folder of sound files or an SFZ file.
+struct ExportSet {
+    msp::MspRecord record;
+    QString mspFileName;
+    QList<SlotSource> sources;  // slot k at k - 1
+    QList<RootOrigin> origins;  // slot k at k - 1: where its root came from
+    std::shared_ptr<QTemporaryDir> files; // sources an import wrote, kept until the export is done
+};
+
+// Reads input into set as `export` does (its messages to out); empty when the set
+// is ready, else the reason.
+QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out);
 
 // `TAMO export <input> <folder>`: writes the set the keyboard reads into folder
 // (created when missing, its parent must exist). input is an MSP file, whose

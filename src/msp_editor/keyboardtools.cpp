@@ -11,6 +11,7 @@
 #include "msp_editor/liveplay.h"
 #include "msp_editor/looptool.h"
 #include "msp_editor/mspdocument.h"
+#include "msp_editor/pitchtools.h"
 #include "sfz/sfzimport.h"
 #include "export/soundfontexport.h"
 #include "msp_editor/presetchooser.h"
@@ -97,6 +98,9 @@ KeyboardTools::KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *
                               Q_EMIT fileWritten(tool, path, before);
                           });
     });
+    add("MnuCheckPitch", tr("Check &pitch..."), [this] { m_pitch->checkPitch([this](int slot) { return rootOf(slot); }); });
+    m_pitch = new PitchTools(m_document, m_hooks.window, this);
+    connect(m_pitch, &PitchTools::measured, this, &KeyboardTools::viewRefreshed);
     m_menu->addSeparator();
     add("MnuImportSfz", tr("&Import SFZ..."), [this] { importSfz(); });
     add("MnuImportSoundFont", tr("Import &SoundFont..."), [this] { importSoundFont(); });
@@ -234,6 +238,8 @@ void KeyboardTools::decorateList()
                                 : tr("No root key found"));
         if (facts.root.overruledName)
             tip << tr("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
+        const exporter::SampleCheck pitch = m_pitch->check(slot, facts.root);
+        tip << m_pitch->line(pitch);
         if (exporter::isMadeUpName(slotLine(slot), path))
             tip << tr("A name made up for %1").arg(QFileInfo(path).fileName());
         if (!path.isEmpty())
@@ -249,6 +255,7 @@ void KeyboardTools::decorateList()
             item->setIcon(warning);
             item->setForeground(QColor(190, 0, 0));
         }
+        item->setBackground(pitch.disagrees() ? QBrush(QColor(255, 214, 160)) : QBrush());
         item->setToolTip(tip.join(u'\n'));
     }
 }
@@ -282,6 +289,15 @@ void KeyboardTools::updateKeyMap()
     for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot)
         sourceNames << QFileInfo(m_document.soundFile(slot)).fileName();
     m_keyMap->showRecord(m_document.record(), m_hooks.selectedSlot(), sourceNames);
+    // What each sample sounds like beside its root, marked when 50 cents or more off.
+    QStringList pitches;
+    QList<bool> off;
+    for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot) {
+        const exporter::SampleCheck pitch = m_pitch->check(slot, rootOf(slot));
+        pitches << (pitch.pitch.note > 0 ? tr("\u266A %1").arg(exporter::pitchText(pitch.pitch.note)) : QString());
+        off << pitch.disagrees();
+    }
+    m_keyMap->showPitches(pitches, off);
     refreshLiveSet();
 }
 

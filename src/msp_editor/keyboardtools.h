@@ -22,6 +22,7 @@ class QMenu;
 namespace tamo::msp_editor {
 
 class KeyMapWindow;
+class PitchTools;
 class MspDocument;
 struct MspContent;
 
@@ -120,6 +121,7 @@ private:
     QList<int> m_mouseNotes;  // notes the mouse holds (Shift-clicked ones stay until a plain click)
     void refreshLiveSet();
     void fillMidiMenu(QMenu *menu);
+    PitchTools *m_pitch = nullptr;
     QHash<QString, FileFacts> m_facts;
     QString m_importedSfz; // the base name of the SFZ last imported, and its first sample's file
     QString m_importedFirstSource;

@@ -149,9 +149,11 @@ protected:
         painter.drawText(QRect(2, y, kNameWidth - 4, rh), Qt::AlignVCenter | Qt::AlignLeft,
                          exporter::sampleNameText(m_record.sampleName(slot)));
         const QRect fileRect(kNameWidth, y, kLabelWidth - kNameWidth - 4, rh);
-        painter.setPen(palette().placeholderText().color());
+        painter.setPen(m_offPitch.value(slot - 1) ? QColor(190, 0, 0) : palette().placeholderText().color());
+        const QString pitch = m_pitchNotes.value(slot - 1);
         painter.drawText(fileRect, Qt::AlignVCenter | Qt::AlignLeft,
-                         painter.fontMetrics().elidedText(sourceName(slot), Qt::ElideMiddle, fileRect.width()));
+                         painter.fontMetrics().elidedText(pitch.isEmpty() ? sourceName(slot) : pitch + u' ' + sourceName(slot),
+                                                          Qt::ElideMiddle, fileRect.width()));
         const int first = m_record.sample(msp::SampleField::StartKey, slot) + 1;
         const int last = std::min<int>(m_record.sample(msp::SampleField::EndKey, slot), kTopKey);
         if (first <= last)
@@ -188,6 +190,12 @@ private:
     msp::MspRecord m_record;
     QStringList m_sourceNames;
     QList<int> m_coverage;
+
+public:
+    QStringList m_pitchNotes;
+    QList<bool> m_offPitch;
+
+private:
     int m_selected = 0;
 };
 
@@ -219,6 +227,13 @@ KeyMapWindow::KeyMapWindow(QWidget *parent)
 }
 
 KeyMapWindow::~KeyMapWindow() = default;
+
+void KeyMapWindow::showPitches(const QStringList &notes, const QList<bool> &offPitch)
+{
+    m_canvas->m_pitchNotes = notes;
+    m_canvas->m_offPitch = offPitch;
+    m_canvas->update();
+}
 
 void KeyMapWindow::showRecord(const msp::MspRecord &record, int selected, const QStringList &sourceNames)
 {

@@ -29,6 +29,9 @@ public:
     // also names the file its sample comes from (sourceNames[slot - 1], may be empty).
     void showRecord(const msp::MspRecord &record, int selected, const QStringList &sourceNames = {});
     int selectedSlot() const;
+    // What each sample sounds like, beside its file (notes[slot - 1]); marked in red
+    // where offPitch says it plays 50 cents or more from its root.
+    void showPitches(const QStringList &notes, const QList<bool> &offPitch);
 
     // What a click at a point of the drawing means: a slot (zone rows) or a key
     // (the keyboard strip); 0 and -1 when it hits neither.

@@ -422,6 +422,41 @@ private Q_SLOTS:
         util::useSettingsFile({});
     }
 
+    // Keyboard > Check pitch: a sample a semitone from its root is marked, KEY and
+    // FINE from its sound are proposed, and setting them is one undoable step.
+    void checkPitch()
+    {
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        const QString in = m_saveDir.filePath(u"LEAD C3.wav"_s), off = m_saveDir.filePath(u"LEAD A3.wav"_s);
+        QVERIFY(test::sound::write24(in, test::sound::note(261.63, 44100, 1, false), 44100, 1, SF_FORMAT_PCM_16));
+        QVERIFY(test::sound::write24(off, test::sound::note(466.16, 44100, 1, false), 44100, 1, SF_FORMAT_PCM_16)); // A#3
+        editor.addWavFiles({in, off});
+        QCOMPARE(editor.record().sample(SampleField::Key, 2), quint8(69));
+        platform.queueChoices(std::nullopt);
+        run(editor, u"MnuCheckPitch"_s);
+        QCOMPARE(platform.offeredChoices().size(), 1);
+        QVERIFY2(platform.offeredChoices().first().contains(u"root A3 from the name; sounds like A#3; KEY A#3, FINE 0"_s),
+                 qPrintable(platform.offeredChoices().first()));
+        const QListWidget *list = editor.sampleList();
+        QVERIFY(list->item(1)->toolTip().contains(u"Out of tune"_s) && list->item(1)->background() != QBrush());
+        QVERIFY(list->item(0)->toolTip().contains(u"sounds like C3"_s) && list->item(0)->background() == QBrush());
+        QCOMPARE(editor.record().sample(SampleField::Key, 2), quint8(69)); // cancelled: nothing changed
+        const int steps = editor.undoStack()->count();
+        platform.queueChoices(QList<bool>{true});
+        run(editor, u"MnuCheckPitch"_s);
+        QCOMPARE(editor.undoStack()->count(), steps + 1);
+        QCOMPARE(editor.record().sample(SampleField::Key, 2), quint8(70));
+        QVERIFY(list->item(1)->background() == QBrush() && !list->item(1)->toolTip().contains(u"Out of tune"_s));
+        editor.undoStack()->undo();
+        QCOMPARE(editor.record().sample(SampleField::Key, 2), quint8(69));
+        QVERIFY(editor.sampleList()->item(1)->background() != QBrush());
+        run(editor, u"MnuCheckPitch"_s); // the ticks offered kept: applied again
+        QCOMPARE(editor.record().sample(SampleField::Key, 2), quint8(70));
+        run(editor, u"MnuCheckPitch"_s);
+        QVERIFY(platform.messageTexts().last().startsWith(u"Every sample with a held pitch"_s));
+    }
+
     // The first samples selected renamed: one takes the name typed, several a common
     // start and each one's KEY, all distinct; every sound stays with its sample.
     void rename_data()
