@@ -6,7 +6,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTextStream>
+
+#include <memory>
 
 namespace tamo::exporter {
 
