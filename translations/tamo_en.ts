@@ -501,6 +501,10 @@ Do you want to replace it ?</translation>
         <source>Approximated:</source>
         <translation>Approximated:</translation>
     </message>
+    <message>
+        <source>Left and right regions playing together, now one stereo sample each:</source>
+        <translation>Left and right regions playing together, now one stereo sample each:</translation>
+    </message>
 </context>
 <context>
     <name>SfzParser</name>

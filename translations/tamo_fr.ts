@@ -501,6 +501,10 @@ Voulez-vous le remplacer ?</translation>
         <source>Approximated:</source>
         <translation>Approximé :</translation>
     </message>
+    <message>
+        <source>Left and right regions playing together, now one stereo sample each:</source>
+        <translation>Régions gauche et droite jouées ensemble, désormais un seul échantillon stéréo chacune :</translation>
+    </message>
 </context>
 <context>
     <name>SfzParser</name>
