@@ -649,7 +649,7 @@ Do you want to replace it ?</translation>
     </message>
     <message>
         <source>Left and right regions playing together, now one stereo sample each:</source>
-        <translation type="unfinished"></translation>
+        <translation>Left and right regions playing together, now one stereo sample each:</translation>
     </message>
 </context>
 <context>

@@ -649,7 +649,7 @@ Voulez-vous le remplacer ?</translation>
     </message>
     <message>
         <source>Left and right regions playing together, now one stereo sample each:</source>
-        <translation type="unfinished"></translation>
+        <translation>Régions gauche et droite jouées ensemble, désormais un seul échantillon stéréo chacune :</translation>
     </message>
 </context>
 <context>

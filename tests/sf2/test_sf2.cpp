@@ -213,9 +213,11 @@ private Q_SLOTS:
         QCOMPARE(std::pair(wav.samples.at(0) * 32768, wav.samples.at(1) * 32768), std::pair(10.0f, 1010.0f));
         QVERIFY(import.report.join(u'\n').contains(u"1 left and right zone pairs"_s));
 
+        // Hard left and right, not linked, of unequal lengths: one stereo sample, the shorter padded.
         import = importOf(build(oneInstrument({{{{kPan, -500}}, 0}, {{{kPan, 500}}, 2}}, samples)));
-        QCOMPARE(import.sets.at(0).import.samples.size(), 2);
-        QCOMPARE(test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath).info.channels, 1);
+        QCOMPARE(import.sets.at(0).import.samples.size(), 1);
+        const test::sound::Contents padded = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        QCOMPARE(std::tuple(padded.info.channels, padded.info.frames, padded.samples.at(2 * 199 + 1)), std::tuple(2, sf_count_t(200), 0.0f));
     }
 
     // Velocity 100's layer alone, or one set per layer.
