@@ -5,6 +5,7 @@
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
 #include "msp/mspfile.h"
+#include "msp/valueformats.h"
 #include "sfz/sfzimport.h"
 #include "util/signals.h"
 
@@ -46,10 +47,12 @@ QString setFromFolder(const QString &folder, Set &set, QTextStream &out)
     if (!added.skipped.isEmpty())
         return QStringLiteral("%1 cannot be named as a sample").arg(added.skipped.first());
     msp::SlotRoots roots;
+    QList<int> fines;
     QStringList sources;
     for (const AddedSample &sample : added.added) {
         sources << sample.path;
         roots << sample.root.note;
+        fines << sample.root.fine;
         if (sample.root.overruledName)
             out << sampleRootText(sample) << Qt::endl;
     }
@@ -57,7 +60,11 @@ QString setFromFolder(const QString &folder, Set &set, QTextStream &out)
         msp::mapOneKeyPerSound(set.record);
         out << kOneKeyPerSound << Qt::endl;
     } else {
-        sources = msp::reorderedBySlot(sources, msp::mapKeys(set.record, roots));
+        const QList<int> order = msp::mapKeys(set.record, roots);
+        sources = msp::reorderedBySlot(sources, order);
+        fines = msp::reorderedBySlot(fines, order);
+        for (qsizetype slot = 1; slot <= fines.size(); ++slot)
+            set.record.setSample(msp::SampleField::Fine, int(slot), msp::storedValue(msp::ValueFormat::Fine, fines.at(slot - 1), 0).value_or(0));
     }
     for (const QString &source : std::as_const(sources))
         set.sources << source;

@@ -21,6 +21,14 @@ SourceAnalysis analyseSource(const QString &path, const AnalysisRequest &request
     analysis.frames = file.info().frames;
     SF_INSTRUMENT instrument;
     analysis.hasOwnLoop = file.instrument(&instrument) && instrument.loop_count > 0;
+    if (analysis.hasOwnLoop) {
+        analysis.ownLoopStart = instrument.loops[0].start;
+        analysis.ownLoopEnd = instrument.loops[0].end;
+        for (int i = 1; i < std::min(instrument.loop_count, 16); ++i) {
+            analysis.ownLoopStart = std::min<qint64>(analysis.ownLoopStart, instrument.loops[i].start);
+            analysis.ownLoopEnd = std::max<qint64>(analysis.ownLoopEnd, instrument.loops[i].end);
+        }
+    }
     std::vector<float> samples(size_t(analysis.frames) * size_t(channels));
     if (sf_readf_float(file.handle(), samples.data(), analysis.frames) != analysis.frames) {
         analysis.error = file.errorString();

@@ -24,6 +24,7 @@ struct SourceAnalysis {
     int rate = 0;
     qint64 frames = 0;
     bool hasOwnLoop = false; // its sampler data loops: keep that (SourceCut::Loop::Keep); none is sought
+    qint64 ownLoopStart = 0, ownLoopEnd = 0; // that loop's first and one past its last frame
     float peak = 0;          // within the window, for setGain over the set
     SoundBounds sound;       // within the window: what --trim-silence keeps
     FoundLoop loop;          // sought within the sound, when asked and the source has no loop
