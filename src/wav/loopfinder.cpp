@@ -20,13 +20,15 @@ using Complex = std::complex<double>;
 
 constexpr double kBlockSeconds = 0.01;       // level resolution
 constexpr double kSmoothSeconds = 0.25;      // levels averaged over this: tremolo and beats do not count
-constexpr double kSteadyDb = 3.0;            // a held level changes by at most this over kSmoothSeconds
+constexpr double kSteadyDb = 5.0;            // a held level changes by at most this over kSmoothSeconds
 constexpr double kEdgeDb = 2.0;              // a held part's ends stay this close to its middle level
 constexpr double kAudibleDb = 20.0;          // held no further than this below the loudest
 constexpr double kCutWhileSoundingDb = 30.0; // ending this close to the loudest: cut while it sounds
 constexpr double kSilentTailDb = -70.0;       // dBFS: a sample ending below this has died away
 constexpr double kHeldDecayDbPerSecond = 6.0;  // a held note fades slower than this
 constexpr double kCutDecayDbPerSecond = 40.0;  // the same for a sample cut while it sounds
+constexpr double kNoiseFadeDbPerSecond = 3.0;  // a held noise (wind) fades slower than this...
+constexpr double kNoiseBelowDb = 10.0;        // ...and holds this close to its loudest: else a ringing cymbal
 constexpr double kGuardSeconds = 0.15;       // kept off a held part's blurred edges
 constexpr double kMinHeldSeconds = 0.2;      // a held part shorter than this (after its guards) is none
 constexpr qint64 kMinCutHeldFrames = 32;     // the same for a sample cut while it sounds (single cycles)
@@ -38,6 +40,8 @@ constexpr double kMaxGlide = 0.04;           // period spread across a held part
 constexpr double kMaxTimbreChangeDb = 12.0;   // spectral envelope change across a held part
 constexpr double kMatchSeconds = 0.004;      // half the waveform compared around each end, at least
 constexpr double kCleanError = 0.0005;       // residual energy of a seam without an audible click
+constexpr double kEnsembleError = 0.05;      // no seam this good: an ensemble, looped long and crossfaded
+constexpr double kLongHeldLoopSeconds = 0.3; // the shortest crossfaded loop of a long held part
 constexpr double kRepeatError = 0.05;        // a short sample without a pitch found repeats closer than this
 constexpr double kSeamTimbreDb = 2.0;        // spectral envelope difference of a seam's two sides
 constexpr int kEnds = 8;                     // loop ends tried in the last part of the held sound
@@ -138,7 +142,8 @@ struct Held {
     qint64 start = 0, end = 0; // frames, guards taken off
     qint64 runStart = 0;       // where the steady level begins: frames before it are attack
     bool cutWhileSounding = false;
-    double fade = 0; // dB a second over the held part
+    double fade = 0;  // dB a second over the held part
+    double below = 0; // its mean level under the loudest, dB
     QString reason; // why there is none
 };
 
@@ -204,6 +209,7 @@ Held findHeld(const Levels &levels, qint64 frames)
         held.start = std::min(b + std::min(guard, (blocks - b) / 4), blocks - 1) * block;
         held.end = frames;
         held.fade = blocks - b >= 2 * span ? slope(level, b, blocks) : slope(raw, b, blocks);
+        held.below = top - std::accumulate(level.begin() + b, level.end(), 0.0) / double(blocks - b);
         if (held.fade < -kCutDecayDbPerSecond)
             held.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part") ;
         else if (held.end - held.start < kMinCutHeldFrames)
@@ -235,7 +241,12 @@ Held findHeld(const Levels &levels, qint64 frames)
     held.end = std::min(frames, (runEnd - guard) * block);
     if (bestLength == 0 || double(held.end - held.start) < kMinHeldSeconds * double(block) / kBlockSeconds)
         held.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part") ;
-    else if (slope(level, bestStart, runEnd) < -kHeldDecayDbPerSecond)
+    held.fade = slope(level, bestStart, runEnd);
+    if (runEnd > bestStart)
+        held.below = top - std::accumulate(level.begin() + bestStart, level.begin() + runEnd, 0.0) / double(runEnd - bestStart);
+    if (!held.reason.isEmpty())
+        return held;
+    if (held.fade < -kHeldDecayDbPerSecond)
         held.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part");
     return held;
 }
@@ -458,7 +469,9 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
     const bool periodic = pitch.aperiodicity <= kMaxAperiodicity && pitch.period >= 2;
     // A short or fading sample cut while it sounds needs a pitch: a noise that fades
     // (a cymbal) decays to silence, a held one (wind) loops.
-    if (held.cutWhileSounding && !periodic && held.fade < -kHeldDecayDbPerSecond) {
+    // A fading tail far below the strike (a cymbal, a bell left ringing) decays too.
+    if ((!periodic && (held.fade < -kNoiseFadeDbPerSecond || held.below > kNoiseBelowDb))
+        || (held.fade < -kHeldDecayDbPerSecond && held.below > kNoiseBelowDb)) {
         loop.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part");
         return loop;
     }
@@ -516,7 +529,22 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
         return loop;
     }
     const bool clean = best <= kCleanError;
-    const double limit = clean ? kCleanError : best + std::max(0.02, 0.5 * best);
+    if (!clean) {
+        // No clean seam: a long span, crossfaded, keeps an ensemble's movement; a short
+        // one would buzz. The best of those at least half the held part long, when one
+        // matches fairly or none matches well.
+        const qint64 longSpan = std::max(minLength, heldLength / 2);
+        const double fair = std::max(kEnsembleError, best);
+        // A held part of 0.6 s or more keeps at least 0.3 s.
+        const qint64 shortest = std::any_of(candidates.begin(), candidates.end(), [&](const Candidate &c) { return c.end - c.start >= longSpan && c.error <= fair; })
+            ? longSpan : heldLength >= qint64(2 * kLongHeldLoopSeconds * rate) ? qint64(kLongHeldLoopSeconds * rate) : 0;
+        if (std::any_of(candidates.begin(), candidates.end(), [&](const Candidate &c) { return c.end - c.start >= shortest; }))
+            std::erase_if(candidates, [&](const Candidate &c) { return c.end - c.start < shortest; });
+    }
+    const double floor = std::min_element(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+                             return a.error < b.error;
+                         })->error;
+    const double limit = clean ? kCleanError : floor + std::max(0.02, 0.5 * floor);
     std::erase_if(candidates, [&](const Candidate &c) { return c.error > limit; });
     // Among the longest (within 15%), the closest match: the seam of a steady tone
     // then falls where whole periods come closest to whole frames.
