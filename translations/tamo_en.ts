@@ -142,10 +142,6 @@ It was left as it was.</translation>
 <context>
     <name>LoopFinder</name>
     <message>
-        <source>percussive decay, no sustain</source>
-        <translation>percussive decay, no sustain</translation>
-    </message>
-    <message>
         <source>too short</source>
         <translation>too short</translation>
     </message>
@@ -168,6 +164,14 @@ It was left as it was.</translation>
     <message>
         <source>, crossfade %1</source>
         <translation>, crossfade %1</translation>
+    </message>
+    <message>
+        <source>decays to silence, no held part</source>
+        <translation>decays to silence, no held part</translation>
+    </message>
+    <message>
+        <source>no steady sound</source>
+        <translation>no steady sound</translation>
     </message>
 </context>
 <context>

@@ -142,10 +142,6 @@ Il est resté tel quel.</translation>
 <context>
     <name>LoopFinder</name>
     <message>
-        <source>percussive decay, no sustain</source>
-        <translation>déclin percussif, pas de maintien</translation>
-    </message>
-    <message>
         <source>too short</source>
         <translation>trop court</translation>
     </message>
@@ -168,6 +164,14 @@ Il est resté tel quel.</translation>
     <message>
         <source>, crossfade %1</source>
         <translation>, fondu enchaîné %1</translation>
+    </message>
+    <message>
+        <source>decays to silence, no held part</source>
+        <translation>s&apos;éteint jusqu&apos;au silence, aucune partie tenue</translation>
+    </message>
+    <message>
+        <source>no steady sound</source>
+        <translation>son instable</translation>
     </message>
 </context>
 <context>
