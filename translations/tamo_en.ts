@@ -204,6 +204,10 @@ It was left as it was.</translation>
         <source>Find loop</source>
         <translation>Find loop</translation>
     </message>
+    <message>
+        <source>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</source>
+        <translation>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</translation>
+    </message>
 </context>
 <context>
     <name>ParameterTable</name>

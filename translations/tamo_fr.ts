@@ -204,6 +204,10 @@ Il est resté tel quel.</translation>
         <source>Find loop</source>
         <translation>Trouver une boucle</translation>
     </message>
+    <message>
+        <source>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</source>
+        <translation>%1 : %2 (%3 s de long, %4 s de fondu enchaîné). Écrire cette boucle dans le fichier ?</translation>
+    </message>
 </context>
 <context>
     <name>ParameterTable</name>
