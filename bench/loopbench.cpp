@@ -212,6 +212,8 @@ int main(int argc, char **argv)
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const bool verbose = app.arguments().contains(QStringLiteral("--verbose"));
     QTemporaryDir dir;
+    // seam<=2c: of the loops found; theirs<=2c: of the designers' loops; held>=1s: loops of
+    // 0.25 s or more among the samples held for a second or more.
     std::printf("%-28s %8s %8s %8s %8s %8s %10s %10s %8s\n", "material", "samples", "looped", "ours s", "theirs s", "ratio",
                 "seam<=2c", "theirs<=2c", "held>=1s");
     for (const QString &font : {QStringLiteral("/usr/share/sounds/sf2/FluidR3_GM.sf2"), QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2")}) {
@@ -219,7 +221,7 @@ int main(int argc, char **argv)
         if (r.samples == 0)
             continue;
         std::printf("%-28s %8d %7.1f%% %8.3f %8.3f %8.2f %9.1f%% %9.1f%% %5d/%d\n", qPrintable(font.section(QLatin1Char('/'), -1)), r.samples,
-                    100.0 * r.found / r.samples, median(r.ours), median(r.theirs), median(r.ratio), 100.0 * r.oursInTune / r.samples,
+                    100.0 * r.found / r.samples, median(r.ours), median(r.theirs), median(r.ratio), 100.0 * r.oursInTune / std::max(1, r.found),
                     100.0 * r.ownInTune / r.samples, r.heldLongLooped, r.heldLong);
         if (verbose)
             for (const QString &m : r.missed)
