@@ -193,10 +193,6 @@ It was left as it was.</translation>
 <context>
     <name>LoopFinder</name>
     <message>
-        <source>percussive decay, no sustain</source>
-        <translation>percussive decay, no sustain</translation>
-    </message>
-    <message>
         <source>too short</source>
         <translation>too short</translation>
     </message>
@@ -219,6 +215,14 @@ It was left as it was.</translation>
     <message>
         <source>, crossfade %1</source>
         <translation>, crossfade %1</translation>
+    </message>
+    <message>
+        <source>decays to silence, no held part</source>
+        <translation>decays to silence, no held part</translation>
+    </message>
+    <message>
+        <source>no steady sound</source>
+        <translation>no steady sound</translation>
     </message>
 </context>
 <context>
@@ -250,6 +254,10 @@ It was left as it was.</translation>
     <message>
         <source>Find loop</source>
         <translation>Find loop</translation>
+    </message>
+    <message>
+        <source>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</source>
+        <translation>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</translation>
     </message>
 </context>
 <context>

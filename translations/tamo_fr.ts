@@ -193,10 +193,6 @@ Il est resté tel quel.</translation>
 <context>
     <name>LoopFinder</name>
     <message>
-        <source>percussive decay, no sustain</source>
-        <translation>déclin percussif, pas de maintien</translation>
-    </message>
-    <message>
         <source>too short</source>
         <translation>trop court</translation>
     </message>
@@ -219,6 +215,14 @@ Il est resté tel quel.</translation>
     <message>
         <source>, crossfade %1</source>
         <translation>, fondu enchaîné %1</translation>
+    </message>
+    <message>
+        <source>decays to silence, no held part</source>
+        <translation>s&apos;éteint jusqu&apos;au silence, aucune partie tenue</translation>
+    </message>
+    <message>
+        <source>no steady sound</source>
+        <translation>son instable</translation>
     </message>
 </context>
 <context>
@@ -250,6 +254,10 @@ Il est resté tel quel.</translation>
     <message>
         <source>Find loop</source>
         <translation>Trouver une boucle</translation>
+    </message>
+    <message>
+        <source>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</source>
+        <translation>%1 : %2 (%3 s de long, %4 s de fondu enchaîné). Écrire cette boucle dans le fichier ?</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
 #include "msp/mspfile.h"
+#include "msp/valueformats.h"
 #include "sfz/sfzimport.h"
 #include "util/signals.h"
 #include "wav/keyboardformat.h"

@@ -121,6 +121,9 @@ bool applyOptions(ExportPlan &plan, const ExportRequest &request)
             if (cut.loop == Loop::Forward) { // an instrument's loop stays whole
                 from = std::min(from, cut.loopStart);
                 to = std::max(to, cut.loopEnd);
+            } else if (cut.loop == Loop::Keep && analysis.hasOwnLoop) { // so does the source's own
+                from = std::min(from, std::max(cut.start, analysis.ownLoopStart));
+                to = std::max(to, analysis.ownLoopEnd);
             }
             cut.start = from;
             cut.end = to >= analysis.frames ? -1 : to;
@@ -329,6 +332,15 @@ ExportPlan planExport(const ExportRequest &request)
 
     if (request.options.any() && !applyOptions(plan, request))
         return plan;
+    // A WAV written anew says in its sampler chunk the pitch its slot's KEY and FINE
+    // express (FINE raises the sample: it sounds that much below KEY), whatever road it came by.
+    for (PlannedWav &wav : plan.wavs) {
+        wav::SourceCut &cut = wav.source.cut;
+        if (wav.slots.isEmpty() || (cut.isWhole() && wav::checkKeyboardFormat(wav.source.path).ok)) // copied as it is
+            continue;
+        cut.rootKey = plan.record.sample(msp::SampleField::Key, wav.slots.first());
+        cut.fineCents = -msp::FineValue(plan.record.sample(msp::SampleField::Fine, wav.slots.first()));
+    }
 
     // A target that is a source is written over only by its own unchanged bytes.
     QStringList overwritten;

@@ -264,7 +264,7 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
             if (candidate && (*candidate < 0 || *candidate > 127))
                 candidate = nameNote(i), origin = RootOrigin::FileName;
         }
-        int fine = 0;
+        int fine = candidate == root.note ? root.fine : 0; // a sampler chunk's pitch fraction
         QString note;
         const QString name = names.value(i);
         const QString was = root.note ? QCoreApplication::translate("PitchCheck", "%1 said %2").arg(rootOriginText(root.source == RootSource::SamplerChunk ? RootOrigin::SamplerChunk : RootOrigin::FileName),
@@ -273,7 +273,7 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
         if (confident(i) && (candidate || anyRoot)) {
             const double heardNote = pitches.at(i).note;
             const std::optional<int> octaves = candidate ? wholeOctaves(heardNote - *candidate) : std::nullopt;
-            if (candidate && std::abs(heardNote - *candidate) < 0.5) {
+            if (candidate && std::abs(heardNote - (*candidate - fine / 100.0)) < 0.5) {
                 // it agrees
             } else if (octaves && fromName && *candidate + 12 * *octaves >= 0 && *candidate + 12 * *octaves <= 127) {
                 *candidate += 12 * *octaves;

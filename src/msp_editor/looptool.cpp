@@ -34,6 +34,12 @@ void findLoopForSample(int slot, const QString &path, QWidget *parent,
     const wav::FoundLoop &loop = analysis.loop;
     if (!loop.found)
         return tell(QCoreApplication::translate("LoopTool", "%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
+    // The proposal first: where the loop lies, how long it is, how much is blended.
+    const QString proposal = QCoreApplication::translate("LoopTool", "%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?")
+                                 .arg(shown, loop.description(), QString::number(double(loop.end - loop.start) / analysis.rate, 'f', 3),
+                                      QString::number(double(loop.crossfade) / analysis.rate, 'f', 3));
+    if (ui::message(proposal, ui::Buttons::YesNo, ui::Icon::Question, ui::kProgramTitle, parent) != ui::Answer::Yes)
+        return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return tell(QCoreApplication::translate("LoopTool", "%1: unreadable: %2").arg(shown, file.errorString()), ui::Icon::Exclamation);

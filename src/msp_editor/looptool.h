@@ -11,7 +11,7 @@ class QWidget;
 namespace tamo::msp_editor {
 
 // Keyboard, Find loop: a loop found for a sample's WAV (16-bit 44.1 kHz,
-// as the keyboard reads it) is written into that file by an atomic replace; the
+// as the keyboard reads it) is proposed, and once accepted written into that file by an atomic replace; the
 // frames stay (but for a crossfade just before the loop end) and the undo stack
 // keeps the old bytes, as for the WAV panel's writes. A file that loops already,
 // a one-shot or another format is left as it is, with a word why.

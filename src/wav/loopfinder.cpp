@@ -8,74 +8,217 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 namespace tamo::wav {
 
 namespace {
 
-constexpr double kBlockSeconds = 0.005;      // level resolution
-constexpr double kSteadySpanSeconds = 0.1;   // a held level changes by at most...
-constexpr double kSteadyDb = 1.5;            // ...this much over that span (15 dB/s)
-constexpr double kAttackDb = 3.0;            // the attack ends this close to the loudest
-constexpr double kAudibleDb = 12.0;          // a sustain quieter than this below the loudest is a tail
-constexpr double kCutWhileSoundingDb = 12.0; // ending this close to the loudest: cut while held
-constexpr double kGuardSeconds = 0.05;       // kept off the edges of a sustain
-constexpr double kMinSustainSeconds = 0.15;
+using Complex = std::complex<double>;
+
+constexpr double kBlockSeconds = 0.01;       // level resolution
+constexpr double kSmoothSeconds = 0.25;      // levels averaged over this: tremolo and beats do not count
+constexpr double kSteadyDb = 5.0;            // a held level changes by at most this over kSmoothSeconds
+constexpr double kEdgeDb = 2.0;              // a held part's ends stay this close to its middle level
+constexpr double kAudibleDb = 20.0;          // held no further than this below the loudest
+constexpr double kCutWhileSoundingDb = 30.0; // ending this close to the loudest: cut while it sounds
+constexpr double kSilentTailDb = -70.0;       // dBFS: a sample ending below this has died away
+constexpr double kHeldDecayDbPerSecond = 6.0;  // a held note fades slower than this
+constexpr double kCutDecayDbPerSecond = 40.0;  // the same for a sample cut while it sounds
+constexpr double kNoiseFadeDbPerSecond = 3.0;  // a held noise (wind) fades slower than this...
+constexpr double kNoiseBelowDb = 10.0;        // ...and holds this close to its loudest: else a ringing cymbal
+constexpr double kGuardSeconds = 0.15;       // kept off a held part's blurred edges
+constexpr double kMinHeldSeconds = 0.2;      // a held part shorter than this (after its guards) is none
+constexpr qint64 kMinCutHeldFrames = 32;     // the same for a sample cut while it sounds (single cycles)
+constexpr double kMaxAnalysedSeconds = 8.0;  // the part of a long held sound searched: bounds memory
 constexpr double kLowestPitchHz = 40.0;
 constexpr double kYinThreshold = 0.15;
-constexpr double kMaxAperiodicity = 0.3;  // YIN's normalised difference at the period
-constexpr double kMaxSpread = 0.008;      // of the period across the sustain: 14 cents
-constexpr double kCleanMismatch = 0.002;  // about -54 dB of the peak: no audible click
-constexpr int kMatchHalfWidth = 3;        // frames compared on each side of the loop point
-constexpr double kRoundingSlack = 0.25;   // frames a loop length may differ from whole periods
-constexpr double kLongestSearch = 0.25;   // loop lengths tried: the longest down to this share of it
-constexpr qint64 kSearchBudget = 4000000; // loop points compared, bounding long sources
+constexpr double kMaxAperiodicity = 0.3;     // YIN's normalised difference at the period
+constexpr double kMaxGlide = 0.04;           // period spread across a held part: 68 cents, vibrato included
+constexpr double kMaxTimbreChangeDb = 12.0;   // spectral envelope change across a held part
+constexpr double kMatchSeconds = 0.004;      // half the waveform compared around each end, at least
+constexpr double kCleanError = 0.0005;       // residual energy of a seam without an audible click
+constexpr double kEnsembleError = 0.05;      // no seam this good: an ensemble, looped long and crossfaded
+constexpr double kLongHeldLoopSeconds = 0.3; // the shortest crossfaded loop of a long held part
+constexpr double kRepeatError = 0.05;        // a short sample without a pitch found repeats closer than this
+constexpr double kSeamTimbreDb = 2.0;        // spectral envelope difference of a seam's two sides
+constexpr int kEnds = 8;                     // loop ends tried in the last part of the held sound
+constexpr double kEndSpanSeconds = 0.3;
+constexpr double kMaxCrossfadeSeconds = 0.2;
+constexpr qint64 kReadChunk = 65536;
 
-struct Sustain {
-    qint64 start = 0, end = 0;
-    bool cutWhileSounding = false; // made to be looped: no need to prove a steady pitch
+// ---- a radix-2 FFT; n a power of two
+
+class Fft {
+public:
+    explicit Fft(size_t n) : m_n(n), m_roots(n / 2)
+    {
+        for (size_t k = 0; k < n / 2; ++k)
+            m_roots[k] = std::polar(1.0, -2 * M_PI * double(k) / double(n));
+    }
+    size_t size() const { return m_n; }
+    void transform(std::vector<Complex> &a, bool inverse) const
+    {
+        for (size_t i = 1, j = 0; i < m_n; ++i) {
+            size_t bit = m_n >> 1;
+            for (; j & bit; bit >>= 1)
+                j ^= bit;
+            j ^= bit;
+            if (i < j)
+                std::swap(a[i], a[j]);
+        }
+        for (size_t len = 2; len <= m_n; len <<= 1) {
+            const size_t step = m_n / len, half = len / 2;
+            for (size_t i = 0; i < m_n; i += len)
+                for (size_t j = 0; j < half; ++j) {
+                    const Complex w = inverse ? std::conj(m_roots[j * step]) : m_roots[j * step];
+                    const Complex u = a[i + j], v = a[i + j + half] * w;
+                    a[i + j] = u + v;
+                    a[i + j + half] = u - v;
+                }
+        }
+        if (inverse)
+            for (Complex &x : a)
+                x /= double(m_n);
+    }
+
+private:
+    size_t m_n;
+    std::vector<Complex> m_roots;
+};
+
+size_t powerOfTwoAtLeast(qint64 n)
+{
+    size_t p = 1;
+    while (qint64(p) < n)
+        p <<= 1;
+    return p;
+}
+
+// ---- levels, read once over the whole source
+
+struct Levels {
+    qint64 block = 1;
+    std::vector<double> energy; // mean square of the mono mix per block
+    float peak = 0;
+    bool finite = true;
+};
+
+Levels measureLevels(const FrameReader &read, qint64 frames, int channels, int rate)
+{
+    Levels l;
+    l.block = std::max<qint64>(1, qint64(rate * kBlockSeconds));
+    l.energy.assign(size_t((frames + l.block - 1) / l.block), 0.0);
+    const qint64 chunk = std::max<qint64>(1, kReadChunk / l.block) * l.block;
+    std::vector<float> buffer(size_t(chunk * channels));
+    for (qint64 at = 0; at < frames; at += chunk) {
+        const qint64 count = std::min(chunk, frames - at);
+        const qint64 got = std::clamp<qint64>(read(at, count, buffer.data()), 0, count);
+        std::fill(buffer.begin() + got * channels, buffer.begin() + count * channels, 0.0f);
+        for (qint64 i = 0; i < count; ++i) {
+            double mono = 0;
+            for (int c = 0; c < channels; ++c) {
+                const float v = buffer[size_t(i * channels + c)];
+                l.finite = l.finite && std::isfinite(v);
+                l.peak = std::max(l.peak, std::fabs(v));
+                mono += v;
+            }
+            mono /= channels;
+            l.energy[size_t((at + i) / l.block)] += mono * mono;
+        }
+    }
+    for (size_t b = 0; b < l.energy.size(); ++b)
+        l.energy[b] /= double(std::min(l.block, frames - qint64(b) * l.block));
+    return l;
+}
+
+double decibels(double energy) { return 10.0 * std::log10(energy + 1e-20); }
+
+// ---- the held part
+
+struct Held {
+    qint64 start = 0, end = 0; // frames, guards taken off
+    qint64 runStart = 0;       // where the steady level begins: frames before it are attack
+    bool cutWhileSounding = false;
+    double fade = 0;  // dB a second over the held part
+    double below = 0; // its mean level under the loudest, dB
     QString reason; // why there is none
 };
 
-// The held part: after the attack, the longest run whose level changes
-// slowly, or the end of a sample cut while it still sounds.
-Sustain findSustain(const std::vector<float> &mono, int rate)
+// The longest run of blocks whose smoothed level stays near the loudest and
+// changes slowly, or the end of a sample cut while it still sounds. A run that
+// fades steadily is a decay, not a held note.
+Held findHeld(const Levels &levels, qint64 frames)
 {
-    const qint64 frames = qint64(mono.size());
-    const qint64 block = std::max<qint64>(1, qint64(rate * kBlockSeconds));
-    const qint64 blocks = (frames + block - 1) / block;
-    std::vector<double> energy(size_t(blocks), 0.0);
-    for (qint64 i = 0; i < frames; ++i)
-        energy[size_t(i / block)] += double(mono[size_t(i)]) * mono[size_t(i)];
+    const std::vector<double> &energy = levels.energy;
+    const qint64 blocks = qint64(energy.size());
+    const qint64 radius = std::max<qint64>(1, qint64(kSmoothSeconds / kBlockSeconds / 2));
+    std::vector<double> sums(size_t(blocks) + 1, 0.0);
+    for (qint64 b = 0; b < blocks; ++b)
+        sums[size_t(b) + 1] = sums[size_t(b)] + energy[size_t(b)];
     std::vector<double> level(static_cast<size_t>(blocks));
-    for (qint64 b = 0; b < blocks; ++b) { // smoothed over four blocks, so low notes do not ripple
-        const qint64 from = std::max<qint64>(0, b - 1), to = std::min(blocks, b + 3);
-        double sum = 0;
-        for (qint64 i = from; i < to; ++i)
-            sum += energy[size_t(i)];
-        level[size_t(b)] = 10.0 * std::log10(sum / double(std::min(frames, to * block) - from * block) + 1e-20);
+    for (qint64 b = 0; b < blocks; ++b) {
+        const qint64 from = std::max<qint64>(0, b - radius), to = std::min(blocks, b + radius + 1);
+        level[size_t(b)] = decibels((sums[size_t(to)] - sums[size_t(from)]) / double(to - from));
     }
     const double top = *std::max_element(level.begin(), level.end());
-    // The attack ends where the level first comes near the loudest; a flat sustain
-    // may hold its loudest block anywhere.
-    const qint64 attackEnd = qint64(std::find_if(level.begin(), level.end(), [&](double l) { return l >= top - kAttackDb; }) - level.begin());
-    const qint64 span = std::max<qint64>(1, qint64(kSteadySpanSeconds / kBlockSeconds));
+    const qint64 span = 2 * radius;
     auto steady = [&](qint64 b) {
         return level[size_t(b)] >= top - kAudibleDb
             && std::fabs(level[size_t(b)] - level[size_t(std::min(b + span, blocks - 1))]) <= kSteadyDb;
     };
+    // The fade over blocks [from, to) of levels, in dB a second, from a straight line through them.
+    auto slope = [&](const std::vector<double> &of, qint64 from, qint64 to) {
+        const double n = double(to - from);
+        if (n < 3)
+            return 0.0;
+        double sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (qint64 b = from; b < to; ++b) {
+            const double x = double(b - from) * kBlockSeconds, y = of[size_t(b)];
+            sx += x, sy += y, sxx += x * x, sxy += x * y;
+        }
+        const double d = n * sxx - sx * sx;
+        return d > 0 ? (n * sxy - sx * sy) / d : 0.0;
+    };
+    const qint64 block = levels.block;
     const qint64 guard = qint64(kGuardSeconds / kBlockSeconds);
-    if (level.back() >= top - kCutWhileSoundingDb) {
-        qint64 b = blocks - 1;
-        while (b > attackEnd && steady(b - 1))
-            --b;
-        const qint64 start = std::min(b + std::min(guard, (blocks - b) / 4), blocks - 1);
-        return {start * block, frames, true, {}};
+    Held held;
+    // Cut while sounding, from the unsmoothed levels: a short drum is all one smoothing span.
+    std::vector<double> raw(static_cast<size_t>(blocks));
+    std::transform(energy.begin(), energy.end(), raw.begin(), decibels);
+    const double rawTop = *std::max_element(raw.begin(), raw.end());
+    const qint64 tail = std::min<qint64>(3, blocks);
+    const double tailLevel = decibels(std::accumulate(energy.end() - tail, energy.end(), 0.0) / double(tail));
+    // Cut while it sounds: not dying away at the end (a release fades fast to the last frame).
+    const qint64 last = std::min<qint64>(blocks, std::max<qint64>(3, span));
+    if (tailLevel >= rawTop - kCutWhileSoundingDb && tailLevel >= kSilentTailDb && slope(raw, blocks - last, blocks) >= -kCutDecayDbPerSecond) {
+        // The attack ends where the level first comes near the loudest that follows and
+        // no longer falls from an overshoot.
+        std::vector<double> loudestAfter(level);
+        for (qint64 i = blocks - 2; i >= 0; --i)
+            loudestAfter[size_t(i)] = std::max(level[size_t(i)], loudestAfter[size_t(i) + 1]);
+        qint64 b = 0;
+        while (b < blocks - 1 && level[size_t(b)] < loudestAfter[size_t(b)] - 6)
+            ++b;
+        while (b < blocks - 1 && level[size_t(b)] - level[size_t(std::min(b + span, blocks - 1))] > kSteadyDb)
+            ++b;
+        held.cutWhileSounding = true;
+        held.runStart = b * block;
+        held.start = std::min(b + std::min(guard, (blocks - b) / 4), blocks - 1) * block;
+        held.end = frames;
+        held.fade = blocks - b >= 2 * span ? slope(level, b, blocks) : slope(raw, b, blocks);
+        held.below = top - std::accumulate(level.begin() + b, level.end(), 0.0) / double(blocks - b);
+        if (held.fade < -kCutDecayDbPerSecond)
+            held.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part") ;
+        else if (held.end - held.start < kMinCutHeldFrames)
+            held.reason = QCoreApplication::translate("LoopFinder", "too short");
+        return held;
     }
     qint64 bestStart = 0, bestLength = 0;
-    for (qint64 b = attackEnd; b < blocks;) {
+    for (qint64 b = 0; b < blocks;) {
         qint64 e = b;
         while (e < blocks && steady(e))
             ++e;
@@ -83,10 +226,33 @@ Sustain findSustain(const std::vector<float> &mono, int rate)
             bestStart = b, bestLength = e - b;
         b = e + 1;
     }
-    if (double(bestLength) * kBlockSeconds < kMinSustainSeconds + 2 * kGuardSeconds)
-        return {0, 0, false, QCoreApplication::translate("LoopFinder", "percussive decay, no sustain")};
-    return {(bestStart + guard) * block, std::min(frames, (bestStart + bestLength - guard) * block), false, {}};
+    // Its edges, where the level already leaves the run's middle, go: a release fades slowly at first.
+    qint64 runEnd = bestStart + bestLength;
+    if (bestLength > 0) {
+        std::vector<double> sorted(level.begin() + bestStart, level.begin() + runEnd);
+        std::nth_element(sorted.begin(), sorted.begin() + bestLength / 2, sorted.end());
+        const double middle = sorted[size_t(bestLength / 2)];
+        while (runEnd > bestStart + 1 && std::fabs(level[size_t(runEnd - 1)] - middle) > kEdgeDb)
+            --runEnd;
+        while (bestStart < runEnd - 1 && std::fabs(level[size_t(bestStart)] - middle) > kEdgeDb)
+            ++bestStart;
+    }
+    held.runStart = bestStart * block;
+    held.start = (bestStart + guard) * block;
+    held.end = std::min(frames, (runEnd - guard) * block);
+    if (bestLength == 0 || double(held.end - held.start) < kMinHeldSeconds * double(block) / kBlockSeconds)
+        held.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part") ;
+    held.fade = slope(level, bestStart, runEnd);
+    if (runEnd > bestStart)
+        held.below = top - std::accumulate(level.begin() + bestStart, level.begin() + runEnd, 0.0) / double(runEnd - bestStart);
+    if (!held.reason.isEmpty())
+        return held;
+    if (held.fade < -kHeldDecayDbPerSecond)
+        held.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part");
+    return held;
 }
+
+// ---- pitch
 
 struct Pitch {
     double period = 0;
@@ -122,225 +288,345 @@ Pitch estimatePeriod(const float *x, qint64 window, int maxLag)
     return {best + shift, cmnd[size_t(best)]};
 }
 
-double difference(const float *x, qint64 lag, qint64 window)
-{
-    double sum = 0;
-    for (qint64 j = 0; j < window; ++j) {
-        const double diff = double(x[j]) - x[j + lag];
-        sum += diff * diff;
-    }
-    return sum;
-}
+// ---- spectral envelope: energy in third-octave bands, relative to the total
 
-struct Lag {
-    double lag = 0; // fractional, from a parabola through the best lag and its neighbours
-    bool ok = false;
-};
-
-// The lag within centre +- radius at which window frames from x best match
-// those that many frames later. Coarse steps first: a long window makes every
-// lag costly.
-Lag bestLag(const float *x, qint64 length, qint64 centre, qint64 radius, qint64 window)
+std::vector<double> envelope(const float *x, qint64 length, int rate)
 {
-    constexpr double kNone = std::numeric_limits<double>::max();
-    auto sumAt = [&](qint64 lag) { return lag < 1 || lag + window > length ? kNone : difference(x, lag, window); };
-    const qint64 step = std::max<qint64>(1, radius / 8);
-    qint64 best = centre;
-    double bestSum = sumAt(centre);
-    for (qint64 lag = centre - radius; lag <= centre + radius; lag += step)
-        if (const double sum = sumAt(lag); sum < bestSum)
-            bestSum = sum, best = lag;
-    for (qint64 lag = best - step + 1, around = best; lag < around + step; ++lag)
-        if (const double sum = sumAt(lag); sum < bestSum)
-            bestSum = sum, best = lag;
-    if (bestSum == kNone)
-        return {};
-    const double a = sumAt(best - 1), c = sumAt(best + 1);
-    const double bend = a < kNone && c < kNone ? a - 2 * bestSum + c : 0.0;
-    return {double(best) + (bend > 0 ? std::clamp(0.5 * (a - c) / bend, -0.5, 0.5) : 0.0), true};
-}
-
-// The period measured over ever longer spans of whole periods (sixteen times longer
-// each step), so that a non-integer period is known to a small fraction of a
-// frame. The windows compared are long (a fifth of a second, the last one half
-// the sustain), which averages out vibrato: a short one would follow its wander,
-// several frames either way, and could slip by a whole period.
-double refinePeriod(const float *x, qint64 length, double period, int rate)
-{
-    const qint64 longWindow = std::max<qint64>(1, length / 2);
-    double k = 1;
-    for (bool last = false; !last;) {
-        qint64 window = std::max<qint64>(qint64(std::ceil(2 * period)), std::min<qint64>(rate / 5, length / 4));
-        double next = k * 16;
-        if ((next + 16) * period >= double(length - longWindow)) {
-            window = longWindow;
-            next = std::floor((double(length - window) - period / 2) / period);
-            last = true;
+    size_t n = 2048;
+    while (n > 64 && qint64(n) > length)
+        n >>= 1;
+    const Fft fft(n);
+    std::vector<double> power(n / 2, 0.0);
+    std::vector<Complex> a(n);
+    const qint64 frames = std::max<qint64>(1, std::min<qint64>(8, length / qint64(n)));
+    const qint64 hop = frames > 1 ? (length - qint64(n)) / (frames - 1) : 0;
+    for (qint64 f = 0; f < frames; ++f) {
+        for (size_t i = 0; i < n; ++i) {
+            const double hann = 0.5 - 0.5 * std::cos(2 * M_PI * double(i) / double(n));
+            a[i] = qint64(i) < length ? x[f * hop + qint64(i)] * hann : 0.0;
         }
-        if (next <= k)
-            break;
-        k = next;
-        const Lag lag = bestLag(x, length, std::llround(k * period), std::max<qint64>(1, qint64(period / 3)), window);
-        if (!lag.ok)
-            break;
-        period = lag.lag / k;
+        fft.transform(a, false);
+        for (size_t k = 0; k < n / 2; ++k)
+            power[k] += std::norm(a[k]);
     }
-    return period;
+    std::vector<double> bands;
+    double total = 0;
+    const double binHz = double(rate) / double(n);
+    for (double low = 60; low < std::min(12000.0, rate / 2.0); low *= std::pow(2.0, 1.0 / 3)) {
+        const size_t from = size_t(low / binHz), to = std::min(n / 2, std::max(from + 1, size_t(low * std::pow(2.0, 1.0 / 3) / binHz)));
+        double sum = 0;
+        for (size_t k = from; k < to; ++k)
+            sum += power[k];
+        bands.push_back(sum);
+        total += sum;
+    }
+    for (double &b : bands)
+        b = decibels(b / (total + 1e-30));
+    return bands;
 }
 
-// How far the period measured over a few periods at the sustain's start, middle
-// and end strays, relative to the period: a held note keeps it, speech glides.
-double periodSpread(const float *x, qint64 length, double period)
+// How far two envelopes differ in dB, over the bands within 40 dB of the strongest.
+double envelopeDistance(const std::vector<double> &a, const std::vector<double> &b)
 {
-    const qint64 window = std::max<qint64>(qint64(std::ceil(3 * period)), 16);
-    const qint64 room = length - window - qint64(std::ceil(1.2 * period));
-    if (room < 0)
-        return 0;
-    double low = period, high = period;
-    for (const qint64 at : {qint64(0), room / 2, room}) {
-        const Lag lag = bestLag(x + at, length - at, std::llround(period), std::max<qint64>(1, qint64(period / 8)), window);
-        low = std::min(low, lag.ok ? lag.lag : 0.0), high = std::max(high, lag.ok ? lag.lag : 2 * period);
-    }
-    return (high - low) / period;
+    const double top = std::max(*std::max_element(a.begin(), a.end()), *std::max_element(b.begin(), b.end()));
+    double sum = 0, count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::max(a[i], b[i]) >= top - 40) {
+            const double d = std::max(a[i], top - 50) - std::max(b[i], top - 50);
+            sum += d * d, ++count;
+        }
+    return count > 0 ? std::sqrt(sum / count) : 0.0;
 }
+
+// ---- the search
 
 struct Candidate {
-    qint64 start = 0, length = 0;
-    int periods = 0;
-    double cost = std::numeric_limits<double>::max(); // sum of squared differences
+    qint64 start = 0, end = 0;
+    double length = 0; // fractional, from a parabola through the seam's residual
+    double error = 1;  // residual energy at the seam over the energy compared: 0 identical, 1 unrelated
+    double timbre = -1;
 };
 
-// The longest length of whole periods with a clean pair of loop points; failing
-// that, the pair that matches best among the lengths tried. A pair matches when
-// the frames around both points agree and so does the level over the period
-// before them (rms), which a few frames at a zero crossing cannot tell.
-Candidate searchLoop(const float *x, int channels, const std::vector<double> &rms, qint64 lo, qint64 hi,
-                     double period, double cleanCost)
+// For each trial end, the residual of the waveform around every earlier start
+// against the waveform around that end (one FFT cross-correlation for two
+// ends); the local minima are the candidate starts.
+std::vector<Candidate> seamCandidates(const std::vector<float> &mono, qint64 origin, qint64 heldStart, qint64 heldEnd,
+                                      qint64 half, qint64 minLength, int rate)
 {
-    const int kmax = int(std::floor(double(hi - lo) / period));
-    const int kmin = std::max(1, int(kmax * kLongestSearch));
-    const int width = kMatchHalfWidth;
-    // With lengths to spare, only those close to whole periods: the slack left
-    // covers an error in the measured period.
-    const double slack = kmax - kmin >= 8 ? kRoundingSlack : 0.5;
-    Candidate best;
-    qint64 compared = 0;
-    for (int k = kmax; k >= kmin && compared < kSearchBudget; --k) {
-        const qint64 length = qint64(std::llround(k * period));
-        if (std::fabs(double(length) - k * period) > slack)
-            continue;
-        Candidate here{0, length, k};
-        for (qint64 s = lo; s + length <= hi; ++s) {
-            const float *a = x + (s - width) * channels, *b = a + length * channels;
-            const double levelStep = rms[size_t(s)] - rms[size_t(s + length)];
-            double sum = levelStep * levelStep * double((2 * width + 1) * channels);
-            for (int j = 0; j < (2 * width + 1) * channels && sum < here.cost; ++j) {
-                const double diff = double(a[j]) - b[j];
-                sum += diff * diff;
-            }
-            if (sum < here.cost)
-                here.start = s, here.cost = sum;
-            ++compared;
-        }
-        if (here.cost <= cleanCost)
-            return here;
-        if (here.cost < best.cost)
-            best = here;
+    const qint64 length = qint64(mono.size());
+    const qint64 template_ = 2 * half;
+    const Fft fft(powerOfTwoAtLeast(length + template_));
+    const size_t n = fft.size();
+    std::vector<Complex> signal(n, 0.0);
+    for (qint64 i = 0; i < length; ++i)
+        signal[size_t(i)] = mono[size_t(i)];
+    fft.transform(signal, false);
+    std::vector<double> squares(size_t(length) + 1, 0.0);
+    for (qint64 i = 0; i < length; ++i)
+        squares[size_t(i) + 1] = squares[size_t(i)] + double(mono[size_t(i)]) * mono[size_t(i)];
+    auto energyAt = [&](qint64 from) { return squares[size_t(from + template_)] - squares[size_t(from)]; };
+
+    const qint64 endSpan = std::min<qint64>(qint64(kEndSpanSeconds * rate), (heldEnd - heldStart) / 5);
+    std::vector<qint64> ends;
+    for (int j = 0; j < kEnds; ++j) {
+        const qint64 e = heldEnd - endSpan * j / kEnds;
+        if (ends.empty() || ends.back() != e)
+            ends.push_back(e);
     }
-    return best;
+    std::vector<Candidate> found;
+    std::vector<Complex> work(n);
+    for (size_t pair = 0; pair < ends.size(); pair += 2) {
+        const qint64 e1 = ends[pair], e2 = pair + 1 < ends.size() ? ends[pair + 1] : ends[pair];
+        std::fill(work.begin(), work.end(), Complex(0.0));
+        for (qint64 j = 0; j < template_; ++j)
+            work[size_t(j)] = Complex(mono[size_t(e1 - origin - half + j)], mono[size_t(e2 - origin - half + j)]);
+        fft.transform(work, false);
+        // Split the two real templates' spectra and correlate both at once.
+        std::vector<Complex> product(n);
+        for (size_t k = 0; k < n; ++k) {
+            const Complex z = work[k], zr = std::conj(work[(n - k) % n]);
+            const Complex t1 = (z + zr) * 0.5, t2 = (z - zr) * Complex(0, -0.5);
+            product[k] = signal[k] * (std::conj(t1) + Complex(0, 1) * std::conj(t2));
+        }
+        fft.transform(product, true);
+        for (int which = 0; which < (e2 != e1 ? 2 : 1); ++which) {
+            const qint64 e = which == 0 ? e1 : e2;
+            const double endEnergy = energyAt(e - origin - half);
+            const qint64 first = std::max(heldStart, origin + half), last = e - minLength;
+            if (last <= first + 2)
+                continue;
+            std::vector<double> error(size_t(last - first + 1));
+            for (qint64 s = first; s <= last; ++s) {
+                const qint64 at = s - origin - half;
+                const double cross = which == 0 ? product[size_t(at)].real() : product[size_t(at)].imag();
+                const double both = energyAt(at) + endEnergy;
+                error[size_t(s - first)] = both > 0 ? std::clamp((both - 2 * cross) / both, 0.0, 2.0) : 1.0;
+            }
+            for (qint64 s = first + 1; s < last; ++s) {
+                const double a = error[size_t(s - first - 1)], b = error[size_t(s - first)], c = error[size_t(s - first + 1)];
+                if (b <= a && b < c) {
+                    const double bend = a - 2 * b + c;
+                    const double shift = bend > 0 ? std::clamp(0.5 * (a - c) / bend, -0.5, 0.5) : 0.0;
+                    // Moving the start later by shift shortens the loop.
+                    found.push_back({s, e, double(e - s) - shift, b});
+                }
+            }
+        }
+    }
+    return found;
 }
 
 } // namespace
 
-FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
+FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rate)
 {
     FoundLoop loop;
     if (frames < 16 || channels < 1 || rate < 1000) {
         loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
-    std::vector<float> mono(size_t(frames), 0.0f);
-    float peak = 0;
-    bool finite = true;
-    for (qint64 i = 0; i < frames; ++i) {
-        for (int c = 0; c < channels; ++c) {
-            const float v = samples[i * channels + c];
-            mono[size_t(i)] += v / float(channels);
-            peak = std::max(peak, std::fabs(v));
-            finite = finite && std::isfinite(v);
-        }
-    }
-    if (!finite) { // a float source may hold anything
+    const Levels levels = measureLevels(read, frames, channels, rate);
+    if (!levels.finite) { // a float source may hold anything
         loop.reason = QCoreApplication::translate("LoopFinder", "samples not finite");
         return loop;
     }
-    if (peak < 1e-5f) {
+    if (levels.peak < 1e-5f) {
         loop.reason = QStringLiteral("silent");
         return loop;
     }
-    const Sustain sustain = findSustain(mono, rate);
-    if (!sustain.reason.isEmpty()) {
-        loop.reason = sustain.reason;
+    Held held = findHeld(levels, frames);
+    if (!held.reason.isEmpty()) {
+        loop.reason = held.reason;
         return loop;
     }
-    const qint64 length = sustain.end - sustain.start;
-    const int maxLag = int(std::min<qint64>(qint64(rate / kLowestPitchHz), length / 3));
+    // Only the last seconds of a long held part: memory stays bounded.
+    held.start = std::max(held.start, held.end - qint64(kMaxAnalysedSeconds * rate));
+    const int maxLag = int(std::min<qint64>(qint64(rate / kLowestPitchHz), (held.end - held.start) / 3));
     if (maxLag < 4) {
         loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
-    const qint64 yinAt = sustain.start + (length - 2 * maxLag - 1) / 2;
-    const Pitch pitch = estimatePeriod(mono.data() + yinAt, maxLag, maxLag);
-    // A sample cut while it sounds is made to be looped; it is often too short for
-    // a reliable pitch check, so only the loop points' match decides.
-    if (pitch.aperiodicity <= kMaxAperiodicity || sustain.cutWhileSounding)
-        loop.period = refinePeriod(mono.data() + sustain.start, length, pitch.period, rate);
-    if (!(loop.period >= 2) // also when not a number
-        || (!sustain.cutWhileSounding && (pitch.aperiodicity > kMaxAperiodicity || periodSpread(mono.data() + sustain.start, length, loop.period) > kMaxSpread))) {
-        loop.reason = QCoreApplication::translate("LoopFinder", "no steady pitch");
+    const qint64 margin = qint64(std::ceil(maxLag)) + qint64(kMatchSeconds * rate);
+    const qint64 origin = std::max<qint64>(0, held.start - margin), stop = std::min(frames, held.end + margin);
+    std::vector<float> mono(size_t(stop - origin), 0.0f);
+    {
+        std::vector<float> buffer(size_t(std::min<qint64>(kReadChunk, stop - origin) * channels));
+        for (qint64 at = origin; at < stop; at += kReadChunk) {
+            const qint64 count = std::min(kReadChunk, stop - at);
+            const qint64 got = std::clamp<qint64>(read(at, count, buffer.data()), 0, count);
+            for (qint64 i = 0; i < got; ++i) {
+                float sum = 0;
+                for (int c = 0; c < channels; ++c)
+                    sum += buffer[size_t(i * channels + c)];
+                mono[size_t(at - origin + i)] = sum / float(channels);
+            }
+        }
+    }
+    const float *x = mono.data() - origin; // x[frame] for frames origin..stop
+    const qint64 heldLength = held.end - held.start;
+
+    // A held note keeps its pitch and its timbre: compare the quarters of the held part.
+    const Pitch pitch = estimatePeriod(x + held.start + (heldLength - 2 * maxLag - 1) / 2, std::min<qint64>(maxLag, heldLength - maxLag - 2), maxLag);
+    const bool periodic = pitch.aperiodicity <= kMaxAperiodicity && pitch.period >= 2;
+    // A short or fading sample cut while it sounds needs a pitch: a noise that fades
+    // (a cymbal) decays to silence, a held one (wind) loops.
+    // A fading tail far below the strike (a cymbal, a bell left ringing) decays too.
+    if ((!periodic && (held.fade < -kNoiseFadeDbPerSecond || held.below > kNoiseBelowDb))
+        || (held.fade < -kHeldDecayDbPerSecond && held.below > kNoiseBelowDb)) {
+        loop.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part");
         return loop;
     }
-    const qint64 lo = std::max<qint64>(sustain.start, kMatchHalfWidth);
-    const qint64 hi = std::min<qint64>(sustain.end, frames - kMatchHalfWidth - 1);
-    const double compared = double((2 * kMatchHalfWidth + 1) * channels);
-    const double cleanCost = kCleanMismatch * kCleanMismatch * double(peak) * peak * compared;
-    if (double(hi - lo) < loop.period + 1) {
+    // A short one without a pitch found (a single cycle or a few) loops only where its
+    // waveform repeats closely.
+    const bool mustRepeat = held.cutWhileSounding && !periodic && heldLength < qint64(kMinHeldSeconds * rate);
+    if (heldLength >= 4 * qint64(2 * maxLag + 2)) {
+        const qint64 quarter = heldLength / 4;
+        std::vector<double> periods;
+        std::vector<std::vector<double>> envelopes;
+        for (int q = 0; q < 4; ++q) {
+            const float *part = x + held.start + q * quarter;
+            const Pitch p = estimatePeriod(part + (quarter - 2 * maxLag - 1) / 2, maxLag, maxLag);
+            if (p.aperiodicity <= kMaxAperiodicity && p.period >= 2)
+                periods.push_back(p.period);
+            if (quarter >= 1024)
+                envelopes.push_back(envelope(part, quarter, rate));
+        }
+        double timbre = 0;
+        for (size_t i = 0; i < envelopes.size(); ++i)
+            for (size_t j = i + 1; j < envelopes.size(); ++j)
+                timbre = std::max(timbre, envelopeDistance(envelopes[i], envelopes[j]));
+        double glide = 0;
+        for (const double p : periods) { // an octave slip of the estimate is no glide
+            const double ratio = p / periods.front();
+            glide = std::max(glide, std::fabs(ratio / std::exp2(std::round(std::log2(ratio))) - 1));
+        }
+        if (timbre > kMaxTimbreChangeDb) {
+            loop.reason = QCoreApplication::translate("LoopFinder", "no steady sound");
+            return loop;
+        }
+        // Voiced and unvoiced quarters with a changing timbre: speech.
+        if (glide > kMaxGlide || (periods.size() >= 1 && periods.size() <= 2 && timbre > kMaxTimbreChangeDb / 2)) {
+            loop.reason = QCoreApplication::translate("LoopFinder", "no steady pitch");
+            return loop;
+        }
+    }
+
+    const qint64 half = std::clamp<qint64>(std::max<qint64>(qint64(kMatchSeconds * rate), periodic ? qint64(std::ceil(pitch.period)) : 0),
+                                          2, std::max<qint64>(2, heldLength / (mustRepeat ? 16 : 8)));
+    const qint64 heldEnd = std::min(held.end, stop - half);
+    const qint64 minLength = std::max<qint64>({2 * half, periodic ? qint64(std::ceil(pitch.period)) : 0, heldLength / 10});
+    std::vector<Candidate> candidates = seamCandidates(mono, origin, std::max(held.start, origin + half), heldEnd, half, minLength, rate);
+    if (candidates.empty()) {
         loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
-    std::vector<double> squares(size_t(frames) + 1, 0.0), rms(size_t(frames), 0.0);
-    for (qint64 i = 0; i < frames; ++i)
-        squares[size_t(i) + 1] = squares[size_t(i)] + double(mono[size_t(i)]) * mono[size_t(i)];
-    const qint64 span = std::max<qint64>(1, std::llround(loop.period));
-    for (qint64 i = span; i < frames; ++i)
-        rms[size_t(i)] = std::sqrt(std::max(0.0, squares[size_t(i)] - squares[size_t(i - span)]) / double(span));
-    const Candidate best = searchLoop(samples, channels, rms, lo, hi, loop.period, cleanCost);
-    if (best.length == 0) { // every length was out of reach
+    // The longest of the clean seams; failing any, the longest of those nearly as good
+    // as the best. Among them the first whose two sides share their spectral envelope.
+    const double best = std::min_element(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+                            return a.error < b.error;
+                        })->error;
+    if (mustRepeat && best > kRepeatError) {
+        loop.reason = QCoreApplication::translate("LoopFinder", "no steady pitch");
+        return loop;
+    }
+    const bool clean = best <= kCleanError;
+    if (!clean) {
+        // No clean seam: a long span, crossfaded, keeps an ensemble's movement; a short
+        // one would buzz. The best of those at least half the held part long, when one
+        // matches fairly or none matches well.
+        const qint64 longSpan = std::max(minLength, heldLength / 2);
+        const double fair = std::max(kEnsembleError, best);
+        // A held part of 0.6 s or more keeps at least 0.3 s.
+        const qint64 shortest = std::any_of(candidates.begin(), candidates.end(), [&](const Candidate &c) { return c.end - c.start >= longSpan && c.error <= fair; })
+            ? longSpan : heldLength >= qint64(2 * kLongHeldLoopSeconds * rate) ? qint64(kLongHeldLoopSeconds * rate) : 0;
+        if (std::any_of(candidates.begin(), candidates.end(), [&](const Candidate &c) { return c.end - c.start >= shortest; }))
+            std::erase_if(candidates, [&](const Candidate &c) { return c.end - c.start < shortest; });
+    }
+    const double floor = std::min_element(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
+                             return a.error < b.error;
+                         })->error;
+    const double limit = clean ? kCleanError : floor + std::max(0.02, 0.5 * floor);
+    std::erase_if(candidates, [&](const Candidate &c) { return c.error > limit; });
+    // Among the longest (within 15%), the closest match: the seam of a steady tone
+    // then falls where whole periods come closest to whole frames.
+    qint64 longest = 0;
+    for (const Candidate &c : candidates)
+        longest = std::max(longest, c.end - c.start);
+    const auto rank = [&](const Candidate &c) { return std::pair(c.end - c.start < longest * 85 / 100, c.error); };
+    std::sort(candidates.begin(), candidates.end(), [&](const Candidate &a, const Candidate &b) { return rank(a) < rank(b); });
+    const qint64 side = std::min<qint64>(2048, std::max<qint64>(256, heldLength / 8));
+    const Candidate *chosen = nullptr;
+    double chosenCost = std::numeric_limits<double>::max();
+    for (size_t i = 0, tried = 0; i < candidates.size() && tried < 24; ++i) {
+        Candidate &c = candidates[i];
+        ++tried;
+        const qint64 before = std::min(side, std::min(c.start, c.end) - origin), after = std::min(side, stop - std::max(c.start, c.end));
+        if (before + after < 64) {
+            c.timbre = 0;
+        } else {
+            c.timbre = envelopeDistance(envelope(x + c.start - before, before + after, rate), envelope(x + c.end - before, before + after, rate));
+        }
+        if (c.timbre <= kSeamTimbreDb) {
+            chosen = &c;
+            break;
+        }
+        if (const double cost = c.error + c.timbre / 40; cost < chosenCost)
+            chosenCost = cost, chosen = &c;
+    }
+    if (!chosen) {
         loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
     loop.found = true;
-    loop.start = best.start;
-    loop.end = best.start + best.length;
-    loop.periods = best.periods;
-    if (best.cost > cleanCost)
-        loop.crossfade = std::min({qint64(std::max(2 * loop.period, rate * 0.01)), best.length / 2, best.start});
+    loop.start = chosen->start;
+    loop.end = chosen->end;
+    if (periodic) {
+        const int k = std::max(1, int(std::lround(chosen->length / pitch.period)));
+        loop.periods = k;
+        loop.period = chosen->length / k;
+    }
+    if (chosen->error > kCleanError) {
+        // Long enough to hide the seam, short of the loop, after the attack.
+        const qint64 length = loop.end - loop.start;
+        const qint64 wanted = std::min<qint64>(qint64(kMaxCrossfadeSeconds * rate), length / 3);
+        const qint64 atLeast = std::min<qint64>(length / 3, std::max<qint64>(qint64(0.01 * rate), qint64(2 * pitch.period)));
+        loop.crossfade = std::max<qint64>(1, std::min(std::max(wanted, atLeast), loop.start - held.runStart));
+    }
     return loop;
+}
+
+FoundLoop findLoop(const float *samples, qint64 frames, int channels, int rate)
+{
+    const FrameReader read = [&](qint64 from, qint64 count, float *out) {
+        const qint64 n = std::clamp<qint64>(std::min(count, frames - from), 0, count);
+        std::copy(samples + from * channels, samples + (from + n) * channels, out);
+        return n;
+    };
+    return findLoop(read, frames, channels, rate);
 }
 
 FoundLoop findLoopInFile(const QString &path)
 {
     SoundFile file(path);
+    FoundLoop loop;
     if (!file.isOpen()) {
-        FoundLoop loop;
         loop.reason = QStringLiteral("unreadable: ") + file.errorString();
         return loop;
     }
     const SF_INFO &info = file.info();
-    const qint64 frames = std::min<qint64>(info.frames, kMostLoopSearchFrames); // memory stays bounded
-    std::vector<float> samples(size_t(frames) * size_t(info.channels));
-    const qint64 read = sf_readf_float(file.handle(), samples.data(), frames);
-    return findLoop(samples.data(), std::max<qint64>(read, 0), info.channels, info.samplerate);
+    SF_INSTRUMENT instrument;
+    if (file.instrument(&instrument) && instrument.loop_count > 0 && instrument.loops[0].end > instrument.loops[0].start) {
+        loop.found = loop.own = true;
+        loop.start = instrument.loops[0].start;
+        loop.end = instrument.loops[0].end;
+        return loop;
+    }
+    const FrameReader read = [&](qint64 from, qint64 count, float *out) -> qint64 {
+        if (sf_seek(file.handle(), from, SEEK_SET) != from)
+            return 0;
+        return sf_readf_float(file.handle(), out, count);
+    };
+    return findLoop(read, info.frames, info.channels, info.samplerate);
 }
 
 void applyCrossfade(float *samples, qint64 frames, int channels, const FoundLoop &loop)
@@ -348,10 +634,12 @@ void applyCrossfade(float *samples, qint64 frames, int channels, const FoundLoop
     const qint64 length = loop.end - loop.start;
     const qint64 fade = loop.end <= frames ? std::min({loop.crossfade, loop.start, length}) : 0;
     for (qint64 i = 0; i < fade; ++i) {
-        const float rise = float(i + 1) / float(fade);
+        // Equal power: the two sides of a seam are mostly unrelated.
+        const double angle = M_PI / 2 * double(i + 1) / double(fade);
+        const float out = float(std::cos(angle)), in = float(std::sin(angle));
         float *at = samples + (loop.end - fade + i) * channels;
         for (int c = 0; c < channels; ++c)
-            at[c] = (1 - rise) * at[c] + rise * at[c - length * channels];
+            at[c] = out * at[c] + in * at[c - length * channels];
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wav/rootnote.h"
 
+#include <algorithm>
+
 #include "wav/soundfile.h"
 
 #include <QCoreApplication>
@@ -51,8 +53,11 @@ RootNote detectRoot(const QString &path)
     SF_INSTRUMENT instrument;
     const std::optional<int> named = noteFromFileName(QFileInfo(path).fileName());
     if (file.instrument(&instrument) && static_cast<unsigned char>(instrument.basenote) <= 127) {
-        const int chunk = int(instrument.basenote);
-        return {chunk, RootSource::SamplerChunk, named != chunk ? named : std::nullopt};
+        // A fraction above the unity note is a key above, tuned down by FINE: the way
+        // the export writes KEY and FINE back, so that roots survive a second export.
+        const int fraction = std::clamp(int(instrument.detune), 0, 99);
+        const int chunk = std::min(127, int(instrument.basenote) + (fraction > 0 ? 1 : 0));
+        return {chunk, RootSource::SamplerChunk, named != chunk ? named : std::nullopt, fraction > 0 ? 100 - fraction : 0};
     }
     if (named)
         return {named, RootSource::FileName, std::nullopt};

@@ -19,6 +19,9 @@ struct RootNote {
     std::optional<int> note; // 0..127, C3 = 60 as the editor names notes
     RootSource source = RootSource::None;
     std::optional<int> overruledName; // a note in the file's name that the sampler chunk overrules
+    // With a sampler chunk's pitch fraction: the sample sounds fine cents below note
+    // (note and fine as the MSP's KEY and FINE say it), note the semitone above the unity note.
+    int fine = 0;
     friend bool operator==(const RootNote &, const RootNote &) = default;
 };
 
@@ -30,8 +33,8 @@ struct RootNote {
 // "STRGFS2.WAV": S or # for sharp).
 std::optional<int> noteFromFileName(QStringView fileName);
 
-// The root of a sound file: the sampler data's unity note (with the name's note
-// when that differs), else a note in the file's name, else none. A file libsndfile cannot open falls back to its name.
+// The root of a sound file: the sampler data's unity note and pitch fraction (with
+// the name's note when that differs), else a note in the file's name, else none. A file libsndfile cannot open falls back to its name.
 RootNote detectRoot(const QString &path);
 
 // "sampler chunk", "file name" or "none", for the editor to show.

@@ -24,6 +24,14 @@ SourceAnalysis analyseSource(const QString &path, const AnalysisRequest &request
     analysis.frames = file.info().frames;
     SF_INSTRUMENT instrument;
     analysis.hasOwnLoop = file.instrument(&instrument) && instrument.loop_count > 0;
+    if (analysis.hasOwnLoop) {
+        analysis.ownLoopStart = instrument.loops[0].start;
+        analysis.ownLoopEnd = instrument.loops[0].end;
+        for (int i = 1; i < std::min(instrument.loop_count, 16); ++i) {
+            analysis.ownLoopStart = std::min<qint64>(analysis.ownLoopStart, instrument.loops[i].start);
+            analysis.ownLoopEnd = std::max<qint64>(analysis.ownLoopEnd, instrument.loops[i].end);
+        }
+    }
     const qint64 from = std::clamp<qint64>(request.from, 0, analysis.frames);
     const qint64 to = request.to < 0 ? analysis.frames : std::clamp(request.to, from, analysis.frames);
     // Read in blocks, so that memory stays the same whatever the file's length.
@@ -60,15 +68,14 @@ SourceAnalysis analyseSource(const QString &path, const AnalysisRequest &request
         analysis.loop.reason = finite ? QStringLiteral("silent")
                                       : QCoreApplication::translate("LoopFinder", "samples not finite");
     } else if (request.findLoop && !analysis.hasOwnLoop) {
-        // The loop must lie in what is kept; a long sound is searched in its first part only.
+        // The loop must lie in what is kept; the finder reads what it needs of it.
         const qint64 at = analysis.sound.start;
-        const qint64 frames = std::min(analysis.sound.end - at, kMostLoopSearchFrames);
-        std::vector<float> samples(size_t(frames) * size_t(channels));
-        if (sf_seek(file.handle(), at, SEEK_SET) != at || sf_readf_float(file.handle(), samples.data(), frames) != frames) {
-            analysis.error = file.errorString();
-            return analysis;
-        }
-        analysis.loop = findLoop(samples.data(), frames, channels, analysis.rate);
+        const FrameReader read = [&](qint64 from, qint64 count, float *out) -> qint64 {
+            if (sf_seek(file.handle(), at + from, SEEK_SET) != at + from)
+                return 0;
+            return sf_readf_float(file.handle(), out, count);
+        };
+        analysis.loop = findLoop(read, analysis.sound.end - at, channels, analysis.rate);
         if (analysis.loop.found)
             analysis.loop.start += at, analysis.loop.end += at;
     }

@@ -9,10 +9,6 @@
 
 namespace tamo::wav {
 
-// A loop is sought in at most this many frames from the sound's start (24 s at
-// 44.1 kHz): the finder needs memory for each frame it searches.
-constexpr qint64 kMostLoopSearchFrames = qint64(1) << 20;
-
 // What an export asks of one source for --find-loops, --normalize and
 // --trim-silence. Frames count in the source's own rate, as SourceCut's do.
 struct AnalysisRequest {
@@ -28,6 +24,7 @@ struct SourceAnalysis {
     int rate = 0;
     qint64 frames = 0;
     bool hasOwnLoop = false; // its sampler data loops: keep that (SourceCut::Loop::Keep); none is sought
+    qint64 ownLoopStart = 0, ownLoopEnd = 0; // that loop's first and one past its last frame
     float peak = 0;          // within the window, for setGain over the set
     SoundBounds sound;       // within the window: what --trim-silence keeps
     FoundLoop loop;          // sought within the sound, when asked and the source has no loop

@@ -779,6 +779,10 @@ private Q_SLOTS:
         const test::sound::Contents was = test::sound::read(held);
         msp_editor::MspEditorWindow editor;
         editor.addWavFiles({held}), editor.sampleList()->setCurrentRow(0);
+        platform.queueAnswer(ui::Answer::No); // the proposal declined: the file stays
+        editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
+        QVERIFY(platform.messageTexts().last().contains(u"Write this loop"_s) && test::readAll(held) == bytes);
+        platform.queueAnswer(ui::Answer::Yes);
         editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
         const test::sound::Contents now = test::sound::read(held);
         QVERIFY(now.instrument && now.instrument->loop_count == 1);

@@ -20,6 +20,36 @@
 
 using namespace tamo::wav;
 using namespace tamo::test::sound;
+using namespace Qt::StringLiterals;
+
+// The pitch a loop adds at its seam, in cents: the frames played before the wrap
+// against those before the loop start, cross-correlated; the lag of the peak nearest
+// none (a whole period's slip is no change of pitch) is what each pass adds.
+double seamCents(const std::vector<float> &x, int channels, qint64 start, qint64 end, int rate)
+{
+    const qint64 window = std::min<qint64>(rate / 50, std::min(start, end - start) - rate / 200), reach = rate / 200;
+    if (window < 32 || start - window - reach < 0)
+        return 0;
+    std::vector<double> c;
+    for (qint64 lag = -reach; lag <= reach; ++lag) {
+        double ab = 0, aa = 0, bb = 0;
+        for (qint64 j = 0; j < window; ++j) {
+            const double a = x[size_t((end - window + j) * channels)], b = x[size_t((start - window + j + lag) * channels)];
+            ab += a * b, aa += a * a, bb += b * b;
+        }
+        c.push_back(aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0);
+    }
+    const double strongest = *std::max_element(c.begin(), c.end());
+    const auto peak = [&](qint64 i) { return i > 0 && i < qint64(c.size()) - 1 && c[size_t(i)] >= c[size_t(i - 1)] && c[size_t(i)] >= c[size_t(i + 1)] && c[size_t(i)] >= 0.8 * strongest; };
+    for (qint64 d = 0; d < reach; ++d)
+        for (const qint64 i : {reach - d, reach + d})
+            if (peak(i)) {
+                const double a = c[size_t(i - 1)], b = c[size_t(i)], e = c[size_t(i + 1)], bend = a - 2 * b + e;
+                const double lag = double(i - reach) + (bend < 0 ? 0.5 * (a - e) / bend : 0.0);
+                return std::fabs(1200 * std::log2(double(end - start) / (double(end - start) - lag)));
+            }
+    return 1200;
+}
 
 class TestLoopFinder : public QObject {
     Q_OBJECT
@@ -30,12 +60,15 @@ private Q_SLOTS:
         QTest::addColumn<int>("rate");
         QTest::addColumn<int>("channels");
         QTest::addColumn<bool>("oneShot");
+        QTest::addColumn<bool>("ensemble"); // three detuned voices beating, with tremolo: no single period
         for (const double hz : {261.63, 440.0, 97.999})
             for (const int rate : {44100, 48000}) {
                 const QByteArray name = QByteArray::number(hz) + " Hz at " + QByteArray::number(rate);
-                QTest::newRow(name + ", mono, flat") << hz << rate << 1 << false;
-                QTest::newRow(name + ", stereo, overshoot, vibrato and noise") << hz << rate << 2 << false;
-                QTest::newRow(name + ", plucked one-shot") << hz << rate << 1 << true;
+                QTest::newRow(name + ", mono, flat") << hz << rate << 1 << false << false;
+                QTest::newRow(name + ", stereo, overshoot, vibrato and noise") << hz << rate << 2 << false << false;
+                QTest::newRow(name + ", plucked one-shot") << hz << rate << 1 << true << false;
+                if (hz > 200)
+                    QTest::newRow(name + ", ensemble") << hz << rate << 1 << false << true;
             }
     }
 
@@ -45,18 +78,32 @@ private Q_SLOTS:
         QFETCH(int, rate);
         QFETCH(int, channels);
         QFETCH(bool, oneShot);
+        QFETCH(bool, ensemble);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("note.wav"));
-        QVERIFY(write24(path, note(hz, rate, channels, oneShot), rate, channels));
+        std::vector<float> voices = note(hz, rate, channels, oneShot);
+        for (size_t i = 0; ensemble && i < voices.size(); ++i) {
+            const std::vector<float> up = note(hz * 1.006, rate, 1, false), down = note(hz * 0.993, rate, 1, false);
+            for (size_t j = 0; j < voices.size(); ++j)
+                voices[j] = float((voices[j] + up[j] + down[j]) * 0.35 * (1 + 0.3 * std::sin(2 * M_PI * 4.5 * double(j) / rate)));
+            break;
+        }
+        QVERIFY(write24(path, voices, rate, channels));
         const FoundLoop loop = findLoopInFile(path);
-        QCOMPARE(loop.found, !oneShot);
+        QVERIFY2(loop.found != oneShot, qPrintable(loop.description()));
         if (oneShot)
             return;
         std::vector<float> x = tamo::test::sound::read(path).samples;
         applyCrossfade(x.data(), qint64(x.size()) / channels, channels, loop);
+        // Long, in tune at the seam; a steady tone has a clean seam, so no crossfade.
+        QVERIFY2(loop.end - loop.start >= rate / (ensemble ? 5 : 4) && seamCents(x, channels, loop.start, loop.end, rate) <= 2, qPrintable(loop.description()));
+        QVERIFY2(ensemble || channels == 2 || loop.crossfade == 0, qPrintable(loop.description()));
+        if (ensemble)
+            return;
         const double heldFrom = channels == 2 ? 0.15 : 0.05, periods = double(loop.end - loop.start) * hz / rate;
         QVERIFY2(double(loop.start) >= heldFrom * rate && double(loop.end) <= 1.6 * rate, qPrintable(loop.description()));
-        QVERIFY2(std::fabs(periods - std::round(periods)) * rate / hz <= 0.5, qPrintable(QString::number(periods)));
+        // Whole periods where there is one; with vibrato the seam decides (the pitch below).
+        QVERIFY2(channels == 2 || std::fabs(periods - std::round(periods)) * rate / hz <= 0.5, qPrintable(QString::number(periods)));
         const double cents = 1200 * std::log2(loopedPitch(x, channels, rate, loop.start, loop.end) / hz);
         QVERIFY2(std::fabs(cents) < 1, qPrintable(QString::number(cents)));
         const float peak = std::fabs(*std::max_element(x.begin(), x.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }));
@@ -91,10 +138,11 @@ private Q_SLOTS:
         QVERIFY(analyseSource(path, {0, -1, true}).hasOwnLoop && !analyseSource(path, {0, -1, true}).loop.found);
     }
 
-    // TimGM6mb's looped samples with their loops ignored: the found loops, as played
-    // (with any crossfade), click no more than the authored ones (give or take one
-    // 16-bit step) for nine in ten. Drum kits and speech get none, but for a few drums
-    // cut off while still ringing (one in a hundred), alike to samples made to be looped.
+    // TimGM6mb's sustained instruments (organs, strings, choirs, winds, leads, pads)
+    // with their loops ignored: nine in ten get a loop, nine in ten of those keep the
+    // pitch at the seam within 2 cents, and the median loop is no shorter than the
+    // designers'. Drum kits and speech get none, but for a few drums that ring on
+    // (one in fifty).
     void debianMaterial()
     {
         const QString font = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
@@ -104,9 +152,13 @@ private Q_SLOTS:
             QSKIP("needs the Debian packages polyphone, timgm6mb-soundfont, hydrogen-drumkits and espeak-ng");
         QTemporaryDir dir;
         QCOMPARE(QProcess::execute(QStringLiteral("polyphone"), QStringLiteral("-3 -i %1 -d %2 -c 100").arg(font, dir.path()).split(QLatin1Char(' '))), 0);
-        std::set<QString> looped; // samples a region plays looped, by its own or its group's loop_mode
+        std::set<QString> looped; // samples a sustained instrument plays looped, by its own or its group's loop_mode
         for (QDirIterator it(dir.path(), {QStringLiteral("*.sfz")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
             QFile sfz(it.next());
+            const int program = QFileInfo(sfz).fileName().left(3).toInt();
+            const bool kit = QStringList{u"Power"_s, u"Brush"_s, u"Orchestra"_s, u"SFX"_s}.contains(QFileInfo(sfz).completeBaseName().mid(4));
+            if (kit || (!(program >= 16 && program <= 23) && !(program >= 40 && program <= 44) && !(program >= 48 && program <= 95)))
+                continue;
             QVERIFY(sfz.open(QIODevice::ReadOnly));
             const auto mode = [](const QString &text) { return text.section(QLatin1String("loop_mode="), 1, 1).section(QLatin1Char('\n'), 0, 0); };
             for (const QString &group : QString::fromLatin1(sfz.readAll()).split(QLatin1String("<group>")))
@@ -115,21 +167,26 @@ private Q_SLOTS:
                         looped.insert(QFileInfo(sfz).path() + QLatin1Char('/')
                                       + region.section(QLatin1String("sample="), 1, 1).section(QLatin1Char('\n'), 0, 0).replace(QLatin1Char('\\'), QLatin1Char('/')));
         }
-        int authored = 0, asClean = 0, asCleanUnfaded = 0;
+        int authored = 0, found = 0, inTune = 0;
+        std::vector<double> ratios;
         for (const QString &path : looped) {
             const auto [ok, info, peak, x, instrument] = tamo::test::sound::read(path);
             if (!instrument || instrument->loop_count < 1)
                 continue;
             ++authored;
             const FoundLoop loop = findLoop(x.data(), info.frames, info.channels, info.samplerate);
-            const double was = jump(x, info.channels, instrument->loops[0].start, instrument->loops[0].end) + 1.0 / 32768;
+            if (!loop.found)
+                continue;
+            ++found;
+            ratios.push_back(double(loop.end - loop.start) / double(instrument->loops[0].end - instrument->loops[0].start));
             std::vector<float> played = x;
             applyCrossfade(played.data(), info.frames, info.channels, loop);
-            asCleanUnfaded += loop.found && jump(x, info.channels, loop.start, loop.end) <= was;
-            asClean += loop.found && jump(played, info.channels, loop.start, loop.end) <= was;
+            inTune += seamCents(played, info.channels, loop.start, loop.end, info.samplerate) <= 2;
         }
-        qInfo("TimGM6mb: %d of %d found loops click no more than the authored ones (%d without a crossfade)", asClean, authored, asCleanUnfaded);
-        QVERIFY(authored > 400 && asClean >= 0.9 * authored);
+        std::nth_element(ratios.begin(), ratios.begin() + qsizetype(ratios.size() / 2), ratios.end());
+        const double ratio = ratios.empty() ? 0 : ratios[ratios.size() / 2];
+        qInfo("TimGM6mb sustained: %d of %d looped, %d in tune at the seam, median length %.2f of the designers'", found, authored, inTune, ratio);
+        QVERIFY(authored > 60 && found >= 0.9 * authored && inTune >= 0.9 * found && ratio >= 1);
 
         QStringList oneShots, loopedOneShots;
         for (QDirIterator it(kits, {QStringLiteral("*.flac"), QStringLiteral("*.wav")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
@@ -142,7 +199,7 @@ private Q_SLOTS:
             if (const FoundLoop loop = findLoopInFile(path); loop.found || loop.reason.startsWith(QLatin1String("unreadable")))
                 loopedOneShots << path + QStringLiteral(": ") + loop.description();
         qInfo("%lld of %lld one-shots looped: %s", loopedOneShots.size(), oneShots.size(), qPrintable(loopedOneShots.join(QStringLiteral("; "))));
-        QVERIFY(loopedOneShots.size() * 100 <= oneShots.size() && !loopedOneShots.join(QString()).contains(dir.path()));
+        QVERIFY(loopedOneShots.size() * 50 <= oneShots.size() && !loopedOneShots.join(QString()).contains(dir.path()));
     }
 };
 
