@@ -20,8 +20,8 @@ struct MidiEvent {
 
 // What a file may hold before it is refused; a hostile file ends within these.
 struct MidiLimits {
-    qint64 maxBytes = 32 * 1024 * 1024;
-    qsizetype maxEvents = 4'000'000; // channel messages kept, every track together
+    qint64 maxBytes = 16 * 1024 * 1024;
+    qsizetype maxEvents = 1'000'000; // channel messages kept, every track together
     int maxTracks = 4096;
     double maxSeconds = 4 * 3600.0; // the time of the last event
 };

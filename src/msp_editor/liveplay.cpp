@@ -10,10 +10,12 @@
 #include <QMediaDevices>
 #include <QSettings>
 #include <QTimer>
+#include <QtEndian>
 
 #include <RtMidi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace tamo::msp_editor {
@@ -21,8 +23,9 @@ namespace tamo::msp_editor {
 namespace {
 
 constexpr int kRate = 44100;
-// About 12 ms of sound queued: the time from a note to its sound stays near 25 ms.
+// The output holds two blocks of 512 frames (23 ms), topped up every 5 ms.
 constexpr qsizetype kBufferFrames = 512;
+constexpr int kPumpMs = 5;
 const QString kPortSetting = QStringLiteral("play/midiInput");
 // How often the remembered MIDI input is looked for, as devices are plugged in and out.
 constexpr int kPortWatchMs = 2000;
@@ -42,46 +45,6 @@ constexpr KeyNote kKeyNotes[] = {
 
 } // namespace
 
-// The engine's sound as the audio output pulls it, in the output's sample format.
-class LivePlay::Source : public QIODevice {
-public:
-    Source(std::shared_ptr<voice::Engine> engine, bool floats, QObject *parent)
-        : QIODevice(parent), m_engine(std::move(engine)), m_floats(floats)
-    {
-    }
-    void setEngine(std::shared_ptr<voice::Engine> engine) { m_engine = std::move(engine); }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return kBufferFrames * frameBytes() + QIODevice::bytesAvailable(); }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 frames = std::min<qint64>(maxSize / frameBytes(), kBufferFrames);
-        if (frames <= 0)
-            return 0;
-        m_buffer.resize(std::size_t(2 * frames));
-        if (m_engine)
-            m_engine->render(m_buffer.data(), int(frames));
-        else
-            std::fill(m_buffer.begin(), m_buffer.end(), 0.0f);
-        if (m_floats) {
-            std::copy(m_buffer.begin(), m_buffer.end(), reinterpret_cast<float *>(data));
-        } else {
-            auto *out = reinterpret_cast<qint16 *>(data);
-            for (std::size_t i = 0; i < m_buffer.size(); ++i)
-                out[i] = qint16(std::clamp(m_buffer[i] * 32768.0f, -32768.0f, 32767.0f));
-        }
-        return frames * frameBytes();
-    }
-    qint64 writeData(const char *, qint64) override { return -1; }
-
-private:
-    qint64 frameBytes() const { return m_floats ? 8 : 4; }
-    std::shared_ptr<voice::Engine> m_engine;
-    bool m_floats;
-    std::vector<float> m_buffer;
-};
-
 LivePlay::LivePlay(QObject *parent) : QObject(parent) {}
 
 LivePlay::~LivePlay()
@@ -96,8 +59,6 @@ void LivePlay::setSet(const msp::MspRecord &record, const std::function<QString(
 {
     auto set = std::make_shared<voice::VoiceSet>(voice::loadVoiceSet(record, soundFile));
     m_engine = std::make_shared<voice::Engine>(set, kRate);
-    if (m_source)
-        m_source->setEngine(m_engine);
 }
 
 bool LivePlay::start()
@@ -120,18 +81,48 @@ bool LivePlay::start()
         return false;
     }
     m_sink = new QAudioSink(device, format, this);
-    m_sink->setBufferSize(kBufferFrames * format.bytesPerFrame());
-    m_source = new Source(m_engine, format.sampleFormat() == QAudioFormat::Float, this);
-    m_source->open(QIODevice::ReadOnly);
-    m_sink->start(m_source);
-    if (m_sink->error() != QAudio::NoError) {
+    m_sink->setBufferSize(2 * kBufferFrames * format.bytesPerFrame());
+    m_floats = format.sampleFormat() == QAudioFormat::Float;
+    // Pushed, a few frames at a time as the output frees room: pulled, Qt's sound
+    // server backend stops asking when its buffer is small.
+    m_out = m_sink->start();
+    if (!m_out || m_sink->error() != QAudio::NoError) {
         delete m_sink;
         m_sink = nullptr;
+        m_out = nullptr;
         setStatus(tr("The audio output %1 could not be opened: nothing can be heard.").arg(device.description()));
         return false;
     }
+    m_pump = new QTimer(this);
+    m_pump->setTimerType(Qt::PreciseTimer);
+    connect(m_pump, &QTimer::timeout, this, &LivePlay::pump);
+    m_pump->start(kPumpMs);
+    pump();
     setStatus(tr("Playing through %1. Keys Z to M and Q to U play, - and + change the octave.").arg(device.description()));
     return true;
+}
+
+void LivePlay::pump()
+{
+    if (!m_sink || !m_out)
+        return;
+    const int frameBytes = m_floats ? 8 : 4;
+    const qint64 frames = std::min<qint64>(m_sink->bytesFree() / frameBytes, 4 * kBufferFrames);
+    if (frames <= 0)
+        return;
+    m_buffer.resize(std::size_t(2 * frames));
+    if (m_engine)
+        m_engine->render(m_buffer.data(), int(frames));
+    else
+        std::fill(m_buffer.begin(), m_buffer.end(), 0.0f);
+    m_bytes.resize(qsizetype(frames * frameBytes));
+    if (m_floats) {
+        std::memcpy(m_bytes.data(), m_buffer.data(), std::size_t(m_bytes.size()));
+    } else {
+        for (std::size_t i = 0; i < m_buffer.size(); ++i)
+            qToLittleEndian(qint16(std::clamp(m_buffer[i] * 32768.0f, -32768.0f, 32767.0f)), m_bytes.data() + 2 * i);
+    }
+    m_out->write(m_bytes);
 }
 
 void LivePlay::noteOn(int key, int velocity)

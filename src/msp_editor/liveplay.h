@@ -10,8 +10,10 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAudioSink;
+class QIODevice;
 class QTimer;
 class RtMidiIn;
 
@@ -60,14 +62,18 @@ Q_SIGNALS:
     void statusChanged(const QString &status);
 
 private:
-    class Source;
     void setStatus(const QString &status);
     void midiMessage(const std::vector<unsigned char> &message);
     void watchMidiPort();
+    void pump();
 
     std::shared_ptr<voice::Engine> m_engine;
     QAudioSink *m_sink = nullptr;
-    Source *m_source = nullptr;
+    QIODevice *m_out = nullptr; // the output's own device, written as it frees room
+    QTimer *m_pump = nullptr;
+    bool m_floats = true;
+    std::vector<float> m_buffer;
+    QByteArray m_bytes;
     std::unique_ptr<RtMidiIn> m_midi;
     QString m_portName;
     QTimer *m_portWatch = nullptr;

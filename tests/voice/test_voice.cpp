@@ -112,7 +112,6 @@ private Q_SLOTS:
         QTest::newRow("bend up") << false << kRoot << none << 0 << 16383 << 2.0;
         QTest::newRow("bend down") << true << kRoot + 3 << none << 0 << 0 << 1.0;
         QTest::newRow("OCTAVE +1") << false << kRoot << none << -1 << 8192 << 12.0;
-        QTest::newRow("OCTAVE -1") << false << kRoot << none << -255 << 8192 << -12.0;
     }
     void pitch()
     {
