@@ -736,9 +736,8 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
                       : imported.samples.isEmpty() ? u"%1 has no region to export"_s.arg(job.sfzPath) : QString();
         }
     });
-    const bool created = !QFileInfo::exists(folder);
-    QString reason;
-    if (created && !util::makeFolder(folder, &reason))
+    QStringList created; // folders made, deepest first; they go again if nothing is written
+    if (QString reason; !util::makeFolders(folder, &created, &reason))
         return failWith(u"cannot create the folder %1: %2"_s.arg(folder, reason));
     onEveryCore(jobs.size(), [&](qsizetype i) {
         Job &job = jobs[i];
@@ -792,14 +791,23 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         for (const QString &path : job.done.replaced)
             out << "Replaced: " << QDir::toNativeSeparators(path) << Qt::endl;
     }
-    if (written == 0 && created)
-        QDir().rmdir(folder);
-    for (const QString &line : std::as_const(refused))
-        err << "Refused: " << line << Qt::endl;
+    if (written == 0)
+        util::removeEmptyFolders(created);
+    // A bank refused whole for one system reason (a read-only or full stick) is said once.
+    const auto systemReason = [](const QString &error) { return error.mid(error.lastIndexOf(u": "_s) + 1).trimmed(); };
+    const QString common = systemReason(jobs.first().error);
+    const bool oneReason = refused.size() > 1 && refused.size() == jobs.size()
+                        && std::all_of(jobs.cbegin(), jobs.cend(), [&](const Job &job) { return systemReason(job.error) == common; });
+    if (oneReason)
+        err << "Refused: all " << refused.size() << " instruments: " << common << " (the first: " << refused.first() << ')' << Qt::endl;
+    for (qsizetype i = 0; !oneReason && i < refused.size(); ++i)
+        err << "Refused: " << refused.at(i) << Qt::endl;
     if (cancel->load())
         return failWith(u"interrupted; %1 of %2 instruments written whole, nothing of the others"_s.arg(written).arg(jobs.size()));
     if (!refused.isEmpty())
-        return failWith(written == 0 ? refused.first() : u"%1 of %2 instruments refused"_s.arg(refused.size()).arg(jobs.size()));
+        return failWith(oneReason     ? u"all %1 instruments refused: %2"_s.arg(refused.size()).arg(common)
+                        : written == 0 ? refused.first()
+                                       : u"%1 of %2 instruments refused"_s.arg(refused.size()).arg(jobs.size()));
     return 0;
 }
 
@@ -878,8 +886,6 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
     const QFileInfo in(input);
     if (!in.exists())
         return failWith(u"%1 not found"_s.arg(input));
-    if (!QFileInfo(QFileInfo(folder).absolutePath()).isDir())
-        return failWith(u"the folder %1 does not exist"_s.arg(QFileInfo(folder).absolutePath()));
     QList<std::shared_ptr<sf2::SoundFont>> fonts;
     QList<Job> jobs;
     ShortNames taken;
@@ -939,13 +945,12 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
         return failWith(import.error == kCancelled ? u"interrupted; nothing written"_s : import.error);
     for (const QString &line : import.report)
         out << line << Qt::endl;
-    const bool created = !QFileInfo::exists(folder);
-    if (QString reason; created && !util::makeFolder(folder, &reason))
+    QStringList created;
+    if (QString reason; !util::makeFolders(folder, &created, &reason))
         return failWith(u"cannot create the folder %1: %2"_s.arg(folder, reason));
     Written done;
     if (const QString error = exportSets(import.sets, folder, done, options, cancel); !error.isEmpty()) {
-        if (created)
-            QDir().rmdir(folder);
+        util::removeEmptyFolders(created);
         return failWith(error.startsWith(kCancelled) ? u"interrupted"_s + error.mid(kCancelled.size()) : error);
     }
     for (const QString &line : std::as_const(done.loops))

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -42,6 +43,30 @@ bool makeFolder(const QString &path, QString *error)
         *error = qt_error_string();
     return false;
 #endif
+}
+
+bool makeFolders(const QString &path, QStringList *made, QString *error)
+{
+    QStringList missing;
+    for (QString at = QDir::cleanPath(QDir().absoluteFilePath(path)); !QFileInfo::exists(at); at = QFileInfo(at).absolutePath())
+        missing.prepend(at);
+    QStringList done;
+    for (const QString &folder : std::as_const(missing)) {
+        if (!makeFolder(folder, error)) {
+            removeEmptyFolders(done);
+            return false;
+        }
+        done.prepend(folder);
+    }
+    if (made)
+        *made = done;
+    return true;
+}
+
+void removeEmptyFolders(const QStringList &folders)
+{
+    for (const QString &folder : folders)
+        QDir().rmdir(folder);
 }
 
 } // namespace tamo::util

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tamo::util {
 
@@ -16,5 +17,13 @@ QString pathNameExtract(const QString &path);
 // Makes the folder, whose parent must exist; on failure false, with the system's
 // reason ("Permission denied", "Read-only file system") in *error.
 bool makeFolder(const QString &path, QString *error);
+
+// Makes the folder and any missing parents; *made gets the folders made, deepest
+// first, for removeEmptyFolders when nothing is written in them. On failure nothing
+// made stays.
+bool makeFolders(const QString &path, QStringList *made, QString *error);
+
+// Removes each of the folders that is empty, in their order.
+void removeEmptyFolders(const QStringList &folders);
 
 } // namespace tamo::util
