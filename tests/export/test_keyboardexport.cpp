@@ -287,6 +287,9 @@ private Q_SLOTS:
                                                     << "stick/T.MSP" << QList{36};
         QTest::newRow("into folders not there yet") << "" << "set/TWO.MSP" << "" << "" << "new/sub/stick/TWO.MSP" << QList{60, 60};
         QTest::newRow("MSP onto its own copy") << "self/A.WAV|self/SET.MSP>A" << "self/SET.MSP" << "" << "" << "self/SET.MSP" << QList<int>{};
+        // Trimmed or normalised, the copy is no longer the source's bytes.
+        for (const char *options : {"self/SET.MSP --trim", "self/SET.MSP --normalize"})
+            QTest::newRow(options) << "self/A.WAV|self/SET.MSP>A" << options << "A.WAV" << "" << "" << QList<int>{};
     }
     void command()
     {
@@ -296,6 +299,8 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QFETCH(QString, msp);
         QFETCH(QList<int>, keys);
+        const QString options = input.section(u" --"_s, 1);
+        input = input.section(u" --"_s, 0, 0);
         QTemporaryDir dir;
         const QDir root(dir.path());
         QVERIFY(root.mkpath(QStringLiteral("My Piano Set")) && root.mkpath(QStringLiteral("set"))
@@ -326,7 +331,8 @@ private Q_SLOTS:
         const QMap<QString, QByteArray> before = snapshot(target);
         QString outText, errText;
         QTextStream out(&outText), err(&errText);
-        QCOMPARE(runExportCommand(root.filePath(input), target, out, err), msp.isEmpty() ? 1 : 0);
+        QCOMPARE(runExportCommand(root.filePath(input), target, out, err, {false, options == u"normalize", options == u"trim"}),
+                 msp.isEmpty() ? 1 : 0);
         QVERIFY2((msp.isEmpty() ? errText : outText).contains(said), qPrintable(outText + errText));
         QVERIFY2(msp.isEmpty() ? errText.startsWith(u"TAMO export: ") && errText.count(u'\n') == 1 : errText.isEmpty(), qPrintable(errText));
         QStringList expected;

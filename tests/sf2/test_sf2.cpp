@@ -41,6 +41,7 @@ struct TestFont {
     QList<QList<TestZone>> presets; // bank 0, program = index
     QList<QList<TestZone>> instruments;
     QList<TestSample> samples;
+    bool sf3 = false; // samples as Ogg Vorbis, their headers in bytes, loops in decoded frames
 };
 
 void put16(QByteArray &b, int v) { b.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); }
@@ -79,12 +80,18 @@ QByteArray build(const TestFont &font)
     QByteArray smpl, shdr;
     for (qsizetype s = 0; s < font.samples.size(); ++s) {
         const TestSample &t = font.samples.at(s);
-        const qint64 start = smpl.size() / 2;
+        const qint64 start = font.sf3 ? smpl.size() : smpl.size() / 2;
+        std::vector<float> ramp;
         for (int i = 0; i < t.frames; ++i)
-            put16(smpl, int(1000 * s + i));
+            put16(smpl, int(1000 * s + i)), ramp.push_back(float(1000 * s + i) / 32768);
         smpl.append(QByteArray(92, '\0'));
+        QTemporaryDir dir;
+        const QString ogg = dir.filePath(u"s.ogg"_s);
+        if (font.sf3 && test::sound::write24(ogg, ramp, t.rate, 1, SF_FORMAT_VORBIS, SF_FORMAT_OGG))
+            smpl = smpl.left(start) + test::readAll(ogg);
+        const qint64 end = font.sf3 ? smpl.size() : start + t.frames, loopBase = font.sf3 ? 0 : start;
         shdr += name20(t.name);
-        put32(shdr, start), put32(shdr, start + t.frames), put32(shdr, start + t.loopStart), put32(shdr, start + t.loopEnd);
+        put32(shdr, start), put32(shdr, end), put32(shdr, loopBase + t.loopStart), put32(shdr, loopBase + t.loopEnd);
         put32(shdr, t.rate);
         shdr.append(char(t.pitch)).append(char(t.correction));
         put16(shdr, 0), put16(shdr, t.type);
@@ -101,7 +108,7 @@ QByteArray build(const TestFont &font)
     for (qsizetype i = 0; i <= font.instruments.size(); ++i)
         inst += name20(i < font.instruments.size() ? "Inst" : "EOI"), put16(inst, instrumentBags.at(i));
     QByteArray ifil;
-    put16(ifil, 2), put16(ifil, 1);
+    put16(ifil, font.sf3 ? 3 : 2), put16(ifil, 1);
     const QByteArray info = "INFO" + chunk("ifil", ifil) + chunk("INAM", "Test");
     const QByteArray sdta = "sdta" + chunk("smpl", smpl);
     const QByteArray pdta = "pdta" + chunk("phdr", phdr) + chunk("pbag", pbag) + chunk("pmod", QByteArray(10, '\0'))
@@ -218,6 +225,8 @@ private Q_SLOTS:
         QCOMPARE(import.sets.at(0).import.samples.size(), 1);
         const test::sound::Contents padded = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
         QCOMPARE(std::tuple(padded.info.channels, padded.info.frames, padded.samples.at(2 * 199 + 1)), std::tuple(2, sf_count_t(200), 0.0f));
+        // Pan 0: the sample types tell left and right.
+        QCOMPARE(importOf(build(oneInstrument({{{}, 0}, {{}, 1}}, samples))).sets.at(0).import.samples.size(), 1);
     }
 
     // Velocity 100's layer alone, or one set per layer.
@@ -242,17 +251,23 @@ private Q_SLOTS:
     void loopsAcrossResampling_data()
     {
         QTest::addColumn<int>("rate");
+        QTest::addColumn<bool>("sf3"); // the header's bounds in bytes of Ogg Vorbis, the loop in decoded frames
         QTest::addColumn<QString>("expected");
-        QTest::newRow("32 kHz") << 32000 << u"0-127 key 60 fine 27 vol 127"_s;
-        QTest::newRow("22.05 kHz") << 22050 << u"0-127 key 60 fine 0 vol 127"_s;
+        QTest::newRow("32 kHz") << 32000 << false << u"0-127 key 60 fine 27 vol 127"_s;
+        QTest::newRow("22.05 kHz") << 22050 << false << u"0-127 key 60 fine 0 vol 127"_s;
+        QTest::newRow("SF3, 22.05 kHz") << 22050 << true << u"0-127 key 60 fine 0 vol 127"_s;
     }
     void loopsAcrossResampling()
     {
         QFETCH(int, rate);
+        QFETCH(bool, sf3);
         QFETCH(QString, expected);
-        const auto import = importOf(build(oneInstrument({{{{kModes, 1}}, 0}}, {{"Loop", 200, 10, 15, rate}})));
+        TestFont font = oneInstrument({{{{kModes, 1}}, 1}}, {{"Other", 300}, {"Loop", 200, 10, 15, rate}});
+        font.sf3 = sf3;
+        const auto import = importOf(build(font));
         QCOMPARE(fieldsOf(import), expected);
         const test::sound::Contents wav = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        QCOMPARE(wav.info.frames, sf_count_t(200));
         QVERIFY(wav.instrument && wav.info.samplerate == rate && wav.instrument->loop_count == 1 && wav.instrument->basenote == 60);
         QCOMPARE(std::pair(wav.instrument->loops[0].start, wav.instrument->loops[0].end), std::pair(10u, 15u));
     }
@@ -296,6 +311,12 @@ private Q_SLOTS:
                                               << u"names sample 7, past the last (0)"_s;
         QTest::newRow("loop outside its sample") << build(oneInstrument({{{{kModes, 1}}, 0}}, {{"Loop", 200, 10, 250}}))
                                                  << u"loop 10..250 lies outside the sample (0..200)"_s;
+        TestFont sf3 = oneInstrument({{{{kModes, 1}}, 0}}, {{"Loop", 200, 10, 250}});
+        sf3.sf3 = true;
+        QTest::newRow("SF3 loop past its decoded frames") << build(sf3) << u"loop 10..250 lies outside the sample (0..200)"_s;
+        QByteArray past = build(sf3);
+        past[past.indexOf("shdr") + 8 + 25] = 0x7f; // the header's end far past the data
+        QTest::newRow("SF3 sample past its data") << past << u"lies outside the sample data"_s;
         QTest::newRow("window outside its sample") << build(oneInstrument({{{{kEndOffset, 20}}, 0}}, {looped}))
                                                    << u"outside its 200 frames"_s;
         QByteArray bag = good;
@@ -315,9 +336,9 @@ private Q_SLOTS:
         QVERIFY(test::writeAll(path, bytes));
         QString out, err;
         QTextStream outStream(&out), errStream(&err);
-        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"out"_s), {}, false, outStream, errStream), 1);
+        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"new/out"_s), {}, false, outStream, errStream), 1);
         QVERIFY2(err.contains(message), qPrintable(err));
-        QVERIFY(!QFileInfo::exists(dir.filePath(u"out"_s)));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"new"_s))); // the folders it made go again
     }
 
     // Some writers leave out the pad byte after an odd-sized chunk: still read.
@@ -347,8 +368,8 @@ private Q_SLOTS:
         QVERIFY(err.contains(u"no preset 0:9"_s) && !QFileInfo::exists(dir.filePath(u"one"_s)));
         QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"one"_s), u"0:1"_s, false, o, e), 0);
         QVERIFY(QFileInfo::exists(dir.filePath(u"one/PRESET_1.MSP"_s)) && QFileInfo::exists(dir.filePath(u"one/TONE.WAV"_s)));
-        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"all"_s), {}, false, o, e), 0);
-        QCOMPARE(QDir(dir.filePath(u"all"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+        QCOMPARE(exporter::runSoundFontExport(path, dir.filePath(u"new/all"_s), {}, false, o, e), 0); // parents made
+        QCOMPARE(QDir(dir.filePath(u"new/all"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  (QStringList{u"PRESET_0"_s, u"PRESET_1"_s}));
     }
     // A whole General MIDI bank from Debian (timgm6mb-soundfont, installed by
@@ -397,6 +418,8 @@ private Q_SLOTS:
                                                    << u"damaged"_s << u"Refused: 0:1 Preset 1: "_s;
         QTest::newRow("exported again") << layers << u"again"_s << u"Replaced: "_s;
         QTest::newRow("read-only target") << layers << u"read-only"_s << u"Permission denied"_s;
+        QTest::newRow("read-only target, every preset") << build({{{TestZone{{}, 0}}, {TestZone{{}, 0}}}, {{{{}, 0}}}, {{"Tone"}}})
+                                                        << u"read-only all"_s << u"Refused: all 2 instruments: Permission denied ("_s;
         QTest::newRow("second layer fails") << layers << u"layer"_s << u"replaced older ones and are kept"_s;
         for (const int signal : {SIGINT, SIGTERM, SIGHUP})
             QTest::newRow(strsignal(signal)) << QByteArray() << u"signal"_s << QString::number(signal);
@@ -407,7 +430,7 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString path = dir.filePath(u"bank.sf2"_s), out = dir.filePath(kind == u"read-only"_s ? u"ro/out"_s : u"out"_s);
+        const QString path = dir.filePath(u"bank.sf2"_s), out = dir.filePath(kind == u"read-only"_s ? u"ro/out"_s : kind == u"read-only all"_s ? u"ro/."_s : u"out"_s);
         const QString preset = kind == u"layer"_s ? u"0:0"_s : QString(), program = qEnvironmentVariable("TAMO_PROGRAM");
         QString said;
         QTextStream text(&said);
@@ -430,7 +453,7 @@ private Q_SLOTS:
                     && test::writeAll(path, build(oneInstrument({{{{kVelRange, 63 << 8}}, 0}, {{{kVelRange, 64 + (127 << 8)}}, 1}}, {{"Soft", 300}, {"Loud", 400}})))
                     && (kind == u"again"_s || (QFile::remove(out + u"/LOUD.WAV"_s) && QDir().mkdir(out + u"/LOUD.WAV"_s) && test::writeAll(out + u"/LOUD.WAV/x"_s, "x"))));
         const QStringList before = QDir(out).entryList(QDir::Files);
-        QVERIFY(kind != u"read-only"_s || (QDir().mkdir(dir.filePath(u"ro"_s)) && QFile::setPermissions(dir.path(), QFile::Permissions(0x7755))
+        QVERIFY(!kind.startsWith(u"read-only"_s) || (QDir().mkdir(dir.filePath(u"ro"_s)) && QFile::setPermissions(dir.path(), QFile::Permissions(0x7755))
                                            && QFile::setPermissions(dir.filePath(u"ro"_s), QFile::Permissions(0x5555))));
         const auto run = [&] {
             const sf2::SoundFont font = sf2::readSoundFontFile(path);
@@ -440,7 +463,7 @@ private Q_SLOTS:
                 exporter::runSoundFontExport(path, out, preset, true, text, text);
             return said.contains(message) && brokenSets(QFileInfo(out).path()).isEmpty();
         };
-        QVERIFY(kind == u"read-only"_s ? test::runInChildAsOrdinaryUser(run)
+        QVERIFY(kind.startsWith(u"read-only"_s) ? test::runInChildAsOrdinaryUser(run)
                 : (QStringList{u"damaged"_s, u"again"_s, u"layer"_s}.contains(kind) ? run() : test::runWithinAMinute(run)));
         QVERIFY(kind != u"layer"_s || before == QDir(out).entryList(QDir::Files));
     }

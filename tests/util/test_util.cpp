@@ -250,7 +250,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         const QList<std::pair<const char *, const char *>> rows{
             {"pad_F#2", "PAD_FS2"}, {"Ride2(R)", "RIDE2_R"}, {"Hello", "HELLO"}, {"Kick Drum", "KICKDRUM"},
-            {"Strings Ensemble C3", "STRENSC3"}, {"123456 Grand Piano", "GRND_PNO"}, {"CON", "_CON"}, {"#", "S"}, {"(!)", "_"}};
+            {"Strings Ensemble C3", "STRENSC3"}, {"123456 Grand Piano", "GRND_PNO"}, {"CON", "_CON"}, {"#", "S"}, {"(!)", "_"}, {"Rock Organ", "RCK_ORGN"}};
         for (const auto &[text, name] : rows)
             QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(name);
     }

@@ -97,9 +97,10 @@ inline std::vector<float> note(double hz, int rate, int channels, bool oneShot)
 }
 
 // x (interleaved) as a WAV file, 24-bit unless told otherwise.
-inline bool write24(const QString &path, const std::vector<float> &x, int rate, int channels, int format = SF_FORMAT_PCM_24)
+inline bool write24(const QString &path, const std::vector<float> &x, int rate, int channels, int format = SF_FORMAT_PCM_24,
+                    int container = SF_FORMAT_WAV)
 {
-    SF_INFO info{0, rate, channels, SF_FORMAT_WAV | format, 0, 0};
+    SF_INFO info{0, rate, channels, container | format, 0, 0};
     SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
     const bool ok = f && sf_writef_float(f, x.data(), sf_count_t(x.size()) / channels) > 0;
     return f && sf_close(f) == 0 && ok;
