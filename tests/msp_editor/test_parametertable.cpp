@@ -69,16 +69,24 @@ private Q_SLOTS:
         QTest::newRow("OCTAVE -2") << Edit{u"Text23"_s, msp::kOctaveOffset, 2, choose(u"       -2"_s), u"+2"_s, 254, u"-2"_s};
         QTest::newRow("OCTAVE opened stores nothing") << Edit{u"Text23"_s, msp::kOctaveOffset, 1, choose({}), u"+1"_s, 1, u"+1"_s};
         QTest::newRow("DIST + DELAY keeps the rotor")
-            << Edit{u"Label33"_s, msp::kEffectOffset, 131, choose(u"DIST + DELAY"_s), u"CHORUS"_s, 135, u"DIST + DELAY: DISTOR DELAY"_s};
-        QTest::newRow("OFF drops the amounts") << Edit{u"Label33"_s, msp::kEffectOffset, 8, choose(u"OFF"_s), u"DIST + DELAY + CHORUS"_s, 0, u"OFF:"_s};
-        QTest::newRow("unknown effect opened: entry 0") << Edit{u"Label33"_s, msp::kEffectOffset, 12, choose({}), u"OFF"_s, 12, u":"_s};
+            << Edit{u"Label33"_s, msp::kEffectOffset, 131, choose(u"DIST + DELAY"_s), u"CHORUS"_s, 135, u"DIST + DELAY: DISTOR=10 DELAY=20 -"_s};
+        // Each amount in its own field (overdrive or distortion, delay, chorus; bytes 20, 40, 60 shown
+        // halved); one alone in the first.
+        for (const auto &[type, name, amounts] : {std::tuple{2, u"DISTORTION"_s, u"DISTOR=10 - -"_s}, {4, u"DELAY"_s, u"DELAY=10 - -"_s},
+                                                  {3, u"CHORUS"_s, u"CHORUS=10 - -"_s}, {5, u"DELAY + CHORUS"_s, u"DELAY=10 - CHORUS=30"_s},
+                                                  {6, u"DIST + CHORUS"_s, u"DISTOR=10 - CHORUS=30"_s},
+                                                  {8, u"DIST + DELAY + CHORUS"_s, u"DISTOR=10 DELAY=20 CHORUS=30"_s}})
+            QTest::newRow(qPrintable(name)) << Edit{u"Label33"_s, msp::kEffectOffset, 9, choose(name), u"OVERDRIVE + CHORUS"_s, type, name + u": "_s + amounts};
+        QTest::newRow("OFF drops the amounts") << Edit{u"Label33"_s, msp::kEffectOffset, 8, choose(u"OFF"_s), u"DIST + DELAY + CHORUS"_s, 0, u"OFF: - - -"_s};
+        QTest::newRow("unknown effect opened: entry 0") << Edit{u"Label33"_s, msp::kEffectOffset, 12, choose({}), u"OFF"_s, 12, u": - - -"_s};
     }
 
     void edit()
     {
         QFETCH(Edit, row);
         MspEditorWindow form;
-        const MspRecord record = open(form, split("S1|S2|S3"), {{msp::kEffectOffset, 9}, {row.offset, quint8(row.before)}});
+        const MspRecord record = open(form, split("S1|S2|S3"), {{msp::kEffectOffset, 9}, {msp::kOverdriveOffset, 20}, {msp::kDelayOffset, 40},
+                                                                    {msp::kChorusOffset, 60}, {row.offset, quint8(row.before)}});
         const bool chooser = row.gesture.kind == Gesture::Choose;
         QCOMPARE(clickField(form, row.field, chooser ? Gesture{} : row.gesture), chooser ? QString() : row.seen);
         auto *field = form.findChild<QWidget *>(row.field);
@@ -95,9 +103,11 @@ private Q_SLOTS:
                 clickItem(list, items.first());
             QCOMPARE(list->isHidden(), !row.gesture.entry.isEmpty());
         }
-        QString amounts; // the effect amounts shown
-        for (const QString &label : split("Label30|Label31|Label32"))
-            amounts += form.findChild<QWidget *>(label)->isHidden() ? QString() : u' ' + shown(form, label);
+        QString amounts; // each amount field's caption and value, "-" when hidden
+        for (int i = 0; i < 3; ++i) {
+            const QString label = u"Label3%1"_s.arg(i);
+            amounts += form.findChild<QWidget *>(label)->isHidden() ? u" -"_s : u' ' + shown(form, label) + u'=' + shown(form, u"Text2%1"_s.arg(5 + i));
+        }
         QCOMPARE(shown(form, row.field) + (row.field == u"Label33" ? u':' + amounts : QString()), row.shownAfter);
         QCOMPARE(form.selectedSlot(), kSlot);
         QCOMPARE(form.document().isModified(), row.gesture.kind != Gesture::Escape && !(chooser && row.gesture.entry.isEmpty()));
