@@ -8,6 +8,7 @@
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "sfz/sfzimport.h"
+#include "util/paths.h"
 #include "util/signals.h"
 #include "wav/keyboardformat.h"
 
@@ -165,11 +166,8 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
 
     // The folders made for the export, deepest first, go again if it writes nothing.
     QStringList created;
-    for (QString at = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()); !QFileInfo::exists(at);
-         at = QFileInfo(at).absolutePath())
-        created << at;
-    if (!created.isEmpty() && !QDir().mkpath(folder))
-        return failWith(QStringLiteral("cannot create the folder %1").arg(folder));
+    if (QString why; !util::makeFolders(folder, &created, &why))
+        return failWith(QStringLiteral("cannot create the folder %1: %2").arg(folder, why));
     ExportRequest request;
     request.record = set.record;
     request.mspFileName = set.mspFileName;
@@ -179,8 +177,7 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
     request.options = options;
     const ExportResult result = exportForKeyboard(request);
     if (result.status != ExportStatus::Done) {
-        for (const QString &made : std::as_const(created))
-            QDir().rmdir(made);
+        util::removeEmptyFolders(created);
         // The engine's messages are sentences; the command's line is not.
         QString reason = result.status == ExportStatus::Cancelled ? QStringLiteral("interrupted; nothing written") : result.message;
         if (reason.endsWith(u'.'))
