@@ -794,9 +794,12 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
     if (written == 0)
         util::removeEmptyFolders(created);
     // A bank refused whole for one system reason (a read-only or full stick) is said once.
-    const auto systemReason = [](const QString &error) { return error.mid(error.lastIndexOf(u": "_s) + 1).trimmed(); };
+    const auto systemReason = [](const QString &error) {
+        const bool system = error.startsWith(u"cannot create the folder"_s) || error.startsWith(u"Cannot write"_s);
+        return system ? error.mid(error.lastIndexOf(u": "_s) + 2) : QString();
+    };
     const QString common = systemReason(jobs.first().error);
-    const bool oneReason = refused.size() > 1 && refused.size() == jobs.size()
+    const bool oneReason = refused.size() > 1 && refused.size() == jobs.size() && !common.isEmpty()
                         && std::all_of(jobs.cbegin(), jobs.cend(), [&](const Job &job) { return systemReason(job.error) == common; });
     if (oneReason)
         err << "Refused: all " << refused.size() << " instruments: " << common << " (the first: " << refused.first() << ')' << Qt::endl;
