@@ -8,7 +8,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 TEST_PACKAGES=(pulseaudio pulseaudio-utils sox libsox-fmt-base sndfile-programs xvfb xauth xdotool
   x11-utils imagemagick python3 clang libclang-rt-14-dev
   lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
-  polyphone timgm6mb-soundfont fluid-soundfont-gm musescore-general-soundfont-small hydrogen-drumkits espeak-ng)
+  polyphone timgm6mb-soundfont fluid-soundfont-gm musescore-general-soundfont-small hydrogen-drumkits espeak-ng
+  fluidsynth)
 bash "$ROOT/scripts/deps.sh" "${BUILD_PACKAGES[@]}" "${RUNTIME_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}" \
   "${TEST_PACKAGES[@]}"
 export QT_QPA_PLATFORM=offscreen

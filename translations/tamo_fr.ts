@@ -1034,7 +1034,7 @@ Voulez-vous enregistrer les modifications ?</translation>
     </message>
     <message>
         <source>Prepare the exported copies (your sound files stay as they are):</source>
-        <translation>Préparer les copies exportées (vos fichiers son restent tels quels) :</translation>
+        <translation>Préparer les copies exportées (vos fichiers audio restent tels quels) :</translation>
     </message>
     <message>
         <source>Find loops for held notes that have none</source>
@@ -1304,7 +1304,7 @@ Voulez-vous enregistrer les modifications ?</translation>
     </message>
     <message>
         <source>Selectionner un ou plusieurs fichier(s) WAV</source>
-        <translation>Selectionner un ou plusieurs fichier(s) WAV</translation>
+        <translation>Sélectionner un ou plusieurs fichier(s) WAV</translation>
     </message>
     <message>
         <source>Wav Files (*.WAV)|*.WAV|Sound Files (*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG)|*.WAV;*.FLAC;*.AIF;*.AIFF;*.OGG</source>
@@ -1518,7 +1518,7 @@ Renommez l&apos;un d&apos;eux !</translation>
     </message>
     <message>
         <source>Wavfile settings</source>
-        <translation>Réglages du fichier WAV</translation>
+        <translation>Réglages WAV</translation>
     </message>
     <message>
         <source>Don&apos;t see this for now !! :)</source>
@@ -1534,7 +1534,7 @@ Renommez l&apos;un d&apos;eux !</translation>
     </message>
     <message>
         <source>Ecrire les infos</source>
-        <translation>Ecrire les infos</translation>
+        <translation>Écrire les infos</translation>
     </message>
     <message>
         <source>Play</source>
@@ -1558,11 +1558,11 @@ Renommez l&apos;un d&apos;eux !</translation>
     </message>
     <message>
         <source>Ecrire une entete</source>
-        <translation>Ecrire une entete</translation>
+        <translation>Écrire une entête</translation>
     </message>
     <message>
         <source>creer bruit</source>
-        <translation>creer bruit</translation>
+        <translation>Créer bruit</translation>
     </message>
     <message>
         <source>Only the first %1 of %2 bytes are shown</source>

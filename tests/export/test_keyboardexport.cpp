@@ -491,7 +491,7 @@ private Q_SLOTS:
         QVERIFY(std::fabs(peaks[0] - (chosen.normalize ? 0.8913f : loudest)) < 0.003f);
         QVERIFY(std::fabs(peaks[1] / peaks[0] - 0.5f) < 0.003f);
     }
-    // Beside a note, a float source with an infinite sample, or only NaN: the set's gain
+    // Beside a note, a float source of the same note with an infinite sample, or only NaN: the set's gain
     // comes from finite samples, and Find loops says what is wrong with the source.
     void nonFiniteSamples_data()
     {
@@ -506,12 +506,12 @@ private Q_SLOTS:
         std::vector<float> x = sound::note(440, 44100, 1, false), y(x.size(), odd);
         if (!std::isnan(odd))
             std::transform(x.begin(), x.end(), y.begin(), [](float s) { return s / 4; }), y[1000] = odd;
-        QVERIFY(sound::write24(dir.filePath(u"a.wav"_s), x, 44100, 1) && sound::write24(dir.filePath(u"b.wav"_s), y, 44100, 1, SF_FORMAT_FLOAT));
+        QVERIFY(sound::write24(dir.filePath(u"a A3.wav"_s), x, 44100, 1) && sound::write24(dir.filePath(u"b A3.wav"_s), y, 44100, 1, SF_FORMAT_FLOAT));
         QString said;
         QTextStream text(&said);
         QCOMPARE(runExportCommand(dir.path(), dir.filePath(u"out"_s), text, text, {true, true, false}), 0);
-        QVERIFY2(said.contains(u"b.WAV: no loop: samples not finite"_s), qPrintable(said));
-        QVERIFY(std::fabs(sound::read(dir.filePath(u"out/a.WAV"_s)).peak - 0.8913f) < 0.003f); // -1 dBFS
+        QVERIFY2(said.contains(u"B_A3.WAV: no loop: samples not finite"_s), qPrintable(said));
+        QVERIFY(std::fabs(sound::read(dir.filePath(u"out/A_A3.WAV"_s)).peak - 0.8913f) < 0.003f); // -1 dBFS
     }
 };
 

@@ -256,13 +256,29 @@ private Q_SLOTS:
         QCOMPARE(form.selectedSlot(), 0);
         // New samples get the slot defaults; past the list the slots move down after a
         // removal, and slot 64 is then reset.
+        // The new files are short hits with no root: as a kit, each gets keys of its own.
         const QByteArray defaults = slotBytes(MspRecord::newDocument(), 1);
+        QList<int> keysTaken;
         for (int slot = 1; slot <= msp::kMaxSamples; ++slot) {
             const QString name = slot <= after.size() ? after.at(slot - 1) : u"N%1"_s.arg(slot + (remove > 0 ? 1 : 0));
             const int from = name.startsWith(u'N') ? name.mid(1).toInt() : 0; // 0: a new sample
-            const QByteArray expected = from == 0 ? name.leftJustified(8).toLatin1() + defaults.mid(8)
-                                        : from > msp::kMaxSamples ? defaults
-                                                                  : slotBytes(before, from);
+            QByteArray expected = from == 0 ? name.leftJustified(8).toLatin1() + defaults.mid(8)
+                                  : from > msp::kMaxSamples ? defaults
+                                                            : slotBytes(before, from);
+            if (from == 0) {
+                const MspRecord &record = form.record();
+                // START holds the key below the first one played.
+                const int start = record.sample(msp::SampleField::StartKey, slot) + 1, end = record.sample(msp::SampleField::EndKey, slot);
+                const int key = record.sample(msp::SampleField::Key, slot);
+                QVERIFY(start <= key && key <= end && end - start < 12);
+                for (int k = start; k <= end; ++k)
+                    QVERIFY2(!keysTaken.contains(k), qPrintable(name));
+                for (int k = start; k <= end; ++k)
+                    keysTaken << k;
+                const QByteArray bytes = slotBytes(record, slot);
+                for (const qsizetype at : {qsizetype(8), qsizetype(9), qsizetype(16)}) // START, END, KEY
+                    expected[at] = bytes[at];
+            }
             QCOMPARE(slotBytes(form.record(), slot), expected);
         }
         const ui::MessageBox full{u"You can use only 64 Wav files in a Msp!"_s, ui::Buttons::Ok, ui::Icon::Exclamation};
@@ -362,13 +378,18 @@ private Q_SLOTS:
             states << form.record().bytes();
         }
         QCOMPARE(wavOfPitch, wavs.at(1)); // untitled: found where it was added from
+        // The added hits hold no pitch: each add also maps them, one key each, as a
+        // step of its own (undone first).
+        const QList<int> commands{2, 2, 1, 1, 1, 1, 1};
         for (qsizetype i = steps.size(); i > 0; --i) {
-            run(form, u"MnuUndo"_s);
+            for (int k = 0; k < commands.at(i - 1); ++k)
+                run(form, u"MnuUndo"_s);
             QCOMPARE(form.record().bytes(), states.at(i - 1));
         }
         QVERIFY(!form.document().isModified() && !form.isWindowModified());
         for (qsizetype i = 1; i <= steps.size(); ++i) {
-            run(form, u"MnuRedo"_s);
+            for (int k = 0; k < commands.at(i - 1); ++k)
+                run(form, u"MnuRedo"_s);
             QCOMPARE(form.record().bytes(), states.at(i));
         }
         QVERIFY(form.document().isModified() && form.isWindowModified());
