@@ -144,6 +144,8 @@ double WaveCanvas::xOf(qint64 frame) const { return double(width()) * double(fra
 
 qint64 WaveCanvas::frameAt(double x) const
 {
+    if (width() <= 0)
+        return 0;
     return std::max<qint64>(0, std::llround(x * m_drawLength / (double(width()) * m_blockAlign)));
 }
 

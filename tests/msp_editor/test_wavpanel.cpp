@@ -157,9 +157,8 @@ private Q_SLOTS:
         QFile::remove(WavPanel::noiseFilePath());
     }
 
-    // A loop typed, snapped or removed is written into the sampler chunk of a WAV in the
-    // keyboard's format, the frames untouched; undo and redo put either file back, and the
-    // panel shows the loop again when it reads the file afresh. A tone of period 97 frames.
+    // A loop typed, dragged, snapped or removed goes into the sampler chunk of a keyboard WAV, the frames
+    // untouched; undo and redo put either file back; a fresh read shows it. A tone of period 97 frames.
     void loopEdits_data()
     {
         QTest::addColumn<QString>("button");
@@ -168,7 +167,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("start");     // the loop libsndfile reads back; -1: a rising zero crossing near the typed one
         QTest::addColumn<int>("end");       // one past its last frame; 0: no loop
         QTest::newRow("typed") << u"LoopSet"_s << u"1000|3000"_s << false << 1000 << 3000;
-        QTest::newRow("typed over a loop, end = last frame") << u"LoopSet"_s << u"7|8000"_s << true << 7 << 8000;
+        QTest::newRow("end marker dragged past the last frame") << u"drag"_s << u"500|4000"_s << true << 500 << 8000;
         QTest::newRow("snap") << u"LoopSnap"_s << u"1010|2990"_s << false << -1 << -1;
         QTest::newRow("remove") << u"LoopRemove"_s << u""_s << true << 0 << 0;
         QTest::newRow("end past the file: refused") << u"LoopSet"_s << u"10|8001"_s << false << 0 << 0;
@@ -193,15 +192,21 @@ private Q_SLOTS:
         const int commands = editor.undoStack()->count();
         editor.findChild<QLineEdit *>(u"LoopStart"_s)->setText(typed.section(u'|', 0, 0));
         editor.findChild<QLineEdit *>(u"LoopEnd"_s)->setText(typed.section(u'|', 1, 1));
-        editor.findChild<QPushButton *>(button)->click();
+        auto *canvas = editor.findChild<QWidget *>(u"Picture2"_s);
+        if (button == u"drag") { // the end marker, at 4000 of 8000 frames, drawn half-way across
+            editor.wavPanel()->drawWaveform();
+            QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(canvas->width() / 2, 5));
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(canvas->width() + 50, 5));
+        } else {
+            editor.findChild<QPushButton *>(button)->click();
+        }
         const QByteArray written = test::readAll(wav);
         const test::sound::Contents got = test::sound::read(wav);
         QVERIFY(got.ok && got.samples.size() == 8000);
         QCOMPARE(platform.messages().size(), end == 0 && button == u"LoopSet" ? 1 : 0);
-        if (end == 0 && button == u"LoopSet") { // nothing written, nothing to undo
-            QVERIFY(written == before && editor.undoStack()->count() == commands);
+        QVERIFY(end != 0 || button != u"LoopSet" || (written == before && editor.undoStack()->count() == commands));
+        if (end == 0 && button == u"LoopSet") // refused: nothing written, nothing to undo
             return;
-        }
         QVERIFY(got.samples == test::sound::read(m_dir.filePath(u"TONE.wav"_s)).samples); // the frames, bit for bit
         QCOMPARE(got.instrument ? got.instrument->loop_count : 0, end == 0 ? 0 : 1);
         if (end != 0) {
@@ -215,33 +220,26 @@ private Q_SLOTS:
             QCOMPARE(shown(editor, u"LoopStart"_s) + u'|' + shown(editor, u"LoopEnd"_s), u"%1|%2"_s.arg(s).arg(e));
         }
         editor.undoStack()->undo();
-        QVERIFY(test::readAll(wav) == before);
-        QCOMPARE(shown(editor, u"LoopStart"_s), hadLoop ? u"500"_s : u""_s);
+        QVERIFY(test::readAll(wav) == before && shown(editor, u"LoopStart"_s) == (hadLoop ? u"500"_s : u""_s));
         editor.undoStack()->redo();
         QVERIFY(test::readAll(wav) == written && !editor.isWindowModified());
-        MspEditorWindow reopened; // a fresh read of the file shows the loop it keeps
-        reopened.addWavFiles({wav});
-        reopened.selectSlot(1);
-        reopened.wavPanel()->showWavInfo();
-        QCOMPARE(shown(reopened, u"LoopEnd"_s), end == 0 ? u""_s : QString::number(got.instrument->loops[0].end));
+        editor.wavPanel()->clearWavInfo(); // read afresh: the file keeps the loop
+        editor.wavPanel()->showWavInfo();
+        QCOMPARE(shown(editor, u"LoopEnd"_s), end == 0 ? u""_s : QString::number(got.instrument->loops[0].end));
     }
 
 private:
-    // 8000 frames of a 16-bit tone at 44.1 kHz whose period is 97 frames.
     static bool writeTone(const QString &path, bool loop)
     {
         SF_INFO info{0, 44100, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
-        SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-        if (!f)
-            return false;
         SF_INSTRUMENT instrument{};
         instrument.basenote = 60, instrument.loop_count = loop ? 1 : 0;
         instrument.loops[0] = {SF_LOOP_FORWARD, 500, 4000, 0};
-        sf_command(f, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
         std::vector<float> x(8000);
         for (std::size_t i = 0; i < x.size(); ++i) x[i] = 0.5f * float(std::sin(2 * M_PI * double(i) / 97.0 + 1.0));
-        const bool ok = sf_writef_float(f, x.data(), 8000) == 8000;
-        return sf_close(f) == 0 && ok;
+        SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        return f && sf_command(f, SFC_SET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE
+               && sf_writef_float(f, x.data(), 8000) == 8000 && sf_close(f) == 0;
     }
 };
 
