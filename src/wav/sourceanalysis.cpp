@@ -70,8 +70,8 @@ SourceAnalysis analyseSource(const QString &path, const AnalysisRequest &request
     } else if (request.findLoop && !analysis.hasOwnLoop) {
         // The loop must lie in what is kept; the finder reads what it needs of it.
         const qint64 at = analysis.sound.start;
-        const FrameReader read = [&](qint64 from, qint64 count, float *out) -> qint64 {
-            if (sf_seek(file.handle(), at + from, SEEK_SET) != at + from)
+        const FrameReader read = [&](qint64 offset, qint64 count, float *out) -> qint64 {
+            if (sf_seek(file.handle(), at + offset, SEEK_SET) != at + offset)
                 return 0;
             return sf_readf_float(file.handle(), out, count);
         };
