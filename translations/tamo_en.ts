@@ -1632,6 +1632,57 @@ Rename one of them !</translation>
         <source>No audio output was found: nothing can be played.</source>
         <translation>No audio output was found: nothing can be played.</translation>
     </message>
+    <message>
+        <source>Loop start</source>
+        <translation>Loop start</translation>
+    </message>
+    <message>
+        <source>The first frame of the loop</source>
+        <translation>The first frame of the loop</translation>
+    </message>
+    <message>
+        <source>Loop end</source>
+        <translation>Loop end</translation>
+    </message>
+    <message>
+        <source>The first frame after the loop: it plays on from the loop start</source>
+        <translation>The first frame after the loop: it plays on from the loop start</translation>
+    </message>
+    <message>
+        <source>Set loop</source>
+        <translation>Set loop</translation>
+    </message>
+    <message>
+        <source>Snap to zero crossing</source>
+        <translation>Snap to zero crossing</translation>
+    </message>
+    <message>
+        <source>Remove loop</source>
+        <translation>Remove loop</translation>
+    </message>
+    <message numerus="yes">
+        <source>A loop needs a start and an end in whole frames, the start from 0 and before the end, the end at most the file&apos;s %n frame(s). Nothing was written.</source>
+        <translation>
+            <numerusform>A loop needs a start and an end in whole frames, the start from 0 and before the end, the end at most the file&apos;s %n frame. Nothing was written.</numerusform>
+            <numerusform>A loop needs a start and an end in whole frames, the start from 0 and before the end, the end at most the file&apos;s %n frames. Nothing was written.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No rising zero crossing lies near both ends of the loop. Nothing was written.</source>
+        <translation>No rising zero crossing lies near both ends of the loop. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has no loop.</source>
+        <translation>&quot;%1&quot; has no loop.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not in the keyboard&apos;s format (%2), so its loop cannot be written into it. Nothing was written.</source>
+        <translation>&quot;%1&quot; is not in the keyboard&apos;s format (%2), so its loop cannot be written into it. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be written: %2. The file was left as it was.</source>
+        <translation>&quot;%1&quot; could not be written: %2. The file was left as it was.</translation>
+    </message>
 </context>
 <context>
     <name>tamo::usd::DrumKitWindow</name>

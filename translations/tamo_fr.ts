@@ -1632,6 +1632,57 @@ Renommez l&apos;un d&apos;eux !</translation>
         <source>No audio output was found: nothing can be played.</source>
         <translation>Aucune sortie audio trouvée : rien ne peut être joué.</translation>
     </message>
+    <message>
+        <source>Loop start</source>
+        <translation>Début de boucle</translation>
+    </message>
+    <message>
+        <source>The first frame of the loop</source>
+        <translation>La première trame de la boucle</translation>
+    </message>
+    <message>
+        <source>Loop end</source>
+        <translation>Fin de boucle</translation>
+    </message>
+    <message>
+        <source>The first frame after the loop: it plays on from the loop start</source>
+        <translation>La première trame après la boucle : la lecture reprend au début de la boucle</translation>
+    </message>
+    <message>
+        <source>Set loop</source>
+        <translation>Poser la boucle</translation>
+    </message>
+    <message>
+        <source>Snap to zero crossing</source>
+        <translation>Caler sur un passage à zéro</translation>
+    </message>
+    <message>
+        <source>Remove loop</source>
+        <translation>Supprimer la boucle</translation>
+    </message>
+    <message numerus="yes">
+        <source>A loop needs a start and an end in whole frames, the start from 0 and before the end, the end at most the file&apos;s %n frame(s). Nothing was written.</source>
+        <translation>
+            <numerusform>Une boucle demande un début et une fin en trames entières, le début à partir de 0 et avant la fin, la fin au plus égale à la longueur du fichier, %n trame. Rien n&apos;a été écrit.</numerusform>
+            <numerusform>Une boucle demande un début et une fin en trames entières, le début à partir de 0 et avant la fin, la fin au plus égale à la longueur du fichier, %n trames. Rien n&apos;a été écrit.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>No rising zero crossing lies near both ends of the loop. Nothing was written.</source>
+        <translation>Aucun passage à zéro montant ne se trouve près des deux bouts de la boucle. Rien n&apos;a été écrit.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; has no loop.</source>
+        <translation>« %1 » n&apos;a pas de boucle.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not in the keyboard&apos;s format (%2), so its loop cannot be written into it. Nothing was written.</source>
+        <translation>« %1 » n&apos;est pas au format du clavier (%2) : sa boucle ne peut pas y être écrite. Rien n&apos;a été écrit.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be written: %2. The file was left as it was.</source>
+        <translation>« %1 » n&apos;a pas pu être écrit : %2. Le fichier est resté tel quel.</translation>
+    </message>
 </context>
 <context>
     <name>tamo::usd::DrumKitWindow</name>

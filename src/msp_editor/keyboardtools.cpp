@@ -93,10 +93,12 @@ KeyboardTools::KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *
     add("MnuRenameSample", tr("&Rename sample..."), [this] { renameSelectedSample(); });
     add("MnuFindLoop", tr("&Find loop"), [this] {
         const int slot = m_hooks.selectedSlot();
-        findLoopForSample(slot, m_document.soundFile(slot), m_hooks.window,
-                          [this](const QString &tool, const QString &path, const QByteArray &before) {
-                              Q_EMIT fileWritten(tool, path, before);
-                          });
+        const QString path = m_document.soundFile(slot);
+        findLoopForSample(
+            slot, path, m_hooks.window,
+            [this](const QString &tool, const QString &written, const QByteArray &before) { Q_EMIT fileWritten(tool, written, before); },
+            [this, path](qint64 start, qint64 end, qint64 crossfade) { Q_EMIT loopProposed(path, start, end, crossfade); });
+        Q_EMIT loopProposed(path, 0, 0, 0);
     });
     add("MnuCheckPitch", tr("Check &pitch..."), [this] { m_pitch->checkPitch([this](int slot) { return rootOf(slot); }); });
     m_pitch = new PitchTools(m_document, m_hooks.window, this);

@@ -87,6 +87,9 @@ Q_SIGNALS:
     void sampleChosen(int slot);
     // A tool rewrote the file at path, whose bytes were before (undoable).
     void fileWritten(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
+    // Find loop proposes a loop for the file at path (end one past the last looped
+    // frame); told again with end <= start once the user has answered.
+    void loopProposed(const QString &path, qint64 start, qint64 end, qint64 crossfade);
 
 private:
     // The file an import reads, asked in the folder instruments were last imported from.

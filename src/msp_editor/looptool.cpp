@@ -12,7 +12,8 @@
 namespace tamo::msp_editor {
 
 void findLoopForSample(int slot, const QString &path, QWidget *parent,
-                       const std::function<void(const QString &tool, const QString &path, const QByteArray &before)> &wrote)
+                       const std::function<void(const QString &tool, const QString &path, const QByteArray &before)> &wrote,
+                       const std::function<void(qint64 start, qint64 end, qint64 crossfade)> &proposed)
 {
     const auto tell = [&](const QString &text, ui::Icon icon) {
         ui::message(text, ui::Buttons::Ok, icon, ui::kProgramTitle, parent);
@@ -34,6 +35,8 @@ void findLoopForSample(int slot, const QString &path, QWidget *parent,
     const wav::FoundLoop &loop = analysis.loop;
     if (!loop.found)
         return tell(QCoreApplication::translate("LoopTool", "%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
+    if (proposed)
+        proposed(loop.start, loop.end, loop.crossfade);
     // The proposal first: where the loop lies, how long it is, how much is blended.
     const QString proposal = QCoreApplication::translate("LoopTool", "%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?")
                                  .arg(shown, loop.description(), QString::number(double(loop.end - loop.start) / analysis.rate, 'f', 3),

@@ -15,8 +15,10 @@ namespace tamo::msp_editor {
 // frames stay (but for a crossfade just before the loop end) and the undo stack
 // keeps the old bytes, as for the WAV panel's writes. A file that loops already,
 // a one-shot or another format is left as it is, with a word why.
-// slot 0: none selected; wrote is told the old bytes of a file it rewrote.
+// slot 0: none selected; wrote is told the old bytes of a file it rewrote;
+// proposed is told the loop (start, end, crossfade) before the user is asked.
 void findLoopForSample(int slot, const QString &path, QWidget *parent,
-                       const std::function<void(const QString &tool, const QString &path, const QByteArray &before)> &wrote);
+                       const std::function<void(const QString &tool, const QString &path, const QByteArray &before)> &wrote,
+                       const std::function<void(qint64 start, qint64 end, qint64 crossfade)> &proposed = {});
 
 } // namespace tamo::msp_editor

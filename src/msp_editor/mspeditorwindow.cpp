@@ -123,6 +123,16 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     connect(this, &MspEditorWindow::sampleShown, m_keyboardTools, &KeyboardTools::updateKeyMap);
     connect(m_keyboardTools, &KeyboardTools::sampleChosen, this, &MspEditorWindow::selectSlot);
     connect(m_keyboardTools, &KeyboardTools::fileWritten, this, &MspEditorWindow::recordFileWrite);
+    connect(m_keyboardTools, &KeyboardTools::loopProposed, this, [this](const QString &path, qint64 start, qint64 end, qint64 crossfade) {
+        // Drawn on the sample's own waveform while the user decides; then the file as it is.
+        if (m_wavPanel->wavPath().isEmpty() || QFileInfo(path) != QFileInfo(m_wavPanel->wavPath()))
+            return;
+        if (end <= start)
+            return m_wavPanel->reloadIfCurrent(path);
+        m_wavPanel->showWavInfo();
+        m_wavPanel->drawWaveform();
+        m_wavPanel->showProposedLoop(start, end, crossfade);
+    });
     setKeyboardMenuKeys();
     // A text field would take Ctrl+E and its kind for itself (line editing keys).
     for (QLineEdit *field : m_form->findChildren<QLineEdit *>())

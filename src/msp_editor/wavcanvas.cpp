@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/wavcanvas.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tamo::msp_editor {
 
@@ -124,6 +126,78 @@ void WaveCanvas::paintEvent(QPaintEvent *event)
     painter.drawLine(QPointF(0, 3 * H / 4), QPointF(w, 3 * H / 4));
     painter.setPen(QPen(Qt::black, 0));
     painter.drawLine(QPointF(0, H / 2), QPointF(w, H / 2));
+    paintLoop(painter);
+}
+
+void WaveCanvas::setLoop(qint64 start, qint64 end, qint64 crossfade, int blockAlign)
+{
+    m_loopStart = start;
+    m_loopEnd = end;
+    m_crossfade = std::clamp<qint64>(crossfade, 0, std::max<qint64>(0, end - start));
+    m_blockAlign = blockAlign;
+    m_dragging = -1;
+    update();
+}
+
+// A frame falls in column floor(width * offset / drawLength), as the summary draws it.
+double WaveCanvas::xOf(qint64 frame) const { return double(width()) * double(frame) * m_blockAlign / m_drawLength; }
+
+qint64 WaveCanvas::frameAt(double x) const
+{
+    if (width() <= 0)
+        return 0;
+    return std::max<qint64>(0, std::llround(x * m_drawLength / (double(width()) * m_blockAlign)));
+}
+
+void WaveCanvas::paintLoop(QPainter &painter)
+{
+    if (!m_shown || !hasLoop())
+        return;
+    const double H = height();
+    const double start = m_dragging == 0 ? m_dragX : xOf(m_loopStart);
+    const double end = m_dragging == 1 ? m_dragX : xOf(m_loopEnd);
+    if (m_crossfade > 0) {
+        const double from = end - (xOf(m_loopEnd) - xOf(m_loopEnd - m_crossfade));
+        painter.fillRect(QRectF(from, 0, std::max(1.0, end - from), H), kCrossfade);
+    }
+    painter.setPen(QPen(kLoopStart, 2));
+    painter.drawLine(QPointF(start, 0), QPointF(start, H));
+    painter.setPen(QPen(kLoopEnd, 2));
+    painter.drawLine(QPointF(end, 0), QPointF(end, H));
+}
+
+void WaveCanvas::mousePressEvent(QMouseEvent *event)
+{
+    constexpr double kGrip = 4; // pixels either side of a marker
+    const double x = event->position().x();
+    if (m_shown && hasLoop() && event->button() == Qt::LeftButton) {
+        const double toStart = std::abs(x - xOf(m_loopStart)), toEnd = std::abs(x - xOf(m_loopEnd));
+        if (std::min(toStart, toEnd) <= kGrip) {
+            m_dragging = toEnd < toStart ? 1 : 0;
+            m_dragX = x;
+            return;
+        }
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void WaveCanvas::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging < 0)
+        return QWidget::mouseMoveEvent(event);
+    m_dragX = std::clamp(event->position().x(), 0.0, double(width()));
+    update();
+}
+
+void WaveCanvas::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (m_dragging < 0)
+        return QWidget::mouseReleaseEvent(event);
+    const bool isEnd = m_dragging == 1;
+    m_dragging = -1;
+    update();
+    if (onLoopDragged)
+        onLoopDragged(isEnd, frameAt(std::clamp(event->position().x(), 0.0, double(width()))));
 }
 
 void ByteTextBox::mousePressEvent(QMouseEvent *event)

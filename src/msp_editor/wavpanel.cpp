@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/wavpanel.h"
 
+#include "wav/keyboardformat.h"
+#include "wav/soundfile.h"
 #include "wav/wavtext.h"
 #include "wav/wavtools.h"
 #include "msp_editor/wavcanvas.h"
@@ -19,7 +21,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <tuple>
+#include <vector>
 
 namespace tamo::msp_editor {
 
@@ -90,6 +96,41 @@ constexpr FieldInfo kFields[] = {
     {WavField::DataSize, 13, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Taille données")},
     {WavField::Trailer, 14, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Données Après DATA")},
 };
+
+// The loop a file's sampler data carries first (end one past its last frame), if any.
+std::optional<std::pair<qint64, qint64>> ownLoop(const wav::SoundFile &file)
+{
+    SF_INSTRUMENT instrument{};
+    if (!file.isOpen() || !file.instrument(&instrument) || instrument.loop_count < 1)
+        return std::nullopt;
+    return std::pair<qint64, qint64>{instrument.loops[0].start, instrument.loops[0].end};
+}
+
+// The frame nearest at where the sound (its channels summed) rises through zero:
+// the frame before it below zero, itself at or above. A loop whose both ends lie
+// on such frames joins without a step. -1 when none lies within half a second.
+qint64 risingZeroCrossing(const wav::SoundFile &file, qint64 at)
+{
+    const SF_INFO &info = file.info();
+    const qint64 reach = std::max(1, info.samplerate / 2);
+    const qint64 from = std::clamp<qint64>(at - reach, 0, info.frames);
+    const qint64 to = std::clamp<qint64>(at + reach + 1, from, info.frames);
+    if (to - from < 2 || info.channels < 1 || sf_seek(file.handle(), from, SEEK_SET) != from)
+        return -1;
+    std::vector<float> frames(std::size_t(to - from) * std::size_t(info.channels));
+    const qint64 got = sf_readf_float(file.handle(), frames.data(), to - from);
+    qint64 best = -1;
+    float previous = 0;
+    for (qint64 i = 0; i < got; ++i) {
+        float sum = 0;
+        for (int c = 0; c < info.channels; ++c)
+            sum += frames[std::size_t(i) * std::size_t(info.channels) + std::size_t(c)];
+        if (i > 0 && previous < 0 && sum >= 0 && (best < 0 || std::abs(from + i - at) < std::abs(best - at)))
+            best = from + i;
+        previous = sum;
+    }
+    return best;
+}
 
 const FieldInfo &fieldInfo(WavField f)
 {
@@ -249,6 +290,30 @@ WavPanel::WavPanel(QWidget *form)
     QPushButton *stamp = button("Command3", tr("Ecrire une entete"), 7920, 10080, 1095, 495);
     QPushButton *noise = button("Command1", tr("creer bruit"), 9120, 10080, 975, 495);
 
+    // The loop: its frames typed or dragged on the waveform, written into the sampler chunk.
+    label(this, kLeft, kTop, "LoopStartLabel", tr("Loop start"), 5640, 4380, 900, 255);
+    m_loopStartBox = new QLineEdit(this);
+    m_loopStartBox->setObjectName(QStringLiteral("LoopStart"));
+    m_loopStartBox->setToolTip(tr("The first frame of the loop"));
+    placeAt(m_loopStartBox, kLeft, kTop, 6540, 4320, 1095, 285);
+    label(this, kLeft, kTop, "LoopEndLabel", tr("Loop end"), 7740, 4380, 900, 255);
+    m_loopEndBox = new QLineEdit(this);
+    m_loopEndBox->setObjectName(QStringLiteral("LoopEnd"));
+    m_loopEndBox->setToolTip(tr("The first frame after the loop: it plays on from the loop start"));
+    placeAt(m_loopEndBox, kLeft, kTop, 8640, 4320, 1095, 285);
+    QPushButton *setLoop = button("LoopSet", tr("Set loop"), 9840, 4275, 1215, 375);
+    QPushButton *snap = button("LoopSnap", tr("Snap to zero crossing"), 11160, 4275, 2055, 375);
+    QPushButton *unloop = button("LoopRemove", tr("Remove loop"), 13320, 4275, 1695, 375);
+    connect(setLoop, &QPushButton::clicked, this, &WavPanel::setLoopFromFields);
+    connect(m_loopStartBox, &QLineEdit::returnPressed, this, &WavPanel::setLoopFromFields);
+    connect(m_loopEndBox, &QLineEdit::returnPressed, this, &WavPanel::setLoopFromFields);
+    connect(snap, &QPushButton::clicked, this, &WavPanel::snapLoopToZeroCrossings);
+    connect(unloop, &QPushButton::clicked, this, &WavPanel::removeLoop);
+    m_waveCanvas->onLoopDragged = [this](bool isEnd, qint64 at) {
+        (isEnd ? m_loopEndBox : m_loopStartBox)->setText(QString::number(at));
+        setLoopFromFields();
+    };
+
     connect(play, &QPushButton::clicked, this, [this] {
         // Said on the button only: Auto Play stays quiet on every click in the list.
         if (!util::HasAudioOutput())
@@ -294,6 +359,9 @@ void WavPanel::clearWavInfo()
     m_fileNameLabel->setToolTip(QString());
     m_shownPath.clear();
     m_shownStamp = {};
+    m_loopStartBox->clear();
+    m_loopEndBox->clear();
+    m_loopStart = m_loopEnd = m_crossfade = m_frames = 0;
 }
 
 void WavPanel::showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut)
@@ -327,6 +395,13 @@ void WavPanel::showWavInfo()
     m_fieldBoxes[9]->setText(t.byteRate);
     m_fieldBoxes[10]->setText(t.blockAlign);
     m_fieldBoxes[11]->setText(t.bitsPerSample);
+    const wav::SoundFile sound(m_wavPath);
+    m_frames = sound.isOpen() ? qint64(sound.info().frames) : 0;
+    if (const auto loop = ownLoop(sound)) {
+        std::tie(m_loopStart, m_loopEnd) = *loop;
+        m_loopStartBox->setText(QString::number(m_loopStart));
+        m_loopEndBox->setText(QString::number(m_loopEnd));
+    }
     if (!m_view.hasData())
         return;
     m_fieldBoxes[12]->setText(t.dataTag);
@@ -350,6 +425,101 @@ void WavPanel::drawWaveform()
         return;
     ui::BusyPointer busy;
     m_waveCanvas->showFile(path, wav::leadingNumber(m_fieldBoxes[13]->text()));
+    showLoopOnCanvas();
+}
+
+void WavPanel::showLoopOnCanvas() { m_waveCanvas->setLoop(m_loopStart, m_loopEnd, m_crossfade, m_view.blockAlign); }
+
+void WavPanel::showProposedLoop(qint64 start, qint64 end, qint64 crossfade)
+{
+    m_loopStart = start;
+    m_loopEnd = end;
+    m_crossfade = crossfade;
+    m_loopStartBox->setText(QString::number(start));
+    m_loopEndBox->setText(QString::number(end));
+    showLoopOnCanvas();
+}
+
+std::optional<std::pair<qint64, qint64>> WavPanel::typedLoop()
+{
+    bool startOk = false, endOk = false;
+    const qint64 start = m_loopStartBox->text().trimmed().toLongLong(&startOk);
+    const qint64 end = m_loopEndBox->text().trimmed().toLongLong(&endOk);
+    if (startOk && endOk && start >= 0 && start < end && end <= m_frames)
+        return std::pair{start, end};
+    ui::message(tr("A loop needs a start and an end in whole frames, the start from 0 and before the end, "
+                   "the end at most the file's %n frame(s). Nothing was written.",
+                   nullptr, int(std::min<qint64>(m_frames, std::numeric_limits<int>::max()))),
+                ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+    return std::nullopt;
+}
+
+void WavPanel::setLoopFromFields()
+{
+    if (!showsCurrentFile())
+        return;
+    if (const auto loop = typedLoop())
+        writeLoop(tr("Set loop"), loop);
+}
+
+void WavPanel::snapLoopToZeroCrossings()
+{
+    if (!showsCurrentFile())
+        return;
+    const auto loop = typedLoop();
+    if (!loop)
+        return;
+    const wav::SoundFile sound(m_wavPath);
+    const qint64 start = risingZeroCrossing(sound, loop->first);
+    const qint64 end = risingZeroCrossing(sound, loop->second);
+    if (start < 0 || end < 0 || start >= end) {
+        ui::message(tr("No rising zero crossing lies near both ends of the loop. Nothing was written."),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+        return;
+    }
+    writeLoop(tr("Snap to zero crossing"), std::pair{start, end});
+}
+
+void WavPanel::removeLoop()
+{
+    if (!showsCurrentFile())
+        return;
+    if (m_loopEnd <= m_loopStart) {
+        ui::message(tr("\"%1\" has no loop.").arg(QDir::toNativeSeparators(m_wavPath)), ui::Buttons::Ok,
+                    ui::Icon::Information, ui::kProgramTitle, window());
+        return;
+    }
+    writeLoop(tr("Remove loop"), std::nullopt);
+}
+
+void WavPanel::writeLoop(const QString &tool, std::optional<std::pair<qint64, qint64>> loop)
+{
+    const QString shown = QDir::toNativeSeparators(m_wavPath);
+    // Another format would be converted as a whole: the export loops its copies.
+    if (const wav::FormatCheck format = wav::checkKeyboardFormat(m_wavPath); !format.ok) {
+        ui::message(tr("\"%1\" is not in the keyboard's format (%2), so its loop cannot be written into it. "
+                       "Nothing was written.")
+                        .arg(shown, format.reason),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+        return;
+    }
+    bool undoable = false;
+    const std::optional<QByteArray> before = bytesOf(m_wavPath, &undoable);
+    wav::SourceCut cut;
+    cut.loop = loop ? wav::SourceCut::Loop::Forward : wav::SourceCut::Loop::None;
+    if (loop)
+        std::tie(cut.loopStart, cut.loopEnd) = *loop;
+    // 16-bit frames at their own rate come back bit for bit; the root stays the file's.
+    const wav::ConvertResult written = wav::convertFileToKeyboardFormat(m_wavPath, m_wavPath, {}, cut);
+    if (!written.ok) {
+        ui::message(tr("\"%1\" could not be written: %2. The file was left as it was.").arg(shown, written.error),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+        return;
+    }
+    m_crossfade = 0;
+    reloadIfCurrent(m_wavPath);
+    if (undoable)
+        Q_EMIT fileWritten(tool, m_wavPath, before);
 }
 
 void WavPanel::Play() { util::PlayIt(m_wavPath); }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 class QLabel;
 class QLineEdit;
@@ -49,6 +50,12 @@ public:
     void writeHeaderFields(); // "Ecrire les infos"
     void cleanUpWav(); // "CleanUp"
     void removeBlockHeaders(); // "Command8"
+    // The loop of a WAV in the keyboard's format, written into its sampler chunk.
+    void setLoopFromFields(); // "Set loop": the typed start and end
+    void snapLoopToZeroCrossings(); // both ends to the nearest rising zero crossing
+    void removeLoop();
+    // Marks a proposed loop (Find loop's) on the waveform and in the fields before it is written.
+    void showProposedLoop(qint64 start, qint64 end, qint64 crossfade);
     void zoomChanged(); // zoom
     void panChanged(); // pan
 
@@ -73,6 +80,11 @@ private:
     // Whether the fields show the file at wavPath() as it is now; a message otherwise.
     bool showsCurrentFile();
     wav::WavFieldTexts fieldTexts() const;
+    // The typed loop, or a message and nullopt when it does not fit the file.
+    std::optional<std::pair<qint64, qint64>> typedLoop();
+    // Rewrites the file with loop (nullopt: none) in its sampler chunk, on the undo stack as tool.
+    void writeLoop(const QString &tool, std::optional<std::pair<qint64, qint64>> loop);
+    void showLoopOnCanvas();
 
     QString m_wavPath;
     wav::WavView m_view; // the file as showWavInfo last read it
@@ -85,6 +97,9 @@ private:
     QLabel *m_dataOffsetLabel = nullptr, *m_byteCodeLabel = nullptr, *m_trailerLengthLabel = nullptr, *m_extraLengthLabel = nullptr;
     QLabel *m_trailerNote = nullptr, *m_extraChunksNote = nullptr;
     QLabel *m_fileNameLabel = nullptr; // the name of the file shown
+    QLineEdit *m_loopStartBox = nullptr, *m_loopEndBox = nullptr;
+    qint64 m_loopStart = 0, m_loopEnd = 0, m_crossfade = 0; // the loop shown; none: start >= end
+    qint64 m_frames = 0; // of the file shown
     QWidget *m_waveFrame = nullptr;
     WaveCanvas *m_waveCanvas = nullptr;
     QScrollBar *m_zoomBar = nullptr, *m_panBar = nullptr;

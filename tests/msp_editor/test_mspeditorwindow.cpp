@@ -802,12 +802,14 @@ private Q_SLOTS:
         editor.addWavFiles({held}), editor.sampleList()->setCurrentRow(0);
         platform.queueAnswer(ui::Answer::No); // the proposal declined: the file stays
         editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
-        QVERIFY(platform.messageTexts().last().contains(u"Write this loop"_s) && test::readAll(held) == bytes);
+        QVERIFY(platform.messageTexts().last().contains(u"Write this loop"_s) && test::readAll(held) == bytes
+                && shown(*editor.wavPanel(), u"LoopEnd"_s).isEmpty()); // the proposal withdrawn from the panel
         platform.queueAnswer(ui::Answer::Yes);
         editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
         const test::sound::Contents now = test::sound::read(held);
         QVERIFY(now.instrument && now.instrument->loop_count == 1);
         const auto &loop = now.instrument->loops[0];
+        QCOMPARE(shown(*editor.wavPanel(), u"LoopEnd"_s), QString::number(loop.end)); // the panel shows what was written
         QVERIFY(platform.messageTexts().last().contains(u": loop %1-%2"_s.arg(loop.start).arg(loop.end)));
         for (std::size_t i = 0; i < was.samples.size(); ++i) // a crossfade only changes looped frames
             QVERIFY(now.samples[i] == was.samples[i] || (i >= loop.start && i < loop.end));

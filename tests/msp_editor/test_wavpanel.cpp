@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV panel: what it shows of a file, its readout, "Ecrire les infos" and CleanUp,
-// and, inside the editor, its writes on the undo stack. What it shows of any file and
+// and, inside the editor, its writes (header fields, loops) on the undo stack. What it shows of any file and
 // CleanUp's other cases are fuzz_wav_panel's and test_wavfile's.
 
 #include "../wav/helper_sound.h"
@@ -155,6 +155,91 @@ private Q_SLOTS:
         editor.undoStack()->redo();
         QVERIFY(test::readAll(path) == written && !editor.isWindowModified());
         QFile::remove(WavPanel::noiseFilePath());
+    }
+
+    // A loop typed, dragged, snapped or removed goes into the sampler chunk of a keyboard WAV, the frames
+    // untouched; undo and redo put either file back; a fresh read shows it. A tone of period 97 frames.
+    void loopEdits_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("typed"); // start|end
+        QTest::addColumn<bool>("hadLoop");  // the file loops 500..4000 before
+        QTest::addColumn<int>("start");     // the loop libsndfile reads back; -1: a rising zero crossing near the typed one
+        QTest::addColumn<int>("end");       // one past its last frame; 0: no loop
+        QTest::newRow("typed") << u"LoopSet"_s << u"1000|3000"_s << false << 1000 << 3000;
+        QTest::newRow("end marker dragged past the last frame") << u"drag"_s << u"500|4000"_s << true << 500 << 8000;
+        QTest::newRow("snap") << u"LoopSnap"_s << u"1010|2990"_s << false << -1 << -1;
+        QTest::newRow("remove") << u"LoopRemove"_s << u""_s << true << 0 << 0;
+        QTest::newRow("end past the file: refused") << u"LoopSet"_s << u"10|8001"_s << false << 0 << 0;
+    }
+    void loopEdits()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, typed);
+        QFETCH(bool, hadLoop);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        ui::ScriptedPlatform platform;
+        MspEditorWindow editor;
+        const QString wav = m_dir.filePath(u"LOOP.wav"_s);
+        QVERIFY(writeTone(wav, hadLoop) && writeTone(m_dir.filePath(u"TONE.wav"_s), false));
+        editor.addWavFiles({wav});
+        editor.undoStack()->setClean();
+        editor.selectSlot(1);
+        editor.wavPanel()->showWavInfo();
+        QCOMPARE(shown(editor, u"LoopStart"_s) + u'|' + shown(editor, u"LoopEnd"_s), hadLoop ? u"500|4000"_s : u"|"_s);
+        const QByteArray before = test::readAll(wav);
+        const int commands = editor.undoStack()->count();
+        editor.findChild<QLineEdit *>(u"LoopStart"_s)->setText(typed.section(u'|', 0, 0));
+        editor.findChild<QLineEdit *>(u"LoopEnd"_s)->setText(typed.section(u'|', 1, 1));
+        auto *canvas = editor.findChild<QWidget *>(u"Picture2"_s);
+        if (button == u"drag") { // the end marker, at 4000 of 8000 frames, drawn half-way across
+            editor.wavPanel()->drawWaveform();
+            QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(canvas->width() / 2, 5));
+            QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(canvas->width() + 50, 5));
+        } else {
+            editor.findChild<QPushButton *>(button)->click();
+        }
+        const QByteArray written = test::readAll(wav);
+        const test::sound::Contents got = test::sound::read(wav);
+        QVERIFY(got.ok && got.samples.size() == 8000);
+        QCOMPARE(platform.messages().size(), end == 0 && button == u"LoopSet" ? 1 : 0);
+        QVERIFY(end != 0 || button != u"LoopSet" || (written == before && editor.undoStack()->count() == commands));
+        if (end == 0 && button == u"LoopSet") // refused: nothing written, nothing to undo
+            return;
+        QVERIFY(got.samples == test::sound::read(m_dir.filePath(u"TONE.wav"_s)).samples); // the frames, bit for bit
+        QCOMPARE(got.instrument ? got.instrument->loop_count : 0, end == 0 ? 0 : 1);
+        if (end != 0) {
+            const qint64 s = got.instrument->loops[0].start, e = got.instrument->loops[0].end;
+            QVERIFY(start < 0 || (s == start && e == end));
+            for (const qint64 at : {s, e}) // snapped: where the tone rises through zero, within a period of the typed ends
+                QVERIFY(start >= 0 || (got.samples[std::size_t(at - 1)] < 0 && got.samples[std::size_t(at)] >= 0));
+            QVERIFY(start >= 0 || (std::abs(s - 1010) < 97 && std::abs(e - 2990) < 97));
+            // The chunk as stored: one forward loop, its end the last looped frame.
+            QCOMPARE(written.right(24).mid(4, 12), le32(0) + le32(s) + le32(e - 1));
+            QCOMPARE(shown(editor, u"LoopStart"_s) + u'|' + shown(editor, u"LoopEnd"_s), u"%1|%2"_s.arg(s).arg(e));
+        }
+        editor.undoStack()->undo();
+        QVERIFY(test::readAll(wav) == before && shown(editor, u"LoopStart"_s) == (hadLoop ? u"500"_s : u""_s));
+        editor.undoStack()->redo();
+        QVERIFY(test::readAll(wav) == written && !editor.isWindowModified());
+        editor.wavPanel()->clearWavInfo(); // read afresh: the file keeps the loop
+        editor.wavPanel()->showWavInfo();
+        QCOMPARE(shown(editor, u"LoopEnd"_s), end == 0 ? u""_s : QString::number(got.instrument->loops[0].end));
+    }
+
+private:
+    static bool writeTone(const QString &path, bool loop)
+    {
+        SF_INFO info{0, 44100, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+        SF_INSTRUMENT instrument{};
+        instrument.basenote = 60, instrument.loop_count = loop ? 1 : 0;
+        instrument.loops[0] = {SF_LOOP_FORWARD, 500, 4000, 0};
+        std::vector<float> x(8000);
+        for (std::size_t i = 0; i < x.size(); ++i) x[i] = 0.5f * float(std::sin(2 * M_PI * double(i) / 97.0 + 1.0));
+        SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+        return f && sf_command(f, SFC_SET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE
+               && sf_writef_float(f, x.data(), 8000) == 8000 && sf_close(f) == 0;
     }
 };
 
