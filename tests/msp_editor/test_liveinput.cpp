@@ -21,10 +21,7 @@
 using namespace Qt::StringLiterals;
 using namespace tamo::test;
 
-namespace {
-constexpr int kRate = 44100;
-constexpr int kRoot = 69; // the sample's key: a 441 Hz sine
-} // namespace
+constexpr int kRate = 44100, kRoot = 69; // kRoot: the key of the sample, a 441 Hz sine
 
 class TestLiveInput : public QObject {
     Q_OBJECT
@@ -37,6 +34,13 @@ class TestLiveInput : public QObject {
 
     float at(qsizetype frame) const { return qFromLittleEndian<float>(m_recorded.constData() + 4 * frame); }
     qsizetype frames() const { return m_recorded.size() / 4; }
+    // The first frame from `from` on louder than -40 dB, else the end of the recording.
+    qsizetype firstSound(qsizetype from) const
+    {
+        while (from < frames() && std::abs(at(from)) < 0.01f)
+            ++from;
+        return from;
+    }
     bool recordUntil(const std::function<bool()> &done, int ms)
     {
         return QTest::qWaitFor([&] { return (m_recorded += m_recorder.readAll(), done()); }, ms);
@@ -48,7 +52,9 @@ private Q_SLOTS:
         // Servers private to this run, dying with it; as root, pulseaudio only warns.
         for (QProcess *p : {&m_jack, &m_pulse, &m_recorder})
             p->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        const QString jackName = u"tamo_test_%1"_s.arg(QCoreApplication::applicationPid());
+        // JACK keeps a few server names in shared memory: one per build folder, so a
+        // killed run's stale name is taken over by the next instead of piling up.
+        const QString jackName = u"tamo_test_%1"_s.arg(qHash(QCoreApplication::applicationDirPath()));
         qputenv("JACK_DEFAULT_SERVER", jackName.toUtf8());
         qputenv("JACK_NO_START_SERVER", "1");
         m_jack.start(u"jackd"_s, {u"-n"_s, jackName, u"--no-realtime"_s, u"-d"_s, u"dummy"_s, u"-r"_s, u"44100"_s});
@@ -91,12 +97,7 @@ private Q_SLOTS:
         // The first sound of a run starts late, while Qt Multimedia connects.
         m_play.noteOn(kRoot);
         const qsizetype from = frames();
-        QVERIFY2(recordUntil([&] {
-            for (qsizetype i = from; i < frames(); ++i)
-                if (std::abs(at(i)) > 0.01f)
-                    return true;
-            return false;
-        }, 20000), "LivePlay's sound never reaches the sink");
+        QVERIFY2(recordUntil([&] { return firstSound(from) < frames(); }, 20000), "LivePlay's sound never reaches the sink");
         m_play.noteOff(kRoot);
 
         // The test's keyboard: an output port of its own JACK client, which LivePlay
@@ -111,6 +112,8 @@ private Q_SLOTS:
     void cleanupTestCase()
     {
         m_keys.reset();
+        m_jack.terminate(); // JACK then frees its shared memory
+        m_jack.waitForFinished(3000);
         for (QProcess *p : {&m_recorder, &m_pulse, &m_jack}) {
             p->kill();
             p->waitForFinished(3000);
@@ -141,9 +144,7 @@ private Q_SLOTS:
         m_keys->sendMessage(&off);
         QVERIFY2(recordUntil([&] { return frames() >= mark + kRate * 12 / 10; }, 10000), "the recording stalled");
 
-        qsizetype onset = mark;
-        while (onset < mark + kRate * 8 / 10 && std::abs(at(onset)) < 0.01f)
-            ++onset;
+        const qsizetype onset = firstSound(mark);
         QVERIFY2(onset < mark + kRate * 8 / 10, "no sound while the note is held");
         std::vector<double> x;
         for (qsizetype i = onset + kRate / 20; i < onset + kRate * 3 / 10; ++i)
