@@ -5,7 +5,7 @@
 # the plain suite, whose CTest summary closes the output.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-TEST_PACKAGES=(pulseaudio pulseaudio-utils sox libsox-fmt-base sndfile-programs xvfb xauth xdotool
+TEST_PACKAGES=(pulseaudio pulseaudio-utils jackd2 sox libsox-fmt-base sndfile-programs xvfb xauth xdotool
   x11-utils imagemagick python3 clang libclang-rt-14-dev
   lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
   polyphone timgm6mb-soundfont fluid-soundfont-gm musescore-general-soundfont-small hydrogen-drumkits espeak-ng

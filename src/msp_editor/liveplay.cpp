@@ -146,15 +146,46 @@ void LivePlay::allNotesOff()
     }
 }
 
+namespace {
+
+// An input of one MIDI system (ALSA on desktops, JACK where its server runs); null
+// when that system is not there. Each compiled system is asked: RtMidi left to choose
+// stops at the first, which throws where there is no ALSA sequencer.
+std::unique_ptr<RtMidiIn> midiInput(RtMidi::Api api)
+{
+    try {
+        auto in = std::make_unique<RtMidiIn>(api, "TAMO");
+        in->getPortCount();
+        return in;
+    } catch (const RtMidiError &) {
+        return nullptr;
+    }
+}
+
+std::vector<RtMidi::Api> midiApis()
+{
+    std::vector<RtMidi::Api> apis;
+    RtMidi::getCompiledApi(apis);
+    std::erase(apis, RtMidi::RTMIDI_DUMMY);
+    return apis;
+}
+
+} // namespace
+
 QStringList LivePlay::midiPorts()
 {
     QStringList names;
-    try {
-        RtMidiIn in;
-        for (unsigned int i = 0; i < in.getPortCount(); ++i)
-            names << QString::fromStdString(in.getPortName(i));
-    } catch (const RtMidiError &) {
-        // No MIDI system: no inputs.
+    for (const RtMidi::Api api : midiApis()) {
+        try {
+            const auto in = midiInput(api);
+            for (unsigned int i = 0; in && i < in->getPortCount(); ++i) {
+                const QString name = QString::fromStdString(in->getPortName(i));
+                if (!names.contains(name))
+                    names << name;
+            }
+        } catch (const RtMidiError &) {
+            // A system gone while asked: its inputs are not listed.
+        }
     }
     return names;
 }
@@ -166,29 +197,31 @@ bool LivePlay::openMidiPort(const QString &name)
     QSettings().setValue(kPortSetting, name);
     if (name.isEmpty())
         return true;
-    try {
-        auto in = std::make_unique<RtMidiIn>();
-        // Ports are found by name: their numbers change as devices come and go.
-        for (unsigned int i = 0; i < in->getPortCount(); ++i) {
-            if (QString::fromStdString(in->getPortName(i)) != name)
-                continue;
-            in->setCallback(
-                [](double, std::vector<unsigned char> *message, void *self) {
-                    if (!message)
-                        return;
-                    auto *play = static_cast<LivePlay *>(self);
-                    QMetaObject::invokeMethod(play, [play, bytes = *message] { play->midiMessage(bytes); },
-                                              Qt::QueuedConnection);
-                },
-                this);
-            in->ignoreTypes(true, true, true);
-            in->openPort(i, "TAMO");
-            m_midi = std::move(in);
-            m_portName = name;
-            return true;
+    for (const RtMidi::Api api : midiApis()) {
+        try {
+            auto in = midiInput(api);
+            // Ports are found by name: their numbers change as devices come and go.
+            for (unsigned int i = 0; in && i < in->getPortCount(); ++i) {
+                if (QString::fromStdString(in->getPortName(i)) != name)
+                    continue;
+                in->setCallback(
+                    [](double, std::vector<unsigned char> *message, void *self) {
+                        if (!message)
+                            return;
+                        auto *play = static_cast<LivePlay *>(self);
+                        QMetaObject::invokeMethod(play, [play, bytes = *message] { play->midiMessage(bytes); },
+                                                  Qt::QueuedConnection);
+                    },
+                    this);
+                in->ignoreTypes(true, true, true);
+                in->openPort(i, "TAMO");
+                m_midi = std::move(in);
+                m_portName = name;
+                return true;
+            }
+        } catch (const RtMidiError &) {
+            m_midi.reset();
         }
-    } catch (const RtMidiError &) {
-        m_midi.reset();
     }
     return false;
 }
