@@ -174,6 +174,23 @@ QString overlapNote(const msp::MspRecord &record)
 
 } // namespace
 
+SlotSource soundOf(SlotSource source)
+{
+    source.cut.rootKey = -1;
+    source.cut.fineCents = 0;
+    return source;
+}
+
+QString FolderSounds::fileOf(const SlotSource &source) const
+{
+    const SlotSource sound = soundOf(source);
+    for (const auto &[written, name] : files) {
+        if (written.cut == sound.cut && (written.path == sound.path || isSameFile(written.path, sound.path)))
+            return name;
+    }
+    return {};
+}
+
 bool isSameFile(const QString &a, const QString &b)
 {
     const util::FileStamp sa = util::fileStamp(a), sb = util::fileStamp(b);
@@ -232,7 +249,7 @@ QStringList namesWithNotes(const QString &prefix, const QList<int> &keys, QSet<Q
     return names;
 }
 
-ExportPlan planExport(const ExportRequest &request)
+ExportPlan planExport(const ExportRequest &request, const FolderSounds *sounds)
 {
     ExportPlan plan;
     plan.record = request.record;
@@ -295,6 +312,7 @@ ExportPlan planExport(const ExportRequest &request)
     }
     QSet<QString> taken; // upper-case names without ".WAV"
     QList<bool> settled(plan.wavs.size(), false);
+    QStringList ownerNotes(plan.wavs.size()); // told unless the sound is on the stick already
     for (qsizetype i = 0; i < plan.wavs.size(); ++i) {
         const QString name = plan.wavs.at(i).fileName.chopped(4).toUpper();
         settled[i] = !madeUp.at(i) && util::isStickName(name) && name == plan.wavs.at(i).fileName.chopped(4) && !otherSets.contains(plan.wavs.at(i).fileName.toUpper()) && !taken.contains(name);
@@ -315,7 +333,7 @@ ExportPlan planExport(const ExportRequest &request)
         taken.insert(name.toUpper());
         const QString owner = otherSets.value(wanted.toUpper() + QStringLiteral(".WAV"));
         if (!owner.isEmpty())
-            plan.notes << QCoreApplication::translate("ExportPlan", "%1.WAV belongs to %2, which is left as it is: this set's sample is written as %3.WAV.")
+            ownerNotes[i] = QCoreApplication::translate("ExportPlan", "%1.WAV belongs to %2, which is left as it is: this set's sample is written as %3.WAV.")
                               .arg(wanted, owner, name);
         wav.fileName = name + QStringLiteral(".WAV");
         for (const int slot : std::as_const(wav.slots))
@@ -327,16 +345,35 @@ ExportPlan planExport(const ExportRequest &request)
         for (const int slot : wav.slots)
             plan.record.setSampleName(slot, wav.fileName.chopped(4).toLatin1());
 
-    if (const QString overlaps = overlapNote(plan.record); !overlaps.isEmpty())
-        plan.notes << overlaps;
-
     if (request.options.any() && !applyOptions(plan, request))
         return plan;
+    // A sound already in the folder from an earlier set of the job is named there.
+    if (sounds) {
+        for (PlannedWav &wav : plan.wavs) {
+            const QString written = sounds->fileOf(wav.source);
+            if (written.isEmpty() || !QFileInfo::exists(folder.filePath(written)))
+                continue;
+            wav.onStick = true;
+            for (QString &line : plan.loops) {
+                if (line.startsWith(wav.fileName + u':'))
+                    line.replace(0, wav.fileName.size(), written);
+            }
+            wav.fileName = written;
+            for (const int slot : std::as_const(wav.slots))
+                plan.record.setSampleName(slot, written.chopped(4).toLatin1());
+        }
+    }
+    for (qsizetype i = 0; i < plan.wavs.size(); ++i) {
+        if (!plan.wavs.at(i).onStick && !ownerNotes.at(i).isEmpty())
+            plan.notes << ownerNotes.at(i);
+    }
+    if (const QString overlaps = overlapNote(plan.record); !overlaps.isEmpty())
+        plan.notes << overlaps;
     // A WAV written anew says in its sampler chunk the pitch its slot's KEY and FINE
     // express (FINE raises the sample: it sounds that much below KEY), whatever road it came by.
     for (PlannedWav &wav : plan.wavs) {
         wav::SourceCut &cut = wav.source.cut;
-        if (wav.slots.isEmpty() || (cut.isWhole() && wav::checkKeyboardFormat(wav.source.path).ok)) // copied as it is
+        if (wav.slots.isEmpty() || wav.onStick || (cut.isWhole() && wav::checkKeyboardFormat(wav.source.path).ok)) // copied as it is
             continue;
         cut.rootKey = plan.record.sample(msp::SampleField::Key, wav.slots.first());
         cut.fineCents = -msp::FineValue(plan.record.sample(msp::SampleField::Fine, wav.slots.first()));
@@ -346,7 +383,7 @@ ExportPlan planExport(const ExportRequest &request)
     QStringList overwritten;
     for (const PlannedWav &wav : std::as_const(plan.wavs)) {
         const QString target = folder.filePath(wav.fileName);
-        if (!QFileInfo::exists(target))
+        if (wav.onStick || !QFileInfo::exists(target))
             continue;
         bool ownCopy = false, isSource = false;
         for (const PlannedWav &other : std::as_const(plan.wavs)) {

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace tamo::exporter {
 
@@ -18,6 +19,17 @@ struct PlannedWav {
     QString fileName; // "KICK.WAV"
     SlotSource source;
     QList<int> slots;
+    bool onStick = false; // written by an earlier set of the job (FolderSounds): named, not written
+};
+
+// Sounds a job has written into one folder, each with its file name there, so
+// that a later set of the job names the file instead of writing a copy. A sound
+// is its source and cut; the sampler chunk's root is left out, a shared file
+// saying only its first slot's (the MSP's KEY is what the keyboard plays).
+struct FolderSounds {
+    QList<std::pair<SlotSource, QString>> files;
+    // The file name of the sound, empty when the folder has none.
+    QString fileOf(const SlotSource &source) const;
 };
 
 // What an export writes, decided before anything is written.
@@ -43,9 +55,18 @@ struct ExportPlan {
 //   shared sounds stay shared: trimming plays the sound's bounds, a found loop goes
 //   in as Forward (a source's own loop is kept, a one-shot keeps none), and
 //   normalising multiplies every gain by one factor;
+// - a sound an earlier set of the job wrote into the folder (sounds),
+//   with the same cut once the options are applied, is named, not written again;
 // - a target file that is one of the sources is refused unless it would be copied
 //   onto itself unchanged.
-ExportPlan planExport(const ExportRequest &request);
+ExportPlan planExport(const ExportRequest &request, const FolderSounds *sounds = nullptr);
+
+// exportForKeyboard for one of the sets a job writes into one folder: the sounds
+// earlier sets wrote are named, not written again; a Done export adds its own.
+ExportResult exportSharingFolder(const ExportRequest &request, FolderSounds &sounds);
+
+// The sound of source as FolderSounds compares it: without the sampler chunk's root.
+SlotSource soundOf(SlotSource source);
 
 // Whether a and b are one file (links followed; the file system's own case rule).
 bool isSameFile(const QString &a, const QString &b);

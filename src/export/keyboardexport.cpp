@@ -85,6 +85,8 @@ private:
         if (!m_plan.error.isEmpty())
             return fail(m_plan.error);
         for (const PlannedWav &wav : m_plan.wavs) {
+            if (wav.onStick)
+                continue;
             PlannedFile file;
             file.finalName = wav.fileName;
             file.source = wav.source.path;
@@ -312,7 +314,9 @@ QString spaceShortage(const ExportRequest &request)
              locale.formattedDataSize(free, 1, QLocale::DataSizeSIFormat));
 }
 
-ExportResult exportForKeyboard(const ExportRequest &request)
+namespace {
+
+ExportResult exportInto(const ExportRequest &request, FolderSounds *sounds)
 {
     // Checked before any sound is read or analysed: a full stick is told at once.
     if (QFileInfo(request.targetFolder).isDir()) {
@@ -322,7 +326,7 @@ ExportResult exportForKeyboard(const ExportRequest &request)
             return refused;
         }
     }
-    const ExportPlan plan = planExport(request);
+    const ExportPlan plan = planExport(request, sounds);
     ExportRequest planned = request;
     planned.record = plan.record;
     ExportResult result = Export(planned, plan).run();
@@ -330,8 +334,20 @@ ExportResult exportForKeyboard(const ExportRequest &request)
         result.replaced = plan.replaced;
         result.notes = plan.notes;
         result.loops = plan.loops;
+        if (sounds) {
+            for (const PlannedWav &wav : plan.wavs) {
+                if (!wav.onStick)
+                    sounds->files.append({soundOf(wav.source), wav.fileName});
+            }
+        }
     }
     return result;
 }
+
+} // namespace
+
+ExportResult exportForKeyboard(const ExportRequest &request) { return exportInto(request, nullptr); }
+
+ExportResult exportSharingFolder(const ExportRequest &request, FolderSounds &sounds) { return exportInto(request, &sounds); }
 
 } // namespace tamo::exporter

@@ -2,6 +2,7 @@
 #include "export/soundfontexport.h"
 
 #include "export/exportcommand.h"
+#include "export/exportplan.h"
 #include "export/keyboardexport.h"
 #include "msp/msprecord.h"
 #include "util/paths.h"
@@ -462,15 +463,15 @@ private:
                     m_approximated << line;
             }
         }
-        const QString key = u"%1 %2 %3 %4 %5 %6 %7 %8"_s.arg(z.sample)
+        const QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
                                 .arg(z.rightSample)
                                 .arg(z.start)
                                 .arg(z.end)
                                 .arg(z.rightStart)
                                 .arg(z.looped ? z.loopStart : -1)
-                                .arg(z.looped ? z.loopEnd : -1)
-                                .arg(z.root);
-        // Zones playing one sound name one file, which the export writes once.
+                                .arg(z.looped ? z.loopEnd : -1);
+        // Zones playing one sound name one file, which the export writes once, whatever
+        // their roots: each slot's KEY says its own, the file's chunk the first one's.
         if (const QString written = m_written.value(key); !written.isEmpty()) {
             z.file = written;
             return true;
@@ -641,6 +642,7 @@ struct Written {
 QString exportSets(const QList<PresetSet> &sets, const QString &folder, Written &done, const ExportOptions &options,
                    const std::atomic_bool *cancel)
 {
+    FolderSounds sounds; // the velocity layers' sets share what they play
     for (const PresetSet &set : sets) {
         ExportRequest request;
         request.options = options;
@@ -655,7 +657,7 @@ QString exportSets(const QList<PresetSet> &sets, const QString &folder, Written 
                 const sfz::ImportedSample sample = set.import.samples.value(slot - 1);
                 return SlotSource(sample.sourcePath, sample.cut);
             };
-            const ExportResult result = exportForKeyboard(request);
+            const ExportResult result = exportSharingFolder(request, sounds);
             if (result.status == ExportStatus::Done) {
                 done.written << result.written;
                 done.replaced << result.replaced;

@@ -373,6 +373,35 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.filePath(u"new/all"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  (QStringList{u"PRESET_0"_s, u"PRESET_1"_s}));
     }
+    // Velocity layers' sets, and one sample at two roots, name one WAV in the folder;
+    // each slot keeps its own KEY.
+    void oneFilePerSound_data()
+    {
+        QTest::addColumn<QList<TestZone>>("zones");
+        QTest::addColumn<QList<int>>("keys"); // of every slot, MSP by MSP
+        QTest::newRow("velocity layers") << QList<TestZone>{{{{kVelRange, 63 * 256}}, 0}, {{{kVelRange, 64 + 127 * 256}}, 0}} << QList<int>{60, 60};
+        QTest::newRow("two roots") << QList<TestZone>{{{{kKeyRange, 59 * 256}, {kRoot, 48}}, 0}, {{{kKeyRange, 60 + 127 * 256}, {kRoot, 72}}, 0}} << QList<int>{48, 72};
+    }
+    void oneFilePerSound()
+    {
+        QFETCH(QList<TestZone>, zones);
+        QTemporaryDir dir;
+        const QDir out(dir.filePath(u"out"_s));
+        QVERIFY(test::writeAll(dir.filePath(u"b.sf2"_s), build(oneInstrument(zones, {{"Tone"}}))));
+        QString text;
+        QTextStream stream(&text);
+        QVERIFY2(exporter::runSoundFontExport(dir.filePath(u"b.sf2"_s), out.path(), u"0:0"_s, true, stream, stream) == 0, qPrintable(text));
+        QCOMPARE(out.entryList({u"*.WAV"_s}), QStringList{u"TONE.WAV"_s});
+        QList<int> keys;
+        for (const QString &name : out.entryList({u"*.MSP"_s})) {
+            msp::MspRecord record;
+            QVERIFY(msp::LoadMspFile(out.filePath(name), record, nullptr));
+            for (int slot = 1; slot <= record.usedSlotCount(); ++slot)
+                keys << (exporter::keyboardFileName(record.sampleName(slot)) == u"TONE.WAV"_s ? record.sample(msp::SampleField::Key, slot) : -1);
+        }
+        QTEST(keys, "keys");
+    }
+
     // A whole General MIDI bank from Debian (timgm6mb-soundfont, installed by
     // scripts/test.sh) becomes one set per preset, every slot's WAV beside its MSP.
     void everyPresetOfTimGm6mb()
