@@ -58,27 +58,15 @@ private Q_SLOTS:
         qputenv("JACK_DEFAULT_SERVER", jackName.toUtf8());
         qputenv("JACK_NO_START_SERVER", "1");
         m_jack.start(u"jackd"_s, {u"-n"_s, jackName, u"--no-realtime"_s, u"-d"_s, u"dummy"_s, u"-r"_s, u"44100"_s});
-        m_pulse.setEnvironment({u"HOME="_s + m_dir.path(), u"XDG_RUNTIME_DIR="_s + m_dir.path()});
-        const QString socket = m_dir.filePath(u"native"_s);
-        m_pulse.start(u"pulseaudio"_s, {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"--use-pid-file=no"_s,
-                                        u"--realtime=no"_s, u"--disable-shm=yes"_s, u"-L"_s,
-                                        u"module-null-sink sink_name=tamo_null rate=44100"_s, u"-L"_s,
-                                        u"module-native-protocol-unix auth-anonymous=1 socket="_s + socket});
-        qputenv("PULSE_SERVER", QFile::encodeName(u"unix:"_s + socket));
-        qputenv("PULSE_SINK", "tamo_null");
-        const bool heard = QTest::qWaitFor([&] {
-            if (m_recorder.state() == QProcess::NotRunning)
-                m_recorder.start(u"parec"_s, {u"--device=tamo_null.monitor"_s, u"--raw"_s, u"--format=float32le"_s,
-                                              u"--channels=1"_s, u"--rate=44100"_s, u"--latency-msec=10"_s});
-            return m_recorder.waitForReadyRead(100) || m_pulse.state() == QProcess::NotRunning;
-        }, 20000);
+        bool heard = false;
+        const bool pulseUp = tamo::test::startPrivatePulseAudio(m_pulse, m_recorder, m_dir.path(), heard);
         // The JACK server is up once a client reaches it.
         const bool jackUp = QTest::qWaitFor([&] {
             QProcess lsp;
             lsp.start(u"jack_lsp"_s);
             return m_jack.state() == QProcess::NotRunning || (lsp.waitForFinished() && lsp.exitCode() == 0);
         }, 20000) && m_jack.state() == QProcess::Running;
-        if (m_pulse.state() == QProcess::NotRunning || !jackUp)
+        if (!pulseUp || !jackUp)
             QSKIP("no private PulseAudio or JACK server: pulseaudio, pulseaudio-utils and jackd2 are needed");
         QVERIFY2(heard, "parec records nothing from the test server");
 

@@ -3,6 +3,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTest>
 
 #include <cstring>
 #include <sys/wait.h>
@@ -64,6 +66,30 @@ bool runInChildAsOrdinaryUser(const std::function<bool()> &fn)
         }
         return fn();
     });
+}
+
+bool startPrivatePulseAudio(QProcess &server, QProcess &recorder, const QString &folder, bool &heard)
+{
+    // As root, pulseaudio only warns.
+    server.setEnvironment({QStringLiteral("HOME=") + folder, QStringLiteral("XDG_RUNTIME_DIR=") + folder});
+    const QString socket = QDir(folder).filePath(QStringLiteral("native"));
+    server.start(QStringLiteral("pulseaudio"),
+                 {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                  QStringLiteral("--use-pid-file=no"), QStringLiteral("--realtime=no"), QStringLiteral("--disable-shm=yes"),
+                  QStringLiteral("--log-target=stderr"), QStringLiteral("-L"),
+                  QStringLiteral("module-null-sink sink_name=tamo_null rate=44100"), QStringLiteral("-L"),
+                  QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket});
+    qputenv("PULSE_SERVER", QFile::encodeName(QStringLiteral("unix:") + socket));
+    qputenv("PULSE_SINK", "tamo_null");
+    // parec fails until the server is up; the monitor's first bytes then take a second or two.
+    heard = QTest::qWaitFor([&] {
+        if (recorder.state() == QProcess::NotRunning)
+            recorder.start(QStringLiteral("parec"),
+                           {QStringLiteral("--device=tamo_null.monitor"), QStringLiteral("--raw"), QStringLiteral("--format=float32le"),
+                            QStringLiteral("--channels=1"), QStringLiteral("--rate=44100"), QStringLiteral("--latency-msec=10")});
+        return recorder.waitForReadyRead(100) || server.state() == QProcess::NotRunning;
+    }, 20000);
+    return server.state() != QProcess::NotRunning;
 }
 
 } // namespace tamo::test

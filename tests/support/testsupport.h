@@ -9,6 +9,8 @@
 
 #include <sys/resource.h>
 
+class QProcess;
+
 namespace tamo::test {
 
 QByteArray readAll(const QString &path);
@@ -55,5 +57,11 @@ bool runInChildWithFileSizeLimit(qint64 bytes, const std::function<bool()> &fn);
 // Runs fn in a forked child that is not root (root reads and writes past any
 // permission); returns fn's result, or false if the child could not drop root.
 bool runInChildAsOrdinaryUser(const std::function<bool()> &fn);
+
+// Starts a private PulseAudio server with a null sink "tamo_null" (its state in
+// folder, away from any user's own server), points PULSE_SERVER and PULSE_SINK at
+// it, and starts recorder as parec of the sink's monitor: mono float 44.1 kHz.
+// False when the server does not run; heard says whether parec got bytes.
+bool startPrivatePulseAudio(QProcess &server, QProcess &recorder, const QString &folder, bool &heard);
 
 } // namespace tamo::test

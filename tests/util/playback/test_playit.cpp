@@ -102,26 +102,11 @@ class TestPlayIt : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        // State, cookie and socket stay in the private folder, away from any user's
-        // own server; as root, pulseaudio only warns. The helpers die with the test.
-        m_server.setEnvironment({u"HOME="_s + m_dir.path(), u"XDG_RUNTIME_DIR="_s + m_dir.path()});
+        // The helpers die with the test.
         for (QProcess *p : {&m_server, &m_recorder})
             p->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        const QString socket = m_dir.filePath(u"native"_s);
-        m_server.start(u"pulseaudio"_s, {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"--use-pid-file=no"_s,
-                                         u"--realtime=no"_s, u"--disable-shm=yes"_s, u"--log-target=stderr"_s, u"-L"_s,
-                                         u"module-null-sink sink_name=tamo_null rate=44100"_s, u"-L"_s,
-                                         u"module-native-protocol-unix auth-anonymous=1 socket="_s + socket});
-        qputenv("PULSE_SERVER", QFile::encodeName(u"unix:"_s + socket));
-        qputenv("PULSE_SINK", "tamo_null");
-        // parec fails until the server is up; the monitor's first bytes then take a second or two.
-        const bool heard = QTest::qWaitFor([&] {
-            if (m_recorder.state() == QProcess::NotRunning)
-                m_recorder.start(u"parec"_s, {u"--device=tamo_null.monitor"_s, u"--raw"_s, u"--format=float32le"_s,
-                                              u"--channels=1"_s, u"--rate=44100"_s, u"--latency-msec=10"_s});
-            return m_recorder.waitForReadyRead(100) || m_server.state() == QProcess::NotRunning;
-        }, 20000);
-        if (m_server.state() == QProcess::NotRunning)
+        bool heard = false;
+        if (!tamo::test::startPrivatePulseAudio(m_server, m_recorder, m_dir.path(), heard))
             QSKIP("no private PulseAudio server: pulseaudio and parec are needed (Debian packages pulseaudio and pulseaudio-utils)");
         QVERIFY2(heard, "parec records nothing from the test server");
         // The first sound of a run starts late, while Qt Multimedia connects.
