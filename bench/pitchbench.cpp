@@ -73,14 +73,10 @@ void benchSoundFont(const QString &path, Tally &tally)
             continue;
         const bool drums = preset.bank == 128;
         for (const PresetSet &set : imported.sets) {
-            msp::MspRecord record = msp::MspRecord::newDocument();
-            if (!sfz::fillMspRecord(set.import, record))
+            const std::optional<QList<SampleCheck>> found = checkSoundFontSet(set.import);
+            if (!found)
                 continue;
-            QList<wav::SourceCut> cuts;
-            QStringList paths;
-            for (const sfz::ImportedSample &sample : set.import.samples)
-                cuts << sample.cut, paths << sample.sourcePath;
-            const QList<SampleCheck> checks = checkRecord(record, cuts, paths, RootOrigin::SoundFont);
+            const QList<SampleCheck> &checks = *found;
             if (drums) {
                 for (const SampleCheck &check : checks) {
                     ++tally.drumSamples;
@@ -99,7 +95,7 @@ void benchSoundFont(const QString &path, Tally &tally)
                 if (tally.seen.contains(sample))
                     continue;
                 tally.seen.insert(sample);
-                measureTime({paths.at(check.slot - 1)}, {cuts.at(check.slot - 1)}, tally);
+                measureTime({set.import.samples.at(check.slot - 1).sourcePath}, {set.import.samples.at(check.slot - 1).cut}, tally);
                 ++tally.comparable;
                 if (!check.pitch.confident)
                     continue;

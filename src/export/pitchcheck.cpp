@@ -323,6 +323,18 @@ void setFines(msp::MspRecord &record, const QList<int> &fines)
         record.setSample(msp::SampleField::Fine, int(i) + 1, *msp::storedValue(msp::ValueFormat::Fine, std::clamp(fines.at(i), 0, 99), 0));
 }
 
+std::optional<QList<SampleCheck>> checkSoundFontSet(const sfz::SfzImport &import)
+{
+    msp::MspRecord record = msp::MspRecord::newDocument();
+    if (!sfz::fillMspRecord(import, record))
+        return std::nullopt;
+    QList<wav::SourceCut> cuts;
+    QStringList paths;
+    for (const sfz::ImportedSample &sample : import.samples)
+        cuts << sample.cut, paths << sample.sourcePath;
+    return checkRecord(record, cuts, paths, RootOrigin::SoundFont);
+}
+
 namespace {
 
 struct CheckedSet {
@@ -347,14 +359,8 @@ QString checkSet(const QString &path, QList<CheckedSet> &sets, QTextStream &out)
                 continue;
             }
             for (const PresetSet &set : imported.sets) {
-                msp::MspRecord record = msp::MspRecord::newDocument();
-                if (!sfz::fillMspRecord(set.import, record))
-                    continue;
-                QList<wav::SourceCut> cuts;
-                QStringList paths;
-                for (const sfz::ImportedSample &sample : set.import.samples)
-                    cuts << sample.cut, paths << sample.sourcePath;
-                sets.append({title, checkRecord(record, cuts, paths, RootOrigin::SoundFont)});
+                if (std::optional<QList<SampleCheck>> checks = checkSoundFontSet(set.import))
+                    sets.append({title, *checks});
             }
         }
         return {};

@@ -4,6 +4,7 @@
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
 #include "msp/msprecord.h"
+#include "sfz/sfzimport.h"
 #include "wav/keyboardformat.h"
 #include "wav/pitchdetector.h"
 #include "wav/rootnote.h"
@@ -79,6 +80,9 @@ SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &p
 // fifth above) as often as a correction.
 QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::SourceCut> &cuts,
                                const QStringList &paths, RootOrigin origin, const QList<RootOrigin> &origins = {});
+
+// The checks of one set a SoundFont preset imports to; nullopt when it maps no sample.
+std::optional<QList<SampleCheck>> checkSoundFontSet(const sfz::SfzImport &import);
 
 // The roots a folder's sound files get, one per sample in order.
 struct FolderRoots {
