@@ -491,6 +491,44 @@ private Q_SLOTS:
         QVERIFY(std::fabs(peaks[0] - (chosen.normalize ? 0.8913f : loudest)) < 0.003f);
         QVERIFY(std::fabs(peaks[1] / peaks[0] - 0.5f) < 0.003f);
     }
+    // --trim-silence on a tone whose loop reaches into a tail below -60 dBFS: the cut
+    // keeps the whole loop, and the loop moves by exactly what was cut in front.
+    void trimKeepsLoops_data()
+    {
+        QTest::addColumn<bool>("sfz"); // the loop from an SFZ region, else the file's own
+        QTest::newRow("own loop") << false;
+        QTest::newRow("SFZ region's loop") << true;
+    }
+    void trimKeepsLoops()
+    {
+        QFETCH(bool, sfz);
+        QTemporaryDir dir;
+        constexpr int rate = 44100, heardFrom = 8820, loopStart = 35280, loopEnd = 66150; // 0.2, 0.8, 1.5 s
+        std::vector<float> x(std::size_t(1.7 * rate));
+        for (std::size_t i = heardFrom; i < x.size(); ++i) // -6 dBFS to 1.2 s, then -70 dBFS
+            x[i] = float((double(i) < 1.2 * rate ? 0.5 : 0.0003) * std::sin(2 * M_PI * 440 * double(i) / rate));
+        SF_INFO info{0, rate, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_24, 0, 0};
+        QVERIFY(QDir().mkpath(dir.filePath(u"in"_s)));
+        SNDFILE *f = sf_open(QFile::encodeName(dir.filePath(u"in/tone A3.wav"_s)).constData(), SFM_WRITE, &info);
+        SF_INSTRUMENT instrument{};
+        instrument.basenote = 57, instrument.velocity_hi = instrument.key_hi = 127, instrument.loop_count = sfz ? 0 : 1;
+        instrument.loops[0] = {SF_LOOP_FORWARD, loopStart, loopEnd, 0};
+        QVERIFY(f && sf_command(f, SFC_SET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE);
+        QVERIFY(sf_writef_float(f, x.data(), sf_count_t(x.size())) == sf_count_t(x.size()) && sf_close(f) == 0);
+        QVERIFY(writeAll(dir.filePath(u"in/tone.sfz"_s), "<region> sample=tone A3.wav pitch_keycenter=57 loop_mode=loop_continuous "
+                                                         "loop_start=35280 loop_end=66149\n"));
+        QString said;
+        QTextStream text(&said);
+        QCOMPARE(runExportCommand(dir.filePath(sfz ? u"in/tone.sfz"_s : u"in"_s), dir.filePath(u"out"_s), text, text, {false, false, true}), 0);
+        const QStringList wavs = QDir(dir.filePath(u"out"_s)).entryList({u"*.WAV"_s});
+        QCOMPARE(wavs.size(), 1);
+        const sound::Contents w = sound::read(dir.filePath(u"out/"_s + wavs.first()));
+        QVERIFY2(w.ok && w.instrument && w.instrument->loop_count == 1, qPrintable(said));
+        const qint64 start = w.instrument->loops[0].start, end = w.instrument->loops[0].end;
+        QVERIFY2(qAbs(start - (loopStart - heardFrom)) <= 1 && qAbs(end - (loopEnd - heardFrom)) <= 1 && w.info.frames >= end,
+                 qPrintable(u"loop %1-%2 of %3 frames"_s.arg(start).arg(end).arg(w.info.frames)));
+        QVERIFY(std::fabs(w.samples[std::size_t(end - 10)]) < 0.0004f && w.peak > 0.45f); // the quiet tail is the loop's end
+    }
     // Beside a note, a float source of the same note with an infinite sample, or only NaN: the set's gain
     // comes from finite samples, and Find loops says what is wrong with the source.
     void nonFiniteSamples_data()

@@ -451,8 +451,11 @@ private Q_SLOTS:
         QTest::newRow("read-only target, every preset") << build({{{TestZone{{}, 0}}, {TestZone{{}, 0}}}, {{{{}, 0}}}, {{"Tone"}}})
                                                         << u"read-only all"_s << u"Refused: all 2 instruments: Permission denied ("_s;
         QTest::newRow("second layer fails") << layers << u"layer"_s << u"replaced older ones and are kept"_s;
+        QTest::newRow("second layer fills the stick") << build(oneInstrument({{soft, 0}, {hard, 1}}, {{"Soft", 300}, {"Loud", 300000}}))
+                                                     << u"full"_s << u"replaced older ones and are kept"_s;
         for (const int signal : {SIGINT, SIGTERM, SIGHUP})
             QTest::newRow(strsignal(signal)) << QByteArray() << u"signal"_s << QString::number(signal);
+        QTest::newRow("cut short during the export") << QByteArray() << u"signal"_s << QString(); // the font, not TAMO
     }
     void faults()
     {
@@ -465,16 +468,35 @@ private Q_SLOTS:
         QString said;
         QTextStream text(&said);
         if (kind == u"signal"_s) { // at a random moment; nothing may be left in TMPDIR
-            if (!QFileInfo::exists(program))
+            const QString font = message.isEmpty() ? dir.filePath(u"font.sf2"_s) : u"/usr/share/sounds/sf2/TimGM6mb.sf2"_s;
+            if (!QFileInfo::exists(program) || (message.isEmpty() && !QFile::copy(u"/usr/share/sounds/sf2/TimGM6mb.sf2"_s, font)))
                 QSKIP("TAMO is not built");
             QProcess tamo;
             tamo.setEnvironment(QProcess::systemEnvironment() << u"TMPDIR="_s + dir.path());
-            tamo.start(program, {u"export"_s, u"/usr/share/sounds/sf2/TimGM6mb.sf2"_s, out});
+            tamo.start(program, {u"export"_s, font, out});
             QVERIFY(tamo.waitForStarted());
             QThread::msleep(QRandomGenerator::global()->bounded(200, 4000)); // the moment, not a wait for anything
-            ::kill(pid_t(tamo.processId()), message.toInt());
+            message.isEmpty() ? void(QFile(font).resize(QFileInfo(font).size() / 2)) : void(::kill(pid_t(tamo.processId()), message.toInt()));
             QVERIFY(tamo.waitForFinished(300000) && brokenSets(dir.path()).isEmpty());
+            QVERIFY(!message.isEmpty() || (tamo.exitStatus() == QProcess::NormalExit && QFile::remove(font)));
             QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).join(u' ').remove(u"out"_s).isEmpty());
+            return;
+        }
+        if (kind == u"full"_s) { // a 256 KiB stick that the second export's loud layer does not fit on
+            if (!QFileInfo::exists(program) || QProcess::execute(u"unshare"_s, {u"-rm"_s, u"true"_s}) != 0)
+                QSKIP("needs TAMO built and a mount namespace of its own");
+            const QString first = dir.filePath(u"first.sf2"_s), script = uR"(mount -t tmpfs -o size=256k tamo "$2" || exit 9
+"$1" export "$3" "$2" --preset 0:0 --velocity-layers >/dev/null || exit 9
+ls "$2" >"$5.before"; md5sum "$2"/*.WAV >"$5.sums"
+"$1" export "$4" "$2" --preset 0:0 --velocity-layers >"$5" 2>&1; status=$?
+ls "$2" >"$5.after"; md5sum "$2"/*.WAV >"$5.sums2"; exit $status)"_s;
+            QVERIFY(QDir().mkdir(out) && test::writeAll(path, bytes)
+                    && test::writeAll(first, build(oneInstrument({{{{kVelRange, 63 << 8}}, 0}, {{{kVelRange, 64 + (127 << 8)}}, 1}}, {{"Soft"}, {"Loud", 3000}}))));
+            const QString log = dir.filePath(u"said"_s);
+            QCOMPARE(QProcess::execute(u"unshare"_s, {u"-rm"_s, u"sh"_s, u"-c"_s, script, u"sh"_s, program, out, first, path, log}), 1);
+            const auto read = [&](const QString &suffix) { return QString::fromUtf8(test::readAll(log + suffix)); };
+            QVERIFY2(read({}).contains(message) && read(u".before"_s) == read(u".after"_s), qPrintable(read({}) + read(u".after"_s)));
+            QVERIFY(read(u".sums"_s).split(u'\n').size() == 3 && read(u".sums"_s) != read(u".sums2"_s)); // the new soft layer stays
             return;
         }
         QVERIFY(kind == u"fifo"_s ? test::makeFifo(path) : kind == u"zero"_s ? QFile::link(u"/dev/zero"_s, path) : test::writeAll(path, bytes));

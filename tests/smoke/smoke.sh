@@ -176,6 +176,11 @@ editor=$(opens "$msp_caption" xdotool windowfocus --sync "$menu" key Return) || 
 gone "$menu" "the launcher"
 geometry "$editor"
 menubar=$((HEIGHT - 10830 / 15 - 330 / 15))  # the client area is 10830 twips high, the status bar 330
+# Ctrl+E at once: the focus starts in a text field, whose own key (end of line
+# under X) must not swallow the window's shortcut. The export asks for a folder first.
+dialog=$(opens "popup:$editor" xdotool windowfocus --sync "$editor" key ctrl+e) || fail "Ctrl+E did not start the export"
+xdotool windowfocus --sync "$dialog" key Escape
+gone "$dialog" "the export's folder dialog"
 # Shortcut keys: one key event each, where a menu opened by alt+f may not be shown
 # yet when the next key arrives.
 dialog=$(opens "popup:$editor" xdotool windowfocus --sync "$editor" key ctrl+o) || fail "the file dialog did not appear"
