@@ -64,6 +64,8 @@ QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
         return QCoreApplication::translate("ExportPlan", "its own loop, kept");
     if (cut.loop == wav::SourceCut::Loop::None)
         return QCoreApplication::translate("ExportPlan", "no loop: a one-shot in its instrument");
+    if (!cut.seekLoop)
+        return QCoreApplication::translate("ExportPlan", "no loop: a drum of the kit");
     return analysis.loop.description();
 }
 
@@ -90,7 +92,7 @@ bool applyOptions(ExportPlan &plan, const ExportRequest &request)
         const SlotSource &source = plan.wavs.at(qsizetype(i)).source;
         analyses[i] = wav::analyseSource(source.path, {.from = source.cut.start,
                                                        .to = source.cut.end,
-                                                       .findLoop = options.findLoops && source.cut.loop == Loop::Keep});
+                                                       .findLoop = options.findLoops && source.cut.loop == Loop::Keep && source.cut.seekLoop});
         if (request.progress) {
             const std::lock_guard lock(telling);
             told.doneBytes += QFileInfo(source.path).size();
