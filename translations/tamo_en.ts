@@ -109,6 +109,10 @@ It was left as it was.</translation>
         <source>Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.</source>
         <translation>Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.</translation>
     </message>
+    <message>
+        <source>no loop: a drum of the kit</source>
+        <translation>no loop: a drum of the kit</translation>
+    </message>
 </context>
 <context>
     <name>FileErrors</name>

@@ -109,6 +109,10 @@ Il est resté tel quel.</translation>
         <source>Keys %1 are played by more than one sample (%2): the keyboard sounds only the first on each key.</source>
         <translation>Les touches %1 jouent plus d&apos;un échantillon (%2) : le clavier ne fait entendre que le premier sur chaque touche.</translation>
     </message>
+    <message>
+        <source>no loop: a drum of the kit</source>
+        <translation>pas de boucle : une pièce de la batterie</translation>
+    </message>
 </context>
 <context>
     <name>FileErrors</name>

@@ -570,6 +570,7 @@ void fillKitRecord(const DrumKit &kit, msp::MspRecord &record, QList<SlotSource>
         msp::setSlotKey(record, slot, piece.key);
         wav::SourceCut cut;
         cut.gain = piece.gain;
+        cut.seekLoop = false; // a kit's tonal hit or held cowbell still plays as a one-shot
         sources << SlotSource(piece.path, cut);
     }
 }

@@ -7,6 +7,7 @@
 #include "msp/valueformats.h"
 #include "util/filestamp.h"
 #include "util/shortname.h"
+#include "util/workers.h"
 #include "wav/keyboardformat.h"
 #include "wav/levels.h"
 #include "wav/rootnote.h"
@@ -23,7 +24,6 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace tamo::exporter {
@@ -64,6 +64,8 @@ QString loopLine(const wav::SourceAnalysis &analysis, const wav::SourceCut &cut)
         return QCoreApplication::translate("ExportPlan", "its own loop, kept");
     if (cut.loop == wav::SourceCut::Loop::None)
         return QCoreApplication::translate("ExportPlan", "no loop: a one-shot in its instrument");
+    if (!cut.seekLoop)
+        return QCoreApplication::translate("ExportPlan", "no loop: a drum of the kit");
     return analysis.loop.description();
 }
 
@@ -84,26 +86,20 @@ bool applyOptions(ExportPlan &plan, const ExportRequest &request)
     for (const PlannedWav &wav : std::as_const(plan.wavs))
         told.totalBytes += QFileInfo(wav.source.path).size();
     // Each source is read whole once; finding loops takes time, so on every core.
-    std::atomic<std::size_t> next = 0;
-    const auto work = [&] {
-        for (std::size_t i = next++; i < count && !cancelled(); i = next++) {
-            const SlotSource &source = plan.wavs.at(qsizetype(i)).source;
-            analyses[i] = wav::analyseSource(source.path, {.from = source.cut.start,
-                                                           .to = source.cut.end,
-                                                           .findLoop = options.findLoops && source.cut.loop == Loop::Keep});
-            if (request.progress) {
-                const std::lock_guard lock(telling);
-                told.doneBytes += QFileInfo(source.path).size();
-                told.fileName = plan.wavs.at(qsizetype(i)).fileName;
-                request.progress(told);
-            }
+    util::forEachInParallel(count, [&](std::size_t i) {
+        if (cancelled())
+            return;
+        const SlotSource &source = plan.wavs.at(qsizetype(i)).source;
+        analyses[i] = wav::analyseSource(source.path, {.from = source.cut.start,
+                                                       .to = source.cut.end,
+                                                       .findLoop = options.findLoops && source.cut.loop == Loop::Keep && source.cut.seekLoop});
+        if (request.progress) {
+            const std::lock_guard lock(telling);
+            told.doneBytes += QFileInfo(source.path).size();
+            told.fileName = plan.wavs.at(qsizetype(i)).fileName;
+            request.progress(told);
         }
-    };
-    std::vector<std::thread> pool;
-    for (std::size_t t = std::min<std::size_t>(count, std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); t > 0; --t)
-        pool.emplace_back(work);
-    for (std::thread &thread : pool)
-        thread.join();
+    });
     if (cancelled()) // the export stops without a word of the sources left unread
         return false;
 

@@ -5,6 +5,7 @@
 #include "export/soundimport.h"
 #include "util/atomicfile.h"
 #include "util/filecopy.h"
+#include "util/workers.h"
 #include "wav/keyboardformat.h"
 #include "wav/soundfile.h"
 
@@ -22,7 +23,6 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace tamo::exporter {
@@ -206,15 +206,25 @@ private:
                 tell(nullptr);
             }
         };
-        const std::size_t threads = std::min<std::size_t>(count, std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
-        std::vector<std::thread> pool;
-        std::atomic<std::size_t> running = threads;
-        for (std::size_t t = 0; t < threads; ++t)
-            pool.emplace_back([&] {
-                work();
+        // On the free threads of the one pool; with none free (a set of a bigger job), here.
+        util::WorkerGroup workers;
+        std::atomic<std::size_t> running = 0;
+        const auto worker = [&] {
+            work();
+            --running;
+            tell(nullptr);
+        };
+        for (std::size_t t = 0; t < count; ++t) {
+            ++running;
+            if (!workers.tryStart(worker)) {
                 --running;
-                tell(nullptr);
-            });
+                break;
+            }
+        }
+        if (running == 0) {
+            ++running;
+            worker();
+        }
         for (;;) {
             QStringList names;
             {
@@ -237,8 +247,7 @@ private:
             if (running == 0)
                 break;
         }
-        for (std::thread &thread : pool)
-            thread.join();
+        workers.wait();
         for (std::size_t i = 0; i < count; ++i)
             if (outcomes[i].outcome == Staging::Failed)
                 return fail(outcomes[i].message);

@@ -6,6 +6,7 @@
 #include "msp/valueformats.h"
 #include "sf2/soundfont.h"
 #include "sfz/sfzimport.h"
+#include "util/workers.h"
 #include "wav/soundfile.h"
 
 #include <QCoreApplication>
@@ -19,7 +20,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 namespace tamo::exporter {
@@ -117,16 +117,7 @@ QList<wav::PitchReading> measurePitches(const QList<wav::PitchWindow> &windows, 
 {
     const std::size_t count = std::size_t(paths.size());
     std::vector<wav::PitchReading> readings(count);
-    std::atomic<std::size_t> next = 0;
-    const auto work = [&] {
-        for (std::size_t i = next++; i < count; i = next++)
-            readings[i] = cachedPitch(paths.at(qsizetype(i)), windows.value(qsizetype(i)));
-    };
-    std::vector<std::thread> pool;
-    for (std::size_t t = std::min<std::size_t>(count, std::clamp(std::thread::hardware_concurrency(), 1u, 8u)); t > 0; --t)
-        pool.emplace_back(work);
-    for (std::thread &thread : pool)
-        thread.join();
+    util::forEachInParallel(count, [&](std::size_t i) { readings[i] = cachedPitch(paths.at(qsizetype(i)), windows.value(qsizetype(i))); });
     return {readings.begin(), readings.end()};
 }
 

@@ -8,6 +8,7 @@
 #include "util/paths.h"
 #include "util/shortname.h"
 #include "util/signals.h"
+#include "util/workers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +17,6 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QThread>
-#include <QThreadPool>
 
 #include <sndfile.h>
 
@@ -693,18 +693,6 @@ struct Job {
     Written done;
 };
 
-// Runs work(i) for every i below count on every core.
-void onEveryCore(qsizetype count, const std::function<void(qsizetype)> &work)
-{
-    QThreadPool pool;
-    // Writing waits on the disk (every file is synced), so more tasks than cores keep
-    // them busy; few enough that the samples in hand stay small.
-    pool.setMaxThreadCount(2 * std::max(1, QThread::idealThreadCount()));
-    for (qsizetype i = 0; i < count; ++i)
-        pool.start([&work, i] { work(i); });
-    pool.waitForDone();
-}
-
 // The SFZ road's replaced files, from its report.
 QStringList replacedIn(const QString &output)
 {
@@ -728,8 +716,8 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
     if (jobs.isEmpty())
         return failWith(u"nothing to export"_s);
     const std::atomic_bool *cancel = util::cancelOnInterruption(); // Ctrl-C, kill and a closed terminal stop it
-    onEveryCore(jobs.size(), [&](qsizetype i) {
-        Job &job = jobs[i];
+    util::forEachInParallel(std::size_t(jobs.size()), [&](std::size_t i) {
+        Job &job = jobs[qsizetype(i)];
         if (job.font) {
             job.error = checkPreset(*job.font, job.preset, cancel);
         } else {
@@ -741,8 +729,8 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
     QStringList created; // folders made, deepest first; they go again if nothing is written
     if (QString reason; !util::makeFolders(folder, &created, &reason))
         return failWith(u"cannot create the folder %1: %2"_s.arg(folder, reason));
-    onEveryCore(jobs.size(), [&](qsizetype i) {
-        Job &job = jobs[i];
+    util::forEachInParallel(std::size_t(jobs.size()), [&](std::size_t i) {
+        Job &job = jobs[qsizetype(i)];
         if (!job.error.isEmpty())
             return;
         if (cancel->load()) {

@@ -51,6 +51,7 @@ struct SourceCut {
     int rootKey = -1;     // MIDI unity note for the sampler chunk; -1: the source's own
     int fineCents = 0;    // pitch correction above rootKey, with rootKey only
     double gain = 1.0;    // one level for a whole set (normalising keeps the balance)
+    bool seekLoop = true; // false: a drum of a kit, which ends by itself (its own loop is still kept)
 
     // Nothing to change: the source plays as it is.
     bool isWhole() const { return start == 0 && end < 0 && loop == Loop::Keep && rootKey < 0 && gain == 1.0; }

@@ -6,15 +6,21 @@
 #include "util/atomicfile.h"
 #include "util/replacechar.h"
 #include "util/shortname.h"
+#include "util/workers.h"
 
 #include <QHash>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTest>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <thread>
+#include <vector>
 #include <sys/stat.h>
 
 using namespace tamo;
@@ -287,6 +293,27 @@ private Q_SLOTS:
         create(dir, {u"PIANO1.WAV"_s, u"piano1.WAV"_s, u"Grand Piano C3.wav"_s, u"Grand Piano C4.wav"_s, u"Strings.WAV"_s, u"piano2.wav/"_s});
         QCOMPARE(findFileCaseInsensitive(dir.path(), name), found);
         QCOMPARE(longNameForShort(dir.path(), name), longName);
+    }
+
+    // Jobs inside jobs: every item runs once, and no more threads run at once than
+    // the cores plus the one caller, however deep the nesting.
+    void nestedWork()
+    {
+        std::atomic<int> now = 0, most = 0;
+        std::vector<std::atomic<int>> runs(8 * 8 * 8);
+        const auto level = [&](const auto &self, std::size_t depth, std::size_t base) -> void {
+            util::forEachInParallel(8, [&](std::size_t i) {
+                if (depth < 2)
+                    return self(self, depth + 1, (base + i) * 8);
+                const int running = ++now;
+                for (int seen = most; running > seen && !most.compare_exchange_weak(seen, running);) {}
+                QThread::usleep(200); // long enough that the workers meet
+                ++runs[base + i], --now;
+            });
+        };
+        level(level, 0, 0);
+        QVERIFY(std::all_of(runs.begin(), runs.end(), [](const std::atomic<int> &n) { return n == 1; }));
+        QVERIFY(most >= 1 && most <= int(std::max(1u, std::thread::hardware_concurrency())) + 1);
     }
 };
 
