@@ -25,13 +25,14 @@ constexpr double kSteadyDb = 5.0;            // a held level changes by at most 
 constexpr double kEdgeDb = 2.0;              // a held part's ends stay this close to its middle level
 constexpr double kAudibleDb = 20.0;          // held no further than this below the loudest
 constexpr double kCutWhileSoundingDb = 30.0; // ending this close to the loudest: cut while it sounds
-constexpr double kCutLoudDb = 10.0;          // ending this close to the loudest: cut short, fading or not
+constexpr double kCutLoudDb = 8.0;           // ending this close to the loudest: cut short, fading or not
 constexpr double kSilentTailDb = -70.0;       // dBFS: a sample ending below this has died away
 constexpr double kHeldDecayDbPerSecond = 6.0;  // a held note fades slower than this
 constexpr double kCutDecayDbPerSecond = 40.0;  // the same for a sample cut while it sounds
 constexpr double kNoiseFadeDbPerSecond = 3.0;  // a held noise (wind) fades slower than this...
 constexpr double kNoiseBelowDb = 10.0;        // ...and holds this close to its loudest: else a ringing cymbal
 constexpr double kGuardSeconds = 0.15;       // kept off a held part's blurred edges
+constexpr double kSwellSeconds = 0.1;        // a noise rising for this long is a clip of strokes
 constexpr double kMinHeldSeconds = 0.2;      // a held part shorter than this (after its guards) is none
 constexpr qint64 kMinCutHeldFrames = 8;     // the same for a sample cut while it sounds (single cycles)
 constexpr double kMaxAnalysedSeconds = 8.0;  // the part of a long held sound searched: bounds memory
@@ -46,8 +47,10 @@ constexpr double kEnsembleError = 0.05;      // no seam this good: an ensemble, 
 constexpr double kLongHeldLoopSeconds = 0.3; // the shortest crossfaded loop of a long held part
 constexpr double kRepeatError = 0.05;        // a short sample without a pitch found repeats closer than this
 constexpr double kCycleError = 0.05;         // a seam of a sample of few cycles, from the few frames it has
-constexpr qint64 kCycleSeamFrames = 4;       // compared on each side of it
+constexpr qint64 kCycleSeamFrames = 4;       // compared on each side of it, at least
 constexpr qint64 kMinCycleFrames = 4;
+constexpr double kCyclesAtMost = 2.0;        // such a sample holds no more than this many of the lowest period
+constexpr double kCycleShare = 0.4;          // such a loop spans this much of the sample at least: a fragment repeating at its end is no cycle
 constexpr double kSeamTimbreDb = 2.0;        // spectral envelope difference of a seam's two sides
 constexpr int kEnds = 8;                     // loop ends tried in the last part of the held sound
 constexpr double kEndSpanSeconds = 0.3;
@@ -204,7 +207,12 @@ Held findHeld(const Levels &levels, qint64 frames)
     const qint64 last = std::min<qint64>(blocks, std::max<qint64>(3, span));
     // Ending this close to its loudest, a sample was cut short whatever its fade (a pluck
     // whose tail a player loops).
-    const bool loudTail = tailLevel >= rawTop - kCutLoudDb && tailLevel >= kSilentTailDb;
+    // Its last 10 ms (a short last block joined to the one before).
+    const qint64 lastFrames = frames - (blocks - 1) * block;
+    const double lastLevel = lastFrames >= block / 2 || blocks < 2
+        ? raw.back()
+        : decibels((energy[size_t(blocks - 1)] * double(lastFrames) + energy[size_t(blocks - 2)] * double(block)) / double(lastFrames + block));
+    const bool loudTail = lastLevel >= rawTop - kCutLoudDb && lastLevel >= kSilentTailDb;
     if (tailLevel >= rawTop - kCutWhileSoundingDb && tailLevel >= kSilentTailDb
         && (loudTail || slope(raw, blocks - last, blocks) >= -kCutDecayDbPerSecond)) {
         // The attack ends where the level first comes near the loudest that follows and
@@ -429,10 +437,9 @@ std::vector<Candidate> seamCandidates(const std::vector<float> &mono, qint64 ori
 }
 
 // A sample of a cycle or a few, cut short (a designer's single-cycle wave), has too
-// few periods for the estimate: its loop ends in its last frames and is the longest
-// whose end the frames on both sides come back to at its start (from lowest, the
-// first frame at hand, to to, one past the last that sounds). Near frames only: the
-// last few of such a sample often fade, and a long loop is then whole cycles.
+// few periods for the estimate: its loop ends in its last frames, spans a good part
+// of it and is the longest whose end the frames on both sides come back to at its
+// start (from lowest, the first frame at hand, to to, one past the last that sounds).
 struct CycleSeam {
     qint64 start = 0, end = 0;
     double error = 2;
@@ -444,10 +451,14 @@ CycleSeam cycleSeam(const float *x, qint64 lowest, qint64 from, qint64 to)
     const qint64 lastEnds = std::max<qint64>(8, (to - from) / 8);
     const qint64 step = std::max<qint64>(1, lastEnds / 16);
     for (qint64 e = to; e >= std::max(from + kMinCycleFrames, to - lastEnds); e -= step)
-        for (qint64 s = from; s + kMinCycleFrames <= e; ++s) {
+        for (qint64 s = from; e - s >= std::max(kMinCycleFrames, qint64(kCycleShare * double(to - from))); ++s) {
+            // Before the seam an eighth of the loop, as far as the sample reaches (a noise
+            // matches a few frames by chance, not a longer stretch); after it the few frames
+            // the sample holds past the end.
+            const qint64 w = std::clamp<qint64>((e - s) / 8, kCycleSeamFrames, 8 * kCycleSeamFrames);
             double diff = 0, both = 0;
             int pairs = 0;
-            for (qint64 j = 1; j <= kCycleSeamFrames && s - j >= lowest; ++j, ++pairs) {
+            for (qint64 j = 1; j <= w && s - j >= lowest; ++j, ++pairs) {
                 const double a = x[e - j], b = x[s - j];
                 diff += (a - b) * (a - b), both += a * a + b * b;
             }
@@ -507,7 +518,7 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
     const float *x = mono.data() - origin; // x[frame] for frames origin..stop
     const qint64 heldLength = held.end - held.start;
     // A few cycles cut short loop where the frames around their end come back.
-    const bool fewCycles = held.cutWhileSounding && heldLength < qint64(kMinHeldSeconds * rate);
+    const bool fewCycles = held.cutWhileSounding && held.end - std::max(origin, held.runStart) <= qint64(kCyclesAtMost * rate / kLowestPitchHz);
     const auto wholeCycles = [&](const QString &otherwise) {
         FoundLoop cycles;
         cycles.reason = otherwise;
@@ -524,10 +535,17 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
     const bool periodic = pitch.aperiodicity <= kMaxAperiodicity && pitch.period >= 2;
     // A short or fading sample cut while it sounds needs a pitch: a noise that fades
     // (a cymbal) decays to silence, a held one (wind) loops.
-    // A fading tail far below the strike (a cymbal, a bell left ringing) decays too.
-    if ((!periodic && (held.fade < -kNoiseFadeDbPerSecond || held.below > kNoiseBelowDb))
-        || (held.fade < -kHeldDecayDbPerSecond && held.below > kNoiseBelowDb)) {
+    // A tail that keeps fading far below its strike (a cymbal, a bell left ringing) decays
+    // whatever its pitch: its level holds only for the few dB around any one moment.
+    if ((held.fade < -kNoiseFadeDbPerSecond && held.below > kNoiseBelowDb)
+        || (!periodic && (held.fade < -kNoiseFadeDbPerSecond || held.below > kNoiseBelowDb))) {
         loop.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part");
+        return loop;
+    }
+    // Nor does a noise that swells for a while (strokes coming one after another in a
+    // rhythm clip); the level of a few cycles says nothing of it.
+    if (!periodic && held.fade > kNoiseFadeDbPerSecond && heldLength >= qint64(kSwellSeconds * rate)) {
+        loop.reason = QCoreApplication::translate("LoopFinder", "no steady sound");
         return loop;
     }
     // A short one without a pitch found (a single cycle or a few) loops only where its
