@@ -43,6 +43,7 @@ constexpr double kMaxGlide = 0.04;           // period spread across a held part
 constexpr double kMaxTimbreChangeDb = 12.0;   // spectral envelope change across a held part
 constexpr double kMatchSeconds = 0.004;      // half the waveform compared around each end, at least
 constexpr double kCleanError = 0.0005;       // residual energy of a seam without an audible click
+constexpr double kNearCleanError = 0.005;    // a brief hold loops only with a seam this close to clean
 constexpr double kEnsembleError = 0.05;      // no seam this good: an ensemble, looped long and crossfaded
 constexpr double kLongHeldLoopSeconds = 0.3; // the shortest crossfaded loop of a long held part
 constexpr double kRepeatError = 0.05;        // a short sample without a pitch found repeats closer than this
@@ -598,6 +599,12 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
     if (mustRepeat && best > kRepeatError)
         return wholeCycles(QCoreApplication::translate("LoopFinder", "no steady pitch"));
     const bool clean = best <= kCleanError;
+    // A note that ends (it has a release) after a brief hold with no seam near clean: too
+    // short a loop would buzz, a long one does not fit.
+    if (best > kNearCleanError && !held.cutWhileSounding && heldLength < qint64(2 * kLongHeldLoopSeconds * rate)) {
+        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
+        return loop;
+    }
     if (!clean) {
         // No clean seam: a long span, crossfaded, keeps an ensemble's movement; a short
         // one would buzz. The best of those at least half the held part long, when one
