@@ -9,7 +9,9 @@
 //   no crossfade);
 // - one-shots: Hydrogen's drum kits and espeak-ng's speech (which need no loop);
 // - the processor time per second of audio (build in Release for that figure).
-//   tamo_loopbench [--quick]   (--quick: every fourth sample, fewer generated sounds)
+//   tamo_loopbench [--quick] [--verbose] [--only TEXT]   (--quick: every fourth sample, fewer
+//   generated sounds; --verbose: the misses and the one-shots looped; --only: the sound font
+//   samples and drum files whose name holds TEXT)
 
 #include "sf2/soundfont.h"
 #include "wav/loopfinder.h"
@@ -42,6 +44,7 @@ struct Sound {
 };
 
 double cpuSeconds = 0, audioSeconds = 0;
+QString only; // --only TEXT: the sound font samples whose name holds TEXT, nothing else
 
 FoundLoop timedFind(const Sound &s)
 {
@@ -135,7 +138,7 @@ FontRow fontRow(const QString &path, bool quick)
     }
     int n = 0;
     for (const int index : chosen) {
-        if (quick && n++ % 4)
+        if ((quick && n++ % 4) || !font.samples.at(index).name.contains(only))
             continue;
         const tamo::sf2::SampleHeader &h = font.samples.at(index);
         const tamo::sf2::SampleFrames frames = tamo::sf2::sampleFrames(font, index);
@@ -211,6 +214,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const bool quick = app.arguments().contains(QStringLiteral("--quick"));
     const bool verbose = app.arguments().contains(QStringLiteral("--verbose"));
+    if (const qsizetype at = app.arguments().indexOf(QStringLiteral("--only")); at > 0 && at + 1 < app.arguments().size())
+        only = app.arguments().at(at + 1);
     QTemporaryDir dir;
     // seam<=2c: of the loops found; theirs<=2c: of the designers' loops; held>=1s: loops of
     // 0.25 s or more among the samples held for a second or more.
@@ -237,7 +242,7 @@ int main(int argc, char **argv)
     };
     std::vector<Group> groups{{"sox pads", {}, false}, {"sox ensembles", {}, false}, {"sox clean sines, saws", {}, true}};
     const int count = quick ? 4 : 12;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < (only.isEmpty() ? count : 0); ++i) {
         const double hz = 65.0 * std::pow(2.0, i * 4.0 / 12);
         const QString f = number(hz, 3), d = number(hz * 1.006, 3), e = number(hz * 0.993, 3), g = number(hz * 1.011, 3);
         groups[0].commands.push_back(QStringLiteral("synth 5 saw %1 saw %2 tremolo 4.5 40 fade 0.05 5 0.3 vol 0.4").arg(f, d).split(QLatin1Char(' ')));
@@ -273,9 +278,10 @@ int main(int argc, char **argv)
         drums << it.next();
     if (quick)
         drums = drums.mid(0, 120);
+    drums = drums.filter(only);
     const QStringList words{QStringLiteral("Hold the note, please."), QStringLiteral("The quick brown fox jumps over the lazy dog."),
                             QStringLiteral("hello"), QStringLiteral("Sustain"), QStringLiteral("One, two, three, four."), QStringLiteral("music")};
-    for (const QString &w : words) {
+    for (const QString &w : only.isEmpty() ? words : QStringList()) {
         speech << dir.filePath(QString::number(speech.size()) + QStringLiteral(".wav"));
         QProcess::execute(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), speech.last(), w});
     }

@@ -25,14 +25,16 @@ constexpr double kSteadyDb = 5.0;            // a held level changes by at most 
 constexpr double kEdgeDb = 2.0;              // a held part's ends stay this close to its middle level
 constexpr double kAudibleDb = 20.0;          // held no further than this below the loudest
 constexpr double kCutWhileSoundingDb = 30.0; // ending this close to the loudest: cut while it sounds
+constexpr double kCutLoudDb = 8.0;           // ending this close to the loudest: cut short, fading or not
 constexpr double kSilentTailDb = -70.0;       // dBFS: a sample ending below this has died away
 constexpr double kHeldDecayDbPerSecond = 6.0;  // a held note fades slower than this
 constexpr double kCutDecayDbPerSecond = 40.0;  // the same for a sample cut while it sounds
 constexpr double kNoiseFadeDbPerSecond = 3.0;  // a held noise (wind) fades slower than this...
 constexpr double kNoiseBelowDb = 10.0;        // ...and holds this close to its loudest: else a ringing cymbal
 constexpr double kGuardSeconds = 0.15;       // kept off a held part's blurred edges
+constexpr double kSwellSeconds = 0.1;        // a noise rising for this long is a clip of strokes
 constexpr double kMinHeldSeconds = 0.2;      // a held part shorter than this (after its guards) is none
-constexpr qint64 kMinCutHeldFrames = 32;     // the same for a sample cut while it sounds (single cycles)
+constexpr qint64 kMinCutHeldFrames = 8;     // the same for a sample cut while it sounds (single cycles)
 constexpr double kMaxAnalysedSeconds = 8.0;  // the part of a long held sound searched: bounds memory
 constexpr double kLowestPitchHz = 40.0;
 constexpr double kYinThreshold = 0.15;
@@ -41,9 +43,15 @@ constexpr double kMaxGlide = 0.04;           // period spread across a held part
 constexpr double kMaxTimbreChangeDb = 12.0;   // spectral envelope change across a held part
 constexpr double kMatchSeconds = 0.004;      // half the waveform compared around each end, at least
 constexpr double kCleanError = 0.0005;       // residual energy of a seam without an audible click
+constexpr double kNearCleanError = 0.005;    // a brief hold loops only with a seam this close to clean
 constexpr double kEnsembleError = 0.05;      // no seam this good: an ensemble, looped long and crossfaded
 constexpr double kLongHeldLoopSeconds = 0.3; // the shortest crossfaded loop of a long held part
 constexpr double kRepeatError = 0.05;        // a short sample without a pitch found repeats closer than this
+constexpr double kCycleError = 0.05;         // a seam of a sample of few cycles, from the few frames it has
+constexpr qint64 kCycleSeamFrames = 4;       // compared on each side of it, at least
+constexpr qint64 kMinCycleFrames = 4;
+constexpr double kCyclesAtMost = 2.0;        // such a sample holds no more than this many of the lowest period
+constexpr double kCycleShare = 0.4;          // such a loop spans this much of the sample at least: a fragment repeating at its end is no cycle
 constexpr double kSeamTimbreDb = 2.0;        // spectral envelope difference of a seam's two sides
 constexpr int kEnds = 8;                     // loop ends tried in the last part of the held sound
 constexpr double kEndSpanSeconds = 0.3;
@@ -102,7 +110,8 @@ size_t powerOfTwoAtLeast(qint64 n)
 
 struct Levels {
     qint64 block = 1;
-    std::vector<double> energy; // mean square of the mono mix per block
+    std::vector<double> energy; // mean square of the mono mix per block, up to sounding
+    qint64 sounding = 0;        // one past the last frame not zero: the zeros after it pad, they do not sound
     float peak = 0;
     bool finite = true;
 };
@@ -124,14 +133,17 @@ Levels measureLevels(const FrameReader &read, qint64 frames, int channels, int r
                 const float v = buffer[size_t(i * channels + c)];
                 l.finite = l.finite && std::isfinite(v);
                 l.peak = std::max(l.peak, std::fabs(v));
+                if (v != 0.0f)
+                    l.sounding = at + i + 1;
                 mono += v;
             }
             mono /= channels;
             l.energy[size_t((at + i) / l.block)] += mono * mono;
         }
     }
+    l.energy.resize(size_t((l.sounding + l.block - 1) / l.block));
     for (size_t b = 0; b < l.energy.size(); ++b)
-        l.energy[b] /= double(std::min(l.block, frames - qint64(b) * l.block));
+        l.energy[b] /= double(std::min(l.block, l.sounding - qint64(b) * l.block));
     return l;
 }
 
@@ -194,7 +206,16 @@ Held findHeld(const Levels &levels, qint64 frames)
     const double tailLevel = decibels(std::accumulate(energy.end() - tail, energy.end(), 0.0) / double(tail));
     // Cut while it sounds: not dying away at the end (a release fades fast to the last frame).
     const qint64 last = std::min<qint64>(blocks, std::max<qint64>(3, span));
-    if (tailLevel >= rawTop - kCutWhileSoundingDb && tailLevel >= kSilentTailDb && slope(raw, blocks - last, blocks) >= -kCutDecayDbPerSecond) {
+    // Ending this close to its loudest, a sample was cut short whatever its fade (a pluck
+    // whose tail a player loops).
+    // Its last 10 ms (a short last block joined to the one before).
+    const qint64 lastFrames = frames - (blocks - 1) * block;
+    const double lastLevel = lastFrames >= block / 2 || blocks < 2
+        ? raw.back()
+        : decibels((energy[size_t(blocks - 1)] * double(lastFrames) + energy[size_t(blocks - 2)] * double(block)) / double(lastFrames + block));
+    const bool loudTail = lastLevel >= rawTop - kCutLoudDb && lastLevel >= kSilentTailDb;
+    if (tailLevel >= rawTop - kCutWhileSoundingDb && tailLevel >= kSilentTailDb
+        && (loudTail || slope(raw, blocks - last, blocks) >= -kCutDecayDbPerSecond)) {
         // The attack ends where the level first comes near the loudest that follows and
         // no longer falls from an overshoot.
         std::vector<double> loudestAfter(level);
@@ -211,7 +232,7 @@ Held findHeld(const Levels &levels, qint64 frames)
         held.end = frames;
         held.fade = blocks - b >= 2 * span ? slope(level, b, blocks) : slope(raw, b, blocks);
         held.below = top - std::accumulate(level.begin() + b, level.end(), 0.0) / double(blocks - b);
-        if (held.fade < -kCutDecayDbPerSecond)
+        if (held.fade < -kCutDecayDbPerSecond && !loudTail)
             held.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part") ;
         else if (held.end - held.start < kMinCutHeldFrames)
             held.reason = QCoreApplication::translate("LoopFinder", "too short");
@@ -416,6 +437,43 @@ std::vector<Candidate> seamCandidates(const std::vector<float> &mono, qint64 ori
     return found;
 }
 
+// A sample of a cycle or a few, cut short (a designer's single-cycle wave), has too
+// few periods for the estimate: its loop ends in its last frames, spans a good part
+// of it and is the longest whose end the frames on both sides come back to at its
+// start (from lowest, the first frame at hand, to to, one past the last that sounds).
+struct CycleSeam {
+    qint64 start = 0, end = 0;
+    double error = 2;
+};
+
+CycleSeam cycleSeam(const float *x, qint64 lowest, qint64 from, qint64 to)
+{
+    CycleSeam best;
+    const qint64 lastEnds = std::max<qint64>(8, (to - from) / 8);
+    const qint64 step = std::max<qint64>(1, lastEnds / 16);
+    for (qint64 e = to; e >= std::max(from + kMinCycleFrames, to - lastEnds); e -= step)
+        for (qint64 s = from; e - s >= std::max(kMinCycleFrames, qint64(kCycleShare * double(to - from))); ++s) {
+            // Before the seam an eighth of the loop, as far as the sample reaches (a noise
+            // matches a few frames by chance, not a longer stretch); after it the few frames
+            // the sample holds past the end.
+            const qint64 w = std::clamp<qint64>((e - s) / 8, kCycleSeamFrames, 8 * kCycleSeamFrames);
+            double diff = 0, both = 0;
+            int pairs = 0;
+            for (qint64 j = 1; j <= w && s - j >= lowest; ++j, ++pairs) {
+                const double a = x[e - j], b = x[s - j];
+                diff += (a - b) * (a - b), both += a * a + b * b;
+            }
+            for (qint64 j = 0; j < kCycleSeamFrames && e + j < to; ++j, ++pairs) {
+                const double a = x[e + j], b = x[s + j];
+                diff += (a - b) * (a - b), both += a * a + b * b;
+            }
+            const double error = pairs >= 3 && both > 0 ? diff / both : 2.0;
+            if (error <= kCycleError && (e - s > best.end - best.start || (e - s == best.end - best.start && error < best.error)))
+                best = {s, e, error};
+        }
+    return best;
+}
+
 } // namespace
 
 FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rate)
@@ -434,7 +492,7 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
         loop.reason = QStringLiteral("silent");
         return loop;
     }
-    Held held = findHeld(levels, frames);
+    Held held = findHeld(levels, levels.sounding);
     if (!held.reason.isEmpty()) {
         loop.reason = held.reason;
         return loop;
@@ -442,10 +500,6 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
     // Only the last seconds of a long held part: memory stays bounded.
     held.start = std::max(held.start, held.end - qint64(kMaxAnalysedSeconds * rate));
     const int maxLag = int(std::min<qint64>(qint64(rate / kLowestPitchHz), (held.end - held.start) / 3));
-    if (maxLag < 4) {
-        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
-        return loop;
-    }
     const qint64 margin = qint64(std::ceil(maxLag)) + qint64(kMatchSeconds * rate);
     const qint64 origin = std::max<qint64>(0, held.start - margin), stop = std::min(frames, held.end + margin);
     std::vector<float> mono(size_t(stop - origin), 0.0f);
@@ -464,16 +518,35 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
     }
     const float *x = mono.data() - origin; // x[frame] for frames origin..stop
     const qint64 heldLength = held.end - held.start;
+    // A few cycles cut short loop where the frames around their end come back.
+    const bool fewCycles = held.cutWhileSounding && held.end - std::max(origin, held.runStart) <= qint64(kCyclesAtMost * rate / kLowestPitchHz);
+    const auto wholeCycles = [&](const QString &otherwise) {
+        FoundLoop cycles;
+        cycles.reason = otherwise;
+        const CycleSeam seam = fewCycles ? cycleSeam(x, origin, std::max(origin, held.runStart), held.end) : CycleSeam();
+        if (seam.error <= kCycleError)
+            cycles.found = true, cycles.reason.clear(), cycles.start = seam.start, cycles.end = seam.end;
+        return cycles;
+    };
+    if (maxLag < 4)
+        return wholeCycles(QCoreApplication::translate("LoopFinder", "too short"));
 
     // A held note keeps its pitch and its timbre: compare the quarters of the held part.
     const Pitch pitch = estimatePeriod(x + held.start + (heldLength - 2 * maxLag - 1) / 2, std::min<qint64>(maxLag, heldLength - maxLag - 2), maxLag);
     const bool periodic = pitch.aperiodicity <= kMaxAperiodicity && pitch.period >= 2;
     // A short or fading sample cut while it sounds needs a pitch: a noise that fades
     // (a cymbal) decays to silence, a held one (wind) loops.
-    // A fading tail far below the strike (a cymbal, a bell left ringing) decays too.
-    if ((!periodic && (held.fade < -kNoiseFadeDbPerSecond || held.below > kNoiseBelowDb))
-        || (held.fade < -kHeldDecayDbPerSecond && held.below > kNoiseBelowDb)) {
+    // A tail that keeps fading far below its strike (a cymbal, a bell left ringing) decays
+    // whatever its pitch: its level holds only for the few dB around any one moment.
+    if ((held.fade < -kNoiseFadeDbPerSecond && held.below > kNoiseBelowDb)
+        || (!periodic && (held.fade < -kNoiseFadeDbPerSecond || held.below > kNoiseBelowDb))) {
         loop.reason = QCoreApplication::translate("LoopFinder", "decays to silence, no held part");
+        return loop;
+    }
+    // Nor does a noise that swells for a while (strokes coming one after another in a
+    // rhythm clip); the level of a few cycles says nothing of it.
+    if (!periodic && held.fade > kNoiseFadeDbPerSecond && heldLength >= qint64(kSwellSeconds * rate)) {
+        loop.reason = QCoreApplication::translate("LoopFinder", "no steady sound");
         return loop;
     }
     // A short one without a pitch found (a single cycle or a few) loops only where its
@@ -516,20 +589,22 @@ FoundLoop findLoop(const FrameReader &read, qint64 frames, int channels, int rat
     const qint64 heldEnd = std::min(held.end, stop - half);
     const qint64 minLength = std::max<qint64>({2 * half, periodic ? qint64(std::ceil(pitch.period)) : 0, heldLength / 10});
     std::vector<Candidate> candidates = seamCandidates(mono, origin, std::max(held.start, origin + half), heldEnd, half, minLength, rate);
-    if (candidates.empty()) {
-        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
-        return loop;
-    }
+    if (candidates.empty())
+        return wholeCycles(QCoreApplication::translate("LoopFinder", "too short"));
     // The longest of the clean seams; failing any, the longest of those nearly as good
     // as the best. Among them the first whose two sides share their spectral envelope.
     const double best = std::min_element(candidates.begin(), candidates.end(), [](const Candidate &a, const Candidate &b) {
                             return a.error < b.error;
                         })->error;
-    if (mustRepeat && best > kRepeatError) {
-        loop.reason = QCoreApplication::translate("LoopFinder", "no steady pitch");
+    if (mustRepeat && best > kRepeatError)
+        return wholeCycles(QCoreApplication::translate("LoopFinder", "no steady pitch"));
+    const bool clean = best <= kCleanError;
+    // A note that ends (it has a release) after a brief hold with no seam near clean: too
+    // short a loop would buzz, a long one does not fit.
+    if (best > kNearCleanError && !held.cutWhileSounding && heldLength < qint64(2 * kLongHeldLoopSeconds * rate)) {
+        loop.reason = QCoreApplication::translate("LoopFinder", "too short");
         return loop;
     }
-    const bool clean = best <= kCleanError;
     if (!clean) {
         // No clean seam: a long span, crossfaded, keeps an ensemble's movement; a short
         // one would buzz. The best of those at least half the held part long, when one

@@ -73,20 +73,21 @@ inline Contents read(const QString &path)
     return c;
 }
 
-// Three harmonics; mono: a 50 ms attack to 0.7, held to 1.6 s, released by 2 s;
+// Three harmonics; mono: a 50 ms attack to 0.7, held to 1.6 s, released by 2 s (or
+// held to seconds - 0.4 and released by seconds);
 // stereo: the attack overshoots to 1 and decays to 0.7 by 150 ms, with vibrato of
 // +-5 cents at 5.5 Hz and white noise 60 dB down; a one-shot decays from a pluck.
-inline std::vector<float> note(double hz, int rate, int channels, bool oneShot)
+inline std::vector<float> note(double hz, int rate, int channels, bool oneShot, double seconds = 2)
 {
     const bool rich = channels == 2;
-    std::vector<float> x(size_t(2 * rate * channels));
+    std::vector<float> x(size_t(seconds * rate * channels));
     std::mt19937 random(7);
     std::normal_distribution<double> noise(0.0, rich ? 0.0008 : 0.0);
     double phase = 0;
     for (size_t i = 0; i < x.size() / channels; ++i) {
         const double t = double(i) / rate;
         const double level = oneShot ? std::min(t / 0.005, 1.0) * std::exp(-t / 0.15)
-            : t < 0.05 ? t / 0.05 * (rich ? 1 : 0.7) : t < 0.15 && rich ? 1 - 3 * (t - 0.05) : t < 1.6 ? 0.7 : 0.7 * (2 - t) / 0.4;
+            : t < 0.05 ? t / 0.05 * (rich ? 1 : 0.7) : t < 0.15 && rich ? 1 - 3 * (t - 0.05) : t < seconds - 0.4 ? 0.7 : 0.7 * (seconds - t) / 0.4;
         for (int c = 0; c < channels; ++c) {
             const double p = phase + c * 0.6;
             x[i * channels + c] = float(0.6 * level * (std::sin(p) + 0.3 * std::sin(2 * p) + 0.1 * std::sin(3 * p)) + noise(random));

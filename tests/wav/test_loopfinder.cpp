@@ -16,6 +16,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <numeric>
 #include <set>
 
 using namespace tamo::wav;
@@ -81,9 +82,11 @@ private Q_SLOTS:
         QFETCH(bool, ensemble);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("note.wav"));
-        std::vector<float> voices = note(hz, rate, channels, oneShot);
+        // An ensemble beats: it is held for 3 s so that a long enough stretch holds steady.
+        const double seconds = ensemble ? 3.4 : 2;
+        std::vector<float> voices = note(hz, rate, channels, oneShot, seconds);
         for (size_t i = 0; ensemble && i < voices.size(); ++i) {
-            const std::vector<float> up = note(hz * 1.006, rate, 1, false), down = note(hz * 0.993, rate, 1, false);
+            const std::vector<float> up = note(hz * 1.006, rate, 1, false, seconds), down = note(hz * 0.993, rate, 1, false, seconds);
             for (size_t j = 0; j < voices.size(); ++j)
                 voices[j] = float((voices[j] + up[j] + down[j]) * 0.35 * (1 + 0.3 * std::sin(2 * M_PI * 4.5 * double(j) / rate)));
             break;
@@ -94,9 +97,16 @@ private Q_SLOTS:
         if (oneShot)
             return;
         std::vector<float> x = tamo::test::sound::read(path).samples;
+        const std::vector<float> unfaded = x;
         applyCrossfade(x.data(), qint64(x.size()) / channels, channels, loop);
+        // The crossfade writes only the frames [end - crossfade, end).
+        qint64 changed = -1;
+        for (size_t i = 0; i < x.size() && changed < 0; ++i)
+            if (const qint64 frame = qint64(i) / channels; (frame < loop.end - loop.crossfade || frame >= loop.end) && x[i] != unfaded[i])
+                changed = frame;
+        QVERIFY2(changed < 0, qPrintable(QStringLiteral("frame %1 changed, ").arg(changed) + loop.description()));
         // Long, in tune at the seam; a steady tone has a clean seam, so no crossfade.
-        QVERIFY2(loop.end - loop.start >= rate / (ensemble ? 5 : 4) && seamCents(x, channels, loop.start, loop.end, rate) <= 2, qPrintable(loop.description()));
+        QVERIFY2(loop.end - loop.start >= rate / 4 && seamCents(x, channels, loop.start, loop.end, rate) <= 2, qPrintable(loop.description()));
         QVERIFY2(ensemble || channels == 2 || loop.crossfade == 0, qPrintable(loop.description()));
         if (ensemble)
             return;
@@ -139,10 +149,10 @@ private Q_SLOTS:
     }
 
     // TimGM6mb's sustained instruments (organs, strings, choirs, winds, leads, pads)
-    // with their loops ignored: nine in ten get a loop, nine in ten of those keep the
+    // with their loops ignored: 95 in 100 get a loop, nine in ten of those keep the
     // pitch at the seam within 2 cents, and the median loop is no shorter than the
-    // designers'. Drum kits and speech get none, but for a few drums that ring on
-    // (one in fifty).
+    // designers'. Drum kits and speech get none. A kit's file that is a held tone cut
+    // at both ends (its first and last 10 ms within 3 dB of its loudest) is no one-shot.
     void debianMaterial()
     {
         const QString font = QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2");
@@ -186,11 +196,18 @@ private Q_SLOTS:
         std::nth_element(ratios.begin(), ratios.begin() + qsizetype(ratios.size() / 2), ratios.end());
         const double ratio = ratios.empty() ? 0 : ratios[ratios.size() / 2];
         qInfo("TimGM6mb sustained: %d of %d looped, %d in tune at the seam, median length %.2f of the designers'", found, authored, inTune, ratio);
-        QVERIFY(authored > 60 && found >= 0.9 * authored && inTune >= 0.9 * found && ratio >= 1);
+        QVERIFY(authored > 60 && found >= 0.95 * authored && inTune >= 0.9 * found && ratio >= 1);
 
-        QStringList oneShots, loopedOneShots;
-        for (QDirIterator it(kits, {QStringLiteral("*.flac"), QStringLiteral("*.wav")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
-            oneShots << it.next();
+        QStringList oneShots, loopedOneShots, heldTones;
+        for (QDirIterator it(kits, {QStringLiteral("*.flac"), QStringLiteral("*.wav")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+            const auto [ok, info, peak, x, instrument] = tamo::test::sound::read(it.next());
+            std::vector<double> energy; // per 10 ms
+            for (qint64 at = 0, block = info.samplerate / 100 * info.channels; ok && block > 0 && at + block <= qint64(x.size()); at += block)
+                energy.push_back(std::inner_product(x.begin() + at, x.begin() + at + block, x.begin() + at, 0.0));
+            const double loudest = energy.empty() ? 0.0 : *std::max_element(energy.begin(), energy.end());
+            const bool held = energy.size() > 2 && loudest > 0 && 2 * std::min(energy.front(), energy.back()) >= loudest;
+            (held ? heldTones : oneShots) << it.filePath();
+        }
         for (const QString &text : {QStringLiteral("Hold the note, please."), QStringLiteral("The quick brown fox jumps over the lazy dog.")}) {
             oneShots.prepend(dir.filePath(QString::number(oneShots.size()) + QStringLiteral(".wav")));
             QCOMPARE(QProcess::execute(QStringLiteral("espeak-ng"), {QStringLiteral("-w"), oneShots.first(), text}), 0);
@@ -198,8 +215,10 @@ private Q_SLOTS:
         for (const QString &path : oneShots)
             if (const FoundLoop loop = findLoopInFile(path); loop.found || loop.reason.startsWith(QLatin1String("unreadable")))
                 loopedOneShots << path + QStringLiteral(": ") + loop.description();
-        qInfo("%lld of %lld one-shots looped: %s", loopedOneShots.size(), oneShots.size(), qPrintable(loopedOneShots.join(QStringLiteral("; "))));
-        QVERIFY(loopedOneShots.size() * 50 <= oneShots.size() && !loopedOneShots.join(QString()).contains(dir.path()));
+        qInfo("%lld of %lld one-shots looped: %s (held tones left out: %s)", loopedOneShots.size(), oneShots.size(),
+              qPrintable(loopedOneShots.join(QStringLiteral("; "))), qPrintable(heldTones.join(QStringLiteral("; "))));
+        QVERIFY(oneShots.size() > 600 && heldTones.size() <= 2);
+        QVERIFY(loopedOneShots.isEmpty());
     }
 };
 
