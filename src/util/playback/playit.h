@@ -15,6 +15,13 @@ void PlayIt(const QString &path);
 // beyond playback's limits (8 channels, 384 kHz, 1 GiB).
 void PlayFrames(const std::vector<float> &samples, int channels, int rate);
 
+// Plays the WAV at path as a held note (from the GUI thread): its frames loopStart
+// up to loopEnd (one past the last looped frame) again and again until ReleaseHeld(),
+// then on to its end. A loop outside the data plays the file once, as PlayIt.
+void PlayHeld(const QString &path, qint64 loopStart, qint64 loopEnd);
+// The held sound now playing stops looping and plays on to its end.
+void ReleaseHeld();
+
 // Whether the system offers an audio output at all; without one nothing plays.
 bool HasAudioOutput();
 
