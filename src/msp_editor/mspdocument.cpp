@@ -76,9 +76,42 @@ exporter::SlotSource MspDocument::exportSource(int slot) const
 {
     const QString path = soundFile(slot);
     const exporter::SlotSource stored = source(slot);
-    if (path.isEmpty() || stored.path.isEmpty() || QFileInfo(path) != QFileInfo(stored.path))
-        return path;
-    return {path, stored.cut};
+    exporter::SlotSource read(path);
+    if (!path.isEmpty() && !stored.path.isEmpty() && QFileInfo(path) == QFileInfo(stored.path))
+        read.cut = stored.cut;
+    keptLoop(slot).applyTo(read);
+    return read;
+}
+
+SampleLoop MspDocument::keptLoop(int slot) const
+{
+    return listed(slot) ? m_content.loops.value(exporter::loopKey(record().sampleName(slot))) : SampleLoop{};
+}
+
+void MspDocument::keepLoop(int slot, const QString &text, const SampleLoop &loop)
+{
+    MspContent after = m_content;
+    const QByteArray key = exporter::loopKey(record().sampleName(slot));
+    if (listed(slot) && !key.isEmpty()) {
+        if (loop.kind == SampleLoop::Kind::Keep)
+            after.loops.remove(key);
+        else
+            after.loops.insert(key, loop);
+    }
+    change(text, after);
+}
+
+int MspDocument::slotOfFile(const QString &path, int first) const
+{
+    if (path.isEmpty() || !record().isValid())
+        return 0;
+    const QFileInfo wanted(path);
+    for (int i = 0; i < record().usedSlotCount(); ++i) { // from first on, round the list
+        const int slot = (std::max(first, 1) - 1 + i) % record().usedSlotCount() + 1;
+        if (const QString file = soundFile(slot); !file.isEmpty() && QFileInfo(file) == wanted)
+            return slot;
+    }
+    return 0;
 }
 
 void MspDocument::change(const QString &text, const MspContent &after)

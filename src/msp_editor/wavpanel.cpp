@@ -314,12 +314,14 @@ WavPanel::WavPanel(QWidget *form)
         setLoopFromFields();
     };
 
+    // Held (the mouse, or Space on the focused button) it plays through the loop.
+    connect(play, &QPushButton::pressed, this, &WavPanel::startAudition);
+    connect(play, &QPushButton::released, this, &WavPanel::releaseAudition);
     connect(play, &QPushButton::clicked, this, [this] {
         // Said on the button only: Auto Play stays quiet on every click in the list.
         if (!util::HasAudioOutput())
             ui::message(tr("No audio output was found: nothing can be played."), ui::Buttons::Ok,
                         ui::Icon::Exclamation, ui::kProgramTitle, this);
-        Play();
     });
     connect(draw, &QPushButton::clicked, this, &WavPanel::drawWaveform);
     connect(findChild<QPushButton *>(QStringLiteral("Command5")), &QPushButton::clicked, this,
@@ -362,6 +364,8 @@ void WavPanel::clearWavInfo()
     m_loopStartBox->clear();
     m_loopEndBox->clear();
     m_loopStart = m_loopEnd = m_crossfade = m_frames = 0;
+    m_ownLoop.reset();
+    m_keyboardFormat = true;
 }
 
 void WavPanel::showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut)
@@ -397,11 +401,9 @@ void WavPanel::showWavInfo()
     m_fieldBoxes[11]->setText(t.bitsPerSample);
     const wav::SoundFile sound(m_wavPath);
     m_frames = sound.isOpen() ? qint64(sound.info().frames) : 0;
-    if (const auto loop = ownLoop(sound)) {
-        std::tie(m_loopStart, m_loopEnd) = *loop;
-        m_loopStartBox->setText(QString::number(m_loopStart));
-        m_loopEndBox->setText(QString::number(m_loopEnd));
-    }
+    m_ownLoop = ownLoop(sound);
+    m_keyboardFormat = wav::checkKeyboardFormat(m_wavPath).ok;
+    showLoop();
     if (!m_view.hasData())
         return;
     m_fieldBoxes[12]->setText(t.dataTag);
@@ -429,6 +431,26 @@ void WavPanel::drawWaveform()
 }
 
 void WavPanel::showLoopOnCanvas() { m_waveCanvas->setLoop(m_loopStart, m_loopEnd, m_crossfade, m_view.blockAlign); }
+
+void WavPanel::showLoop()
+{
+    const SampleLoop kept = !m_keyboardFormat && m_keptLoops ? m_keptLoops(m_wavPath) : SampleLoop{};
+    m_loopStart = m_loopEnd = m_crossfade = 0;
+    if (kept.kind == SampleLoop::Kind::Forward)
+        std::tie(m_loopStart, m_loopEnd, m_crossfade) = std::tuple{kept.start, kept.end, kept.crossfade};
+    else if (kept.kind == SampleLoop::Kind::Keep && m_ownLoop)
+        std::tie(m_loopStart, m_loopEnd) = *m_ownLoop;
+    const bool loops = m_loopEnd > m_loopStart;
+    m_loopStartBox->setText(loops ? QString::number(m_loopStart) : QString());
+    m_loopEndBox->setText(loops ? QString::number(m_loopEnd) : QString());
+    showLoopOnCanvas();
+}
+
+void WavPanel::showKeptLoop()
+{
+    if (!m_keyboardFormat && !m_shownPath.isEmpty() && m_shownPath == m_wavPath)
+        showLoop();
+}
 
 void WavPanel::showProposedLoop(qint64 start, qint64 end, qint64 crossfade)
 {
@@ -495,8 +517,18 @@ void WavPanel::removeLoop()
 void WavPanel::writeLoop(const QString &tool, std::optional<std::pair<qint64, qint64>> loop)
 {
     const QString shown = QDir::toNativeSeparators(m_wavPath);
-    // Another format would be converted as a whole: the export loops its copies.
+    // Another format would be converted as a whole: the document keeps the loop and the
+    // export loops its copy.
     if (const wav::FormatCheck format = wav::checkKeyboardFormat(m_wavPath); !format.ok) {
+        if (format.readable) {
+            SampleLoop kept;
+            if (loop)
+                kept = {SampleLoop::Kind::Forward, loop->first, loop->second};
+            else // removed: a one-shot over the file's own loop
+                kept.kind = m_ownLoop ? SampleLoop::Kind::None : SampleLoop::Kind::Keep;
+            Q_EMIT loopKept(tool, m_wavPath, kept);
+            return;
+        }
         ui::message(tr("\"%1\" is not in the keyboard's format (%2), so its loop cannot be written into it. "
                        "Nothing was written.")
                         .arg(shown, format.reason),
@@ -523,6 +555,22 @@ void WavPanel::writeLoop(const QString &tool, std::optional<std::pair<qint64, qi
 }
 
 void WavPanel::Play() { util::PlayIt(m_wavPath); }
+
+void WavPanel::startAudition()
+{
+    const bool loops = m_loopEnd > m_loopStart && !m_shownPath.isEmpty() && m_shownPath == m_wavPath;
+    if (loops)
+        util::PlayHeld(m_wavPath, m_loopStart, m_loopEnd);
+    else
+        Play();
+    Q_EMIT auditionStarted(m_wavPath, loops ? m_loopStart : 0, loops ? m_loopEnd : 0);
+}
+
+void WavPanel::releaseAudition()
+{
+    util::ReleaseHeld();
+    Q_EMIT auditionReleased();
+}
 
 void WavPanel::zoomChanged()
 {

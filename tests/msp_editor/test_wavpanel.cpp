@@ -7,9 +7,12 @@
 #include "../wav/helper_wav.h"
 #include "editorsupport.h"
 #include "msp_editor/wavpanel.h"
+#include "export/keyboardexport.h"
 #include "ui/scriptedplatform.h"
+#include "util/playback/playit.h"
 #include "wav/wavtools.h"
 
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -228,18 +231,88 @@ private Q_SLOTS:
         QCOMPARE(shown(editor, u"LoopEnd"_s), end == 0 ? u""_s : QString::number(got.instrument->loops[0].end));
     }
 
-private:
-    static bool writeTone(const QString &path, bool loop)
+    // A file not in the keyboard's format is never written: the set keeps its loop (one undo step), saves it
+    // beside the MSP, reads it back, and the export loops its copy, moved by the trim and scaled to 44.1 kHz
+    // (exactly: 441/480). Held, Play loops what is shown.
+    void keptLoop_data()
     {
-        SF_INFO info{0, 44100, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("silence"); // frames before the tone, trimmed by the export
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("exported"); // the copy's loop; "|": none
+        QTest::newRow("24-bit") << int(SF_FORMAT_PCM_24) << 44100 << 0 << u"LoopSet"_s << u"1000|3000"_s << u"1000|3000"_s;
+        QTest::newRow("48 kHz, trimmed") << int(SF_FORMAT_PCM_16) << 48000 << 480 << u"LoopSet"_s << u"960|2880"_s << u"441|2205"_s;
+        QTest::newRow("24-bit, its own loop removed") << int(SF_FORMAT_PCM_24) << 44100 << 0 << u"LoopRemove"_s << u""_s << u"|"_s;
+    }
+    void keptLoop()
+    {
+        QFETCH(int, format);
+        QFETCH(int, rate);
+        QFETCH(int, silence);
+        QFETCH(QString, button);
+        QFETCH(QString, typed);
+        QFETCH(QString, exported);
+        ui::ScriptedPlatform platform;
+        QTemporaryDir dir, stick;
+        const QString wav = dir.filePath(u"KEPT.wav"_s), msp = dir.filePath(u"KEPT.MSP"_s);
+        const bool ownLoop = button == u"LoopRemove";
+        QVERIFY(writeTone(wav, ownLoop, format, rate, silence));
+        const QByteArray before = test::readAll(wav);
+        const auto loopShown = [](const QWidget &w) { return shown(w, u"LoopStart"_s) + u'|' + shown(w, u"LoopEnd"_s); };
+        {
+            MspEditorWindow editor;
+            editor.addWavFiles({wav});
+            editor.selectSlot(1);
+            editor.wavPanel()->showWavInfo();
+            editor.findChild<QLineEdit *>(u"LoopStart"_s)->setText(typed.section(u'|', 0, 0));
+            editor.findChild<QLineEdit *>(u"LoopEnd"_s)->setText(typed.section(u'|', 1, 1));
+            const int commands = editor.undoStack()->count();
+            run(editor, button);
+            QVERIFY(test::readAll(wav) == before && editor.undoStack()->count() == commands + 1);
+            QCOMPARE(loopShown(editor), u"%1|"_s.arg(typed.section(u'|', 0, 0)) + typed.section(u'|', 1, 1));
+            editor.undoStack()->undo();
+            QCOMPARE(loopShown(editor), ownLoop ? u"500|4000"_s : u"|"_s);
+            editor.undoStack()->redo();
+            QSignalSpy held(editor.wavPanel(), &WavPanel::auditionStarted), let(editor.wavPanel(), &WavPanel::auditionReleased);
+            auto *play = editor.findChild<QPushButton *>(u"Command6"_s);
+            QTest::mousePress(play, Qt::LeftButton);
+            QTest::mouseRelease(play, Qt::LeftButton);
+            QCOMPARE(held.size() + let.size(), 2);
+            QCOMPARE(u"%1|%2"_s.arg(held[0][1].toLongLong()).arg(held[0][2].toLongLong()), typed.isEmpty() ? u"0|0"_s : typed);
+            platform.queueFile(msp);
+            run(editor, u"MnuSaveAs"_s);
+            QVERIFY(!editor.isWindowModified() && test::readAll(wav) == before);
+        }
+        MspEditorWindow reopened;
+        QVERIFY(reopened.openFile(msp));
+        reopened.selectSlot(1);
+        reopened.wavPanel()->showWavInfo();
+        QCOMPARE(loopShown(reopened), typed.isEmpty() ? u"|"_s : typed);
+        exporter::ExportRequest request{reopened.record(), u"KEPT.MSP"_s, stick.path(), {}, {}, nullptr, {.trimSilence = silence > 0}};
+        request.sourceFor = [&](int slot) { return reopened.document().exportSource(slot); };
+        QCOMPARE(exporter::exportForKeyboard(request).status, exporter::ExportStatus::Done);
+        const test::sound::Contents copy = test::sound::read(QDir(stick.path()).filePath(u"KEPT.WAV"_s));
+        QVERIFY(copy.ok);
+        QCOMPARE(copy.instrument && copy.instrument->loop_count > 0
+                     ? u"%1|%2"_s.arg(copy.instrument->loops[0].start).arg(copy.instrument->loops[0].end) : u"|"_s,
+                 exported);
+        QCOMPARE(platform.messageTexts().size(), util::HasAudioOutput() ? 0 : 1); // said on the release
+    }
+
+private:
+    static bool writeTone(const QString &path, bool loop, int format = SF_FORMAT_PCM_16, int rate = 44100, int silence = 0)
+    {
+        SF_INFO info{0, rate, 1, SF_FORMAT_WAV | format, 0, 0};
         SF_INSTRUMENT instrument{};
         instrument.basenote = 60, instrument.loop_count = loop ? 1 : 0;
         instrument.loops[0] = {SF_LOOP_FORWARD, 500, 4000, 0};
-        std::vector<float> x(8000);
-        for (std::size_t i = 0; i < x.size(); ++i) x[i] = 0.5f * float(std::sin(2 * M_PI * double(i) / 97.0 + 1.0));
+        std::vector<float> x(8000 + std::size_t(silence));
+        for (std::size_t i = std::size_t(silence); i < x.size(); ++i) x[i] = 0.5f * float(std::sin(2 * M_PI * double(i) / 97.0 + 1.0));
         SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
         return f && sf_command(f, SFC_SET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE
-               && sf_writef_float(f, x.data(), 8000) == 8000 && sf_close(f) == 0;
+               && sf_writef_float(f, x.data(), sf_count_t(x.size())) == sf_count_t(x.size()) && sf_close(f) == 0;
     }
 };
 
