@@ -291,16 +291,18 @@ WavPanel::WavPanel(QWidget *form)
     QPushButton *noise = button("Command1", tr("creer bruit"), 9120, 10080, 975, 495);
 
     // The loop: its frames typed or dragged on the waveform, written into the sampler chunk.
-    label(this, kLeft, kTop, "LoopStartLabel", tr("Loop start"), 5640, 4380, 900, 255);
+    // The captions have room for their French ("Début de boucle") at the row's size:
+    // narrower, the text fitting would draw them smaller than their neighbours.
+    label(this, kLeft, kTop, "LoopStartLabel", tr("Loop start"), 5640, 4380, 1260, 255);
     m_loopStartBox = new QLineEdit(this);
     m_loopStartBox->setObjectName(QStringLiteral("LoopStart"));
     m_loopStartBox->setToolTip(tr("The first frame of the loop"));
-    placeAt(m_loopStartBox, kLeft, kTop, 6540, 4320, 1095, 285);
-    label(this, kLeft, kTop, "LoopEndLabel", tr("Loop end"), 7740, 4380, 900, 255);
+    placeAt(m_loopStartBox, kLeft, kTop, 6900, 4320, 900, 285);
+    label(this, kLeft, kTop, "LoopEndLabel", tr("Loop end"), 7860, 4380, 1005, 255);
     m_loopEndBox = new QLineEdit(this);
     m_loopEndBox->setObjectName(QStringLiteral("LoopEnd"));
     m_loopEndBox->setToolTip(tr("The first frame after the loop: it plays on from the loop start"));
-    placeAt(m_loopEndBox, kLeft, kTop, 8640, 4320, 1095, 285);
+    placeAt(m_loopEndBox, kLeft, kTop, 8865, 4320, 900, 285);
     QPushButton *setLoop = button("LoopSet", tr("Set loop"), 9840, 4275, 1215, 375);
     QPushButton *snap = button("LoopSnap", tr("Snap to zero crossing"), 11160, 4275, 2055, 375);
     QPushButton *unloop = button("LoopRemove", tr("Remove loop"), 13320, 4275, 1695, 375);
