@@ -2,6 +2,7 @@
 #include "msp_editor/wavpanel.h"
 
 #include "wav/keyboardformat.h"
+#include "wav/loopfinder.h"
 #include "wav/soundfile.h"
 #include "wav/wavtext.h"
 #include "wav/wavtools.h"
@@ -130,6 +131,32 @@ qint64 risingZeroCrossing(const wav::SoundFile &file, qint64 at)
         previous = sum;
     }
     return best;
+}
+
+// The frames of the file at path as the export will loop them: decoded, with the
+// loop's crossfade blended in (at the file's own rate). Empty when it cannot be
+// read or would pass playback's limit.
+std::vector<float> framesAsLooped(const QString &path, qint64 start, qint64 end, qint64 crossfade, int *channels, int *rate)
+{
+    const wav::SoundFile file(path);
+    const SF_INFO &info = file.info();
+    constexpr qint64 kMaxSamples = (qint64(1) << 30) / qint64(sizeof(float));
+    if (!file.isOpen() || info.channels < 1 || info.frames < 1 || info.frames > kMaxSamples / info.channels)
+        return {};
+    std::vector<float> samples(std::size_t(info.frames) * std::size_t(info.channels));
+    const qint64 got = sf_readf_float(file.handle(), samples.data(), info.frames);
+    samples.resize(std::size_t(std::max<qint64>(got, 0)) * std::size_t(info.channels));
+    if (crossfade > 0 && start >= 0 && start < end && end <= got) {
+        wav::FoundLoop loop;
+        loop.found = true;
+        loop.start = start;
+        loop.end = end;
+        loop.crossfade = std::min(crossfade, end - start);
+        wav::applyCrossfade(samples.data(), got, info.channels, loop);
+    }
+    *channels = info.channels;
+    *rate = info.samplerate;
+    return samples;
 }
 
 const FieldInfo &fieldInfo(WavField f)
@@ -561,7 +588,14 @@ void WavPanel::Play() { util::PlayIt(m_wavPath); }
 void WavPanel::startAudition()
 {
     const bool loops = m_loopEnd > m_loopStart && !m_shownPath.isEmpty() && m_shownPath == m_wavPath;
-    if (loops)
+    int channels = 0, rate = 0;
+    // A crossfade not in the file yet (a proposal, a kept loop) is heard as the export writes it.
+    const std::vector<float> blended = loops && (m_crossfade > 0 || !m_keyboardFormat)
+                                           ? framesAsLooped(m_wavPath, m_loopStart, m_loopEnd, m_crossfade, &channels, &rate)
+                                           : std::vector<float>{};
+    if (!blended.empty())
+        util::PlayFrames(blended, channels, rate, m_loopStart, m_loopEnd);
+    else if (loops)
         util::PlayHeld(m_wavPath, m_loopStart, m_loopEnd);
     else
         Play();

@@ -261,13 +261,13 @@ void ReleaseHeld()
         currentSound()->release();
 }
 
-void PlayFrames(const std::vector<float> &samples, int channels, int rate)
+void PlayFrames(const std::vector<float> &samples, int channels, int rate, qint64 loopStart, qint64 loopEnd)
 {
     QCoreApplication *app = QCoreApplication::instance();
     if (!app)
         return;
     if (QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(app, [samples, channels, rate] { PlayFrames(samples, channels, rate); },
+        QMetaObject::invokeMethod(app, [samples, channels, rate, loopStart, loopEnd] { PlayFrames(samples, channels, rate, loopStart, loopEnd); },
                                   Qt::QueuedConnection);
         return;
     }
@@ -279,7 +279,7 @@ void PlayFrames(const std::vector<float> &samples, int channels, int rate)
         for (size_t i = 0; i < samples.size(); ++i)
             qToLittleEndian(samples[i], sound->data.data() + qsizetype(i) * 4);
     }
-    play(std::move(sound));
+    play(std::move(sound), loopStart, loopEnd);
 }
 
 } // namespace tamo::util
