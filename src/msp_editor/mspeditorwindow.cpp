@@ -93,8 +93,13 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     // A sound file not in the keyboard's format keeps its loop in the document.
     m_wavPanel->setKeptLoops([this](const QString &path) { return m_document->keptLoop(m_document->slotOfFile(path, selectedSlot())); });
     connect(m_wavPanel, &WavPanel::loopKept, this, [this](const QString &tool, const QString &path, const SampleLoop &loop) {
-        if (const int slot = m_document->slotOfFile(path, selectedSlot()); slot > 0)
-            return m_document->keepLoop(slot, tool, loop);
+        if (const int slot = m_document->slotOfFile(path, selectedSlot()); slot > 0) {
+            m_document->keepLoop(slot, tool, loop);
+            // Said, as the file's own date and bytes do not change.
+            statusBar()->showMessage(tr("%1: the set keeps the loop of %2 (not in the keyboard's format, the file stays as it is)")
+                                         .arg(tool, QDir::toNativeSeparators(path)));
+            return;
+        }
         ui::message(tr("No sample of the set plays \"%1\", so the set cannot keep its loop. Nothing was changed.")
                         .arg(QDir::toNativeSeparators(path)),
                     ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);

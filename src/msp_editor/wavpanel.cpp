@@ -330,7 +330,7 @@ WavPanel::WavPanel(QWidget *form)
     m_loopEndBox->setObjectName(QStringLiteral("LoopEnd"));
     m_loopEndBox->setToolTip(tr("The first frame after the loop: it plays on from the loop start"));
     placeAt(m_loopEndBox, kLeft, kTop, 8865, 4320, 900, 285);
-    QPushButton *setLoop = button("LoopSet", tr("Set loop"), 9840, 4275, 1215, 375);
+    QPushButton *setLoop = m_setLoopButton = button("LoopSet", tr("Set loop"), 9840, 4275, 1215, 375);
     QPushButton *snap = button("LoopSnap", tr("Snap to zero crossing"), 11160, 4275, 2055, 375);
     QPushButton *unloop = button("LoopRemove", tr("Remove loop"), 13320, 4275, 1695, 375);
     connect(setLoop, &QPushButton::clicked, this, &WavPanel::setLoopFromFields);
@@ -472,6 +472,9 @@ void WavPanel::showLoop()
     const bool loops = m_loopEnd > m_loopStart;
     m_loopStartBox->setText(loops ? QString::number(m_loopStart) : QString());
     m_loopEndBox->setText(loops ? QString::number(m_loopEnd) : QString());
+    m_setLoopButton->setToolTip(m_keyboardFormat ? tr("Writes the loop into the file's sampler chunk")
+                                                 : tr("The file is not in the keyboard's format and stays as it is: "
+                                                      "the set keeps the loop, and the export loops its copy"));
     showLoopOnCanvas();
 }
 

@@ -115,6 +115,7 @@ private:
     QLabel *m_trailerNote = nullptr, *m_extraChunksNote = nullptr;
     QLabel *m_fileNameLabel = nullptr; // the name of the file shown
     QLineEdit *m_loopStartBox = nullptr, *m_loopEndBox = nullptr;
+    QPushButton *m_setLoopButton = nullptr; // its tip says where the loop goes
     qint64 m_loopStart = 0, m_loopEnd = 0, m_crossfade = 0; // the loop shown; none: start >= end
     qint64 m_frames = 0; // of the file shown
     bool m_keyboardFormat = true; // the file shown is: its loop goes into its sampler chunk

@@ -514,9 +514,8 @@ private Q_SLOTS:
         QVERIFY(std::fabs(sound::read(dir.filePath(u"out/A_A3.WAV"_s)).peak - 0.8913f) < 0.003f); // -1 dBFS
     }
 
-    // The loops the editor keeps beside an MSP (NAME.MSP.loops) for files not in the keyboard's format loop
-    // the command's export too; lines that make no sense are passed over. A.wav is 24-bit 48 kHz, B.wav
-    // 16-bit 44.1 kHz: it carries its own loop, so the set's counts for nothing.
+    // The loops kept beside an MSP loop the command's export too, lines that make no sense passed over. A.wav is
+    // 24-bit 48 kHz; B.wav, in the keyboard's format, carries its own loop: the set's counts for nothing.
     void keptLoopsBeside_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -536,11 +535,11 @@ private Q_SLOTS:
                 && sound::write(dir.filePath(u"B.wav"_s), kWav16, 44100, 1, 2000) && msp::SaveMspFile(msp, recordNamed({"A", "B"})).ok);
         ExportSet set;
         QTextStream out(stdout);
-        QStringList got{resolveExportSet(msp, set, out)};
+        QStringList got{resolveExportSet(msp, set, out)}; // no error
         for (const auto &[path, c] : set.sources)
             got << u"%1 %2"_s.arg(QFileInfo(path).baseName()).arg(int(c.loop))
                        + (c.loop == wav::SourceCut::Loop::Forward ? u" %1-%2 %3 %4"_s.arg(c.loopStart).arg(c.loopEnd).arg(c.crossfade).arg(c.loopLength) : u""_s);
-        QCOMPARE(got.join(u'|'), u'|' + cuts); // after no error
+        QCOMPARE(got.join(u'|'), u'|' + cuts);
     }
 };
 

@@ -20,21 +20,10 @@ private Q_SLOTS:
         const tamo::ui::ScriptedPlatform platform;
         for (const auto &c : cases) {
             tamo::app::installTranslations(QLocale(c.locale));
-            const tamo::msp_editor::MspEditorWindow window;
+            tamo::msp_editor::MspEditorWindow window;
             const QWidget *widget = window.findChild<QWidget *>(c.control);
             QCOMPARE(widget ? widget->property("text").toString() : QString(), c.caption);
-        }
-        tamo::app::installTranslations(QLocale::c());
-    }
-
-    // The loop captions are drawn at the size of the buttons beside them ("Début de boucle" was fitted down to 6.25 pt).
-    void loopCaptionsKeepTheirSize()
-    {
-        const tamo::ui::ScriptedPlatform platform;
-        for (const QString &locale : {u"C"_s, u"en_US"_s, u"fr_FR"_s}) {
-            tamo::app::installTranslations(QLocale(locale));
-            tamo::msp_editor::MspEditorWindow window;
-            window.show(), window.grab(); // the texts are fitted as they are drawn
+            window.show(), window.grab(); // fitted as drawn, the loop captions keep their row's size ("Début de boucle" had 6.25 pt)
             for (const QString &caption : {u"LoopStartLabel"_s, u"LoopEndLabel"_s})
                 QCOMPARE(window.findChild<QWidget *>(caption)->font().pointSizeF(), window.findChild<QWidget *>(u"LoopSet"_s)->font().pointSizeF());
         }

@@ -833,7 +833,6 @@ private Q_SLOTS:
         const QByteArray deepBytes = test::readAll(deep);
         editor.addWavFiles({deep}), editor.selectSlot(2), platform.queueAnswer(ui::Answer::Yes);
         editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
-        QVERIFY(platform.messageTexts().at(platform.messageTexts().size() - 2).contains(u"Keep this loop with the set?"_s));
         QVERIFY(shown(*editor.wavPanel(), u"LoopEnd"_s) == QString::number(editor.document().keptLoop(2).end) && test::readAll(deep) == deepBytes);
         editor.undoStack()->undo();
         QVERIFY(editor.document().keptLoop(2).kind == msp_editor::SampleLoop::Kind::Keep && shown(*editor.wavPanel(), u"LoopEnd"_s).isEmpty());
