@@ -593,7 +593,7 @@ void WavPanel::startAudition()
     const bool loops = m_loopEnd > m_loopStart && !m_shownPath.isEmpty() && m_shownPath == m_wavPath;
     int channels = 0, rate = 0;
     // A crossfade not in the file yet (a proposal, a kept loop) is heard as the export writes it.
-    const std::vector<float> blended = loops && (m_crossfade > 0 || !m_keyboardFormat)
+    const std::vector<float> blended = loops && (m_crossfade > 0 || !m_keyboardFormat) && util::HasAudioOutput()
                                            ? framesAsLooped(m_wavPath, m_loopStart, m_loopEnd, m_crossfade, &channels, &rate)
                                            : std::vector<float>{};
     if (!blended.empty())
