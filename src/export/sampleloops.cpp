@@ -60,7 +60,7 @@ SampleLoops parseLoopsFile(const QByteArray &bytes)
     SampleLoops loops;
     for (const QByteArray &line : bytes.left(kMaxFileBytes).split('\n')) {
         const QList<QByteArray> words = line.simplified().split(' ');
-        if (words.size() < 2 || line.startsWith('#') || line.startsWith("TAMO "))
+        if (words.size() < 2 || line.startsWith('#')) // the header has no kind: passed over too
             continue;
         const QByteArray name = QByteArray::fromPercentEncoding(words[0]);
         if (name.isEmpty() || name.size() > msp::kSampleNameSize || name != name.trimmed())
