@@ -411,8 +411,7 @@ void KeyboardTools::renameSelectedSample()
     }
     MspContent after = m_document.content();
     // The sound stays where it was: the file the sample was read from is kept.
-    after.sources.at(std::size_t(slot - 1)) = m_document.exportSource(slot);
-    after.record.setSampleName(slot, name.toLatin1().leftJustified(8, ' '));
+    m_document.renameSample(after, slot, name.toLatin1().leftJustified(8, ' '));
     m_document.change(tr("Rename sample"), after);
     Q_EMIT sampleChosen(slot);
 }
@@ -443,8 +442,7 @@ void KeyboardTools::renameSamples(const QList<int> &slots)
     MspContent after = m_document.content();
     for (qsizetype i = 0; i < slots.size(); ++i) {
         const int slot = slots.at(i);
-        after.sources.at(std::size_t(slot - 1)) = m_document.exportSource(slot); // the sounds stay
-        after.record.setSampleName(slot, names.at(i).toLatin1());
+        m_document.renameSample(after, slot, names.at(i).toLatin1()); // the sounds stay
     }
     m_document.change(tr("Rename sample"), after);
 }

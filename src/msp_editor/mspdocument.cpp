@@ -72,15 +72,31 @@ QString MspDocument::soundFile(int slot) const
     return !added.isEmpty() && QFileInfo(added).isFile() ? added : QString();
 }
 
-exporter::SlotSource MspDocument::exportSource(int slot) const
+exporter::SlotSource MspDocument::storedSource(int slot) const
 {
     const QString path = soundFile(slot);
     const exporter::SlotSource stored = source(slot);
-    exporter::SlotSource read(path);
-    if (!path.isEmpty() && !stored.path.isEmpty() && QFileInfo(path) == QFileInfo(stored.path))
-        read.cut = stored.cut;
+    if (path.isEmpty() || stored.path.isEmpty() || QFileInfo(path) != QFileInfo(stored.path))
+        return path;
+    return {path, stored.cut};
+}
+
+exporter::SlotSource MspDocument::exportSource(int slot) const
+{
+    exporter::SlotSource read = storedSource(slot);
     keptLoop(slot).applyTo(read);
     return read;
+}
+
+void MspDocument::renameSample(MspContent &after, int slot, const QByteArray &name) const
+{
+    if (!listed(slot))
+        return;
+    after.sources.at(std::size_t(slot - 1)) = storedSource(slot);
+    const QByteArray from = exporter::loopKey(record().sampleName(slot)), to = exporter::loopKey(name);
+    if (m_content.loops.contains(from) && !to.isEmpty())
+        after.loops.insert(to, m_content.loops.value(from));
+    after.record.setSampleName(slot, name);
 }
 
 SampleLoop MspDocument::keptLoop(int slot) const

@@ -62,6 +62,9 @@ public:
     // it when the file is not in the keyboard's format.
     exporter::SlotSource exportSource(int slot) const;
 
+    // Renames slot's sample in after (a copy of the content): its sound stays the file it
+    // plays now, and the loop kept for that file goes with it.
+    void renameSample(MspContent &after, int slot, const QByteArray &name) const;
     // The loop kept for a listed sample's sound file (by its name); Keep when none.
     SampleLoop keptLoop(int slot) const;
     // Keeps loop for the sample's sound file (Keep: forgets it), as one change named text.
@@ -86,6 +89,7 @@ Q_SIGNALS:
 private:
     friend class ContentCommand;
     bool listed(int slot) const;
+    exporter::SlotSource storedSource(int slot) const; // exportSource() without the kept loop
     void apply(const MspContent &content);
     void updateModified();
 

@@ -280,6 +280,10 @@ private Q_SLOTS:
         const test::sound::Contents copy = test::sound::read(QDir(stick.path()).filePath(u"KEPT.WAV"_s));
         const auto *looped = copy.instrument && copy.instrument->loop_count > 0 ? &copy.instrument->loops[0] : nullptr;
         QCOMPARE(looped ? u"%1|%2"_s.arg(looped->start).arg(looped->end) : u"|"_s, exported);
+        const exporter::SlotSource was = reopened.document().exportSource(1); // renamed, the sample keeps its file and loop
+        const msp_editor::SampleLoop kept = reopened.document().keptLoop(1);
+        platform.queueText(u"NEWNAME"_s), run(reopened, u"MnuRenameSample"_s);
+        QVERIFY(reopened.document().exportSource(1) == was && reopened.document().keptLoop(1) == kept && kept.kind != msp_editor::SampleLoop::Kind::Keep);
         QCOMPARE(platform.messageTexts().size(), util::HasAudioOutput() ? 0 : 1); // said on the release
     }
 
