@@ -263,6 +263,10 @@ It was left as it was.</translation>
         <source>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</source>
         <translation>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</translation>
     </message>
+    <message>
+        <source>%1: %2 (%3 s long, %4 s crossfade). Keep this loop with the set? The file stays as it is; the export loops its copy.</source>
+        <translation>%1: %2 (%3 s long, %4 s crossfade). Keep this loop with the set? The file stays as it is; the export loops its copy.</translation>
+    </message>
 </context>
 <context>
     <name>ParameterTable</name>
@@ -1350,6 +1354,14 @@ Rename one of them !</translation>
         <translation>Not added, no sound can be read from them:<byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>%1: the set keeps the loop of %2 (not in the keyboard&apos;s format, the file stays as it is)</source>
+        <translation>%1: the set keeps the loop of %2 (not in the keyboard&apos;s format, the file stays as it is)</translation>
+    </message>
+    <message>
+        <source>No sample of the set plays &quot;%1&quot;, so the set cannot keep its loop. Nothing was changed.</source>
+        <translation>No sample of the set plays &quot;%1&quot;, so the set cannot keep its loop. Nothing was changed.</translation>
+    </message>
 </context>
 <context>
     <name>tamo::msp_editor::MspForm</name>
@@ -1686,6 +1698,14 @@ Rename one of them !</translation>
     <message>
         <source>&quot;%1&quot; could not be written: %2. The file was left as it was.</source>
         <translation>&quot;%1&quot; could not be written: %2. The file was left as it was.</translation>
+    </message>
+    <message>
+        <source>Writes the loop into the file&apos;s sampler chunk</source>
+        <translation>Writes the loop into the file&apos;s sampler chunk</translation>
+    </message>
+    <message>
+        <source>The file is not in the keyboard&apos;s format and stays as it is: the set keeps the loop, and the export loops its copy</source>
+        <translation>The file is not in the keyboard&apos;s format and stays as it is: the set keeps the loop, and the export loops its copy</translation>
     </message>
 </context>
 <context>

@@ -263,6 +263,10 @@ Il est resté tel quel.</translation>
         <source>%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?</source>
         <translation>%1 : %2 (%3 s de long, %4 s de fondu enchaîné). Écrire cette boucle dans le fichier ?</translation>
     </message>
+    <message>
+        <source>%1: %2 (%3 s long, %4 s crossfade). Keep this loop with the set? The file stays as it is; the export loops its copy.</source>
+        <translation>%1 : %2 (%3 s de long, %4 s de fondu enchaîné). Garder cette boucle avec le jeu ? Le fichier reste tel quel ; l&apos;export boucle sa copie.</translation>
+    </message>
 </context>
 <context>
     <name>ParameterTable</name>
@@ -1350,6 +1354,14 @@ Renommez l&apos;un d&apos;eux !</translation>
         <translation>Non ajoutés, aucun son ne peut y être lu :<byte value="xd"/>
 %1</translation>
     </message>
+    <message>
+        <source>%1: the set keeps the loop of %2 (not in the keyboard&apos;s format, the file stays as it is)</source>
+        <translation>%1 : le jeu garde la boucle de %2 (pas au format du clavier, le fichier reste tel quel)</translation>
+    </message>
+    <message>
+        <source>No sample of the set plays &quot;%1&quot;, so the set cannot keep its loop. Nothing was changed.</source>
+        <translation>Aucun échantillon du jeu ne joue « %1 », le jeu ne peut donc pas garder sa boucle. Rien n&apos;a été modifié.</translation>
+    </message>
 </context>
 <context>
     <name>tamo::msp_editor::MspForm</name>
@@ -1686,6 +1698,14 @@ Renommez l&apos;un d&apos;eux !</translation>
     <message>
         <source>&quot;%1&quot; could not be written: %2. The file was left as it was.</source>
         <translation>« %1 » n&apos;a pas pu être écrit : %2. Le fichier est resté tel quel.</translation>
+    </message>
+    <message>
+        <source>Writes the loop into the file&apos;s sampler chunk</source>
+        <translation>Écrit la boucle dans le bloc « smpl » du fichier</translation>
+    </message>
+    <message>
+        <source>The file is not in the keyboard&apos;s format and stays as it is: the set keeps the loop, and the export loops its copy</source>
+        <translation>Le fichier n&apos;est pas au format du clavier et reste tel quel : le jeu garde la boucle, et l&apos;export boucle sa copie</translation>
     </message>
 </context>
 <context>

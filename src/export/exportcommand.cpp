@@ -3,6 +3,7 @@
 
 #include "export/drumkit.h"
 #include "export/keyboardexport.h"
+#include "export/sampleloops.h"
 #include "export/soundimport.h"
 #include "msp/keymapping.h"
 #include "msp/mspfile.h"
@@ -111,8 +112,13 @@ QString setFromMsp(const QString &path, Set &set)
         return QStringLiteral("%1: %2").arg(path, error);
     if (!set.record.isValid())
         return QStringLiteral("%1 is not a valid MSP file").arg(path);
-    for (int slot = 1; slot <= set.record.usedSlotCount(); ++slot)
-        set.sources << soundFileBeside(path, set.record.sampleName(slot));
+    // With the loops the editor keeps beside it for files not in the keyboard's format.
+    const SampleLoops loops = readLoopsBeside(path);
+    for (int slot = 1; slot <= set.record.usedSlotCount(); ++slot) {
+        SlotSource source(soundFileBeside(path, set.record.sampleName(slot)));
+        loops.value(loopKey(set.record.sampleName(slot))).applyTo(source);
+        set.sources << source;
+    }
     set.mspFileName = QFileInfo(path).fileName();
     return {};
 }

@@ -97,7 +97,8 @@ KeyboardTools::KeyboardTools(MspDocument &document, EditorHooks hooks, QObject *
         findLoopForSample(
             slot, path, m_hooks.window,
             [this](const QString &tool, const QString &written, const QByteArray &before) { Q_EMIT fileWritten(tool, written, before); },
-            [this, path](qint64 start, qint64 end, qint64 crossfade) { Q_EMIT loopProposed(path, start, end, crossfade); });
+            [this, path](qint64 start, qint64 end, qint64 crossfade) { Q_EMIT loopProposed(path, start, end, crossfade); },
+            [this, slot](const QString &tool, const SampleLoop &loop) { m_document.keepLoop(slot, tool, loop); }, m_document.keptLoop(slot));
         Q_EMIT loopProposed(path, 0, 0, 0);
     });
     add("MnuCheckPitch", tr("Check &pitch..."), [this] { m_pitch->checkPitch([this](int slot) { return rootOf(slot); }); });
@@ -410,8 +411,7 @@ void KeyboardTools::renameSelectedSample()
     }
     MspContent after = m_document.content();
     // The sound stays where it was: the file the sample was read from is kept.
-    after.sources.at(std::size_t(slot - 1)) = m_document.exportSource(slot);
-    after.record.setSampleName(slot, name.toLatin1().leftJustified(8, ' '));
+    m_document.renameSample(after, slot, name.toLatin1().leftJustified(8, ' '));
     m_document.change(tr("Rename sample"), after);
     Q_EMIT sampleChosen(slot);
 }
@@ -442,8 +442,7 @@ void KeyboardTools::renameSamples(const QList<int> &slots)
     MspContent after = m_document.content();
     for (qsizetype i = 0; i < slots.size(); ++i) {
         const int slot = slots.at(i);
-        after.sources.at(std::size_t(slot - 1)) = m_document.exportSource(slot); // the sounds stay
-        after.record.setSampleName(slot, names.at(i).toLatin1());
+        m_document.renameSample(after, slot, names.at(i).toLatin1()); // the sounds stay
     }
     m_document.change(tr("Rename sample"), after);
 }
@@ -635,7 +634,7 @@ void KeyboardTools::loadImport(const sfz::SfzImport &imported, const QString &na
 {
     msp::MspRecord record = msp::MspRecord::newDocument();
     sfz::fillMspRecord(imported, record);
-    MspContent content{record, {}};
+    MspContent content{record, {}, {}};
     for (qsizetype i = 0; i < imported.samples.size() && i < msp::kMaxSamples; ++i)
         content.sources.at(std::size_t(i)) = exporter::SlotSource(imported.samples.at(i).sourcePath, imported.samples.at(i).cut);
     m_importFiles = imported.files;

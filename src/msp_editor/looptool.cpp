@@ -13,7 +13,8 @@ namespace tamo::msp_editor {
 
 void findLoopForSample(int slot, const QString &path, QWidget *parent,
                        const std::function<void(const QString &tool, const QString &path, const QByteArray &before)> &wrote,
-                       const std::function<void(qint64 start, qint64 end, qint64 crossfade)> &proposed)
+                       const std::function<void(qint64 start, qint64 end, qint64 crossfade)> &proposed,
+                       const std::function<void(const QString &tool, const SampleLoop &loop)> &keep, const SampleLoop &kept)
 {
     const auto tell = [&](const QString &text, ui::Icon icon) {
         ui::message(text, ui::Buttons::Ok, icon, ui::kProgramTitle, parent);
@@ -21,8 +22,11 @@ void findLoopForSample(int slot, const QString &path, QWidget *parent,
     if (slot == 0)
         return tell(QCoreApplication::translate("LoopTool", "Select a sample first."), ui::Icon::Exclamation);
     const QString shown = QDir::toNativeSeparators(path);
-    // Another format would be converted as a whole: the export does that on its copies.
-    if (const wav::FormatCheck format = wav::checkKeyboardFormat(path); !format.ok)
+    // Another format would be converted as a whole: the export does that on its copies,
+    // looped as the document keeps it.
+    const wav::FormatCheck format = wav::checkKeyboardFormat(path);
+    const bool inDocument = !format.ok && format.readable && keep;
+    if (!format.ok && !inDocument)
         return tell(QCoreApplication::translate("LoopTool", "%1 is not in the keyboard's format (%2), so Find loop leaves it as it is. "
                                    "Export for the keyboard with Find loops ticked loops the exported copy.")
                         .arg(shown, format.reason),
@@ -30,7 +34,7 @@ void findLoopForSample(int slot, const QString &path, QWidget *parent,
     const wav::SourceAnalysis analysis = wav::analyseSource(path, {.findLoop = true});
     if (!analysis.ok)
         return tell(QCoreApplication::translate("LoopTool", "%1: unreadable: %2").arg(shown, analysis.error), ui::Icon::Exclamation);
-    if (analysis.hasOwnLoop)
+    if (kept.kind == SampleLoop::Kind::Forward || (kept.kind == SampleLoop::Kind::Keep && analysis.hasOwnLoop))
         return tell(QCoreApplication::translate("LoopTool", "%1 has a loop already; it stays as it is.").arg(shown), ui::Icon::Information);
     const wav::FoundLoop &loop = analysis.loop;
     if (!loop.found)
@@ -38,11 +42,18 @@ void findLoopForSample(int slot, const QString &path, QWidget *parent,
     if (proposed)
         proposed(loop.start, loop.end, loop.crossfade);
     // The proposal first: where the loop lies, how long it is, how much is blended.
-    const QString proposal = QCoreApplication::translate("LoopTool", "%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?")
+    const QString proposal = (inDocument ? QCoreApplication::translate("LoopTool", "%1: %2 (%3 s long, %4 s crossfade). Keep this loop with the set? "
+                                                                         "The file stays as it is; the export loops its copy.")
+                                         : QCoreApplication::translate("LoopTool", "%1: %2 (%3 s long, %4 s crossfade). Write this loop into the file?"))
                                  .arg(shown, loop.description(), QString::number(double(loop.end - loop.start) / analysis.rate, 'f', 3),
                                       QString::number(double(loop.crossfade) / analysis.rate, 'f', 3));
     if (ui::message(proposal, ui::Buttons::YesNo, ui::Icon::Question, ui::kProgramTitle, parent) != ui::Answer::Yes)
         return;
+    const double length = loop.periods > 0 ? loop.periods * loop.period : double(loop.end - loop.start);
+    if (inDocument) {
+        keep(QCoreApplication::translate("LoopTool", "Find loop"), {SampleLoop::Kind::Forward, loop.start, loop.end, loop.crossfade, length});
+        return tell(QCoreApplication::translate("LoopTool", "%1: %2.").arg(shown, loop.description()), ui::Icon::Information);
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return tell(QCoreApplication::translate("LoopTool", "%1: unreadable: %2").arg(shown, file.errorString()), ui::Icon::Exclamation);
@@ -52,7 +63,7 @@ void findLoopForSample(int slot, const QString &path, QWidget *parent,
     cut.loop = wav::SourceCut::Loop::Forward;
     cut.loopStart = loop.start;
     cut.loopEnd = loop.end;
-    cut.loopLength = loop.periods > 0 ? loop.periods * loop.period : double(loop.end - loop.start);
+    cut.loopLength = length;
     cut.crossfade = loop.crossfade;
     // 16-bit frames at their own rate come back bit for bit: no gain, no dither.
     const wav::ConvertResult written = wav::convertFileToKeyboardFormat(path, path, {}, cut);

@@ -72,13 +72,62 @@ QString MspDocument::soundFile(int slot) const
     return !added.isEmpty() && QFileInfo(added).isFile() ? added : QString();
 }
 
-exporter::SlotSource MspDocument::exportSource(int slot) const
+exporter::SlotSource MspDocument::storedSource(int slot) const
 {
     const QString path = soundFile(slot);
     const exporter::SlotSource stored = source(slot);
     if (path.isEmpty() || stored.path.isEmpty() || QFileInfo(path) != QFileInfo(stored.path))
         return path;
     return {path, stored.cut};
+}
+
+exporter::SlotSource MspDocument::exportSource(int slot) const
+{
+    exporter::SlotSource read = storedSource(slot);
+    keptLoop(slot).applyTo(read);
+    return read;
+}
+
+void MspDocument::renameSample(MspContent &after, int slot, const QByteArray &name) const
+{
+    if (!listed(slot))
+        return;
+    after.sources.at(std::size_t(slot - 1)) = storedSource(slot);
+    const QByteArray from = exporter::loopKey(record().sampleName(slot)), to = exporter::loopKey(name);
+    if (m_content.loops.contains(from) && !to.isEmpty())
+        after.loops.insert(to, m_content.loops.value(from));
+    after.record.setSampleName(slot, name);
+}
+
+SampleLoop MspDocument::keptLoop(int slot) const
+{
+    return listed(slot) ? m_content.loops.value(exporter::loopKey(record().sampleName(slot))) : SampleLoop{};
+}
+
+void MspDocument::keepLoop(int slot, const QString &text, const SampleLoop &loop)
+{
+    MspContent after = m_content;
+    const QByteArray key = exporter::loopKey(record().sampleName(slot));
+    if (listed(slot) && !key.isEmpty()) {
+        if (loop.kind == SampleLoop::Kind::Keep)
+            after.loops.remove(key);
+        else
+            after.loops.insert(key, loop);
+    }
+    change(text, after);
+}
+
+int MspDocument::slotOfFile(const QString &path, int first) const
+{
+    if (path.isEmpty() || !record().isValid())
+        return 0;
+    const QFileInfo wanted(path);
+    for (int i = 0; i < record().usedSlotCount(); ++i) { // from first on, round the list
+        const int slot = (std::max(first, 1) - 1 + i) % record().usedSlotCount() + 1;
+        if (const QString file = soundFile(slot); !file.isEmpty() && QFileInfo(file) == wanted)
+            return slot;
+    }
+    return 0;
 }
 
 void MspDocument::change(const QString &text, const MspContent &after)

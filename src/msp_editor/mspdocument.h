@@ -3,6 +3,7 @@
 
 #include "export/keyboardexport.h"
 #include "msp/msprecord.h"
+#include "export/sampleloops.h"
 
 #include <QObject>
 #include <QString>
@@ -13,13 +14,18 @@ class QUndoStack;
 
 namespace tamo::msp_editor {
 
+using exporter::SampleLoop;
+using exporter::SampleLoops;
+
 // What undo keeps of the document: the record, and the sound each sample was
 // added or imported from, with its window and loop (where its WAV is looked for
 // until the document has a file of its own, and what the export reads of a sound
-// that is not beside the MSP file).
+// that is not beside the MSP file), and the loops kept for sound files not in the
+// keyboard's format (saved beside the MSP file).
 struct MspContent {
     msp::MspRecord record;
     std::array<exporter::SlotSource, msp::kMaxSamples> sources;
+    SampleLoops loops;
 
     friend bool operator==(const MspContent &, const MspContent &) = default;
 };
@@ -52,8 +58,19 @@ public:
     // imported from while that exists; empty when none.
     QString soundFile(int slot) const;
     // What the export reads for a listed sample: soundFile(), with the window and loop
-    // it was imported with while that is the file it came from.
+    // it was imported with while that is the file it came from, and the loop kept for
+    // it when the file is not in the keyboard's format.
     exporter::SlotSource exportSource(int slot) const;
+
+    // Renames slot's sample in after (a copy of the content): its sound stays the file it
+    // plays now, and the loop kept for that file goes with it.
+    void renameSample(MspContent &after, int slot, const QByteArray &name) const;
+    // The loop kept for a listed sample's sound file (by its name); Keep when none.
+    SampleLoop keptLoop(int slot) const;
+    // Keeps loop for the sample's sound file (Keep: forgets it), as one change named text.
+    void keepLoop(int slot, const QString &text, const SampleLoop &loop);
+    // The first listed sample whose WAV (wavFile) or sound file is path; 0 when none.
+    int slotOfFile(const QString &path, int first = 1) const;
 
     // Replaces the content with after, as one change that undo reverts. Pushed also
     // when nothing changes: every command of the editor marks the document modified.
@@ -72,6 +89,7 @@ Q_SIGNALS:
 private:
     friend class ContentCommand;
     bool listed(int slot) const;
+    exporter::SlotSource storedSource(int slot) const; // exportSource() without the kept loop
     void apply(const MspContent &content);
     void updateModified();
 

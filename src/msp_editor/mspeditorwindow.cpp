@@ -90,6 +90,20 @@ MspEditorWindow::MspEditorWindow(QWidget *parent) : QMainWindow(parent)
     // At least the design's size; larger widens the sample list.
     layout()->setSizeConstraint(QLayout::SetMinimumSize);
     connect(m_wavPanel, &WavPanel::fileWritten, this, &MspEditorWindow::recordFileWrite);
+    // A sound file not in the keyboard's format keeps its loop in the document.
+    m_wavPanel->setKeptLoops([this](const QString &path) { return m_document->keptLoop(m_document->slotOfFile(path, selectedSlot())); });
+    connect(m_wavPanel, &WavPanel::loopKept, this, [this](const QString &tool, const QString &path, const SampleLoop &loop) {
+        if (const int slot = m_document->slotOfFile(path, selectedSlot()); slot > 0) {
+            m_document->keepLoop(slot, tool, loop);
+            // Said, as the file's own date and bytes do not change.
+            statusBar()->showMessage(tr("%1: the set keeps the loop of %2 (not in the keyboard's format, the file stays as it is)")
+                                         .arg(tool, QDir::toNativeSeparators(path)));
+            return;
+        }
+        ui::message(tr("No sample of the set plays \"%1\", so the set cannot keep its loop. Nothing was changed.")
+                        .arg(QDir::toNativeSeparators(path)),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, this);
+    });
     connect(m_form, &MspForm::selectionChanged, this, &MspEditorWindow::showSelectedSample);
     connect(m_form, &MspForm::lineOpened, this, &MspEditorWindow::openSelectedWav);
     connect(m_form, &MspForm::deletePressed, this, &MspEditorWindow::removeSelectedSample);
@@ -301,7 +315,7 @@ void MspEditorWindow::newDocument()
     if (!askSaveModified())
         return;
     // A new document is untitled, so that Save cannot overwrite the file last opened.
-    m_document->reset({msp::MspRecord::newDocument(), {}}, QString());
+    m_document->reset({msp::MspRecord::newDocument(), {}, {}}, QString());
     forgetWav();
     RefreshMspView();
     updateTitle();
@@ -327,7 +341,7 @@ bool MspEditorWindow::openFile(const QString &path)
         if (!msp::LoadMspFile(path, loaded, nullptr))
             return false;
     }
-    m_document->reset({loaded, {}}, path);
+    m_document->reset({loaded, {}, exporter::readLoopsBeside(path)}, path);
     forgetWav();
     RefreshMspView();
     updateTitle();
@@ -351,6 +365,10 @@ bool MspEditorWindow::saveTo(const QString &path, bool replaceConfirmed)
     {
         const ui::BusyPointer busy;
         result = msp::SaveMspFile(path, m_document->record());
+        // Its loops go with it; the MSP's own bytes have no room for them.
+        if (result.ok)
+            if (const SaveResult loops = exporter::saveLoopsBeside(path, m_document->content().loops, m_document->record()); !loops.ok)
+                result = {false, tr("%1: %2").arg(QDir::toNativeSeparators(exporter::loopsFilePath(path)), loops.error)};
     }
     if (!result.ok) {
         ui::message(tr("The file %1 could not be saved:\r\n%2").arg(path, result.error),
@@ -533,6 +551,7 @@ void MspEditorWindow::loadImportedDocument(const MspContent &content)
 void MspEditorWindow::contentChanged()
 {
     const int slot = selectedSlot();
+    m_wavPanel->showKeptLoop();
     RefreshMspView();
     if (m_keepSelection)
         selectSlot(slot);

@@ -2,6 +2,7 @@
 #include "msp_editor/wavpanel.h"
 
 #include "wav/keyboardformat.h"
+#include "wav/loopfinder.h"
 #include "wav/soundfile.h"
 #include "wav/wavtext.h"
 #include "wav/wavtools.h"
@@ -130,6 +131,32 @@ qint64 risingZeroCrossing(const wav::SoundFile &file, qint64 at)
         previous = sum;
     }
     return best;
+}
+
+// The frames of the file at path as the export will loop them: decoded, with the
+// loop's crossfade blended in (at the file's own rate). Empty when it cannot be
+// read or would pass playback's limit.
+std::vector<float> framesAsLooped(const QString &path, qint64 start, qint64 end, qint64 crossfade, int *channels, int *rate)
+{
+    const wav::SoundFile file(path);
+    const SF_INFO &info = file.info();
+    constexpr qint64 kMaxSamples = (qint64(1) << 30) / qint64(sizeof(float));
+    if (!file.isOpen() || info.channels < 1 || info.frames < 1 || info.frames > kMaxSamples / info.channels)
+        return {};
+    std::vector<float> samples(std::size_t(info.frames) * std::size_t(info.channels));
+    const qint64 got = sf_readf_float(file.handle(), samples.data(), info.frames);
+    samples.resize(std::size_t(std::max<qint64>(got, 0)) * std::size_t(info.channels));
+    if (crossfade > 0 && start >= 0 && start < end && end <= got) {
+        wav::FoundLoop loop;
+        loop.found = true;
+        loop.start = start;
+        loop.end = end;
+        loop.crossfade = std::min(crossfade, end - start);
+        wav::applyCrossfade(samples.data(), got, info.channels, loop);
+    }
+    *channels = info.channels;
+    *rate = info.samplerate;
+    return samples;
 }
 
 const FieldInfo &fieldInfo(WavField f)
@@ -291,17 +318,19 @@ WavPanel::WavPanel(QWidget *form)
     QPushButton *noise = button("Command1", tr("creer bruit"), 9120, 10080, 975, 495);
 
     // The loop: its frames typed or dragged on the waveform, written into the sampler chunk.
-    label(this, kLeft, kTop, "LoopStartLabel", tr("Loop start"), 5640, 4380, 900, 255);
+    // The captions have room for their French ("Début de boucle") at the row's size:
+    // narrower, the text fitting would draw them smaller than their neighbours.
+    label(this, kLeft, kTop, "LoopStartLabel", tr("Loop start"), 5640, 4380, 1260, 255);
     m_loopStartBox = new QLineEdit(this);
     m_loopStartBox->setObjectName(QStringLiteral("LoopStart"));
     m_loopStartBox->setToolTip(tr("The first frame of the loop"));
-    placeAt(m_loopStartBox, kLeft, kTop, 6540, 4320, 1095, 285);
-    label(this, kLeft, kTop, "LoopEndLabel", tr("Loop end"), 7740, 4380, 900, 255);
+    placeAt(m_loopStartBox, kLeft, kTop, 6900, 4320, 900, 285);
+    label(this, kLeft, kTop, "LoopEndLabel", tr("Loop end"), 7860, 4380, 1005, 255);
     m_loopEndBox = new QLineEdit(this);
     m_loopEndBox->setObjectName(QStringLiteral("LoopEnd"));
     m_loopEndBox->setToolTip(tr("The first frame after the loop: it plays on from the loop start"));
-    placeAt(m_loopEndBox, kLeft, kTop, 8640, 4320, 1095, 285);
-    QPushButton *setLoop = button("LoopSet", tr("Set loop"), 9840, 4275, 1215, 375);
+    placeAt(m_loopEndBox, kLeft, kTop, 8865, 4320, 900, 285);
+    QPushButton *setLoop = m_setLoopButton = button("LoopSet", tr("Set loop"), 9840, 4275, 1215, 375);
     QPushButton *snap = button("LoopSnap", tr("Snap to zero crossing"), 11160, 4275, 2055, 375);
     QPushButton *unloop = button("LoopRemove", tr("Remove loop"), 13320, 4275, 1695, 375);
     connect(setLoop, &QPushButton::clicked, this, &WavPanel::setLoopFromFields);
@@ -314,12 +343,14 @@ WavPanel::WavPanel(QWidget *form)
         setLoopFromFields();
     };
 
+    // Held (the mouse, or Space on the focused button) it plays through the loop.
+    connect(play, &QPushButton::pressed, this, &WavPanel::startAudition);
+    connect(play, &QPushButton::released, this, &WavPanel::releaseAudition);
     connect(play, &QPushButton::clicked, this, [this] {
         // Said on the button only: Auto Play stays quiet on every click in the list.
         if (!util::HasAudioOutput())
             ui::message(tr("No audio output was found: nothing can be played."), ui::Buttons::Ok,
                         ui::Icon::Exclamation, ui::kProgramTitle, this);
-        Play();
     });
     connect(draw, &QPushButton::clicked, this, &WavPanel::drawWaveform);
     connect(findChild<QPushButton *>(QStringLiteral("Command5")), &QPushButton::clicked, this,
@@ -362,6 +393,8 @@ void WavPanel::clearWavInfo()
     m_loopStartBox->clear();
     m_loopEndBox->clear();
     m_loopStart = m_loopEnd = m_crossfade = m_frames = 0;
+    m_ownLoop.reset();
+    m_keyboardFormat = true;
 }
 
 void WavPanel::showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut)
@@ -397,11 +430,9 @@ void WavPanel::showWavInfo()
     m_fieldBoxes[11]->setText(t.bitsPerSample);
     const wav::SoundFile sound(m_wavPath);
     m_frames = sound.isOpen() ? qint64(sound.info().frames) : 0;
-    if (const auto loop = ownLoop(sound)) {
-        std::tie(m_loopStart, m_loopEnd) = *loop;
-        m_loopStartBox->setText(QString::number(m_loopStart));
-        m_loopEndBox->setText(QString::number(m_loopEnd));
-    }
+    m_ownLoop = ownLoop(sound);
+    m_keyboardFormat = wav::checkKeyboardFormat(m_wavPath).ok;
+    showLoop();
     if (!m_view.hasData())
         return;
     m_fieldBoxes[12]->setText(t.dataTag);
@@ -429,6 +460,29 @@ void WavPanel::drawWaveform()
 }
 
 void WavPanel::showLoopOnCanvas() { m_waveCanvas->setLoop(m_loopStart, m_loopEnd, m_crossfade, m_view.blockAlign); }
+
+void WavPanel::showLoop()
+{
+    const SampleLoop kept = !m_keyboardFormat && m_keptLoops ? m_keptLoops(m_wavPath) : SampleLoop{};
+    m_loopStart = m_loopEnd = m_crossfade = 0;
+    if (kept.kind == SampleLoop::Kind::Forward)
+        std::tie(m_loopStart, m_loopEnd, m_crossfade) = std::tuple{kept.start, kept.end, kept.crossfade};
+    else if (kept.kind == SampleLoop::Kind::Keep && m_ownLoop)
+        std::tie(m_loopStart, m_loopEnd) = *m_ownLoop;
+    const bool loops = m_loopEnd > m_loopStart;
+    m_loopStartBox->setText(loops ? QString::number(m_loopStart) : QString());
+    m_loopEndBox->setText(loops ? QString::number(m_loopEnd) : QString());
+    m_setLoopButton->setToolTip(m_keyboardFormat ? tr("Writes the loop into the file's sampler chunk")
+                                                 : tr("The file is not in the keyboard's format and stays as it is: "
+                                                      "the set keeps the loop, and the export loops its copy"));
+    showLoopOnCanvas();
+}
+
+void WavPanel::showKeptLoop()
+{
+    if (!m_keyboardFormat && !m_shownPath.isEmpty() && m_shownPath == m_wavPath)
+        showLoop();
+}
 
 void WavPanel::showProposedLoop(qint64 start, qint64 end, qint64 crossfade)
 {
@@ -495,8 +549,18 @@ void WavPanel::removeLoop()
 void WavPanel::writeLoop(const QString &tool, std::optional<std::pair<qint64, qint64>> loop)
 {
     const QString shown = QDir::toNativeSeparators(m_wavPath);
-    // Another format would be converted as a whole: the export loops its copies.
+    // Another format would be converted as a whole: the document keeps the loop and the
+    // export loops its copy.
     if (const wav::FormatCheck format = wav::checkKeyboardFormat(m_wavPath); !format.ok) {
+        if (format.readable) {
+            SampleLoop kept;
+            if (loop)
+                kept = {SampleLoop::Kind::Forward, loop->first, loop->second};
+            else // removed: a one-shot over the file's own loop
+                kept.kind = m_ownLoop ? SampleLoop::Kind::None : SampleLoop::Kind::Keep;
+            Q_EMIT loopKept(tool, m_wavPath, kept);
+            return;
+        }
         ui::message(tr("\"%1\" is not in the keyboard's format (%2), so its loop cannot be written into it. "
                        "Nothing was written.")
                         .arg(shown, format.reason),
@@ -523,6 +587,29 @@ void WavPanel::writeLoop(const QString &tool, std::optional<std::pair<qint64, qi
 }
 
 void WavPanel::Play() { util::PlayIt(m_wavPath); }
+
+void WavPanel::startAudition()
+{
+    const bool loops = m_loopEnd > m_loopStart && !m_shownPath.isEmpty() && m_shownPath == m_wavPath;
+    int channels = 0, rate = 0;
+    // A crossfade not in the file yet (a proposal, a kept loop) is heard as the export writes it.
+    const std::vector<float> blended = loops && (m_crossfade > 0 || !m_keyboardFormat) && util::HasAudioOutput()
+                                           ? framesAsLooped(m_wavPath, m_loopStart, m_loopEnd, m_crossfade, &channels, &rate)
+                                           : std::vector<float>{};
+    if (!blended.empty())
+        util::PlayFrames(blended, channels, rate, m_loopStart, m_loopEnd);
+    else if (loops)
+        util::PlayHeld(m_wavPath, m_loopStart, m_loopEnd);
+    else
+        Play();
+    Q_EMIT auditionStarted(m_wavPath, loops ? m_loopStart : 0, loops ? m_loopEnd : 0);
+}
+
+void WavPanel::releaseAudition()
+{
+    util::ReleaseHeld();
+    Q_EMIT auditionReleased();
+}
 
 void WavPanel::zoomChanged()
 {

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "msp_editor/mspdocument.h"
 #include "util/filestamp.h"
 #include "wav/wavinfo.h"
 
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -43,6 +45,10 @@ public:
     // Draws the data chunk of the file at wavPath() into the canvas.
     void drawWaveform();
     void Play();
+    // The play button held: the sample, its loop again and again while held (the loop
+    // shown), then on to its end once let go.
+    void startAudition();
+    void releaseAudition();
 
     // What the buttons and bars run.
     void createNoiseFile(); // "creer bruit"
@@ -54,6 +60,11 @@ public:
     void setLoopFromFields(); // "Set loop": the typed start and end
     void snapLoopToZeroCrossings(); // both ends to the nearest rising zero crossing
     void removeLoop();
+    // A file not in the keyboard's format is never written: its loop is the one the
+    // document keeps for it (asked of keptLoop), and a change is told by loopKept.
+    void setKeptLoops(std::function<SampleLoop(const QString &path)> keptLoop) { m_keptLoops = std::move(keptLoop); }
+    // Shows the document's loop again (after a change or its undo) for such a file.
+    void showKeptLoop();
     // Marks a proposed loop (Find loop's) on the waveform and in the fields before it is written.
     void showProposedLoop(qint64 start, qint64 end, qint64 crossfade);
     void zoomChanged(); // zoom
@@ -73,6 +84,11 @@ public:
 Q_SIGNALS:
     // A tool wrote path; before is what the file held (nullopt: there was none).
     void fileWritten(const QString &tool, const QString &path, const std::optional<QByteArray> &before);
+    // tool set loop for the file at path, not in the keyboard's format, for the document to keep.
+    void loopKept(const QString &tool, const QString &path, const tamo::exporter::SampleLoop &loop);
+    // The play button pressed: path plays, looping loopStart..loopEnd while held (none: end <= start).
+    void auditionStarted(const QString &path, qint64 loopStart, qint64 loopEnd);
+    void auditionReleased();
 
 private:
     void showReadout(QLineEdit *box);
@@ -85,6 +101,7 @@ private:
     // Rewrites the file with loop (nullopt: none) in its sampler chunk, on the undo stack as tool.
     void writeLoop(const QString &tool, std::optional<std::pair<qint64, qint64>> loop);
     void showLoopOnCanvas();
+    void showLoop(); // the kept loop, else the file's own, in the fields and on the canvas
 
     QString m_wavPath;
     wav::WavView m_view; // the file as showWavInfo last read it
@@ -98,8 +115,12 @@ private:
     QLabel *m_trailerNote = nullptr, *m_extraChunksNote = nullptr;
     QLabel *m_fileNameLabel = nullptr; // the name of the file shown
     QLineEdit *m_loopStartBox = nullptr, *m_loopEndBox = nullptr;
+    QPushButton *m_setLoopButton = nullptr; // its tip says where the loop goes
     qint64 m_loopStart = 0, m_loopEnd = 0, m_crossfade = 0; // the loop shown; none: start >= end
     qint64 m_frames = 0; // of the file shown
+    bool m_keyboardFormat = true; // the file shown is: its loop goes into its sampler chunk
+    std::optional<std::pair<qint64, qint64>> m_ownLoop; // the file's sampler chunk's
+    std::function<SampleLoop(const QString &path)> m_keptLoops;
     QWidget *m_waveFrame = nullptr;
     WaveCanvas *m_waveCanvas = nullptr;
     QScrollBar *m_zoomBar = nullptr, *m_panBar = nullptr;

@@ -551,6 +551,34 @@ private Q_SLOTS:
         QVERIFY2(said.contains(u"B_A3.WAV: no loop: samples not finite"_s), qPrintable(said));
         QVERIFY(std::fabs(sound::read(dir.filePath(u"out/A_A3.WAV"_s)).peak - 0.8913f) < 0.003f); // -1 dBFS
     }
+
+    // The loops kept beside an MSP loop the command's export too, lines that make no sense passed over. A.wav is
+    // 24-bit 48 kHz; B.wav, in the keyboard's format, carries its own loop: the set's counts for nothing.
+    void keptLoopsBeside_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("cuts"); // slot A, slot B: Keep 0, None 1, Forward 2 with start-end crossfade length
+        QTest::newRow("a loop, a one-shot") << QByteArray("TAMO sample loops 1\nA forward 100 900 10 800.5\nB none\n") << u"A 2 100-900 10 800.5|B 0"_s;
+        QTest::newRow("damaged") << QByteArray("A forward 900 100 0 0\nA forward -5 100 0 0\nA forward 1 2 3 0\nA forward 100 200 0 150\nC none\n"
+                                               "A forward 1 2\nLONGNAME9 none\n\xff\xfe\x01junk\nA backward 1 2 0 0\nA forward 1 x 0 0\n%41  none  \r\nB")
+                                 << u"A 1|B 0"_s;
+    }
+    void keptLoopsBeside()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, cuts);
+        QTemporaryDir dir;
+        const QString msp = dir.filePath(u"SET.MSP"_s);
+        QVERIFY(sound::write(dir.filePath(u"A.wav"_s), SF_FORMAT_WAV | SF_FORMAT_PCM_24, 48000, 1, 2000) && writeAll(msp + u".loops"_s, file)
+                && sound::write(dir.filePath(u"B.wav"_s), kWav16, 44100, 1, 2000) && msp::SaveMspFile(msp, recordNamed({"A", "B"})).ok);
+        ExportSet set;
+        QTextStream out(stdout);
+        QStringList got{resolveExportSet(msp, set, out)}; // no error
+        for (const auto &[path, c] : set.sources)
+            got << u"%1 %2"_s.arg(QFileInfo(path).baseName()).arg(int(c.loop))
+                       + (c.loop == wav::SourceCut::Loop::Forward ? u" %1-%2 %3 %4"_s.arg(c.loopStart).arg(c.loopEnd).arg(c.crossfade).arg(c.loopLength) : u""_s);
+        QCOMPARE(got.join(u'|'), u'|' + cuts);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestKeyboardExport)

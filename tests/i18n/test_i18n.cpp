@@ -20,9 +20,12 @@ private Q_SLOTS:
         const tamo::ui::ScriptedPlatform platform;
         for (const auto &c : cases) {
             tamo::app::installTranslations(QLocale(c.locale));
-            const tamo::msp_editor::MspEditorWindow window;
+            tamo::msp_editor::MspEditorWindow window;
             const QWidget *widget = window.findChild<QWidget *>(c.control);
             QCOMPARE(widget ? widget->property("text").toString() : QString(), c.caption);
+            window.show(), window.grab(); // fitted as drawn, the loop captions keep their row's size ("Début de boucle" had 6.25 pt)
+            for (const QString &caption : {u"LoopStartLabel"_s, u"LoopEndLabel"_s})
+                QCOMPARE(window.findChild<QWidget *>(caption)->font().pointSizeF(), window.findChild<QWidget *>(u"LoopSet"_s)->font().pointSizeF());
         }
         tamo::app::installTranslations(QLocale::c());
     }

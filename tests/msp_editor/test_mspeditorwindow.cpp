@@ -827,6 +827,16 @@ private Q_SLOTS:
         QVERIFY(platform.pending() == 0 && platform.messages().last().details.startsWith(u"HELD.WAV: loop "_s));
         QCOMPARE(test::readAll(held), bytes);
 
+        // A 24-bit 48 kHz file is never written: the set keeps the loop found, as one undoable step.
+        const QString deep = dir.filePath(u"deep.wav"_s);
+        QVERIFY(test::sound::write24(deep, test::sound::note(440, 48000, 1, false), 48000, 1));
+        const QByteArray deepBytes = test::readAll(deep);
+        editor.addWavFiles({deep}), editor.selectSlot(2), platform.queueAnswer(ui::Answer::Yes);
+        editor.findChild<QAction *>(u"MnuFindLoop"_s)->trigger();
+        QVERIFY(shown(*editor.wavPanel(), u"LoopEnd"_s) == QString::number(editor.document().keptLoop(2).end) && test::readAll(deep) == deepBytes);
+        editor.undoStack()->undo();
+        QVERIFY(editor.document().keptLoop(2).kind == msp_editor::SampleLoop::Kind::Keep && shown(*editor.wavPanel(), u"LoopEnd"_s).isEmpty());
+
         const QString looped = dir.filePath(u"looped.wav"_s); // its audition sustains: 1 s plays 2 s
         QVERIFY(test::sound::write(looped, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100, 60, test::sound::Loop{1000, 30000}));
         QCOMPARE(wav::pitchedPreview(looped, 0, 2.0, nullptr).samples.size(), std::size_t(2 * 44100));

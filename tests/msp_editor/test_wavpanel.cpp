@@ -7,9 +7,12 @@
 #include "../wav/helper_wav.h"
 #include "editorsupport.h"
 #include "msp_editor/wavpanel.h"
+#include "export/keyboardexport.h"
 #include "ui/scriptedplatform.h"
+#include "util/playback/playit.h"
 #include "wav/wavtools.h"
 
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -228,18 +231,74 @@ private Q_SLOTS:
         QCOMPARE(shown(editor, u"LoopEnd"_s), end == 0 ? u""_s : QString::number(got.instrument->loops[0].end));
     }
 
-private:
-    static bool writeTone(const QString &path, bool loop)
+    // A file not in the keyboard's format is never written: the set keeps its loop (undoable), saves and reads it
+    // back, and the export loops its copy, moved by the trim and scaled by 441/480. Held, Play loops what is shown.
+    void keptLoop_data()
     {
-        SF_INFO info{0, 44100, 1, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0, 0};
+        QTest::addColumn<QList<int>>("source"); // libsndfile's PCM subtype, rate, frames of silence before the tone (trimmed)
+        QTest::addColumn<QString>("typed");    // "|": Remove loop
+        QTest::addColumn<QString>("exported"); // the copy's loop; "|": none
+        QTest::newRow("24-bit") << QList<int>{SF_FORMAT_PCM_24, 44100, 0} << u"1000|3000"_s << u"1000|3000"_s;
+        QTest::newRow("48 kHz, trimmed") << QList<int>{SF_FORMAT_PCM_16, 48000, 480} << u"960|2880"_s << u"441|2205"_s;
+        QTest::newRow("24-bit, its own loop removed") << QList<int>{SF_FORMAT_PCM_24, 44100, 0} << u"|"_s << u"|"_s;
+    }
+    void keptLoop()
+    {
+        QFETCH(QList<int>, source);
+        QFETCH(QString, typed);
+        QFETCH(QString, exported);
+        const QString button = typed == u"|" ? u"LoopRemove"_s : u"LoopSet"_s;
+        ui::ScriptedPlatform platform;
+        QTemporaryDir dir, stick;
+        const QString wav = dir.filePath(u"KEPT.wav"_s), msp = dir.filePath(u"KEPT.MSP"_s);
+        QVERIFY(writeTone(wav, button == u"LoopRemove", source[0], source[1], source[2]));
+        const QByteArray before = test::readAll(wav);
+        const auto loopShown = [](MspEditorWindow &w) { return w.selectSlot(1), w.wavPanel()->showWavInfo(), shown(w, u"LoopStart"_s) + u'|' + shown(w, u"LoopEnd"_s); };
+        {
+            MspEditorWindow editor;
+            editor.addWavFiles({wav});
+            loopShown(editor);
+            editor.findChild<QLineEdit *>(u"LoopStart"_s)->setText(typed.section(u'|', 0, 0));
+            editor.findChild<QLineEdit *>(u"LoopEnd"_s)->setText(typed.section(u'|', 1, 1));
+            run(editor, button);
+            QVERIFY(editor.statusBar()->currentMessage().contains(u"the set keeps the loop"_s));
+            editor.undoStack()->undo();
+            QCOMPARE(loopShown(editor), button == u"LoopRemove" ? u"500|4000"_s : u"|"_s); // as it was
+            editor.undoStack()->redo();
+            QVERIFY(test::readAll(wav) == before && loopShown(editor) == typed);
+            QSignalSpy held(editor.wavPanel(), &WavPanel::auditionStarted), let(editor.wavPanel(), &WavPanel::auditionReleased);
+            QTest::mousePress(editor.findChild<QPushButton *>(u"Command6"_s), Qt::LeftButton), QTest::mouseRelease(editor.findChild<QPushButton *>(u"Command6"_s), Qt::LeftButton);
+            QCOMPARE(u"%1|%2 %3"_s.arg(held[0][1].toLongLong()).arg(held[0][2].toLongLong()).arg(let.size()), (typed == u"|" ? u"0|0"_s : typed) + u" 1"_s); // held, it loops what is shown
+            platform.queueFile(msp);
+            run(editor, u"MnuSaveAs"_s);
+        }
+        MspEditorWindow reopened;
+        QVERIFY(reopened.openFile(msp) && loopShown(reopened) == typed);
+        exporter::ExportRequest request{reopened.record(), u"KEPT.MSP"_s, stick.path(), {}, {}, nullptr, {.trimSilence = source[2] > 0}};
+        request.sourceFor = [&](int slot) { return reopened.document().exportSource(slot); };
+        QCOMPARE(exporter::exportForKeyboard(request).status, exporter::ExportStatus::Done);
+        const test::sound::Contents copy = test::sound::read(QDir(stick.path()).filePath(u"KEPT.WAV"_s));
+        const auto *looped = copy.instrument && copy.instrument->loop_count > 0 ? &copy.instrument->loops[0] : nullptr;
+        QCOMPARE(looped ? u"%1|%2"_s.arg(looped->start).arg(looped->end) : u"|"_s, exported);
+        const exporter::SlotSource was = reopened.document().exportSource(1); // renamed, the sample keeps its file and loop
+        const msp_editor::SampleLoop kept = reopened.document().keptLoop(1);
+        platform.queueText(u"NEWNAME"_s), run(reopened, u"MnuRenameSample"_s);
+        QVERIFY(reopened.document().exportSource(1) == was && reopened.document().keptLoop(1) == kept && kept.kind != msp_editor::SampleLoop::Kind::Keep);
+        QCOMPARE(platform.messageTexts().size(), util::HasAudioOutput() ? 0 : 1); // said on the release
+    }
+
+private:
+    static bool writeTone(const QString &path, bool loop, int format = SF_FORMAT_PCM_16, int rate = 44100, int silence = 0)
+    {
+        SF_INFO info{0, rate, 1, SF_FORMAT_WAV | format, 0, 0};
         SF_INSTRUMENT instrument{};
         instrument.basenote = 60, instrument.loop_count = loop ? 1 : 0;
         instrument.loops[0] = {SF_LOOP_FORWARD, 500, 4000, 0};
-        std::vector<float> x(8000);
-        for (std::size_t i = 0; i < x.size(); ++i) x[i] = 0.5f * float(std::sin(2 * M_PI * double(i) / 97.0 + 1.0));
+        std::vector<float> x(8000 + std::size_t(silence));
+        for (std::size_t i = std::size_t(silence); i < x.size(); ++i) x[i] = 0.5f * float(std::sin(2 * M_PI * double(i) / 97.0 + 1.0));
         SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
         return f && sf_command(f, SFC_SET_INSTRUMENT, &instrument, sizeof instrument) == SF_TRUE
-               && sf_writef_float(f, x.data(), 8000) == 8000 && sf_close(f) == 0;
+               && sf_writef_float(f, x.data(), sf_count_t(x.size())) == sf_count_t(x.size()) && sf_close(f) == 0;
     }
 };
 

@@ -85,7 +85,7 @@ inline void drop(QWidget &widget, const QStringList &files, QPoint pos)
 // Shows record as the document read from path, or one never saved (modified).
 inline void showRecord(MspEditorWindow &form, const MspRecord &record, const QString &path = {}, bool modified = false)
 {
-    form.document().reset({record, {}}, path, !modified);
+    form.document().reset({record, {}, {}}, path, !modified);
     form.RefreshMspView();
 }
 

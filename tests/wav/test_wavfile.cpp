@@ -4,6 +4,7 @@
 
 #include "helper_sound.h"
 #include "helper_wav.h"
+#include "wav/heldloop.h"
 #include "wav/keyboardformat.h"
 #include "wav/rootnote.h"
 #include "wav/wavbytes.h"
@@ -495,6 +496,31 @@ private Q_SLOTS:
         for (qint64 i = 0; rate == 44100 && i < frames; ++i)
             QVERIFY(std::abs(written.samples[std::size_t(i)] - float(cut.gain) * in.samples[std::size_t(cut.start + i)])
                     <= (cut.gain == 1.0 ? 0.0f : 1.5f / 32768));
+    }
+
+    // A held note read in stretches of at most `chunk` frames: the loop again and again while held (the frame
+    // after its last one its first); let go, on to the end.
+    void heldLoop_data()
+    {
+        QTest::addColumn<QList<qint64>>("shape"); // frames, loop start, loop end, chunk, frames read while held
+        QTest::addColumn<QList<qint64>>("heard");
+        QTest::newRow("three passes, tail") << QList<qint64>{10, 3, 7, 4, 15} << QList<qint64>{0, 1, 2, 3, 4, 5, 6, 3, 4, 5, 6, 3, 4, 5, 6, 7, 8, 9};
+        QTest::newRow("let go inside") << QList<qint64>{10, 3, 7, 100, 9} << QList<qint64>{0, 1, 2, 3, 4, 5, 6, 3, 4, 5, 6, 7, 8, 9};
+        QTest::newRow("one-frame loop at the end") << QList<qint64>{3, 2, 3, 1, 5} << QList<qint64>{0, 1, 2, 2, 2};
+        QTest::newRow("loop past the end") << QList<qint64>{5, 1, 6, 2, 20} << QList<qint64>{0, 1, 2, 3, 4};
+    }
+    void heldLoop()
+    {
+        QFETCH(QList<qint64>, shape);
+        QFETCH(QList<qint64>, heard);
+        HeldLoop state{.frames = shape[0], .loopStart = shape[1], .loopEnd = shape[2]};
+        QList<qint64> played;
+        for (FrameRun run{0, 1}; run.count > 0;) {
+            state.held = played.size() < shape[4];
+            run = nextHeldRun(state, std::min(shape[3], state.held ? shape[4] - played.size() : shape[3]));
+            for (qint64 i = 0; i < run.count; ++i) played << run.from + i;
+        }
+        QCOMPARE(played, heard);
     }
 };
 

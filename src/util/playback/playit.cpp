@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "util/playback/playit.h"
 
+#include "wav/heldloop.h"
 #include "wav/wavformat.h"
 
 #include <QAudioDevice>
@@ -83,52 +84,70 @@ std::optional<Sound> readWav(const QString &path)
     return sound;
 }
 
-// Hands the sound to the sink as 32-bit float frames, converting as it goes.
+// Hands the sound to the sink as 32-bit float frames, converting as it goes; a held
+// loop is read again and again until it is let go.
 class FloatStream : public QIODevice {
 public:
-    explicit FloatStream(Sound sound) : m_sound(std::move(sound)) {}
+    FloatStream(Sound sound, qint64 loopStart, qint64 loopEnd) : m_sound(std::move(sound))
+    {
+        m_cursor.frames = m_sound.data.size() / m_sound.format.frameBytes();
+        m_cursor.loopStart = loopStart;
+        m_cursor.loopEnd = loopEnd;
+    }
 
+    void release() { m_cursor.held = false; }
     bool isSequential() const override { return true; }
     qint64 bytesAvailable() const override
     {
-        return remainingSamples() * qint64(sizeof(float)) + QIODevice::bytesAvailable();
+        // Held in a loop it never runs out: a second's worth is always there.
+        const qint64 frames = m_cursor.held && m_cursor.loops() ? std::max<qint64>(m_sound.sampleRate, 1)
+                                                                : std::max<qint64>(m_cursor.frames - m_cursor.position, 0);
+        return frames * m_sound.format.channels * qint64(sizeof(float)) + QIODevice::bytesAvailable();
     }
-    bool atEnd() const override { return remainingSamples() == 0 && QIODevice::atEnd(); }
+    bool atEnd() const override
+    {
+        return !(m_cursor.held && m_cursor.loops()) && m_cursor.position >= m_cursor.frames && QIODevice::atEnd();
+    }
 
 protected:
     qint64 readData(char *out, qint64 maxSize) override
     {
         const wav::SampleFormat &format = m_sound.format;
         const qint64 frameOut = qint64(sizeof(float)) * format.channels;
-        const qint64 count = std::min(maxSize / frameOut * format.channels, remainingSamples());
-        for (qint64 i = 0; i < count; ++i) {
-            const auto v = float(wav::sampleLevel(m_sound.data.constData() + m_next * format.sampleBytes, format.encoding));
-            std::memcpy(out + i * qint64(sizeof(float)), &v, sizeof(float));
-            ++m_next;
+        qint64 done = 0; // frames
+        for (const qint64 wanted = maxSize / frameOut; done < wanted;) {
+            const wav::FrameRun run = wav::nextHeldRun(m_cursor, wanted - done);
+            if (run.count == 0)
+                break;
+            const char *in = m_sound.data.constData() + run.from * format.frameBytes();
+            for (qint64 i = 0; i < run.count * format.channels; ++i) {
+                const auto v = float(wav::sampleLevel(in + i * format.sampleBytes, format.encoding));
+                std::memcpy(out + (done * format.channels + i) * qint64(sizeof(float)), &v, sizeof(float));
+            }
+            done += run.count;
         }
-        return count * qint64(sizeof(float));
+        return done * frameOut;
     }
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
-    qint64 remainingSamples() const { return m_sound.data.size() / m_sound.format.sampleBytes - m_next; }
-
     Sound m_sound;
-    qint64 m_next = 0; // index of the next sample (not frame)
+    wav::HeldLoop m_cursor;
 };
 
 // One sound: the sink goes before the stream it reads from.
 class Playback : public QObject {
 public:
-    Playback(Sound sound, const QAudioDevice &device, const QAudioFormat &format,
+    Playback(Sound sound, qint64 loopStart, qint64 loopEnd, const QAudioDevice &device, const QAudioFormat &format,
              QObject *parent)
-        : QObject(parent), m_stream(std::move(sound)), m_sink(device, format)
+        : QObject(parent), m_stream(std::move(sound), loopStart, loopEnd), m_sink(device, format)
     {
         m_stream.open(QIODevice::ReadOnly);
     }
 
     QAudioSink &sink() { return m_sink; }
     void start() { m_sink.start(&m_stream); }
+    void release() { m_stream.release(); }
 
     // Idle comes when the last samples have gone to the sound system, which still
     // holds up to a buffer of them: ending the sink now would cut the tail.
@@ -176,7 +195,7 @@ void Playback::finish()
 
 namespace {
 
-void play(std::optional<Sound> sound)
+void play(std::optional<Sound> sound, qint64 loopStart = 0, qint64 loopEnd = 0)
 {
     QCoreApplication *app = QCoreApplication::instance();
     stopCurrent();
@@ -190,7 +209,7 @@ void play(std::optional<Sound> sound)
     format.setChannelCount(sound->format.channels);
     format.setSampleFormat(QAudioFormat::Float);
 
-    auto *playback = new Playback(std::move(*sound), device, format, app);
+    auto *playback = new Playback(std::move(*sound), loopStart, loopEnd, device, format, app);
     QObject::connect(&playback->sink(), &QAudioSink::stateChanged, playback,
                      [playback](QAudio::State state) {
                          if (state == QAudio::IdleState)
@@ -228,13 +247,27 @@ void PlayIt(const QString &path)
     play(readWav(path));
 }
 
-void PlayFrames(const std::vector<float> &samples, int channels, int rate)
+void PlayHeld(const QString &path, qint64 loopStart, qint64 loopEnd)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread())
+        play(readWav(path), loopStart, loopEnd);
+}
+
+void ReleaseHeld()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread() && currentSound())
+        currentSound()->release();
+}
+
+void PlayFrames(const std::vector<float> &samples, int channels, int rate, qint64 loopStart, qint64 loopEnd)
 {
     QCoreApplication *app = QCoreApplication::instance();
     if (!app)
         return;
     if (QThread::currentThread() != app->thread()) {
-        QMetaObject::invokeMethod(app, [samples, channels, rate] { PlayFrames(samples, channels, rate); },
+        QMetaObject::invokeMethod(app, [samples, channels, rate, loopStart, loopEnd] { PlayFrames(samples, channels, rate, loopStart, loopEnd); },
                                   Qt::QueuedConnection);
         return;
     }
@@ -246,7 +279,7 @@ void PlayFrames(const std::vector<float> &samples, int channels, int rate)
         for (size_t i = 0; i < samples.size(); ++i)
             qToLittleEndian(samples[i], sound->data.data() + qsizetype(i) * 4);
     }
-    play(std::move(sound));
+    play(std::move(sound), loopStart, loopEnd);
 }
 
 } // namespace tamo::util

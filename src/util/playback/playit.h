@@ -12,8 +12,16 @@ namespace tamo::util {
 // reports nothing. Call from the GUI thread of a Q(Gui)Application.
 void PlayIt(const QString &path);
 // The same for decoded sound: interleaved samples from -1 to 1. Plays nothing
-// beyond playback's limits (8 channels, 384 kHz, 1 GiB).
-void PlayFrames(const std::vector<float> &samples, int channels, int rate);
+// beyond playback's limits (8 channels, 384 kHz, 1 GiB). Held as PlayHeld when
+// loopStart..loopEnd (frames) lies inside the sound.
+void PlayFrames(const std::vector<float> &samples, int channels, int rate, qint64 loopStart = 0, qint64 loopEnd = 0);
+
+// Plays the WAV at path as a held note (from the GUI thread): its frames loopStart
+// up to loopEnd (one past the last looped frame) again and again until ReleaseHeld(),
+// then on to its end. A loop outside the data plays the file once, as PlayIt.
+void PlayHeld(const QString &path, qint64 loopStart, qint64 loopEnd);
+// The held sound now playing stops looping and plays on to its end.
+void ReleaseHeld();
 
 // Whether the system offers an audio output at all; without one nothing plays.
 bool HasAudioOutput();
