@@ -3,10 +3,11 @@
 // `export` resolves it, every sample measured against the bank's own root (KEY -
 // FINE / 100 as imported); the same presets with every root moved up 1 and 12
 // semitones; Hydrogen's drum kits on the folder road. Prints, per bank, the share
-// of confidently pitched samples within 50 cents, the false alarms, the shifted
-// presets flagged, drum alarms, and the detector's processor time per second of
-// audio (one thread, the file read included).
-//   tamo_pitchbench [--drumkits FOLDER] [SOUNDFONT...]
+// of confidently pitched samples within 50 cents, the false alarms (samples the
+// check marks), the shifted presets flagged (and those not), drum alarms, and the
+// detector's processor time per second of audio (one thread, the file read
+// included). --show prints every sample's check of the presets named.
+//   tamo_pitchbench [--drumkits FOLDER] [--show PRESET|*] [SOUNDFONT...]
 // Default: /usr/share/sounds/sf2/TimGM6mb.sf2 and FluidR3_GM.sf2, /usr/share/hydrogen/data/drumkits.
 
 #include "export/exportcommand.h"
@@ -59,7 +60,8 @@ void measureTime(const QStringList &paths, const QList<wav::SourceCut> &cuts, Ta
     }
 }
 
-void benchSoundFont(const QString &path, Tally &tally)
+// show: print every check of the presets whose names hold it ("*": all).
+void benchSoundFont(const QString &path, const QString &show, Tally &tally)
 {
     const sf2::SoundFont font = sf2::readSoundFontFile(path);
     if (!font.ok()) {
@@ -77,6 +79,12 @@ void benchSoundFont(const QString &path, Tally &tally)
             if (!found)
                 continue;
             const QList<SampleCheck> &checks = *found;
+            if (!show.isEmpty() && (show == u"*" || preset.name.contains(show, Qt::CaseInsensitive))) {
+                for (const SampleCheck &c : checks)
+                    std::printf("%d:%d %s / %s keys %d-%d: %s (%ld cents)%s\n", preset.bank, preset.program, qPrintable(preset.name),
+                                qPrintable(c.name), c.lowKey, c.highKey, qPrintable(sampleCheckText(c)), std::lround(c.cents()),
+                                c.disagrees() ? " ALARM" : "");
+            }
             if (drums) {
                 for (const SampleCheck &check : checks) {
                     ++tally.drumSamples;
@@ -101,9 +109,9 @@ void benchSoundFont(const QString &path, Tally &tally)
                     continue;
                 ++tally.confident;
                 const double cents = check.cents();
-                if (std::abs(cents) < 50) {
+                if (std::abs(cents) < 50)
                     ++tally.within;
-                } else {
+                if (check.disagrees()) {
                     tally.octaveOff += std::abs(cents - 1200 * std::round(cents / 1200)) < 50 ? 1 : 0;
                     ++tally.falseAlarms;
                     tally.alarms << QStringLiteral("  %1:%2 %3 / %4: %5 (%6 cents, octave guard %7)")
@@ -119,12 +127,16 @@ void benchSoundFont(const QString &path, Tally &tally)
             ++tally.shiftable;
             // The same preset with every sample's root moved up.
             for (const int shift : {1, 12}) {
-                const bool flagged = std::any_of(checks.cbegin(), checks.cend(), [shift](SampleCheck c) {
+                QList<SampleCheck> shifted = checks;
+                for (SampleCheck &c : shifted) {
                     if (c.root)
                         *c.root += shift;
-                    return c.disagrees();
-                });
+                }
+                findRegistrations(shifted);
+                const bool flagged = std::any_of(shifted.cbegin(), shifted.cend(), [](const SampleCheck &c) { return c.disagrees(); });
                 (shift == 1 ? tally.flaggedUp1 : tally.flaggedUp12) += flagged ? 1 : 0;
+                if (!flagged)
+                    tally.alarms << QStringLiteral("  %1:%2 %3: roots moved up %4, not flagged").arg(preset.bank).arg(preset.program).arg(preset.name).arg(shift);
             }
         }
     }
@@ -160,11 +172,13 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QStringList fonts;
-    QString drumkits = QStringLiteral("/usr/share/hydrogen/data/drumkits");
+    QString drumkits = QStringLiteral("/usr/share/hydrogen/data/drumkits"), show;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args.at(i) == u"--drumkits" && i + 1 < args.size())
             drumkits = args.at(++i);
+        else if (args.at(i) == u"--show" && i + 1 < args.size())
+            show = args.at(++i);
         else
             fonts << args.at(i);
     }
@@ -172,7 +186,7 @@ int main(int argc, char **argv)
         fonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"), QStringLiteral("/usr/share/sounds/sf2/FluidR3_GM.sf2")};
     for (const QString &font : std::as_const(fonts)) {
         Tally t;
-        benchSoundFont(font, t);
+        benchSoundFont(font, show, t);
         std::printf("%s: %d melodic presets; %d distinct samples compared, %d confident (%.1f%%)\n"
                     "  within 50 cents: %d of %d confident = %.1f%%; false alarms %d (%d whole octaves)\n"
                     "  roots shifted +1: %d of %d presets flagged; +12: %d of %d\n"

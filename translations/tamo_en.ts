@@ -465,6 +465,10 @@ It was left as it was.</translation>
         <source>%1: root %2 from %3; %4.</source>
         <translation>%1: root %2 from %3; %4.</translation>
     </message>
+    <message>
+        <source>; a layer %1 cents from one in tune over its keys: a stop, no wrong root</source>
+        <translation>; a layer %1 cents from one in tune over its keys: a stop, no wrong root</translation>
+    </message>
 </context>
 <context>
     <name>PitchDetector</name>

@@ -465,6 +465,10 @@ Il est resté tel quel.</translation>
         <source>%1: root %2 from %3; %4.</source>
         <translation>%1 : note fondamentale %2 d’après %3 ; %4.</translation>
     </message>
+    <message>
+        <source>; a layer %1 cents from one in tune over its keys: a stop, no wrong root</source>
+        <translation> ; une couche à %1 cents d’une autre, juste, sur les mêmes touches : un jeu ajouté, pas une fondamentale fausse</translation>
+    </message>
 </context>
 <context>
     <name>PitchDetector</name>

@@ -123,7 +123,7 @@ QList<wav::PitchReading> measurePitches(const QList<wav::PitchWindow> &windows, 
 
 bool SampleCheck::disagrees() const
 {
-    return pitch.confident && root && !notCompared && std::abs(cents()) >= 50;
+    return pitch.confident && root && !notCompared && std::abs(cents()) >= 50 && !registration;
 }
 
 QString sampleCheckText(const SampleCheck &check)
@@ -138,6 +138,9 @@ QString sampleCheckText(const SampleCheck &check)
         text += QCoreApplication::translate("PitchCheck", "; sounds like %1").arg(pitchText(check.pitch.note));
     if (check.notCompared)
         text += QCoreApplication::translate("PitchCheck", "; plays as recorded (one key or a fixed pitch)");
+    if (check.registration)
+        text += QCoreApplication::translate("PitchCheck", "; a layer %1 cents from one in tune over its keys: a stop, no wrong root")
+                    .arg(std::lround(*check.registration));
     return text;
 }
 
@@ -155,7 +158,35 @@ QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::So
     QList<SampleCheck> checks;
     for (int slot = 1; slot <= used; ++slot)
         checks << checkOfSlot(record, slot, paths.value(slot - 1), origins.value(slot - 1, origin), pitches.value(slot - 1));
+    findRegistrations(checks);
     return checks;
+}
+
+void findRegistrations(QList<SampleCheck> &checks)
+{
+    const auto inTune = [](const SampleCheck &c) { return c.pitch.confident && c.root && !c.notCompared && std::abs(c.cents()) < 50; };
+    // A layer an octave or a fifth above another leaves the lower one naming the note
+    // heard (a 4-foot stop, a quint); one under a semitone from it is a celeste. A
+    // layer below the one in tune would move the note heard: no stop.
+    const auto isStop = [](double cents) {
+        const double fifths = cents - 702;
+        return std::abs(cents) < 100
+               || (cents > 0 && (std::abs(cents - 1200 * std::round(cents / 1200)) < 50 || std::abs(fifths - 1200 * std::round(fifths / 1200)) < 50));
+    };
+    for (SampleCheck &check : checks) {
+        check.registration.reset();
+        if (!check.pitch.confident || !check.root || check.notCompared || std::abs(check.cents()) < 50)
+            continue;
+        for (const SampleCheck &other : std::as_const(checks)) {
+            if (&other == &check || !inTune(other) || other.highKey < check.lowKey || other.lowKey > check.highKey)
+                continue;
+            const double interval = check.cents() - other.cents();
+            if (isStop(interval)) {
+                check.registration = interval;
+                break;
+            }
+        }
+    }
 }
 
 SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &path, RootOrigin origin,
@@ -177,6 +208,8 @@ SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &p
             check.root = sampleRoot;
     }
     // START is stored one below the first key it plays.
+    check.lowKey = record.sample(SampleField::StartKey, slot) + 1;
+    check.highKey = record.sample(SampleField::EndKey, slot);
     check.notCompared = record.sample(SampleField::EndKey, slot) - record.sample(SampleField::StartKey, slot) <= 1
                         || record.sample(SampleField::PitchMode, slot) == 1;
     check.pitch = reading;

@@ -56,6 +56,11 @@ struct SampleCheck {
     std::optional<double> root; // the note it plays unshifted: KEY - FINE / 100
     RootOrigin origin = RootOrigin::None;
     bool notCompared = false;   // one key or a fixed pitch: it plays as recorded
+    int lowKey = 0, highKey = 127; // the keys it plays
+    // Cents above a layer in tune over the same keys, when an octave or a fifth (and
+    // octaves) above it, or less than a semitone either way: a stop the set adds
+    // (4-foot, quint, celeste), not a wrong root. Such a sample is no alarm.
+    std::optional<double> registration;
     wav::PitchReading pitch;
     double cents() const { return root ? (pitch.note - *root) * 100 : 0; }
     // A confident pitch 50 cents or more from its root.
@@ -80,6 +85,10 @@ SampleCheck checkOfSlot(const msp::MspRecord &record, int slot, const QString &p
 // fifth above) as often as a correction.
 QList<SampleCheck> checkRecord(const msp::MspRecord &record, const QList<wav::SourceCut> &cuts,
                                const QStringList &paths, RootOrigin origin, const QList<RootOrigin> &origins = {});
+
+// Sets registration of the checks of one set that stand for such stops (layers:
+// samples playing the same keys).
+void findRegistrations(QList<SampleCheck> &checks);
 
 // The checks of one set a SoundFont preset imports to; nullopt when it maps no sample.
 std::optional<QList<SampleCheck>> checkSoundFontSet(const sfz::SfzImport &import);

@@ -413,7 +413,8 @@ private:
                 if (j == i || !right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
                     || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
                     || right.highVelocity != left.highVelocity || right.end - right.start != left.end - left.start
-                    || right.looped != left.looped
+                    || right.looped != left.looped || right.root != left.root || right.cents != left.cents
+                    || right.scaleTuning != left.scaleTuning
                     || (left.looped
                         && (right.loopStart - right.start != left.loopStart - left.start
                             || right.loopEnd - right.start != left.loopEnd - left.start))

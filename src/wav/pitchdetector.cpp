@@ -353,13 +353,16 @@ PitchReading detectPitchInFile(const QString &path, const PitchWindow &window)
             result.reason = QCoreApplication::translate("PitchDetector", "too short to hold a note");
             return result;
         }
-        const auto loudest = std::size_t(std::max_element(level.begin(), level.end()) - level.begin());
-        if (level[loudest] < 1e-8) {
+        const double peak = *std::max_element(level.begin(), level.end());
+        // The attack's end: the first moment within 3 dB of the peak (a steady tone's
+        // very loudest block may lie anywhere).
+        const auto loudest = std::size_t(std::find_if(level.begin(), level.end(), [peak](double l) { return l >= 0.5 * peak; }) - level.begin());
+        if (peak < 1e-8) {
             result.reason = QCoreApplication::translate("PitchDetector", "silent");
             return result;
         }
         std::size_t last = level.size() - 1;
-        while (last > loudest && level[last] < level[loudest] * 1e-4)
+        while (last > loudest && level[last] < peak * 1e-4)
             --last;
         // A hit dies away; a note that is held takes longer than 0.3 s to fall 40 dB.
         if (last - loudest < 30) {

@@ -122,6 +122,9 @@ private Q_SLOTS:
         QTest::newRow("in tune") << u"tuned"_s << 0;
         QTest::newRow("a root a semitone off") << u"+1"_s << 1;
         QTest::newRow("a root an octave off") << u"+12"_s << 1;
+        // A second layer over the same keys: a stop an octave above is no alarm, one below is.
+        QTest::newRow("a layer an octave above one in tune") << u"layer 60"_s << 0;
+        QTest::newRow("a layer an octave below one in tune") << u"layer 84"_s << 1;
         QTest::newRow("drums with notes in their names") << u"drums"_s << 0;
         QTest::newRow("missing") << u"missing"_s << 2;
     }
@@ -139,10 +142,18 @@ private Q_SLOTS:
         } else if (what != u"missing") {
             QVERIFY(writeTone(path + u"/Lead C3.wav"_s, 60));
             QVERIFY(writeTone(path + u"/Lead A3.wav"_s, 69));
+            if (what.startsWith(u"layer"))
+                QVERIFY(writeTone(path + u"/Lead C4.wav"_s, 72));
             ExportSet set;
             QTextStream ignored(stdout);
             QCOMPARE(resolveExportSet(path, set, ignored), QString());
-            set.record.setSample(msp::SampleField::Key, 2, quint8(69 + what.toInt()));
+            if (what.startsWith(u"layer")) {
+                for (const auto field : {msp::SampleField::StartKey, msp::SampleField::EndKey})
+                    set.record.setSample(field, 3, set.record.sample(field, 1));
+                set.record.setSample(msp::SampleField::Key, 3, quint8(what.mid(6).toInt()));
+            } else {
+                set.record.setSample(msp::SampleField::Key, 2, quint8(69 + what.toInt()));
+            }
             path += u"/LEAD.MSP"_s; // beside its sound files
             QVERIFY(msp::SaveMspFile(path, set.record).ok);
         }
@@ -150,8 +161,9 @@ private Q_SLOTS:
             path = dir.filePath(u"nothing.msp"_s);
         QString printed, errors;
         QTextStream out(&printed), err(&errors);
-        QCOMPARE(runCheckCommand(path, out, err), status);
+        const int exitStatus = runCheckCommand(path, out, err);
         out.flush();
+        QVERIFY2(exitStatus == status, qPrintable(printed));
         QCOMPARE(printed.count(u"OUT OF TUNE"), status == 1 ? 1 : 0);
     }
 };
