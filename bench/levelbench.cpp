@@ -5,7 +5,8 @@
 // voice engine (as `TAMO render` plays it), once through FluidSynth. Each note's level
 // is its RMS over both sides in a fixed window after the attack; the difference of the
 // two, less one offset for the whole bank (the median), is reported as median and
-// 95th percentile, for the presets that play one sample per key and for all, with the
+// 95th percentile, for the presets that sound one sample per key (a left and right pair
+// counting as one) and for all, with the
 // presets furthest off.
 //   tamo_levelbench [--window FROM:TO] [--keys FROM:TO:STEP] [--verbose] [SOUNDFONT...]
 // Default: /usr/share/sounds/sf2/TimGM6mb.sf2 and FluidR3_GM.sf2; window 0.1:0.6 s,
@@ -49,7 +50,8 @@ struct Options {
 
 struct PresetLevels {
     QString title;
-    bool layered = false;  // some key played by more than one slot
+    bool layered = false;  // the source sounds more than one sample on some key
+    bool overlapping = false; // the exported set plays some key from more than one slot
     std::vector<double> differences; // dB, ours less FluidSynth's, note by note
     int silentOurs = 0, silentTheirs = 0;
 };
@@ -113,9 +115,41 @@ std::vector<float> readStereo(const QString &path)
     return x;
 }
 
+// Whether the source sounds more than one sample at some key at velocity 100: mono
+// zones count one each, the halves of a left and right pair one together.
+bool sourceLayered(const sf2::SoundFont &font, const sf2::Preset &preset, const QList<int> &keys)
+{
+    const auto rangeOf = [](const sf2::Zone &zone, const sf2::Zone *global, sf2::Generator g) {
+        const sf2::Zone *from = zone.has(g) ? &zone : global && global->has(g) ? global : nullptr;
+        return from ? std::pair(from->low(g), from->high(g)) : std::pair(0, 127);
+    };
+    const auto globalOf = [](const QList<sf2::Zone> &zones) {
+        return !zones.isEmpty() && zones.first().link < 0 ? &zones.first() : nullptr;
+    };
+    const auto holds = [](std::pair<int, int> r, int v) { return r.first <= v && v <= r.second; };
+    for (int key : keys) {
+        int mono = 0, sides = 0;
+        for (const sf2::Zone &pz : preset.zones) {
+            if (pz.link < 0 || !holds(rangeOf(pz, globalOf(preset.zones), sf2::Generator::KeyRange), key)
+                || !holds(rangeOf(pz, globalOf(preset.zones), sf2::Generator::VelocityRange), kVelocity))
+                continue;
+            const sf2::Instrument &instrument = font.instruments.at(pz.link);
+            for (const sf2::Zone &iz : instrument.zones) {
+                if (iz.link < 0 || !holds(rangeOf(iz, globalOf(instrument.zones), sf2::Generator::KeyRange), key)
+                    || !holds(rangeOf(iz, globalOf(instrument.zones), sf2::Generator::VelocityRange), kVelocity))
+                    continue;
+                (font.samples.at(iz.link).type & 6) != 0 ? ++sides : ++mono;
+            }
+        }
+        if (mono + (sides + 1) / 2 > 1)
+            return true;
+    }
+    return false;
+}
+
 // Ours: the preset exported as `export` writes it, played through the voice engine.
 std::vector<float> renderOurs(const QString &font, const sf2::Preset &preset, const QList<int> &keys, const QString &folder,
-                              bool *layered, QString *error)
+                              bool *overlapping, QString *error)
 {
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
@@ -135,7 +169,7 @@ std::vector<float> renderOurs(const QString &font, const sf2::Preset &preset, co
     if (!msp::LoadMspFile(mspPath, record, error))
         return {};
     const QList<int> coverage = msp::keyCoverage(record);
-    *layered = std::any_of(coverage.begin(), coverage.end(), [](int n) { return n > 1; });
+    *overlapping = std::any_of(coverage.begin(), coverage.end(), [](int n) { return n > 1; });
     auto set = std::make_shared<voice::VoiceSet>(voice::loadVoiceSet(
         record, [&](int slot) { return exporter::soundFileBeside(mspPath, record.sampleName(slot)); }));
     voice::Engine engine(set, kRate);
@@ -156,11 +190,12 @@ void report(const char *what, const QList<PresetLevels> &presets, double offset)
 {
     std::vector<double> all;
     std::vector<std::pair<double, QString>> byPreset;
-    int count = 0;
+    int count = 0, overlapping = 0;
     for (const PresetLevels &p : presets) {
         if (p.differences.empty())
             continue;
         ++count;
+        overlapping += p.overlapping;
         std::vector<double> off;
         for (double d : p.differences) {
             all.push_back(std::abs(d - offset));
@@ -168,8 +203,8 @@ void report(const char *what, const QList<PresetLevels> &presets, double offset)
         }
         byPreset.push_back({percentile(off, 0.5), p.title});
     }
-    std::printf("  %s: %d presets, %zu notes: |difference| median %.1f dB, 95th percentile %.1f dB\n", what, count,
-                all.size(), percentile(all, 0.5), percentile(all, 0.95));
+    std::printf("  %s: %d presets (%d with overlapping slots), %zu notes: |difference| median %.1f dB, 95th percentile %.1f dB\n", what, count,
+                overlapping, all.size(), percentile(all, 0.5), percentile(all, 0.95));
     std::sort(byPreset.begin(), byPreset.end(), [](const auto &a, const auto &b) { return std::abs(a.first) > std::abs(b.first); });
     for (std::size_t i = 0; i < std::min<std::size_t>(5, byPreset.size()); ++i)
         std::printf("    %+5.1f dB  %s\n", byPreset[i].first, qPrintable(byPreset[i].second));
@@ -204,7 +239,8 @@ bool benchFont(const QString &path, const QString &fluidsynth, const Options &o)
         PresetLevels levels;
         levels.title = QStringLiteral("%1:%2 %3").arg(preset.bank).arg(preset.program).arg(preset.name);
         QString error;
-        const std::vector<float> ours = renderOurs(path, preset, keys, dir.filePath(QStringLiteral("set")), &levels.layered, &error);
+        const std::vector<float> ours = renderOurs(path, preset, keys, dir.filePath(QStringLiteral("set")), &levels.overlapping, &error);
+        levels.layered = sourceLayered(font, preset, keys);
         if (!fluid.waitForFinished(600000) || fluid.exitCode() != 0) {
             std::printf("%s: fluidsynth failed\n", qPrintable(levels.title));
             return false;
@@ -224,6 +260,8 @@ bool benchFont(const QString &path, const QString &fluidsynth, const Options &o)
                 std::printf("    %s key %d: ours %.1f dB, FluidSynth %.1f dB\n", qPrintable(levels.title), keys.at(i),
                             a[std::size_t(i)], b[std::size_t(i)]);
         }
+        if (o.verbose)
+            std::printf("    %s: %s\n", qPrintable(levels.title), levels.layered ? "layered" : "without layers");
         silentOurs += levels.silentOurs;
         silentTheirs += levels.silentTheirs;
         presets << levels;
@@ -238,9 +276,9 @@ bool benchFont(const QString &path, const QString &fluidsynth, const Options &o)
     }
     const double offset = percentile(singleDifferences, 0.5);
     std::printf("%s: window %.2f-%.2f s after each note-on; bank offset %+.1f dB (ours less FluidSynth's, median of the presets "
-                "with one sample per key); notes silent only in ours %d, only in FluidSynth's %d\n",
+                "without layers); notes silent only in ours %d, only in FluidSynth's %d\n",
                 qPrintable(QFileInfo(path).fileName()), o.from, o.to, offset, silentOurs, silentTheirs);
-    report("one sample per key", single, offset);
+    report("without layers", single, offset);
     report("all melodic presets", presets, offset);
     return true;
 }

@@ -178,6 +178,18 @@ struct Resolved {
     QString file; // the WAV written for it
 };
 
+// The level in dB a zone plays at in the reference player, as the keyboard's VOLUME
+// gets it. Initial attenuation counts 0.04 dB a centibel, not 0.1: the player keeps the
+// scale of the hardware the format came from, and the fonts are voiced by ear on it.
+// A mono zone is panned with constant power, half its power on each side, where the
+// keyboard plays a mono sample full on both: 3 dB less. Stereo, and either half of a
+// left and right pair (which becomes one stereo sample), put each side on its own.
+double zoneLevelDb(int attenuation, bool mono)
+{
+    constexpr double kDbPerCentibel = 0.04;
+    return -kDbPerCentibel * attenuation + (mono ? -10 * std::log10(2.0) : 0.0);
+}
+
 double seconds(int timecents)
 {
     return timecents <= kShortestTime ? 0.0 : std::pow(2.0, timecents / 1200.0);
@@ -594,7 +606,7 @@ private:
             add(u"tune"_s, number(z.cents - 100.0 * semitones));
             if (z.scaleTuning != 100)
                 add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
-            add(u"volume"_s, number(-z.attenuation / 10.0));
+            add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0 && !hasPartner(i))));
             add(u"ampeg_attack"_s, number(seconds(z.attack)));
             add(u"ampeg_decay"_s, number(seconds(z.decay)));
             add(u"ampeg_sustain"_s, number(100.0 * std::pow(10.0, -z.sustain / 200.0)));
@@ -602,6 +614,17 @@ private:
             document.regions.append(region);
         }
         return document;
+    }
+
+    // A mono zone with one on the other side over the same keys and velocities: one
+    // half of a left and right pair.
+    bool hasPartner(qsizetype i) const
+    {
+        const Resolved &z = m_zones.at(i);
+        return (z.isLeft || z.isRight) && std::any_of(m_zones.cbegin(), m_zones.cend(), [&](const Resolved &o) {
+                   return &o != &z && o.rightSample < 0 && (z.isLeft ? o.isRight : o.isLeft) && o.lowKey == z.lowKey
+                       && o.highKey == z.highKey && o.lowVelocity == z.lowVelocity && o.highVelocity == z.highVelocity;
+               });
     }
 
     void writeNotes()
