@@ -171,6 +171,7 @@ struct Resolved {
     int scaleTuning = 100;
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
+    int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
     int zoneNumber = 0;
     QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
     int instrumentZone = 0;
@@ -193,6 +194,30 @@ double zoneLevelDb(int attenuation, bool mono)
 double seconds(int timecents)
 {
     return timecents <= kShortestTime ? 0.0 : std::pow(2.0, timecents / 1200.0);
+}
+
+// The volume envelope as the reference player runs it: decay and release fall 96 dB
+// in their time, linearly in dB, and sustain counts 0.096 dB a centibel; an SFZ time
+// as the import reads it (the keyboard's) is a fall of 60 dB, the sustain a share of
+// the amplitude approached from above. The decay is scaled so that its fall starts at
+// the same rate in dB; the keyboard has no hold, so the hold's energy goes into a
+// longer decay (a fall of 60 dB in d seconds holds the energy of d / (6 ln 10) s at full).
+constexpr double kEnvelopeFallDb = 96, kKeyboardFallDb = 60, kSustainDbPerCentibel = 0.096;
+
+double sustainShare(int sustain)
+{
+    return std::pow(10.0, -kSustainDbPerCentibel * sustain / 20.0);
+}
+
+double decaySeconds(int decay, int hold, int sustain)
+{
+    const double holdAsDecay = seconds(hold) * kKeyboardFallDb * std::log(10.0) / 10;
+    return (seconds(decay) * kKeyboardFallDb / kEnvelopeFallDb + holdAsDecay) * (1 - sustainShare(sustain));
+}
+
+double releaseSeconds(int release)
+{
+    return seconds(release) * kKeyboardFallDb / kEnvelopeFallDb;
 }
 
 QString number(double value)
@@ -401,6 +426,9 @@ private:
         z.decay = v.value(Generator::VolEnvDecay);
         z.sustain = v.value(Generator::VolEnvSustain);
         z.release = v.value(Generator::VolEnvRelease);
+        z.hold = v.value(Generator::VolEnvHold);
+        z.keyToHold = v.value(Generator::KeyToVolEnvHold);
+        z.keyToDecay = v.value(Generator::KeyToVolEnvDecay);
         if (v.modulatorCount() > 0)
             ++m_leftOut[QCoreApplication::translate("SoundFontExport", "modulators")];
         for (const LeftOut &leftOut : kLeftOut) {
@@ -608,9 +636,11 @@ private:
                 add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
             add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0 && !hasPartner(i))));
             add(u"ampeg_attack"_s, number(seconds(z.attack)));
-            add(u"ampeg_decay"_s, number(seconds(z.decay)));
-            add(u"ampeg_sustain"_s, number(100.0 * std::pow(10.0, -z.sustain / 200.0)));
-            add(u"ampeg_release"_s, number(seconds(z.release)));
+            // Hold and decay that change with the key, taken at the middle of the zone's keys.
+            const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
+            add(u"ampeg_decay"_s, number(decaySeconds(z.decay + z.keyToDecay * fromMiddle, z.hold + z.keyToHold * fromMiddle, z.sustain)));
+            add(u"ampeg_sustain"_s, number(100.0 * sustainShare(z.sustain)));
+            add(u"ampeg_release"_s, number(releaseSeconds(z.release)));
             document.regions.append(region);
         }
         return document;
