@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace tamo::exporter {
 
@@ -172,6 +173,8 @@ struct Resolved {
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
+    int cutoff = 13500;  // the lowpass in absolute cents, with the modulation envelope's sustained share
+    double filterDb = 0; // what the lowpass takes from the sample's level
     int zoneNumber = 0;
     QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
     int instrumentZone = 0;
@@ -429,6 +432,15 @@ private:
         z.hold = v.value(Generator::VolEnvHold);
         z.keyToHold = v.value(Generator::KeyToVolEnvHold);
         z.keyToDecay = v.value(Generator::KeyToVolEnvDecay);
+        // The modulation envelope falls linearly from full to its sustain (0.1 % below
+        // full) in its decay time: taken as its mean over the note's first second.
+        constexpr auto kModEnvDecay = Generator(28), kModEnvSustain = Generator(29);
+        const double modSustain = 1 - std::clamp(int(v.value(kModEnvSustain)), 0, 1000) / 1000.0;
+        const double modDecay = seconds(std::clamp(int(v.value(kModEnvDecay)), kShortestTime, 8000));
+        double modMean = 0;
+        for (int step = 0; step < 20; ++step)
+            modMean += std::max(modSustain, 1 - (step + 0.5) / 20 / std::max(modDecay, 1e-3)) / 20;
+        z.cutoff = v.value(Generator::FilterCutoff) + int(v.value(Generator::ModEnvToFilter) * modMean);
         if (v.modulatorCount() > 0)
             ++m_leftOut[QCoreApplication::translate("SoundFontExport", "modulators")];
         for (const LeftOut &leftOut : kLeftOut) {
@@ -503,6 +515,7 @@ private:
                     m_approximated << line;
             }
         }
+        z.filterDb = filterLossDb(z);
         const QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
                                 .arg(z.rightSample)
                                 .arg(z.start)
@@ -527,6 +540,31 @@ private:
             return false;
         m_written.insert(key, z.file);
         return true;
+    }
+
+    // The level that the zone's lowpass (two poles, as the reference player has it)
+    // takes from its sample played at the middle of its keys, over up to 2 s: the
+    // keyboard has no filter, so VOLUME takes the loss.
+    double filterLossDb(const Resolved &z)
+    {
+        const double rate = m_font.samples.at(z.sample).sampleRate;
+        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + z.cents / 1200.0);
+        const double cutoffHz = 8.176 * std::exp2(z.cutoff / 1200.0);
+        const double hz = cutoffHz / shift; // on the sample's own scale
+        if (cutoffHz >= 0.45 * kKeyboardRate || hz >= 0.45 * rate || rate <= 0)
+            return 0;
+        const std::shared_ptr<const sf2::SampleFrames> frames = framesOf(z.sample);
+        const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w), alpha = std::sin(w) / std::sqrt(2.0);
+        const double a0 = 1 + alpha, b0 = (1 - cosw) / 2 / a0, b1 = (1 - cosw) / a0, a1 = -2 * cosw / a0, a2 = (1 - alpha) / a0;
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0, in = 0, out = 0;
+        const qint64 end = std::min({z.end, z.start + qint64(2 * rate), qint64(frames->frames.size())});
+        for (qint64 i = z.start; i < end; ++i) {
+            const double x = frames->frames[size_t(i)];
+            const double y = b0 * (x + x2) + b1 * x1 - a1 * y1 - a2 * y2;
+            x2 = x1, x1 = x, y2 = y1, y1 = y;
+            in += x * x, out += y * y;
+        }
+        return in > 0 && out > 0 ? 10 * std::log10(out / in) : 0.0;
     }
 
     bool writeWav(const QString &path, const Resolved &z)
@@ -634,7 +672,7 @@ private:
             add(u"tune"_s, number(z.cents - 100.0 * semitones));
             if (z.scaleTuning != 100)
                 add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
-            add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0 && !hasPartner(i))));
+            add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0 && !hasPartner(i)) + z.filterDb));
             add(u"ampeg_attack"_s, number(seconds(z.attack)));
             // Hold and decay that change with the key, taken at the middle of the zone's keys.
             const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
