@@ -557,9 +557,11 @@ private:
         const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w), alpha = std::sin(w) / std::sqrt(2.0);
         const double a0 = 1 + alpha, b0 = (1 - cosw) / 2 / a0, b1 = (1 - cosw) / a0, a1 = -2 * cosw / a0, a2 = (1 - alpha) / a0;
         double x1 = 0, x2 = 0, y1 = 0, y2 = 0, in = 0, out = 0;
-        const qint64 end = std::min({z.end, z.start + qint64(2 * rate), qint64(frames->frames.size())});
-        for (qint64 i = z.start; i < end; ++i) {
+        // Through the loop as it plays, for a held note.
+        const qint64 size = qint64(frames->frames.size()), end = z.looped ? z.loopEnd : z.end;
+        for (qint64 n = 0, i = z.start; n < qint64(2 * rate) && i < std::min(end, size); ++n) {
             const double x = frames->frames[size_t(i)];
+            i = z.looped && i + 1 == end ? z.loopStart : i + 1;
             const double y = b0 * (x + x2) + b1 * x1 - a1 * y1 - a2 * y2;
             x2 = x1, x1 = x, y2 = y1, y1 = y;
             in += x * x, out += y * y;
