@@ -173,7 +173,8 @@ struct Resolved {
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
-    int cutoff = 13500;  // the lowpass in absolute cents, with the modulation envelope's sustained share
+    int cutoff = 13500, modEnvToCutoff = 0; // the lowpass in absolute cents, and what the modulation envelope adds
+    double modSustain = 1, modDecay = 0;     // that envelope's sustain (share of full) and decay (seconds)
     double filterDb = 0; // what the lowpass takes from the sample's level
     int zoneNumber = 0;
     QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
@@ -432,15 +433,11 @@ private:
         z.hold = v.value(Generator::VolEnvHold);
         z.keyToHold = v.value(Generator::KeyToVolEnvHold);
         z.keyToDecay = v.value(Generator::KeyToVolEnvDecay);
-        // The modulation envelope falls linearly from full to its sustain (0.1 % below
-        // full) in its decay time: taken as its mean over the note's first second.
-        constexpr auto kModEnvDecay = Generator(28), kModEnvSustain = Generator(29);
-        const double modSustain = 1 - std::clamp(int(v.value(kModEnvSustain)), 0, 1000) / 1000.0;
-        const double modDecay = seconds(std::clamp(int(v.value(kModEnvDecay)), kShortestTime, 8000));
-        double modMean = 0;
-        for (int step = 0; step < 20; ++step)
-            modMean += std::max(modSustain, 1 - (step + 0.5) / 20 / std::max(modDecay, 1e-3)) / 20;
-        z.cutoff = v.value(Generator::FilterCutoff) + int(v.value(Generator::ModEnvToFilter) * modMean);
+        constexpr auto kModEnvDecay = Generator(28), kModEnvSustain = Generator(29); // sustain: 0.1 % below full
+        z.cutoff = v.value(Generator::FilterCutoff);
+        z.modEnvToCutoff = v.value(Generator::ModEnvToFilter);
+        z.modSustain = 1 - std::clamp(int(v.value(kModEnvSustain)), 0, 1000) / 1000.0;
+        z.modDecay = seconds(std::clamp(int(v.value(kModEnvDecay)), kShortestTime, 8000));
         if (v.modulatorCount() > 0)
             ++m_leftOut[QCoreApplication::translate("SoundFontExport", "modulators")];
         for (const LeftOut &leftOut : kLeftOut) {
@@ -543,30 +540,41 @@ private:
     }
 
     // The level that the zone's lowpass (two poles, as the reference player has it)
-    // takes from its sample played at the middle of its keys, over up to 2 s: the
-    // keyboard has no filter, so VOLUME takes the loss.
+    // takes from its sample played at the middle of its keys, through the loop as a held
+    // note plays it: the keyboard has no filter, so VOLUME takes the loss. The modulation
+    // envelope falls linearly from full to its sustain in its decay time; the loss is the
+    // mean power over the note's first second.
     double filterLossDb(const Resolved &z)
     {
+        constexpr int kTimes = 5;
         const double rate = m_font.samples.at(z.sample).sampleRate;
         const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + z.cents / 1200.0);
-        const double cutoffHz = 8.176 * std::exp2(z.cutoff / 1200.0);
-        const double hz = cutoffHz / shift; // on the sample's own scale
-        if (cutoffHz >= 0.45 * kKeyboardRate || hz >= 0.45 * rate || rate <= 0)
-            return 0;
-        const std::shared_ptr<const sf2::SampleFrames> frames = framesOf(z.sample);
-        const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w), alpha = std::sin(w) / std::sqrt(2.0);
-        const double a0 = 1 + alpha, b0 = (1 - cosw) / 2 / a0, b1 = (1 - cosw) / a0, a1 = -2 * cosw / a0, a2 = (1 - alpha) / a0;
-        double x1 = 0, x2 = 0, y1 = 0, y2 = 0, in = 0, out = 0;
-        // Through the loop as it plays, for a held note.
-        const qint64 size = qint64(frames->frames.size()), end = z.looped ? z.loopEnd : z.end;
-        for (qint64 n = 0, i = z.start; n < qint64(2 * rate) && i < std::min(end, size); ++n) {
-            const double x = frames->frames[size_t(i)];
-            i = z.looped && i + 1 == end ? z.loopStart : i + 1;
-            const double y = b0 * (x + x2) + b1 * x1 - a1 * y1 - a2 * y2;
-            x2 = x1, x1 = x, y2 = y1, y1 = y;
-            in += x * x, out += y * y;
+        double gain = 0;
+        std::shared_ptr<const sf2::SampleFrames> frames;
+        for (int t = 0; t < kTimes; ++t) {
+            const double envelope = std::max(z.modSustain, 1 - (t + 0.5) / kTimes / std::max(z.modDecay, 1e-3));
+            const double cutoffHz = 8.176 * std::exp2((z.cutoff + z.modEnvToCutoff * envelope) / 1200.0);
+            const double hz = cutoffHz / shift; // on the sample's own scale
+            if (cutoffHz >= 0.45 * kKeyboardRate || hz >= 0.45 * rate || rate <= 0) {
+                gain += 1.0 / kTimes;
+                continue;
+            }
+            if (!frames)
+                frames = framesOf(z.sample);
+            const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w), alpha = std::sin(w) / std::sqrt(2.0);
+            const double a0 = 1 + alpha, b0 = (1 - cosw) / 2 / a0, b1 = (1 - cosw) / a0, a1 = -2 * cosw / a0, a2 = (1 - alpha) / a0;
+            double x1 = 0, x2 = 0, y1 = 0, y2 = 0, in = 0, out = 0;
+            const qint64 size = qint64(frames->frames.size()), end = z.looped ? z.loopEnd : z.end;
+            for (qint64 n = 0, i = z.start; n < qint64(rate) && i < std::min(end, size); ++n) {
+                const double x = frames->frames[size_t(i)];
+                i = z.looped && i + 1 == end ? z.loopStart : i + 1;
+                const double y = b0 * (x + x2) + b1 * x1 - a1 * y1 - a2 * y2;
+                x2 = x1, x1 = x, y2 = y1, y1 = y;
+                in += x * x, out += y * y;
+            }
+            gain += (in > 0 ? out / in : 1.0) / kTimes;
         }
-        return in > 0 && out > 0 ? 10 * std::log10(out / in) : 0.0;
+        return gain > 0 ? 10 * std::log10(gain) : 0.0;
     }
 
     bool writeWav(const QString &path, const Resolved &z)
