@@ -312,6 +312,7 @@ private:
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
+    QList<bool> m_halves; // by zone: one half of a left and right pair
     bool m_checkOnly = false;
     const std::atomic_bool *m_cancel = nullptr;
 
@@ -695,14 +696,21 @@ private:
     }
 
     // A mono zone with one on the other side over the same keys and velocities: one
-    // half of a left and right pair.
-    bool hasPartner(qsizetype i) const
+    // half of a left and right pair. Found once for all zones, as each layer asks.
+    bool hasPartner(qsizetype i)
     {
-        const Resolved &z = m_zones.at(i);
-        return (z.isLeft || z.isRight) && std::any_of(m_zones.cbegin(), m_zones.cend(), [&](const Resolved &o) {
-                   return &o != &z && o.rightSample < 0 && (z.isLeft ? o.isRight : o.isLeft) && o.lowKey == z.lowKey
-                       && o.highKey == z.highKey && o.lowVelocity == z.lowVelocity && o.highVelocity == z.highVelocity;
-               });
+        if (m_halves.size() != m_zones.size()) {
+            m_halves.fill(false, m_zones.size());
+            for (qsizetype a = 0; a < m_zones.size(); ++a) {
+                const Resolved &z = m_zones.at(a);
+                m_halves[a] = (z.isLeft || z.isRight) && std::any_of(m_zones.cbegin(), m_zones.cend(), [&](const Resolved &o) {
+                                  return &o != &z && o.rightSample < 0 && (z.isLeft ? o.isRight : o.isLeft)
+                                      && o.lowKey == z.lowKey && o.highKey == z.highKey && o.lowVelocity == z.lowVelocity
+                                      && o.highVelocity == z.highVelocity;
+                              });
+            }
+        }
+        return m_halves.at(i);
     }
 
     void writeNotes()
