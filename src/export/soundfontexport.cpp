@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace tamo::exporter {
 
@@ -171,6 +172,10 @@ struct Resolved {
     int scaleTuning = 100;
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
+    int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
+    int cutoff = 13500, modEnvToCutoff = 0; // the lowpass in absolute cents, and what the modulation envelope adds
+    double modSustain = 1, modDecay = 0;     // that envelope's sustain (share of full) and decay (seconds)
+    double filterDb = 0; // what the lowpass takes from the sample's level
     int zoneNumber = 0;
     QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
     int instrumentZone = 0;
@@ -178,9 +183,45 @@ struct Resolved {
     QString file; // the WAV written for it
 };
 
+// The level in dB a zone plays at in the reference player, as the keyboard's VOLUME
+// gets it. Initial attenuation counts 0.04 dB a centibel, not 0.1: the player keeps the
+// scale of the hardware the format came from, and the fonts are voiced by ear on it.
+// A mono zone is panned with constant power, half its power on each side, where the
+// keyboard plays a mono sample full on both: 3 dB less. Stereo, and either half of a
+// left and right pair (which becomes one stereo sample), put each side on its own.
+double zoneLevelDb(int attenuation, bool mono)
+{
+    constexpr double kDbPerCentibel = 0.04;
+    return -kDbPerCentibel * attenuation + (mono ? -10 * std::log10(2.0) : 0.0);
+}
+
 double seconds(int timecents)
 {
     return timecents <= kShortestTime ? 0.0 : std::pow(2.0, timecents / 1200.0);
+}
+
+// The volume envelope as the reference player runs it: decay and release fall 96 dB
+// in their time, linearly in dB, and sustain counts 0.096 dB a centibel; an SFZ time
+// as the import reads it (the keyboard's) is a fall of 60 dB, the sustain a share of
+// the amplitude approached from above. The decay is scaled so that its fall starts at
+// the same rate in dB; the keyboard has no hold, so the hold's energy goes into a
+// longer decay (a fall of 60 dB in d seconds holds the energy of d / (6 ln 10) s at full).
+constexpr double kEnvelopeFallDb = 96, kKeyboardFallDb = 60, kSustainDbPerCentibel = 0.096;
+
+double sustainShare(int sustain)
+{
+    return std::pow(10.0, -kSustainDbPerCentibel * sustain / 20.0);
+}
+
+double decaySeconds(int decay, int hold, int sustain)
+{
+    const double holdAsDecay = seconds(hold) * kKeyboardFallDb * std::log(10.0) / 10;
+    return (seconds(decay) * kKeyboardFallDb / kEnvelopeFallDb + holdAsDecay) * (1 - sustainShare(sustain));
+}
+
+double releaseSeconds(int release)
+{
+    return seconds(release) * kKeyboardFallDb / kEnvelopeFallDb;
 }
 
 QString number(double value)
@@ -271,6 +312,7 @@ private:
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
+    QList<bool> m_halves; // by zone: one half of a left and right pair
     bool m_checkOnly = false;
     const std::atomic_bool *m_cancel = nullptr;
 
@@ -389,6 +431,14 @@ private:
         z.decay = v.value(Generator::VolEnvDecay);
         z.sustain = v.value(Generator::VolEnvSustain);
         z.release = v.value(Generator::VolEnvRelease);
+        z.hold = v.value(Generator::VolEnvHold);
+        z.keyToHold = v.value(Generator::KeyToVolEnvHold);
+        z.keyToDecay = v.value(Generator::KeyToVolEnvDecay);
+        constexpr auto kModEnvDecay = Generator(28), kModEnvSustain = Generator(29); // sustain: 0.1 % below full
+        z.cutoff = v.value(Generator::FilterCutoff);
+        z.modEnvToCutoff = v.value(Generator::ModEnvToFilter);
+        z.modSustain = 1 - std::clamp(int(v.value(kModEnvSustain)), 0, 1000) / 1000.0;
+        z.modDecay = seconds(std::clamp(int(v.value(kModEnvDecay)), kShortestTime, 8000));
         if (v.modulatorCount() > 0)
             ++m_leftOut[QCoreApplication::translate("SoundFontExport", "modulators")];
         for (const LeftOut &leftOut : kLeftOut) {
@@ -464,6 +514,7 @@ private:
                     m_approximated << line;
             }
         }
+        z.filterDb = filterLossDb(z);
         const QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
                                 .arg(z.rightSample)
                                 .arg(z.start)
@@ -488,6 +539,44 @@ private:
             return false;
         m_written.insert(key, z.file);
         return true;
+    }
+
+    // The level that the zone's lowpass (two poles, as the reference player has it)
+    // takes from its sample played at the middle of its keys, through the loop as a held
+    // note plays it: the keyboard has no filter, so VOLUME takes the loss. The modulation
+    // envelope falls linearly from full to its sustain in its decay time; the loss is the
+    // mean power over the note's first second.
+    double filterLossDb(const Resolved &z)
+    {
+        constexpr int kTimes = 5;
+        const double rate = m_font.samples.at(z.sample).sampleRate;
+        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + z.cents / 1200.0);
+        double gain = 0;
+        std::shared_ptr<const sf2::SampleFrames> frames;
+        for (int t = 0; t < kTimes; ++t) {
+            const double envelope = std::max(z.modSustain, 1 - (t + 0.5) / kTimes / std::max(z.modDecay, 1e-3));
+            const double cutoffHz = 8.176 * std::exp2((z.cutoff + z.modEnvToCutoff * envelope) / 1200.0);
+            const double hz = cutoffHz / shift; // on the sample's own scale
+            if (cutoffHz >= 0.45 * kKeyboardRate || hz >= 0.45 * rate || rate <= 0) {
+                gain += 1.0 / kTimes;
+                continue;
+            }
+            if (!frames)
+                frames = framesOf(z.sample);
+            const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w), alpha = std::sin(w) / std::sqrt(2.0);
+            const double a0 = 1 + alpha, b0 = (1 - cosw) / 2 / a0, b1 = (1 - cosw) / a0, a1 = -2 * cosw / a0, a2 = (1 - alpha) / a0;
+            double x1 = 0, x2 = 0, y1 = 0, y2 = 0, in = 0, out = 0;
+            const qint64 size = qint64(frames->frames.size()), end = z.looped ? z.loopEnd : z.end;
+            for (qint64 n = 0, i = z.start; n < qint64(rate) && i < std::min(end, size); ++n) {
+                const double x = frames->frames[size_t(i)];
+                i = z.looped && i + 1 == end ? z.loopStart : i + 1;
+                const double y = b0 * (x + x2) + b1 * x1 - a1 * y1 - a2 * y2;
+                x2 = x1, x1 = x, y2 = y1, y1 = y;
+                in += x * x, out += y * y;
+            }
+            gain += (in > 0 ? out / in : 1.0) / kTimes;
+        }
+        return gain > 0 ? 10 * std::log10(gain) : 0.0;
     }
 
     bool writeWav(const QString &path, const Resolved &z)
@@ -595,14 +684,34 @@ private:
             add(u"tune"_s, number(z.cents - 100.0 * semitones));
             if (z.scaleTuning != 100)
                 add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
-            add(u"volume"_s, number(-z.attenuation / 10.0));
+            add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0 && !hasPartner(i)) + z.filterDb));
             add(u"ampeg_attack"_s, number(seconds(z.attack)));
-            add(u"ampeg_decay"_s, number(seconds(z.decay)));
-            add(u"ampeg_sustain"_s, number(100.0 * std::pow(10.0, -z.sustain / 200.0)));
-            add(u"ampeg_release"_s, number(seconds(z.release)));
+            // Hold and decay that change with the key, taken at the middle of the zone's keys.
+            const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
+            add(u"ampeg_decay"_s, number(decaySeconds(z.decay + z.keyToDecay * fromMiddle, z.hold + z.keyToHold * fromMiddle, z.sustain)));
+            add(u"ampeg_sustain"_s, number(100.0 * sustainShare(z.sustain)));
+            add(u"ampeg_release"_s, number(releaseSeconds(z.release)));
             document.regions.append(region);
         }
         return document;
+    }
+
+    // A mono zone with one on the other side over the same keys and velocities: one
+    // half of a left and right pair. Found once for all zones, as each layer asks.
+    bool hasPartner(qsizetype i)
+    {
+        if (m_halves.size() != m_zones.size()) {
+            m_halves.fill(false, m_zones.size());
+            for (qsizetype a = 0; a < m_zones.size(); ++a) {
+                const Resolved &z = m_zones.at(a);
+                m_halves[a] = (z.isLeft || z.isRight) && std::any_of(m_zones.cbegin(), m_zones.cend(), [&](const Resolved &o) {
+                                  return &o != &z && o.rightSample < 0 && (z.isLeft ? o.isRight : o.isLeft)
+                                      && o.lowKey == z.lowKey && o.highKey == z.highKey && o.lowVelocity == z.lowVelocity
+                                      && o.highVelocity == z.highVelocity;
+                              });
+            }
+        }
+        return m_halves.at(i);
     }
 
     void writeNotes()

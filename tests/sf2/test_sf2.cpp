@@ -8,6 +8,7 @@
 #include "msp/mspfile.h"
 #include "msp/valueformats.h"
 #include "sf2/soundfont.h"
+#include "voice/voicemodel.h"
 #include "faultsupport.h"
 
 #include <csignal>
@@ -183,16 +184,16 @@ private Q_SLOTS:
                              const TestSample &sample = {"Piano D1", 200, 0, 0, 44100, 63}) {
             QTest::newRow(name) << preset << instrument << sample << QString::fromLatin1(expected);
         };
-        rule("root from the header, not the name", {}, {{{}, 0}}, "0-127 key 63 fine 0 vol 127");
-        rule("overriding root key", {}, {{{{kRoot, 50}}, 0}}, "0-127 key 50 fine 0 vol 127");
-        rule("coarse tunes add", {{kCoarse, 2}}, {{{{kCoarse, 1}}, 0}}, "0-127 key 60 fine 0 vol 127");
-        rule("fine sum clamped to 99", {{kFine, 50}}, {{{{kFine, 90}}, 0}}, "0-127 key 63 fine 99 vol 127");
-        rule("sample correction", {}, {{{}, 0}}, "0-127 key 61 fine 70 vol 127", {"s", 200, 0, 0, 44100, 60, -30});
-        rule("global zone is the default", {}, {{{{kCoarse, -1}}}, {{}, 0}}, "0-127 key 64 fine 0 vol 127");
-        rule("own zone overrides the global", {}, {{{{kCoarse, -1}}}, {{{kCoarse, 0}}, 0}}, "0-127 key 63 fine 0 vol 127");
-        // 20 dB: 127 * 10^(-20/40) = 40.2.
-        rule("attenuations add", {{kAttenuation, -100}}, {{{{kAttenuation, 300}}, 0}}, "0-127 key 63 fine 0 vol 40");
-        rule("key ranges intersect", {{kKeyRange, 40 + 256 * 80}}, {{{{kKeyRange, 60 + 256 * 100}}, 0}}, "60-80 key 63 fine 0 vol 127");
+        rule("root from the header, not the name", {}, {{{}, 0}}, "0-127 key 63 fine 0 vol 107");
+        rule("overriding root key", {}, {{{{kRoot, 50}}, 0}}, "0-127 key 50 fine 0 vol 107");
+        rule("coarse tunes add", {{kCoarse, 2}}, {{{{kCoarse, 1}}, 0}}, "0-127 key 60 fine 0 vol 107");
+        rule("fine sum clamped to 99", {{kFine, 50}}, {{{{kFine, 90}}, 0}}, "0-127 key 63 fine 99 vol 107");
+        rule("sample correction", {}, {{{}, 0}}, "0-127 key 61 fine 70 vol 107", {"s", 200, 0, 0, 44100, 60, -30});
+        rule("global zone is the default", {}, {{{{kCoarse, -1}}}, {{}, 0}}, "0-127 key 64 fine 0 vol 107");
+        rule("own zone overrides the global", {}, {{{{kCoarse, -1}}}, {{{kCoarse, 0}}, 0}}, "0-127 key 63 fine 0 vol 107");
+        // Mono: 3 dB down, 127 * 10^(-3.01/40) = 106.8. 200 cB at 0.04 dB each: 127 * 10^(-11.01/40) = 67.4.
+        rule("attenuations add", {{kAttenuation, -100}}, {{{{kAttenuation, 300}}, 0}}, "0-127 key 63 fine 0 vol 67");
+        rule("key ranges intersect", {{kKeyRange, 40 + 256 * 80}}, {{{{kKeyRange, 60 + 256 * 100}}, 0}}, "60-80 key 63 fine 0 vol 107");
     }
     void generatorRules()
     {
@@ -233,6 +234,37 @@ private Q_SLOTS:
         QCOMPARE(test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath).info.channels, 2);
     }
 
+    // A zone's level in dB on each side as the reference player plays it, against the
+    // gain the voice engine reads from the slot's VOLUME: attenuation counts 0.04 dB a
+    // centibel; a mono zone puts half its power on each side (-3.01 dB), a left and
+    // right pair each half on its own side. Within half a VOLUME step.
+    void levels_data()
+    {
+        QTest::addColumn<QList<TestZone>>("zones");
+        QTest::addColumn<double>("expectedDb");
+        const Gens left{{kPan, -500}}, right{{kPan, 500}};
+        QTest::newRow("mono, no attenuation") << QList<TestZone>{{{}, 0}} << -3.01;
+        QTest::newRow("mono, 250 cB") << QList<TestZone>{{{{kAttenuation, 250}}, 0}} << -13.01;
+        QTest::newRow("mono, 960 cB") << QList<TestZone>{{{{kAttenuation, 960}}, 0}} << -41.41;
+        QTest::newRow("linked pair, 250 cB") << QList<TestZone>{{left + Gens{{kAttenuation, 250}}, 0}, {right + Gens{{kAttenuation, 250}}, 1}}
+                                             << -10.0;
+        QTest::newRow("pair of unequal lengths") << QList<TestZone>{{left, 0}, {right, 2}} << 0.0;
+    }
+    void levels()
+    {
+        QFETCH(QList<TestZone>, zones);
+        QFETCH(double, expectedDb);
+        const QList<TestSample> samples{{"Str L", 200, 0, 0, 44100, 60, 0, 4}, {"Str R", 200, 0, 0, 44100, 60, 0, 2},
+                                        {"Odd R", 150, 0, 0, 44100, 60, 0, 2}};
+        const exporter::PresetImport import = importOf(build(oneInstrument(zones, samples)));
+        QVERIFY2(import.ok() && import.sets.at(0).import.samples.size() == 1, qPrintable(fieldsOf(import)));
+        const voice::VoiceModel &m = voice::kVoiceModel;
+        const int volume = import.sets.at(0).import.samples.at(0).fields.value(msp::SampleField::Volume, quint8(m.volumeReference));
+        const double db = 20 * m.volumeExponent * std::log10(volume / m.volumeReference);
+        const double halfStep = 20 * m.volumeExponent * std::log10((volume + 0.5) / volume);
+        QVERIFY2(std::abs(db - expectedDb) <= halfStep + 0.01, qPrintable(u"VOLUME %1: %2 dB"_s.arg(volume).arg(db)));
+    }
+
     // Velocity 100's layer alone, or one set per layer.
     void velocityLayers()
     {
@@ -257,9 +289,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("rate");
         QTest::addColumn<bool>("sf3"); // the header's bounds in bytes of Ogg Vorbis, the loop in decoded frames
         QTest::addColumn<QString>("expected");
-        QTest::newRow("32 kHz") << 32000 << false << u"0-127 key 60 fine 27 vol 127"_s;
-        QTest::newRow("22.05 kHz") << 22050 << false << u"0-127 key 60 fine 0 vol 127"_s;
-        QTest::newRow("SF3, 22.05 kHz") << 22050 << true << u"0-127 key 60 fine 0 vol 127"_s;
+        QTest::newRow("32 kHz") << 32000 << false << u"0-127 key 60 fine 27 vol 107"_s;
+        QTest::newRow("22.05 kHz") << 22050 << false << u"0-127 key 60 fine 0 vol 107"_s;
+        QTest::newRow("SF3, 22.05 kHz") << 22050 << true << u"0-127 key 60 fine 0 vol 107"_s;
     }
     void loopsAcrossResampling()
     {
