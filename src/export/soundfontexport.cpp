@@ -8,6 +8,7 @@
 #include "util/paths.h"
 #include "util/shortname.h"
 #include "util/signals.h"
+#include "wav/loopfinder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -162,9 +163,13 @@ struct Resolved {
     int sample = 0;
     int rightSample = -1; // the right channel of a stereo pair
     int lowKey = 0, highKey = 127, lowVelocity = 0, highVelocity = 127;
-    qint64 start = 0, end = 0, rightStart = 0; // frames of the sample
+    qint64 start = 0, end = 0; // frames of the sample
     bool looped = false;
     qint64 loopStart = 0, loopEnd = 0; // frames of the sample
+    // The right channel's window and loop, in frames of its sample.
+    qint64 rightStart = 0, rightEnd = 0;
+    bool rightLooped = false;
+    qint64 rightLoopStart = 0, rightLoopEnd = 0;
     int root = 60;
     double cents = 0; // coarse, fine and the sample's correction
     int pan = 0;
@@ -195,6 +200,98 @@ QString withoutSide(const QString &name)
     static const QRegularExpression side(u"[\\s_\\-(]*[LlRr]\\)?$"_s);
     const QString stripped = QString(name).remove(side);
     return stripped.isEmpty() ? name : stripped;
+}
+
+// A file written for zones: its path and its loop, in its own frames.
+struct Extracted {
+    QString file;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+};
+
+// A zone's sound as written: interleaved frames at its sample's rate, and its loop.
+struct Rendered {
+    int channels = 1;
+    std::vector<qint32> frames;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+};
+
+// One channel: the window of a sample's frames and its loop, in frames of the window.
+struct Side {
+    const std::vector<qint32> *data = nullptr;
+    qint64 start = 0, frames = 0;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+
+    // Frame i: the loop again from its end until loopUntil, and past the window's
+    // end; silence past the end of a side without a loop.
+    qint32 at(qint64 i, qint64 loopUntil) const
+    {
+        qint64 from = i;
+        if (looped && loopEnd > loopStart && i >= loopEnd && (i < loopUntil || i >= frames))
+            from = loopStart + (i - loopStart) % (loopEnd - loopStart);
+        else if (i >= frames)
+            return 0;
+        const qint64 index = start + from;
+        return index >= 0 && index < qint64(data->size()) ? (*data)[size_t(index)] : 0;
+    }
+};
+
+// How the two sides of a stereo pair become one sound: as long as the longer, or
+// as the loop ends; loops of one length share one, starting where both have
+// begun to loop; other loops run on (seek) for the loop finder to find one that
+// suits both.
+struct PairShape {
+    qint64 frames = 0;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+    qint64 loopUntil = 0; // Side::at
+    bool seek = false;
+};
+
+PairShape pairShape(const Side &left, const Side &right, int rate)
+{
+    PairShape shape;
+    shape.frames = std::max(left.frames, right.frames);
+    if (!left.looped && !right.looped)
+        return shape;
+    shape.looped = true;
+    const qint64 leftLength = left.loopEnd - left.loopStart, rightLength = right.loopEnd - right.loopStart;
+    if (left.looped && right.looped && leftLength == rightLength) {
+        shape.loopStart = std::max(left.loopStart, right.loopStart);
+        shape.loopEnd = shape.loopUntil = shape.loopStart + leftLength;
+        shape.frames = std::max(shape.frames, shape.loopEnd);
+        return shape;
+    }
+    // Two seconds of the held sound past the later loop's end.
+    shape.frames = std::max({shape.frames, left.looped ? left.loopEnd : 0, right.looped ? right.loopEnd : 0}) + 2 * qint64(rate);
+    shape.loopUntil = shape.frames;
+    shape.seek = true;
+    return shape;
+}
+
+constexpr double kFullScale = 2147483648.0; // of qint32 frames
+
+// A loop sought on the sound itself (crossfaded where no clean one exists), the
+// sound then ending with it; false when none is found.
+bool findLoopAgain(Rendered &sound, int rate)
+{
+    std::vector<float> samples(sound.frames.size());
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = float(double(sound.frames[i]) / kFullScale);
+    const qint64 frames = qint64(samples.size()) / sound.channels;
+    const wav::FoundLoop loop = wav::findLoop(samples.data(), frames, sound.channels, rate);
+    if (!loop.found || loop.end > frames || loop.start >= loop.end)
+        return false;
+    wav::applyCrossfade(samples.data(), frames, sound.channels, loop);
+    sound.frames.resize(size_t(loop.end) * size_t(sound.channels));
+    for (size_t i = 0; i < sound.frames.size(); ++i)
+        sound.frames[i] = qint32(std::clamp(std::lround(double(samples[i]) * kFullScale), -2147483648L, 2147483647L));
+    sound.looped = true;
+    sound.loopStart = loop.start;
+    sound.loopEnd = loop.end;
+    return true;
 }
 
 class PresetImporter {
@@ -261,7 +358,7 @@ private:
     // The last samples read: zones mostly play one sample after another, and a
     // bank of long samples must not be held whole.
     QList<std::pair<int, std::shared_ptr<const sf2::SampleFrames>>> m_frames;
-    QHash<QString, QString> m_written; // by what was cut, the file
+    QHash<QString, Extracted> m_written; // by what was cut
     QHash<int, qint64> m_lengths;      // decoded SF3 samples' frames
     qint64 m_extractedFrames = 0;
     ShortNames m_takenNames;
@@ -271,6 +368,8 @@ private:
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
+    int m_paddedPairs = 0;
+    QStringList m_loopsAgain;
     bool m_checkOnly = false;
     const std::atomic_bool *m_cancel = nullptr;
 
@@ -400,33 +499,43 @@ private:
         return true;
     }
 
-    // Stereo: a left and a right zone over the same keys and velocities, as long and
-    // looped alike, become one zone. The samples' links are not trusted.
+    // Stereo: a left and a right zone over the same keys and velocities become one
+    // zone, partners as long and looped alike first; sides of unequal lengths or
+    // loops are padded when written (renderPair), never split. The samples' links
+    // are not trusted: fonts that say nothing else leave them at 0.
     void pairStereo()
     {
-        for (qsizetype i = 0; i < m_zones.size(); ++i) {
-            Resolved &left = m_zones[i];
-            if (!left.isLeft || left.rightSample >= 0)
-                continue;
-            for (qsizetype j = 0; j < m_zones.size(); ++j) {
-                const Resolved &right = m_zones.at(j);
-                if (j == i || !right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
-                    || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
-                    || right.highVelocity != left.highVelocity || right.end - right.start != left.end - left.start
-                    || right.looped != left.looped
-                    || (left.looped
-                        && (right.loopStart - right.start != left.loopStart - left.start
-                            || right.loopEnd - right.start != left.loopEnd - left.start))
-                    || m_font.samples.at(right.sample).sampleRate != m_font.samples.at(left.sample).sampleRate)
+        const auto alike = [](const Resolved &left, const Resolved &right) {
+            return right.end - right.start == left.end - left.start && right.looped == left.looped
+                && (!left.looped
+                    || (right.loopStart - right.start == left.loopStart - left.start
+                        && right.loopEnd - right.start == left.loopEnd - left.start));
+        };
+        for (const bool strict : {true, false}) {
+            for (qsizetype i = 0; i < m_zones.size(); ++i) {
+                Resolved &left = m_zones[i];
+                if (!left.isLeft || left.rightSample >= 0)
                     continue;
-                left.rightSample = right.sample;
-                left.rightStart = right.start;
-                left.pan = 0;
-                m_zones.removeAt(j);
-                if (j < i)
-                    --i;
-                ++m_stereoPairs;
-                break;
+                for (qsizetype j = 0; j < m_zones.size(); ++j) {
+                    const Resolved &right = m_zones.at(j);
+                    if (j == i || !right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
+                        || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
+                        || right.highVelocity != left.highVelocity || (strict && !alike(left, right))
+                        || m_font.samples.at(right.sample).sampleRate != m_font.samples.at(left.sample).sampleRate)
+                        continue;
+                    left.rightSample = right.sample;
+                    left.rightStart = right.start;
+                    left.rightEnd = right.end;
+                    left.rightLooped = right.looped;
+                    left.rightLoopStart = right.loopStart;
+                    left.rightLoopEnd = right.loopEnd;
+                    left.pan = 0;
+                    m_zones.removeAt(j);
+                    if (j < i)
+                        --i;
+                    ++m_stereoPairs;
+                    break;
+                }
             }
         }
         for (const Resolved &zone : std::as_const(m_zones)) {
@@ -443,6 +552,37 @@ private:
             return fail(kCancelled);
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         const int rate = int(sample.sampleRate);
+        QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
+                          .arg(z.rightSample)
+                          .arg(z.start)
+                          .arg(z.end)
+                          .arg(z.rightStart)
+                          .arg(z.looped ? z.loopStart : -1)
+                          .arg(z.looped ? z.loopEnd : -1);
+        if (z.rightSample >= 0)
+            key += u" %1 %2 %3"_s.arg(z.rightEnd).arg(z.rightLooped ? z.rightLoopStart : -1).arg(z.rightLooped ? z.rightLoopEnd : -1);
+        // Zones playing one sound name one file, which the export writes once, whatever
+        // their roots: each slot's KEY says its own, the file's chunk the first one's.
+        Extracted done = m_written.value(key);
+        if (done.file.isEmpty()) {
+            // Many headers over one long sample would write it many times over: what a
+            // preset writes is bounded by what the font holds.
+            m_extractedFrames += (z.end - z.start) * (z.rightSample >= 0 ? 2 : 1);
+            if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
+                return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
+            Rendered sound;
+            if (!render(z, sound))
+                return false;
+            const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
+            done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart, sound.loopEnd};
+            if (!writeWav(done.file, z, sound))
+                return false;
+            m_written.insert(key, done);
+        }
+        z.file = done.file;
+        z.looped = done.looped;
+        z.loopStart = z.start + done.loopStart;
+        z.loopEnd = z.start + done.loopEnd;
         // A loop whose length rounds when resampled detunes the held note:
         // FINE takes the difference.
         if (z.looped && rate != kKeyboardRate) {
@@ -463,48 +603,61 @@ private:
                     m_approximated << line;
             }
         }
-        const QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
-                                .arg(z.rightSample)
-                                .arg(z.start)
-                                .arg(z.end)
-                                .arg(z.rightStart)
-                                .arg(z.looped ? z.loopStart : -1)
-                                .arg(z.looped ? z.loopEnd : -1);
-        // Zones playing one sound name one file, which the export writes once, whatever
-        // their roots: each slot's KEY says its own, the file's chunk the first one's.
-        if (const QString written = m_written.value(key); !written.isEmpty()) {
-            z.file = written;
-            return true;
-        }
-        // Many headers over one long sample would write it many times over: what a
-        // preset writes is bounded by what the font holds.
-        m_extractedFrames += (z.end - z.start) * (z.rightSample >= 0 ? 2 : 1);
-        if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
-            return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
-        const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
-        z.file = result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s);
-        if (!writeWav(z.file, z))
-            return false;
-        m_written.insert(key, z.file);
         return true;
     }
 
-    bool writeWav(const QString &path, const Resolved &z)
+    // The frames of a zone (a stereo pair's two sides) at its sample's rate.
+    bool render(const Resolved &z, Rendered &sound)
     {
-        const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         const std::shared_ptr<const sf2::SampleFrames> leftFrames = framesOf(z.sample);
         const std::shared_ptr<const sf2::SampleFrames> rightFrames = z.rightSample >= 0 ? framesOf(z.rightSample) : nullptr;
         for (const auto &frames : {leftFrames, rightFrames}) {
             if (frames && !frames->error.isEmpty())
                 return fail(frames->error);
         }
-        const std::vector<qint32> &left = leftFrames->frames;
-        const std::vector<qint32> *right = rightFrames ? &rightFrames->frames : nullptr;
+        const Side left{&leftFrames->frames, z.start, z.end - z.start, z.looped, z.loopStart - z.start, z.loopEnd - z.start};
+        if (!rightFrames) {
+            sound.channels = 1;
+            sound.frames.resize(size_t(left.frames));
+            for (qint64 i = 0; i < left.frames; ++i)
+                sound.frames[size_t(i)] = left.at(i, 0);
+            sound.looped = z.looped;
+            sound.loopStart = left.loopStart;
+            sound.loopEnd = left.loopEnd;
+            return true;
+        }
+        const Side right{&rightFrames->frames, z.rightStart, z.rightEnd - z.rightStart, z.rightLooped,
+                         z.rightLoopStart - z.rightStart, z.rightLoopEnd - z.rightStart};
+        const int rate = int(m_font.samples.at(z.sample).sampleRate);
+        const PairShape shape = pairShape(left, right, rate);
+        sound.channels = 2;
+        sound.frames.resize(size_t(2 * shape.frames));
+        for (qint64 i = 0; i < shape.frames; ++i) {
+            sound.frames[size_t(2 * i)] = left.at(i, shape.loopUntil);
+            sound.frames[size_t(2 * i + 1)] = right.at(i, shape.loopUntil);
+        }
+        sound.looped = shape.looped;
+        sound.loopStart = shape.loopStart;
+        sound.loopEnd = shape.loopEnd;
+        if (left.frames != right.frames)
+            ++m_paddedPairs;
+        if (shape.seek && !findLoopAgain(sound, rate)) {
+            const Side &looped = left.looped ? left : right; // the loop of one side is better than none
+            sound.loopStart = looped.loopStart;
+            sound.loopEnd = looped.loopEnd;
+            m_loopsAgain << QCoreApplication::translate("SoundFontExport", "  %1: no loop fits both sides; the loop of one side is kept").arg(withoutSide(m_font.samples.at(z.sample).name));
+        } else if (shape.seek) {
+            m_loopsAgain << u"  %1: %2"_s.arg(withoutSide(m_font.samples.at(z.sample).name), QCoreApplication::translate("SoundFontExport", "loop %1-%2 found on both sides").arg(sound.loopStart).arg(sound.loopEnd));
+        }
+        return true;
+    }
 
-        const int channels = right ? 2 : 1;
+    bool writeWav(const QString &path, const Resolved &z, const Rendered &sound)
+    {
+        const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         SF_INFO info{};
         info.samplerate = int(sample.sampleRate);
-        info.channels = channels;
+        info.channels = sound.channels;
         info.format = SF_FORMAT_WAV | (m_font.sampleBits > 16 || m_font.isCompressed ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
         SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
         if (!file)
@@ -516,23 +669,15 @@ private:
         instrument.basenote = char(std::clamp(unity, 0, 127));
         instrument.detune = char(pitch - 100 * unity);
         instrument.key_hi = instrument.velocity_hi = 127;
-        if (z.looped) {
+        if (sound.looped) {
             instrument.loop_count = 1;
             instrument.loops[0].mode = SF_LOOP_FORWARD;
-            instrument.loops[0].start = quint32(z.loopStart - z.start);
-            instrument.loops[0].end = quint32(z.loopEnd - z.start);
+            instrument.loops[0].start = quint32(sound.loopStart);
+            instrument.loops[0].end = quint32(sound.loopEnd);
         }
         sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
-        const qint64 frames = z.end - z.start;
-        std::vector<qint32> data(size_t(frames * channels));
-        for (qint64 i = 0; i < frames; ++i) {
-            data[size_t(i * channels)] = left[size_t(z.start + i)];
-            if (right) {
-                const qint64 at = z.rightStart + i;
-                data[size_t(i * channels + 1)] = at < qint64(right->size()) ? (*right)[size_t(at)] : 0;
-            }
-        }
-        const bool written = sf_writef_int(file, data.data(), frames) == frames;
+        const auto frames = sf_count_t(sound.frames.size() / size_t(sound.channels));
+        const bool written = sf_writef_int(file, sound.frames.data(), frames) == frames;
         const bool closed = sf_close(file) == 0;
         if (!written || !closed)
             return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1").arg(path));
@@ -609,6 +754,10 @@ private:
         result.report << QCoreApplication::translate("SoundFontExport", "Preset %1: %2 zones").arg(title()).arg(m_zones.size() + m_stereoPairs);
         if (m_stereoPairs > 0)
             result.report << QCoreApplication::translate("SoundFontExport", "%1 left and right zone pairs written as stereo files").arg(m_stereoPairs);
+        if (m_paddedPairs > 0)
+            result.report << QCoreApplication::translate("SoundFontExport", "%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop").arg(m_paddedPairs);
+        if (!m_loopsAgain.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "Loops sought again on the sound written:") << m_loopsAgain;
         if (!m_leftOut.isEmpty()) {
             result.report << QCoreApplication::translate("SoundFontExport", "SoundFont features the keyboard cannot express, left out:");
             for (auto it = m_leftOut.cbegin(); it != m_leftOut.cend(); ++it)

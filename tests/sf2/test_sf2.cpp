@@ -230,6 +230,45 @@ private Q_SLOTS:
         QCOMPARE(test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath).info.channels, 2);
     }
 
+    // Linked sides of unequal lengths: one stereo file as long as the longer side,
+    // or as the loop ends. Ramps: sample k frame i holds 1000 * k + i; the probes
+    // are frames with their left and right values worked out by hand.
+    void unequalStereoSides_data()
+    {
+        QTest::addColumn<TestSample>("left");
+        QTest::addColumn<TestSample>("right");
+        QTest::addColumn<int>("modes");
+        QTest::addColumn<QList<int>>("expected"); // frames, loop start, loop end (-1: none), then frame, left, right...
+        const TestSample left{"Pno A", 200, 20, 120, 44100, 60, 0, 4 | 8};
+        QTest::newRow("one-shots: the shorter ends in silence")
+            << left << TestSample{"Pno B", 150, 0, 0, 44100, 60, 0, 2 | 8} << 0
+            << QList<int>{200, -1, -1, 0, 0, 1000, 149, 149, 1149, 150, 150, 0, 199, 199, 0};
+        // Loops of 100 frames at 20 and 30: one loop 30..130; the left runs its own
+        // loop from 120 (frame 125 plays 25), the right past its end (160 plays 60).
+        QTest::newRow("loops of one length: each side its own loop")
+            << left << TestSample{"Pno B", 150, 30, 130, 44100, 60, 0, 2 | 8} << 1
+            << QList<int>{200, 30, 130, 119, 119, 1119, 125, 25, 1125, 140, 140, 1140, 160, 160, 1060};
+    }
+    void unequalStereoSides()
+    {
+        QFETCH(TestSample, left);
+        QFETCH(TestSample, right);
+        QFETCH(int, modes);
+        QFETCH(QList<int>, expected);
+        const auto import = importOf(build(oneInstrument({{{{kModes, modes}}, 0}, {{{kModes, modes}}, 1}}, {left, right})));
+        QVERIFY2(import.ok(), qPrintable(import.error));
+        QCOMPARE(import.sets.at(0).import.samples.size(), 1);
+        const test::sound::Contents wav = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        const bool looped = wav.instrument && wav.instrument->loop_count == 1;
+        QList<int> got{int(wav.info.frames), looped ? int(wav.instrument->loops[0].start) : -1,
+                       looped ? int(wav.instrument->loops[0].end) : -1};
+        for (qsizetype i = 3; i + 2 < expected.size() && wav.info.channels == 2 && 2 * expected.at(i) + 1 < qsizetype(wav.samples.size()); i += 3) {
+            const auto at = size_t(2 * expected.at(i));
+            got << expected.at(i) << qRound(wav.samples[at] * 32768) << qRound(wav.samples[at + 1] * 32768);
+        }
+        QCOMPARE(got, expected);
+    }
+
     // Velocity 100's layer alone, or one set per layer.
     void velocityLayers()
     {
