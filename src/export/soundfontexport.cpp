@@ -7,7 +7,10 @@
 #include "msp/msprecord.h"
 #include "util/paths.h"
 #include "util/shortname.h"
+#include "msp/valueformats.h"
 #include "util/signals.h"
+#include "wav/levels.h"
+#include "wav/resample.h"
 #include "wav/loopfinder.h"
 
 #include <QCoreApplication>
@@ -181,6 +184,8 @@ struct Resolved {
     int instrumentZone = 0;
     bool isRight = false, isLeft = false;
     QString file; // the WAV written for it
+    // Layers sounding with it on its keys at its velocities, mixed into its WAV at its root.
+    std::vector<Resolved> others;
 };
 
 double seconds(int timecents)
@@ -207,6 +212,7 @@ struct Extracted {
     QString file;
     bool looped = false;
     qint64 loopStart = 0, loopEnd = 0;
+    int attenuation = 0; // centibels a mix took off to fit, given back by the zone's volume
 };
 
 // A zone's sound as written: interleaved frames at its sample's rate, and its loop.
@@ -311,7 +317,7 @@ public:
         return resolve();
     }
 
-    bool run(bool velocityLayers, const QString &baseName)
+    bool run(bool velocityLayers, const QString &baseName, bool mixLayers)
     {
         result.files = std::make_shared<QTemporaryDir>();
         if (!result.files->isValid())
@@ -321,25 +327,38 @@ public:
         pairStereo();
         if (m_zones.isEmpty())
             return fail(QCoreApplication::translate("SoundFontExport", "preset %1 has no zone with a sample").arg(title()));
+        m_mix = mixLayers;
+        // Each set's zones, one sound per key; without velocity layers the others
+        // go along for the import to name what it leaves out.
+        QList<QList<Resolved>> sets;
+        const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{soundingAt(chosenVelocity())};
+        for (const QList<int> &layer : layers) {
+            sets << oneSoundPerKey(layer);
+            for (qsizetype i = 0; !velocityLayers && i < m_zones.size(); ++i) {
+                if (!layer.contains(int(i)))
+                    sets.last() << m_zones.at(i);
+            }
+        }
         // Zones playing at velocity 100 are named first, so the kept layer gets the plain names.
         for (const bool at100 : {true, false}) {
-            for (Resolved &zone : m_zones) {
-                if ((zone.lowVelocity <= 100 && 100 <= zone.highVelocity) == at100 && !extract(zone))
-                    return false;
+            for (QList<Resolved> &set : sets) {
+                for (Resolved &zone : set) {
+                    if ((zone.lowVelocity <= 100 && 100 <= zone.highVelocity) == at100 && !extract(zone))
+                        return false;
+                }
             }
         }
         writeNotes();
         ShortNames takenMsp;
         const QString base = baseName.isEmpty() ? uniqueShortBase(m_preset.name, takenMsp) : baseName;
-        const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{{}};
-        for (qsizetype i = 0; i < layers.size(); ++i) {
-            sfz::SfzDocument document = documentOf(layers.at(i), !velocityLayers);
+        for (qsizetype i = 0; i < sets.size(); ++i) {
+            sfz::SfzDocument document = documentOf(sets.at(i), !velocityLayers);
             PresetSet set;
             set.import = sfz::importSfz(document);
             if (!set.import.ok())
                 return fail(set.import.error.text());
             QString name = base;
-            if (layers.size() > 1) {
+            if (sets.size() > 1) {
                 const QString suffix = u"_%1"_s.arg(i + 1);
                 name = base.left(msp::kSampleNameSize - suffix.size()) + suffix;
                 result.report << QCoreApplication::translate("SoundFontExport", "Velocity layer %1 (%2):").arg(i + 1).arg(m_layerNames.value(i));
@@ -359,6 +378,7 @@ private:
     // bank of long samples must not be held whole.
     QList<std::pair<int, std::shared_ptr<const sf2::SampleFrames>>> m_frames;
     QHash<QString, Extracted> m_written; // by what was cut
+    QHash<QString, Rendered> m_rendered; // by soundKey
     QHash<int, qint64> m_lengths;      // decoded SF3 samples' frames
     qint64 m_extractedFrames = 0;
     ShortNames m_takenNames;
@@ -369,6 +389,8 @@ private:
     QStringList m_layerNames;
     int m_stereoPairs = 0;
     int m_paddedPairs = 0;
+    bool m_mix = true;
+    QStringList m_mixed, m_layered; // keys whose layers were mixed, or left overlapping
     QStringList m_loopsAgain;
     bool m_checkOnly = false;
     const std::atomic_bool *m_cancel = nullptr;
@@ -552,15 +574,10 @@ private:
             return fail(kCancelled);
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         const int rate = int(sample.sampleRate);
-        QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
-                          .arg(z.rightSample)
-                          .arg(z.start)
-                          .arg(z.end)
-                          .arg(z.rightStart)
-                          .arg(z.looped ? z.loopStart : -1)
-                          .arg(z.looped ? z.loopEnd : -1);
-        if (z.rightSample >= 0)
-            key += u" %1 %2 %3"_s.arg(z.rightEnd).arg(z.rightLooped ? z.rightLoopStart : -1).arg(z.rightLooped ? z.rightLoopEnd : -1);
+        QString key = soundKey(z);
+        for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
+            key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
+                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2"_s.arg(other.pan).arg(other.scaleTuning);
         // Zones playing one sound name one file, which the export writes once, whatever
         // their roots: each slot's KEY says its own, the file's chunk the first one's.
         Extracted done = m_written.value(key);
@@ -571,15 +588,18 @@ private:
             if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
                 return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
             Rendered sound;
-            if (!render(z, sound))
+            int attenuation = 0;
+            if (!(z.others.empty() ? renderOnce(z, sound) : renderMix(z, sound, attenuation)))
                 return false;
             const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
-            done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart, sound.loopEnd};
+            done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart,
+                    sound.loopEnd, attenuation};
             if (!writeWav(done.file, z, sound))
                 return false;
             m_written.insert(key, done);
         }
         z.file = done.file;
+        z.attenuation = std::max(0, z.attenuation - done.attenuation);
         z.looped = done.looped;
         z.loopStart = z.start + done.loopStart;
         z.loopEnd = z.start + done.loopEnd;
@@ -606,8 +626,131 @@ private:
         return true;
     }
 
+    static QString soundKey(const Resolved &z)
+    {
+        QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
+                          .arg(z.rightSample)
+                          .arg(z.start)
+                          .arg(z.end)
+                          .arg(z.rightStart)
+                          .arg(z.looped ? z.loopStart : -1)
+                          .arg(z.looped ? z.loopEnd : -1);
+        if (z.rightSample >= 0)
+            key += u" %1 %2 %3"_s.arg(z.rightEnd).arg(z.rightLooped ? z.rightLoopStart : -1).arg(z.rightLooped ? z.rightLoopEnd : -1);
+        return key;
+    }
+
+    // The layers of a zone as the font sounds them at its root: the zone's own
+    // sound, and each other layer brought to the same pitch (its root, tuning and
+    // scale tuning against the zone's, and its rate), at its level against the
+    // zone's (attenuation) and, when pans differ, in stereo at its pan. Held
+    // sounds run through their loops and the loop is sought again on the mix.
+    // attenuation: centibels taken off the mix so that it fits full scale.
+    bool renderMix(const Resolved &z, Rendered &sound, int &attenuation)
+    {
+        struct Part {
+            Rendered sound;
+            double ratio = 1.0, gain = 1.0;
+            int pan = 0;
+        };
+        Resolved own = z;
+        own.others.clear();
+        std::vector<Part> parts(1);
+        if (!render(own, parts[0].sound))
+            return false;
+        parts[0].pan = z.pan;
+        const double rate = m_font.samples.at(z.sample).sampleRate;
+        for (const Resolved &other : z.others) {
+            Part part;
+            if (!render(other, part.sound))
+                return false;
+            const double cents = (z.root - other.root) * other.scaleTuning + other.cents - z.cents;
+            part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
+            part.gain = std::pow(10.0, -(other.attenuation - z.attenuation) / 200.0);
+            part.pan = other.pan;
+            parts.push_back(std::move(part));
+        }
+        const bool stereo = std::any_of(parts.begin(), parts.end(), [&](const Part &p) { return p.sound.channels == 2 || p.pan != z.pan; });
+        const bool looped = std::any_of(parts.begin(), parts.end(), [](const Part &p) { return p.sound.looped; });
+        qint64 frames = 0;
+        for (const Part &p : parts) {
+            const qint64 length = p.sound.looped ? p.sound.loopEnd : qint64(p.sound.frames.size()) / p.sound.channels;
+            frames = std::max(frames, qint64(std::ceil(double(length) / p.ratio)));
+        }
+        if (looped)
+            frames += 2 * qint64(rate); // two seconds of the held mix for the loop finder
+        const int channels = stereo ? 2 : 1;
+        std::vector<float> mix(size_t(frames) * size_t(channels), 0.0f);
+        for (const Part &p : parts) {
+            const int from = p.sound.channels;
+            const qint64 need = qint64(std::ceil(double(frames) * p.ratio)) + 64;
+            std::vector<float> held(size_t(need) * size_t(from));
+            const qint64 length = qint64(p.sound.frames.size()) / from;
+            const qint64 loopLength = p.sound.loopEnd - p.sound.loopStart;
+            for (qint64 i = 0; i < need; ++i) {
+                qint64 at = i;
+                if (p.sound.looped && loopLength > 0 && i >= p.sound.loopEnd)
+                    at = p.sound.loopStart + (i - p.sound.loopStart) % loopLength;
+                for (int c = 0; c < from && at < length; ++c)
+                    held[size_t(i * from + c)] = float(double(p.sound.frames[size_t(at * from + c)]) / kFullScale);
+            }
+            const std::vector<float> played = p.ratio == 1.0 ? held : wav::resampleBy(held.data(), need, from, p.ratio);
+            if (played.empty())
+                return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
+            // Constant power, as the font's players pan: the middle keeps its level.
+            const double angle = (std::clamp(p.pan, -500, 500) + 500) / 1000.0 * M_PI / 2;
+            const std::array<double, 2> side{std::sqrt(2.0) * std::cos(angle), std::sqrt(2.0) * std::sin(angle)};
+            const qint64 available = std::min(frames, qint64(played.size()) / from);
+            for (qint64 i = 0; i < available; ++i) {
+                for (int c = 0; c < channels; ++c) {
+                    const float value = played[size_t(i * from + std::min(c, from - 1))];
+                    const double pan = stereo && from == 1 ? side[size_t(c)] : 1.0;
+                    mix[size_t(i * channels + c)] += float(p.gain * pan * double(value));
+                }
+            }
+        }
+        // Above full scale the mix is made quieter and the zone's volume louder.
+        const float peak = wav::peakOf(mix.data(), frames, channels);
+        const double scale = peak > 0.999f ? 0.999 / double(peak) : 1.0;
+        attenuation = int(std::lround(-200.0 * std::log10(scale)));
+        sound.channels = channels;
+        sound.frames.resize(mix.size());
+        for (size_t i = 0; i < mix.size(); ++i)
+            sound.frames[i] = qint32(std::clamp(std::lround(double(mix[i]) * scale * kFullScale), -2147483648L, 2147483647L));
+        sound.looped = false;
+        if (looped && !findLoopAgain(sound, int(rate))) {
+            const Rendered &first = parts.front().sound; // the first layer's loop is better than none
+            sound.looped = first.looped;
+            sound.loopStart = first.loopStart;
+            sound.loopEnd = first.loopEnd;
+            m_loopsAgain << QCoreApplication::translate("SoundFontExport", "  %1: no loop found on the mix; %2").arg(
+                withoutSide(m_font.samples.at(z.sample).name),
+                first.looped ? QCoreApplication::translate("SoundFontExport", "the first layer's loop is kept") : QCoreApplication::translate("SoundFontExport", "it plays without a loop"));
+        } else if (looped) {
+            m_loopsAgain << u"  %1: %2"_s.arg(withoutSide(m_font.samples.at(z.sample).name), QCoreApplication::translate("SoundFontExport", "loop %1-%2 found on the mix").arg(sound.loopStart).arg(sound.loopEnd));
+        }
+        if (z.attenuation < attenuation)
+            m_approximated << QCoreApplication::translate("SoundFontExport", "  %1: the mix of its layers is %2 dB quieter than the font plays it").arg(
+                withoutSide(m_font.samples.at(z.sample).name), number((attenuation - z.attenuation) / 10.0));
+        return true;
+    }
+
     // The frames of a zone (a stereo pair's two sides) at its sample's rate.
     bool render(const Resolved &z, Rendered &sound)
+    {
+        // Layers of several mixes play one sound: it is made once (a preset's mixed sounds are kept).
+        const QString key = soundKey(z);
+        if (const auto made = m_rendered.constFind(key); made != m_rendered.cend()) {
+            sound = *made;
+            return true;
+        }
+        if (!renderOnce(z, sound))
+            return false;
+        m_rendered.insert(key, sound);
+        return true;
+    }
+
+    bool renderOnce(const Resolved &z, Rendered &sound)
     {
         const std::shared_ptr<const sf2::SampleFrames> leftFrames = framesOf(z.sample);
         const std::shared_ptr<const sf2::SampleFrames> rightFrames = z.rightSample >= 0 ? framesOf(z.rightSample) : nullptr;
@@ -684,6 +827,83 @@ private:
         return true;
     }
 
+    // The velocity whose layer a single set keeps: 100, else the loudest played.
+    int chosenVelocity() const
+    {
+        int loudest = 0;
+        for (const Resolved &zone : m_zones) {
+            if (zone.lowVelocity <= 100 && 100 <= zone.highVelocity)
+                return 100;
+            loudest = std::max(loudest, zone.highVelocity);
+        }
+        return loudest;
+    }
+
+    QList<int> soundingAt(int velocity) const
+    {
+        QList<int> sounding;
+        for (qsizetype i = 0; i < m_zones.size(); ++i) {
+            if (m_zones.at(i).lowVelocity <= velocity && velocity <= m_zones.at(i).highVelocity)
+                sounding << int(i);
+        }
+        return sounding;
+    }
+
+    static QString keysText(int low, int high)
+    {
+        return low == high ? msp::NoteName(low) : msp::NoteName(low) + u'-' + msp::NoteName(high);
+    }
+
+    // The keyboard sounds one slot a key: where zones of one set share keys, each
+    // run of keys they share becomes one zone whose WAV mixes them (the first at
+    // its root, the others brought to it); with --layers first they stay as they
+    // are, and the report says where.
+    QList<Resolved> oneSoundPerKey(const QList<int> &layer)
+    {
+        QList<Resolved> zones;
+        const auto on = [&](int key) {
+            QList<int> found;
+            for (const int i : layer) {
+                if (m_zones.at(i).lowKey <= key && key <= m_zones.at(i).highKey)
+                    found << i;
+            }
+            return found;
+        };
+        if (!m_mix) {
+            for (const int i : layer)
+                zones << m_zones.at(i);
+        }
+        for (int key = 0; key <= 127;) {
+            const QList<int> here = on(key);
+            int last = key;
+            while (last < 127 && on(last + 1) == here)
+                ++last;
+            QStringList names;
+            for (const int i : here)
+                names << withoutSide(m_font.samples.at(m_zones.at(i).sample).name);
+            if (here.size() > 1) {
+                const QString line = u"  %1: %2"_s.arg(keysText(key, last), names.join(u" + "_s));
+                QStringList &said = m_mix ? m_mixed : m_layered;
+                if (!said.contains(line))
+                    said << line;
+            }
+            if (m_mix && !here.isEmpty()) {
+                Resolved zone = m_zones.at(here.first());
+                zone.lowKey = key;
+                zone.highKey = last;
+                for (qsizetype i = 1; i < here.size(); ++i) {
+                    const Resolved &other = m_zones.at(here.at(i));
+                    zone.lowVelocity = std::max(zone.lowVelocity, other.lowVelocity);
+                    zone.highVelocity = std::min(zone.highVelocity, other.highVelocity);
+                    zone.others.push_back(other);
+                }
+                zones << zone;
+            }
+            key = last + 1;
+        }
+        return zones;
+    }
+
     // Velocity layers: the sets of zones sounding at each velocity, one per change.
     QList<QList<int>> splitLayers()
     {
@@ -708,15 +928,12 @@ private:
         return layers;
     }
 
-    sfz::SfzDocument documentOf(const QList<int> &layer, bool withVelocities)
+    sfz::SfzDocument documentOf(const QList<Resolved> &zones, bool withVelocities)
     {
         sfz::SfzDocument document;
         document.folder = result.files->path();
         const QString placeName = QString(m_preset.name).replace(u'/', u'_');
-        for (qsizetype i = 0; i < m_zones.size(); ++i) {
-            if (!withVelocities && !layer.contains(int(i)))
-                continue;
-            const Resolved &z = m_zones.at(i);
+        for (const Resolved &z : zones) {
             sfz::Region region;
             // Named as the font's editors show a zone: no SFZ file has the line.
             region.place = {QCoreApplication::translate("SoundFontExport", "%1: instrument %2, zone %3")
@@ -756,6 +973,10 @@ private:
             result.report << QCoreApplication::translate("SoundFontExport", "%1 left and right zone pairs written as stereo files").arg(m_stereoPairs);
         if (m_paddedPairs > 0)
             result.report << QCoreApplication::translate("SoundFontExport", "%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop").arg(m_paddedPairs);
+        if (!m_mixed.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):") << m_mixed;
+        if (!m_layered.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:") << m_layered;
         if (!m_loopsAgain.isEmpty())
             result.report << QCoreApplication::translate("SoundFontExport", "Loops sought again on the sound written:") << m_loopsAgain;
         if (!m_leftOut.isEmpty()) {
@@ -782,7 +1003,7 @@ bool isSoundFontFile(const QFileInfo &file)
 
 // What the sets of an instrument wrote.
 struct Written {
-    QStringList written, replaced, loops;
+    QStringList written, replaced, loops, notes;
 };
 
 // Writes the sets into folder (which must exist); empty when done, else why not.
@@ -811,6 +1032,8 @@ QString exportSets(const QList<PresetSet> &sets, const QString &folder, Written 
                 done.written << result.written;
                 done.replaced << result.replaced;
                 done.loops << result.loops;
+                for (const QString &note : result.notes)
+                    done.notes << (sets.size() > 1 ? u"%1: %2"_s.arg(set.mspFileName, note) : note);
                 continue;
             }
             reason = result.status == ExportStatus::Cancelled ? kCancelled : result.message;
@@ -905,7 +1128,7 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
             return;
         }
         if (job.font) {
-            PresetImport import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder, cancel);
+            PresetImport import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder, cancel, !options.firstLayer);
             job.error = import.ok() ? exportSets(import.sets, sub, job.done, options, cancel) : import.error;
             qsizetype samples = 0;
             for (const PresetSet &set : std::as_const(import.sets))
@@ -937,6 +1160,8 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         out << job.summary << Qt::endl;
         for (const QString &line : job.done.loops)
             out << job.subfolder << '/' << line << Qt::endl;
+        for (const QString &line : job.done.notes)
+            out << job.subfolder << ": " << line << Qt::endl;
     }
     for (const Job &job : std::as_const(jobs)) {
         for (const QString &path : job.done.replaced)
@@ -990,7 +1215,7 @@ QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atom
 }
 
 PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers, const QString &baseName,
-                          const std::atomic_bool *cancel)
+                          const std::atomic_bool *cancel, bool mixLayers)
 {
     if (!font.ok() || presetIndex < 0 || presetIndex >= font.presets.size()) {
         PresetImport failed;
@@ -998,7 +1223,7 @@ PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velo
         return failed;
     }
     PresetImporter importer(font, presetIndex, cancel);
-    importer.run(velocityLayers, baseName);
+    importer.run(velocityLayers, baseName, mixLayers);
     if (!importer.result.ok()) {
         importer.result.sets.clear();
         importer.result.files.reset();
@@ -1094,7 +1319,7 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
     if (found == font.presets.end())
         return failWith(u"%1 has no preset %2 (BANK:PROGRAM, as `TAMO presets` lists them)"_s.arg(input, preset));
     const std::atomic_bool *cancel = util::cancelOnInterruption();
-    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers, {}, cancel);
+    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers, {}, cancel, !options.firstLayer);
     if (!import.ok())
         return failWith(import.error == kCancelled ? u"interrupted; nothing written"_s : import.error);
     for (const QString &line : import.report)
@@ -1108,6 +1333,8 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
         return failWith(error.startsWith(kCancelled) ? u"interrupted"_s + error.mid(kCancelled.size()) : error);
     }
     for (const QString &line : std::as_const(done.loops))
+        out << line << Qt::endl;
+    for (const QString &line : std::as_const(done.notes))
         out << line << Qt::endl;
     for (const QString &path : std::as_const(done.written))
         out << QDir::toNativeSeparators(path) << Qt::endl;
