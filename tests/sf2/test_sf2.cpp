@@ -269,6 +269,41 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
     }
 
+    // Two layers on one key: one sample, the second layer at its level (60 cB:
+    // 0.5012), pan (hard right: sqrt 2 on the right, nothing left; the first stays
+    // 1 on both) and pitch (root 72 at 60: an octave down, twice as long). Ramps:
+    // frame 100 holds 100 and 1100.
+    void layersMixed_data()
+    {
+        QTest::addColumn<Gens>("second");
+        QTest::addColumn<bool>("first"); // --layers first
+        QTest::addColumn<QList<double>>("expected"); // samples, channels, frames, left and right at frame 100
+        QTest::newRow("level") << Gens{{kAttenuation, 60}} << false << QList<double>{1, 1, 200, 651.3, 651.3};
+        QTest::newRow("pan") << Gens{{kAttenuation, 60}, {kPan, 500}} << false << QList<double>{1, 2, 200, 100, 879.7};
+        QTest::newRow("pitch") << Gens{{kRoot, 72}} << false << QList<double>{1, 1, 400, -1, -1};
+        QTest::newRow("--layers first") << Gens{{kAttenuation, 60}} << true << QList<double>{2, 1, 200, 100, 100};
+    }
+    void layersMixed()
+    {
+        QFETCH(Gens, second);
+        QFETCH(bool, first);
+        QFETCH(QList<double>, expected);
+        const QByteArray bytes = build(oneInstrument({{{}, 0}, {second, 1}}, {{"Soft"}, {"Loud"}}));
+        const sf2::SoundFont font = sf2::readSoundFont(bytes);
+        const auto import = exporter::importPreset(font, 0, false, {}, nullptr, !first);
+        QVERIFY2(import.ok(), qPrintable(import.error));
+        const test::sound::Contents wav = test::sound::read(import.sets.at(0).import.samples.at(0).sourcePath);
+        const int channels = wav.info.channels;
+        QList<double> got{double(import.sets.at(0).import.samples.size()), double(channels), double(wav.info.frames)};
+        for (int c = 0; c < 2 && wav.samples.size() > size_t(100 * channels + 1); ++c)
+            got << (expected.at(3) < 0 ? -1 : std::round(10 * wav.samples[size_t(100 * channels + std::min(c, channels - 1))] * 32768) / 10);
+        for (qsizetype i = 0; i < expected.size() && i < got.size(); ++i)
+            QVERIFY2(std::abs(got.at(i) - expected.at(i)) <= 1, qPrintable(u"%1 != %2 in %3"_s.arg(got.at(i)).arg(expected.at(i)).arg(QDebug::toString(got))));
+        QCOMPARE(got.size(), expected.size());
+        const QString report = import.report.join(u'\n');
+        QVERIFY(report.contains(first ? u"Warning: layers sounding together"_s : u"mixed into one sample"_s));
+    }
+
     // Velocity 100's layer alone, or one set per layer.
     void velocityLayers()
     {
