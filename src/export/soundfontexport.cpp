@@ -43,6 +43,9 @@ constexpr int kShortestTime = -12000; // timecents: instant
 constexpr qsizetype kMostZones = msp::kMaxSamples * 128;
 constexpr qint64 kMostZonePairs = 8 * kMostZones;
 const QString kCancelled = u"cancelled"_s;
+// Layers mixed into one zone's sample at most, and the longest mix (seconds).
+constexpr qsizetype kMostLayers = 8;
+constexpr qint64 kLongestMix = 60;
 
 struct Range {
     Generator generator;
@@ -391,6 +394,7 @@ private:
     int m_paddedPairs = 0;
     bool m_mix = true;
     QStringList m_mixed, m_layered; // keys whose layers were mixed, or left overlapping
+    QStringList m_tooManyLayers;
     QStringList m_loopsAgain;
     bool m_checkOnly = false;
     const std::atomic_bool *m_cancel = nullptr;
@@ -585,6 +589,8 @@ private:
             // Many headers over one long sample would write it many times over: what a
             // preset writes is bounded by what the font holds.
             m_extractedFrames += (z.end - z.start) * (z.rightSample >= 0 ? 2 : 1);
+            for (const Resolved &other : z.others) // a mix reads each layer
+                m_extractedFrames += (other.end - other.start) * (other.rightSample >= 0 ? 2 : 1);
             if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
                 return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
             Rendered sound;
@@ -679,6 +685,7 @@ private:
         }
         if (looped)
             frames += 2 * qint64(rate); // two seconds of the held mix for the loop finder
+        frames = std::min(frames, kLongestMix * qint64(rate));
         const int channels = stereo ? 2 : 1;
         std::vector<float> mix(size_t(frames) * size_t(channels), 0.0f);
         for (const Part &p : parts) {
@@ -892,6 +899,12 @@ private:
                 zone.lowKey = key;
                 zone.highKey = last;
                 for (qsizetype i = 1; i < here.size(); ++i) {
+                    if (i >= kMostLayers) { // a mix of more is noise, and a damaged font's work unbounded
+                        const QString line = u"  %1: %2"_s.arg(keysText(key, last)).arg(here.size() - kMostLayers);
+                        if (!m_tooManyLayers.contains(line))
+                            m_tooManyLayers << line;
+                        break;
+                    }
                     const Resolved &other = m_zones.at(here.at(i));
                     zone.lowVelocity = std::max(zone.lowVelocity, other.lowVelocity);
                     zone.highVelocity = std::min(zone.highVelocity, other.highVelocity);
@@ -975,6 +988,8 @@ private:
             result.report << QCoreApplication::translate("SoundFontExport", "%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop").arg(m_paddedPairs);
         if (!m_mixed.isEmpty())
             result.report << QCoreApplication::translate("SoundFontExport", "Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):") << m_mixed;
+        if (!m_tooManyLayers.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "More than %1 layers on a key: the first %1 mixed, the others (counted) left out:").arg(kMostLayers) << m_tooManyLayers;
         if (!m_layered.isEmpty())
             result.report << QCoreApplication::translate("SoundFontExport", "Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:") << m_layered;
         if (!m_loopsAgain.isEmpty())

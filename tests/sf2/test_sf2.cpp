@@ -502,7 +502,7 @@ private Q_SLOTS:
     void faults_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("kind"); // fifo, zero; cut: cut short once read; again, layer: exported twice
+        QTest::addColumn<QString>("kind"); // fifo, zero; cut: cut short once read; again, layer: exported twice; first: --layers first
         QTest::addColumn<QString>("message");
         const QList<TestZone> many(1500, TestZone{{}, 0});
         QList<TestZone> each;
@@ -518,7 +518,7 @@ private Q_SLOTS:
         QTest::newRow("link to /dev/zero") << QByteArray() << u"zero"_s << u"Not a regular file"_s;
         QTest::newRow("cut short while exported") << build(oneInstrument({{{}, 0}}, {{"Tone", 100000}})) << u"cut"_s << u"shorter than when it was opened"_s;
         QTest::newRow("1,500 x 1,500 zones") << build({{many}, {many}, {{"Tone"}}}) << QString() << u"more zones than the keyboard can hold"_s;
-        QTest::newRow("2,000 headers over one sample") << overOne << QString() << u"more cuts than the keyboard can hold"_s;
+        QTest::newRow("2,000 headers over one sample, layers not mixed") << overOne << u"first"_s << u"more cuts than the keyboard can hold"_s;
         QTest::newRow("damaged preset among good") << build({{{TestZone{{}, 0}}, {TestZone{{}, 1}}}, {{{{}, 0}}, {{{{kModes, 1}}, 1}}}, {{"Tone"}, {"Loop", 200, 10, 250}}})
                                                    << u"damaged"_s << u"Refused: 0:1 Preset 1: "_s;
         QTest::newRow("exported again") << layers << u"again"_s << u"Replaced: "_s;
@@ -565,7 +565,7 @@ private Q_SLOTS:
             if (kind == u"cut"_s && QFile(path).resize(bytes.size() / 2))
                 said = exporter::importPreset(font, 0, false).error;
             else
-                exporter::runSoundFontExport(path, out, preset, true, text, text);
+                exporter::runSoundFontExport(path, out, preset, true, text, text, {.firstLayer = kind == u"first"_s});
             return said.contains(message) && brokenSets(QFileInfo(out).path()).isEmpty();
         };
         QVERIFY(kind.startsWith(u"read-only"_s) ? test::runInChildAsOrdinaryUser(run)
