@@ -46,6 +46,10 @@ const QString kCancelled = u"cancelled"_s;
 // Layers mixed into one zone's sample at most, and the longest mix (seconds).
 constexpr qsizetype kMostLayers = 8;
 constexpr qint64 kLongestMix = 60;
+// The share of a zone's attenuation that players apply (FluidSynth, after the first
+// hardware's players: 60 cB sound as 2.4 dB): the layers of a mix keep the balance
+// the font is heard with.
+constexpr double kAttenuationShare = 0.4;
 
 struct Range {
     Generator generator;
@@ -649,7 +653,7 @@ private:
     // The layers of a zone as the font sounds them at its root: the zone's own
     // sound, and each other layer brought to the same pitch (its root, tuning and
     // scale tuning against the zone's, and its rate), at its level against the
-    // zone's (attenuation) and, when pans differ, in stereo at its pan. Held
+    // zone's (attenuation, as players apply it) and, when pans differ, in stereo at its pan. Held
     // sounds run through their loops and the loop is sought again on the mix.
     // attenuation: centibels taken off the mix so that it fits full scale.
     bool renderMix(const Resolved &z, Rendered &sound, int &attenuation)
@@ -672,7 +676,7 @@ private:
                 return false;
             const double cents = (z.root - other.root) * other.scaleTuning + other.cents - z.cents;
             part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
-            part.gain = std::pow(10.0, -(other.attenuation - z.attenuation) / 200.0);
+            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0);
             part.pan = other.pan;
             parts.push_back(std::move(part));
         }

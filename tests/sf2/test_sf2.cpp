@@ -269,17 +269,17 @@ private Q_SLOTS:
         QCOMPARE(got, expected);
     }
 
-    // Two layers on one key: one sample, the second layer at its level (60 cB:
-    // 0.5012), pan (hard right: sqrt 2 on the right, nothing left; the first stays
-    // 1 on both) and pitch (root 72 at 60: an octave down, twice as long). Ramps:
-    // frame 100 holds 100 and 1100.
+    // Two layers on one key: one sample, the second layer at its level (60 cB, which
+    // FluidSynth plays as 24: 0.7586), pan (hard right: sqrt 2 on the right, nothing
+    // left; the first stays 1 on both) and pitch (root 72 at 60: an octave down,
+    // twice as long). Ramps: frame 100 holds 100 and 1100.
     void layersMixed_data()
     {
         QTest::addColumn<Gens>("second");
         QTest::addColumn<bool>("first"); // --layers first
         QTest::addColumn<QList<double>>("expected"); // samples, channels, frames, left and right at frame 100
-        QTest::newRow("level") << Gens{{kAttenuation, 60}} << false << QList<double>{1, 1, 200, 651.3, 651.3};
-        QTest::newRow("pan") << Gens{{kAttenuation, 60}, {kPan, 500}} << false << QList<double>{1, 2, 200, 100, 879.7};
+        QTest::newRow("level") << Gens{{kAttenuation, 60}} << false << QList<double>{1, 1, 200, 934.5, 934.5};
+        QTest::newRow("pan") << Gens{{kAttenuation, 60}, {kPan, 500}} << false << QList<double>{1, 2, 200, 100, 1280.1};
         QTest::newRow("pitch") << Gens{{kRoot, 72}} << false << QList<double>{1, 1, 400, -1, -1};
         QTest::newRow("--layers first") << Gens{{kAttenuation, 60}} << true << QList<double>{2, 1, 200, 100, 100};
     }
