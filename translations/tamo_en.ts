@@ -893,6 +893,10 @@ Do you want to replace it ?</translation>
         <source>Loops sought again on the sound written:</source>
         <translation>Loops sought again on the sound written:</translation>
     </message>
+    <message>
+        <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
+        <translation>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</translation>
+    </message>
 </context>
 <context>
     <name>VoiceSet</name>

@@ -893,6 +893,10 @@ Voulez-vous le remplacer ?</translation>
         <source>Loops sought again on the sound written:</source>
         <translation>Boucles cherchées de nouveau sur le son écrit :</translation>
     </message>
+    <message>
+        <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
+        <translation>Plus de %1 couches sur une touche : les %1 premières mélangées, les autres (comptées) laissées de côté :</translation>
+    </message>
 </context>
 <context>
     <name>VoiceSet</name>
