@@ -1162,6 +1162,10 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
                 job.error = errors.trimmed().remove(u"TAMO export: "_s);
             localOut.flush();
             job.done.replaced = replacedIn(output);
+            for (const QString &line : output.split(u'\n')) { // overlapping slots are said in the bank's output too
+                if (line.contains(u"played by more than one sample"_s))
+                    job.done.notes << line;
+            }
             job.summary = u"%1 -> %2"_s.arg(job.title, QDir::toNativeSeparators(sub));
         }
         if (!job.error.isEmpty() && made)
