@@ -857,6 +857,58 @@ Do you want to replace it ?</translation>
         <source>%1: instrument %2, zone %3</source>
         <translation>%1: instrument %2, zone %3</translation>
     </message>
+    <message>
+        <source>preset %1: a layer cannot be brought to the pitch of %2</source>
+        <translation>preset %1: a layer cannot be brought to the pitch of %2</translation>
+    </message>
+    <message>
+        <source>  %1: no loop found on the mix; %2</source>
+        <translation>  %1: no loop found on the mix; %2</translation>
+    </message>
+    <message>
+        <source>the first layer&apos;s loop is kept</source>
+        <translation>the first layer&apos;s loop is kept</translation>
+    </message>
+    <message>
+        <source>it plays without a loop</source>
+        <translation>it plays without a loop</translation>
+    </message>
+    <message>
+        <source>loop %1-%2 found on the mix</source>
+        <translation>loop %1-%2 found on the mix</translation>
+    </message>
+    <message>
+        <source>  %1: the mix of its layers is %2 dB quieter than the font plays it</source>
+        <translation>  %1: the mix of its layers is %2 dB quieter than the font plays it</translation>
+    </message>
+    <message>
+        <source>  %1: no loop fits both sides; the loop of one side is kept</source>
+        <translation>  %1: no loop fits both sides; the loop of one side is kept</translation>
+    </message>
+    <message>
+        <source>loop %1-%2 found on both sides</source>
+        <translation>loop %1-%2 found on both sides</translation>
+    </message>
+    <message>
+        <source>%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop</source>
+        <translation>%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop</translation>
+    </message>
+    <message>
+        <source>Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):</source>
+        <translation>Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):</translation>
+    </message>
+    <message>
+        <source>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</source>
+        <translation>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</translation>
+    </message>
+    <message>
+        <source>Loops sought again on the sound written:</source>
+        <translation>Loops sought again on the sound written:</translation>
+    </message>
+    <message>
+        <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
+        <translation>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</translation>
+    </message>
 </context>
 <context>
     <name>VoiceSet</name>

@@ -857,6 +857,58 @@ Voulez-vous le remplacer ?</translation>
         <source>%1: instrument %2, zone %3</source>
         <translation>%1 : instrument %2, zone %3</translation>
     </message>
+    <message>
+        <source>preset %1: a layer cannot be brought to the pitch of %2</source>
+        <translation>preset %1 : une couche ne peut être amenée à la hauteur de %2</translation>
+    </message>
+    <message>
+        <source>  %1: no loop found on the mix; %2</source>
+        <translation>  %1 : aucune boucle trouvée sur le mélange ; %2</translation>
+    </message>
+    <message>
+        <source>the first layer&apos;s loop is kept</source>
+        <translation>la boucle de la première couche est gardée</translation>
+    </message>
+    <message>
+        <source>it plays without a loop</source>
+        <translation>il joue sans boucle</translation>
+    </message>
+    <message>
+        <source>loop %1-%2 found on the mix</source>
+        <translation>boucle %1-%2 trouvée sur le mélange</translation>
+    </message>
+    <message>
+        <source>  %1: the mix of its layers is %2 dB quieter than the font plays it</source>
+        <translation>  %1 : le mélange de ses couches est %2 dB plus faible que la SoundFont ne le joue</translation>
+    </message>
+    <message>
+        <source>  %1: no loop fits both sides; the loop of one side is kept</source>
+        <translation>  %1 : aucune boucle ne convient aux deux côtés ; la boucle d’un côté est gardée</translation>
+    </message>
+    <message>
+        <source>loop %1-%2 found on both sides</source>
+        <translation>boucle %1-%2 trouvée sur les deux côtés</translation>
+    </message>
+    <message>
+        <source>%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop</source>
+        <translation>%1 fichiers stéréo de côtés de longueurs inégales : le côté le plus court finit en silence ou dans sa propre boucle</translation>
+    </message>
+    <message>
+        <source>Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):</source>
+        <translation>Couches jouant ensemble sur une touche, mélangées en un seul échantillon (chacune à son niveau, son panoramique et son accord) :</translation>
+    </message>
+    <message>
+        <source>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</source>
+        <translation>Attention : couches jouant ensemble sur une touche, gardées en échantillons superposés (--layers first) : le clavier ne joue que le premier :</translation>
+    </message>
+    <message>
+        <source>Loops sought again on the sound written:</source>
+        <translation>Boucles cherchées de nouveau sur le son écrit :</translation>
+    </message>
+    <message>
+        <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
+        <translation>Plus de %1 couches sur une touche : les %1 premières mélangées, les autres (comptées) laissées de côté :</translation>
+    </message>
 </context>
 <context>
     <name>VoiceSet</name>

@@ -31,7 +31,8 @@ StartRequest exitWith(int code)
 // export line badly; every line fits 80 columns.
 constexpr const char *kHelpText = R"(Usage: TAMO [options] [file]
        TAMO export <input> <folder> [--preset BANK:PROGRAM] [--velocity-layers]
-                   [--find-loops] [--normalize] [--trim-silence]
+                   [--layers first] [--find-loops] [--normalize]
+                   [--trim-silence]
        TAMO presets <file.sf2>
        TAMO render <input> <out.wav> [--midi FILE.mid] [--bits 16|24]
                    [--preset BANK:PROGRAM]
@@ -49,6 +50,9 @@ Options:
   --velocity-layers
                    export: one MSP per velocity layer of a SoundFont preset
                    (otherwise the layer playing at velocity 100 is kept).
+  --layers first   export: of SoundFont layers sounding together on a key,
+                   only the first plays (overlapping slots, with a warning);
+                   by default they are mixed into one sample per zone.
   --find-loops     export: a loop for every sustained sample that has none,
                    in whole periods of its tone (crossfaded only where no
                    clean loop exists); one line per sample tells the loop
@@ -169,8 +173,10 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
     const QCommandLineOption velocityLayers(QStringLiteral("velocity-layers"),
                                             QStringLiteral("export: one MSP per velocity layer of a SoundFont preset\n"
                                                            "(otherwise the layer playing at velocity 100 is kept)."));
+    const QCommandLineOption layers(QStringLiteral("layers"), QStringLiteral("export: first or mix."), QStringLiteral("first|mix"));
     parser.addOption(preset);
     parser.addOption(velocityLayers);
+    parser.addOption(layers);
     const QCommandLineOption findLoops(QStringLiteral("find-loops"), QStringLiteral("export: find loops."));
     const QCommandLineOption normalize(QStringLiteral("normalize"), QStringLiteral("export: normalise the set."));
     const QCommandLineOption trimSilence(QStringLiteral("trim-silence"), QStringLiteral("export: trim silence."));
@@ -219,7 +225,12 @@ StartRequest parseCommandLine(const QStringList &arguments, QTextStream &out, QT
     }
     const exporter::ExportOptions options{.findLoops = parser.isSet(findLoops),
                                           .normalize = parser.isSet(normalize),
-                                          .trimSilence = parser.isSet(trimSilence)};
+                                          .trimSilence = parser.isSet(trimSilence),
+                                          .firstLayer = parser.value(layers) == u"first"};
+    if (parser.isSet(layers) && parser.value(layers) != u"first" && parser.value(layers) != u"mix")
+        return fail(err, QStringLiteral("--layers is first or mix"));
+    if (parser.isSet(layers) && (files.isEmpty() || files.first() != u"export"))
+        return fail(err, QStringLiteral("--layers goes with export"));
     if (options.any() && (files.isEmpty() || files.first() != u"export"))
         return fail(err, QStringLiteral("--find-loops, --normalize and --trim-silence go with export"));
     if (!files.isEmpty() && files.first() == u"export") {

@@ -7,8 +7,12 @@
 #include "msp/msprecord.h"
 #include "util/paths.h"
 #include "util/shortname.h"
+#include "msp/valueformats.h"
 #include "util/signals.h"
 #include "util/workers.h"
+#include "wav/levels.h"
+#include "wav/loopfinder.h"
+#include "wav/resample.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,6 +44,13 @@ constexpr int kShortestTime = -12000; // timecents: instant
 constexpr qsizetype kMostZones = msp::kMaxSamples * 128;
 constexpr qint64 kMostZonePairs = 8 * kMostZones;
 const QString kCancelled = u"cancelled"_s;
+// Layers mixed into one zone's sample at most, and the longest mix (seconds).
+constexpr qsizetype kMostLayers = 8;
+constexpr qint64 kLongestMix = 60;
+// The share of a zone's attenuation that players apply (FluidSynth, after the first
+// hardware's players: 60 cB sound as 2.4 dB): the layers of a mix keep the balance
+// the font is heard with.
+constexpr double kAttenuationShare = 0.4;
 
 struct Range {
     Generator generator;
@@ -163,9 +174,13 @@ struct Resolved {
     int sample = 0;
     int rightSample = -1; // the right channel of a stereo pair
     int lowKey = 0, highKey = 127, lowVelocity = 0, highVelocity = 127;
-    qint64 start = 0, end = 0, rightStart = 0; // frames of the sample
+    qint64 start = 0, end = 0; // frames of the sample
     bool looped = false;
     qint64 loopStart = 0, loopEnd = 0; // frames of the sample
+    // The right channel's window and loop, in frames of its sample.
+    qint64 rightStart = 0, rightEnd = 0;
+    bool rightLooped = false;
+    qint64 rightLoopStart = 0, rightLoopEnd = 0;
     int root = 60;
     double cents = 0; // coarse, fine and the sample's correction
     int pan = 0;
@@ -181,6 +196,8 @@ struct Resolved {
     int instrumentZone = 0;
     bool isRight = false, isLeft = false;
     QString file; // the WAV written for it
+    // Layers sounding with it on its keys at its velocities, mixed into its WAV at its root.
+    std::vector<Resolved> others;
 };
 
 // The level in dB a zone plays at in the reference player, as the keyboard's VOLUME
@@ -191,8 +208,7 @@ struct Resolved {
 // left and right pair (which becomes one stereo sample), put each side on its own.
 double zoneLevelDb(int attenuation, bool mono)
 {
-    constexpr double kDbPerCentibel = 0.04;
-    return -kDbPerCentibel * attenuation + (mono ? -10 * std::log10(2.0) : 0.0);
+    return -kAttenuationShare / 10 * attenuation + (mono ? -10 * std::log10(2.0) : 0.0);
 }
 
 double seconds(int timecents)
@@ -238,6 +254,99 @@ QString withoutSide(const QString &name)
     return stripped.isEmpty() ? name : stripped;
 }
 
+// A file written for zones: its path and its loop, in its own frames.
+struct Extracted {
+    QString file;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+    int attenuation = 0; // centibels a mix took off to fit, given back by the zone's volume
+};
+
+// A zone's sound as written: interleaved frames at its sample's rate, and its loop.
+struct Rendered {
+    int channels = 1;
+    std::vector<qint32> frames;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+};
+
+// One channel: the window of a sample's frames and its loop, in frames of the window.
+struct Side {
+    const std::vector<qint32> *data = nullptr;
+    qint64 start = 0, frames = 0;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+
+    // Frame i: the loop again from its end until loopUntil, and past the window's
+    // end; silence past the end of a side without a loop.
+    qint32 at(qint64 i, qint64 loopUntil) const
+    {
+        qint64 from = i;
+        if (looped && loopEnd > loopStart && i >= loopEnd && (i < loopUntil || i >= frames))
+            from = loopStart + (i - loopStart) % (loopEnd - loopStart);
+        else if (i >= frames)
+            return 0;
+        const qint64 index = start + from;
+        return index >= 0 && index < qint64(data->size()) ? (*data)[size_t(index)] : 0;
+    }
+};
+
+// How the two sides of a stereo pair become one sound: as long as the longer, or
+// as the loop ends; loops of one length share one, starting where both have
+// begun to loop; other loops run on (seek) for the loop finder to find one that
+// suits both.
+struct PairShape {
+    qint64 frames = 0;
+    bool looped = false;
+    qint64 loopStart = 0, loopEnd = 0;
+    qint64 loopUntil = 0; // Side::at
+    bool seek = false;
+};
+
+PairShape pairShape(const Side &left, const Side &right, int rate)
+{
+    PairShape shape;
+    shape.frames = std::max(left.frames, right.frames);
+    if (!left.looped && !right.looped)
+        return shape;
+    shape.looped = true;
+    const qint64 leftLength = left.loopEnd - left.loopStart, rightLength = right.loopEnd - right.loopStart;
+    if (left.looped && right.looped && leftLength == rightLength) {
+        shape.loopStart = std::max(left.loopStart, right.loopStart);
+        shape.loopEnd = shape.loopUntil = shape.loopStart + leftLength;
+        shape.frames = std::max(shape.frames, shape.loopEnd);
+        return shape;
+    }
+    // Two seconds of the held sound past the later loop's end.
+    shape.frames = std::max({shape.frames, left.looped ? left.loopEnd : 0, right.looped ? right.loopEnd : 0}) + 2 * qint64(rate);
+    shape.loopUntil = shape.frames;
+    shape.seek = true;
+    return shape;
+}
+
+constexpr double kFullScale = 2147483648.0; // of qint32 frames
+
+// A loop sought on the sound itself (crossfaded where no clean one exists), the
+// sound then ending with it; false when none is found.
+bool findLoopAgain(Rendered &sound, int rate)
+{
+    std::vector<float> samples(sound.frames.size());
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = float(double(sound.frames[i]) / kFullScale);
+    const qint64 frames = qint64(samples.size()) / sound.channels;
+    const wav::FoundLoop loop = wav::findLoop(samples.data(), frames, sound.channels, rate);
+    if (!loop.found || loop.end > frames || loop.start >= loop.end)
+        return false;
+    wav::applyCrossfade(samples.data(), frames, sound.channels, loop);
+    sound.frames.resize(size_t(loop.end) * size_t(sound.channels));
+    for (size_t i = 0; i < sound.frames.size(); ++i)
+        sound.frames[i] = qint32(std::clamp(std::lround(double(samples[i]) * kFullScale), -2147483648L, 2147483647L));
+    sound.looped = true;
+    sound.loopStart = loop.start;
+    sound.loopEnd = loop.end;
+    return true;
+}
+
 class PresetImporter {
 public:
     PresetImport result;
@@ -255,7 +364,7 @@ public:
         return resolve();
     }
 
-    bool run(bool velocityLayers, const QString &baseName)
+    bool run(bool velocityLayers, const QString &baseName, bool mixLayers)
     {
         result.files = std::make_shared<QTemporaryDir>();
         if (!result.files->isValid())
@@ -265,25 +374,38 @@ public:
         pairStereo();
         if (m_zones.isEmpty())
             return fail(QCoreApplication::translate("SoundFontExport", "preset %1 has no zone with a sample").arg(title()));
+        m_mix = mixLayers;
+        // Each set's zones, one sound per key; without velocity layers the others
+        // go along for the import to name what it leaves out.
+        QList<QList<Resolved>> sets;
+        const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{soundingAt(chosenVelocity())};
+        for (const QList<int> &layer : layers) {
+            sets << oneSoundPerKey(layer);
+            for (qsizetype i = 0; !velocityLayers && i < m_zones.size(); ++i) {
+                if (!layer.contains(int(i)))
+                    sets.last() << m_zones.at(i);
+            }
+        }
         // Zones playing at velocity 100 are named first, so the kept layer gets the plain names.
         for (const bool at100 : {true, false}) {
-            for (Resolved &zone : m_zones) {
-                if ((zone.lowVelocity <= 100 && 100 <= zone.highVelocity) == at100 && !extract(zone))
-                    return false;
+            for (QList<Resolved> &set : sets) {
+                for (Resolved &zone : set) {
+                    if ((zone.lowVelocity <= 100 && 100 <= zone.highVelocity) == at100 && !extract(zone))
+                        return false;
+                }
             }
         }
         writeNotes();
         ShortNames takenMsp;
         const QString base = baseName.isEmpty() ? uniqueShortBase(m_preset.name, takenMsp) : baseName;
-        const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{{}};
-        for (qsizetype i = 0; i < layers.size(); ++i) {
-            sfz::SfzDocument document = documentOf(layers.at(i), !velocityLayers);
+        for (qsizetype i = 0; i < sets.size(); ++i) {
+            sfz::SfzDocument document = documentOf(sets.at(i), !velocityLayers);
             PresetSet set;
             set.import = sfz::importSfz(document);
             if (!set.import.ok())
                 return fail(set.import.error.text());
             QString name = base;
-            if (layers.size() > 1) {
+            if (sets.size() > 1) {
                 const QString suffix = u"_%1"_s.arg(i + 1);
                 name = base.left(msp::kSampleNameSize - suffix.size()) + suffix;
                 result.report << QCoreApplication::translate("SoundFontExport", "Velocity layer %1 (%2):").arg(i + 1).arg(m_layerNames.value(i));
@@ -302,7 +424,8 @@ private:
     // The last samples read: zones mostly play one sample after another, and a
     // bank of long samples must not be held whole.
     QList<std::pair<int, std::shared_ptr<const sf2::SampleFrames>>> m_frames;
-    QHash<QString, QString> m_written; // by what was cut, the file
+    QHash<QString, Extracted> m_written; // by what was cut
+    QHash<QString, Rendered> m_rendered; // by soundKey
     QHash<int, qint64> m_lengths;      // decoded SF3 samples' frames
     qint64 m_extractedFrames = 0;
     ShortNames m_takenNames;
@@ -313,6 +436,11 @@ private:
     QStringList m_layerNames;
     int m_stereoPairs = 0;
     QList<bool> m_halves; // by zone: one half of a left and right pair
+    int m_paddedPairs = 0;
+    bool m_mix = true;
+    QStringList m_mixed, m_layered; // keys whose layers were mixed, or left overlapping
+    QStringList m_tooManyLayers;
+    QStringList m_loopsAgain;
     bool m_checkOnly = false;
     const std::atomic_bool *m_cancel = nullptr;
 
@@ -450,34 +578,44 @@ private:
         return true;
     }
 
-    // Stereo: a left and a right zone over the same keys and velocities, as long and
-    // looped alike, become one zone. The samples' links are not trusted.
+    // Stereo: a left and a right zone over the same keys and velocities become one
+    // zone, partners as long and looped alike first; sides of unequal lengths or
+    // loops are padded when written (renderPair), never split. The samples' links
+    // are not trusted: fonts that say nothing else leave them at 0.
     void pairStereo()
     {
-        for (qsizetype i = 0; i < m_zones.size(); ++i) {
-            Resolved &left = m_zones[i];
-            if (!left.isLeft || left.rightSample >= 0)
-                continue;
-            for (qsizetype j = 0; j < m_zones.size(); ++j) {
-                const Resolved &right = m_zones.at(j);
-                if (j == i || !right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
-                    || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
-                    || right.highVelocity != left.highVelocity || right.end - right.start != left.end - left.start
-                    || right.looped != left.looped || right.root != left.root || right.cents != left.cents
-                    || right.scaleTuning != left.scaleTuning
-                    || (left.looped
-                        && (right.loopStart - right.start != left.loopStart - left.start
-                            || right.loopEnd - right.start != left.loopEnd - left.start))
-                    || m_font.samples.at(right.sample).sampleRate != m_font.samples.at(left.sample).sampleRate)
+        const auto alike = [](const Resolved &left, const Resolved &right) {
+            return right.end - right.start == left.end - left.start && right.looped == left.looped
+                && (!left.looped
+                    || (right.loopStart - right.start == left.loopStart - left.start
+                        && right.loopEnd - right.start == left.loopEnd - left.start));
+        };
+        for (const bool strict : {true, false}) {
+            for (qsizetype i = 0; i < m_zones.size(); ++i) {
+                Resolved &left = m_zones[i];
+                if (!left.isLeft || left.rightSample >= 0)
                     continue;
-                left.rightSample = right.sample;
-                left.rightStart = right.start;
-                left.pan = 0;
-                m_zones.removeAt(j);
-                if (j < i)
-                    --i;
-                ++m_stereoPairs;
-                break;
+                for (qsizetype j = 0; j < m_zones.size(); ++j) {
+                    const Resolved &right = m_zones.at(j);
+                    if (j == i || !right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
+                        || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
+                        || right.highVelocity != left.highVelocity || (strict && !alike(left, right))
+                        || right.root != left.root || right.cents != left.cents || right.scaleTuning != left.scaleTuning
+                        || m_font.samples.at(right.sample).sampleRate != m_font.samples.at(left.sample).sampleRate)
+                        continue;
+                    left.rightSample = right.sample;
+                    left.rightStart = right.start;
+                    left.rightEnd = right.end;
+                    left.rightLooped = right.looped;
+                    left.rightLoopStart = right.loopStart;
+                    left.rightLoopEnd = right.loopEnd;
+                    left.pan = 0;
+                    m_zones.removeAt(j);
+                    if (j < i)
+                        --i;
+                    ++m_stereoPairs;
+                    break;
+                }
             }
         }
         for (const Resolved &zone : std::as_const(m_zones)) {
@@ -494,6 +632,37 @@ private:
             return fail(kCancelled);
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         const int rate = int(sample.sampleRate);
+        QString key = soundKey(z);
+        for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
+            key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
+                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2"_s.arg(other.pan).arg(other.scaleTuning);
+        // Zones playing one sound name one file, which the export writes once, whatever
+        // their roots: each slot's KEY says its own, the file's chunk the first one's.
+        Extracted done = m_written.value(key);
+        if (done.file.isEmpty()) {
+            // Many headers over one long sample would write it many times over: what a
+            // preset writes is bounded by what the font holds.
+            m_extractedFrames += (z.end - z.start) * (z.rightSample >= 0 ? 2 : 1);
+            for (const Resolved &other : z.others) // a mix reads each layer
+                m_extractedFrames += (other.end - other.start) * (other.rightSample >= 0 ? 2 : 1);
+            if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
+                return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
+            Rendered sound;
+            int attenuation = 0;
+            if (!(z.others.empty() ? renderOnce(z, sound) : renderMix(z, sound, attenuation)))
+                return false;
+            const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
+            done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart,
+                    sound.loopEnd, attenuation};
+            if (!writeWav(done.file, z, sound))
+                return false;
+            m_written.insert(key, done);
+        }
+        z.file = done.file;
+        z.attenuation = std::max(0, z.attenuation - done.attenuation);
+        z.looped = done.looped;
+        z.loopStart = z.start + done.loopStart;
+        z.loopEnd = z.start + done.loopEnd;
         // A loop whose length rounds when resampled detunes the held note:
         // FINE takes the difference.
         if (z.looped && rate != kKeyboardRate) {
@@ -515,29 +684,6 @@ private:
             }
         }
         z.filterDb = filterLossDb(z);
-        const QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
-                                .arg(z.rightSample)
-                                .arg(z.start)
-                                .arg(z.end)
-                                .arg(z.rightStart)
-                                .arg(z.looped ? z.loopStart : -1)
-                                .arg(z.looped ? z.loopEnd : -1);
-        // Zones playing one sound name one file, which the export writes once, whatever
-        // their roots: each slot's KEY says its own, the file's chunk the first one's.
-        if (const QString written = m_written.value(key); !written.isEmpty()) {
-            z.file = written;
-            return true;
-        }
-        // Many headers over one long sample would write it many times over: what a
-        // preset writes is bounded by what the font holds.
-        m_extractedFrames += (z.end - z.start) * (z.rightSample >= 0 ? 2 : 1);
-        if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
-            return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
-        const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
-        z.file = result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s);
-        if (!writeWav(z.file, z))
-            return false;
-        m_written.insert(key, z.file);
         return true;
     }
 
@@ -579,22 +725,182 @@ private:
         return gain > 0 ? 10 * std::log10(gain) : 0.0;
     }
 
-    bool writeWav(const QString &path, const Resolved &z)
+    static QString soundKey(const Resolved &z)
     {
-        const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
+        QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
+                          .arg(z.rightSample)
+                          .arg(z.start)
+                          .arg(z.end)
+                          .arg(z.rightStart)
+                          .arg(z.looped ? z.loopStart : -1)
+                          .arg(z.looped ? z.loopEnd : -1);
+        if (z.rightSample >= 0)
+            key += u" %1 %2 %3"_s.arg(z.rightEnd).arg(z.rightLooped ? z.rightLoopStart : -1).arg(z.rightLooped ? z.rightLoopEnd : -1);
+        return key;
+    }
+
+    // The layers of a zone as the font sounds them at its root: the zone's own
+    // sound, and each other layer brought to the same pitch (its root, tuning and
+    // scale tuning against the zone's, and its rate), at its level against the
+    // zone's (attenuation, as players apply it) and, when pans differ, in stereo at its pan. Held
+    // sounds run through their loops and the loop is sought again on the mix.
+    // attenuation: centibels taken off the mix so that it fits full scale.
+    bool renderMix(const Resolved &z, Rendered &sound, int &attenuation)
+    {
+        struct Part {
+            Rendered sound;
+            double ratio = 1.0, gain = 1.0;
+            int pan = 0;
+        };
+        Resolved own = z;
+        own.others.clear();
+        std::vector<Part> parts(1);
+        if (!render(own, parts[0].sound))
+            return false;
+        parts[0].pan = z.pan;
+        const double rate = m_font.samples.at(z.sample).sampleRate;
+        for (const Resolved &other : z.others) {
+            Part part;
+            if (!render(other, part.sound))
+                return false;
+            const double cents = (z.root - other.root) * other.scaleTuning + other.cents - z.cents;
+            part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
+            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0);
+            part.pan = other.pan;
+            parts.push_back(std::move(part));
+        }
+        const bool stereo = std::any_of(parts.begin(), parts.end(), [&](const Part &p) { return p.sound.channels == 2 || p.pan != z.pan; });
+        const bool looped = std::any_of(parts.begin(), parts.end(), [](const Part &p) { return p.sound.looped; });
+        qint64 frames = 0;
+        for (const Part &p : parts) {
+            const qint64 length = p.sound.looped ? p.sound.loopEnd : qint64(p.sound.frames.size()) / p.sound.channels;
+            frames = std::max(frames, qint64(std::ceil(double(length) / p.ratio)));
+        }
+        if (looped)
+            frames += 2 * qint64(rate); // two seconds of the held mix for the loop finder
+        frames = std::min(frames, kLongestMix * qint64(rate));
+        const int channels = stereo ? 2 : 1;
+        std::vector<float> mix(size_t(frames) * size_t(channels), 0.0f);
+        for (const Part &p : parts) {
+            const int from = p.sound.channels;
+            const qint64 need = qint64(std::ceil(double(frames) * p.ratio)) + 64;
+            std::vector<float> held(size_t(need) * size_t(from));
+            const qint64 length = qint64(p.sound.frames.size()) / from;
+            const qint64 loopLength = p.sound.loopEnd - p.sound.loopStart;
+            for (qint64 i = 0; i < need; ++i) {
+                qint64 at = i;
+                if (p.sound.looped && loopLength > 0 && i >= p.sound.loopEnd)
+                    at = p.sound.loopStart + (i - p.sound.loopStart) % loopLength;
+                for (int c = 0; c < from && at < length; ++c)
+                    held[size_t(i * from + c)] = float(double(p.sound.frames[size_t(at * from + c)]) / kFullScale);
+            }
+            const std::vector<float> played = p.ratio == 1.0 ? held : wav::resampleBy(held.data(), need, from, p.ratio);
+            if (played.empty())
+                return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
+            // Constant power, as the font's players pan: the middle keeps its level.
+            const double angle = (std::clamp(p.pan, -500, 500) + 500) / 1000.0 * M_PI / 2;
+            const std::array<double, 2> side{std::sqrt(2.0) * std::cos(angle), std::sqrt(2.0) * std::sin(angle)};
+            const qint64 available = std::min(frames, qint64(played.size()) / from);
+            for (qint64 i = 0; i < available; ++i) {
+                for (int c = 0; c < channels; ++c) {
+                    const float value = played[size_t(i * from + std::min(c, from - 1))];
+                    const double pan = stereo && from == 1 ? side[size_t(c)] : 1.0;
+                    mix[size_t(i * channels + c)] += float(p.gain * pan * double(value));
+                }
+            }
+        }
+        // Above full scale the mix is made quieter and the zone's volume louder.
+        const float peak = wav::peakOf(mix.data(), frames, channels);
+        const double scale = peak > 0.999f ? 0.999 / double(peak) : 1.0;
+        attenuation = int(std::lround(-200.0 * std::log10(scale) / kAttenuationShare)); // centibels as players count them
+        sound.channels = channels;
+        sound.frames.resize(mix.size());
+        for (size_t i = 0; i < mix.size(); ++i)
+            sound.frames[i] = qint32(std::clamp(std::lround(double(mix[i]) * scale * kFullScale), -2147483648L, 2147483647L));
+        sound.looped = false;
+        if (looped && !findLoopAgain(sound, int(rate))) {
+            const Rendered &first = parts.front().sound; // the first layer's loop is better than none
+            sound.looped = first.looped;
+            sound.loopStart = first.loopStart;
+            sound.loopEnd = first.loopEnd;
+            m_loopsAgain << QCoreApplication::translate("SoundFontExport", "  %1: no loop found on the mix; %2").arg(
+                withoutSide(m_font.samples.at(z.sample).name),
+                first.looped ? QCoreApplication::translate("SoundFontExport", "the first layer's loop is kept") : QCoreApplication::translate("SoundFontExport", "it plays without a loop"));
+        } else if (looped) {
+            m_loopsAgain << u"  %1: %2"_s.arg(withoutSide(m_font.samples.at(z.sample).name), QCoreApplication::translate("SoundFontExport", "loop %1-%2 found on the mix").arg(sound.loopStart).arg(sound.loopEnd));
+        }
+        if (z.attenuation < attenuation)
+            m_approximated << QCoreApplication::translate("SoundFontExport", "  %1: the mix of its layers is %2 dB quieter than the font plays it").arg(
+                withoutSide(m_font.samples.at(z.sample).name), number((attenuation - z.attenuation) * kAttenuationShare / 10.0));
+        return true;
+    }
+
+    // The frames of a zone (a stereo pair's two sides) at its sample's rate.
+    bool render(const Resolved &z, Rendered &sound)
+    {
+        // Layers of several mixes play one sound: it is made once (a preset's mixed sounds are kept).
+        const QString key = soundKey(z);
+        if (const auto made = m_rendered.constFind(key); made != m_rendered.cend()) {
+            sound = *made;
+            return true;
+        }
+        if (!renderOnce(z, sound))
+            return false;
+        m_rendered.insert(key, sound);
+        return true;
+    }
+
+    bool renderOnce(const Resolved &z, Rendered &sound)
+    {
         const std::shared_ptr<const sf2::SampleFrames> leftFrames = framesOf(z.sample);
         const std::shared_ptr<const sf2::SampleFrames> rightFrames = z.rightSample >= 0 ? framesOf(z.rightSample) : nullptr;
         for (const auto &frames : {leftFrames, rightFrames}) {
             if (frames && !frames->error.isEmpty())
                 return fail(frames->error);
         }
-        const std::vector<qint32> &left = leftFrames->frames;
-        const std::vector<qint32> *right = rightFrames ? &rightFrames->frames : nullptr;
+        const Side left{&leftFrames->frames, z.start, z.end - z.start, z.looped, z.loopStart - z.start, z.loopEnd - z.start};
+        if (!rightFrames) {
+            sound.channels = 1;
+            sound.frames.resize(size_t(left.frames));
+            for (qint64 i = 0; i < left.frames; ++i)
+                sound.frames[size_t(i)] = left.at(i, 0);
+            sound.looped = z.looped;
+            sound.loopStart = left.loopStart;
+            sound.loopEnd = left.loopEnd;
+            return true;
+        }
+        const Side right{&rightFrames->frames, z.rightStart, z.rightEnd - z.rightStart, z.rightLooped,
+                         z.rightLoopStart - z.rightStart, z.rightLoopEnd - z.rightStart};
+        const int rate = int(m_font.samples.at(z.sample).sampleRate);
+        const PairShape shape = pairShape(left, right, rate);
+        sound.channels = 2;
+        sound.frames.resize(size_t(2 * shape.frames));
+        for (qint64 i = 0; i < shape.frames; ++i) {
+            sound.frames[size_t(2 * i)] = left.at(i, shape.loopUntil);
+            sound.frames[size_t(2 * i + 1)] = right.at(i, shape.loopUntil);
+        }
+        sound.looped = shape.looped;
+        sound.loopStart = shape.loopStart;
+        sound.loopEnd = shape.loopEnd;
+        if (left.frames != right.frames)
+            ++m_paddedPairs;
+        if (shape.seek && !findLoopAgain(sound, rate)) {
+            const Side &looped = left.looped ? left : right; // the loop of one side is better than none
+            sound.loopStart = looped.loopStart;
+            sound.loopEnd = looped.loopEnd;
+            m_loopsAgain << QCoreApplication::translate("SoundFontExport", "  %1: no loop fits both sides; the loop of one side is kept").arg(withoutSide(m_font.samples.at(z.sample).name));
+        } else if (shape.seek) {
+            m_loopsAgain << u"  %1: %2"_s.arg(withoutSide(m_font.samples.at(z.sample).name), QCoreApplication::translate("SoundFontExport", "loop %1-%2 found on both sides").arg(sound.loopStart).arg(sound.loopEnd));
+        }
+        return true;
+    }
 
-        const int channels = right ? 2 : 1;
+    bool writeWav(const QString &path, const Resolved &z, const Rendered &sound)
+    {
+        const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         SF_INFO info{};
         info.samplerate = int(sample.sampleRate);
-        info.channels = channels;
+        info.channels = sound.channels;
         info.format = SF_FORMAT_WAV | (m_font.sampleBits > 16 || m_font.isCompressed ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
         SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
         if (!file)
@@ -606,27 +912,102 @@ private:
         instrument.basenote = char(std::clamp(unity, 0, 127));
         instrument.detune = char(pitch - 100 * unity);
         instrument.key_hi = instrument.velocity_hi = 127;
-        if (z.looped) {
+        if (sound.looped) {
             instrument.loop_count = 1;
             instrument.loops[0].mode = SF_LOOP_FORWARD;
-            instrument.loops[0].start = quint32(z.loopStart - z.start);
-            instrument.loops[0].end = quint32(z.loopEnd - z.start);
+            instrument.loops[0].start = quint32(sound.loopStart);
+            instrument.loops[0].end = quint32(sound.loopEnd);
         }
         sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
-        const qint64 frames = z.end - z.start;
-        std::vector<qint32> data(size_t(frames * channels));
-        for (qint64 i = 0; i < frames; ++i) {
-            data[size_t(i * channels)] = left[size_t(z.start + i)];
-            if (right) {
-                const qint64 at = z.rightStart + i;
-                data[size_t(i * channels + 1)] = at < qint64(right->size()) ? (*right)[size_t(at)] : 0;
-            }
-        }
-        const bool written = sf_writef_int(file, data.data(), frames) == frames;
+        const auto frames = sf_count_t(sound.frames.size() / size_t(sound.channels));
+        const bool written = sf_writef_int(file, sound.frames.data(), frames) == frames;
         const bool closed = sf_close(file) == 0;
         if (!written || !closed)
             return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1").arg(path));
         return true;
+    }
+
+    // The velocity whose layer a single set keeps: 100, else the loudest played.
+    int chosenVelocity() const
+    {
+        int loudest = 0;
+        for (const Resolved &zone : m_zones) {
+            if (zone.lowVelocity <= 100 && 100 <= zone.highVelocity)
+                return 100;
+            loudest = std::max(loudest, zone.highVelocity);
+        }
+        return loudest;
+    }
+
+    QList<int> soundingAt(int velocity) const
+    {
+        QList<int> sounding;
+        for (qsizetype i = 0; i < m_zones.size(); ++i) {
+            if (m_zones.at(i).lowVelocity <= velocity && velocity <= m_zones.at(i).highVelocity)
+                sounding << int(i);
+        }
+        return sounding;
+    }
+
+    static QString keysText(int low, int high)
+    {
+        return low == high ? msp::NoteName(low) : msp::NoteName(low) + u'-' + msp::NoteName(high);
+    }
+
+    // The keyboard sounds one slot a key: where zones of one set share keys, each
+    // run of keys they share becomes one zone whose WAV mixes them (the first at
+    // its root, the others brought to it); with --layers first they stay as they
+    // are, and the report says where.
+    QList<Resolved> oneSoundPerKey(const QList<int> &layer)
+    {
+        QList<Resolved> zones;
+        const auto on = [&](int key) {
+            QList<int> found;
+            for (const int i : layer) {
+                if (m_zones.at(i).lowKey <= key && key <= m_zones.at(i).highKey)
+                    found << i;
+            }
+            return found;
+        };
+        if (!m_mix) {
+            for (const int i : layer)
+                zones << m_zones.at(i);
+        }
+        for (int key = 0; key <= 127;) {
+            const QList<int> here = on(key);
+            int last = key;
+            while (last < 127 && on(last + 1) == here)
+                ++last;
+            QStringList names;
+            for (const int i : here)
+                names << withoutSide(m_font.samples.at(m_zones.at(i).sample).name);
+            if (here.size() > 1) {
+                const QString line = u"  %1: %2"_s.arg(keysText(key, last), names.join(u" + "_s));
+                QStringList &said = m_mix ? m_mixed : m_layered;
+                if (!said.contains(line))
+                    said << line;
+            }
+            if (m_mix && !here.isEmpty()) {
+                Resolved zone = m_zones.at(here.first());
+                zone.lowKey = key;
+                zone.highKey = last;
+                for (qsizetype i = 1; i < here.size(); ++i) {
+                    if (i >= kMostLayers) { // a mix of more is noise, and a damaged font's work unbounded
+                        const QString line = u"  %1: %2"_s.arg(keysText(key, last)).arg(here.size() - kMostLayers);
+                        if (!m_tooManyLayers.contains(line))
+                            m_tooManyLayers << line;
+                        break;
+                    }
+                    const Resolved &other = m_zones.at(here.at(i));
+                    zone.lowVelocity = std::max(zone.lowVelocity, other.lowVelocity);
+                    zone.highVelocity = std::min(zone.highVelocity, other.highVelocity);
+                    zone.others.push_back(other);
+                }
+                zones << zone;
+            }
+            key = last + 1;
+        }
+        return zones;
     }
 
     // Velocity layers: the sets of zones sounding at each velocity, one per change.
@@ -653,15 +1034,12 @@ private:
         return layers;
     }
 
-    sfz::SfzDocument documentOf(const QList<int> &layer, bool withVelocities)
+    sfz::SfzDocument documentOf(const QList<Resolved> &zones, bool withVelocities)
     {
         sfz::SfzDocument document;
         document.folder = result.files->path();
         const QString placeName = QString(m_preset.name).replace(u'/', u'_');
-        for (qsizetype i = 0; i < m_zones.size(); ++i) {
-            if (!withVelocities && !layer.contains(int(i)))
-                continue;
-            const Resolved &z = m_zones.at(i);
+        for (const Resolved &z : zones) {
             sfz::Region region;
             // Named as the font's editors show a zone: no SFZ file has the line.
             region.place = {QCoreApplication::translate("SoundFontExport", "%1: instrument %2, zone %3")
@@ -719,6 +1097,16 @@ private:
         result.report << QCoreApplication::translate("SoundFontExport", "Preset %1: %2 zones").arg(title()).arg(m_zones.size() + m_stereoPairs);
         if (m_stereoPairs > 0)
             result.report << QCoreApplication::translate("SoundFontExport", "%1 left and right zone pairs written as stereo files").arg(m_stereoPairs);
+        if (m_paddedPairs > 0)
+            result.report << QCoreApplication::translate("SoundFontExport", "%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop").arg(m_paddedPairs);
+        if (!m_mixed.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):") << m_mixed;
+        if (!m_tooManyLayers.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "More than %1 layers on a key: the first %1 mixed, the others (counted) left out:").arg(kMostLayers) << m_tooManyLayers;
+        if (!m_layered.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:") << m_layered;
+        if (!m_loopsAgain.isEmpty())
+            result.report << QCoreApplication::translate("SoundFontExport", "Loops sought again on the sound written:") << m_loopsAgain;
         if (!m_leftOut.isEmpty()) {
             result.report << QCoreApplication::translate("SoundFontExport", "SoundFont features the keyboard cannot express, left out:");
             for (auto it = m_leftOut.cbegin(); it != m_leftOut.cend(); ++it)
@@ -743,7 +1131,7 @@ bool isSoundFontFile(const QFileInfo &file)
 
 // What the sets of an instrument wrote.
 struct Written {
-    QStringList written, replaced, loops;
+    QStringList written, replaced, loops, notes;
 };
 
 // Writes the sets into folder (which must exist); empty when done, else why not.
@@ -772,6 +1160,8 @@ QString exportSets(const QList<PresetSet> &sets, const QString &folder, Written 
                 done.written << result.written;
                 done.replaced << result.replaced;
                 done.loops << result.loops;
+                for (const QString &note : result.notes)
+                    done.notes << (sets.size() > 1 ? u"%1: %2"_s.arg(set.mspFileName, note) : note);
                 continue;
             }
             reason = result.status == ExportStatus::Cancelled ? kCancelled : result.message;
@@ -854,7 +1244,7 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
             return;
         }
         if (job.font) {
-            PresetImport import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder, cancel);
+            PresetImport import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder, cancel, !options.firstLayer);
             job.error = import.ok() ? exportSets(import.sets, sub, job.done, options, cancel) : import.error;
             qsizetype samples = 0;
             for (const PresetSet &set : std::as_const(import.sets))
@@ -869,6 +1259,10 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
                 job.error = errors.trimmed().remove(u"TAMO export: "_s);
             localOut.flush();
             job.done.replaced = replacedIn(output);
+            for (const QString &line : output.split(u'\n')) { // overlapping slots are said in the bank's output too
+                if (line.contains(u"played by more than one sample"_s))
+                    job.done.notes << line;
+            }
             job.summary = u"%1 -> %2"_s.arg(job.title, QDir::toNativeSeparators(sub));
         }
         if (!job.error.isEmpty() && made)
@@ -886,6 +1280,8 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         out << job.summary << Qt::endl;
         for (const QString &line : job.done.loops)
             out << job.subfolder << '/' << line << Qt::endl;
+        for (const QString &line : job.done.notes)
+            out << job.subfolder << ": " << line << Qt::endl;
     }
     for (const Job &job : std::as_const(jobs)) {
         for (const QString &path : job.done.replaced)
@@ -939,7 +1335,7 @@ QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atom
 }
 
 PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers, const QString &baseName,
-                          const std::atomic_bool *cancel)
+                          const std::atomic_bool *cancel, bool mixLayers)
 {
     if (!font.ok() || presetIndex < 0 || presetIndex >= font.presets.size()) {
         PresetImport failed;
@@ -947,7 +1343,7 @@ PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velo
         return failed;
     }
     PresetImporter importer(font, presetIndex, cancel);
-    importer.run(velocityLayers, baseName);
+    importer.run(velocityLayers, baseName, mixLayers);
     if (!importer.result.ok()) {
         importer.result.sets.clear();
         importer.result.files.reset();
@@ -1043,7 +1439,7 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
     if (found == font.presets.end())
         return failWith(u"%1 has no preset %2 (BANK:PROGRAM, as `TAMO presets` lists them)"_s.arg(input, preset));
     const std::atomic_bool *cancel = util::cancelOnInterruption();
-    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers, {}, cancel);
+    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers, {}, cancel, !options.firstLayer);
     if (!import.ok())
         return failWith(import.error == kCancelled ? u"interrupted; nothing written"_s : import.error);
     for (const QString &line : import.report)
@@ -1057,6 +1453,8 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
         return failWith(error.startsWith(kCancelled) ? u"interrupted"_s + error.mid(kCancelled.size()) : error);
     }
     for (const QString &line : std::as_const(done.loops))
+        out << line << Qt::endl;
+    for (const QString &line : std::as_const(done.notes))
         out << line << Qt::endl;
     for (const QString &path : std::as_const(done.written))
         out << QDir::toNativeSeparators(path) << Qt::endl;

@@ -37,9 +37,11 @@ struct PresetImport {
 // velocityLayers: one set per velocity layer; otherwise one set, the layer that
 // plays at velocity 100 kept. baseName: the 8.3 base of the MSP (empty: from the
 // preset's name).
-// cancel, when set, stops it as a failure.
+// cancel, when set, stops it as a failure. mixLayers: zones sounding together on a
+// key become one mixed sample; otherwise they stay overlapping slots, and the
+// report says where.
 PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velocityLayers,
-                          const QString &baseName = {}, const std::atomic_bool *cancel = nullptr);
+                          const QString &baseName = {}, const std::atomic_bool *cancel = nullptr, bool mixLayers = true);
 
 // Empty when the preset's zones read without fault (SF2: windows and loops inside
 // their samples; SF3's are checked on import, once decoded), else why not.

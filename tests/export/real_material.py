@@ -108,8 +108,12 @@ def main(tamo):
         for i, sfz in enumerate(instruments):
             out = tmp / f'out{i}'
             try:
-                export(tamo, sfz, out)
+                said = export(tamo, sfz, out)
                 loops = check_set(out)
+                # Keys played by two slots are said, with the samples on them.
+                slots = read_msp(out)
+                shared = [k for k in range(128) if sum(low <= k <= high for _, low, high in slots) > 1]
+                assert not shared or 'more than one sample' in said, f'{sfz.name}: keys {shared} overlap unsaid'
                 regions = region_loops(sfz)
                 looped = [m for m, _ in regions if m in ('loop_continuous', 'loop_sustain')]
                 if not looped:
