@@ -204,8 +204,9 @@ struct Resolved {
 // gets it. Initial attenuation counts 0.04 dB a centibel, not 0.1: the player keeps the
 // scale of the hardware the format came from, and the fonts are voiced by ear on it.
 // A mono zone is panned with constant power, half its power on each side, where the
-// keyboard plays a mono sample full on both: 3 dB less. Stereo, and either half of a
-// left and right pair (which becomes one stereo sample), put each side on its own.
+// keyboard plays a mono sample full on both: 3 dB less. Stereo, and a left and right
+// pair (which becomes one stereo sample, or a mix with each layer at its pan), put
+// each side on its own.
 double zoneLevelDb(int attenuation, bool mono)
 {
     return -kAttenuationShare / 10 * attenuation + (mono ? -10 * std::log10(2.0) : 0.0);
@@ -435,7 +436,6 @@ private:
     QStringList m_approximated;
     QStringList m_layerNames;
     int m_stereoPairs = 0;
-    QList<bool> m_halves; // by zone: one half of a left and right pair
     int m_paddedPairs = 0;
     bool m_mix = true;
     QStringList m_mixed, m_layered; // keys whose layers were mixed, or left overlapping
@@ -1062,7 +1062,7 @@ private:
             add(u"tune"_s, number(z.cents - 100.0 * semitones));
             if (z.scaleTuning != 100)
                 add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
-            add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0 && !hasPartner(i)) + z.filterDb));
+            add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0) + z.filterDb));
             add(u"ampeg_attack"_s, number(seconds(z.attack)));
             // Hold and decay that change with the key, taken at the middle of the zone's keys.
             const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
@@ -1072,24 +1072,6 @@ private:
             document.regions.append(region);
         }
         return document;
-    }
-
-    // A mono zone with one on the other side over the same keys and velocities: one
-    // half of a left and right pair. Found once for all zones, as each layer asks.
-    bool hasPartner(qsizetype i)
-    {
-        if (m_halves.size() != m_zones.size()) {
-            m_halves.fill(false, m_zones.size());
-            for (qsizetype a = 0; a < m_zones.size(); ++a) {
-                const Resolved &z = m_zones.at(a);
-                m_halves[a] = (z.isLeft || z.isRight) && std::any_of(m_zones.cbegin(), m_zones.cend(), [&](const Resolved &o) {
-                                  return &o != &z && o.rightSample < 0 && (z.isLeft ? o.isRight : o.isLeft)
-                                      && o.lowKey == z.lowKey && o.highKey == z.highKey && o.lowVelocity == z.lowVelocity
-                                      && o.highVelocity == z.highVelocity;
-                              });
-            }
-        }
-        return m_halves.at(i);
     }
 
     void writeNotes()
