@@ -331,7 +331,14 @@ void KeyboardTools::refreshLiveSet()
     if (state == m_liveSet)
         return;
     m_liveSet = state;
-    m_live->setSet(m_document.record(), [this](int slot) { return m_document.soundFile(slot); });
+    // A loop the set keeps for a file not in the keyboard's format plays as the export will write it.
+    m_live->setSet(m_document.record(), [this](int slot) { return m_document.soundFile(slot); },
+                   [this](int slot) -> std::optional<voice::LoopInstead> {
+                       const exporter::SampleLoop kept = m_document.keptLoop(slot);
+                       if (kept.kind == exporter::SampleLoop::Kind::Keep)
+                           return std::nullopt;
+                       return kept.kind == exporter::SampleLoop::Kind::Forward ? voice::LoopInstead{kept.start, kept.end} : voice::LoopInstead{};
+                   });
 }
 
 void KeyboardTools::fillMidiMenu(QMenu *menu)

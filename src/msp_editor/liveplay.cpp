@@ -55,9 +55,10 @@ LivePlay::~LivePlay()
         m_sink->stop();
 }
 
-void LivePlay::setSet(const msp::MspRecord &record, const std::function<QString(int)> &soundFile)
+void LivePlay::setSet(const msp::MspRecord &record, const std::function<QString(int)> &soundFile,
+                      const std::function<std::optional<voice::LoopInstead>(int)> &loopFor)
 {
-    auto set = std::make_shared<voice::VoiceSet>(voice::loadVoiceSet(record, soundFile));
+    auto set = std::make_shared<voice::VoiceSet>(voice::loadVoiceSet(record, soundFile, loopFor));
     m_engine = std::make_shared<voice::Engine>(set, kRate);
 }
 

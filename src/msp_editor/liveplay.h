@@ -2,6 +2,7 @@
 #pragma once
 
 #include "msp/msprecord.h"
+#include "voice/voiceset.h"
 
 #include <QHash>
 #include <QObject>
@@ -35,7 +36,8 @@ public:
     ~LivePlay() override;
 
     // The set to play: the record, each slot's sound file as the document finds it.
-    void setSet(const msp::MspRecord &record, const std::function<QString(int slot)> &soundFile);
+    void setSet(const msp::MspRecord &record, const std::function<QString(int slot)> &soundFile,
+                const std::function<std::optional<voice::LoopInstead>(int slot)> &loopFor = {});
     // Opens the audio output (once); false when there is none, status() saying so.
     bool start();
     bool isSounding() const { return m_sink != nullptr; }

@@ -67,7 +67,7 @@ std::shared_ptr<SampleData> makeSample(const float *interleaved, qint64 frames, 
 
 namespace {
 
-std::shared_ptr<SampleData> decode(const QString &path, QString *error)
+std::shared_ptr<SampleData> decode(const QString &path, const std::optional<LoopInstead> &instead, QString *error)
 {
     wav::SoundFile file(path);
     if (!file.isOpen()) {
@@ -88,12 +88,15 @@ std::shared_ptr<SampleData> decode(const QString &path, QString *error)
         loopStart = instrument.loops[0].start;
         loopEnd = instrument.loops[0].end;
     }
+    if (instead)
+        loopStart = instead->start, loopEnd = instead->end;
     return makeSample(frames.data(), count, info.channels, info.samplerate, loopStart, loopEnd);
 }
 
 } // namespace
 
-VoiceSet loadVoiceSet(const msp::MspRecord &record, const std::function<QString(int slot)> &wavFor)
+VoiceSet loadVoiceSet(const msp::MspRecord &record, const std::function<QString(int slot)> &wavFor,
+                      const std::function<std::optional<LoopInstead>(int slot)> &loopFor)
 {
     const VoiceModel &m = kVoiceModel;
     VoiceSet set;
@@ -115,7 +118,7 @@ VoiceSet loadVoiceSet(const msp::MspRecord &record, const std::function<QString(
         const QString key = QFileInfo(path).absoluteFilePath();
         if (!decoded.contains(key)) {
             QString error;
-            std::shared_ptr<const SampleData> sample = decode(path, &error);
+            std::shared_ptr<const SampleData> sample = decode(path, loopFor ? loopFor(slot) : std::nullopt, &error);
             if (!sample) {
                 set.problems << QFileInfo(path).fileName() + QStringLiteral(": ") + error;
                 continue;

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tamo::voice {
@@ -51,10 +52,18 @@ struct VoiceSet {
     qint64 bytes() const; // sample memory
 };
 
+// A loop that plays instead of the sound file's own: one the set keeps for a file not
+// in the keyboard's format, which the export writes into its copy. end <= start: none.
+struct LoopInstead {
+    qint64 start = 0, end = 0; // frames, the end one past the last looped one
+};
+
 // The set a record plays. wavFor gives the sound file of slot k (empty: none); each
 // file is decoded once, however many slots play it. Slots whose file is missing or
-// unreadable stay silent and are named in problems.
-VoiceSet loadVoiceSet(const msp::MspRecord &record, const std::function<QString(int slot)> &wavFor);
+// unreadable stay silent and are named in problems. loopFor, where it gives one,
+// overrides the file's own loop.
+VoiceSet loadVoiceSet(const msp::MspRecord &record, const std::function<QString(int slot)> &wavFor,
+                      const std::function<std::optional<LoopInstead>(int slot)> &loopFor = {});
 
 // A sample from frames already decoded (interleaved, 1 or 2 channels); loopEnd <= loopStart: none.
 std::shared_ptr<SampleData> makeSample(const float *interleaved, qint64 frames, int channels, double rate,

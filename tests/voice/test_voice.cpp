@@ -71,7 +71,8 @@ class TestVoice : public QObject {
 
     QTemporaryDir m_dir;
     // One slot over every key playing wav; tweak sets the record's bytes.
-    std::shared_ptr<voice::VoiceSet> set(const QString &wav, const std::function<void(msp::MspRecord &)> &tweak = {})
+    std::shared_ptr<voice::VoiceSet> set(const QString &wav, const std::function<void(msp::MspRecord &)> &tweak = {},
+                                         std::optional<voice::LoopInstead> instead = std::nullopt)
     {
         msp::MspRecord record = msp::MspRecord::newDocument();
         record.setGlobal(msp::GlobalField::SampleCount, 1);
@@ -80,7 +81,7 @@ class TestVoice : public QObject {
         record.setSample(SampleField::Sustain, 1, 127);
         if (tweak)
             tweak(record);
-        return std::make_shared<voice::VoiceSet>(voice::loadVoiceSet(record, [&](int) { return wav; }));
+        return std::make_shared<voice::VoiceSet>(voice::loadVoiceSet(record, [&](int) { return wav; }, [&](int) { return instead; }));
     }
     QString sine() { return m_dir.filePath(QStringLiteral("sine.wav")); }
     QString saw() { return m_dir.filePath(QStringLiteral("saw.wav")); }
@@ -171,18 +172,22 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("b");
         QTest::addColumn<double>("low");
         QTest::addColumn<double>("high");
+        QTest::addColumn<int>("instead"); // a loop instead of the file's: -1 none, 0 no loop, else from frame 4400 to this
         const double release = m.seconds(60, 96, m.longestRelease); // RELEASE shown 60
-        QTest::newRow("a held loop sustains 2 s") << sine() << note(0, 2.6, 60) << QPointF(0.2, 0.4) << QPointF(2.2, 2.4) << -0.5 << 0.5;
-        QTest::newRow("a held one-shot ends") << shot() << note(0, 2.6, kRoot) << QPointF(0.1, 0.3) << QPointF(0.6, 1.5) << -999.0 << -90.0;
+        QTest::newRow("a held loop sustains 2 s") << sine() << note(0, 2.6, 60) << QPointF(0.2, 0.4) << QPointF(2.2, 2.4) << -0.5 << 0.5 << -1;
+        QTest::newRow("a held one-shot ends") << shot() << note(0, 2.6, kRoot) << QPointF(0.1, 0.3) << QPointF(0.6, 1.5) << -999.0 << -90.0 << -1;
         QTest::newRow("release follows note-off")
             << sine() << note(0, 1.0, 60) << QPointF(0.8, 1.0) << QPointF(1.0 + release / 2 - 0.01, 1.0 + release / 2 + 0.01)
-            << m.fallDb / 2 - 1.5 << m.fallDb / 2 + 1.5;
+            << m.fallDb / 2 - 1.5 << m.fallDb / 2 + 1.5 << -1;
         const Events pedal = Events{{0, 0xb0, 64, 127}, {1.5, 0xb0, 64, 0}} + note(0, 0.5, 60);
-        QTest::newRow("the pedal holds") << sine() << pedal << QPointF(0.2, 0.4) << QPointF(1.2, 1.4) << -0.5 << 0.5;
-        QTest::newRow("the pedal lets go") << sine() << pedal << QPointF(0.2, 0.4) << QPointF(1.5 + 2 * release, 1.6 + 2 * release) << -999.0 << -90.0;
+        QTest::newRow("the pedal holds") << sine() << pedal << QPointF(0.2, 0.4) << QPointF(1.2, 1.4) << -0.5 << 0.5 << -1;
+        QTest::newRow("the pedal lets go") << sine() << pedal << QPointF(0.2, 0.4) << QPointF(1.5 + 2 * release, 1.6 + 2 * release) << -999.0 << -90.0 << -1;
         const double velocity64 = 20 * std::log10(std::pow(64 / 127.0, m.velocityExponent));
         QTest::newRow("velocity 64") << saw() << note(0, 0.5, 60, 127) + note(1.0, 1.5, 60, 64) << QPointF(0.2, 0.4)
-                                     << QPointF(1.2, 1.4) << velocity64 - 0.2 << velocity64 + 0.2;
+                                     << QPointF(1.2, 1.4) << velocity64 - 0.2 << velocity64 + 0.2 << -1;
+        // A loop the set keeps for a file plays instead of the file's own.
+        QTest::newRow("a kept loop holds a one-shot") << shot() << note(0, 2.6, 60) << QPointF(0.2, 0.4) << QPointF(2.2, 2.4) << -0.5 << 0.5 << 22000;
+        QTest::newRow("kept as a one-shot, a looped file ends") << sine() << note(0, 2.6, kRoot) << QPointF(0.2, 0.4) << QPointF(1.2, 2.4) << -999.0 << -90.0 << 0;
     }
     void level()
     {
@@ -192,7 +197,9 @@ private Q_SLOTS:
         QFETCH(QPointF, b);
         QFETCH(double, low);
         QFETCH(double, high);
-        const std::vector<float> out = play(set(wav, [](msp::MspRecord &r) { r.setSample(SampleField::Release, 1, 96 - 60); }),
+        QFETCH(int, instead);
+        const std::optional<voice::LoopInstead> loop = instead < 0 ? std::nullopt : std::optional(voice::LoopInstead{instead ? 4400 : 0, instead});
+        const std::vector<float> out = play(set(wav, [](msp::MspRecord &r) { r.setSample(SampleField::Release, 1, 96 - 60); }, loop),
                                             events, b.y() + 0.1);
         const double change = test::measure::rmsDb(test::measure::window(out, kRate, b.x(), b.y()))
                               - test::measure::rmsDb(test::measure::window(out, kRate, a.x(), a.y()));
