@@ -304,6 +304,7 @@ std::optional<DrumKit> readHydrogenKit(const QString &folder, QString *error)
         return fail(QStringLiteral("%1 (line %2)").arg(xml.errorString()).arg(xml.lineNumber()));
 
     DrumKit kit;
+    kit.declared = true;
     QStringList missing;
     int layered = 0;
     for (const Instrument &instrument : std::as_const(instruments)) {
@@ -570,7 +571,9 @@ void fillKitRecord(const DrumKit &kit, msp::MspRecord &record, QList<SlotSource>
         msp::setSlotKey(record, slot, piece.key);
         wav::SourceCut cut;
         cut.gain = piece.gain;
-        cut.seekLoop = false; // a kit's tonal hit or held cowbell still plays as a one-shot
+        // A kit's tonal hit or steady cowbell plays as a one-shot; a held note in a folder
+        // taken for a kit (files without roots) still gets its loop.
+        cut.seekLoop = !kit.declared && holdsPitch(piece.path).value_or(false);
         sources << SlotSource(piece.path, cut);
     }
 }

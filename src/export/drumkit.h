@@ -24,6 +24,7 @@ struct KitPiece {
 struct DrumKit {
     QList<KitPiece> pieces; // in the kit's order; after placeKit in key order, at most 64
     QStringList report;     // what was grouped, skipped or left out, one line each
+    bool declared = false;  // read from drumkit.xml: every piece is a drum by the kit's word
 };
 
 // The General MIDI drum keys an instrument's name asks for, best first ("Kick" 36,

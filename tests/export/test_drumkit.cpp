@@ -148,7 +148,8 @@ private Q_SLOTS:
         QTextStream out(&said), err(&said);
         const QString stick = dir.filePath(u"stick"_s);
         QCOMPARE(runExportCommand(kit.path(), stick, out, err, {.findLoops = true}), 0);
-        QVERIFY2(said.count(u".WAV: no loop: a drum of the kit"_s) == 64, qPrintable(said)); // Find loops leaves drums alone
+        // Find loops leaves drums alone; without drumkit.xml the held tone is a note.
+        QVERIFY2(said.count(u".WAV: no loop: a drum of the kit"_s) == (broken ? 63 : 64), qPrintable(said));
         msp::MspRecord record;
         QVERIFY(msp::LoadMspFile(QDir(stick).filePath(u"MYKIT.MSP"_s), record, nullptr));
         QCOMPARE(record.usedSlotCount(), 64);
