@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wav/pitchedpreview.h"
 
+#include "wav/resample.h"
 #include "wav/soundfile.h"
-
-
-#include <soxr.h>
 
 #include <algorithm>
 #include <cmath>
@@ -50,17 +48,8 @@ Frames pitchedPreview(const QString &path, double semitones, double maxSeconds, 
         }
     }
     const size_t inFrames = in.size() / size_t(channels);
-    std::vector<float> out(size_t(std::ceil(double(inFrames) / factor) + 16) * size_t(channels));
-    size_t done = 0;
-    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-    const soxr_error_t failed = soxr_oneshot(rate * factor, rate, unsigned(channels), in.data(), inFrames, nullptr,
-                                             out.data(), out.size() / size_t(channels), &done, &io, nullptr, nullptr);
-    if (failed) {
-        if (error)
-            *error = QString::fromLatin1(failed);
-        return {};
-    }
-    out.resize(std::min(done, size_t(maxSeconds * rate)) * size_t(channels));
+    std::vector<float> out = resampleBy(in.data(), qint64(inFrames), channels, factor);
+    out.resize(std::min(out.size() / size_t(channels), size_t(maxSeconds * rate)) * size_t(channels));
     return {std::move(out), channels, rate};
 }
 
