@@ -231,6 +231,7 @@ void KeyboardTools::decorateList()
 {
     QListWidget *list = m_hooks.sampleList;
     const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QList<exporter::SampleCheck> pitches = m_pitch->checks([this](int slot) { return rootOf(slot); });
     for (int row = 0; row < list->count() && row < msp::kMaxSamples; ++row) {
         const int slot = row + 1;
         const QString path = m_document.soundFile(slot);
@@ -241,7 +242,7 @@ void KeyboardTools::decorateList()
                                 : tr("No root key found"));
         if (facts.root.overruledName)
             tip << tr("The name's %1 is overruled by the sampler chunk").arg(msp::NoteName(*facts.root.overruledName));
-        const exporter::SampleCheck pitch = m_pitch->check(slot, facts.root);
+        const exporter::SampleCheck pitch = pitches.value(row);
         tip << m_pitch->line(pitch);
         if (exporter::isMadeUpName(slotLine(slot), path))
             tip << tr("A name made up for %1").arg(QFileInfo(path).fileName());
@@ -295,8 +296,7 @@ void KeyboardTools::updateKeyMap()
     // What each sample sounds like beside its root, marked when 50 cents or more off.
     QStringList pitches;
     QList<bool> off;
-    for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot) {
-        const exporter::SampleCheck pitch = m_pitch->check(slot, rootOf(slot));
+    for (const exporter::SampleCheck &pitch : m_pitch->checks([this](int slot) { return rootOf(slot); })) {
         pitches << (pitch.pitch.note > 0 ? tr("\u266A %1").arg(exporter::pitchText(pitch.pitch.note)) : QString());
         off << pitch.disagrees();
     }

@@ -50,6 +50,15 @@ exporter::SampleCheck PitchTools::check(int slot, const wav::RootNote &found)
     return exporter::checkOfSlot(record, slot, source.path, origin, *reading);
 }
 
+QList<exporter::SampleCheck> PitchTools::checks(const std::function<wav::RootNote(int slot)> &rootOf)
+{
+    QList<exporter::SampleCheck> all;
+    for (int slot = 1; slot <= m_document.record().usedSlotCount(); ++slot)
+        all << check(slot, rootOf(slot));
+    exporter::findRegistrations(all);
+    return all;
+}
+
 QString PitchTools::line(const exporter::SampleCheck &check) const
 {
     const QString text = exporter::sampleCheckText(check);
@@ -75,10 +84,10 @@ void PitchTools::checkPitch(const std::function<wav::RootNote(int slot)> &rootOf
     }
     QList<exporter::SampleCheck> off;
     QStringList choices;
-    for (int slot = 1; slot <= used; ++slot) {
-        const exporter::SampleCheck sample = check(slot, rootOf(slot));
+    for (const exporter::SampleCheck &sample : checks(rootOf)) {
         if (!sample.disagrees())
             continue;
+        const int slot = sample.slot;
         off << sample;
         const wav::KeyAndFine tuned = sample.proposal();
         choices << tr("%1 (%2): %3; KEY %4, FINE %5")

@@ -27,6 +27,10 @@ public:
     // measured and measured() follows. found: the root its file gives, which
     // names where a KEY equal to it came from.
     exporter::SampleCheck check(int slot, const wav::RootNote &found);
+    // Every used slot's check, rootOf giving the root its file gives; a layer that
+    // is a stop above or beside one in tune over the same keys is no alarm, as in
+    // `TAMO check` (exporter::findRegistrations).
+    QList<exporter::SampleCheck> checks(const std::function<wav::RootNote(int slot)> &rootOf);
     // "root C3 from the name; sounds like C4 −12 cents", and whether it is out of tune.
     QString line(const exporter::SampleCheck &check) const;
 

@@ -476,6 +476,30 @@ private Q_SLOTS:
         QCOMPARE(editor.record().sample(SampleField::Key, 2), quint8(70));
         run(editor, u"MnuCheckPitch"_s);
         QVERIFY(platform.messageTexts().last().startsWith(u"Every sample with a held pitch"_s));
+        // A layer sounding C4 over C3's keys with root C3 is a 4-foot stop, as in TAMO check.
+        const QString upper = m_saveDir.filePath(u"LEAD C4.wav"_s);
+        QVERIFY(test::sound::write24(upper, test::sound::note(523.25, 44100, 1, false), 44100, 1, SF_FORMAT_PCM_16));
+        editor.addWavFiles({upper});
+        MspContent layered = editor.document().content();
+        const auto slotOn = [&](int key) {
+            for (int slot = 1; slot <= layered.record.usedSlotCount(); ++slot)
+                if (layered.record.sample(SampleField::Key, slot) == key)
+                    return slot;
+            return 0;
+        };
+        const int low = slotOn(60), stop = slotOn(72), remapped = slotOn(69); // the add maps by names again
+        QVERIFY(low > 0 && stop > 0 && remapped > 0);
+        layered.record.setSample(SampleField::Key, remapped, 70);
+        for (const auto field : {SampleField::StartKey, SampleField::EndKey, SampleField::Key})
+            layered.record.setSample(field, stop, layered.record.sample(field, low));
+        editor.document().change(u"layer"_s, layered);
+        const qsizetype offered = platform.offeredChoices().size(), said = platform.messageTexts().size();
+        run(editor, u"MnuCheckPitch"_s);
+        QCOMPARE(platform.offeredChoices().size(), offered);
+        QCOMPARE(platform.messageTexts().size(), said + 1);
+        QVERIFY(platform.messageTexts().last().startsWith(u"Every sample with a held pitch"_s));
+        QCOMPARE(editor.record().sample(SampleField::Key, stop), quint8(60));
+        QVERIFY(list->item(stop - 1)->toolTip().contains(u"a stop"_s) && list->item(stop - 1)->background() == QBrush());
     }
 
     // The first samples selected renamed: one takes the name typed, several a common
