@@ -6,8 +6,10 @@
 // of confidently pitched samples within 50 cents, the false alarms (samples the
 // check marks), the shifted presets flagged (and those not), drum alarms, and the
 // detector's processor time per second of audio (one thread, the file read
-// included). --show prints every sample's check of the presets named.
-//   tamo_pitchbench [--drumkits FOLDER] [--show PRESET|*] [SOUNDFONT...]
+// included). --show prints every sample's check of the presets named. --keep keeps
+// each set (its WAVs, record, windows) in FOLDER; --replay checks such kept sets
+// again without the import, to try the detector quickly.
+//   tamo_pitchbench [--drumkits FOLDER] [--show PRESET|*] [--keep FOLDER | --replay FOLDER] [SOUNDFONT...]
 // Default: /usr/share/sounds/sf2/TimGM6mb.sf2 and FluidR3_GM.sf2, /usr/share/hydrogen/data/drumkits.
 
 #include "export/exportcommand.h"
@@ -21,6 +23,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -60,8 +63,136 @@ void measureTime(const QStringList &paths, const QList<wav::SourceCut> &cuts, Ta
     }
 }
 
-// show: print every check of the presets whose names hold it ("*": all).
-void benchSoundFont(const QString &path, const QString &show, Tally &tally)
+// Prints the checks of a preset when its name holds show ("*": all).
+void showChecks(const QString &label, const QString &name, const QString &show, const QList<SampleCheck> &checks)
+{
+    if (show.isEmpty() || (show != u"*" && !name.contains(show, Qt::CaseInsensitive)))
+        return;
+    for (const SampleCheck &c : checks)
+        std::printf("%s / %s keys %d-%d: %s (%ld cents)%s\n", qPrintable(label), qPrintable(c.name), c.lowKey, c.highKey,
+                    qPrintable(sampleCheckText(c)), std::lround(c.cents()), c.disagrees() ? " ALARM" : "");
+}
+
+// One set's checks counted: label "bank:program name"; paths and cuts of its slots
+// for the timing.
+void tallySet(const QString &label, bool drums, const QList<SampleCheck> &checks, const QStringList &paths,
+              const QList<wav::SourceCut> &cuts, Tally &tally)
+{
+    if (drums) {
+        for (const SampleCheck &check : checks) {
+            ++tally.drumSamples;
+            tally.drumAlarms += check.disagrees() ? 1 : 0;
+        }
+        return;
+    }
+    ++tally.presets;
+    bool anyConfident = false;
+    for (const SampleCheck &check : checks) {
+        if (check.notCompared || !check.root)
+            continue;
+        anyConfident = anyConfident || check.pitch.confident;
+        // Each of the bank's samples once, however many presets play it.
+        const QString sample = QStringLiteral("%1 %2").arg(check.name).arg(*check.root);
+        if (tally.seen.contains(sample))
+            continue;
+        tally.seen.insert(sample);
+        measureTime({paths.at(check.slot - 1)}, {cuts.at(check.slot - 1)}, tally);
+        ++tally.comparable;
+        if (!check.pitch.confident)
+            continue;
+        ++tally.confident;
+        const double cents = check.cents();
+        if (std::abs(cents) < 50)
+            ++tally.within;
+        if (check.disagrees()) {
+            tally.octaveOff += std::abs(cents - 1200 * std::round(cents / 1200)) < 50 ? 1 : 0;
+            ++tally.falseAlarms;
+            tally.alarms << QStringLiteral("  %1 / %2: %3 (%4 cents, octave guard %5)")
+                                .arg(label, check.name, sampleCheckText(check))
+                                .arg(std::lround(cents))
+                                .arg(check.pitch.octaveGuard);
+        }
+    }
+    if (!anyConfident)
+        return;
+    ++tally.shiftable;
+    // The same preset with every sample's root moved up.
+    for (const int shift : {1, 12}) {
+        QList<SampleCheck> shifted = checks;
+        for (SampleCheck &c : shifted) {
+            if (c.root)
+                *c.root += shift;
+        }
+        findRegistrations(shifted);
+        const bool flagged = std::any_of(shifted.cbegin(), shifted.cend(), [](const SampleCheck &c) { return c.disagrees(); });
+        (shift == 1 ? tally.flaggedUp1 : tally.flaggedUp12) += flagged ? 1 : 0;
+        if (!flagged)
+            tally.alarms << QStringLiteral("  %1: roots moved up %2, not flagged").arg(label).arg(shift);
+    }
+}
+
+// Keeps a set's sound files, record and windows in folder, for --replay.
+void keepSet(const QString &folder, const QString &label, bool drums, const sfz::SfzImport &import)
+{
+    msp::MspRecord record = msp::MspRecord::newDocument();
+    if (!sfz::fillMspRecord(import, record) || !QDir().mkpath(folder))
+        return;
+    QFile msp(folder + QStringLiteral("/set.msp")), list(folder + QStringLiteral("/set.txt"));
+    if (!msp.open(QIODevice::WriteOnly) || !list.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    msp.write(record.bytes());
+    QTextStream text(&list);
+    text << (drums ? 1 : 0) << '\t' << label << '\n';
+    for (qsizetype i = 0; i < import.samples.size(); ++i) {
+        const sfz::ImportedSample &sample = import.samples.at(i);
+        const QString name = QStringLiteral("%1_%2").arg(i + 1).arg(QFileInfo(sample.sourcePath).fileName());
+        QFile::copy(sample.sourcePath, folder + u'/' + name);
+        const wav::PitchWindow w = pitchWindowOf(sample.cut);
+        text << name << '\t' << w.start << '\t' << w.end << '\t' << w.loopStart << '\t' << w.loopEnd << '\t' << (w.ownLoop ? 1 : 0) << '\n';
+    }
+}
+
+// The sets kept by --keep, checked again (the detector alone, no import).
+void replay(const QString &folder, const QString &show, Tally &tally)
+{
+    const QFileInfoList sets = QDir(folder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &dir : sets) {
+        QFile msp(dir.filePath() + QStringLiteral("/set.msp")), list(dir.filePath() + QStringLiteral("/set.txt"));
+        if (!msp.open(QIODevice::ReadOnly) || !list.open(QIODevice::ReadOnly | QIODevice::Text))
+            continue;
+        const msp::MspRecord record = msp::MspRecord::fromBytes(msp.readAll());
+        const QStringList lines = QString::fromUtf8(list.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        if (lines.isEmpty())
+            continue;
+        const bool drums = lines.first().section(u'\t', 0, 0) == u"1";
+        const QString label = lines.first().section(u'\t', 1);
+        QStringList paths;
+        QList<wav::SourceCut> cuts;
+        QList<SampleCheck> checks;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QStringList f = lines.at(i).split(u'\t');
+            if (f.size() < 6)
+                continue;
+            const QString path = dir.filePath() + u'/' + f.at(0);
+            const wav::PitchWindow w{f.at(1).toLongLong(), f.at(2).toLongLong(), f.at(3).toLongLong(), f.at(4).toLongLong(), f.at(5) == u"1"};
+            wav::SourceCut cut;
+            cut.start = w.start, cut.end = w.end, cut.loopStart = w.loopStart, cut.loopEnd = w.loopEnd;
+            cut.loop = w.loopEnd > w.loopStart ? wav::SourceCut::Loop::Forward : w.ownLoop ? wav::SourceCut::Loop::Keep : wav::SourceCut::Loop::None;
+            paths << path;
+            cuts << cut;
+            SampleCheck check = checkOfSlot(record, int(i), path, RootOrigin::SoundFont, wav::detectPitchInFile(path, w));
+            check.name = f.at(0).section(u'_', 1);
+            checks << check;
+        }
+        findRegistrations(checks);
+        showChecks(label, label, show, checks);
+        tallySet(label, drums, checks, paths, cuts, tally);
+    }
+}
+
+// show: print every check of the presets whose names hold it ("*": all). keep:
+// where to keep each set for --replay (empty: nowhere).
+void benchSoundFont(const QString &path, const QString &show, const QString &keep, Tally &tally)
 {
     const sf2::SoundFont font = sf2::readSoundFontFile(path);
     if (!font.ok()) {
@@ -74,70 +205,20 @@ void benchSoundFont(const QString &path, const QString &show, Tally &tally)
         if (!imported.ok())
             continue;
         const bool drums = preset.bank == 128;
-        for (const PresetSet &set : imported.sets) {
-            const std::optional<QList<SampleCheck>> found = checkSoundFontSet(set.import);
+        const QString label = QStringLiteral("%1:%2 %3").arg(preset.bank).arg(preset.program).arg(preset.name);
+        for (qsizetype s = 0; s < imported.sets.size(); ++s) {
+            const sfz::SfzImport &import = imported.sets.at(s).import;
+            const std::optional<QList<SampleCheck>> found = checkSoundFontSet(import);
             if (!found)
                 continue;
-            const QList<SampleCheck> &checks = *found;
-            if (!show.isEmpty() && (show == u"*" || preset.name.contains(show, Qt::CaseInsensitive))) {
-                for (const SampleCheck &c : checks)
-                    std::printf("%d:%d %s / %s keys %d-%d: %s (%ld cents)%s\n", preset.bank, preset.program, qPrintable(preset.name),
-                                qPrintable(c.name), c.lowKey, c.highKey, qPrintable(sampleCheckText(c)), std::lround(c.cents()),
-                                c.disagrees() ? " ALARM" : "");
-            }
-            if (drums) {
-                for (const SampleCheck &check : checks) {
-                    ++tally.drumSamples;
-                    tally.drumAlarms += check.disagrees() ? 1 : 0;
-                }
-                continue;
-            }
-            ++tally.presets;
-            bool anyConfident = false;
-            for (const SampleCheck &check : checks) {
-                if (check.notCompared || !check.root)
-                    continue;
-                anyConfident = anyConfident || check.pitch.confident;
-                // Each of the bank's samples once, however many presets play it.
-                const QString sample = QStringLiteral("%1 %2").arg(check.name).arg(*check.root);
-                if (tally.seen.contains(sample))
-                    continue;
-                tally.seen.insert(sample);
-                measureTime({set.import.samples.at(check.slot - 1).sourcePath}, {set.import.samples.at(check.slot - 1).cut}, tally);
-                ++tally.comparable;
-                if (!check.pitch.confident)
-                    continue;
-                ++tally.confident;
-                const double cents = check.cents();
-                if (std::abs(cents) < 50)
-                    ++tally.within;
-                if (check.disagrees()) {
-                    tally.octaveOff += std::abs(cents - 1200 * std::round(cents / 1200)) < 50 ? 1 : 0;
-                    ++tally.falseAlarms;
-                    tally.alarms << QStringLiteral("  %1:%2 %3 / %4: %5 (%6 cents, octave guard %7)")
-                                        .arg(preset.bank)
-                                        .arg(preset.program)
-                                        .arg(preset.name, check.name, sampleCheckText(check))
-                                        .arg(std::lround(cents))
-                                        .arg(check.pitch.octaveGuard);
-                }
-            }
-            if (!anyConfident)
-                continue;
-            ++tally.shiftable;
-            // The same preset with every sample's root moved up.
-            for (const int shift : {1, 12}) {
-                QList<SampleCheck> shifted = checks;
-                for (SampleCheck &c : shifted) {
-                    if (c.root)
-                        *c.root += shift;
-                }
-                findRegistrations(shifted);
-                const bool flagged = std::any_of(shifted.cbegin(), shifted.cend(), [](const SampleCheck &c) { return c.disagrees(); });
-                (shift == 1 ? tally.flaggedUp1 : tally.flaggedUp12) += flagged ? 1 : 0;
-                if (!flagged)
-                    tally.alarms << QStringLiteral("  %1:%2 %3: roots moved up %4, not flagged").arg(preset.bank).arg(preset.program).arg(preset.name).arg(shift);
-            }
+            if (!keep.isEmpty())
+                keepSet(QStringLiteral("%1/%2_%3").arg(keep).arg(p, 3, 10, QChar(u'0')).arg(s), label, drums, import);
+            showChecks(label, preset.name, show, *found);
+            QStringList paths;
+            QList<wav::SourceCut> cuts;
+            for (const sfz::ImportedSample &sample : import.samples)
+                paths << sample.sourcePath, cuts << sample.cut;
+            tallySet(label, drums, *found, paths, cuts, tally);
         }
     }
 }
@@ -172,21 +253,33 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QStringList fonts;
-    QString drumkits = QStringLiteral("/usr/share/hydrogen/data/drumkits"), show;
+    QString drumkits = QStringLiteral("/usr/share/hydrogen/data/drumkits"), show, keep, replayed;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args.at(i) == u"--drumkits" && i + 1 < args.size())
             drumkits = args.at(++i);
         else if (args.at(i) == u"--show" && i + 1 < args.size())
             show = args.at(++i);
+        else if (args.at(i) == u"--keep" && i + 1 < args.size())
+            keep = args.at(++i);
+        else if (args.at(i) == u"--replay" && i + 1 < args.size())
+            replayed = args.at(++i);
         else
             fonts << args.at(i);
     }
     if (fonts.isEmpty())
         fonts = {QStringLiteral("/usr/share/sounds/sf2/TimGM6mb.sf2"), QStringLiteral("/usr/share/sounds/sf2/FluidR3_GM.sf2")};
+    if (!replayed.isEmpty()) {
+        fonts.clear();
+        for (const QFileInfo &kept : QDir(replayed).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name))
+            fonts << kept.absoluteFilePath();
+    }
     for (const QString &font : std::as_const(fonts)) {
         Tally t;
-        benchSoundFont(font, show, t);
+        if (!replayed.isEmpty())
+            replay(font, show, t);
+        else
+            benchSoundFont(font, show, keep.isEmpty() ? QString() : keep + u'/' + QFileInfo(font).completeBaseName(), t);
         std::printf("%s: %d melodic presets; %d distinct samples compared, %d confident (%.1f%%)\n"
                     "  within 50 cents: %d of %d confident = %.1f%%; false alarms %d (%d whole octaves)\n"
                     "  roots shifted +1: %d of %d presets flagged; +12: %d of %d\n"
