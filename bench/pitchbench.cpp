@@ -44,7 +44,7 @@ double threadSeconds()
 }
 
 struct Tally {
-    int presets = 0, comparable = 0, confident = 0, within = 0, octaveOff = 0, falseAlarms = 0;
+    int presets = 0, comparable = 0, confident = 0, within = 0, octaveOff = 0, falseAlarms = 0, octaveOpen = 0, heardUp = 0;
     int flaggedUp1 = 0, flaggedUp12 = 0, shiftable = 0, drumAlarms = 0, drumSamples = 0;
     double cpu = 0, audio = 0;
     QStringList alarms;
@@ -101,6 +101,8 @@ void tallySet(const QString &label, bool drums, const QList<SampleCheck> &checks
         if (!check.pitch.confident)
             continue;
         ++tally.confident;
+        tally.octaveOpen += check.pitch.octaveUpToo ? 1 : 0;
+        tally.heardUp += check.heard() != check.pitch.note ? 1 : 0;
         const double cents = check.cents();
         if (std::abs(cents) < 50)
             ++tally.within;
@@ -282,12 +284,13 @@ int main(int argc, char **argv)
             benchSoundFont(font, show, keep.isEmpty() ? QString() : keep + u'/' + QFileInfo(font).completeBaseName(), t);
         std::printf("%s: %d melodic presets; %d distinct samples compared, %d confident (%.1f%%)\n"
                     "  within 50 cents: %d of %d confident = %.1f%%; false alarms %d (%d whole octaves)\n"
+                    "  octave left open by a weak fundamental: %d, of which heard an octave up to match the root: %d\n"
                     "  roots shifted +1: %d of %d presets flagged; +12: %d of %d\n"
                     "  drum presets: %d alarms on %d samples\n"
                     "  detector: %.4f s processor time per second of audio (%.1f s of audio)\n",
                     qPrintable(QFileInfo(font).fileName()), t.presets, t.comparable, t.confident,
                     t.comparable ? 100.0 * t.confident / t.comparable : 0.0, t.within, t.confident,
-                    t.confident ? 100.0 * t.within / t.confident : 0.0, t.falseAlarms, t.octaveOff, t.flaggedUp1,
+                    t.confident ? 100.0 * t.within / t.confident : 0.0, t.falseAlarms, t.octaveOff, t.octaveOpen, t.heardUp, t.flaggedUp1,
                     t.shiftable, t.flaggedUp12, t.shiftable, t.drumAlarms, t.drumSamples,
                     t.audio > 0 ? t.cpu / t.audio : 0.0, t.audio);
         for (const QString &line : std::as_const(t.alarms))

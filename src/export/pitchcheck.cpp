@@ -135,7 +135,7 @@ QString sampleCheckText(const SampleCheck &check)
     else if (!check.pitch.confident)
         text += QCoreApplication::translate("PitchCheck", "; sounds like %1? (unsure: %2)").arg(pitchText(check.pitch.note), check.pitch.reason);
     else
-        text += QCoreApplication::translate("PitchCheck", "; sounds like %1").arg(pitchText(check.pitch.note));
+        text += QCoreApplication::translate("PitchCheck", "; sounds like %1").arg(pitchText(check.heard()));
     if (check.notCompared)
         text += QCoreApplication::translate("PitchCheck", "; plays as recorded (one key or a fixed pitch)");
     if (check.registration)
@@ -228,6 +228,11 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
         return root.source == RootSource::FileName ? root.note : root.overruledName;
     };
     const auto confident = [&](qsizetype i) { return pitches.value(i).confident; };
+    // The note heard nearest a root: an octave the sound leaves open is the root's.
+    const auto heardNear = [&](qsizetype i, double root) {
+        const wav::PitchReading &reading = pitches.at(i);
+        return reading.octaveUpToo && std::abs(reading.note + 12 - root) < std::abs(reading.note - root) ? reading.note + 12 : reading.note;
+    };
 
     // Names all whole octaves off the sound follow another naming of octaves.
     QMap<int, int> votes; // octaves off -> samples
@@ -236,7 +241,7 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
         if (!confident(i) || !nameNote(i))
             continue;
         ++named;
-        const double difference = pitches.at(i).note - *nameNote(i);
+        const double difference = heardNear(i, *nameNote(i)) - *nameNote(i);
         if (std::abs(difference) < 0.5)
             ++votes[0];
         else if (const std::optional<int> k = wholeOctaves(difference))
@@ -264,7 +269,7 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
         common = found.at(i).note;
         if (confident(i)) {
             ++heard;
-            contradicted += std::abs(pitches.at(i).note - *found.at(i).note) >= 0.5 ? 1 : 0;
+            contradicted += std::abs(heardNear(i, *found.at(i).note) - *found.at(i).note) >= 0.5 ? 1 : 0;
         }
     }
     const bool placeholder = chunks >= 2 && allSame && heard > 0 && contradicted * 2 >= heard;
@@ -295,7 +300,7 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
                                                              msp::NoteName(*root.note))
                                       : QCoreApplication::translate("PitchCheck", "none was found");
         if (confident(i) && (candidate || anyRoot)) {
-            const double heardNote = pitches.at(i).note;
+            const double heardNote = candidate ? heardNear(i, *candidate) : pitches.at(i).note;
             const std::optional<int> octaves = candidate ? wholeOctaves(heardNote - *candidate) : std::nullopt;
             if (candidate && std::abs(heardNote - (*candidate - fine / 100.0)) < 0.5) {
                 // it agrees

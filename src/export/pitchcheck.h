@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <cmath>
 #include <optional>
 
 namespace tamo::exporter {
@@ -62,11 +63,18 @@ struct SampleCheck {
     // (4-foot, quint, celeste), not a wrong root. Such a sample is no alarm.
     std::optional<double> registration;
     wav::PitchReading pitch;
-    double cents() const { return root ? (pitch.note - *root) * 100 : 0; }
+    // The note heard: the reading's, or the octave above when the sound leaves that
+    // open and it lies nearer the root.
+    double heard() const
+    {
+        const double up = pitch.note + 12;
+        return pitch.octaveUpToo && root && std::abs(up - *root) < std::abs(pitch.note - *root) ? up : pitch.note;
+    }
+    double cents() const { return root ? (heard() - *root) * 100 : 0; }
     // A confident pitch 50 cents or more from its root.
     bool disagrees() const;
     // KEY and FINE that put it in tune.
-    wav::KeyAndFine proposal() const { return wav::keyAndFineFor(pitch.note); }
+    wav::KeyAndFine proposal() const { return wav::keyAndFineFor(heard()); }
 };
 
 // "root C3 from the name; sounds like C4 −12 cents", or "...; no held pitch: <why>".

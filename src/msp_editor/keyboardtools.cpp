@@ -297,7 +297,7 @@ void KeyboardTools::updateKeyMap()
     QStringList pitches;
     QList<bool> off;
     for (const exporter::SampleCheck &pitch : m_pitch->checks([this](int slot) { return rootOf(slot); })) {
-        pitches << (pitch.pitch.note > 0 ? tr("\u266A %1").arg(exporter::pitchText(pitch.pitch.note)) : QString());
+        pitches << (pitch.pitch.note > 0 ? tr("\u266A %1").arg(exporter::pitchText(pitch.heard())) : QString());
         off << pitch.disagrees();
     }
     m_keyMap->showPitches(pitches, off);

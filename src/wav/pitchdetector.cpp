@@ -168,6 +168,21 @@ public:
             most = std::max(most, m_power[i]);
         return most;
     }
+    // The frequency of the strongest bin within 3% of hz, between bins.
+    double peakHz(double hz) const
+    {
+        const double spread = std::max(hz * 0.03, m_binHz);
+        const auto from = std::size_t(std::max(1.0, std::floor((hz - spread) / m_binHz)));
+        const auto to = std::min(m_power.size() - 1, std::size_t(std::ceil((hz + spread) / m_binHz)) + 1);
+        std::size_t best = from;
+        for (std::size_t i = from; i < to; ++i)
+            best = m_power[i] > m_power[best] ? i : best;
+        if (best < 1 || best + 1 >= m_power.size())
+            return double(best) * m_binHz;
+        const double l = std::log(m_power[best - 1] + 1e-30), c = std::log(m_power[best] + 1e-30), r = std::log(m_power[best + 1] + 1e-30);
+        const double bend = l - 2 * c + r;
+        return (double(best) + (bend < 0 ? std::clamp(0.5 * (l - r) / bend, -0.5, 0.5) : 0.0)) * m_binHz;
+    }
     // Whether hz stands at least 6 dB above the spectrum a little either side.
     bool isPeak(double hz) const
     {
@@ -206,6 +221,26 @@ int octaveCorrection(const Spectrum &spectrum, double hz)
     if (2 * hz <= kHighestHz && spectrum.harmonics(hz, 1) < 0.003 * spectrum.harmonics(hz, 2))
         return 12;
     return 0;
+}
+
+// Whether the octave above hz is as likely: hz's own partial lies 30 dB or more
+// below the strongest of its first 16, and the partials within 20 dB of that one
+// sit on hz's harmonic series within 30 cents of each other (a bell's do not).
+bool octaveOpen(const Spectrum &spectrum, double hz, int rate)
+{
+    double top = 0;
+    for (int k = 1; k <= 16 && k * hz < 0.45 * rate; ++k)
+        top = std::max(top, spectrum.at(k * hz));
+    if (top <= 0 || spectrum.at(hz) >= top * 1e-3)
+        return false;
+    double low = 1e9, high = -1e9;
+    for (int k = 2; k <= 8 && k * hz < 0.45 * rate; ++k) {
+        if (spectrum.at(k * hz) < top * 0.01)
+            continue;
+        const double cents = 1200 * std::log2(spectrum.peakHz(k * hz) / (k * hz));
+        low = std::min(low, cents), high = std::max(high, cents);
+    }
+    return high >= low && high - low < 30;
 }
 
 } // namespace
@@ -270,6 +305,7 @@ PitchReading detectPitch(const float *mono, qint64 frames, int rate)
         result.hz = hz * std::exp2(result.octaveGuard / 12.0);
         result.note = noteOf(result.hz);
     }
+    result.octaveUpToo = octaveOpen(spectrum, result.hz, rate);
     result.confident = true;
     return result;
 }

@@ -14,6 +14,10 @@ struct PitchReading {
     double confidence = 0;  // 0..1: periodicity (1 - YIN's dip) times the share of frames agreeing
     QString reason;         // when not confident: why ("its pitch moves", "no periodic tone", ...)
     int octaveGuard = 0;    // +12 or -12 when the spectrum moved YIN's reading by an octave
+    // The fundamental lies 30 dB or more below the strongest partial while the
+    // partials stand on its harmonic series: the note an octave above is as likely
+    // (a low note that lost its fundamental, or a stop sounding an octave below).
+    bool octaveUpToo = false;
 };
 
 // The part of a file to measure, in its frames: the window a set plays, and its
@@ -31,7 +35,8 @@ struct PitchWindow {
 // samples that hold one note, 26 Hz to 4.5 kHz. The frames' readings must agree
 // within 40 cents; a reading whose spectrum shows a weaker fundamental an octave
 // below (an organ's strong octave partial), or no odd harmonics (a period twice
-// too long), is moved by that octave.
+// too long), is moved by that octave. A fundamental far weaker than the harmonic
+// partials above it leaves the octave open (octaveUpToo).
 PitchReading detectPitch(const float *mono, qint64 frames, int rate);
 
 // The held part of a sound file, measured: its loop (repeated until long enough)

@@ -24,7 +24,7 @@ namespace {
 
 // 1.2 s of a saw at the note (fraction: cents), or a drum (note < 0: noise burst,
 // -2: kick sweep); a sampler chunk when chunkRoot >= 0.
-bool writeTone(const QString &path, double note, int chunkRoot = -1)
+bool writeTone(const QString &path, double note, int chunkRoot = -1, int firstHarmonic = 1)
 {
     constexpr int rate = 44100;
     std::vector<float> x(rate * 6 / 5);
@@ -41,7 +41,7 @@ bool writeTone(const QString &path, double note, int chunkRoot = -1)
             phase += 2 * std::numbers::pi * (45 + 120 * std::exp(-t * 25)) / rate;
             s = std::sin(phase) * std::exp(-t * 12);
         } else {
-            for (int k = 1; k * hz < rate / 2.0; ++k)
+            for (int k = firstHarmonic; k * hz < rate / 2.0; ++k)
                 s += 0.3 * std::sin(2 * std::numbers::pi * k * hz * t) / k;
         }
         x[i] = float(s);
@@ -125,6 +125,8 @@ private Q_SLOTS:
         // A second layer over the same keys: a stop an octave above is no alarm, one below is.
         QTest::newRow("a layer an octave above one in tune") << u"layer 60"_s << 0;
         QTest::newRow("a layer an octave below one in tune") << u"layer 84"_s << 1;
+        // Harmonics 2 up of C3 alone: C4 is as likely a reading as C3.
+        QTest::newRow("a root an octave above a missing fundamental") << u"hollow"_s << 0;
         QTest::newRow("drums with notes in their names") << u"drums"_s << 0;
         QTest::newRow("missing") << u"missing"_s << 2;
     }
@@ -144,6 +146,8 @@ private Q_SLOTS:
             QVERIFY(writeTone(path + u"/Lead A3.wav"_s, 69));
             if (what.startsWith(u"layer"))
                 QVERIFY(writeTone(path + u"/Lead C4.wav"_s, 72));
+            if (what == u"hollow")
+                QVERIFY(writeTone(path + u"/Pad C4.wav"_s, 60, -1, 2));
             ExportSet set;
             QTextStream ignored(stdout);
             QCOMPARE(resolveExportSet(path, set, ignored), QString());
@@ -151,6 +155,9 @@ private Q_SLOTS:
                 for (const auto field : {msp::SampleField::StartKey, msp::SampleField::EndKey})
                     set.record.setSample(field, 3, set.record.sample(field, 1));
                 set.record.setSample(msp::SampleField::Key, 3, quint8(what.mid(6).toInt()));
+            } else if (what == u"hollow") {
+                set.record.setSample(msp::SampleField::Key, 3, 72);
+                set.record.setSample(msp::SampleField::Fine, 3, *msp::storedValue(msp::ValueFormat::Fine, 0, 0));
             } else {
                 set.record.setSample(msp::SampleField::Key, 2, quint8(69 + what.toInt()));
             }

@@ -18,7 +18,7 @@ using namespace tamo::wav;
 
 namespace {
 
-enum class Tone { Sine, Saw, Pluck, Organ, Ensemble, Noise, Kick, Glide };
+enum class Tone { Sine, Saw, Pluck, Organ, Ensemble, Missing, Noise, Kick, Glide };
 
 // 1.5 s of the tone at hz; the expected note is worked out from hz alone.
 std::vector<float> generate(Tone tone, double hz, int rate)
@@ -51,6 +51,10 @@ std::vector<float> generate(Tone tone, double hz, int rate)
             for (const double cents : {-8.0, 0.0, 8.0})
                 s += 0.2 * harmonic(hz * std::exp2(cents / 1200), t + cents / 1000);
             break;
+        case Tone::Missing: // harmonics 2 to 5 alone: the period is hz's, the octave above as likely
+            for (int k = 2; k <= 5; ++k)
+                s += 0.3 * std::sin(2 * std::numbers::pi * k * hz * t) / k;
+            break;
         case Tone::Noise: s = noise(random) * std::exp(-t * 6); break;
         case Tone::Kick: // a falling sweep, gone in a quarter second
             phase += 2 * std::numbers::pi * (45 + 120 * std::exp(-t * 25)) / rate;
@@ -77,7 +81,8 @@ private Q_SLOTS:
         QTest::addColumn<double>("hz");
         QTest::addColumn<int>("rate");
         const std::pair<const char *, Tone> tones[] = {{"sine", Tone::Sine}, {"saw", Tone::Saw}, {"pluck", Tone::Pluck},
-                                                       {"organ", Tone::Organ}, {"ensemble", Tone::Ensemble}};
+                                                       {"organ", Tone::Organ}, {"ensemble", Tone::Ensemble},
+                                                       {"missing fundamental", Tone::Missing}};
         for (const auto &[name, tone] : tones)
             for (const double hz : {41.2, 233.3, 1318.5})
                 for (const int rate : {44100, 32000})
@@ -95,6 +100,7 @@ private Q_SLOTS:
         QVERIFY2(std::abs(reading.note - expected) * 100 <= 5,
                  qPrintable(QStringLiteral("%1 cents off").arg((reading.note - expected) * 100)));
         QVERIFY(reading.confidence > 0.7);
+        QCOMPARE(reading.octaveUpToo, Tone(tone) == Tone::Missing);
     }
 
     // Files: drums and voices hold no pitch; a loop is measured, not the attack.
