@@ -469,6 +469,10 @@ It was left as it was.</translation>
         <source>; a layer %1 cents from one in tune over its keys: a stop, no wrong root</source>
         <translation>; a layer %1 cents from one in tune over its keys: a stop, no wrong root</translation>
     </message>
+    <message>
+        <source>; its fundamental is faint: %1 is as likely</source>
+        <translation>; its fundamental is faint: %1 is as likely</translation>
+    </message>
 </context>
 <context>
     <name>PitchDetector</name>

@@ -469,6 +469,10 @@ Il est resté tel quel.</translation>
         <source>; a layer %1 cents from one in tune over its keys: a stop, no wrong root</source>
         <translation> ; une couche à %1 cents d’une autre, juste, sur les mêmes touches : un jeu ajouté, pas une fondamentale fausse</translation>
     </message>
+    <message>
+        <source>; its fundamental is faint: %1 is as likely</source>
+        <translation> ; sa fondamentale est faible : %1 est aussi probable</translation>
+    </message>
 </context>
 <context>
     <name>PitchDetector</name>

@@ -136,6 +136,10 @@ QString sampleCheckText(const SampleCheck &check)
         text += QCoreApplication::translate("PitchCheck", "; sounds like %1? (unsure: %2)").arg(pitchText(check.pitch.note), check.pitch.reason);
     else
         text += QCoreApplication::translate("PitchCheck", "; sounds like %1").arg(pitchText(check.heard()));
+    if (check.pitch.confident && check.pitch.octaveUpToo) {
+        const double other = check.heard() == check.pitch.note ? check.pitch.note + 12 : check.pitch.note;
+        text += QCoreApplication::translate("PitchCheck", "; its fundamental is faint: %1 is as likely").arg(pitchText(other));
+    }
     if (check.notCompared)
         text += QCoreApplication::translate("PitchCheck", "; plays as recorded (one key or a fixed pitch)");
     if (check.registration)

@@ -172,6 +172,7 @@ private Q_SLOTS:
         out.flush();
         QVERIFY2(exitStatus == status, qPrintable(printed));
         QCOMPARE(printed.count(u"OUT OF TUNE"), status == 1 ? 1 : 0);
+        QCOMPARE(printed.contains(u"its fundamental is faint: C3 is as likely"_s), what == u"hollow");
     }
 };
 
