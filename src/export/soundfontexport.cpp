@@ -8,6 +8,7 @@
 #include "util/paths.h"
 #include "util/shortname.h"
 #include "msp/valueformats.h"
+#include "sf2/zonerules.h"
 #include "util/signals.h"
 #include "util/workers.h"
 #include "wav/levels.h"
@@ -35,10 +36,18 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using sf2::Generator;
+using sf2::decaySeconds;
+using sf2::kAttenuationShare;
+using sf2::kLeftOut;
+using sf2::kShortestTime;
+using sf2::LeftOut;
+using sf2::releaseSeconds;
+using sf2::seconds;
+using sf2::sustainShare;
+using sf2::ZoneValues;
+using sf2::zoneLevelDb;
 
 constexpr int kKeyboardRate = 44100;
-constexpr int kUnset = -1; // keynum, velocity, overridingRootKey
-constexpr int kShortestTime = -12000; // timecents: instant
 // A preset's zones: 64 slots in each of up to 128 velocity layers, and the pairs of
 // preset and instrument zones visited to find them.
 constexpr qsizetype kMostZones = msp::kMaxSamples * 128;
@@ -47,128 +56,6 @@ const QString kCancelled = u"cancelled"_s;
 // Layers mixed into one zone's sample at most, and the longest mix (seconds).
 constexpr qsizetype kMostLayers = 8;
 constexpr qint64 kLongestMix = 60;
-// The share of a zone's attenuation that players apply (FluidSynth, after the first
-// hardware's players: 60 cB sound as 2.4 dB): the layers of a mix keep the balance
-// the font is heard with.
-constexpr double kAttenuationShare = 0.4;
-
-struct Range {
-    Generator generator;
-    int lowest, highest, fallback;
-};
-
-// The defaults of the generators read, and the range players clamp sums into.
-constexpr std::array kRanges{
-    Range{Generator::Attenuation, 0, 1440, 0},
-    Range{Generator::CoarseTune, -120, 120, 0},
-    Range{Generator::FineTune, -99, 99, 0},
-    Range{Generator::Pan, -500, 500, 0},
-    Range{Generator::ScaleTuning, 0, 1200, 100},
-    Range{Generator::VolEnvDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::VolEnvAttack, kShortestTime, 8000, kShortestTime},
-    Range{Generator::VolEnvHold, kShortestTime, 5000, kShortestTime},
-    Range{Generator::VolEnvDecay, kShortestTime, 8000, kShortestTime},
-    Range{Generator::VolEnvSustain, 0, 1440, 0},
-    Range{Generator::VolEnvRelease, kShortestTime, 8000, kShortestTime},
-    Range{Generator::FilterCutoff, 1500, 13500, 13500},
-    Range{Generator::FixedKey, kUnset, 127, kUnset},
-    Range{Generator::FixedVelocity, kUnset, 127, kUnset},
-    Range{Generator::RootKey, kUnset, 127, kUnset},
-    Range{Generator::ModLfoDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::VibLfoDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::ModEnvDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::ModEnvRelease, kShortestTime, 8000, kShortestTime},
-};
-
-const Range *rangeOf(Generator g)
-{
-    for (const Range &range : kRanges) {
-        if (range.generator == g)
-            return &range;
-    }
-    return nullptr;
-}
-
-// What the keyboard has no field for, by the generators that carry it (-1: none).
-struct LeftOut {
-    const char *what;
-    std::array<int, 4> generators;
-};
-constexpr std::array kLeftOut{
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "LFOs (vibrato, tremolo)"), {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "filters"), {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "the modulation envelope"), {7, 11, -1, -1}},        // to pitch, to cutoff
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "exclusive classes"), {57, -1, -1, -1}},
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "chorus and reverb sends"), {15, 16, -1, -1}},
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "volume envelope delay and hold"), {33, 35, 39, 40}}, // delay, hold, key to hold and decay
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "fixed keys and velocities"), {46, 47, -1, -1}},
-};
-
-// A preset zone over an instrument zone: the values one note plays with.
-class ZoneValues {
-public:
-    ZoneValues(const sf2::Zone *presetZone, const sf2::Zone *presetGlobal, const sf2::Zone *instrumentZone,
-               const sf2::Zone *instrumentGlobal)
-        : m_preset(presetZone), m_presetGlobal(presetGlobal), m_instrument(instrumentZone),
-          m_instrumentGlobal(instrumentGlobal)
-    {
-    }
-
-    // The instrument's value (its zone, else its global zone, else the default).
-    int instrumentValue(Generator g) const
-    {
-        if (m_instrument->has(g))
-            return m_instrument->amount(g);
-        if (m_instrumentGlobal && m_instrumentGlobal->has(g))
-            return m_instrumentGlobal->amount(g);
-        const Range *range = rangeOf(g);
-        return range ? range->fallback : 0;
-    }
-    // What the preset adds.
-    int presetValue(Generator g) const
-    {
-        if (m_preset->has(g))
-            return m_preset->amount(g);
-        return m_presetGlobal && m_presetGlobal->has(g) ? m_presetGlobal->amount(g) : 0;
-    }
-    // The sum, clamped as players clamp it.
-    int value(Generator g) const
-    {
-        const int sum = instrumentValue(g) + presetValue(g);
-        const Range *range = rangeOf(g);
-        return range ? std::clamp(sum, range->lowest, range->highest) : sum;
-    }
-    bool isChanged(Generator g) const
-    {
-        const Range *range = rangeOf(g);
-        return instrumentValue(g) != (range ? range->fallback : 0) || presetValue(g) != 0;
-    }
-    // Key and velocity ranges: the preset's and the instrument's, intersected.
-    std::pair<int, int> range(Generator g) const
-    {
-        const auto of = [g](const sf2::Zone *zone, const sf2::Zone *global) {
-            const sf2::Zone *from = zone->has(g) ? zone : global && global->has(g) ? global : nullptr;
-            return from ? std::pair(from->low(g), from->high(g)) : std::pair(0, 127);
-        };
-        const auto p = of(m_preset, m_presetGlobal);
-        const auto i = of(m_instrument, m_instrumentGlobal);
-        return {std::max(p.first, i.first), std::min({p.second, i.second, 127})};
-    }
-    // Sample address offsets (instrument level only): fine + 32768 * coarse.
-    qint64 offset(Generator fine, Generator coarse) const
-    {
-        return qint64(instrumentValue(fine)) + 32768 * qint64(instrumentValue(coarse));
-    }
-    int modulatorCount() const
-    {
-        return m_preset->modulatorCount + m_instrument->modulatorCount
-             + (m_presetGlobal ? m_presetGlobal->modulatorCount : 0)
-             + (m_instrumentGlobal ? m_instrumentGlobal->modulatorCount : 0);
-    }
-
-private:
-    const sf2::Zone *m_preset, *m_presetGlobal, *m_instrument, *m_instrumentGlobal;
-};
 
 struct Resolved {
     int sample = 0;
@@ -199,47 +86,6 @@ struct Resolved {
     // Layers sounding with it on its keys at its velocities, mixed into its WAV at its root.
     std::vector<Resolved> others;
 };
-
-// The level in dB a zone plays at in the reference player, as the keyboard's VOLUME
-// gets it. Initial attenuation counts 0.04 dB a centibel, not 0.1: the player keeps the
-// scale of the hardware the format came from, and the fonts are voiced by ear on it.
-// A mono zone is panned with constant power, half its power on each side, where the
-// keyboard plays a mono sample full on both: 3 dB less. Stereo, and a left and right
-// pair (which becomes one stereo sample, or a mix with each layer at its pan), put
-// each side on its own.
-double zoneLevelDb(int attenuation, bool mono)
-{
-    return -kAttenuationShare / 10 * attenuation + (mono ? -10 * std::log10(2.0) : 0.0);
-}
-
-double seconds(int timecents)
-{
-    return timecents <= kShortestTime ? 0.0 : std::pow(2.0, timecents / 1200.0);
-}
-
-// The volume envelope as the reference player runs it: decay and release fall 96 dB
-// in their time, linearly in dB, and sustain counts 0.096 dB a centibel; an SFZ time
-// as the import reads it (the keyboard's) is a fall of 60 dB, the sustain a share of
-// the amplitude approached from above. The decay is scaled so that its fall starts at
-// the same rate in dB; the keyboard has no hold, so the hold's energy goes into a
-// longer decay (a fall of 60 dB in d seconds holds the energy of d / (6 ln 10) s at full).
-constexpr double kEnvelopeFallDb = 96, kKeyboardFallDb = 60, kSustainDbPerCentibel = 0.096;
-
-double sustainShare(int sustain)
-{
-    return std::pow(10.0, -kSustainDbPerCentibel * sustain / 20.0);
-}
-
-double decaySeconds(int decay, int hold, int sustain)
-{
-    const double holdAsDecay = seconds(hold) * kKeyboardFallDb * std::log(10.0) / 10;
-    return (seconds(decay) * kKeyboardFallDb / kEnvelopeFallDb + holdAsDecay) * (1 - sustainShare(sustain));
-}
-
-double releaseSeconds(int release)
-{
-    return seconds(release) * kKeyboardFallDb / kEnvelopeFallDb;
-}
 
 QString number(double value)
 {
