@@ -14,6 +14,7 @@
 #include "wav/levels.h"
 #include "wav/loopfinder.h"
 #include "wav/resample.h"
+#include "wav/samplewriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,8 +23,6 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QThread>
-
-#include <sndfile.h>
 
 #include <algorithm>
 #include <array>
@@ -744,32 +743,16 @@ private:
     bool writeWav(const QString &path, const Resolved &z, const Rendered &sound)
     {
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
-        SF_INFO info{};
-        info.samplerate = int(sample.sampleRate);
-        info.channels = sound.channels;
-        info.format = SF_FORMAT_WAV | (m_font.sampleBits > 16 || m_font.isCompressed ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
-        SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-        if (!file)
-            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1: %2").arg(path, QString::fromLatin1(sf_strerror(nullptr))));
         // The sample's own pitch: its root, less its correction, as a fraction above the unity note.
-        SF_INSTRUMENT instrument{};
         const int pitch = 100 * z.root - sample.pitchCorrection;
         const int unity = pitch >= 0 ? pitch / 100 : -((-pitch + 99) / 100);
-        instrument.basenote = char(std::clamp(unity, 0, 127));
-        instrument.detune = char(pitch - 100 * unity);
-        instrument.key_hi = instrument.velocity_hi = 127;
-        if (sound.looped) {
-            instrument.loop_count = 1;
-            instrument.loops[0].mode = SF_LOOP_FORWARD;
-            instrument.loops[0].start = quint32(sound.loopStart);
-            instrument.loops[0].end = quint32(sound.loopEnd);
-        }
-        sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
-        const auto frames = sf_count_t(sound.frames.size() / size_t(sound.channels));
-        const bool written = sf_writef_int(file, sound.frames.data(), frames) == frames;
-        const bool closed = sf_close(file) == 0;
-        if (!written || !closed)
-            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1").arg(path));
+        std::vector<wav::WrittenLoop> loops;
+        if (sound.looped)
+            loops.push_back({0, sound.loopStart, sound.loopEnd, 0});
+        const QByteArray sampler = wav::samplerChunk(std::clamp(unity, 0, 127), pitch - 100 * unity, loops, int(sample.sampleRate));
+        const int bits = m_font.sampleBits > 16 || m_font.isCompressed ? 24 : 16;
+        if (const QString why = wav::writePcmFile(path, sound.frames, sound.channels, int(sample.sampleRate), bits, sampler); !why.isEmpty())
+            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1: %2").arg(path, why));
         return true;
     }
 
