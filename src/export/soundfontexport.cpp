@@ -943,6 +943,7 @@ bool isSoundFontFile(const QFileInfo &file)
 // What the sets of an instrument wrote.
 struct Written {
     QStringList written, replaced, loops, notes;
+    QString systemReason; // a write that failed: the system's reason
 };
 
 // Writes the sets into folder (which must exist); empty when done, else why not.
@@ -976,6 +977,7 @@ QString exportSets(const QList<PresetSet> &sets, const QString &folder, Written 
                 continue;
             }
             reason = result.status == ExportStatus::Cancelled ? kCancelled : result.message;
+            done.systemReason = result.systemReason;
         }
         if (reason.endsWith(u'.'))
             reason.chop(1);
@@ -1000,20 +1002,11 @@ struct Job {
     QString title;     // "0:0 Piano 1" or the SFZ's file name
     QString subfolder; // 8.3
     QString error;
+    ExportFault fault = ExportFault::None;
+    QString systemReason; // Folder, Write
     QString summary;
-    Written done;
+    InstrumentExport done;
 };
-
-// The SFZ road's replaced files, from its report.
-QStringList replacedIn(const QString &output)
-{
-    QStringList paths;
-    for (const QString &line : output.split(u'\n')) {
-        if (line.startsWith(u"Replaced: "_s))
-            paths << QDir::fromNativeSeparators(line.mid(10));
-    }
-    return paths;
-}
 
 // Each instrument is written whole or not at all; a damaged one is refused with its
 // reason and the others are written.
@@ -1052,30 +1045,26 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         const bool made = !QFileInfo::exists(sub);
         if (QString why; made && !util::makeFolder(sub, &why)) {
             job.error = u"cannot create the folder %1: %2"_s.arg(sub, why);
+            job.fault = ExportFault::Folder;
+            job.systemReason = why;
             return;
         }
         if (job.font) {
-            PresetImport import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder, cancel, !options.firstLayer);
-            job.error = import.ok() ? exportSets(import.sets, sub, job.done, options, cancel) : import.error;
-            qsizetype samples = 0;
-            for (const PresetSet &set : std::as_const(import.sets))
-                samples += set.import.samples.size();
+            job.done = exportPreset(*job.font, job.preset, sub, velocityLayers, job.subfolder, options, cancel);
             job.summary = u"%1 -> %2 (%3 MSP, %4 samples)"_s.arg(job.title, QDir::toNativeSeparators(sub))
-                              .arg(import.sets.size())
-                              .arg(samples);
+                              .arg(job.done.sets)
+                              .arg(job.done.samples);
         } else {
-            QString output, errors;
-            QTextStream localOut(&output), localErr(&errors);
-            if (runExportCommand(job.sfzPath, sub, localOut, localErr, options, &job.done.loops) != 0)
-                job.error = errors.trimmed().remove(u"TAMO export: "_s);
-            localOut.flush();
-            job.done.replaced = replacedIn(output);
-            for (const QString &line : output.split(u'\n')) { // overlapping slots are said in the bank's output too
-                if (line.contains(u"played by more than one sample"_s))
-                    job.done.notes << line;
-            }
+            job.done = exportSfzInstrument(job.sfzPath, sub, options, cancel);
+            if (!job.done.overlap.isEmpty()) // overlapping slots are said in the bank's output too
+                job.done.notes = QStringList{job.done.overlap};
+            else
+                job.done.notes.clear();
             job.summary = u"%1 -> %2"_s.arg(job.title, QDir::toNativeSeparators(sub));
         }
+        job.error = job.done.error;
+        job.fault = job.done.fault;
+        job.systemReason = job.done.systemReason;
         if (!job.error.isEmpty() && made)
             QDir().rmdir(sub); // only when nothing is left in it
     });
@@ -1101,13 +1090,13 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
     if (written == 0)
         util::removeEmptyFolders(created);
     // A bank refused whole for one system reason (a read-only or full stick) is said once.
-    const auto systemReason = [](const QString &error) {
-        const bool system = error.startsWith(u"cannot create the folder"_s) || error.startsWith(u"Cannot write"_s);
-        return system ? error.mid(error.lastIndexOf(u": "_s) + 2) : QString();
+    const auto systemReason = [](const Job &job) {
+        const bool system = job.fault == ExportFault::Folder || job.fault == ExportFault::Write;
+        return system ? job.systemReason : QString();
     };
-    const QString common = systemReason(jobs.first().error);
+    const QString common = systemReason(jobs.first());
     const bool oneReason = refused.size() > 1 && refused.size() == jobs.size() && !common.isEmpty()
-                        && std::all_of(jobs.cbegin(), jobs.cend(), [&](const Job &job) { return systemReason(job.error) == common; });
+                        && std::all_of(jobs.cbegin(), jobs.cend(), [&](const Job &job) { return systemReason(job) == common; });
     if (oneReason)
         err << "Refused: all " << refused.size() << " instruments: " << common << " (the first: " << refused.first() << ')' << Qt::endl;
     for (qsizetype i = 0; !oneReason && i < refused.size(); ++i)
@@ -1134,6 +1123,44 @@ QString uniqueShortBase(const QString &name, ShortNames &taken)
                                                   [&](const QString &n) { return !taken.names.contains(n); });
     taken.names.insert(candidate);
     return candidate;
+}
+
+InstrumentExport exportPreset(const sf2::SoundFont &font, int presetIndex, const QString &folder, bool velocityLayers,
+                              const QString &baseName, const ExportOptions &options, const std::atomic_bool *cancel)
+{
+    InstrumentExport done;
+    const PresetImport import = importPreset(font, presetIndex, velocityLayers, baseName, cancel, !options.firstLayer);
+    if (!import.ok()) {
+        done.fault = import.error == kCancelled ? ExportFault::Cancelled : ExportFault::Input;
+        done.error = import.error;
+        return done;
+    }
+    done.imported = true;
+    done.report = import.report;
+    done.sets = import.sets.size();
+    for (const PresetSet &set : import.sets)
+        done.samples += set.import.samples.size();
+    QStringList created;
+    if (QString reason; !util::makeFolders(folder, &created, &reason)) {
+        done.fault = ExportFault::Folder;
+        done.systemReason = reason;
+        done.error = u"cannot create the folder %1: %2"_s.arg(folder, reason);
+        return done;
+    }
+    Written written;
+    done.error = exportSets(import.sets, folder, written, options, cancel);
+    done.written = written.written;
+    done.replaced = written.replaced;
+    done.loops = written.loops;
+    done.notes = written.notes;
+    if (!done.error.isEmpty()) {
+        util::removeEmptyFolders(created);
+        done.fault = done.error.startsWith(kCancelled) ? ExportFault::Cancelled
+                   : written.systemReason.isEmpty()     ? ExportFault::Input
+                                                        : ExportFault::Write;
+        done.systemReason = written.systemReason;
+    }
+    return done;
 }
 
 QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atomic_bool *cancel)
@@ -1250,19 +1277,13 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
     if (found == font.presets.end())
         return failWith(u"%1 has no preset %2 (BANK:PROGRAM, as `TAMO presets` lists them)"_s.arg(input, preset));
     const std::atomic_bool *cancel = util::cancelOnInterruption();
-    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers, {}, cancel, !options.firstLayer);
-    if (!import.ok())
-        return failWith(import.error == kCancelled ? u"interrupted; nothing written"_s : import.error);
-    for (const QString &line : import.report)
+    const InstrumentExport done = exportPreset(font, int(found - font.presets.begin()), folder, velocityLayers, {}, options, cancel);
+    if (!done.imported)
+        return failWith(done.error == kCancelled ? u"interrupted; nothing written"_s : done.error);
+    for (const QString &line : done.report)
         out << line << Qt::endl;
-    QStringList created;
-    if (QString reason; !util::makeFolders(folder, &created, &reason))
-        return failWith(u"cannot create the folder %1: %2"_s.arg(folder, reason));
-    Written done;
-    if (const QString error = exportSets(import.sets, folder, done, options, cancel); !error.isEmpty()) {
-        util::removeEmptyFolders(created);
-        return failWith(error.startsWith(kCancelled) ? u"interrupted"_s + error.mid(kCancelled.size()) : error);
-    }
+    if (!done.ok())
+        return failWith(done.error.startsWith(kCancelled) ? u"interrupted"_s + done.error.mid(kCancelled.size()) : done.error);
     for (const QString &line : std::as_const(done.loops))
         out << line << Qt::endl;
     for (const QString &line : std::as_const(done.notes))
