@@ -798,10 +798,6 @@ Do you want to replace it ?</translation>
         <translation>cannot write %1: %2</translation>
     </message>
     <message>
-        <source>cannot write %1</source>
-        <translation>cannot write %1</translation>
-    </message>
-    <message>
         <source>velocity %1-%2</source>
         <translation>velocity %1-%2</translation>
     </message>

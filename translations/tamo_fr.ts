@@ -798,10 +798,6 @@ Voulez-vous le remplacer ?</translation>
         <translation>impossible d&apos;écrire %1 : %2</translation>
     </message>
     <message>
-        <source>cannot write %1</source>
-        <translation>impossible d&apos;écrire %1</translation>
-    </message>
-    <message>
         <source>velocity %1-%2</source>
         <translation>vélocité %1-%2</translation>
     </message>

@@ -128,8 +128,8 @@ bool isSfzFile(const QFileInfo &file)
     return file.isFile() && file.suffix().compare(u"sfz", Qt::CaseInsensitive) == 0;
 }
 
-// The import's report goes to out; nothing is written when the import fails.
-QString setFromSfz(const QString &path, Set &set, QTextStream &out)
+// The import's report goes to report; nothing is written when the import fails.
+QString setFromSfz(const QString &path, Set &set, QStringList &report)
 {
     const sfz::SfzImport imported = sfz::importSfz(path);
     if (!imported.ok())
@@ -140,10 +140,67 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
     for (const sfz::ImportedSample &sample : imported.samples)
         set.sources << SlotSource(sample.sourcePath, sample.cut);
     set.files = imported.files;
-    for (const QString &line : imported.report)
-        out << line << Qt::endl;
+    report = imported.report;
     set.mspFileName = mspNameFor(QFileInfo(path).completeBaseName());
     return {};
+}
+
+// Writes the set into folder (created when missing).
+InstrumentExport exportSet(const Set &set, const QString &folder, const ExportOptions &options,
+                           const std::atomic_bool *cancel)
+{
+    InstrumentExport done;
+    // The folders made for the export, deepest first, go again if it writes nothing.
+    QStringList created;
+    if (QString why; !util::makeFolders(folder, &created, &why)) {
+        done.fault = ExportFault::Folder;
+        done.systemReason = why;
+        done.error = QStringLiteral("cannot create the folder %1: %2").arg(folder, why);
+        return done;
+    }
+    ExportRequest request;
+    request.record = set.record;
+    request.mspFileName = set.mspFileName;
+    request.targetFolder = folder;
+    request.sourceFor = [&](int slot) { return set.sources.value(slot - 1); };
+    request.cancel = cancel;
+    request.options = options;
+    const ExportResult result = exportForKeyboard(request);
+    if (result.status != ExportStatus::Done) {
+        util::removeEmptyFolders(created);
+        // The engine's messages are sentences; the command's line is not.
+        QString reason = result.status == ExportStatus::Cancelled ? QStringLiteral("interrupted; nothing written") : result.message;
+        if (reason.endsWith(u'.'))
+            reason.chop(1);
+        done.fault = result.status == ExportStatus::Cancelled ? ExportFault::Cancelled
+                   : result.systemReason.isEmpty()            ? ExportFault::Input
+                                                              : ExportFault::Write;
+        done.systemReason = result.systemReason;
+        done.error = reason;
+        return done;
+    }
+    done.written = result.written;
+    done.replaced = result.replaced;
+    done.loops = result.loops;
+    done.notes = result.notes;
+    done.overlap = result.overlap;
+    return done;
+}
+
+// The lines of a done export: notes, loops (into loops instead when given), files.
+void printExport(const InstrumentExport &done, QTextStream &out, QStringList *loops)
+{
+    for (const QString &note : done.notes)
+        out << note << Qt::endl;
+    if (loops)
+        *loops << done.loops;
+    else
+        for (const QString &line : done.loops)
+            out << line << Qt::endl;
+    for (const QString &path : done.written)
+        out << QDir::toNativeSeparators(path) << Qt::endl;
+    for (const QString &path : done.replaced)
+        out << "Replaced: " << QDir::toNativeSeparators(path) << Qt::endl;
 }
 
 } // namespace
@@ -153,7 +210,34 @@ QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out)
     const QFileInfo in(input);
     if (!in.exists())
         return QStringLiteral("%1 not found").arg(input);
-    return in.isDir() ? setFromFolder(input, set, out) : isSfzFile(in) ? setFromSfz(input, set, out) : setFromMsp(input, set);
+    if (in.isDir())
+        return setFromFolder(input, set, out);
+    if (!isSfzFile(in))
+        return setFromMsp(input, set);
+    QStringList report;
+    const QString problem = setFromSfz(input, set, report);
+    for (const QString &line : std::as_const(report))
+        out << line << Qt::endl;
+    return problem;
+}
+
+InstrumentExport exportSfzInstrument(const QString &sfzPath, const QString &folder, const ExportOptions &options,
+                                     const std::atomic_bool *cancel)
+{
+    Set set;
+    QStringList report;
+    if (const QString problem = setFromSfz(sfzPath, set, report); !problem.isEmpty()) {
+        InstrumentExport refused;
+        refused.fault = ExportFault::Input;
+        refused.error = problem;
+        return refused;
+    }
+    InstrumentExport done = exportSet(set, folder, options, cancel);
+    done.imported = true;
+    done.report = report;
+    done.sets = 1;
+    done.samples = set.sources.size();
+    return done;
 }
 
 int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err,
@@ -163,44 +247,27 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
         err << "TAMO export: " << reason << Qt::endl;
         return 1;
     };
+    const std::atomic_bool *cancel = util::cancelOnInterruption(); // Ctrl-C and kill stop it as Cancel does
+    const QFileInfo in(input);
+    if (in.exists() && !in.isDir() && isSfzFile(in)) {
+        const InstrumentExport done = exportSfzInstrument(input, folder, options, cancel);
+        for (const QString &line : done.report)
+            out << line << Qt::endl;
+        if (!done.ok())
+            return failWith(done.error);
+        printExport(done, out, loops);
+        return 0;
+    }
     Set set;
     const QString problem = resolveExportSet(input, set, out);
     if (!problem.isEmpty())
         return failWith(problem);
     if (set.record.usedSlotCount() == 0)
         out << "Warning: the set holds no sample; its instrument plays nothing." << Qt::endl;
-
-    // The folders made for the export, deepest first, go again if it writes nothing.
-    QStringList created;
-    if (QString why; !util::makeFolders(folder, &created, &why))
-        return failWith(QStringLiteral("cannot create the folder %1: %2").arg(folder, why));
-    ExportRequest request;
-    request.record = set.record;
-    request.mspFileName = set.mspFileName;
-    request.targetFolder = folder;
-    request.sourceFor = [&](int slot) { return set.sources.value(slot - 1); };
-    request.cancel = util::cancelOnInterruption(); // Ctrl-C and kill stop it as Cancel does
-    request.options = options;
-    const ExportResult result = exportForKeyboard(request);
-    if (result.status != ExportStatus::Done) {
-        util::removeEmptyFolders(created);
-        // The engine's messages are sentences; the command's line is not.
-        QString reason = result.status == ExportStatus::Cancelled ? QStringLiteral("interrupted; nothing written") : result.message;
-        if (reason.endsWith(u'.'))
-            reason.chop(1);
-        return failWith(reason);
-    }
-    for (const QString &note : result.notes)
-        out << note << Qt::endl;
-    if (loops)
-        *loops << result.loops;
-    else
-        for (const QString &line : result.loops)
-            out << line << Qt::endl;
-    for (const QString &path : result.written)
-        out << QDir::toNativeSeparators(path) << Qt::endl;
-    for (const QString &path : result.replaced)
-        out << "Replaced: " << QDir::toNativeSeparators(path) << Qt::endl;
+    const InstrumentExport done = exportSet(set, folder, options, cancel);
+    if (!done.ok())
+        return failWith(done.error);
+    printExport(done, out, loops);
     return 0;
 }
 

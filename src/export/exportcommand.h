@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <atomic>
 #include <memory>
 
 namespace tamo::exporter {
@@ -21,6 +22,32 @@ struct ExportSet {
     QList<RootOrigin> origins;  // slot k at k - 1: where its root came from
     std::shared_ptr<QTemporaryDir> files; // sources an import wrote, kept until the export is done
 };
+
+// What exporting one instrument came to: the command line prints it, the runner of
+// a library folder gathers it.
+enum class ExportFault {
+    None,
+    Input,     // the source or its set was refused
+    Folder,    // a folder could not be made (systemReason says why)
+    Write,     // a file could not be written (systemReason says why)
+    Cancelled, // stopped by a signal
+};
+struct InstrumentExport {
+    ExportFault fault = ExportFault::None;
+    QString error;        // one line, when not ok
+    QString systemReason; // Folder, Write: the system's reason ("No space left on device")
+    bool imported = false; // the source was read and its sets made
+    QStringList report;   // the import's report, when imported
+    QStringList written, replaced, loops, notes;
+    QString overlap;      // of notes, the line on keys played by more than one sample
+    qsizetype sets = 0, samples = 0;
+    bool ok() const { return fault == ExportFault::None; }
+};
+
+// An SFZ instrument into folder (created when missing, its parent must exist), as
+// `export` writes it; cancel, when set, stops it.
+InstrumentExport exportSfzInstrument(const QString &sfzPath, const QString &folder, const ExportOptions &options,
+                                     const std::atomic_bool *cancel);
 
 // Reads input into set as `export` does (its messages to out); empty when the set
 // is ready, else the reason.

@@ -363,8 +363,10 @@ ExportPlan planExport(const ExportRequest &request, const FolderSounds *sounds)
         if (!plan.wavs.at(i).onStick && !ownerNotes.at(i).isEmpty())
             plan.notes << ownerNotes.at(i);
     }
-    if (const QString overlaps = overlapNote(plan.record); !overlaps.isEmpty())
+    if (const QString overlaps = overlapNote(plan.record); !overlaps.isEmpty()) {
         plan.notes << overlaps;
+        plan.overlap = overlaps;
+    }
     // A WAV written anew says in its sampler chunk the pitch its slot's KEY and FINE
     // express (FINE raises the sample: it sounds that much below KEY), whatever road it came by.
     for (PlannedWav &wav : plan.wavs) {

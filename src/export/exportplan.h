@@ -37,6 +37,7 @@ struct ExportPlan {
     msp::MspRecord record;  // as written: the names below, the rest as requested
     QList<PlannedWav> wavs; // in the order of their first slot
     QStringList notes;      // names the plan changed, and keys where slots overlap; one line each
+    QString overlap;        // that last line, when slots overlap
     QStringList loops;      // with findLoops: one line per WAV (ExportResult::loops)
     QStringList replaced;   // files of the target folder that the export replaces
     QString error;          // a sentence naming the files when the export is refused

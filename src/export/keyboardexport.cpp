@@ -111,11 +111,12 @@ private:
     struct Staging {
         enum { Done, Stopped, Failed } outcome = Done;
         QString message;
+        QString systemReason; // a write that failed: the system's reason
     };
     // Told the bytes of the file done so far; false asks the file to stop.
     using StagingStep = std::function<bool(qint64 done)>;
 
-    static Staging failed(const QString &message) { return {Staging::Failed, message}; }
+    static Staging failed(const QString &message) { return {Staging::Failed, message, {}}; }
 
     static Staging copyInto(AtomicFileWriter &out, const PlannedFile &file, const StagingStep &step)
     {
@@ -125,9 +126,9 @@ private:
         const qint64 length = source.size();
         for (qint64 at = 0; at < length; at += kCopyPiece) {
             if (!out.appendFileRange(source.handle(), at, std::min(kCopyPiece, length - at)))
-                return failed(QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString()));
+                return {Staging::Failed, QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString()), out.errorString()};
             if (!step(std::min(at + kCopyPiece, length)))
-                return {Staging::Stopped, {}};
+                return {Staging::Stopped, {}, {}};
         }
         return {};
     }
@@ -138,10 +139,10 @@ private:
             return step(qint64(done * double(file.size)));
         }, file.cut);
         if (r.cancelled)
-            return {Staging::Stopped, {}};
+            return {Staging::Stopped, {}, {}};
         if (!r.ok)
-            return failed(out.failed() ? QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString())
-                                       : QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(file.source), r.error));
+            return out.failed() ? Staging{Staging::Failed, QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString()), out.errorString()}
+                                : failed(QStringLiteral("%1: %2.").arg(QDir::toNativeSeparators(file.source), r.error));
         return {};
     }
 
@@ -153,8 +154,10 @@ private:
         // Flushed only: the set syncs all files at once.
         if (staged.outcome == Staging::Done && !out.commit())
             staged = failed({});
-        if (staged.outcome == Staging::Failed && staged.message.isEmpty())
+        if (staged.outcome == Staging::Failed && staged.message.isEmpty()) {
             staged.message = QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString());
+            staged.systemReason = out.errorString();
+        }
         return staged;
     }
 
@@ -165,8 +168,10 @@ private:
         std::vector<AtomicFileWriter *> writers;
         for (const PlannedFile &file : std::as_const(m_files)) {
             AtomicFileWriter &out = m_set->add(file.finalName);
-            if (!out.open())
+            if (!out.open()) {
+                m_result.systemReason = out.errorString();
                 return fail(QCoreApplication::translate("KeyboardExport", "Cannot write %1: %2.").arg(file.finalName, out.errorString()));
+            }
             writers.push_back(&out);
         }
         const std::size_t count = writers.size();
@@ -249,8 +254,10 @@ private:
         }
         workers.wait();
         for (std::size_t i = 0; i < count; ++i)
-            if (outcomes[i].outcome == Staging::Failed)
+            if (outcomes[i].outcome == Staging::Failed) {
+                m_result.systemReason = outcomes[i].systemReason;
                 return fail(outcomes[i].message);
+            }
         if (cancelled() || stop)
             return false;
         for (const PlannedFile &file : std::as_const(m_files))
@@ -342,6 +349,7 @@ ExportResult exportInto(const ExportRequest &request, FolderSounds *sounds)
     if (result.status == ExportStatus::Done) {
         result.replaced = plan.replaced;
         result.notes = plan.notes;
+        result.overlap = plan.overlap;
         result.loops = plan.loops;
         if (sounds) {
             for (const PlannedWav &wav : plan.wavs) {

@@ -66,6 +66,8 @@ struct ExportResult {
     QStringList written; // full paths of the files written, each WAV once in slot order, then the MSP
     QStringList replaced; // full paths of older files now replaced
     QStringList notes;    // names the export chose otherwise than the record, one line each
+    QString overlap;      // of notes, the one on keys where slots overlap
+    QString systemReason; // when Failed writing: the system's reason ("No space left on device")
     // With findLoops, one line per WAV in frames of the written file:
     // "PNO_C3.WAV: loop 5512-77175, crossfade 441", "...: its own loop, kept" or "...: no loop: <reason>".
     QStringList loops;

@@ -8,11 +8,13 @@
 #include "util/paths.h"
 #include "util/shortname.h"
 #include "msp/valueformats.h"
+#include "sf2/zonerules.h"
 #include "util/signals.h"
 #include "util/workers.h"
 #include "wav/levels.h"
 #include "wav/loopfinder.h"
 #include "wav/resample.h"
+#include "wav/samplewriter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,8 +23,6 @@
 #include <QMap>
 #include <QRegularExpression>
 #include <QThread>
-
-#include <sndfile.h>
 
 #include <algorithm>
 #include <array>
@@ -35,10 +35,18 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using sf2::Generator;
+using sf2::decaySeconds;
+using sf2::kAttenuationShare;
+using sf2::kLeftOut;
+using sf2::kShortestTime;
+using sf2::LeftOut;
+using sf2::releaseSeconds;
+using sf2::seconds;
+using sf2::sustainShare;
+using sf2::ZoneValues;
+using sf2::zoneLevelDb;
 
 constexpr int kKeyboardRate = 44100;
-constexpr int kUnset = -1; // keynum, velocity, overridingRootKey
-constexpr int kShortestTime = -12000; // timecents: instant
 // A preset's zones: 64 slots in each of up to 128 velocity layers, and the pairs of
 // preset and instrument zones visited to find them.
 constexpr qsizetype kMostZones = msp::kMaxSamples * 128;
@@ -47,128 +55,6 @@ const QString kCancelled = u"cancelled"_s;
 // Layers mixed into one zone's sample at most, and the longest mix (seconds).
 constexpr qsizetype kMostLayers = 8;
 constexpr qint64 kLongestMix = 60;
-// The share of a zone's attenuation that players apply (FluidSynth, after the first
-// hardware's players: 60 cB sound as 2.4 dB): the layers of a mix keep the balance
-// the font is heard with.
-constexpr double kAttenuationShare = 0.4;
-
-struct Range {
-    Generator generator;
-    int lowest, highest, fallback;
-};
-
-// The defaults of the generators read, and the range players clamp sums into.
-constexpr std::array kRanges{
-    Range{Generator::Attenuation, 0, 1440, 0},
-    Range{Generator::CoarseTune, -120, 120, 0},
-    Range{Generator::FineTune, -99, 99, 0},
-    Range{Generator::Pan, -500, 500, 0},
-    Range{Generator::ScaleTuning, 0, 1200, 100},
-    Range{Generator::VolEnvDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::VolEnvAttack, kShortestTime, 8000, kShortestTime},
-    Range{Generator::VolEnvHold, kShortestTime, 5000, kShortestTime},
-    Range{Generator::VolEnvDecay, kShortestTime, 8000, kShortestTime},
-    Range{Generator::VolEnvSustain, 0, 1440, 0},
-    Range{Generator::VolEnvRelease, kShortestTime, 8000, kShortestTime},
-    Range{Generator::FilterCutoff, 1500, 13500, 13500},
-    Range{Generator::FixedKey, kUnset, 127, kUnset},
-    Range{Generator::FixedVelocity, kUnset, 127, kUnset},
-    Range{Generator::RootKey, kUnset, 127, kUnset},
-    Range{Generator::ModLfoDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::VibLfoDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::ModEnvDelay, kShortestTime, 5000, kShortestTime},
-    Range{Generator::ModEnvRelease, kShortestTime, 8000, kShortestTime},
-};
-
-const Range *rangeOf(Generator g)
-{
-    for (const Range &range : kRanges) {
-        if (range.generator == g)
-            return &range;
-    }
-    return nullptr;
-}
-
-// What the keyboard has no field for, by the generators that carry it (-1: none).
-struct LeftOut {
-    const char *what;
-    std::array<int, 4> generators;
-};
-constexpr std::array kLeftOut{
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "LFOs (vibrato, tremolo)"), {5, 6, 13, -1}},         // mod/vib LFO to pitch, mod LFO to volume
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "filters"), {8, 9, 10, -1}},                         // cutoff, resonance, mod LFO to cutoff
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "the modulation envelope"), {7, 11, -1, -1}},        // to pitch, to cutoff
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "exclusive classes"), {57, -1, -1, -1}},
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "chorus and reverb sends"), {15, 16, -1, -1}},
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "volume envelope delay and hold"), {33, 35, 39, 40}}, // delay, hold, key to hold and decay
-    LeftOut{QT_TRANSLATE_NOOP("SoundFontExport", "fixed keys and velocities"), {46, 47, -1, -1}},
-};
-
-// A preset zone over an instrument zone: the values one note plays with.
-class ZoneValues {
-public:
-    ZoneValues(const sf2::Zone *presetZone, const sf2::Zone *presetGlobal, const sf2::Zone *instrumentZone,
-               const sf2::Zone *instrumentGlobal)
-        : m_preset(presetZone), m_presetGlobal(presetGlobal), m_instrument(instrumentZone),
-          m_instrumentGlobal(instrumentGlobal)
-    {
-    }
-
-    // The instrument's value (its zone, else its global zone, else the default).
-    int instrumentValue(Generator g) const
-    {
-        if (m_instrument->has(g))
-            return m_instrument->amount(g);
-        if (m_instrumentGlobal && m_instrumentGlobal->has(g))
-            return m_instrumentGlobal->amount(g);
-        const Range *range = rangeOf(g);
-        return range ? range->fallback : 0;
-    }
-    // What the preset adds.
-    int presetValue(Generator g) const
-    {
-        if (m_preset->has(g))
-            return m_preset->amount(g);
-        return m_presetGlobal && m_presetGlobal->has(g) ? m_presetGlobal->amount(g) : 0;
-    }
-    // The sum, clamped as players clamp it.
-    int value(Generator g) const
-    {
-        const int sum = instrumentValue(g) + presetValue(g);
-        const Range *range = rangeOf(g);
-        return range ? std::clamp(sum, range->lowest, range->highest) : sum;
-    }
-    bool isChanged(Generator g) const
-    {
-        const Range *range = rangeOf(g);
-        return instrumentValue(g) != (range ? range->fallback : 0) || presetValue(g) != 0;
-    }
-    // Key and velocity ranges: the preset's and the instrument's, intersected.
-    std::pair<int, int> range(Generator g) const
-    {
-        const auto of = [g](const sf2::Zone *zone, const sf2::Zone *global) {
-            const sf2::Zone *from = zone->has(g) ? zone : global && global->has(g) ? global : nullptr;
-            return from ? std::pair(from->low(g), from->high(g)) : std::pair(0, 127);
-        };
-        const auto p = of(m_preset, m_presetGlobal);
-        const auto i = of(m_instrument, m_instrumentGlobal);
-        return {std::max(p.first, i.first), std::min({p.second, i.second, 127})};
-    }
-    // Sample address offsets (instrument level only): fine + 32768 * coarse.
-    qint64 offset(Generator fine, Generator coarse) const
-    {
-        return qint64(instrumentValue(fine)) + 32768 * qint64(instrumentValue(coarse));
-    }
-    int modulatorCount() const
-    {
-        return m_preset->modulatorCount + m_instrument->modulatorCount
-             + (m_presetGlobal ? m_presetGlobal->modulatorCount : 0)
-             + (m_instrumentGlobal ? m_instrumentGlobal->modulatorCount : 0);
-    }
-
-private:
-    const sf2::Zone *m_preset, *m_presetGlobal, *m_instrument, *m_instrumentGlobal;
-};
 
 struct Resolved {
     int sample = 0;
@@ -199,47 +85,6 @@ struct Resolved {
     // Layers sounding with it on its keys at its velocities, mixed into its WAV at its root.
     std::vector<Resolved> others;
 };
-
-// The level in dB a zone plays at in the reference player, as the keyboard's VOLUME
-// gets it. Initial attenuation counts 0.04 dB a centibel, not 0.1: the player keeps the
-// scale of the hardware the format came from, and the fonts are voiced by ear on it.
-// A mono zone is panned with constant power, half its power on each side, where the
-// keyboard plays a mono sample full on both: 3 dB less. Stereo, and a left and right
-// pair (which becomes one stereo sample, or a mix with each layer at its pan), put
-// each side on its own.
-double zoneLevelDb(int attenuation, bool mono)
-{
-    return -kAttenuationShare / 10 * attenuation + (mono ? -10 * std::log10(2.0) : 0.0);
-}
-
-double seconds(int timecents)
-{
-    return timecents <= kShortestTime ? 0.0 : std::pow(2.0, timecents / 1200.0);
-}
-
-// The volume envelope as the reference player runs it: decay and release fall 96 dB
-// in their time, linearly in dB, and sustain counts 0.096 dB a centibel; an SFZ time
-// as the import reads it (the keyboard's) is a fall of 60 dB, the sustain a share of
-// the amplitude approached from above. The decay is scaled so that its fall starts at
-// the same rate in dB; the keyboard has no hold, so the hold's energy goes into a
-// longer decay (a fall of 60 dB in d seconds holds the energy of d / (6 ln 10) s at full).
-constexpr double kEnvelopeFallDb = 96, kKeyboardFallDb = 60, kSustainDbPerCentibel = 0.096;
-
-double sustainShare(int sustain)
-{
-    return std::pow(10.0, -kSustainDbPerCentibel * sustain / 20.0);
-}
-
-double decaySeconds(int decay, int hold, int sustain)
-{
-    const double holdAsDecay = seconds(hold) * kKeyboardFallDb * std::log(10.0) / 10;
-    return (seconds(decay) * kKeyboardFallDb / kEnvelopeFallDb + holdAsDecay) * (1 - sustainShare(sustain));
-}
-
-double releaseSeconds(int release)
-{
-    return seconds(release) * kKeyboardFallDb / kEnvelopeFallDb;
-}
 
 QString number(double value)
 {
@@ -898,32 +743,16 @@ private:
     bool writeWav(const QString &path, const Resolved &z, const Rendered &sound)
     {
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
-        SF_INFO info{};
-        info.samplerate = int(sample.sampleRate);
-        info.channels = sound.channels;
-        info.format = SF_FORMAT_WAV | (m_font.sampleBits > 16 || m_font.isCompressed ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
-        SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-        if (!file)
-            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1: %2").arg(path, QString::fromLatin1(sf_strerror(nullptr))));
         // The sample's own pitch: its root, less its correction, as a fraction above the unity note.
-        SF_INSTRUMENT instrument{};
         const int pitch = 100 * z.root - sample.pitchCorrection;
         const int unity = pitch >= 0 ? pitch / 100 : -((-pitch + 99) / 100);
-        instrument.basenote = char(std::clamp(unity, 0, 127));
-        instrument.detune = char(pitch - 100 * unity);
-        instrument.key_hi = instrument.velocity_hi = 127;
-        if (sound.looped) {
-            instrument.loop_count = 1;
-            instrument.loops[0].mode = SF_LOOP_FORWARD;
-            instrument.loops[0].start = quint32(sound.loopStart);
-            instrument.loops[0].end = quint32(sound.loopEnd);
-        }
-        sf_command(file, SFC_SET_INSTRUMENT, &instrument, sizeof instrument);
-        const auto frames = sf_count_t(sound.frames.size() / size_t(sound.channels));
-        const bool written = sf_writef_int(file, sound.frames.data(), frames) == frames;
-        const bool closed = sf_close(file) == 0;
-        if (!written || !closed)
-            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1").arg(path));
+        std::vector<wav::WrittenLoop> loops;
+        if (sound.looped)
+            loops.push_back({0, sound.loopStart, sound.loopEnd, 0});
+        const QByteArray sampler = wav::samplerChunk(std::clamp(unity, 0, 127), pitch - 100 * unity, loops, int(sample.sampleRate));
+        const int bits = m_font.sampleBits > 16 || m_font.isCompressed ? 24 : 16;
+        if (const QString why = wav::writePcmFile(path, sound.frames, sound.channels, int(sample.sampleRate), bits, sampler); !why.isEmpty())
+            return fail(QCoreApplication::translate("SoundFontExport", "cannot write %1: %2").arg(path, why));
         return true;
     }
 
@@ -1114,6 +943,7 @@ bool isSoundFontFile(const QFileInfo &file)
 // What the sets of an instrument wrote.
 struct Written {
     QStringList written, replaced, loops, notes;
+    QString systemReason; // a write that failed: the system's reason
 };
 
 // Writes the sets into folder (which must exist); empty when done, else why not.
@@ -1147,6 +977,7 @@ QString exportSets(const QList<PresetSet> &sets, const QString &folder, Written 
                 continue;
             }
             reason = result.status == ExportStatus::Cancelled ? kCancelled : result.message;
+            done.systemReason = result.systemReason;
         }
         if (reason.endsWith(u'.'))
             reason.chop(1);
@@ -1171,20 +1002,11 @@ struct Job {
     QString title;     // "0:0 Piano 1" or the SFZ's file name
     QString subfolder; // 8.3
     QString error;
+    ExportFault fault = ExportFault::None;
+    QString systemReason; // Folder, Write
     QString summary;
-    Written done;
+    InstrumentExport done;
 };
-
-// The SFZ road's replaced files, from its report.
-QStringList replacedIn(const QString &output)
-{
-    QStringList paths;
-    for (const QString &line : output.split(u'\n')) {
-        if (line.startsWith(u"Replaced: "_s))
-            paths << QDir::fromNativeSeparators(line.mid(10));
-    }
-    return paths;
-}
 
 // Each instrument is written whole or not at all; a damaged one is refused with its
 // reason and the others are written.
@@ -1223,30 +1045,26 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         const bool made = !QFileInfo::exists(sub);
         if (QString why; made && !util::makeFolder(sub, &why)) {
             job.error = u"cannot create the folder %1: %2"_s.arg(sub, why);
+            job.fault = ExportFault::Folder;
+            job.systemReason = why;
             return;
         }
         if (job.font) {
-            PresetImport import = importPreset(*job.font, job.preset, velocityLayers, job.subfolder, cancel, !options.firstLayer);
-            job.error = import.ok() ? exportSets(import.sets, sub, job.done, options, cancel) : import.error;
-            qsizetype samples = 0;
-            for (const PresetSet &set : std::as_const(import.sets))
-                samples += set.import.samples.size();
+            job.done = exportPreset(*job.font, job.preset, sub, velocityLayers, job.subfolder, options, cancel);
             job.summary = u"%1 -> %2 (%3 MSP, %4 samples)"_s.arg(job.title, QDir::toNativeSeparators(sub))
-                              .arg(import.sets.size())
-                              .arg(samples);
+                              .arg(job.done.sets)
+                              .arg(job.done.samples);
         } else {
-            QString output, errors;
-            QTextStream localOut(&output), localErr(&errors);
-            if (runExportCommand(job.sfzPath, sub, localOut, localErr, options, &job.done.loops) != 0)
-                job.error = errors.trimmed().remove(u"TAMO export: "_s);
-            localOut.flush();
-            job.done.replaced = replacedIn(output);
-            for (const QString &line : output.split(u'\n')) { // overlapping slots are said in the bank's output too
-                if (line.contains(u"played by more than one sample"_s))
-                    job.done.notes << line;
-            }
+            job.done = exportSfzInstrument(job.sfzPath, sub, options, cancel);
+            if (!job.done.overlap.isEmpty()) // overlapping slots are said in the bank's output too
+                job.done.notes = QStringList{job.done.overlap};
+            else
+                job.done.notes.clear();
             job.summary = u"%1 -> %2"_s.arg(job.title, QDir::toNativeSeparators(sub));
         }
+        job.error = job.done.error;
+        job.fault = job.done.fault;
+        job.systemReason = job.done.systemReason;
         if (!job.error.isEmpty() && made)
             QDir().rmdir(sub); // only when nothing is left in it
     });
@@ -1272,13 +1090,13 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
     if (written == 0)
         util::removeEmptyFolders(created);
     // A bank refused whole for one system reason (a read-only or full stick) is said once.
-    const auto systemReason = [](const QString &error) {
-        const bool system = error.startsWith(u"cannot create the folder"_s) || error.startsWith(u"Cannot write"_s);
-        return system ? error.mid(error.lastIndexOf(u": "_s) + 2) : QString();
+    const auto systemReason = [](const Job &job) {
+        const bool system = job.fault == ExportFault::Folder || job.fault == ExportFault::Write;
+        return system ? job.systemReason : QString();
     };
-    const QString common = systemReason(jobs.first().error);
+    const QString common = systemReason(jobs.first());
     const bool oneReason = refused.size() > 1 && refused.size() == jobs.size() && !common.isEmpty()
-                        && std::all_of(jobs.cbegin(), jobs.cend(), [&](const Job &job) { return systemReason(job.error) == common; });
+                        && std::all_of(jobs.cbegin(), jobs.cend(), [&](const Job &job) { return systemReason(job) == common; });
     if (oneReason)
         err << "Refused: all " << refused.size() << " instruments: " << common << " (the first: " << refused.first() << ')' << Qt::endl;
     for (qsizetype i = 0; !oneReason && i < refused.size(); ++i)
@@ -1305,6 +1123,44 @@ QString uniqueShortBase(const QString &name, ShortNames &taken)
                                                   [&](const QString &n) { return !taken.names.contains(n); });
     taken.names.insert(candidate);
     return candidate;
+}
+
+InstrumentExport exportPreset(const sf2::SoundFont &font, int presetIndex, const QString &folder, bool velocityLayers,
+                              const QString &baseName, const ExportOptions &options, const std::atomic_bool *cancel)
+{
+    InstrumentExport done;
+    const PresetImport import = importPreset(font, presetIndex, velocityLayers, baseName, cancel, !options.firstLayer);
+    if (!import.ok()) {
+        done.fault = import.error == kCancelled ? ExportFault::Cancelled : ExportFault::Input;
+        done.error = import.error;
+        return done;
+    }
+    done.imported = true;
+    done.report = import.report;
+    done.sets = import.sets.size();
+    for (const PresetSet &set : import.sets)
+        done.samples += set.import.samples.size();
+    QStringList created;
+    if (QString reason; !util::makeFolders(folder, &created, &reason)) {
+        done.fault = ExportFault::Folder;
+        done.systemReason = reason;
+        done.error = u"cannot create the folder %1: %2"_s.arg(folder, reason);
+        return done;
+    }
+    Written written;
+    done.error = exportSets(import.sets, folder, written, options, cancel);
+    done.written = written.written;
+    done.replaced = written.replaced;
+    done.loops = written.loops;
+    done.notes = written.notes;
+    if (!done.error.isEmpty()) {
+        util::removeEmptyFolders(created);
+        done.fault = done.error.startsWith(kCancelled) ? ExportFault::Cancelled
+                   : written.systemReason.isEmpty()     ? ExportFault::Input
+                                                        : ExportFault::Write;
+        done.systemReason = written.systemReason;
+    }
+    return done;
 }
 
 QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atomic_bool *cancel)
@@ -1421,19 +1277,13 @@ int runSoundFontExport(const QString &input, const QString &folder, const QStrin
     if (found == font.presets.end())
         return failWith(u"%1 has no preset %2 (BANK:PROGRAM, as `TAMO presets` lists them)"_s.arg(input, preset));
     const std::atomic_bool *cancel = util::cancelOnInterruption();
-    const PresetImport import = importPreset(font, int(found - font.presets.begin()), velocityLayers, {}, cancel, !options.firstLayer);
-    if (!import.ok())
-        return failWith(import.error == kCancelled ? u"interrupted; nothing written"_s : import.error);
-    for (const QString &line : import.report)
+    const InstrumentExport done = exportPreset(font, int(found - font.presets.begin()), folder, velocityLayers, {}, options, cancel);
+    if (!done.imported)
+        return failWith(done.error == kCancelled ? u"interrupted; nothing written"_s : done.error);
+    for (const QString &line : done.report)
         out << line << Qt::endl;
-    QStringList created;
-    if (QString reason; !util::makeFolders(folder, &created, &reason))
-        return failWith(u"cannot create the folder %1: %2"_s.arg(folder, reason));
-    Written done;
-    if (const QString error = exportSets(import.sets, folder, done, options, cancel); !error.isEmpty()) {
-        util::removeEmptyFolders(created);
-        return failWith(error.startsWith(kCancelled) ? u"interrupted"_s + error.mid(kCancelled.size()) : error);
-    }
+    if (!done.ok())
+        return failWith(done.error.startsWith(kCancelled) ? u"interrupted"_s + done.error.mid(kCancelled.size()) : done.error);
     for (const QString &line : std::as_const(done.loops))
         out << line << Qt::endl;
     for (const QString &line : std::as_const(done.notes))

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "export/exportcommand.h"
 #include "export/keyboardexport.h"
 #include "sf2/soundfont.h"
 #include "sfz/sfzimport.h"
@@ -46,6 +47,13 @@ PresetImport importPreset(const sf2::SoundFont &font, int presetIndex, bool velo
 // Empty when the preset's zones read without fault (SF2: windows and loops inside
 // their samples; SF3's are checked on import, once decoded), else why not.
 QString checkPreset(const sf2::SoundFont &font, int presetIndex, const std::atomic_bool *cancel = nullptr);
+
+// A preset into folder (created when missing), as `export` writes it: importPreset,
+// then each set. The error, when not ok, is importPreset's or the first failed
+// set's ("cancelled..." when stopped); a failed set takes away what the preset's
+// earlier sets made anew.
+InstrumentExport exportPreset(const sf2::SoundFont &font, int presetIndex, const QString &folder, bool velocityLayers,
+                              const QString &baseName, const ExportOptions &options, const std::atomic_bool *cancel);
 
 // The short names given so far.
 struct ShortNames {

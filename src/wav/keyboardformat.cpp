@@ -28,28 +28,7 @@ namespace {
 
 constexpr qsizetype kHeaderSize = wavhdr::kSize;
 
-// The sampler chunk: 36 bytes after its 8-byte chunk header, then 24 per loop.
-constexpr qsizetype kSmplPeriodAt = 16;
-constexpr qsizetype kSmplUnityNoteAt = 20;
-constexpr qsizetype kSmplPitchFractionAt = 24;
-constexpr qsizetype kSmplLoopCountAt = 36;
-constexpr qsizetype kSmplLoopsAt = 44;
-constexpr qsizetype kSmplLoopSize = 24;
-constexpr qsizetype kLoopTypeAt = 4;
-constexpr qsizetype kLoopStartAt = 8;
-constexpr qsizetype kLoopEndAt = 12;
-constexpr qsizetype kLoopPlayCountAt = 20;
-
 constexpr sf_count_t kBlockFrames = 16384;
-
-void put32(QByteArray &b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
-
-// A loop in frames of the written file, its end one past the last looped frame.
-struct WrittenLoop {
-    quint32 type = 0; // 0 forward, 1 alternating, 2 backward
-    qint64 start = 0, end = 0;
-    quint32 count = 0;
-};
 
 // The loops a cut asks for, in source frames relative to its window and clipped to
 // it, then scaled to the written rate; loops left empty are dropped.
@@ -82,32 +61,6 @@ std::vector<WrittenLoop> loopsFor(const SourceCut &cut, const SF_INSTRUMENT *ins
             written.push_back(l);
     }
     return written;
-}
-
-// Loop ends here are one past the last looped frame; the chunk stores the last.
-QByteArray samplerChunk(int unityNote, int cents, const std::vector<WrittenLoop> &loops)
-{
-    if (cents < 0 && unityNote > 0) { // the fraction only goes upwards
-        --unityNote;
-        cents += 100;
-    }
-    QByteArray c(kSmplLoopsAt + qsizetype(loops.size()) * kSmplLoopSize, '\0');
-    std::copy_n("smpl", 4, c.data());
-    put32(c, 4, quint32(c.size() - 8));
-    put32(c, kSmplPeriodAt, quint32(std::lround(1e9 / kKeyboardRate)));
-    put32(c, kSmplUnityNoteAt, quint32(std::clamp(unityNote, 0, 127)));
-    if (cents > 0) // cents above the unity note, as a fraction of a semitone
-        put32(c, kSmplPitchFractionAt, quint32(double(std::min(cents, 99)) / 100.0 * 4294967296.0));
-    put32(c, kSmplLoopCountAt, quint32(loops.size()));
-    for (std::size_t i = 0; i < loops.size(); ++i) {
-        const qsizetype at = kSmplLoopsAt + qsizetype(i) * kSmplLoopSize;
-        put32(c, at, quint32(i));
-        put32(c, at + kLoopTypeAt, loops[i].type);
-        put32(c, at + kLoopStartAt, quint32(loops[i].start));
-        put32(c, at + kLoopEndAt, quint32(loops[i].end - 1));
-        put32(c, at + kLoopPlayCountAt, loops[i].count);
-    }
-    return c;
 }
 
 // Sources whose samples fit in 16 bits come through the float path unchanged.
@@ -262,7 +215,7 @@ ConvertResult convertToKeyboardFormat(const QString &sourcePath, AtomicFileWrite
     QByteArray sampler;
     if (!loops.empty() || cut.rootKey >= 0 || ownRoot)
         sampler = samplerChunk(cut.rootKey >= 0 ? cut.rootKey : ownRoot ? (instrument.basenote & 0x7f) : 60,
-                               cut.rootKey >= 0 ? cut.fineCents : ownRoot ? int(instrument.detune) : 0, loops);
+                               cut.rootKey >= 0 ? cut.fineCents : ownRoot ? int(instrument.detune) : 0, loops, kKeyboardRate);
     const qint64 dataSize = frames * channels * 2;
     if (kHeaderSize + dataSize + sampler.size() > qint64(0xffffffffu))
         return failed(QStringLiteral("too long for a WAV file"));

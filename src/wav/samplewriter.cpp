@@ -2,6 +2,7 @@
 #include "wav/samplewriter.h"
 
 #include "util/atomicfile.h"
+#include "wav/wavinfo.h"
 
 #include <QtEndian>
 
@@ -12,6 +13,47 @@ namespace tamo::wav {
 
 namespace {
 constexpr qint64 kSilenceFrames = 16384;
+
+// The sampler chunk: 36 bytes after its 8-byte chunk header, then 24 per loop.
+constexpr qsizetype kSmplPeriodAt = 16;
+constexpr qsizetype kSmplUnityNoteAt = 20;
+constexpr qsizetype kSmplPitchFractionAt = 24;
+constexpr qsizetype kSmplLoopCountAt = 36;
+constexpr qsizetype kSmplLoopsAt = 44;
+constexpr qsizetype kSmplLoopSize = 24;
+constexpr qsizetype kLoopTypeAt = 4;
+constexpr qsizetype kLoopStartAt = 8;
+constexpr qsizetype kLoopEndAt = 12;
+constexpr qsizetype kLoopPlayCountAt = 20;
+
+void put32(QByteArray &b, qsizetype at, quint32 v) { qToLittleEndian(v, b.data() + at); }
+
+} // namespace
+
+// Loop ends here are one past the last looped frame; the chunk stores the last.
+QByteArray samplerChunk(int unityNote, int cents, const std::vector<WrittenLoop> &loops, int rate)
+{
+    if (cents < 0 && unityNote > 0) { // the fraction only goes upwards
+        --unityNote;
+        cents += 100;
+    }
+    QByteArray c(kSmplLoopsAt + qsizetype(loops.size()) * kSmplLoopSize, '\0');
+    std::copy_n("smpl", 4, c.data());
+    put32(c, 4, quint32(c.size() - 8));
+    put32(c, kSmplPeriodAt, rate > 0 ? quint32(std::lround(1e9 / rate)) : 0u);
+    put32(c, kSmplUnityNoteAt, quint32(std::clamp(unityNote, 0, 127)));
+    if (cents > 0) // cents above the unity note, as a fraction of a semitone
+        put32(c, kSmplPitchFractionAt, quint32(double(std::min(cents, 99)) / 100.0 * 4294967296.0));
+    put32(c, kSmplLoopCountAt, quint32(loops.size()));
+    for (std::size_t i = 0; i < loops.size(); ++i) {
+        const qsizetype at = kSmplLoopsAt + qsizetype(i) * kSmplLoopSize;
+        put32(c, at, quint32(i));
+        put32(c, at + kLoopTypeAt, loops[i].type);
+        put32(c, at + kLoopStartAt, quint32(loops[i].start));
+        put32(c, at + kLoopEndAt, quint32(loops[i].end - 1));
+        put32(c, at + kLoopPlayCountAt, loops[i].count);
+    }
+    return c;
 }
 
 SampleWriter::SampleWriter(AtomicFileWriter &out, int channels, qint64 frames, bool dither, int bits)
@@ -48,6 +90,27 @@ bool SampleWriter::write(const float *samples, qint64 frames)
     return m_out.write(m_bytes);
 }
 
+bool SampleWriter::write(const qint32 *samples, qint64 frames)
+{
+    frames = std::min(frames, m_left);
+    const qsizetype count = qsizetype(frames) * m_channels;
+    m_bytes.resize(count * m_bytesPerSample);
+    char *dst = m_bytes.data();
+    for (qsizetype i = 0; i < count; ++i) {
+        const quint32 u = quint32(samples[i]);
+        if (m_bytesPerSample == 2) {
+            dst[2 * i] = char((u >> 16) & 0xff);
+            dst[2 * i + 1] = char((u >> 24) & 0xff);
+        } else {
+            dst[3 * i] = char((u >> 8) & 0xff);
+            dst[3 * i + 1] = char((u >> 16) & 0xff);
+            dst[3 * i + 2] = char((u >> 24) & 0xff);
+        }
+    }
+    m_left -= frames;
+    return m_out.write(m_bytes);
+}
+
 bool SampleWriter::padToEnd()
 {
     const std::vector<float> silence(std::size_t(kSilenceFrames) * std::size_t(m_channels), 0.0f);
@@ -68,6 +131,25 @@ bool SampleWriter::release(const std::function<void(float *, qint64)> &change)
     change(m_held.data(), frames);
     m_left += frames;
     return write(m_held.data(), frames);
+}
+
+QString writePcmFile(const QString &path, const std::vector<qint32> &frames, int channels, int rate, int bits,
+                     const QByteArray &sampler)
+{
+    const qint64 count = qint64(frames.size()) / std::max(channels, 1);
+    const qint64 dataSize = count * channels * (bits == 24 ? 3 : 2);
+    const qint64 pad = dataSize & 1; // a chunk after odd data starts on an even byte
+    if (wavhdr::kSize + dataSize + pad + sampler.size() > qint64(0xffffffffu))
+        return QStringLiteral("too long for a WAV file");
+    AtomicFileWriter out(path);
+    SampleWriter writer(out, channels, count, false, bits);
+    const bool written = out.open()
+                      && out.write(canonicalHeader(qint32(quint32(wavhdr::kSize - 8 + dataSize + pad + sampler.size())), channels,
+                                                   rate, qint32(quint32(dataSize)), bits))
+                      && writer.write(frames.data(), count) && (pad == 0 || out.write(QByteArray(pad, '\0')))
+                      && (sampler.isEmpty() || out.write(sampler))
+                      && out.commit();
+    return written ? QString() : out.errorString();
 }
 
 } // namespace tamo::wav

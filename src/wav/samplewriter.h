@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 #include <functional>
@@ -43,6 +44,9 @@ public:
     SampleWriter(AtomicFileWriter &out, int channels, qint64 frames, bool dither, int bits = 16);
     // False when the file could not take them.
     bool write(const float *samples, qint64 frames);
+    // Full-scale 32-bit frames, cut to the written bits (the top ones, no dither);
+    // not while held.
+    bool write(const qint32 *samples, qint64 frames);
     bool padToEnd();
     qint64 left() const { return m_left; }
     // Frames written from now on are kept until release(), which lets change work
@@ -61,5 +65,22 @@ private:
     TpdfDither m_noise;
     QByteArray m_bytes;
 };
+
+// A loop in frames of the written file, its end one past the last looped frame.
+struct WrittenLoop {
+    quint32 type = 0; // 0 forward, 1 alternating, 2 backward
+    qint64 start = 0, end = 0;
+    quint32 count = 0;
+};
+
+// The sampler chunk ("smpl") of a file at rate: its unity note, cents above it
+// (below: the note under it), and its loops.
+QByteArray samplerChunk(int unityNote, int cents, const std::vector<WrittenLoop> &loops, int rate);
+
+// A whole PCM file at path, written atomically: the canonical header, the
+// interleaved full-scale frames cut to bits (16 or 24), then sampler, if any.
+// Empty when written, else the system's reason.
+QString writePcmFile(const QString &path, const std::vector<qint32> &frames, int channels, int rate, int bits,
+                     const QByteArray &sampler = {});
 
 } // namespace tamo::wav

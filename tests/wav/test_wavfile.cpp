@@ -7,6 +7,7 @@
 #include "wav/heldloop.h"
 #include "wav/keyboardformat.h"
 #include "wav/rootnote.h"
+#include "wav/samplewriter.h"
 #include "wav/wavbytes.h"
 #include "wav/wavinfo.h"
 #include "wav/wavtext.h"
@@ -150,6 +151,34 @@ private Q_SLOTS:
         QCOMPARE(c.info.frames, S / qFromLittleEndian<qint16>(out.constData() + 32));
         QCOMPARE(std::pair(c.instrument->loops[0].start, c.instrument->loops[0].end),
                  std::pair(quint32(int32At(out, smpl + 52)), quint32(int32At(out, smpl + 56) + 1)));
+    }
+
+    // Full-scale frames keep their top bits (floor, as libsndfile cuts them); odd data is
+    // padded so that the sampler chunk after it is found.
+    void pcmFile_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("channels");
+        QTest::newRow("16-bit stereo") << 16 << 2;
+        QTest::newRow("24-bit mono, odd data") << 24 << 1;
+    }
+
+    void pcmFile()
+    {
+        QFETCH(int, bits);
+        QFETCH(int, channels);
+        const std::vector<qint32> frames{0x12345678, -0x12345678, 0x7fffffff, -0x7fffffff - 1, 0x00018000, -0x00018000};
+        const QString path = m_dir.filePath(QStringLiteral("pcm%1.wav").arg(bits));
+        QVERIFY(writePcmFile(path, frames, channels, 22050, bits, samplerChunk(61, 25, {{0, 1, 3, 0}}, 22050)).isEmpty());
+        const sound::Contents c = sound::read(path);
+        QVERIFY(c.ok && c.instrument);
+        QCOMPARE(std::tuple(c.info.samplerate, c.info.channels, int(c.info.frames)), std::tuple(22050, channels, 6 / channels));
+        const double full = bits == 24 ? 8388608.0 : 32768.0;
+        for (size_t i = 0; i < frames.size(); ++i)
+            QCOMPARE(double(c.samples[i]), std::floor(frames[i] / (2147483648.0 / full)) / full);
+        QCOMPARE(std::tuple(int(c.instrument->basenote), int(c.instrument->detune), c.instrument->loop_count),
+                 std::tuple(61, 25, 1));
+        QCOMPARE(std::pair(c.instrument->loops[0].start, c.instrument->loops[0].end), std::pair(1u, 3u));
     }
 
     // Stamped over a short file and a longer one: the header replaces the first 44 bytes.
