@@ -381,7 +381,7 @@ public:
         QList<QList<Resolved>> sets;
         const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{soundingAt(chosenVelocity())};
         for (const QList<int> &layer : layers) {
-            sets << oneSoundPerKey(layer);
+            sets << followScaleTuning(oneSoundPerKey(layer));
             for (qsizetype i = 0; !velocityLayers && i < m_zones.size(); ++i) {
                 if (!layer.contains(int(i)))
                     sets.last() << m_zones.at(i);
@@ -1008,6 +1008,39 @@ private:
             key = last + 1;
         }
         return zones;
+    }
+
+    // The keyboard plays 100 cents a key (or one pitch): a zone of another scale
+    // tuning becomes runs of keys, each tuned to sound right at its middle key, as
+    // many runs as the slots left free allow (a mix keeps its one root).
+    QList<Resolved> followScaleTuning(const QList<Resolved> &zones) const
+    {
+        const auto tracked = [](const Resolved &z) { return z.scaleTuning != 0 && z.scaleTuning != 100 && z.others.empty(); };
+        qsizetype keys = 0;
+        for (const Resolved &z : zones)
+            keys += tracked(z) ? z.highKey - z.lowKey + 1 : 0;
+        const qsizetype free = msp::kMaxSamples - zones.size();
+        if (keys == 0 || free <= 0)
+            return zones;
+        QList<Resolved> out;
+        for (const Resolved &z : zones) {
+            if (!tracked(z)) {
+                out << z;
+                continue;
+            }
+            const int width = z.highKey - z.lowKey + 1;
+            const int runs = int(std::min<qsizetype>(width, 1 + free * width / keys));
+            for (int r = 0; r < runs; ++r) {
+                Resolved run = z;
+                run.lowKey = z.lowKey + r * width / runs;
+                run.highKey = z.lowKey + (r + 1) * width / runs - 1;
+                const int middle = (run.lowKey + run.highKey + 1) / 2;
+                run.cents += double(middle - z.root) * (z.scaleTuning - 100);
+                run.scaleTuning = 100;
+                out << run;
+            }
+        }
+        return out;
     }
 
     // Velocity layers: the sets of zones sounding at each velocity, one per change.
