@@ -1034,8 +1034,8 @@ private:
                 Resolved run = z;
                 run.lowKey = z.lowKey + r * width / runs;
                 run.highKey = z.lowKey + (r + 1) * width / runs - 1;
-                const int middle = (run.lowKey + run.highKey + 1) / 2;
-                run.cents += double(middle - z.root) * (z.scaleTuning - 100);
+                const double middle = (run.lowKey + run.highKey) / 2.0;
+                run.cents += (middle - z.root) * (z.scaleTuning - 100);
                 run.scaleTuning = 100;
                 out << run;
             }
