@@ -185,6 +185,7 @@ struct Resolved {
     double cents = 0; // coarse, fine and the sample's correction
     int pan = 0;
     int scaleTuning = 100;
+    double runCents = 0; // a run of keys of a scale-tuned zone: its tuning at the middle
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
@@ -696,7 +697,7 @@ private:
     {
         constexpr int kTimes = 5;
         const double rate = m_font.samples.at(z.sample).sampleRate;
-        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + z.cents / 1200.0);
+        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + (z.cents + z.runCents) / 1200.0);
         double gain = 0;
         std::shared_ptr<const sf2::SampleFrames> frames;
         for (int t = 0; t < kTimes; ++t) {
@@ -1012,10 +1013,11 @@ private:
 
     // The keyboard plays 100 cents a key (or one pitch): a zone of another scale
     // tuning becomes runs of keys, each tuned to sound right at its middle key, as
-    // many runs as the slots left free allow (a mix keeps its one root).
+    // many runs as the slots left free allow. The runs share one sound (a mix is made
+    // once, at the zone's root and tuning); each slot gets its own tuning.
     QList<Resolved> followScaleTuning(const QList<Resolved> &zones) const
     {
-        const auto tracked = [](const Resolved &z) { return z.scaleTuning != 0 && z.scaleTuning != 100 && z.others.empty(); };
+        const auto tracked = [](const Resolved &z) { return z.scaleTuning != 0 && z.scaleTuning != 100; };
         qsizetype keys = 0;
         for (const Resolved &z : zones)
             keys += tracked(z) ? z.highKey - z.lowKey + 1 : 0;
@@ -1035,7 +1037,7 @@ private:
                 run.lowKey = z.lowKey + r * width / runs;
                 run.highKey = z.lowKey + (r + 1) * width / runs - 1;
                 const double middle = (run.lowKey + run.highKey) / 2.0;
-                run.cents += (middle - z.root) * (z.scaleTuning - 100);
+                run.runCents = (middle - z.root) * (z.scaleTuning - 100);
                 run.scaleTuning = 100;
                 out << run;
             }
@@ -1090,9 +1092,9 @@ private:
                 add(u"hivel"_s, QString::number(z.highVelocity));
             }
             add(u"pitch_keycenter"_s, QString::number(z.root));
-            const double semitones = std::round(z.cents / 100.0);
+            const double semitones = std::round((z.cents + z.runCents) / 100.0);
             add(u"transpose"_s, QString::number(int(semitones)));
-            add(u"tune"_s, number(z.cents - 100.0 * semitones));
+            add(u"tune"_s, number(z.cents + z.runCents - 100.0 * semitones));
             if (z.scaleTuning != 100)
                 add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
             add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0) + z.filterDb));
