@@ -191,6 +191,7 @@ struct Resolved {
     int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
     int cutoff = 13500, modEnvToCutoff = 0; // the lowpass in absolute cents, and what the modulation envelope adds
     double modSustain = 1, modDecay = 0;     // that envelope's sustain (share of full) and decay (seconds)
+    double modDelay = 0;                     // and its delay (seconds), before which it stays at 0
     double filterDb = 0; // what the lowpass takes from the sample's level
     int zoneNumber = 0;
     QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
@@ -397,6 +398,8 @@ public:
                 }
             }
         }
+        for (QList<Resolved> &set : sets)
+            set = followFilter(set);
         writeNotes();
         ShortNames takenMsp;
         const QString base = baseName.isEmpty() ? uniqueShortBase(m_preset.name, takenMsp) : baseName;
@@ -568,6 +571,7 @@ private:
         z.modEnvToCutoff = v.value(Generator::ModEnvToFilter);
         z.modSustain = 1 - std::clamp(int(v.value(kModEnvSustain)), 0, 1000) / 1000.0;
         z.modDecay = seconds(std::clamp(int(v.value(kModEnvDecay)), kShortestTime, 8000));
+        z.modDelay = seconds(v.value(Generator::ModEnvDelay));
         if (v.modulatorCount() > 0)
             ++m_leftOut[QCoreApplication::translate("SoundFontExport", "modulators")];
         for (const LeftOut &leftOut : kLeftOut) {
@@ -691,8 +695,8 @@ private:
     // The level that the zone's lowpass (two poles, as the reference player has it)
     // takes from its sample played at the middle of its keys, through the loop as a held
     // note plays it: the keyboard has no filter, so VOLUME takes the loss. The modulation
-    // envelope falls linearly from full to its sustain in its decay time; the loss is the
-    // mean power over the note's first second.
+    // envelope stays at 0 through its delay, then falls linearly from full to its sustain
+    // in its decay time; the loss is the mean power over the note's first second.
     double filterLossDb(const Resolved &z)
     {
         constexpr int kTimes = 5;
@@ -701,7 +705,8 @@ private:
         double gain = 0;
         std::shared_ptr<const sf2::SampleFrames> frames;
         for (int t = 0; t < kTimes; ++t) {
-            const double envelope = std::max(z.modSustain, 1 - (t + 0.5) / kTimes / std::max(z.modDecay, 1e-3));
+            const double at = (t + 0.5) / kTimes - z.modDelay;
+            const double envelope = at < 0 ? 0.0 : std::max(z.modSustain, 1 - at / std::max(z.modDecay, 1e-3));
             const double cutoffHz = 8.176 * std::exp2((z.cutoff + z.modEnvToCutoff * envelope) / 1200.0);
             const double hz = cutoffHz / shift; // on the sample's own scale
             if (cutoffHz >= 0.45 * kKeyboardRate || hz >= 0.45 * rate || rate <= 0) {
@@ -1039,6 +1044,42 @@ private:
                 const double middle = (run.lowKey + run.highKey) / 2.0;
                 run.runCents = (middle - z.root) * (z.scaleTuning - 100);
                 run.scaleTuning = 100;
+                out << run;
+            }
+        }
+        return out;
+    }
+
+    // A lowpass takes more from a sample played higher: a filtered zone whose loss
+    // differs by more than 1.5 dB between its lowest and highest keys becomes runs of
+    // keys sharing its sound, each with the loss at its own middle, within the slots
+    // left free.
+    QList<Resolved> followFilter(const QList<Resolved> &zones)
+    {
+        const auto lossAt = [this](Resolved z, int low, int high) {
+            z.lowKey = low, z.highKey = high;
+            return filterLossDb(z);
+        };
+        QList<bool> varies;
+        qsizetype keys = 0;
+        for (const Resolved &z : zones) {
+            varies << (z.filterDb < 0 && std::abs(lossAt(z, z.lowKey, z.lowKey) - lossAt(z, z.highKey, z.highKey)) > 1.5);
+            keys += varies.last() ? z.highKey - z.lowKey + 1 : 0;
+        }
+        const qsizetype free = msp::kMaxSamples - zones.size();
+        if (keys == 0 || free <= 0)
+            return zones;
+        QList<Resolved> out;
+        for (qsizetype i = 0; i < zones.size(); ++i) {
+            const Resolved &z = zones.at(i);
+            const int width = z.highKey - z.lowKey + 1;
+            const int runs = varies.at(i) ? int(std::min<qsizetype>(width, 1 + free * width / keys)) : 1;
+            for (int r = 0; r < runs; ++r) {
+                Resolved run = z;
+                run.lowKey = z.lowKey + r * width / runs;
+                run.highKey = z.lowKey + (r + 1) * width / runs - 1;
+                if (runs > 1)
+                    run.filterDb = filterLossDb(run);
                 out << run;
             }
         }
