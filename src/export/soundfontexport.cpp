@@ -642,7 +642,7 @@ private:
         QString key = soundKey(z);
         for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
             key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
-                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2"_s.arg(other.pan).arg(other.scaleTuning);
+                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other))).arg(number(layerFilterDb(z, z)));
         // Zones playing one sound name one file, which the export writes once, whatever
         // their roots: each slot's KEY says its own, the file's chunk the first one's.
         Extracted done = m_written.value(key);
@@ -690,7 +690,7 @@ private:
                     m_approximated << line;
             }
         }
-        z.filterDb = filterLossDb(z);
+        z.filterDb = zoneFilterDb(z);
         return true;
     }
 
@@ -735,6 +735,23 @@ private:
         return (gain > 0 ? 10 * std::log10(gain) : 0.0) - z.resonance / 20.0;
     }
 
+    // A mix: each layer's lowpass takes its own loss, on the keys of the zone it is
+    // mixed into; the least loss goes to VOLUME, the rest into the mix.
+    double layerLossDb(const Resolved &z, Resolved layer)
+    {
+        layer.lowKey = z.lowKey, layer.highKey = z.highKey;
+        layer.others.clear();
+        return filterLossDb(layer);
+    }
+    double zoneFilterDb(const Resolved &z)
+    {
+        double least = layerLossDb(z, z);
+        for (const Resolved &other : z.others)
+            least = std::max(least, layerLossDb(z, other));
+        return least;
+    }
+    double layerFilterDb(const Resolved &z, const Resolved &layer) { return layerLossDb(z, layer) - zoneFilterDb(z); }
+
     static QString soundKey(const Resolved &z)
     {
         QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
@@ -768,6 +785,7 @@ private:
         if (!render(own, parts[0].sound))
             return false;
         parts[0].pan = z.pan;
+        parts[0].gain = std::pow(10.0, layerFilterDb(z, z) / 20.0);
         const double rate = m_font.samples.at(z.sample).sampleRate;
         for (const Resolved &other : z.others) {
             Part part;
@@ -775,7 +793,7 @@ private:
                 return false;
             const double cents = (z.root - other.root) * other.scaleTuning + other.cents - z.cents;
             part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
-            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0);
+            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0 + layerFilterDb(z, other) / 20.0);
             part.pan = other.pan;
             parts.push_back(std::move(part));
         }
@@ -1062,7 +1080,7 @@ private:
     {
         const auto lossAt = [this](Resolved z, int low, int high) {
             z.lowKey = low, z.highKey = high;
-            return filterLossDb(z);
+            return zoneFilterDb(z);
         };
         QList<bool> varies;
         qsizetype keys = 0;
@@ -1083,7 +1101,7 @@ private:
                 run.lowKey = z.lowKey + r * width / runs;
                 run.highKey = z.lowKey + (r + 1) * width / runs - 1;
                 if (runs > 1)
-                    run.filterDb = filterLossDb(run);
+                    run.filterDb = zoneFilterDb(run);
                 out << run;
             }
         }
