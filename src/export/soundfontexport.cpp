@@ -1082,14 +1082,16 @@ private:
             z.lowKey = low, z.highKey = high;
             return zoneFilterDb(z);
         };
+        const qsizetype free = msp::kMaxSamples - zones.size();
+        if (free <= 0)
+            return zones;
         QList<bool> varies;
         qsizetype keys = 0;
         for (const Resolved &z : zones) {
             varies << (z.filterDb < 0 && std::abs(lossAt(z, z.lowKey, z.lowKey) - lossAt(z, z.highKey, z.highKey)) > 1.5);
             keys += varies.last() ? z.highKey - z.lowKey + 1 : 0;
         }
-        const qsizetype free = msp::kMaxSamples - zones.size();
-        if (keys == 0 || free <= 0)
+        if (keys == 0)
             return zones;
         QList<Resolved> out;
         for (qsizetype i = 0; i < zones.size(); ++i) {
