@@ -719,7 +719,9 @@ private:
             }
             if (!frames)
                 frames = framesOf(z.sample);
-            const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w), alpha = std::sin(w) / std::sqrt(2.0);
+            // Its peak: a Q of 0.707 (flat) raised by the resonance.
+            const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w),
+                         alpha = std::sin(w) / std::sqrt(2.0) / std::pow(10.0, z.resonance / 200.0);
             const double a0 = 1 + alpha, b0 = (1 - cosw) / 2 / a0, b1 = (1 - cosw) / a0, a1 = -2 * cosw / a0, a2 = (1 - alpha) / a0;
             double x1 = 0, x2 = 0, y1 = 0, y2 = 0, in = 0, out = 0;
             const qint64 size = qint64(frames->frames.size()), end = z.looped ? z.loopEnd : z.end;
