@@ -8,7 +8,8 @@
 // 95th percentile, for the presets that sound one sample per key (a left and right pair
 // counting as one) and for all, with the
 // presets furthest off.
-//   tamo_levelbench [--window FROM:TO] [--keys FROM:TO:STEP] [--verbose] [SOUNDFONT...]
+//   tamo_levelbench [--window FROM:TO] [--keys FROM:TO:STEP] [--only REGEX] [--verbose] [SOUNDFONT...]
+// --only keeps the presets whose "bank:program name" matches (to look at the worst).
 // Default: /usr/share/sounds/sf2/TimGM6mb.sf2 and FluidR3_GM.sf2; window 0.1:0.6 s,
 // keys 24:108:6.
 
@@ -25,6 +26,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -46,6 +48,7 @@ struct Options {
     double from = 0.1, to = 0.6;
     int lowKey = 24, highKey = 108, keyStep = 6;
     bool verbose = false;
+    QRegularExpression only;
 };
 
 struct PresetLevels {
@@ -206,7 +209,7 @@ void report(const char *what, const QList<PresetLevels> &presets, double offset)
     std::printf("  %s: %d presets (%d with overlapping slots), %zu notes: |difference| median %.1f dB, 95th percentile %.1f dB\n", what, count,
                 overlapping, all.size(), percentile(all, 0.5), percentile(all, 0.95));
     std::sort(byPreset.begin(), byPreset.end(), [](const auto &a, const auto &b) { return std::abs(a.first) > std::abs(b.first); });
-    for (std::size_t i = 0; i < std::min<std::size_t>(5, byPreset.size()); ++i)
+    for (std::size_t i = 0; i < std::min<std::size_t>(10, byPreset.size()); ++i)
         std::printf("    %+5.1f dB  %s\n", byPreset[i].first, qPrintable(byPreset[i].second));
 }
 
@@ -223,7 +226,8 @@ bool benchFont(const QString &path, const QString &fluidsynth, const Options &o)
     QList<PresetLevels> presets;
     int silentOurs = 0, silentTheirs = 0;
     for (const sf2::Preset &preset : font.presets) {
-        if (preset.bank == 128)
+        if (preset.bank == 128
+            || !o.only.match(QStringLiteral("%1:%2 %3").arg(preset.bank).arg(preset.program).arg(preset.name)).hasMatch())
             continue;
         QTemporaryDir dir;
         const QString mid = dir.filePath(QStringLiteral("notes.mid")), theirs = dir.filePath(QStringLiteral("theirs.wav"));
@@ -297,6 +301,8 @@ int main(int argc, char **argv)
         } else if (args.at(i) == QStringLiteral("--window") && i + 1 < args.size()) {
             const QStringList w = args.at(++i).split(u':');
             o.from = w.value(0).toDouble(), o.to = w.value(1).toDouble();
+        } else if (args.at(i) == QStringLiteral("--only") && i + 1 < args.size()) {
+            o.only.setPattern(args.at(++i));
         } else if (args.at(i) == QStringLiteral("--keys") && i + 1 < args.size()) {
             const QStringList k = args.at(++i).split(u':');
             o.lowKey = k.value(0).toInt(), o.highKey = k.value(1).toInt(), o.keyStep = std::max(1, k.value(2).toInt());

@@ -71,11 +71,14 @@ struct Resolved {
     double cents = 0; // coarse, fine and the sample's correction
     int pan = 0;
     int scaleTuning = 100;
+    double runCents = 0; // a run of keys of a scale-tuned zone: its tuning at the middle
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
     int cutoff = 13500, modEnvToCutoff = 0; // the lowpass in absolute cents, and what the modulation envelope adds
     double modSustain = 1, modDecay = 0;     // that envelope's sustain (share of full) and decay (seconds)
+    double modDelay = 0;                     // and its delay (seconds), before which it stays at 0
+    int resonance = 0;                       // the lowpass's peak, centibels
     double filterDb = 0; // what the lowpass takes from the sample's level
     int zoneNumber = 0;
     QString instrument; // its name, and the zone's number in it, as an editor of the font shows them
@@ -226,7 +229,7 @@ public:
         QList<QList<Resolved>> sets;
         const QList<QList<int>> layers = velocityLayers ? splitLayers() : QList<QList<int>>{soundingAt(chosenVelocity())};
         for (const QList<int> &layer : layers) {
-            sets << oneSoundPerKey(layer);
+            sets << followScaleTuning(oneSoundPerKey(layer));
             for (qsizetype i = 0; !velocityLayers && i < m_zones.size(); ++i) {
                 if (!layer.contains(int(i)))
                     sets.last() << m_zones.at(i);
@@ -241,6 +244,8 @@ public:
                 }
             }
         }
+        for (QList<Resolved> &set : sets)
+            set = followFilter(set);
         writeNotes();
         ShortNames takenMsp;
         const QString base = baseName.isEmpty() ? uniqueShortBase(m_preset.name, takenMsp) : baseName;
@@ -412,6 +417,8 @@ private:
         z.modEnvToCutoff = v.value(Generator::ModEnvToFilter);
         z.modSustain = 1 - std::clamp(int(v.value(kModEnvSustain)), 0, 1000) / 1000.0;
         z.modDecay = seconds(std::clamp(int(v.value(kModEnvDecay)), kShortestTime, 8000));
+        z.modDelay = seconds(v.value(Generator::ModEnvDelay));
+        z.resonance = std::clamp(v.value(Generator::FilterQ), 0, 960);
         if (v.modulatorCount() > 0)
             ++m_leftOut[QCoreApplication::translate("SoundFontExport", "modulators")];
         for (const LeftOut &leftOut : kLeftOut) {
@@ -480,7 +487,7 @@ private:
         QString key = soundKey(z);
         for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
             key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
-                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2"_s.arg(other.pan).arg(other.scaleTuning);
+                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other))).arg(number(layerFilterDb(z, z)));
         // Zones playing one sound name one file, which the export writes once, whatever
         // their roots: each slot's KEY says its own, the file's chunk the first one's.
         Extracted done = m_written.value(key);
@@ -528,24 +535,27 @@ private:
                     m_approximated << line;
             }
         }
-        z.filterDb = filterLossDb(z);
+        z.filterDb = zoneFilterDb(z);
         return true;
     }
 
     // The level that the zone's lowpass (two poles, as the reference player has it)
     // takes from its sample played at the middle of its keys, through the loop as a held
     // note plays it: the keyboard has no filter, so VOLUME takes the loss. The modulation
-    // envelope falls linearly from full to its sustain in its decay time; the loss is the
-    // mean power over the note's first second.
+    // envelope stays at 0 through its delay, then falls linearly from full to its sustain
+    // in its decay time; the loss is the mean power over the note's first second. A
+    // resonant lowpass is played softer by half its peak in dB (measured on FluidSynth:
+    // presets of 70 and 90 cB sound 3.5 and 4.5 dB softer), which the keyboard takes too.
     double filterLossDb(const Resolved &z)
     {
         constexpr int kTimes = 5;
         const double rate = m_font.samples.at(z.sample).sampleRate;
-        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + z.cents / 1200.0);
+        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + (z.cents + z.runCents) / 1200.0);
         double gain = 0;
         std::shared_ptr<const sf2::SampleFrames> frames;
         for (int t = 0; t < kTimes; ++t) {
-            const double envelope = std::max(z.modSustain, 1 - (t + 0.5) / kTimes / std::max(z.modDecay, 1e-3));
+            const double at = (t + 0.5) / kTimes - z.modDelay;
+            const double envelope = at < 0 ? 0.0 : std::max(z.modSustain, 1 - at / std::max(z.modDecay, 1e-3));
             const double cutoffHz = 8.176 * std::exp2((z.cutoff + z.modEnvToCutoff * envelope) / 1200.0);
             const double hz = cutoffHz / shift; // on the sample's own scale
             if (cutoffHz >= 0.45 * kKeyboardRate || hz >= 0.45 * rate || rate <= 0) {
@@ -554,7 +564,9 @@ private:
             }
             if (!frames)
                 frames = framesOf(z.sample);
-            const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w), alpha = std::sin(w) / std::sqrt(2.0);
+            // Its peak: a Q of 0.707 (flat) raised by the resonance.
+            const double w = 2 * std::numbers::pi * hz / rate, cosw = std::cos(w),
+                         alpha = std::sin(w) / std::sqrt(2.0) / std::pow(10.0, z.resonance / 200.0);
             const double a0 = 1 + alpha, b0 = (1 - cosw) / 2 / a0, b1 = (1 - cosw) / a0, a1 = -2 * cosw / a0, a2 = (1 - alpha) / a0;
             double x1 = 0, x2 = 0, y1 = 0, y2 = 0, in = 0, out = 0;
             const qint64 size = qint64(frames->frames.size()), end = z.looped ? z.loopEnd : z.end;
@@ -567,8 +579,25 @@ private:
             }
             gain += (in > 0 ? out / in : 1.0) / kTimes;
         }
-        return gain > 0 ? 10 * std::log10(gain) : 0.0;
+        return (gain > 0 ? 10 * std::log10(gain) : 0.0) - z.resonance / 20.0;
     }
+
+    // A mix: each layer's lowpass takes its own loss, on the keys of the zone it is
+    // mixed into; the least loss goes to VOLUME, the rest into the mix.
+    double layerLossDb(const Resolved &z, Resolved layer)
+    {
+        layer.lowKey = z.lowKey, layer.highKey = z.highKey;
+        layer.others.clear();
+        return filterLossDb(layer);
+    }
+    double zoneFilterDb(const Resolved &z)
+    {
+        double least = layerLossDb(z, z);
+        for (const Resolved &other : z.others)
+            least = std::max(least, layerLossDb(z, other));
+        return least;
+    }
+    double layerFilterDb(const Resolved &z, const Resolved &layer) { return layerLossDb(z, layer) - zoneFilterDb(z); }
 
     static QString soundKey(const Resolved &z)
     {
@@ -603,6 +632,7 @@ private:
         if (!render(own, parts[0].sound))
             return false;
         parts[0].pan = z.pan;
+        parts[0].gain = std::pow(10.0, layerFilterDb(z, z) / 20.0);
         const double rate = m_font.samples.at(z.sample).sampleRate;
         for (const Resolved &other : z.others) {
             Part part;
@@ -610,7 +640,7 @@ private:
                 return false;
             const double cents = (z.root - other.root) * other.scaleTuning + other.cents - z.cents;
             part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
-            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0);
+            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0 + layerFilterDb(z, other) / 20.0);
             part.pan = other.pan;
             parts.push_back(std::move(part));
         }
@@ -839,6 +869,78 @@ private:
         return zones;
     }
 
+    // The keyboard plays 100 cents a key (or one pitch): a zone of another scale
+    // tuning becomes runs of keys, each tuned to sound right at its middle key, as
+    // many runs as the slots left free allow. The runs share one sound (a mix is made
+    // once, at the zone's root and tuning); each slot gets its own tuning.
+    QList<Resolved> followScaleTuning(const QList<Resolved> &zones) const
+    {
+        const auto tracked = [](const Resolved &z) { return z.scaleTuning != 0 && z.scaleTuning != 100; };
+        qsizetype keys = 0;
+        for (const Resolved &z : zones)
+            keys += tracked(z) ? z.highKey - z.lowKey + 1 : 0;
+        const qsizetype free = msp::kMaxSamples - zones.size();
+        if (keys == 0 || free <= 0)
+            return zones;
+        QList<Resolved> out;
+        for (const Resolved &z : zones) {
+            if (!tracked(z)) {
+                out << z;
+                continue;
+            }
+            const int width = z.highKey - z.lowKey + 1;
+            const int runs = int(std::min<qsizetype>(width, 1 + free * width / keys));
+            for (int r = 0; r < runs; ++r) {
+                Resolved run = z;
+                run.lowKey = z.lowKey + r * width / runs;
+                run.highKey = z.lowKey + (r + 1) * width / runs - 1;
+                const double middle = (run.lowKey + run.highKey) / 2.0;
+                run.runCents = (middle - z.root) * (z.scaleTuning - 100);
+                run.scaleTuning = 100;
+                out << run;
+            }
+        }
+        return out;
+    }
+
+    // A lowpass takes more from a sample played higher: a filtered zone whose loss
+    // differs by more than 1.5 dB between its lowest and highest keys becomes runs of
+    // keys sharing its sound, each with the loss at its own middle, within the slots
+    // left free.
+    QList<Resolved> followFilter(const QList<Resolved> &zones)
+    {
+        const auto lossAt = [this](Resolved z, int low, int high) {
+            z.lowKey = low, z.highKey = high;
+            return zoneFilterDb(z);
+        };
+        const qsizetype free = msp::kMaxSamples - zones.size();
+        if (free <= 0)
+            return zones;
+        QList<bool> varies;
+        qsizetype keys = 0;
+        for (const Resolved &z : zones) {
+            varies << (z.filterDb < 0 && std::abs(lossAt(z, z.lowKey, z.lowKey) - lossAt(z, z.highKey, z.highKey)) > 1.5);
+            keys += varies.last() ? z.highKey - z.lowKey + 1 : 0;
+        }
+        if (keys == 0)
+            return zones;
+        QList<Resolved> out;
+        for (qsizetype i = 0; i < zones.size(); ++i) {
+            const Resolved &z = zones.at(i);
+            const int width = z.highKey - z.lowKey + 1;
+            const int runs = varies.at(i) ? int(std::min<qsizetype>(width, 1 + free * width / keys)) : 1;
+            for (int r = 0; r < runs; ++r) {
+                Resolved run = z;
+                run.lowKey = z.lowKey + r * width / runs;
+                run.highKey = z.lowKey + (r + 1) * width / runs - 1;
+                if (runs > 1)
+                    run.filterDb = zoneFilterDb(run);
+                out << run;
+            }
+        }
+        return out;
+    }
+
     // Velocity layers: the sets of zones sounding at each velocity, one per change.
     QList<QList<int>> splitLayers()
     {
@@ -886,9 +988,9 @@ private:
                 add(u"hivel"_s, QString::number(z.highVelocity));
             }
             add(u"pitch_keycenter"_s, QString::number(z.root));
-            const double semitones = std::round(z.cents / 100.0);
+            const double semitones = std::round((z.cents + z.runCents) / 100.0);
             add(u"transpose"_s, QString::number(int(semitones)));
-            add(u"tune"_s, number(z.cents - 100.0 * semitones));
+            add(u"tune"_s, number(z.cents + z.runCents - 100.0 * semitones));
             if (z.scaleTuning != 100)
                 add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
             add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0) + z.filterDb));
