@@ -129,9 +129,9 @@ bool isSfzFile(const QFileInfo &file)
 }
 
 // The import's report goes to out; nothing is written when the import fails.
-QString setFromSfz(const QString &path, Set &set, QTextStream &out)
+QString setFromSfz(const QString &path, Set &set, QTextStream &out, const ExportOptions &options)
 {
-    const sfz::SfzImport imported = sfz::importSfz(path);
+    const sfz::SfzImport imported = sfz::importSfz(path, options.firstLayer ? sfz::Layers::First : sfz::Layers::Mix);
     if (!imported.ok())
         return imported.error.text();
     set.record = msp::MspRecord::newDocument();
@@ -148,12 +148,12 @@ QString setFromSfz(const QString &path, Set &set, QTextStream &out)
 
 } // namespace
 
-QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out)
+QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out, const ExportOptions &options)
 {
     const QFileInfo in(input);
     if (!in.exists())
         return QStringLiteral("%1 not found").arg(input);
-    return in.isDir() ? setFromFolder(input, set, out) : isSfzFile(in) ? setFromSfz(input, set, out) : setFromMsp(input, set);
+    return in.isDir() ? setFromFolder(input, set, out) : isSfzFile(in) ? setFromSfz(input, set, out, options) : setFromMsp(input, set);
 }
 
 int runExportCommand(const QString &input, const QString &folder, QTextStream &out, QTextStream &err,
@@ -164,7 +164,7 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
         return 1;
     };
     Set set;
-    const QString problem = resolveExportSet(input, set, out);
+    const QString problem = resolveExportSet(input, set, out, options);
     if (!problem.isEmpty())
         return failWith(problem);
     if (set.record.usedSlotCount() == 0)

@@ -402,7 +402,7 @@ public:
         for (qsizetype i = 0; i < sets.size(); ++i) {
             sfz::SfzDocument document = documentOf(sets.at(i), !velocityLayers);
             PresetSet set;
-            set.import = sfz::importSfz(document);
+            set.import = sfz::importSfz(document, sfz::Layers::AsGiven); // layers are mixed or said above
             if (!set.import.ok())
                 return fail(set.import.error.text());
             QString name = base;
