@@ -735,10 +735,8 @@ private:
                 key += u"%1 "_s.arg(i);
             }
             const QString line = u"  %1: %2"_s.arg(keyText(low, high), names.join(u" + "_s));
-            if (m_layers == Layers::First) {
+            if (m_layers == Layers::First) { // the zones stay as they are
                 m_layered << line;
-                for (const qsizetype i : here)
-                    made << restricted(zones.at(i));
                 continue;
             }
             auto mix = mixes.constFind(key);
@@ -759,7 +757,8 @@ private:
                     made << restricted(zones.at(i));
             }
         }
-        zones = made;
+        if (m_layers == Layers::Mix)
+            zones = made;
     }
 
     // The layers' sound at the first one's root: each layer by its own keycenter,
