@@ -717,7 +717,7 @@ private:
         if (!layered || m_layers == Layers::AsGiven)
             return;
         QList<Zone> made;
-        QHash<QString, std::optional<Zone>> mixes; // by the zones mixed: each mix written once
+        QHash<QString, std::optional<Zone>> mixes; // by what is mixed: one sound, one file
         for (const auto &[low, high, here] : std::as_const(runs)) {
             const auto restricted = [&, low = low, high = high](Zone zone) {
                 zone.lowKey = low;
@@ -731,8 +731,10 @@ private:
             QStringList names;
             QString key;
             for (const qsizetype i : here) {
-                names << QFileInfo(zones.at(i).path).fileName();
-                key += u"%1 "_s.arg(i);
+                const Zone &z = zones.at(i);
+                names << QFileInfo(z.path).fileName();
+                key += u"%1 %2 %3 %4 %5 %6 %7 %8|"_s.arg(sourceKey(z)).arg(z.keyCenter).arg(z.values[Use::Transpose]).arg(z.values[Use::Tune])
+                           .arg(z.values[Use::KeyTrack]).arg(z.values[Use::Volume]).arg(z.values[Use::Amplitude]).arg(z.pan);
             }
             const QString line = u"  %1: %2"_s.arg(keyText(low, high), names.join(u" + "_s));
             if (m_layers == Layers::First) { // the zones stay as they are
@@ -751,7 +753,15 @@ private:
                 m_mixed << line;
                 if (here.size() > kMostLayers)
                     m_tooManyLayers << u"  %1: %2"_s.arg(keyText(low, high)).arg(here.size() - kMostLayers);
-                made << restricted(**mix);
+                Zone zone = zones.at(here.first()); // its own envelope, the mix's sound and level
+                const Zone &mixed = **mix;
+                zone.path = mixed.path;
+                zone.cut = mixed.cut;
+                zone.nameBase = mixed.nameBase;
+                zone.pan = mixed.pan;
+                if (mixed.values.isGiven(Use::Volume))
+                    zone.values.set(Use::Volume, mixed.values[Use::Volume]);
+                made << restricted(zone);
             } else {
                 for (const qsizetype i : here)
                     made << restricted(zones.at(i));
