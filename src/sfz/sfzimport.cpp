@@ -717,7 +717,9 @@ private:
         if (!layered || m_layers == Layers::AsGiven)
             return;
         QList<Zone> made;
-        QHash<QString, std::optional<Zone>> mixes; // by what is mixed: one sound, one file
+        // By what is mixed, each layer against the first: one sound, one file; with
+        // the dB the mix's first zone was raised by.
+        QHash<QString, std::pair<std::optional<Zone>, double>> mixes;
         for (const auto &[low, high, here] : std::as_const(runs)) {
             const auto restricted = [&, low = low, high = high](Zone zone) {
                 zone.lowKey = low;
@@ -730,11 +732,13 @@ private:
                 continue;
             QStringList names;
             QString key;
+            const Zone &base = zones.at(here.first());
+            // Pans count where they differ (mixLayers: equal pans give a mono mix).
+            const bool onePan = std::all_of(here.begin(), here.end(), [&](qsizetype i) { return zones.at(i).pan == base.pan; });
             for (const qsizetype i : here) {
                 const Zone &z = zones.at(i);
                 names << QFileInfo(z.path).fileName();
-                key += u"%1 %2 %3 %4 %5 %6 %7 %8|"_s.arg(sourceKey(z)).arg(z.keyCenter).arg(z.values[Use::Transpose]).arg(z.values[Use::Tune])
-                           .arg(z.values[Use::KeyTrack]).arg(z.values[Use::Volume]).arg(z.values[Use::Amplitude]).arg(z.pan);
+                key += u"%1 %2 %3 %4|"_s.arg(sourceKey(z)).arg(pitchShift(base, z)).arg(levelDb(z) - levelDb(base)).arg(onePan ? 0.0 : z.pan);
             }
             const QString line = u"  %1: %2"_s.arg(keyText(low, high), names.join(u" + "_s));
             if (m_layers == Layers::First) { // the zones stay as they are
@@ -747,20 +751,21 @@ private:
                 std::optional<Zone> mixed = mixZones(zones, here, facts, why);
                 if (!mixed)
                     m_unmixed << u"%1 (%2)"_s.arg(line, why);
-                mix = mixes.insert(key, mixed);
+                const double raised = mixed ? mixed->values[Use::Volume] - base.values[Use::Volume] : 0.0;
+                mix = mixes.insert(key, {mixed, raised});
             }
-            if (*mix) {
+            if (mix->first) {
                 m_mixed << line;
                 if (here.size() > kMostLayers)
                     m_tooManyLayers << u"  %1: %2"_s.arg(keyText(low, high)).arg(here.size() - kMostLayers);
-                Zone zone = zones.at(here.first()); // its own envelope, the mix's sound and level
-                const Zone &mixed = **mix;
+                Zone zone = base; // its own envelope and level, the mix's sound
+                const Zone &mixed = *mix->first;
                 zone.path = mixed.path;
                 zone.cut = mixed.cut;
                 zone.nameBase = mixed.nameBase;
                 zone.pan = mixed.pan;
-                if (mixed.values.isGiven(Use::Volume))
-                    zone.values.set(Use::Volume, mixed.values[Use::Volume]);
+                if (mix->second != 0)
+                    zone.values.set(Use::Volume, base.values[Use::Volume] + mix->second);
                 made << restricted(zone);
             } else {
                 for (const qsizetype i : here)
@@ -775,13 +780,19 @@ private:
     // transpose, tune and keytrack against the first's, its rate, volume and pan. The
     // loop is sought again on the mix; the first one's values play it, its volume
     // raised by what the mix took to fit full scale.
+    static double pitchShift(const Zone &first, const Zone &z) // cents, at the first one's root
+    {
+        const auto cents = [](const Zone &zone) { return zone.values[Use::Transpose] * 100 + zone.values[Use::Tune]; };
+        return (first.keyCenter - z.keyCenter) * z.values[Use::KeyTrack] + cents(z) - cents(first);
+    }
+    static double levelDb(const Zone &z)
+    {
+        return std::max(-144.0, z.values[Use::Volume] + 20 * std::log10(std::max(z.values[Use::Amplitude], 1e-9) / 100));
+    }
+
     std::optional<Zone> mixZones(const QList<Zone> &zones, const QList<qsizetype> &here, const QHash<QString, FileFacts> &facts, QString &why)
     {
         const Zone &first = zones.at(here.first());
-        const auto cents = [](const Zone &z) { return z.values[Use::Transpose] * 100 + z.values[Use::Tune]; };
-        const auto dB = [](const Zone &z) {
-            return std::max(-144.0, z.values[Use::Volume] + 20 * std::log10(std::max(z.values[Use::Amplitude], 1e-9) / 100));
-        };
         std::vector<wav::MixPart> parts;
         int rate = 0;
         for (qsizetype n = 0; n < std::min<qsizetype>(here.size(), kMostLayers); ++n) {
@@ -801,9 +812,8 @@ private:
                 part.loopStart = loop->first;
                 part.loopEnd = loop->second;
             }
-            const double shift = (first.keyCenter - z.keyCenter) * z.values[Use::KeyTrack] + cents(z) - cents(first);
-            part.ratio = double(window.rate) / rate * std::exp2(shift / 1200);
-            part.gain = std::pow(10.0, (dB(z) - dB(first)) / 20);
+            part.ratio = double(window.rate) / rate * std::exp2(pitchShift(first, z) / 1200);
+            part.gain = std::pow(10.0, (levelDb(z) - levelDb(first)) / 20);
             part.pan = std::clamp(z.pan, -100.0, 100.0) / 100;
             parts.push_back(std::move(part));
         }
