@@ -56,6 +56,8 @@ const QString kCancelled = u"cancelled"_s;
 // Layers mixed into one zone's sample at most, and the longest mix (seconds).
 constexpr qsizetype kMostLayers = 8;
 constexpr qint64 kLongestMix = 60;
+// Sides whose rates differ more than this stay apart: no font pairs them on purpose.
+constexpr double kMostRateRatio = 8;
 
 struct Resolved {
     int sample = 0;
@@ -431,14 +433,21 @@ private:
         return true;
     }
 
+    // The right side's rate over the left's: its frames are played faster by this.
+    double rightRatio(const Resolved &z) const
+    {
+        return z.rightSample < 0 ? 1.0 : double(m_font.samples.at(z.rightSample).sampleRate) / m_font.samples.at(z.sample).sampleRate;
+    }
+
     // Stereo: a left and a right zone over the same keys and velocities become one
-    // zone, partners as long and looped alike first; sides of unequal lengths or
-    // loops are padded when written (renderPair), never split. The samples' links
-    // are not trusted: fonts that say nothing else leave them at 0.
+    // zone, partners at one rate, as long and looped alike first; sides of unequal
+    // lengths, loops or rates are padded when written (renderOnce), never split.
+    // The samples' links are not trusted: fonts that say nothing else leave them at 0.
     void pairStereo()
     {
-        const auto alike = [](const Resolved &left, const Resolved &right) {
-            return right.end - right.start == left.end - left.start && right.looped == left.looped
+        const auto alike = [this](const Resolved &left, const Resolved &right) {
+            return m_font.samples.at(right.sample).sampleRate == m_font.samples.at(left.sample).sampleRate
+                && right.end - right.start == left.end - left.start && right.looped == left.looped
                 && (!left.looped
                     || (right.loopStart - right.start == left.loopStart - left.start
                         && right.loopEnd - right.start == left.loopEnd - left.start));
@@ -453,8 +462,10 @@ private:
                     if (j == i || !right.isRight || right.rightSample >= 0 || right.lowKey != left.lowKey
                         || right.highKey != left.highKey || right.lowVelocity != left.lowVelocity
                         || right.highVelocity != left.highVelocity || (strict && !alike(left, right))
-                        || right.root != left.root || right.cents != left.cents || right.scaleTuning != left.scaleTuning
-                        || m_font.samples.at(right.sample).sampleRate != m_font.samples.at(left.sample).sampleRate)
+                        || right.root != left.root || right.cents != left.cents || right.scaleTuning != left.scaleTuning)
+                        continue;
+                    const double ratio = double(m_font.samples.at(right.sample).sampleRate) / m_font.samples.at(left.sample).sampleRate;
+                    if (ratio > kMostRateRatio || ratio < 1 / kMostRateRatio)
                         continue;
                     left.rightSample = right.sample;
                     left.rightStart = right.start;
@@ -495,9 +506,12 @@ private:
         if (done.file.isEmpty()) {
             // Many headers over one long sample would write it many times over: what a
             // preset writes is bounded by what the font holds.
-            m_extractedFrames += (z.end - z.start) * (z.rightSample >= 0 ? 2 : 1);
+            const auto framesMade = [this](const Resolved &zone) {
+                return zone.end - zone.start + (zone.rightSample >= 0 ? qint64(double(zone.rightEnd - zone.rightStart) / rightRatio(zone)) + 1 : 0);
+            };
+            m_extractedFrames += framesMade(z);
             for (const Resolved &other : z.others) // a mix reads each layer
-                m_extractedFrames += (other.end - other.start) * (other.rightSample >= 0 ? 2 : 1);
+                m_extractedFrames += framesMade(other);
             if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
                 return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
             Rendered sound;
@@ -715,8 +729,25 @@ private:
             sound.loopEnd = left.loopEnd;
             return true;
         }
-        const Side right{&rightFrames->frames, z.rightStart, z.rightEnd - z.rightStart, z.rightLooped,
-                         z.rightLoopStart - z.rightStart, z.rightLoopEnd - z.rightStart};
+        Side right{&rightFrames->frames, z.rightStart, z.rightEnd - z.rightStart, z.rightLooped,
+                   z.rightLoopStart - z.rightStart, z.rightLoopEnd - z.rightStart};
+        // A right side at another rate is brought to the left's, its loop scaled with it.
+        std::vector<qint32> resampled;
+        if (const double ratio = rightRatio(z); ratio != 1.0) {
+            std::vector<float> window(size_t(right.frames));
+            for (qint64 i = 0; i < right.frames; ++i)
+                window[size_t(i)] = float(double(right.at(i, 0)) / kFullScale);
+            const std::vector<float> played = wav::resampleBy(window.data(), right.frames, 1, ratio);
+            if (played.empty())
+                return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
+            resampled.resize(played.size());
+            for (size_t i = 0; i < played.size(); ++i)
+                resampled[i] = qint32(std::clamp(std::lround(double(played[i]) * kFullScale), -2147483648L, 2147483647L));
+            const qint64 frames = qint64(resampled.size());
+            right = {&resampled, 0, frames, right.looped, std::min(std::llround(double(right.loopStart) / ratio), frames),
+                     std::min(std::llround(double(right.loopEnd) / ratio), frames)};
+            right.looped = right.looped && right.loopEnd > right.loopStart;
+        }
         const int rate = int(m_font.samples.at(z.sample).sampleRate);
         const PairShape shape = pairShape(left, right, rate);
         sound.channels = 2;

@@ -120,11 +120,11 @@ inline double jump(const std::vector<float> &x, int channels, qint64 start, qint
     return worst;
 }
 
-// The pitch of the first channel played loop after loop for two seconds, from
+// The pitch of a channel played loop after loop for two seconds, from
 // the timing of its rising zero crossings.
-inline double loopedPitch(const std::vector<float> &x, int channels, int rate, qint64 start, qint64 end)
+inline double loopedPitch(const std::vector<float> &x, int channels, int rate, qint64 start, qint64 end, int channel = 0)
 {
-    const auto played = [&](qint64 i) { return double(x[size_t((start + i % (end - start)) * channels)]); };
+    const auto played = [&](qint64 i) { return double(x[size_t((start + i % (end - start)) * channels + channel)]); };
     double first = -1, last = 0;
     int crossings = 0;
     for (qint64 i = 1, armed = 0; i < 2 * rate; ++i) {
