@@ -675,6 +675,50 @@ Do you want to replace it ?</translation>
         <source>Left and right regions playing together, now one stereo sample each:</source>
         <translation>Left and right regions playing together, now one stereo sample each:</translation>
     </message>
+    <message>
+        <source>%1 is not a mono or stereo file that can be read</source>
+        <translation>%1 is not a mono or stereo file that can be read</translation>
+    </message>
+    <message>
+        <source>a layer cannot be brought to the pitch of the first</source>
+        <translation>a layer cannot be brought to the pitch of the first</translation>
+    </message>
+    <message>
+        <source>  %1: loop %2-%3 found on the mix</source>
+        <translation>  %1: loop %2-%3 found on the mix</translation>
+    </message>
+    <message>
+        <source>  %1: no loop found on the mix; %2</source>
+        <translation>  %1: no loop found on the mix; %2</translation>
+    </message>
+    <message>
+        <source>the first layer&apos;s loop is kept</source>
+        <translation>the first layer&apos;s loop is kept</translation>
+    </message>
+    <message>
+        <source>it plays without a loop</source>
+        <translation>it plays without a loop</translation>
+    </message>
+    <message>
+        <source>Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):</source>
+        <translation>Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):</translation>
+    </message>
+    <message>
+        <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
+        <translation>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</translation>
+    </message>
+    <message>
+        <source>Loops sought again on the mixed sound:</source>
+        <translation>Loops sought again on the mixed sound:</translation>
+    </message>
+    <message>
+        <source>Warning: layers that could not be mixed, kept as overlapping samples: the keyboard sounds only the first:</source>
+        <translation>Warning: layers that could not be mixed, kept as overlapping samples: the keyboard sounds only the first:</translation>
+    </message>
+    <message>
+        <source>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</source>
+        <translation>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</translation>
+    </message>
 </context>
 <context>
     <name>SfzParser</name>

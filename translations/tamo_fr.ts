@@ -675,6 +675,50 @@ Voulez-vous le remplacer ?</translation>
         <source>Left and right regions playing together, now one stereo sample each:</source>
         <translation>Régions gauche et droite jouées ensemble, désormais un seul échantillon stéréo chacune :</translation>
     </message>
+    <message>
+        <source>%1 is not a mono or stereo file that can be read</source>
+        <translation>%1 n’est pas un fichier mono ou stéréo lisible</translation>
+    </message>
+    <message>
+        <source>a layer cannot be brought to the pitch of the first</source>
+        <translation>une couche ne peut être amenée à la hauteur de la première</translation>
+    </message>
+    <message>
+        <source>  %1: loop %2-%3 found on the mix</source>
+        <translation>  %1 : boucle %2-%3 trouvée sur le mélange</translation>
+    </message>
+    <message>
+        <source>  %1: no loop found on the mix; %2</source>
+        <translation>  %1 : aucune boucle trouvée sur le mélange ; %2</translation>
+    </message>
+    <message>
+        <source>the first layer&apos;s loop is kept</source>
+        <translation>la boucle de la première couche est gardée</translation>
+    </message>
+    <message>
+        <source>it plays without a loop</source>
+        <translation>il joue sans boucle</translation>
+    </message>
+    <message>
+        <source>Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):</source>
+        <translation>Couches jouant ensemble sur une touche, mélangées en un seul échantillon (chacune à son niveau, son panoramique et son accord) :</translation>
+    </message>
+    <message>
+        <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
+        <translation>Plus de %1 couches sur une touche : les %1 premières mélangées, les autres (comptées) laissées de côté :</translation>
+    </message>
+    <message>
+        <source>Loops sought again on the mixed sound:</source>
+        <translation>Boucles cherchées de nouveau sur le son mélangé :</translation>
+    </message>
+    <message>
+        <source>Warning: layers that could not be mixed, kept as overlapping samples: the keyboard sounds only the first:</source>
+        <translation>Attention : couches qui n’ont pu être mélangées, gardées en échantillons superposés : le clavier ne joue que le premier :</translation>
+    </message>
+    <message>
+        <source>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</source>
+        <translation>Attention : couches jouant ensemble sur une touche, gardées en échantillons superposés (--layers first) : le clavier ne joue que le premier :</translation>
+    </message>
 </context>
 <context>
     <name>SfzParser</name>

@@ -50,8 +50,9 @@ Options:
   --velocity-layers
                    export: one MSP per velocity layer of a SoundFont preset
                    (otherwise the layer playing at velocity 100 is kept).
-  --layers first   export: of SoundFont layers sounding together on a key,
-                   only the first plays (overlapping slots, with a warning);
+  --layers first   export: of SoundFont or SFZ layers sounding together on
+                   a key, only the first plays (overlapping slots, with a
+                   warning);
                    by default they are mixed into one sample per zone.
   --find-loops     export: a loop for every sustained sample that has none,
                    in whole periods of its tone (crossfaded only where no

@@ -129,9 +129,9 @@ bool isSfzFile(const QFileInfo &file)
 }
 
 // The import's report goes to report; nothing is written when the import fails.
-QString setFromSfz(const QString &path, Set &set, QStringList &report)
+QString setFromSfz(const QString &path, Set &set, QStringList &report, const ExportOptions &options)
 {
-    const sfz::SfzImport imported = sfz::importSfz(path);
+    const sfz::SfzImport imported = sfz::importSfz(path, options.firstLayer ? sfz::Layers::First : sfz::Layers::Mix);
     if (!imported.ok())
         return imported.error.text();
     set.record = msp::MspRecord::newDocument();
@@ -205,7 +205,7 @@ void printExport(const InstrumentExport &done, QTextStream &out, QStringList *lo
 
 } // namespace
 
-QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out)
+QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out, const ExportOptions &options)
 {
     const QFileInfo in(input);
     if (!in.exists())
@@ -215,7 +215,7 @@ QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out)
     if (!isSfzFile(in))
         return setFromMsp(input, set);
     QStringList report;
-    const QString problem = setFromSfz(input, set, report);
+    const QString problem = setFromSfz(input, set, report, options);
     for (const QString &line : std::as_const(report))
         out << line << Qt::endl;
     return problem;
@@ -226,7 +226,7 @@ InstrumentExport exportSfzInstrument(const QString &sfzPath, const QString &fold
 {
     Set set;
     QStringList report;
-    if (const QString problem = setFromSfz(sfzPath, set, report); !problem.isEmpty()) {
+    if (const QString problem = setFromSfz(sfzPath, set, report, options); !problem.isEmpty()) {
         InstrumentExport refused;
         refused.fault = ExportFault::Input;
         refused.error = problem;
@@ -259,7 +259,7 @@ int runExportCommand(const QString &input, const QString &folder, QTextStream &o
         return 0;
     }
     Set set;
-    const QString problem = resolveExportSet(input, set, out);
+    const QString problem = resolveExportSet(input, set, out, options);
     if (!problem.isEmpty())
         return failWith(problem);
     if (set.record.usedSlotCount() == 0)

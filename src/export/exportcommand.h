@@ -49,9 +49,9 @@ struct InstrumentExport {
 InstrumentExport exportSfzInstrument(const QString &sfzPath, const QString &folder, const ExportOptions &options,
                                      const std::atomic_bool *cancel);
 
-// Reads input into set as `export` does (its messages to out); empty when the set
-// is ready, else the reason.
-QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out);
+// Reads input into set as `export` does (its messages to out; options.firstLayer
+// keeps an SFZ's layers apart); empty when the set is ready, else the reason.
+QString resolveExportSet(const QString &input, ExportSet &set, QTextStream &out, const ExportOptions &options = {});
 
 // `TAMO export <input> <folder>`: writes the set the keyboard reads into folder
 // (created when missing, its parent must exist). input is an MSP file, whose

@@ -38,7 +38,7 @@ struct ExportOptions {
     bool findLoops = false;   // a loop for each sample that has none, or why not
     bool normalize = false;   // one gain for the set: its loudest sample peaks at -1 dBFS
     bool trimSilence = false; // leading and trailing frames below -60 dBFS dropped
-    // SoundFont layers sounding together on a key: the first only, the others left as
+    // SoundFont or SFZ layers sounding together on a key: the first only, the others left as
     // overlapping slots (otherwise mixed into one sample).
     bool firstLayer = false;
     bool any() const { return findLoops || normalize || trimSilence; }

@@ -11,9 +11,9 @@
 #include "sf2/zonerules.h"
 #include "util/signals.h"
 #include "util/workers.h"
+#include "wav/layermix.h"
 #include "wav/levels.h"
 #include "wav/loopfinder.h"
-#include "wav/resample.h"
 #include "wav/samplewriter.h"
 
 #include <QCoreApplication>
@@ -252,7 +252,7 @@ public:
         for (qsizetype i = 0; i < sets.size(); ++i) {
             sfz::SfzDocument document = documentOf(sets.at(i), !velocityLayers);
             PresetSet set;
-            set.import = sfz::importSfz(document);
+            set.import = sfz::importSfz(document, sfz::Layers::AsGiven); // layers are mixed or said above
             if (!set.import.ok())
                 return fail(set.import.error.text());
             QString name = base;
@@ -621,87 +621,57 @@ private:
     // attenuation: centibels taken off the mix so that it fits full scale.
     bool renderMix(const Resolved &z, Rendered &sound, int &attenuation)
     {
-        struct Part {
-            Rendered sound;
-            double ratio = 1.0, gain = 1.0;
-            int pan = 0;
+        const auto partOf = [](const Rendered &rendered) {
+            wav::MixPart part;
+            part.channels = rendered.channels;
+            part.samples.resize(rendered.frames.size());
+            for (size_t i = 0; i < rendered.frames.size(); ++i)
+                part.samples[i] = float(double(rendered.frames[i]) / kFullScale);
+            part.looped = rendered.looped;
+            part.loopStart = rendered.loopStart;
+            part.loopEnd = rendered.loopEnd;
+            return part;
         };
         Resolved own = z;
         own.others.clear();
-        std::vector<Part> parts(1);
-        if (!render(own, parts[0].sound))
+        Rendered first;
+        if (!render(own, first))
             return false;
-        parts[0].pan = z.pan;
+        std::vector<wav::MixPart> parts{partOf(first)};
+        parts[0].pan = z.pan / 500.0;
         parts[0].gain = std::pow(10.0, layerFilterDb(z, z) / 20.0);
         const double rate = m_font.samples.at(z.sample).sampleRate;
         for (const Resolved &other : z.others) {
-            Part part;
-            if (!render(other, part.sound))
+            Rendered layer;
+            if (!render(other, layer))
                 return false;
+            wav::MixPart part = partOf(layer);
             const double cents = (z.root - other.root) * other.scaleTuning + other.cents - z.cents;
             part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
             part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0 + layerFilterDb(z, other) / 20.0);
-            part.pan = other.pan;
+            part.pan = other.pan / 500.0;
             parts.push_back(std::move(part));
         }
-        const bool stereo = std::any_of(parts.begin(), parts.end(), [&](const Part &p) { return p.sound.channels == 2 || p.pan != z.pan; });
-        const bool looped = std::any_of(parts.begin(), parts.end(), [](const Part &p) { return p.sound.looped; });
-        qint64 frames = 0;
-        for (const Part &p : parts) {
-            const qint64 length = p.sound.looped ? p.sound.loopEnd : qint64(p.sound.frames.size()) / p.sound.channels;
-            frames = std::max(frames, qint64(std::ceil(double(length) / p.ratio)));
-        }
-        if (looped)
-            frames += 2 * qint64(rate); // two seconds of the held mix for the loop finder
-        frames = std::min(frames, kLongestMix * qint64(rate));
-        const int channels = stereo ? 2 : 1;
-        std::vector<float> mix(size_t(frames) * size_t(channels), 0.0f);
-        for (const Part &p : parts) {
-            const int from = p.sound.channels;
-            const qint64 need = qint64(std::ceil(double(frames) * p.ratio)) + 64;
-            std::vector<float> held(size_t(need) * size_t(from));
-            const qint64 length = qint64(p.sound.frames.size()) / from;
-            const qint64 loopLength = p.sound.loopEnd - p.sound.loopStart;
-            for (qint64 i = 0; i < need; ++i) {
-                qint64 at = i;
-                if (p.sound.looped && loopLength > 0 && i >= p.sound.loopEnd)
-                    at = p.sound.loopStart + (i - p.sound.loopStart) % loopLength;
-                for (int c = 0; c < from && at < length; ++c)
-                    held[size_t(i * from + c)] = float(double(p.sound.frames[size_t(at * from + c)]) / kFullScale);
-            }
-            const std::vector<float> played = p.ratio == 1.0 ? held : wav::resampleBy(held.data(), need, from, p.ratio);
-            if (played.empty())
-                return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
-            // Constant power, as the font's players pan: the middle keeps its level.
-            const double angle = (std::clamp(p.pan, -500, 500) + 500) / 1000.0 * M_PI / 2;
-            const std::array<double, 2> side{std::sqrt(2.0) * std::cos(angle), std::sqrt(2.0) * std::sin(angle)};
-            const qint64 available = std::min(frames, qint64(played.size()) / from);
-            for (qint64 i = 0; i < available; ++i) {
-                for (int c = 0; c < channels; ++c) {
-                    const float value = played[size_t(i * from + std::min(c, from - 1))];
-                    const double pan = stereo && from == 1 ? side[size_t(c)] : 1.0;
-                    mix[size_t(i * channels + c)] += float(p.gain * pan * double(value));
-                }
-            }
-        }
+        const wav::LayerMix mix = wav::mixLayers(parts, int(rate), kLongestMix * qint64(rate));
+        if (!mix.ok)
+            return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
         // Above full scale the mix is made quieter and the zone's volume louder.
-        const float peak = wav::peakOf(mix.data(), frames, channels);
-        const double scale = peak > 0.999f ? 0.999 / double(peak) : 1.0;
-        attenuation = int(std::lround(-200.0 * std::log10(scale) / kAttenuationShare)); // centibels as players count them
-        sound.channels = channels;
-        sound.frames.resize(mix.size());
-        for (size_t i = 0; i < mix.size(); ++i)
-            sound.frames[i] = qint32(std::clamp(std::lround(double(mix[i]) * scale * kFullScale), -2147483648L, 2147483647L));
-        sound.looped = false;
-        if (looped && !findLoopAgain(sound, int(rate))) {
-            const Rendered &first = parts.front().sound; // the first layer's loop is better than none
-            sound.looped = first.looped;
+        attenuation = int(std::lround(-200.0 * std::log10(mix.scale) / kAttenuationShare)); // centibels as players count them
+        sound.channels = mix.channels;
+        sound.frames.resize(mix.samples.size());
+        for (size_t i = 0; i < mix.samples.size(); ++i)
+            sound.frames[i] = qint32(std::clamp(std::lround(double(mix.samples[i]) * kFullScale), -2147483648L, 2147483647L));
+        sound.looped = mix.looped;
+        sound.loopStart = mix.loopStart;
+        sound.loopEnd = mix.loopEnd;
+        if (mix.loopSought && !mix.looped) {
+            sound.looped = first.looped; // the first layer's loop is better than none
             sound.loopStart = first.loopStart;
             sound.loopEnd = first.loopEnd;
             m_loopsAgain << QCoreApplication::translate("SoundFontExport", "  %1: no loop found on the mix; %2").arg(
                 withoutSide(m_font.samples.at(z.sample).name),
                 first.looped ? QCoreApplication::translate("SoundFontExport", "the first layer's loop is kept") : QCoreApplication::translate("SoundFontExport", "it plays without a loop"));
-        } else if (looped) {
+        } else if (mix.looped) {
             m_loopsAgain << u"  %1: %2"_s.arg(withoutSide(m_font.samples.at(z.sample).name), QCoreApplication::translate("SoundFontExport", "loop %1-%2 found on the mix").arg(sound.loopStart).arg(sound.loopEnd));
         }
         if (z.attenuation < attenuation)

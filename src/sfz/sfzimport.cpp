@@ -3,6 +3,8 @@
 
 #include "sfz/stereopair.h"
 
+#include "wav/layermix.h"
+
 #include "msp/valueformats.h"
 #include "util/shortname.h"
 #include "wav/soundfile.h"
@@ -17,6 +19,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <queue>
 #include <string_view>
 #include <tuple>
@@ -28,6 +31,10 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using msp::SampleField;
+
+// Layers mixed into one sample at most, and the longest mix (seconds).
+constexpr qsizetype kMostLayers = 8;
+constexpr qint64 kLongestMix = 60;
 
 enum class Use {
     LowKey,
@@ -278,7 +285,7 @@ class Importer {
 public:
     SfzImport result;
 
-    explicit Importer(const SfzDocument &document) : m_document(document) {}
+    Importer(const SfzDocument &document, Layers layers) : m_document(document), m_layers(layers) {}
 
     void run()
     {
@@ -313,6 +320,7 @@ public:
             zone.cut = cutOf(zone, *known);
         }
         pairChannels(zones, facts);
+        oneSoundPerKey(zones, facts);
         mergeToFit(zones);
         nameSamples(zones);
         writeReport();
@@ -320,6 +328,9 @@ public:
 
 private:
     const SfzDocument &m_document;
+    const Layers m_layers;
+    QStringList m_mixed, m_layered, m_unmixed, m_tooManyLayers, m_loopsAgain;
+    int m_mixes = 0; // files written
     QMap<QString, SourcePlace> m_unexpressed; // by opcode family
     QList<std::pair<QString, QStringList>> m_leftOut; // reason, regions
     QStringList m_velocity, m_merged, m_approximated, m_stereo;
@@ -613,9 +624,10 @@ private:
     }
 
     // A region panned hard left (pan <= -50, or its sample named "_L") and one hard
-    // right playing the same keys, velocities and root are one stereo sound: their
-    // windows go into one stereo file (the shorter ending in silence) that plays
-    // with the left one's loop and values.
+    // right playing the same keys, velocities, root and tuning are one stereo sound:
+    // their windows go into one stereo file (the shorter ending in silence, the right
+    // at the left one's rate) that plays with the left one's loop and values, in the
+    // middle. Sides tuned apart are layers.
     void pairChannels(QList<Zone> &zones, const QHash<QString, FileFacts> &facts)
     {
         const auto side = [](const Zone &z) {
@@ -623,7 +635,9 @@ private:
         };
         const auto partners = [](const Zone &a, const Zone &b) {
             return std::tie(a.lowKey, a.highKey, a.lowVelocity, a.highVelocity, a.keyCenter)
-                == std::tie(b.lowKey, b.highKey, b.lowVelocity, b.highVelocity, b.keyCenter);
+                    == std::tie(b.lowKey, b.highKey, b.lowVelocity, b.highVelocity, b.keyCenter)
+                && a.values[Use::Transpose] == b.values[Use::Transpose] && a.values[Use::Tune] == b.values[Use::Tune]
+                && a.values[Use::KeyTrack] == b.values[Use::KeyTrack];
         };
         QList<bool> gone(zones.size(), false);
         for (qsizetype i = 0; i < zones.size(); ++i) {
@@ -644,20 +658,17 @@ private:
                     continue;
                 m_stereo << u"  %1 + %2"_s.arg(QFileInfo(left.path).fileName(), QFileInfo(right.path).fileName());
                 // The left one's loop, now in frames of the written window.
-                const wav::SourceCut was = left.cut;
-                const FileFacts own = facts.value(left.path);
                 wav::SourceCut cut;
-                cut.loop = was.loop == wav::SourceCut::Loop::None ? wav::SourceCut::Loop::None : wav::SourceCut::Loop::Keep;
-                const bool ownLoop = was.loop == wav::SourceCut::Loop::Keep && own.hasLoop && own.loopStart >= was.start
-                                     && (was.end < 0 || own.loopEnd <= was.end);
-                if (was.loop == wav::SourceCut::Loop::Forward || ownLoop) {
+                cut.loop = left.cut.loop == wav::SourceCut::Loop::None ? wav::SourceCut::Loop::None : wav::SourceCut::Loop::Keep;
+                if (const auto loop = loopInWindow(left.cut, facts.value(left.path))) {
                     cut.loop = wav::SourceCut::Loop::Forward;
-                    cut.loopStart = (ownLoop ? own.loopStart : was.loopStart) - was.start;
-                    cut.loopEnd = (ownLoop ? own.loopEnd : was.loopEnd) - was.start;
+                    cut.loopStart = loop->first;
+                    cut.loopEnd = loop->second;
                 }
                 left.nameBase = nameWithoutChannel(QFileInfo(left.path).completeBaseName());
                 left.path = path;
                 left.cut = cut;
+                left.pan = 0;
                 gone[j] = true;
                 break;
             }
@@ -666,6 +677,178 @@ private:
             if (gone.at(i))
                 zones.removeAt(i);
         }
+    }
+
+    // The loop a zone plays, in frames of its window: its own or its file's.
+    static std::optional<std::pair<qint64, qint64>> loopInWindow(const wav::SourceCut &cut, const FileFacts &own)
+    {
+        if (cut.loop == wav::SourceCut::Loop::Forward)
+            return std::pair{cut.loopStart - cut.start, cut.loopEnd - cut.start};
+        if (cut.loop == wav::SourceCut::Loop::Keep && own.hasLoop && own.loopStart >= cut.start && own.loopStart < own.loopEnd
+            && (cut.end < 0 || own.loopEnd <= cut.end))
+            return std::pair{own.loopStart - cut.start, own.loopEnd - cut.start};
+        return std::nullopt;
+    }
+
+    // The keyboard sounds one sample a key: where zones share keys, each run of keys
+    // they share becomes one zone whose sample mixes them (Layers::Mix); otherwise
+    // they stay, and the report names the keys.
+    void oneSoundPerKey(QList<Zone> &zones, const QHash<QString, FileFacts> &facts)
+    {
+        const auto on = [&](int key) {
+            QList<qsizetype> found;
+            for (qsizetype i = 0; i < zones.size(); ++i) {
+                if (zones.at(i).lowKey <= key && key <= zones.at(i).highKey)
+                    found << i;
+            }
+            return found;
+        };
+        QList<std::tuple<int, int, QList<qsizetype>>> runs;
+        bool layered = false;
+        for (int key = 0; key <= 127;) {
+            const QList<qsizetype> here = on(key);
+            int last = key;
+            while (last < 127 && on(last + 1) == here)
+                ++last;
+            layered = layered || here.size() > 1;
+            runs.append({key, last, here});
+            key = last + 1;
+        }
+        if (!layered || m_layers == Layers::AsGiven)
+            return;
+        QList<Zone> made;
+        // By what is mixed, each layer against the first: one sound, one file; with
+        // the dB the mix's first zone was raised by.
+        QHash<QString, std::pair<std::optional<Zone>, double>> mixes;
+        for (const auto &[low, high, here] : std::as_const(runs)) {
+            const auto restricted = [&, low = low, high = high](Zone zone) {
+                zone.lowKey = low;
+                zone.highKey = high == 127 ? std::max(zone.highKey, high) : high;
+                return zone;
+            };
+            if (here.size() == 1)
+                made << restricted(zones.at(here.first()));
+            if (here.size() < 2)
+                continue;
+            QStringList names;
+            QString key;
+            const Zone &base = zones.at(here.first());
+            // Pans count where they differ (mixLayers: equal pans give a mono mix).
+            const bool onePan = std::all_of(here.begin(), here.end(), [&](qsizetype i) { return zones.at(i).pan == base.pan; });
+            for (const qsizetype i : here) {
+                const Zone &z = zones.at(i);
+                names << QFileInfo(z.path).fileName();
+                key += u"%1 %2 %3 %4|"_s.arg(sourceKey(z)).arg(pitchShift(base, z)).arg(levelDb(z) - levelDb(base)).arg(onePan ? 0.0 : z.pan);
+            }
+            const QString line = u"  %1: %2"_s.arg(keyText(low, high), names.join(u" + "_s));
+            if (m_layers == Layers::First) { // the zones stay as they are
+                m_layered << line;
+                continue;
+            }
+            auto mix = mixes.constFind(key);
+            if (mix == mixes.cend()) {
+                QString why;
+                std::optional<Zone> mixed = mixZones(zones, here, facts, why);
+                if (!mixed)
+                    m_unmixed << u"%1 (%2)"_s.arg(line, why);
+                const double raised = mixed ? mixed->values[Use::Volume] - base.values[Use::Volume] : 0.0;
+                mix = mixes.insert(key, {mixed, raised});
+            }
+            if (mix->first) {
+                m_mixed << line;
+                if (here.size() > kMostLayers)
+                    m_tooManyLayers << u"  %1: %2"_s.arg(keyText(low, high)).arg(here.size() - kMostLayers);
+                Zone zone = base; // its own envelope and level, the mix's sound
+                const Zone &mixed = *mix->first;
+                zone.path = mixed.path;
+                zone.cut = mixed.cut;
+                zone.nameBase = mixed.nameBase;
+                zone.pan = mixed.pan;
+                if (mix->second != 0)
+                    zone.values.set(Use::Volume, base.values[Use::Volume] + mix->second);
+                made << restricted(zone);
+            } else {
+                for (const qsizetype i : here)
+                    made << restricted(zones.at(i));
+            }
+        }
+        if (m_layers == Layers::Mix)
+            zones = made;
+    }
+
+    // The layers' sound at the first one's root: each layer by its own keycenter,
+    // transpose, tune and keytrack against the first's, its rate, volume and pan. The
+    // loop is sought again on the mix; the first one's values play it, its volume
+    // raised by what the mix took to fit full scale.
+    static double pitchShift(const Zone &first, const Zone &z) // cents, at the first one's root
+    {
+        const auto cents = [](const Zone &zone) { return zone.values[Use::Transpose] * 100 + zone.values[Use::Tune]; };
+        return (first.keyCenter - z.keyCenter) * z.values[Use::KeyTrack] + cents(z) - cents(first);
+    }
+    static double levelDb(const Zone &z)
+    {
+        return std::max(-144.0, z.values[Use::Volume] + 20 * std::log10(std::max(z.values[Use::Amplitude], 1e-9) / 100));
+    }
+
+    std::optional<Zone> mixZones(const QList<Zone> &zones, const QList<qsizetype> &here, const QHash<QString, FileFacts> &facts, QString &why)
+    {
+        const Zone &first = zones.at(here.first());
+        std::vector<wav::MixPart> parts;
+        int rate = 0;
+        for (qsizetype n = 0; n < std::min<qsizetype>(here.size(), kMostLayers); ++n) {
+            const Zone &z = zones.at(here.at(n));
+            SoundWindow window;
+            if (!readWindow(z.path, z.cut, window) || window.channels > 2) {
+                why = QCoreApplication::translate("SfzImport", "%1 is not a mono or stereo file that can be read").arg(QFileInfo(z.path).fileName());
+                return std::nullopt;
+            }
+            if (n == 0)
+                rate = window.rate;
+            wav::MixPart part;
+            part.channels = window.channels;
+            part.samples = std::move(window.samples);
+            if (const auto loop = loopInWindow(z.cut, facts.value(z.path))) {
+                part.looped = true;
+                part.loopStart = loop->first;
+                part.loopEnd = loop->second;
+            }
+            part.ratio = double(window.rate) / rate * std::exp2(pitchShift(first, z) / 1200);
+            part.gain = std::pow(10.0, (levelDb(z) - levelDb(first)) / 20);
+            part.pan = std::clamp(z.pan, -100.0, 100.0) / 100;
+            parts.push_back(std::move(part));
+        }
+        const bool firstLooped = parts.front().looped;
+        const qint64 firstLoopStart = parts.front().loopStart, firstLoopEnd = parts.front().loopEnd;
+        const wav::LayerMix mix = wav::mixLayers(parts, rate, kLongestMix * qint64(rate));
+        if (!mix.ok) {
+            why = QCoreApplication::translate("SfzImport", "a layer cannot be brought to the pitch of the first");
+            return std::nullopt;
+        }
+        if (!result.files)
+            result.files = std::make_shared<QTemporaryDir>();
+        const QString path = result.files->filePath(u"mix%1.wav"_s.arg(++m_mixes));
+        if (!result.files->isValid() || !(why = writeFloatWav(path, mix.samples, mix.channels, rate)).isEmpty())
+            return std::nullopt;
+        Zone zone = first;
+        zone.nameBase = first.nameBase.isEmpty() ? QFileInfo(first.path).completeBaseName() : first.nameBase;
+        zone.path = path;
+        zone.cut = {};
+        zone.cut.loop = wav::SourceCut::Loop::None;
+        zone.pan = 0;
+        const QString who = QFileInfo(zone.nameBase).fileName();
+        if (mix.looped || (mix.loopSought && firstLooped)) {
+            zone.cut.loop = wav::SourceCut::Loop::Forward;
+            zone.cut.loopStart = mix.looped ? mix.loopStart : firstLoopStart;
+            zone.cut.loopEnd = mix.looped ? mix.loopEnd : firstLoopEnd;
+        }
+        if (mix.looped)
+            m_loopsAgain << QCoreApplication::translate("SfzImport", "  %1: loop %2-%3 found on the mix").arg(who).arg(mix.loopStart).arg(mix.loopEnd);
+        else if (mix.loopSought)
+            m_loopsAgain << QCoreApplication::translate("SfzImport", "  %1: no loop found on the mix; %2").arg(who,
+                firstLooped ? QCoreApplication::translate("SfzImport", "the first layer's loop is kept") : QCoreApplication::translate("SfzImport", "it plays without a loop"));
+        if (mix.scale < 1) // the mix was made quieter to fit: the zone plays it louder
+            zone.values.set(Use::Volume, first.values[Use::Volume] - 20 * std::log10(mix.scale));
+        return zone;
     }
 
     // More than 64 zones: the two neighbours of one layer whose union is narrowest
@@ -848,6 +1031,16 @@ private:
             report << QCoreApplication::translate("SfzImport", "More than 64 regions: neighbouring zones merged:") << m_merged;
         if (!m_stereo.isEmpty())
             report << QCoreApplication::translate("SfzImport", "Left and right regions playing together, now one stereo sample each:") << m_stereo;
+        if (!m_mixed.isEmpty())
+            report << QCoreApplication::translate("SfzImport", "Layers sounding together on a key, mixed into one sample (each at its level, pan and tuning):") << m_mixed;
+        if (!m_tooManyLayers.isEmpty())
+            report << QCoreApplication::translate("SfzImport", "More than %1 layers on a key: the first %1 mixed, the others (counted) left out:").arg(kMostLayers) << m_tooManyLayers;
+        if (!m_loopsAgain.isEmpty())
+            report << QCoreApplication::translate("SfzImport", "Loops sought again on the mixed sound:") << m_loopsAgain;
+        if (!m_unmixed.isEmpty())
+            report << QCoreApplication::translate("SfzImport", "Warning: layers that could not be mixed, kept as overlapping samples: the keyboard sounds only the first:") << m_unmixed;
+        if (!m_layered.isEmpty())
+            report << QCoreApplication::translate("SfzImport", "Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:") << m_layered;
         if (!m_approximated.isEmpty())
             report << QCoreApplication::translate("SfzImport", "Approximated:") << m_approximated;
     }
@@ -855,9 +1048,9 @@ private:
 
 } // namespace
 
-SfzImport importSfz(const SfzDocument &document)
+SfzImport importSfz(const SfzDocument &document, Layers layers)
 {
-    Importer importer(document);
+    Importer importer(document, layers);
     importer.run();
     if (!importer.result.ok()) {
         importer.result.samples.clear();
@@ -866,9 +1059,9 @@ SfzImport importSfz(const SfzDocument &document)
     return std::move(importer.result);
 }
 
-SfzImport importSfz(const QString &path)
+SfzImport importSfz(const QString &path, Layers layers)
 {
-    return importSfz(parseSfzFile(path));
+    return importSfz(parseSfzFile(path), layers);
 }
 
 bool fillMspRecord(const SfzImport &import, msp::MspRecord &record)

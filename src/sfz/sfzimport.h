@@ -37,15 +37,23 @@ struct SfzImport {
     // Set when the import must stop (syntax, missing include or sample, include loop):
     // the samples are then empty.
     SfzError error;
-    // Files the import wrote (stereo pairs), kept while the import is.
+    // Files the import wrote (stereo pairs, mixed layers), kept while the import is.
     std::shared_ptr<QTemporaryDir> files;
     bool ok() const { return !error.isSet(); }
 };
 
+// Regions sounding together on one key at the kept velocity (sides of a stereo
+// pair aside), where the keyboard sounds one sample a key.
+enum class Layers {
+    Mix,     // each run of keys they share plays one sample mixing them, said in the report
+    First,   // kept as overlapping samples, the keyboard sounding the first, with a warning
+    AsGiven, // kept without a word: the caller has dealt with them
+};
+
 // Reads the SFZ file and maps its regions to at most 64 samples.
-SfzImport importSfz(const QString &path);
+SfzImport importSfz(const QString &path, Layers layers = Layers::Mix);
 // The same for a parsed document (its folder is where relative samples start).
-SfzImport importSfz(const SfzDocument &document);
+SfzImport importSfz(const SfzDocument &document, Layers layers = Layers::Mix);
 
 // A new document holding the imported samples in slots 1..n. False, and the record
 // untouched, when the import failed.

@@ -16,4 +16,23 @@ FrameRun nextHeldRun(HeldLoop &state, qint64 maxFrames)
     return run;
 }
 
+std::vector<float> heldFrames(const float *samples, qint64 frames, int channels, qint64 loopStart, qint64 loopEnd, qint64 count)
+{
+    std::vector<float> out;
+    if (channels < 1 || frames < 1 || count < 1)
+        return out;
+    HeldLoop state;
+    state.frames = frames;
+    state.loopStart = loopStart;
+    state.loopEnd = loopEnd;
+    out.reserve(size_t(count) * size_t(channels));
+    while (qint64(out.size()) < count * channels) {
+        const FrameRun run = nextHeldRun(state, count - qint64(out.size()) / channels);
+        if (run.count == 0)
+            break;
+        out.insert(out.end(), samples + run.from * channels, samples + (run.from + run.count) * channels);
+    }
+    return out;
+}
+
 } // namespace tamo::wav

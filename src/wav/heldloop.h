@@ -3,6 +3,8 @@
 
 #include <QtGlobal>
 
+#include <vector>
+
 namespace tamo::wav {
 
 // Where a held note reads a sample with a forward loop: from the first frame to the
@@ -25,5 +27,9 @@ struct FrameRun {
 // The next frames to play, at most maxFrames of them in one stretch, and moves past
 // them; a count of 0 once the sample has ended.
 FrameRun nextHeldRun(HeldLoop &state, qint64 maxFrames);
+
+// The first count frames a held note plays of interleaved samples (through the loop
+// while it lasts, none past the end of a sample without one): fewer when it ends first.
+std::vector<float> heldFrames(const float *samples, qint64 frames, int channels, qint64 loopStart, qint64 loopEnd, qint64 count);
 
 } // namespace tamo::wav

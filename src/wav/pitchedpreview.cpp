@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wav/pitchedpreview.h"
 
+#include "wav/heldloop.h"
 #include "wav/resample.h"
 #include "wav/soundfile.h"
 
@@ -37,15 +38,9 @@ Frames pitchedPreview(const QString &path, double semitones, double maxSeconds, 
     // A held key sustains through the sample's loop, as the keyboard plays it.
     SF_INSTRUMENT instrument;
     if (file.instrument(&instrument) && instrument.loop_count > 0) {
-        const size_t start = instrument.loops[0].start * size_t(channels), end = instrument.loops[0].end * size_t(channels);
-        if (start < end && end <= in.size()) {
-            const size_t wanted = size_t(wantedFrames) * size_t(channels);
-            in.resize(end);
-            in.reserve(wanted + (end - start)); // no reallocation while it copies from itself
-            while (in.size() < wanted)
-                for (size_t i = start; i < end; ++i)
-                    in.push_back(in[i]);
-        }
+        const qint64 start = instrument.loops[0].start, end = instrument.loops[0].end;
+        if (start < end && end <= qint64(in.size()) / channels)
+            in = heldFrames(in.data(), end, channels, start, end, wantedFrames);
     }
     const size_t inFrames = in.size() / size_t(channels);
     std::vector<float> out = resampleBy(in.data(), qint64(inFrames), channels, factor);

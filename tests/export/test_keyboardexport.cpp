@@ -529,6 +529,30 @@ private Q_SLOTS:
                  qPrintable(u"loop %1-%2 of %3 frames"_s.arg(start).arg(end).arg(w.info.frames)));
         QVERIFY(std::fabs(w.samples[std::size_t(end - 10)]) < 0.0004f && w.peak > 0.45f); // the quiet tail is the loop's end
     }
+    // Two SFZ regions on one key reach the stick as one mixed WAV, or, with --layers
+    // first, as two overlapping slots with a warning.
+    void sfzLayers_data()
+    {
+        QTest::addColumn<bool>("first");
+        QTest::addColumn<int>("wavs");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("mixed") << false << 1 << u"mixed into one sample"_s;
+        QTest::newRow("--layers first") << true << 2 << u"kept as overlapping samples (--layers first)"_s;
+    }
+    void sfzLayers()
+    {
+        QFETCH(bool, first);
+        QFETCH(int, wavs);
+        QFETCH(QString, said);
+        QTemporaryDir dir;
+        QVERIFY(sound::write(dir.filePath(u"a.wav"_s), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 4410)
+                && sound::write(dir.filePath(u"b.wav"_s), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 8820)
+                && writeAll(dir.filePath(u"m.sfz"_s), "<region> sample=a.wav key=60\n<region> sample=b.wav key=60 tune=5\n"));
+        QString text;
+        QTextStream out(&text);
+        QCOMPARE(runExportCommand(dir.filePath(u"m.sfz"_s), dir.filePath(u"out"_s), out, out, {.firstLayer = first}), 0);
+        QVERIFY2(text.contains(said) && QDir(dir.filePath(u"out"_s)).entryList({u"*.WAV"_s}).size() == wavs, qPrintable(text));
+    }
     // Beside a note, a float source of the same note with an infinite sample, or only NaN: the set's gain
     // comes from finite samples, and Find loops says what is wrong with the source.
     void nonFiniteSamples_data()

@@ -246,11 +246,13 @@ private Q_SLOTS:
     // files side by side, the shorter ending in silence; anything less stays apart.
     void stereoPairs_data()
     {
-        QTest::addColumn<QString>("regions"); // two, each "sample;frames;pan;key"
-        QTest::addColumn<QString>("name");    // of the one sample; empty: two samples
-        QTest::newRow("pan -100 and 100, the right shorter") << "a.wav;1000;-100;60|b.wav;600;100;60" << "A";
+        QTest::addColumn<QString>("regions"); // two, each "sample;frames;pan;key[;rate[;opcode]]"
+        QTest::addColumn<QString>("name");    // of the one stereo sample; empty: no pair
+        QTest::newRow("pan -100 and 100, the right shorter") << "a.wav;1000;-100;60" "|b.wav;600;100;60" << "A";
         QTest::newRow("names marked L and R, the left shorter") << "Pad_L.wav;800;0;60|Pad (R).wav;1200;0;60" << "PAD";
+        QTest::newRow("the right at half the rate: stretched") << "a.wav;1000;-100;60|b.wav;600;100;60;22050" << "A";
         QTest::newRow("a mild pan") << "a.wav;1000;-20;60|b.wav;600;20;60" << "";
+        QTest::newRow("tuned apart: layers") << "a.wav;1000;-100;60|b.wav;600;100;60;44100;tune=30" << "";
         QTest::newRow("other keys") << "a.wav;1000;-100;60|b.wav;600;100;61" << "";
     }
     void stereoPairs()
@@ -262,20 +264,77 @@ private Q_SLOTS:
         std::vector<test::sound::Contents> sides;
         for (const QString &region : regions.split(u'|')) {
             const QStringList r = region.split(u';');
-            QVERIFY(test::sound::write(dir.filePath(r[0]), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, r[1].toInt()));
+            QVERIFY(test::sound::write(dir.filePath(r[0]), SF_FORMAT_WAV | SF_FORMAT_PCM_16, r.value(4, u"44100"_s).toInt(), 1, r[1].toInt()));
             sides.push_back(test::sound::read(dir.filePath(r[0])));
-            sfz += u"<region> sample=%1 pan=%2 key=%3\n"_s.arg(r[0], r[2], r[3]);
+            sfz += u"<region> sample=%1 pan=%2 key=%3 %4\n"_s.arg(r[0], r[2], r[3], r.value(5));
         }
         const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, sfz}));
-        QCOMPARE(import.samples.size(), name.isEmpty() ? 2 : 1);
+        QCOMPARE(import.report.contains(u"Left and right regions playing together, now one stereo sample each:"_s), !name.isEmpty());
         if (name.isEmpty())
             return;
+        QCOMPARE(import.samples.size(), 1);
         QCOMPARE(QString::fromLatin1(import.samples.at(0).name).trimmed(), name);
         const test::sound::Contents both = test::sound::read(import.samples.at(0).sourcePath);
-        QVERIFY(both.ok && both.info.channels == 2 && both.info.frames == qint64(std::max(sides[0].samples.size(), sides[1].samples.size())));
+        // The right side at the left one's rate: the half-sine as long in time, its peak kept.
+        const qint64 rightFrames = qint64(sides[1].samples.size()) * 44100 / sides[1].info.samplerate;
+        QVERIFY(both.ok && both.info.channels == 2 && both.info.frames == std::max(qint64(sides[0].samples.size()), rightFrames));
         for (std::size_t f = 0; f < std::size_t(both.info.frames); ++f)
-            for (std::size_t c = 0; c < 2; ++c)
-                QCOMPARE(both.samples[2 * f + c], f < sides[c].samples.size() ? sides[c].samples[f] : 0.0f);
+            QCOMPARE(both.samples[2 * f], f < sides[0].samples.size() ? sides[0].samples[f] : 0.0f);
+        std::size_t peak = 0;
+        for (std::size_t f = 0; f < std::size_t(both.info.frames); ++f) {
+            if (both.samples[2 * f + 1] > both.samples[2 * peak + 1])
+                peak = f;
+            if (sides[1].info.samplerate == 44100)
+                QCOMPARE(both.samples[2 * f + 1], f < sides[1].samples.size() ? sides[1].samples[f] : 0.0f);
+        }
+        QVERIFY2(std::abs(both.samples[2 * peak + 1] - 0.5f) < 0.01f && std::abs(qint64(peak) - rightFrames / 2) <= rightFrames / 50, qPrintable(QString::number(peak)));
+    }
+
+    // Regions sounding together on a key: one sample mixing them at the first one's
+    // root, each at its pitch, volume and pan, read back by a Goertzel filter; the
+    // levels are the pan law's (hard left: sqrt 2 on the left, none right).
+    void layersMixed_data()
+    {
+        QTest::addColumn<QString>("regions"); // a.wav and b.wav: sines of 0.5, 4 s
+        QTest::addColumn<QList<double>>("tones"); // per tone: Hz in a.wav, in b.wav; then channel, Hz, amplitude
+        QTest::newRow("octave down at -6 dB") << u"<region> sample=a.wav key=69 <region> sample=b.wav key=69 pitch_keycenter=57 volume=-6"_s
+            << QList<double>{440, 330, 0, 440, 0.5, 0, 660, 0.2506, 0, 330, 0};
+        QTest::newRow("one keycenter, tuned apart, hard left and right") << u"<region> sample=a.wav key=69 pan=-100 "
+            "<region> sample=b.wav key=69 pan=100 tune=700"_s << QList<double>{440, 440, 0, 440, 0.7071, 1, 440, 0, 1, 659.26, 0.7071, 0, 659.26, 0};
+        QTest::newRow("keytrack and transpose") << u"<region> sample=a.wav key=69 <region> sample=b.wav key=69 "
+            "pitch_keycenter=60 pitch_keytrack=50 transpose=-1"_s << QList<double>{440, 440, 0, 440, 0.5, 0, 538.58, 0.5};
+    }
+    void layersMixed()
+    {
+        QFETCH(QString, regions);
+        QFETCH(QList<double>, tones);
+        QTemporaryDir dir;
+        for (const int i : {0, 1}) {
+            std::vector<float> sine(4 * 44100);
+            for (std::size_t f = 0; f < sine.size(); ++f)
+                sine[f] = float(0.5 * std::sin(2 * M_PI * tones.at(i) * double(f) / 44100));
+            QVERIFY(test::sound::write24(dir.filePath(i == 0 ? u"a.wav"_s : u"b.wav"_s), sine, 44100, 1));
+        }
+        const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, regions}));
+        QVERIFY2(import.samples.size() == 1 && import.report.join(u'\n').contains(u"mixed into one sample"_s)
+                     && import.report.join(u'\n').contains(u"a.wav + b.wav"_s), qPrintable(import.report.join(u'\n')));
+        const test::sound::Contents mix = test::sound::read(import.samples.at(0).sourcePath);
+        for (qsizetype t = 2; t + 2 < tones.size(); t += 3) {
+            const int channel = int(tones.at(t));
+            const double w = 2 * M_PI * tones.at(t + 1) / 44100;
+            double s1 = 0, s2 = 0, windowSum = 0;
+            for (int n = 0; n < 32768 && channel < mix.info.channels; ++n) { // Hann-windowed, from 0.5 s
+                const double hann = 0.5 - 0.5 * std::cos(2 * M_PI * n / 32767);
+                const double s = hann * mix.samples[size_t((22050 + n) * mix.info.channels + channel)] + 2 * std::cos(w) * s1 - s2;
+                s2 = s1, s1 = s, windowSum += hann;
+            }
+            const double amplitude = 2 * std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - 2 * std::cos(w) * s1 * s2)) / windowSum;
+            QVERIFY2(std::abs(amplitude - tones.at(t + 2)) < 0.01 + 0.02 * tones.at(t + 2), qPrintable(u"%1 Hz: %2"_s.arg(tones.at(t + 1)).arg(amplitude)));
+        }
+        bool right = false;
+        for (qsizetype t = 2; t < tones.size(); t += 3)
+            right = right || tones.at(t) == 1;
+        QCOMPARE(mix.info.channels, right ? 2 : 1);
     }
 
     // More than 64 regions: neighbours merge until 64 are left, the zones still tile
