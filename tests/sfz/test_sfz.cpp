@@ -18,8 +18,6 @@ using namespace tamo;
 using namespace tamo::sfz;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(tamo::sfz::RegionValues)
-
 // files: name, text, name, text, ...; the first is the SFZ read. Folders are made.
 static QString writeFiles(const QTemporaryDir &dir, const QStringList &files)
 {
@@ -247,31 +245,19 @@ private Q_SLOTS:
     }
 
     // Regions given as numbers meet the same limits and fields as their opcodes.
-    void typedRegions_data()
-    {
-        QTest::addColumn<RegionValues>("region"); // of a.wav, keys 60-64 unless set
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("reported");
-        RegionValues mapped;
-        std::tie(mapped.lowKey, mapped.highKey, mapped.keyCenter, mapped.tune) = std::tuple{60, 64, 62, -10.0};
-        std::tie(mapped.volume, mapped.attack, mapped.release, mapped.sustain) = std::tuple{-6.0, 0.0, 20.0, 50.0};
-        RegionValues clamped; // transpose -127 at most, volume 6 dB, keys 127
-        std::tie(clamped.lowKey, clamped.highKey, clamped.keyCenter, clamped.transpose, clamped.volume) = std::tuple{60, 300, 120, -500.0, 20.0};
-        QTest::newRow("mapping") << mapped << u"A start=59 end=64 vol=90 fine=229 key=63 att=127 sus=64 dec=99 rel=0"_s << QString();
-        QTest::newRow("clamped") << clamped
-            << u"A start=59 end=127 vol=127 fine=0 key=120"_s << u"  a.wav: a tuning of -12700 cents does not fit; KEY is kept at C8, untuned"_s;
-    }
     void typedRegions()
     {
-        QFETCH(RegionValues, region);
-        QFETCH(QString, expected);
-        QFETCH(QString, reported);
         QTemporaryDir dir;
         QVERIFY(QFile(dir.filePath(u"a.wav"_s)).open(QIODevice::WriteOnly));
-        region.sample = u"a.wav"_s;
-        const SfzImport import = importRegions({region}, dir.path(), Layers::Mix);
-        QCOMPARE(samplesText(import), expected);
-        QVERIFY(reported.isEmpty() || import.report.contains(reported));
+        RegionValues mapped, clamped; // clamped: transpose -127 at most, volume 6 dB, keys 127
+        mapped.sample = clamped.sample = u"a.wav"_s;
+        std::tie(mapped.lowKey, mapped.highKey, mapped.keyCenter, mapped.tune) = std::tuple{60, 64, 62, -10.0};
+        std::tie(mapped.volume, mapped.attack, mapped.release, mapped.sustain) = std::tuple{-6.0, 0.0, 20.0, 50.0};
+        std::tie(clamped.lowKey, clamped.highKey, clamped.keyCenter, clamped.transpose, clamped.volume) = std::tuple{60, 300, 120, -500.0, 20.0};
+        QCOMPARE(samplesText(importRegions({mapped}, dir.path())), u"A start=59 end=64 vol=90 fine=229 key=63 att=127 sus=64 dec=99 rel=0"_s);
+        const SfzImport import = importRegions({clamped}, dir.path());
+        QCOMPARE(samplesText(import), u"A start=59 end=127 vol=127 fine=0 key=120"_s);
+        QVERIFY(import.report.contains(u"  a.wav: a tuning of -12700 cents does not fit; KEY is kept at C8, untuned"_s));
     }
 
     // Regions hard left and right on the same keys become one stereo sample: the
