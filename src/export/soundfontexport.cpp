@@ -14,6 +14,7 @@
 #include "wav/layermix.h"
 #include "wav/levels.h"
 #include "wav/loopfinder.h"
+#include "wav/resample.h"
 #include "wav/samplewriter.h"
 
 #include <QCoreApplication>
@@ -1093,7 +1094,8 @@ int exportJobs(QList<Job> &jobs, const QString &folder, bool velocityLayers, QTe
         if (job.font) {
             job.error = checkPreset(*job.font, job.preset, cancel);
         } else {
-            const sfz::SfzImport imported = sfz::importSfz(job.sfzPath);
+            // Only whether it imports: the export mixes its layers once.
+            const sfz::SfzImport imported = sfz::importSfz(job.sfzPath, sfz::Layers::AsGiven);
             job.error = !imported.ok() ? imported.error.text()
                       : imported.samples.isEmpty() ? u"%1 has no region to export"_s.arg(job.sfzPath) : QString();
         }
