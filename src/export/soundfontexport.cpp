@@ -253,9 +253,9 @@ public:
         ShortNames takenMsp;
         const QString base = baseName.isEmpty() ? uniqueShortBase(m_preset.name, takenMsp) : baseName;
         for (qsizetype i = 0; i < sets.size(); ++i) {
-            sfz::SfzDocument document = documentOf(sets.at(i), !velocityLayers);
             PresetSet set;
-            set.import = sfz::importSfz(document, sfz::Layers::AsGiven); // layers are mixed or said above
+            // Layers are mixed or said above.
+            set.import = sfz::importRegions(regionsOf(sets.at(i), !velocityLayers), result.files->path(), sfz::Layers::AsGiven);
             if (!set.import.ok())
                 return fail(set.import.error.text());
             QString name = base;
@@ -967,44 +967,40 @@ private:
         return layers;
     }
 
-    sfz::SfzDocument documentOf(const QList<Resolved> &zones, bool withVelocities)
+    QList<sfz::RegionValues> regionsOf(const QList<Resolved> &zones, bool withVelocities) const
     {
-        sfz::SfzDocument document;
-        document.folder = result.files->path();
+        QList<sfz::RegionValues> regions;
         const QString placeName = QString(m_preset.name).replace(u'/', u'_');
         for (const Resolved &z : zones) {
-            sfz::Region region;
+            sfz::RegionValues region;
             // Named as the font's editors show a zone: no SFZ file has the line.
             region.place = {QCoreApplication::translate("SoundFontExport", "%1: instrument %2, zone %3")
                                 .arg(placeName, QString(z.instrument).replace(u'/', u'_'))
                                 .arg(z.instrumentZone),
                             0};
-            const auto add = [&](const QString &name, const QString &value) {
-                region.opcodes.append({name, value, region.place});
-            };
-            add(u"sample"_s, z.file);
-            add(u"lokey"_s, QString::number(z.lowKey));
-            add(u"hikey"_s, QString::number(z.highKey));
+            region.sample = z.file;
+            region.lowKey = z.lowKey;
+            region.highKey = z.highKey;
             if (withVelocities) {
-                add(u"lovel"_s, QString::number(z.lowVelocity));
-                add(u"hivel"_s, QString::number(z.highVelocity));
+                region.lowVelocity = z.lowVelocity;
+                region.highVelocity = z.highVelocity;
             }
-            add(u"pitch_keycenter"_s, QString::number(z.root));
+            region.keyCenter = z.root;
             const double semitones = std::round((z.cents + z.runCents) / 100.0);
-            add(u"transpose"_s, QString::number(int(semitones)));
-            add(u"tune"_s, number(z.cents + z.runCents - 100.0 * semitones));
+            region.transpose = semitones;
+            region.tune = z.cents + z.runCents - 100.0 * semitones;
             if (z.scaleTuning != 100)
-                add(u"pitch_keytrack"_s, QString::number(z.scaleTuning));
-            add(u"volume"_s, number(zoneLevelDb(z.attenuation, z.rightSample < 0) + z.filterDb));
-            add(u"ampeg_attack"_s, number(seconds(z.attack)));
+                region.keyTrack = z.scaleTuning;
+            region.volume = zoneLevelDb(z.attenuation, z.rightSample < 0) + z.filterDb;
+            region.attack = seconds(z.attack);
             // Hold and decay that change with the key, taken at the middle of the zone's keys.
             const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
-            add(u"ampeg_decay"_s, number(decaySeconds(z.decay + z.keyToDecay * fromMiddle, z.hold + z.keyToHold * fromMiddle, z.sustain)));
-            add(u"ampeg_sustain"_s, number(100.0 * sustainShare(z.sustain)));
-            add(u"ampeg_release"_s, number(releaseSeconds(z.release)));
-            document.regions.append(region);
+            region.decay = decaySeconds(z.decay + z.keyToDecay * fromMiddle, z.hold + z.keyToHold * fromMiddle, z.sustain);
+            region.sustain = 100.0 * sustainShare(z.sustain);
+            region.release = releaseSeconds(z.release);
+            regions.append(region);
         }
-        return document;
+        return regions;
     }
 
     void writeNotes()

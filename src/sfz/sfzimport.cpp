@@ -285,16 +285,19 @@ class Importer {
 public:
     SfzImport result;
 
-    Importer(const SfzDocument &document, Layers layers) : m_document(document), m_layers(layers) {}
-
-    void run()
+    Importer(const QString &folder, qsizetype regionCount, const QStringList &notes, Layers layers)
+        : m_folder(folder), m_regionCount(regionCount), m_notes(notes), m_layers(layers)
     {
-        if (m_document.error.isSet()) {
-            result.error = m_document.error;
+    }
+
+    void run(const SfzDocument &document)
+    {
+        if (document.error.isSet()) {
+            result.error = document.error;
             return;
         }
         QList<Zone> zones;
-        for (const Region &region : m_document.regions) {
+        for (const Region &region : document.regions) {
             Zone zone;
             zone.place = region.place;
             if (const Opcode *pan = region.find(u"pan"))
@@ -304,8 +307,44 @@ public:
             if (keep(zone))
                 zones.append(zone);
         }
-        for (const Opcode &opcode : m_document.controlOpcodes)
+        for (const Opcode &opcode : document.controlOpcodes)
             noteUnexpressed(opcode);
+        finish(zones);
+    }
+
+    void run(const QList<RegionValues> &regions)
+    {
+        QList<Zone> zones;
+        for (const RegionValues &region : regions) {
+            Zone zone;
+            zone.place = region.place;
+            zone.pan = region.pan;
+            valuesOf(region, zone.values);
+            if (keep(zone))
+                zones.append(zone);
+        }
+        finish(zones);
+    }
+
+    // What is kept of a failed import: only its error.
+    SfzImport done() &&
+    {
+        if (!result.ok()) {
+            result.samples.clear();
+            result.report.clear();
+        }
+        return std::move(result);
+    }
+
+private:
+    const QString m_folder; // where relative samples start
+    const qsizetype m_regionCount;
+    const QStringList m_notes; // the parser's
+    const Layers m_layers;
+
+    // The regions kept, one sample each from here on.
+    void finish(QList<Zone> &zones)
+    {
         chooseArticulation(zones);
         chooseVelocityLayer(zones);
         QHash<QString, FileFacts> facts;
@@ -326,9 +365,6 @@ public:
         writeReport();
     }
 
-private:
-    const SfzDocument &m_document;
-    const Layers m_layers;
     QStringList m_mixed, m_layered, m_unmixed, m_tooManyLayers, m_loopsAgain;
     int m_mixes = 0; // files written
     QMap<QString, SourcePlace> m_unexpressed; // by opcode family
@@ -421,6 +457,33 @@ private:
         return true;
     }
 
+    // The typed values as the opcodes would give them, each within its rule's limits.
+    static void valuesOf(const RegionValues &region, Values &values)
+    {
+        for (const OpcodeRule &rule : kRules)
+            values.number[size_t(rule.use)] = rule.fallback;
+        values.sample = region.sample;
+        values.samplePlace = region.place;
+        const auto set = [&values](Use use, std::optional<double> value) {
+            const OpcodeRule &rule = ruleOf(use);
+            if (value && std::isfinite(*value))
+                values.set(use, std::clamp(*value, rule.lowest, rule.highest));
+        };
+        set(Use::LowKey, region.lowKey);
+        set(Use::HighKey, region.highKey);
+        set(Use::KeyCenter, region.keyCenter);
+        set(Use::LowVelocity, region.lowVelocity);
+        set(Use::HighVelocity, region.highVelocity);
+        set(Use::Transpose, region.transpose);
+        set(Use::Tune, region.tune);
+        set(Use::KeyTrack, region.keyTrack);
+        set(Use::Volume, region.volume);
+        set(Use::Attack, region.attack);
+        set(Use::Decay, region.decay);
+        set(Use::Sustain, region.sustain);
+        set(Use::Release, region.release);
+    }
+
     bool keep(Zone &zone)
     {
         const Values &v = zone.values;
@@ -488,9 +551,9 @@ private:
         const QString written = zone.values.sample;
         auto found = m_found.constFind(written);
         if (found == m_found.cend())
-            found = m_found.insert(written, util::findPathCaseInsensitive(m_document.folder, written));
+            found = m_found.insert(written, util::findPathCaseInsensitive(m_folder, written));
         if (found->isEmpty()) {
-            const QString path = QDir::cleanPath(QDir(m_document.folder).absoluteFilePath(written));
+            const QString path = QDir::cleanPath(QDir(m_folder).absoluteFilePath(written));
             return fail(QCoreApplication::translate("SfzImport", "The sample file \"%1\" does not exist").arg(QDir::toNativeSeparators(path)),
                         zone.values.samplePlace);
         }
@@ -1017,8 +1080,8 @@ private:
     void writeReport()
     {
         QStringList &report = result.report;
-        report << QCoreApplication::translate("SfzImport", "%1 regions read, %2 samples made").arg(m_document.regions.size()).arg(result.samples.size());
-        report << m_document.notes << m_readPast;
+        report << QCoreApplication::translate("SfzImport", "%1 regions read, %2 samples made").arg(m_regionCount).arg(result.samples.size());
+        report << m_notes << m_readPast;
         if (!m_unexpressed.isEmpty()) {
             report << QCoreApplication::translate("SfzImport", "Opcodes the keyboard cannot express, left out:");
             for (auto it = m_unexpressed.cbegin(); it != m_unexpressed.cend(); ++it)
@@ -1048,15 +1111,18 @@ private:
 
 } // namespace
 
+SfzImport importRegions(const QList<RegionValues> &regions, const QString &folder, Layers layers)
+{
+    Importer importer(folder, regions.size(), {}, layers);
+    importer.run(regions);
+    return std::move(importer).done();
+}
+
 SfzImport importSfz(const SfzDocument &document, Layers layers)
 {
-    Importer importer(document, layers);
-    importer.run();
-    if (!importer.result.ok()) {
-        importer.result.samples.clear();
-        importer.result.report.clear();
-    }
-    return std::move(importer.result);
+    Importer importer(document.folder, document.regions.size(), document.notes, layers);
+    importer.run(document);
+    return std::move(importer).done();
 }
 
 SfzImport importSfz(const QString &path, Layers layers)

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 namespace tamo::sfz {
 
@@ -54,6 +55,26 @@ enum class Layers {
 SfzImport importSfz(const QString &path, Layers layers = Layers::Mix);
 // The same for a parsed document (its folder is where relative samples start).
 SfzImport importSfz(const SfzDocument &document, Layers layers = Layers::Mix);
+
+// One region as numbers, for a caller whose zones are not SFZ text: each value is
+// held to the same limits as its opcode. Unset ones play as SFZ's defaults.
+struct RegionValues {
+    SourcePlace place; // what the report names it by
+    QString sample;    // relative to the folder given with it, or absolute
+    int lowKey = 0, highKey = 127; // MIDI numbers
+    int lowVelocity = 0, highVelocity = 127;
+    int keyCenter = 60;
+    double transpose = 0; // semitones
+    double tune = 0;      // cents
+    std::optional<double> keyTrack; // cents a key
+    std::optional<double> volume;   // dB
+    double pan = 0; // -100 (left) .. 100 (right)
+    std::optional<double> attack, decay, release; // seconds
+    std::optional<double> sustain;                // percent
+};
+
+// The import of regions given as numbers, from the choice of velocity layer on.
+SfzImport importRegions(const QList<RegionValues> &regions, const QString &folder, Layers layers = Layers::Mix);
 
 // A new document holding the imported samples in slots 1..n. False, and the record
 // untouched, when the import failed.

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <tuple>
+
 using namespace tamo;
 using namespace tamo::sfz;
 using namespace Qt::StringLiterals;
@@ -240,6 +242,22 @@ private Q_SLOTS:
         if (!reported.isEmpty())
             QVERIFY2(import.report.contains(reported.mid(reported.startsWith(u'!'))) != reported.startsWith(u'!'),
                      qPrintable(import.report.join(u'\n')));
+    }
+
+    // Regions given as numbers meet the same limits and fields as their opcodes.
+    void typedRegions()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QFile(dir.filePath(u"a.wav"_s)).open(QIODevice::WriteOnly));
+        RegionValues mapped, clamped; // clamped: transpose -127 at most, volume 6 dB, keys 127
+        mapped.sample = clamped.sample = u"a.wav"_s;
+        std::tie(mapped.lowKey, mapped.highKey, mapped.keyCenter, mapped.tune) = std::tuple{60, 64, 62, -10.0};
+        std::tie(mapped.volume, mapped.attack, mapped.release, mapped.sustain) = std::tuple{-6.0, 0.0, 20.0, 50.0};
+        std::tie(clamped.lowKey, clamped.highKey, clamped.keyCenter, clamped.transpose, clamped.volume) = std::tuple{60, 300, 120, -500.0, 20.0};
+        QCOMPARE(samplesText(importRegions({mapped}, dir.path())), u"A start=59 end=64 vol=90 fine=229 key=63 att=127 sus=64 dec=99 rel=0"_s);
+        const SfzImport import = importRegions({clamped}, dir.path());
+        QCOMPARE(samplesText(import), u"A start=59 end=127 vol=127 fine=0 key=120"_s);
+        QVERIFY(import.report.contains(u"  a.wav: a tuning of -12700 cents does not fit; KEY is kept at C8, untuned"_s));
     }
 
     // Regions hard left and right on the same keys become one stereo sample: the
