@@ -27,6 +27,9 @@ constexpr std::array kRanges{
     Range{Generator::ModLfoDelay, kShortestTime, 5000, kShortestTime},
     Range{Generator::VibLfoDelay, kShortestTime, 5000, kShortestTime},
     Range{Generator::ModEnvDelay, kShortestTime, 5000, kShortestTime},
+    Range{Generator::ModEnvAttack, kShortestTime, 8000, kShortestTime},
+    Range{Generator::ModEnvHold, kShortestTime, 5000, kShortestTime},
+    Range{Generator::ModEnvDecay, kShortestTime, 8000, kShortestTime},
     Range{Generator::ModEnvRelease, kShortestTime, 8000, kShortestTime},
 };
 
