@@ -497,9 +497,10 @@ private:
         const sf2::SampleHeader &sample = m_font.samples.at(z.sample);
         const int rate = int(sample.sampleRate);
         QString key = soundKey(z);
+        const double zoneDb = z.others.empty() ? 0.0 : zoneFilterDb(z); // each layer's filter measured once
         for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
             key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
-                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other))).arg(number(layerFilterDb(z, z)));
+                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other, zoneDb))).arg(number(layerFilterDb(z, z, zoneDb)));
         // Zones playing one sound name one file, which the export writes once, whatever
         // their roots: each slot's KEY says its own, the file's chunk the first one's.
         Extracted done = m_written.value(key);
@@ -612,7 +613,8 @@ private:
             least = std::max(least, layerLossDb(z, other));
         return least;
     }
-    double layerFilterDb(const Resolved &z, const Resolved &layer) { return layerLossDb(z, layer) - zoneFilterDb(z); }
+    // zoneDb: zoneFilterDb(z), measured once for all of its layers.
+    double layerFilterDb(const Resolved &z, const Resolved &layer, double zoneDb) { return layerLossDb(z, layer) - zoneDb; }
 
     static QString soundKey(const Resolved &z)
     {
@@ -654,7 +656,8 @@ private:
             return false;
         std::vector<wav::MixPart> parts{partOf(first)};
         parts[0].pan = z.pan / 500.0;
-        parts[0].gain = std::pow(10.0, layerFilterDb(z, z) / 20.0);
+        const double zoneDb = zoneFilterDb(z);
+        parts[0].gain = std::pow(10.0, layerFilterDb(z, z, zoneDb) / 20.0);
         const double rate = m_font.samples.at(z.sample).sampleRate;
         for (const Resolved &other : z.others) {
             Rendered layer;
@@ -663,7 +666,7 @@ private:
             wav::MixPart part = partOf(layer);
             const double cents = (z.root - other.root) * other.scaleTuning + other.cents - z.cents;
             part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
-            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0 + layerFilterDb(z, other) / 20.0);
+            part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0 + layerFilterDb(z, other, zoneDb) / 20.0);
             part.pan = other.pan / 500.0;
             parts.push_back(std::move(part));
         }
