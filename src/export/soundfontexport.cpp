@@ -190,9 +190,7 @@ bool findLoopAgain(Rendered &sound, int rate)
     if (!loop.found || loop.end > frames || loop.start >= loop.end)
         return false;
     wav::applyCrossfade(samples.data(), frames, sound.channels, loop);
-    sound.frames.resize(size_t(loop.end) * size_t(sound.channels));
-    for (size_t i = 0; i < sound.frames.size(); ++i)
-        sound.frames[i] = qint32(std::clamp(std::lround(double(samples[i]) * kFullScale), -2147483648L, 2147483647L));
+    sound.frames = wav::fullScaleFrames(samples.data(), size_t(loop.end) * size_t(sound.channels));
     sound.looped = true;
     sound.loopStart = loop.start;
     sound.loopEnd = loop.end;
@@ -676,9 +674,7 @@ private:
         // Above full scale the mix is made quieter and the zone's volume louder.
         attenuation = int(std::lround(-200.0 * std::log10(mix.scale) / kAttenuationShare)); // centibels as players count them
         sound.channels = mix.channels;
-        sound.frames.resize(mix.samples.size());
-        for (size_t i = 0; i < mix.samples.size(); ++i)
-            sound.frames[i] = qint32(std::clamp(std::lround(double(mix.samples[i]) * kFullScale), -2147483648L, 2147483647L));
+        sound.frames = wav::fullScaleFrames(mix.samples.data(), mix.samples.size());
         sound.looped = mix.looped;
         sound.loopStart = mix.loopStart;
         sound.loopEnd = mix.loopEnd;
@@ -743,9 +739,7 @@ private:
             const std::vector<float> played = wav::resampleBy(window.data(), right.frames, 1, ratio);
             if (played.empty())
                 return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
-            resampled.resize(played.size());
-            for (size_t i = 0; i < played.size(); ++i)
-                resampled[i] = qint32(std::clamp(std::lround(double(played[i]) * kFullScale), -2147483648L, 2147483647L));
+            resampled = wav::fullScaleFrames(played.data(), played.size());
             const qint64 frames = qint64(resampled.size());
             right = {&resampled, 0, frames, right.looped, std::min(std::llround(double(right.loopStart) / ratio), frames),
                      std::min(std::llround(double(right.loopEnd) / ratio), frames)};

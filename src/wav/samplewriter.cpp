@@ -133,6 +133,14 @@ bool SampleWriter::release(const std::function<void(float *, qint64)> &change)
     return write(m_held.data(), frames);
 }
 
+std::vector<qint32> fullScaleFrames(const float *samples, size_t count)
+{
+    std::vector<qint32> frames(count);
+    for (size_t i = 0; i < count; ++i)
+        frames[i] = qint32(std::clamp(std::lround(double(samples[i]) * 2147483648.0), -2147483648L, 2147483647L));
+    return frames;
+}
+
 QString writePcmFile(const QString &path, const std::vector<qint32> &frames, int channels, int rate, int bits,
                      const QByteArray &sampler)
 {

@@ -77,6 +77,9 @@ struct WrittenLoop {
 // (below: the note under it), and its loops.
 QByteArray samplerChunk(int unityNote, int cents, const std::vector<WrittenLoop> &loops, int rate);
 
+// Samples from -1 to 1 as full-scale 32-bit frames, rounded, clipped at both ends.
+std::vector<qint32> fullScaleFrames(const float *samples, size_t count);
+
 // A whole PCM file at path, written atomically: the canonical header, the
 // interleaved full-scale frames cut to bits (16 or 24), then sampler, if any.
 // Empty when written, else the system's reason.
