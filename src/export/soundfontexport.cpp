@@ -288,6 +288,7 @@ private:
     QStringList m_layerNames;
     int m_stereoPairs = 0;
     int m_paddedPairs = 0;
+    QStringList m_resampledRights;
     bool m_mix = true;
     QStringList m_mixed, m_layered; // keys whose layers were mixed, or left overlapping
     QStringList m_tooManyLayers;
@@ -744,6 +745,12 @@ private:
             right = {&resampled, 0, frames, right.looped, std::min(std::llround(double(right.loopStart) / ratio), frames),
                      std::min(std::llround(double(right.loopEnd) / ratio), frames)};
             right.looped = right.looped && right.loopEnd > right.loopStart;
+            const QString line = QCoreApplication::translate("SoundFontExport", "  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left")
+                                     .arg(m_font.samples.at(z.rightSample).name)
+                                     .arg(m_font.samples.at(z.rightSample).sampleRate)
+                                     .arg(m_font.samples.at(z.sample).sampleRate);
+            if (!m_resampledRights.contains(line))
+                m_resampledRights << line;
         }
         const int rate = int(m_font.samples.at(z.sample).sampleRate);
         const PairShape shape = pairShape(left, right, rate);
@@ -1005,6 +1012,7 @@ private:
         result.report << QCoreApplication::translate("SoundFontExport", "Preset %1: %2 zones").arg(title()).arg(m_zones.size() + m_stereoPairs);
         if (m_stereoPairs > 0)
             result.report << QCoreApplication::translate("SoundFontExport", "%1 left and right zone pairs written as stereo files").arg(m_stereoPairs);
+        result.report << m_resampledRights;
         if (m_paddedPairs > 0)
             result.report << QCoreApplication::translate("SoundFontExport", "%1 stereo files of sides of unequal lengths: the shorter side ends in silence or its own loop").arg(m_paddedPairs);
         if (!m_mixed.isEmpty())

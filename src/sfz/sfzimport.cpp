@@ -717,9 +717,15 @@ private:
                 if (!result.files)
                     result.files = std::make_shared<QTemporaryDir>();
                 const QString path = result.files->filePath(u"stereo%1.wav"_s.arg(m_stereo.size() + 1));
-                if (!result.files->isValid() || !writeStereoPair(left.path, left.cut, right.path, right.cut, path).isEmpty())
+                PairRates rates;
+                if (!result.files->isValid() || !writeStereoPair(left.path, left.cut, right.path, right.cut, path, &rates).isEmpty())
                     continue;
                 m_stereo << u"  %1 + %2"_s.arg(QFileInfo(left.path).fileName(), QFileInfo(right.path).fileName());
+                if (rates.right != rates.left)
+                    m_stereo << QCoreApplication::translate("SfzImport", "  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left")
+                                    .arg(QFileInfo(right.path).fileName())
+                                    .arg(rates.right)
+                                    .arg(rates.left);
                 // The left one's loop, now in frames of the written window.
                 wav::SourceCut cut;
                 cut.loop = left.cut.loop == wav::SourceCut::Loop::None ? wav::SourceCut::Loop::None : wav::SourceCut::Loop::Keep;

@@ -64,11 +64,13 @@ QString writeFloatWav(const QString &path, const std::vector<float> &samples, in
 }
 
 QString writeStereoPair(const QString &left, const wav::SourceCut &leftCut, const QString &right,
-                        const wav::SourceCut &rightCut, const QString &path)
+                        const wav::SourceCut &rightCut, const QString &path, PairRates *rates)
 {
     SoundWindow l, r;
     if (!readWindow(left, leftCut, l) || !readWindow(right, rightCut, r) || l.channels != 1 || r.channels != 1)
         return QStringLiteral("not two readable mono files");
+    if (rates)
+        *rates = {l.rate, r.samples.empty() ? l.rate : r.rate}; // nothing to resample in an empty side
     if (r.rate != l.rate && !r.samples.empty()) { // the right side brought to the left one's rate
         r.samples = wav::resampleBy(r.samples.data(), qint64(r.samples.size()), 1, double(r.rate) / l.rate);
         if (r.samples.empty())

@@ -32,8 +32,12 @@ QString writeFloatWav(const QString &path, const std::vector<float> &samples, in
 // Writes the windows (cut start..end) of two mono files as one stereo WAV at path,
 // left then right, at the left one's rate (the right resampled when its rate
 // differs), the shorter side ending in silence. Empty when written, else why not
-// (not mono, unreadable, unwritable).
+// (not mono, unreadable, unwritable). rates, when given, gets the left's
+// rate and the right's before it was brought to it.
+struct PairRates {
+    int left = 0, right = 0;
+};
 QString writeStereoPair(const QString &left, const wav::SourceCut &leftCut, const QString &right,
-                        const wav::SourceCut &rightCut, const QString &path);
+                        const wav::SourceCut &rightCut, const QString &path, PairRates *rates = nullptr);
 
 } // namespace tamo::sfz

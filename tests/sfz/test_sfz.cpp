@@ -288,6 +288,7 @@ private Q_SLOTS:
         }
         const SfzImport import = importSfz(writeFiles(dir, {u"m.sfz"_s, sfz}));
         QCOMPARE(import.report.contains(u"Left and right regions playing together, now one stereo sample each:"_s), !name.isEmpty());
+        QCOMPARE(import.report.contains(u"  b.wav: right side resampled from 22050 Hz to 44100 Hz to pair it with the left"_s), regions.endsWith(u";22050"));
         if (name.isEmpty())
             return;
         QCOMPARE(import.samples.size(), 1);
