@@ -417,7 +417,8 @@ bool isDrumKit(const QStringList &paths, const QList<std::optional<int>> &roots)
     const qsizetype count = paths.size();
     qsizetype drums = 0, pitched = 0;
     for (qsizetype i = 0; i < count && 2 * drums <= count && 2 * pitched < count; ++i) {
-        if (!roots.value(i) || !holdsPitch(paths.at(i)).value_or(true))
+        // The sound decides; a root stands only where it cannot tell.
+        if (!holdsPitch(paths.at(i)).value_or(roots.value(i).has_value()))
             ++drums;
         else
             ++pitched;

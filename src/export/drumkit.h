@@ -43,9 +43,9 @@ std::optional<DrumKit> readHydrogenKit(const QString &folder, QString *error = n
 DrumKit kitFromFiles(const QStringList &paths);
 
 // Whether sound files are a drum kit rather than notes of an instrument: most of
-// them have no root, or hold no pitch when they have one (holdsPitch; when it cannot
-// tell, the root stands), so that one name such as "trimo-c3" does not make a kit an
-// instrument. roots[i] is that of paths[i].
+// them hold no pitch (holdsPitch; when it cannot tell, a file without a root counts
+// as a drum), so that one name such as "trimo-c3" does not make a kit an instrument
+// nor a folder of unnamed notes a kit. roots[i] is that of paths[i].
 bool isDrumKit(const QStringList &paths, const QList<std::optional<int>> &roots);
 
 // Whether the sound holds a pitch: periodic at two moments of its sustain with the

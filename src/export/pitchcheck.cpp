@@ -282,7 +282,6 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
                             .arg(chunks)
                             .arg(msp::NoteName(*common))
                             .arg(contradicted);
-    const bool anyRoot = std::any_of(found.cbegin(), found.cend(), [](const wav::RootNote &root) { return root.note.has_value(); });
 
     for (qsizetype i = 0; i < count; ++i) {
         const wav::RootNote &root = found.at(i);
@@ -303,7 +302,7 @@ FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &fo
         const QString was = root.note ? QCoreApplication::translate("PitchCheck", "%1 said %2").arg(rootOriginText(root.source == RootSource::SamplerChunk ? RootOrigin::SamplerChunk : RootOrigin::FileName),
                                                              msp::NoteName(*root.note))
                                       : QCoreApplication::translate("PitchCheck", "none was found");
-        if (confident(i) && (candidate || anyRoot)) {
+        if (confident(i)) { // a file without a root takes its sound's
             const double heardNote = candidate ? heardNear(i, *candidate) : pitches.at(i).note;
             const std::optional<int> octaves = candidate ? wholeOctaves(heardNote - *candidate) : std::nullopt;
             if (candidate && std::abs(heardNote - (*candidate - fine / 100.0)) < 0.5) {

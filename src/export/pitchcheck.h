@@ -116,8 +116,8 @@ struct FolderRoots {
 // - sampler chunks that all say one note while the sound disagrees for half of the
 //   samples or more stand for nothing: the name's note takes over, with its octave
 //   matched to the sound, else the detected pitch;
-// - a sample whose confident pitch lies 50 cents or more from its root (not by
-//   whole octaves) takes the detected pitch, KEY and FINE;
+// - a sample without a root, or whose confident pitch lies 50 cents or more from
+//   its root (not by whole octaves), takes the detected pitch, KEY and FINE;
 // - a sampler chunk whole octaves off its sound is kept and warned about: an
 //   octave is where detectors err.
 FolderRoots decideRoots(const QStringList &names, const QList<wav::RootNote> &found,
