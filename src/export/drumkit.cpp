@@ -412,13 +412,16 @@ std::optional<bool> holdsPitch(const QString &path)
     return std::fabs(ratio - std::round(ratio)) < 0.03 * ratio;
 }
 
-bool isDrumKit(const QStringList &paths, const QList<std::optional<int>> &roots)
+bool isDrumKit(const QStringList &paths, const QList<std::optional<int>> &roots, QHash<QString, std::optional<bool>> *heard)
 {
     const qsizetype count = paths.size();
     qsizetype drums = 0, pitched = 0;
     for (qsizetype i = 0; i < count && 2 * drums <= count && 2 * pitched < count; ++i) {
+        const std::optional<bool> held = holdsPitch(paths.at(i));
+        if (heard)
+            heard->insert(paths.at(i), held);
         // The sound decides; a root stands only where it cannot tell.
-        if (!holdsPitch(paths.at(i)).value_or(roots.value(i).has_value()))
+        if (!held.value_or(roots.value(i).has_value()))
             ++drums;
         else
             ++pitched;
@@ -532,15 +535,20 @@ std::optional<DrumKit> drumKitOfFolder(const QString &folder, const QStringList 
     std::optional<DrumKit> kit = readHydrogenKit(folder, &error);
     if (!kit && !error.isEmpty())
         report << QCoreApplication::translate("DrumKit", "drumkit.xml cannot be read (%1): the folder's sound files are taken as they are.").arg(error);
+    QHash<QString, std::optional<bool>> heard;
     if (!kit) {
         QList<std::optional<int>> roots;
         for (const QString &path : paths)
             roots << wav::detectRoot(path).note;
-        if (!isDrumKit(paths, roots))
+        if (!isDrumKit(paths, roots, &heard))
             return std::nullopt;
         kit = kitFromFiles(paths);
     }
     placeKit(*kit);
+    for (KitPiece &piece : kit->pieces) {
+        if (!kit->declared) // each sound read once: those isDrumKit did not reach are read now
+            piece.pitched = (heard.contains(piece.path) ? heard.value(piece.path) : holdsPitch(piece.path)).value_or(false);
+    }
     QStringList placed;
     for (const KitPiece &piece : std::as_const(kit->pieces))
         placed << QStringLiteral("%1 %2").arg(piece.name, msp::NoteName(piece.key));
@@ -574,7 +582,7 @@ void fillKitRecord(const DrumKit &kit, msp::MspRecord &record, QList<SlotSource>
         cut.gain = piece.gain;
         // A kit's tonal hit or steady cowbell plays as a one-shot; a held note in a folder
         // taken for a kit (files without roots) still gets its loop.
-        cut.seekLoop = !kit.declared && holdsPitch(piece.path).value_or(false);
+        cut.seekLoop = !kit.declared && piece.pitched;
         sources << SlotSource(piece.path, cut);
     }
 }

@@ -4,6 +4,7 @@
 #include "export/keyboardexport.h"
 #include "msp/msprecord.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,7 @@ struct KitPiece {
     QString path;      // the sound file
     double gain = 1.0; // the kit's own level for it (gains and volume of drumkit.xml)
     int key = -1;      // set by placeKit
+    bool pitched = false; // its sound holds a pitch (holdsPitch), read for a folder taken for a kit
 };
 
 struct DrumKit {
@@ -46,7 +48,9 @@ DrumKit kitFromFiles(const QStringList &paths);
 // them hold no pitch (holdsPitch; when it cannot tell, a file without a root counts
 // as a drum), so that one name such as "trimo-c3" does not make a kit an instrument
 // nor a folder of unnamed notes a kit. roots[i] is that of paths[i].
-bool isDrumKit(const QStringList &paths, const QList<std::optional<int>> &roots);
+// What was read of each file goes into heard, by path, when given.
+bool isDrumKit(const QStringList &paths, const QList<std::optional<int>> &roots,
+               QHash<QString, std::optional<bool>> *heard = nullptr);
 
 // Whether the sound holds a pitch: periodic at two moments of its sustain with the
 // same period (a note), not a decaying noise or a click (a drum). None when it is
