@@ -268,7 +268,7 @@ void MspEditorWindow::showSelectedSample()
     if (k == 0)
         return;
     m_form->showSample(m_document->record(), k);
-    const QString wav = m_document->wavFile(k);
+    const QString wav = m_document->soundFile(k); // a FLAC or AIFF added is shown as it is
     if (!wav.isEmpty())
         m_wavPanel->setWavPath(wav);
 }
@@ -297,7 +297,7 @@ void MspEditorWindow::openSelectedWav()
 {
     if (selectedSlot() == 0)
         return;
-    const QString wav = m_document->wavFile(selectedSlot());
+    const QString wav = m_document->soundFile(selectedSlot());
     if (wav.isEmpty())
         return;
     m_wavPanel->setWavPath(wav);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "msp_editor/wavcanvas.h"
 
+#include "wav/wavinfo.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -37,12 +39,16 @@ void WaveCanvas::showFile(const QString &path, double drawLength)
     }
     // The summary reads the whole file: only again when it changed.
     if (path != m_path || stamp != m_stamp || !stamp.exists) {
-        m_summary = wav::WaveformSummary(*source);
+        m_decoded = wav::decodedForDrawing(path);
+        if (!m_decoded.isEmpty())
+            m_source = std::make_unique<wav::MemorySource>(m_decoded);
+        m_summary = wav::WaveformSummary(m_decoded.isEmpty() ? static_cast<wav::ByteSource &>(*source) : *m_source);
         m_path = path;
         m_stamp = stamp;
     }
-    m_source = std::move(source);
-    m_drawLength = drawLength;
+    if (m_decoded.isEmpty())
+        m_source = std::move(source);
+    m_drawLength = m_decoded.isEmpty() ? drawLength : double(m_decoded.size() - wav::wavhdr::kSize);
     m_columns.clear();
     m_known.clear();
     m_shown = true;
@@ -140,13 +146,13 @@ void WaveCanvas::setLoop(qint64 start, qint64 end, qint64 crossfade, int blockAl
 }
 
 // A frame falls in column floor(width * offset / drawLength), as the summary draws it.
-double WaveCanvas::xOf(qint64 frame) const { return double(width()) * double(frame) * m_blockAlign / m_drawLength; }
+double WaveCanvas::xOf(qint64 frame) const { return double(width()) * double(frame) * blockAlign() / m_drawLength; }
 
 qint64 WaveCanvas::frameAt(double x) const
 {
     if (width() <= 0)
         return 0;
-    return std::max<qint64>(0, std::llround(x * m_drawLength / (double(width()) * m_blockAlign)));
+    return std::max<qint64>(0, std::llround(x * m_drawLength / (double(width()) * blockAlign())));
 }
 
 void WaveCanvas::paintLoop(QPainter &painter)

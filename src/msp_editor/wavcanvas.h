@@ -22,7 +22,8 @@ public:
     ~WaveCanvas() override;
 
     void clearPlot();
-    // Draws the data chunk of the file at path, as far as drawLength bytes of it.
+    // Draws the data chunk of the file at path, as far as drawLength bytes of it; a
+    // file of another format (FLAC, AIFF, Ogg) whole, as decoded.
     void showFile(const QString &path, double drawLength);
 
     // The loop to mark, in frames of the drawn file: end is one past the last looped
@@ -44,7 +45,9 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    bool hasLoop() const { return m_loopEnd > m_loopStart && m_blockAlign > 0 && m_drawLength > 0; }
+    bool hasLoop() const { return m_loopEnd > m_loopStart && blockAlign() > 0 && m_drawLength > 0; }
+    // A decoded file is drawn as 16-bit mono whatever its header says.
+    int blockAlign() const { return m_decoded.isEmpty() ? m_blockAlign : 2; }
     double xOf(qint64 frame) const;
     qint64 frameAt(double x) const;
     void paintLoop(QPainter &painter);
@@ -56,7 +59,8 @@ private:
     double m_drawLength = 0;
     QString m_path;
     util::FileStamp m_stamp;
-    std::unique_ptr<wav::FileSource> m_source;
+    QByteArray m_decoded; // the drawn file as decodedForDrawing gave it, or empty
+    std::unique_ptr<wav::ByteSource> m_source;
     wav::WaveformSummary m_summary;
     QList<wav::WaveformColumn> m_columns; // at the current width
     QList<bool> m_known;                  // which of them are worked out

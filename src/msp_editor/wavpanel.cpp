@@ -98,15 +98,6 @@ constexpr FieldInfo kFields[] = {
     {WavField::Trailer, 14, QT_TRANSLATE_NOOP("tamo::msp_editor::WavPanel", "Données Après DATA")},
 };
 
-// The loop a file's sampler data carries first (end one past its last frame), if any.
-std::optional<std::pair<qint64, qint64>> ownLoop(const wav::SoundFile &file)
-{
-    SF_INSTRUMENT instrument{};
-    if (!file.isOpen() || !file.instrument(&instrument) || instrument.loop_count < 1)
-        return std::nullopt;
-    return std::pair<qint64, qint64>{instrument.loops[0].start, instrument.loops[0].end};
-}
-
 // The frame nearest at where the sound (its channels summed) rises through zero:
 // the frame before it below zero, itself at or above. A loop whose both ends lie
 // on such frames joins without a step. -1 when none lies within half a second.
@@ -430,7 +421,7 @@ void WavPanel::showWavInfo()
     m_fieldBoxes[11]->setText(t.bitsPerSample);
     const wav::SoundFile sound(m_wavPath);
     m_frames = sound.isOpen() ? qint64(sound.info().frames) : 0;
-    m_ownLoop = ownLoop(sound);
+    m_ownLoop = sound.firstLoop();
     m_keyboardFormat = wav::checkKeyboardFormat(m_wavPath).ok;
     showLoop();
     if (!m_view.hasData())

@@ -11,6 +11,7 @@
 #include <complex>
 #include <limits>
 #include <numeric>
+#include <tuple>
 #include <vector>
 
 namespace tamo::wav {
@@ -689,11 +690,9 @@ FoundLoop findLoopInFile(const QString &path)
         return loop;
     }
     const SF_INFO &info = file.info();
-    SF_INSTRUMENT instrument;
-    if (file.instrument(&instrument) && instrument.loop_count > 0 && instrument.loops[0].end > instrument.loops[0].start) {
+    if (const auto own = file.firstLoop()) {
         loop.found = loop.own = true;
-        loop.start = instrument.loops[0].start;
-        loop.end = instrument.loops[0].end;
+        std::tie(loop.start, loop.end) = *own;
         return loop;
     }
     const FrameReader read = [&](qint64 from, qint64 count, float *out) -> qint64 {

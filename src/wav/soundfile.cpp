@@ -31,4 +31,12 @@ bool SoundFile::instrument(SF_INSTRUMENT *out) const
     return m_file && sf_command(m_file, SFC_GET_INSTRUMENT, out, int(sizeof *out)) == SF_TRUE;
 }
 
+std::optional<std::pair<qint64, qint64>> SoundFile::firstLoop() const
+{
+    SF_INSTRUMENT own;
+    if (!instrument(&own) || own.loop_count < 1 || own.loops[0].end <= own.loops[0].start)
+        return std::nullopt;
+    return std::pair<qint64, qint64>{own.loops[0].start, own.loops[0].end};
+}
+
 } // namespace tamo::wav

@@ -5,6 +5,9 @@
 
 #include <sndfile.h>
 
+#include <optional>
+#include <utility>
+
 namespace tamo::wav {
 
 // An audio file open for reading through libsndfile, closed with the object.
@@ -24,6 +27,9 @@ public:
     QString errorString() const;
     // The sampler data (WAV "smpl", AIFF "INST"), when the file carries any.
     bool instrument(SF_INSTRUMENT *out) const;
+    // Its first loop (end one past the last looped frame), when it carries one that
+    // holds frames: what the export keeps and the WAV panel draws.
+    std::optional<std::pair<qint64, qint64>> firstLoop() const;
 
 private:
     SNDFILE *m_file = nullptr;

@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "wav/wavwaveform.h"
 
+#include "wav/soundfile.h"
+#include "wav/wavinfo.h"
+
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 namespace tamo::wav {
 
@@ -152,6 +158,33 @@ QList<WaveformColumn> computeWaveform(QByteArrayView bytes, qint64 count, double
 {
     MemorySource source(bytes);
     return computeWaveform(source, count, drawLength);
+}
+
+QByteArray decodedForDrawing(const QString &path)
+{
+    const SoundFile file(path);
+    const int channels = file.isOpen() ? file.info().channels : 0;
+    const int type = file.info().format & SF_FORMAT_TYPEMASK;
+    if (channels < 1 || file.info().frames <= 0 || type == SF_FORMAT_WAV || type == SF_FORMAT_WAVEX)
+        return {}; // a WAV is drawn from its own bytes
+    // Two bytes a frame, as many as a data size can count.
+    const qint64 frames = std::min<qint64>(file.info().frames, (std::numeric_limits<qint32>::max() - qint64(wavhdr::kSize)) / 2);
+    QByteArray out = canonicalHeader(qint32(wavhdr::kSize - 8 + 2 * frames), 1, file.info().samplerate, qint32(2 * frames));
+    const qint64 headerBytes = out.size();
+    out.resize(qsizetype(headerBytes + 2 * frames), '\0');
+    constexpr qint64 kBlock = 65536;
+    std::vector<float> block(std::size_t(kBlock * channels));
+    for (qint64 at = 0; at < frames;) {
+        const qint64 got = sf_readf_float(file.handle(), block.data(), std::min(kBlock, frames - at));
+        if (got <= 0)
+            break; // the rest stays silent
+        for (qint64 i = 0; i < got; ++i) {
+            const auto level = qint16(std::clamp(std::lround(double(block[std::size_t(i * channels)]) * 32768.0), -32768L, 32767L));
+            qToLittleEndian(level, out.data() + headerBytes + 2 * (at + i));
+        }
+        at += got;
+    }
+    return out;
 }
 
 } // namespace tamo::wav

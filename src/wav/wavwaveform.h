@@ -5,6 +5,7 @@
 #include "wav/wavformat.h"
 
 #include <QList>
+#include <QString>
 
 #include <algorithm>
 
@@ -71,6 +72,11 @@ private:
     SampleFormat m_format;
     QList<WaveformColumn> m_blocks;
 };
+
+// A sound file other than a WAV (FLAC, AIFF, Ogg) as libsndfile decodes it: its
+// first channel as a canonical 16-bit mono WAV in memory, to draw as one. Empty
+// for a WAV or when it cannot be read.
+QByteArray decodedForDrawing(const QString &path);
 
 // All `count` columns at once, for a file read a single time.
 QList<WaveformColumn> computeWaveform(ByteSource &source, qint64 count, double drawLength);

@@ -6,6 +6,7 @@
 #include "../wav/helper_sound.h"
 #include "../wav/helper_wav.h"
 #include "editorsupport.h"
+#include "msp_editor/wavcanvas.h"
 #include "msp_editor/wavpanel.h"
 #include "export/keyboardexport.h"
 #include "ui/scriptedplatform.h"
@@ -285,6 +286,21 @@ private Q_SLOTS:
         platform.queueText(u"NEWNAME"_s), run(reopened, u"MnuRenameSample"_s);
         QVERIFY(reopened.document().exportSource(1) == was && reopened.document().keptLoop(1) == kept && kept.kind != msp_editor::SampleLoop::Kind::Keep);
         QCOMPARE(platform.messageTexts().size(), util::HasAudioOutput() ? 0 : 1); // said on the release
+    }
+
+    // An AIFF of 8000 frames with a loop 1000..3000 (MARK and INST chunks added here) is drawn decoded, its loop too.
+    void otherFormatLoopDrawn()
+    {
+        const QString aiff = m_dir.filePath(u"LOOPED.aiff"_s);
+        QVERIFY(test::sound::write(aiff, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 44100, 1, 8000));
+        QByteArray bytes = test::readAll(aiff) + QByteArray::fromHex("4d41524b0000001600020001000003e803626567000200000bb803656e64494e5354000000143c00007f017f0000000100010002000000000000");
+        qToBigEndian(quint32(bytes.size() - 8), bytes.data() + 4);
+        QVERIFY(test::writeAll(aiff, bytes));
+        MspEditorWindow editor;
+        editor.addWavFiles({aiff}), editor.selectSlot(1), editor.wavPanel()->showWavInfo(), editor.wavPanel()->drawWaveform();
+        const QImage image = editor.findChild<QWidget *>(u"Picture2"_s)->grab().toImage();
+        const auto firstOf = [&](const QColor &c) { int x = 0; while (x < image.width() && image.pixelColor(x, 2) != c) ++x; return x; };
+        QVERIFY(std::abs(firstOf(msp_editor::WaveCanvas::kLoopStart) - image.width() / 8) <= 1 && std::abs(firstOf(msp_editor::WaveCanvas::kLoopEnd) - image.width() * 3 / 8) <= 1);
     }
 
 private:
