@@ -719,6 +719,10 @@ Do you want to replace it ?</translation>
         <source>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</source>
         <translation>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</translation>
     </message>
+    <message>
+        <source>  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left</source>
+        <translation>  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left</translation>
+    </message>
 </context>
 <context>
     <name>SfzParser</name>
@@ -952,6 +956,10 @@ Do you want to replace it ?</translation>
     <message>
         <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
         <translation>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</translation>
+    </message>
+    <message>
+        <source>  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left</source>
+        <translation>  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left</translation>
     </message>
 </context>
 <context>

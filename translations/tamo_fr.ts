@@ -719,6 +719,10 @@ Voulez-vous le remplacer ?</translation>
         <source>Warning: layers sounding together on a key, kept as overlapping samples (--layers first): the keyboard sounds only the first:</source>
         <translation>Attention : couches jouant ensemble sur une touche, gardées en échantillons superposés (--layers first) : le clavier ne joue que le premier :</translation>
     </message>
+    <message>
+        <source>  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left</source>
+        <translation>  %1 : côté droit rééchantillonné de %2 Hz à %3 Hz pour former la paire avec le gauche</translation>
+    </message>
 </context>
 <context>
     <name>SfzParser</name>
@@ -952,6 +956,10 @@ Voulez-vous le remplacer ?</translation>
     <message>
         <source>More than %1 layers on a key: the first %1 mixed, the others (counted) left out:</source>
         <translation>Plus de %1 couches sur une touche : les %1 premières mélangées, les autres (comptées) laissées de côté :</translation>
+    </message>
+    <message>
+        <source>  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left</source>
+        <translation>  %1 : côté droit rééchantillonné de %2 Hz à %3 Hz pour former la paire avec le gauche</translation>
     </message>
 </context>
 <context>
