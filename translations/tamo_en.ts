@@ -1815,6 +1815,10 @@ Rename one of them !</translation>
         <source>The file is not in the keyboard&apos;s format and stays as it is: the set keeps the loop, and the export loops its copy</source>
         <translation>The file is not in the keyboard&apos;s format and stays as it is: the set keeps the loop, and the export loops its copy</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; is not a WAV file, so its header fields cannot be written. Nothing was written.</source>
+        <translation>&quot;%1&quot; is not a WAV file, so its header fields cannot be written. Nothing was written.</translation>
+    </message>
 </context>
 <context>
     <name>tamo::usd::DrumKitWindow</name>

@@ -1815,6 +1815,10 @@ Renommez l&apos;un d&apos;eux !</translation>
         <source>The file is not in the keyboard&apos;s format and stays as it is: the set keeps the loop, and the export loops its copy</source>
         <translation>Le fichier n&apos;est pas au format du clavier et reste tel quel : le jeu garde la boucle, et l&apos;export boucle sa copie</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; is not a WAV file, so its header fields cannot be written. Nothing was written.</source>
+        <translation>« %1 » n&apos;est pas un fichier WAV : ses champs d&apos;en-tête ne peuvent pas y être écrits. Rien n&apos;a été écrit.</translation>
+    </message>
 </context>
 <context>
     <name>tamo::usd::DrumKitWindow</name>

@@ -657,6 +657,13 @@ void WavPanel::writeHeaderFields()
 {
     if (!showsCurrentFile())
         return;
+    // The fields sit at a WAV header's offsets: written into another format they would damage it.
+    if (const wav::SoundFile sound(m_wavPath); sound.isOpen() && (sound.info().format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV) {
+        ui::message(tr("\"%1\" is not a WAV file, so its header fields cannot be written. Nothing was written.")
+                        .arg(QDir::toNativeSeparators(m_wavPath)),
+                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+        return;
+    }
     const wav::HeaderWritePlan plan = wav::planHeaderWrite(fieldTexts(), m_view);
     using Problem = wav::HeaderWritePlan::Problem;
     if (plan.problem != Problem::None) {

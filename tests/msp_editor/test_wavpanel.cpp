@@ -296,11 +296,16 @@ private Q_SLOTS:
         QByteArray bytes = test::readAll(aiff) + QByteArray::fromHex("4d41524b0000001600020001000003e803626567000200000bb803656e64494e5354000000143c00007f017f0000000100010002000000000000");
         qToBigEndian(quint32(bytes.size() - 8), bytes.data() + 4);
         QVERIFY(test::writeAll(aiff, bytes));
+        const ui::ScriptedPlatform platform;
         MspEditorWindow editor;
         editor.addWavFiles({aiff}), editor.selectSlot(1), editor.wavPanel()->showWavInfo(), editor.wavPanel()->drawWaveform();
         const QImage image = editor.findChild<QWidget *>(u"Picture2"_s)->grab().toImage();
         const auto firstOf = [&](const QColor &c) { int x = 0; while (x < image.width() && image.pixelColor(x, 2) != c) ++x; return x; };
         QVERIFY(std::abs(firstOf(msp_editor::WaveCanvas::kLoopStart) - image.width() / 8) <= 1 && std::abs(firstOf(msp_editor::WaveCanvas::kLoopEnd) - image.width() * 3 / 8) <= 1);
+        // Its header fields are a WAV's: written into the AIFF they would damage it.
+        editor.findChild<QLineEdit *>(u"Text7"_s)->setText(u"22050"_s);
+        editor.findChild<QPushButton *>(u"Command5"_s)->click();
+        QVERIFY(test::readAll(aiff) == bytes && platform.messageTexts().size() == 1);
     }
 
 private:
