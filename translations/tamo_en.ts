@@ -1816,8 +1816,8 @@ Rename one of them !</translation>
         <translation>The file is not in the keyboard&apos;s format and stays as it is: the set keeps the loop, and the export loops its copy</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is not a WAV file, so its header fields cannot be written. Nothing was written.</source>
-        <translation>&quot;%1&quot; is not a WAV file, so its header fields cannot be written. Nothing was written.</translation>
+        <source>&quot;%1&quot; is not a WAV file: only a WAV file&apos;s header can be written or cleaned up. Nothing was written.</source>
+        <translation>&quot;%1&quot; is not a WAV file: only a WAV file&apos;s header can be written or cleaned up. Nothing was written.</translation>
     </message>
 </context>
 <context>

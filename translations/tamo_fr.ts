@@ -1816,8 +1816,8 @@ Renommez l&apos;un d&apos;eux !</translation>
         <translation>Le fichier n&apos;est pas au format du clavier et reste tel quel : le jeu garde la boucle, et l&apos;export boucle sa copie</translation>
     </message>
     <message>
-        <source>&quot;%1&quot; is not a WAV file, so its header fields cannot be written. Nothing was written.</source>
-        <translation>« %1 » n&apos;est pas un fichier WAV : ses champs d&apos;en-tête ne peuvent pas y être écrits. Rien n&apos;a été écrit.</translation>
+        <source>&quot;%1&quot; is not a WAV file: only a WAV file&apos;s header can be written or cleaned up. Nothing was written.</source>
+        <translation>« %1 » n&apos;est pas un fichier WAV : seul l&apos;en-tête d&apos;un fichier WAV peut être écrit ou nettoyé. Rien n&apos;a été écrit.</translation>
     </message>
 </context>
 <context>

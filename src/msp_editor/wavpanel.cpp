@@ -657,13 +657,8 @@ void WavPanel::writeHeaderFields()
 {
     if (!showsCurrentFile())
         return;
-    // The fields sit at a WAV header's offsets: written into another format they would damage it.
-    if (const wav::SoundFile sound(m_wavPath); sound.isOpen() && (sound.info().format & SF_FORMAT_TYPEMASK) != SF_FORMAT_WAV) {
-        ui::message(tr("\"%1\" is not a WAV file, so its header fields cannot be written. Nothing was written.")
-                        .arg(QDir::toNativeSeparators(m_wavPath)),
-                    ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+    if (!isWavFile())
         return;
-    }
     const wav::HeaderWritePlan plan = wav::planHeaderWrite(fieldTexts(), m_view);
     using Problem = wav::HeaderWritePlan::Problem;
     if (plan.problem != Problem::None) {
@@ -711,6 +706,19 @@ void WavPanel::writeHeaderFields()
     reloadIfCurrent(m_wavPath);
 }
 
+// The header fields and CleanUp work at a WAV header's offsets: in another format
+// (an AIFF, FLAC or Ogg sample shown) they would damage the file.
+bool WavPanel::isWavFile()
+{
+    const wav::SoundFile sound(m_wavPath);
+    if (!sound.isOpen() || (sound.info().format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV)
+        return true;
+    ui::message(tr("\"%1\" is not a WAV file: only a WAV file's header can be written or cleaned up. Nothing was written.")
+                    .arg(QDir::toNativeSeparators(m_wavPath)),
+                ui::Buttons::Ok, ui::Icon::Exclamation, ui::kProgramTitle, window());
+    return false;
+}
+
 bool WavPanel::showsCurrentFile()
 {
     const QString path = QDir::toNativeSeparators(m_wavPath);
@@ -739,6 +747,8 @@ void WavPanel::reloadIfCurrent(const QString &written)
 
 void WavPanel::cleanUpWav()
 {
+    if (!isWavFile())
+        return;
     wav::CleanUpResult result;
     std::optional<QByteArray> before;
     bool undoable = false;

@@ -94,6 +94,7 @@ private:
     void showReadout(QLineEdit *box);
     void showLimitNote(QLabel *note, const QByteArray &shown, qint64 total, bool cut);
     // Whether the fields show the file at wavPath() as it is now; a message otherwise.
+    bool isWavFile();
     bool showsCurrentFile();
     wav::WavFieldTexts fieldTexts() const;
     // The typed loop, or a message and nullopt when it does not fit the file.

@@ -302,10 +302,11 @@ private Q_SLOTS:
         const QImage image = editor.findChild<QWidget *>(u"Picture2"_s)->grab().toImage();
         const auto firstOf = [&](const QColor &c) { int x = 0; while (x < image.width() && image.pixelColor(x, 2) != c) ++x; return x; };
         QVERIFY(std::abs(firstOf(msp_editor::WaveCanvas::kLoopStart) - image.width() / 8) <= 1 && std::abs(firstOf(msp_editor::WaveCanvas::kLoopEnd) - image.width() * 3 / 8) <= 1);
-        // Its header fields are a WAV's: written into the AIFF they would damage it.
+        // Its header fields and CleanUp are a WAV's: in the AIFF they would damage it.
         editor.findChild<QLineEdit *>(u"Text7"_s)->setText(u"22050"_s);
         editor.findChild<QPushButton *>(u"Command5"_s)->click();
-        QVERIFY(test::readAll(aiff) == bytes && platform.messageTexts().size() == 1);
+        editor.findChild<QPushButton *>(u"Command7"_s)->click(); // CleanUp
+        QVERIFY(test::readAll(aiff) == bytes && platform.messageTexts().size() == 2);
     }
 
 private:
