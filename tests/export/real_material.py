@@ -99,6 +99,7 @@ def check_set(out):
     return loops
 
 def polyphone_sfz(source, folder):
+    folder.mkdir(exist_ok=True)
     subprocess.run(['polyphone', '-3', '-i', str(source), '-d', str(folder), '-c', '100'], check=True,
                    env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), capture_output=True)
 
@@ -164,7 +165,6 @@ def main(tamo):
     failures = []
     with tempfile.TemporaryDirectory() as tmp:
         tmp = Path(tmp)
-        (tmp / 'sfz').mkdir()
         polyphone_sfz(SF2, tmp / 'sfz')
         instruments = sorted((tmp / 'sfz').rglob('*.sfz'))
         assert len(instruments) == 136, f'{len(instruments)} instruments from Polyphone'
