@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End to end on material nobody here wrote: every SFZ instrument Polyphone makes from
-# Debian's TimGM6mb, the whole FluidR3 and MuseScore Lite banks, FluidR3's Polyphone SFZ
-# as one library folder, and every Hydrogen drum kit go through `TAMO export`. The sets
-# are read back here with a reader of their own (RIFF walk, MSP offsets), not TAMO's.
+# Debian's TimGM6mb, FluidR3's as a library and the FluidR3 and MuseScore banks, and every
+# Hydrogen kit, go through `TAMO export`, read back with a reader of their own, not TAMO's.
 #   real_material.py TAMO-BINARY
 import os, re, shutil, struct, subprocess, sys, tempfile, time
 from pathlib import Path
@@ -11,13 +10,9 @@ from pathlib import Path
 SF2 = Path('/usr/share/sounds/sf2/TimGM6mb.sf2')
 KITS = Path('/usr/share/hydrogen/data/drumkits')
 NAMES_AT, COUNT_AT, START_AT, END_AT = 20, 7, 532, 596
-NOTES = ['C', 'C#', 'D', 'D#', 'E', 'F', 'F#', 'G', 'G#', 'A', 'A#', 'B']
-STICK_NAME = re.compile(r'^[A-Z0-9_~-]{1,8}\.WAV$')
-# Whole banks, one TAMO process each: (title, Debian package, source, sets it holds;
-# a source of None is FluidR3 made into SFZ by Polyphone, exported as one library folder).
-BANKS = [('FluidR3_GM.sf2', 'fluid-soundfont-gm', Path('/usr/share/sounds/sf2/FluidR3_GM.sf2'), 189),
-         ('MuseScore_General_Lite.sf3', 'musescore-general-soundfont-small', Path('/usr/share/sounds/sf3/MuseScore_General_Lite.sf3'), 311),
-         ('FluidR3 as Polyphone SFZ', 'fluid-soundfont-gm', None, 189)]
+FLUID = Path('/usr/share/sounds/sf2/FluidR3_GM.sf2')
+# Whole banks, one TAMO process each (None: FluidR3 through Polyphone, one library folder).
+BANKS = [(FLUID, 189), (Path('/usr/share/sounds/sf3/MuseScore_General_Lite.sf3'), 311), (None, 189)]
 
 def chunks(data):
     at = 12
@@ -54,35 +49,18 @@ def read_msp(folder):
         slots.append((name, rec[START_AT + k] + 1, rec[END_AT + k]))
     return slots
 
-def export(tamo, source, out, *options, timeout=600):
-    run = subprocess.run([tamo, 'export', str(source), str(out), *options], capture_output=True, text=True, timeout=timeout)
+def export(tamo, source, out, *options):
+    run = subprocess.run([tamo, 'export', str(source), str(out), *options], capture_output=True, text=True, timeout=600)
     assert run.returncode == 0, f'{source}: exit {run.returncode}: {run.stderr.strip()}'
     return run.stdout
 
-def key_of(note):
-    name, octave = re.fullmatch(r'([A-G]#?)(-?\d+)', note).groups()
-    return NOTES.index(name) + 12 * int(octave) + 24
-
-def said_overlaps(said):
-    """{set folder ('' for a lone set): (keys said to be played by two slots, sample names said)}"""
-    found = {}
-    for line in said.splitlines():
-        m = re.match(r'(?:(\S+): )?Keys (.+?) are played by more than one sample \((.*?)\)', line)
-        if m:
-            keys = set()
-            for part in m.group(2).split(', '):
-                low, high = re.fullmatch(r'([A-G]#?-?\d+)(?:-([A-G]#?-?\d+))?', part).groups()
-                keys.update(range(key_of(low), key_of(high or low) + 1))
-            found[m.group(1) or ''] = (keys, set(m.group(3).split(', ')))
-    return found
-
 def unsaid_overlap(out, said):
-    """Keys two slots play that the output leaves unsaid (or said without those slots' names)."""
+    """Keys two slots play that the output does not name for this set (its folder; none: a lone set)."""
+    key = lambda note: 'C C# D D# E F F# G G# A A# B'.split().index(note.rstrip('-0123456789')) + 12 * int(note.lstrip('ABCDEFG#')) + 24
+    named = {k for sub, keys in re.findall(r'^(?:(\S+): )?Keys (.+?) are played by more than one sample', said, re.M) if sub in ('', out.name)
+             for low, high in re.findall(r'([A-G]#?-?\d+)(?:-([A-G]#?-?\d+))?', keys) for k in range(key(low), key(high or low) + 1)}
     slots = read_msp(out)
-    shared = {k for k in range(128) if sum(low <= k <= high for _, low, high in slots) > 1}
-    keys, names = said.get(out.name, said.get('', (set(), set())))
-    on_shared = {name for name, low, high in slots if any(low <= k <= high for k in shared)}
-    return sorted(shared - keys), sorted(on_shared - names) if shared else [], bool(shared)
+    return sorted(k for k in range(128) if sum(low <= k <= high for _, low, high in slots) > 1 and k not in named)
 
 def check_set(out):
     """Every slot's WAV is there in the keyboard's format, and no sound is written twice."""
@@ -90,7 +68,7 @@ def check_set(out):
     seen, loops = {}, {}
     for name, _, _ in read_msp(out):
         assert name.upper() + '.WAV' in files, f'{out}: no WAV for sample {name}'
-    bad = [p.name for p in files.values() if not STICK_NAME.match(p.name)]
+    bad = [p.name for p in files.values() if not re.match(r'^[A-Z0-9_~-]{1,8}\.WAV$', p.name)]
     assert not bad, f'{out}: names {bad}'
     for upper, path in files.items():
         data, loops[upper] = read_wav(path)
@@ -98,34 +76,19 @@ def check_set(out):
         seen[data] = upper
     return loops
 
-def polyphone_sfz(source, folder):
-    folder.mkdir(exist_ok=True)
-    subprocess.run(['polyphone', '-3', '-i', str(source), '-d', str(folder), '-c', '100'], check=True,
-                   env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), capture_output=True)
-
-def check_bank(tamo, title, source, out, sets_held):
-    """A whole bank in one TAMO process; every preset's set read back: nothing refused, no
-    key played by two slots that the output does not name for that set."""
-    started = time.monotonic()
-    run = subprocess.run([tamo, 'export', str(source), str(out)], capture_output=True, text=True, timeout=3000)
-    took = time.monotonic() - started
-    failures = [f'{title}: {line}' for line in run.stderr.splitlines() if run.returncode or line.startswith('Refused')]
-    said = said_overlaps(run.stdout)
-    sets = sorted(p for p in out.iterdir() if p.is_dir()) if out.exists() else []
-    if len(sets) != sets_held:
-        failures.append(f'{title}: {len(sets)} sets written of {sets_held}')
-    shared = unsaid = 0
+def check_bank(tamo, source, out, sets_held):
+    """A whole bank in one process, each set read back: nothing refused, no key of two slots unsaid."""
+    started, run = time.monotonic(), subprocess.run([tamo, 'export', str(source), str(out)], capture_output=True, text=True, timeout=3000)
+    sets = sorted(p for p in out.glob('*') if p.is_dir())
+    print(f'{source}: {len(sets)} sets in {time.monotonic() - started:.0f} s, {run.stdout.count("more than one sample")} said overlapping')
+    failures = [f'{source.name}: {line}' for line in run.stderr.splitlines() + [f'{len(sets)} sets of {sets_held}'] * (len(sets) != sets_held)]
     for folder in sets:
         try:
             check_set(folder)
-            keys, names, overlapping = unsaid_overlap(folder, said)
-            shared += overlapping
-            unsaid += bool(keys or names)
-            assert not keys and not names, f'{title}, {folder.name}: keys {keys} of {names} played by two slots, unsaid'
+            assert not (keys := unsaid_overlap(folder, run.stdout)), f'{source.name} {folder.name}: keys {keys} of two slots, unsaid'
         except AssertionError as error:
             failures.append(str(error))
-    print(f'{title}: {len(sets)} sets in {took:.0f} s; {shared} with keys played by two slots, {unsaid} of them unsaid')
-    shutil.rmtree(out, ignore_errors=True) # a bank writes hundreds of MB
+    shutil.rmtree(out, ignore_errors=True) # hundreds of MB
     return failures
 
 def region_loops(sfz):
@@ -165,7 +128,9 @@ def main(tamo):
     failures = []
     with tempfile.TemporaryDirectory() as tmp:
         tmp = Path(tmp)
-        polyphone_sfz(SF2, tmp / 'sfz')
+        for font, folder in ((SF2, tmp / 'sfz'), (FLUID, tmp / 'fluid')):
+            folder.mkdir()
+            subprocess.run(['polyphone', '-3', '-i', str(font), '-d', str(folder), '-c', '100'], env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), capture_output=True)
         instruments = sorted((tmp / 'sfz').rglob('*.sfz'))
         assert len(instruments) == 136, f'{len(instruments)} instruments from Polyphone'
         for i, sfz in enumerate(instruments):
@@ -173,9 +138,8 @@ def main(tamo):
             try:
                 said = export(tamo, sfz, out)
                 loops = check_set(out)
-                # Keys played by two slots are said, with the samples on them.
-                keys, names, _ = unsaid_overlap(out, said_overlaps(said))
-                assert not keys and not names, f'{sfz.name}: keys {keys} of {names} played by two slots, unsaid'
+                # Keys played by two slots are said.
+                assert not (keys := unsaid_overlap(out, said)), f'{sfz.name}: keys {keys} of two slots, unsaid'
                 regions = region_loops(sfz)
                 looped = [m for m, _ in regions if m in ('loop_continuous', 'loop_sustain')]
                 if not looped:
@@ -228,15 +192,11 @@ def main(tamo):
                     assert 36 in keys, f'{kit.name}: no sound on C1 {slots}'
             except AssertionError as error:
                 failures.append(str(error))
-        for title, package, source, sets_held in BANKS:
-            if not (source or BANKS[0][2]).exists():
-                print(f'SKIP {title}: {package} is missing')
+        for source, sets_held in BANKS:
+            if not (source or FLUID).exists():
+                print(f'SKIP {source or FLUID}: not installed')
                 continue
-            if source is None:
-                polyphone_sfz(BANKS[0][2], tmp / 'fluid')
-                source = tmp / 'fluid' / 'FluidR3_GM'
-            failures += check_bank(tamo, title, source, tmp / 'bank', sets_held)
-            shutil.rmtree(tmp / 'fluid', ignore_errors=True)
+            failures += check_bank(tamo, source or tmp / 'fluid' / 'FluidR3_GM', tmp / 'bank', sets_held)
     for failure in failures:
         print('FAIL:', failure)
     print(f'{len(failures)} failed')
