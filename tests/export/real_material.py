@@ -10,9 +10,8 @@ from pathlib import Path
 SF2 = Path('/usr/share/sounds/sf2/TimGM6mb.sf2')
 KITS = Path('/usr/share/hydrogen/data/drumkits')
 NAMES_AT, COUNT_AT, START_AT, END_AT = 20, 7, 532, 596
-FLUID = Path('/usr/share/sounds/sf2/FluidR3_GM.sf2')
 # Whole banks, one TAMO process each (None: FluidR3 through Polyphone, one library folder).
-BANKS = [(FLUID, 189), (Path('/usr/share/sounds/sf3/MuseScore_General_Lite.sf3'), 311), (None, 189)]
+BANKS = [(FLUID := Path('/usr/share/sounds/sf2/FluidR3_GM.sf2'), 189), (Path('/usr/share/sounds/sf3/MuseScore_General_Lite.sf3'), 311), (None, 189)]
 
 def chunks(data):
     at = 12
@@ -54,22 +53,19 @@ def export(tamo, source, out, *options):
     assert run.returncode == 0, f'{source}: exit {run.returncode}: {run.stderr.strip()}'
     return run.stdout
 
-def unsaid_overlap(out, said):
-    """Keys two slots play that the output does not name for this set (its folder; none: a lone set)."""
-    key = lambda note: 'C C# D D# E F F# G G# A A# B'.split().index(note.rstrip('-0123456789')) + 12 * int(note.lstrip('ABCDEFG#')) + 24
-    named = {k for sub, keys in re.findall(r'^(?:(\S+): )?Keys (.+?) are played by more than one sample', said, re.M) if sub in ('', out.name)
-             for low, high in re.findall(r'([A-G]#?-?\d+)(?:-([A-G]#?-?\d+))?', keys) for k in range(key(low), key(high or low) + 1)}
-    slots = read_msp(out)
-    return sorted(k for k in range(128) if sum(low <= k <= high for _, low, high in slots) > 1 and k not in named)
-
-def check_set(out):
-    """Every slot's WAV is there in the keyboard's format, and no sound is written twice."""
+def check_set(out, said):
+    """Each slot's WAV there, in the keyboard's format and named for the stick, none twice; keys of two slots said."""
     files = {p.name.upper(): p for p in out.glob('*') if p.suffix.upper() == '.WAV'}
-    seen, loops = {}, {}
-    for name, _, _ in read_msp(out):
+    seen, loops, slots = {}, {}, read_msp(out)
+    for name, _, _ in slots:
         assert name.upper() + '.WAV' in files, f'{out}: no WAV for sample {name}'
     bad = [p.name for p in files.values() if not re.match(r'^[A-Z0-9_~-]{1,8}\.WAV$', p.name)]
     assert not bad, f'{out}: names {bad}'
+    key = lambda note: 'C C# D D# E F F# G G# A A# B'.split().index(note.rstrip('-0123456789')) + 12 * int(note.lstrip('ABCDEFG#')) + 24
+    named = {k for sub, keys in re.findall(r'^(?:(\S+): )?Keys (.+?) are played by more than one sample', said, re.M) if sub in ('', out.name)
+             for low, high in re.findall(r'([A-G]#?-?\d+)(?:-([A-G]#?-?\d+))?', keys) for k in range(key(low), key(high or low) + 1)}
+    unsaid = [k for k in range(128) if sum(low <= k <= high for _, low, high in slots) > 1 and k not in named]
+    assert not unsaid, f'{out}: keys {unsaid} of two slots, unsaid'
     for upper, path in files.items():
         data, loops[upper] = read_wav(path)
         assert data not in seen, f'{out}: {upper} repeats {seen.get(data)}'
@@ -84,8 +80,7 @@ def check_bank(tamo, source, out, sets_held):
     failures = [f'{source.name}: {line}' for line in run.stderr.splitlines() + [f'{len(sets)} sets of {sets_held}'] * (len(sets) != sets_held)]
     for folder in sets:
         try:
-            check_set(folder)
-            assert not (keys := unsaid_overlap(folder, run.stdout)), f'{source.name} {folder.name}: keys {keys} of two slots, unsaid'
+            check_set(folder, run.stdout)
         except AssertionError as error:
             failures.append(str(error))
     shutil.rmtree(out, ignore_errors=True) # hundreds of MB
@@ -137,9 +132,7 @@ def main(tamo):
             out = tmp / f'out{i}'
             try:
                 said = export(tamo, sfz, out)
-                loops = check_set(out)
-                # Keys played by two slots are said.
-                assert not (keys := unsaid_overlap(out, said)), f'{sfz.name}: keys {keys} of two slots, unsaid'
+                loops = check_set(out, said)
                 regions = region_loops(sfz)
                 looped = [m for m, _ in regions if m in ('loop_continuous', 'loop_sustain')]
                 if not looped:
@@ -154,7 +147,7 @@ def main(tamo):
                           if not any(abs(end - start + 1 - n) <= 1.5 for n in lengths)]
                 assert len(others) <= said.count('found on the mix'), f'{sfz.name}: {others}, the SFZ none such'
             except AssertionError as error:
-                failures.append(str(error))
+                failures.append(f"{sfz.name}: {error}")
         # Loops and level: a drum kit gets no loop but its files' own, not even for its
         # steady cowbell tone (Audiophob's), and one gain to -1 dBFS.
         kit = KITS / 'HardElectro1'
@@ -183,7 +176,7 @@ def main(tamo):
             try:
                 said = export(tamo, kit, out)
                 assert 'Drum kit, one key per sound' in said, f'{kit.name}: no word on the keys: {said}'
-                check_set(out)
+                check_set(out, said)
                 slots = read_msp(out)
                 keys = [low for _, low, high in slots if low == high]
                 assert len(keys) == len(slots) == len(set(keys)), f'{kit.name}: keys {slots}'
