@@ -370,6 +370,7 @@ private:
     QMap<QString, SourcePlace> m_unexpressed; // by opcode family
     QList<std::pair<QString, QStringList>> m_leftOut; // reason, regions
     QStringList m_velocity, m_merged, m_approximated, m_stereo;
+    QHash<QString, QString> m_stereoFiles; // written stereo pairs by their two sides
     QHash<QString, QString> m_found; // sample as written -> path on disk
     QStringList m_readPast;
     QSet<QString> m_seenUnexpressed;
@@ -714,18 +715,24 @@ private:
                     gone[j] = true;
                     break;
                 }
-                if (!result.files)
-                    result.files = std::make_shared<QTemporaryDir>();
-                const QString path = result.files->filePath(u"stereo%1.wav"_s.arg(m_stereo.size() + 1));
-                PairRates rates;
-                if (!result.files->isValid() || !writeStereoPair(left.path, left.cut, right.path, right.cut, path, &rates).isEmpty())
-                    continue;
-                m_stereo << u"  %1 + %2"_s.arg(QFileInfo(left.path).fileName(), QFileInfo(right.path).fileName());
-                if (rates.right != rates.left)
-                    m_stereo << QCoreApplication::translate("SfzImport", "  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left")
-                                    .arg(QFileInfo(right.path).fileName())
-                                    .arg(rates.right)
-                                    .arg(rates.left);
+                // The same two sides on other keys or velocities play the same file.
+                const QString sides = sourceKey(left) + u" + "_s + sourceKey(right);
+                QString path = m_stereoFiles.value(sides);
+                if (path.isEmpty()) {
+                    if (!result.files)
+                        result.files = std::make_shared<QTemporaryDir>();
+                    path = result.files->filePath(u"stereo%1.wav"_s.arg(m_stereoFiles.size() + 1));
+                    PairRates rates;
+                    if (!result.files->isValid() || !writeStereoPair(left.path, left.cut, right.path, right.cut, path, &rates).isEmpty())
+                        continue;
+                    m_stereoFiles.insert(sides, path);
+                    m_stereo << u"  %1 + %2"_s.arg(QFileInfo(left.path).fileName(), QFileInfo(right.path).fileName());
+                    if (rates.right != rates.left)
+                        m_stereo << QCoreApplication::translate("SfzImport", "  %1: right side resampled from %2 Hz to %3 Hz to pair it with the left")
+                                        .arg(QFileInfo(right.path).fileName())
+                                        .arg(rates.right)
+                                        .arg(rates.left);
+                }
                 // The left one's loop, now in frames of the written window.
                 wav::SourceCut cut;
                 cut.loop = left.cut.loop == wav::SourceCut::Loop::None ? wav::SourceCut::Loop::None : wav::SourceCut::Loop::Keep;

@@ -59,44 +59,56 @@ constexpr double kEndSpanSeconds = 0.3;
 constexpr double kMaxCrossfadeSeconds = 0.2;
 constexpr qint64 kReadChunk = 65536;
 
-// ---- a radix-2 FFT; n a power of two
+// ---- a radix-2 FFT; n a power of two. On the doubles of the complex values
+// (std::complex is an array of two doubles): its operators, unoptimised and with
+// their NaN checks, made the loop search of every mixed zone several times slower.
 
 class Fft {
 public:
-    explicit Fft(size_t n) : m_n(n), m_roots(n / 2)
+    explicit Fft(size_t n) : m_n(n), m_cos(n / 2), m_sin(n / 2)
     {
-        for (size_t k = 0; k < n / 2; ++k)
-            m_roots[k] = std::polar(1.0, -2 * M_PI * double(k) / double(n));
+        for (size_t k = 0; k < n / 2; ++k) {
+            m_cos[k] = std::cos(2 * M_PI * double(k) / double(n));
+            m_sin[k] = -std::sin(2 * M_PI * double(k) / double(n));
+        }
     }
     size_t size() const { return m_n; }
-    void transform(std::vector<Complex> &a, bool inverse) const
+    void transform(std::vector<Complex> &values, bool inverse) const
     {
+        if (values.size() < m_n || m_n < 2)
+            return;
+        double *a = reinterpret_cast<double *>(values.data());
+        const double *cosines = m_cos.data(), *sines = m_sin.data();
         for (size_t i = 1, j = 0; i < m_n; ++i) {
             size_t bit = m_n >> 1;
             for (; j & bit; bit >>= 1)
                 j ^= bit;
             j ^= bit;
-            if (i < j)
-                std::swap(a[i], a[j]);
+            if (i < j) {
+                std::swap(a[2 * i], a[2 * j]);
+                std::swap(a[2 * i + 1], a[2 * j + 1]);
+            }
         }
+        const double sign = inverse ? -1.0 : 1.0;
         for (size_t len = 2; len <= m_n; len <<= 1) {
             const size_t step = m_n / len, half = len / 2;
             for (size_t i = 0; i < m_n; i += len)
                 for (size_t j = 0; j < half; ++j) {
-                    const Complex w = inverse ? std::conj(m_roots[j * step]) : m_roots[j * step];
-                    const Complex u = a[i + j], v = a[i + j + half] * w;
-                    a[i + j] = u + v;
-                    a[i + j + half] = u - v;
+                    const double wr = cosines[j * step], wi = sign * sines[j * step];
+                    double *u = a + 2 * (i + j), *v = a + 2 * (i + j + half);
+                    const double vr = v[0] * wr - v[1] * wi, vi = v[0] * wi + v[1] * wr;
+                    v[0] = u[0] - vr, v[1] = u[1] - vi;
+                    u[0] += vr, u[1] += vi;
                 }
         }
         if (inverse)
-            for (Complex &x : a)
-                x /= double(m_n);
+            for (size_t i = 0; i < 2 * m_n; ++i)
+                a[i] /= double(m_n);
     }
 
 private:
     size_t m_n;
-    std::vector<Complex> m_roots;
+    std::vector<double> m_cos, m_sin;
 };
 
 size_t powerOfTwoAtLeast(qint64 n)
@@ -403,12 +415,16 @@ std::vector<Candidate> seamCandidates(const std::vector<float> &mono, qint64 ori
         for (qint64 j = 0; j < template_; ++j)
             work[size_t(j)] = Complex(mono[size_t(e1 - origin - half + j)], mono[size_t(e2 - origin - half + j)]);
         fft.transform(work, false);
-        // Split the two real templates' spectra and correlate both at once.
+        // Both templates at once: of z = work[k] = T1 + i T2 (the two real templates' spectra), conj(z[n - k])
+        // = T1 - i T2: S conj(T1) + i S conj(T2), the two correlations as the real and
+        // imaginary parts, is S z[n - k].
         std::vector<Complex> product(n);
+        const double *w = reinterpret_cast<const double *>(work.data()), *x = reinterpret_cast<const double *>(signal.data());
+        double *out = reinterpret_cast<double *>(product.data());
         for (size_t k = 0; k < n; ++k) {
-            const Complex z = work[k], zr = std::conj(work[(n - k) % n]);
-            const Complex t1 = (z + zr) * 0.5, t2 = (z - zr) * Complex(0, -0.5);
-            product[k] = signal[k] * (std::conj(t1) + Complex(0, 1) * std::conj(t2));
+            const size_t m = 2 * ((n - k) % n);
+            out[2 * k] = x[2 * k] * w[m] - x[2 * k + 1] * w[m + 1];
+            out[2 * k + 1] = x[2 * k] * w[m + 1] + x[2 * k + 1] * w[m];
         }
         fft.transform(product, true);
         for (int which = 0; which < (e2 != e1 ? 2 : 1); ++which) {

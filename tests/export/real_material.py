@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # End to end on material nobody here wrote: every SFZ instrument Polyphone makes from
-# Debian's TimGM6mb, and every Hydrogen drum kit, go through `TAMO export`. The sets are
-# read back here with a reader of their own (RIFF walk, MSP offsets), not TAMO's.
+# Debian's TimGM6mb, FluidR3's as a library and the FluidR3 and MuseScore banks, and every
+# Hydrogen kit, go through `TAMO export`, read back with a reader of their own, not TAMO's.
 #   real_material.py TAMO-BINARY
-import os, re, struct, subprocess, sys, tempfile
+import os, re, shutil, struct, subprocess, sys, tempfile, time
 from pathlib import Path
 
 SF2 = Path('/usr/share/sounds/sf2/TimGM6mb.sf2')
 KITS = Path('/usr/share/hydrogen/data/drumkits')
 NAMES_AT, COUNT_AT, START_AT, END_AT = 20, 7, 532, 596
+# Whole banks, one TAMO process each (None: FluidR3 through Polyphone, one library folder).
+BANKS = [(FLUID := Path('/usr/share/sounds/sf2/FluidR3_GM.sf2'), 189), (Path('/usr/share/sounds/sf3/MuseScore_General_Lite.sf3'), 311), (None, 189)]
 
 def chunks(data):
     at = 12
@@ -51,17 +53,38 @@ def export(tamo, source, out, *options):
     assert run.returncode == 0, f'{source}: exit {run.returncode}: {run.stderr.strip()}'
     return run.stdout
 
-def check_set(out):
-    """Every slot's WAV is there in the keyboard's format, and no sound is written twice."""
+def check_set(out, said):
+    """Each slot's WAV there, in the keyboard's format and named for the stick, none twice; keys of two slots said."""
     files = {p.name.upper(): p for p in out.glob('*') if p.suffix.upper() == '.WAV'}
-    seen, loops = {}, {}
-    for name, _, _ in read_msp(out):
+    seen, loops, slots = {}, {}, read_msp(out)
+    for name, _, _ in slots:
         assert name.upper() + '.WAV' in files, f'{out}: no WAV for sample {name}'
+    bad = [p.name for p in files.values() if not re.match(r'^[A-Z0-9_~-]{1,8}\.WAV$', p.name)]
+    assert not bad, f'{out}: names {bad}'
+    key = lambda note: 'C C# D D# E F F# G G# A A# B'.split().index(note.rstrip('-0123456789')) + 12 * int(note.lstrip('ABCDEFG#')) + 24
+    named = {k for sub, keys in re.findall(r'^(?:(\S+): )?Keys (.+?) are played by more than one sample', said, re.M) if sub in ('', out.name)
+             for low, high in re.findall(r'([A-G]#?-?\d+)(?:-([A-G]#?-?\d+))?', keys) for k in range(key(low), key(high or low) + 1)}
+    unsaid = [k for k in range(128) if sum(low <= k <= high for _, low, high in slots) > 1 and k not in named]
+    assert not unsaid, f'{out}: keys {unsaid} of two slots, unsaid'
     for upper, path in files.items():
         data, loops[upper] = read_wav(path)
         assert data not in seen, f'{out}: {upper} repeats {seen.get(data)}'
         seen[data] = upper
     return loops
+
+def check_bank(tamo, source, out, sets_held):
+    """A whole bank in one process, each set read back: nothing refused, no key of two slots unsaid."""
+    started, run = time.monotonic(), subprocess.run([tamo, 'export', str(source), str(out)], capture_output=True, text=True, timeout=3000)
+    sets = sorted(p for p in out.glob('*') if p.is_dir())
+    print(f'{source}: {len(sets)} sets in {time.monotonic() - started:.0f} s, {run.stdout.count("more than one sample")} said overlapping')
+    failures = [f'{source.name}: {line}' for line in run.stderr.splitlines() + [f'{len(sets)} sets of {sets_held}'] * (len(sets) != sets_held)]
+    for folder in sets:
+        try:
+            check_set(folder, run.stdout)
+        except AssertionError as error:
+            failures.append(str(error))
+    shutil.rmtree(out, ignore_errors=True) # hundreds of MB
+    return failures
 
 def region_loops(sfz):
     """(loop mode, loop length in source frames) of each region, with <group> defaults."""
@@ -100,20 +123,16 @@ def main(tamo):
     failures = []
     with tempfile.TemporaryDirectory() as tmp:
         tmp = Path(tmp)
-        (tmp / 'sfz').mkdir()
-        subprocess.run(['polyphone', '-3', '-i', str(SF2), '-d', str(tmp / 'sfz'), '-c', '100'], check=True,
-                       env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), capture_output=True)
+        for font, folder in ((SF2, tmp / 'sfz'), (FLUID, tmp / 'fluid')):
+            folder.mkdir()
+            subprocess.run(['polyphone', '-3', '-i', str(font), '-d', str(folder), '-c', '100'], env=dict(os.environ, QT_QPA_PLATFORM='offscreen'), capture_output=True)
         instruments = sorted((tmp / 'sfz').rglob('*.sfz'))
         assert len(instruments) == 136, f'{len(instruments)} instruments from Polyphone'
         for i, sfz in enumerate(instruments):
             out = tmp / f'out{i}'
             try:
                 said = export(tamo, sfz, out)
-                loops = check_set(out)
-                # Keys played by two slots are said, with the samples on them.
-                slots = read_msp(out)
-                shared = [k for k in range(128) if sum(low <= k <= high for _, low, high in slots) > 1]
-                assert not shared or 'more than one sample' in said, f'{sfz.name}: keys {shared} overlap unsaid'
+                loops = check_set(out, said)
                 regions = region_loops(sfz)
                 looped = [m for m, _ in regions if m in ('loop_continuous', 'loop_sustain')]
                 if not looped:
@@ -128,7 +147,7 @@ def main(tamo):
                           if not any(abs(end - start + 1 - n) <= 1.5 for n in lengths)]
                 assert len(others) <= said.count('found on the mix'), f'{sfz.name}: {others}, the SFZ none such'
             except AssertionError as error:
-                failures.append(str(error))
+                failures.append(f"{sfz.name}: {error}")
         # Loops and level: a drum kit gets no loop but its files' own, not even for its
         # steady cowbell tone (Audiophob's), and one gain to -1 dBFS.
         kit = KITS / 'HardElectro1'
@@ -157,20 +176,23 @@ def main(tamo):
             try:
                 said = export(tamo, kit, out)
                 assert 'Drum kit, one key per sound' in said, f'{kit.name}: no word on the keys: {said}'
-                check_set(out)
+                check_set(out, said)
                 slots = read_msp(out)
                 keys = [low for _, low, high in slots if low == high]
                 assert len(keys) == len(slots) == len(set(keys)), f'{kit.name}: keys {slots}'
                 names = re.findall(r'<name>([^<]*)</name>', (kit / 'drumkit.xml').read_text()) if kit != plain else []
                 if any(re.search(r'kick|bass ?drum', n, re.I) for n in names):
                     assert 36 in keys, f'{kit.name}: no sound on C1 {slots}'
-                bad = [p.name for p in out.iterdir() if p.suffix == '.WAV' and not re.match(r'^[A-Z0-9_~-]{1,8}\.WAV$', p.name)]
-                assert not bad, f'{kit.name}: names {bad}'
             except AssertionError as error:
                 failures.append(str(error))
+        for source, sets_held in BANKS:
+            if not (source or FLUID).exists():
+                print(f'SKIP {source or FLUID}: not installed')
+                continue
+            failures += check_bank(tamo, source or tmp / 'fluid' / 'FluidR3_GM', tmp / 'bank', sets_held)
     for failure in failures:
         print('FAIL:', failure)
-    print(f'{137 + len(kits) - len(failures)} passed, {len(failures)} failed')
+    print(f'{len(failures)} failed')
     return 1 if failures else 0
 
 if __name__ == '__main__':
