@@ -6,61 +6,12 @@
 #include "wav/loopfinder.h"
 #include "wav/resample.h"
 
-#include <QHash>
-
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cmath>
-#include <mutex>
 #include <numbers>
 
 namespace tamo::wav {
-
-namespace {
-
-// The loops found on mixes, by the mix's frames: a bank's variations (an "Expr."
-// preset playing its plain one's zones) and a library's instruments sharing layers
-// make the same mix again, and the search is most of a mix's work. Bounded.
-class FoundOnMixes {
-public:
-    static quint64 keyOf(const std::vector<float> &frames, int channels, int rate)
-    {
-        quint64 hash = 14695981039346656037ULL ^ (quint64(frames.size()) << 8) ^ quint64(channels) ^ (quint64(rate) << 40);
-        for (const float value : frames)
-            hash = (hash ^ std::bit_cast<quint32>(value)) * 1099511628211ULL;
-        return hash;
-    }
-    bool find(quint64 key, FoundLoop &loop)
-    {
-        const std::lock_guard lock(m_mutex);
-        const auto it = m_loops.constFind(key);
-        if (it == m_loops.cend())
-            return false;
-        loop = *it;
-        return true;
-    }
-    void keep(quint64 key, const FoundLoop &loop)
-    {
-        const std::lock_guard lock(m_mutex);
-        if (m_loops.size() >= kMost)
-            m_loops.clear();
-        m_loops.insert(key, loop);
-    }
-
-private:
-    static constexpr qsizetype kMost = 20000;
-    std::mutex m_mutex;
-    QHash<quint64, FoundLoop> m_loops;
-};
-
-FoundOnMixes &foundOnMixes()
-{
-    static FoundOnMixes found;
-    return found;
-}
-
-} // namespace
 
 LayerMix mixLayers(const std::vector<MixPart> &parts, int rate, qint64 longestFrames)
 {
@@ -111,12 +62,7 @@ LayerMix mixLayers(const std::vector<MixPart> &parts, int rate, qint64 longestFr
     mix.ok = true;
     if (!mix.loopSought)
         return mix;
-    const quint64 key = FoundOnMixes::keyOf(out, channels, rate);
-    FoundLoop loop;
-    if (!foundOnMixes().find(key, loop)) {
-        loop = findLoop(out.data(), frames, channels, rate);
-        foundOnMixes().keep(key, loop);
-    }
+    const FoundLoop loop = findLoop(out.data(), frames, channels, rate);
     if (!loop.found || loop.end > frames || loop.start >= loop.end)
         return mix;
     applyCrossfade(out.data(), frames, channels, loop);
