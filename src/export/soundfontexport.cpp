@@ -98,6 +98,38 @@ QString number(double value)
     return QString::number(value, 'f', 4).remove(trailingZeros);
 }
 
+// A layer's volume envelope at the middle of keys low..high, as the reference player
+// runs it: full through attack and hold, then down 96 dB in the decay time, linear in
+// dB, to its sustain. Times in seconds; the sustain in dB (-96: silent).
+struct EnvelopeShape {
+    double holdEnd = 0, sustainAt = 0, sustainDb = 0;
+    double db(double at) const
+    {
+        if (at <= holdEnd)
+            return 0;
+        return at >= sustainAt ? sustainDb : sustainDb * (at - holdEnd) / (sustainAt - holdEnd);
+    }
+};
+
+EnvelopeShape envelopeOf(const Resolved &layer, int lowKey, int highKey)
+{
+    const int fromMiddle = 60 - (lowKey + highKey + 1) / 2;
+    EnvelopeShape shape;
+    shape.holdEnd = seconds(layer.attack) + seconds(layer.hold + layer.keyToHold * fromMiddle);
+    shape.sustainDb = std::max(-96.0, 20 * std::log10(std::max(sustainShare(layer.sustain), 1e-9)));
+    shape.sustainAt = shape.holdEnd + seconds(layer.decay + layer.keyToDecay * fromMiddle) * -shape.sustainDb / 96;
+    return shape;
+}
+
+// How long a layer sounds (seconds to 60 dB down, or to its sample's end), then how
+// loud it holds: the layer sounding longest lends the mix its envelope.
+std::pair<double, double> soundLength(const Resolved &layer, const EnvelopeShape &shape, double rate)
+{
+    const double sample = layer.looped ? HUGE_VAL : double(layer.end - layer.start) / std::max(rate, 1.0);
+    const double envelope = shape.sustainDb > -60 ? HUGE_VAL : shape.holdEnd + (shape.sustainAt - shape.holdEnd) * 60 / -shape.sustainDb;
+    return {std::min(sample, envelope), layer.looped ? shape.sustainDb : -96.0};
+}
+
 // "Violin L" and "Violin R" make "Violin".
 QString withoutSide(const QString &name)
 {
@@ -500,7 +532,8 @@ private:
         const double zoneDb = z.others.empty() ? 0.0 : zoneFilterDb(z); // each layer's filter measured once
         for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
             key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
-                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other, zoneDb))).arg(number(layerFilterDb(z, z, zoneDb)));
+                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other, zoneDb))).arg(number(layerFilterDb(z, z, zoneDb)))
+                   + envelopeKey(z, z) + envelopeKey(z, other);
         // Zones playing one sound name one file, which the export writes once, whatever
         // their roots: each slot's KEY says its own, the file's chunk the first one's.
         Extracted done = m_written.value(key);
@@ -527,6 +560,8 @@ private:
             m_written.insert(key, done);
         }
         z.file = done.file;
+        if (!z.others.empty()) // the mix holds each layer's envelope against the longest one's
+            keepEnvelope(z, envelopeLayer(z));
         z.attenuation = std::max(0, z.attenuation - done.attenuation);
         z.looped = done.looped;
         z.loopStart = z.start + done.loopStart;
@@ -616,6 +651,42 @@ private:
     // zoneDb: zoneFilterDb(z), measured once for all of its layers.
     double layerFilterDb(const Resolved &z, const Resolved &layer, double zoneDb) { return layerLossDb(z, layer) - zoneDb; }
 
+    // The layer of a mix whose envelope the zone keeps: the one sounding longest.
+    Resolved envelopeLayer(const Resolved &z) const
+    {
+        Resolved chosen = z;
+        auto best = soundLength(z, envelopeOf(z, z.lowKey, z.highKey), m_font.samples.at(z.sample).sampleRate);
+        for (const Resolved &other : z.others) {
+            const auto length = soundLength(other, envelopeOf(other, z.lowKey, z.highKey), m_font.samples.at(other.sample).sampleRate);
+            if (length > best)
+                best = length, chosen = other;
+        }
+        chosen.others.clear();
+        return chosen;
+    }
+    // A layer's envelope against the zone's, as points where either bends; a layer
+    // louder than the zone's envelope allows is held 12 dB above it at most.
+    static std::vector<std::pair<double, double>> relativeEnvelope(const Resolved &z, const Resolved &layer, const Resolved &kept)
+    {
+        const EnvelopeShape own = envelopeOf(layer, z.lowKey, z.highKey), zone = envelopeOf(kept, z.lowKey, z.highKey);
+        std::vector<double> times{0, own.holdEnd, own.sustainAt, zone.holdEnd, zone.sustainAt};
+        std::sort(times.begin(), times.end());
+        std::vector<std::pair<double, double>> points;
+        for (const double t : times)
+            points.emplace_back(t, std::clamp(own.db(t) - zone.db(t), -120.0, 12.0));
+        return points;
+    }
+    static void keepEnvelope(Resolved &z, const Resolved &kept)
+    {
+        z.attack = kept.attack, z.hold = kept.hold, z.decay = kept.decay, z.sustain = kept.sustain, z.release = kept.release;
+        z.keyToHold = kept.keyToHold, z.keyToDecay = kept.keyToDecay;
+    }
+    static QString envelopeKey(const Resolved &z, const Resolved &layer)
+    {
+        const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
+        return u" %1 %2 %3 %4 %5"_s.arg(layer.attack).arg(layer.hold + layer.keyToHold * fromMiddle).arg(layer.decay + layer.keyToDecay * fromMiddle).arg(layer.sustain).arg(layer.release);
+    }
+
     static QString soundKey(const Resolved &z)
     {
         QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
@@ -658,6 +729,8 @@ private:
         parts[0].pan = z.pan / 500.0;
         const double zoneDb = zoneFilterDb(z);
         parts[0].gain = std::pow(10.0, layerFilterDb(z, z, zoneDb) / 20.0);
+        const Resolved kept = envelopeLayer(z);
+        parts[0].envelope = relativeEnvelope(z, own, kept);
         const double rate = m_font.samples.at(z.sample).sampleRate;
         for (const Resolved &other : z.others) {
             Rendered layer;
@@ -668,6 +741,7 @@ private:
             part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
             part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0 + layerFilterDb(z, other, zoneDb) / 20.0);
             part.pan = other.pan / 500.0;
+            part.envelope = relativeEnvelope(z, other, kept);
             parts.push_back(std::move(part));
         }
         const wav::LayerMix mix = wav::mixLayers(parts, int(rate), kLongestMix * qint64(rate));
