@@ -56,6 +56,8 @@ const QString kCancelled = u"cancelled"_s;
 // Layers mixed into one zone's sample at most, and the longest mix (seconds).
 constexpr qsizetype kMostLayers = 8;
 constexpr qint64 kLongestMix = 60;
+// A mixed layer is held at most this many dB above the envelope that the zone keeps.
+constexpr double kMostAbove = 12;
 // Sides whose rates differ more than this stay apart: no font pairs them on purpose.
 constexpr double kMostRateRatio = 8;
 
@@ -122,7 +124,7 @@ EnvelopeShape envelopeOf(const Resolved &layer, int lowKey, int highKey)
 }
 
 // How long a layer sounds (seconds to 60 dB down, or to its sample's end), then how
-// loud it holds: the layer sounding longest lends the mix its envelope.
+// loud it holds.
 std::pair<double, double> soundLength(const Resolved &layer, const EnvelopeShape &shape, double rate)
 {
     const double sample = layer.looped ? HUGE_VAL : double(layer.end - layer.start) / std::max(rate, 1.0);
@@ -144,6 +146,7 @@ struct Extracted {
     bool looped = false;
     qint64 loopStart = 0, loopEnd = 0;
     int attenuation = 0; // centibels a mix took off to fit, given back by the zone's volume
+    int envelopeLayer = 0; // a mix: the layer whose envelope the zone keeps (0 its own, then its others)
 };
 
 // A zone's sound as written: interleaved frames at its sample's rate, and its loop.
@@ -549,19 +552,19 @@ private:
             if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
                 return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
             Rendered sound;
-            int attenuation = 0;
-            if (!(z.others.empty() ? renderOnce(z, sound) : renderMix(z, sound, attenuation)))
+            int attenuation = 0, envelopeLayer = 0;
+            if (!(z.others.empty() ? renderOnce(z, sound) : renderMix(z, sound, attenuation, envelopeLayer)))
                 return false;
             const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
             done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart,
-                    sound.loopEnd, attenuation};
+                    sound.loopEnd, attenuation, envelopeLayer};
             if (!writeWav(done.file, z, sound))
                 return false;
             m_written.insert(key, done);
         }
         z.file = done.file;
-        if (!z.others.empty()) // the mix holds each layer's envelope against the longest one's
-            keepEnvelope(z, envelopeLayer(z));
+        if (done.envelopeLayer > 0 && size_t(done.envelopeLayer) <= z.others.size()) // the mix holds each layer against it
+            keepEnvelope(z, Resolved(z.others[size_t(done.envelopeLayer - 1)]));
         z.attenuation = std::max(0, z.attenuation - done.attenuation);
         z.looped = done.looped;
         z.loopStart = z.start + done.loopStart;
@@ -651,21 +654,53 @@ private:
     // zoneDb: zoneFilterDb(z), measured once for all of its layers.
     double layerFilterDb(const Resolved &z, const Resolved &layer, double zoneDb) { return layerLossDb(z, layer) - zoneDb; }
 
-    // The layer of a mix whose envelope the zone keeps: the one sounding longest.
-    Resolved envelopeLayer(const Resolved &z) const
+    // The layer of a mix whose envelope the zone keeps: the one against which the
+    // others, held at most kMostAbove dB over it, best give the layers' summed level
+    // through a note's first seconds (each layer weighed by its power in the mix, and
+    // silent past its sample's end); of those within half a dB, the one sounding longest.
+    int envelopeLayer(const Resolved &z, const std::vector<const Resolved *> &layers, const std::vector<wav::MixPart> &parts, double rate) const
     {
-        Resolved chosen = z;
-        auto best = soundLength(z, envelopeOf(z, z.lowKey, z.highKey), m_font.samples.at(z.sample).sampleRate);
-        for (const Resolved &other : z.others) {
-            const auto length = soundLength(other, envelopeOf(other, z.lowKey, z.highKey), m_font.samples.at(other.sample).sampleRate);
-            if (length > best)
-                best = length, chosen = other;
+        constexpr double kJudged = 3.0, kStep = 0.02, kNear = 0.5;
+        std::vector<EnvelopeShape> shapes;
+        std::vector<double> power, ends;
+        for (size_t i = 0; i < layers.size(); ++i) {
+            const wav::MixPart &part = parts[i];
+            shapes.push_back(envelopeOf(*layers[i], z.lowKey, z.highKey));
+            double sum = 0;
+            for (const float value : part.samples)
+                sum += double(value) * double(value);
+            power.push_back(part.gain * part.gain * sum / double(std::max<size_t>(part.samples.size(), 1)));
+            ends.push_back(part.looped ? HUGE_VAL : double(part.samples.size()) / part.channels / part.ratio / std::max(rate, 1.0));
         }
-        chosen.others.clear();
+        std::vector<double> errors;
+        for (const EnvelopeShape &kept : shapes) {
+            double worst = 0;
+            for (double t = 0; t <= kJudged; t += kStep) {
+                double truth = 0, held = 0;
+                for (size_t i = 0; i < shapes.size(); ++i) {
+                    if (t >= ends[i])
+                        continue;
+                    const double own = shapes[i].db(t), under = kept.db(t);
+                    truth += power[i] * std::pow(10.0, own / 10);
+                    held += power[i] * std::pow(10.0, (std::min(own - under, kMostAbove) + under) / 10);
+                }
+                if (truth > 0 && held > 0)
+                    worst = std::max(worst, std::abs(10 * std::log10(held / truth)));
+            }
+            errors.push_back(worst);
+        }
+        const double least = *std::min_element(errors.begin(), errors.end());
+        int chosen = -1;
+        std::pair<double, double> longest;
+        for (size_t i = 0; i < layers.size(); ++i) {
+            const auto length = soundLength(*layers[i], shapes[i], m_font.samples.at(layers[i]->sample).sampleRate);
+            if (errors[i] <= least + kNear && (chosen < 0 || length > longest))
+                chosen = int(i), longest = length;
+        }
         return chosen;
     }
     // A layer's envelope against the zone's, as points where either bends; a layer
-    // louder than the zone's envelope allows is held 12 dB above it at most.
+    // louder than the zone's envelope allows is held kMostAbove dB above it at most.
     static std::vector<std::pair<double, double>> relativeEnvelope(const Resolved &z, const Resolved &layer, const Resolved &kept)
     {
         const EnvelopeShape own = envelopeOf(layer, z.lowKey, z.highKey), zone = envelopeOf(kept, z.lowKey, z.highKey);
@@ -673,7 +708,7 @@ private:
         std::sort(times.begin(), times.end());
         std::vector<std::pair<double, double>> points;
         for (const double t : times)
-            points.emplace_back(t, std::clamp(own.db(t) - zone.db(t), -120.0, 12.0));
+            points.emplace_back(t, std::clamp(own.db(t) - zone.db(t), -120.0, kMostAbove));
         return points;
     }
     static void keepEnvelope(Resolved &z, const Resolved &kept)
@@ -707,7 +742,8 @@ private:
     // zone's (attenuation, as players apply it) and, when pans differ, in stereo at its pan. Held
     // sounds run through their loops and the loop is sought again on the mix.
     // attenuation: centibels taken off the mix so that it fits full scale.
-    bool renderMix(const Resolved &z, Rendered &sound, int &attenuation)
+    // envelopeLayer: the layer whose envelope the zone keeps.
+    bool renderMix(const Resolved &z, Rendered &sound, int &attenuation, int &envelopeLayer)
     {
         const auto partOf = [](const Rendered &rendered) {
             wav::MixPart part;
@@ -729,8 +765,6 @@ private:
         parts[0].pan = z.pan / 500.0;
         const double zoneDb = zoneFilterDb(z);
         parts[0].gain = std::pow(10.0, layerFilterDb(z, z, zoneDb) / 20.0);
-        const Resolved kept = envelopeLayer(z);
-        parts[0].envelope = relativeEnvelope(z, own, kept);
         const double rate = m_font.samples.at(z.sample).sampleRate;
         for (const Resolved &other : z.others) {
             Rendered layer;
@@ -741,9 +775,14 @@ private:
             part.ratio = m_font.samples.at(other.sample).sampleRate / rate * std::pow(2.0, cents / 1200.0);
             part.gain = std::pow(10.0, -kAttenuationShare * (other.attenuation - z.attenuation) / 200.0 + layerFilterDb(z, other, zoneDb) / 20.0);
             part.pan = other.pan / 500.0;
-            part.envelope = relativeEnvelope(z, other, kept);
             parts.push_back(std::move(part));
         }
+        std::vector<const Resolved *> layers{&own};
+        for (const Resolved &other : z.others)
+            layers.push_back(&other);
+        envelopeLayer = this->envelopeLayer(z, layers, parts, rate);
+        for (size_t i = 0; i < parts.size(); ++i)
+            parts[i].envelope = relativeEnvelope(z, *layers[i], *layers[size_t(envelopeLayer)]);
         const wav::LayerMix mix = wav::mixLayers(parts, int(rate), kLongestMix * qint64(rate));
         if (!mix.ok)
             return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
