@@ -80,6 +80,7 @@ struct Resolved {
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
+    int delay = kShortestTime; // the keyboard has none: a mix holds it
     int cutoff = 13500, modEnvToCutoff = 0; // the lowpass in absolute cents, and what the modulation envelope adds
     double modSustain = 1, modDecay = 0;     // that envelope's sustain (share of full) and decay (seconds)
     double modDelay = 0;                     // and its delay (seconds), before which it stays at 0
@@ -101,23 +102,37 @@ QString number(double value)
 }
 
 // A layer's volume envelope at the middle of keys low..high, as the reference player
-// runs it: full through attack and hold, then down 96 dB in the decay time, linear in
-// dB, to its sustain. Times in seconds; the sustain in dB (-96: silent).
+// runs it: silent through its delay, up in amplitude through the attack, full through
+// the hold, then down 96 dB in the decay time, linear in dB, to its sustain. Times in
+// seconds; the sustain in dB (-96: silent).
 struct EnvelopeShape {
-    double holdEnd = 0, sustainAt = 0, sustainDb = 0;
+    double delay = 0, attackEnd = 0, holdEnd = 0, sustainAt = 0, sustainDb = 0;
     double db(double at) const
     {
+        if (at < delay)
+            return -96;
+        if (at < attackEnd)
+            return std::max(-96.0, 20 * std::log10((at - delay) / (attackEnd - delay)));
         if (at <= holdEnd)
             return 0;
         return at >= sustainAt ? sustainDb : sustainDb * (at - holdEnd) / (sustainAt - holdEnd);
     }
 };
 
-EnvelopeShape envelopeOf(const Resolved &layer, int lowKey, int highKey)
+// withDelay false: as the keyboard plays it, which has no delay.
+// How much faster than written the keyboard plays a zone's sound at the middle of its keys.
+double playedFaster(const Resolved &z)
+{
+    return std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + (z.cents + z.runCents) / 1200.0);
+}
+
+EnvelopeShape envelopeOf(const Resolved &layer, int lowKey, int highKey, bool withDelay = true)
 {
     const int fromMiddle = 60 - (lowKey + highKey + 1) / 2;
     EnvelopeShape shape;
-    shape.holdEnd = seconds(layer.attack) + seconds(layer.hold + layer.keyToHold * fromMiddle);
+    shape.delay = withDelay ? seconds(layer.delay) : 0;
+    shape.attackEnd = shape.delay + seconds(layer.attack);
+    shape.holdEnd = shape.attackEnd + seconds(layer.hold + layer.keyToHold * fromMiddle);
     shape.sustainDb = std::max(-96.0, 20 * std::log10(std::max(sustainShare(layer.sustain), 1e-9)));
     shape.sustainAt = shape.holdEnd + seconds(layer.decay + layer.keyToDecay * fromMiddle) * -shape.sustainDb / 96;
     return shape;
@@ -448,6 +463,7 @@ private:
         z.sustain = v.value(Generator::VolEnvSustain);
         z.release = v.value(Generator::VolEnvRelease);
         z.hold = v.value(Generator::VolEnvHold);
+        z.delay = v.value(Generator::VolEnvDelay);
         z.keyToHold = v.value(Generator::KeyToVolEnvHold);
         z.keyToDecay = v.value(Generator::KeyToVolEnvDecay);
         constexpr auto kModEnvDecay = Generator(28), kModEnvSustain = Generator(29); // sustain: 0.1 % below full
@@ -536,7 +552,7 @@ private:
         for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
             key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
                        .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other, zoneDb))).arg(number(layerFilterDb(z, z, zoneDb)))
-                   + envelopeKey(z, z) + envelopeKey(z, other);
+                   + envelopeKey(z, z) + envelopeKey(z, other) + u" %1"_s.arg(number(playedFaster(z)));
         // Zones playing one sound name one file, which the export writes once, whatever
         // their roots: each slot's KEY says its own, the file's chunk the first one's.
         Extracted done = m_written.value(key);
@@ -604,7 +620,7 @@ private:
     {
         constexpr int kTimes = 5;
         const double rate = m_font.samples.at(z.sample).sampleRate;
-        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + (z.cents + z.runCents) / 1200.0);
+        const double shift = playedFaster(z);
         double gain = 0;
         std::shared_ptr<const sf2::SampleFrames> frames;
         for (int t = 0; t < kTimes; ++t) {
@@ -661,31 +677,37 @@ private:
     int envelopeLayer(const Resolved &z, const std::vector<const Resolved *> &layers, const std::vector<wav::MixPart> &parts, double rate) const
     {
         constexpr double kJudged = 3.0, kStep = 0.02, kNear = 0.5;
-        std::vector<EnvelopeShape> shapes;
+        std::vector<EnvelopeShape> shapes, played;
         std::vector<double> power, ends;
         for (size_t i = 0; i < layers.size(); ++i) {
             const wav::MixPart &part = parts[i];
             shapes.push_back(envelopeOf(*layers[i], z.lowKey, z.highKey));
+            played.push_back(envelopeOf(*layers[i], z.lowKey, z.highKey, false));
             double sum = 0;
             for (const float value : part.samples)
                 sum += double(value) * double(value);
             power.push_back(part.gain * part.gain * sum / double(std::max<size_t>(part.samples.size(), 1)));
             ends.push_back(part.looped ? HUGE_VAL : double(part.samples.size()) / part.channels / part.ratio / std::max(rate, 1.0));
         }
+        // The sum as the font plays it; times more than 40 dB below its loudest are not judged.
+        std::vector<double> truth;
+        for (double t = 0; t <= kJudged; t += kStep) {
+            double sum = 0;
+            for (size_t i = 0; i < shapes.size(); ++i)
+                sum += t < ends[i] ? power[i] * std::pow(10.0, shapes[i].db(t) / 10) : 0.0;
+            truth.push_back(sum);
+        }
+        const double audible = *std::max_element(truth.begin(), truth.end()) * 1e-4;
         std::vector<double> errors;
-        for (const EnvelopeShape &kept : shapes) {
+        for (const EnvelopeShape &kept : played) {
             double worst = 0;
-            for (double t = 0; t <= kJudged; t += kStep) {
-                double truth = 0, held = 0;
-                for (size_t i = 0; i < shapes.size(); ++i) {
-                    if (t >= ends[i])
-                        continue;
-                    const double own = shapes[i].db(t), under = kept.db(t);
-                    truth += power[i] * std::pow(10.0, own / 10);
-                    held += power[i] * std::pow(10.0, (std::min(own - under, kMostAbove) + under) / 10);
-                }
-                if (truth > 0 && held > 0)
-                    worst = std::max(worst, std::abs(10 * std::log10(held / truth)));
+            for (size_t step = 0; step < truth.size(); ++step) {
+                const double t = double(step) * kStep, under = kept.db(t);
+                double held = 0;
+                for (size_t i = 0; i < shapes.size(); ++i)
+                    held += t < ends[i] ? power[i] * std::pow(10.0, (std::clamp(shapes[i].db(t) - under, -120.0, mostAbove(kept, t)) + under) / 10) : 0.0;
+                if (truth[step] > audible && truth[step] > 0)
+                    worst = std::max(worst, std::abs(10 * std::log10(std::max(held, 1e-30) / truth[step])));
             }
             errors.push_back(worst);
         }
@@ -699,16 +721,25 @@ private:
         }
         return chosen;
     }
-    // A layer's envelope against the zone's, as points where either bends; a layer
-    // louder than the zone's envelope allows is held kMostAbove dB above it at most.
+    // How far a layer is held above the kept envelope at a time: during its attack not
+    // at all (the layer rises with it), else kMostAbove dB at most.
+    static double mostAbove(const EnvelopeShape &kept, double at) { return at < kept.attackEnd ? 0.0 : kMostAbove; }
+    // A layer's envelope against the zone's, as points where either bends, in the
+    // sound's own time (played faster at the middle of its keys); a layer louder than
+    // the zone's envelope allows is held up to mostAbove() over it.
     static std::vector<std::pair<double, double>> relativeEnvelope(const Resolved &z, const Resolved &layer, const Resolved &kept)
     {
-        const EnvelopeShape own = envelopeOf(layer, z.lowKey, z.highKey), zone = envelopeOf(kept, z.lowKey, z.highKey);
-        std::vector<double> times{0, own.holdEnd, own.sustainAt, zone.holdEnd, zone.sustainAt};
+        const EnvelopeShape own = envelopeOf(layer, z.lowKey, z.highKey), zone = envelopeOf(kept, z.lowKey, z.highKey, false);
+        std::vector<double> times{0, own.delay, own.attackEnd, own.holdEnd, own.sustainAt, zone.attackEnd, zone.holdEnd, zone.sustainAt};
+        constexpr int kAttackPoints = 16; // an attack rises in amplitude, not in dB
+        for (const EnvelopeShape *shape : {&own, &zone})
+            for (int i = 1; i < kAttackPoints; ++i)
+                times.push_back(shape->delay + (shape->attackEnd - shape->delay) * i / kAttackPoints);
         std::sort(times.begin(), times.end());
+        times.erase(std::unique(times.begin(), times.end()), times.end());
         std::vector<std::pair<double, double>> points;
         for (const double t : times)
-            points.emplace_back(t, std::clamp(own.db(t) - zone.db(t), -120.0, kMostAbove));
+            points.emplace_back(t * playedFaster(z), std::clamp(own.db(t) - zone.db(t), -120.0, mostAbove(zone, t)));
         return points;
     }
     static void keepEnvelope(Resolved &z, const Resolved &kept)
@@ -719,7 +750,7 @@ private:
     static QString envelopeKey(const Resolved &z, const Resolved &layer)
     {
         const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
-        return u" %1 %2 %3 %4 %5"_s.arg(layer.attack).arg(layer.hold + layer.keyToHold * fromMiddle).arg(layer.decay + layer.keyToDecay * fromMiddle).arg(layer.sustain).arg(layer.release);
+        return u" %1 %2 %3 %4 %5 %6"_s.arg(layer.attack).arg(layer.hold + layer.keyToHold * fromMiddle).arg(layer.decay + layer.keyToDecay * fromMiddle).arg(layer.sustain).arg(layer.release).arg(layer.delay);
     }
 
     static QString soundKey(const Resolved &z)
