@@ -735,11 +735,17 @@ private:
         for (const EnvelopeShape *shape : {&own, &zone})
             for (int i = 1; i < kAttackPoints; ++i)
                 times.push_back(shape->delay + (shape->attackEnd - shape->delay) * i / kAttackPoints);
+        // Once the kept envelope is 60 dB down for good, what follows is not heard: the
+        // layers hold their levels from there, and the loop may be sought there.
+        const double unheard = zone.sustainDb > -60 ? HUGE_VAL : zone.holdEnd + (zone.sustainAt - zone.holdEnd) * 60 / -zone.sustainDb;
+        if (std::isfinite(unheard))
+            times.push_back(unheard);
         std::sort(times.begin(), times.end());
         times.erase(std::unique(times.begin(), times.end()), times.end());
         std::vector<std::pair<double, double>> points;
         for (const double t : times)
-            points.emplace_back(t * playedFaster(z), std::clamp(own.db(t) - zone.db(t), -120.0, mostAbove(zone, t)));
+            if (t <= unheard)
+                points.emplace_back(t * playedFaster(z), std::clamp(own.db(t) - zone.db(t), -120.0, mostAbove(zone, t)));
         return points;
     }
     static void keepEnvelope(Resolved &z, const Resolved &kept)
