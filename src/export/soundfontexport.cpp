@@ -29,6 +29,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 namespace tamo::exporter {
 
@@ -670,11 +671,14 @@ private:
     // zoneDb: zoneFilterDb(z), measured once for all of its layers.
     double layerFilterDb(const Resolved &z, const Resolved &layer, double zoneDb) { return layerLossDb(z, layer) - zoneDb; }
 
-    // The layer of a mix whose envelope the zone keeps: the one against which the
-    // others, held at most kMostAbove dB over it, best give the layers' summed level
-    // through a note's first seconds (each layer weighed by its power in the mix, and
-    // silent past its sample's end); of those within half a dB, the one sounding longest.
-    int envelopeLayer(const Resolved &z, const std::vector<const Resolved *> &layers, const std::vector<wav::MixPart> &parts, double rate) const
+    // The layer of a mix whose envelope the zone keeps, and whether the others' own
+    // envelopes go into the mix against it (held at most mostAbove() over it) or the mix
+    // simply follows it: the choice whose summed level best follows the layers' sum
+    // through a note's first seconds (mean dB apart), across the zone's keys (which
+    // play the mix's time faster or slower), each layer weighed by its power
+    // in the mix and silent past its sample's end. Of the choices within half a dB:
+    // no envelopes in the mix, then the layer sounding longest.
+    std::pair<int, bool> envelopeLayer(const Resolved &z, const std::vector<const Resolved *> &layers, const std::vector<wav::MixPart> &parts, double rate) const
     {
         constexpr double kJudged = 3.0, kStep = 0.02, kNear = 0.5;
         std::vector<EnvelopeShape> shapes, played;
@@ -687,39 +691,51 @@ private:
             for (const float value : part.samples)
                 sum += double(value) * double(value);
             power.push_back(part.gain * part.gain * sum / double(std::max<size_t>(part.samples.size(), 1)));
-            ends.push_back(part.looped ? HUGE_VAL : double(part.samples.size()) / part.channels / part.ratio / std::max(rate, 1.0));
+            // Seconds at the middle of the zone's keys.
+            ends.push_back(part.looped ? HUGE_VAL : double(part.samples.size()) / part.channels / part.ratio / std::max(rate, 1.0) / playedFaster(z));
         }
-        // The sum as the font plays it; times more than 40 dB below its loudest are not judged.
-        std::vector<double> truth;
-        for (double t = 0; t <= kJudged; t += kStep) {
-            double sum = 0;
-            for (size_t i = 0; i < shapes.size(); ++i)
-                sum += t < ends[i] ? power[i] * std::pow(10.0, shapes[i].db(t) / 10) : 0.0;
-            truth.push_back(sum);
-        }
-        const double audible = *std::max_element(truth.begin(), truth.end()) * 1e-4;
-        std::vector<double> errors;
-        for (const EnvelopeShape &kept : played) {
-            double worst = 0;
-            for (size_t step = 0; step < truth.size(); ++step) {
-                const double t = double(step) * kStep, under = kept.db(t);
-                double held = 0;
-                for (size_t i = 0; i < shapes.size(); ++i)
-                    held += t < ends[i] ? power[i] * std::pow(10.0, (std::clamp(shapes[i].db(t) - under, -120.0, mostAbove(kept, t)) + under) / 10) : 0.0;
-                if (truth[step] > audible && truth[step] > 0)
-                    worst = std::max(worst, std::abs(10 * std::log10(std::max(held, 1e-30) / truth[step])));
+        const int middle = (z.lowKey + z.highKey + 1) / 2;
+        const auto errorOf = [&](size_t k, bool mixed) {
+            const EnvelopeShape &kept = played[k];
+            double total = 0;
+            for (const int key : {z.lowKey, (z.lowKey + middle) / 2, middle, (middle + z.highKey) / 2, z.highKey}) {
+                const double faster = std::exp2((key - middle) * z.scaleTuning / 1200.0);
+                std::vector<double> truth, held;
+                for (double t = 0; t <= kJudged; t += kStep) {
+                    double sum = 0, ours = 0;
+                    for (size_t i = 0; i < shapes.size(); ++i) {
+                        if (t * faster >= ends[i])
+                            continue;
+                        sum += power[i] * std::pow(10.0, shapes[i].db(t) / 10);
+                        const double at = t * faster; // where the mix is then
+                        const double above = mixed ? std::clamp(shapes[i].db(at) - kept.db(at), -120.0, mostAbove(kept, at)) : 0.0;
+                        ours += power[i] * std::pow(10.0, (kept.db(t) + above) / 10);
+                    }
+                    truth.push_back(sum), held.push_back(ours);
+                }
+                // Times more than 40 dB below the loudest are not judged.
+                const double audible = *std::max_element(truth.begin(), truth.end()) * 1e-4;
+                double sum = 0;
+                int judged = 0;
+                for (size_t step = 0; step < truth.size(); ++step)
+                    if (truth[step] > audible && truth[step] > 0)
+                        sum += std::abs(10 * std::log10(std::max(held[step], 1e-30) / truth[step])), ++judged;
+                total += sum / std::max(judged, 1) / 5;
             }
-            errors.push_back(worst);
+            return total;
+        };
+        std::vector<std::tuple<double, bool, std::pair<double, double>, int>> choices; // error, mixed, length, layer
+        for (size_t k = 0; k < layers.size(); ++k) {
+            const auto length = soundLength(*layers[k], shapes[k], m_font.samples.at(layers[k]->sample).sampleRate);
+            for (const bool mixed : {false, true})
+                choices.emplace_back(errorOf(k, mixed), mixed, length, int(k));
         }
-        const double least = *std::min_element(errors.begin(), errors.end());
-        int chosen = -1;
-        std::pair<double, double> longest;
-        for (size_t i = 0; i < layers.size(); ++i) {
-            const auto length = soundLength(*layers[i], shapes[i], m_font.samples.at(layers[i]->sample).sampleRate);
-            if (errors[i] <= least + kNear && (chosen < 0 || length > longest))
-                chosen = int(i), longest = length;
-        }
-        return chosen;
+        const double least = std::get<0>(*std::min_element(choices.begin(), choices.end()));
+        std::erase_if(choices, [&](const auto &c) { return std::get<0>(c) > least + kNear; });
+        const auto best = std::min_element(choices.begin(), choices.end(), [](const auto &a, const auto &b) {
+            return std::get<1>(a) != std::get<1>(b) ? !std::get<1>(a) : std::get<2>(a) > std::get<2>(b);
+        });
+        return {std::get<3>(*best), std::get<1>(*best)};
     }
     // How far a layer is held above the kept envelope at a time: during its attack not
     // at all (the layer rises with it), else kMostAbove dB at most.
@@ -817,9 +833,10 @@ private:
         std::vector<const Resolved *> layers{&own};
         for (const Resolved &other : z.others)
             layers.push_back(&other);
-        envelopeLayer = this->envelopeLayer(z, layers, parts, rate);
-        for (size_t i = 0; i < parts.size(); ++i)
-            parts[i].envelope = relativeEnvelope(z, *layers[i], *layers[size_t(envelopeLayer)]);
+        const auto [kept, mixed] = this->envelopeLayer(z, layers, parts, rate);
+        envelopeLayer = kept;
+        for (size_t i = 0; i < parts.size() && mixed; ++i)
+            parts[i].envelope = relativeEnvelope(z, *layers[i], *layers[size_t(kept)]);
         const wav::LayerMix mix = wav::mixLayers(parts, int(rate), kLongestMix * qint64(rate));
         if (!mix.ok)
             return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));
