@@ -120,13 +120,13 @@ struct EnvelopeShape {
     }
 };
 
-// withDelay false: as the keyboard plays it, which has no delay.
 // How much faster than written the keyboard plays a zone's sound at the middle of its keys.
 double playedFaster(const Resolved &z)
 {
     return std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + (z.cents + z.runCents) / 1200.0);
 }
 
+// withDelay false: as the keyboard plays it, which has no delay.
 EnvelopeShape envelopeOf(const Resolved &layer, int lowKey, int highKey, bool withDelay = true)
 {
     const int fromMiddle = 60 - (lowKey + highKey + 1) / 2;
@@ -580,7 +580,7 @@ private:
             m_written.insert(key, done);
         }
         z.file = done.file;
-        if (done.envelopeLayer > 0 && size_t(done.envelopeLayer) <= z.others.size()) // the mix holds each layer against it
+        if (done.envelopeLayer > 0 && size_t(done.envelopeLayer) <= z.others.size()) // the mix follows another layer's envelope
             keepEnvelope(z, Resolved(z.others[size_t(done.envelopeLayer - 1)]));
         z.attenuation = std::max(0, z.attenuation - done.attenuation);
         z.looped = done.looped;
