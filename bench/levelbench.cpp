@@ -8,8 +8,9 @@
 // 95th percentile, for the presets that sound one sample per key (a left and right pair
 // counting as one) and for all, with the
 // presets furthest off.
-//   tamo_levelbench [--window FROM:TO] [--keys FROM:TO:STEP] [--only REGEX] [--verbose] [SOUNDFONT...]
-// --only keeps the presets whose "bank:program name" matches (to look at the worst).
+//   tamo_levelbench [--window FROM:TO] [--keys FROM:TO:STEP] [--only REGEX] [--verbose] [--curve] [SOUNDFONT...]
+// --only keeps the presets whose "bank:program name" matches (to look at the worst);
+// --curve prints each note's level every 50 ms in both renders (to see where they part).
 // Default: /usr/share/sounds/sf2/TimGM6mb.sf2 and FluidR3_GM.sf2; window 0.1:0.6 s,
 // keys 24:108:6.
 
@@ -47,7 +48,7 @@ constexpr double kSilentDb = -90;
 struct Options {
     double from = 0.1, to = 0.6;
     int lowKey = 24, highKey = 108, keyStep = 6;
-    bool verbose = false;
+    bool verbose = false, curve = false;
     QRegularExpression only;
 };
 
@@ -105,6 +106,24 @@ std::vector<double> noteLevels(const std::vector<float> &stereo, qsizetype notes
         levels.push_back(10 * std::log10(sum / double(b - a) + 1e-30));
     }
     return levels;
+}
+
+// Each note's level every 50 ms over its two seconds, dB, ours above FluidSynth's.
+void printCurves(const std::vector<float> &ours, const std::vector<float> &theirs, const QString &title, const QList<int> &keys)
+{
+    constexpr double kStep = 0.05;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        for (const auto *render : {&ours, &theirs}) {
+            std::printf("    %s key %d %s:", qPrintable(title), keys.at(i), render == &ours ? "ours " : "fluid");
+            for (double t = 0; t + kStep <= kNoteEvery + 1e-9; t += kStep) {
+                Options window;
+                window.from = t, window.to = t + kStep;
+                std::vector<float> note(render->begin() + std::min<std::ptrdiff_t>(std::ptrdiff_t(std::lround(kNoteEvery * double(i) * kRate)) * 2, std::ptrdiff_t(render->size())), render->end());
+                std::printf(" %4.0f", std::max(-99.0, noteLevels(note, 1, window).front()));
+            }
+            std::printf("\n");
+        }
+    }
 }
 
 std::vector<float> readStereo(const QString &path)
@@ -253,7 +272,10 @@ bool benchFont(const QString &path, const QString &fluidsynth, const Options &o)
             std::printf("  %s: %s\n", qPrintable(levels.title), qPrintable(error));
             continue;
         }
-        const std::vector<double> a = noteLevels(ours, keys.size(), o), b = noteLevels(readStereo(theirs), keys.size(), o);
+        const std::vector<float> theirRender = readStereo(theirs);
+        const std::vector<double> a = noteLevels(ours, keys.size(), o), b = noteLevels(theirRender, keys.size(), o);
+        if (o.curve)
+            printCurves(ours, theirRender, levels.title, keys);
         for (qsizetype i = 0; i < keys.size(); ++i) {
             const bool quietA = a[std::size_t(i)] < kSilentDb, quietB = b[std::size_t(i)] < kSilentDb;
             levels.silentOurs += quietA && !quietB;
@@ -298,6 +320,8 @@ int main(int argc, char **argv)
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args.at(i) == QStringLiteral("--verbose")) {
             o.verbose = true;
+        } else if (args.at(i) == QStringLiteral("--curve")) {
+            o.curve = true;
         } else if (args.at(i) == QStringLiteral("--window") && i + 1 < args.size()) {
             const QStringList w = args.at(++i).split(u':');
             o.from = w.value(0).toDouble(), o.to = w.value(1).toDouble();

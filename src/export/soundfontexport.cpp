@@ -29,6 +29,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 namespace tamo::exporter {
 
@@ -56,6 +57,8 @@ const QString kCancelled = u"cancelled"_s;
 // Layers mixed into one zone's sample at most, and the longest mix (seconds).
 constexpr qsizetype kMostLayers = 8;
 constexpr qint64 kLongestMix = 60;
+// A mixed layer is held at most this many dB above the envelope that the zone keeps.
+constexpr double kMostAbove = 12;
 // Sides whose rates differ more than this stay apart: no font pairs them on purpose.
 constexpr double kMostRateRatio = 8;
 
@@ -78,6 +81,7 @@ struct Resolved {
     int attenuation = 0;
     int attack = kShortestTime, decay = kShortestTime, sustain = 0, release = kShortestTime;
     int hold = kShortestTime, keyToHold = 0, keyToDecay = 0; // timecents, and timecents a key below 60
+    int delay = kShortestTime; // the keyboard has none: a mix holds it
     int cutoff = 13500, modEnvToCutoff = 0; // the lowpass in absolute cents, and what the modulation envelope adds
     double modSustain = 1, modDecay = 0;     // that envelope's sustain (share of full) and decay (seconds)
     double modDelay = 0;                     // and its delay (seconds), before which it stays at 0
@@ -98,6 +102,52 @@ QString number(double value)
     return QString::number(value, 'f', 4).remove(trailingZeros);
 }
 
+// A layer's volume envelope at the middle of keys low..high, as the reference player
+// runs it: silent through its delay, up in amplitude through the attack, full through
+// the hold, then down 96 dB in the decay time, linear in dB, to its sustain. Times in
+// seconds; the sustain in dB (-96: silent).
+struct EnvelopeShape {
+    double delay = 0, attackEnd = 0, holdEnd = 0, sustainAt = 0, sustainDb = 0;
+    double db(double at) const
+    {
+        if (at < delay)
+            return -96;
+        if (at < attackEnd)
+            return std::max(-96.0, 20 * std::log10((at - delay) / (attackEnd - delay)));
+        if (at <= holdEnd)
+            return 0;
+        return at >= sustainAt ? sustainDb : sustainDb * (at - holdEnd) / (sustainAt - holdEnd);
+    }
+};
+
+// How much faster than written the keyboard plays a zone's sound at the middle of its keys.
+double playedFaster(const Resolved &z)
+{
+    return std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + (z.cents + z.runCents) / 1200.0);
+}
+
+// withDelay false: as the keyboard plays it, which has no delay.
+EnvelopeShape envelopeOf(const Resolved &layer, int lowKey, int highKey, bool withDelay = true)
+{
+    const int fromMiddle = 60 - (lowKey + highKey + 1) / 2;
+    EnvelopeShape shape;
+    shape.delay = withDelay ? seconds(layer.delay) : 0;
+    shape.attackEnd = shape.delay + seconds(layer.attack);
+    shape.holdEnd = shape.attackEnd + seconds(layer.hold + layer.keyToHold * fromMiddle);
+    shape.sustainDb = std::max(-96.0, 20 * std::log10(std::max(sustainShare(layer.sustain), 1e-9)));
+    shape.sustainAt = shape.holdEnd + seconds(layer.decay + layer.keyToDecay * fromMiddle) * -shape.sustainDb / 96;
+    return shape;
+}
+
+// How long a layer sounds (seconds to 60 dB down, or to its sample's end), then how
+// loud it holds.
+std::pair<double, double> soundLength(const Resolved &layer, const EnvelopeShape &shape, double rate)
+{
+    const double sample = layer.looped ? HUGE_VAL : double(layer.end - layer.start) / std::max(rate, 1.0);
+    const double envelope = shape.sustainDb > -60 ? HUGE_VAL : shape.holdEnd + (shape.sustainAt - shape.holdEnd) * 60 / -shape.sustainDb;
+    return {std::min(sample, envelope), layer.looped ? shape.sustainDb : -96.0};
+}
+
 // "Violin L" and "Violin R" make "Violin".
 QString withoutSide(const QString &name)
 {
@@ -112,6 +162,7 @@ struct Extracted {
     bool looped = false;
     qint64 loopStart = 0, loopEnd = 0;
     int attenuation = 0; // centibels a mix took off to fit, given back by the zone's volume
+    int envelopeLayer = 0; // a mix: the layer whose envelope the zone keeps (0 its own, then its others)
 };
 
 // A zone's sound as written: interleaved frames at its sample's rate, and its loop.
@@ -412,6 +463,7 @@ private:
         z.sustain = v.value(Generator::VolEnvSustain);
         z.release = v.value(Generator::VolEnvRelease);
         z.hold = v.value(Generator::VolEnvHold);
+        z.delay = v.value(Generator::VolEnvDelay);
         z.keyToHold = v.value(Generator::KeyToVolEnvHold);
         z.keyToDecay = v.value(Generator::KeyToVolEnvDecay);
         constexpr auto kModEnvDecay = Generator(28), kModEnvSustain = Generator(29); // sustain: 0.1 % below full
@@ -499,7 +551,8 @@ private:
         const double zoneDb = z.others.empty() ? 0.0 : zoneFilterDb(z); // each layer's filter measured once
         for (const Resolved &other : z.others) // a mix: each layer's sound and how it joins
             key += u" | %1 %2 %3 %4 %5 %6 %7 %8"_s.arg(soundKey(other)).arg(z.root).arg(z.cents).arg(z.attenuation).arg(z.pan)
-                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other, zoneDb))).arg(number(layerFilterDb(z, z, zoneDb)));
+                       .arg(other.root).arg(other.cents).arg(other.attenuation) + u" %1 %2 %3 %4"_s.arg(other.pan).arg(other.scaleTuning).arg(number(layerFilterDb(z, other, zoneDb))).arg(number(layerFilterDb(z, z, zoneDb)))
+                   + envelopeKey(z, z) + envelopeKey(z, other) + u" %1"_s.arg(number(playedFaster(z)));
         // Zones playing one sound name one file, which the export writes once, whatever
         // their roots: each slot's KEY says its own, the file's chunk the first one's.
         Extracted done = m_written.value(key);
@@ -515,17 +568,19 @@ private:
             if (m_extractedFrames > (m_font.isCompressed ? 16 : 4) * m_font.smpl.size + kMostZones * 1024)
                 return fail(QCoreApplication::translate("SoundFontExport", "preset %1 plays its samples in more cuts than the keyboard can hold").arg(title()));
             Rendered sound;
-            int attenuation = 0;
-            if (!(z.others.empty() ? renderOnce(z, sound) : renderMix(z, sound, attenuation)))
+            int attenuation = 0, envelopeLayer = 0;
+            if (!(z.others.empty() ? renderOnce(z, sound) : renderMix(z, sound, attenuation, envelopeLayer)))
                 return false;
             const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
             done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart,
-                    sound.loopEnd, attenuation};
+                    sound.loopEnd, attenuation, envelopeLayer};
             if (!writeWav(done.file, z, sound))
                 return false;
             m_written.insert(key, done);
         }
         z.file = done.file;
+        if (done.envelopeLayer > 0 && size_t(done.envelopeLayer) <= z.others.size()) // the mix follows another layer's envelope
+            keepEnvelope(z, Resolved(z.others[size_t(done.envelopeLayer - 1)]));
         z.attenuation = std::max(0, z.attenuation - done.attenuation);
         z.looped = done.looped;
         z.loopStart = z.start + done.loopStart;
@@ -565,7 +620,7 @@ private:
     {
         constexpr int kTimes = 5;
         const double rate = m_font.samples.at(z.sample).sampleRate;
-        const double shift = std::exp2(((z.lowKey + z.highKey + 1) / 2 - z.root) * z.scaleTuning / 1200.0 + (z.cents + z.runCents) / 1200.0);
+        const double shift = playedFaster(z);
         double gain = 0;
         std::shared_ptr<const sf2::SampleFrames> frames;
         for (int t = 0; t < kTimes; ++t) {
@@ -615,6 +670,110 @@ private:
     // zoneDb: zoneFilterDb(z), measured once for all of its layers.
     double layerFilterDb(const Resolved &z, const Resolved &layer, double zoneDb) { return layerLossDb(z, layer) - zoneDb; }
 
+    // The layer of a mix whose envelope the zone keeps, and whether the others' own
+    // envelopes go into the mix against it (held at most mostAbove() over it) or the mix
+    // simply follows it: the choice whose summed level best follows the layers' sum
+    // through a note's first seconds (mean dB apart), across the zone's keys (which
+    // play the mix's time faster or slower), each layer weighed by its power
+    // in the mix and silent past its sample's end. Of the choices within half a dB:
+    // no envelopes in the mix, then the layer sounding longest.
+    std::pair<int, bool> envelopeLayer(const Resolved &z, const std::vector<const Resolved *> &layers, const std::vector<wav::MixPart> &parts, double rate) const
+    {
+        constexpr double kJudged = 3.0, kStep = 0.02, kNear = 0.5;
+        std::vector<EnvelopeShape> shapes, played;
+        std::vector<double> power, ends;
+        for (size_t i = 0; i < layers.size(); ++i) {
+            const wav::MixPart &part = parts[i];
+            shapes.push_back(envelopeOf(*layers[i], z.lowKey, z.highKey));
+            played.push_back(envelopeOf(*layers[i], z.lowKey, z.highKey, false));
+            double sum = 0;
+            for (const float value : part.samples)
+                sum += double(value) * double(value);
+            power.push_back(part.gain * part.gain * sum / double(std::max<size_t>(part.samples.size(), 1)));
+            // Seconds at the middle of the zone's keys.
+            ends.push_back(part.looped ? HUGE_VAL : double(part.samples.size()) / part.channels / part.ratio / std::max(rate, 1.0) / playedFaster(z));
+        }
+        const int middle = (z.lowKey + z.highKey + 1) / 2;
+        const auto errorOf = [&](size_t k, bool mixed) {
+            const EnvelopeShape &kept = played[k];
+            double total = 0;
+            for (const int key : {z.lowKey, (z.lowKey + middle) / 2, middle, (middle + z.highKey) / 2, z.highKey}) {
+                const double faster = std::exp2((key - middle) * z.scaleTuning / 1200.0);
+                std::vector<double> truth, held;
+                for (double t = 0; t <= kJudged; t += kStep) {
+                    double sum = 0, ours = 0;
+                    for (size_t i = 0; i < shapes.size(); ++i) {
+                        if (t * faster >= ends[i])
+                            continue;
+                        sum += power[i] * std::pow(10.0, shapes[i].db(t) / 10);
+                        const double at = t * faster; // where the mix is then
+                        const double above = mixed ? std::clamp(shapes[i].db(at) - kept.db(at), -120.0, mostAbove(kept, at)) : 0.0;
+                        ours += power[i] * std::pow(10.0, (kept.db(t) + above) / 10);
+                    }
+                    truth.push_back(sum), held.push_back(ours);
+                }
+                // Times more than 40 dB below the loudest are not judged.
+                const double audible = *std::max_element(truth.begin(), truth.end()) * 1e-4;
+                double sum = 0;
+                int judged = 0;
+                for (size_t step = 0; step < truth.size(); ++step)
+                    if (truth[step] > audible && truth[step] > 0)
+                        sum += std::abs(10 * std::log10(std::max(held[step], 1e-30) / truth[step])), ++judged;
+                total += sum / std::max(judged, 1) / 5;
+            }
+            return total;
+        };
+        std::vector<std::tuple<double, bool, std::pair<double, double>, int>> choices; // error, mixed, length, layer
+        for (size_t k = 0; k < layers.size(); ++k) {
+            const auto length = soundLength(*layers[k], shapes[k], m_font.samples.at(layers[k]->sample).sampleRate);
+            for (const bool mixed : {false, true})
+                choices.emplace_back(errorOf(k, mixed), mixed, length, int(k));
+        }
+        const double least = std::get<0>(*std::min_element(choices.begin(), choices.end()));
+        std::erase_if(choices, [&](const auto &c) { return std::get<0>(c) > least + kNear; });
+        const auto best = std::min_element(choices.begin(), choices.end(), [](const auto &a, const auto &b) {
+            return std::get<1>(a) != std::get<1>(b) ? !std::get<1>(a) : std::get<2>(a) > std::get<2>(b);
+        });
+        return {std::get<3>(*best), std::get<1>(*best)};
+    }
+    // How far a layer is held above the kept envelope at a time: during its attack not
+    // at all (the layer rises with it), else kMostAbove dB at most.
+    static double mostAbove(const EnvelopeShape &kept, double at) { return at < kept.attackEnd ? 0.0 : kMostAbove; }
+    // A layer's envelope against the zone's, as points where either bends, in the
+    // sound's own time (played faster at the middle of its keys); a layer louder than
+    // the zone's envelope allows is held up to mostAbove() over it.
+    static std::vector<std::pair<double, double>> relativeEnvelope(const Resolved &z, const Resolved &layer, const Resolved &kept)
+    {
+        const EnvelopeShape own = envelopeOf(layer, z.lowKey, z.highKey), zone = envelopeOf(kept, z.lowKey, z.highKey, false);
+        std::vector<double> times{0, own.delay, own.attackEnd, own.holdEnd, own.sustainAt, zone.attackEnd, zone.holdEnd, zone.sustainAt};
+        constexpr int kAttackPoints = 16; // an attack rises in amplitude, not in dB
+        for (const EnvelopeShape *shape : {&own, &zone})
+            for (int i = 1; i < kAttackPoints; ++i)
+                times.push_back(shape->delay + (shape->attackEnd - shape->delay) * i / kAttackPoints);
+        // Once the kept envelope is 60 dB down for good, what follows is not heard: the
+        // layers hold their levels from there, and the loop may be sought there.
+        const double unheard = zone.sustainDb > -60 ? HUGE_VAL : zone.holdEnd + (zone.sustainAt - zone.holdEnd) * 60 / -zone.sustainDb;
+        if (std::isfinite(unheard))
+            times.push_back(unheard);
+        std::sort(times.begin(), times.end());
+        times.erase(std::unique(times.begin(), times.end()), times.end());
+        std::vector<std::pair<double, double>> points;
+        for (const double t : times)
+            if (t <= unheard)
+                points.emplace_back(t * playedFaster(z), std::clamp(own.db(t) - zone.db(t), -120.0, mostAbove(zone, t)));
+        return points;
+    }
+    static void keepEnvelope(Resolved &z, const Resolved &kept)
+    {
+        z.attack = kept.attack, z.hold = kept.hold, z.decay = kept.decay, z.sustain = kept.sustain, z.release = kept.release;
+        z.keyToHold = kept.keyToHold, z.keyToDecay = kept.keyToDecay;
+    }
+    static QString envelopeKey(const Resolved &z, const Resolved &layer)
+    {
+        const int fromMiddle = 60 - (z.lowKey + z.highKey + 1) / 2;
+        return u" %1 %2 %3 %4 %5 %6"_s.arg(layer.attack).arg(layer.hold + layer.keyToHold * fromMiddle).arg(layer.decay + layer.keyToDecay * fromMiddle).arg(layer.sustain).arg(layer.release).arg(layer.delay);
+    }
+
     static QString soundKey(const Resolved &z)
     {
         QString key = u"%1 %2 %3 %4 %5 %6 %7"_s.arg(z.sample)
@@ -635,7 +794,8 @@ private:
     // zone's (attenuation, as players apply it) and, when pans differ, in stereo at its pan. Held
     // sounds run through their loops and the loop is sought again on the mix.
     // attenuation: centibels taken off the mix so that it fits full scale.
-    bool renderMix(const Resolved &z, Rendered &sound, int &attenuation)
+    // envelopeLayer: the layer whose envelope the zone keeps.
+    bool renderMix(const Resolved &z, Rendered &sound, int &attenuation, int &envelopeLayer)
     {
         const auto partOf = [](const Rendered &rendered) {
             wav::MixPart part;
@@ -669,6 +829,13 @@ private:
             part.pan = other.pan / 500.0;
             parts.push_back(std::move(part));
         }
+        std::vector<const Resolved *> layers{&own};
+        for (const Resolved &other : z.others)
+            layers.push_back(&other);
+        const auto [kept, mixed] = this->envelopeLayer(z, layers, parts, rate);
+        envelopeLayer = kept;
+        for (size_t i = 0; i < parts.size() && mixed; ++i)
+            parts[i].envelope = relativeEnvelope(z, *layers[i], *layers[size_t(kept)]);
         const wav::LayerMix mix = wav::mixLayers(parts, int(rate), kLongestMix * qint64(rate));
         if (!mix.ok)
             return fail(QCoreApplication::translate("SoundFontExport", "preset %1: a layer cannot be brought to the pitch of %2").arg(title(), m_font.samples.at(z.sample).name));

@@ -3,6 +3,7 @@
 
 #include <QtGlobal>
 
+#include <utility>
 #include <vector>
 
 namespace tamo::wav {
@@ -17,6 +18,9 @@ struct MixPart {
     double ratio = 1.0; // played faster by: its rate and pitch against the mix's
     double gain = 1.0;
     double pan = 0;     // -1 left .. 1 right, for a mono layer
+    // Its level against the mix's own envelope: (seconds, dB) points, straight in dB
+    // between them, the last one held. Empty: level.
+    std::vector<std::pair<double, double>> envelope;
 };
 
 struct LayerMix {
@@ -33,8 +37,8 @@ struct LayerMix {
 // Layers sounding together as one sound at rate: each held through its loop and
 // resampled by its ratio, at its gain, mono layers panned at constant power (the
 // middle keeps its level) when the pans differ or a layer is stereo; the whole
-// scaled below full scale. Held layers give two more seconds of the held mix, in
-// which the loop is sought again. At most longestFrames long.
+// scaled below full scale. Held layers give two more seconds of the held mix after
+// every envelope has settled, in which the loop is sought again. At most longestFrames long.
 LayerMix mixLayers(const std::vector<MixPart> &parts, int rate, qint64 longestFrames);
 
 } // namespace tamo::wav
