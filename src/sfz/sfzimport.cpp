@@ -813,7 +813,7 @@ private:
             const bool onePan = std::all_of(here.begin(), here.end(), [&](qsizetype i) { return zones.at(i).pan == base.pan; });
             for (const qsizetype i : here) {
                 const Zone &z = zones.at(i);
-                names << QFileInfo(z.path).fileName();
+                names << (z.nameBase.isEmpty() ? QFileInfo(z.path).fileName() : z.nameBase); // a stereo pair by its sides' name
                 key += u"%1 %2 %3 %4|"_s.arg(sourceKey(z)).arg(pitchShift(base, z)).arg(levelDb(z) - levelDb(base)).arg(onePan ? 0.0 : z.pan);
             }
             const QString line = u"  %1: %2"_s.arg(keyText(low, high), names.join(u" + "_s));
@@ -1046,7 +1046,8 @@ private:
         sample.lowKey = zone.lowKey;
         sample.highKey = std::min(zone.highKey, 127);
         sample.place = zone.place;
-        const QString who = QFileInfo(zone.path).fileName();
+        // A stereo pair or a mix is named by its sources, not by the file made of them.
+        const QString who = zone.nameBase.isEmpty() ? QFileInfo(zone.path).fileName() : QFileInfo(zone.nameBase).fileName();
         auto &f = sample.fields;
         f[SampleField::StartKey] = *msp::storedStartNote(sample.lowKey);
         f[SampleField::EndKey] = quint8(sample.highKey);
