@@ -707,11 +707,11 @@ void WavPanel::writeHeaderFields()
 }
 
 // The header fields and CleanUp work at a WAV header's offsets: in another format
-// (an AIFF, FLAC or Ogg sample shown) they would damage the file.
+// (an AIFF, FLAC or Ogg sample shown) they would damage the file. By its name, as the
+// set names it: a damaged WAV, or an RF64 or extensible one, is still theirs to mend.
 bool WavPanel::isWavFile()
 {
-    const wav::SoundFile sound(m_wavPath);
-    if (!sound.isOpen() || (sound.info().format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV)
+    if (QFileInfo(m_wavPath).suffix().compare(QLatin1String("wav"), Qt::CaseInsensitive) == 0)
         return true;
     ui::message(tr("\"%1\" is not a WAV file: only a WAV file's header can be written or cleaned up. Nothing was written.")
                     .arg(QDir::toNativeSeparators(m_wavPath)),
