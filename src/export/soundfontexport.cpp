@@ -581,7 +581,7 @@ private:
         z.file = done.file;
         if (done.envelopeLayer > 0 && size_t(done.envelopeLayer) <= z.others.size()) // the mix follows another layer's envelope
             keepEnvelope(z, Resolved(z.others[size_t(done.envelopeLayer - 1)]));
-        z.attenuation = std::max(0, z.attenuation - done.attenuation);
+        z.attenuation = std::max(std::min(0, z.attenuation), z.attenuation - done.attenuation);
         z.looped = done.looped;
         z.loopStart = z.start + done.loopStart;
         z.loopEnd = z.start + done.loopEnd;
@@ -856,9 +856,9 @@ private:
         } else if (mix.looped) {
             m_loopsAgain << u"  %1: %2"_s.arg(withoutSide(m_font.samples.at(z.sample).name), QCoreApplication::translate("SoundFontExport", "loop %1-%2 found on the mix").arg(sound.loopStart).arg(sound.loopEnd));
         }
-        if (z.attenuation < attenuation)
+        if (std::max(0, z.attenuation) < attenuation) // a zone already louder than 0 cB gives nothing back
             m_approximated << QCoreApplication::translate("SoundFontExport", "  %1: the mix of its layers is %2 dB quieter than the font plays it").arg(
-                withoutSide(m_font.samples.at(z.sample).name), number((attenuation - z.attenuation) * kAttenuationShare / 10.0));
+                withoutSide(m_font.samples.at(z.sample).name), number((attenuation - std::max(0, z.attenuation)) * kAttenuationShare / 10.0));
         return true;
     }
 

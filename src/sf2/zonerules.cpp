@@ -8,8 +8,10 @@ namespace tamo::sf2 {
 namespace {
 
 // The defaults of the generators read, and the range players clamp sums into.
+// A sum of attenuation below 0 plays louder in the reference player, until a note's whole
+// attenuation (its velocity's included) reaches 0: at velocity 100, about -215 cB.
 constexpr std::array kRanges{
-    Range{Generator::Attenuation, 0, 1440, 0},
+    Range{Generator::Attenuation, kLoudestAttenuation, 1440, 0},
     Range{Generator::CoarseTune, -120, 120, 0},
     Range{Generator::FineTune, -99, 99, 0},
     Range{Generator::Pan, -500, 500, 0},

@@ -19,6 +19,7 @@ constexpr int kShortestTime = -12000; // timecents: instant
 // hardware's players: 60 cB sound as 2.4 dB): the layers of a mix keep the balance
 // the font is heard with.
 constexpr double kAttenuationShare = 0.4;
+constexpr int kLoudestAttenuation = -215; // centibels: the lowest sum that still plays louder
 
 struct Range {
     Generator generator;

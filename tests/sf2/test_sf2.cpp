@@ -248,8 +248,8 @@ private Q_SLOTS:
         QTest::newRow("mono, no attenuation") << QList<TestZone>{{{}, 0}} << -3.01;
         QTest::newRow("mono, 250 cB") << QList<TestZone>{{{{kAttenuation, 250}}, 0}} << -13.01;
         QTest::newRow("mono, 960 cB") << QList<TestZone>{{{{kAttenuation, 960}}, 0}} << -41.41;
-        // FluidSynth renders a resonance of 90 cB (no cutoff) 4.5 dB softer.
-        QTest::newRow("mono, resonance 90 cB") << QList<TestZone>{{{{9, 90}}, 0}} << -7.51;
+        // FluidSynth renders a resonance of 90 cB (no cutoff) 4.5 dB softer, an attenuation of -100 cB 4 dB louder.
+        QTest::newRow("mono, resonance 90 cB, -100 cB") << QList<TestZone>{{{{9, 90}, {kAttenuation, -100}}, 0}} << -3.51;
         QTest::newRow("linked pair, 250 cB") << QList<TestZone>{{left + Gens{{kAttenuation, 250}}, 0}, {right + Gens{{kAttenuation, 250}}, 1}}
                                              << -10.0;
         QTest::newRow("pair of unequal lengths") << QList<TestZone>{{left, 0}, {right, 2}} << 0.0;
