@@ -18,6 +18,7 @@
 #include "wav/samplewriter.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -172,6 +173,16 @@ struct Rendered {
     bool looped = false;
     qint64 loopStart = 0, loopEnd = 0;
 };
+
+// What a written sound holds: its frames, channels, rate and loop.
+QByteArray soundDigest(const Rendered &sound, quint32 rate)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    const std::array<qint64, 5> shape{sound.channels, rate, sound.looped, sound.loopStart, sound.loopEnd};
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(shape.data()), qsizetype(sizeof shape)));
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(sound.frames.data()), qsizetype(sound.frames.size() * sizeof(qint32))));
+    return hash.result();
+}
 
 // One channel: the window of a sample's frames and its loop, in frames of the window.
 struct Side {
@@ -328,6 +339,7 @@ private:
     // bank of long samples must not be held whole.
     QList<std::pair<int, std::shared_ptr<const sf2::SampleFrames>>> m_frames;
     QHash<QString, Extracted> m_written; // by what was cut
+    QHash<QByteArray, QString> m_soundFiles; // the files written, by soundDigest
     QHash<QString, Rendered> m_rendered; // by soundKey
     QHash<int, qint64> m_lengths;      // decoded SF3 samples' frames
     qint64 m_extractedFrames = 0;
@@ -571,11 +583,19 @@ private:
             int attenuation = 0, envelopeLayer = 0;
             if (!(z.others.empty() ? renderOnce(z, sound) : renderMix(z, sound, attenuation, envelopeLayer)))
                 return false;
-            const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
-            done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart,
-                    sound.loopEnd, attenuation, envelopeLayer};
-            if (!writeWav(done.file, z, sound))
-                return false;
+            // Zones whose cuts differ only in what the sound did not take (a mix following one
+            // envelope, say) sound the same: one file.
+            const QByteArray heard = soundDigest(sound, m_font.samples.at(z.sample).sampleRate);
+            if (const auto same = m_soundFiles.constFind(heard); same != m_soundFiles.cend()) {
+                done = {*same, sound.looped, sound.loopStart, sound.loopEnd, attenuation, envelopeLayer};
+            } else {
+                const QString name = z.rightSample >= 0 ? withoutSide(sample.name) : sample.name;
+                done = {result.files->filePath(uniqueShortBase(name, m_takenNames) + u".WAV"_s), sound.looped, sound.loopStart,
+                        sound.loopEnd, attenuation, envelopeLayer};
+                if (!writeWav(done.file, z, sound))
+                    return false;
+                m_soundFiles.insert(heard, done.file);
+            }
             m_written.insert(key, done);
         }
         z.file = done.file;
